@@ -1,0 +1,2 @@
+// Declarations shared only inside the application core.
+#pragma once
