@@ -1,2 +1,44 @@
 // Declarations shared only inside the application core.
 #pragma once
+
+#include <cmath>
+#include <cstdint>
+
+// Rounds to the nearest integer, ties to even, whatever the machine's
+// rounding mode is set to (the maths must give the same bits everywhere).
+inline double RoundHalfEven(double value)
+{
+    double whole = std::floor(value);
+    double rest = value - whole;
+    if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0.0))
+        whole += 1.0;
+    return whole;
+}
+
+// Upper case of the letters a to z only, the same in every locale.
+inline char AsciiToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+// 1 when two texts are equal with letters a to z compared without regard to
+// case, the same in every locale.
+int EqualsNoCase(const char* first, const char* second);
+// Empties the alternating buffers of PrepareColourText.
+void ResetTextHelpers();
+
+// Rounds like RoundHalfEven and holds the result to the 32-bit range; NaN
+// gives 0. (Converting an out-of-range double to an integer is undefined.)
+inline std::int32_t RoundToInt32(double value)
+{
+    double rounded = RoundHalfEven(value);
+    if (!(rounded == rounded))
+        return 0;
+    if (rounded >= 2147483647.0)
+        return INT32_MAX;
+    if (rounded <= -2147483648.0)
+        return INT32_MIN;
+    return std::int32_t(rounded);
+}
+
+// The text of a command-line or hand-over message, in the current language.
+const char* CommandLineText(const char* english);
+// Sets the command line's results (start mode, modes, replay request, path
+// formats) back to their start-up values.
+void ResetCommandLine();

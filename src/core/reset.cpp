@@ -1,8 +1,18 @@
 // The one reset of the core's tables, for start-up, shut-down and tests.
+#include "core/local.h"
 #include "core/services.h"
 
 void ResetCoreTables()
 {
     DebugLogging = false;
     SetDebugLogName("deb.log");
+    SetConfigDefaults();
+    ResetCommandLine();
+    ResetTextHelpers();
+    InitMathConstants();
+    BuildTrigTables();
+    ResetTextTable();
+    SecondLanguageName[0] = 0;
+    PlayerProfile = {};
+    FreeUserTable();
 }

@@ -1,4 +1,10 @@
 // The one reset of this subsystem's tables.
 #include "vehicle/services.h"
 
-void ResetVehicleTables() {}
+void ResetVehicleTables()
+{
+    CurrentObjectSet = nullptr;
+    ContactingCar = nullptr;
+    ResimulatingCar = 0;
+    SetBodySurroundings(nullptr);
+}

@@ -1,7 +1,539 @@
 // Vehicle simulation: the services other subsystems may use.
+//
+// The vehicle subsystem moves everything physical in a race: rigid bodies
+// with contact points (cars, knocked scenery objects, the nodes of figure
+// skeletons) and the active set of bodies that one 10 ms step advances. It
+// owns the bodies' contact and integration rules and the active set; it
+// needs the core's 16.16 and float maths, and asks the loaded world (through
+// BodySurroundings) for gravity, wind and the scenery a body meets.
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
 
 #include "core/services.h"
 
+class RigidBody;
+class WorldObject;
+struct WorldTexture;
+
 // Resets every table this subsystem owns to its start-up state.
 void ResetVehicleTables();
+
+// ---------------------------------------------------------------------------
+// Rigid bodies and contact points.
+//
+// Positions are 16.16 fixed point (65536 = 1 m); everything else is in
+// single-precision SI units (m, m/s, kg, N, N s). Rotations are row-major
+// float matrices taking body-frame vectors to world vectors. z is up.
+
+// One contact query: scenery objects and bodies fill it. A query looks for
+// a surface crossed by the segment from queryPosition - queryDirection to
+// queryPosition and keeps only the deepest hit.
+struct ContactQueryRecord {
+    FixedVector queryPosition;   // the point at the predicted pose, world
+    FixedVector queryDirection;  // centre of mass to the point, predicted pose
+    FixedVector hitPosition;     // where the segment crosses the surface
+    Vec3 hitNormal;              // unit, world axes
+    WorldTexture* hitSurface = nullptr;  // surface hit; null for bodies and flat ground
+    RigidBody* hitBody = nullptr;        // body hit; null otherwise
+    Fixed hitDepth;              // 16.16 fraction of queryDirection behind the surface; > 0 on a hit
+    std::int32_t areaCode = 0;   // filled by curved surfaces during checkpoint set-up only
+};
+
+// A point fixed in a body's frame that meets surfaces.
+struct ContactPoint {
+    Vec3 local;        // m, body frame
+    Vec3 force;        // N, world axes, this sub-step
+    Vec3 anchor;       // m, world axes from the body's fixed-point position: friction stick point
+    float lastDepth = 0;  // m, penetration in the previous sub-step
+    std::uint8_t state = 0;    // 0 free, 1 pressing in, 2 easing out
+    std::uint8_t sliding = 0;  // 1 when friction reached its limit in the last sub-step
+    std::uint8_t contact = 0;  // 0 none this step, 1 contact, 2 contact with a flagged surface
+    ContactQueryRecord query;
+    // The contact surface at the start of the step, at its end and now: a
+    // point of it (m, from the fixed-point position), its friction factor
+    // and its unit normal.
+    Vec3 planeStart, planeEnd, plane;
+    float frictionStart = 0, frictionEnd = 0, frictionNow = 0;
+    Vec3 normalStart, normalEnd, normal;
+};
+
+// A triangle of a body that other bodies' points can hit.
+struct BodyFace {
+    Vec3 localNormal;  // body frame, pointing out of the body
+    Vec3 worldNormal;  // at the predicted pose
+    ContactPoint* corners[3] = {};  // counter-clockwise seen from outside
+};
+
+// Largest numbers of scenery objects one body gathers per step.
+constexpr int MaxContactObjects = 64;
+constexpr int MaxRadiusObjects = 64;
+
+// The physical body every moving thing shares. Contact is a penalty method:
+// each point that found a surface is pushed out by a spring-damper along the
+// surface normal and held by a friction spring whose anchor slides at the
+// Coulomb limit. Contacts are searched once per 10 ms step at the predicted
+// end-of-step pose; forces are integrated in twenty sub-steps.
+//
+// The operations are virtual in this order (the car overrides all of them).
+// There is no virtual destructor: each owner frees its bodies through the
+// concrete class.
+class RigidBody {
+public:
+    RigidBody(const RigidBody&) = delete;
+    RigidBody& operator=(const RigidBody&) = delete;
+
+    // 0 plain body, 1 car, 2 eight-point body.
+    virtual int BodyKind() const = 0;
+    // Queries the object's surface for every point whose selector is set:
+    // whenAbove for points above the centre of mass, else whenFront for
+    // points ahead of it (local y > 0), else whenRear.
+    virtual void ContactWorldObject(WorldObject& object, int whenAbove, int whenFront, int whenRear);
+    // Tests the points heading towards the other body (offset: other's
+    // predicted position less this one's, 16.16) against its faces.
+    virtual void CollideWithBody(RigidBody& other, const FixedVector& offset);
+    // Contacts with the ground plane z = 0, used when no scenery is near.
+    virtual void FlatGroundContacts();
+    // Turns the step's query results into contact surfaces.
+    virtual void FinishContacts();
+    // One step of dt seconds in twenty sub-steps; gravity along z in m/s^2.
+    virtual void IntegrateBody(float dt, float gravity);
+    // Once per step before the contact pass: collected impulses, predicted
+    // pose and the contact queries.
+    virtual void PrepareBody(float dt);
+    // Folds the step's float displacement into the fixed-point position.
+    virtual void CommitBodyMove();
+
+    std::uint8_t movable = 0;  // runs contact passes and reacts when touched
+    std::uint8_t awake = 0;    // moves, is integrated, belongs to the active set
+    std::uint8_t touched = 0;  // an awake body hit it this step
+    std::uint8_t enabled = 0;  // takes part in contacts at all
+    std::int32_t restPeriods = 0;  // 100-step periods a knocked object has been loose
+    float radius = 0;  // m, farthest contact point from the origin
+    float mass = 0;    // kg
+    float maxY = 0, minY = 0, maxX = 0, minX = 0;  // m, horizontal extents, body frame
+    Vec3 centreOfMass;          // m, body frame
+    FloatMatrix inertia;        // kg m^2, body frame, about the centre of mass
+    FloatMatrix inverseInertia;
+    FixedVector position;       // 16.16, world: the body origin
+    FloatMatrix rotation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+    Vec3 displacement;          // m, moved since the last commit
+    Vec3 velocity;              // m/s, world
+    Vec3 angularMomentum;       // kg m^2/s, world axes, about the centre of mass
+    FixedVector predictedPosition;  // 16.16, the pose expected at the end of the step
+    FloatMatrix predictedRotation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+    Vec3 force;           // N, this sub-step
+    Vec3 torque;          // N m about the origin, this sub-step
+    Vec3 impulse;         // N s, collected from outside between two prepare steps
+    Vec3 angularImpulse;  // N m s about the origin, likewise
+    float stiffness = 0;  // N/m per contact point
+    float friction = 0;   // Coulomb factor
+    float damping = 0;    // N s/m per contact point
+    std::int32_t pointCount = 0;
+    ContactPoint* points = nullptr;  // owned
+    std::int32_t faceCount = 0;
+    BodyFace* faces = nullptr;       // owned
+    WorldObject* owner = nullptr;    // the scenery object whose loose copy this is
+
+protected:
+    RigidBody() = default;
+    ~RigidBody() = default;
+};
+
+// A plain body: loose scenery objects. All operations are the base ones.
+class PlainBody : public RigidBody {
+public:
+    int BodyKind() const override { return 0; }
+};
+
+// Sets the two flags and the owner; zeroes mass, centre of mass and inertia.
+void InitRigidBody(RigidBody& body, int movable, int awake, WorldObject* owner);
+// Zeroes everything of a point but its local position.
+void InitContactPoint(ContactPoint& point);
+// Empties both arrays without freeing them (for arrays owned elsewhere).
+void ClearBodyArrays(RigidBody& body);
+// Frees both arrays and empties them; harmless on an empty body.
+void FreeBody(RigidBody& body);
+// Recomputes the four horizontal extents from the points (the box always
+// contains the origin).
+void UpdateBodyBounds(RigidBody& body);
+// Mass, centre of mass, inertia and radius of a thin shell of uniform
+// areal density (kg/m^2) over the faces.
+void ComputeMassProperties(RigidBody& body, float density);
+// Clears motion, forces, impulses and contact state; enabled 1. The pose
+// stays; face normals follow the current rotation.
+void ResetBody(RigidBody& body);
+// The two sub-step helpers: contact forces of every point, and the pose
+// moved by velocity and angular momentum over h seconds.
+void SolvePointContacts(RigidBody& body, float h);
+void AdvanceBodyPose(RigidBody& body, float h);
+// The contact pass of one body for one step (dt is not used).
+void RunBodyContacts(RigidBody& body, float dt, int recordForCar);
+// Segment test of the query (P, D) against the target's faces.
+void TestPointAgainstFaces(RigidBody& target, const FixedVector& position,
+                           const FixedVector& direction, ContactQueryRecord& record);
+// Query against the ground plane z = 0.
+void FlatGroundContact(ContactQueryRecord& record);
+// Whether the other body's predicted position or points reach every side
+// of this body's horizontal box (seen from this body's predicted pose).
+bool BodyBoxesOverlap(const RigidBody& body, const RigidBody& other);
+// Whether the body could reach (x, y) within a second at its closing speed
+// (objectRadius in whole metres).
+bool BodyWithinReach(const RigidBody& body, Fixed x, Fixed y, int objectRadius);
+// out = matrix × vector.
+void MatrixTimesVector(const FloatMatrix& matrix, const Vec3& vector, Vec3& out);
+
+// ---------------------------------------------------------------------------
+// Eight-point bodies: the nodes of figure skeletons, and poses of a skeleton.
+
+// A node of a figure skeleton: eight contact points, no faces.
+class ObjectBody : public RigidBody {
+public:
+    int BodyKind() const override { return 2; }
+};
+
+constexpr int ObjectBodyPointCount = 8;
+
+// Material 18000 N/m, friction 0.5, 250 N s/m; eight cleared points whose
+// local positions the figure code sets.
+void ConstructObjectBody(ObjectBody& body);
+void DestroyObjectBody(ObjectBody& body);
+
+// The nodes of one skeleton and the figure code's joints.
+struct ObjectBodySet {
+    std::int32_t nodeCount = 0;
+    std::int32_t secondCount = 0;      // kept by the figure code
+    ObjectBody* nodes = nullptr;       // owned, nodeCount constructed nodes
+    // The figure code's joint records (trivially destructible), in storage
+    // it allocates with new std::byte[]; freed with the set.
+    std::byte* joints = nullptr;
+    std::int32_t figureWords[2] = {};  // set by the figure code
+};
+
+// One node's pose: 16.16 rotation (row-major) and position. In memory only.
+struct ObjectState {
+    FixedMatrix rotation;
+    FixedVector position;
+};
+
+void InitObjectBodySet(ObjectBodySet& set);
+// Destroys the nodes and frees both arrays; harmless when already empty.
+void FreeObjectBodySet(ObjectBodySet& set);
+// Creates nodes for a set of count nodes (constructed, points cleared).
+void CreateObjectBodyNodes(ObjectBodySet& set, int count);
+// A new array of nodeCount poses (the caller frees it with delete[]).
+ObjectState* SnapshotObjects(const ObjectBodySet& set);
+void StoreObjectStates(const ObjectBodySet& set, ObjectState* out);
+void RestoreObjectStates(ObjectBodySet& set, const ObjectState* in);
+// Every node to the blend of poses a and b (t 0 gives a, 1 gives b); the
+// rotations are blended entry by entry and not re-orthonormalised.
+void InterpolateObjectStates(ObjectBodySet& set, const ObjectState* a, const ObjectState* b, float t);
+
+// ---------------------------------------------------------------------------
+// The active body set and the physics step.
+
+constexpr int MaxObjectSetBodies = 80;
+
+// The bodies the simulation moves, in insertion order; the order is part of
+// the simulation's result.
+struct ObjectSet {
+    std::int32_t reportOverflow = 0;  // 1: the next refusal for lack of room is reported
+    std::int32_t count = 0;           // 0..MaxObjectSetBodies
+    RigidBody* members[MaxObjectSetBodies] = {};
+};
+
+// The set of the running race session; null when none. Set and cleared by
+// the session.
+extern ObjectSet* CurrentObjectSet;
+// The car whose contact pass is running; null outside that pass.
+extern RigidBody* ContactingCar;
+// 1 while a remote car re-runs its missed steps alone: no body-to-body
+// collisions then.
+extern std::int32_t ResimulatingCar;
+
+// Length of the physics step, s.
+constexpr float PhysicsStepSeconds = 0.01f;
+
+void SetCurrentObjectSet(ObjectSet* set);
+void ClearCurrentObjectSet();
+void ClearObjectSet(ObjectSet& set);
+// The set holds exactly the cars of the occupied player slots, in slot order.
+void FillObjectSetWithCars(ObjectSet& set);
+// Appends without a duplicate test or a prepare step; false when full.
+bool AddToObjectSet(ObjectSet& set, RigidBody& body);
+// Removes the body keeping the others' order; false when not a member.
+bool RemoveFromObjectSet(ObjectSet& set, RigidBody& body);
+// Appends a body that is not yet a member and prepares it; false when it
+// is a member already or the set is full ("Too many physics objects" is
+// shown once per overflow).
+bool WakeObject(ObjectSet& set, RigidBody& body);
+// WakeObject of other when the two bodies' spheres and boxes overlap at
+// their predicted poses; false otherwise.
+bool WakeIfTouching(ObjectSet& set, RigidBody& body, RigidBody& other);
+// False when an awake member other than the body overlaps it.
+bool IsClearOfAwakeBodies(const ObjectSet& set, const RigidBody& body);
+// One 10 ms step of the set. drawnAfter is nonzero for the last step before
+// a frame is drawn.
+void UpdatePhysicsObjects(ObjectSet& set, int drawnAfter);
+
+// ---------------------------------------------------------------------------
+// What bodies meet of the loaded world. The physics step asks these
+// questions of the current surroundings; the base answers are those of no
+// world loaded (gravity -9.81, no wind, no scenery: flat ground at z = 0).
+// A loaded world installs its own answers.
+
+// A scenery object that has been knocked out of its place.
+struct KnockedObject {
+    WorldObject* object = nullptr;
+    RigidBody* body = nullptr;  // its collision body
+    Fixed x, y;                 // its own placement
+    bool withdrawn = false;     // in its second body state
+};
+
+// A scenery object that acts as a vertical post on bodies.
+struct RadiusPost {
+    Fixed x, y;                      // centre
+    std::uint8_t contactRadius = 0;  // units of 655/65536 m
+};
+
+class BodySurroundings {
+public:
+    virtual bool IsWorldLoaded() const { return false; }
+    virtual float Gravity() const { return -9.81f; }
+    // Horizontal wind, m/s.
+    virtual Vec3 Wind() const { return {}; }
+    // Up to capacity distinct drivable-surface objects of the map squares
+    // that the circle (centre, radius) covers whose bounding box overlaps
+    // the square of half-side radius around the centre (strictly).
+    virtual int CollectContactObjects(const FixedVector&, Fixed, WorldObject**, int) { return 0; }
+    // The object's ContainsPoint and ContactQuery operations.
+    virtual bool ObjectContainsPoint(WorldObject&, Fixed, Fixed, Fixed) { return false; }
+    virtual void ObjectContactQuery(WorldObject&, const FixedVector&, const FixedVector&,
+                                    ContactQueryRecord&) {}
+    // Up to capacity distinct radius objects of the map squares that the
+    // square of half-side halfSide around the centre covers whose own
+    // square overlaps it.
+    virtual int CollectRadiusPosts(const FixedVector&, Fixed, RadiusPost*, int) { return 0; }
+    // A world texture's flags byte and surface kind.
+    virtual int SurfaceFlags(const WorldTexture&) const { return 0; }
+    virtual int SurfaceKind(const WorldTexture&) const { return 0; }
+    // The collision bodies of solid objects linked in the object cells that
+    // the circle covers (may repeat a body).
+    virtual int CollectCellBodies(const FixedVector&, float, RigidBody**, int) { return 0; }
+    // A scenery body came to rest: link its owner into the object cells at
+    // its new place.
+    virtual void OnOwnerResting(RigidBody&) {}
+    // A scenery body was knocked loose: mark its owner displaced and unlink
+    // it from the object cells.
+    virtual void OnOwnerKnocked(RigidBody&) {}
+    // The celled solid objects that are displaced and have a collision body.
+    virtual int KnockedObjectCount() { return 0; }
+    virtual bool GetKnockedObject(int, KnockedObject&) { return false; }
+    // Rebuild the collision body at the object's placement, link it into the
+    // cells, clear its displaced and second body states.
+    virtual void RestoreKnockedObject(WorldObject&) {}
+    // Second body state on; unlink from the cells when asked.
+    virtual void WithdrawKnockedObject(WorldObject&, bool /*unlinkFromCells*/) {}
+    // The loaded layout has a start position.
+    virtual bool LayoutHasStartPosition() const { return false; }
+
+protected:
+    ~BodySurroundings() = default;
+};
+
+// The surroundings the physics step asks; never null (the no-world answers
+// when nothing else is installed). Lives for the whole run.
+BodySurroundings& GetBodySurroundings();
+// Installs a world's answers; null restores the no-world answers.
+void SetBodySurroundings(BodySurroundings* surroundings);
+
+// ---------------------------------------------------------------------------
+// Car classes and the engine (car_class.cpp, engine*.cpp).
+//@@ engine
+//
+// Every car's engine is described by a few numbers (displacement,
+// cylinders, boost, tuning factors) from its car data; SetUpEngine derives
+// the torque curve, friction, inertia and limits from them and the car's
+// class. The engine and clutch are stepped every sub-step. Engine files
+// "data\engine\%s.eng" carry the same description and the engine's sound
+// (sound values and recorded waves); a car takes only the sound from them.
+// Speeds are rad/s, torques N m, powers W, displacement cm^3.
+
+// One row of the class table: what the engine model, the setup limits, the
+// mass model, the pits and the engine sound take from the class.
+struct CarClass {
+    const char* name;
+    float wheelDriveMassFactor;  // drive mass per wheel, × engine mass
+    int32_t driveOverride;       // drive axles forced on the car; 4 keeps the car's own
+    uint8_t rearAxleFixed;       // 1: rear axle locked and straight
+    uint8_t frontBrakes;         // 0: all braking at the rear
+    uint8_t minGearCount, maxGearCount;  // forward gears + reverse + neutral
+    uint8_t altEngineSound;      // the mixer's alternative engine treatment
+    uint8_t classFlag;
+    uint8_t minCylinders, maxCylinders;
+    float minDisplacement, maxDisplacement;  // cm^3
+    float speedScale;            // scales the peak-torque speed
+    float frictionFactor;        // friction per cm^3 and cm^3 per cylinder
+    float inertiaFactor;
+    float torquePerCc;           // N m per cm^3 at the peak
+    float turboInertiaFactor;
+    float refuelRate;
+    float tankSizeFactor;
+    float idleSpeed;             // rad/s
+};
+constexpr int CarClassCount = 12;
+// Indexed by class number (the car data reader accepts 0 to 11 only).
+// Constant for the whole run.
+extern const CarClass CarClassTable[CarClassCount];
+
+// The engine's sound definition, copied whole into and out of the
+// engine-sound editor.
+constexpr int EngineSoundValueCount = 29;
+struct EngineSoundParams {
+    char name[32] = {};  // the engine file's name; empty for the car's own
+    // Exhaust pipe tone, tone variation, silencers, unevenness, exhaust
+    // pulse tone, off-power tone and volume, idle volume boost, turbo
+    // recorded rpm, turbo volume and muffler, dump valve volume and muffler,
+    // gear whine recorded rpm, volume and muffler, air intake volume and
+    // muffler, gear shift volume and muffler, starter volume and muffler,
+    // exhaust volume, cockpit muffling, wind and skid volume, header,
+    // collector and tail mix: in this order (SetDefaultEngineParams).
+    float values[EngineSoundValueCount] = {};
+    uint8_t extra[4] = {6, 12, 0, 0};  // kept at these values; no file carries them
+};
+
+// One recorded sound wave: exhaust pulse 0, turbo 1, gear whine 3, air
+// intake 4, dump valve 5, gear shift 6, starter 7 (2 unnamed). Its file
+// form and its reading and writing belong to the sound devices
+// (ReadWaveShape, WriteWaveShape, FreeWave).
+struct EngineWave {
+    uint8_t type = 0;
+    int32_t count = 0;
+    float* samples = nullptr;  // count samples, owned; null when empty
+};
+constexpr int EngineWaveCount = 8;
+
+// EngineRecord::flags.
+enum : int32_t {
+    EngineTurbo = 1,          // turbocharged
+    EngineAltFiring = 2,      // the other firing order of a V8
+    EngineHasRevRange = 4,    // rev-range factor and maximum speed were read
+    EngineHasSubVersion = 8,  // the sub-version byte was read
+};
+
+// The engine of one car: description, derived curve and limits, running
+// state and sound. Lives inside its car; InitEngineData clears it.
+struct EngineRecord {
+    int32_t flags = 0;
+    int32_t soundChannelMask = -1;  // bit n: sound channel n plays
+    float frictionCoeff = 0;   // quadratic friction coefficient (derived)
+    float inertia = 0;         // kg m^2 (derived)
+    float idleSpeed = 0;       // from the class
+    float displacement = 0;    // cm^3
+    int32_t cylinders = 0;
+    int32_t layout = 0;        // 0 inline, 1 flat, 2 V
+    float boost = 0;           // bar, 0..3
+    float torqueFactor = 0;    // scales the peak torque
+    float revRangeFactor = 0;  // scales the width of the torque curve
+    float couplingStiffness = 0;  // N m/rad between crank and clutch side (derived)
+    float driveRatio = 0;      // total ratio written by the car step; 0 in neutral
+    int32_t clutchSlipping = 0;
+    float clutchTorque = 0;    // carried this sub-step
+    float peakTorque = 0;      // derived
+    float maxSpeed = 0;        // rev limit; above it the engine is damaged
+    float peakSpeedFactor = 0;
+    float inertiaFactor = 0;
+    float peakTorqueSpeed = 0;   // derived
+    float torqueCurveWidth = 0;  // derived
+    float turboPowerRef = 0;     // derived
+    float turboInertia = 0;      // derived
+    float turboDrag = 0;         // derived
+    float maxPower = 0, maxPowerSpeed = 0;    // derived by scanning the curve
+    float maxTorque = 0, maxTorqueSpeed = 0;  // derived by scanning the curve
+    float clutchCapacity = 0;  // N m (derived)
+    float health = 0;          // 1 new; falls with over-revving
+    float clutchHeat = 0;      // 0 cold .. 1
+    float clutchPedal = 0;     // 0 engaged .. 1 pressed (set by the car step)
+    float clutchAngle = 0;     // rad
+    float speed = 0;           // rad/s
+    float smoothedSpeed = 0;   // filtered at 20 per second
+    float throttle = 0;        // air-flow fraction set by the car step
+    float crankAngle = 0;      // rad, within ±32π
+    int32_t running = 0;
+    int32_t spare[2] = {};     // cleared with the running state
+    float turboSpeed = 0;      // rad/s
+    float manifoldPressure = 0;  // gauge, bar
+    float boostNow = 0;        // bar
+    uint8_t firingOrder[12] = {};
+    EngineSoundParams soundParams;
+    EngineWave waves[EngineWaveCount];
+};
+
+// Highest engine sub-version read; files are written with it.
+constexpr int EngineSubVersion = 12;
+// Engine files: magic and version.
+constexpr const char* EngineFileMagic = "QVNENG";
+constexpr int EngineFileVersion = 251;
+
+// Zeroes the record (wave arrays are forgotten, not freed); channel mask -1.
+void InitEngineData(EngineRecord& engine);
+// Frees the sample arrays of the eight waves.
+void ReleaseEngineSounds(EngineRecord& engine);
+// The sound values' defaults (the name is left alone).
+void SetDefaultEngineParams(EngineSoundParams& params);
+// A 2800 cm^3 four-cylinder engine with default sound, at rest and repaired.
+void SetDefaultEngine(EngineRecord& engine);
+// Running state to rest; throttle 0.05.
+void ResetEngineState(EngineRecord& engine);
+// Health 1, clutch cold.
+void RepairEngine(EngineRecord& engine);
+// Running; a speed below a quarter of idle is raised to it. Returns 1 when
+// it raised the speed.
+int StartEngine(EngineRecord& engine);
+void StartEngineAtIdle(EngineRecord& engine);
+void StopEngine(EngineRecord& engine);
+// Full-throttle torque and friction torque at an engine speed.
+float EngineTorqueAt(const EngineRecord& engine, float speed);
+float EngineFrictionAt(const EngineRecord& engine, float speed);
+// Derives the curve, limits, clutch and firing order from the description
+// and the class; the description is clamped to the class's ranges.
+void SetUpEngine(EngineRecord& engine, const CarClass& carClass);
+// One sub-step of an engine turning by itself (neutral, or the clutch at
+// least half pressed). Returns the net torque; power and revCut are set.
+float StepEngineFree(EngineRecord& engine, float dt, float& power, float& revCut);
+// One sub-step of an engine locked to the drivetrain, which sets its speed.
+void StepEngineCoupled(EngineRecord& engine, float dt, float& power, float& revCut);
+// The clutch, every sub-step before the engine step.
+void StepClutch(EngineRecord& engine);
+// Once per step for cars that are not simulated.
+void CoolClutch(EngineRecord& engine);
+
+// Rev counter: top mark, step between numbers and number of marks.
+struct RevCounterScale {
+    int top = 0, step = 0, marks = 0;
+};
+void GetRevCounterScale(const EngineRecord& engine, RevCounterScale& scale);
+// Outer size of the engine block in m; swapped: the engine lies across.
+void GetEngineBlockSize(const EngineRecord& engine, int swapped, Vec3& size);
+// kg.
+float GetEngineMass(const EngineRecord& engine);
+
+// Reads the engine description (the same header is part of the car data).
+// The description goes into engine, the body (waves and sound values) into
+// target, unless headerOnly stops after the description of a stream of
+// sub-version above 7. Returns 1, or 0 with a message when the stream is
+// bad; what was read so far stays.
+int ReadEngine(EngineRecord& engine, DataFile& reader, int version, EngineRecord& target,
+               int headerOnly);
+// Writes the whole engine file (sub-version 12); waves 1 and 5 are emptied
+// first when the engine has no turbo. Returns 1 when saved.
+int SaveEngineFile(EngineRecord& engine, const char* path, Screen* screen);
+// Opens an engine file and reads it: the description into scratch, the
+// sound into target. Returns 1 or 0.
+int OpenEngineFile(EngineRecord& scratch, const char* path, Screen* screen, EngineRecord& target);
+// The sound of a car's engine: the driver's chosen engine file for the car
+// when set and readable (its name then becomes the sound's name; a failed
+// one is cleared from the profile), else "data\engine\<code>_default.eng".
+// Returns 1 when a file was read.
+int LoadEngineFile(EngineRecord& engine, const char* carCode);

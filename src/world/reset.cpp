@@ -1,4 +1,8 @@
 // The one reset of this subsystem's tables.
 #include "world/services.h"
 
-void ResetWorldTables() {}
+void ResetWorldTables()
+{
+    InitHumanSystem(Humans);
+    SetModelCarCode("");
+}

@@ -1,11 +1,44 @@
 // The data builder: writes the default data folder into the game folder
 // given on the command line, deterministically, through the game's own
 // writers, and reads every file back through the game's own readers.
+#include <cstdarg>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
+#include "builder.h"
 #include "core/services.h"
 #include "platform/files.h"
+#include "world/services.h"
+
+int BuilderFail(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::fputs("mkdata : ", stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    va_end(args);
+    return 0;
+}
+
+namespace {
+
+// The steps in order; each kind of content is one step in a file of its own.
+struct BuildStep {
+    const char* name;
+    int (*build)();
+};
+const BuildStep BuildSteps[] = {
+    {"folders", BuildDataFolders},
+    {"body models", BuildBodyModels},
+    {"figures", BuildFigures},
+    {"skins", BuildSkins},
+    {"engines", BuildEngines},
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -14,9 +47,20 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string root = argv[1];
-    if (!platform::MakeFolder(root) || !platform::MakeFolder(root + "/data")) {
+    std::error_code error;
+    if (!platform::MakeFolder(root) || (std::filesystem::current_path(root, error), error)) {
         std::fprintf(stderr, "mkdata : Could not create folder : %s\n", root.c_str());
         return 1;
+    }
+    ResetCoreTables();
+    ResetWorldTables();
+    BuildTrigTables();
+    InitMathConstants();
+    for (const BuildStep& step : BuildSteps) {
+        if (!step.build()) {
+            std::fprintf(stderr, "mkdata : step failed : %s\n", step.name);
+            return 1;
+        }
     }
     return 0;
 }

@@ -1,0 +1,577 @@
+// The command line's options and the host configuration file: parsing,
+// checking and applying each option, and the start mode they choose.
+#include "core/local.h"
+#include "core/services.h"
+#include "net/services.h"
+#include "platform/files.h"
+#include "world/services.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+int StartMode = 1;
+char CommandLineError[CommandLineErrorSize] = "";
+int GraphicsOn = 1;
+int DedicatedMode = 0;
+int ExitCode = 0;
+int NetworkDebug = 0;
+char ReplayToOpen[ReplayNameLength + 1] = "";
+int ReplayOpenRequest = 0;
+char MprFileTemplate[PathTemplateSize] = "data\\mpr\\%s.mpr";
+char MprSearchPattern[PathTemplateSize] = "data\\mpr\\*.mpr";
+char LayoutFileTemplate[PathTemplateSize] = "data\\layout\\%s.lyt";
+char LayoutSearchPattern[PathTemplateSize] = "data\\layout\\%s_*.lyt";
+
+const char* const OptionTable[OptionCount] = {
+    "cfg",      "host",     "join",   "hlvc",     "kill",      "gamepass", "usemaster", "pass",
+    "admin",    "ip",       "port",   "track",    "weather",   "cars",     "maxguests", "adminslots",
+    "carsmax",  "carshost", "carsguest", "pps",   "qual",      "laps",     "hours",     "wind",
+    "dedicated", "vote",    "select", "midrace",  "mustpit",   "canreset", "fcv",       "cruise",
+    "rstmin",   "rstend",   "autokick", "start",  "insim",     "player",   "windowed",  "welcome",
+    "tracks",   "log",      "ndebug", "autosave", "mprdir",    "lytdir",
+};
+
+const char* CommandLineText(const char* english)
+{
+    return english;
+}
+
+void ResetCommandLine()
+{
+    StartMode = 1;
+    CommandLineError[0] = 0;
+    GraphicsOn = 1;
+    DedicatedMode = 0;
+    ExitCode = 0;
+    NetworkDebug = 0;
+    ReplayToOpen[0] = 0;
+    ReplayOpenRequest = 0;
+    std::strcpy(MprFileTemplate, "data\\mpr\\%s.mpr");
+    std::strcpy(MprSearchPattern, "data\\mpr\\*.mpr");
+    std::strcpy(LayoutFileTemplate, "data\\layout\\%s.lyt");
+    std::strcpy(LayoutSearchPattern, "data\\layout\\%s_*.lyt");
+}
+
+int FindInList(const char* text, const char* const* names, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (EqualsNoCase(text, names[i]))
+            return i;
+    }
+    return -1;
+}
+
+std::string JoinCommandLine(int argc, const char* const* argv)
+{
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+int MakeDataFolder(const char* name)
+{
+    std::string folder = std::string("data\\") + name;
+    std::string probe = folder + "\\file.fl";
+    if (FILE* file = platform::OpenFile(probe, "wb")) {
+        std::fclose(file);
+        platform::RemoveFile(probe);
+        return 0;
+    }
+    return platform::MakeFolder(folder) ? 0 : -1;
+}
+
+namespace {
+
+// Option indexes, in OptionTable order.
+enum Option {
+    OptCfg, OptHost, OptJoin, OptHlvc, OptKill, OptGamePass, OptUseMaster, OptPass,
+    OptAdmin, OptIp, OptPort, OptTrack, OptWeather, OptCars, OptMaxGuests, OptAdminSlots,
+    OptCarsMax, OptCarsHost, OptCarsGuest, OptPps, OptQual, OptLaps, OptHours, OptWind,
+    OptDedicated, OptVote, OptSelect, OptMidRace, OptMustPit, OptCanReset, OptFcv, OptCruise,
+    OptRstMin, OptRstEnd, OptAutoKick, OptStart, OptInSim, OptPlayer, OptWindowed, OptWelcome,
+    OptTracks, OptLog, OptNDebug, OptAutoSave, OptMprDir, OptLytDir,
+};
+
+// Names and values are read up to this many characters.
+constexpr size_t MaxWordLength = 96;
+// A host configuration file holds at most this many bytes.
+constexpr size_t MaxConfigFileSize = 4096;
+
+constexpr const char* NoYes[] = {"no", "yes"};
+constexpr const char* UseMasterWords[] = {"no", "yes", "hidden"};
+constexpr const char* DedicatedWords[] = {"no", "yes", "nogfx", "invisible"};
+constexpr const char* AutoKickWords[] = {"no", "kick", "ban", "spec"};
+constexpr const char* StartWords[] = {"fixed", "finish", "reverse", "random"};
+// The "MP Flags" bit of each yes-or-no host option from "vote" to "cruise".
+constexpr int HostFlagBits[] = {1, 2, 32, 64, 128, 256, 512};
+
+// Sets the error: StartMode 0 and the text, formatted. Returns false.
+bool Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+bool Fail(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(CommandLineError, sizeof CommandLineError, format, arguments);
+    va_end(arguments);
+    StartMode = 0;
+    return false;
+}
+
+// A message that does not stop the program: the log and standard error.
+void Notice(const char* text)
+{
+    LogLine(text);
+    std::fprintf(stderr, "%s\n", text);
+}
+
+// Copies text into a field of size bytes, cut to fit.
+void CopyField(char* field, size_t size, const char* text)
+{
+    size_t n = std::strlen(text);
+    if (n >= size)
+        n = size - 1;
+    std::memcpy(field, text, n);
+    field[n] = 0;
+}
+
+// A name that becomes part of a path: no character that file names cannot
+// hold (separators included) and not a folder step.
+bool IsPlainName(const char* text)
+{
+    if (std::strcmp(text, ".") == 0 || std::strcmp(text, "..") == 0)
+        return false;
+    for (const char* p = text; *p != 0; ++p) {
+        if (CharToEscapeLetter(*p) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The folder name with every "%" doubled, for use inside a format.
+std::string EscapePercent(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p != 0; ++p) {
+        if (*p == '%')
+            out += '%';
+        out += *p;
+    }
+    return out;
+}
+
+class OptionParser {
+public:
+    // Reads options from text, which starts just after an option's "/";
+    // the first option read has the given number. Returns false on error.
+    bool Parse(const char* text, size_t size, int firstNumber)
+    {
+        text_ = text;
+        size_ = size;
+        position_ = 0;
+        number_ = firstNumber;
+        bool first = true;
+        for (;;) {
+            SkipComments();
+            if (position_ >= size_)
+                return true;
+            std::string name;
+            int ended = ReadName(name);
+            int option = FindInList(name.c_str(), OptionTable, OptionCount);
+            if (ended == '=' ? option < 0 : option != OptKill)
+                return Fail(CommandLineText("Parameter %d is invalid"), number_);
+            if (option < StartOptionCount && !first)
+                return Fail("%s", CommandLineText("Too many start parameters"));
+            if (first && option >= StartOptionCount && option != OptInSim && option != OptPlayer)
+                return Fail("%s", CommandLineText("Info parameter before start parameter"));
+            first = false;
+            if (option == OptKill) {
+                StartMode = 6;
+                return true;
+            }
+            std::string value;
+            if (!ReadValue(value))
+                return Fail(CommandLineText("Parameter %d is too long"), number_);
+            if (value.empty() && option != OptPass && option != OptAdmin)
+                return Fail(CommandLineText("Parameter %d contains no info"), number_);
+            if (option == OptCfg)
+                return ReadConfigFile(value);
+            if (!Apply(option, value))
+                return false;
+            if (position_ < size_)
+                ++position_;  // the "/" that ended the value
+            ++number_;
+        }
+    }
+
+private:
+    int Peek() const { return position_ < size_ ? static_cast<unsigned char>(text_[position_]) : -1; }
+
+    // A "/" where an option would begin starts a comment: the rest of its
+    // line, up to the next "/", which is passed.
+    void SkipComments()
+    {
+        while (Peek() == '/') {
+            while (Peek() != -1 && Peek() != '\n' && Peek() != '\r')
+                ++position_;
+            while (Peek() != -1 && Peek() != '/')
+                ++position_;
+            if (Peek() == '/')
+                ++position_;
+        }
+    }
+
+    // Collects an option name up to "=" or "/"; returns the character that
+    // ended it, or -1 at the end of the text or when it grows too long.
+    int ReadName(std::string& name)
+    {
+        for (;;) {
+            int c = Peek();
+            if (c == -1)
+                return -1;
+            ++position_;
+            if (c == '=' || c == '/')
+                return c;
+            if (c < 32)
+                continue;
+            if (name.size() + 1 >= MaxWordLength)
+                return -1;
+            name += static_cast<char>(c);
+        }
+    }
+
+    // Collects the value up to "/" or the end (characters below 32 left
+    // out, trailing blanks removed); false when it grows too long.
+    bool ReadValue(std::string& value)
+    {
+        while (Peek() != -1 && Peek() != '/') {
+            int c = Peek();
+            ++position_;
+            if (c < 32)
+                continue;
+            if (value.size() + 1 >= MaxWordLength)
+                return false;
+            value += static_cast<char>(c);
+        }
+        while (!value.empty() && value.back() == ' ')
+            value.pop_back();
+        return true;
+    }
+
+    // The host configuration file takes the place of the rest of the line.
+    bool ReadConfigFile(const std::string& fileName)
+    {
+        if (fileName.size() > 31)
+            return Fail("%s", CommandLineText("Config file name is too long"));
+        std::string contents;
+        if (!platform::ReadTextFile(fileName, contents))
+            return Fail(CommandLineText("Config file not found : %s"), fileName.c_str());
+        if (contents.size() > MaxConfigFileSize)
+            return Fail("%s", CommandLineText("Config file is too long"));
+        if (contents.empty())
+            return Fail("%s", CommandLineText("Config file is empty"));
+        if (contents[0] != '/')
+            return Fail("%s", CommandLineText("Config file is not valid"));
+        OptionParser fileParser;
+        return fileParser.Parse(contents.data() + 1, contents.size() - 1, number_);
+    }
+
+    // Reads a number and checks its range; false (with the error) outside it.
+    bool Number(const std::string& value, int min, int max, const char* optionName, int& out)
+    {
+        out = ParseInt(value.c_str());
+        if (out < min || out > max)
+            return Fail(CommandLineText("Out of bounds : %s"), optionName);
+        return true;
+    }
+
+    // A word of the option's list; false (with the error) when absent.
+    bool Word(const std::string& value, const char* const* words, int count, const char* optionName, int& out)
+    {
+        out = FindInList(value.c_str(), words, count);
+        if (out < 0)
+            return Fail(CommandLineText("Unknown %s option"), optionName);
+        return true;
+    }
+
+    // A text of at most length characters; false with the error text otherwise.
+    bool Short(const std::string& value, size_t length, const char* error)
+    {
+        if (value.size() > length)
+            return Fail("%s", CommandLineText(error));
+        return true;
+    }
+
+    bool ApplyTrack(const std::string& value)
+    {
+        if (value.size() < 3 || value.size() > 4)
+            return Fail("%s", CommandLineText("Unknown track"));
+        int site = -1;
+        for (int i = 0; i < SiteCount; ++i) {
+            const char* code = SiteTable[i].code;
+            if (AsciiToUpper(value[0]) == code[0] && AsciiToUpper(value[1]) == code[1])
+                site = i;
+        }
+        bool reversed = value.size() == 4 && AsciiToUpper(value[3]) == 'R';
+        if (site < 0 || (value.size() == 4 && !reversed))
+            return Fail("%s", CommandLineText("Unknown track"));
+        int config = value[2] - '0';
+        if (config < 1 || config > SiteTable[site].configCount)
+            return Fail("%s", CommandLineText("Unknown track config"));
+        CopyField(Settings.mapName, sizeof Settings.mapName, SiteTable[site].name);
+        Settings.config = config;
+        Settings.flip = reversed && SiteTable[site].mapPathFlags[config - 1] ? 1 : 0;
+        return true;
+    }
+
+    // A folder under "data" for replays or layouts: a plain name that the
+    // data folder can hold.
+    bool DataFolderOption(const std::string& value, const char* tooLong, const char* notCreated)
+    {
+        if (!Short(value, 15, tooLong))
+            return false;
+        if (!IsPlainName(value.c_str()))
+            return Fail(CommandLineText("Parameter %d is invalid"), number_);
+        if (MakeDataFolder(value.c_str()) != 0)
+            return Fail("%s", CommandLineText(notCreated));
+        return true;
+    }
+
+    bool Apply(int option, const std::string& value)
+    {
+        const char* name = OptionTable[option];
+        const char* text = value.c_str();
+        int n = 0;
+        switch (option) {
+        case OptHost:
+            StartMode = 2;
+            if (value.size() > 31)
+                Notice(CommandLineText("Host name truncated to 31 chars"));
+            CopyField(Settings.gameName, sizeof Settings.gameName, text);
+            Settings.gamePass[0] = 0;
+            Settings.mpRules = 0xFFFFF;
+            RaceCarsMask = 0xFFFFF;
+            return true;
+        case OptJoin:
+            if (!Short(value, 31, "Host name is too long"))
+                return false;
+            StartMode = 3;
+            CopyField(Settings.serverName, sizeof Settings.serverName, text);
+            Settings.serverPass[0] = 0;
+            Settings.addressName = 1;
+            return true;
+        case OptHlvc:
+            if (!Short(value, ReplayNameLength, "Replay name is too long"))
+                return false;
+            if (!IsPlainName(text))
+                return Fail(CommandLineText("Parameter %d is invalid"), number_);
+            StartMode = 4;
+            CopyField(ReplayToOpen, sizeof ReplayToOpen, text);
+            GraphicsOn = 0;
+            return true;
+        case OptGamePass:
+            if (!Short(value, 23, "Game password is too long"))
+                return false;
+            CopyField(AccountPassword, sizeof AccountPassword, text);
+            return true;
+        case OptUseMaster:
+            if (!Word(value, UseMasterWords, 3, name, n))
+                return false;
+            Settings.connToMaster = n;
+            return true;
+        case OptPass:
+        case OptAdmin:
+            if (!Short(value, 15, option == OptPass ? "Password is too long" : "Admin password is too long"))
+                return false;
+            if (StartMode == 3)
+                CopyField(Settings.serverPass, sizeof Settings.serverPass, text);
+            else if (option == OptPass)
+                CopyField(Settings.gamePass, sizeof Settings.gamePass, text);
+            else
+                CopyField(Settings.gameAdmin, sizeof Settings.gameAdmin, text);
+            return true;
+        case OptIp:
+            if (!Short(value, 15, "IP address is too long"))
+                return false;
+            CopyField(Settings.gameIp, sizeof Settings.gameIp, text);
+            return true;
+        case OptPort:
+            if (!Short(value, 5, "Port is too long"))
+                return false;
+            CopyField(Settings.gamePort, sizeof Settings.gamePort, text);
+            return true;
+        case OptTrack:
+            return ApplyTrack(value);
+        case OptWeather:
+            if (!Number(value, 1, 4, name, n))
+                return false;
+            Settings.lighting = n - 1;
+            return true;
+        case OptCars: {
+            uint32_t mask = 0;
+            if (!ParseCarList(text, mask))
+                return Fail("%s", CommandLineText("Invalid cars option"));
+            Settings.mpRules = static_cast<int>(mask);
+            RaceCarsMask = mask;
+            return true;
+        }
+        case OptMaxGuests:
+            if (!Number(value, 1, 47, name, n))
+                return false;
+            Settings.maxConns = n + 1;
+            if (Settings.adminSlots > n - 1)
+                Settings.adminSlots = n - 1;
+            return true;
+        case OptAdminSlots:
+            if (!Number(value, 0, 8, name, n))
+                return false;
+            Settings.adminSlots = n < Settings.maxConns - 2 ? n : Settings.maxConns - 2;
+            return true;
+        case OptCarsMax:
+            return Number(value, 1, 32, name, Settings.carsInRace);
+        case OptCarsHost:
+            return Number(value, 0, 3, name, Settings.carsPerHost);
+        case OptCarsGuest:
+            return Number(value, 0, 3, name, Settings.carsPerGuest);
+        case OptPps:
+            return Number(value, 3, 12, name, Settings.packsPerSec);
+        case OptQual:
+            return Number(value, 0, 60, name, QualifyMinutes);
+        case OptLaps:
+            if (!Number(value, 0, 1000, name, n))
+                return false;
+            // Above 100 laps the code counts tens, so the laps shown are a
+            // multiple of 10.
+            RaceLengthCode = n <= 100 ? n : 100 + (n - 100) / 10;
+            return true;
+        case OptHours:
+            if (!Number(value, 1, 48, name, n))
+                return false;
+            RaceLengthCode = 190 + n;
+            return true;
+        case OptWind:
+            return Number(value, 0, 2, name, WindLevel);
+        case OptDedicated:
+            if (!Word(value, DedicatedWords, 4, name, n))
+                return false;
+            DedicatedMode = n;
+            if (n >= 2)
+                GraphicsOn = 0;
+            return true;
+        case OptVote:
+        case OptSelect:
+        case OptMidRace:
+        case OptMustPit:
+        case OptCanReset:
+        case OptFcv:
+        case OptCruise: {
+            if (!Word(value, NoYes, 2, name, n))
+                return false;
+            int bit = HostFlagBits[option - OptVote];
+            Settings.mpFlags = n ? (Settings.mpFlags | bit) : (Settings.mpFlags & ~bit);
+            return true;
+        }
+        case OptRstMin:
+            return Number(value, 0, 300, name, RestartMinSeconds);
+        case OptRstEnd:
+            return Number(value, 0, 300, name, RestartEndSeconds);
+        case OptAutoKick:
+            return Word(value, AutoKickWords, 4, name, Settings.autoKick);
+        case OptStart:
+            return Word(value, StartWords, 4, name, Settings.raceStart);
+        case OptInSim:
+            n = ParseInt(text);
+            if (n < 0 || n > 65535)
+                return Fail("%s", CommandLineText("InSim port out of bounds"));
+            std::snprintf(InSimPortText, sizeof InSimPortText, "%d", n);
+            return true;
+        case OptPlayer: {
+            // The name names the profile file: characters that file names
+            // cannot hold are left out.
+            std::string player = value;
+            RemoveFileNameSpecials(player.data());
+            player.resize(std::strlen(player.c_str()));
+            if (player.size() > 23)
+                Notice(CommandLineText("Player name truncated to 23 chars"));
+            CopyField(Settings.plyName, sizeof Settings.plyName, player.c_str());
+            return true;
+        }
+        case OptWindowed:
+            return Word(value, NoYes, 2, name, Settings.startWindowed);
+        case OptWelcome:
+            if (!Short(value, 31, "Welcome filename is too long"))
+                return false;
+            if (!platform::FileExists(value) || !LoadWelcomeText(text))
+                return Fail("%s", CommandLineText("Welcome file not found"));
+            return true;
+        case OptTracks:
+            if (!Short(value, 31, "Tracks filename is too long"))
+                return false;
+            if (!platform::FileExists(value))
+                return Fail("%s", CommandLineText("Tracks file not found"));
+            CopyField(TracksFileName, sizeof TracksFileName, text);
+            return true;
+        case OptLog:
+            if (!Short(value, 31, "Log filename is too long"))
+                return false;
+            if (!CanAppendFile(value))
+                return Fail("%s", CommandLineText("Log file error"));
+            SetDebugLogName(value);
+            platform::RemoveFile(value);
+            LogVersion();
+            return true;
+        case OptNDebug:
+            return Word(value, NoYes, 2, name, NetworkDebug);
+        case OptAutoSave:
+            return Number(value, 0, 2, name, Settings.mprAutoSave);
+        case OptMprDir: {
+            if (!DataFolderOption(value, "MPR folder name is too long", "Could not create the MPR folder"))
+                return false;
+            std::string folder = EscapePercent(text);
+            std::snprintf(MprFileTemplate, sizeof MprFileTemplate, "data\\%s\\%%s.mpr", folder.c_str());
+            std::snprintf(MprSearchPattern, sizeof MprSearchPattern, "data\\%s\\*.mpr", text);
+            return true;
+        }
+        case OptLytDir: {
+            if (!DataFolderOption(value, "LYT folder name is too long", "Could not create the LYT folder"))
+                return false;
+            std::string folder = EscapePercent(text);
+            std::snprintf(LayoutFileTemplate, sizeof LayoutFileTemplate, "data\\%s\\%%s.lyt", folder.c_str());
+            std::snprintf(LayoutSearchPattern, sizeof LayoutSearchPattern, "data\\%s\\%%s_*.lyt",
+                          folder.c_str());
+            return true;
+        }
+        default:
+            return Fail(CommandLineText("Parameter %d is invalid"), number_);
+        }
+    }
+
+    const char* text_ = "";
+    size_t size_ = 0;
+    size_t position_ = 0;
+    int number_ = 1;
+};
+
+} // namespace
+
+void ParseCommandLine(const char* commandLine)
+{
+    if (commandLine == nullptr || commandLine[0] == 0)
+        return;
+    if (commandLine[0] != '/') {
+        Fail("%s", CommandLineText("Invalid command line"));
+        return;
+    }
+    OptionParser parser;
+    if (!parser.Parse(commandLine + 1, std::strlen(commandLine) - 1, 1))
+        return;
+    // Through the master server a host sends at most 6 positions a second.
+    if (Settings.connToMaster != 0 && Settings.packsPerSec > 6)
+        Settings.packsPerSec = 6;
+    if (ParseInt(InSimPortText) != 0)
+        OpenInSim();
+}

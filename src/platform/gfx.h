@@ -1,0 +1,761 @@
+// The graphics device layer: a device in the shape the drawing code was
+// written for (adapters and display modes, one device with render and
+// texture stage states, textures, surfaces, vertex and index buffers with
+// lock and unlock, vertex shaders assembled from vs.1.1 text), with two
+// back ends: OpenGL through SDL2, and a null device that keeps everything
+// in memory and records the calls for tests and headless runs.
+//
+// Numbers. Every state, format, flag and code below has the numeric value
+// the drawing code stores, sorts, compares or sends (format numbers sort the
+// display modes, render-state numbers index the state cache). They are
+// part of the interface: do not renumber.
+//
+// Objects. Every object is reference counted: a Create or Get call hands
+// the caller one reference, AddRef adds one, Release drops one and returns
+// the number left; at 0 the object is destroyed. Objects stay valid while
+// referenced even when their device has been released.
+//
+// What every back end must do (the OpenGL one in particular):
+//
+// Coordinates and render targets
+// - Matrices are row-major 4 x 4 floats used with row vectors: a point p
+//   becomes p x M, the translation is in the fourth row. World, view and
+//   projection combine as world x view x projection.
+// - Clip space is Direct3D's: x and y from -w to w with y up, z from 0 to w
+//   (not -w to w). The viewport maps x = -w to its left edge and y = w to
+//   its top edge; z to minZ .. maxZ of the viewport.
+// - Window (render-target) coordinates have their origin at the top-left
+//   corner, x to the right and y downwards, in pixels; pixel centres lie at
+//   integer coordinates: the pixel in column i and row j covers the square
+//   from (i - 0.5, j - 0.5) to (i + 0.5, j + 0.5). A pre-transformed vertex
+//   (FvfXyzRhw) at (0, 0) is therefore the centre of the top-left pixel, and
+//   a quad from (-0.5, -0.5) to (W - 0.5, H - 0.5) covers every pixel of a
+//   W x H target exactly once. Transformed geometry lands on the same
+//   pixels: the viewport maps clip x = -w to window x = X - 0.5 and clip
+//   x = w to X + width - 0.5 (rows likewise). OpenGL's centres lie at
+//   half-integers, so the GL back end shifts everything by half a pixel.
+// - Every colour surface (back buffer, render-target texture level, render
+//   target surface) stores its rows top row first: row 0 of a locked
+//   surface, of a texture used as a render target and of a screenshot is
+//   the top of the picture. Texture coordinate (0, 0) is the top-left
+//   corner of texel (0, 0), the first texel of the first row in memory;
+//   texel centres lie at half-integers of the texture's size, as in GL.
+//   Drawing into a texture and then sampling it therefore shows the picture
+//   upright with the same (u, v) as any loaded texture.
+// - CullNone draws both faces; CullCw removes triangles whose vertices run
+//   clockwise as seen on the target (x right, y down); CullCcw (the device
+//   default) removes those that run counter-clockwise.
+// - Depth: less z is nearer. The depth test compares the fragment's
+//   viewport z (minZ .. maxZ) with the stored value by RsZFunc. A cleared
+//   depth buffer holds the value given to Clear (the program uses 1.0).
+//
+// Vertices
+// - FVF codes (GfxFvf) describe stream 0: components in the order position
+//   (3 floats, or 4 floats x, y, z, 1/w for FvfXyzRhw), normal (3 floats),
+//   diffuse (32-bit colour), specular (32-bit colour), then texture
+//   coordinate sets (2 floats each, count in bits 8 to 11). The stride
+//   passed to SetStreamSource is the sum of those sizes.
+// - A 32-bit colour is 0xAARRGGBB; in memory (little-endian) its bytes are
+//   blue, green, red, alpha.
+// - SetVertexShader takes either an FVF code (even numbers: the fixed
+//   pipeline, using the world, view and projection transforms, lighting
+//   off, no texture-coordinate transforms) or a shader handle from
+//   CreateVertexShader (odd numbers). Pre-transformed vertices bypass the
+//   transforms: their x, y are window pixels as above, z the depth.
+// - Indexed drawing: vertex k of the draw is stream-0 vertex
+//   (baseVertex given to SetIndices) + index; minIndex and numVertices
+//   bound the indices used.
+// - Vertex shaders: the declaration maps stream-0 elements to input
+//   registers v0..v15; the program's outputs are oPos (clip space as
+//   above), oD0 and oD1 (diffuse and specular colours, clamped to 0..1),
+//   oT0..oT7 (texture coordinates; only x and y are used for the 2D
+//   textures here) and oFog (the fog factor, see Fog). Inputs the current
+//   vertex format does not supply read as (0, 0, 0, 1). Constants c0..c95
+//   keep their values until set again, across shader changes.
+//
+// Pixels
+// - Texture stages 0..7 cascade as Direct3D's: stage n computes
+//   colour = op(arg1, arg2) and alpha likewise with its own op and args;
+//   TaCurrent is the previous stage's result (the diffuse colour at stage
+//   0), TaTexture the stage's texture sampled with the coordinate set
+//   TssTexCoordIndex, (1, 1, 1, 1) when no texture is bound; TaDiffuse and
+//   TaSpecular the interpolated vertex colours, TaTFactor RsTextureFactor.
+//   The first stage whose colour op is TopDisable ends the cascade (its
+//   alpha op is then ignored too). Ops: SelectArg1/2, Modulate (a x b),
+//   Modulate2x (2 a b, clamped), Add (a + b, clamped), the rest unused.
+// - RsSpecularEnable adds the specular colour's rgb after the stages.
+// - Fog, when RsFogEnable is on: the final rgb = f x colour + (1 - f) x
+//   RsFogColour, with the fog factor f clamped to 0..1 (1 no fog). With a
+//   vertex shader f is its oFog output. Without one f is linear in the
+//   eye-space depth d (z after world x view) by RsFogStart and RsFogEnd:
+//   f = (end - d) / (end - start), for untransformed vertices when
+//   RsFogVertexMode is FogLinear; pre-transformed vertices get no fog.
+// - Alpha test (RsAlphaTestEnable): the fragment is kept when its alpha x
+//   255 compared with RsAlphaRef (0..255) by RsAlphaFunc passes.
+// - Blending (RsAlphaBlendEnable): result = src x SrcBlend + dst x
+//   DestBlend with the factors of GfxBlend. RsZWriteEnable switches depth
+//   writes, RsZEnable the depth test, RsColourWriteEnable is not used.
+// - Render states carry 32-bit values; the float-valued ones (RsFogStart,
+//   RsFogEnd, RsFogDensity, the point sizes, TssMipMapLodBias) carry the
+//   float's bit pattern. Every number the cache below treats as existing
+//   must be accepted by SetRenderState and GetRenderState, even when the
+//   back end does nothing with it.
+// - Sampling: TssMagFilter, TssMinFilter (FilterPoint, FilterLinear,
+//   FilterAnisotropic with TssMaxAnisotropy), TssMipFilter (FilterNone,
+//   FilterPoint, FilterLinear), TssMipMapLodBias (float bits), TssAddressU
+//   and TssAddressV (AddressWrap, AddressClamp, AddressBorder with
+//   TssBorderColour), all per stage.
+//
+// Device life
+// - TestCooperativeLevel returns Ok, DeviceLost (nothing can be drawn and
+//   Reset would fail) or DeviceNotReset (Reset now). While lost, Present
+//   returns DeviceLost and draws do nothing.
+// - Reset fails with InvalidCall while any resource of the default pool
+//   (render targets, depth surfaces, dynamic buffers, default-pool
+//   textures) or any reference to the back buffer or the automatic depth
+//   surface obtained from the device is still held. A successful Reset
+//   returns every render and stage state, transform, viewport, texture,
+//   stream and index binding to the values after CreateDevice, keeps
+//   managed-pool resources and vertex shaders, and makes a new back buffer
+//   and automatic depth surface of the new present parameters (fetch them
+//   again). Shader constants are undefined after a Reset (the null device
+//   zeroes them): the program sets them again.
+// - Clear with no rectangles clears the current viewport rectangle of the
+//   current render target (colour: ClearTarget, depth: ClearZBuffer).
+// - BeginScene/EndScene bracket drawing; Present shows the whole back
+//   buffer. Drawing outside a scene is a fault of the caller (the null
+//   device records it; the GL device may draw anyway).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// ---------------------------------------------------------------------------
+// Results.
+
+enum class GfxResult : int {
+    Ok = 0,
+    DeviceLost,        // the device cannot be used until it can be reset
+    DeviceNotReset,    // the device can be reset now
+    InvalidCall,       // bad parameters, or not allowed now
+    NotAvailable,      // the format, mode, back end or feature is not there
+    OutOfVideoMemory,
+    OutOfMemory,
+    InvalidData,       // the data given (a file, shader text) is not valid
+};
+
+inline bool GfxSucceeded(GfxResult result) { return result == GfxResult::Ok; }
+// A short name of the result, for logs ("Ok", "DeviceLost", ...).
+const char* GfxResultName(GfxResult result);
+
+// ---------------------------------------------------------------------------
+// Formats (the drawing code stores and sorts these numbers).
+
+enum GfxFormat : uint32_t {
+    FmtUnknown = 0,     // ask the helper to choose (GfxCreateTexture)
+    FmtR8G8B8 = 20,
+    FmtA8R8G8B8 = 21,
+    FmtX8R8G8B8 = 22,
+    FmtR5G6B5 = 23,
+    FmtX1R5G5B5 = 24,
+    FmtA1R5G5B5 = 25,
+    FmtA4R4G4B4 = 26,
+    FmtL8 = 50,
+    FmtD16Lockable = 70,
+    FmtD32 = 71,
+    FmtD15S1 = 73,
+    FmtD24S8 = 75,
+    FmtD24X8 = 77,
+    FmtD24X4S4 = 79,
+    FmtD16 = 80,
+    FmtIndex16 = 101,
+    FmtIndex32 = 102,
+    FmtDxt1 = 0x31545844, // the four characters "DXT1"
+    FmtDxt3 = 0x33545844, // "DXT3"
+};
+
+// Bytes per pixel of an uncompressed format (0 for the compressed and
+// unknown ones); a DXT1 block of 4 x 4 pixels is 8 bytes, DXT3 16.
+int GfxFormatBytesPerPixel(uint32_t format);
+bool GfxFormatIsCompressed(uint32_t format);
+bool GfxFormatIsDepth(uint32_t format);
+// Bytes of one row of a level of the given width: pixels x bytes, or for
+// DXT the bytes of one row of 4 x 4 blocks.
+uint32_t GfxFormatPitch(uint32_t format, uint32_t width);
+// Bytes of a whole level of that size.
+uint32_t GfxFormatLevelSize(uint32_t format, uint32_t width, uint32_t height);
+
+enum GfxPool : uint32_t {
+    PoolDefault = 0,  // lost on Reset: released before and made again after
+    PoolManaged = 1,  // survives Reset
+    PoolSystemMem = 2,
+    PoolScratch = 3,  // CPU only, any format and size
+};
+
+enum GfxUsage : uint32_t {
+    UsageRenderTarget = 0x1,
+    UsageDepthStencil = 0x2,
+    UsageWriteOnly = 0x8,
+    UsageSoftwareProcessing = 0x10,
+    UsageDynamic = 0x200,
+};
+
+enum GfxLock : uint32_t {
+    LockReadOnly = 0x10,
+    LockNoSysLock = 0x800,
+    LockNoOverwrite = 0x1000, // promise not to touch data a draw may use
+    LockDiscard = 0x2000,     // the whole buffer's old content may go
+};
+
+enum GfxResourceType : uint32_t {
+    ResourceSurface = 1,
+    ResourceTexture = 3,
+    ResourceVertexBuffer = 6,
+    ResourceIndexBuffer = 7,
+};
+
+enum GfxDeviceType : uint32_t {
+    DeviceHal = 1,
+};
+
+enum GfxMultiSample : uint32_t {
+    MultiSampleNone = 0, // 2 to 16 are that many samples
+};
+
+// ---------------------------------------------------------------------------
+// Render states (numbers 0 to 171; the state cache reads and re-sends every
+// one it treats as existing, so a back end accepts them all).
+
+enum GfxRenderState : uint32_t {
+    RsZEnable = 7,            // 0 off, 1 on
+    RsFillMode = 8,           // GfxFill
+    RsShadeMode = 9,
+    RsLinePattern = 10,
+    RsZWriteEnable = 14,
+    RsAlphaTestEnable = 15,
+    RsLastPixel = 16,
+    RsSrcBlend = 19,          // GfxBlend
+    RsDestBlend = 20,         // GfxBlend
+    RsCullMode = 22,          // GfxCull
+    RsZFunc = 23,             // GfxCmp
+    RsAlphaRef = 24,          // 0..255
+    RsAlphaFunc = 25,         // GfxCmp
+    RsDitherEnable = 26,
+    RsAlphaBlendEnable = 27,
+    RsFogEnable = 28,
+    RsSpecularEnable = 29,
+    RsZVisible = 30,
+    RsFogColour = 34,         // 0x00RRGGBB
+    RsFogTableMode = 35,      // GfxFogMode; the program leaves it FogNone
+    RsFogStart = 36,          // float bits
+    RsFogEnd = 37,            // float bits
+    RsFogDensity = 38,        // float bits
+    RsEdgeAntialias = 40,
+    RsZBias = 47,
+    RsRangeFogEnable = 48,
+    RsStencilEnable = 52,
+    RsStencilFail = 53,
+    RsStencilZFail = 54,
+    RsStencilPass = 55,
+    RsStencilFunc = 56,
+    RsStencilRef = 57,
+    RsStencilMask = 58,
+    RsStencilWriteMask = 59,
+    RsTextureFactor = 60,     // 0xAARRGGBB
+    RsWrap0 = 128,            // to RsWrap0 + 7
+    RsClipping = 136,
+    RsLighting = 137,         // the program always switches it off
+    RsAmbient = 139,
+    RsFogVertexMode = 140,    // GfxFogMode
+    RsColourVertex = 141,
+    RsLocalViewer = 142,
+    RsNormalizeNormals = 143,
+    RsDiffuseMaterialSource = 145,
+    RsSpecularMaterialSource = 146,
+    RsAmbientMaterialSource = 147,
+    RsEmissiveMaterialSource = 148,
+    RsVertexBlend = 151,
+    RsClipPlaneEnable = 152,
+    RsSoftwareVertexProcessing = 153,
+    RsPointSize = 154,
+    RsPointSizeMin = 155,
+    RsPointSpriteEnable = 156,
+    RsPointScaleEnable = 157,
+    RsPointScaleA = 158,
+    RsPointScaleB = 159,
+    RsPointScaleC = 160,
+    RsMultiSampleAntialias = 161,
+    RsMultiSampleMask = 162,
+    RsPatchEdgeStyle = 163,
+    RsPatchSegments = 164,
+    RsDebugMonitorToken = 165,
+    RsPointSizeMax = 166,
+    RsIndexedVertexBlendEnable = 167,
+    RsColourWriteEnable = 168,
+    RsTweenFactor = 170,
+    RsBlendOp = 171,
+};
+constexpr uint32_t GfxRenderStateCount = 172; // numbers 0 .. 171
+
+// Texture stage states (numbers 0 to 28; eight stages).
+enum GfxStageState : uint32_t {
+    TssColourOp = 1,          // GfxTextureOp
+    TssColourArg1 = 2,        // GfxTextureArg
+    TssColourArg2 = 3,
+    TssAlphaOp = 4,
+    TssAlphaArg1 = 5,
+    TssAlphaArg2 = 6,
+    TssBumpEnvMat00 = 7,
+    TssBumpEnvMat01 = 8,
+    TssBumpEnvMat10 = 9,
+    TssBumpEnvMat11 = 10,
+    TssTexCoordIndex = 11,    // coordinate set used by the stage
+    TssAddressU = 13,         // GfxAddress
+    TssAddressV = 14,
+    TssBorderColour = 15,     // 0xAARRGGBB
+    TssMagFilter = 16,        // GfxFilter
+    TssMinFilter = 17,
+    TssMipFilter = 18,
+    TssMipMapLodBias = 19,    // float bits
+    TssMaxMipLevel = 20,
+    TssMaxAnisotropy = 21,
+    TssBumpEnvLScale = 22,
+    TssBumpEnvLOffset = 23,
+    TssTextureTransformFlags = 24,
+    TssAddressW = 25,
+    TssColourArg0 = 26,
+    TssAlphaArg0 = 27,
+    TssResultArg = 28,
+};
+constexpr uint32_t GfxStageStateCount = 29; // numbers 0 .. 28
+constexpr uint32_t GfxStageCount = 8;
+
+enum GfxCmp : uint32_t {
+    CmpNever = 1, CmpLess = 2, CmpEqual = 3, CmpLessEqual = 4,
+    CmpGreater = 5, CmpNotEqual = 6, CmpGreaterEqual = 7, CmpAlways = 8,
+};
+
+enum GfxBlend : uint32_t {
+    BlendZero = 1, BlendOne = 2, BlendSrcColour = 3, BlendInvSrcColour = 4,
+    BlendSrcAlpha = 5, BlendInvSrcAlpha = 6, BlendDestAlpha = 7,
+    BlendInvDestAlpha = 8, BlendDestColour = 9, BlendInvDestColour = 10,
+};
+
+enum GfxCull : uint32_t { CullNone = 1, CullCw = 2, CullCcw = 3 };
+
+enum GfxFill : uint32_t { FillPoint = 1, FillWireframe = 2, FillSolid = 3 };
+
+enum GfxFogMode : uint32_t { FogNone = 0, FogExp = 1, FogExp2 = 2, FogLinear = 3 };
+
+enum GfxTextureOp : uint32_t {
+    TopDisable = 1, TopSelectArg1 = 2, TopSelectArg2 = 3, TopModulate = 4,
+    TopModulate2x = 5, TopModulate4x = 6, TopAdd = 7,
+};
+
+enum GfxTextureArg : uint32_t {
+    TaDiffuse = 0, TaCurrent = 1, TaTexture = 2, TaTFactor = 3, TaSpecular = 4,
+    TaComplement = 0x10,     // modifier: 1 - value
+    TaAlphaReplicate = 0x20, // modifier: the alpha in every channel
+};
+
+enum GfxAddress : uint32_t {
+    AddressWrap = 1, AddressMirror = 2, AddressClamp = 3, AddressBorder = 4,
+};
+
+enum GfxFilter : uint32_t {
+    FilterNone = 0, FilterPoint = 1, FilterLinear = 2, FilterAnisotropic = 3,
+};
+
+enum GfxTransform : uint32_t {
+    TransformView = 2,
+    TransformProjection = 3,
+    TransformTexture0 = 16, // to TransformTexture0 + 7; unused by the program
+    TransformWorld = 256,
+};
+
+enum GfxPrimitive : uint32_t {
+    PrimPointList = 1, PrimLineList = 2, PrimLineStrip = 3,
+    PrimTriangleList = 4, PrimTriangleStrip = 5, PrimTriangleFan = 6,
+};
+
+enum GfxClearFlags : uint32_t {
+    ClearTarget = 1, ClearZBuffer = 2, ClearStencil = 4,
+};
+
+// Flexible vertex format bits (see the header comment for the layout).
+enum GfxFvf : uint32_t {
+    FvfPositionMask = 0x00E,
+    FvfXyz = 0x002,
+    FvfXyzRhw = 0x004,
+    FvfNormal = 0x010,
+    FvfDiffuse = 0x040,
+    FvfSpecular = 0x080,
+    FvfTexCountMask = 0xF00,
+    FvfTexCountShift = 8,
+    FvfTex1 = 0x100,
+    FvfTex2 = 0x200,
+};
+// Bytes of one vertex of the format (0 when it has no position).
+uint32_t GfxFvfStride(uint32_t fvf);
+
+// Device creation (behaviour) flags.
+enum GfxCreateFlags : uint32_t {
+    CreatePureDevice = 0x10,
+    CreateSoftwareVertexProcessing = 0x20,
+    CreateHardwareVertexProcessing = 0x40,
+    CreateMixedVertexProcessing = 0x80,
+};
+
+enum GfxSwapEffect : uint32_t { SwapDiscard = 1, SwapFlip = 2, SwapCopy = 3 };
+
+constexpr uint32_t PresentFlagLockableBackBuffer = 0x1;
+constexpr uint32_t PresentIntervalDefault = 0;
+constexpr uint32_t PresentIntervalOne = 1;          // wait for vertical sync
+constexpr uint32_t PresentIntervalImmediate = 0x80000000;
+
+// ---------------------------------------------------------------------------
+// Records.
+
+// A 4 x 4 row-major matrix for row vectors (translation in m[3]).
+struct GfxMatrix {
+    float m[4][4] = {};
+};
+GfxMatrix GfxIdentityMatrix();
+
+struct GfxViewport {
+    uint32_t x = 0, y = 0;          // top-left corner, pixels of the target
+    uint32_t width = 0, height = 0; // pixels
+    float minZ = 0.0f, maxZ = 1.0f;
+};
+
+struct GfxRect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0; // right, bottom exclusive
+};
+
+struct GfxDisplayMode {
+    uint32_t width = 0, height = 0;
+    uint32_t refreshRate = 0; // Hz; 0 = the adapter's default
+    uint32_t format = FmtUnknown;
+};
+
+struct GfxAdapterIdentifier {
+    char driver[512] = {};
+    char description[512] = {}; // shown to the user and saved in the card settings
+    int64_t driverVersion = 0;
+    uint32_t vendorId = 0, deviceId = 0, subSysId = 0, revision = 0;
+    uint8_t deviceIdentifier[16] = {};
+    uint32_t whqlLevel = 0;
+};
+
+// Capability bits the program reads.
+constexpr uint32_t Caps2CanRenderWindowed = 0x00080000;
+constexpr uint32_t Caps2DynamicTextures = 0x20000000;
+constexpr uint32_t DevCapsHwTransformAndLight = 0x00010000;
+constexpr uint32_t TextureAddressCapsBorder = 0x8;
+constexpr uint32_t TextureOpCapsModulate = 0x8;
+constexpr uint32_t TextureOpCapsModulate2x = 0x10;
+constexpr uint32_t TextureOpCapsAdd = 0x40;
+// Shader versions: 0xFFFE0000 | major << 8 | minor for vertex shaders,
+// 0xFFFF0000 | major << 8 | minor for pixel shaders.
+constexpr uint32_t VertexShaderVersion(uint32_t major, uint32_t minor)
+{
+    return 0xFFFE0000u | (major << 8) | minor;
+}
+constexpr uint32_t PixelShaderVersion(uint32_t major, uint32_t minor)
+{
+    return 0xFFFF0000u | (major << 8) | minor;
+}
+
+struct GfxCaps {
+    uint32_t deviceType = DeviceHal;
+    uint32_t adapterOrdinal = 0;
+    uint32_t caps2 = 0;             // Caps2...
+    uint32_t devCaps = 0;           // DevCaps...
+    uint32_t textureAddressCaps = 0;
+    uint32_t textureOpCaps = 0;
+    uint32_t maxTextureWidth = 0, maxTextureHeight = 0;
+    uint32_t maxTextureBlendStages = 0;
+    uint32_t maxSimultaneousTextures = 0;
+    uint32_t maxAnisotropy = 1;
+    uint32_t vertexShaderVersion = 0;
+    uint32_t maxVertexShaderConst = 0;
+    uint32_t pixelShaderVersion = 0;
+};
+
+// What the window-system part of a device is made with and reset to.
+using WindowHandle = void*; // the window layer's window; nullptr for the null device
+
+struct GfxPresentParams {
+    uint32_t backBufferWidth = 0, backBufferHeight = 0;
+    uint32_t backBufferFormat = FmtUnknown;
+    uint32_t backBufferCount = 1;
+    uint32_t multiSampleType = MultiSampleNone;
+    uint32_t swapEffect = SwapDiscard;
+    WindowHandle deviceWindow = nullptr;
+    bool windowed = true;
+    bool enableAutoDepthStencil = false;
+    uint32_t autoDepthStencilFormat = FmtUnknown;
+    uint32_t flags = 0;                    // PresentFlag...
+    uint32_t fullScreenRefreshRate = 0;    // 0 in a window
+    uint32_t presentationInterval = PresentIntervalDefault;
+};
+
+struct GfxSurfaceDesc {
+    uint32_t format = FmtUnknown;
+    uint32_t type = ResourceSurface;
+    uint32_t usage = 0;
+    uint32_t pool = PoolDefault;
+    uint32_t size = 0;          // bytes
+    uint32_t multiSampleType = MultiSampleNone;
+    uint32_t width = 0, height = 0;
+};
+
+struct GfxLockedRect {
+    int32_t pitch = 0;   // bytes from one row (of pixels or DXT blocks) to the next
+    void* bits = nullptr;
+};
+
+struct GfxBufferDesc {
+    uint32_t format = FmtUnknown; // FmtIndex16/32 for index buffers
+    uint32_t type = ResourceVertexBuffer;
+    uint32_t usage = 0;
+    uint32_t pool = PoolDefault;
+    uint32_t size = 0;            // bytes
+    uint32_t fvf = 0;             // vertex buffers
+};
+
+// One element of a vertex-shader declaration: stream 0's elements in
+// order, each loaded into an input register.
+enum class GfxElementType : uint8_t {
+    Float1, Float2, Float3, Float4,
+    Colour,   // 32-bit 0xAARRGGBB read as (r, g, b, a) in 0..1
+};
+struct GfxVertexElement {
+    uint8_t stream = 0;
+    uint8_t inputRegister = 0; // v0 .. v15
+    GfxElementType type = GfxElementType::Float3;
+};
+// Bytes an element takes in the stream.
+uint32_t GfxElementSize(GfxElementType type);
+
+// A vertex shader as the device takes it: the assembled program (see
+// vs11.h) and the declaration of its inputs.
+namespace vs11 {
+struct Program;
+struct VertexOutputs;
+}
+
+// Values passed to SetVertexShader: even numbers are FVF codes, odd ones
+// shader handles from CreateVertexShader.
+inline bool GfxIsShaderHandle(uint32_t value) { return (value & 1u) != 0; }
+
+// ---------------------------------------------------------------------------
+// Objects.
+
+class GfxObject {
+public:
+    virtual uint32_t AddRef() = 0;
+    // Drops one reference; returns how many are left (0: destroyed).
+    virtual uint32_t Release() = 0;
+
+protected:
+    virtual ~GfxObject() = default;
+};
+
+// A 2D array of pixels: a level of a texture, a render target, a depth
+// surface or the back buffer.
+class GfxSurface : public GfxObject {
+public:
+    virtual GfxResult GetDesc(GfxSurfaceDesc& desc) = 0;
+    // Locks the whole surface (area null) or a rectangle; the pointer
+    // addresses the first pixel of the area, rows top first. Colour
+    // surfaces of the default pool may be locked for reading (the program
+    // reads 2 x 2 render targets and the back buffer that way); depth
+    // surfaces cannot be locked.
+    virtual GfxResult LockRect(GfxLockedRect& locked, const GfxRect* area, uint32_t flags) = 0;
+    virtual GfxResult UnlockRect() = 0;
+};
+
+class GfxTexture : public GfxObject {
+public:
+    virtual uint32_t GetLevelCount() = 0;
+    virtual GfxResult GetLevelDesc(uint32_t level, GfxSurfaceDesc& desc) = 0;
+    // One level as a surface (a new reference), to lock or to render into.
+    virtual GfxResult GetSurfaceLevel(uint32_t level, GfxSurface** surface) = 0;
+    virtual GfxResult LockRect(uint32_t level, GfxLockedRect& locked, const GfxRect* area,
+                               uint32_t flags) = 0;
+    // The level's new content is used by draws from here on.
+    virtual GfxResult UnlockRect(uint32_t level) = 0;
+};
+
+class GfxVertexBuffer : public GfxObject {
+public:
+    // Locks size bytes from offset (size 0: to the end). LockDiscard may
+    // hand out fresh memory; LockNoOverwrite keeps the content.
+    virtual GfxResult Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) = 0;
+    virtual GfxResult Unlock() = 0;
+    virtual GfxResult GetDesc(GfxBufferDesc& desc) = 0;
+};
+
+class GfxIndexBuffer : public GfxObject {
+public:
+    virtual GfxResult Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) = 0;
+    virtual GfxResult Unlock() = 0;
+    virtual GfxResult GetDesc(GfxBufferDesc& desc) = 0;
+};
+
+class GfxDevice : public GfxObject {
+public:
+    // Life and frame.
+    virtual GfxResult TestCooperativeLevel() = 0;
+    virtual GfxResult Reset(GfxPresentParams& params) = 0;
+    virtual GfxResult Present() = 0;
+    virtual GfxResult BeginScene() = 0;
+    virtual GfxResult EndScene() = 0;
+    // Clears the current viewport of the current target (rects null) or
+    // the given rectangles within it. colour is 0xAARRGGBB.
+    virtual GfxResult Clear(uint32_t rectCount, const GfxRect* rects, uint32_t flags,
+                            uint32_t colour, float z, uint32_t stencil) = 0;
+    virtual GfxResult GetDeviceCaps(GfxCaps& caps) = 0;
+
+    // Surfaces and render targets (each Get returns a new reference).
+    virtual GfxResult GetBackBuffer(uint32_t index, GfxSurface** surface) = 0;
+    virtual GfxResult GetDepthStencilSurface(GfxSurface** surface) = 0; // current one
+    virtual GfxResult GetRenderTarget(GfxSurface** surface) = 0;        // current one
+    // Makes the colour surface (null: keep the current one) and the depth
+    // surface (null: none) current; sets the viewport to the whole target.
+    virtual GfxResult SetRenderTarget(GfxSurface* colour, GfxSurface* depth) = 0;
+    virtual GfxResult CreateDepthStencilSurface(uint32_t width, uint32_t height, uint32_t format,
+                                                uint32_t multiSampleType, GfxSurface** surface) = 0;
+    virtual GfxResult CreateRenderTarget(uint32_t width, uint32_t height, uint32_t format,
+                                         uint32_t multiSampleType, bool lockable,
+                                         GfxSurface** surface) = 0;
+
+    // Resources. levels 0 asks for the whole chain down to 1 x 1.
+    virtual GfxResult CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                    uint32_t format, uint32_t pool, GfxTexture** texture) = 0;
+    virtual GfxResult CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool,
+                                         GfxVertexBuffer** buffer) = 0;
+    virtual GfxResult CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                        uint32_t pool, GfxIndexBuffer** buffer) = 0;
+
+    // Transforms and viewport.
+    virtual GfxResult SetTransform(uint32_t which, const GfxMatrix& matrix) = 0;
+    virtual GfxResult GetTransform(uint32_t which, GfxMatrix& matrix) = 0;
+    virtual GfxResult SetViewport(const GfxViewport& viewport) = 0;
+    virtual GfxResult GetViewport(GfxViewport& viewport) = 0;
+
+    // States.
+    virtual GfxResult SetRenderState(uint32_t state, uint32_t value) = 0;
+    virtual GfxResult GetRenderState(uint32_t state, uint32_t& value) = 0;
+    virtual GfxResult SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value) = 0;
+    virtual GfxResult GetTextureStageState(uint32_t stage, uint32_t type, uint32_t& value) = 0;
+    virtual GfxResult SetTexture(uint32_t stage, GfxTexture* texture) = 0; // null: none
+
+    // Geometry.
+    virtual GfxResult SetStreamSource(uint32_t stream, GfxVertexBuffer* buffer, uint32_t stride) = 0;
+    virtual GfxResult SetIndices(GfxIndexBuffer* buffer, uint32_t baseVertexIndex) = 0;
+    virtual GfxResult DrawIndexedPrimitive(uint32_t type, uint32_t minIndex, uint32_t numVertices,
+                                           uint32_t startIndex, uint32_t primitiveCount) = 0;
+
+    // Vertex shaders. CreateVertexShader checks the program against the
+    // declaration and the device (InvalidCall when it cannot run it, for
+    // instance when the GL back end cannot translate it), and returns an
+    // odd handle. SetVertexShader takes a handle or an FVF code.
+    virtual GfxResult CreateVertexShader(const GfxVertexElement* declaration, uint32_t elementCount,
+                                         const vs11::Program& program, uint32_t* handle,
+                                         uint32_t usage) = 0;
+    virtual GfxResult SetVertexShader(uint32_t handleOrFvf) = 0;
+    virtual GfxResult DeleteVertexShader(uint32_t handle) = 0;
+    // Sets count four-float registers from firstRegister (c0 .. c95).
+    virtual GfxResult SetVertexShaderConstant(uint32_t firstRegister, const float* values,
+                                              uint32_t count) = 0;
+};
+
+// The graphics system: adapters, their modes and formats, and device
+// creation. Adapter numbers are ordinals 0 .. GetAdapterCount() - 1.
+class GfxSystem : public GfxObject {
+public:
+    virtual uint32_t GetAdapterCount() = 0;
+    virtual GfxResult GetAdapterIdentifier(uint32_t adapter, uint32_t flags,
+                                           GfxAdapterIdentifier& identifier) = 0;
+    // The desktop mode the adapter's screen is in now.
+    virtual GfxResult GetAdapterDisplayMode(uint32_t adapter, GfxDisplayMode& mode) = 0;
+    // Full-screen modes, in any order, possibly with repeats.
+    virtual uint32_t GetAdapterModeCount(uint32_t adapter) = 0;
+    virtual GfxResult EnumAdapterModes(uint32_t adapter, uint32_t mode, GfxDisplayMode& out) = 0;
+    virtual GfxResult GetDeviceCaps(uint32_t adapter, uint32_t deviceType, GfxCaps& caps) = 0;
+    // Ok when a device can show displayFormat with that back-buffer format.
+    virtual GfxResult CheckDeviceType(uint32_t adapter, uint32_t deviceType, uint32_t displayFormat,
+                                      uint32_t backBufferFormat, bool windowed) = 0;
+    // Ok when a resource of the type and usage can have checkFormat.
+    virtual GfxResult CheckDeviceFormat(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat,
+                                        uint32_t usage, uint32_t resourceType,
+                                        uint32_t checkFormat) = 0;
+    virtual GfxResult CheckDepthStencilMatch(uint32_t adapter, uint32_t deviceType,
+                                             uint32_t adapterFormat, uint32_t renderTargetFormat,
+                                             uint32_t depthStencilFormat) = 0;
+    virtual GfxResult CheckDeviceMultiSampleType(uint32_t adapter, uint32_t deviceType,
+                                                 uint32_t surfaceFormat, bool windowed,
+                                                 uint32_t multiSampleType) = 0;
+    // Creates the device on the adapter. The back buffer is the present
+    // parameters' size (each at least 1); with enableAutoDepthStencil a depth
+    // surface of that size and format is made and current. The new device's
+    // states are the defaults listed with GfxDefaultRenderState.
+    virtual GfxResult CreateDevice(uint32_t adapter, uint32_t deviceType, WindowHandle focusWindow,
+                                   uint32_t behaviourFlags, GfxPresentParams& params,
+                                   GfxDevice** device) = 0;
+};
+
+// The state values a new or reset device holds (those of the fixed
+// pipeline's documentation: z test on when there is a depth surface, cull
+// counter-clockwise, z function less-or-equal, source blend one,
+// destination blend zero, alpha function always, lighting on, fog colour 0,
+// texture factor 0xFFFFFFFF, stage 0 colour modulate of texture and
+// diffuse and alpha select texture, stages 1 to 7 disabled, coordinate
+// index = stage, wrap addressing, point filters without mips, and so on).
+// Unknown numbers give 0.
+uint32_t GfxDefaultRenderState(uint32_t state, bool hasAutoDepth);
+uint32_t GfxDefaultStageState(uint32_t stage, uint32_t type);
+
+// ---------------------------------------------------------------------------
+// Back ends.
+
+enum class GfxBackEnd {
+    Null,   // in memory, records calls; always available
+    OpenGl, // SDL2 and OpenGL; needs a display
+};
+
+// Creates the graphics system of a back end (one reference), or nullptr
+// when that back end is not available here.
+GfxSystem* CreateGfxSystem(GfxBackEnd backEnd);
+
+// The back ends' own constructors (the selector above calls them).
+GfxSystem* CreateNullGfxSystem();
+GfxSystem* CreateGlGfxSystem(); // nullptr when OpenGL cannot be used
+
+// The OpenGL back end's window. Its devices draw into an SDL window made
+// for OpenGL, passed as the present parameters' deviceWindow (or, when that
+// is null, as CreateDevice's focus window); with neither, the device makes
+// a hidden window of its own of the back buffer's size, for tests and
+// tools. Until the window layer makes the program's window, GfxGlOpenWindow
+// makes one (shown or hidden) to pass to CreateDevice; close it with
+// GfxGlCloseWindow once the device and all its objects are released. A
+// window made elsewhere must be an SDL window created with the OpenGL flag.
+// nullptr when no window can be made.
+WindowHandle GfxGlOpenWindow(const char* title, uint32_t width, uint32_t height, bool shown);
+void GfxGlCloseWindow(WindowHandle window);
+
+// Check of the OpenGL back end's vs.1.1 translation: runs vertex shader
+// `handle` of an OpenGL device over `count` vertices laid out as its
+// declaration says, with the device's current constants, and reads every
+// output back as floats (outputs as vs11::Evaluate gives them). False for
+// another back end or an unknown handle.
+bool GfxGlRunVertexShader(GfxDevice* device, uint32_t handle, const void* vertices, uint32_t count,
+                          std::vector<vs11::VertexOutputs>& outputs);
+
+} // namespace platform

@@ -1,0 +1,100 @@
+// Declarations shared only inside the vehicle subsystem: float vector
+// helpers of the physics and the car's part in the physics step.
+#pragma once
+
+#include "vehicle/services.h"
+
+// ---------------------------------------------------------------------------
+// Float vectors. Single precision, one operation at a time, so that the
+// compiler has no freedom that could change a result.
+
+inline Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 operator-(const Vec3& a) { return {-a.x, -a.y, -a.z}; }
+inline Vec3 operator*(float s, const Vec3& a) { return {s * a.x, s * a.y, s * a.z}; }
+inline Vec3& operator+=(Vec3& a, const Vec3& b) { a = a + b; return a; }
+inline Vec3& operator-=(Vec3& a, const Vec3& b) { a = a - b; return a; }
+inline float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 Cross(const Vec3& a, const Vec3& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float LengthSquared(const Vec3& a) { return Dot(a, a); }
+
+// m × v and transpose(m) × v.
+inline Vec3 Rotate(const FloatMatrix& m, const Vec3& v)
+{
+    return {m.m[0] * v.x + m.m[1] * v.y + m.m[2] * v.z,
+            m.m[3] * v.x + m.m[4] * v.y + m.m[5] * v.z,
+            m.m[6] * v.x + m.m[7] * v.y + m.m[8] * v.z};
+}
+inline Vec3 RotateByTranspose(const FloatMatrix& m, const Vec3& v)
+{
+    return {m.m[0] * v.x + m.m[3] * v.y + m.m[6] * v.z,
+            m.m[1] * v.x + m.m[4] * v.y + m.m[7] * v.z,
+            m.m[2] * v.x + m.m[5] * v.y + m.m[8] * v.z};
+}
+
+// A float offset in metres as a 16.16 vector (each axis × 65536, nearest).
+inline FixedVector FixedFromOffset(const Vec3& metres)
+{
+    return {FixedFromMetres(metres.x), FixedFromMetres(metres.y), FixedFromMetres(metres.z)};
+}
+// A 16.16 difference in metres.
+inline Vec3 OffsetFromFixed(const FixedVector& v)
+{
+    return {FixedToMetres(v.x), FixedToMetres(v.y), FixedToMetres(v.z)};
+}
+
+// Angular velocity of a body: R (I^-1 (R^T L)) for the given rotation.
+inline Vec3 AngularVelocity(const RigidBody& body, const FloatMatrix& rotation)
+{
+    return Rotate(rotation, Rotate(body.inverseInertia, RotateByTranspose(rotation, body.angularMomentum)));
+}
+
+// ---------------------------------------------------------------------------
+// The car's part in the physics step. The car object answers these; until
+// it exists no race has cars, and the answers are those of an empty race.
+
+constexpr int MaxRaceCars = 32;
+
+// The cars of the occupied player slots of the current race, in slot
+// order; returns their number (0 without a race).
+int ListRaceCars(RigidBody** cars);
+// Whether a sleeping car stays asleep this step: ignition request 0, speed
+// and engine speed exactly zero, input activity within 512 of the stored.
+bool CarMayStayAsleep(RigidBody& car);
+// A car woken by the step: its rest counter starts again.
+void ClearCarRestCounter(RigidBody& car);
+// Adds the slipstream of every other race car to the follower's aero
+// points (before its step).
+void GatherCarSlipstream(RigidBody& follower);
+// Counts the car's step tick up by one, and starts its lap timing when the
+// layout has a start position and the tick reaches its pending start step.
+void CountCarStepTick(RigidBody& car, bool layoutStart);
+// A car that stayed asleep: blinkers, and for a local car its requests and
+// resting tyres and clutch.
+void StepSleepingCar(RigidBody& car);
+// A body's point hit a car while a car's contact pass runs: the lesson's
+// stopped-car check when either car is the watched one.
+void NoteCarHitByBody(RigidBody& hitCar);
+
+// The car's list of scenery objects near it, kept for the frame drawn
+// after the step: emptied, then offered each object its contact pass meets.
+void ClearCarNearbyObjects(RigidBody& car);
+void OfferCarNearbyObject(RigidBody& car, WorldObject& object);
+
+// The wake that a car leaves in the air, set by its prepare step.
+struct CarWake {
+    Vec3 originVelocity;  // m/s, the car's velocity
+    Vec3 trailing;        // unit, along the relative wind behind the car
+    float halfWidth = 0;  // m
+    float farEnd = 0;     // m, positive, behind the car
+    float nearEnd = 0;    // m, negative, ahead of the car
+};
+
+// How deep the follower sits in the leader's wake: 1 - B with B the
+// follower's elliptic distance from the wake's axis, 0 outside the wake or
+// when the wake is not close to level. Positions are the predicted ones.
+float SlipstreamDepth(const CarWake& wake, const FixedVector& leaderPosition,
+                      const FixedVector& followerPosition);

@@ -1,0 +1,33 @@
+// The data builder's steps: each kind of content writes its files under the
+// current folder (the game folder) through the game's own writers and
+// checks them by reading them back through the game's own readers.
+#pragma once
+
+#include <string>
+
+// Each step returns 1 when its files were written and read back, else 0
+// after printing what failed (BuilderFail).
+int BuildDataFolders();
+int BuildBodyModels();
+int BuildFigures();
+int BuildSkins();
+int BuildEngines();
+int BuildCharacterMap();
+
+// The engine description of a car's default engine (engines.cpp), for the
+// engine files and the car data.
+struct DefaultEngineSpec {
+    int carClass;
+    float displacement;  // cm^3
+    int cylinders;
+    int layout;          // 0 inline, 1 flat, 2 V
+    bool turbo;
+    float boost;         // bar
+    float torqueFactor, revRangeFactor, peakSpeedFactor;
+    float maxSpeed;      // rad/s
+};
+// car: 0 to CarCount - 1.
+const DefaultEngineSpec& GetDefaultEngineSpec(int car);
+
+// Prints "mkdata : <text>" on stderr and returns 0.
+int BuilderFail(const char* format, ...) __attribute__((format(printf, 1, 2)));
