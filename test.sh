@@ -6,7 +6,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/scripts/setup.sh"
 qv_install_packages
-qv_build "$here/build" Release OFF all
+qv_build "$here/build" Release OFF quorvan mkdata benchmarks
 qv_make_data "$here/build" "$here/game"
 qv_build "$here/build-test" RelWithDebInfo ON all
 cd "$here/build-test"

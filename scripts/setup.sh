@@ -5,9 +5,9 @@ QV_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev libsquish-dev
-  libfreetype-dev libfontconfig-dev zlib1g-dev
+  libfreetype-dev libfontconfig-dev zlib1g-dev libpng-dev
   hershey-fonts-data fonts-wqy-microhei
-  xvfb xauth xdotool valgrind locales
+  xvfb xauth xdotool valgrind locales strace
 )
 
 qv_jobs() { nproc 2>/dev/null || echo 2; }
@@ -27,14 +27,18 @@ qv_install_packages() {
   qv_make_locales
 }
 
-# The Turkish locale serves the tests that prove look-ups locale-proof.
+# The Turkish and German locales serve the tests that prove look-ups and
+# numbers locale-proof.
 qv_make_locales() {
-  if ! locale -a 2>/dev/null | grep -qi '^tr_TR.utf8$'; then
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo sed -i 's/^# *tr_TR.UTF-8 UTF-8/tr_TR.UTF-8 UTF-8/' /etc/locale.gen 2>/dev/null || true
-    $sudo locale-gen >/dev/null 2>&1 || true
-  fi
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  local wanted=0
+  for l in tr_TR de_DE; do
+    locale -a 2>/dev/null | grep -qi "^$l.utf8$" && continue
+    $sudo sed -i "s/^# *$l.UTF-8 UTF-8/$l.UTF-8 UTF-8/" /etc/locale.gen 2>/dev/null || true
+    wanted=1
+  done
+  [ $wanted -eq 0 ] || $sudo locale-gen >/dev/null 2>&1 || true
 }
 
 # qv_build DIR BUILD_TYPE SANITIZE TARGET...

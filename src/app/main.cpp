@@ -1,10 +1,12 @@
-// The program entry: starts the debug log and the program in the current
-// folder, which holds "cfg.txt" and the "data" folder.
+// The program entry: runs Quorvan in the current folder, which holds
+// "cfg.txt" and the "data" folder, with the command line's words joined as
+// the one line the program reads.
+#include <string>
+
 #include "core/services.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    StartDebugLog();
-    LogVersion();
-    return 0;
+    std::string commandLine = JoinCommandLine(argc, argv);
+    return RunProgram(commandLine.c_str());
 }

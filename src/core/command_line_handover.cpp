@@ -6,6 +6,8 @@
 #include "platform/files.h"
 #include "platform/handover.h"
 #include "platform/message_box.h"
+#include "net/services.h"
+#include "session/services.h"
 #include "ui/services.h"
 
 #include <cstdarg>
@@ -175,9 +177,7 @@ int HandOverFile(const platform::HandOverPeer* runningCopy, const char* commandL
 
 int IsIdleForFileRequest()
 {
-    // Until the root screen and the replay screens exist, a copy that
-    // starts normally is always idle at its entry screen.
-    return 1;
+    return IsRootIdle() || IsReplayBrowserIdle() || IsViewerSessionIdle();
 }
 
 int OnFileRequest(int kind, const char* name)

@@ -15,4 +15,5 @@ void ResetCoreTables()
     SecondLanguageName[0] = 0;
     PlayerProfile = {};
     FreeUserTable();
+    ResetShell();
 }

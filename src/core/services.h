@@ -1265,6 +1265,17 @@ extern int MaxTextureSize;
 // the game list searches for hosts.
 extern int MenuMinFrameTime;
 
+// 1 while the drawing area is at least three times as wide as high (three
+// screens side by side); set by GetFieldOfView. Lives for the whole run.
+extern int WideScreen;
+// The field of view in use, in degrees, which the caller may change: "Wide
+// FOV" on three screens, else "User FOV". Also sets WideScreen and passes
+// it with the screen offsets and scales to the drawing code.
+float* GetFieldOfView();
+// Stores 2 x tan(fov / 2) of the field of view in use as FovTangent, for
+// the projection.
+void UpdateFovTangent();
+
 // The user's language as a Windows language id: the primary language in
 // the low 10 bits and the sub-language above them, taken from the locale
 // variables (LC_ALL, LC_MESSAGES, LANG); English (9) when they name none.
@@ -1402,6 +1413,258 @@ std::string HostStatusFileName(const HostStatus& status);
 int WriteHostStatus(const HostStatus& status);
 // Deletes the status file (nothing while a multiplayer replay plays).
 void DeleteHostStatus(const HostStatus& status);
+
+// ---------------------------------------------------------------------------
+// The program shell: start-up, the main loop with the game clock, shut-down,
+// the main window with its input, display modes and the root screen.
+//@@ shell
+//
+// One thread does everything: each pass of the main loop paces the frame
+// (it sleeps, never spins), advances the game clock, runs the chain of
+// screens once, draws and presents, then takes the window's events and
+// hands keys, characters and mouse events to CurrentScreen.
+
+namespace platform {
+struct WindowEvent;
+}
+
+// Runs the program as the command line says (the words of argv[1..]
+// joined with blanks): start-up, the main loop, shut-down. Returns 0 after
+// a start-up failure or a hand-over to a running copy, else ExitCode.
+int RunProgram(const char* commandLine);
+
+// Game time in milliseconds, wrapping at 2^32; 0 at the end of start-up.
+// Lives for the whole run, as does everything in this section.
+extern uint32_t GameClock;
+// Milliseconds of game time added in the current pass (never negative).
+extern int32_t FrameStep;
+// Game time over real time; 1.0 at start (replay speed controls change it).
+extern float TimeScale;
+// -50..50, set by the multiplayer timing code: the game clock gains
+// (or, negative, loses) |ClockNudge| ms every 5 s of real time.
+extern int32_t ClockNudge;
+// Entry k-1 is 5000 / k ms rounded to the nearest integer, ties to even.
+constexpr int ClockNudgeCount = 50;
+extern int32_t ClockNudgeTable[ClockNudgeCount];
+// The real-time period number in which the last nudge was applied.
+extern uint32_t NudgePeriodIndex;
+// The last reading of the real clock and the real ms since the last pass.
+extern uint32_t RealTime;
+extern int32_t RealElapsed;
+// Program-wide 16-bit random value: x = (x * 5 + 1) mod 65536, advanced
+// once per pass and by code that draws from it.
+extern uint16_t RandomState;
+
+// Local (index 0) and UTC (index 1) time of day, each refreshed every
+// other second by the loop for the clock display.
+struct WallClockRecord {
+    int hour[2] = {};    // 0..23
+    int minute[2] = {};  // 0..59
+    int toggle = 0;      // which of the two the next refresh reads: 0 UTC, 1 local
+    uint32_t readMs = 0; // RealTime of the last refresh
+};
+extern WallClockRecord WallClock;
+// Standard colours 23, 24 and 25: texts drawn in them flash once a second.
+extern ColourRecord FlashColours[3];
+
+// Set by SetQuitFlag: the loop ends after the current pass.
+extern int QuitFlag;
+void SetQuitFlag();
+
+// Width and height of the desktop (read once) and of the drawing area
+// (0 x 0 without graphics).
+struct SizeRecord {
+    int width = 0;
+    int height = 0;
+};
+extern SizeRecord DesktopSize;
+extern SizeRecord ClientSize;
+// The adapter mode record shown full screen (-1 none; found again at
+// every start) and the four quick modes' records ("INFO_F9" to "INFO_F12").
+extern int FullScreenModeIndex;
+extern int QuickModeIndex[4];
+// Last-write time of the start-up write test, minutes since 1601.
+extern int StartTimeMinutes;
+
+// Requests that other code leaves for the loop, carried out and cleared
+// there: a screenshot, windowed mode, a full-screen mode (-1 none) and the
+// controllers set up again; the special textures to refill after a mode
+// change.
+extern int ScreenshotRequest;
+extern int WindowedRequest;
+extern int FullScreenRequest;
+extern int ControllerReinitRequest;
+extern int TexturesNeedRestore;
+// Set by drawing code when it has begun the 3D frame of the pass.
+extern int FrameBegun;
+// 1 while nothing is drawn in this pass (no drawing area, device lost).
+extern int SkipDrawing;
+// Called after the 2D layer when installed (the layout editor's).
+extern void (*RenderHook)(int argument);
+extern int RenderHookArgument;
+
+// Display values of the pass, for the drawing code.
+extern float AspectHW;     // height / width
+extern float AspectWH;     // width / height
+extern float PixelScaleX;  // 2 / (width * "SCREEN_XMUL")
+extern float PixelScaleY;  // 2 / (height * "SCREEN_YMUL")
+extern float AspectFactor; // min(1, sqrt(1.333 / AspectWH))
+extern float LodFactor;    // 1024 / ("Main LOD" * 1920) with graphics, else 1
+
+// Builds ClockNudgeTable.
+void BuildClockNudgeTable();
+// Writes "cfg.txt", "card_cfg.txt", "interface_cfg.txt" and the profile.
+void SaveAllConfig();
+// Logs the text (while logging) and shows it in an error box; a box with
+// no window or no display goes to standard error and never waits.
+void ShowErrorBox(const char* text);
+
+// The pointer confined to the window, or free; ApplyCursorClip follows the
+// "Screen Flags" bit of the current mode (0x100 windowed, 0x200 full screen).
+void ClipCursorToWindow();
+void ReleaseCursorClip();
+void ApplyCursorClip();
+// Flips that bit, applies it and says so.
+void ToggleCursorClip();
+
+// The head tracker and the controllers, set up again on request.
+void InitHeadTracker();
+void InitControllers();
+void RequestControllerReinit();
+void FreeControllers();
+
+// Takes a new back-buffer format: bits per pixel and colour packer; returns
+// the format's name ("A888", "X888", "565", "X555" or "unknown").
+const char* SetBackBufferFormat(uint32_t format);
+// Bits per pixel and packer of the current back-buffer format.
+extern int BackBufferBits;
+extern uint32_t (*BackBufferPacker)(const ColourRecord& colour);
+// The packer for textures.
+extern uint32_t (*TexturePacker)(const ColourRecord& colour);
+
+// --- The main window, its input and the display modes.
+
+struct Screen;
+// What a screen's mouse handler receives, rewritten for every event.
+struct MouseEvent {
+    int32_t dx = 0;        // pixels since the last event (0 outside the client area)
+    int32_t dy = 0;
+    int32_t leftHeld = 0;  // 0 or 1
+    int32_t rightHeld = 0;
+    int32_t press = 0;     // 1 left, 2 right; + 4 with Ctrl, + 8 with Shift; 0 none
+    uint8_t wheel = 0;     // 1 up, 2 down, 0 none
+    uint8_t release = 0;   // 1 left, 2 right, 0 none
+};
+
+// The screen that receives keys, characters and mouse events; set only
+// through SetCurrentScreen.
+extern Screen* CurrentScreen;
+// Makes the screen the input target and shows its background picture.
+void SetCurrentScreen(Screen* screen);
+
+// 1 while a key is down, by virtual-key code; entries 1 left, 2 right,
+// 3 middle button, 4 and 5 wheel up and down this pass.
+extern uint8_t KeyState[256];
+extern int ShiftHeld, CtrlHeld, AltHeld;
+// Digits typed with Alt held (at most 3).
+struct AltNumberRecord {
+    char digits[4] = {};
+    int count = 0;
+};
+extern AltNumberRecord AltNumber;
+// Arrow keys: up, down, right, left; the same set only outside console mode.
+extern uint8_t ArrowHeld[4];
+extern uint8_t ArrowHeldGame[4];
+// Page up and page down.
+extern uint8_t PageHeld[2];
+// 1 when the window is the dedicated host's console.
+extern int ConsoleMode;
+// In console mode: the message key chosen by a function key, plus 1.
+extern int PendingMessageKey;
+// The pointer in client pixels and in interface units (-1..1).
+extern int LastMousePixel[2];
+extern float MousePosition[2];
+extern int MouseMoved;
+extern MouseEvent CurrentMouseEvent;
+// 1 while the window is inactive or minimised.
+extern int AppInactive;
+// 1 while the graphics device is created, reset or shut down.
+extern uint8_t DeviceBusy;
+// Information panel of F9 to F12 (0 none), results display (0..2).
+extern int InfoPanel;
+extern int InfoOverlay;
+extern int ResultsMode;
+// Set when the keyboard layout changed; the loop brings the input method
+// up to date while it is set.
+extern int KeyboardLayoutChanged;
+// 0, or the quit under way: 1 quitting, 2 quitting while hosting.
+extern int QuitState;
+// Where a quit returns to (1 the entry screen); 0 to end the program.
+extern int QuitReturnTarget;
+
+// Creates the main window (console: the dedicated host's status window);
+// 1 when it exists.
+int CreateMainWindow(int console);
+// Windowed or full-screen style for the current mode and ClientSize.
+void SetWindowStyle();
+// Stores the exit code and asks to quit (replay check, replay played from
+// the command line).
+void QuitWithExitCode(int code);
+// Starts quitting once (returns the quit state). Hosting live: the guests
+// are told and QuitDecision is 1. A target returns there instead of ending.
+int RequestQuit(int target);
+// Presses and releases a key with the given modifiers; the key-up's result.
+int SimulateKeyPress(int ctrl, int shift, int alt, int key);
+// Moves the pointer to the window's centre and takes it as the position.
+void CentreCursor();
+// Asks the loop for a full-screen mode unless already shown.
+void RequestFullScreenMode(int index);
+// Function keys 9 to 12: the information panel n (1..4).
+void SelectInfoPanel(int n);
+// The window procedure: one event of the window layer.
+int WindowProc(const platform::WindowEvent& event);
+// Takes every waiting window event (and hand-over request) and dispatches
+// it; sets QuitFlag when the window system quits.
+void PumpWindowMessages();
+
+// Display modes.
+// Creates the device on the main window in FullScreenModeIndex; 1 or 0.
+int InitGraphicsDevice();
+void ShutdownGraphics();
+// 1 (refused, with a message) when windowed use is not allowed, else 0.
+int CheckWindowedAllowed();
+int SetFullScreenMode(int index);
+int SetWindowedMode();
+int OnWindowResized();
+void ResetTextureFilters();
+// 1 while the device cannot be drawn to; else begins the scene, 0.
+int CheckDeviceLost();
+void EndFrame();
+
+// --- The root screen: the top of the screen chain after the entry screen.
+
+struct RootScreen;
+// The root screen; null before it exists and after it closed.
+extern RootScreen* RootScreenPointer;
+// 0 normal; -1 the program ends; 2, 3, 4 the steps of a host restart
+// (4 removes the guests first); another value ends a host without graphics.
+extern int QuitDecision;
+// Set when the user chose hot lapping.
+extern int HotLapMode;
+
+// Creates the root screen as the entry screen's successor.
+Screen* CreateRootScreen(Screen* parent);
+// 1 when the root exists with no child, no replay loading and no session.
+int IsRootIdle();
+// Opens the race setup screen as the root's child when the root is idle.
+void OpenRaceSetupFromRoot();
+// Asks the root to load a replay (only while no replay loads).
+void RequestReplayLoad(RootScreen* root, const char* name, int multiplayer);
+// The title button and the player-name line of the front-end screens.
+void DrawTitleBar(Screen* screen, float x, float y, int highlighted);
+// The replay browser's choices: a single-player or multiplayer replay.
+void OnSprReplayChosen(const char* name);
+void OnMprReplayChosen(const char* name);
 
 // ---------------------------------------------------------------------------
 // Resets every table the core owns to its start-up state.

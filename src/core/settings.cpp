@@ -23,6 +23,7 @@ char MusicFileTemplate[MusicTemplateSize] = "data\\ogg\\%s.ogg";
 int ShadowTextureSize = 64;
 int MaxTextureSize = 4096;
 int MenuMinFrameTime = 25;
+int WideScreen = 0;
 
 namespace {
 
@@ -277,4 +278,18 @@ int ChooseLanguageForId(int languageId)
         }
     }
     return best;
+}
+
+float* GetFieldOfView()
+{
+    WideScreen = ClientSize.height > 0 && ClientSize.width >= 3 * ClientSize.height ? 1 : 0;
+    SetScreenScale(WideScreen, Settings.screenCx, Settings.screenCy, Settings.screenXmul, Settings.screenYmul);
+    // The custom in-car view keeps fields of view of its own; until custom
+    // views exist the configured ones are in use.
+    return WideScreen ? &Settings.wideFov : &Settings.userFov;
+}
+
+void UpdateFovTangent()
+{
+    FovTangent = FovTangentOf(*GetFieldOfView());
 }

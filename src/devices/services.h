@@ -46,3 +46,42 @@ int ReadWaveShape(EngineWave& wave, DataFile& reader, int version);
 void WriteWaveShape(const EngineWave& wave, DataFile& writer);
 // Frees the samples; with clear set the count and pointer become 0.
 void FreeWave(EngineWave& wave, int clear);
+
+// ---------------------------------------------------------------------------
+// What the program shell uses of sound, controllers and the head tracker
+// (temporary bodies in shell_pending.cpp until they are built: no sound
+// runs, no controller is attached and no head tracker is found).
+
+// The whole sound output: stopped and started around display-mode
+// changes, closed at shut-down. Whether it runs, and the music stream.
+void StopSound();
+void StartSound();
+void CloseSound();
+int IsSoundRunning();
+int IsMusicPlaying();
+// Once per pass while sound and music run.
+void RefillMusicStream();
+// The music track chooser, once per root screen frame.
+void UpdateMusic(int flag);
+// Interface sounds: 0 click, 1 message, 2 system message, 3 invalid key, 4 error.
+void PlayUiSound(int effect);
+// The four friction curves of the tyre model, built once at start-up.
+void BuildTyreCurves();
+
+// Controllers: DirectInput-style set-up (nonzero on failure), force
+// feedback, the controls file (loaded once when pending) and calibration.
+int InitDirectInput();
+int InitForceFeedback();
+void ReleaseControllers();
+extern int ControlsFilePending;
+void LoadControls();
+int SaveControls();
+int SaveCalibration();
+void ResetAxisCalibration(int keepFirstField);
+void SetDefaultKeys();
+
+// Head tracker: 0 loaded, 2 not loaded. Lives for the whole run.
+extern int HeadTrackerState;
+// Loads the tracker's client; returns the new state.
+int LoadHeadTracker();
+void UnloadHeadTracker();

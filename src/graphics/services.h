@@ -173,3 +173,114 @@ void EndWorldBatch();
 void EndScreenBatch();
 void FlushBatches();
 void SetScreenScale(int tripleScreen, float xOffset, float yOffset, float xScale, float yScale);
+
+// ---------------------------------------------------------------------------
+// Software drawing target and textures made from memory images
+// (offscreen_pending.cpp: documented no-ops until the built-in textures
+// and the software span filler are built). The vector font and the number
+// plates draw into a 16-bit offscreen image with these and make textures
+// of the result.
+//@@ offscreen
+
+// Makes a size × size image of 16-bit texels the drawing target, and puts
+// the previous target back.
+void BeginOffscreenImage16(int size);
+void EndOffscreenImage16();
+// Side of the current offscreen image in pixels; 0 when there is none.
+int OffscreenImageSize();
+// Its texels, row after row; null when there is none.
+const uint16_t* OffscreenImagePixels();
+// Fills the whole image.
+void ClearImage16(uint16_t colour);
+// Rows that fills may touch, top to bottom inclusive.
+void SetFillWindowRows(int top, int bottom);
+// Fills a triangle whose corners are in quarter pixels.
+void FillTriangle16(const int x[3], const int y[3], uint16_t colour);
+// A texture and material made from a 32-bit image in memory (bytes r, g,
+// b, a per pixel), registered under the name; alphaOnly keeps only the
+// alpha. Null when it could not be made.
+Material* GetMaterialFromImage(const char* name, const uint8_t* rgba, int width, int height,
+                               int alphaOnly);
+
+// ---------------------------------------------------------------------------
+// What the program shell uses of colours, built-in textures, the camera,
+// frames and screenshots (temporary bodies in shell_pending.cpp until
+// those are built: the frame is cleared to black and nothing else drawn).
+
+// The 23 standard colours (0 black, 1 red ... 9 light red, the usual
+// message colour); the main loop's three flashing colours follow them.
+constexpr int StandardColourCount = 23;
+extern ColourRecord StandardColours[StandardColourCount];
+void InitStandardColours();
+// Colour packers: ARGB 0xFFrrggbb, and the back-buffer formats' packers.
+uint32_t MakeColour(const ColourRecord& colour);
+uint32_t PackColourX888(const ColourRecord& colour);
+uint32_t PackColour565(const ColourRecord& colour);
+uint32_t PackColour555(const ColourRecord& colour);
+// Start-up tables of the 2D drawing.
+void BuildSegmentTables();
+// The built-in textures and render targets; 0 on failure.
+int CreateBuiltinTextures();
+// Refills the clock and mirror textures after a device reset; 0 while it
+// cannot yet.
+int RestoreSpecialTextures();
+// The screens' background picture (null clears it).
+void SetEntryBackground(const char* name);
+// Points the software drawing target at the screen (height, no image) or
+// at a memory image.
+void SetSoftwareTarget(int height, void* image);
+void ClearParticles();
+// The helmet model and textures.
+int LoadHelmet();
+void FreeHelmet();
+// The default camera at a position (m) looking along a direction, lit with
+// the ground and sky colours.
+void InitCamera(const Vec3& position, const Vec3& direction, const ColourRecord& ground,
+                const ColourRecord& sky);
+// Begins the 3D frame unless begun (sets FrameBegun); sets SkipDrawing when
+// the device cannot be drawn to.
+void BeginFrame();
+// Begins the frame with the top screen's background.
+void DrawBackground();
+// Saves the back buffer as a BMP file; 0 on success.
+int SaveScreenshot(const char* fileName);
+// Ends a drag of the replay bar.
+void EndReplayDrag();
+
+// ---------------------------------------------------------------------------
+// Car colours, tyres, skins and plates as the car data reader uses them
+// (car_parts_stub.cpp: the readers are whole; the drawing parts of tyres,
+// skins and plates come with car drawing).
+//@@ car-parts
+
+struct Axle;
+class CarObject;
+struct ObjectModel;
+
+// One colour of a colour configuration: its 4-byte file form.
+struct CarColour {
+    uint8_t red = 0, green = 0, blue = 0, extra = 0;
+};
+// A car colour configuration (48 bytes): a name and two sets of four colours.
+struct ColourConfig {
+    char name[16] = {};
+    CarColour colours[8];
+};
+static_assert(sizeof(ColourConfig) == 48);
+// Reads one configuration; no failure result (a short file reads 0xFF).
+void ReadColourConfig(ColourConfig& config, DataFile& reader, int version);
+void WriteColourConfig(const ColourConfig& config, DataFile& writer);
+// Reads the 64-byte axle block of the car data into the axle (tyre, rim and
+// suspension geometry) and clears its tyre model references.
+void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int version);
+// The axle's tyre shape: tyre radius, profile radius, tread width and the
+// stiffness values the tyre model uses. The drawing profile is built by
+// car drawing.
+void BuildTyreProfile(Axle& axle, float wheelOffset, int unused, ObjectModel* body, int bikeTyre,
+                      int classTen);
+// A cached number plate with a reference added; -1 when none is available
+// (no plate cache without car drawing).
+int GetNumberPlate(const char* plateText);
+void ReleaseNumberPlate(int index);
+// The car's skin names and textures (nothing to load without car drawing).
+void LoadCarSkins(CarObject& car, ObjectModel* body);

@@ -44,3 +44,18 @@ int OpenInSim()
     LogPrintf("OpenInSim : not available : port %s", InSimPortText);
     return 0;
 }
+
+void ResetHostOptions()
+{
+    InSimKeptSpeedupOpt = -1;
+    RaceLengthCode = 0;
+    QualifyMinutes = 0;
+    WindLevel = 0;
+    RestartMinSeconds = 0;
+    RestartEndSeconds = 0;
+    RaceCarsMask = 0xFFFFF;
+    TracksFileName[0] = 0;
+    AccountPassword[0] = 0;
+    WelcomeText[0] = 0;
+    std::strcpy(InSimPortText, "0");
+}

@@ -1,4 +1,7 @@
 // The one reset of this subsystem's tables.
 #include "net/services.h"
 
-void ResetNetTables() {}
+void ResetNetTables()
+{
+    ResetHostOptions();
+}

@@ -39,3 +39,78 @@ extern char InSimPortText[InSimPortTextSize];  // the InSim port as text, "0" wh
 int LoadWelcomeText(const char* fileName);
 // Opens InSim on InSimPortText; returns 1 when it listens.
 int OpenInSim();
+// Sets the host options above back to their start-up values.
+void ResetHostOptions();
+
+// ---------------------------------------------------------------------------
+// What the program shell uses of the multiplayer layer, InSim, replays,
+// downloads and the host console (temporary bodies in shell_pending.cpp
+// until they are built: no session, no InSim, no replay opens, and the host
+// console is a bare command line on the terminal).
+
+struct Screen;
+
+// Start-up and shut-down.
+void InitDownloadLocks();
+void InitNetworkLock();
+// Reads the ban file "data\misc\bans.ban".
+void LoadBans();
+void FreeHostList();
+void CloseInSim();
+// Per frame while InSim is open.
+void PollInSim();
+int IsInSimOpen();
+// While set by an outside program the game clock does not advance.
+extern int InSimTimeStop;
+// The outside programs' buttons over a screen (flag 1: the screen shows
+// its own menu or session).
+void DrawInSimButtons(Screen* screen, int flag);
+void ClearLocalButtons();
+void ClearHostButtons();
+
+// A finished skin download waits for the main loop to install it.
+extern int SkinDownloadWaiting;
+void ProcessFinishedSkin();
+
+// The dedicated host's console: set up (console mode on), painted, kept up
+// to date once per pass, and fed with typed keys.
+void InitHostConsole();
+void PaintHostWindow();
+void UpdateHostWindow();
+void OnHostConsoleKey(int code);
+
+// Multiplayer state the shell reads.
+extern int MultiplayerReplayPlaying;
+extern int UdpPositions;  // car positions travel by UDP
+// 1 when this copy hosts a live multiplayer game.
+int IsHostingLive();
+void RemoveAllGuests();
+// Asks the host to send car positions by TCP.
+void RequestTcpPositions();
+// Connection and car limits that the screens opened next adjust.
+extern int CurrentConnectionLimit;
+extern int CurrentCarLimit;
+// The race option words: allowed cars and race flags.
+void SetRaceFlags(uint32_t carsMask, uint32_t flags);
+// The multiplayer screen; with StartMode 2 or 3 it goes on to start or join.
+Screen* OpenMultiplayerScreen(Screen* parent);
+
+// Replays: opening (1 when opened), the start block (1 when the race is
+// set up), the length scan and the frame count (0 until scanned).
+int OpenMprPlayback(Screen* screen, const char* name);
+int OpenSprForPlayback(Screen* screen, const char* name, int hotLapAllowed);
+int ReadMprStart(Screen* screen);
+int SetUpRaceFromSpr(Screen* screen);
+void MeasureMprLength();
+void MeasureSprLength();
+int ReplayFrameCount();
+// Connections of the open multiplayer replay.
+int MprConnectionCount();
+// Whether a multiplayer replay blocks messages ("MPR Message Block").
+extern int MprMessageBlocking;
+// Skins of the replay's players missing on disk; the download window.
+int CountMissingSkins();
+Screen* OpenSkinDownloadWindow(Screen* parent);
+// The replay browser with its two choice callbacks; 1 while it is idle.
+Screen* OpenReplayBrowser(Screen* parent, void (*chooseSpr)(const char*), void (*chooseMpr)(const char*));
+int IsReplayBrowserIdle();

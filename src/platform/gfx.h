@@ -107,6 +107,7 @@
 //   TssBorderColour), all per stage.
 //
 // Device life
+// - Every call comes from the main thread.
 // - TestCooperativeLevel returns Ok, DeviceLost (nothing can be drawn and
 //   Reset would fail) or DeviceNotReset (Reset now). While lost, Present
 //   returns DeviceLost and draws do nothing.
@@ -736,7 +737,14 @@ GfxSystem* CreateGfxSystem(GfxBackEnd backEnd);
 
 // The back ends' own constructors (the selector above calls them).
 GfxSystem* CreateNullGfxSystem();
-GfxSystem* CreateGlGfxSystem(); // nullptr when OpenGL cannot be used
+// The OpenGL system reports one adapter per display SDL knows, described by
+// the GL renderer string, with SDL's full-screen modes, and caps as the GL
+// context allows (vs.1.1 through vertex programs, 8 stages, border
+// addressing, modulate-2x). CreateDevice takes the window layer's window
+// as its focus window; with nullptr it makes a hidden window of the
+// back-buffer size of its own (for tests). nullptr when OpenGL cannot be
+// used (no display, no context of the needed version).
+GfxSystem* CreateGlGfxSystem();
 
 // The OpenGL back end's window. Its devices draw into an SDL window made
 // for OpenGL, passed as the present parameters' deviceWindow (or, when that

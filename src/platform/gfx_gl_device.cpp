@@ -1062,17 +1062,22 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
     for (const GfxVertexElement& element : shader.declaration)
         stride += GfxElementSize(element.type);
 
-    // A float target one pixel per vertex, and the vertices with their places.
-    GLuint target = 0, framebuffer = 0, buffers[2] = {};
-    Api.GenTextures(1, &target);
-    Api.ActiveTexture(UploadUnit);
-    Api.BindTexture(GL_TEXTURE_2D, target);
-    Api.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(count), 1, 0, GL_RGBA, GL_FLOAT, nullptr);
+    // Float targets one pixel per vertex, one for each output group of a
+    // pass, and the vertices with their places.
+    GLuint targets[CaptureGroupsPerPass] = {}, framebuffer = 0, buffers[2] = {};
+    GLenum attachments[CaptureGroupsPerPass];
+    Api.GenTextures(CaptureGroupsPerPass, targets);
     Api.GenFramebuffers(1, &framebuffer);
     Api.BindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
-    Api.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
     Api.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    Api.ReadBuffer(GL_COLOR_ATTACHMENT0);
+    Api.ActiveTexture(UploadUnit);
+    for (int i = 0; i < CaptureGroupsPerPass; ++i) {
+        Api.BindTexture(GL_TEXTURE_2D, targets[i]);
+        Api.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(count), 1, 0, GL_RGBA, GL_FLOAT, nullptr);
+        attachments[i] = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i);
+        Api.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, attachments[i], GL_TEXTURE_2D, targets[i], 0);
+    }
+    Api.DrawBuffers(CaptureGroupsPerPass, attachments);
     Api.Viewport(0, 0, static_cast<GLsizei>(count), 1);
     Api.DepthRange(0.0, 1.0);
     std::vector<float> places(static_cast<size_t>(count) * 4);
@@ -1115,8 +1120,13 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
     attribsDirty = true;
 
     std::string error;
-    GLuint passThrough = CompileProgram(GL_FRAGMENT_PROGRAM_ARB,
-                                        "!!ARBfp1.0\nMOV result.color, fragment.texcoord[0];\nEND\n", error);
+    std::string passText = "!!ARBfp1.0\nOPTION ARB_draw_buffers;\n";
+    for (int i = 0; i < CaptureGroupsPerPass; ++i)
+        passText += "MOV result.color[" + std::to_string(i) + "], fragment.texcoord[" + std::to_string(i) + "];\n";
+    passText += "END\n";
+    GLuint passThrough = CompileProgram(GL_FRAGMENT_PROGRAM_ARB, passText, error);
+    if (!passThrough)
+        std::fprintf(stderr, "CaptureShader : fragment program refused : %s\n", error.c_str());
     Api.Disable(GL_BLEND);
     Api.Disable(GL_DEPTH_TEST);
     Api.Disable(GL_CULL_FACE);
@@ -1124,9 +1134,9 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
     outputs.assign(count, vs11::VertexOutputs{});
     std::vector<float> pixels(static_cast<size_t>(count) * 4);
     bool ok = passThrough != 0;
-    for (int group = 0; ok && group < CaptureGroupCount; ++group) {
+    for (int pass = 0; ok && pass < CapturePassCount; ++pass) {
         GLuint program =
-            CompileProgram(GL_VERTEX_PROGRAM_ARB, TranslateVertexShader(shader.code, shader.inputs, group, captureInput),
+            CompileProgram(GL_VERTEX_PROGRAM_ARB, TranslateVertexShader(shader.code, shader.inputs, pass, captureInput),
                            error);
         if (!program) {
             std::fprintf(stderr, "CaptureShader : vertex program refused : %s\n", error.c_str());
@@ -1135,28 +1145,34 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
         }
         Api.BindProgramARB(GL_FRAGMENT_PROGRAM_ARB, passThrough);
         Api.DrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
-        Api.ReadPixels(0, 0, static_cast<GLsizei>(count), 1, GL_RGBA, GL_FLOAT, pixels.data());
         Api.DeleteProgramsARB(1, &program);
-        for (uint32_t i = 0; i < count; ++i) {
-            vs11::Vec4 value{pixels[i * 4], pixels[i * 4 + 1], pixels[i * 4 + 2], pixels[i * 4 + 3]};
-            vs11::VertexOutputs& out = outputs[i];
-            if (group == CapturePosition)
-                out.position = value;
-            else if (group == CaptureColour0)
-                out.colour[0] = value;
-            else if (group == CaptureColour1)
-                out.colour[1] = value;
-            else if (group == CaptureFog)
-                out.fog = value.x;
-            else
-                out.texCoord[group - CaptureTexCoord0] = value;
+        for (int slot = 0; slot < CaptureGroupsPerPass; ++slot) {
+            int group = pass * CaptureGroupsPerPass + slot;
+            if (group >= CaptureGroupCount)
+                break;
+            Api.ReadBuffer(attachments[slot]);
+            Api.ReadPixels(0, 0, static_cast<GLsizei>(count), 1, GL_RGBA, GL_FLOAT, pixels.data());
+            for (uint32_t i = 0; i < count; ++i) {
+                vs11::Vec4 value{pixels[i * 4], pixels[i * 4 + 1], pixels[i * 4 + 2], pixels[i * 4 + 3]};
+                vs11::VertexOutputs& out = outputs[i];
+                if (group == CapturePosition)
+                    out.position = value;
+                else if (group == CaptureColour0)
+                    out.colour[0] = value;
+                else if (group == CaptureColour1)
+                    out.colour[1] = value;
+                else if (group == CaptureFog)
+                    out.fog = value.x;
+                else
+                    out.texCoord[group - CaptureTexCoord0] = value;
+            }
         }
     }
     if (passThrough)
         Api.DeleteProgramsARB(1, &passThrough);
     Api.DeleteBuffers(2, buffers);
     Api.DeleteFramebuffers(1, &framebuffer);
-    Api.DeleteTextures(1, &target);
+    Api.DeleteTextures(CaptureGroupsPerPass, targets);
     // Back to the device's own state.
     boundVertexProgram = boundFragmentProgram = 0;
     Api.BindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);

@@ -29,7 +29,7 @@ namespace platform::gl {
     X(Clear) X(ClearColor) X(ClearDepth) X(Viewport) X(Scissor) X(DepthFunc) X(DepthMask)         \
     X(DepthRange) X(BlendFunc) X(BlendEquation) X(CullFace) X(FrontFace) X(PolygonMode)          \
     X(AlphaFunc) X(ColorMask) X(ReadPixels) X(PixelStorei) X(Finish) X(Flush) X(DrawArrays)      \
-    X(DrawRangeElements) X(GenTextures) X(DeleteTextures) X(BindTexture) X(ActiveTexture)        \
+    X(DrawRangeElements) X(DrawBuffers) X(GenTextures) X(DeleteTextures) X(BindTexture) X(ActiveTexture)        \
     X(TexImage2D) X(TexSubImage2D) X(CompressedTexImage2D) X(TexParameteri) X(TexParameteriv)    \
     X(GenFramebuffers) X(DeleteFramebuffers) X(BindFramebuffer) X(FramebufferTexture2D)         \
     X(FramebufferRenderbuffer) X(CheckFramebufferStatus) X(BlitFramebuffer) X(DrawBuffer)        \
@@ -322,13 +322,16 @@ struct PixelKey {
 std::string FragmentProgram(const PixelKey& key);
 
 // Translates a vs.1.1 program whose inputs are the given registers (bit n:
-// vn supplied). capture >= 0 makes the program a read-back one: it places
-// each vertex at the clip position in input register captureInput and
-// passes output group capture (see CaptureGroup) in texture coordinate 0.
+// vn supplied). capture >= 0 makes the program a read-back one for pass
+// `capture`: it places each vertex at the clip position in input register
+// captureInput and passes output groups capture x 8 onwards (see
+// CaptureGroup) in texture coordinates 0 to 7.
 enum CaptureGroup : int {
     CapturePosition = 0, CaptureColour0 = 1, CaptureColour1 = 2, CaptureTexCoord0 = 3,
     CaptureFog = 11, CaptureGroupCount = 12,
 };
+constexpr int CaptureGroupsPerPass = 8;
+constexpr int CapturePassCount = (CaptureGroupCount + CaptureGroupsPerPass - 1) / CaptureGroupsPerPass;
 std::string TranslateVertexShader(const vs11::Program& program, uint32_t inputsSupplied, int capture = -1,
                                   int captureInput = 0);
 

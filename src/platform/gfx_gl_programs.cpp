@@ -360,18 +360,23 @@ std::string TranslateVertexShader(const vs11::Program& program, uint32_t inputsS
             Line(text, "MOV result.texcoord[%d], %s;", i, texName(i).c_str());
     } else {
         Line(text, "MOV result.position, vertex.attrib[%d];", captureInput);
-        std::string from;
-        if (capture == CapturePosition)
-            from = "oPos";
-        else if (capture == CaptureColour0)
-            from = "oD0";
-        else if (capture == CaptureColour1)
-            from = "oD1";
-        else if (capture == CaptureFog)
-            from = "oFog.xxxx";
-        else
-            from = texName(capture - CaptureTexCoord0);
-        Line(text, "MOV result.texcoord[0], %s;", from.c_str());
+        for (int slot = 0; slot < CaptureGroupsPerPass; ++slot) {
+            int group = capture * CaptureGroupsPerPass + slot;
+            if (group >= CaptureGroupCount)
+                break;
+            std::string from;
+            if (group == CapturePosition)
+                from = "oPos";
+            else if (group == CaptureColour0)
+                from = "oD0";
+            else if (group == CaptureColour1)
+                from = "oD1";
+            else if (group == CaptureFog)
+                from = "oFog.xxxx";
+            else
+                from = texName(group - CaptureTexCoord0);
+            Line(text, "MOV result.texcoord[%d], %s;", slot, from.c_str());
+        }
         Line(text, "MOV result.color, k.x;");
     }
     text += "END\n";

@@ -82,10 +82,18 @@ public:
     GlSystem(const ContextFacts& contextFacts, const AdapterFacts& adapterFacts)
         : facts(contextFacts), adapterFacts(adapterFacts)
     {
+        // The GL library stays loaded while the system lives, rather than
+        // coming and going with each device's window.
         SDL_InitSubSystem(SDL_INIT_VIDEO);
+        libraryLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
         displayCount = std::clamp(SDL_GetNumVideoDisplays(), 1, 8);
     }
-    ~GlSystem() override { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+    ~GlSystem() override
+    {
+        if (libraryLoaded)
+            SDL_GL_UnloadLibrary();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
 
     uint32_t GetAdapterCount() override { return static_cast<uint32_t>(displayCount); }
 
@@ -237,6 +245,7 @@ private:
     ContextFacts facts;
     AdapterFacts adapterFacts;
     int displayCount = 1;
+    bool libraryLoaded = false;
 };
 
 // Opens a hidden window and context to learn what the machine offers.

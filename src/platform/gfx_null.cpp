@@ -852,7 +852,7 @@ public:
             expectedStride = GfxFvfStride(s.vertexShader);
         }
         if (expectedStride && expectedStride != s.streamStride)
-            RecordFault(call, "stride " + std::to_string(s.streamStride) + " but the format takes " +
+            RecordFault(call, std::string("stride ") + std::to_string(s.streamStride) + " but the format takes " +
                                   std::to_string(expectedStride));
         uint32_t indexCount = 0;
         switch (type) {
@@ -874,8 +874,8 @@ public:
             std::memcpy(&value, indexBytes.data() + static_cast<size_t>(startIndex + i) * indexSize, indexSize);
             call->indices.push_back(value);
             if (value < minIndex || value >= minIndex + numVertices)
-                RecordFault(call, "index " + std::to_string(value) + " outside " + std::to_string(minIndex) +
-                                      ".." + std::to_string(minIndex + numVertices - 1));
+                RecordFault(call, std::string("index ") + std::to_string(value) + std::string(" outside ") + std::to_string(minIndex) +
+                                      std::string("..") + std::to_string(minIndex + numVertices - 1));
         }
         const std::vector<uint8_t>& vertexBytes = vertices->Bytes();
         uint64_t first = static_cast<uint64_t>(s.baseVertex + minIndex) * s.streamStride;
@@ -1205,7 +1205,7 @@ std::string NullGfxDescribe(const GfxCall& call)
 {
     std::string text = CallName(call.kind);
     for (int i = 0; i < call.argCount; ++i)
-        text += " " + std::to_string(call.args[i]);
+        text += std::string(" ") + std::to_string(call.args[i]);
     for (int i = 0; i < call.valueCount; ++i) {
         char number[32];
         std::snprintf(number, sizeof number, " %g", static_cast<double>(call.values[i]));

@@ -29,6 +29,8 @@ constexpr const char* SocketPrefix = "QVN.";
 // A connection that has not sent its whole request by then is dropped, so
 // that a stuck sender cannot hold the receiver's resources.
 constexpr uint32_t PendingLimitMs = 2000;
+// Connections read at once; more wait in the socket's queue.
+constexpr size_t MaxPending = 16;
 
 struct PendingRequest {
     int socket = -1;
@@ -232,7 +234,7 @@ int HandOverPoll(HandOverHandler handler)
 {
     if (ListenSocket < 0)
         return 0;
-    for (;;) {
+    while (Pending.size() < MaxPending) {
         int s = accept4(ListenSocket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (s < 0)
             break;

@@ -104,14 +104,14 @@ bool ParseRegister(std::string_view name, RegisterName& out, std::string& what)
             if (number < 0)
                 break;
             if (number >= prefix.count) {
-                what = "register out of range: " + std::string(name);
+                what = std::string("register out of range: ") + std::string(name);
                 return false;
             }
             out = {prefix.file, number};
             return true;
         }
     }
-    what = "unknown register: " + std::string(name);
+    what = std::string("unknown register: ") + std::string(name);
     return false;
 }
 
@@ -129,7 +129,7 @@ bool ParseDestination(std::string_view text, Destination& dest, std::string& wha
     if (!ParseRegister(name, reg, what))
         return false;
     if (reg.file == RegisterFile::Input || reg.file == RegisterFile::Constant) {
-        what = "cannot write to " + std::string(name);
+        what = std::string("cannot write to ") + std::string(name);
         return false;
     }
     dest.file = reg.file;
@@ -139,7 +139,7 @@ bool ParseDestination(std::string_view text, Destination& dest, std::string& wha
         return true;
     std::string_view letters = Trim(text.substr(dot + 1));
     if (letters.empty() || letters.size() > 4) {
-        what = "bad write mask: " + std::string(text);
+        what = std::string("bad write mask: ") + std::string(text);
         return false;
     }
     uint8_t mask = 0;
@@ -147,7 +147,7 @@ bool ParseDestination(std::string_view text, Destination& dest, std::string& wha
     for (char letter : letters) {
         int component = ComponentOf(letter);
         if (component <= previous) {
-            what = "bad write mask: " + std::string(text);
+            what = std::string("bad write mask: ") + std::string(text);
             return false;
         }
         previous = component;
@@ -175,7 +175,7 @@ bool ParseSource(std::string_view text, Source& src, std::string& what)
     if (!ParseRegister(name, reg, what))
         return false;
     if (IsOutput(reg.file)) {
-        what = "cannot read output " + std::string(name);
+        what = std::string("cannot read output ") + std::string(name);
         return false;
     }
     src.file = reg.file;
@@ -186,7 +186,7 @@ bool ParseSource(std::string_view text, Source& src, std::string& what)
         return true;
     std::string_view letters = Trim(text.substr(dot + 1));
     if (letters.empty() || letters.size() > 4) {
-        what = "bad swizzle: " + std::string(text);
+        what = std::string("bad swizzle: ") + std::string(text);
         return false;
     }
     int last = 0;
@@ -194,7 +194,7 @@ bool ParseSource(std::string_view text, Source& src, std::string& what)
         if (i < letters.size()) {
             last = ComponentOf(letters[i]);
             if (last < 0) {
-                what = "bad swizzle: " + std::string(text);
+                what = std::string("bad swizzle: ") + std::string(text);
                 return false;
             }
         }
@@ -232,7 +232,7 @@ uint8_t ComponentsRead(const Instruction& in, int s)
 
 std::string LineMessage(int line, const std::string& what)
 {
-    return "line " + std::to_string(line) + ": " + what;
+    return std::string("line ") + std::to_string(line) + ": " + what;
 }
 
 } // namespace
@@ -282,7 +282,7 @@ int Assemble(std::string_view text, Program& program, std::string& error)
             if (EqualsNoCase(mnemonic, candidate.name))
                 info = &candidate;
         if (!info) {
-            error = LineMessage(lineNumber, "unknown instruction: " + std::string(mnemonic));
+            error = LineMessage(lineNumber, std::string("unknown instruction: ") + std::string(mnemonic));
             return 0;
         }
         std::vector<std::string_view> parts;
@@ -343,7 +343,7 @@ int Assemble(std::string_view text, Program& program, std::string& error)
                 for (int i = 0; i < 4; ++i)
                     if (missing & (1 << i))
                         which += Letters[i];
-                error = LineMessage(lineNumber, "r" + std::to_string(src.index) + "." + which +
+                error = LineMessage(lineNumber, std::string("r") + std::to_string(src.index) + "." + which +
                                                     " is read before it is written");
                 return 0;
             }
@@ -381,13 +381,13 @@ std::string Disassemble(const Program& program)
     std::string text = "vs.1.1\n";
     auto registerName = [](RegisterFile file, int index) -> std::string {
         switch (file) {
-        case RegisterFile::Input: return "v" + std::to_string(index);
-        case RegisterFile::Temp: return "r" + std::to_string(index);
-        case RegisterFile::Constant: return "c" + std::to_string(index);
+        case RegisterFile::Input: return std::string("v") + std::to_string(index);
+        case RegisterFile::Temp: return std::string("r") + std::to_string(index);
+        case RegisterFile::Constant: return std::string("c") + std::to_string(index);
         case RegisterFile::Position: return "oPos";
         case RegisterFile::Fog: return "oFog";
-        case RegisterFile::Colour: return "oD" + std::to_string(index);
-        case RegisterFile::TexCoord: return "oT" + std::to_string(index);
+        case RegisterFile::Colour: return std::string("oD") + std::to_string(index);
+        case RegisterFile::TexCoord: return std::string("oT") + std::to_string(index);
         }
         return "?";
     };

@@ -24,3 +24,72 @@ void InvalidateHotLap(Race& race, int reason);
 // A scenery body started moving at the point: the car nearest it within
 // radius (m) plus its own radius is reported as having hit an object.
 void ReportCarHitAt(const FixedVector& point, float radius);
+
+// ---------------------------------------------------------------------------
+// What the program shell uses of the race session, the commands and the
+// AI names (temporary bodies in shell_pending.cpp until those are built:
+// no session ever runs, no command but "/exit" does anything).
+
+struct InRaceSession;
+struct Screen;
+struct MouseEvent;
+
+// The program version text ("0.5Z"), written by FormatVersion at start-up.
+constexpr int ProgramVersionSize = 8;
+extern char ProgramVersion[ProgramVersionSize];
+void FormatVersion();
+
+// 1 front end, 2 a race runs (race, lesson, multiplayer replay), 3 a
+// single-player replay plays. Lives for the whole run.
+extern int GameKind;
+// The running race session; null when none.
+extern InRaceSession* CurrentSession;
+// 1 while the session has no car to show (the loop paces as in menus).
+int SessionShowsNoCar(const InRaceSession& session);
+// Game time at which the running session started.
+extern uint32_t SessionStartTime;
+// 0 practice, 1 race, 2 qualifying.
+extern int RacePhase;
+// Creates the session of a screen: type 0 race or lesson, 1 the entry
+// screen's background replay, 2 a replay viewer; connections of a
+// multiplayer replay.
+InRaceSession* CreateSession(Screen* owner, int type, int connectionCount);
+// One frame of the session; frees it at the end of its exit frame.
+void UpdateSession(InRaceSession* session);
+void HandleSessionKey(InRaceSession* session, int code);
+int HandleSessionMouse(InRaceSession* session, MouseEvent* event);
+// 1 when the session is a replay viewer whose screen has no child.
+int IsViewerSessionIdle();
+// 1 while the layout editor's free camera runs.
+int IsFreeCameraActive();
+// Polls the controller buttons while no session runs.
+void PollControlsWithoutSession();
+// Snaps a time scale near 1 to 1 and shows the scale for 4 s.
+void ShowTimeScaleText();
+// Starts the head tracker's data.
+void StartHeadTracking();
+
+// AI driver names and the function keys' message texts, read at start-up.
+void LoadDriverNames();
+void LoadMessageKeys();
+constexpr int MessageKeyCount = 32;
+constexpr int MessageKeyLength = 64;
+extern char MessageKeyTable[MessageKeyCount][MessageKeyLength];
+// 1 when the line may be sent now (the flood limit).
+int MaySendText(const char* line, int flags);
+// Runs a typed or received line: "/" lines are commands, others chat.
+void ExecuteCommand(void* connection, const char* line, int flags);
+// Runs "data\script\<name>.qvn" line by line as commands.
+void RunScript(const char* name);
+// The training screen (the lesson list).
+Screen* OpenTrainingScreen(Screen* parent);
+
+// ---------------------------------------------------------------------------
+// Ground under a point (ground_stub.cpp until the race session is built: no
+// session exists, so the answer is always 0).
+
+// The 16.16 height at which the world's point query finds ground below
+// (x, y, z): the short probe from 2 m above to 2 m below the point, the
+// long probe from 60 m down to -20 m. 0 when no race session exists or
+// nothing is hit.
+Fixed GetGroundHeight(Fixed x, Fixed y, Fixed z, int longProbe);

@@ -14,6 +14,10 @@ constexpr float RestingSpeedSquared = 0.0004f;
 constexpr float MaxPenetrationRate = 4.0f;
 constexpr int HotLapObject = 2;
 
+// Plain comparisons: no NaN can reach them, and they stay inline.
+inline float Smaller(float a, float b) { return b < a ? b : a; }
+inline float Larger(float a, float b) { return a < b ? b : a; }
+
 // A scenery body's sleep and wake at the end of its step.
 void UpdateScenerySleep(RigidBody& body)
 {
@@ -61,15 +65,17 @@ void RigidBody::IntegrateBody(float dt, float gravity)
         }
         SolvePointContacts(body, h);
         if (body.awake || body.touched) {
-            body.force = drag;
-            body.torque = {};
+            Vec3 force = drag, torque;
+            const Vec3 displacement = body.displacement;
             for (int i = 0; i < body.pointCount; ++i) {
                 const ContactPoint& point = body.points[i];
                 if (point.state == 0)
                     continue;
-                body.force += point.force;
-                body.torque += Cross(point.anchor - body.displacement, point.force);
+                force += point.force;
+                torque += Cross(point.anchor - displacement, point.force);
             }
+            body.force = force;
+            body.torque = torque;
             Vec3 centre = Rotate(body.rotation, body.centreOfMass);
             body.force += weight;
             body.torque += Cross(centre, weight);
@@ -85,10 +91,15 @@ void RigidBody::IntegrateBody(float dt, float gravity)
 
 void SolvePointContacts(RigidBody& body, float h)
 {
+    // Local copies: the compiler cannot know that the points' stores leave
+    // the body's pose alone.
+    const FloatMatrix rotation = body.rotation;
+    const Vec3 displacement = body.displacement;
+    const float stiffness = body.stiffness, damping = body.damping, friction = body.friction;
     for (int i = 0; i < body.pointCount; ++i) {
         ContactPoint& point = body.points[i];
         point.sliding = 0;
-        Vec3 p = Rotate(body.rotation, point.local) + body.displacement;
+        Vec3 p = Rotate(rotation, point.local) + displacement;
         float depth = point.contact ? Dot(point.normal, point.plane - p) : 0.0f;
         if (!(depth > 0)) {
             point.lastDepth = 0;
@@ -99,41 +110,41 @@ void SolvePointContacts(RigidBody& body, float h)
         }
         Vec3 c = p + depth * point.normal;
         RigidBody* other = point.query.hitBody;
-        float k = body.stiffness, cd = body.damping;
+        float k = stiffness, cd = damping;
         if (other) {
-            k = std::fmin(k, other->stiffness);
-            cd = std::fmin(cd, other->damping);
+            k = Smaller(k, other->stiffness);
+            cd = Smaller(cd, other->damping);
         }
         // The friction spring acts in the contact plane only: its part along
         // the normal would add support that no friction gives (an anchor
         // left above the surface by the approach would hold the body up).
         Vec3 spring = k * (point.anchor - c);
-        Vec3 friction = spring - Dot(spring, point.normal) * point.normal;
+        Vec3 tangential = spring - Dot(spring, point.normal) * point.normal;
         float rate = (depth - point.lastDepth) / h;
-        rate = std::fmin(std::fmax(rate, -MaxPenetrationRate), MaxPenetrationRate);
+        rate = Smaller(Larger(rate, -MaxPenetrationRate), MaxPenetrationRate);
         float previousDepth = point.lastDepth;
         point.lastDepth = depth;
         // A linear spring-damper: the push may turn into a pull while the
         // point eases out, as the linear contact model has it.
         float normalForce = cd * rate + k * depth;
         point.force = normalForce * point.normal;
-        float limit = point.frictionNow * body.friction * normalForce;
+        float limit = point.frictionNow * friction * normalForce;
         float limitSquared = limit * limit;
         if (limitSquared < 0.0001f) {
             point.anchor = c;
-            friction = {};
+            tangential = {};
         } else {
-            float frictionSquared = LengthSquared(friction);
-            if (frictionSquared > limitSquared) {
+            float tangentialSquared = LengthSquared(tangential);
+            if (tangentialSquared > limitSquared) {
                 // Scaled to the length of the limit whatever its sign: a
                 // pulling contact must not turn friction into a push along
                 // the slide.
-                friction = (std::fabs(limit) / std::sqrt(frictionSquared)) * friction;
-                point.anchor = c + (1.0f / k) * friction;
+                tangential = (std::fabs(limit) / std::sqrt(tangentialSquared)) * tangential;
+                point.anchor = c + (1.0f / k) * tangential;
                 point.sliding = 1;
             }
         }
-        point.force += friction;
+        point.force += tangential;
         if (other) {
             Vec3 j = h * point.force;
             Vec3 r = OffsetFromFixed(point.query.queryPosition - other->predictedPosition);

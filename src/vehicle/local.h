@@ -98,3 +98,24 @@ struct CarWake {
 // when the wake is not close to level. Positions are the predicted ones.
 float SlipstreamDepth(const CarWake& wake, const FixedVector& leaderPosition,
                       const FixedVector& followerPosition);
+
+// ---------------------------------------------------------------------------
+// The car's wheels and suspension geometry (car_object_wheel.cpp).
+
+// The hub point and axes of a wheel for its current travel. Types 0 (fixed)
+// and 1, 2, 5 (sliding) are complete; the linkages of types 3 and 4 keep the
+// hub at the wheel centre over the mount until the suspension linkage is
+// built with the car step.
+void UpdateSuspensionGeometry(Wheel& wheel, const Axle& axle);
+// Display temperature byte of a temperature in kelvin: 0..63 for
+// 293.15..473.15 K, held within the 6 bits the damage record packs it in.
+uint8_t TemperatureByte(float kelvin);
+// The heat capacities of one segment's parts (J/K).
+float TreadCapacity(const Axle& axle, float treadDepth);
+float SurfaceCapacity(const Axle& axle);
+float SidewallCapacity(const Axle& axle);
+float RimCapacity(const Axle& axle);
+
+// The setup's springs, dampers and anti-roll bars onto the wheels, held
+// within the car's limits (a wheel whose suspension failed gets zeros).
+void CopySuspensionToWheels(CarObject& car);

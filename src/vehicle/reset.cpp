@@ -7,4 +7,6 @@ void ResetVehicleTables()
     ContactingCar = nullptr;
     ResimulatingCar = 0;
     SetBodySurroundings(nullptr);
+    ChosenSetupIndex = 0;
+    ChosenSetupName[0] = 0;
 }

@@ -537,3 +537,547 @@ int OpenEngineFile(EngineRecord& scratch, const char* path, Screen* screen, Engi
 // one is cleared from the profile), else "data\engine\<code>_default.eng".
 // Returns 1 when a file was read.
 int LoadEngineFile(EngineRecord& engine, const char* carCode);
+
+// ---------------------------------------------------------------------------
+// Grip, car structure records and setups (grip.cpp, car_records.cpp,
+// setup*.cpp).
+//@@ car-setup
+//
+// A tyre's grip on a surface comes from its compound and the surface kind.
+// A car's mass model is built from the structure points, bars and mass
+// boxes its car data carries. A setup is the 120-byte record of everything
+// a driver may adjust; the same record lives in setup files
+// "data\setups\<code>_<name>.set", in the car data's built-in list, in
+// player records and in packets.
+
+constexpr int TyreCompoundCount = 8;
+constexpr int SurfaceKindCount = 17;
+// The surface kind of a contact that hit no world surface.
+constexpr int NoSurfaceKind = 13;
+// Friction factor of compound c (0..7, the setup's tyre type) on surface
+// kind k (0..16): GripTable[c][k]. Callers keep both in range. Constant
+// for the whole run.
+extern const float GripTable[TyreCompoundCount][SurfaceKindCount];
+
+// What the tyre model takes from a compound.
+struct TyreCompound {
+    float stiffnessFactor;   // scales the tyre stiffness with the tyre width
+    float optimumTempC;      // optimum tread temperature, degrees C
+    float heatingFactor;
+    float wearFactor;
+};
+// Indexed by compound 0..7. Constant for the whole run.
+extern const TyreCompound CompoundTable[TyreCompoundCount];
+
+// A point of a car's structure, as the car data stores it (20 bytes).
+struct StructurePoint {
+    int32_t x = 0, y = 0, z = 0;  // 16.16 m, car frame
+    float value = 0;              // the point's size (set by the mass model)
+    int16_t kind = 0;
+    uint8_t flagA = 0;  // 1, 2, 3: the arm pivot, upper link pivot, swing arm top of an axle
+    uint8_t flagB = 0;
+};
+// A bar of mass between two structure points. Negative indices are
+// markers; a bar from a point to itself runs to the point's mirror image.
+struct StructureBar {
+    int16_t pointA = 0, pointB = 0;
+    float value = 0;     // kg/m, held within 0.5..40 (0 when the bar is raw)
+    float rawValue = 0;  // the stored value, unchanged, when flag bit 1 is set
+    float spare = 0;
+    int32_t flags = 0;   // bit 0 marks both points; bit 1 keeps the value raw
+};
+constexpr int StructureBarRawFlag = 0x2;
+// A box of mass; in memory only.
+struct MassBox {
+    float mass = 0;   // kg
+    Vec3 centre;      // m
+    Vec3 halfSize;    // m
+    int32_t word = 0;
+};
+
+void ReadStructurePoint(StructurePoint& point, DataFile& reader);
+void ReadStructureBar(StructureBar& bar, DataFile& reader);
+// Stores the value held within 0.5..40.
+void ClampBarValue(StructureBar& bar, float value);
+void InitMassBox(MassBox& box, float mass, const Vec3& centre, const Vec3& halfSize, int32_t word);
+
+// Setups. Ratios (gears, final drive) are stored as v and mean
+// 0.5 + 7 v / 65535. Angles: toe (v - 9) / 10 degrees, camber (v - 45) / 10
+// degrees, caster v / 10 degrees.
+struct SetupAxle {
+    float rideHeightReduction = 0;  // m
+    float spring = 0;               // N/m
+    float bumpDamping = 0;          // N s/m
+    float reboundDamping = 0;       // N s/m
+    float antiRoll = 0;             // N/m
+    float spare = 0;                // always 0
+    uint8_t toe = 0;                // 0..18, 9 straight
+    uint8_t caster = 0;             // tenths of a degree, 0..240
+    uint8_t tyreType = 0;           // 0..7
+    uint8_t zero27 = 0;
+    uint8_t camberLeft = 0;         // 0..90, 45 upright
+    uint8_t camberRight = 0;
+    uint8_t zero30 = 0;
+    uint8_t preload = 0;            // tens of N m, 0..80
+    uint8_t diffType = 0;           // 0 open, 1 locked, 2 viscous, 3 clutch pack
+    uint8_t viscousTorque = 0;      // 1..20
+    uint8_t powerLocking = 0;       // %, 10..80
+    uint8_t coastLocking = 0;       // %, 10..80
+    uint16_t pressureLeft = 0;      // kPa above atmospheric
+    uint16_t pressureRight = 0;
+};
+static_assert(sizeof(SetupAxle) == 40);
+
+// CarSetup::flags.
+constexpr uint8_t SetupSymmetric = 0x01;  // right-side values follow the left
+constexpr uint8_t SetupTcOff = 0x02;      // traction control switched off
+constexpr uint8_t SetupCurrentForm = 0x80;
+
+// The 120-byte setup; its memory layout is its stored layout (little-endian).
+struct CarSetup {
+    uint8_t flags = 0;
+    uint8_t carried1 = 0;
+    uint8_t addedMassPosition = 0;  // % towards the front, 0..100
+    uint8_t carried3 = 0;           // 0..6
+    float maxBrakeTorque = 0;       // N m per wheel
+    uint8_t rearWing = 0;           // degrees, 0..30
+    uint8_t frontWing = 0;
+    uint8_t addedMass = 0;          // kg, 0..200
+    uint8_t intakeRestriction = 0;  // %, 0..50
+    uint8_t maxLock = 0;            // degrees, 9..45
+    uint8_t parallelSteer = 0;      // %, 0..100
+    uint8_t brakeBalance = 0;       // % front, 5..95
+    uint8_t engineBrakeReduction = 0;  // %, 0..100
+    uint8_t centreDiff = 0;         // 0 open, 1 viscous
+    uint8_t centreViscous = 0;      // 1..20
+    uint8_t zero18 = 0;
+    uint8_t frontTorqueSplit = 0;   // %, 5..95
+    uint16_t gears[7] = {};         // first to seventh
+    uint16_t finalDrive = 0;
+    uint8_t passengers = 0;         // 2-bit fields: front, rear left, rear middle, rear right
+    uint8_t bodyOption = 0;         // index into the car's option list
+    uint8_t tcSlip = 0;             // tenths of a %, 20..100
+    uint8_t tcMinSpeed = 0;         // m/s, 5..20
+    SetupAxle axles[2];             // rear, front
+};
+static_assert(sizeof(CarSetup) == 120);
+
+// A car has at most this many body options (car data and setups).
+constexpr int MaxBodyOptions = 16;
+
+// A built-in setup of a car.
+constexpr int SetupNameLength = 16;
+struct NamedSetup {
+    char name[SetupNameLength] = {};
+    CarSetup setup;
+};
+
+constexpr const char* SetupFileMagic = "ZKSETT";
+constexpr int SetupFileVersion = 251;
+// Older files are refused.
+constexpr int OldestSetupFileVersion = 248;
+// The newest setup sub-version; a higher one is refused.
+constexpr int SetupSubVersion = 2;
+
+// The setup chosen by the race setup and garage screens: a built-in index,
+// or -1 with the name of a setup file. Live for the whole run; cleared by
+// ResetVehicleTables.
+extern int32_t ChosenSetupIndex;
+extern char ChosenSetupName[32];
+
+// A ratio byte pair decoded: 0.5 + 7 v / 65535.
+float DecodeSetupRatio(uint16_t v);
+// Applies the limits every loaded setup is held to, then MatchSetupSides
+// when the symmetric flag is set.
+void ClampSetup(CarSetup& setup);
+// In both axle blocks the right camber and pressure take the left ones.
+void MatchSetupSides(CarSetup& setup);
+// 1 when the 120 bytes differ, else 0.
+int SetupsDiffer(const CarSetup& a, const CarSetup& b);
+// Axle blocks whose tyre type is 6 or 7 (hybrid, knobbly).
+int CountSpecialTyres(const CarSetup& setup);
+// Writes a setup file; 1 when saved, 0 otherwise (the old file stays).
+int SaveSetup(const CarSetup& setup, const char* path);
+// Reads a setup file of version 248 to 251; 1, or 0 with the load-error
+// message (the record is then unchanged).
+int LoadSetup(CarSetup& setup, const char* path);
+// Reads the setup stream of a file or car data of the given version; the
+// fields an older form lacks keep what the record held. 1, or 0 when the
+// sub-version is unknown or the stream ends early.
+int ReadSetup(CarSetup& setup, DataFile& reader, int version);
+// The 16-character name, then ReadSetup.
+int ReadNamedSetup(NamedSetup& named, DataFile& reader, int version);
+// Writes the stream form that ReadSetup reads at the newest version.
+void WriteSetup(const CarSetup& setup, DataFile& writer);
+void WriteNamedSetup(const NamedSetup& named, DataFile& writer);
+// Loads the chosen setup file of the car into setup. Returns 1 when a
+// chosen file failed to load (the choice then falls back to built-in
+// setup 0), else 0: with a built-in setup chosen, the record is zeroed for
+// the caller to fill.
+int LoadCarSetupFile(CarSetup& setup, const char* carCode);
+
+// ---------------------------------------------------------------------------
+// The car: wheels, axles, aero points, the damage record, the car object,
+// car data files and applying a setup (car_object*.cpp, car_data*.cpp,
+// apply_setup*.cpp).
+//@@ car-object
+//
+// A car is a rigid body (kind 1) built from its car data "data\veh\<code>.veh":
+// class, drive layout, gearbox, engine description, built-in setups and
+// colours, the positions of engine, seats, tank and extra mass, a structure
+// of mass points and bars, wheels, axles, body model and aero points. The
+// current setup turns it into the physical car: axles, wheels, aero points,
+// engine and the mass model. Car frame: x right, y forward, z up; axle 0 is
+// the rear axle, axle 1 the front axle.
+
+struct ColourConfig;      // graphics: a car colour configuration
+struct ObjectModel;       // world: a 3D model
+struct CarModelTables;    // world: the tables that follow a car's body model
+
+constexpr int TyreSegmentCount = 16;
+// Air pressure the tyre pressures are measured from, Pa.
+constexpr float AtmosphericPressure = 101387.56f;
+
+// One of the 16 tread segments round a tyre.
+struct TyreSegment {
+    float treadDepth[3] = {};   // m: inner, middle, outer strip
+    float treadHeat[3] = {};    // J, the bulk of the tread
+    float surfaceHeat[3] = {};  // J, the running surface
+    float sidewallHeat[2] = {}; // J
+    float dirt = 0;             // 0..0.16
+};
+
+// A wheel with its suspension, tyre state and damage. Lives with its car.
+struct Wheel {
+    float mountHeight = 0;      // m, suspension point height
+    float springRate = 0;       // N/m
+    float bumpDamping = 0;      // N s/m
+    float reboundDamping = 0;   // N s/m
+    float wheelInertia = 0;     // kg m^2
+    float toe = 0;              // rad, within ±pi/8
+    float maxTravel = 0;        // m
+    float wheelMass = 0;        // kg, unsprung
+    float frictionLimit = 0;    // N
+    float side = 0;             // +1 right, -1 left, 0 centre
+    float rimHeat = 0, airHeat = 0;  // J
+    float coldPressure = 0;     // Pa above atmospheric
+    float airMass = 0;          // kg
+    TyreSegment segments[TyreSegmentCount];
+    float stripLoad[3] = {};
+    uint8_t displayTemperature[7] = {};  // 0..63 for 293.15..473.15 K: 3 strips, air, 2 sidewalls, rim
+    uint8_t wearLevel[3] = {};           // 0..7, 7 new
+    uint8_t dirtLevel = 0;               // 0..7
+    int32_t axleIndex = 0;      // 0 rear, 1 front
+    int32_t slot = 0;           // axle × 2 + (side == +1)
+    Vec3 dataPosition;          // m, from the car data
+    Vec3 mountPosition;         // m, the current suspension point
+    int32_t suspensionType = 0; // 0..5
+    float restArmAngle = 0;     // rad (types 3, 4)
+    Vec3 pivotA, pivotB, pivotC;  // m, the axle's mounting points times the side
+    Vec3 linkVector;
+    Vec2 armDirection;
+    float wheelCentreX = 0;     // m
+    Vec3 steerAxis, spinAxis, hubOffset, travelAxis, hubPoint;
+    float failLoad = 0, failRate = 0, bendLoad = 0, bendRate = 0;
+    float travelLoss = 0;       // m, at most 0.03 × tyre radius
+    float upperLinkLoss = 0;    // m
+    float armLoss = 0;          // m
+    float toeLoss = 0;
+    uint8_t damageState[4] = {};  // travel, upper link, arm, toe: 0 none, 2 damaged, 3 at the limit
+    uint8_t flat = 0;
+    uint8_t moreStates[3] = {};
+    uint8_t driven = 0;
+    int32_t surfaceKind = 0;    // 0..16
+    float steerAngle = 0;       // rad
+    float spinAngle = 0;        // rad
+    float peakSlip = 1, curveSlip = 1;
+    float pressure = 0;         // Pa above atmospheric
+    float spinRate = 0, spinStep = 0;
+    float travel = 0, travelRate = 0;
+    float springOffset = 0, wheelTorque = 0;
+    float brakeTorque = 0;      // N m, this wheel's maximum
+    int32_t stateWord = 0;
+};
+
+// Damage state byte values.
+constexpr uint8_t DamageNone = 0, DamageSome = 2, DamageAtLimit = 3;
+
+// Wheel record operations (the tyre forces and heat exchange are the car
+// step's).
+void InitWheel(Wheel& wheel);
+void ResetWheel(Wheel& wheel);
+void ResetWheelDamage(Wheel& wheel);
+void ReadWheelPosition(Wheel& wheel, DataFile& reader);
+void FailSuspension(Wheel& wheel);
+// True when flat, or a strip's wear level is at most round((100 - percent) × 0.07).
+bool IsTyreWorn(const Wheel& wheel, int percent);
+
+// One axle: the tyre and suspension values both its wheels share.
+struct Axle {
+    uint8_t present = 0;  // both side wheels exist
+    uint8_t solid = 0;    // driven with a locked differential
+    Wheel* leftWheel = nullptr;
+    Wheel* rightWheel = nullptr;
+    float tyreWidth = 0;       // m
+    float sidewallRatio = 0;
+    float rimRadius = 0;       // m
+    float rimWidth = 0;        // m
+    int32_t suspensionType = 0;  // 0..5
+    float maxHeight = 0;       // m
+    float casterAngle = 0;     // rad
+    float kingpinInclination = 0;  // rad
+    float armAngleOffset = 0;  // rad
+    float wheelOffset = 0;     // m
+    float trackWidth = 0;      // m
+    float armLength = 0;       // m
+    float upperLinkLength = 0; // m
+    float kingpinHalfLength = 0;  // m
+    int32_t tyreType = 0;      // fitted compound 0..7
+    float brakeTorque = 0;     // N m, the axle's share
+    FixedVector mountA, mountB, mountC;  // 16.16: upper link pivot, arm pivot, swing arm top
+    int32_t bikeTyre = 0;
+    float tyreRadius = 0;      // m
+    float profileRadius = 0;   // m
+    float treadWidth = 0;      // m
+    int32_t drawRadius = 0, drawWidth = 0;
+    float rimVolume = 0;       // m^3
+    float airVolume = 0;       // m^3
+    float treadHeatFactor = 0; // m^2
+    float sidewallHeatFactor = 0;  // m^2
+    float pressureStiffness = 0, radialStiffness = 0, tyreDamping = 0;
+    void* tyreModels[2] = {};  // drawing's rim models
+};
+
+// AeroPoint::flags.
+constexpr int32_t AeroPresent = 1;
+constexpr int32_t AeroFrontLoadToWheels = 2;
+constexpr int32_t AeroRearLoadToWheels = 4;
+
+// A point where the air acts: 0 rear wing, 1 front wing, 2 and 3 body.
+struct AeroPoint {
+    int32_t flags = 0;
+    float wingAngle = 0;     // rad
+    float liftFactor = 0, dragFactor = 0, sideDrag = 0;  // from the car data
+    float lift = 0, drag = 0;  // current coefficients
+    float slipstreamShare = 0;
+    Vec3 position;           // m, car frame
+    Vec3 force, wheelShare, airVelocity;
+};
+void ResetAeroPoint(AeroPoint& point);
+void ClearAeroPoint(AeroPoint& point);
+void SetBodyAeroPoint(AeroPoint& point, const FixedVector& position);
+void SetWingAeroPoint(AeroPoint& point, const FixedVector& position, float angleDegrees);
+
+// The 56-byte record that carries a car's damage and tyre state between
+// computers.
+constexpr int DamageRecordSize = 56;
+struct DamageRecord {
+    uint8_t bytes[DamageRecordSize] = {};
+};
+
+// A body option of the car data: name and a value.
+struct BodyOption {
+    char name[12] = {};
+    int32_t value = 0;
+};
+
+// Largest wheel count: the damage record, position packets and wheel slots
+// hold four.
+constexpr int MaxCarWheels = 4;
+constexpr int DashboardLayoutSize = 80;
+constexpr int MaxCarImpacts = 16;
+constexpr int CarInputCount = 18;
+constexpr uint16_t SteeringCentre = 32768;
+constexpr uint16_t NoHShifterGear = 255;
+// Largest counts a car data file may give (beyond them the file is refused).
+constexpr int MaxCarSetups = 64;
+constexpr int MaxCarColours = 64;
+constexpr int MaxStructurePoints = 4096;
+constexpr int MaxStructureBars = 8192;
+
+class CarObject final : public RigidBody {
+public:
+    CarObject() = default;
+    int BodyKind() const override { return 1; }
+
+    // Identity.
+    int32_t dataFlags = 0;
+    int32_t carClass = 0;       // 0..11
+    char familyCode[4] = {};
+    char shortCode[4] = {};
+    int32_t remote = 0;         // 1 while driven by another computer or a replay
+    int32_t plateIndex = -1;
+    char plateText[8] = {};
+    // Race state.
+    int32_t lapTimeState = -1;
+    int32_t lapCount = 0;
+    float odometer = 0;          // m
+    uint8_t tcCopy = 0;
+    uint8_t lastCheckpoint = 255;
+    uint8_t raceBytes[2] = {255, 255};
+    int32_t requestField = 0;
+    uint8_t pitCountdown = 3;
+    uint8_t freshlyPlaced = 0, held = 0, oneFullStep = 0;
+    FixedVector resetPosition;
+    // Engine.
+    EngineRecord engine;
+    // Drive and fuel.
+    float fuel = 0;             // litres
+    Vec3 fuelTankHalfSize;      // m
+    Vec3 enginePosition, driverSeat, rearSeat, fuelTankPosition, extraMassPosition, spareWheelPosition;
+    float extraMass = 0;        // kg
+    float spareWheelAngle = 0;
+    float steeringRatio = 0, steeringValues[2] = {};
+    float steeringLimit = 0;    // rad
+    float frontHubLead = 0;     // m
+    float engineMass = 0, tankMass = 0, fuelCapacity = 0;  // kg, kg, litres
+    float structureMass = 0, wheelMassSum = 0, occupantMass = 0, seatMass = 0, wheelDriveMass = 0;
+    float dryMass = 0;          // kg
+    float gearTimings[3] = {};  // s
+    int32_t tractionControl = 0;
+    // Dashboard.
+    uint8_t dashboardType = 0, dashboardLength = 0, dashboardBytes[2] = {};
+    uint8_t dashboardLayout[DashboardLayoutSize] = {};
+    // Inputs, aero sums, structure.
+    uint16_t inputs[CarInputCount] = {};
+    float dragSum = 0, liftSum = 0, dragFactorSum = 0, liftFactorSum = 0;
+    int32_t structurePointCount = 0;
+    StructurePoint* structurePoints = nullptr;  // owned
+    int32_t structureBarCount = 0;
+    StructureBar* structureBars = nullptr;      // owned
+    // Setups and colours.
+    int32_t setupCount = 0;
+    NamedSetup* setups = nullptr;     // owned
+    int32_t setupIndex = 0;           // -1: the setup is held by the caller
+    CarSetup* setup = nullptr;        // the current setup
+    int32_t colourCount = 0;
+    ColourConfig* colours = nullptr;  // owned
+    void* ownerRecord = nullptr;
+    int32_t colourIndex = 0;
+    ColourConfig* colour = nullptr;
+    // Body options.
+    int32_t optionCount = 1;
+    BodyOption options[MaxBodyOptions];
+    uint8_t openRoof = 0;
+    // Gearbox.
+    uint8_t rearAxleFixed = 0;
+    int32_t gearboxKind = 0;      // 1..5
+    int32_t gearCount = 7;        // forward gears + 2
+    float gearRatios[9] = {};     // reverse, neutral, first..seventh
+    float frontTorqueSplit = 0;
+    float finalDrive = 0;
+    float largerHalfWidth = 0;    // m
+    // Motion results.
+    float speed = 0;              // m/s
+    int32_t gear = 1;             // 0 reverse, 1 neutral, 2.. forward
+    int32_t gearTarget = 1;
+    uint8_t lights[4] = {};
+    // Chassis.
+    int32_t wheelCount = 0;
+    Wheel* wheels = nullptr;      // owned
+    uint8_t driveAxles = 3;       // bit 0 rear, bit 1 front
+    int32_t drivenWheels = 0;
+    float driveEfficiency = 0;
+    float torqueShare[2] = {};
+    float wheelbase = 0;          // m
+    float axleY[2] = {};          // m
+    Axle axles[2];                // rear, front
+    // Model.
+    int32_t modelFlags = 0;
+    ObjectModel* bodyModel = nullptr;       // owned, from the car data
+    CarModelTables* modelTables = nullptr;  // owned
+    // Driver.
+    int32_t driverAnimation = -1;  // -1 no driver
+    uint8_t mirrorDriver = 0;
+    char driverMovement[8] = {};
+    Vec3 passengerPositions[4];
+    // Wings, aero, handicaps, aids.
+    int8_t wingLimits[8] = {};     // rear min, max, base, spare; front likewise (degrees)
+    AeroPoint aero[4];
+    uint8_t appliedRestriction = 0, appliedMass = 0, appliedMassPosition = 0;
+    uint8_t throttleCut = 0, blip = 0, autoGears = 0, autoClutch = 0, brakeHelp = 0;
+    int32_t remoteState = 0;       // 0 local, -1 remote
+    int32_t impactCount = 0;
+    uint32_t impacts[MaxCarImpacts] = {};
+    // Derived by applying the setup.
+    float topSpeed = 0;            // m/s estimate
+    float lowestPoint = 0;         // m
+    float groundClearance = 0;     // m
+    float massScale = 1;           // sqrt(1000 / mass)
+    float steerStiffness = 1, steerDamping = 1, steerInertia = 0;
+    uint8_t liveBrakeBalance = 0;
+    float liveAntiRoll[2] = {};
+    float tyreRadiusRatio = 1;     // rear / front
+    Vec3 engineAxis;
+    float brakeBalance = 0;        // 0..1 front share in use
+    // The mass model without added mass, about the car's origin: mass,
+    // first moment and second moment tensor (kg m^2), and the dry centre.
+    double baseMass = 0, baseMoment[3] = {}, baseSecond[9] = {};
+};
+
+// The record a player slot or the garage keeps as a car's handicap: a
+// minimum added mass (kg) and intake restriction (%), imposed by a host.
+struct CarHandicap {
+    uint8_t mass = 0, restriction = 0;
+};
+// Per car of the car name table. Lives for the whole run; emptied by
+// ResetVehicleTables.
+extern CarHandicap CarHandicapTable[CarCount];
+
+void ConstructCar(CarObject& car);
+void DestroyCar(CarObject& car);
+// Full driving-state reset and placement at the current position, turned to
+// heading (rad) about the vertical.
+void ResetCar(CarObject& car, float heading, int careful, int longProbe);
+void ResetRaceState(CarObject& car);
+void ResetCarRaceBytes(CarObject& car);
+void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine);
+// Health, clutch heat, fuel and per wheel damage and tyre state.
+void MakeDamageRecord(const CarObject& car, DamageRecord& record, int value);
+void ApplyDamageRecord(CarObject& car, const DamageRecord& record);
+void SetFuelPercent(CarObject& car, float percent);
+// Per axle of the current setup: spring + 2 × anti-roll.
+void GetSetupAxleSums(const CarObject& car, float& rear, float& front);
+bool IsTractionControlOn(const CarObject& car);
+int IsNonFormulaClass(const CarObject& car);
+void SwitchCarLightsOff(CarObject& car);
+// The wheel's tyre renewed: full tread, not flat, starting temperatures.
+void InitTyreHeat(Wheel& wheel, const Axle& axle, int oneSegment);
+
+// Car data files.
+constexpr int CarDataVersion = 251;
+// Reads the car data stream into a constructed car. setupIndex and
+// colourIndex pick a built-in entry, or -1 for the caller's record. Every
+// count is checked against its table and the bytes left; a bad file is
+// refused (0, one log line) and the caller destroys the car.
+int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carName, int mirrorDriver,
+                int driverAnimation, int setupIndex, CarSetup* externalSetup, int colourIndex,
+                ColourConfig* externalColours, void* owner, const char* plateText, int headerOnly);
+// Opens "data\veh\<code>.veh" and reads it whole; 1 or 0 (the car keeps
+// what was read and the caller destroys it).
+int LoadCarData(CarObject& car, const char* carCode, int driverAnimation, int setupIndex,
+                CarSetup* externalSetup, int colourIndex, ColourConfig* externalColours);
+// A new car read in header-only form, or null.
+CarObject* CreateCarFromVeh(const char* carCode);
+void SetDefaultDashboard(CarObject& car);
+int ReadCarStructure(CarObject& car, DataFile& reader, int version);
+
+// Applying a setup.
+// keepStructure 0: full apply (structure and mass model recomputed).
+void ApplySetup(CarObject& car, int keepStructure);
+void UpdateCarHandicaps(CarObject& car);
+void ApplyAddedMass(CarObject& car, int kg);
+void ApplyIntakeRestriction(CarObject& car, int percent);
+// Pass 1 mass and centre, pass 2 inertia.
+void ComputeCarMassProperties(CarObject& car, int pass);
+void UpdateMassScales(CarObject& car);
+// Ranges offered for and held on a setup.
+void GetTyreTypeRange(const CarObject& car, int& low, int& high);
+void GetSetupRangeHalf(const CarObject& car, int axle, int& low, int& high);
+void GetSetupRangeCapped(const CarObject& car, int axle, float& low, float& high);
+// N, negative (downwards): the car fully loaded at its top speed.
+float GetFullLoadWeight(const CarObject& car);
+void GetLoadDerivedLimits(const CarObject& car, float& low, float& high);
+float RoundUpToStep(float value, float step);
+// Springs 0.1 S..S, dampers 0.1 D..D, anti-roll 0..S.
+void GetRoundedLoadLimits(const CarObject& car, float& springMax, float& damperMax);

@@ -69,7 +69,8 @@ int ReadAnimHolder(AnimHolder& animation, DataFile& reader, int bodyCount)
     const int keyCount = static_cast<uint16_t>(ReadShort(reader));
     const int storedBodies = static_cast<uint16_t>(ReadShort(reader));
     const int64_t keyBytes = KeyTimeBytes + int64_t(storedBodies) * TransformBytes;
-    if (int64_t(keyCount) * keyBytes > DataBytesLeft(reader))
+    if (int64_t(keyCount) * keyBytes > DataBytesLeft(reader) ||
+        int64_t(keyCount) * bodyCount > MaxAnimationStates)
         return 0;
     read.keyCount = static_cast<uint16_t>(keyCount);
     read.keys.resize(size_t(keyCount));

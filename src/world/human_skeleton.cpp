@@ -44,34 +44,42 @@ Vec3 MultiplyVector(const FloatMatrix& m, double x, double y, double z)
                 float(m.m[6] * x + m.m[7] * y + m.m[8] * z)};
 }
 
-void BuildBody(const BodySpec& spec, float density, bool mirrored, SkeletonBody& body)
+// One body of a skeleton: an eight-point box of the spec's half sizes at
+// its rest pose, with the mass and inertia of a solid box of the set's
+// density.
+void BuildBody(const BodySpec& spec, float density, bool mirrored, ObjectBody& body,
+               SkeletonBodyLook& look)
 {
     const float hx = spec.halfSize[0], hy = spec.halfSize[1], hz = spec.halfSize[2];
     static constexpr int Signs[8][3] = {{1, 1, 1},  {-1, 1, 1},  {1, -1, 1},  {-1, -1, 1},
                                         {1, 1, -1}, {-1, 1, -1}, {1, -1, -1}, {-1, -1, -1}};
-    for (int i = 0; i < 8; i++)
-        body.corners[i] = Vec3{Signs[i][0] * hx, Signs[i][1] * hy, Signs[i][2] * hz};
+    for (int i = 0; i < ObjectBodyPointCount; i++)
+        body.points[i].local = Vec3{Signs[i][0] * hx, Signs[i][1] * hy, Signs[i][2] * hz};
     for (int i = 0; i < 3; i++)
-        body.halfSize[i] = spec.halfSize[i];
+        look.halfSize[i] = spec.halfSize[i];
     for (int i = 0; i < 4; i++)
-        body.colour[i] = spec.colour[i];
+        look.colour[i] = spec.colour[i];
     body.mass = hx * hy * hz * 8.0f * density;
     body.radius = std::sqrt(hx * hx + hy * hy + hz * hz);
     body.stiffness = 1000.0f * body.mass;
     body.damping = 50.0f * body.mass;
-    body.inertia[0] = body.mass / 3.0f * (hy * hy + hz * hz);
-    body.inertia[1] = body.mass / 3.0f * (hx * hx + hz * hz);
-    body.inertia[2] = body.mass / 3.0f * (hx * hx + hy * hy);
-    for (int i = 0; i < 3; i++)
-        body.inverseInertia[i] = body.inertia[i] != 0.0f ? 1.0f / body.inertia[i] : 0.0f;
-    body.restPosition = spec.position;
+    const float inertia[3] = {body.mass / 3.0f * (hy * hy + hz * hz),
+                              body.mass / 3.0f * (hx * hx + hz * hz),
+                              body.mass / 3.0f * (hx * hx + hy * hy)};
+    body.inertia = FloatMatrix{};
+    body.inverseInertia = FloatMatrix{};
+    for (int i = 0; i < 3; i++) {
+        body.inertia.m[i * 4] = inertia[i];
+        body.inverseInertia.m[i * 4] = inertia[i] != 0.0f ? 1.0f / inertia[i] : 0.0f;
+    }
+    body.position = spec.position;
     float a1 = spec.angle[0], a3 = spec.angle[2];
     if (mirrored) {
-        body.restPosition.x = -body.restPosition.x;
+        body.position.x = -body.position.x;
         a1 = -a1;
         a3 = -a3;
     }
-    body.restRotation = RestRotation(a1, spec.angle[1], a3);
+    body.rotation = RestRotation(a1, spec.angle[1], a3);
 }
 
 // The body a joint side attaches to: the spec's own body, or its mirrored
@@ -86,13 +94,13 @@ Vec3 AnchorInBody(const SkeletonSet& set, const BuiltSkeleton& built, int specIn
                   const FixedVector& anchor, bool mirrored)
 {
     const BodySpec& spec = set.bodies[size_t(specIndex)];
-    const SkeletonBody& body = built.bodies[size_t(JointBody(set, specIndex, mirrored))];
+    const ObjectBody& body = built.Body(JointBody(set, specIndex, mirrored));
     double dx = double(anchor.x.raw - spec.position.x.raw) / 65536.0;
     double dy = double(anchor.y.raw - spec.position.y.raw) / 65536.0;
     double dz = double(anchor.z.raw - spec.position.z.raw) / 65536.0;
     if (mirrored)
         dx = -dx;
-    return MultiplyVector(Transposed(body.restRotation), dx, dy, dz);
+    return MultiplyVector(Transposed(body.rotation), dx, dy, dz);
 }
 
 void BuildJoint(const SkeletonSet& set, const BuiltSkeleton& built, const JointSpec& spec,
@@ -106,7 +114,7 @@ void BuildJoint(const SkeletonSet& set, const BuiltSkeleton& built, const JointS
     FloatMatrix rotation;
     if (spec.kind == 1) {
         // Body B's rest rotation turned about its own x axis by angle 2.
-        rotation = built.bodies[size_t(joint.bodyB)].restRotation;
+        rotation = built.Body(joint.bodyB).rotation;
         const double s = std::sin(spec.angle[1]), c = std::cos(spec.angle[1]);
         for (int r = 0; r < 3; r++) {
             const double y = rotation.m[r * 3 + 1], z = rotation.m[r * 3 + 2];
@@ -119,7 +127,7 @@ void BuildJoint(const SkeletonSet& set, const BuiltSkeleton& built, const JointS
         FloatRotationXY(tilt, spec.angle[1], mirrored ? -spec.angle[2] : spec.angle[2]);
         MultiplyFloatMatrix(turn, tilt, rotation);
     }
-    MultiplyFloatMatrix(Transposed(built.bodies[size_t(joint.bodyA)].restRotation), rotation,
+    MultiplyFloatMatrix(Transposed(built.Body(joint.bodyA).rotation), rotation,
                         joint.restRotation);
     for (int i = 0; i < 2; i++)
         joint.limit[i] = float(2.0 * std::sin(spec.limit[i] * Pi / 360.0));
@@ -135,16 +143,34 @@ int CountBodySlots(const SkeletonSet& set)
     return slots;
 }
 
+BuiltSkeleton::BuiltSkeleton(BuiltSkeleton&& other) noexcept
+    : bodies(other.bodies), looks(std::move(other.looks)), joints(std::move(other.joints))
+{
+    InitObjectBodySet(other.bodies);
+}
+
+BuiltSkeleton& BuiltSkeleton::operator=(BuiltSkeleton&& other) noexcept
+{
+    if (this != &other) {
+        FreeObjectBodySet(bodies);
+        bodies = other.bodies;
+        InitObjectBodySet(other.bodies);
+        looks = std::move(other.looks);
+        joints = std::move(other.joints);
+    }
+    return *this;
+}
+
 void BuildSkeleton(SkeletonSet& set, BuiltSkeleton& built)
 {
     built = BuiltSkeleton{};
-    built.bodies.reserve(size_t(CountBodySlots(set)));
+    CreateObjectBodyNodes(built.bodies, CountBodySlots(set));
+    built.looks.resize(size_t(built.BodyCount()));
+    int count = 0;
     for (BodySpec& spec : set.bodies) {
-        spec.firstBody = static_cast<int32_t>(built.bodies.size());
-        for (int side = 0; side < ((spec.flags & 1) ? 2 : 1); side++) {
-            built.bodies.emplace_back();
-            BuildBody(spec, set.density, side == 1, built.bodies.back());
-        }
+        spec.firstBody = count;
+        for (int side = 0; side < ((spec.flags & 1) ? 2 : 1); side++, count++)
+            BuildBody(spec, set.density, side == 1, built.bodies.nodes[count], built.looks[size_t(count)]);
     }
     for (JointSpec& spec : set.joints) {
         spec.firstJoint = static_cast<int32_t>(built.joints.size());
@@ -153,15 +179,13 @@ void BuildSkeleton(SkeletonSet& set, BuiltSkeleton& built)
             BuildJoint(set, built, spec, side == 1, built.joints.back());
         }
     }
+    built.bodies.secondCount = static_cast<int32_t>(built.joints.size());
 }
 
 std::vector<ObjectState> SnapshotSkeleton(const BuiltSkeleton& built)
 {
-    std::vector<ObjectState> states(built.bodies.size());
-    for (size_t i = 0; i < built.bodies.size(); i++) {
-        FloatToFixedMatrix(built.bodies[i].restRotation, states[i].rotation);
-        states[i].position = built.bodies[i].restPosition;
-    }
+    std::vector<ObjectState> states(size_t(built.BodyCount()));
+    StoreObjectStates(built.bodies, states.data());
     return states;
 }
 
@@ -178,7 +202,7 @@ void FreeFigureInstance(FigureInstance& instance)
 
 void SetFigurePose(FigureInstance& instance, const Pose* pose, const BuiltSkeleton& built)
 {
-    instance.bodyCount = static_cast<int>(built.bodies.size());
+    instance.bodyCount = built.BodyCount();
     if (pose && !pose->animationA.keys.empty()) {
         const std::vector<ObjectState>& first = pose->animationA.keys[0].states;
         instance.pose.assign(size_t(instance.bodyCount), ObjectState{IdentityMatrix, ZeroVector});

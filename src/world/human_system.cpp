@@ -63,6 +63,8 @@ bool ReadSkeletonSet(HumanReading& r, SkeletonSet& set)
         return false;
     set.density = ReadFloat(reader);
     const int bodyCount = ReadInt(reader);
+    if (bodyCount > MaxSkeletonBodies)
+        return r.Fail("more bodies than points can name");
     if (!r.Fits(bodyCount, BodySpecBytes))
         return false;
     set.bodies.resize(size_t(bodyCount));
@@ -76,6 +78,8 @@ bool ReadSkeletonSet(HumanReading& r, SkeletonSet& set)
         ReadBlock(reader, spec.colour, 4);
     }
     const int slots = CountBodySlots(set);
+    if (slots > MaxSkeletonBodies)
+        return r.Fail("more bodies than points can name");
     if (slots <= SkeletonSlotThreshold) {
         // A small set carries nothing more and keeps no bodies.
         set.bodies.clear();
@@ -85,6 +89,8 @@ bool ReadSkeletonSet(HumanReading& r, SkeletonSet& set)
     if (!r.Fits(1, 4))
         return false;
     const int jointCount = ReadInt(reader);
+    if (jointCount > MaxSkeletonJoints)
+        return r.Fail("too many joints");
     if (!r.Fits(jointCount, JointSpecBytes))
         return false;
     set.joints.resize(size_t(jointCount));
@@ -116,6 +122,8 @@ bool ReadSkeletonSet(HumanReading& r, SkeletonSet& set)
     if (!r.Fits(1, 4))
         return false;
     const int poseCount = ReadInt(reader);
+    if (poseCount > MaxSkeletonPoses)
+        return r.Fail("too many poses");
     if (!r.Fits(poseCount, PoseHeadBytes))
         return false;
     set.poses.resize(size_t(poseCount));
@@ -158,6 +166,8 @@ bool ReadHumanRecords(HumanReading& r, HumanSystem& system)
     if (!r.Fits(1, 4))
         return false;
     const int modelCount = ReadInt(reader);
+    if (modelCount > MaxFigureModels)
+        return r.Fail("too many figure models");
     if (!r.Fits(modelCount, FigureHeadBytes))
         return false;
     system.models.resize(size_t(modelCount));
@@ -174,6 +184,8 @@ bool ReadHumanRecords(HumanReading& r, HumanSystem& system)
     if (!r.Fits(1, 4))
         return false;
     const int setCount = ReadInt(reader);
+    if (setCount > MaxSkeletonSets)
+        return r.Fail("too many skeleton sets");
     if (!r.Fits(setCount, SetHeadBytes))
         return false;
     system.sets.resize(size_t(setCount));
@@ -236,7 +248,8 @@ int LoadHumans(HumanSystem& system, Screen* screen)
 
 void BuildFigures(HumanSystem& system)
 {
-    system.built.assign(system.sets.size(), BuiltSkeleton{});
+    system.built.clear();
+    system.built.resize(system.sets.size());
     for (size_t i = 0; i < system.sets.size(); i++)
         BuildSkeleton(system.sets[i], system.built[i]);
     system.variants.clear();

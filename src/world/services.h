@@ -227,6 +227,16 @@ constexpr int AnimationSlotCount = 18;
 // A skeleton set carries joints, animations and poses only when its body
 // slots (a mirrored pair counts two) are more than this.
 constexpr int SkeletonSlotThreshold = 30;
+// Limits a figure file is held to, so that a bad file cannot ask for
+// unbounded memory: a point names its body in one byte, so no skeleton has
+// more bodies; the rest are far above any real content.
+constexpr int MaxSkeletonBodies = 256;
+constexpr int MaxSkeletonJoints = 1024;
+constexpr int MaxSkeletonSets = 64;
+constexpr int MaxFigureModels = 256;
+constexpr int MaxSkeletonPoses = 256;
+// Keys times bodies of one animation (48 bytes each in memory).
+constexpr int64_t MaxAnimationStates = 1 << 20;
 // Figure flags.
 constexpr int32_t FigureFlagDriver = 0x01;
 constexpr int32_t FigureFlagCrowd = 0x02;
@@ -289,19 +299,10 @@ struct SkeletonSet {
     std::vector<Pose> poses;
 };
 
-// A built body of a skeleton: an eight-point box.
-struct SkeletonBody {
-    float halfSize[3] = {};
+// What a built body looks like beyond its physics: its box and colour.
+struct SkeletonBodyLook {
+    float halfSize[3] = {};  // metres
     uint8_t colour[4] = {};
-    float mass = 0.0f;            // kg
-    float radius = 0.0f;          // bounding radius, metres
-    float stiffness = 0.0f;       // contact constants: 1000 x mass
-    float damping = 0.0f;         // and 50 x mass
-    float inertia[3] = {};        // diagonal, kg m2
-    float inverseInertia[3] = {};
-    Vec3 corners[8];              // contact points in the body frame, metres
-    FixedVector restPosition;
-    FloatMatrix restRotation;
 };
 
 struct SkeletonJoint {
@@ -312,10 +313,24 @@ struct SkeletonJoint {
     float limit[2] = {};          // 2 sin(limit x pi / 360)
 };
 
+// The skeleton of a set: its bodies as eight-point boxes at rest (their
+// contact points at the box corners, mass and inertia of a solid box, rest
+// position and rotation), each body's look, and the joints. Owns its nodes;
+// moved, never copied.
 struct BuiltSkeleton {
-    std::vector<SkeletonBody> bodies;
+    ObjectBodySet bodies;                 // secondCount holds the joint count
+    std::vector<SkeletonBodyLook> looks;  // one per body
     std::vector<SkeletonJoint> joints;
-    int32_t spare[2] = {};
+
+    BuiltSkeleton() { InitObjectBodySet(bodies); }
+    ~BuiltSkeleton() { FreeObjectBodySet(bodies); }
+    BuiltSkeleton(const BuiltSkeleton&) = delete;
+    BuiltSkeleton& operator=(const BuiltSkeleton&) = delete;
+    BuiltSkeleton(BuiltSkeleton&& other) noexcept;
+    BuiltSkeleton& operator=(BuiltSkeleton&& other) noexcept;
+
+    int BodyCount() const { return bodies.nodeCount; }
+    const ObjectBody& Body(int i) const { return bodies.nodes[i]; }
 };
 
 struct FigureModel {
@@ -439,3 +454,51 @@ extern const SiteRecord SiteTable[SiteCount];
 // trackFlag is given.
 int FindSite(const char* name, int* trackFlag);
 int GetSiteIndex(const char* name);
+
+// ---------------------------------------------------------------------------
+// What the program shell uses of the world (temporary bodies in
+// shell_pending.cpp until the world loader, light maps and trees are
+// built: no world is ever loaded).
+
+struct World;
+// The one loaded track world; null when none is loaded.
+extern World* CurrentWorld;
+// One stage of the world loader; 1 when the world has finished loading.
+int LoadWorldStep();
+// 1 while the loaded world is still loading.
+int IsWorldLoading();
+// The running stage's name while the world loads.
+const char* WorldProgressText();
+// Site index (0..6) of the loaded world, -1 when none.
+int LoadedWorldSite();
+// Frees the loaded world and its graphics resources.
+void FreeWorld();
+// Removes the layout objects from the loaded world.
+void ClearLayoutObjects();
+// The world's meshes are built again on a later frame.
+void RequestWorldMeshRebuild();
+// The shared tree shell, built at start-up.
+void BuildTreeShell();
+// The flat light map used before a world brings its own; its textures.
+void BuildFlatLightMap();
+void FreeLightMapTextures();
+
+// ---------------------------------------------------------------------------
+// Car model tables (car_model_tables.cpp): the small record that follows a
+// car's body model in its car data: a pair table, a colour cell grid and a
+// list of four-value records. Owned by its car.
+//@@ car-model-tables
+constexpr int MaxCarModelRecords = 4096;
+class CarModelTables : public FloatPairTable {
+public:
+    ~CarModelTables() override;
+    void Free() override;
+
+    int32_t recordCount = 0;
+    int32_t (*records)[4] = nullptr;  // recordCount records, owned
+    CellGrid grid;
+};
+// Reads the pair table, the cell grid and the records; 0 (tables empty,
+// one log line) when a count does not fit its table or the bytes left.
+int ReadCarModelTables(CarModelTables& tables, DataFile& reader, int version);
+void WriteCarModelTables(const CarModelTables& tables, DataFile& writer);

@@ -184,9 +184,16 @@ TEST_F(SettingsTest, DefaultsSaveAsTheReferenceFile)
 {
     LoadConfig();
     ASSERT_EQ(SaveConfig(), 1);
+    // The reference is kept with LF line ends; the file has CR LF.
     std::string reference = ReadReference("default_cfg.txt");
     ASSERT_FALSE(reference.empty());
-    EXPECT_EQ(folder.ReadFile("cfg.txt"), reference);
+    std::string withCrLf;
+    for (char c : reference) {
+        if (c == '\n')
+            withCrLf += '\r';
+        withCrLf += c;
+    }
+    EXPECT_EQ(folder.ReadFile("cfg.txt"), withCrLf);
 }
 
 TEST_F(SettingsTest, EveryNumberKeyIsClampedMaskedOrKeptAsTheTableSays)
@@ -289,7 +296,9 @@ void SetDistinctValues()
             break;
         case ConfigValueKind::Text:
         case ConfigValueKind::Name: {
-            std::string value = "v" + std::to_string(k) + " x";
+            std::string value = "v";
+            value += std::to_string(k);
+            value += " x";
             value.resize(static_cast<size_t>(key.length), 'z');
             std::memcpy(field, value.c_str(), value.size() + 1);
             break;

@@ -19,12 +19,12 @@ Program MustAssemble(const std::string& text)
     return program;
 }
 
-struct Run {
+struct ShaderRun {
     VertexInputs inputs;
     Vec4 constants[ConstantCount];
     VertexOutputs outputs;
 
-    Run()
+    ShaderRun()
     {
         for (Vec4& v : inputs.v)
             v = {0, 0, 0, 1};
@@ -108,7 +108,7 @@ TEST(Vs11AssembleTest, RefusesFaultyText)
 
 TEST(Vs11EvaluateTest, MatrixTransformIsRowTimesColumnsOfTheTransposedMatrix)
 {
-    Run run;
+    ShaderRun run;
     // c0..c3 hold the transposed matrix: oPos.x = v0 . c0, and so on.
     run.constants[0] = {1, 2, 3, 4};
     run.constants[1] = {0, 1, 0, 0};
@@ -124,7 +124,7 @@ TEST(Vs11EvaluateTest, MatrixTransformIsRowTimesColumnsOfTheTransposedMatrix)
 
 TEST(Vs11EvaluateTest, ArithmeticMasksSwizzlesAndClamps)
 {
-    Run run;
+    ShaderRun run;
     run.inputs.v[0] = {1, 2, 3, 1};
     run.inputs.v[3] = {0.0f, 0.6f, 0.8f, 0.0f};
     run.inputs.v[5] = {0.5f, 0.25f, 1.0f, 0.5f};
@@ -164,7 +164,7 @@ TEST(Vs11EvaluateTest, ArithmeticMasksSwizzlesAndClamps)
 
 TEST(Vs11EvaluateTest, ReciprocalsOfZeroAreInfiniteAndRsqTakesTheMagnitude)
 {
-    Run run;
+    ShaderRun run;
     run.inputs.v[0] = {0.0f, -4.0f, 0.0f, 4.0f};
     run.Go("vs.1.1\nmov oPos,v0\nrsq oT0,v0.x\nrsq oT1,v0.y\nrsq oT2,v0\nrcp oT3,v0.x\nrcp oT4,v0.y\n");
     EXPECT_TRUE(std::isinf(run.outputs.texCoord[0].x));

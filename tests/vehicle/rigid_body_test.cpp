@@ -245,4 +245,32 @@ TEST_F(RigidBodyTest, ResetKeepsThePoseAndClearsMotion)
     }
 }
 
+// A point easing out fast pulls (the linear contact's negative normal
+// force); friction at its limit must still point back to the anchor, with
+// the size of the limit, never along the slide.
+TEST_F(RigidBodyTest, FrictionOfAPullingContactStillOpposesTheSlide)
+{
+    BoxSpec spec;
+    spec.stiffness = 1000.0f;
+    spec.damping = 1000.0f;
+    spec.friction = 0.5f;
+    OwnedBox box(spec);
+    for (int i = 0; i < box.body.pointCount; ++i)
+        box.body.points[i].contact = 0;
+    ContactPoint& point = box.body.points[0];  // local (-0.5, -0.5, -0.5)
+    point.contact = 1;
+    point.normal = {0, 0, 1};
+    point.plane = {0, 0, -0.49f};  // 1 cm into the surface
+    point.frictionNow = 1.0f;
+    point.lastDepth = 0.012f;      // easing out at 4 m/s
+    point.anchor = {2.5f, -0.5f, -0.49f};  // 3 m away in x: 3000 N, beyond the limit
+    SolvePointContacts(box.body, 0.0005f);
+    float normalForce = 1000.0f * -4.0f + 1000.0f * 0.01f;
+    EXPECT_NEAR(point.force.z, normalForce, 1e-2f);
+    EXPECT_EQ(point.sliding, 1);
+    EXPECT_GT(point.force.x, 0.0f);  // towards the anchor
+    EXPECT_NEAR(point.force.x, 0.5f * -normalForce, 1e-2f);
+    EXPECT_NEAR(point.force.y, 0.0f, 1e-3f);
+}
+
 }  // namespace

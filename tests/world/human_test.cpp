@@ -99,37 +99,43 @@ TEST_F(HumanTest, BodiesAreBoxesWithTheirMassInertiaAndRestPose)
     BuiltSkeleton built;
     BuildSkeleton(set, built);
     ASSERT_EQ(CountBodySlots(set), 31);
-    ASSERT_EQ(built.bodies.size(), 31u);
+    ASSERT_EQ(built.BodyCount(), 31);
+    EXPECT_EQ(built.bodies.secondCount, 30) << "the joint count";
     for (size_t s = 0; s < set.bodies.size(); s++) {
         const BodySpec& spec = set.bodies[s];
         EXPECT_EQ(spec.firstBody, s == 0 ? 0 : int(2 * s - 1));
         for (int side = 0; side < ((spec.flags & 1) ? 2 : 1); side++) {
-            const SkeletonBody& body = built.bodies[size_t(spec.firstBody + side)];
+            const ObjectBody& body = built.Body(spec.firstBody + side);
+            EXPECT_EQ(built.looks[size_t(spec.firstBody + side)].halfSize[2], spec.halfSize[2]);
             // A solid box of full sizes a, b, c: mass rho a b c and
             // moments m (b^2 + c^2) / 12 about its centre.
             const double a = 2.0 * spec.halfSize[0], b = 2.0 * spec.halfSize[1], c = 2.0 * spec.halfSize[2];
             const double mass = set.density * a * b * c;
             EXPECT_NEAR(body.mass, mass, mass * 1e-5);
-            EXPECT_NEAR(body.inertia[0], mass * (b * b + c * c) / 12, mass * 1e-5);
-            EXPECT_NEAR(body.inertia[1], mass * (a * a + c * c) / 12, mass * 1e-5);
-            EXPECT_NEAR(body.inertia[2], mass * (a * a + b * b) / 12, mass * 1e-5);
-            EXPECT_NEAR(body.inertia[0] * body.inverseInertia[0], 1.0, 1e-5);
+            EXPECT_NEAR(body.inertia.m[0], mass * (b * b + c * c) / 12, mass * 1e-5);
+            EXPECT_NEAR(body.inertia.m[4], mass * (a * a + c * c) / 12, mass * 1e-5);
+            EXPECT_NEAR(body.inertia.m[8], mass * (a * a + b * b) / 12, mass * 1e-5);
+            EXPECT_EQ(body.inertia.m[1], 0.0f);
+            EXPECT_NEAR(body.inertia.m[0] * body.inverseInertia.m[0], 1.0, 1e-5);
+            EXPECT_EQ(body.BodyKind(), 2);
+            ASSERT_EQ(body.pointCount, 8);
             EXPECT_NEAR(body.stiffness, 1000 * mass, mass * 1e-2);
             EXPECT_NEAR(body.damping, 50 * mass, mass * 1e-3);
             // Every corner lies on the bounding sphere.
-            for (const Vec3& corner : body.corners) {
+            for (int k = 0; k < 8; k++) {
+                const Vec3& corner = body.points[k].local;
                 double r = std::sqrt(corner.x * corner.x + corner.y * corner.y + corner.z * corner.z);
                 EXPECT_NEAR(r, body.radius, 1e-6);
             }
-            EXPECT_EQ(body.corners[0].x, spec.halfSize[0]);
-            EXPECT_EQ(body.corners[1].x, -spec.halfSize[0]);
-            EXPECT_EQ(body.corners[2].y, -spec.halfSize[1]);
-            EXPECT_EQ(body.corners[4].z, -spec.halfSize[2]);
+            EXPECT_EQ(body.points[0].local.x, spec.halfSize[0]);
+            EXPECT_EQ(body.points[1].local.x, -spec.halfSize[0]);
+            EXPECT_EQ(body.points[2].local.y, -spec.halfSize[1]);
+            EXPECT_EQ(body.points[4].local.z, -spec.halfSize[2]);
 
             // The rest rotation is orthonormal with determinant 1, turns
             // about z, x and y in that order, and the mirrored body is its
             // reflection in x.
-            const M3 r = FromFloat(body.restRotation);
+            const M3 r = FromFloat(body.rotation);
             M3 rt;
             for (int i = 0; i < 3; i++)
                 for (int j = 0; j < 3; j++)
@@ -147,7 +153,7 @@ TEST_F(HumanTest, BodiesAreBoxesWithTheirMassInertiaAndRestPose)
                 position.x = -position.x;
             }
             ExpectNear(r, expected, 1e-6, "rest rotation");
-            EXPECT_EQ(body.restPosition, position);
+            EXPECT_EQ(body.position, position);
         }
     }
 }
@@ -170,11 +176,11 @@ TEST_F(HumanTest, JointsAnchorBothBodiesAtTheSamePoint)
             const double anchor[3] = {(side ? -1.0 : 1.0) * spec.anchor.x.raw / 65536.0,
                                       spec.anchor.y.raw / 65536.0, spec.anchor.z.raw / 65536.0};
             for (int end = 0; end < 2; end++) {
-                const SkeletonBody& body = built.bodies[size_t(end ? joint.bodyB : joint.bodyA)];
+                const ObjectBody& body = built.Body(end ? joint.bodyB : joint.bodyA);
                 const Vec3& local = end ? joint.anchorB : joint.anchorA;
-                const float* r = body.restRotation.m;
-                const double p[3] = {body.restPosition.x.raw / 65536.0, body.restPosition.y.raw / 65536.0,
-                                     body.restPosition.z.raw / 65536.0};
+                const float* r = body.rotation.m;
+                const double p[3] = {body.position.x.raw / 65536.0, body.position.y.raw / 65536.0,
+                                     body.position.z.raw / 65536.0};
                 for (int i = 0; i < 3; i++)
                     EXPECT_NEAR(p[i] + r[i * 3] * local.x + r[i * 3 + 1] * local.y + r[i * 3 + 2] * local.z,
                                 anchor[i], 1e-5)
@@ -183,10 +189,10 @@ TEST_F(HumanTest, JointsAnchorBothBodiesAtTheSamePoint)
             // Limits are the chords of the limit angles.
             EXPECT_NEAR(joint.limit[1], 2 * std::sin(spec.limit[1] * M_PI / 360), 1e-6);
             // A hinge's rest rotation is body B's turned about its own x.
-            const M3 a = FromFloat(built.bodies[size_t(joint.bodyA)].restRotation);
+            const M3 a = FromFloat(built.Body(joint.bodyA).rotation);
             const M3 world = Mul(a, FromFloat(joint.restRotation));
             if (spec.kind == 1) {
-                const M3 b = FromFloat(built.bodies[size_t(joint.bodyB)].restRotation);
+                const M3 b = FromFloat(built.Body(joint.bodyB).rotation);
                 ExpectNear(world, Mul(b, Rx(spec.angle[1])), 1e-5, "hinge");
             } else {
                 const double sign = side ? -1.0 : 1.0;
@@ -243,6 +249,26 @@ TEST_F(HumanTest, AnimationKeepsItsPlaceWhateverBodyCountItStores)
             }
         }
         EXPECT_EQ(ReadInt(reader), 0x5A5A5A5A) << "next record intact, stored " << stored;
+    }
+}
+
+// A small file must not make a huge pose table: keys that store no states
+// still get one per body of the skeleton.
+TEST_F(HumanTest, AnimationThatWouldExpandBeyondTheBoundIsRefused)
+{
+    for (int keys : {4096, 65535}) {
+        DataFile writer;
+        CreateDataFile(writer, nullptr, "wide.ban", AnimationMagic, AnimationVersion);
+        WriteInt(writer, 0);
+        WriteFloat(writer, 1.0f);
+        WriteShort(writer, keys);
+        WriteShort(writer, 0);
+        for (int key = 0; key < keys; key++)
+            WriteFloat(writer, float(key));
+        ASSERT_EQ(CloseDataFile(writer), 1);
+        AnimHolder animation;
+        EXPECT_EQ(LoadAnimation(animation, nullptr, "wide.ban", 200), keys * 200 <= MaxAnimationStates ? 1 : 0)
+            << keys;
     }
 }
 
@@ -313,7 +339,7 @@ TEST_F(HumanTest, FigureFileLoadsBuildsAndRewritesTheSameBytes)
     EXPECT_EQ(LoadHumans(Humans, nullptr), 0) << "already loaded";
     ASSERT_EQ(Humans.sets.size(), 2u);
     EXPECT_EQ(Humans.sets[1].density, 900.0f);
-    EXPECT_EQ(Humans.built[1].bodies.size(), 31u);
+    EXPECT_EQ(Humans.built[1].BodyCount(), 31);
     EXPECT_EQ(Humans.built[1].joints.size(), 30u);
     ASSERT_EQ(Humans.variants.size(), 3u) << "one variant per colour row";
     EXPECT_EQ(Humans.variants[2].row, 1);
@@ -349,6 +375,15 @@ TEST_F(HumanTest, FigureFilesWithBadCountsOrIndexesAreRefused)
         HumanSystem loaded;
         EXPECT_EQ(ReadHumanFile(loaded, "bad.hmn", nullptr), 0) << c.what;
         EXPECT_TRUE(loaded.models.empty() && loaded.sets.empty()) << c.what;
+    }
+
+    // More bodies than a point's byte can name.
+    {
+        HumanSystem system;
+        system.sets = {MakeSet(128)};  // 257 slots
+        ASSERT_EQ(SaveHumanFile(system, "big.hmn"), 1);
+        HumanSystem loaded;
+        EXPECT_EQ(ReadHumanFile(loaded, "big.hmn", nullptr), 0);
     }
 
     // More animations than the 18 slots.
@@ -447,8 +482,8 @@ TEST_F(HumanTest, FigurePosesFromTheFirstKeyOrAtRest)
     BuildSkeleton(set, built);
     std::vector<ObjectState> rest = SnapshotSkeleton(built);
     ASSERT_EQ(rest.size(), 31u);
-    EXPECT_EQ(rest[2].position, built.bodies[2].restPosition);
-    EXPECT_NEAR(rest[2].rotation.m[4].raw, built.bodies[2].restRotation.m[4] * 65536.0, 0.5);
+    EXPECT_EQ(rest[2].position, built.Body(2).position);
+    EXPECT_NEAR(rest[2].rotation.m[4].raw, built.Body(2).rotation.m[4] * 65536.0, 0.5);
 
     AnimHolder held;
     MakeAnimHolder(held, built);

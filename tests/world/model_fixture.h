@@ -3,6 +3,7 @@
 // has a sub-model of its own.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 

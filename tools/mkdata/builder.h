@@ -12,6 +12,7 @@ int BuildBodyModels();
 int BuildFigures();
 int BuildSkins();
 int BuildEngines();
+int BuildCars();
 int BuildCharacterMap();
 
 // The engine description of a car's default engine (engines.cpp), for the

@@ -111,7 +111,7 @@ void TurnMatrix(double x, double y, double z, double* out)
 std::vector<ObjectState> PoseStates(const Build& build, const SkeletonSet& set,
                                     const BuiltSkeleton& built, const BodyTurn* turns, int turnCount)
 {
-    const int count = static_cast<int>(built.bodies.size());
+    const int count = built.BodyCount();
     std::vector<double> delta(size_t(count) * 9), where(size_t(count) * 3);
     std::vector<ObjectState> states(static_cast<size_t>(count));
     for (int spec = 0; spec < BodyDefCount; spec++) {
@@ -124,9 +124,9 @@ std::vector<ObjectState> PoseStates(const Build& build, const SkeletonSet& set,
                 if (turns[i].body == spec)
                     TurnMatrix(turns[i].x, sign * turns[i].y, sign * turns[i].z, local);
             }
-            const SkeletonBody& body = built.bodies[size_t(b)];
-            const double rest[3] = {FixedToMetres(body.restPosition.x), FixedToMetres(body.restPosition.y),
-                                    FixedToMetres(body.restPosition.z)};
+            const ObjectBody& body = built.Body(b);
+            const double rest[3] = {FixedToMetres(body.position.x), FixedToMetres(body.position.y),
+                                    FixedToMetres(body.position.z)};
             double* d = &delta[size_t(b) * 9];
             double* p = &where[size_t(b) * 3];
             if (def.parent < 0) {
@@ -137,10 +137,10 @@ std::vector<ObjectState> PoseStates(const Build& build, const SkeletonSet& set,
                 const int pb = set.bodies[size_t(def.parent)].firstBody + (parentDef.pair ? side : 0);
                 const double* pd = &delta[size_t(pb) * 9];
                 const double* pp = &where[size_t(pb) * 3];
-                const SkeletonBody& parent = built.bodies[size_t(pb)];
-                const double parentRest[3] = {FixedToMetres(parent.restPosition.x),
-                                              FixedToMetres(parent.restPosition.y),
-                                              FixedToMetres(parent.restPosition.z)};
+                const ObjectBody& parent = built.Body(pb);
+                const double parentRest[3] = {FixedToMetres(parent.position.x),
+                                              FixedToMetres(parent.position.y),
+                                              FixedToMetres(parent.position.z)};
                 const double anchor[3] = {sign * Across(build, spec, def.ax), def.ay * build.scale,
                                           def.az * build.scale};
                 Multiply(pd, local, d);
@@ -150,7 +150,7 @@ std::vector<ObjectState> PoseStates(const Build& build, const SkeletonSet& set,
                         p[i] += pd[i * 3 + k] * (anchor[k] - parentRest[k]) + d[i * 3 + k] * (rest[k] - anchor[k]);
                 }
             }
-            FloatMatrix restRotation = body.restRotation, turned;
+            FloatMatrix restRotation = body.rotation, turned;
             FloatMatrix df;
             for (int i = 0; i < 9; i++)
                 df.m[i] = float(d[i]);
@@ -285,10 +285,10 @@ void MakeFigureModel(const char* name, const SkeletonSet& set, const BuiltSkelet
             if (def.detail < level)
                 continue;
             const BodySpec& spec = set.bodies[size_t(i)];
-            const SkeletonBody& body = built.bodies[size_t(spec.firstBody)];
+            const ObjectBody& body = built.Body(spec.firstBody);
             double rotation[9];
             for (int k = 0; k < 9; k++)
-                rotation[k] = body.restRotation.m[k];
+                rotation[k] = body.rotation.m[k];
             // Coarser levels draw slightly larger boxes over the missing ones.
             double grow = 1.0 + 0.1 * level;
             maker.AddBox(FixedToMetres(spec.position.x), FixedToMetres(spec.position.y),

@@ -36,6 +36,8 @@ const BuildStep BuildSteps[] = {
     {"figures", BuildFigures},
     {"skins", BuildSkins},
     {"engines", BuildEngines},
+    {"cars", BuildCars},
+    {"character map", BuildCharacterMap},
 };
 
 } // namespace

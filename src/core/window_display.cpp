@@ -1,0 +1,306 @@
+// The main window's creation and the display modes: the mode chosen at
+// start-up, full-screen and windowed switching, resizing, the device's
+// creation on the window, texture filters and the cursor clip.
+#include <algorithm>
+
+#include "core/local.h"
+#include "core/services.h"
+#include "devices/services.h"
+#include "graphics/services.h"
+#include "platform/gfx.h"
+#include "platform/window.h"
+#include "ui/services.h"
+#include "world/services.h"
+
+SizeRecord DesktopSize;
+SizeRecord ClientSize;
+int FullScreenModeIndex = -1;
+int QuickModeIndex[4] = {-1, -1, -1, -1};
+int BackBufferBits = 32;
+uint32_t (*BackBufferPacker)(const ColourRecord& colour) = PackColourX888;
+uint32_t (*TexturePacker)(const ColourRecord& colour) = MakeColour;
+
+namespace {
+
+// The window's client area in a window never exceeds the desktop less
+// room for the frame and the task bar.
+void CapClientToDesktop()
+{
+    if (DesktopSize.width <= 0 || DesktopSize.height <= 0)
+        return;
+    ClientSize.width = std::min(ClientSize.width, DesktopSize.width - 128);
+    ClientSize.height = std::min(ClientSize.height, DesktopSize.height - 96);
+}
+
+bool ModeMatches(const DisplayModeRecord& record, const ScreenModeSetting& mode)
+{
+    return record.sixteenBit == mode.lowColour && record.refreshRate <= mode.refreshHz &&
+           static_cast<int>(record.width) == mode.width && static_cast<int>(record.height) == mode.height;
+}
+
+ScreenModeSetting ModeOfRecord(const DisplayModeRecord& record)
+{
+    return {record.sixteenBit, record.refreshRate, static_cast<int>(record.width),
+            static_cast<int>(record.height)};
+}
+
+} // namespace
+
+void ChooseDisplayMode()
+{
+    AdapterRecord* adapter = GetCurrentAdapter();
+    ScreenModeSetting& configured = Settings.screenInfo;
+    if (configured.width == 0 && configured.height == 0) {
+        if (adapter->desktopWidth != 0) {
+            bool lowColour = adapter->desktopFormat == platform::FmtR5G6B5 ||
+                             adapter->desktopFormat == platform::FmtX1R5G5B5;
+            configured = {lowColour ? 1 : 0, static_cast<int>(adapter->desktopRefresh),
+                          static_cast<int>(adapter->desktopWidth), static_cast<int>(adapter->desktopHeight)};
+            Settings.infoF12 = configured;
+        } else {
+            configured = {1, 0, 1024, 768};
+        }
+    }
+    const ScreenModeSetting* quick[4] = {&Settings.infoF9, &Settings.infoF10, &Settings.infoF11,
+                                         &Settings.infoF12};
+    FullScreenModeIndex = -1;
+    for (int& index : QuickModeIndex)
+        index = -1;
+    for (int i = 0; i < adapter->modeCount; ++i) {
+        const DisplayModeRecord& record = adapter->modes[i];
+        for (int q = 0; q < 4; ++q) {
+            if (ModeMatches(record, *quick[q]))
+                QuickModeIndex[q] = i;
+        }
+        if (ModeMatches(record, configured))
+            FullScreenModeIndex = i;
+    }
+    if (FullScreenModeIndex == -1 && adapter->modeCount > 0) {
+        // The configured mode is not offered: the first mode, or a
+        // 1024 x 768 mode with a 16-bit flag and at most 100 Hz when there
+        // is one. The mode chosen is the one shown full screen.
+        FullScreenModeIndex = 0;
+        configured = ModeOfRecord(adapter->modes[0]);
+        for (int i = 0; i < adapter->modeCount; ++i) {
+            const DisplayModeRecord& record = adapter->modes[i];
+            if (record.sixteenBit != 0 && record.refreshRate <= 100 && record.width == 1024 &&
+                record.height == 768) {
+                FullScreenModeIndex = i;
+                configured = ModeOfRecord(record);
+            }
+        }
+    }
+    ClientSize.width = configured.width;
+    ClientSize.height = configured.height;
+}
+
+int CreateMainWindow(int console)
+{
+    platform::MainWindowParams params;
+    params.console = console;
+    params.clientWidth = ClientSize.width;
+    params.clientHeight = ClientSize.height;
+    params.windowed = Settings.startWindowed;
+    if (!platform::OpenMainWindow(params))
+        return 0;
+    if (!console && Settings.startWindowed)
+        SetWindowStyle();
+    platform::ShowMainWindow();
+    return 1;
+}
+
+void SetWindowStyle() { platform::SetWindowStyle(Settings.startWindowed, ClientSize.width, ClientSize.height); }
+
+void RequestFullScreenMode(int index)
+{
+    if (index == -1 || (!Settings.startWindowed && index == FullScreenModeIndex))
+        return;
+    FullScreenRequest = index;
+}
+
+int InitGraphicsDevice()
+{
+    SetDisplaySettings(ClientSize.width, ClientSize.height, Settings.startWindowed, Settings.antialiasing);
+    DeviceBusy = 1;
+    SetWindowStyle();
+    if (CreateRenderDevice(platform::MainWindowHandle(), 0, FullScreenModeIndex) != 0) {
+        LogLine("Could not initialise QVNE");
+        return 0;
+    }
+    DeviceBusy = 0;
+    platform::ShowMainWindow();
+    platform::RaiseMainWindow();
+    return 1;
+}
+
+void ShutdownGraphics()
+{
+    DeviceBusy = 1;
+    ShutdownDirect3D();
+    DeviceBusy = 0;
+}
+
+int CheckWindowedAllowed()
+{
+    AdapterRecord* adapter = GetCurrentAdapter();
+    if (adapter->ordinal != 0) {
+        PrintMessage("Can't go to window - not using the primary adapter", 9);
+        return 1;
+    }
+    if (!adapter->canRenderWindowed) {
+        PrintMessage("This adapter can't render in windowed mode", 9);
+        return 1;
+    }
+    return 0;
+}
+
+int SetFullScreenMode(int index)
+{
+    AdapterRecord* adapter = GetCurrentAdapter();
+    if (index < 0 || index >= adapter->modeCount)
+        return 0;
+    const DisplayModeRecord& record = adapter->modes[index];
+    FullScreenModeIndex = index;
+    Settings.screenInfo = ModeOfRecord(record);
+    Settings.startWindowed = 0;
+    if (DeviceExists() && !DeviceBusy) {
+        ReleaseControllers();
+        DeviceBusy = 1;
+        ClientSize.width = static_cast<int>(record.width);
+        ClientSize.height = static_cast<int>(record.height);
+        SetWindowStyle();
+        ChangeDisplayMode(ClientSize.width, ClientSize.height, index, 0, DeviceMultisampleType());
+        TexturesNeedRestore = 1;
+        RequestWorldMeshRebuild();
+        DeviceBusy = 0;
+        RequestControllerReinit();
+    }
+    ApplyCursorClip();
+    return 1;
+}
+
+int SetWindowedMode()
+{
+    if (CheckWindowedAllowed())
+        return 0;
+    Settings.startWindowed = 1;
+    if (DeviceExists() && !DeviceBusy) {
+        ReleaseControllers();
+        DeviceBusy = 1;
+        CapClientToDesktop();
+        SetWindowStyle();
+        int width = 0, height = 0;
+        platform::GetClientSize(width, height);
+        if (width > 0 && height > 0) {
+            ClientSize.width = width;
+            ClientSize.height = height;
+        }
+        ChangeDisplayMode(ClientSize.width, ClientSize.height, -1, 1, DeviceMultisampleType());
+        TexturesNeedRestore = 1;
+        RequestWorldMeshRebuild();
+        DeviceBusy = 0;
+        RequestControllerReinit();
+    }
+    ApplyCursorClip();
+    return 1;
+}
+
+int OnWindowResized()
+{
+    if (DeviceExists() && !DeviceBusy) {
+        int width = 0, height = 0;
+        platform::GetClientSize(width, height);
+        if (width > 0 && height > 0) {
+            if (Settings.startWindowed) {
+                ClientSize.width = width;
+                ClientSize.height = height;
+                ChangeDisplayMode(width, height, -1, DeviceWindowed(), DeviceMultisampleType());
+                TexturesNeedRestore = 1;
+                RequestWorldMeshRebuild();
+            } else {
+                SetWindowStyle();
+                platform::ShowMainWindow();
+                platform::RaiseMainWindow();
+            }
+        }
+    }
+    ApplyCursorClip();
+    return 0;
+}
+
+void ResetTextureFilters()
+{
+    using namespace platform;
+    switch (Settings.mipFilter) {
+    case 0:
+        SetStageStateCached(0, TssMagFilter, FilterLinear);
+        SetStageStateCached(0, TssMinFilter, FilterLinear);
+        SetStageStateCached(0, TssMipFilter, FilterPoint);
+        SetStageStateCached(0, TssMaxAnisotropy, 1);
+        break;
+    case 1:
+        SetStageStateCached(0, TssMagFilter, FilterLinear);
+        SetStageStateCached(0, TssMinFilter, FilterLinear);
+        SetStageStateCached(0, TssMipFilter, FilterLinear);
+        SetStageStateCached(0, TssMaxAnisotropy, 1);
+        break;
+    default:
+        SetStageStateCached(0, TssMagFilter, FilterAnisotropic);
+        SetStageStateCached(0, TssMinFilter, FilterAnisotropic);
+        SetStageStateCached(0, TssMipFilter, 3);
+        SetStageStateCached(0, TssMaxAnisotropy, static_cast<uint32_t>(Settings.mipFilter));
+        break;
+    }
+    FlushStateCache();
+}
+
+int CheckDeviceLost()
+{
+    if (!TestDeviceState())
+        return 1;
+    BeginDeviceScene();
+    ResetTextureFilters();
+    return 0;
+}
+
+void EndFrame() { EndDeviceScene(); }
+
+void ClipCursorToWindow() { platform::ClipCursorToWindow(1); }
+
+void ReleaseCursorClip() { platform::ClipCursorToWindow(0); }
+
+namespace {
+int CursorClipBit() { return Settings.startWindowed ? 0x100 : 0x200; }
+}
+
+void ApplyCursorClip()
+{
+    if (Settings.screenFlags & CursorClipBit())
+        ClipCursorToWindow();
+    else
+        ReleaseCursorClip();
+}
+
+void ToggleCursorClip()
+{
+    Settings.screenFlags ^= CursorClipBit();
+    ApplyCursorClip();
+    bool clipped = (Settings.screenFlags & CursorClipBit()) != 0;
+    PrintMessagePair(GetText(clipped ? TX_3a_ctrcclip : TX_3a_ctrcfree),
+                     GetText(Settings.startWindowed ? TX_3a_windotxt : TX_3a_fullstxt), 16);
+}
+
+const char* SetBackBufferFormat(uint32_t format)
+{
+    using namespace platform;
+    const char* name = "unknown";
+    switch (format) {
+    case FmtA8R8G8B8: BackBufferBits = 32; BackBufferPacker = PackColourX888; name = "A888"; break;
+    case FmtX8R8G8B8: BackBufferBits = 32; BackBufferPacker = PackColourX888; name = "X888"; break;
+    case FmtR5G6B5: BackBufferBits = 16; BackBufferPacker = PackColour565; name = "565"; break;
+    case FmtX1R5G5B5: BackBufferBits = 16; BackBufferPacker = PackColour555; name = "X555"; break;
+    default: break;
+    }
+    TexturePacker = MakeColour;
+    return name;
+}

@@ -1,0 +1,365 @@
+// The main window over SDL2: one window made for OpenGL, class "QVN", whose
+// events become the game's window events (keys as virtual-key codes,
+// characters as code-page bytes, Alt with digits as digit characters).
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/message_box.h"
+#include "platform/window_local.h"
+
+namespace platform::sdl {
+namespace {
+
+SDL_Window* Window = nullptr;
+bool FocusKnown = false;  // no focus event yet: the window counts as foreground
+bool HasFocus = false;
+int LastX = 0, LastY = 0;
+
+bool AltDown() { return (SDL_GetModState() & KMOD_ALT) != 0; }
+
+// The digit 0..9 of a main-row or keypad digit key, else -1.
+int DigitOfKey(SDL_Keycode key)
+{
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return key - SDLK_0;
+    if (key == SDLK_KP_0)
+        return 0;
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9)
+        return key - SDLK_KP_1 + 1;
+    return -1;
+}
+
+void QueueKeyEvent(const SDL_KeyboardEvent& key, bool down)
+{
+    int virtualKey = VirtualKeyFromSdl(key.keysym.sym);
+    if (virtualKey == 0)
+        return;
+    WindowEvent event;
+    event.kind = down ? WindowEventKind::KeyDown : WindowEventKind::KeyUp;
+    event.key = virtualKey;
+    event.repeat = key.repeat ? 1 : 0;
+    QueueWindowEvent(event);
+    if (!down)
+        return;
+    // Keys whose characters the window system sends besides the key-down
+    // but SDL's text input does not: control characters, and digits typed
+    // with Alt held (collected into a character code by the game).
+    int character = 0;
+    if (AltDown()) {
+        int digit = DigitOfKey(key.keysym.sym);
+        if (digit >= 0)
+            character = '0' + digit;
+    } else if (virtualKey == VkBack || virtualKey == VkTab || virtualKey == VkReturn ||
+               virtualKey == VkEscape) {
+        character = virtualKey;
+    }
+    if (character != 0) {
+        WindowEvent typed;
+        typed.kind = WindowEventKind::Char;
+        typed.character = character;
+        QueueWindowEvent(typed);
+    }
+}
+
+// UTF-8 text of SDL's text input into code-page bytes, one event each.
+void QueueText(const char* text)
+{
+    if (AltDown())
+        return;  // digits with Alt come from their key-downs
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p != 0) {
+        uint32_t codePoint = *p;
+        int extra = 0;
+        if (codePoint >= 0xF0) {
+            codePoint &= 0x07;
+            extra = 3;
+        } else if (codePoint >= 0xE0) {
+            codePoint &= 0x0F;
+            extra = 2;
+        } else if (codePoint >= 0xC0) {
+            codePoint &= 0x1F;
+            extra = 1;
+        }
+        ++p;
+        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra, ++p)
+            codePoint = codePoint << 6 | (*p & 0x3F);
+        int byte = Cp1252FromUnicode(codePoint);
+        if (byte != 0) {
+            WindowEvent event;
+            event.kind = WindowEventKind::Char;
+            event.character = byte;
+            QueueWindowEvent(event);
+        }
+    }
+}
+
+void QueueMouse(WindowEventKind kind, int button, int x, int y, int wheel)
+{
+    WindowEvent event;
+    event.kind = kind;
+    event.button = button;
+    event.x = x;
+    event.y = y;
+    event.wheel = wheel;
+    SDL_Keymod mods = SDL_GetModState();
+    event.ctrl = (mods & KMOD_CTRL) ? 1 : 0;
+    event.shift = (mods & KMOD_SHIFT) ? 1 : 0;
+    QueueWindowEvent(event);
+}
+
+int ButtonNumber(uint8_t sdlButton)
+{
+    switch (sdlButton) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 3;
+    default: return 0;
+    }
+}
+
+void QueueWindowChange(const SDL_WindowEvent& change)
+{
+    WindowEvent event;
+    switch (change.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        FocusKnown = true;
+        HasFocus = change.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+        event.kind = WindowEventKind::Activate;
+        event.active = HasFocus ? 1 : 0;
+        event.minimised = (SDL_GetWindowFlags(Window) & SDL_WINDOW_MINIMIZED) ? 1 : 0;
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        event.kind = WindowEventKind::Activate;
+        event.active = 0;
+        event.minimised = 1;
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        event.kind = WindowEventKind::Resize;
+        event.width = change.data1;
+        event.height = change.data2;
+        break;
+    case SDL_WINDOWEVENT_EXPOSED: event.kind = WindowEventKind::Paint; break;
+    case SDL_WINDOWEVENT_CLOSE: event.kind = WindowEventKind::Close; break;
+    case SDL_WINDOWEVENT_LEAVE: event.kind = WindowEventKind::MouseLeave; break;
+    default: return;
+    }
+    QueueWindowEvent(event);
+}
+
+int ShowSdlMessageBox(MessageBoxKind kind, const char* caption, const char* text)
+{
+    SDL_MessageBoxData data {};
+    data.window = Window;
+    data.title = caption;
+    data.message = text;
+    SDL_MessageBoxButtonData ok {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, MessageBoxOk, "OK"};
+    SDL_MessageBoxButtonData yesNo[2] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, MessageBoxYes, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, MessageBoxNo, "No"},
+    };
+    switch (kind) {
+    case MessageBoxKind::Error: data.flags = SDL_MESSAGEBOX_ERROR; break;
+    case MessageBoxKind::Warning: data.flags = SDL_MESSAGEBOX_WARNING; break;
+    default: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
+    }
+    if (kind == MessageBoxKind::Question) {
+        data.buttons = yesNo;
+        data.numbuttons = 2;
+    } else {
+        data.buttons = &ok;
+        data.numbuttons = 1;
+    }
+    int pressed = 0;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        // No box could be shown: standard error answers instead.
+        SetMessageBoxBackEnd(nullptr);
+        int answer = ShowMessageBox(kind, caption, text);
+        SetMessageBoxBackEnd(ShowSdlMessageBox);
+        return answer;
+    }
+    if (kind == MessageBoxKind::Question)
+        return pressed == MessageBoxYes ? MessageBoxYes : MessageBoxNo;
+    return MessageBoxOk;
+}
+
+} // namespace
+
+int OpenSystem()
+{
+    // The program handles SIGTERM and SIGINT itself, as close requests.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The X11 class by which running copies and tools find the window.
+    // SDL reads it from the environment when its video starts.
+    setenv("SDL_VIDEO_X11_WMCLASS", "QVN", 1);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "OpenWindowSystem : no video : %s\n", SDL_GetError());
+        return 0;
+    }
+    return 1;
+}
+
+void CloseSystem()
+{
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void GetDesktopSize(int& width, int& height)
+{
+    SDL_DisplayMode mode {};
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        width = mode.w;
+        height = mode.h;
+    }
+}
+
+int OpenWindow(const MainWindowParams& params)
+{
+    if (Window != nullptr)
+        return 1;
+    // The attributes of the device's OpenGL context, which draws into this
+    // window: compatibility profile, double buffered, 8 bits a colour, no
+    // depth (the device draws into framebuffer objects of its own).
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    int width = params.console ? 200 : std::max(params.clientWidth, 1);
+    int height = params.console ? 400 : std::max(params.clientHeight, 1);
+    int x = params.console ? params.x : SDL_WINDOWPOS_CENTERED;
+    int y = params.console ? params.y : SDL_WINDOWPOS_CENTERED;
+    uint32_t flags = SDL_WINDOW_OPENGL | (params.shown ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
+    if (!params.console)
+        flags |= SDL_WINDOW_RESIZABLE;
+    Window = SDL_CreateWindow("Quorvan", x, y, width, height, flags);
+    if (Window == nullptr) {
+        std::fprintf(stderr, "OpenMainWindow : %s\n", SDL_GetError());
+        return 0;
+    }
+    FocusKnown = false;
+    HasFocus = false;
+    SDL_StartTextInput();
+    return 1;
+}
+
+void CloseWindow()
+{
+    if (Window == nullptr)
+        return;
+    UseMessageBoxes(0);
+    SDL_DestroyWindow(Window);
+    Window = nullptr;
+}
+
+void* WindowHandle() { return Window; }
+
+void SetStyle(int windowed, int clientWidth, int clientHeight)
+{
+    if (Window == nullptr)
+        return;
+    if (windowed) {
+        SDL_SetWindowFullscreen(Window, 0);
+        SDL_SetWindowBordered(Window, SDL_TRUE);
+        SDL_SetWindowSize(Window, std::max(clientWidth, 1), std::max(clientHeight, 1));
+    } else {
+        SDL_SetWindowBordered(Window, SDL_FALSE);
+        SDL_SetWindowPosition(Window, 0, 0);
+        SDL_SetWindowSize(Window, std::max(clientWidth, 1), std::max(clientHeight, 1));
+    }
+}
+
+void GetClientSize(int& width, int& height)
+{
+    if (Window != nullptr)
+        SDL_GetWindowSize(Window, &width, &height);
+}
+
+void Show()
+{
+    if (Window != nullptr)
+        SDL_ShowWindow(Window);
+}
+
+void Raise()
+{
+    if (Window != nullptr)
+        SDL_RaiseWindow(Window);
+}
+
+int IsForeground() { return !FocusKnown || HasFocus ? 1 : 0; }
+
+void ClipCursor(int clip)
+{
+    if (Window != nullptr)
+        SDL_SetWindowGrab(Window, clip ? SDL_TRUE : SDL_FALSE);
+}
+
+void Capture(int capture) { SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE); }
+
+void Warp(int x, int y)
+{
+    if (Window != nullptr)
+        SDL_WarpMouseInWindow(Window, x, y);
+}
+
+void Pump()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN: QueueKeyEvent(event.key, true); break;
+        case SDL_KEYUP: QueueKeyEvent(event.key, false); break;
+        case SDL_TEXTINPUT: QueueText(event.text.text); break;
+        case SDL_TEXTEDITING: {
+            WindowEvent editing;
+            editing.kind = WindowEventKind::TextEditing;
+            std::snprintf(editing.text, sizeof editing.text, "%s", event.edit.text);
+            QueueWindowEvent(editing);
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            LastX = event.motion.x;
+            LastY = event.motion.y;
+            QueueMouse(WindowEventKind::MouseMove, 0, LastX, LastY, 0);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            int button = ButtonNumber(event.button.button);
+            if (button == 0)
+                break;
+            LastX = event.button.x;
+            LastY = event.button.y;
+            QueueMouse(event.type == SDL_MOUSEBUTTONDOWN ? WindowEventKind::MouseDown : WindowEventKind::MouseUp,
+                       button, LastX, LastY, 0);
+            break;
+        }
+        case SDL_MOUSEWHEEL: {
+            int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            QueueMouse(WindowEventKind::MouseWheel, 0, LastX, LastY, notches * 120);
+            break;
+        }
+        case SDL_WINDOWEVENT: QueueWindowChange(event.window); break;
+        case SDL_KEYMAPCHANGED: {
+            WindowEvent changed;
+            changed.kind = WindowEventKind::KeymapChanged;
+            QueueWindowEvent(changed);
+            break;
+        }
+        default: break;
+        }
+    }
+}
+
+void UseMessageBoxes(int use)
+{
+    SetMessageBoxBackEnd(use && Window != nullptr ? ShowSdlMessageBox : nullptr);
+}
+
+} // namespace platform::sdl

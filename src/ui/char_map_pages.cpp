@@ -1,0 +1,95 @@
+// Code pages: the page in use, the language's page and the keyboard's page.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "ui/local.h"
+
+namespace {
+
+// The last searched page with this Windows code page number; -1 none.
+int FindLoadedPage(int number)
+{
+    int found = -1;
+    for (int p = 0; p < CharacterMap.searchedPageCount; p++)
+        if (CharacterMap.codePages[p].number == number)
+            found = p;
+    return found;
+}
+
+const char* const PageNames[SearchedCodePages] = {
+    "Latin 1", "Central Europe", "Turkish", "Baltic", "Japanese",
+    "Cyrillic", "Greek", "Traditional Chinese", "Simplified Chinese", "Korean",
+};
+
+// The Windows ANSI code page that goes with a Windows language id: the
+// keyboard layout follows the user's language on this system.
+int AnsiCodePageOfLanguage(int languageId)
+{
+    int primary = languageId & 0x3FF, sub = languageId >> 10;
+    switch (primary) {
+    case 0x05: case 0x0E: case 0x15: case 0x18: case 0x1A: case 0x1B: case 0x1C: case 0x24:
+        return 1250;  // Czech, Hungarian, Polish, Romanian, Croatian, Slovak, Albanian, Slovenian
+    case 0x02: case 0x19: case 0x22: case 0x23: case 0x2F:
+        return 1251;  // Bulgarian, Russian, Ukrainian, Belarusian, Macedonian
+    case 0x08: return 1253;  // Greek
+    case 0x1F: return 1254;  // Turkish
+    case 0x25: case 0x26: case 0x27: return 1257;  // Estonian, Latvian, Lithuanian
+    case 0x11: return 932;   // Japanese
+    case 0x12: return 949;   // Korean
+    case 0x04: return sub == 2 || sub == 4 ? 936 : 950;  // Chinese: PRC and Singapore simplified
+    default: return 1252;
+    }
+}
+
+} // namespace
+
+void SelectCodePage(int n)
+{
+    if (CharacterMap.codePageCount == 0) {
+        CurrentCodePage = nullptr;
+        return;
+    }
+    if (n < 0 || n >= CharacterMap.codePageCount)
+        n = 0;
+    CurrentCodePage = &CharacterMap.codePages[n];
+}
+
+void SelectTranslationCodePage()
+{
+    TextCodePage = -1;
+    NounFirst = 0;
+    int number = std::atoi(GetText(TX_tx_codepage));
+    TextCodePage = FindLoadedPage(number);
+    if (TextCodePage < 0) {
+        TextCodePage = 0;
+        PrintError("Warning : translation uses an unknown codepage");
+    }
+    SelectCodePage(TextCodePage);
+    const char* order = GetText(TX_tx_noun_adj);
+    NounFirst = (order[0] == 'n' || order[0] == 'N') && (order[1] == 'a' || order[1] == 'A') && !order[2];
+}
+
+void ReadKeyboardLayoutName(int announce)
+{
+    int page = FindLoadedPage(AnsiCodePageOfLanguage(GetUserDefaultLanguageId()));
+    bool known = page >= 0;
+    if (!known)
+        page = 0;
+    if (page == InputCodePage)
+        return;
+    InputCodePage = page;
+    char line[128];
+    if (announce) {
+        std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
+        PrintMessage(line, 8);
+    } else {
+        std::snprintf(line, sizeof line, "kb %s", known ? PageNames[page] : "?");
+        LogLine(line);
+    }
+}
+
+void InitFontWeights()
+{
+    Settings.fwJ = Settings.fwH = Settings.fwS = Settings.fwK = 600;
+}

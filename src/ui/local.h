@@ -1,0 +1,33 @@
+// Declarations shared only inside the user interface subsystem.
+#pragma once
+
+#include "ui/services.h"
+
+// ---------------------------------------------------------------------------
+// Vector font shapes (font_raster.cpp).
+
+// Receives one filled triangle of a glyph: corners in quarter pixels of
+// the image, x to the right and y downwards.
+using GlyphTriangleSink = void (*)(void* context, const int x[3], const int y[3]);
+
+// Turns a glyph into the filled triangles that RasterStrokeGlyph draws,
+// for an image of imageWidth by imageHeight pixels: its triangles, each
+// ellipse as a fan of 24 and each curved stroke in CharacterMap.curveSteps
+// quads of two triangles. Placement as RasterStrokeGlyph.
+void EmitGlyphTriangles(const GlyphSlot& glyph, float x, float y, float widthSize, float heightSize,
+                        int imageWidth, int imageHeight, GlyphTriangleSink sink, void* context);
+// A point of side 0 or 1 of a prepared curve at t (0..1), font units.
+Vec2 CurveSidePoint(const GlyphSlot& glyph, const GlyphCurve& curve, int side, float t);
+
+// Width, console width, edge angles and curve cubics of slot i, after its
+// record was read (or left empty); slot 95 must be prepared before any
+// later slot.
+void PrepareGlyphSlot(GlyphSlot* glyphs, int i);
+
+// ---------------------------------------------------------------------------
+// The character-map file (char_map.cpp).
+
+// Reads a character map from a reader held in memory (loaded or an
+// image), positioned after the header; path names it in log lines. As
+// LoadCharacterMap: 1 when read and put in place, 0 when refused.
+int ReadCharacterMap(DataFile& reader, int version, const char* path);

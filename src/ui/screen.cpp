@@ -1,0 +1,100 @@
+// The screen machine: the header every screen begins with, opening,
+// stepping and closing screens, the busy test of every frame, and the
+// standard key and mouse handlers of menu screens.
+#include "ui/services.h"
+
+#include "graphics/services.h"
+
+int DialogOpen = 0;
+int UiMode = 0;
+int KeyDownDispatching = 0;
+int SwallowNextChar = 0;
+
+Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), void (*key)(Screen*, int),
+                   int (*mouse)(Screen*, MouseEvent*), const char* background, int rawKeys)
+{
+    screen->parent = parent;
+    screen->child = nullptr;
+    screen->alive = 1;
+    screen->frame = frame;
+    screen->key = key;
+    screen->mouse = mouse;
+    screen->background = background;
+    // Without graphics every screen takes characters (the console's).
+    screen->rawKeys = (GraphicsOn && rawKeys) ? 1 : 0;
+    // A character screen opened by a raw key's handler must not receive
+    // the character of that same keystroke.
+    if (KeyDownDispatching && !screen->rawKeys)
+        SwallowNextChar = 1;
+    return screen;
+}
+
+Screen* OpenChildScreen(Screen* parent, Screen* child)
+{
+    EndReplayDrag();
+    if (child != nullptr)
+        parent->child = child;
+    return child;
+}
+
+Screen* StepChildScreen(Screen* screen)
+{
+    if (screen->child != nullptr)
+        screen->child = screen->child->frame(screen->child);
+    return screen->child;
+}
+
+void CloseScreen(Screen* screen)
+{
+    SetCurrentScreen(screen->parent);
+    screen->alive = 0;
+}
+
+void ResumeScreen(Screen* screen)
+{
+    screen->child = nullptr;
+    if (GraphicsOn)
+        DialogOpen = 0;
+    SetCurrentScreen(screen);
+}
+
+int ScreenFrameBusy(Screen* screen)
+{
+    if (screen->child != nullptr)
+        return 1;
+    if (QuitState != 0)
+        CloseScreen(screen);
+    return SkipDrawing;
+}
+
+void DefaultScreenKey(Screen* screen, int code)
+{
+    switch (code) {
+    case 13:
+    case 27:
+    case 'Q':
+    case 'X':
+        CloseScreen(screen);
+        break;
+    case 'H':
+        MessageHistoryShown = !MessageHistoryShown;
+        break;
+    case 'N':
+        if (ShiftHeld)
+            ToggleSound();
+        break;
+    case 'T':
+        AskCommandLine(screen, nullptr);
+        break;
+    case 111:  // numeric-pad divide
+    case 191:  // the "/" key
+        AskCommandLine(screen, "/");
+        break;
+    default:
+        break;
+    }
+}
+
+int DefaultScreenMouse(Screen* screen, MouseEvent* event) { return HandleScreenMouse(screen, event); }
+
+int IsTypableCharacter(int code) { return (code >= 32 && code <= 126) || (code >= 128 && code <= 255); }

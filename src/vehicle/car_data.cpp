@@ -1,0 +1,395 @@
+// Car data files "data\veh\<code>.veh": the car's class, drive, gearbox,
+// engine description, built-in setups and colours, positions, structure,
+// wheels, axles, body model and aero points, read into a car object with
+// its setup and colours chosen. Every count is checked against its table
+// and the bytes left before anything is allocated.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "graphics/services.h"
+#include "platform/files.h"
+#include "ui/services.h"
+#include "vehicle/local.h"
+#include "world/services.h"
+
+namespace {
+
+// Bytes left in a memory reader; a streaming reader cannot tell, so only
+// the table limits hold there.
+long BytesLeft(const DataFile& reader)
+{
+    if (reader.mode == DataFileStream)
+        return 0x7FFFFFFF;
+    return static_cast<long>(reader.end - reader.cursor);
+}
+
+// A count read from the file: within 0..max and, at minBytes each, within
+// the bytes left.
+bool CountFits(const DataFile& reader, int count, int max, long minBytes)
+{
+    return count >= 0 && count <= max && !reader.Overran() &&
+           static_cast<long>(count) * minBytes <= BytesLeft(reader);
+}
+
+int Refuse(const char* what, const char* carName)
+{
+    LogPrintf("ReadCarData : %s : %s", what, carName ? carName : "");
+    return 0;
+}
+
+Vec3 ReadVector(DataFile& reader)
+{
+    Vec3 v;
+    v.x = ReadFloat(reader);
+    v.y = ReadFloat(reader);
+    v.z = ReadFloat(reader);
+    return v;
+}
+
+const uint8_t DefaultDashboard[DashboardLayoutSize] = {
+    0,   0,   0,  0,  100, 115, 27, 18, 133, 109, 96, 90, 100, 10, 0,  0,
+    150, 130, 6,  0,  140, 140, 6,  0,  160, 130, 6,  0,  150, 140, 6,  0,
+    170, 130, 6,  0,  130, 130, 6,  0,  180, 130, 6,  0,  160, 140, 6,  0,
+    140, 130, 6,  0,  0,   0,   0,  0,  0,   0,   0,  0,  0,   0,   0,  0,
+    64,  33,  30, 45, 156, 42,  22, 33, 100, 75,  8,  12, 156, 98,  16, 24,
+};
+
+// The car's collision shell until its body points come from its model's
+// lowest level of detail: the eight corners of the body model's box.
+void BuildBodyBox(CarObject& car)
+{
+    FreeBody(car);
+    if (!car.bodyModel || car.bodyModel->points.empty())
+        return;
+    Vec3 low = {1e9f, 1e9f, 1e9f}, high = {-1e9f, -1e9f, -1e9f};
+    for (const ModelPoint& p : car.bodyModel->points) {
+        Vec3 v = OffsetFromFixed(p.position);
+        low = {std::fmin(low.x, v.x), std::fmin(low.y, v.y), std::fmin(low.z, v.z)};
+        high = {std::fmax(high.x, v.x), std::fmax(high.y, v.y), std::fmax(high.z, v.z)};
+    }
+    car.pointCount = 8;
+    car.points = new ContactPoint[8];
+    for (int i = 0; i < 8; i++) {
+        car.points[i].local = {(i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y, (i & 4) ? high.z : low.z};
+        InitContactPoint(car.points[i]);
+    }
+}
+
+} // namespace
+
+void SetDefaultDashboard(CarObject& car)
+{
+    std::memset(car.dashboardLayout, 0, sizeof car.dashboardLayout);
+    if (car.dashboardType == 3)
+        std::memcpy(car.dashboardLayout, DefaultDashboard, sizeof DefaultDashboard);
+}
+
+int ReadCarStructure(CarObject& car, DataFile& reader, int /*version*/)
+{
+    delete[] car.structurePoints;
+    delete[] car.structureBars;
+    car.structurePoints = nullptr;
+    car.structureBars = nullptr;
+    car.structurePointCount = car.structureBarCount = 0;
+    int points = ReadInt(reader);
+    if (!CountFits(reader, points, MaxStructurePoints, 20))
+        return Refuse("bad structure point count", car.shortCode);
+    car.structurePoints = new StructurePoint[points > 0 ? points : 1];
+    for (int i = 0; i < points; i++)
+        ReadStructurePoint(car.structurePoints[i], reader);
+    car.structurePointCount = points;
+    int bars = ReadInt(reader);
+    if (!CountFits(reader, bars, MaxStructureBars, 12))
+        return Refuse("bad structure bar count", car.shortCode);
+    car.structureBars = new StructureBar[bars > 0 ? bars : 1];
+    int kept = 0;
+    for (int i = 0; i < bars; i++) {
+        StructureBar& bar = car.structureBars[kept];
+        ReadStructureBar(bar, reader);
+        if (bar.pointA < 0 && bar.pointB < 0)
+            continue;  // a bar between two markers is dropped
+        if (bar.pointA >= points || bar.pointB >= points)
+            return Refuse("structure bar names a missing point", car.shortCode);
+        ++kept;
+    }
+    car.structureBarCount = kept;
+    return reader.Overran() ? Refuse("structure ends early", car.shortCode) : 1;
+}
+
+int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carName, int mirrorDriver,
+                int driverAnimation, int setupIndex, CarSetup* externalSetup, int colourIndex,
+                ColourConfig* externalColours, void* owner, const char* plateText, int headerOnly)
+{
+    // 1.
+    if (!headerOnly) {
+        if (plateText) {
+            std::memcpy(car.plateText, plateText, strnlen(plateText, sizeof car.plateText));
+            car.plateIndex = GetNumberPlate(car.plateText);
+        }
+        car.mirrorDriver = static_cast<uint8_t>(mirrorDriver & 1);
+        car.driverAnimation = driverAnimation;
+    }
+    // 2. Items 1 to 22.
+    car.dataFlags = ReadInt(reader);
+    int carClass = ReadInt(reader);
+    if (carClass < 0 || carClass >= CarClassCount)
+        return Refuse("bad car class", carName);
+    int gearbox = ReadInt(reader);
+    if (gearbox < 1 || gearbox > 5)
+        return Refuse("bad gearbox kind", carName);
+    car.carClass = carClass;
+    car.gearboxKind = gearbox;
+    car.driveAxles = static_cast<uint8_t>(ReadByte(reader) & 3);
+    for (int i = 0; i < 3; i++)
+        ReadByte(reader);
+    ReadInt(reader);
+    if (!ReadEngine(car.engine, reader, version, car.engine, 1))
+        return Refuse("bad engine", carName);
+
+    int setups = ReadInt(reader);
+    if (!CountFits(reader, setups, MaxCarSetups, SetupNameLength + 4))
+        return Refuse("bad setup count", carName);
+    delete[] car.setups;
+    car.setups = new NamedSetup[setups > 0 ? setups : 1];
+    car.setupCount = setups;
+    for (int i = 0; i < setups; i++)
+        if (!ReadNamedSetup(car.setups[i], reader, version))
+            return Refuse("bad built-in setup", carName);
+
+    int colours = ReadInt(reader);
+    if (!CountFits(reader, colours, MaxCarColours, sizeof(ColourConfig)))
+        return Refuse("bad colour count", carName);
+    delete[] car.colours;
+    car.colours = new ColourConfig[colours > 0 ? colours : 1];
+    car.colourCount = colours;
+    for (int i = 0; i < colours; i++)
+        ReadColourConfig(car.colours[i], reader, version);
+
+    ReadInt(reader);
+    int options = ReadInt(reader);
+    if (!CountFits(reader, options, MaxBodyOptions, 16))
+        return Refuse("bad body option count", carName);
+    car.optionCount = options;
+    for (int i = 0; i < options; i++) {
+        ReadBlock(reader, car.options[i].name, 12);
+        car.options[i].name[11] = 0;
+        car.options[i].value = ReadInt(reader);
+    }
+    car.enginePosition = ReadVector(reader);
+    car.driverSeat = ReadVector(reader);
+    car.rearSeat = (car.dataFlags & (1 << 10)) ? ReadVector(reader) : Vec3{};
+    car.fuelTankPosition = ReadVector(reader);
+    car.extraMassPosition = ReadVector(reader);
+    car.extraMass = ReadFloat(reader);
+    car.spareWheelPosition = ReadVector(reader);
+    car.spareWheelAngle = ReadFloat(reader);
+    car.steeringRatio = ReadFloat(reader);
+    car.steeringValues[0] = ReadFloat(reader);
+    car.steeringValues[1] = ReadFloat(reader);
+    car.frontHubLead = (car.dataFlags & (1 << 14)) ? ReadFloat(reader) : 0;
+    if (car.dataFlags & (1 << 19))
+        car.fuelCapacity = ReadFloat(reader);
+    for (float& timing : car.gearTimings)
+        timing = ReadFloat(reader);
+    car.tractionControl = ReadInt(reader);
+    if (car.tractionControl) {
+        ReadInt(reader);
+        ReadInt(reader);
+    }
+    car.dashboardType = static_cast<uint8_t>(ReadByte(reader));
+    car.dashboardLength = static_cast<uint8_t>(ReadByte(reader));
+    car.dashboardBytes[0] = static_cast<uint8_t>(ReadByte(reader));
+    car.dashboardBytes[1] = static_cast<uint8_t>(ReadByte(reader));
+    if (car.dashboardLength > DashboardLayoutSize)
+        return Refuse("dashboard layout longer than 80 bytes", carName);
+    std::memset(car.dashboardLayout, 0, sizeof car.dashboardLayout);
+    if (car.dashboardLength == 0) {
+        SetDefaultDashboard(car);
+    } else {
+        ReadBlock(reader, car.dashboardLayout, car.dashboardLength);
+        if (car.dashboardType == 3 && car.dashboardLayout[78] == 0) {
+            car.dashboardLayout[76] = 100;
+            car.dashboardLayout[77] = 53;
+            car.dashboardLayout[78] = 16;
+            car.dashboardLayout[79] = 24;
+        }
+    }
+    ReadInt(reader);
+    ReadInt(reader);
+    ReadBlock(reader, car.shortCode, 4);
+    car.shortCode[3] = 0;
+    for (int8_t& limit : car.wingLimits)
+        limit = static_cast<int8_t>(ReadByte(reader));
+    if (reader.Overran())
+        return Refuse("car data ends early", carName);
+    // 3.
+    if (std::fabs(car.driverSeat.x) <= 0.2f)
+        car.mirrorDriver = 0;
+    // 4.
+    if (headerOnly)
+        return 1;
+    // 5.
+    LoadEngineFile(car.engine, car.shortCode);
+    // 6. Items 23 to 26.
+    car.gearCount = ReadInt(reader);
+    if (car.gearCount < 2 || car.gearCount > 9)
+        return Refuse("bad gear count", carName);
+    car.gearRatios[0] = ReadFloat(reader);
+    ReadBlock(reader, car.driverMovement, 8);
+    car.driverMovement[7] = 0;
+    for (int i = 0; i < 8; i++)
+        ReadInt(reader);  // light colours: car drawing's
+    // 7, 8. The setup and colours in use.
+    if (setupIndex == -1) {
+        if (!externalSetup)
+            return Refuse("no setup given", carName);
+        car.setup = externalSetup;
+    } else {
+        if (car.setupCount == 0)
+            return Refuse("no built-in setup", carName);
+        if (setupIndex < 0 || setupIndex >= car.setupCount) {
+            PrintError("Using default settings");
+            setupIndex = 0;
+        }
+        car.setup = &car.setups[setupIndex].setup;
+    }
+    car.setupIndex = setupIndex;
+    car.ownerRecord = owner;
+    if (colourIndex == -1) {
+        car.colour = externalColours;
+    } else if (car.colourCount > 0) {
+        if (colourIndex < 0 || colourIndex >= car.colourCount) {
+            PrintError("Using default colour config");
+            colourIndex = 0;
+        }
+        car.colour = &car.colours[colourIndex];
+    }
+    car.colourIndex = colourIndex;
+    // 9. Item 27: the family and its body model.
+    ReadBlock(reader, car.familyCode, 4);
+    car.familyCode[3] = 0;
+    const char* family = car.familyCode;
+    if (std::strcmp(family, "SN") && std::strcmp(family, "DY") && std::strcmp(family, "ZE") &&
+        std::strcmp(family, "YA"))
+        car.dataFlags |= 1;
+    ObjectModel* familyModel = GetCarBodyObject(family);
+    if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE")) {
+        for (ObjectModel& part : familyModel->subModels) {
+            if (part.kind != 10)
+                continue;
+            part.pitch = part.heading = 1280;
+            if (part.offset.y.raw == 8700 && part.offset.z.raw == 60749)
+                part.offset = MakeFixedVector(part.offset.x.raw, 11780, 60740);
+            else if (part.offset.y.raw == 16641 && part.offset.z.raw == 70125)
+                part.offset = MakeFixedVector(part.offset.x.raw, 25000, 70000);
+        }
+    }
+    // 10. Skins, structure, wheels, axles, body model, tables, aero.
+    LoadCarSkins(car, familyModel);
+    if (!ReadCarStructure(car, reader, version))
+        return 0;
+    int wheels = ReadInt(reader);
+    if (!CountFits(reader, wheels, MaxCarWheels, 12) || wheels < 1)
+        return Refuse("bad wheel count", carName);
+    delete[] car.wheels;
+    car.wheels = new Wheel[wheels];
+    car.wheelCount = wheels;
+    for (int i = 0; i < wheels; i++) {
+        InitWheel(car.wheels[i]);
+        ReadWheelPosition(car.wheels[i], reader);
+        car.wheels[i].mountPosition = car.wheels[i].dataPosition;
+    }
+    ReadAxleTyreGeometry(car.axles[0], reader, version);
+    ReadAxleTyreGeometry(car.axles[1], reader, version);
+    for (const Axle& axle : car.axles) {
+        // A tyre no taller than its rim holds no air.
+        if (axle.suspensionType < 0 || axle.suspensionType > 5 ||
+            !(axle.tyreWidth > 0 && axle.sidewallRatio > 0 && axle.rimRadius > 0 && axle.tyreWidth < 10 &&
+              axle.sidewallRatio < 10 && axle.rimRadius < 10))
+            return Refuse("bad axle", carName);
+    }
+    car.modelFlags = ReadInt(reader);
+    if (reader.Overran())
+        return Refuse("car data ends early", carName);
+    SetModelCarCode(car.shortCode);
+    if (car.bodyModel)
+        FreeObjectModel(*car.bodyModel);
+    else
+        car.bodyModel = new ObjectModel;
+    InitObjectModel(*car.bodyModel);
+    if (!ReadObjectModel(*car.bodyModel, reader, version, 1, 1))
+        return Refuse("bad body model", carName);
+    if (!car.modelTables)
+        car.modelTables = new CarModelTables;
+    if (!ReadCarModelTables(*car.modelTables, reader, version))
+        return Refuse("bad car model tables", carName);
+    for (AeroPoint& point : car.aero) {
+        point = {};
+        point.liftFactor = ReadFloat(reader);
+        point.dragFactor = ReadFloat(reader);
+        point.sideDrag = ReadFloat(reader);
+        if (!std::isfinite(point.liftFactor) || !std::isfinite(point.dragFactor) || !std::isfinite(point.sideDrag))
+            return Refuse("bad aero point", carName);
+    }
+    if (reader.Overran())
+        return Refuse("car data ends early", carName);
+    BuildBodyBox(car);
+    // 11.
+    ApplySetup(car, 0);
+    ResetCar(car, 0, 0, 1);
+    return 1;
+}
+
+int LoadCarData(CarObject& car, const char* carCode, int driverAnimation, int setupIndex,
+                CarSetup* externalSetup, int colourIndex, ColourConfig* externalColours)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "data\\veh\\%s.veh", carCode);
+    std::vector<uint8_t> bytes;
+    if (!platform::ReadWholeFile(path, bytes) || bytes.size() < 8) {
+        LogPrintf("LoadCarData : Could not open file : %s", path);
+        return 0;
+    }
+    for (int i = 0; i < 6; i++)
+        if (bytes[i] != 0) {
+            LogPrintf("LoadCarData : File failed header check : %s", path);
+            return 0;
+        }
+    DataFile reader;
+    int version = 0;
+    OpenDataBlock(reader, bytes.data(), bytes.size(), version);
+    if (version > CarDataVersion) {
+        LogPrintf("LoadCarData : File was created by a later version : %s", path);
+        return 0;
+    }
+    int ok = ReadCarData(car, reader, version, carCode, 0, driverAnimation, setupIndex, externalSetup,
+                         colourIndex, externalColours, nullptr, nullptr, 0);
+    CloseDataFile(reader);
+    return ok;
+}
+
+CarObject* CreateCarFromVeh(const char* carCode)
+{
+    auto* car = new CarObject;
+    ConstructCar(*car);
+    char path[64];
+    std::snprintf(path, sizeof path, "data\\veh\\%s.veh", carCode);
+    std::vector<uint8_t> bytes;
+    int ok = 0;
+    if (platform::ReadWholeFile(path, bytes) && bytes.size() >= 8) {
+        DataFile reader;
+        int version = 0;
+        OpenDataBlock(reader, bytes.data(), bytes.size(), version);
+        ok = version <= CarDataVersion &&
+             ReadCarData(*car, reader, version, carCode, 0, -1, 0, nullptr, 0, nullptr, nullptr, nullptr, 1);
+        CloseDataFile(reader);
+    }
+    if (!ok) {
+        DestroyCar(*car);
+        delete car;
+        return nullptr;
+    }
+    return car;
+}

@@ -1,0 +1,43 @@
+// A car's aero points: the wings and body points where the air acts.
+#include "vehicle/local.h"
+
+void ResetAeroPoint(AeroPoint& point)
+{
+    point.force = {};
+    point.wheelShare = {};
+    point.airVelocity = {};
+}
+
+void ClearAeroPoint(AeroPoint& point)
+{
+    point.flags = 0;
+    point.wingAngle = 0;
+    point.slipstreamShare = 0;
+    point.position = {};
+    point.lift = point.liftFactor;
+    point.drag = point.dragFactor;
+}
+
+void SetBodyAeroPoint(AeroPoint& point, const FixedVector& position)
+{
+    if (point.liftFactor == 0)
+        return;
+    point.flags |= AeroPresent;
+    point.position = OffsetFromFixed(position);
+    point.lift = point.liftFactor;
+    point.drag = point.dragFactor;
+}
+
+void SetWingAeroPoint(AeroPoint& point, const FixedVector& position, float angleDegrees)
+{
+    if (point.liftFactor == 0)
+        return;
+    point.flags |= AeroPresent;
+    const double a = angleDegrees * 3.14159265358979323846 / 180.0;
+    point.wingAngle = static_cast<float>(a);
+    point.position = OffsetFromFixed(position);
+    double s, c;
+    ComputeSinCos(2 * a, s, c);
+    point.lift = static_cast<float>((s * 1.03923 + 0.1) * point.liftFactor);
+    point.drag = static_cast<float>(((1 - c) * 1.8 + 0.1) * point.dragFactor);
+}

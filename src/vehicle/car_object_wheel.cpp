@@ -1,0 +1,147 @@
+// A car's wheel records: construction, resets, damage, worn tyres, the
+// renewed tyre's heat and the suspension geometry of the sliding types.
+#include <cmath>
+
+#include "vehicle/local.h"
+
+namespace {
+
+constexpr float AmbientKelvin = 293.15f;
+constexpr float RubberHeat = 2000.0f * 910.0f;  // J/(kg K) × kg/m^3
+
+} // namespace
+
+uint8_t TemperatureByte(float kelvin)
+{
+    float v = (kelvin - AmbientKelvin) * 63.0f / 180.0f;
+    if (!(v > 0))
+        return 0;
+    if (v >= 63)
+        return 63;
+    return static_cast<uint8_t>(std::nearbyint(v));
+}
+
+float TreadCapacity(const Axle& axle, float treadDepth)
+{
+    return axle.treadHeatFactor * treadDepth * RubberHeat;
+}
+
+float SurfaceCapacity(const Axle& axle)
+{
+    return axle.treadHeatFactor * 0.001f * axle.tyreRadius * RubberHeat;
+}
+
+float SidewallCapacity(const Axle& axle)
+{
+    return 0.015f * axle.tyreRadius * axle.sidewallHeatFactor * RubberHeat;
+}
+
+float RimCapacity(const Axle& axle)
+{
+    return axle.rimVolume * 2700.0f * 1000.0f;
+}
+
+void InitWheel(Wheel& wheel)
+{
+    wheel = {};
+    ResetWheel(wheel);
+    ResetWheelDamage(wheel);
+}
+
+void ResetWheel(Wheel& wheel)
+{
+    wheel.peakSlip = wheel.curveSlip = 1;
+    wheel.pressure = AtmosphericPressure;
+    wheel.travel = wheel.travelRate = 0;
+    wheel.surfaceKind = 0;
+    wheel.steerAngle = 0;
+    wheel.frictionLimit = 0;
+    wheel.springOffset = wheel.wheelTorque = 0;
+    wheel.spinRate = wheel.spinStep = 0;
+    wheel.stripLoad[0] = wheel.stripLoad[1] = wheel.stripLoad[2] = 0;
+    wheel.spinAngle = 3.14159265f;
+    wheel.stateWord = -1;
+}
+
+void ResetWheelDamage(Wheel& wheel)
+{
+    wheel.travelLoss = wheel.upperLinkLoss = wheel.armLoss = wheel.toeLoss = 0;
+    for (uint8_t& state : wheel.damageState)
+        state = DamageNone;
+    wheel.flat = 0;
+    for (uint8_t& state : wheel.moreStates)
+        state = 0;
+    wheel.mountPosition = wheel.dataPosition;
+}
+
+void ReadWheelPosition(Wheel& wheel, DataFile& reader)
+{
+    wheel.dataPosition.x = ReadFloat(reader);
+    wheel.dataPosition.y = ReadFloat(reader);
+    wheel.dataPosition.z = ReadFloat(reader);
+}
+
+void FailSuspension(Wheel& wheel)
+{
+    wheel.damageState[0] = DamageAtLimit;
+    wheel.springRate = wheel.bumpDamping = wheel.reboundDamping = 0;
+}
+
+bool IsTyreWorn(const Wheel& wheel, int percent)
+{
+    if (wheel.flat)
+        return true;
+    const int limit = static_cast<int>(std::nearbyint((100 - percent) * 0.07));
+    for (uint8_t level : wheel.wearLevel)
+        if (level <= limit)
+            return true;
+    return false;
+}
+
+void InitTyreHeat(Wheel& wheel, const Axle& axle, int oneSegment)
+{
+    const float optimum = CompoundTable[axle.tyreType & 7].optimumTempC - 20 + 273.15f;
+    const float t0 = optimum > AmbientKelvin ? optimum : AmbientKelvin;
+    wheel.flat = 0;
+    const uint8_t display = TemperatureByte(t0);
+    for (uint8_t& byte : wheel.displayTemperature)
+        byte = display;
+    for (uint8_t& level : wheel.wearLevel)
+        level = 7;
+    wheel.dirtLevel = 0;
+    wheel.rimHeat = t0 * RimCapacity(axle);
+    wheel.airHeat = t0 * wheel.airMass * 1005.0f;
+    const int segments = oneSegment ? 1 : TyreSegmentCount;
+    for (int s = 0; s < segments; s++) {
+        TyreSegment& segment = wheel.segments[s];
+        for (int strip = 0; strip < 3; strip++) {
+            segment.treadDepth[strip] = 0.03f * axle.tyreRadius;
+            segment.treadHeat[strip] = t0 * TreadCapacity(axle, segment.treadDepth[strip]);
+            segment.surfaceHeat[strip] = t0 * SurfaceCapacity(axle);
+        }
+        segment.sidewallHeat[0] = segment.sidewallHeat[1] = t0 * SidewallCapacity(axle);
+        segment.dirt = 0;
+    }
+}
+
+void UpdateSuspensionGeometry(Wheel& wheel, const Axle& /*axle*/)
+{
+    const float t = wheel.travel + wheel.travelLoss;
+    const Vec3 mount = {wheel.mountPosition.x, wheel.mountPosition.y, wheel.mountHeight};
+    switch (wheel.suspensionType) {
+    case 0:
+        wheel.hubPoint = mount;
+        break;
+    case 1:
+    case 2:
+    case 5:
+        wheel.hubPoint = mount + t * wheel.travelAxis;
+        break;
+    case 3:
+    case 4:
+        wheel.hubPoint = {wheel.wheelCentreX, wheel.mountPosition.y, wheel.mountHeight + t};
+        break;
+    default:
+        break;
+    }
+}

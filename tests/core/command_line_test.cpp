@@ -1,0 +1,283 @@
+// Tests of the command line: real argv through bash into the driver
+// program, car lists, the running copy's answers and the host status file.
+#include "core/services.h"
+#include "net/services.h"
+#include "ui/services.h"
+#include "support/process.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+std::string DriverPath()
+{
+    return std::string(QV_BINARY_DIR) + "/bin/command_line_driver";
+}
+
+struct ShellCase {
+    const char* label;
+    std::string arguments;              // as typed after the program's name in bash
+    std::vector<std::string> expected;  // lines the driver must print
+};
+
+class CommandLineShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder.WriteFile("data/file.keep", "");
+        folder.WriteFile("host.cfg",
+                         "//settings of our host\r\n"
+                         "/host=From File\r\n"
+                         "//a comment with /port=1 in it\r\n"
+                         "/port=7777\r\n"
+                         "/pass=  \r\n");
+        folder.WriteFile("empty.cfg", "");
+        folder.WriteFile("bad.cfg", "host=x\n");
+    }
+
+    ProcessResult Run(const std::string& arguments)
+    {
+        std::string script = "'";
+        script += DriverPath();
+        script += "' ";
+        script += arguments;
+        return RunProcess("/bin/bash", {"-c", script}, folder.Path());
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(CommandLineShellTest, OptionsAsTheShellPassesThem)
+{
+    const std::string long48(48, 'r');
+    const std::string long40(40, 'h');
+    const std::string long96(96, 'v');
+    const ShellCase cases[] = {
+        {"host with blanks, empty password, guests and cars",
+         "\"/host=My Host\" /pass= /maxguests=8 /carsmax=12",
+         {"mode=2\n", "gameName=My Host\n", "gamePass=\n", "maxConns=9\n", "carsInRace=12\n", "error=\n"}},
+        {"trailing blanks of a value go", "/host=A \"/admin=se cret  \"", {"gameAdmin=se cret\n"}},
+        {"two start options", "/join=x /host=y", {"mode=0\n", "error=Too many start parameters\n"}},
+        {"an option before the start option", "/pass=x /host=y",
+         {"mode=0\n", "error=Info parameter before start parameter\n"}},
+        {"player first, then a start option", "/player=Bob /host=y",
+         {"mode=0\n", "error=Too many start parameters\n"}},
+        {"insim and player may come first", "/insim=29999 /player=Bob",
+         {"mode=1\n", "player=Bob\n", "insim=29999\n", "error=\n"}},
+        {"but no start option after them", "/insim=29999 /join=there",
+         {"mode=0\n", "error=Too many start parameters\n"}},
+        {"a configuration that cannot be reversed", "/host=h /track=HM3R", {"track=Hollowmere 3 0\n"}},
+        {"a configuration that can", "/host=h /track=dk2r", {"track=Dockside 2 1\n"}},
+        {"configuration above the site's count", "/host=h /track=HM4", {"error=Unknown track config\n"}},
+        {"unknown site", "/host=h /track=ZZ1", {"error=Unknown track\n"}},
+        {"laps above 100 count tens", "/host=h /laps=150", {"raceLengthCode=105\n"}},
+        {"hours", "/host=h /hours=2", {"raceLengthCode=192\n"}},
+        {"positions through the master server", "/host=h /pps=12 /usemaster=yes", {"packsPerSec=6\n"}},
+        {"positions on a local host", "/host=h /pps=12 /usemaster=no", {"packsPerSec=12\n"}},
+        {"all cars but one", "/host=h /cars=ALL-KTA", {"mpRules=524287\n"}},
+        {"a two-letter car", "/host=h /cars=WQ", {"error=Invalid cars option\n"}},
+        {"a host file takes the place of the rest", "/cfg=host.cfg /port=1234",
+         {"mode=2\n", "gameName=From File\n", "gamePort=7777\n", "gamePass=\n", "error=\n"}},
+        {"a missing host file", "/cfg=none.cfg", {"error=Config file not found : none.cfg\n"}},
+        {"an empty host file", "/cfg=empty.cfg", {"error=Config file is empty\n"}},
+        {"a host file without options", "/cfg=bad.cfg", {"error=Config file is not valid\n"}},
+        {"a bare kill", "/kill", {"mode=6\n", "error=\n"}},
+        {"kill with an equals sign", "/kill=", {"mode=6\n"}},
+        {"a number out of bounds", "/host=h /weather=5", {"mode=0\n", "error=Out of bounds : weather\n"}},
+        {"weather", "/host=h /weather=2", {"lighting=1\n"}},
+        {"dedicated without graphics", "/host=h /dedicated=NoGfx", {"graphics=0\n", "dedicated=2\n"}},
+        {"an unknown word", "/host=h /dedicated=maybe", {"error=Unknown dedicated option\n"}},
+        {"replay check", "/hlvc=abc", {"mode=4\n", "replay=abc\n", "graphics=0\n"}},
+        {"a replay name too long", "/hlvc=" + long48, {"error=Replay name is too long\n"}},
+        {"a replay name with a path", "'/hlvc=..\\x'", {"error=Parameter 1 is invalid\n"}},
+        {"a player name loses file-name characters", "'/player=a:b*c?' /host=h", {"player=abc\n"}},
+        {"a long host name is cut", "/host=" + long40,
+         {"gameName=" + long40.substr(0, 31) + "\n", "Host name truncated to 31 chars\n"}},
+        {"a percent in a replay folder stays text", "/host=h '/mprdir=my%sdir'",
+         {"mprTemplate=data\\my%%sdir\\%s.mpr\n", "error=\n"}},
+        {"a replay folder that steps out", "/host=h /mprdir=..", {"error=Parameter 2 is invalid\n"}},
+        {"a layout folder", "/host=h /lytdir=lay", {"layoutPattern=data\\lay\\%s_*.lyt\n"}},
+        {"a percent in a layout folder stays text", "/host=h '/lytdir=a%db'",
+         {"layoutPattern=data\\a%%db\\%s_*.lyt\n"}},
+        {"InSim port out of bounds", "/host=h /insim=70000", {"error=InSim port out of bounds\n"}},
+        {"an unknown option", "/host=h /bogus=1", {"error=Parameter 2 is invalid\n"}},
+        {"host flags", "/host=h /vote=yes /select=no /cruise=yes", {"mpFlags=545\n"}},
+        {"admin slots follow the guests", "/host=h /maxguests=3 /adminslots=8",
+         {"maxConns=4\n", "adminSlots=2\n"}},
+        {"not an option list", "hello", {"mode=0\n", "error=Invalid command line\n"}},
+        {"an option without a value", "/host", {"error=Parameter 1 is invalid\n"}},
+        {"an empty value", "/host=h /port=", {"error=Parameter 2 contains no info\n"}},
+        {"a value too long", "/host=" + long96, {"error=Parameter 1 is too long\n"}},
+        {"no command line", "", {"mode=1\n", "line=\n"}},
+    };
+    for (const ShellCase& c : cases) {
+        ProcessResult result = Run(c.arguments);
+        ASSERT_EQ(result.exitCode, 0) << c.label << "\n" << result.output;
+        for (const std::string& line : c.expected)
+            EXPECT_NE(result.output.find(line), std::string::npos)
+                << c.label << ": expected \"" << line << "\" in\n" << result.output;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path() + "/data/my%sdir"));
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetCoreTables();
+        ResetNetTables();
+    }
+    TempFolder folder;
+};
+
+TEST_F(CommandLineTest, CarLists)
+{
+    struct {
+        const char* text;
+        int ok;
+        uint32_t mask;
+    } cases[] = {
+        {"ALL", 1, 0xFFFFF},
+        {"ALL-KTA", 1, 0x7FFFF},
+        {"all-kta+kta", 1, 0xFFFFF},
+        {"ROAD", 1, 0x0077F},
+        {"RACE-GTR", 1, 0xFF800 & ~0x38000u},
+        {"TBO+SZQ", 1, (1u << 2 | 1u << 3 | 1u << 4) | (1u << 6 | 1u << 9 | 1u << 10)},
+        {"WQG+XRT", 0, 0},
+        {"WQ", 0, 0},
+        {"GTR ALL", 1, 0x38000},  // the list ends at the blank
+        {"KTA-KTA", 0, 0},        // no car left
+        {"", 0, 0},
+        {"ROADRACE", 0, 0},       // "ROADRAC" names nothing
+    };
+    for (const auto& c : cases) {
+        uint32_t mask = 12345;
+        EXPECT_EQ(ParseCarList(c.text, mask), c.ok) << c.text;
+        if (c.ok)
+            EXPECT_EQ(mask, c.mask) << c.text;
+        else
+            EXPECT_EQ(mask, 12345u) << c.text;
+    }
+}
+
+TEST_F(CommandLineTest, FindInListIgnoresCaseOnly)
+{
+    const char* words[] = {"no", "kick", "ban", "spec"};
+    EXPECT_EQ(FindInList("BAN", words, 4), 2);
+    EXPECT_EQ(FindInList("ban ", words, 4), -1);
+    EXPECT_EQ(FindInList("", words, 4), -1);
+    EXPECT_EQ(FindInList("KILL", OptionTable, OptionCount), 4);
+    EXPECT_EQ(FindInList("lytdir", OptionTable, OptionCount), OptionCount - 1);
+}
+
+TEST_F(CommandLineTest, MakeDataFolder)
+{
+    folder.WriteFile("data/spr/old.spr", "x");
+    EXPECT_EQ(MakeDataFolder("spr"), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/data/spr/file.fl"));
+    EXPECT_EQ(MakeDataFolder("grids"), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path() + "/data/grids"));
+    EXPECT_EQ(MakeDataFolder("no\\such\\depth"), -1);
+}
+
+TEST_F(CommandLineTest, RunningCopyAnswers)
+{
+    struct {
+        const char* label;
+        int startMode;
+        int kind;
+        const char* name;
+        int answer;
+        const char* replay;  // ReplayToOpen afterwards
+        bool idle = true;    // the root screen shows nothing else
+    } cases[] = {
+        {"a replay while idle", 1, 1, "race one", 1, "race one"},
+        {"a multiplayer replay", 1, 2, "mp", 1, "mp"},
+        {"a dedicated host will not open it", 2, 1, "race", 3, ""},
+        {"a guest neither", 3, 2, "race", 3, ""},
+        {"a copy busy elsewhere than its root screen", 1, 2, "race", 3, "", false},
+        {"the longest name", 1, 1, "12345678901234567890123456789012345678901234567", 1,
+         "12345678901234567890123456789012345678901234567"},
+        {"a name one too long", 1, 1, "123456789012345678901234567890123456789012345678", 4, ""},
+        {"a name that does not fit the request", 1, 1, nullptr, 4, ""},
+        {"a name with a path", 1, 1, "..\\cfg", 4, ""},
+        {"a setup", 1, 3, "", 0, ""},
+        {"a layout", 1, 4, "", 0, ""},
+        {"no kind", 1, 0, "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        ResetCoreTables();
+        StartMode = c.startMode;
+        // The copy shows its root screen with nothing open.
+        GraphicsOn = 0;
+        Screen* root = c.idle ? CreateRootScreen(nullptr) : nullptr;
+        EXPECT_EQ(IsRootIdle(), c.idle ? 1 : 0);
+        EXPECT_EQ(OnFileRequest(c.kind, c.name), c.answer) << c.label;
+        if (root != nullptr) {
+            CloseScreen(root);
+            root->frame(root);
+        }
+        EXPECT_STREQ(ReplayToOpen, c.replay) << c.label;
+        EXPECT_EQ(ReplayOpenRequest, c.answer == 1 ? c.kind : 0) << c.label;
+    }
+}
+
+TEST_F(CommandLineTest, HostStatusFile)
+{
+    const char* names[] = {"host", "^1Blue", "guest two"};
+    HostStatus status;
+    status.gamePort = "63392";
+    EXPECT_EQ(WriteHostStatus(status), 1);
+    EXPECT_EQ(folder.ReadFile("host63392.txt"), "qvn=0.5Z\nstatus=offline\n");
+
+    status.sessionRunning = true;
+    status.inGame = true;
+    status.guests = 2;
+    status.maxGuests = 8;
+    status.hostName = "My Host";
+    status.password = "pw";
+    status.useMaster = 2;
+    status.trackCode = "DK2R";
+    status.carsMask = 0x80001;
+    status.qualifyMinutes = 10;
+    status.raceLengthCode = 105;
+    status.laps = 150;
+    status.connectionNames = names;
+    status.connectionCount = 3;
+    EXPECT_EQ(WriteHostStatus(status), 1);
+    EXPECT_EQ(folder.ReadFile("host63392.txt"),
+              "qvn=0.5Z\nstatus=ingame\nguests=2\nmaxguests=8\nhost=My Host\npass=pw\nusemaster=hidden\n"
+              "trackcfg=DK2R\ncars=10000000000000000001\nqual=10\nlaps=150\nconn=host\nconn=^1Blue\n"
+              "conn=guest two\n");
+
+    status.raceLengthCode = 192;
+    status.laps = 2;
+    WriteHostStatus(status);
+    EXPECT_NE(folder.ReadFile("host63392.txt").find("\nhours=2\n"), std::string::npos);
+
+    // While a multiplayer replay plays the file is left as it is.
+    status.replayPlaying = true;
+    EXPECT_EQ(WriteHostStatus(status), 0);
+    DeleteHostStatus(status);
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() + "/host63392.txt"));
+    status.replayPlaying = false;
+    DeleteHostStatus(status);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/host63392.txt"));
+
+    HostStatus guest;
+    guest.guest = true;
+    guest.joinedHost = "Their Host";
+    EXPECT_EQ(WriteHostStatus(guest), 1);
+    EXPECT_EQ(folder.ReadFile("guest.txt"), "qvn=0.5Z\nstatus=online\njoined=Their Host\n");
+
+    // A port text cannot lead the file out of the folder.
+    HostStatus odd;
+    odd.gamePort = "../7";
+    EXPECT_EQ(HostStatusFileName(odd), "host7.txt");
+}
+
+} // namespace

@@ -1,0 +1,450 @@
+// The character map: the default map drawn into a picture and looked at,
+// damaged files refused, glyph preparation, curved strokes, the texture
+// layout and the choice of code pages.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "support/temp_folder.h"
+#include "ui/local.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// A grey picture that glyph triangles are filled into: a pixel is inside a
+// triangle when its centre is (corners in quarter pixels).
+
+struct Picture {
+    int width, height;
+    std::vector<uint8_t> pixels;  // 0 white .. 255 ink
+    Picture(int w, int h) : width(w), height(h), pixels(size_t(w) * h, 0) {}
+
+    void FillTriangle(const int qx[3], const int qy[3], const std::function<void(int, int)>& hit)
+    {
+        double x[3], y[3];
+        for (int i = 0; i < 3; i++)
+            x[i] = qx[i] / 4.0, y[i] = qy[i] / 4.0;
+        double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+        if (area == 0)
+            return;
+        int x0 = static_cast<int>(std::floor(std::fmin(x[0], std::fmin(x[1], x[2]))));
+        int x1 = static_cast<int>(std::ceil(std::fmax(x[0], std::fmax(x[1], x[2]))));
+        int y0 = static_cast<int>(std::floor(std::fmin(y[0], std::fmin(y[1], y[2]))));
+        int y1 = static_cast<int>(std::ceil(std::fmax(y[0], std::fmax(y[1], y[2]))));
+        for (int py = y0; py <= y1; py++)
+            for (int px = x0; px <= x1; px++) {
+                double cx = px + 0.5, cy = py + 0.5;
+                double w0 = (x[1] - x[0]) * (cy - y[0]) - (cx - x[0]) * (y[1] - y[0]);
+                double w1 = (x[2] - x[1]) * (cy - y[1]) - (cx - x[1]) * (y[2] - y[1]);
+                double w2 = (x[0] - x[2]) * (cy - y[2]) - (cx - x[2]) * (y[0] - y[2]);
+                bool inside = area > 0 ? (w0 >= 0 && w1 >= 0 && w2 >= 0) : (w0 <= 0 && w1 <= 0 && w2 <= 0);
+                if (!inside)
+                    continue;
+                hit(px, py);
+                if (px >= 0 && py >= 0 && px < width && py < height)
+                    pixels[size_t(py) * width + px] = 255;
+            }
+    }
+
+    // Written through libpng as an 8-bit grey picture, ink black.
+    bool SavePng(const std::string& path) const
+    {
+        FILE* file = std::fopen(path.c_str(), "wb");
+        if (!file)
+            return false;
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        if (setjmp(png_jmpbuf(png))) {
+            png_destroy_write_struct(&png, &info);
+            std::fclose(file);
+            return false;
+        }
+        png_init_io(png, file);
+        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        std::vector<uint8_t> row(width);
+        for (int y = 0; y < height; y++) {
+            for (int x = 0; x < width; x++)
+                row[x] = static_cast<uint8_t>(255 - pixels[size_t(y) * width + x]);
+            png_write_row(png, row.data());
+        }
+        png_write_end(png, info);
+        png_destroy_write_struct(&png, &info);
+        return std::fclose(file) == 0;
+    }
+};
+
+struct SinkContext {
+    Picture* picture;
+    std::function<void(int, int)> hit;
+};
+void SinkIntoPicture(void* context, const int x[3], const int y[3])
+{
+    auto* c = static_cast<SinkContext*>(context);
+    c->picture->FillTriangle(x, y, c->hit);
+}
+
+// The default data folder made by the data builder, once for all tests.
+std::string DefaultDataFolder()
+{
+    static std::string folder;
+    if (folder.empty()) {
+        folder = std::string(QV_BINARY_DIR) + "/ui_tests_data";
+        ProcessResult result = RunProcess(std::string(QV_BINARY_DIR) + "/bin/mkdata", {folder}, QV_BINARY_DIR);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+    }
+    return folder;
+}
+
+class CharMapTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetUiTables(); }
+    void TearDown() override { ResetUiTables(); }
+};
+
+// One code page of the loaded map drawn into a picture, 16 characters a
+// row in cells of 56 by 72 pixels (7 by 9 units at 8 pixels a unit).
+struct PageDrawing {
+    static constexpr int Columns = 16, CellW = 56, CellH = 72;
+    Picture picture{Columns * CellW, CodePageCharCount / Columns * CellH};
+    int outside = 0;                    // pixels drawn outside their glyph's box
+    std::vector<std::vector<uint8_t>> cells;  // each byte's own picture, 32 to 255
+    std::vector<int> ink;               // pixels drawn per byte
+
+    explicit PageDrawing(int page)
+    {
+        for (int b = 32; b < 256; b++) {
+            const CharEntry& entry = CharacterMap.codePages[page].chars[b - 32];
+            const GlyphSlot& glyph = CharacterMap.glyphs[entry.glyph < GlyphSlotCount ? entry.glyph : 95];
+            int left = (b - 32) % Columns * CellW, top = (b - 32) / Columns * CellH;
+            // The glyph's own box: its width across, the 9 units up.
+            int right = left + static_cast<int>(std::ceil(CellW * glyph.width / 7));
+            std::vector<uint8_t> own(size_t(CellW) * CellH, 0);
+            int drawn = 0;
+            SinkContext context{&picture, [&](int px, int py) {
+                                    if (px < left || px > right || py < top || py >= top + CellH)
+                                        outside++;
+                                    else if (px < left + CellW && !own[size_t(py - top) * CellW + (px - left)]) {
+                                        own[size_t(py - top) * CellW + (px - left)] = 255;
+                                        drawn++;
+                                    }
+                                }};
+            float x = 2.0f * left / picture.width - 1, y = 2.0f * top / picture.height - 1;
+            EmitGlyphTriangles(glyph, x, y, 2.0f * CellW / picture.width, 2.0f * CellH / picture.height,
+                               picture.width, picture.height, SinkIntoPicture, &context);
+            cells.push_back(own);
+            ink.push_back(drawn);
+        }
+    }
+};
+
+TEST_F(CharMapTest, DefaultMapDrawsEveryCharacterOfLatin1InsideItsCell)
+{
+    std::string map = DefaultDataFolder() + "/data/abc/qvn.abc";
+    ASSERT_EQ(LoadCharacterMap(map.c_str()), 1);
+    ASSERT_EQ(CharacterMap.codePageCount, 11);
+    ASSERT_EQ(CharacterMap.codePages[0].number, 1252);
+
+    PageDrawing drawing(0);
+    std::map<std::vector<uint8_t>, int> shapes;  // picture to its first byte
+    std::vector<std::pair<int, int>> alike;
+    for (int b = 32; b < 256; b++) {
+        const CharEntry& entry = CharacterMap.codePages[0].chars[b - 32];
+        int ink = drawing.ink[b - 32];
+        if (b == ' ' || b == 0xA0) {
+            EXPECT_EQ(ink, 0) << "byte " << b;
+            continue;
+        }
+        bool defined = !(b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D);
+        EXPECT_EQ(entry.glyph == 95, !defined || b == 127) << "byte " << b;
+        EXPECT_GT(ink, 8) << "byte " << b << " draws nothing";
+        if (defined && b != 127 && !shapes.emplace(drawing.cells[b - 32], b).second)
+            alike.push_back({shapes[drawing.cells[b - 32]], b});
+    }
+    EXPECT_EQ(drawing.outside, 0) << "pixels drawn outside their glyph's cell";
+    // Every defined character looks different from every other, but for
+    // capital I and small l, one stroke each in this face, and the quotes
+    // that are the same marks as the plain apostrophe, grave and comma.
+    const std::vector<std::pair<int, int>> sameMarks = {{'I', 'l'}, {',', 0x82}, {'`', 0x91}, {'\'', 0x92}};
+    EXPECT_EQ(alike, sameMarks);
+
+    std::string png = std::string(QV_BINARY_DIR) + "/char_map_page0.png";
+    ASSERT_TRUE(drawing.picture.SavePng(png));
+    std::printf("picture of code page 0: %s\n", png.c_str());
+}
+
+TEST_F(CharMapTest, DefaultMapDrawsTheOtherSingleBytePagesInsideTheirCells)
+{
+    std::string map = DefaultDataFolder() + "/data/abc/qvn.abc";
+    ASSERT_EQ(LoadCharacterMap(map.c_str()), 1);
+    const int numbers[] = {1252, 1250, 1254, 1257, 932, 1251, 1253, 950, 936, 949};
+    for (int page : {1, 2, 3, 5, 6}) {
+        EXPECT_EQ(CharacterMap.codePages[page].number, numbers[page]);
+        PageDrawing drawing(page);
+        EXPECT_EQ(drawing.outside, 0) << "page " << page;
+        int drawn = 0;
+        for (int b = 0xC0; b < 256; b++)
+            drawn += drawing.ink[b - 32] > 8 ? 1 : 0;
+        EXPECT_GE(drawn, 60) << "page " << page;  // the letters of the upper half
+        std::string png = std::string(QV_BINARY_DIR) + "/char_map_page" + std::to_string(page) + ".png";
+        EXPECT_TRUE(drawing.picture.SavePng(png));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Hand-made character-map files.
+
+struct MapBytes {
+    std::string s;
+    void Byte(int v) { s.push_back(static_cast<char>(v)); }
+    void Short(int v) { Byte(v & 0xFF), Byte((v >> 8) & 0xFF); }
+    void Int(uint32_t v)
+    {
+        for (int i = 0; i < 4; i++)
+            Byte((v >> (8 * i)) & 0xFF);
+    }
+    void Float(float f)
+    {
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        Int(bits);
+    }
+};
+
+// The parts of a small map that the cases change.
+struct SmallMap {
+    int version = 251;
+    int glyphCount = 3;
+    std::vector<std::pair<float, float>> points = {{0, 0}, {2, 0}, {2, 9}, {0, 9}, {1, 4}};
+    int edgeFirst = 0, edgeSecond = 3;     // edge 0; edge 1 is 1 to 2
+    int trianglePoint = 2;                  // third corner of the triangle
+    int ellipseCentre = 4;
+    int curveEdgeB = 1;
+    float curveAngle = 0;
+    float pointX = 0;                       // x of point 0
+    int pageCount = 2;
+    uint32_t pageCountField = 2;
+    int pageGlyph = 1;                      // glyph of byte 'A' in page 1
+    int leadFlags = 0x10, leadPage = 0;     // byte 0x81 of page 1
+    uint32_t extraCountField = 1;
+    int pageNumbers[2] = {1252, 1251};
+    bool cut = false;
+};
+
+std::string MakeMap(const SmallMap& m)
+{
+    MapBytes b;
+    b.s = "ZKCHAR";
+    b.Byte(m.version >> 8), b.Byte(m.version & 0xFF);
+    b.Int(m.glyphCount);
+    for (int g = 0; g < m.glyphCount; g++) {
+        if (g != 1) {  // slots 0 and 2 are empty
+            b.Int(0);
+            b.Int(0);
+            for (int i = 0; i < 100; i++)
+                b.Byte(0);
+            continue;
+        }
+        b.Int(static_cast<uint32_t>(m.points.size()));
+        for (size_t i = 0; i < m.points.size(); i++) {
+            b.Float(i == 0 ? m.pointX : m.points[i].first);
+            b.Float(m.points[i].second);
+        }
+        b.Byte(2), b.Byte(1), b.Byte(1), b.Byte(1);
+        b.Byte(m.edgeFirst), b.Byte(m.edgeSecond), b.Short(0);
+        b.Byte(1), b.Byte(2), b.Short(0);
+        b.Byte(0), b.Byte(1), b.Byte(m.trianglePoint), b.Byte(0);
+        b.Byte(m.ellipseCentre), b.Byte(0), b.Byte(15), b.Byte(10);
+        b.Byte(0), b.Byte(m.curveEdgeB), b.Byte(1), b.Byte(1);
+        b.Float(m.curveAngle), b.Float(0), b.Float(0), b.Float(0);
+        for (int i = 0; i < 100; i++)
+            b.Byte(i);
+    }
+    b.Int(m.pageCountField);
+    for (int p = 0; p < m.pageCount; p++) {
+        b.Int(m.pageNumbers[p]);
+        for (int c = 32; c < 256; c++) {
+            int glyph = c == 'A' && p == 1 ? m.pageGlyph : 0;
+            int flags = c == 0x81 && p == 1 ? m.leadFlags : 0;
+            if (c == 0x81 && p == 1)
+                glyph = m.leadPage;
+            b.Short(glyph), b.Byte(0), b.Byte(flags);
+        }
+    }
+    b.Int(m.extraCountField);
+    for (int i = 0; i < 192; i++)
+        b.Short(0x3000 + i);
+    if (m.cut)
+        b.s.resize(b.s.size() - 10);
+    return b.s;
+}
+
+TEST_F(CharMapTest, SmallMapLoadsAndPreparesItsGlyphs)
+{
+    TempFolder folder;
+    folder.WriteFile("map.abc", MakeMap(SmallMap{}));
+    ASSERT_EQ(LoadCharacterMap("map.abc"), 1);
+    const GlyphSlot& g = CharacterMap.glyphs[1];
+    EXPECT_EQ(g.count, 5);
+    // The ellipse reaches to 1 + 1.5 across, beyond every point.
+    EXPECT_FLOAT_EQ(g.width, 2.5f);
+    EXPECT_EQ(g.consoleWidth, 3);  // round(9 × 2.5 / 7)
+    EXPECT_FLOAT_EQ(g.edges[0].angle, static_cast<float>(std::atan2(9.0, 0.0)));
+    // Empty slots: up to 95 one unit wide, later ones like slot 95.
+    EXPECT_EQ(CharacterMap.glyphs[0].width, 1);
+    EXPECT_EQ(CharacterMap.glyphs[300].width, CharacterMap.glyphs[95].width);
+    EXPECT_EQ(CharacterMap.codePages[1].chars['A' - 32].glyph, 1);
+    EXPECT_EQ(CharacterMap.extraPages[0].owner, &CharacterMap.codePages[1]);
+    EXPECT_EQ(CharacterMap.extraPages[0].chars[5].unicode, 0x3005);
+    EXPECT_EQ(CharacterMap.extraPages[0].chars[5].cacheCell, -1);
+
+    // The curved stroke runs from edge A's ends to edge B's ends.
+    const GlyphCurve& c = g.curves[0];
+    for (int side = 0; side < 2; side++) {
+        Vec2 start = CurveSidePoint(g, c, side, 0), end = CurveSidePoint(g, c, side, 1);
+        // Flag A set: side 0 starts at A's first point (0, 0); flag B set:
+        // side 0 ends at B's second point (2, 9).
+        Vec2 wantStart = side == 0 ? Vec2{0, 0} : Vec2{0, 9};
+        Vec2 wantEnd = side == 0 ? Vec2{2, 9} : Vec2{2, 0};
+        EXPECT_NEAR(start.x, wantStart.x, 1e-4) << side;
+        EXPECT_NEAR(start.y, wantStart.y, 1e-4) << side;
+        EXPECT_NEAR(end.x, wantEnd.x, 1e-4) << side;
+        EXPECT_NEAR(end.y, wantEnd.y, 1e-4) << side;
+    }
+
+    // Shapes: one triangle, a fan of 24 for the ellipse, 2 × 7 for the curve.
+    int triangles = 0;
+    double ellipseArea = 0;
+    auto count = [](void* context, const int x[3], const int y[3]) {
+        auto* n = static_cast<std::pair<int*, double*>*>(context);
+        (*n->first)++;
+        *n->second += 0.5 * std::fabs(double(x[1] - x[0]) * (y[2] - y[0]) - double(x[2] - x[0]) * (y[1] - y[0]));
+    };
+    std::pair<int*, double*> counter{&triangles, &ellipseArea};
+    GlyphSlot ellipseOnly;
+    ellipseOnly.count = 1;
+    ellipseOnly.pairs = new FloatPair[1]{{3.5f, 4.5f}};
+    ellipseOnly.ellipseCount = 1;
+    ellipseOnly.ellipses = new GlyphEllipse[1]{{0, 30, 20}};
+    EmitGlyphTriangles(ellipseOnly, -1, -1, 2, 2, 700, 900, count, &counter);
+    EXPECT_EQ(triangles, 24);
+    // 24 triangles of the inscribed polygon: ½·24·rx·ry·sin(π/12), with
+    // 100 pixels a unit, in quarter pixels squared.
+    double want = 0.5 * 24 * 300 * 200 * std::sin(M_PI / 12) * 16;
+    EXPECT_NEAR(ellipseArea, want, want * 0.01);
+    triangles = 0;
+    EmitGlyphTriangles(g, -1, -1, 2, 2, 700, 900, count, &counter);
+    EXPECT_EQ(triangles, 1 + 24 + 14);
+}
+
+TEST_F(CharMapTest, DamagedFilesAreRefusedAndKeepTheLoadedMap)
+{
+    TempFolder folder;
+    folder.WriteFile("good.abc", MakeMap(SmallMap{}));
+    struct Case {
+        const char* what;
+        std::function<void(SmallMap&)> change;
+    };
+    const Case cases[] = {
+        {"an old version", [](SmallMap& m) { m.version = 250; }},
+        {"more glyphs than slots", [](SmallMap& m) { m.glyphCount = 545; }},
+        {"a negative glyph count", [](SmallMap& m) { m.glyphCount = -1; }},
+        {"an edge to a missing point", [](SmallMap& m) { m.edgeSecond = 5; }},
+        {"a triangle corner beyond the points", [](SmallMap& m) { m.trianglePoint = 200; }},
+        {"an ellipse centre beyond the points", [](SmallMap& m) { m.ellipseCentre = 9; }},
+        {"a curve on a missing edge", [](SmallMap& m) { m.curveEdgeB = 2; }},
+        {"a curve on an edge of no length", [](SmallMap& m) { m.edgeSecond = 0; }},
+        {"an end angle that is not a number", [](SmallMap& m) { m.curveAngle = std::nanf(""); }},
+        {"an endless end angle", [](SmallMap& m) { m.curveAngle = INFINITY; }},
+        {"a point that is not a number", [](SmallMap& m) { m.pointX = std::nanf(""); }},
+        {"a byte naming glyph slot 544", [](SmallMap& m) { m.pageGlyph = 544; }},
+        {"a lead byte naming a missing extra page", [](SmallMap& m) { m.leadPage = 1; }},
+        {"a page count beyond the file", [](SmallMap& m) { m.pageCountField = 0x7FFFFFFF; }},
+        {"a negative page count", [](SmallMap& m) { m.pageCountField = 0xFFFFFFFF; }},
+        {"an extra page count beyond the file", [](SmallMap& m) { m.extraCountField = 2; }},
+        {"a file cut short", [](SmallMap& m) { m.cut = true; }},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(LoadCharacterMap("good.abc"), 1);
+        SmallMap m;
+        c.change(m);
+        folder.WriteFile("bad.abc", MakeMap(m));
+        EXPECT_EQ(LoadCharacterMap("bad.abc"), 0) << c.what;
+        EXPECT_EQ(CharacterMap.glyphs[1].count, 5) << c.what;
+        EXPECT_EQ(CharacterMap.codePageCount, 2) << c.what;
+    }
+    EXPECT_EQ(LoadCharacterMap("missing.abc"), 0);
+}
+
+TEST_F(CharMapTest, CodePagesByNumberAndFromTheLanguage)
+{
+    TempFolder folder;
+    SmallMap m;
+    m.pageNumbers[0] = 1251;  // two pages of one number: the later wins
+    folder.WriteFile("map.abc", MakeMap(m));
+    ASSERT_EQ(LoadCharacterMap("map.abc"), 1);
+
+    const char** slot = TextTable[TX_tx_codepage].slot;
+    const char* saved = *slot;
+    struct Case {
+        const char* number;
+        int want;
+    };
+    for (Case c : {Case{"1251", 1}, Case{"1252", 0}, Case{"866", 0}}) {
+        *slot = c.number;
+        SelectTranslationCodePage();
+        EXPECT_EQ(TextCodePage, c.want) << c.number;
+        EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[c.want]) << c.number;
+    }
+    *slot = saved;
+
+    SelectCodePage(1);
+    EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[1]);
+    SelectCodePage(10);  // not loaded: page 0
+    EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[0]);
+
+    const char** order = TextTable[TX_tx_noun_adj].slot;
+    const char* savedOrder = *order;
+    *order = "NA";
+    SelectTranslationCodePage();
+    EXPECT_EQ(NounFirst, 1);
+    *order = savedOrder;
+    SelectTranslationCodePage();
+    EXPECT_EQ(NounFirst, 0);
+}
+
+TEST_F(CharMapTest, FontTextureCellsOfTheDefaultMap)
+{
+    std::string map = DefaultDataFolder() + "/data/abc/qvn.abc";
+    ASSERT_EQ(LoadCharacterMap(map.c_str()), 1);
+    CreateFontTextures();
+    EXPECT_FLOAT_EQ(CharacterMap.glyphSpacing, 0.1f);
+    const GlyphSlot* glyphs = CharacterMap.glyphs;
+    EXPECT_EQ(glyphs[0].texture, 0);
+    EXPECT_FLOAT_EQ(glyphs[0].uLeft, 0.00390625f);
+    EXPECT_FLOAT_EQ(glyphs[0].vTop, 0);
+    EXPECT_FLOAT_EQ(glyphs[0].vBottom, 0.115f);
+    for (int i = 0; i < GlyphSlotCount; i++) {
+        const GlyphSlot& g = glyphs[i];
+        ASSERT_LT(g.texture, FontTextureCount) << i;
+        EXPECT_LT(g.uLeft, g.uRight) << i;
+        EXPECT_LE(g.uRight, 1.0f) << i;
+        EXPECT_LT(g.vBottom, 1.0f) << i;
+        if (i > 95 && g.count == 0) {
+            EXPECT_EQ(g.texture, glyphs[95].texture);
+            EXPECT_EQ(g.uLeft, glyphs[95].uLeft);
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,558 @@
+// The 20 cars' car data "data\veh\<code>.veh": class, drive, gearbox and
+// engine from the shared car and engine tables, built-in setups, colour
+// configurations, positions, a structure of mass bars sized to the car's
+// weight, wheels, axles, the family's body model with the car's wings,
+// and aero factors. Each file is read back through the game's car data
+// reader, its car constructed, reset, placed, damaged and repaired, and its
+// built-in setups checked against the limits the car derives.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "builder.h"
+#include "car_specs.h"
+#include "core/services.h"
+#include "graphics/services.h"
+#include "platform/files.h"
+#include "vehicle/services.h"
+#include "world/services.h"
+
+namespace {
+
+bool IsRacer(CarKind kind)
+{
+    return kind == CarKind::GtRacer || kind == CarKind::Formula || kind == CarKind::GrandPrix;
+}
+bool IsSingleSeater(CarKind kind)
+{
+    return kind == CarKind::Formula || kind == CarKind::GrandPrix || kind == CarKind::BikeGeared;
+}
+
+// Gear ratios as setups store them: (ratio - 0.5) × 65535 / 7.
+uint16_t EncodeRatio(double ratio)
+{
+    return static_cast<uint16_t>(std::lround((ratio - 0.5) * 65535 / 7));
+}
+
+// Geometric gear steps from first to top gear.
+void SetGears(CarSetup& s, int gears, double first, double top)
+{
+    for (int g = 0; g < 7; g++) {
+        double t = gears > 1 ? static_cast<double>(g < gears ? g : gears - 1) / (gears - 1) : 0;
+        s.gears[g] = EncodeRatio(first * std::pow(top / first, t));
+    }
+}
+
+// The default setup of a car by its kind; the other built-in setups vary it.
+CarSetup MakeSetup(const CarSpec& spec, int variant)
+{
+    CarSetup s;
+    s.flags = SetupCurrentForm | SetupSymmetric;
+    s.addedMassPosition = 50;
+    s.tcSlip = 60;
+    s.tcMinSpeed = 10;
+    s.centreDiff = 1;
+    s.centreViscous = 8;
+    s.frontTorqueSplit = spec.driveAxles == 3 ? 40 : 50;
+    float spring = 0, bump = 0, rebound = 0, roll = 0;
+    int pressure = 0;
+    switch (spec.kind) {
+    case CarKind::Road:
+    case CarKind::RoadTurbo:
+        s.maxBrakeTorque = 1000 + 0.2f * spec.dryMassTarget;
+        s.maxLock = 32;
+        s.parallelSteer = 40;
+        s.brakeBalance = 68;
+        SetGears(s, spec.forwardGears, 3.4, spec.forwardGears > 5 ? 0.75 : 0.85);
+        s.finalDrive = EncodeRatio(spec.kind == CarKind::RoadTurbo ? 3.9 : 4.2);
+        spring = 30000 + 10 * spec.dryMassTarget;
+        bump = 2600;
+        rebound = 4200;
+        roll = 18000;
+        pressure = 210;
+        break;
+    case CarKind::BikeGeared:
+        s.maxBrakeTorque = 650;
+        s.maxLock = 26;
+        s.parallelSteer = 30;
+        s.brakeBalance = 60;
+        SetGears(s, spec.forwardGears, 2.7, 1.0);
+        s.finalDrive = EncodeRatio(5.8);
+        spring = 45000;
+        bump = 2500;
+        rebound = 3500;
+        roll = 10000;
+        pressure = 150;
+        break;
+    case CarKind::GtRacer:
+        s.maxBrakeTorque = 1600;
+        s.rearWing = 8;
+        s.maxLock = 25;
+        s.parallelSteer = 30;
+        s.brakeBalance = 64;
+        s.engineBrakeReduction = 20;
+        SetGears(s, spec.forwardGears, 2.9, 0.95);
+        s.finalDrive = EncodeRatio(3.8);
+        spring = 110000;
+        bump = 6500;
+        rebound = 8000;
+        roll = 40000;
+        pressure = 160;
+        break;
+    case CarKind::Formula:
+    case CarKind::GrandPrix:
+        s.maxBrakeTorque = spec.kind == CarKind::GrandPrix ? 1200 : 950;
+        s.rearWing = 14;
+        s.frontWing = 10;
+        s.maxLock = 18;
+        s.parallelSteer = 10;
+        s.brakeBalance = 58;
+        s.engineBrakeReduction = 30;
+        SetGears(s, spec.forwardGears, 3.0, 1.0);
+        s.finalDrive = EncodeRatio(spec.kind == CarKind::GrandPrix ? 4.5 : 4.0);
+        spring = spec.kind == CarKind::GrandPrix ? 220000 : 150000;
+        bump = 6000;
+        rebound = 8000;
+        roll = 50000;
+        pressure = 140;
+        break;
+    }
+    if (variant == 1) {  // a softer, more forgiving setup
+        spring *= 0.85f;
+        roll *= 0.7f;
+        s.brakeBalance = static_cast<uint8_t>(s.brakeBalance + 3);
+    }
+    for (int axle = 0; axle < 2; axle++) {
+        SetupAxle& a = s.axles[axle];
+        const bool front = axle == 1;
+        a.rideHeightReduction = IsRacer(spec.kind) ? 0.02f : 0.0f;
+        a.spring = spring * (front ? 1.05f : 1.0f);
+        a.bumpDamping = bump;
+        a.reboundDamping = rebound;
+        a.antiRoll = roll * (front ? 1.2f : 0.8f);
+        a.toe = static_cast<uint8_t>(front ? 8 : 10);
+        a.caster = 0;
+        a.tyreType = static_cast<uint8_t>(spec.tyreType);
+        a.camberLeft = a.camberRight = static_cast<uint8_t>(IsRacer(spec.kind) ? (front ? 30 : 35) : (front ? 38 : 42));
+        const bool driven = (spec.driveAxles & (1 << axle)) != 0;
+        if (IsRacer(spec.kind) || spec.kind == CarKind::BikeGeared) {
+            a.diffType = driven ? 3 : 0;
+            a.preload = driven ? 4 : 0;
+            a.powerLocking = driven ? 40 : 10;
+            a.coastLocking = driven ? 20 : 10;
+        } else {
+            a.diffType = driven && spec.driveAxles == 1 ? 2 : 0;
+            a.powerLocking = a.coastLocking = 10;
+        }
+        a.viscousTorque = 10;
+        a.pressureLeft = a.pressureRight = static_cast<uint16_t>(pressure);
+    }
+    return s;
+}
+
+// The structure: three stations along the car (rear, middle, front) at two
+// or three heights on the right side; bars join them along, up and across
+// (a bar from a point to itself crosses to its mirror). Their value is
+// chosen so that the bars, mirrored, weigh what the rest leaves of the
+// target dry mass.
+void MakeStructure(const CarSpec& spec, float barMass, std::vector<StructurePoint>& points,
+                   std::vector<StructureBar>& bars)
+{
+    const float half = spec.track / 2 - (IsSingleSeater(spec.kind) ? 0.35f : 0.1f);
+    const float ys[3] = {-spec.wheelbase / 2 - 0.5f, 0.0f, spec.wheelbase / 2 + 0.5f};
+    const int levels = IsSingleSeater(spec.kind) ? 2 : 3;
+    const float zs[3] = {-0.1f, 0.25f, 0.65f};
+    points.clear();
+    for (int level = 0; level < levels; level++)
+        for (float y : ys) {
+            StructurePoint p;
+            p.x = FixedFromMetres(half).raw;
+            p.y = FixedFromMetres(y).raw;
+            p.z = FixedFromMetres(zs[level]).raw;
+            points.push_back(p);
+        }
+    bars.clear();
+    auto add = [&](int a, int b) {
+        StructureBar bar;
+        bar.pointA = static_cast<int16_t>(a);
+        bar.pointB = static_cast<int16_t>(b);
+        bars.push_back(bar);
+    };
+    double length = 0;
+    auto metres = [&](int a, int b) {
+        const StructurePoint &p = points[a], &q = points[b];
+        double dx = (a == b ? 2.0 * p.x : double(q.x) - p.x) / 65536, dy = (double(q.y) - p.y) / 65536,
+               dz = (double(q.z) - p.z) / 65536;
+        return std::sqrt(dx * dx + dy * dy + dz * dz) * (a == b ? 1 : 2);
+    };
+    for (int level = 0; level < levels; level++)
+        for (int i = 0; i < 3; i++) {
+            int p = level * 3 + i;
+            add(p, p);  // across
+            length += metres(p, p);
+            if (i < 2) {
+                add(p, p + 1);  // along
+                length += metres(p, p + 1);
+            }
+            if (level + 1 < levels) {
+                add(p, p + 3);  // up
+                length += metres(p, p + 3);
+            }
+        }
+    float value = static_cast<float>(barMass / length);
+    for (StructureBar& bar : bars)
+        bar.value = value < 0.5f ? 0.5f : value > 40 ? 40 : value;
+}
+
+void WriteVector(DataFile& w, float x, float y, float z)
+{
+    WriteFloat(w, x);
+    WriteFloat(w, y);
+    WriteFloat(w, z);
+}
+
+// The engine description as the car data's header-only engine form holds
+// it (sub-version 12, no waves or sound values).
+void WriteEngineHeader(DataFile& w, const DefaultEngineSpec& e)
+{
+    WriteInt(w, (e.turbo ? EngineTurbo : 0) | EngineHasRevRange | EngineHasSubVersion);
+    WriteByte(w, EngineSubVersion);
+    WriteByte(w, 0);
+    WriteShort(w, 0);
+    WriteFloat(w, e.displacement);
+    WriteByte(w, e.cylinders);
+    WriteByte(w, e.layout);
+    WriteShort(w, 0);
+    WriteFloat(w, e.boost);
+    WriteFloat(w, e.torqueFactor);
+    WriteFloat(w, e.revRangeFactor);
+    WriteFloat(w, e.maxSpeed);
+    WriteFloat(w, e.peakSpeedFactor);
+}
+
+void WriteAxleBlock(DataFile& w, const CarSpec& spec, bool front)
+{
+    const float width = front ? spec.frontTyreWidth : spec.rearTyreWidth;
+    WriteFloat(w, width);
+    WriteFloat(w, spec.sidewallRatio);
+    WriteFloat(w, spec.rimRadius);
+    WriteFloat(w, 0.8f * width);
+    WriteInt(w, front ? 2 : 1);                                // strut in front, slider behind
+    WriteFloat(w, IsRacer(spec.kind) ? 0.08f : 0.13f);        // maximum height
+    WriteFloat(w, 0.09f);                                      // caster
+    WriteFloat(w, 0);
+    WriteFloat(w, front ? 0.18f : 0.0f);                       // kingpin inclination
+    WriteFloat(w, 0);
+    WriteFloat(w, 0.03f);                                      // wheel offset
+    WriteFloat(w, spec.track);
+    WriteFloat(w, 0);
+    WriteFloat(w, 0.4f);
+    WriteFloat(w, 0.3f);
+    WriteFloat(w, 0.14f);
+}
+
+struct CarData {
+    std::vector<NamedSetup> setups;
+    float barMass;
+};
+
+// Writes the whole car data file; 1 when saved.
+int WriteCarData(int car, const CarData& data, const ObjectModel& body, const char* path)
+{
+    const CarSpec& spec = GetCarSpec(car);
+    const DefaultEngineSpec& engine = GetDefaultEngineSpec(car);
+    const CarKind kind = spec.kind;
+    const bool closed = !IsSingleSeater(kind);
+    // The data-file layer names every file with a magic; car data has six
+    // zero bytes there, put in once the file is written.
+    DataFile w;
+    CreateDataFile(w, nullptr, path, "QVNVEH", CarDataVersion);
+    if (!w.IsOpen())
+        return 0;
+    int flags = (1 << 19) | (1 << 14);
+    if (closed && kind != CarKind::GtRacer)
+        flags |= (1 << 8) | (1 << 10) | (1 << 2);
+    if (IsRacer(kind))
+        flags |= 1 << 30;
+    if (kind == CarKind::Formula || kind == CarKind::GrandPrix)
+        flags |= 1 << 13;
+    if (spec.driveAxles == 2)
+        flags |= 1 << 6;  // the engine lies across in front-driven cars
+    WriteInt(w, flags);
+    WriteInt(w, engine.carClass);
+    WriteInt(w, CarNameTable[car].gearboxKind);
+    WriteByte(w, spec.driveAxles);
+    WriteByte(w, 0);
+    WriteByte(w, 0);
+    WriteByte(w, 0);
+    WriteInt(w, 0);
+    WriteEngineHeader(w, engine);
+    WriteInt(w, static_cast<int>(data.setups.size()));
+    for (const NamedSetup& named : data.setups)
+        WriteNamedSetup(named, w);
+    static const CarColour Paints[4][2] = {{{200, 30, 30, 0}, {240, 240, 240, 0}},
+                                           {{30, 70, 190, 0}, {250, 210, 40, 0}},
+                                           {{235, 200, 30, 0}, {20, 20, 20, 0}},
+                                           {{235, 235, 235, 0}, {30, 120, 60, 0}}};
+    WriteInt(w, 3);
+    for (int c = 0; c < 3; c++) {
+        ColourConfig colour;
+        std::snprintf(colour.name, sizeof colour.name, "%s %d", CarNameTable[car].code, c + 1);
+        const int paint = (car + c) % 4;
+        for (int k = 0; k < 8; k++)
+            colour.colours[k] = Paints[paint][k < 4 ? 0 : 1];
+        WriteColourConfig(colour, w);
+    }
+    WriteInt(w, 0);
+    WriteInt(w, 1);
+    WriteFixedString(w, kind == CarKind::BikeGeared ? "OPEN ROOF" : "STANDARD", 12);
+    WriteInt(w, 0);
+    const float seatY = IsSingleSeater(kind) ? 0.2f : -0.1f;
+    const float seatZ = IsSingleSeater(kind) ? -0.15f : 0.0f;
+    WriteVector(w, 0, spec.engineY, 0.1f);
+    WriteVector(w, spec.driverX, seatY, seatZ);
+    if (flags & (1 << 10))
+        WriteVector(w, 0, -0.85f, 0.05f);
+    WriteVector(w, 0, -spec.wheelbase / 2 + 0.3f, 0.0f);      // tank
+    WriteVector(w, 0, 0, -0.1f);                              // extra mass
+    WriteFloat(w, 0);
+    WriteVector(w, 0, -spec.wheelbase / 2 - 0.5f, 0.0f);      // spare wheel
+    WriteFloat(w, 0);
+    WriteFloat(w, IsSingleSeater(kind) ? 300.0f : IsRacer(kind) ? 500.0f : 810.0f);  // lock to lock
+    WriteFloat(w, 0.19f);
+    WriteFloat(w, 0.0f);
+    WriteFloat(w, 0.01f);                                     // front hub lead
+    WriteFloat(w, spec.fuelCapacity);
+    WriteVector(w, 0.2f, 0.1f, 0.2f);                         // gear-change timings
+    WriteInt(w, IsRacer(kind) && spec.driveAxles == 1 ? 5 : 0);
+    if (IsRacer(kind) && spec.driveAxles == 1) {
+        WriteInt(w, 0);
+        WriteInt(w, 0);
+    }
+    WriteByte(w, 3);  // dashboard type, default layout
+    WriteByte(w, 0);
+    WriteByte(w, 0);
+    WriteByte(w, 0);
+    WriteInt(w, 0);
+    WriteInt(w, 0);
+    WriteFixedString(w, CarNameTable[car].code, 4);
+    const int8_t wings[8] = {0, static_cast<int8_t>(IsRacer(kind) ? 30 : 0), 5, 0,
+                             0, static_cast<int8_t>(kind == CarKind::Formula || kind == CarKind::GrandPrix ? 20 : 0), 5, 0};
+    WriteBlock(w, wings, 8);
+    // Items 23 on.
+    WriteInt(w, spec.forwardGears + 2);
+    WriteFloat(w, 3.3f);
+    WriteFixedString(w, IsSingleSeater(kind) ? "single" : "saloon", 8);
+    for (int i = 0; i < 8; i++)
+        WriteInt(w, static_cast<int>(0xFFE0C0A0u));
+    WriteFixedString(w, spec.family, 4);
+    std::vector<StructurePoint> points;
+    std::vector<StructureBar> bars;
+    MakeStructure(spec, data.barMass, points, bars);
+    WriteInt(w, static_cast<int>(points.size()));
+    for (const StructurePoint& p : points) {
+        WriteInt(w, p.x);
+        WriteInt(w, p.y);
+        WriteInt(w, p.z);
+        WriteFloat(w, p.value);
+        WriteShort(w, p.kind);
+        WriteByte(w, p.flagA);
+        WriteByte(w, p.flagB);
+    }
+    WriteInt(w, static_cast<int>(bars.size()));
+    for (const StructureBar& b : bars) {
+        WriteShort(w, b.pointA);
+        WriteShort(w, b.pointB);
+        WriteFloat(w, b.value);
+        WriteInt(w, b.flags);
+    }
+    WriteInt(w, 4);
+    for (float y : {-spec.wheelbase / 2, spec.wheelbase / 2})
+        for (float x : {-spec.track / 2, spec.track / 2})
+            WriteVector(w, x, y, 0);
+    WriteAxleBlock(w, spec, false);
+    WriteAxleBlock(w, spec, true);
+    WriteInt(w, 0);
+    WriteObjectModel(body, w, 1);
+    CarModelTables tables;
+    WriteCarModelTables(tables, w);
+    // Aero points: rear wing, front wing, two body points (lift, drag, side).
+    const float aero[4][3] = {
+        {IsRacer(kind) ? (kind == CarKind::GtRacer ? -0.6f : -1.4f) : 0.0f, IsRacer(kind) ? 0.35f : 0.0f, 0},
+        {kind == CarKind::Formula || kind == CarKind::GrandPrix ? -1.0f : 0.0f, 0.2f, 0},
+        {0, 0, 0},
+        {IsRacer(kind) ? -0.08f : 0.05f, IsSingleSeater(kind) ? 0.3f : 0.38f, 1.2f},
+    };
+    for (const auto& point : aero)
+        WriteVector(w, point[0], point[1], point[2]);
+    if (!CloseDataFile(w))
+        return 0;
+    std::vector<uint8_t> bytes;
+    if (!platform::ReadWholeFile(path, bytes) || bytes.size() < 8)
+        return 0;
+    std::memset(bytes.data(), 0, 6);
+    return platform::WriteWholeFile(path, bytes.data(), bytes.size()) ? 1 : 0;
+}
+
+// The family's body model with the car's wings as parts of kinds 6 and 7.
+int MakeCarBody(int car, ObjectModel& body)
+{
+    const CarSpec& spec = GetCarSpec(car);
+    char path[64];
+    std::snprintf(path, sizeof path, "data\\veh\\%s.vob", spec.family);
+    InitObjectModel(body);
+    if (!LoadObjectModel(body, nullptr, path, 1))
+        return BuilderFail("Could not read body model : %s", path);
+    if (IsRacer(spec.kind)) {
+        ObjectModel& rear = body.subModels.emplace_back();
+        InitObjectModel(rear);
+        std::snprintf(rear.name, sizeof rear.name, "rearwing");
+        rear.kind = 6;
+        rear.offset = FixedVector{Fixed(0), FixedFromMetres(-spec.wheelbase / 2 - 0.6f), FixedFromMetres(0.7f)};
+    }
+    if (spec.kind == CarKind::Formula || spec.kind == CarKind::GrandPrix) {
+        ObjectModel& front = body.subModels.emplace_back();
+        InitObjectModel(front);
+        std::snprintf(front.name, sizeof front.name, "frontwing");
+        front.kind = 7;
+        front.offset = FixedVector{Fixed(0), FixedFromMetres(spec.wheelbase / 2 + 0.7f), FixedFromMetres(-0.15f)};
+    }
+    return 1;
+}
+
+// Reads the car back as the game does and checks what the builder promises.
+int CheckCar(int car, CarObject& carObject)
+{
+    const char* code = CarNameTable[car].code;
+    ConstructCar(carObject);
+    if (!LoadCarData(carObject, code, 0, 0, nullptr, 0, nullptr))
+        return BuilderFail("Car data does not read back : %s", code);
+    const CarSpec& spec = GetCarSpec(car);
+    const DefaultEngineSpec& engine = GetDefaultEngineSpec(car);
+    if (carObject.carClass != engine.carClass || carObject.gearboxKind != CarNameTable[car].gearboxKind ||
+        carObject.engine.displacement != engine.displacement || carObject.engine.cylinders != engine.cylinders ||
+        carObject.wheelCount != 4 || !(carObject.mass > 0) || std::strcmp(carObject.shortCode, code))
+        return BuilderFail("Car data reads back wrong : %s", code);
+    (void)spec;
+    return 1;
+}
+
+// Every built-in setup must lie inside the limits the car derives.
+int CheckSetupLimits(const CarObject& car, const char* code)
+{
+    float springMax, damperMax, brakeLow, brakeHigh;
+    GetRoundedLoadLimits(car, springMax, damperMax);
+    GetLoadDerivedLimits(car, brakeLow, brakeHigh);
+    int tyreLow, tyreHigh;
+    GetTyreTypeRange(car, tyreLow, tyreHigh);
+    for (int i = 0; i < car.setupCount; i++) {
+        const CarSetup& s = car.setups[i].setup;
+        bool inside = s.maxBrakeTorque >= brakeLow && s.maxBrakeTorque <= brakeHigh &&
+                      s.rearWing >= car.wingLimits[0] && s.rearWing <= car.wingLimits[1] &&
+                      s.frontWing >= car.wingLimits[4] && s.frontWing <= car.wingLimits[5];
+        for (const SetupAxle& a : s.axles)
+            inside = inside && a.spring >= 0.1f * springMax && a.spring <= springMax &&
+                     a.bumpDamping >= 0.1f * damperMax && a.bumpDamping <= damperMax &&
+                     a.reboundDamping >= 0.1f * damperMax && a.reboundDamping <= damperMax &&
+                     a.antiRoll <= springMax && a.tyreType >= tyreLow && a.tyreType <= tyreHigh;
+        if (!inside)
+            return BuilderFail("Built-in setup %d outside the car's limits : %s", i, code);
+    }
+    return 1;
+}
+
+template <typename T>
+void Hold(T& value, T low, T high)
+{
+    if (value < low)
+        value = low;
+    if (value > high)
+        value = high;
+}
+
+int BuildCar(int car)
+{
+    const char* code = CarNameTable[car].code;
+    const CarSpec& spec = GetCarSpec(car);
+    char path[64];
+    std::snprintf(path, sizeof path, "data\\veh\\%s.veh", code);
+    ObjectModel body;
+    if (!MakeCarBody(car, body))
+        return 0;
+    CarData data;
+    for (int variant = 0; variant < 2; variant++) {
+        NamedSetup named;
+        std::snprintf(named.name, sizeof named.name, variant == 0 ? "default" : "soft");
+        named.setup = MakeSetup(spec, variant);
+        data.setups.push_back(named);
+    }
+    // First cut: bars sized with a guess, then corrected by the mass the
+    // game's model finds, and the setups pulled inside the limits that the
+    // car then derives.
+    data.barMass = 0.55f * spec.dryMassTarget;
+    for (int round = 0; round < 3; round++) {
+        if (!WriteCarData(car, data, body, path)) {
+            FreeObjectModel(body);
+            return BuilderFail("Could not write : %s", path);
+        }
+        CarObject probe;
+        if (!CheckCar(car, probe)) {
+            DestroyCar(probe);
+            FreeObjectModel(body);
+            return 0;
+        }
+        data.barMass += spec.dryMassTarget - probe.dryMass;
+        if (data.barMass < 50)
+            data.barMass = 50;
+        float springMax, damperMax, brakeLow, brakeHigh;
+        GetRoundedLoadLimits(probe, springMax, damperMax);
+        GetLoadDerivedLimits(probe, brakeLow, brakeHigh);
+        for (NamedSetup& named : data.setups) {
+            CarSetup& s = named.setup;
+            Hold(s.maxBrakeTorque, brakeLow, brakeHigh);
+            for (SetupAxle& a : s.axles) {
+                Hold(a.spring, 0.12f * springMax, 0.9f * springMax);
+                Hold(a.bumpDamping, 0.12f * damperMax, 0.9f * damperMax);
+                Hold(a.reboundDamping, 0.12f * damperMax, 0.9f * damperMax);
+                Hold(a.antiRoll, 0.0f, 0.9f * springMax);
+            }
+        }
+        DestroyCar(probe);
+    }
+    int ok = WriteCarData(car, data, body, path);
+    FreeObjectModel(body);
+    if (!ok)
+        return BuilderFail("Could not write : %s", path);
+
+    // The final file: read, construct, reset, place, damage and repair.
+    CarObject check;
+    ok = CheckCar(car, check) && CheckSetupLimits(check, code);
+    if (ok) {
+        check.position = MakeFixedVector(0, 0, 5 << 16);
+        ResetCar(check, 0.5f, 0, 1);
+        DamageRecord record;
+        check.wheels[0].travelLoss = 0.003f;
+        check.wheels[0].damageState[0] = DamageSome;
+        MakeDamageRecord(check, record, 0);
+        ApplyDamageRecord(check, record);
+        RepairCar(check, 100, 1);
+        ok = check.wheels[0].damageState[0] == DamageNone && check.engine.health == 1 &&
+             std::fabs(check.dryMass - spec.dryMassTarget) < 0.05f * spec.dryMassTarget;
+        if (!ok)
+            BuilderFail("Car fails its reset, damage and repair check : %s (dry mass %.0f kg)", code,
+                        check.dryMass);
+    }
+    DestroyCar(check);
+    return ok;
+}
+
+} // namespace
+
+int BuildCars()
+{
+    for (int car = 0; car < CarCount; car++)
+        if (!BuildCar(car))
+            return 0;
+    return 1;
+}
