@@ -239,7 +239,6 @@ void FreeAllTextures(int recreateDefault);
 void InitTextureRegistry();
 void ReleaseRenderTargets();
 int RecreateRenderTargets();
-void SetStageTexture(int stage, TextureRecord* record);
 void BindTexture(TextureRecord* record, int stage);
 void UnbindTexture(TextureRecord* record);
 float LodBiasSetting(int lodIndex);

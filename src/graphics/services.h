@@ -175,6 +175,15 @@ void FlushBatches();
 void SetScreenScale(int tripleScreen, float xOffset, float yOffset, float xScale, float yScale);
 
 // ---------------------------------------------------------------------------
+// Texture stages (texture_registry.cpp).
+//@@ texture-stage
+
+struct TextureRecord;
+// Binds the texture (null: none) to the stage at once, through the
+// per-stage cache.
+void SetStageTexture(int stage, TextureRecord* record);
+
+// ---------------------------------------------------------------------------
 // Software drawing target and textures made from memory images
 // (offscreen_pending.cpp: documented no-ops until the built-in textures
 // and the software span filler are built). The vector font and the number

@@ -732,7 +732,7 @@ int LoadCarSetupFile(CarSetup& setup, const char* carCode);
 
 struct ColourConfig;      // graphics: a car colour configuration
 struct ObjectModel;       // world: a 3D model
-struct CarModelTables;    // world: the tables that follow a car's body model
+class CarModelTables;     // world: the tables that follow a car's body model
 
 constexpr int TyreSegmentCount = 16;
 // Air pressure the tyre pressures are measured from, Pa.

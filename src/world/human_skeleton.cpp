@@ -95,9 +95,11 @@ Vec3 AnchorInBody(const SkeletonSet& set, const BuiltSkeleton& built, int specIn
 {
     const BodySpec& spec = set.bodies[size_t(specIndex)];
     const ObjectBody& body = built.Body(JointBody(set, specIndex, mirrored));
-    double dx = double(anchor.x.raw - spec.position.x.raw) / 65536.0;
-    double dy = double(anchor.y.raw - spec.position.y.raw) / 65536.0;
-    double dz = double(anchor.z.raw - spec.position.z.raw) / 65536.0;
+    // The difference wraps at 32 bits as every 16.16 difference does.
+    const FixedVector d = anchor - spec.position;
+    double dx = double(d.x.raw) / 65536.0;
+    double dy = double(d.y.raw) / 65536.0;
+    double dz = double(d.z.raw) / 65536.0;
     if (mirrored)
         dx = -dx;
     return MultiplyVector(Transposed(body.rotation), dx, dy, dz);

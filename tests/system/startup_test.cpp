@@ -262,4 +262,94 @@ TEST_F(StartupTest, FileOperationsOfStartUpAndShutDownComeInTheirOrderUnderStrac
     }
 }
 
+
+// Sends the window the close request that a window manager sends when the
+// user closes it (a WM_PROTOCOLS message naming WM_DELETE_WINDOW).
+const char* const CloseWindowScript = R"(import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+display = x.XOpenDisplay(None)
+event = ClientMessage()
+event.type = 33
+event.window = int(sys.argv[1])
+event.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.format = 32
+event.l[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(display, event.window, 0, 0, ctypes.byref(event))
+x.XFlush(display)
+)";
+
+// Runs in the virtual display: starts the program, finds its window by
+// its class, types keys into it and closes it as a window manager would.
+const char* const WindowSessionScript = R"(program="$1"
+timeout 180 "$program" > program.out 2>&1 &
+pid=$!
+for i in $(seq 1 600); do
+  grep -q "end of initialisation" deb.log 2>/dev/null && break
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+# The main window is the visible one (the graphics layer's probe windows
+# are hidden and gone by now).
+window=$(xdotool search --onlyvisible --classname QVN 2>/dev/null | tail -1)
+echo "window=$window" > session.txt
+if [ -n "$window" ]; then
+  sleep 1
+  for keys in ctrl+s shift+F8 ctrl+Tab; do
+    xdotool key --window "$window" $keys
+    sleep 0.5
+  done
+  sleep 1
+  python3 close_window.py "$window"
+fi
+wait $pid
+echo "exit=$?" >> session.txt
+)";
+
+TEST_F(StartupTest, WindowOfClassQvnTakesKeysAndClosesFromTheWindowManager)
+{
+    if (system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+    folder.WriteFile("cfg.txt", "Start Windowed 1\r\n");
+    folder.WriteFile("close_window.py", CloseWindowScript);
+    folder.WriteFile("session.sh", WindowSessionScript);
+    ProcessResult run = RunProcess("/usr/bin/xvfb-run",
+                                   {"-a", "-s", "-screen 0 1280x1024x24", "bash", "session.sh", QV_PROGRAM},
+                                   folder.Path());
+    std::string session = folder.ReadFile("session.txt");
+    ASSERT_EQ(session.find("window=\n"), std::string::npos) << "no window of class QVN\n"
+                                                             << run.output << folder.ReadFile("program.out");
+    EXPECT_NE(session.find("exit=0"), std::string::npos) << session << folder.ReadFile("program.out");
+    std::vector<std::string> lines = LogLines(folder.Path());
+    auto has = [&](const std::string& wanted) {
+        for (const std::string& line : lines)
+            if (line == wanted)
+                return true;
+        return false;
+    };
+    // Shift+F8 and Ctrl+Tab show their messages; closing runs the shut-down.
+    EXPECT_TRUE(has("SHIFT + F8 - network debug - On"));
+    EXPECT_TRUE(has("CTRL + TAB - show results : auto"));
+    EXPECT_TRUE(has("shutting down"));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "EXIT");
+    // Ctrl+S saved the frame as a BMP file that a standard decoder reads.
+    std::string shot = folder.Path() + "/data/shots/qvn_00000001.bmp";
+    ASSERT_TRUE(fs::exists(shot));
+    EXPECT_EQ(folder.ReadFile("data/shots/qvn_00000001.bmp").substr(0, 2), "BM");
+    if (system("command -v identify >/dev/null 2>&1") == 0) {
+        std::string command = "identify -format '%m %w %h' '" + shot + "' > '" + folder.Path() + "/identify.txt'";
+        ASSERT_EQ(system(command.c_str()), 0);
+        EXPECT_EQ(folder.ReadFile("identify.txt"), "BMP3 1152 928");  // BMP version 3
+    }
+}
+
 } // namespace

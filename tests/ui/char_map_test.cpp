@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -94,16 +96,34 @@ void SinkIntoPicture(void* context, const int x[3], const int y[3])
     c->picture->FillTriangle(x, y, c->hit);
 }
 
-// The default data folder made by the data builder, once for all tests.
+// The default data folder made by the data builder, once per test process
+// in a folder of its own (test processes run side by side), removed when
+// the process ends.
+struct BuiltDataFolder {
+    std::string path;
+    BuiltDataFolder()
+    {
+        char pattern[] = "/tmp/qv_ui_data_XXXXXX";
+        if (mkdtemp(pattern))
+            path = pattern;
+    }
+    ~BuiltDataFolder()
+    {
+        std::error_code error;
+        if (!path.empty())
+            std::filesystem::remove_all(path, error);
+    }
+};
 std::string DefaultDataFolder()
 {
-    static std::string folder;
-    if (folder.empty()) {
-        folder = std::string(QV_BINARY_DIR) + "/ui_tests_data";
-        ProcessResult result = RunProcess(std::string(QV_BINARY_DIR) + "/bin/mkdata", {folder}, QV_BINARY_DIR);
+    static BuiltDataFolder folder;
+    static bool built = false;
+    if (!built && !folder.path.empty()) {
+        ProcessResult result = RunProcess(std::string(QV_BINARY_DIR) + "/bin/mkdata", {folder.path}, folder.path);
         EXPECT_EQ(result.exitCode, 0) << result.output;
+        built = true;
     }
-    return folder;
+    return folder.path;
 }
 
 class CharMapTest : public ::testing::Test {

@@ -227,7 +227,7 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         ASSERT_TRUE(front && rear);
         const double weight = car.mass * 9.81 * 3;
         EXPECT_NEAR(front->failLoad / weight, (c[1] - rearY + lead) / wheelbase, 1e-4);
-        EXPECT_NEAR(rear->failLoad / weight, (frontY - c[1]) / wheelbase, 1e-4);
+        EXPECT_NEAR(rear->failLoad / weight, (frontY + lead - c[1]) / wheelbase, 1e-4);
         EXPECT_NEAR(car.axles[1].leftWheel->failLoad, front->failLoad, 1e-3);
         EXPECT_NEAR(front->bendLoad, 2 * front->failLoad, 1e-2);
 

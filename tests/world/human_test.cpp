@@ -386,6 +386,19 @@ TEST_F(HumanTest, FigureFilesWithBadCountsOrIndexesAreRefused)
         EXPECT_EQ(ReadHumanFile(loaded, "big.hmn", nullptr), 0);
     }
 
+    // Anchors and positions at the far ends of the 16.16 range build
+    // without overflow (their difference wraps as 16.16 differences do).
+    {
+        HumanSystem system = MakeSystem();
+        system.sets[0].joints[2].anchor = MakeFixedVector(2000000000, -2000000000, 7);
+        system.sets[0].bodies[3].position = MakeFixedVector(-2000000000, 2000000000, 0);
+        ASSERT_EQ(SaveHumanFile(system, "far.hmn"), 1);
+        HumanSystem loaded;
+        ASSERT_EQ(ReadHumanFile(loaded, "far.hmn", nullptr), 1);
+        BuildFigures(loaded);
+        EXPECT_EQ(loaded.built[0].BodyCount(), 31);
+    }
+
     // More animations than the 18 slots.
     {
         DataFile writer;
