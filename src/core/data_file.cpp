@@ -1,5 +1,7 @@
 // The binary data-file layer: header check, the three reading modes and the
 // streaming writer that every binary file of the game goes through.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -195,6 +197,21 @@ static void WriteRaw(DataFile& writer, const void* bytes, size_t size)
 }
 
 // Reading -------------------------------------------------------------------
+
+int64_t DataFileBytesLeft(const DataFile& reader)
+{
+    if (!reader.open)
+        return 0;
+    if (reader.mode != DataFileStream)
+        return reader.end - reader.cursor;
+    if (!reader.file)
+        return 0;
+    long position = std::ftell(reader.file);
+    struct stat info {};
+    if (position < 0 || fstat(fileno(reader.file), &info) != 0)
+        return 0;
+    return std::max<int64_t>(0, static_cast<int64_t>(info.st_size) - position);
+}
 
 int ReadByteSlow(DataFile& reader)
 {

@@ -112,6 +112,15 @@ void CreateDataFile(DataFile& writer, Screen* screen, std::string_view path, con
 // file left as it was and a log line. Readers always give 1.
 int CloseDataFile(DataFile& file);
 
+// Bytes a reader has left before the end of its file or image; 0 when closed.
+int64_t DataFileBytesLeft(const DataFile& reader);
+// Whether count records of recordBytes each can still be read: how readers
+// check a count taken from the file before they trust it.
+inline bool DataFileHolds(const DataFile& reader, int64_t count, int64_t recordBytes)
+{
+    return count >= 0 && (recordBytes <= 0 || count <= DataFileBytesLeft(reader) / recordBytes);
+}
+
 // Out-of-line paths of the readers: streaming, and the end of an image.
 int ReadByteSlow(DataFile& reader);
 uint32_t ReadBytesLittleEndianSlow(DataFile& reader, int count);

@@ -39,10 +39,8 @@ int ReadWaveShape(EngineWave& wave, DataFile& reader, int version)
         break;
     case 3: {
         int n = ReadInt(reader);
-        // In a file held in memory the samples must be there too.
-        bool inMemory = reader.mode != DataFileStream;
-        if (n < 0 || n > MaxWaveSamples ||
-            (inMemory && static_cast<long>(n) * 4 > reader.end - reader.cursor) || reader.Overran())
+        // The samples must be there too.
+        if (n > MaxWaveSamples || reader.Overran() || !DataFileHolds(reader, n, 4))
             return FailWaveRead();
         float* samples = n ? new float[n] : nullptr;
         for (int i = 0; i < n; i++)

@@ -19,12 +19,6 @@ constexpr int CharMapVersion = 251;
 constexpr int PageRecordSize = 4 + 4 * CodePageCharCount;
 constexpr int ExtraPageRecordSize = 2 * ExtraPageCharCount;
 
-// Bytes left in a file held in memory.
-long BytesLeft(const DataFile& reader)
-{
-    return reader.end - reader.cursor;
-}
-
 bool IsFinite(float value)
 {
     return std::isfinite(value);
@@ -200,7 +194,7 @@ int ReadCharacterMap(DataFile& reader, int version, const char* path)
     }
 
     int pageCount = ReadInt(reader);
-    if (pageCount < 0 || pageCount > BytesLeft(reader) / PageRecordSize)
+    if (!DataFileHolds(reader, pageCount, PageRecordSize))
         return RefuseCharacterMap(path, "bad code page count");
     std::unique_ptr<CodePage[]> pages(pageCount ? new CodePage[pageCount] : nullptr);
     for (int p = 0; p < pageCount; p++) {
@@ -212,7 +206,7 @@ int ReadCharacterMap(DataFile& reader, int version, const char* path)
         }
     }
     int extraCount = ReadInt(reader);
-    if (extraCount < 0 || reader.Overran() || extraCount > BytesLeft(reader) / ExtraPageRecordSize)
+    if (reader.Overran() || !DataFileHolds(reader, extraCount, ExtraPageRecordSize))
         return RefuseCharacterMap(path, "bad extra page count");
     std::unique_ptr<ExtraPage[]> extras(extraCount ? new ExtraPage[extraCount] : nullptr);
     for (int x = 0; x < extraCount; x++)

@@ -16,21 +16,11 @@
 
 namespace {
 
-// Bytes left in a memory reader; a streaming reader cannot tell, so only
-// the table limits hold there.
-long BytesLeft(const DataFile& reader)
-{
-    if (reader.mode == DataFileStream)
-        return 0x7FFFFFFF;
-    return static_cast<long>(reader.end - reader.cursor);
-}
-
 // A count read from the file: within 0..max and, at minBytes each, within
 // the bytes left.
 bool CountFits(const DataFile& reader, int count, int max, long minBytes)
 {
-    return count >= 0 && count <= max && !reader.Overran() &&
-           static_cast<long>(count) * minBytes <= BytesLeft(reader);
+    return count <= max && !reader.Overran() && DataFileHolds(reader, count, minBytes);
 }
 
 int Refuse(const char* what, const char* carName)

@@ -148,7 +148,6 @@ void SwitchCarLightsOff(CarObject& car)
 void ResetCar(CarObject& car, float heading, int careful, int longProbe)
 {
     // 1. The driving state.
-    car.remoteState = car.remoteState == -1 ? -1 : car.remoteState;
     car.gear = car.gearTarget = 1;
     car.freshlyPlaced = 1;
     car.held = 0;
@@ -180,7 +179,6 @@ void ResetCar(CarObject& car, float heading, int careful, int longProbe)
     h += 0.05f;
     // The corner probes against scenery need the world's point query; on
     // the flat ground without scenery the first pass finds nothing more.
-    (void)careful;
     const Fixed probeZ = car.position.z + FixedFromMetres(car.centreOfMass.z);
     car.position.z = GetGroundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
 
@@ -230,4 +228,65 @@ bool IsTractionControlOn(const CarObject& car)
 int IsNonFormulaClass(const CarObject& car)
 {
     return car.carClass == 4 || car.carClass == 10 || car.carClass == 11 ? 0 : 1;
+}
+
+void SetCarLocalControl(CarObject& car)
+{
+    if (!car.remote)
+        return;
+    car.remote = 0;
+    car.enabled = 1;
+    car.oneFullStep = 0;
+    for (Axle& axle : car.axles) {
+        axle.treadHeatFactor *= 1.0f / 16;
+        axle.sidewallHeatFactor *= 1.0f / 16;
+    }
+    for (int i = 0; i < car.wheelCount; i++)
+        ToLocalTyres(car.wheels[i]);
+    if (car.freshlyPlaced)
+        car.held = 1;
+    car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+}
+
+void ClearCarLocalControl(CarObject& car)
+{
+    if (car.remote)
+        return;
+    car.remote = 1;
+    for (Axle& axle : car.axles) {
+        axle.treadHeatFactor *= 16;
+        axle.sidewallHeatFactor *= 16;
+    }
+    for (int i = 0; i < car.wheelCount; i++)
+        ToRemoteTyres(car.wheels[i]);
+    car.held = 0;
+    car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+}
+
+void ApplyPlayerAids(CarObject& car, int32_t aidFlags)
+{
+    car.autoGears = (aidFlags & 8) ? 8 : 0;
+    car.autoClutch = (aidFlags & (1 << 9)) ? 1 : 0;
+    car.brakeHelp = (aidFlags & (1 << 6)) ? 1 : 0;
+    car.throttleCut = car.blip = 0;
+    const bool automatic = car.autoGears != 0;
+    switch (car.gearboxKind) {
+    case 1:
+        if (automatic)
+            car.throttleCut = car.blip = car.autoClutch = 1;
+        break;
+    case 2:
+    case 3:
+        if (automatic)
+            car.throttleCut = car.autoClutch = 1;
+        break;
+    case 4:
+        if (automatic)
+            car.autoClutch = 1;
+        break;
+    default:  // paddle shift, and anything unknown
+        car.throttleCut = car.blip = car.autoClutch = 1;
+        break;
+    }
+    UpdateMassScales(car);
 }

@@ -145,3 +145,29 @@ void UpdateSuspensionGeometry(Wheel& wheel, const Axle& /*axle*/)
         break;
     }
 }
+
+// A remote car's tyre lives in segment 0, its heats those of the whole
+// tyre; a local car spreads them over sixteen segments.
+void ToLocalTyres(Wheel& wheel)
+{
+    TyreSegment& first = wheel.segments[0];
+    for (int strip = 0; strip < 3; strip++) {
+        first.treadHeat[strip] *= 0.0625f;
+        first.surfaceHeat[strip] *= 0.0625f;
+    }
+    first.sidewallHeat[0] *= 0.0625f;
+    first.sidewallHeat[1] *= 0.0625f;
+    for (int s = 1; s < TyreSegmentCount; s++)
+        wheel.segments[s] = first;
+}
+
+void ToRemoteTyres(Wheel& wheel)
+{
+    TyreSegment& first = wheel.segments[0];
+    for (int strip = 0; strip < 3; strip++) {
+        first.treadHeat[strip] *= 16;
+        first.surfaceHeat[strip] *= 16;
+    }
+    first.sidewallHeat[0] *= 16;
+    first.sidewallHeat[1] *= 16;
+}

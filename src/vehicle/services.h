@@ -1041,6 +1041,16 @@ void GetSetupAxleSums(const CarObject& car, float& rear, float& front);
 bool IsTractionControlOn(const CarObject& car);
 int IsNonFormulaClass(const CarObject& car);
 void SwitchCarLightsOff(CarObject& car);
+// The driver on this computer takes the car, or gives it back to remote
+// driving: the tyres switch between one and sixteen tread segments with
+// every temperature kept.
+void SetCarLocalControl(CarObject& car);
+void ClearCarLocalControl(CarObject& car);
+void ToLocalTyres(Wheel& wheel);
+void ToRemoteTyres(Wheel& wheel);
+// The driving aids of a player's flags word (bit 3 automatic gears, bit 6
+// brake help, bit 9 automatic clutch) as the car's gearbox kind allows them.
+void ApplyPlayerAids(CarObject& car, int32_t aidFlags);
 // The wheel's tyre renewed: full tread, not flat, starting temperatures.
 void InitTyreHeat(Wheel& wheel, const Axle& axle, int oneSegment);
 
@@ -1075,7 +1085,8 @@ void UpdateMassScales(CarObject& car);
 void GetTyreTypeRange(const CarObject& car, int& low, int& high);
 void GetSetupRangeHalf(const CarObject& car, int axle, int& low, int& high);
 void GetSetupRangeCapped(const CarObject& car, int axle, float& low, float& high);
-// N, negative (downwards): the car fully loaded at its top speed.
+// N: the weight of the car fully loaded (driver, passengers) with the
+// downforce of its top speed.
 float GetFullLoadWeight(const CarObject& car);
 void GetLoadDerivedLimits(const CarObject& car, float& low, float& high);
 float RoundUpToStep(float value, float step);

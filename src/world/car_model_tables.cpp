@@ -24,8 +24,7 @@ int ReadCarModelTables(CarModelTables& tables, DataFile& reader, int /*version*/
         return 0;
     }
     int count = ReadInt(reader);
-    if (count < 0 || count > MaxCarModelRecords || reader.Overran() ||
-        (reader.mode != DataFileStream && reader.end - reader.cursor < static_cast<long>(count) * 8)) {
+    if (count > MaxCarModelRecords || reader.Overran() || !DataFileHolds(reader, count, 8)) {
         tables.Free();
         LogPrintf("ReadCarModelTables : bad record count %d", count);
         return 0;

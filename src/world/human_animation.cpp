@@ -61,7 +61,7 @@ void MakeAnimHolder(AnimHolder& animation, const BuiltSkeleton& built)
 int ReadAnimHolder(AnimHolder& animation, DataFile& reader, int bodyCount)
 {
     InitAnimHolder(animation);
-    if (bodyCount < 0 || DataBytesLeft(reader) < AnimationHeadBytes)
+    if (bodyCount < 0 || DataFileBytesLeft(reader) < AnimationHeadBytes)
         return 0;
     AnimHolder read;
     read.mode = ReadInt(reader);
@@ -69,7 +69,7 @@ int ReadAnimHolder(AnimHolder& animation, DataFile& reader, int bodyCount)
     const int keyCount = static_cast<uint16_t>(ReadShort(reader));
     const int storedBodies = static_cast<uint16_t>(ReadShort(reader));
     const int64_t keyBytes = KeyTimeBytes + int64_t(storedBodies) * TransformBytes;
-    if (int64_t(keyCount) * keyBytes > DataBytesLeft(reader) ||
+    if (int64_t(keyCount) * keyBytes > DataFileBytesLeft(reader) ||
         int64_t(keyCount) * bodyCount > MaxAnimationStates)
         return 0;
     read.keyCount = static_cast<uint16_t>(keyCount);

@@ -16,24 +16,7 @@ constexpr int FigureHeadBytes = 12;
 // The smallest skeleton set: its density and body count.
 constexpr int SetHeadBytes = 8;
 
-struct HumanReading {
-    DataFile& reader;
-    int version;
-    const char* error = nullptr;
-
-    bool Fail(const char* why)
-    {
-        if (!error)
-            error = why;
-        return false;
-    }
-    bool Fits(int64_t count, int64_t size)
-    {
-        if (count < 0 || count * size > DataBytesLeft(reader))
-            return Fail("count runs past the end of the file");
-        return true;
-    }
-};
+using HumanReading = RecordReading;
 
 void ReadVectorInts(DataFile& reader, FixedVector& v)
 {

@@ -6,9 +6,27 @@
 
 #include "world/services.h"
 
-// Bytes a reader can still give before it runs past the end of its image;
-// a streaming reader does not know, and answers a very large number.
-int64_t DataBytesLeft(const DataFile& reader);
+// Reading state of one file's records: the reader, the file's version and
+// the first fault found, which the loader reports when it refuses the file.
+struct RecordReading {
+    DataFile& reader;
+    int version;
+    const char* error = nullptr;
+
+    bool Fail(const char* why)
+    {
+        if (!error)
+            error = why;
+        return false;
+    }
+    // Whether count records of size bytes can still be read.
+    bool Fits(int64_t count, int64_t size)
+    {
+        if (!DataFileHolds(reader, count, size))
+            return Fail("count runs past the end of the file");
+        return true;
+    }
+};
 
 // Case-insensitive comparison of ASCII names (letters A to Z only), over at
 // most n characters: the C-locale rule every name look-up here uses.

@@ -26,27 +26,7 @@ constexpr int MaxModelTextures = 256;
 // A record may not hold more surfaces or mappings than a 16-bit count.
 constexpr int MaxModelSurfaces = 65535;
 
-// Reading state of one record family: the reader, the containing file's
-// version and the first fault found.
-struct ModelReading {
-    DataFile& reader;
-    int version;
-    const char* error = nullptr;
-
-    bool Fail(const char* why)
-    {
-        if (!error)
-            error = why;
-        return false;
-    }
-    // Whether count records of size bytes can still be read.
-    bool Fits(int64_t count, int64_t size)
-    {
-        if (count < 0 || count * size > DataBytesLeft(reader))
-            return Fail("count runs past the end of the file");
-        return true;
-    }
-};
+using ModelReading = RecordReading;
 
 uint16_t ReadWord(DataFile& reader)
 {
@@ -353,13 +333,6 @@ const TextureOrientation TextureOrientations[8] = {
     {-1, 0, 0, 1, 1, 0},  {0, 1, 1, 0, 0, 0},  {1, 0, 0, -1, 0, 1},  {0, -1, -1, 0, 1, 1},
 };
 
-int64_t DataBytesLeft(const DataFile& reader)
-{
-    if (reader.mode != DataFileStream)
-        return reader.end - reader.cursor;
-    return INT64_MAX / 2;
-}
-
 static char LowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -410,12 +383,12 @@ void FreeObjectModel(ObjectModel& model)
 int ReadCellGrid(CellGrid& grid, DataFile& reader)
 {
     grid = CellGrid{};
-    if (DataBytesLeft(reader) < 4)
+    if (DataFileBytesLeft(reader) < 4)
         return 0;
     int rows = ReadWord(reader);
     int columns = ReadWord(reader);
     int64_t count = int64_t(rows) * columns;
-    if (count * CellBytes > DataBytesLeft(reader))
+    if (count * CellBytes > DataFileBytesLeft(reader))
         return 0;
     grid.rows = rows;
     grid.columns = columns;
@@ -581,7 +554,7 @@ int SaveObjectModel(const ObjectModel& model, const char* fileName)
 int ReadSharedModel(SharedModel& record, DataFile& reader, int version)
 {
     FreeSharedModel(record);
-    if (DataBytesLeft(reader) < 28) {
+    if (DataFileBytesLeft(reader) < 28) {
         LogPrintf("ReadSharedModel : record runs past the end of the file : shared model");
         return 0;
     }

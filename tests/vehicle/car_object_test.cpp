@@ -17,24 +17,37 @@
 #include <vector>
 
 #include "graphics/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 #include "world/services.h"
 
 namespace {
 
-// The data folder the builder makes, once for all the tests here.
+// The data folder the builder makes, once per test process (tests may run
+// in parallel processes, each with its own folder), removed at exit.
+struct BuiltGame {
+    std::string path;
+    BuiltGame()
+    {
+        std::string folder = std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_" + std::to_string(getpid());
+        std::filesystem::remove_all(folder);
+        std::string command = std::string(QV_MKDATA) + " " + folder + " > " + folder + ".log 2>&1";
+        int status = std::system(command.c_str());
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            path = folder;
+    }
+    ~BuiltGame()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_" + std::to_string(getpid()), ignored);
+        if (!path.empty())  // a failed build keeps its log
+            std::filesystem::remove(path + ".log", ignored);
+    }
+};
+
 std::string GameFolder()
 {
-    static std::string folder = [] {
-        std::string path = std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game";
-        std::filesystem::remove_all(path);
-        std::string command = std::string(QV_MKDATA) + " " + path + " > " + path + ".log 2>&1";
-        int status = std::system(command.c_str());
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            return std::string();
-        return path;
-    }();
-    return folder;
+    static BuiltGame game;
+    return game.path;
 }
 
 class CarTest : public ::testing::Test {
@@ -44,7 +57,7 @@ protected:
         ResetVehicleTables();
         previous = std::filesystem::current_path();
         folder = GameFolder();
-        ASSERT_FALSE(folder.empty()) << "the data builder failed (see car_game.log)";
+        ASSERT_FALSE(folder.empty()) << "the data builder failed (see car_game_<pid>.log)";
         std::filesystem::current_path(folder);
     }
     void TearDown() override
@@ -486,6 +499,55 @@ TEST_F(CarTest, BadCarDataIsRefused)
     EXPECT_EQ(owned.car.dashboardType, 3);
     EXPECT_EQ(owned.car.dashboardLayout[4], 100);  // the default layout of type 3
     EXPECT_EQ(owned.car.dashboardLayout[79], 24);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CarTest, TakingOverARemoteCarKeepsItsTyreTemperatures)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, FindCarByCode("SN6")));
+    const float tread = car.axles[0].treadHeatFactor, sidewall = car.axles[1].sidewallHeatFactor;
+    const Wheel& w = car.wheels[2];
+    const float temperature = w.segments[5].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[5].treadDepth[1]);
+    ClearCarLocalControl(car);
+    EXPECT_EQ(car.remote, 1);
+    EXPECT_FLOAT_EQ(car.axles[0].treadHeatFactor, 16 * tread);
+    EXPECT_NEAR(w.segments[0].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[0].treadDepth[1]),
+                temperature, 1e-3);
+    SetCarLocalControl(car);
+    EXPECT_EQ(car.remote, 0);
+    EXPECT_FLOAT_EQ(car.axles[0].treadHeatFactor, tread);
+    EXPECT_FLOAT_EQ(car.axles[1].sidewallHeatFactor, sidewall);
+    EXPECT_NEAR(w.segments[9].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[9].treadDepth[1]),
+                temperature, 1e-3);
+}
+
+TEST_F(CarTest, DrivingAidsFollowTheGearbox)
+{
+    struct Case {
+        const char* code;
+        int flags;
+        int cut, blip, clutch;
+    } cases[] = {
+        {"WQG", 8, 1, 1, 1},        // H pattern, automatic gears: everything
+        {"WQG", 1 << 9, 0, 0, 1},   // automatic clutch only
+        {"YAS", 8, 1, 0, 1},        // motorbike
+        {"GEX", 8, 0, 0, 1},        // sequential with ignition cut
+        {"NQ1", 0, 1, 1, 1},        // paddle shift: always
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        OwnedCar owned;
+        ASSERT_TRUE(Load(owned.car, FindCarByCode(c.code)));
+        ApplyPlayerAids(owned.car, c.flags);
+        EXPECT_EQ(owned.car.throttleCut, c.cut);
+        EXPECT_EQ(owned.car.blip, c.blip);
+        EXPECT_EQ(owned.car.autoClutch, c.clutch);
+    }
 }
 
 } // namespace
