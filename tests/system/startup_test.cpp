@@ -292,7 +292,7 @@ x.XFlush(display)
 const char* const WindowSessionScript = R"(program="$1"
 timeout 180 "$program" > program.out 2>&1 &
 pid=$!
-for i in $(seq 1 600); do
+for i in $(seq 1 1200); do
   grep -q "end of initialisation" deb.log 2>/dev/null && break
   kill -0 $pid 2>/dev/null || break
   sleep 0.1
@@ -300,6 +300,7 @@ done
 # The main window is the visible one (the graphics layer's probe windows
 # are hidden and gone by now).
 window=$(xdotool search --onlyvisible --classname QVN 2>/dev/null | tail -1)
+[ -n "$window" ] || window=$(xdotool search --classname QVN 2>/dev/null | tail -1)
 echo "window=$window" > session.txt
 if [ -n "$window" ]; then
   sleep 1
@@ -326,7 +327,8 @@ TEST_F(StartupTest, WindowOfClassQvnTakesKeysAndClosesFromTheWindowManager)
                                    folder.Path());
     std::string session = folder.ReadFile("session.txt");
     ASSERT_EQ(session.find("window=\n"), std::string::npos) << "no window of class QVN\n"
-                                                             << run.output << folder.ReadFile("program.out");
+                                                             << run.output << folder.ReadFile("program.out")
+                                                             << folder.ReadFile("deb.log");
     EXPECT_NE(session.find("exit=0"), std::string::npos) << session << folder.ReadFile("program.out");
     std::vector<std::string> lines = LogLines(folder.Path());
     auto has = [&](const std::string& wanted) {
