@@ -44,7 +44,7 @@ Vec3 MultiplyVector(const FloatMatrix& m, double x, double y, double z)
                 float(m.m[6] * x + m.m[7] * y + m.m[8] * z)};
 }
 
-// One body of a skeleton: an eight-point box of the spec's half sizes at
+// One body of a skeleton: an eight-point box of the body record's half sizes at
 // its rest pose, with the mass and inertia of a solid box of the set's
 // density.
 void BuildBody(const BodySpec& spec, float density, bool mirrored, ObjectBody& body,
@@ -82,7 +82,7 @@ void BuildBody(const BodySpec& spec, float density, bool mirrored, ObjectBody& b
     body.rotation = RestRotation(a1, spec.angle[1], a3);
 }
 
-// The body a joint side attaches to: the spec's own body, or its mirrored
+// The body a joint side attaches to: the record's own body, or its mirrored
 // twin on the mirrored side when the body is a pair.
 int JointBody(const SkeletonSet& set, int specIndex, bool mirrored)
 {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "builder.h"
-#include "car_specs.h"
+#include "car_catalogue.h"
 #include "core/services.h"
 #include "graphics/services.h"
 #include "platform/files.h"

@@ -3,7 +3,7 @@
 // four-wheel drive; the motorbike-geared car is a light open car with a
 // bike engine; GT racers are wide and low on slicks; formula cars are light
 // single-seaters with wings; the grand prix car is the lightest and widest.
-#include "car_specs.h"
+#include "car_catalogue.h"
 
 namespace {
 
