@@ -766,4 +766,23 @@ void GfxGlCloseWindow(WindowHandle window);
 bool GfxGlRunVertexShader(GfxDevice* device, uint32_t handle, const void* vertices, uint32_t count,
                           std::vector<vs11::VertexOutputs>& outputs);
 
+// For back ends: an object of an interface that counts its own references
+// and deletes itself when the last one is released; starts at one.
+template <class Interface, class... Extras>
+class GfxCounted : public Interface, public Extras... {
+public:
+    uint32_t AddRef() override { return ++refs; }
+    uint32_t Release() override
+    {
+        uint32_t left = --refs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    uint32_t RefCount() const { return refs; }
+
+protected:
+    uint32_t refs = 1;
+};
+
 } // namespace platform

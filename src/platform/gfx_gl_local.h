@@ -106,23 +106,8 @@ void MakeCurrent(const Context& context);
 // ---------------------------------------------------------------------------
 // Objects.
 
-// Reference counting of the objects that count for themselves.
 template <class Interface>
-class Counted : public Interface {
-public:
-    uint32_t AddRef() override { return ++refs; }
-    uint32_t Release() override
-    {
-        uint32_t left = --refs;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    uint32_t RefCount() const { return refs; }
-
-protected:
-    uint32_t refs = 1;
-};
+using Counted = GfxCounted<Interface>;
 
 // Holds the context and counts a default-pool resource the caller made,
 // which a Reset refuses to run past.

@@ -85,23 +85,9 @@ uint32_t IdOf(GfxObject* object)
     return identity ? identity->id : 0;
 }
 
-// Reference counting shared by the objects that count for themselves.
+// The null back end's objects count their references and carry an identity.
 template <class Interface>
-class Counted : public Interface, public NullIdentity {
-public:
-    uint32_t AddRef() override { return ++refs; }
-    uint32_t Release() override
-    {
-        uint32_t left = --refs;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    uint32_t RefCount() const { return refs; }
-
-protected:
-    uint32_t refs = 1;
-};
+using Counted = GfxCounted<Interface, NullIdentity>;
 
 // Keeps the live count of the caller's default-pool resources.
 class DefaultPoolToken {
