@@ -148,18 +148,9 @@ int ReadEngine(EngineRecord& engine, DataFile& reader, int version, EngineRecord
     return 1;
 }
 
-int SaveEngineFile(EngineRecord& engine, const char* path, Screen* screen)
+void WriteEngineHeader(DataFile& writer, const EngineRecord& e)
 {
-    EngineRecord& e = engine;
-    if (!(e.flags & EngineTurbo)) {
-        FreeWave(e.waves[1], 1);
-        FreeWave(e.waves[5], 1);
-    }
-    DataFile writer;
-    CreateDataFile(writer, screen, path, EngineFileMagic, EngineFileVersion);
-    if (!writer.IsOpen())
-        return 0;
-    // The file always carries the sub-version byte, the rev range and the
+    // The header always carries the sub-version byte, the rev range and the
     // maximum speed, so its flags always say so (an engine that never came
     // from a file would otherwise be saved unreadable).
     WriteInt(writer, (e.flags & 15) | EngineHasRevRange | EngineHasSubVersion);
@@ -175,6 +166,20 @@ int SaveEngineFile(EngineRecord& engine, const char* path, Screen* screen)
     WriteFloat(writer, e.revRangeFactor);
     WriteFloat(writer, e.maxSpeed);
     WriteFloat(writer, e.peakSpeedFactor);
+}
+
+int SaveEngineFile(EngineRecord& engine, const char* path, Screen* screen)
+{
+    EngineRecord& e = engine;
+    if (!(e.flags & EngineTurbo)) {
+        FreeWave(e.waves[1], 1);
+        FreeWave(e.waves[5], 1);
+    }
+    DataFile writer;
+    CreateDataFile(writer, screen, path, EngineFileMagic, EngineFileVersion);
+    if (!writer.IsOpen())
+        return 0;
+    WriteEngineHeader(writer, e);
     for (const EngineWave& wave : e.waves)
         WriteWaveShape(wave, writer);
     for (float value : e.soundParams.values)

@@ -526,6 +526,9 @@ float GetEngineMass(const EngineRecord& engine);
 // bad; what was read so far stays.
 int ReadEngine(EngineRecord& engine, DataFile& reader, int version, EngineRecord& target,
                int headerOnly);
+// Writes the engine description alone (sub-version 12, no waves or sound
+// values): the form car data holds and ReadEngine reads with headerOnly.
+void WriteEngineHeader(DataFile& writer, const EngineRecord& engine);
 // Writes the whole engine file (sub-version 12); waves 1 and 5 are emptied
 // first when the engine has no turbo. Returns 1 when saved.
 int SaveEngineFile(EngineRecord& engine, const char* path, Screen* screen);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+struct EngineRecord;
+
 // Each step returns 1 when its files were written and read back, else 0
 // after printing what failed (BuilderFail).
 int BuildDataFolders();
@@ -29,6 +31,9 @@ struct DefaultEngineSpec {
 };
 // car: 0 to CarCount - 1.
 const DefaultEngineSpec& GetDefaultEngineSpec(int car);
+// Fills an engine record with the car's default engine description (no
+// waves or sound values).
+void FillDefaultEngine(EngineRecord& engine, int car);
 
 // Prints "mkdata : <text>" on stderr and returns 0.
 int BuilderFail(const char* format, ...) __attribute__((format(printf, 1, 2)));

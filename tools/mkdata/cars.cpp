@@ -212,25 +212,6 @@ void WriteVector(DataFile& w, float x, float y, float z)
     WriteFloat(w, z);
 }
 
-// The engine description as the car data's header-only engine form holds
-// it (sub-version 12, no waves or sound values).
-void WriteEngineHeader(DataFile& w, const DefaultEngineSpec& e)
-{
-    WriteInt(w, (e.turbo ? EngineTurbo : 0) | EngineHasRevRange | EngineHasSubVersion);
-    WriteByte(w, EngineSubVersion);
-    WriteByte(w, 0);
-    WriteShort(w, 0);
-    WriteFloat(w, e.displacement);
-    WriteByte(w, e.cylinders);
-    WriteByte(w, e.layout);
-    WriteShort(w, 0);
-    WriteFloat(w, e.boost);
-    WriteFloat(w, e.torqueFactor);
-    WriteFloat(w, e.revRangeFactor);
-    WriteFloat(w, e.maxSpeed);
-    WriteFloat(w, e.peakSpeedFactor);
-}
-
 void WriteAxleBlock(DataFile& w, const CarSpec& spec, bool front)
 {
     const float width = front ? spec.frontTyreWidth : spec.rearTyreWidth;
@@ -287,7 +268,10 @@ int WriteCarData(int car, const CarData& data, const ObjectModel& body, const ch
     WriteByte(w, 0);
     WriteByte(w, 0);
     WriteInt(w, 0);
-    WriteEngineHeader(w, engine);
+    EngineRecord engineRecord;
+    FillDefaultEngine(engineRecord, car);
+    WriteEngineHeader(w, engineRecord);
+    ReleaseEngineSounds(engineRecord);
     WriteInt(w, static_cast<int>(data.setups.size()));
     for (const NamedSetup& named : data.setups)
         WriteNamedSetup(named, w);

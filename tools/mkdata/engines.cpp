@@ -159,11 +159,11 @@ void SetSoundValues(EngineSoundParams& p, const DefaultEngineSpec& spec, int car
     v[22] = spec.carClass == 10 ? 2.5f : 0.9f + 0.3f * variety;        // exhaust volume
 }
 
-int WriteEngineFile(int car)
+} // namespace
+
+void FillDefaultEngine(EngineRecord& engine, int car)
 {
     const DefaultEngineSpec& spec = EngineSpecs[car];
-    const char* code = CarNameTable[car].code;
-    EngineRecord engine;
     InitEngineData(engine);
     SetDefaultEngine(engine);
     engine.flags = spec.turbo ? EngineTurbo : 0;
@@ -175,6 +175,16 @@ int WriteEngineFile(int car)
     engine.revRangeFactor = spec.revRangeFactor;
     engine.peakSpeedFactor = spec.peakSpeedFactor;
     engine.maxSpeed = spec.maxSpeed;
+}
+
+namespace {
+
+int WriteEngineFile(int car)
+{
+    const DefaultEngineSpec& spec = EngineSpecs[car];
+    const char* code = CarNameTable[car].code;
+    EngineRecord engine;
+    FillDefaultEngine(engine, car);
     SetSoundValues(engine.soundParams, spec, car);
 
     static const float TurboHarmonics[] = {1, 0.3f, 0.15f, 0.05f};
