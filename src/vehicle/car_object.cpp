@@ -14,10 +14,10 @@ namespace {
 
 void ResetInputs(CarObject& car)
 {
-    for (uint16_t& input : car.inputs)
+    for (uint16_t& input : car.inputs.words)
         input = 0;
-    car.inputs[0] = SteeringCentre;
-    car.inputs[14] = NoHShifterGear;
+    car.inputs.words[0] = SteeringCentre;
+    car.inputs.words[14] = NoHShifterGear;
 }
 
 } // namespace

@@ -750,6 +750,29 @@ struct TyreSegment {
     float dirt = 0;             // 0..0.16
 };
 
+// What the contact pass found under a wheel (its ground probe) or at its
+// side (the rim probe): the car's contact finishing fills it, the tyre model
+// reads it. Points are metres from the car's 16.16 position in world axes.
+struct WheelContact {
+    uint8_t touching = 0;        // the probe met a surface this step
+    uint8_t kind = 0;            // side probe: 1 plain, 2 flagged surface
+    Vec3 point, previousPoint;   // a point of the contact plane
+    Vec3 normal{0, 0, 1}, previousNormal{0, 0, 1};
+    float depth = 0, previousDepth = 0;
+    FixedVector position;        // 16.16, world: the hit point
+    RigidBody* body = nullptr;   // the body hit, or null
+    WorldTexture* surface = nullptr;  // the world texture hit, or null
+    float grip = 1, previousGrip = 1;
+    float frictionFactor = 1;    // side probe: the rim's friction factor
+    // Wheel-model fields (tyres): add below.
+    // Contact-pass fields (car contacts): add below.
+};
+
+// The eighteen words that say what a car's driver does this 10 ms step.
+struct CarInputs {
+    uint16_t words[18] = {};  // the table of word meanings is with the controls
+};
+
 // A wheel with its suspension, tyre state and damage. Lives with its car.
 struct Wheel {
     float mountHeight = 0;      // m, suspension point height
@@ -800,6 +823,10 @@ struct Wheel {
     float springOffset = 0, wheelTorque = 0;
     float brakeTorque = 0;      // N m, this wheel's maximum
     int32_t stateWord = 0;
+    WheelContact ground, rim;   // filled by the car's contact finishing
+    // -- Tyre contact state (tyre forces): add fields below.
+    // -- Drivetrain per wheel (drive torque, anti-roll force...): add below.
+    // -- Car step per wheel (probes, skid marks, particles): add below.
 };
 
 // Damage state byte values.
@@ -942,7 +969,7 @@ public:
     uint8_t dashboardType = 0, dashboardLength = 0, dashboardBytes[2] = {};
     uint8_t dashboardLayout[DashboardLayoutSize] = {};
     // Inputs, aero sums, structure.
-    uint16_t inputs[CarInputCount] = {};
+    CarInputs inputs;
     float dragSum = 0, liftSum = 0, dragFactorSum = 0, liftFactorSum = 0;
     int32_t structurePointCount = 0;
     StructurePoint* structurePoints = nullptr;  // owned
@@ -1016,6 +1043,9 @@ public:
     // The mass model without added mass, about the car's origin: mass,
     // first moment and second moment tensor (kg m^2), and the dry centre.
     double baseMass = 0, baseMoment[3] = {}, baseSecond[9] = {};
+
+    // -- Controls, gears and drivetrain: add fields below.
+    // -- Car step, forces, lights and contacts: add fields below.
 };
 
 // The record a player slot or the garage keeps as a car's handicap: a

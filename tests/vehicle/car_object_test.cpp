@@ -247,7 +247,7 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         // Reset and placement on the flat ground at a heading.
         car.position = MakeFixedVector(10 << 16, -(4 << 16), 7 << 16);
         car.velocity = {3, 0, 0};
-        car.inputs[0] = 1000;
+        car.inputs.words[0] = 1000;
         ResetCar(car, 3.14159265f / 2, 0, 1);
         float reach = -1000;
         for (int k = 0; k < car.wheelCount; k++) {
@@ -259,8 +259,8 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         EXPECT_NEAR(car.rotation.m[0], 0, 1e-6);
         EXPECT_NEAR(car.rotation.m[3], 1, 1e-6);
         EXPECT_EQ(car.velocity, Vec3{});
-        EXPECT_EQ(car.inputs[0], SteeringCentre);
-        EXPECT_EQ(car.inputs[14], NoHShifterGear);
+        EXPECT_EQ(car.inputs.words[0], SteeringCentre);
+        EXPECT_EQ(car.inputs.words[14], NoHShifterGear);
         EXPECT_EQ(car.gear, 1);
         EXPECT_EQ(car.predictedPosition, car.position);
 
