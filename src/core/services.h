@@ -1270,6 +1270,19 @@ extern char MusicFileTemplate[MusicTemplateSize];
 extern int ShadowTextureSize;
 // Largest texture size used; 4096 until the device reports a smaller limit.
 extern int MaxTextureSize;
+// What the device can do, from ReportGraphicsCaps: its largest anisotropy
+// (at least 2), and 1 while textures may be doubled by the modulate-2x
+// operation or drawn with more than one texture at once.
+extern int MaxAnisotropy;
+extern int CanModulate2x;
+extern int CanMultiTexture;
+// Once the device exists: reads its capabilities, logs what it can do
+// ("max texture size %d", then "can" or "can't" "do shadows", "use 2x
+// tex", "do multi tex", "use dynamic tex", "use compressed tex") and fits
+// the settings to them: the texture size limit, "Mip Filter", "Shadow
+// Mode", the feature flags and "Half Tex Res" (1 without compressed
+// textures). Nothing without a device.
+void ReportGraphicsCaps();
 // The second minimum frame time of the front end, in ms: 25, or 10 while
 // the game list searches for hosts.
 extern int MenuMinFrameTime;
@@ -1649,6 +1662,13 @@ void ResetTextureFilters();
 // 1 while the device cannot be drawn to; else begins the scene, 0.
 int CheckDeviceLost();
 void EndFrame();
+// After a change of the graphics options or of the lighting freed the
+// graphics resources (the caller frees them first): makes the built-in
+// textures, the world's meshes, the helmet, the figures, the screens'
+// pictures and preview cars and the session's cars again, with the looping
+// sound paused; the frame under way is not drawn. Returns the result of
+// restarting the looping sound when it was playing, else 1.
+int RebuildGraphicsResources();
 
 // --- The root screen: the top of the screen chain after the entry screen.
 

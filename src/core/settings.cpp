@@ -6,7 +6,9 @@
 #include "graphics/services.h"
 #include "net/services.h"
 #include "platform/files.h"
+#include "platform/gfx.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <iterator>
@@ -22,6 +24,9 @@ float MainLodFactor = 1.0f;
 char MusicFileTemplate[MusicTemplateSize] = "data\\ogg\\%s.ogg";
 int ShadowTextureSize = 64;
 int MaxTextureSize = 4096;
+int MaxAnisotropy = 2;
+int CanModulate2x = 1;
+int CanMultiTexture = 1;
 int MenuMinFrameTime = 25;
 int WideScreen = 0;
 
@@ -157,6 +162,9 @@ void SetConfigDefaults()
     Settings.mpFilter = DefaultMpFilter;
     UpdateFlag = 1;
     MaxTextureSize = 4096;
+    MaxAnisotropy = 2;
+    CanModulate2x = 1;
+    CanMultiTexture = 1;
     MenuMinFrameTime = 25;
     ComputeDerivedValues();
 }
@@ -292,4 +300,46 @@ float* GetFieldOfView()
 void UpdateFovTangent()
 {
     FovTangent = FovTangentOf(*GetFieldOfView());
+}
+
+void ReportGraphicsCaps()
+{
+    using namespace platform;
+    const GfxCaps* caps = DeviceCaps();
+    if (caps == nullptr)
+        return;
+    int deviceMaxTexture = static_cast<int>(std::min(caps->maxTextureWidth, caps->maxTextureHeight));
+    bool compressed = DeviceTextureFormatUsable(FmtDxt1) && DeviceTextureFormatUsable(FmtDxt3);
+    UseCompressedTextures = compressed ? 1 : 0;
+    MaxAnisotropy = std::max(static_cast<int>(caps->maxAnisotropy), 2);
+    Settings.mipFilter = std::min(Settings.mipFilter, MaxAnisotropy);
+
+    // Shadows and doubled textures multiply the frame by a texture: the
+    // colour of each is the source's factor of the other.
+    bool multiplies = (caps->srcBlendCaps & BlendCapsBit(BlendDestColour)) != 0 &&
+                      (caps->destBlendCaps & BlendCapsBit(BlendSrcColour)) != 0;
+    bool shadows = multiplies && (caps->textureAddressCaps & TextureAddressCapsClamp) != 0;
+    bool twoTimes = multiplies && (caps->textureOpCaps & TextureOpCapsModulate2x) != 0;
+    bool multiTexture = caps->maxSimultaneousTextures > 1;
+    bool dynamic = (caps->caps2 & Caps2DynamicTextures) != 0;
+    auto can = [](bool yes) { return yes ? "can" : "can't"; };
+    LogPrintf("max texture size %d", deviceMaxTexture);
+    LogPrintf("%s do shadows", can(shadows));
+    LogPrintf("%s use 2x tex", can(twoTimes));
+    LogPrintf("%s do multi tex", can(multiTexture));
+    LogPrintf("%s use dynamic tex", can(dynamic));
+    LogPrintf("%s use compressed tex", can(compressed));
+
+    // A device that reports no limit keeps the program's own.
+    if (deviceMaxTexture > 0)
+        MaxTextureSize = std::min(MaxTextureSize, deviceMaxTexture);
+    if (!shadows)
+        Settings.shadowMode = 0;
+    if (!twoTimes)
+        CanModulate2x = 0;
+    if (!multiTexture)
+        CanMultiTexture = 0;
+    ShadowTextureSize = Settings.shadowMode == 1 ? 32 : 64;
+    if (!compressed)
+        Settings.halfTexRes = 1;
 }

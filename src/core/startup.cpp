@@ -282,6 +282,7 @@ int StartProgram(const char* commandLine)
             ShowErrorBox("Could not initialise graphics");
             return 0;
         }
+        ReportGraphicsCaps();
         if (!CreateBuiltinTextures()) {
             ShutdownGraphics();
             FreeCharacterMap();

@@ -122,6 +122,7 @@ int InitGraphicsDevice()
 {
     SetDisplaySettings(ClientSize.width, ClientSize.height, Settings.startWindowed, Settings.antialiasing);
     DeviceBusy = 1;
+    UpdateFovTangent();
     SetWindowStyle();
     if (CreateRenderDevice(platform::MainWindowHandle(), 0, FullScreenModeIndex) != 0) {
         LogLine("Could not initialise QVNE");
@@ -175,6 +176,7 @@ int SetFullScreenMode(int index)
         DeviceBusy = 0;
         RequestControllerReinit();
     }
+    UpdateFovTangent();
     ApplyCursorClip();
     return 1;
 }
@@ -201,6 +203,7 @@ int SetWindowedMode()
         DeviceBusy = 0;
         RequestControllerReinit();
     }
+    UpdateFovTangent();
     ApplyCursorClip();
     return 1;
 }
@@ -223,6 +226,7 @@ int OnWindowResized()
                 platform::RaiseMainWindow();
             }
         }
+        UpdateFovTangent();
     }
     ApplyCursorClip();
     return 0;

@@ -14,7 +14,8 @@ int IsMusicPlaying() { return 0; }
 void RefillMusicStream() {}
 void UpdateMusic(int) {}
 void PlayUiSound(int) {}
-void BuildTyreCurves() {}
+int StopLoopingSound() { return 0; }
+int RestartLoopingSound() { return 1; }
 int InitDirectInput() { return 0; }
 int InitForceFeedback() { return 0; }
 void ReleaseControllers() {}

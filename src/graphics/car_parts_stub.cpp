@@ -55,28 +55,32 @@ void BuildTyreProfile(Axle& axle, float /*wheelOffset*/, int /*unused*/, ObjectM
     axle.bikeTyre = bikeTyre;
     axle.tyreRadius = w * axle.sidewallRatio + e;
     const float r = axle.tyreRadius;
-    float deflection;
+    const float lip = e + 0.015f;  // the rim lip's radius
+    const float u = w / 2;
+    float crown, sidewall;         // the tread's cross-section radius; the sidewall's height
     if (!bikeTyre) {
-        const float d = e + 0.015f;
-        const float f = 0.3f * (r - 0.02f * w - d);
-        const float crown = 0.02f * w + f;
-        axle.profileRadius = crown > 0 ? (crown * crown + (w / 2) * (w / 2)) / (2 * crown) : w;
-        axle.treadWidth = w - 2 * f;
-        deflection = 0.7f * (r - 0.02f * w - d);
+        // A flat tread that drops 0.02 of the width to its shoulders.
+        const float c = 0.02f * w;
+        const float shoulder = r - c;
+        const float f = 0.3f * (shoulder - lip);
+        const float drop = c + f;
+        crown = drop > 0 ? (drop * drop + u * u) / (2 * drop) : w;
+        axle.treadWidth = 2 * (u - f);
+        sidewall = shoulder - f - lip;
     } else {
-        axle.profileRadius = w / 2 * 1.4142f;
-        axle.treadWidth = 0.9078f * axle.profileRadius;
-        deflection = 0.7f * (r - e);
+        // A round tread: the crown radius is the half width times sqrt 2.
+        crown = u * 1.4142f;
+        axle.treadWidth = 2 * (0.4539f * crown);
+        sidewall = r - 0.2929f * crown - lip;
     }
+    axle.profileRadius = crown;
     const int compound = axle.tyreType >= 0 && axle.tyreType < TyreCompoundCount ? axle.tyreType : 0;
-    axle.pressureStiffness = deflection > 0
-                                 ? CompoundTable[compound].stiffnessFactor * w / std::sqrt(deflection)
-                                 : 0;
+    axle.pressureStiffness = sidewall > 0 ? CompoundTable[compound].stiffnessFactor * w / std::sqrt(sidewall) : 0;
     // The contact patch of a torus pressed flat: 2 pi sqrt(R rho) per metre
     // of deflection.
     constexpr float TwoPi = 6.28318530717958647692f;
-    axle.radialStiffness = std::sqrt(r * axle.profileRadius) * TwoPi;
-    axle.tyreDamping = 3000.0f * std::sqrt(r * w);
+    axle.radialStiffness = std::sqrt(r) * std::sqrt(crown) * TwoPi;
+    axle.tyreDamping = std::sqrt(r * w) * 3000.0f;
     axle.drawRadius = FixedFromMetres(r).raw;
     axle.drawWidth = FixedFromMetres(w).raw;
 }

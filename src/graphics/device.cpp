@@ -417,6 +417,17 @@ int DeviceWindowed() { return Gfx.windowed; }
 int DeviceMultisampleType() { return Gfx.multisampleType; }
 uint32_t DeviceBackBufferFormat() { return Gfx.backBufferFormat; }
 
+const GfxCaps* DeviceCaps() { return Gfx.device ? &Gfx.caps : nullptr; }
+
+bool DeviceTextureFormatUsable(uint32_t format)
+{
+    if (!Gfx.device || !Gfx.system)
+        return false;
+    AdapterRecord* adapter = GetCurrentAdapter();
+    return GfxSucceeded(Gfx.system->CheckDeviceFormat(adapter->ordinal, DeviceHal, Gfx.backBufferFormat, 0,
+                                                      ResourceTexture, format));
+}
+
 int TakeBackBufferFormatChanged()
 {
     int changed = Gfx.formatChanged;

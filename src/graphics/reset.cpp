@@ -27,4 +27,6 @@ void ResetGraphicsTables()
     for (auto*& texture : StageTextures)
         texture = nullptr;
     StageLodIndex = 255;
+    SkidMarkStandIn = nullptr;
+    ParticleStandIn = nullptr;
 }

@@ -26,6 +26,7 @@ class GfxSurface;
 class GfxTexture;
 class GfxVertexBuffer;
 class GfxIndexBuffer;
+struct GfxCaps;
 }
 
 // Which back end PreInitDirect3D opens: the null device (tests, headless
@@ -124,6 +125,12 @@ int DeviceMultisampleType();
 uint32_t DeviceBackBufferFormat();
 // Reads and clears the flag set each time the present parameters are filled.
 int TakeBackBufferFormatChanged();
+// The device's capabilities as read when it was created; nullptr without a
+// device.
+const platform::GfxCaps* DeviceCaps();
+// True when the device can make textures of the format while the display
+// is in the current mode's format.
+bool DeviceTextureFormatUsable(uint32_t format);
 // Reads and clears the flag set when the states were re-sent after a reset.
 int TakeDeviceResetFlag();
 
@@ -242,6 +249,16 @@ void ClearParticles();
 // The helmet model and textures.
 int LoadHelmet();
 void FreeHelmet();
+// The helmet's textures alone: freed before the graphics resources are
+// rebuilt, and built again after.
+void FreeHelmetTextures();
+void RebuildHelmetTextures();
+// Forgets the sky meshes; the next sky draw builds them again.
+void ResetSky();
+// 1 when the device takes DXT1 and DXT3 textures in the current mode's
+// format, so that pictures may load compressed; set once the device exists.
+// Lives for the whole run.
+extern int UseCompressedTextures;
 // The default camera at a position (m) looking along a direction, lit with
 // the ground and sky colours.
 void InitCamera(const Vec3& position, const Vec3& direction, const ColourRecord& ground,
@@ -293,3 +310,42 @@ int GetNumberPlate(const char* plateText);
 void ReleaseNumberPlate(int index);
 // The car's skin names and textures (nothing to load without car drawing).
 void LoadCarSkins(CarObject& car, ObjectModel* body);
+
+// ---------------------------------------------------------------------------
+// The driver view's look state (temporary body in look_pending.cpp until
+// the in-car view is built: the driver always looks ahead).
+
+// The current look angle of the driver's view (rad, left positive: fixed
+// look keys, head tracker, mouse look or steering look) and the view's two
+// look thresholds, low < high (rad).
+void GetDriverLookState(float& angle, float& lowThreshold, float& highThreshold);
+
+// ---------------------------------------------------------------------------
+// Skid marks and tyre particles (temporary bodies in car_step_pending.cpp
+// until the track's marks and the particle system are built: nothing is
+// laid or shown).
+
+struct WorldTexture;
+
+// Adds a skid mark segment between the two edges (world 16.16) of strength
+// 0..1, joined to the running segment (-1 starts a new mark), near the
+// path node. Returns the new segment's index, -1 when none was added.
+int AddSkidMark(const FixedVector& leftEdge, const FixedVector& rightEdge, float strength, int runningSegment,
+                int pathNode);
+// Clears the open flag of a mark's last segment.
+void CloseSkidMark(int segment);
+// A smoke or dust particle at point (world 16.16), moving at velocity
+// (m/s), growing from startSize to endSize (m), colour 0xAABBGGRR bytes
+// (red lowest), living lifeMs.
+void AddParticle(const FixedVector& point, const Vec3& velocity, float startSize, float endSize,
+                 uint32_t colour, int lifeMs);
+// The draw colour of a world texture (0x00BBGGRR).
+uint32_t GetTextureDrawColour(const WorldTexture& texture);
+// Stand-ins until the marks and particles are built: when set, AddSkidMark
+// answers through the first and AddParticle hands its particle to the
+// second (tests watch the tyres' marks and smoke with them). Cleared by
+// ResetGraphicsTables.
+extern int (*SkidMarkStandIn)(const FixedVector& leftEdge, const FixedVector& rightEdge, float strength,
+                              int runningSegment, int pathNode);
+extern void (*ParticleStandIn)(const FixedVector& point, const Vec3& velocity, float startSize, float endSize,
+                               uint32_t colour, int lifeMs);

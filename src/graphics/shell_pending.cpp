@@ -45,6 +45,10 @@ void SetSoftwareTarget(int, void*) {}
 void ClearParticles() {}
 int LoadHelmet() { return 1; }
 void FreeHelmet() {}
+void FreeHelmetTextures() {}
+void RebuildHelmetTextures() {}
+void ResetSky() {}
+int UseCompressedTextures = 0;
 void InitCamera(const Vec3&, const Vec3&, const ColourRecord&, const ColourRecord&) {}
 
 void BeginFrame()

@@ -4,4 +4,6 @@
 void ResetNetTables()
 {
     ResetHostOptions();
+    Online = 0;
+    GamePacketWatcher = nullptr;
 }

@@ -114,3 +114,32 @@ Screen* OpenSkinDownloadWindow(Screen* parent);
 // The replay browser with its two choice callbacks; 1 while it is idle.
 Screen* OpenReplayBrowser(Screen* parent, void (*chooseSpr)(const char*), void (*chooseMpr)(const char*));
 int IsReplayBrowserIdle();
+
+// ---------------------------------------------------------------------------
+// Game packets of the car code (temporary bodies in game_packet_pending.cpp
+// until the game bundle is built: no multiplayer game runs and queued
+// packets go nowhere).
+
+// 1 while a multiplayer session runs. Lives for the whole run.
+extern int Online;
+// Appends a game packet to the current game frame's bundle, sending the
+// bundle first when it would pass 253 bytes.
+void QueueGamePacket(const uint8_t* bytes, int length);
+// Stand-in watcher until the bundle is built: when set, it sees every
+// packet QueueGamePacket is given. Cleared by ResetNetTables.
+extern void (*GamePacketWatcher)(const uint8_t* bytes, int length);
+
+// ---------------------------------------------------------------------------
+// Run-state words and immediate packets of the car step (temporary bodies
+// in car_step_pending.cpp until the connection layer is built: there is no
+// host to send to).
+
+// The network layer's hold flag: the timed race messages wait while set.
+extern int NetworkHold;
+// The host rules word: bit 0x80 car resets allowed, bit 0x200 driving the
+// wrong way allowed.
+extern uint32_t HostRules;
+// False during the last 2 s of a vote countdown.
+int OutsideVoteFinalCountdown();
+// An immediate packet to the host (handled locally on the host).
+void SendToHost(const uint8_t* bytes, int length);

@@ -456,10 +456,17 @@ struct GfxAdapterIdentifier {
 constexpr uint32_t Caps2CanRenderWindowed = 0x00080000;
 constexpr uint32_t Caps2DynamicTextures = 0x20000000;
 constexpr uint32_t DevCapsHwTransformAndLight = 0x00010000;
+constexpr uint32_t TextureAddressCapsWrap = 0x1;
+constexpr uint32_t TextureAddressCapsMirror = 0x2;
+constexpr uint32_t TextureAddressCapsClamp = 0x4;
 constexpr uint32_t TextureAddressCapsBorder = 0x8;
 constexpr uint32_t TextureOpCapsModulate = 0x8;
 constexpr uint32_t TextureOpCapsModulate2x = 0x10;
 constexpr uint32_t TextureOpCapsAdd = 0x40;
+// The bit of a blend factor (GfxBlend) in the source and destination blend
+// caps; BlendCapsAll has every factor GfxBlend names.
+constexpr uint32_t BlendCapsBit(uint32_t blend) { return 1u << (blend - 1); }
+constexpr uint32_t BlendCapsAll = 0x3FF;
 // Shader versions: 0xFFFE0000 | major << 8 | minor for vertex shaders,
 // 0xFFFF0000 | major << 8 | minor for pixel shaders.
 constexpr uint32_t VertexShaderVersion(uint32_t major, uint32_t minor)
@@ -478,6 +485,8 @@ struct GfxCaps {
     uint32_t devCaps = 0;           // DevCaps...
     uint32_t textureAddressCaps = 0;
     uint32_t textureOpCaps = 0;
+    uint32_t srcBlendCaps = 0;      // BlendCapsBit of each source factor the device blends with
+    uint32_t destBlendCaps = 0;     // and of each destination factor
     uint32_t maxTextureWidth = 0, maxTextureHeight = 0;
     uint32_t maxTextureBlendStages = 0;
     uint32_t maxSimultaneousTextures = 0;

@@ -1,7 +1,9 @@
 // The OpenGL graphics system: adapters are SDL's displays, described by the
 // GL renderer; what the context can draw into and sample is probed once;
 // devices get their own GL context on the window they are given (or on a
-// hidden window of their own).
+// hidden window of their own). The context made for the probe becomes the
+// first device's, so that a run makes one context, not two: making a
+// context costs more than everything the probe asks of it.
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -90,6 +92,7 @@ public:
     }
     ~GlSystem() override
     {
+        DropSpareContext();
         if (libraryLoaded)
             SDL_GL_UnloadLibrary();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -217,7 +220,16 @@ public:
                                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
             context->ownsWindow = true;
         }
-        if (context->window)
+        if (context->window && spareContext) {
+            // The probe's context is made for windows of the same GL
+            // attributes; on any other window a context of its own is made.
+            if (SDL_GL_MakeCurrent(context->window, spareContext) == 0) {
+                context->glContext = spareContext;
+                spareContext = nullptr;
+            }
+            DropSpareContext();
+        }
+        if (context->window && !context->glContext)
             context->glContext = SDL_GL_CreateContext(context->window);
         if (!context->glContext) {
             std::fprintf(stderr, "CreateDevice : no OpenGL context : %s\n", SDL_GetError());
@@ -229,7 +241,24 @@ public:
         return GfxResult::Ok;
     }
 
+    // Keeps the probe's window and context for the first device.
+    void KeepSpareContext(SDL_Window* window, SDL_GLContext glContext)
+    {
+        spareWindow = window;
+        spareContext = glContext;
+    }
+
 private:
+    void DropSpareContext()
+    {
+        if (spareContext)
+            SDL_GL_DeleteContext(spareContext);
+        if (spareWindow)
+            SDL_DestroyWindow(spareWindow);
+        spareContext = nullptr;
+        spareWindow = nullptr;
+    }
+
     std::set<uint32_t> DisplayFormats(uint32_t adapter)
     {
         std::set<uint32_t> formats;
@@ -246,10 +275,13 @@ private:
     AdapterFacts adapterFacts;
     int displayCount = 1;
     bool libraryLoaded = false;
+    SDL_Window* spareWindow = nullptr;     // the probe's hidden window, until the first device
+    SDL_GLContext spareContext = nullptr;  // the probe's context, for the first device
 };
 
-// Opens a hidden window and context to learn what the machine offers.
-bool Probe(ContextFacts& facts, AdapterFacts& adapter)
+// Opens a hidden window and context to learn what the machine offers; on
+// success both are handed back, the context no longer current.
+bool Probe(ContextFacts& facts, AdapterFacts& adapter, SDL_Window*& probeWindow, SDL_GLContext& probeContext)
 {
     SetWindowAttributes();
     SDL_Window* window = SDL_CreateWindow("Quorvan", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
@@ -282,7 +314,11 @@ bool Probe(ContextFacts& facts, AdapterFacts& adapter)
         GfxCaps& caps = adapter.caps;
         caps.caps2 = Caps2CanRenderWindowed | Caps2DynamicTextures;
         caps.devCaps = DevCapsHwTransformAndLight;
-        caps.textureAddressCaps = TextureAddressCapsBorder;
+        caps.textureAddressCaps =
+            TextureAddressCapsWrap | TextureAddressCapsMirror | TextureAddressCapsClamp | TextureAddressCapsBorder;
+        // Every factor of the interface is a core blend factor of the GL
+        // versions the device needs, as source and as destination.
+        caps.srcBlendCaps = caps.destBlendCaps = BlendCapsAll;
         caps.textureOpCaps = TextureOpCapsModulate | TextureOpCapsModulate2x | TextureOpCapsAdd;
         caps.maxTextureWidth = caps.maxTextureHeight = static_cast<uint32_t>(std::min(facts.maxTextureSize, 4096));
         caps.maxTextureBlendStages = GfxStageCount;
@@ -293,9 +329,14 @@ bool Probe(ContextFacts& facts, AdapterFacts& adapter)
         caps.pixelShaderVersion = PixelShaderVersion(0, 0);
     }
     SDL_GL_MakeCurrent(window, nullptr);
-    SDL_GL_DeleteContext(glContext);
-    SDL_DestroyWindow(window);
-    return ok;
+    if (!ok) {
+        SDL_GL_DeleteContext(glContext);
+        SDL_DestroyWindow(window);
+        return false;
+    }
+    probeWindow = window;
+    probeContext = glContext;
+    return true;
 }
 
 } // namespace
@@ -333,7 +374,13 @@ GfxSystem* CreateGlGfxSystem()
     }
     gl::ContextFacts facts;
     gl::AdapterFacts adapter;
-    GfxSystem* system = gl::Probe(facts, adapter) ? new gl::GlSystem(facts, adapter) : nullptr;
+    SDL_Window* probeWindow = nullptr;
+    SDL_GLContext probeContext = nullptr;
+    gl::GlSystem* system = nullptr;
+    if (gl::Probe(facts, adapter, probeWindow, probeContext)) {
+        system = new gl::GlSystem(facts, adapter);
+        system->KeepSpareContext(probeWindow, probeContext);
+    }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return system;
 }

@@ -1071,7 +1071,7 @@ public:
             return GfxResult::InvalidCall;
         if (usage & UsageDepthStencil)
             return Contains(adapters[adapter].depthFormats, checkFormat) ? GfxResult::Ok : GfxResult::NotAvailable;
-        bool colour = GfxFormatIsCompressed(checkFormat) ||
+        bool colour = (GfxFormatIsCompressed(checkFormat) && adapters[adapter].compressedTextures) ||
                       (GfxFormatBytesPerPixel(checkFormat) > 0 && !GfxFormatIsDepth(checkFormat) &&
                        checkFormat != FmtR8G8B8);
         return colour ? GfxResult::Ok : GfxResult::NotAvailable;
@@ -1158,7 +1158,9 @@ NullGfxConfig DefaultNullGfxConfig()
     GfxCaps& caps = adapter.caps;
     caps.caps2 = Caps2CanRenderWindowed | Caps2DynamicTextures;
     caps.devCaps = DevCapsHwTransformAndLight;
-    caps.textureAddressCaps = TextureAddressCapsBorder;
+    caps.textureAddressCaps =
+        TextureAddressCapsWrap | TextureAddressCapsMirror | TextureAddressCapsClamp | TextureAddressCapsBorder;
+    caps.srcBlendCaps = caps.destBlendCaps = BlendCapsAll;
     caps.textureOpCaps = TextureOpCapsModulate | TextureOpCapsModulate2x | TextureOpCapsAdd;
     caps.maxTextureWidth = caps.maxTextureHeight = 4096;
     caps.maxTextureBlendStages = 8;

@@ -21,13 +21,15 @@ struct NullGfxAdapter {
     std::vector<uint32_t> displayFormats; // formats CheckDeviceType accepts
     std::vector<uint32_t> depthFormats;   // formats the depth checks accept
     uint32_t maxMultiSamples = 4;         // CheckDeviceMultiSampleType up to this
+    bool compressedTextures = true;       // CheckDeviceFormat accepts DXT1 and DXT3 textures
 };
 
 // What the next null systems report. The default: one adapter, desktop
 // 1024 x 768 X8R8G8B8 at 60 Hz; modes 640 x 480, 800 x 600, 1024 x 768 and
 // 1280 x 1024 in X8R8G8B8 and R5G6B5 at 60 Hz; hardware transform and
-// lighting, vs.1.1, 8 stages, 4096 texels, border addressing,
-// modulate-2x, windowed rendering; depth D16, D24X8, D24S8 and D32.
+// lighting, vs.1.1, 8 stages, 4096 texels, every addressing mode and
+// blend factor, modulate-2x, windowed rendering, DXT textures; depth D16,
+// D24X8, D24S8 and D32.
 struct NullGfxConfig {
     std::vector<NullGfxAdapter> adapters;
     bool failCreateDevice = false;     // CreateDevice returns NotAvailable

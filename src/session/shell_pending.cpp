@@ -41,3 +41,5 @@ void ExecuteCommand(void*, const char* line, int)
 
 void RunScript(const char*) {}
 Screen* OpenTrainingScreen(Screen*) { return nullptr; }
+void ShowLessonPictureIfAny() {}
+void RebuildSessionGraphics() {}

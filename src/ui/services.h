@@ -86,6 +86,10 @@ void PrintError(const char* text);
 void PrintMessage(const char* text, int colour);
 // The two texts joined as "%s %s" (at most 127 characters), as PrintMessage.
 void PrintMessagePair(const char* first, const char* second, int colour);
+// A light-grey line with the message sound.
+void PrintNotice(const char* text);
+// A line only while the network-message switch is on.
+void PrintNetDebugMessage(const char* text, int colour);
 // "Could not load file : <name>" in the error colour.
 void PrintLoadError(const char* fileName);
 
@@ -308,3 +312,11 @@ Screen* OpenCreditsScreen(Screen* parent);
 void UnloadWorld();
 // Sound output off or on, with a message.
 void ToggleSound();
+// After the graphics resources were rebuilt: the garage's preview car, the
+// race setup's preview car and its drivers' skin marks, the track and
+// car-choice screens' pictures and the options' driver preview load again.
+void RefreshGarageView();
+void ClearPlayerMarks();
+void RefreshTrackScreenPictures();
+void ReloadCarChoicePictures();
+void RefreshDriverTabPreview();

@@ -22,6 +22,11 @@ void EndComposition() {}
 void UpdateImeState() { KeyboardLayoutChanged = 0; }
 void InsertStoredMessage(int) {}
 void FreeCharCaches() {}
+void RefreshGarageView() {}
+void ClearPlayerMarks() {}
+void RefreshTrackScreenPictures() {}
+void ReloadCarChoicePictures() {}
+void RefreshDriverTabPreview() {}
 void LoadInterfaceConfig() {}
 int SaveInterfaceConfig() { return 1; }
 Screen* OpenOptionsScreen(Screen*, int) { return nullptr; }
@@ -30,3 +35,8 @@ Screen* OpenTrackScreen(Screen*) { return nullptr; }
 Screen* OpenCreditsScreen(Screen*) { return nullptr; }
 void UnloadWorld() {}
 void ToggleSound() {}
+
+// Temporary: the on-screen message list is not built yet; notices go to the
+// debug log, and the network-message switch is off.
+void PrintNotice(const char* text) { LogLine(text); }
+void PrintNetDebugMessage(const char*, int) {}

@@ -240,6 +240,26 @@ void ApplyAddedMass(CarObject& car, int kg)
     UpdateMassScales(car);
 }
 
+void CommitCarMassWithLoad(CarObject& car, float loadKg, const Vec3& centre, const Vec3& halfSize)
+{
+    MassSums sums;
+    sums.mass = car.baseMass;
+    for (int i = 0; i < 3; i++)
+        sums.moment[i] = car.baseMoment[i];
+    for (int i = 0; i < 9; i++)
+        sums.second[i] = car.baseSecond[i];
+    if (car.appliedMass > 0) {
+        const float share = car.appliedMassPosition * 0.01f;
+        const float y = car.axleY[0] + share * (car.axleY[1] - car.axleY[0]);
+        const float z = car.axles[0].maxHeight + share * (car.axles[1].maxHeight - car.axles[0].maxHeight);
+        sums.AddPoint(car.appliedMass, 0, y, z);
+    }
+    if (loadKg > 0)
+        sums.AddBox(loadKg, centre, halfSize);
+    CommitMassSums(car, sums, 1);
+    CommitMassSums(car, sums, 2);
+}
+
 void ApplyIntakeRestriction(CarObject& car, int percent)
 {
     car.appliedRestriction = static_cast<uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);

@@ -229,8 +229,9 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     car.gearRatios[0] = ReadFloat(reader);
     ReadBlock(reader, car.driverMovement, 8);
     car.driverMovement[7] = 0;
-    for (int i = 0; i < 8; i++)
-        ReadInt(reader);  // light colours: car drawing's
+    // The gearbox kind decides the gear-change durations.
+    SetShiftTimings(car);
+    ReadCarLightColours(car, reader, version);
     // 7, 8. The setup and colours in use.
     if (setupIndex == -1) {
         if (!externalSetup)

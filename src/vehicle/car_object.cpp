@@ -1,10 +1,13 @@
 // The car object: construction and destruction, the driving-state reset and
 // placement, the race state, repairs and the small queries of a car.
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "graphics/services.h"
 #include "session/services.h"
+#include "ui/services.h"
 #include "vehicle/local.h"
 #include "world/services.h"
 
@@ -20,7 +23,95 @@ void ResetInputs(CarObject& car)
     car.inputs.words[14] = NoHShifterGear;
 }
 
+// The car turned to the heading about the vertical, then tilted so that
+// its up axis is the normal, its forward axis still along the heading.
+FloatMatrix HeadingOnNormal(float sn, float cs, const Vec3& normal)
+{
+    const Vec3 heading = {-sn, cs, 0};
+    Vec3 forward = heading - Dot(heading, normal) * normal;
+    const float length = std::sqrt(LengthSquared(forward));
+    if (!(length > 1e-6f))
+        return FloatMatrix{{cs, -sn, 0, sn, cs, 0, 0, 0, 1}};
+    forward = (1 / length) * forward;
+    const Vec3 right = Cross(forward, normal);
+    return FloatMatrix{{right.x, forward.x, normal.x, right.y, forward.y, normal.y, right.z, forward.z, normal.z}};
+}
+
+// The placement: on the ground below the car at the wheels' reach h, turned
+// to the ground, and moved back from scenery that its four corners reach
+// into. Passes 1 to lastPass probe the corners at full, three quarters and
+// half of the body's extent; a pass with a hit starts again from pass 1,
+// and twelve passes end the placement however it stands.
+void PlaceCarOnGround(CarObject& car, float heading, float h, int lastPass, int longProbe)
+{
+    double s, c;
+    ComputeSinCos(heading, s, c);
+    const float sn = static_cast<float>(s), cs = static_cast<float>(c);
+    static const float Scale[3] = {1.0f, 0.75f, 0.5f};
+    int pass = 1;
+    for (int round = 0; round < 12; round++) {
+        const Fixed probeZ = car.position.z + FixedFromMetres(car.centreOfMass.z);
+        car.position.z = GetGroundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
+        ContactQueryRecord ground;
+        ground.queryPosition = car.position - MakeFixedVector(0, 0, 2 << 16);
+        ground.queryDirection = MakeFixedVector(0, 0, -(4 << 16));
+        if (ProbePlacementSegment(ground))
+            car.rotation = HeadingOnNormal(sn, cs, ground.hitNormal);
+
+        bool hit = false;
+        FixedVector move = {};
+        const float scale = Scale[pass - 1];
+        const float xs[2] = {car.minX, car.maxX}, ys[2] = {car.minY, car.maxY};
+        for (int corner = 0; corner < 4; corner++) {
+            const Vec3 probe = Rotate(car.rotation, Vec3{xs[corner & 1] * scale, ys[corner >> 1] * scale, 0});
+            const FixedVector probeFixed = FixedFromOffset(probe);
+            ContactQueryRecord query;
+            query.queryPosition = car.position + probeFixed;
+            query.queryDirection = probeFixed;
+            if (!ProbePlacementSegment(query))
+                continue;
+            hit = true;
+            float back = FixedToMetres(query.hitDepth) * 17.0f / 16.0f;
+            if (pass == 2)
+                back += 1.0f / 3.0f;
+            else if (pass == 3)
+                back += 1.0f;
+            move = move - FixedFromOffset(back * probe);
+        }
+        car.position = car.position + move;
+        if (hit)
+            pass = 1;
+        else if (pass >= lastPass)
+            break;
+        else
+            pass++;
+    }
+}
+
 } // namespace
+
+bool ProbePlacementSegment(ContactQueryRecord& query)
+{
+    query.hitDepth = Fixed(0);
+    BodySurroundings& world = GetBodySurroundings();
+    if (!world.IsWorldLoaded()) {
+        FlatGroundContact(query);
+    } else {
+        // Every drivable surface whose box the segment's square reaches.
+        const FixedVector& d = query.queryDirection;
+        int32_t reach = 1;
+        for (int32_t v : {d.x.raw, d.y.raw, d.z.raw}) {
+            const int32_t size = v < 0 ? (v == INT32_MIN ? INT32_MAX : -v) : v;
+            if (size > reach)
+                reach = size;
+        }
+        WorldObject* objects[MaxContactObjects];
+        const int count = world.CollectContactObjects(query.queryPosition, Fixed(reach), objects, MaxContactObjects);
+        for (int i = 0; i < count; i++)
+            world.ObjectContactQuery(*objects[i], query.queryPosition, query.queryDirection, query);
+    }
+    return query.hitDepth.raw > 0;
+}
 
 void ConstructCar(CarObject& car)
 {
@@ -57,15 +148,26 @@ void ConstructCar(CarObject& car)
     car.steeringRatio = 720;
     car.steeringLimit = 3.14159265f / 4;
     ResetRaceState(car);
+    for (MeshNode*& node : car.meshNodes)
+        node = nullptr;
+    car.undamaged = {};
     car.driverAnimation = -1;
+    car.steerAnimation = car.steerFile = nullptr;
+    for (AnimHolder*& animation : car.passengerAnimations)
+        animation = nullptr;
     car.appliedRestriction = car.appliedMass = car.appliedMassPosition = 0;
+    car.follower = CreatePathFollower();
     car.plateIndex = -1;
+    for (ColourRecord& colour : car.lightColours)
+        colour = {};
     car.massScale = 1;
     car.steerStiffness = car.steerDamping = 1;
 }
 
 void DestroyCar(CarObject& car)
 {
+    FreeCarVertexCopies(car);
+    FreeCarPartMeshes(car);
     if (car.plateIndex >= 0)
         ReleaseNumberPlate(car.plateIndex);
     car.plateIndex = -1;
@@ -83,6 +185,9 @@ void DestroyCar(CarObject& car)
     delete[] car.structureBars;
     car.structureBars = nullptr;
     car.structureBarCount = 0;
+    FreePathFollower(car.follower);
+    car.follower = nullptr;
+    FreeDriverAnimations(car);
     delete[] car.wheels;
     car.wheels = nullptr;
     car.wheelCount = 0;
@@ -123,7 +228,17 @@ void ResetRaceState(CarObject& car)
 
 void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
 {
+    // 1, 2. The dents undone: the body model's shape and the contact points.
+    if (car.bodyModel && car.impactCount > 0) {
+        PrintNetDebugMessage("Repaired Mesh", 0);
+        car.impactCount = 0;
+        FreeCarPartMeshes(car);
+        RestoreCarShape(car, 1);
+    }
     car.impactCount = 0;
+    if (car.undamaged.contacts)
+        for (int i = 0; i < car.pointCount && i < car.undamaged.contactCount; i++)
+            car.points[i].local = car.undamaged.contacts[i];
     if (repairEngine)
         RepairEngine(car.engine);
     for (int i = 0; i < car.wheelCount; i++) {
@@ -177,10 +292,7 @@ void ResetCar(CarObject& car, float heading, int careful, int longProbe)
     if (car.wheelCount == 0)
         h = 0;
     h += 0.05f;
-    // The corner probes against scenery need the world's point query; on
-    // the flat ground without scenery the first pass finds nothing more.
-    const Fixed probeZ = car.position.z + FixedFromMetres(car.centreOfMass.z);
-    car.position.z = GetGroundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
+    PlaceCarOnGround(car, heading, h, careful ? 3 : 1, longProbe);
 
     // 4. The predicted pose.
     car.predictedPosition = car.position;
@@ -198,6 +310,8 @@ void ResetCar(CarObject& car, float heading, int careful, int longProbe)
     }
     for (AeroPoint& point : car.aero)
         ResetAeroPoint(point);
+    car.halfRoadSpeed = car.lateralOffset = 0;
+    car.lane = 0;
     if (car.remoteState == -1)
         car.enabled = 0;
     else
@@ -289,4 +403,107 @@ void ApplyPlayerAids(CarObject& car, int32_t aidFlags)
         break;
     }
     UpdateMassScales(car);
+}
+
+// ---------------------------------------------------------------------------
+// Driver animations.
+
+namespace {
+
+void DropAnimation(AnimHolder*& animation)
+{
+    if (!animation)
+        return;
+    FreeAnimHolder(*animation);
+    delete animation;
+    animation = nullptr;
+}
+
+// A name that becomes part of a file name: no folder parts.
+bool IsPlainName(const char* name)
+{
+    return !std::strchr(name, '\\') && !std::strchr(name, '/') && !std::strstr(name, "..");
+}
+
+// The two passenger animations; the lower bit of a passenger's field picks.
+const char* const PassengerAnimationNames[2] = {"pass2", "pass1"};
+
+} // namespace
+
+void FreeDriverAnimations(CarObject& car)
+{
+    DropAnimation(car.steerAnimation);
+    DropAnimation(car.steerFile);
+    for (AnimHolder*& animation : car.passengerAnimations)
+        DropAnimation(animation);
+}
+
+AnimHolder* LoadDriverAnimation(CarObject& car, int index, const char* name, int keep)
+{
+    if (!Humans.loaded || index < 0 || index >= static_cast<int>(Humans.variants.size()))
+        return nullptr;
+    const int set = Humans.variants[index].skeletonSet;
+    if (set < 0 || set >= static_cast<int>(Humans.built.size()))
+        return nullptr;
+    const BuiltSkeleton& built = Humans.built[set];
+    auto* animation = new AnimHolder;
+    InitAnimHolder(*animation);
+    if (keep && car.steerFile) {
+        *animation = *car.steerFile;
+    } else {
+        auto* file = new AnimHolder;
+        InitAnimHolder(*file);
+        char movement[sizeof car.driverMovement + 1] = {};
+        std::memcpy(movement, car.driverMovement, sizeof car.driverMovement);
+        char path[96];
+        std::snprintf(path, sizeof path, "data\\move\\%s_%s%s.ban", name, movement, set == 1 ? "_F" : "");
+        // Without a file (or with a movement name that would leave the
+        // folder) the figure sits in its rest pose.
+        if (!IsPlainName(name) || !IsPlainName(movement) ||
+            !LoadAnimation(*file, nullptr, path, built.BodyCount()))
+            MakeAnimHolder(*file, built);
+        *animation = *file;
+        if (keep) {
+            DropAnimation(car.steerFile);
+            car.steerFile = file;
+        } else {
+            DropAnimation(file);
+        }
+    }
+    if (keep && car.steerAnimation != animation) {
+        // The driver is posed from it when the car is drawn.
+        DropAnimation(car.steerAnimation);
+        car.steerAnimation = animation;
+    }
+    return animation;
+}
+
+void UpdateDriverAnimations(CarObject& car)
+{
+    if (!Humans.loaded) {
+        FreeDriverAnimations(car);
+        return;
+    }
+    const int figures = static_cast<int>(Humans.variants.size());
+    if (!car.steerAnimation && car.driverAnimation >= 0) {
+        if (car.driverAnimation >= figures)
+            car.driverAnimation = 0;
+        LoadDriverAnimation(car, car.driverAnimation, "steer", 1);
+    }
+    const int passengers = car.setup ? car.setup->passengers : 0;
+    const float seatX = std::fabs(car.driverSeat.x);
+    const bool rearSeats = (car.dataFlags & (1 << 10)) != 0;
+    const bool seated[4] = {
+        (car.dataFlags & (1 << 8)) && seatX > 0.2f && (passengers & 3),
+        rearSeats && ((passengers >> 2) & 3),
+        rearSeats && ((passengers >> 4) & 3) && seatX >= 0.35f,
+        rearSeats && ((passengers >> 6) & 3),
+    };
+    const int figure = car.driverAnimation >= 0 && car.driverAnimation < figures ? car.driverAnimation : 0;
+    for (int slot = 0; slot < 4; slot++) {
+        DropAnimation(car.passengerAnimations[slot]);
+        if (seated[slot])
+            car.passengerAnimations[slot] =
+                LoadDriverAnimation(car, figure, PassengerAnimationNames[(passengers >> (2 * slot)) & 1], 0);
+    }
 }

@@ -41,3 +41,16 @@ void SetWingAeroPoint(AeroPoint& point, const FixedVector& position, float angle
     point.lift = static_cast<float>((s * 1.03923 + 0.1) * point.liftFactor);
     point.drag = static_cast<float>(((1 - c) * 1.8 + 0.1) * point.dragFactor);
 }
+
+void GetDownforceSplit(const CarObject& car, float& rear, float& front)
+{
+    rear = front = 0;
+    for (const AeroPoint& point : car.aero) {
+        if (!(point.flags & AeroPresent))
+            continue;
+        // A car without a wheelbase shares the load evenly.
+        const float x = car.wheelbase > 0 ? (point.position.y - car.axleY[0]) / car.wheelbase : 0.5f;
+        rear -= (1 - x) * point.force.z;
+        front -= x * point.force.z;
+    }
+}

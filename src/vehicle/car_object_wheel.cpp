@@ -1,5 +1,6 @@
 // A car's wheel records: construction, resets, damage, worn tyres, the
-// renewed tyre's heat and the suspension geometry of the sliding types.
+// renewed tyre's heat, and the switch between one and sixteen tread
+// segments.
 #include <cmath>
 
 #include "vehicle/local.h"
@@ -61,6 +62,16 @@ void ResetWheel(Wheel& wheel)
     wheel.stripLoad[0] = wheel.stripLoad[1] = wheel.stripLoad[2] = 0;
     wheel.spinAngle = 3.14159265f;
     wheel.stateWord = -1;
+    wheel.ground = {};
+    wheel.rim = {};
+    wheel.wheelForce = wheel.contactForward = wheel.contactLateral = {};
+    wheel.patchPoint = wheel.patchDisplacement = wheel.previousCentre = {};
+    wheel.dragAnchor = wheel.rimAnchor = wheel.rimForce = {};
+    wheel.camber = wheel.rimDepth = wheel.load = wheel.springLoad = 0;
+    wheel.tyreDeflection = wheel.longitudinalDeflection = wheel.lateralDeflection = 0;
+    wheel.contactWidth = wheel.patchLength = wheel.gripFactor = wheel.frictionCoefficient = 0;
+    wheel.combinedSlip = wheel.slipDisplay = wheel.slide = 0;
+    wheel.touching = wheel.rimTouching = 0;
 }
 
 void ResetWheelDamage(Wheel& wheel)
@@ -121,28 +132,6 @@ void InitTyreHeat(Wheel& wheel, const Axle& axle, int oneSegment)
         }
         segment.sidewallHeat[0] = segment.sidewallHeat[1] = t0 * SidewallCapacity(axle);
         segment.dirt = 0;
-    }
-}
-
-void UpdateSuspensionGeometry(Wheel& wheel, const Axle& /*axle*/)
-{
-    const float t = wheel.travel + wheel.travelLoss;
-    const Vec3 mount = {wheel.mountPosition.x, wheel.mountPosition.y, wheel.mountHeight};
-    switch (wheel.suspensionType) {
-    case 0:
-        wheel.hubPoint = mount;
-        break;
-    case 1:
-    case 2:
-    case 5:
-        wheel.hubPoint = mount + t * wheel.travelAxis;
-        break;
-    case 3:
-    case 4:
-        wheel.hubPoint = {wheel.wheelCentreX, wheel.mountPosition.y, wheel.mountHeight + t};
-        break;
-    default:
-        break;
     }
 }
 

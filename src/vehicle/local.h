@@ -102,10 +102,9 @@ float SlipstreamDepth(const CarWake& wake, const FixedVector& leaderPosition,
 // ---------------------------------------------------------------------------
 // The car's wheels and suspension geometry (car_object_wheel.cpp).
 
-// The hub point and axes of a wheel for its current travel. Types 0 (fixed)
-// and 1, 2, 5 (sliding) are complete; the linkages of types 3 and 4 keep the
-// hub at the wheel centre over the mount until the suspension linkage is
-// built with the car step.
+// The hub point and axes of a wheel for its current travel: fixed (type 0),
+// sliding along the travel axis (1, 2, 5), swing arm with a strut (3) and
+// double wishbone (4). Links that cannot meet leave everything unchanged.
 void UpdateSuspensionGeometry(Wheel& wheel, const Axle& axle);
 // Display temperature byte of a temperature in kelvin: 0..63 for
 // 293.15..473.15 K, held within the 6 bits the damage record packs it in.
@@ -119,3 +118,89 @@ float RimCapacity(const Axle& axle);
 // The setup's springs, dampers and anti-roll bars onto the wheels, held
 // within the car's limits (a wheel whose suspension failed gets zeros).
 void CopySuspensionToWheels(CarObject& car);
+
+// ---------------------------------------------------------------------------
+// The car object's own helpers.
+
+// CheckResetPosition against a given path and the cars of the race's slots
+// in slot order (null for an empty slot).
+int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, const Path* path,
+                    CarObject* const* slotCars, int slotCount);
+// The corner probes of a car's placement: the query from the car's centre
+// to a corner against the world's drivable surfaces near the corner (the
+// flat ground when no world is loaded). True on a hit.
+bool ProbePlacementSegment(ContactQueryRecord& query);
+
+// ---------------------------------------------------------------------------
+// Gear changes (gears.cpp).
+
+// The three gear-change durations in CarObject::gearTimings.
+constexpr int ClutchHoldTiming = 0, CutTiming = 1, BlipTiming = 2;
+
+// The automatic gearbox: ChooseAutoGear at the larger of the wheels' and
+// the engine's speed, then the new target and the wait before the next.
+void AutoShift(CarObject& car);
+// At engine speed w (rad/s): 0 keep the gear, 1 change down, 2 change up.
+int ChooseAutoGear(const CarObject& car, float w);
+// Carries out a change towards the target gear as the gearbox kind allows;
+// a change that must wait leaves the target for the next step.
+void ShiftGear(CarObject& car);
+
+// ---------------------------------------------------------------------------
+// Inside the car step (car_step.cpp, car_forces.cpp).
+
+// The traction control of one (sub-)step: k is the rear over front tyre
+// radius in the sub-steps and 1 in a full step.
+void ApplyTractionControl(CarObject& car, float k);
+// The twenty sub-steps of a step, and the one full step of a remote car.
+void RunCarSubSteps(CarObject& car, float dt, float gravity);
+void RunCarFullStep(CarObject& car, float dt, float gravity);
+// The centre of the car's mass less its wheels (body frame), once per step.
+void UpdateSprungCentre(CarObject& car);
+// Skid marks, smoke and dust of every wheel after its tyre step.
+void UpdateWheelMarks(CarObject& car);
+// The change of a local online car's inputs since its last position
+// packet, taken off its send budget.
+void AccumulateInputChange(CarObject& car);
+// A lost car: reported to a host that forbids resets, else reset.
+void HandleLostCar(CarObject& car);
+
+// ---------------------------------------------------------------------------
+// The player's controls (car_controls.cpp). Each filter returns its word
+// from the control state and the word's old value; n averages the
+// axis-driven words over n steps.
+
+struct PlayerControlState;
+uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old);
+uint16_t FilterThrottleInput(PlayerControlState& controls, int n, uint16_t old);
+uint16_t FilterBrakeInput(PlayerControlState& controls, int n, uint16_t old);
+uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old);
+uint16_t FilterHandbrakeInput(PlayerControlState& controls, int n, uint16_t old);
+// Word 14: 255 without an H-pattern shifter on an H-pattern car, else the
+// gear of the first active gear control (1 neutral when none).
+uint16_t GetShifterGear(const PlayerControlState& controls);
+// Word 15: the look code of the driver's view of the player car.
+uint16_t GetLookCode(const PlayerControlState& controls);
+int IsHornActive(const PlayerControlState& controls);
+int IsFlashActive(const PlayerControlState& controls);
+
+// ---------------------------------------------------------------------------
+// The drivetrain (drivetrain.cpp).
+
+// rad, left positive: the Ackermann angle of a front wheel for the car's
+// turn direction and radius (0 driving straight).
+float AckermannAngle(const CarObject& car, const Wheel& wheel);
+// The driver aids of a step: clutch and throttle from the clutch demand
+// (the clutch word and hold timer), the brake with the anti-lock brakes.
+void StepThrottleAndClutch(CarObject& car, float clutchDemand, float dt);
+void StepBrakes(CarObject& car, float dt);
+// The automatic clutch's demand for the engine speed and throttle word.
+float AutoClutchDemand(const CarObject& car);
+// A bike below 4 m/s is held upright: the torque (world axes) for this
+// sub-step, zero for other cars.
+Vec3 BikeBalanceTorque(const CarObject& car);
+// One wheel's skid mark after its tyre step (pathNode -1: no path
+// position), and its smoke or dust.
+void UpdateSkidMark(CarObject& car, Wheel& wheel, int pathNode);
+void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle);
+

@@ -736,6 +736,10 @@ int LoadCarSetupFile(CarSetup& setup, const char* carCode);
 struct ColourConfig;      // graphics: a car colour configuration
 struct ObjectModel;       // world: a 3D model
 class CarModelTables;     // world: the tables that follow a car's body model
+struct MeshNode;          // world: a drawable mesh built from a model
+struct PathFollower;      // world: a car's place on the current path
+struct Path;              // world: a configuration's path of nodes
+struct AnimHolder;        // world: a driver-movement animation
 
 constexpr int TyreSegmentCount = 16;
 // Air pressure the tyre pressures are measured from, Pa.
@@ -766,6 +770,11 @@ struct WheelContact {
     float frictionFactor = 1;    // side probe: the rim's friction factor
     // Wheel-model fields (tyres): add below.
     // Contact-pass fields (car contacts): add below.
+    // The step's found contact; the sub-steps blend point, normal and depth
+    // from the previous values towards these.
+    Vec3 endPoint;
+    Vec3 endNormal{0, 0, 1};
+    float endDepth = 0;           // m, how far the probe's end lies behind the surface
 };
 
 // The eighteen words that say what a car's driver does this 10 ms step.
@@ -825,8 +834,43 @@ struct Wheel {
     int32_t stateWord = 0;
     WheelContact ground, rim;   // filled by the car's contact finishing
     // -- Tyre contact state (tyre forces): add fields below.
+    Vec3 wheelForce;            // N, world axes: all that acts on the wheel this (sub-)step
+    Vec3 contactForward;        // unit, world: rolling direction in the ground plane
+    Vec3 contactLateral;        // unit, world: forward x ground normal
+    float camber = 0;           // spin axis . ground normal
+    Vec3 patchPoint;            // m from the car's position, world axes
+    Vec3 patchDisplacement;     // m, world: the patch's deflection from the tread at the last (sub-)step
+    Vec3 previousCentre;        // m from the car's position: the wheel centre at the last (sub-)step
+    Vec3 dragAnchor;            // m, where a loose surface holds the wheel back
+    Vec3 rimAnchor;             // m, the rim contact's friction anchor
+    Vec3 rimForce;              // N, world
+    float rimDepth = 0;         // m, the rim's penetration at the last (sub-)step
+    float load = 0;             // N along the ground normal
+    float springLoad = 0;       // N, the inflated carcass's share of the load
+    float tyreDeflection = 0;   // m, the tyre pressed in radially
+    float longitudinalDeflection = 0, lateralDeflection = 0;  // m, the tread's shear in the patch
+    float contactWidth = 0;     // m, 0 off the ground
+    float patchLength = 0;      // m, 0 when bottomed out
+    float gripFactor = 0;       // temperature, load spread, dirt and pressure together
+    float frictionCoefficient = 0;  // the curve's value at the current slip
+    float combinedSlip = 0;     // slip ratio and angle together
+    float slipDisplay = 0;      // 0..2 peakSlip, what displays, sounds and marks read
+    float slide = 0;            // m slid this (sub-)step
+    uint8_t touching = 0;       // the tread touches the ground
+    uint8_t rimTouching = 0;    // the rim touches a surface
     // -- Drivetrain per wheel (drive torque, anti-roll force...): add below.
+    float driveTorque = 0;      // N m, what the differential sends this (sub-)step
     // -- Car step per wheel (probes, skid marks, particles): add below.
+    // The ground probe runs down the car's down axis from above the hub;
+    // the side probe runs out along the wheel's axle to the rim's side.
+    ContactQueryRecord groundProbe, sideProbe;
+    float probeReach = 0;         // m, length of the ground probe
+    float probeCountdown = 0;     // m, distance left before a wider search
+    // Skid mark: 0 ended, 1 ready, 2 running (skidSegment is its last segment).
+    uint8_t skidState = 0;
+    int32_t skidSegment = -1;
+    FixedVector lastMarkPoint;    // 16.16, world
+    int32_t particleCounter = 0;  // steps of smoke or dust, 0..4 p
 };
 
 // Damage state byte values.
@@ -911,6 +955,21 @@ struct BodyOption {
     int32_t value = 0;
 };
 
+// A light switch of a car: its state and the values it writes to up to
+// four targets (such as the emissive levels of the lamp materials).
+struct CarLightSwitch {
+    int32_t state = 0;
+    float offValue = 0, onValue = 1;
+    float* targets[4] = {};
+};
+// Switches: brake lights (or a class 10 car's pit limiter lamp), two
+// headlight switches, left and right indicators, two spare, reversing lights.
+constexpr int CarLightSwitchCount = 8;
+constexpr int BrakeLightSwitch = 0, HeadlightSwitch = 1, HeadlightSwitch2 = 2, LeftIndicatorSwitch = 3,
+              RightIndicatorSwitch = 4, ReverseLightSwitch = 7;
+constexpr int MaxTouchedObjects = 16;
+constexpr int SkinNameLength = 16;
+
 // Largest wheel count: the damage record, position packets and wheel slots
 // hold four.
 constexpr int MaxCarWheels = 4;
@@ -925,10 +984,33 @@ constexpr int MaxCarColours = 64;
 constexpr int MaxStructurePoints = 4096;
 constexpr int MaxStructureBars = 8192;
 
+// A car has twelve light records (lamps).
+constexpr int CarLightCount = 12;
+// A car's shape before its first impact, kept so that impacts can be
+// undone exactly: the contact points, the body model's points and the
+// positions of the model's parts.
+struct CarShapeCopy {
+    int32_t contactCount = 0;
+    Vec3* contacts = nullptr;            // owned
+    int32_t modelPointCount = 0;
+    FixedVector* modelPoints = nullptr;  // owned
+    int32_t partCount = 0;
+    FixedVector* partOffsets = nullptr;  // owned
+};
+
 class CarObject final : public RigidBody {
 public:
     CarObject() = default;
     int BodyKind() const override { return 1; }
+    // The car's body operations: the wheels' probes join the contact pass,
+    // the step is StepCar, the commit keeps the distance and fuel report.
+    void ContactWorldObject(WorldObject& object, int whenAbove, int whenFront, int whenRear) override;
+    void CollideWithBody(RigidBody& other, const FixedVector& offset) override;
+    void FlatGroundContacts() override;
+    void FinishContacts() override;
+    void IntegrateBody(float dt, float gravity) override;
+    void PrepareBody(float dt) override;
+    void CommitBodyMove() override;
 
     // Identity.
     int32_t dataFlags = 0;
@@ -1043,9 +1125,109 @@ public:
     // The mass model without added mass, about the car's origin: mass,
     // first moment and second moment tensor (kg m^2), and the dry centre.
     double baseMass = 0, baseMoment[3] = {}, baseSecond[9] = {};
+    // Path: the follower (owned) and the car's place across the road (the
+    // track position code keeps them).
+    PathFollower* follower = nullptr;
+    float halfRoadSpeed = 0;       // m/s
+    float lateralOffset = 0;       // m, right of the path positive
+    int32_t lane = 0;              // 0..7 across the road limits
+    // Lamps: the colours of the twelve light records (bit 0 of the flags:
+    // drawn unlit, at full brightness).
+    ColourRecord lightColours[CarLightCount];
+    // The drawn body: the four mesh nodes (owned; built by car drawing, null
+    // until then) and the undamaged shape that impacts are undone to.
+    MeshNode* meshNodes[4] = {};
+    CarShapeCopy undamaged;
+    // Driver animations (owned): the steering animation, the animation file
+    // it came from, and the four passengers (front, rear left, middle, right).
+    AnimHolder* steerAnimation = nullptr;
+    AnimHolder* steerFile = nullptr;
+    AnimHolder* passengerAnimations[4] = {};
 
     // -- Controls, gears and drivetrain: add fields below.
+    uint8_t upLatch = 0, downLatch = 0;  // a held shift word acts once
+    uint8_t autoShiftDelay = 0;    // steps before the automatic gearbox may act again
+    float wheelEngineSpeed = 0;    // rad/s, the engine speed the driven wheels imply
+    float outputSpeed = 0;         // rad/s, the gearbox output shaft's speed reading
     // -- Car step, forces, lights and contacts: add fields below.
+    // Remote driving: -1 takes no steps, 0 live, 1 frozen (no record for
+    // more than 150 steps).
+    int32_t remoteStale = 0;
+    int32_t lastRecordStep = 0;    // step counter when the last record came
+    float remoteAge = 0;           // s since the last record, set when frozen
+    uint8_t pitHold = 0;           // remote: its record holds the brakes
+    int32_t stepCounter = 0;       // the car's clock in steps
+    int32_t lapTimeCountdown = 0;  // counts down by 10 per step while above 0
+    // Aid timers (s, count down to 0); their durations are the gear timings.
+    float clutchHoldTimer = 0, throttleCutTimer = 0, ignitionCutTimer = 0, blipTimer = 0, antiLockTimer = 0;
+    uint8_t waitForRevs = 0;       // throttle closed until the engine meets the wheels' speed
+    uint8_t pitSpeedLimit = 0;     // km/h, 0 limiter off
+    uint8_t tcSwitchedOff = 0;
+    float tcFactor = 1;            // 1 no cut; 2 marks a step with a cut
+    float engineBrakeFactor = 1;
+    float brake = 0, handbrake = 0;  // 0..1
+    // Steering: targets from the steering word, the column's angle and rate.
+    float steerTargetPrevious = 0, steerTarget = 0;  // rad
+    float steerTargetNow = 0, steerTargetRate = 0;   // rad, rad/s: interpolated in the sub-steps
+    float steerAngle = 0, steerRate = 0;             // rad, rad/s
+    float rollRate = 0;            // bikes: rad/s about the forward axis, last sub-step
+    int32_t turnDirection = 0;     // 0 straight, 1 left, 2 right
+    float turnRadius = 0;          // m
+    uint8_t lastGearSeen = 1, gearChangeCount = 0;
+    float totalRatio = 0;          // gear ratio × final drive
+    float fuelUsed = 0;            // litres this step
+    uint8_t stopped = 0, settleCounter = 0;
+    uint8_t pitWork = 0, pitState = 0;
+    uint8_t lost = 0;              // 1 left the world, 2 reported
+    uint8_t showroom = 0;          // shown in the garage: no rest test, no tyre steps
+    uint8_t restCounter = 0;
+    uint8_t starterSound = 0;
+    int32_t headlightsOn = 0;
+    int32_t indicatorMode = 0;     // 0 off, 1 left, 2 right, 3 hazard
+    int32_t blinkerTimerMs = 0;
+    int32_t brakeLightState = 0, reverseLightState = 0, flashLightState = 0;
+    CarLightSwitch lightSwitches[CarLightSwitchCount];
+    int32_t inputActivity = 0, activityStep = 0;
+    // What the last position packet carried and the budget before the next.
+    uint16_t sentSteering = SteeringCentre;
+    uint8_t sentThrottle = 0, sentBrake = 0;
+    int32_t sendBudget = 0, inputChangeTotal = 0;
+    uint8_t flatTyresBefore = 0, flatTyresAfter = 0;
+    Vec3 smoothedAcceleration;     // m/s^2, world
+    Vec3 gValues;                  // g along the car's right, forward and up axes
+    Vec3 smoothedForce;            // N, world
+    Vec3 smoothedAngularVelocity;  // rad/s, world
+    float airSpeed = 0;            // m/s at the last body aero point
+    Vec3 sprungCentre;             // m, body frame: centre of the mass less the wheels
+    Vec3 wind;                     // m/s, the world's wind at the car
+    Vec3 aeroForce, aeroTorque;    // this step's sums, world axes (torque about the origin)
+    Vec3 reactionAxisWorld;        // the engine's reaction axis in world axes, this step
+    float alignTorque = 0;         // N m, the tyres' sum in the current sub-step
+    float alignTorqueSum = 0;      // N m, summed over the step's sub-steps
+    float alignTorqueMean = 0;     // N m, per sub-step over the last step
+    float manifoldReading = 0;     // bar, smoothed for the gauge
+    float speedometer = 0;         // m/s, the wheels' road speed smoothed
+    float throttleBeforeTc = 0;
+    uint8_t tcActive = 0;          // traction control may cut the throttle this step
+    int32_t runningSuspended = 0;  // the ignition cut holds the engine stopped this step
+    int32_t roadLane = 0;          // lane of the road under the car, 0 off the road
+    uint8_t slipstreamFlag = 0;
+    uint8_t rebuildDamage = 0;     // a damage packet asks for the shape to be rebuilt
+    // Wake left in the air (see the slipstream of following cars).
+    Vec3 wakeVelocity, wakeTrailing;
+    float wakeHalfWidth = 0, wakeFarEnd = 0, wakeNearEnd = 0;
+    // Distance and fuel not yet reported (16.16 m and 16.16 hundredths of a litre).
+    int32_t stepDistance = 0;
+    int32_t distanceCounter = 0, fuelCounter = 0;
+    uint8_t reportFlag = 0;
+    uint8_t lastReport[4] = {};
+    int32_t touchedCount = 0;
+    WorldObject* touchedObjects[MaxTouchedObjects] = {};
+    // The skin names the race checks (SkinNameLength characters, not always
+    // ended by a zero).
+    char skinName[SkinNameLength] = {}, secondSkinName[SkinNameLength] = {};
+    // Stepping alone outside a race: the car's own clock and stepped time.
+    uint32_t aloneClockMs = 0, aloneSteppedMs = 0;
 };
 
 // The record a player slot or the garage keeps as a car's handicap: a
@@ -1125,3 +1307,217 @@ void GetLoadDerivedLimits(const CarObject& car, float& low, float& high);
 float RoundUpToStep(float value, float step);
 // Springs 0.1 S..S, dampers 0.1 D..D, anti-roll 0..S.
 void GetRoundedLoadLimits(const CarObject& car, float& springMax, float& damperMax);
+
+// Impacts and the car's shape. An impact entry is the four bytes contact
+// point, strength (0..255 of half the wheelbase) and the direction in the
+// car's axes packed in 16 bits (x in bits 11-15, y in 6-10, z in 1-5, each
+// a signed 5-bit value v giving the component v / 15), read as one
+// little-endian word.
+constexpr uint32_t CarImpactEntry(int point, int strength, int packedDirection)
+{
+    return (static_cast<uint32_t>(point) & 0xFF) | (static_cast<uint32_t>(strength) & 0xFF) << 8 |
+           (static_cast<uint32_t>(packedDirection) & 0xFFFF) << 16;
+}
+// A unit direction in the car's axes as the entry's 16 direction bits
+// (components rounded to fifteenths).
+uint32_t PackCarImpactDirection(const Vec3& direction);
+// Moves the body model's points, its parts, the wheel mounts and the
+// contact points by every impact of the list, from the shape they have
+// (RestoreCarShape first to rebuild the damage from the undamaged shape).
+// The undamaged shape is kept before the first impact moves anything.
+void DeformCarMesh(CarObject& car);
+// Wheel mounts to their data positions, contact points to their undamaged
+// places and, withVertices, the body model's points and parts as well.
+void RestoreCarShape(CarObject& car, int withVertices);
+// RestoreCarShape with the vertices.
+void RestoreCarShape(CarObject& car);
+// The car's two part meshes (car drawing's; none without it).
+void FreeCarPartMeshes(CarObject& car);
+// Frees the copies of the undamaged shape.
+void FreeCarVertexCopies(CarObject& car);
+
+// The 24-byte position record of a reset request (game packet 80): byte 0
+// the caller's (the type), 1 the player id, 2 the request flag (the car is
+// stopped), 3 set when the check moved the reset point, then int32 the path
+// node, the lateral offset (a float's four bytes) and the 16.16 x, y, z of
+// the reset point, little-endian.
+constexpr int CarPosRecordSize = 24;
+struct CarPosRecord {
+    uint8_t bytes[CarPosRecordSize] = {};
+};
+void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId);
+// Whether the car may be reset where the request asks: 0 safe, 1 it could
+// hit another car, 2 a recently reset car, 3 it would cause a yellow flag,
+// 4 the path node is not on the current path (also when there is no path).
+// The request's reset point is moved onto the road when it lies off it.
+int CheckResetPosition(CarObject& car, CarPosRecord& request, int ignoredSlot);
+// "Can't reset - <why>" as a notice.
+void ShowCantResetMessage(int reason);
+// True unless held or moving at 2 m/s or more.
+bool IsCarStopped(const CarObject& car);
+// N: the present aero points' vertical forces shared between the axles by
+// their places along the wheelbase (downforce positive).
+void GetDownforceSplit(const CarObject& car, float& rear, float& front);
+// Reads the eight lamp colours of the car data into the first eight light
+// records; all twelve are drawn unlit.
+void ReadCarLightColours(CarObject& car, DataFile& reader, int version);
+
+// Driver animations. Without the driver figures loaded the car's
+// animations are freed; otherwise a car with a driver gets its "steer"
+// animation and the passengers its setup and car data ask for.
+void UpdateDriverAnimations(CarObject& car);
+// An animation for figure entry index from "data\move\<name>_<movement>[_F].ban"
+// (the figure's rest pose when there is no file); with keep it becomes the
+// car's steering animation. Null when the figure entry does not exist.
+AnimHolder* LoadDriverAnimation(CarObject& car, int index, const char* name, int keep);
+void FreeDriverAnimations(CarObject& car);
+
+// ---------------------------------------------------------------------------
+// Tyres: the forces of a wheel's tyre, suspension and rim, and the tyre's
+// heat (tyre_forces.cpp, tyre_heat.cpp, suspension_geometry.cpp).
+//@@ tyres
+//
+// A tyre is a carcass spring with a tread patch that sticks while the wheel
+// turns slowly and rolls with slip above one turn per second; its grip
+// follows the friction curves of the sound devices (TyreCurve), the surface
+// kind under it, the tread's temperature, dirt and the spread of load over
+// its three strips. The heat of the tread, sidewalls, air and rim is kept
+// as energy and exchanged once per step.
+
+// One step of one wheel: load, patch forces, heat and wear of the tread,
+// rolling resistance, brake, suspension force and damage, rim contact and
+// spin. R is the car's rotation, hubPosition the wheel's suspension point
+// relative to the car's position in world axes, brakeTorque in N m.
+// alignTorque receives the aligning torque about the steering axis (front
+// axle); null selects the one-step form of a car simulated in one full
+// step. gravity along z (m/s^2). load holds the aerodynamic load on entry
+// and receives all forces on the wheel (world axes). remote: the car is
+// driven elsewhere (its tread does not wear).
+void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, const Vec3& hubPosition,
+                       float brakeTorque, float* alignTorque, float h, float inverseH, float gravity,
+                       CarObject& car, Vec3& load, int remote);
+// One 10 ms exchange of heat between the tyre's parts, the air inside and
+// the outside air (airFlow scales the cooling: 1 at rest); sets the flat
+// flag of an overheated tread and the display, wear and dirt bytes.
+// oneSegment: the tyre's heat is held in segment 0 alone.
+void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSegment);
+
+// ---------------------------------------------------------------------------
+// Drivetrain, gear changes and the player's controls (drivetrain.cpp,
+// gears.cpp, car_controls.cpp).
+//@@ drivetrain
+//
+// The clutch's torque goes through gearbox, final drive, centre and axle
+// differentials to the wheels; the gear changes follow the shift words, the
+// H-shifter word or the automatic gearbox by the car's gearbox kind; the
+// local player's controls become the car's input words once per step.
+
+// One sub-step (fullStep 0, dt = step / 20) or one full step (fullStep 1) of
+// the drive: axle and wheel torques, anti-roll forces, brake torques,
+// steering angles, the tyre model of every wheel, and the driven wheels'
+// rotation fed back to the clutch side. Gravity along z, m/s^2.
+void DriveWheels(CarObject& car, float dt, int fullStep, float gravity);
+// rad/s: the engine speed the road speed implies in the current gear
+// (speed x total ratio / rear tyre radius); 0 without a rear tyre radius.
+float GetEngineSpeedFromWheels(const CarObject& car);
+// The gear selection of a local car, once per step after its pit-lane step.
+void SelectGear(CarObject& car);
+// The clutch hold, throttle and ignition cut and blip durations
+// (gearTimings) from the gearbox kind.
+void SetShiftTimings(CarObject& car);
+
+// Fills the player car's input words from the player's controls; n is the
+// averaging count of the axis-driven words (1 for the simulation step).
+struct PlayerControlState;
+void ReadCarControls(PlayerControlState& controls, int n);
+
+// ---------------------------------------------------------------------------
+// The car step: driver aids, lights, requests, forces, sub-steps and the
+// car's body operations (car_step.cpp, car_forces.cpp, car_body.cpp,
+// car_lights.cpp).
+//@@ car-step
+//
+// A car's 10 ms step turns its input words into engine, clutch, brake and
+// steering demands through the driver aids, runs engine, drivetrain, tyres
+// and body forces in twenty sub-steps (one full step for a remote car
+// simulated in one step), commits the move and steps the tyres' heat.
+
+// The car's integrate operation: one step of dt seconds, gravity along z.
+void StepCar(CarObject& car, float dt, float gravity);
+// A car that is not awake: its clutch and tyres cool.
+void StepRestingCar(CarObject& car);
+// Words 0, 1, 2, 11 and 12 added, plus 1024 when word 3, 4, 9 or 10 is set.
+int GetInputActivity(const CarObject& car);
+// 1 when fewer than three wheels stand on surface kind 3 or 4, else 0.
+int FewWheelsOffRoad(const CarObject& car);
+// The aerodynamic forces of the aero points, once per step.
+void ComputeAeroForces(CarObject& car);
+// One sub-step of the steering column (dt' = dt / 20).
+void StepSteering(CarObject& car, float dt);
+// The one-full-step steering: the wheels at the target angle.
+void SetSteeringDirect(CarObject& car);
+// rad: a steering word as an angle at the set-up's lock (above the centre
+// steers right, to a negative angle).
+float SteerAngleFromWord(const CarObject& car, int word);
+// Indicator and pit limiter lamps, once per step.
+void UpdateBlinkers(CarObject& car);
+// Sets a light switch and writes its value to its targets.
+void SetCarLight(CarObject& car, int lightSwitch, int on);
+// The player's request words (ignition, pit limiter, traction control,
+// headlights, indicators) of a local car with a player slot.
+void HandlePlayerRequests(CarObject& car, int slot);
+// Anti-lock brakes: sets the anti-lock timer when an axle locks.
+void CheckWheelLock(CarObject& car);
+
+// The impact list: 1 when the entry (point, strength, packed direction)
+// was added, 0 when the list is full of stronger ones.
+int AddCarImpact(CarObject& car, uint32_t entry);
+// Dents from the new hard body-point contacts of a local car with a slot.
+void ApplyImpactDamage(CarObject& car, int slot);
+void ClearTouchedObjects(CarObject& car);
+void AddTouchedObject(CarObject& car, WorldObject& object);
+// The 16.16 position and the predicted position.
+void SetCarPosition(CarObject& car, const FixedVector& position);
+// Steps a car outside a race (garage previews) up to its own clock.
+void StepCarAlone(CarObject& car);
+// Total mass with the fuel (0.74 kg per litre, a uniform box in the tank),
+// centre of mass and inertia about it.
+void UpdateCarMassProperties(CarObject& car);
+// 1 when name equals (ignoring case) the car's first skin name (which set)
+// or its second (which clear).
+int CarUsesSkinName(const CarObject& car, int which, const char* name);
+// The mass model with the added mass and a load (kg, a uniform box of the
+// given centre and half size, car frame): mass, centre, inertia and its
+// inverse.
+void CommitCarMassWithLoad(CarObject& car, float loadKg, const Vec3& centre, const Vec3& halfSize);
+
+// Player slots and the race hooks of a car (temporary bodies in
+// car_step_pending.cpp until the player slots, pit lane, stopped state and
+// the car's view and route are built: a car has no slot, is never stopped
+// and has no race to report to).
+
+// The player slot driving a local car, -1 when none (no race or world).
+int GetPlayerSlotOfCar(const CarObject& car);
+// The player id of a slot, as packets carry it.
+int GetPlayerIdOfSlot(int slot);
+// The stopped flag and settle counter; 1 when the stopped state changed.
+int UpdateStoppedState(CarObject& car);
+// The pit lane's step of a car with a slot (ends with its gear selection).
+void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged);
+// The car's view filters and route follower; fullStep 1 after a full step.
+void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
+// The car's track position checks (lost car, wrong way, path) with a slot.
+void CheckTrackPosition(CarObject& car, int slot);
+// Sends the car-value packet [17][9][id][value].
+void SendCarValue(CarObject& car, int value);
+// The timed race messages of a local car's pit lane, before its requests.
+void RunTimedRaceMessages(CarObject& car, int slot);
+
+// ---------------------------------------------------------------------------
+// Pit lane, pit stops and penalties (temporary body in
+// pit_lane_pending.cpp until the pit lane is built: no reset is made).
+//@@ pit-lane
+
+// The car reset request of a stopped car; askedByPlayer is 1 when the
+// player's reset control asked for it.
+void RequestCarReset(CarObject& car, int askedByPlayer);

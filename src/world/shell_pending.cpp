@@ -12,6 +12,9 @@ int LoadedWorldSite() { return -1; }
 void FreeWorld() {}
 void ClearLayoutObjects() {}
 void RequestWorldMeshRebuild() {}
+void ReleaseWorldModelMeshes(World&) {}
+void ReleaseObjectDrawables(World&) {}
+void BeginWorldMeshes(World&) {}
 void BuildTreeShell() {}
 void BuildFlatLightMap() {}
 void FreeLightMapTextures() {}

@@ -5,83 +5,19 @@
 // within its fields; bad car data is refused.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <memory>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "car_fixture.h"
 #include "graphics/services.h"
 #include "vehicle/local.h"
 #include "world/services.h"
 
 namespace {
-
-// The data folder the builder makes, once per test process (tests may run
-// in parallel processes, each with its own folder), removed at exit.
-struct BuiltGame {
-    std::string path;
-    BuiltGame()
-    {
-        std::string folder = std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_" + std::to_string(getpid());
-        std::filesystem::remove_all(folder);
-        std::string command = std::string(QV_MKDATA) + " " + folder + " > " + folder + ".log 2>&1";
-        int status = std::system(command.c_str());
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            path = folder;
-    }
-    ~BuiltGame()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_" + std::to_string(getpid()), ignored);
-        if (!path.empty())  // a failed build keeps its log
-            std::filesystem::remove(path + ".log", ignored);
-    }
-};
-
-std::string GameFolder()
-{
-    static BuiltGame game;
-    return game.path;
-}
-
-class CarTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetVehicleTables();
-        previous = std::filesystem::current_path();
-        folder = GameFolder();
-        ASSERT_FALSE(folder.empty()) << "the data builder failed (see car_game_<pid>.log)";
-        std::filesystem::current_path(folder);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(previous);
-        ResetVehicleTables();
-    }
-
-    // A car of the folder with its first built-in setup.
-    bool Load(CarObject& car, int index, int setupIndex = 0, CarSetup* setup = nullptr)
-    {
-        ConstructCar(car);
-        return LoadCarData(car, CarNameTable[index].code, 0, setupIndex, setup, 0, nullptr) == 1;
-    }
-
-    std::filesystem::path previous;
-    std::string folder;
-};
-
-// A car destroyed with the test.
-struct OwnedCar {
-    CarObject car;
-    ~OwnedCar() { DestroyCar(car); }
-};
 
 // ---------------------------------------------------------------------------
 // The mass model, computed here from the car's parts with the textbook
@@ -548,6 +484,595 @@ TEST_F(CarTest, DrivingAidsFollowTheGearbox)
         EXPECT_EQ(owned.car.blip, c.blip);
         EXPECT_EQ(owned.car.autoClutch, c.clutch);
     }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Dents, the reset check, the reset request record, the downforce split,
+// driver animations, lamps and the corner probes of the placement.
+
+namespace {
+
+// 16.16 of metres, nearest.
+int32_t Raw(double metres)
+{
+    return static_cast<int32_t>(std::nearbyint(metres * 65536));
+}
+
+// A small car made by hand: two contact points, a body model with the
+// points of the table below and one part, one wheel, 2.4 m wheelbase
+// (impact reach R = 1.2 m, Q = 0.3996 m ahead).
+struct DentCar {
+    CarObject car;
+    DentCar()
+    {
+        ConstructCar(car);
+        car.wheelbase = 2.4f;
+        car.pointCount = 2;
+        car.points = new ContactPoint[2];
+        car.points[0].local = {0, 2, 0.3f};
+        car.points[1].local = {0, -2, 0.3f};
+        car.bodyModel = new ObjectModel;
+        InitObjectModel(*car.bodyModel);
+        car.bodyModel->subModels.resize(1);
+        car.bodyModel->subModels[0].offset = MakeFixedVector(0, Raw(2.5), Raw(0.3));
+        car.wheelCount = 1;
+        car.wheels = new Wheel[1];
+        InitWheel(car.wheels[0]);
+        car.wheels[0].dataPosition = car.wheels[0].mountPosition = {0.1f, 2.6f, 0.3f};
+    }
+    ~DentCar() { DestroyCar(car); }
+    void AddPoint(double x, double y, double z)
+    {
+        ModelPoint p;
+        p.position = MakeFixedVector(Raw(x), Raw(y), Raw(z));
+        car.bodyModel->points.push_back(p);
+    }
+};
+
+// The rule written out in double: a point v and an impact at p along d of
+// strength s (m): the share, full behind the point, down to nothing at Q
+// ahead and at R away.
+double DentShare(const double v[3], const double p[3], const double d[3], double R)
+{
+    const double Q = 0.333 * R;
+    const double o[3] = {v[0] - p[0], v[1] - p[1], v[2] - p[2]};
+    const double along = o[0] * d[0] + o[1] * d[1] + o[2] * d[2];
+    const double r2 = o[0] * o[0] + o[1] * o[1] + o[2] * o[2];
+    if (along >= Q || r2 >= R * R)
+        return 0;
+    return (1 - r2 / (R * R)) * (along >= 0 ? 1 - along / Q : 1);
+}
+
+TEST(CarShapeTest, ImpactDirectionsPackAsTheEntryLayoutSays)
+{
+    struct Case {
+        Vec3 direction;
+        uint32_t bits;
+    } cases[] = {
+        {{1, 0, 0}, 15u << 11},
+        {{0, 1, 0}, 15u << 6},
+        {{0, 0, -1}, 17u << 1},       // -15 in five bits
+        {{0.6f, 0, -0.8f}, (9u << 11) | (20u << 1)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PackCarImpactDirection(c.direction), c.bits) << c.direction.x << " " << c.direction.z;
+    EXPECT_EQ(CarImpactEntry(3, 200, 0xABCD), 0xABCDC803u);
+}
+
+TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
+{
+    DentCar dent;
+    CarObject& car = dent.car;
+    // Body points: behind the point, just ahead, beyond Q ahead, beyond R
+    // aside, above within R, and one far away.
+    const double table[][3] = {{0, 2.5, 0.3}, {0.1, 1.9, 0.3}, {0, 1.5, 0.3}, {1.3, 2, 0.3}, {0, 2, 1.4}, {0, -2, 0.3}};
+    for (const auto& v : table)
+        dent.AddPoint(v[0], v[1], v[2]);
+    const std::vector<ModelPoint> before = car.bodyModel->points;
+    const FixedVector partBefore = car.bodyModel->subModels[0].offset;
+
+    // Point 0 pushed backwards (-y) at strength 51 of 255, point 1 pushed
+    // down and to the right at full strength; an entry naming a point the
+    // car does not have (from another computer) and one of strength 0 are
+    // passed over.
+    car.impacts[0] = CarImpactEntry(0, 51, PackCarImpactDirection({0, -1, 0}));
+    car.impacts[1] = CarImpactEntry(7, 255, PackCarImpactDirection({0, -1, 0}));
+    car.impacts[2] = CarImpactEntry(0, 0, PackCarImpactDirection({1, 0, 0}));
+    car.impacts[3] = CarImpactEntry(1, 255, PackCarImpactDirection({0.6f, 0, -0.8f}));
+    car.impactCount = 4;
+    DeformCarMesh(car);
+
+    const double R = 1.2, s0 = 51 * R / 255, s1 = R;
+    const double p0[3] = {0, 2, 0.3}, d0[3] = {0, -1, 0};
+    const double p1[3] = {0, -2, 0.3}, d1[3] = {9 / 15.0, 0, -12 / 15.0};
+    for (size_t i = 0; i < before.size(); i++) {
+        SCOPED_TRACE(i);
+        const FixedVector& was = before[i].position;
+        const double v[3] = {was.x.raw / 65536.0, was.y.raw / 65536.0, was.z.raw / 65536.0};
+        const uint32_t sum = uint32_t(was.x.raw) + uint32_t(was.y.raw) + uint32_t(was.z.raw);
+        const double spread = ((sum & 127) * 256 + 32768) / 65536.0;
+        double move[3] = {};
+        const double f0 = DentShare(v, p0, d0, R) * s0 * spread;
+        for (int k = 0; k < 3; k++)
+            move[k] += f0 * d0[k];
+        // The second impact sees the first's result; none of the table's
+        // points lies near point 1 but the last.
+        const double f1 = DentShare(v, p1, d1, R) * s1 * spread;
+        for (int k = 0; k < 3; k++)
+            move[k] += f1 * d1[k];
+        const FixedVector& now = car.bodyModel->points[i].position;
+        EXPECT_NEAR(now.x.raw - was.x.raw, move[0] * 65536, 1.0);
+        EXPECT_NEAR(now.y.raw - was.y.raw, move[1] * 65536, 1.0);
+        EXPECT_NEAR(now.z.raw - was.z.raw, move[2] * 65536, 1.0);
+    }
+    EXPECT_EQ(car.bodyModel->points[2].position, before[2].position);  // more than Q ahead
+    EXPECT_EQ(car.bodyModel->points[3].position, before[3].position);  // farther than R
+    EXPECT_NE(car.bodyModel->points[0].position, before[0].position);
+    EXPECT_NE(car.bodyModel->points[5].position, before[5].position);
+
+    // The part and the wheel mount move without the spread; the contact
+    // points by the whole strength.
+    const double partV[3] = {0, 2.5, 0.3}, mountV[3] = {0.1, 2.6, 0.3};
+    EXPECT_NEAR(car.bodyModel->subModels[0].offset.y.raw - partBefore.y.raw, -DentShare(partV, p0, d0, R) * s0 * 65536, 1.0);
+    EXPECT_NEAR(car.wheels[0].mountPosition.y - 2.6, -DentShare(mountV, p0, d0, R) * s0, 1e-6);
+    EXPECT_NEAR(car.points[0].local.y, 2 - s0, 1e-6);
+    EXPECT_NEAR(car.points[1].local.x, 0.6 * s1, 1e-6);
+    EXPECT_NEAR(car.points[1].local.z, 0.3 - 0.8 * s1, 1e-6);
+
+    // Rebuilding the damage (restore, then the same list again) gives the
+    // same shape to the bit.
+    const std::vector<ModelPoint> dented = car.bodyModel->points;
+    const Vec3 contact0 = car.points[0].local;
+    RestoreCarShape(car, 1);
+    DeformCarMesh(car);
+    for (size_t i = 0; i < dented.size(); i++)
+        EXPECT_EQ(car.bodyModel->points[i].position, dented[i].position) << i;
+    EXPECT_EQ(car.points[0].local, contact0);
+
+    // Without the vertices only the mounts and contact points go back.
+    RestoreCarShape(car, 0);
+    EXPECT_EQ(car.points[0].local, (Vec3{0, 2, 0.3f}));
+    EXPECT_EQ(car.wheels[0].mountPosition, car.wheels[0].dataPosition);
+    EXPECT_EQ(car.bodyModel->points[0].position, dented[0].position);
+    // With them, everything is where it was before the first impact.
+    DeformCarMesh(car);
+    RestoreCarShape(car, 1);
+    for (size_t i = 0; i < before.size(); i++)
+        EXPECT_EQ(car.bodyModel->points[i].position, before[i].position) << i;
+    EXPECT_EQ(car.bodyModel->subModels[0].offset, partBefore);
+    EXPECT_EQ(car.points[0].local, (Vec3{0, 2, 0.3f}));
+    EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
+
+    // A repair undoes the dents and empties the list.
+    DeformCarMesh(car);
+    RepairCar(car, 0, 1);
+    EXPECT_EQ(car.impactCount, 0);
+    for (size_t i = 0; i < before.size(); i++)
+        EXPECT_EQ(car.bodyModel->points[i].position, before[i].position) << i;
+    EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
+}
+
+TEST(CarShapeTest, AnImpactOfStrengthZeroMovesNothing)
+{
+    DentCar dent;
+    dent.AddPoint(0, 2.2, 0.3);
+    dent.car.impacts[0] = CarImpactEntry(0, 0, PackCarImpactDirection({0, -1, 0}));
+    dent.car.impactCount = 1;
+    DeformCarMesh(dent.car);
+    EXPECT_EQ(dent.car.bodyModel->points[0].position, MakeFixedVector(0, Raw(2.2), Raw(0.3)));
+    EXPECT_EQ(dent.car.points[0].local, (Vec3{0, 2, 0.3f}));
+}
+
+// ---------------------------------------------------------------------------
+// The reset check.
+
+// A closed racing loop of 100 nodes up the y axis, 10 m apart (the loop's
+// return is not drawn): road edges ±5 m, limits ±8 m.
+struct TestPath {
+    PathNode nodes[100];
+    Path path;
+    TestPath()
+    {
+        for (int i = 0; i < 100; i++) {
+            nodes[i].centre = MakeFixedVector(0, Raw(10.0 * i), 0);
+            nodes[i].direction = {0, 1, 0};
+            nodes[i].leftEdge = -5;
+            nodes[i].rightEdge = 5;
+            nodes[i].leftLimit = -8;
+            nodes[i].rightLimit = 8;
+        }
+        path.flags = PathClosedLoop | PathRacing;
+        path.nodeCount = 100;
+        path.nodes = nodes;
+    }
+};
+
+// A car of a slot: radius 2 m.
+struct SlotCar {
+    CarObject car;
+    SlotCar() { ConstructCar(car); car.radius = 2; }
+    ~SlotCar() { DestroyCar(car); }
+};
+
+// A request for a node at a lateral position, with the request's flag; its
+// own reset point is (0, 25 m), halfway from node 2 to node 3.
+CarPosRecord Request(int node, float lateral, int flag)
+{
+    CarPosRecord r;
+    r.bytes[0] = 80;
+    r.bytes[2] = static_cast<uint8_t>(flag);
+    for (int i = 0; i < 4; i++)
+        r.bytes[4 + i] = static_cast<uint8_t>(static_cast<uint32_t>(node) >> (8 * i));
+    uint32_t bits;
+    std::memcpy(&bits, &lateral, 4);
+    for (int i = 0; i < 4; i++)
+        r.bytes[8 + i] = static_cast<uint8_t>(bits >> (8 * i));
+    const int32_t y = Raw(25);
+    for (int i = 0; i < 4; i++)
+        r.bytes[16 + i] = static_cast<uint8_t>(static_cast<uint32_t>(y) >> (8 * i));
+    return r;
+}
+
+int32_t IntAt(const CarPosRecord& r, int at)
+{
+    return static_cast<int32_t>(r.bytes[at] | r.bytes[at + 1] << 8 | r.bytes[at + 2] << 16 |
+                                static_cast<uint32_t>(r.bytes[at + 3]) << 24);
+}
+
+float FloatAt(const CarPosRecord& r, int at)
+{
+    const int32_t bits = IntAt(r, at);
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
+{
+    TestPath track;
+    SlotCar self;
+    // What a slot car does: its place (x m beside the reset point at
+    // (0, 25)), its speed towards the point, a recent reset point, and its
+    // path node with a speed above its half road speed.
+    struct Other {
+        float x = 100;
+        float closing = 0;
+        bool recentlyReset = false;
+        float resetX = 0;
+        int node = -1;
+        bool fast = false;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Other> slots;
+        int ignored;
+        int flags;  // of the path
+        int expected;
+        int requestNode = 2;
+    } cases[] = {
+        {"nobody near", {{}}, -1, 3 + 2, 0},
+        {"too close in the first slot, clear in the next", {{3.9f}, {}}, -1, 5, 1},
+        {"standing just outside the two radii", {{4.1f}}, -1, 5, 0},
+        {"approaching at 1 m/s, 4 m further out", {{7.9f, 1}}, -1, 5, 1},
+        {"approaching at 1 m/s, beyond that", {{8.1f, 1}}, -1, 5, 0},
+        {"moving away at 1 m/s", {{4.1f, -1}}, -1, 5, 0},
+        {"too close but the ignored slot", {{}, {3.9f}}, 1, 5, 0},
+        {"recently reset within the radii and a metre", {{20, 0, true, 4.9f}}, -1, 5, 2},
+        {"recently reset farther", {{20, 0, true, 5.1f}}, -1, 5, 0},
+        {"fast and 2 nodes behind", {{100, 0, false, 0, 0, true}}, -1, 5, 3},
+        {"fast and 2 nodes behind round the loop", {{100, 0, false, 0, 99, true}}, -1, 5, 3, 1},
+        {"fast and 30 nodes behind", {{100, 0, false, 0, 72, true}}, -1, 5, 3, 2},
+        {"fast and 31 nodes behind", {{100, 0, false, 0, 71, true}}, -1, 5, 0, 2},
+        {"fast but level with the point", {{100, 0, false, 0, 2, true}}, -1, 5, 0},
+        {"fast but past the point", {{100, 0, false, 0, 3, true}}, -1, 5, 0},
+        {"slow and behind", {{100, 0, false, 0, 0, false}}, -1, 5, 0},
+        {"fast and behind on a path that is not a loop", {{100, 0, false, 0, 0, true}}, -1, PathRacing, 0},
+        {"the last finding in slot order stands", {{3.9f}, {100, 0, false, 0, 0, true}}, -1, 5, 3},
+        {"and the other way round", {{100, 0, false, 0, 0, true}, {3.9f}}, -1, 5, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        track.path.flags = c.flags;
+        std::vector<std::unique_ptr<SlotCar>> owned;
+        std::vector<CarObject*> slots;
+        for (const Other& o : c.slots) {
+            owned.push_back(std::make_unique<SlotCar>());
+            CarObject& car = owned.back()->car;
+            car.position = MakeFixedVector(Raw(o.x), Raw(25), 0);
+            car.velocity = {-o.closing, 0, 0};
+            car.freshlyPlaced = o.recentlyReset ? 1 : 0;
+            car.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
+            car.follower->node = o.node;
+            car.speed = o.fast ? 30.0f : 5.0f;
+            car.halfRoadSpeed = 10;
+            slots.push_back(&car);
+        }
+        CarPosRecord request = Request(c.requestNode, 0, 0);
+        EXPECT_EQ(CheckResetPlace(self.car, request, c.ignored, &track.path, slots.data(),
+                                  static_cast<int>(slots.size())),
+                  c.expected);
+    }
+}
+
+TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
+{
+    TestPath track;
+    SlotCar self;
+    self.car.largerHalfWidth = 1;
+    struct Case {
+        const char* what;
+        int node;
+        float lateral;
+        int flag;
+        int expected;
+        bool moved;
+        float lateral2;  // after the check
+    } cases[] = {
+        {"on the road stays", 2, 3.5f, 0, 0, false, 3.5f},
+        {"the request asks to be placed", 2, 3.5f, 1, 0, true, 3.5f},
+        {"off the road, within the limits", 2, 6, 0, 0, true, 6},
+        {"beyond the right limit", 2, 20, 0, 0, true, 7},
+        {"beyond the left limit", 2, -20, 0, 0, true, -7},
+        {"not a number", 2, std::nanf(""), 0, 0, true, -7},
+        {"node before the path", -1, 0, 0, 4, false, 0},
+        {"node after the path", 100, 0, 0, 4, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CarPosRecord request = Request(c.node, c.lateral, c.flag);
+        EXPECT_EQ(CheckResetPlace(self.car, request, -1, &track.path, nullptr, 0), c.expected);
+        EXPECT_EQ(request.bytes[3], c.moved ? 1 : 0);
+        if (c.expected == 4)
+            continue;
+        EXPECT_EQ(FloatAt(request, 8), c.lateral2);
+        // Right of a path up the y axis is +x; the point lies halfway to the
+        // next node, on the node's height.
+        EXPECT_EQ(IntAt(request, 12), c.moved ? Raw(c.lateral2) : 0);
+        EXPECT_EQ(IntAt(request, 16), Raw(25));
+        EXPECT_EQ(IntAt(request, 20), 0);
+    }
+    // Without a loaded world there is no path: 4.
+    CarPosRecord request = Request(2, 0, 0);
+    EXPECT_EQ(CheckResetPosition(self.car, request, -1), 4);
+}
+
+TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
+{
+    SlotCar owned;
+    CarObject& car = owned.car;
+    car.follower->node = 0x01020304;
+    car.lateralOffset = -2.75f;
+    car.position = MakeFixedVector(-123456789, 0x7F00FF01, -1);
+    struct Case {
+        uint8_t held;
+        float speed;
+        uint8_t stopped;
+    } cases[] = {{0, 1.99f, 1}, {0, 2.0f, 0}, {1, 0, 0}};
+    for (const Case& c : cases) {
+        car.held = c.held;
+        car.speed = c.speed;
+        CarPosRecord record;
+        record.bytes[0] = 80;
+        FillCarPosRecord(car, record, 201);
+        // The layout: four bytes, then five little-endian 32-bit fields.
+        const uint8_t expected[24] = {
+            80, 201, c.stopped, 0,
+            0x04, 0x03, 0x02, 0x01,
+            0x00, 0x00, 0x30, 0xC0,  // -2.75f
+            0xEB, 0x32, 0xA4, 0xF8,  // -123456789
+            0x01, 0xFF, 0x00, 0x7F,
+            0xFF, 0xFF, 0xFF, 0xFF,
+        };
+        for (int i = 0; i < 24; i++)
+            EXPECT_EQ(record.bytes[i], expected[i]) << i;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The downforce split.
+
+TEST(DownforceSplitTest, TheAxleSharesSumToTheVerticalAeroForce)
+{
+    CarObject car;
+    ConstructCar(car);
+    car.axleY[0] = -1.2f;
+    car.axleY[1] = 1.4f;
+    car.wheelbase = 2.6f;
+    struct Point {
+        int flags;
+        float y, force;
+    } points[4] = {
+        {AeroPresent, -1.2f, -1000},  // rear wing on the rear axle line
+        {AeroPresent, 2.0f, -600},    // front wing ahead of the front axle
+        {AeroPresent, 0.1f, 150},     // body point with lift
+        {0, 0, -5000},                // absent: counts for nothing
+    };
+    for (int i = 0; i < 4; i++) {
+        car.aero[i].flags = points[i].flags;
+        car.aero[i].position = {0, points[i].y, 0.3f};
+        car.aero[i].force = {7, 3, points[i].force};
+    }
+    float rear, front;
+    GetDownforceSplit(car, rear, front);
+    EXPECT_NEAR(rear + front, 1000 + 600 - 150, 1e-3);
+    const double x1 = (2.0 + 1.2) / 2.6, x2 = (0.1 + 1.2) / 2.6;
+    EXPECT_NEAR(front, x1 * 600 - x2 * 150, 1e-3);
+    EXPECT_NEAR(rear, 1000 + (1 - x1) * 600 - (1 - x2) * 150, 1e-3);
+    DestroyCar(car);
+}
+
+// ---------------------------------------------------------------------------
+// Driver animations and lamps of loaded cars.
+
+class CarDriverTest : public CarTest {
+protected:
+    void SetUp() override
+    {
+        CarTest::SetUp();
+        ResetWorldTables();
+    }
+    void TearDown() override
+    {
+        ResetWorldTables();
+        CarTest::TearDown();
+    }
+};
+
+TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, FindCarByCode("WQG")));
+    // The lamps: eight colours of the car data, all twelve drawn unlit.
+    EXPECT_EQ(car.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
+    EXPECT_EQ(car.lightColours[11], (ColourRecord{0, 0, 0, 1}));
+
+    // Without the figures nothing is loaded, and what there was is freed.
+    UpdateDriverAnimations(car);
+    EXPECT_EQ(car.steerAnimation, nullptr);
+    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
+
+    // A steering file for the car's movement, three keys; the figure of the
+    // second kind reads the "_F" file, which does not exist: rest pose.
+    const int male = FindFigureOfGender(0), female = FindFigureOfGender(1);
+    ASSERT_LT(male, static_cast<int>(Humans.variants.size()));
+    ASSERT_LT(female, static_cast<int>(Humans.variants.size()));
+    AnimHolder steer;
+    InitAnimHolder(steer);
+    MakeAnimHolder(steer, Humans.built[0]);
+    steer.keys.push_back(steer.keys[0]);
+    steer.keys.push_back(steer.keys[0]);
+    steer.keys[1].time = 0.5f;
+    steer.keys[2].time = 1.0f;
+    steer.keyCount = 3;
+    std::string movement(car.driverMovement);
+    ASSERT_EQ(SaveAnimation(steer, ("data\\move\\steer_" + movement + ".ban").c_str()), 1);
+    FreeAnimHolder(steer);
+
+    car.driverAnimation = male;
+    UpdateDriverAnimations(car);
+    ASSERT_NE(car.steerAnimation, nullptr);
+    EXPECT_EQ(car.steerAnimation->keys.size(), 3u);
+    ASSERT_NE(car.steerFile, nullptr);
+    FreeDriverAnimations(car);
+    car.driverAnimation = female;
+    UpdateDriverAnimations(car);
+    ASSERT_NE(car.steerAnimation, nullptr);
+    EXPECT_EQ(car.steerAnimation->keys.size(), 1u);
+    // An index beyond the figures becomes the first figure.
+    FreeDriverAnimations(car);
+    car.driverAnimation = 1000;
+    UpdateDriverAnimations(car);
+    EXPECT_EQ(car.driverAnimation, 0);
+    EXPECT_NE(car.steerAnimation, nullptr);
+
+    // Passengers by the setup's byte and the car's seats.
+    struct Case {
+        int flags;
+        float seatX;
+        int passengers;
+        bool front, rearLeft, rearMiddle, rearRight;
+    } cases[] = {
+        {1 << 8 | 1 << 10, 0.4f, 0xFF, true, true, true, true},
+        {1 << 8 | 1 << 10, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
+        {1 << 8, 0.4f, 0xFF, true, false, false, false},          // no rear seats
+        {1 << 10, 0.4f, 0x01, false, false, false, false},        // no front seat
+        {1 << 8 | 1 << 10, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
+        {1 << 8 | 1 << 10, 0.4f, 0x00, false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.passengers);
+        car.dataFlags = c.flags;
+        car.driverSeat.x = c.seatX;
+        car.setup->passengers = static_cast<uint8_t>(c.passengers);
+        UpdateDriverAnimations(car);
+        EXPECT_EQ(car.passengerAnimations[0] != nullptr, c.front);
+        EXPECT_EQ(car.passengerAnimations[1] != nullptr, c.rearLeft);
+        EXPECT_EQ(car.passengerAnimations[2] != nullptr, c.rearMiddle);
+        EXPECT_EQ(car.passengerAnimations[3] != nullptr, c.rearRight);
+    }
+    // Without the figures the car lets its animations go.
+    FreeHumans(Humans);
+    UpdateDriverAnimations(car);
+    EXPECT_EQ(car.steerAnimation, nullptr);
+    EXPECT_EQ(car.passengerAnimations[0], nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// The corner probes of the placement.
+
+// Flat ground and a wall across x at wallX facing -x (or, everywhere, a
+// wall every horizontal query meets halfway); counts the queries.
+class WallGround final : public BodySurroundings {
+public:
+    float wallX = 1.0f;
+    bool everywhere = false;
+    int queries = 0;
+    bool IsWorldLoaded() const override { return true; }
+    int CollectContactObjects(const FixedVector&, Fixed, WorldObject** out, int capacity) override
+    {
+        if (capacity < 1)
+            return 0;
+        out[0] = reinterpret_cast<WorldObject*>(this);  // a stand-in, never used as an object
+        return 1;
+    }
+    void ObjectContactQuery(WorldObject&, const FixedVector& position, const FixedVector& direction,
+                            ContactQueryRecord& record) override
+    {
+        ++queries;
+        FlatGroundContact(record);
+        if (direction.z.raw != 0)
+            return;
+        const double end = position.x.raw / 65536.0, start = end - direction.x.raw / 65536.0;
+        Fixed depth(0);
+        if (everywhere)
+            depth = Fixed(32768);
+        else if (start < wallX && end >= wallX)
+            depth = Fixed(static_cast<int32_t>((end - wallX) / (end - start) * 65536));
+        if (depth.raw > record.hitDepth.raw) {
+            record.hitDepth = depth;
+            record.hitNormal = {-1, 0, 0};
+        }
+    }
+};
+
+TEST_F(CarTest, PlacementMovesTheCarBackFromAWallItsCornersReach)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, FindCarByCode("SN6")));
+    WallGround wall;
+    SetBodySurroundings(&wall);
+    struct Case {
+        int careful;
+        float startX;
+    } cases[] = {{0, 0.5f}, {1, 0.5f}, {1, -3.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.startX);
+        car.position = MakeFixedVector(Raw(c.startX), Raw(40), Raw(3));
+        ResetCar(car, 0, c.careful, 1);
+        const double x = car.position.x.raw / 65536.0;
+        const double reach = c.startX + car.maxX - wall.wallX;
+        if (reach < 0) {
+            EXPECT_EQ(car.position.x.raw, Raw(c.startX));  // clear: not moved
+        } else {
+            // Both right-hand corners went in by reach: each moves the car
+            // back by reach x 17/16; then a full set of passes finds nothing.
+            EXPECT_NEAR(x, c.startX - 2 * reach * 17 / 16, 1e-4);
+            EXPECT_LE(x + car.maxX, wall.wallX);
+        }
+        EXPECT_NEAR(car.rotation.m[4], 1, 1e-6);  // heading kept on flat ground
+    }
+    // A wall the car can never leave: the placement stops after twelve
+    // passes (the ground and four corners each).
+    wall.everywhere = true;
+    wall.queries = 0;
+    car.position = MakeFixedVector(0, 0, Raw(3));
+    ResetCar(car, 0, 1, 1);
+    EXPECT_EQ(wall.queries, 12 * 5);
+    SetBodySurroundings(nullptr);
 }
 
 } // namespace

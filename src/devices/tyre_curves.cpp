@@ -1,0 +1,58 @@
+// The tyre model's friction curves: built once, sampled by every tyre.
+#include "devices/services.h"
+
+TyreCurve LateralTyreCurves[2];
+TyreCurve LongitudinalTyreCurves[2];
+
+namespace {
+
+// The cubic from p0 (tangent m0) at t = 0 to p1 (tangent m1) at t = 1.
+float Hermite(float p0, float p1, float m0, float m1, float t)
+{
+    const float a = 2 * p0 - 2 * p1 + m0 + m1;
+    const float b = 3 * p1 - 3 * p0 - 2 * m0 - m1;
+    return ((a * t + b) * t + m0) * t + p0;
+}
+
+} // namespace
+
+void BuildTyreCurve(TyreCurve& curve, float startTangent, float knee, float kneeSlope, float peak,
+                    float end, float endValue)
+{
+    curve.knee = knee;
+    curve.end = end;
+    curve.stiffness = startTangent * knee;
+    curve.step = end / TyreCurveSamples;
+    const float tail = end - knee;
+    for (int i = 0; i < TyreCurveSamples; i++) {
+        const float x = curve.step * static_cast<float>(i + 1);
+        if (x < knee)
+            curve.values[i] = Hermite(0, peak, startTangent, knee * kneeSlope, x / knee);
+        else
+            curve.values[i] = Hermite(peak, endValue, tail * kneeSlope, 0, (x - knee) / tail);
+    }
+}
+
+void BuildTyreCurves()
+{
+    // The knees are two stiffness constants, 1.8 and 4, over the start
+    // tangent; the hard lateral knee is 0.95 of the longitudinal one; the
+    // ends lie at twice the longitudinal knees.
+    constexpr float Start = 1.5f;
+    constexpr float HardKnee = 1.8f / Start, LooseKnee = 4.0f / Start;
+    BuildTyreCurve(LongitudinalTyreCurves[HardTyreCurve], Start, HardKnee, 0, 1.15f, 2 * HardKnee, 0.95f);
+    BuildTyreCurve(LongitudinalTyreCurves[LooseTyreCurve], Start, LooseKnee, 0.15f, 0.85f, 2 * LooseKnee, 1.0f);
+    BuildTyreCurve(LateralTyreCurves[HardTyreCurve], Start, 0.95f * HardKnee, 0, 0.95f, 2 * HardKnee, 0.95f);
+    BuildTyreCurve(LateralTyreCurves[LooseTyreCurve], Start, LooseKnee, 0.2f, 0.9f, 2 * LooseKnee, 1.1f);
+}
+
+float SampleTyreCurve(const TyreCurve& curve, float x)
+{
+    const float u = x / curve.step;
+    if (u <= 1)
+        return u * curve.values[0];
+    if (!(u < TyreCurveSamples))
+        return curve.values[TyreCurveSamples - 1];
+    const int i = static_cast<int>(u);
+    return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
+}

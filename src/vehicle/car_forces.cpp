@@ -1,0 +1,446 @@
+// The forces on a car's body: the air on its aero points, the steering
+// column, the engine's reaction, a bike's balance, the sums of the wheels'
+// and body points' contact forces, and the sub-steps that integrate them;
+// then the skid marks and the smoke and dust the tyres leave.
+#include <cmath>
+
+#include "graphics/services.h"
+#include "vehicle/local.h"
+#include "world/services.h"
+
+namespace {
+
+constexpr int SubSteps = 20;
+constexpr float TwoPi = 6.28318531f;
+// Below this the wheels count as straight, rad.
+constexpr float StraightAngle = 0.00001f;
+// Bikes: the steering balances the lean above this speed; below the next
+// one a torque holds the bike upright, m/s.
+constexpr float BikeSteerSpeed = 2.0f;
+constexpr float BikeBalanceSpeed = 4.0f;
+// Fuel used per joule of engine work, litres.
+constexpr float FuelPerJoule = 1.75f / 30000000.0f;
+// Skid marks: least strength, the point's lift off the ground (1/64 m in
+// 16.16), least and most move per step for a segment, m.
+constexpr float MarkStrengthMin = 0.0625f;
+constexpr int32_t MarkLift = 1024;
+constexpr float MarkMoveMin = 0.02f;
+constexpr float MarkMoveMax = 0.4f;
+constexpr uint8_t MarkEnded = 0, MarkReady = 1, MarkRunning = 2;
+// Standard colour 7, white, 0x00BBGGRR.
+constexpr uint32_t SmokeColour = 0xFFFFFF;
+
+inline Vec3 Column(const FloatMatrix& r, int c) { return {r.m[c], r.m[3 + c], r.m[6 + c]}; }
+
+Vec3 UnitOrZero(const Vec3& v)
+{
+    float l2 = LengthSquared(v);
+    return l2 > 0 ? (1.0f / std::sqrt(l2)) * v : Vec3{};
+}
+
+// Turn direction and radius of the front wheels' angle.
+void SetTurnGeometry(CarObject& car)
+{
+    float angle = car.steerAngle;
+    if (angle > StraightAngle || angle < -StraightAngle) {
+        car.turnDirection = angle > 0 ? 1 : 2;
+        double s, c;
+        ComputeSinCos(std::fabs(angle), s, c);
+        car.turnRadius = float(double(car.wheelbase) * c / s);
+    } else {
+        car.turnDirection = 0;
+    }
+}
+
+// Contact values from the previous step's towards this step's: a and b are
+// the weights of the previous and the new.
+void BlendContact(WheelContact& contact, float a, float b)
+{
+    if (!contact.touching)
+        return;
+    contact.point = a * contact.previousPoint + b * contact.endPoint;
+    contact.normal = a * contact.previousNormal + b * contact.endNormal;
+    contact.depth = a * contact.previousDepth + b * contact.endDepth;
+}
+
+void BlendBodyPoints(CarObject& car, float a, float b)
+{
+    for (int i = 0; i < car.pointCount; ++i) {
+        ContactPoint& point = car.points[i];
+        if (point.contact == 0)
+            continue;
+        point.normal = a * point.normalStart + b * point.normalEnd;
+        point.plane = a * point.planeStart + b * point.planeEnd;
+        point.frictionNow = a * point.frictionStart + b * point.frictionEnd;
+    }
+}
+
+// Steps 9 to 11 of a (sub-)step: the force and torque sums integrated.
+// torque holds the engine and aero torques about the origin on entry.
+void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
+{
+    const FloatMatrix& r = car.rotation;
+    const Vec3 displacement = car.displacement;
+    Vec3 force = car.aeroForce;
+    for (int i = 0; i < car.wheelCount; ++i) {
+        const Wheel& wheel = car.wheels[i];
+        force += wheel.wheelForce;
+        torque += Cross(Rotate(r, wheel.hubPoint), wheel.wheelForce);
+    }
+    for (int i = 0; i < car.pointCount; ++i) {
+        const ContactPoint& point = car.points[i];
+        if (point.state == 0)
+            continue;
+        force += point.force;
+        torque += Cross(point.anchor - displacement, point.force);
+    }
+    const float sprungMass = car.mass - car.wheelMassSum;
+    const Vec3 weight = {0, 0, sprungMass * gravity};
+    force += weight;
+    torque += Cross(Rotate(r, car.sprungCentre), weight);
+    car.force = force;
+    const Vec3 centre = Rotate(r, car.centreOfMass);
+    // About the centre of mass.
+    car.torque = torque - Cross(centre, force);
+    car.velocity += (h / car.mass) * force;
+    car.angularMomentum += h * car.torque;
+    car.smoothedForce = 0.9f * car.smoothedForce + 0.1f * force;
+    car.smoothedAngularVelocity = 0.9f * car.smoothedAngularVelocity + 0.1f * AngularVelocity(car, r);
+}
+
+}  // namespace
+
+// A bike below walking pace is held upright about its forward axis.
+Vec3 BikeBalanceTorque(const CarObject& car)
+{
+    if (car.carClass != 0 || !(car.speed < BikeBalanceSpeed))
+        return {};
+    const Vec3 forward = Column(car.rotation, 1);
+    const float lean = car.rotation.m[6];  // the right axis's vertical part
+    if (!(std::fabs(lean) < 0.5f))
+        return {};
+    float roll = Dot(forward, AngularVelocity(car, car.rotation));
+    float t = (2500.0f * lean - 500.0f * roll) * (1.0f - car.speed / BikeBalanceSpeed);
+    return t * forward;
+}
+
+// ---------------------------------------------------------------------------
+// Aerodynamics.
+
+void ComputeAeroForces(CarObject& car)
+{
+    const FloatMatrix& r = car.rotation;
+    const Vec3 right = Column(r, 0), forward = Column(r, 1), up = Column(r, 2);
+    car.aeroForce = car.aeroTorque = {};
+    for (int i = 0; i < 4; ++i) {
+        AeroPoint& point = car.aero[i];
+        if (!(point.flags & AeroPresent))
+            continue;
+        const Vec3 air = car.velocity - point.airVelocity;
+        const float air2 = LengthSquared(air);
+        if (i == 3)
+            car.airSpeed = std::sqrt(air2);
+        if (!(air2 > 0.001f)) {
+            point.force = point.wheelShare = {};
+            continue;
+        }
+        const Vec3 n = (1.0f / std::sqrt(air2)) * air;
+        const float ahead = Dot(n, forward);
+        const float facing = ahead > 0 ? ahead * ahead : 0.0f;
+        const Vec3 lift = UnitOrZero(Cross(right, n));
+        float cl = point.lift, cd = point.drag;
+        if (i < 2) {
+            // b = 2 (wing angle - a) with sin a = L . forward, a within
+            // -pi/2..pi/2: sin b and cos b from the double-angle forms.
+            float sa = Dot(lift, forward);
+            sa = sa > 1 ? 1 : sa < -1 ? -1 : sa;
+            const float ca = std::sqrt(1 - sa * sa);
+            const float s2a = 2 * sa * ca, c2a = 1 - 2 * sa * sa;
+            double s2w, c2w;
+            ComputeSinCos(2.0 * double(point.wingAngle), s2w, c2w);
+            const float sb = float(s2w) * c2a - float(c2w) * s2a;
+            const float cb = float(c2w) * c2a + float(s2w) * s2a;
+            cl = (sb * 1.03923f + 0.1f) * point.liftFactor;
+            cd = ((1 - cb) * 1.8f + 0.1f) * point.dragFactor;
+        }
+        const float a = cl * facing * air2;
+        const float b = -((cd - point.sideDrag) * facing + point.sideDrag) * air2;
+        Vec3 force = a * lift + b * n;
+        point.wheelShare = {};
+        if (point.flags & (AeroFrontLoadToWheels | AeroRearLoadToWheels)) {
+            point.wheelShare = Dot(force, up) * up;
+            force -= point.wheelShare;
+        }
+        point.force = force;
+        car.aeroForce += force;
+        car.aeroTorque += Cross(Rotate(r, point.position), force);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Steering.
+
+float SteerAngleFromWord(const CarObject& car, int word)
+{
+    const float lockDegrees = car.setup ? float(car.setup->maxLock) : 0.0f;
+    return -(float(word - 32768) / 32768.0f) * lockDegrees * 3.14159265f / 180.0f;
+}
+
+void StepSteering(CarObject& car, float dt)
+{
+    const float lock = car.setup ? float(car.setup->maxLock) * 3.14159265f / 180.0f : 0.0f;
+    const Vec3 w = AngularVelocity(car, car.rotation);
+    const float roll = Dot(Column(car.rotation, 1), w);
+    if (car.carClass == 0) {
+        if (car.speed > BikeSteerSpeed && lock > 0) {
+            // The speed is above 2 m/s here, so 1 / speed is bounded.
+            const float o = 2.5f / std::sqrt(car.speed);
+            const float lean = car.rotation.m[6];
+            car.steerAngle += o * (lean - o * roll - 0.5f * o * o * (roll - car.rollRate) / dt -
+                                   2 * car.steerTargetNow / lock) * 0.01f / car.speed;
+            car.steerAngle = car.steerAngle < -lock ? -lock : car.steerAngle > lock ? lock : car.steerAngle;
+        }
+        car.rollRate = roll;
+    } else {
+        const float inertia = car.steerInertia > 0 ? car.steerInertia : 1.0f;
+        car.steerRate += dt *
+                         ((car.steerTargetNow - car.steerAngle) * car.steerStiffness -
+                          (car.steerRate - car.steerTargetRate) * car.steerDamping + car.alignTorque) /
+                         inertia;
+        car.steerAngle += dt * car.steerRate;
+        if (car.steerAngle >= lock) {
+            car.steerAngle = lock;
+            car.steerRate = 0;
+        } else if (car.steerAngle <= -lock) {
+            car.steerAngle = -lock;
+            car.steerRate = 0;
+        }
+    }
+    SetTurnGeometry(car);
+}
+
+void SetSteeringDirect(CarObject& car)
+{
+    car.steerAngle = car.steerTargetNow;
+    car.steerRate = 0;
+    SetTurnGeometry(car);
+}
+
+// ---------------------------------------------------------------------------
+// The sub-steps and the full step.
+
+void RunCarSubSteps(CarObject& car, float dt, float gravity)
+{
+    const float h = dt * 0.05f;
+    const float targetStep = (car.steerTarget - car.steerTargetPrevious) * 0.05f;
+    car.steerTargetRate = (car.steerTarget - car.steerTargetPrevious) / dt;
+    car.steerTargetNow = car.steerTargetPrevious;
+    car.reactionAxisWorld = Rotate(car.rotation, car.engineAxis);
+    car.alignTorqueSum = 0;
+    const float k = car.tyreRadiusRatio;
+    for (int step = 0; step < SubSteps; ++step) {
+        car.steerTargetNow += targetStep;
+        StepSteering(car, h);
+        ApplyTractionControl(car, k);
+        StepClutch(car.engine);
+        float power = 0, revCut = 0;
+        const float u = StepEngineFree(car.engine, h, power, revCut);
+        Vec3 torque = u * car.reactionAxisWorld + car.aeroTorque;
+        car.fuelUsed += h * power * FuelPerJoule;
+        torque += BikeBalanceTorque(car);
+        AdvanceBodyPose(car, h);
+        const float a = float(SubSteps - step) * 0.05f, b = float(step) * 0.05f;
+        for (int i = 0; i < car.wheelCount; ++i) {
+            BlendContact(car.wheels[i].ground, a, b);
+            BlendContact(car.wheels[i].rim, a, b);
+        }
+        car.alignTorque = 0;
+        DriveWheels(car, h, 0, gravity);
+        car.alignTorqueSum += car.alignTorque;
+        BlendBodyPoints(car, a, b);
+        SolvePointContacts(car, h);
+        IntegrateCarForces(car, torque, h, gravity);
+    }
+    car.manifoldReading = 0.05f * car.engine.manifoldPressure + 0.95f * car.manifoldReading;
+    car.alignTorqueMean = car.alignTorqueSum * (1.0f / SubSteps);
+}
+
+void RunCarFullStep(CarObject& car, float dt, float gravity)
+{
+    car.steerTargetNow = car.steerTarget;
+    car.steerTargetRate = (car.steerTarget - car.steerTargetPrevious) / dt;
+    car.alignTorqueSum = car.alignTorque = 0;
+    SetSteeringDirect(car);
+    Vec3 torque = car.aeroTorque;
+    ApplyTractionControl(car, 1.0f);
+    StepClutch(car.engine);
+    float power = 0, revCut = 0;
+    if (car.gear == 1 || car.engine.clutchPedal >= 0.5f)
+        StepEngineFree(car.engine, dt, power, revCut);
+    else
+        StepEngineCoupled(car.engine, dt, power, revCut);
+    AdvanceBodyPose(car, dt);
+    for (int i = 0; i < car.wheelCount; ++i) {
+        BlendContact(car.wheels[i].ground, 0, 1);
+        BlendContact(car.wheels[i].rim, 0, 1);
+    }
+    DriveWheels(car, dt, 1, gravity);
+    BlendBodyPoints(car, 0, 1);
+    SolvePointContacts(car, dt);
+    IntegrateCarForces(car, torque, dt, gravity);
+    car.manifoldReading = car.engine.manifoldPressure > 0 ? car.engine.manifoldPressure : 0.0f;
+    car.alignTorqueMean = 0;
+}
+
+void UpdateSprungCentre(CarObject& car)
+{
+    const float sprungMass = car.mass - car.wheelMassSum;
+    if (!(sprungMass > 0)) {
+        car.sprungCentre = car.centreOfMass;
+        return;
+    }
+    Vec3 moment = car.mass * car.centreOfMass;
+    for (int i = 0; i < car.wheelCount; ++i)
+        moment -= car.wheels[i].wheelMass * car.wheels[i].hubPoint;
+    car.sprungCentre = (1.0f / sprungMass) * moment;
+}
+
+// ---------------------------------------------------------------------------
+// Skid marks, smoke and dust.
+
+namespace {
+
+float MarkStrength(const CarObject& car, const Wheel& wheel)
+{
+    const float weight = car.mass * 9.81f;
+    if (!(wheel.peakSlip > 0) || !(weight > 0))
+        return 0;
+    float s = wheel.slipDisplay / wheel.peakSlip - 1.2f;
+    s = s > 1 ? 1 : s;
+    return s * wheel.load / weight;
+}
+
+void EndMark(Wheel& wheel)
+{
+    if (wheel.skidState == MarkRunning) {
+        CloseSkidMark(wheel.skidSegment);
+        wheel.skidState = MarkEnded;
+        wheel.skidSegment = -1;
+    }
+}
+
+}  // namespace
+
+void UpdateSkidMark(CarObject& car, Wheel& wheel, int pathNode)
+{
+    const float s = MarkStrength(car, wheel);
+    const int kind = wheel.surfaceKind >= 0 && wheel.surfaceKind < SurfaceKindCount ? wheel.surfaceKind : 0;
+    const bool canMark = Settings.noRubber < 2 && s > MarkStrengthMin && pathNode >= 0 && !wheel.ground.body &&
+                         wheel.patchLength != 0 && SurfaceKindTable[kind].road;
+    if (!canMark) {
+        EndMark(wheel);
+        return;
+    }
+    FixedVector p = car.position + FixedFromOffset(wheel.patchPoint);
+    p.z.raw += MarkLift;
+    if (wheel.skidState == MarkEnded)
+        wheel.skidState = MarkReady;
+    const Vec3 d = OffsetFromFixed(p - wheel.lastMarkPoint);
+    const float length = std::sqrt(LengthSquared(d));
+    const bool within = length > MarkMoveMin && length < MarkMoveMax + car.speed * 0.01f;
+    if (within) {
+        const Vec3 u = (1.0f / length) * d;
+        const float c = std::fabs(Dot(u, wheel.contactForward));
+        const float half = ((1 - c) * wheel.patchLength + c * wheel.contactWidth) * 0.6f;
+        const Vec3 side = half * Cross(wheel.ground.normal, u);
+        int running = wheel.skidState == MarkRunning ? wheel.skidSegment : -1;
+        int segment = AddSkidMark(p + FixedFromOffset(side), p - FixedFromOffset(side), s, running, pathNode);
+        if (segment >= 0) {
+            wheel.skidSegment = segment;
+            wheel.skidState = MarkRunning;
+        }
+    }
+    wheel.lastMarkPoint = p;
+    if (!within)
+        EndMark(wheel);
+}
+
+namespace {
+
+// The hottest tread strip of the segment in the contact patch, degrees C.
+float PatchTemperature(const CarObject& car, const Wheel& wheel, const Axle& axle)
+{
+    int segment = 0;
+    if (!car.remote) {
+        segment = int(std::nearbyint(16.0f * wheel.spinAngle / TwoPi)) % 16;
+        segment = segment < 0 ? segment + 16 : segment;
+    }
+    float hottest = -273.15f;
+    for (int strip = 0; strip < 3; ++strip) {
+        const float capacity = TreadCapacity(axle, wheel.segments[segment].treadDepth[strip]);
+        if (!(capacity > 0))
+            continue;
+        const float t = wheel.segments[segment].treadHeat[strip] / capacity - 273.15f;
+        hottest = t > hottest ? t : hottest;
+    }
+    return hottest;
+}
+
+}  // namespace
+
+void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
+{
+    if (!wheel.touching)
+        return;
+    const float t = PatchTemperature(car, wheel, axle);
+    const int compound = axle.tyreType >= 0 && axle.tyreType < TyreCompoundCount ? axle.tyreType : 0;
+    const float topt = CompoundTable[compound].optimumTempC;
+    uint32_t colour = 0;
+    int opacity = 0;
+    float k = 0;
+    if (topt > 0 && t > 2 * topt) {
+        opacity = int(std::nearbyint(255.0f * t / (2 * topt))) - 255;
+        opacity = opacity > 128 ? 128 : opacity;
+        colour = SmokeColour;
+        k = 0.1f;
+    } else if (wheel.slipDisplay > wheel.peakSlip && wheel.ground.surface &&
+               (GetBodySurroundings().SurfaceFlags(*wheel.ground.surface) & 1)) {
+        opacity = 255;
+        colour = GetTextureDrawColour(*wheel.ground.surface);
+        k = 1;
+    } else {
+        return;
+    }
+    float lod = Settings.dustLod;
+    lod = lod < 0.2f ? 0.2f : lod > 1 ? 1 : lod;
+    const int p = int(std::nearbyint(4.0f / lod));
+    ++wheel.particleCounter;
+    if (wheel.particleCounter % p == 0) {
+        const int lifeMs = wheel.particleCounter * int(std::nearbyint(2400.0f / float(4 * p)));
+        const float w = wheel.spinRate * axle.tyreRadius;
+        double sn, cs;
+        ComputeSinCos(double(wheel.steerAngle), sn, cs);
+        const Vec3 heading = Rotate(car.rotation, Vec3{-float(sn), float(cs), 0});
+        const float e = 0.04f * (std::fabs(w) + 0.3f * car.speed);
+        const Vec3 velocity = k * (car.velocity - (w * 0.5f) * heading) + e * Column(car.rotation, 2);
+        uint32_t doubled = 0;
+        for (int c = 0; c < 3; ++c) {
+            uint32_t v = ((colour >> (8 * c)) & 0xFF) * 2;
+            doubled |= (v > 255 ? 255 : v) << (8 * c);
+        }
+        doubled |= uint32_t(opacity < 0 ? 0 : opacity) << 24;
+        AddParticle(wheel.ground.position, velocity, 0.1f, e * float(lifeMs) * 0.001f, doubled, lifeMs);
+    }
+    if (wheel.particleCounter >= 4 * p)
+        wheel.particleCounter = 0;
+}
+
+void UpdateWheelMarks(CarObject& car)
+{
+    const int pathNode = GetCarPathNode(car);
+    for (int i = 0; i < car.wheelCount; ++i) {
+        Wheel& wheel = car.wheels[i];
+        UpdateSkidMark(car, wheel, pathNode);
+        UpdateTyreParticles(car, wheel, car.axles[wheel.axleIndex]);
+    }
+}

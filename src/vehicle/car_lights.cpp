@@ -1,0 +1,61 @@
+// A car's light switches: indicators, the class 10 pit limiter lamp and the
+// switch that writes a lamp's value to its targets.
+#include "vehicle/local.h"
+
+namespace {
+
+// Indicators: on for 500 ms, off for 500 ms. The class 10 limiter lamp
+// lights at 200 ms and goes out at 300 ms.
+constexpr int IndicatorOffMs = 500, IndicatorPeriodMs = 1000;
+constexpr int LimiterOnMs = 200, LimiterPeriodMs = 300;
+constexpr int StepMs = 10;
+constexpr int LimiterLampClass = 10;
+
+}  // namespace
+
+void SetCarLight(CarObject& car, int lightSwitch, int on)
+{
+    if (lightSwitch < 0 || lightSwitch >= CarLightSwitchCount)
+        return;
+    CarLightSwitch& light = car.lightSwitches[lightSwitch];
+    light.state = on ? 1 : 0;
+    for (float* target : light.targets)
+        if (target)
+            *target = on ? light.onValue : light.offValue;
+}
+
+void UpdateBlinkers(CarObject& car)
+{
+    const int mode = car.indicatorMode;
+    if (mode != 0) {
+        car.blinkerTimerMs += StepMs;
+        if (car.blinkerTimerMs == IndicatorOffMs) {
+            SetCarLight(car, LeftIndicatorSwitch, 0);
+            SetCarLight(car, RightIndicatorSwitch, 0);
+        } else if (car.blinkerTimerMs >= IndicatorPeriodMs) {
+            if (mode == 1 || mode == 3)
+                SetCarLight(car, LeftIndicatorSwitch, 1);
+            if (mode == 2 || mode == 3)
+                SetCarLight(car, RightIndicatorSwitch, 1);
+            car.blinkerTimerMs = 0;
+        }
+    }
+    if (car.carClass != LimiterLampClass)
+        return;
+    if (car.pitSpeedLimit) {
+        if (mode == 0)
+            car.blinkerTimerMs += StepMs;
+        if (car.blinkerTimerMs == LimiterOnMs) {
+            SetCarLight(car, BrakeLightSwitch, 1);
+        } else if (car.blinkerTimerMs >= LimiterPeriodMs && mode == 0) {
+            SetCarLight(car, BrakeLightSwitch, 0);
+            car.blinkerTimerMs = 0;
+        }
+    } else {
+        // The indicators keep their own rhythm when the limiter goes off.
+        if (mode == 0)
+            car.blinkerTimerMs = 0;
+        if (car.lightSwitches[BrakeLightSwitch].state)
+            SetCarLight(car, BrakeLightSwitch, 0);
+    }
+}

@@ -1,0 +1,159 @@
+// Whether a car may be reset where its request asks: the reset point is
+// put on the road, then every other car of the race is asked whether it
+// could hit the car there, or whether the reset would bring out a yellow
+// flag in front of it. Also the request record itself.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "session/services.h"
+#include "ui/services.h"
+#include "vehicle/local.h"
+#include "world/services.h"
+
+namespace {
+
+int32_t GetInt(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutInt(uint8_t* p, int32_t value)
+{
+    const uint32_t v = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; i++)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+float GetFloat(const uint8_t* p)
+{
+    const uint32_t bits = static_cast<uint32_t>(GetInt(p));
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void PutFloat(uint8_t* p, float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    PutInt(p, static_cast<int32_t>(bits));
+}
+
+// Horizontal offset from a to b in metres.
+void HorizontalOffset(const FixedVector& a, const FixedVector& b, double& dx, double& dy)
+{
+    dx = (static_cast<double>(b.x.raw) - a.x.raw) / 65536.0;
+    dy = (static_cast<double>(b.y.raw) - a.y.raw) / 65536.0;
+}
+
+int32_t AddRaw(int32_t a, double metres)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) +
+                                static_cast<uint32_t>(static_cast<int32_t>(std::nearbyint(metres * 65536.0))));
+}
+
+} // namespace
+
+bool IsCarStopped(const CarObject& car)
+{
+    return !car.held && car.speed < 2;
+}
+
+void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
+{
+    uint8_t* b = record.bytes;
+    b[1] = static_cast<uint8_t>(playerId);
+    b[2] = IsCarStopped(car) ? 1 : 0;
+    b[3] = 0;
+    PutInt(b + 4, car.follower ? car.follower->node : -1);
+    PutFloat(b + 8, car.lateralOffset);
+    PutInt(b + 12, car.position.x.raw);
+    PutInt(b + 16, car.position.y.raw);
+    PutInt(b + 20, car.position.z.raw);
+}
+
+int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, const Path* path,
+                    CarObject* const* slotCars, int slotCount)
+{
+    uint8_t* b = request.bytes;
+    // 1. The node must lie on the path.
+    const int node = GetInt(b + 4);
+    if (!path || path->nodeCount <= 0 || !path->nodes || node < 0 || node >= path->nodeCount)
+        return 4;
+    // 2. Halfway to the next node; a point off the road (or one the
+    // request asks to be placed) goes onto the road within the limits. A
+    // lateral position that is not a number is off the road.
+    PathNode middle;
+    InterpolatePathNode(middle, path->nodes[node], path->nodes[NextPathNode(*path, node)], 0.5f);
+    float lateral = GetFloat(b + 8);
+    const float half = car.largerHalfWidth;
+    const bool onRoad = lateral >= middle.leftEdge + half && lateral <= middle.rightEdge - half;
+    if (b[2] || !onRoad) {
+        const float low = middle.leftLimit + half, high = middle.rightLimit - half;
+        if (!(lateral >= low))
+            lateral = low;
+        else if (lateral > high)
+            lateral = high;
+        PutFloat(b + 8, lateral);
+        b[3] = 1;
+        PutInt(b + 12, AddRaw(middle.centre.x.raw, static_cast<double>(lateral) * middle.direction.y));
+        PutInt(b + 16, AddRaw(middle.centre.y.raw, -static_cast<double>(lateral) * middle.direction.x));
+        PutInt(b + 20, middle.centre.z.raw);
+    }
+    const FixedVector point = MakeFixedVector(GetInt(b + 12), GetInt(b + 16), GetInt(b + 20));
+    // A closed racing loop is the path the flags are raised along.
+    const bool knowledgePath = (path->flags & (PathClosedLoop | PathRacing)) == (PathClosedLoop | PathRacing);
+
+    // 3. Every other car; the last finding in slot order stands.
+    int result = 0;
+    for (int slot = 0; slot < slotCount; slot++) {
+        const CarObject* other = slotCars[slot];
+        if (!other || slot == ignoredSlot)
+            continue;
+        double dx, dy;
+        HorizontalOffset(other->position, point, dx, dy);
+        const double d = std::sqrt(dx * dx + dy * dy);
+        const double closing = d > 0.1 ? (other->velocity.x * dx + other->velocity.y * dy) / d : 0.0;
+        const double radii = static_cast<double>(car.radius) + other->radius;
+        if (d < radii + (closing > 0 ? 4 * closing : 0)) {
+            result = 1;
+        } else if (other->freshlyPlaced) {
+            double rx, ry;
+            HorizontalOffset(other->resetPosition, point, rx, ry);
+            if (std::sqrt(rx * rx + ry * ry) < radii + 1)
+                result = 2;
+        }
+        if (knowledgePath && other->speed > other->halfRoadSpeed && other->follower &&
+            other->follower->node >= 0 && other->follower->node < path->nodeCount) {
+            const int ahead = ((node - other->follower->node) % path->nodeCount + path->nodeCount) % path->nodeCount;
+            if (ahead >= 1 && ahead <= 30)
+                result = 3;
+        }
+    }
+    return result;
+}
+
+int CheckResetPosition(CarObject& car, CarPosRecord& request, int ignoredSlot)
+{
+    CarObject* slotCars[MaxRacePlayers] = {};
+    int slotCount = 0;
+    if (CurrentRace) {
+        slotCount = MaxRacePlayers;
+        for (int slot = 0; slot < MaxRacePlayers; slot++)
+            slotCars[slot] = GetRaceSlotCar(*CurrentRace, slot);
+    }
+    return CheckResetPlace(car, request, ignoredSlot, GetCurrentPath(), slotCars, slotCount);
+}
+
+void ShowCantResetMessage(int reason)
+{
+    const char* why = reason == 1   ? "could hit another car"
+                      : reason == 2 ? "could hit a recently reset car"
+                      : reason == 3 ? "would cause a yellow flag"
+                                    : "too dangerous";
+    char text[80];
+    std::snprintf(text, sizeof text, "Can't reset - %s", why);
+    PrintNotice(text);
+}

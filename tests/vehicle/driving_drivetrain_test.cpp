@@ -1,0 +1,247 @@
+// A whole car driving on flat tarmac through its drivetrain: each axle
+// differential passes the whole axle torque and splits it by its kind with
+// one driven wheel on a slippery strip; the gear selection of a local car,
+// run before each step as its pit-lane step runs it, changes gears by hand
+// and automatically by the rules of each gearbox kind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "driving_fixture.h"
+
+namespace {
+
+constexpr int Neutral = 1, FirstGear = 2;
+
+class DrivingDrivetrainTest : public DrivingTest {
+protected:
+    // The car's built-in setup 0 with the rear differential of the given
+    // kind.
+    CarSetup SetupWithRearDiff(int index, int type, int preload, int locking)
+    {
+        OwnedCar probe;
+        EXPECT_TRUE(Load(probe.car, index));
+        CarSetup setup = *probe.car.setup;
+        SetupAxle& rear = setup.axles[0];
+        rear.diffType = static_cast<uint8_t>(type);
+        rear.preload = static_cast<uint8_t>(preload);
+        rear.powerLocking = rear.coastLocking = static_cast<uint8_t>(locking);
+        rear.viscousTorque = 10;
+        return setup;
+    }
+
+    // One step of a local car's gear selection, then the physics step.
+    void StepWithGearSelection(CarObject& car)
+    {
+        car.settleCounter = 100;  // settled: the stopped-car watch allows shifting
+        SelectGear(car);
+        Step();
+    }
+};
+
+// A rear-driven car pulls away in first gear at part throttle with its left
+// wheels on a strip of no grip (surface kind 13) and its right wheels on
+// tarmac. Every step the two rear wheels' drive torques add up to the axle
+// torque, eta x clutch torque x total ratio, and split as the kind says:
+// open, both alike (so the free wheel spins up); locked, one speed;
+// viscous, the slower wheel gets 2 x factor x the speed gap more; clutch
+// pack, the slower wheel gets 2 (D x locking % + 5 x preload) more, D half
+// the axle torque.
+TEST_F(DrivingDrivetrainTest, AxleDifferentialsConserveAndSplitTheTorque)
+{
+    struct Case {
+        const char* what;
+        int type, preload, locking;
+    } cases[] = {
+        {"open", 0, 0, 10},
+        {"locked", 1, 0, 10},
+        {"viscous", 2, 0, 10},
+        {"clutch pack", 3, 0, 40},
+        {"clutch pack with preload", 3, 4, 40},
+    };
+    ground.splitKind = NoSurfaceKind;
+    ground.splitX = 0;
+    int place = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int index = FindCarByCode("JB4");  // rear drive, no forced open differentials
+        CarSetup setup = SetupWithRearDiff(index, c.type, c.preload, c.locking);
+        CarObject* placed = Place(index, 0, 100.0 * place++, 0, &setup);
+        ASSERT_TRUE(placed);
+        CarObject& car = *placed;
+        ASSERT_EQ(car.setup->axles[0].diffType, c.type);
+        Step(40);
+        Roll(car, 2);
+        EngageGear(car, FirstGear, 2, 0.6f);
+        Wheel& left = *car.axles[0].leftWheel;
+        Wheel& right = *car.axles[0].rightWheel;
+        ASSERT_TRUE(left.driven && right.driven);
+        for (int s = 0; s < 30; s++) {
+            Step();
+            ASSERT_EQ(left.surfaceKind, NoSurfaceKind);
+            ASSERT_EQ(right.surfaceKind, 0);
+            const double axle = car.driveEfficiency * car.engine.clutchTorque * car.totalRatio;
+            const double tl = left.driveTorque, tr = right.driveTorque;
+            EXPECT_NEAR(tl + tr, axle, 1e-4 * std::fabs(axle) + 1e-3);
+            const double d = 0.5 * axle;
+            const bool leftFaster = left.spinRate > right.spinRate;
+            const double slower = leftFaster ? tr : tl, faster = leftFaster ? tl : tr;
+            const double gap = std::fabs(left.spinRate - right.spinRate);
+            switch (c.type) {
+            case 0: EXPECT_NEAR(tl, tr, 1e-6 * std::fabs(d) + 1e-6); break;
+            case 1: EXPECT_NEAR(left.spinRate, right.spinRate, 1e-4); break;
+            case 2:
+                // The speeds are read after the step's last tyre update, one
+                // sub-step after the split used them.
+                EXPECT_NEAR(slower - faster, 2 * 10 * gap, 0.05 * 2 * 10 * gap + 2);
+                break;
+            case 3: {
+                double e = (d >= 0 ? d * c.locking * 0.01 : -d * c.locking * 0.01) + 5 * c.preload;
+                EXPECT_NEAR(slower - faster, 2 * e, 1e-3 * std::fabs(2 * e) + 1e-2);
+                break;
+            }
+            }
+        }
+        EXPECT_GT(std::fabs(car.engine.clutchTorque), 10) << "no drive reached the axle";
+        if (c.type == 0) {
+            EXPECT_GT(left.spinRate, right.spinRate + 5) << "the wheel without grip did not spin up";
+        }
+    }
+}
+
+// Full throttle from 5 m/s in first gear with the automatic gearbox: the
+// gears only go up; each change up is chosen with the engine beyond its
+// speed of maximum power; two changes up are at least the 100 steps of
+// the automatic gearbox's delay apart; no change up is chosen while a
+// driven wheel slips beyond its curve's slip; by 8 s the car is in third
+// gear or higher.
+TEST_F(DrivingDrivetrainTest, AutomaticGearboxChangesUpAtPeakPower)
+{
+    CarObject* placed = Place(FindCarByCode("WQG"));  // H-pattern box: shifts through neutral
+    ASSERT_TRUE(placed);
+    CarObject& car = *placed;
+    Step(40);
+    WarmTyres(car);
+    Roll(car, 5);
+    EngageGear(car, FirstGear, 5, 1);
+    ApplyPlayerAids(car, 8);  // automatic gears (with throttle cut, blip and clutch on this box)
+    ASSERT_TRUE(car.autoGears && car.autoClutch);
+    int highest = FirstGear, lastUpshift = -1000, upshifts = 0;
+    int target = car.gearTarget;
+    for (int s = 0; s < 800; s++) {
+        const float engineSpeed = std::fmax(car.engine.speed, GetEngineSpeedFromWheels(car));
+        bool slipping = false;
+        for (int k = 0; k < car.wheelCount; k++) {
+            const Wheel& w = car.wheels[k];
+            slipping = slipping || (w.driven && w.combinedSlip > w.curveSlip);
+        }
+        car.inputs.words[1] = 65535;
+        StepWithGearSelection(car);
+        if (car.gearTarget > target) {
+            SCOPED_TRACE(s);
+            EXPECT_EQ(car.gearTarget, target + 1);
+            EXPECT_GT(engineSpeed, car.engine.maxPowerSpeed);
+            EXPECT_FALSE(slipping);
+            EXPECT_GE(s - lastUpshift, 100);
+            lastUpshift = s;
+            upshifts++;
+        }
+        EXPECT_GE(car.gearTarget, target) << "changed down under full throttle at step " << s;
+        target = car.gearTarget;
+        if (car.gear != Neutral)
+            highest = std::max(highest, car.gear);
+        EXPECT_TRUE(car.gear == Neutral || car.gear >= highest) << s;
+    }
+    EXPECT_GE(upshifts, 2);
+    EXPECT_GE(car.gear, FirstGear + 2);
+    EXPECT_LT(car.engine.speed, car.engine.maxSpeed);
+}
+
+// The shift words on a driving car, by gearbox kind.
+TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
+{
+    // H pattern (kind 1), no aids: shift up held with the clutch out selects
+    // second but does not engage it; pressing the clutch engages it; holding
+    // the word on changes no further gear.
+    {
+        CarObject* placed = Place(FindCarByCode("WQG"));
+        ASSERT_TRUE(placed);
+        CarObject& car = *placed;
+        ASSERT_EQ(car.gearboxKind, 1);
+        Step(40);
+        Roll(car, 6);
+        EngageGear(car, FirstGear, 6, 0.2f);
+        car.inputs.words[3] = 1;
+        for (int s = 0; s < 20; s++)
+            StepWithGearSelection(car);
+        EXPECT_EQ(car.gear, FirstGear);
+        EXPECT_EQ(car.gearTarget, FirstGear + 1);
+        car.inputs.words[11] = 65535;
+        for (int s = 0; s < 20; s++)
+            StepWithGearSelection(car);
+        EXPECT_EQ(car.gear, FirstGear + 1);
+        car.inputs.words[3] = 0;
+        StepWithGearSelection(car);
+        car.inputs.words[3] = 1;
+        StepWithGearSelection(car);
+        EXPECT_EQ(car.gearTarget, FirstGear + 2) << "released and pressed again: the next gear";
+    }
+    // Sequential (kind 3), no aids: under full load the change waits until
+    // the clutch's torque falls below 0.3 x the engine's maximum torque,
+    // which lifting the throttle brings.
+    {
+        CarObject* placed = Place(FindCarByCode("KTA"), 100);
+        ASSERT_TRUE(placed);
+        CarObject& car = *placed;
+        ASSERT_EQ(car.gearboxKind, 3);
+        Step(40);
+        WarmTyres(car);
+        Roll(car, 10);
+        EngageGear(car, FirstGear + 1, 10, 1);
+        Step(10);
+        car.inputs.words[3] = 1;
+        for (int s = 0; s < 10; s++) {
+            const bool loaded = std::fabs(car.engine.clutchTorque) >= 0.3f * car.engine.maxTorque;
+            StepWithGearSelection(car);
+            if (loaded) {
+                EXPECT_EQ(car.gear, FirstGear + 1) << "changed up under load at step " << s;
+            }
+        }
+        car.inputs.words[1] = 0;
+        int changedAt = -1;
+        for (int s = 0; s < 30 && changedAt < 0; s++) {
+            const float torque = std::fabs(car.engine.clutchTorque);
+            StepWithGearSelection(car);
+            if (car.gear == FirstGear + 2) {
+                changedAt = s;
+                EXPECT_LT(torque, 0.3f * car.engine.maxTorque);
+            }
+        }
+        EXPECT_GE(changedAt, 0) << "the change never came";
+        // Down from neutral is reverse.
+        car.inputs.words[3] = 0;
+        car.gear = car.gearTarget = Neutral;
+        car.inputs.words[4] = 1;
+        StepWithGearSelection(car);
+        EXPECT_EQ(car.gearTarget, 0);
+    }
+    // Motorbike box (kind 2): neutral lies between first and second; shift
+    // up from first below 2 m/s selects neutral, above it second gear.
+    for (double v : {1.0, 3.0}) {
+        SCOPED_TRACE(v);
+        CarObject* placed = Place(FindCarByCode("YAS"), 200 + 20 * v);
+        ASSERT_TRUE(placed);
+        CarObject& car = *placed;
+        ASSERT_EQ(car.gearboxKind, 2);
+        Step(40);
+        Roll(car, v);
+        EngageGear(car, FirstGear, v, 0.1f);
+        Step();
+        car.inputs.words[3] = 1;
+        StepWithGearSelection(car);
+        EXPECT_EQ(car.gearTarget, v < 2 ? Neutral : FirstGear + 1);
+    }
+}
+
+} // namespace

@@ -1,0 +1,259 @@
+// Driving a whole generated car headless: a plane of chosen surface kinds
+// under it, the car alone in an active body set stepped 10 ms at a time,
+// its input words written directly, and the small controllers the driving
+// tests steer with. Floating-point traps are on, so a NaN fails where it is
+// made.
+#pragma once
+
+#include <cfenv>
+#include <cmath>
+#include <vector>
+
+#include "car_fixture.h"
+#include "devices/services.h"
+#include "test_ground.h"
+
+// ---------------------------------------------------------------------------
+// Geometry of a car in world axes (the rotation's columns are the car's
+// right, forward and up axes).
+
+inline Vec3 CarRight(const CarObject& car) { return {car.rotation.m[0], car.rotation.m[3], car.rotation.m[6]}; }
+inline Vec3 CarForward(const CarObject& car) { return {car.rotation.m[1], car.rotation.m[4], car.rotation.m[7]}; }
+inline Vec3 CarUp(const CarObject& car) { return {car.rotation.m[2], car.rotation.m[5], car.rotation.m[8]}; }
+
+struct Point3 {
+    double x = 0, y = 0, z = 0;
+};
+
+// World position (m) of a point given in the car's frame.
+inline Point3 CarPointInWorld(const CarObject& car, const Vec3& local)
+{
+    Vec3 r = Rotate(car.rotation, local);
+    return {car.position.x.raw / 65536.0 + r.x, car.position.y.raw / 65536.0 + r.y,
+            car.position.z.raw / 65536.0 + r.z};
+}
+
+inline double ForwardSpeed(const CarObject& car) { return Dot(car.velocity, CarForward(car)); }
+
+// A steering angle (rad, left positive) as the steering word at the
+// set-up's lock.
+inline uint16_t SteeringWordFor(const CarObject& car, double angle)
+{
+    double lock = car.setup->maxLock * 3.14159265358979 / 180;
+    double word = 32768 - angle / lock * 32768;
+    return static_cast<uint16_t>(std::lround(std::fmin(65535.0, std::fmax(1.0, word))));
+}
+
+inline uint16_t PedalWord(double fraction)
+{
+    return static_cast<uint16_t>(std::lround(65535 * std::fmin(1.0, std::fmax(0.0, fraction))));
+}
+
+// The rolling radius of the driven wheels (the first driven wheel's tyre).
+inline float DrivenTyreRadius(const CarObject& car)
+{
+    for (int k = 0; k < car.wheelCount; k++)
+        if (car.wheels[k].driven)
+            return car.axles[car.wheels[k].axleIndex].tyreRadius;
+    return car.axles[0].tyreRadius;
+}
+
+// Every tread strip and running surface at the compound's best temperature
+// (heat is held as temperature x capacity), so that grip starts at its
+// peak.
+inline void WarmTyres(CarObject& car)
+{
+    for (int k = 0; k < car.wheelCount; k++) {
+        Wheel& w = car.wheels[k];
+        const Axle& axle = car.axles[w.axleIndex];
+        const float t = CompoundTable[axle.tyreType].optimumTempC + 273.15f;
+        for (TyreSegment& segment : w.segments)
+            for (int strip = 0; strip < 3; strip++) {
+                segment.treadHeat[strip] = t * TreadCapacity(axle, segment.treadDepth[strip]);
+                segment.surfaceHeat[strip] = t * SurfaceCapacity(axle);
+            }
+    }
+}
+
+// m_eff of a free-rolling car: the mass and every wheel's inertia over its
+// radius squared.
+inline double RollingMass(const CarObject& car)
+{
+    double m = car.mass;
+    for (int k = 0; k < car.wheelCount; k++) {
+        double r = car.axles[car.wheels[k].axleIndex].tyreRadius;
+        m += car.wheels[k].wheelInertia / (r * r);
+    }
+    return m;
+}
+
+// ---------------------------------------------------------------------------
+// The fixture: a car of the generated folder alone on the test ground.
+
+class DrivingTest : public CarTest {
+protected:
+    void SetUp() override
+    {
+        CarTest::SetUp();
+        ResetDevicesTables();  // builds the tyres' friction curves
+        SetBodySurroundings(&ground);
+        std::feclearexcept(FE_ALL_EXCEPT);
+        feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    }
+    void TearDown() override
+    {
+        fedisableexcept(FE_ALL_EXCEPT);
+        for (CarObject* car : cars)
+            DestroyCar(*car);
+        for (CarObject* car : cars)
+            delete car;
+        cars.clear();
+        SetBodySurroundings(nullptr);
+        CarTest::TearDown();
+    }
+
+    // Loads car `index` (its built-in setup 0, or the caller's setup held
+    // within the car's limits), places it at (x, y) heading along +y turned
+    // by heading (rad, left positive) with its tyres 5 cm above the ground,
+    // and puts it alone in the active set. Null when the car fails to load.
+    CarObject* Place(int index, double x = 0, double y = 0, float heading = 0, CarSetup* setup = nullptr)
+    {
+        CarObject* car = new CarObject;
+        cars.push_back(car);
+        if (!Load(*car, index, setup ? -1 : 0, setup))
+            return nullptr;
+        car->position = {FixedFromMetres(static_cast<float>(x)), FixedFromMetres(static_cast<float>(y)), Fixed{}};
+        ResetCar(*car, heading, 0, 1);
+        car->awake = 1;
+        // Idling in neutral, so that the car never goes to rest (a resting
+        // car leaves the active set).
+        SetFuelPercent(*car, 50);  // without fuel the engine stops
+        StartEngineAtIdle(car->engine);
+        set = {};
+        AddToObjectSet(set, *car);
+        return car;
+    }
+
+    // Steps of 10 ms of the set; the car must stay in it.
+    void Step(int steps = 1)
+    {
+        static const bool emulate = std::getenv("QV_SHIFT_TYRES") != nullptr;  // DEVELOPMENT ONLY
+        for (int i = 0; i < steps; i++) {
+            CarObject& car = *static_cast<CarObject*>(set.members[0]);
+            FixedVector before = car.position;
+            UpdatePhysicsObjects(set, 0);
+            ASSERT_EQ(set.count, 1) << "the car left the active set";
+            if (emulate) {
+                Vec3 d = OffsetFromFixed(car.position - before);
+                for (int k = 0; k < car.wheelCount; k++) {
+                    Wheel& w = car.wheels[k];
+                    w.previousCentre -= d; w.patchPoint -= d; w.dragAnchor -= d; w.rimAnchor -= d;
+                }
+            }
+        }
+    }
+
+    // The car rolls along its forward axis at v (m/s): body velocity, and
+    // every wheel turning at v / r in the direction its tyre rolls forward.
+    static void Roll(CarObject& car, double v)
+    {
+        car.velocity = static_cast<float>(v) * CarForward(car);
+        car.angularMomentum = {};
+        const Vec3 up = CarUp(car), forward = CarForward(car);
+        for (int k = 0; k < car.wheelCount; k++) {
+            Wheel& w = car.wheels[k];
+            double r = car.axles[w.axleIndex].tyreRadius;
+            double sign = Dot(Cross(up, Rotate(car.rotation, w.spinAxis)), forward) >= 0 ? 1 : -1;
+            w.spinRate = static_cast<float>(sign * v / r);
+        }
+    }
+
+    // Runs the engine in a gear with the clutch engaged at the speed the
+    // wheels give (the car rolling at v), throttle preset.
+    static void EngageGear(CarObject& car, int gear, double v, float throttle)
+    {
+        car.gear = car.gearTarget = gear;
+        car.totalRatio = car.gearRatios[gear] * car.finalDrive;
+        car.autoClutch = 0;
+        car.inputs.words[11] = 0;
+        car.engine.clutchPedal = 0;
+        StartEngine(car.engine);
+        car.engine.speed = static_cast<float>(v * car.totalRatio / DrivenTyreRadius(car));
+        car.engine.clutchAngle = car.engine.crankAngle;
+        car.engine.throttle = throttle;
+        car.inputs.words[1] = PedalWord(throttle);
+    }
+
+    TestGround ground;
+    ObjectSet set;
+    std::vector<CarObject*> cars;
+};
+
+// ---------------------------------------------------------------------------
+// Controllers a driver of the tests would use.
+
+// Follows a circle of radius R about (cx, cy), anticlockwise, by pure
+// pursuit of a point on the circle `ahead` metres along it from the car's
+// nearest point. Returns the steering angle (rad, left positive).
+inline double CircleSteer(const CarObject& car, double cx, double cy, double R, double ahead)
+{
+    const Point3 rear = CarPointInWorld(car, {0, car.axleY[0], 0});
+    const double wheelbase = car.wheelbase;
+    double a = std::atan2(rear.y - cy, rear.x - cx) + ahead / R;
+    double tx = cx + R * std::cos(a) - rear.x, ty = cy + R * std::sin(a) - rear.y;
+    const Vec3 f = CarForward(car), r = CarRight(car);
+    double along = tx * f.x + ty * f.y, across = -(tx * r.x + ty * r.y);  // left positive
+    double distance2 = along * along + across * across;
+    return std::atan(2 * wheelbase * across / distance2);
+}
+
+// Throttle (and brake below the target) towards a forward speed target.
+inline void HoldSpeed(CarObject& car, double target, double gain = 0.4, double base = 0.15)
+{
+    double error = target - ForwardSpeed(car);
+    double t = base + gain * error;
+    car.inputs.words[1] = PedalWord(t);
+    car.inputs.words[2] = PedalWord(error < -1 ? -0.2 * error : 0);
+}
+
+// Least-squares circle through points (x, y): centre and radius (a Kasa
+// fit, exact for points on a circle).
+struct CircleFit {
+    double cx = 0, cy = 0, radius = 0;
+};
+inline CircleFit FitCircle(const std::vector<Point3>& points)
+{
+    // Solve for (D, E, F) in x² + y² + D x + E y + F = 0, in centred
+    // coordinates for accuracy.
+    double mx = 0, my = 0;
+    for (const Point3& p : points) {
+        mx += p.x;
+        my += p.y;
+    }
+    mx /= points.size();
+    my /= points.size();
+    double a[3][4] = {};
+    for (const Point3& p : points) {
+        double x = p.x - mx, y = p.y - my, row[3] = {x, y, 1}, rhs = -(x * x + y * y);
+        for (int i = 0; i < 3; i++) {
+            for (int j = 0; j < 3; j++)
+                a[i][j] += row[i] * row[j];
+            a[i][3] += row[i] * rhs;
+        }
+    }
+    for (int i = 0; i < 3; i++) {  // Gauss-Jordan, the matrix is symmetric positive definite
+        for (int k = 0; k < 3; k++) {
+            if (k == i)
+                continue;
+            double f = a[k][i] / a[i][i];
+            for (int j = 0; j < 4; j++)
+                a[k][j] -= f * a[i][j];
+        }
+    }
+    double d = a[0][3] / a[0][0], e = a[1][3] / a[1][1], f = a[2][3] / a[2][2];
+    CircleFit fit;
+    fit.cx = mx - d / 2;
+    fit.cy = my - e / 2;
+    fit.radius = std::sqrt(d * d / 4 + e * e / 4 - f);
+    return fit;
+}
