@@ -19,7 +19,8 @@ for cars in 1 32; do
     valgrind --tool=callgrind --callgrind-out-file="$out/cars$cars" \
         "$bench" --benchmark_filter="BM_CarStep/$cars\$" --benchmark_min_time=0.2 > /dev/null 2>&1
     # Each dump file names its trigger and its instruction total.
-    last=$(ls "$out"/cars$cars.* | sort -t. -k2 -n | tail -n 1)
+    number=$(ls "$out" | sed -n "s/^cars$cars\.\([0-9]*\)$/\1/p" | sort -n | tail -n 1)
+    last="$out/cars$cars.$number"
     steps=$(sed -n 's/.*car_steps=\([0-9]*\).*/\1/p' "$last" | head -n 1)
     instructions=$(sed -n 's/^summary: *\([0-9]*\).*/\1/p' "$last" | head -n 1)
     echo "$cars car(s): $instructions instructions over $steps car steps: $((instructions / steps)) per car step"

@@ -748,11 +748,13 @@ GfxSystem* CreateGfxSystem(GfxBackEnd backEnd);
 GfxSystem* CreateNullGfxSystem();
 // The OpenGL system reports one adapter per display SDL knows, described by
 // the GL renderer string, with SDL's full-screen modes, and caps as the GL
-// context allows (vs.1.1 through vertex programs, 8 stages, border
-// addressing, modulate-2x). CreateDevice takes the window layer's window
-// as its focus window; with nullptr it makes a hidden window of the
-// back-buffer size of its own (for tests). nullptr when OpenGL cannot be
-// used (no display, no context of the needed version).
+// context allows (vs.1.1 through vertex programs, 8 stages, every
+// addressing mode and blend factor, modulate-2x). The first device takes
+// over the context the system made to learn them. CreateDevice takes the
+// window layer's window as its focus window; with nullptr it makes a
+// hidden window of the back-buffer size of its own (for tests). nullptr
+// when OpenGL cannot be used (no display, no context of the needed
+// version).
 GfxSystem* CreateGlGfxSystem();
 
 // The OpenGL back end's window. Its devices draw into an SDL window made

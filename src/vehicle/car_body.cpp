@@ -231,8 +231,14 @@ void CarObject::IntegrateBody(float dt, float gravity) { StepCar(*this, dt, grav
 void CarObject::PrepareBody(float dt)
 {
     CarObject& car = *this;
-    if (!car.awake)
+    if (!car.awake) {
+        // A car being woken is prepared before its awake byte is set: the
+        // body as the base prepares it, and the wheels' probes where it
+        // stands, so that its first contact pass finds its ground.
+        RigidBody::PrepareBody(dt);
+        PlaceWheelProbes(car);
         return;
+    }
     if (car.rebuildDamage) {
         car.rebuildDamage = 0;
         RebuildCarShape(car);

@@ -38,15 +38,31 @@ Vec3 UnitOrZero(const Vec3& v)
     return l2 > 0 ? (1.0f / std::sqrt(l2)) * v : Vec3{};
 }
 
+// 1 / tan(x) for 0 < x: by the continued fraction of tan, which needs only
+// arithmetic (the same bits on every machine) and is exact to double
+// rounding for steering angles up to 1 rad; larger ones take the sine and
+// cosine.
+double CotangentOf(double x)
+{
+    if (x > 1) {
+        double s, c;
+        ComputeSinCos(x, s, c);
+        return c / s;
+    }
+    const double x2 = x * x;
+    double d = 23;
+    for (int k = 21; k >= 1; k -= 2)
+        d = double(k) - x2 / d;
+    return d / x;
+}
+
 // Turn direction and radius of the front wheels' angle.
 void SetTurnGeometry(CarObject& car)
 {
     float angle = car.steerAngle;
     if (angle > StraightAngle || angle < -StraightAngle) {
         car.turnDirection = angle > 0 ? 1 : 2;
-        double s, c;
-        ComputeSinCos(std::fabs(angle), s, c);
-        car.turnRadius = float(double(car.wheelbase) * c / s);
+        car.turnRadius = float(double(car.wheelbase) * CotangentOf(std::fabs(double(angle))));
     } else {
         car.turnDirection = 0;
     }
@@ -102,7 +118,9 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
     const Vec3 centre = Rotate(r, car.centreOfMass);
     // About the centre of mass.
     car.torque = torque - Cross(centre, force);
-    car.velocity += (h / car.mass) * force;
+    // A body without mass cannot be moved by a force (no division by 0).
+    if (car.mass > 0)
+        car.velocity += (h / car.mass) * force;
     car.angularMomentum += h * car.torque;
     car.smoothedForce = 0.9f * car.smoothedForce + 0.1f * force;
     car.smoothedAngularVelocity = 0.9f * car.smoothedAngularVelocity + 0.1f * AngularVelocity(car, r);
@@ -189,9 +207,8 @@ float SteerAngleFromWord(const CarObject& car, int word)
 void StepSteering(CarObject& car, float dt)
 {
     const float lock = car.setup ? float(car.setup->maxLock) * 3.14159265f / 180.0f : 0.0f;
-    const Vec3 w = AngularVelocity(car, car.rotation);
-    const float roll = Dot(Column(car.rotation, 1), w);
     if (car.carClass == 0) {
+        const float roll = Dot(Column(car.rotation, 1), AngularVelocity(car, car.rotation));
         if (car.speed > BikeSteerSpeed && lock > 0) {
             // The speed is above 2 m/s here, so 1 / speed is bounded.
             const float o = 2.5f / std::sqrt(car.speed);
@@ -246,7 +263,9 @@ void RunCarSubSteps(CarObject& car, float dt, float gravity)
         float power = 0, revCut = 0;
         const float u = StepEngineFree(car.engine, h, power, revCut);
         Vec3 torque = u * car.reactionAxisWorld + car.aeroTorque;
-        car.fuelUsed += h * power * FuelPerJoule;
+        // Only a running engine burns fuel, and never a negative amount.
+        if (car.engine.running && power > 0)
+            car.fuelUsed += h * power * FuelPerJoule;
         torque += BikeBalanceTorque(car);
         AdvanceBodyPose(car, h);
         const float a = float(SubSteps - step) * 0.05f, b = float(step) * 0.05f;

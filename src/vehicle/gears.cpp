@@ -216,27 +216,28 @@ void SelectGear(CarObject& car)
             car.gearTarget = car.gear;
             car.downLatch = car.upLatch = 1;
         }
-        if (down) {
-            if (!car.downLatch) {
-                car.gearTarget = GearBelow(car);
-                car.autoShiftDelay = DelayAfterDownshift;
-                car.downLatch = 1;
-            }
-        } else {
+        // A released word cancels the change it asked for that has not come
+        // yet. Releases go first, so that letting go of one word in the step
+        // the other is pressed keeps the new request.
+        if (!down) {
             if (car.downLatch)
                 car.gearTarget = car.gear;
             car.downLatch = 0;
         }
-        if (up) {
-            if (!car.upLatch) {
-                car.gearTarget = GearAbove(car);
-                car.autoShiftDelay = DelayAfterUpshift;
-                car.upLatch = 1;
-            }
-        } else {
+        if (!up) {
             if (car.upLatch)
                 car.gearTarget = car.gear;
             car.upLatch = 0;
+        }
+        if (down && !car.downLatch) {
+            car.gearTarget = GearBelow(car);
+            car.autoShiftDelay = DelayAfterDownshift;
+            car.downLatch = 1;
+        }
+        if (up && !car.upLatch) {
+            car.gearTarget = GearAbove(car);
+            car.autoShiftDelay = DelayAfterUpshift;
+            car.upLatch = 1;
         }
     }
     if (car.autoGears) {

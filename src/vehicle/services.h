@@ -840,7 +840,7 @@ struct Wheel {
     float camber = 0;           // spin axis . ground normal
     Vec3 patchPoint;            // m from the car's position, world axes
     Vec3 patchDisplacement;     // m, world: the patch's deflection from the tread at the last (sub-)step
-    Vec3 previousCentre;        // m from the car's position: the wheel centre at the last (sub-)step
+    Vec3 previousCentre;        // m from the car's position: the tyre's lowest point at the last (sub-)step
     Vec3 dragAnchor;            // m, where a loose surface holds the wheel back
     Vec3 rimAnchor;             // m, the rim contact's friction anchor
     Vec3 rimForce;              // N, world
@@ -1386,13 +1386,16 @@ void FreeDriverAnimations(CarObject& car);
 
 // One step of one wheel: load, patch forces, heat and wear of the tread,
 // rolling resistance, brake, suspension force and damage, rim contact and
-// spin. R is the car's rotation, hubPosition the wheel's suspension point
-// relative to the car's position in world axes, brakeTorque in N m.
-// alignTorque receives the aligning torque about the steering axis (front
-// axle); null selects the one-step form of a car simulated in one full
-// step. gravity along z (m/s^2). load holds the aerodynamic load on entry
-// and receives all forces on the wheel (world axes). remote: the car is
-// driven elsewhere (its tread does not wear).
+// spin. R is the car's rotation, hubPosition the wheel's hub point
+// (R hubPoint plus the car's displacement: metres from the car's 16.16
+// position, world axes), brakeTorque in N m. wheelTorque holds the drive
+// torque on entry. alignTorque receives the aligning torque about the
+// steering axis (front axle); null selects the one-step form of a car
+// simulated in one full step. gravity along z (m/s^2). load holds the
+// aerodynamic load on entry and receives the tyre's forces with the wheel's
+// weight; wheelForce is left holding what the wheel passes to the car
+// (world axes). remote: the car is driven elsewhere (its tread does not
+// wear, its tyre uses one tread segment).
 void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, const Vec3& hubPosition,
                        float brakeTorque, float* alignTorque, float h, float inverseH, float gravity,
                        CarObject& car, Vec3& load, int remote);

@@ -85,7 +85,7 @@ void UpdateSuspensionGeometry(Wheel& wheel, const Axle& axle)
         const float h = toTop.x * acrossInverse, v = toTop.z * acrossInverse;
         // The strut's top slides along the strut: the second line runs
         // through the upper point across the strut, its normal the strut.
-        FinishLinkage(wheel, axle, h, v, -v, h, cx, sa, cosA, side);
+        FinishLinkage(wheel, axle, h, v, h, v, cx, sa, cosA, side);
         return;
     }
 

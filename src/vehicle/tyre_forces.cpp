@@ -16,6 +16,34 @@ constexpr float MaxPenetrationRate = 4.0f;      // m/s, the rim's contact dampin
 
 inline float Absolute(float v) { return v < 0 ? -v : v; }
 
+// Sine and cosine of a steering angle: the Taylor series in float, exact
+// to a unit in the last place within a radian (steering and toe angles stay
+// well inside it), the same bits on every machine; beyond, the core's.
+inline void SteerSinCos(float angle, float& sine, float& cosine)
+{
+    if (angle > 1 || angle < -1) {
+        double s, c;
+        ComputeSinCos(angle, s, c);
+        sine = static_cast<float>(s);
+        cosine = static_cast<float>(c);
+        return;
+    }
+    const float x2 = angle * angle;
+    float s = -1.0f / 39916800;
+    s = 1.0f / 362880 + x2 * s;
+    s = -1.0f / 5040 + x2 * s;
+    s = 1.0f / 120 + x2 * s;
+    s = -1.0f / 6 + x2 * s;
+    sine = angle + angle * (x2 * s);
+    float c = 1.0f / 479001600;
+    c = -1.0f / 3628800 + x2 * c;
+    c = 1.0f / 40320 + x2 * c;
+    c = -1.0f / 720 + x2 * c;
+    c = 1.0f / 24 + x2 * c;
+    c = -0.5f + x2 * c;
+    cosine = 1 + x2 * c;
+}
+
 // v turned by the angle (sine, cosine) about the unit axis.
 inline Vec3 TurnAbout(const Vec3& axis, float sine, float cosine, const Vec3& v)
 {
@@ -166,12 +194,13 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
                          lean * wheel.spinAxis.x + upright * wheel.spinAxis.z};
     Vec3 offset = wheel.hubOffset, spinLocal = leaned;
     if (wheel.steerAngle != 0) {
-        double sine, cosine;
-        ComputeSinCos(wheel.steerAngle, sine, cosine);
-        const float s = static_cast<float>(sine), c = static_cast<float>(cosine);
+        float s, c;
+        SteerSinCos(wheel.steerAngle, s, c);
         offset = TurnAbout(wheel.steerAxis, s, c, offset);
         spinLocal = TurnAbout(wheel.steerAxis, s, c, spinLocal);
     }
+    // The tyre's lowest point in the wheel's plane: a tyre radius from the
+    // hub; the patch and the ground speed are taken there.
     const Vec3 centre = hubPosition + Rotate(R, offset);
     const Vec3 S = Rotate(R, spinLocal);
 
@@ -231,7 +260,8 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             if (absCb > 0.866f)
                 shift = ((1 - absCb) * 7.4626865f) * shift;
             const Vec3 p0 = centre + shift;
-            const float meanTread = (segment.treadDepth[0] + segment.treadDepth[1] + segment.treadDepth[2]) * (1.0f / 3);
+            const float meanTread =
+                (segment.treadDepth[0] + segment.treadDepth[1] + segment.treadDepth[2]) * (1.0f / 3);
             float d = Dot(N, wheel.ground.point - p0) + (meanTread - nominalTread);
             if (!fullForm) {
                 if (wheel.flat)
@@ -344,7 +374,7 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
         if (rho > 1e-6f)
             wheel.wheelTorque -= heatTotal / wheel.spinStep;
 
-        // 6. The centre's motion.
+        // 6. The motion of the tyre's lowest point.
         const Vec3 D = centre - wheel.previousCentre;
         wheel.previousCentre = centre;
         const float loadCap = sidewall * kt * 0.999f;

@@ -337,6 +337,11 @@ TEST_F(StartupTest, WindowOfClassQvnTakesKeysAndClosesFromTheWindowManager)
                 return true;
         return false;
     };
+    // The OpenGL device reports every blend factor, clamped addressing,
+    // modulate-2x and several textures at once: shadows and doubled
+    // textures stay available.
+    for (const char* line : {"can do shadows", "can use 2x tex", "can do multi tex"})
+        EXPECT_TRUE(has(line)) << line;
     // Shift+F8 and Ctrl+Tab show their messages; closing runs the shut-down.
     EXPECT_TRUE(has("SHIFT + F8 - network debug - On"));
     EXPECT_TRUE(has("CTRL + TAB - show results : auto"));

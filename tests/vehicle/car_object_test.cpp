@@ -2,7 +2,9 @@
 // resets, is placed, damaged and repaired; its mass model matches the
 // closed forms of its parts; the axle loads follow the lever rule; setups
 // from outside are held within the car's limits; the damage record packs
-// within its fields; bad car data is refused.
+// within its fields; bad car data is refused; dents follow the impact rule
+// and are undone exactly; the reset check weighs the other cars; drivers
+// and passengers get their animations; placement clears nearby walls.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -654,15 +656,28 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
 }
 
-TEST(CarShapeTest, AnImpactOfStrengthZeroMovesNothing)
+TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
 {
-    DentCar dent;
-    dent.AddPoint(0, 2.2, 0.3);
-    dent.car.impacts[0] = CarImpactEntry(0, 0, PackCarImpactDirection({0, -1, 0}));
-    dent.car.impactCount = 1;
-    DeformCarMesh(dent.car);
-    EXPECT_EQ(dent.car.bodyModel->points[0].position, MakeFixedVector(0, Raw(2.2), Raw(0.3)));
-    EXPECT_EQ(dent.car.points[0].local, (Vec3{0, 2, 0.3f}));
+    struct Case {
+        const char* what;
+        int strength;
+        float wheelbase;  // the reach is half of it
+    } cases[] = {
+        {"strength 0", 0, 2.4f},
+        {"a car without a wheelbase", 255, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DentCar dent;
+        dent.AddPoint(0, 2.2, 0.3);
+        dent.car.wheelbase = c.wheelbase;
+        dent.car.impacts[0] = CarImpactEntry(0, c.strength, PackCarImpactDirection({0, -1, 0}));
+        dent.car.impactCount = 1;
+        DeformCarMesh(dent.car);
+        EXPECT_EQ(dent.car.bodyModel->points[0].position, MakeFixedVector(0, Raw(2.2), Raw(0.3)));
+        EXPECT_EQ(dent.car.points[0].local, (Vec3{0, 2, 0.3f}));
+        EXPECT_EQ(dent.car.wheels[0].mountPosition, (Vec3{0.1f, 2.6f, 0.3f}));
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -53,6 +53,640 @@ protected:
 };
 
 // ---------------------------------------------------------------------------
+// Aerodynamics: still air gives nothing, air from behind only side drag, and
+// a wing in a head wind lift and drag by the wing's curves (computed here
+// with the library's sine and cosine).
+
+TEST_F(CarRuleTest, AeroPointsFollowTheAirOverThem)
+{
+    struct Case {
+        const char* name;
+        Vec3 velocity, wind;
+        int point;  // 0 a wing, 2 a body point
+    };
+    const Case cases[] = {
+        {"at rest in still air, wing", {0, 0, 0}, {0, 0, 0}, 0},
+        {"at rest in still air, body", {0, 0, 0}, {0, 0, 0}, 2},
+        {"wind from behind, wing", {0, 0, 0}, {0, 12, 0}, 0},
+        {"reversing, body", {0, -10, 0}, {0, 0, 0}, 2},
+        {"head wind, wing", {0, 20, 0}, {0, 0, 0}, 0},
+        {"head wind, body", {0, 20, 0}, {0, 0, 0}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BareCar bare;
+        CarObject& car = bare.car;
+        AeroPoint& point = car.aero[c.point];
+        point.flags = AeroPresent;
+        point.wingAngle = 0.2f;
+        point.liftFactor = -0.5f;
+        point.dragFactor = 0.3f;
+        point.sideDrag = 0.4f;
+        point.lift = -0.25f;
+        point.drag = 0.35f;
+        point.position = {0, -1.5f, 0.8f};
+        point.airVelocity = c.wind;
+        car.velocity = c.velocity;
+        ComputeAeroForces(car);
+
+        const Vec3 r = c.velocity - c.wind;
+        const float r2 = LengthSquared(r);
+        Vec3 expected;
+        if (r2 > 0.001f) {
+            const Vec3 n = (1.0f / std::sqrt(r2)) * r;
+            if (n.y <= 0) {
+                expected = (-point.sideDrag * r2) * n;  // side drag alone, no lift
+            } else {
+                double cl = point.lift, cd = point.drag;
+                if (c.point == 0) {
+                    const double b = 2.0 * 0.2;  // angle of attack 0 in a level head wind
+                    cl = (std::sin(b) * 1.03923 + 0.1) * point.liftFactor;
+                    cd = ((1 - std::cos(b)) * 1.8 + 0.1) * point.dragFactor;
+                }
+                expected = {0, float(-cd * r2), float(cl * r2)};  // lift along up, drag against the air
+            }
+        }
+        EXPECT_NEAR(point.force.x, expected.x, 1e-3f);
+        EXPECT_NEAR(point.force.y, expected.y, 1e-3f * (1 + std::fabs(expected.y)));
+        EXPECT_NEAR(point.force.z, expected.z, 1e-3f * (1 + std::fabs(expected.z)));
+        EXPECT_NEAR(car.aeroForce.y, expected.y, 1e-3f * (1 + std::fabs(expected.y)));
+        // The torque is the force's moment about the car's origin.
+        const Vec3 moment = Cross(point.position, point.force);
+        EXPECT_NEAR(car.aeroTorque.x, moment.x, 1e-3f * (1 + std::fabs(moment.x)));
+    }
+}
+
+TEST_F(CarRuleTest, WingLoadForTheWheelsLeavesTheBody)
+{
+    BareCar bare;
+    CarObject& car = bare.car;
+    AeroPoint& wing = car.aero[1];
+    wing.flags = AeroPresent | AeroFrontLoadToWheels;
+    wing.wingAngle = 0.2f;
+    wing.liftFactor = -1;
+    wing.dragFactor = 0.2f;
+    car.velocity = {0, 30, 0};
+    ComputeAeroForces(car);
+    EXPECT_EQ(wing.force.z, 0.0f);
+    EXPECT_LT(wing.wheelShare.z, -100.0f);  // downforce
+    EXPECT_LT(wing.force.y, 0.0f);          // the drag stays on the body
+}
+
+// ---------------------------------------------------------------------------
+// Steering.
+
+TEST_F(CarRuleTest, SteeringColumnAtFullLockHoldsThereWithZeroRate)
+{
+    struct Case {
+        float angle, target, targetRate, rate;  // angle and target in locks
+    };
+    const Case cases[] = {
+        {1, 1, 0, 0}, {1, 1, 0, 5}, {1, 1, 3, 0}, {-1, -1, 0, -5}, {-1, -1, -3, 0}, {0.99f, 1, 0, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.angle << " " << c.target << " " << c.rate);
+        BareCar bare;
+        CarObject& car = bare.car;
+        const float lock = 30 * Pi / 180;
+        car.carClass = 4;
+        car.steerInertia = 1;
+        car.steerStiffness = 600;
+        car.steerDamping = 6;
+        car.wheelbase = 2.5f;
+        car.steerAngle = c.angle * lock;
+        car.steerTargetNow = c.target * lock;
+        car.steerTargetRate = c.targetRate;
+        car.steerRate = c.rate;
+        for (int k = 0; k < 20; ++k)
+            StepSteering(car, 0.0005f);
+        EXPECT_FLOAT_EQ(car.steerAngle, c.target * lock);
+        EXPECT_EQ(car.steerRate, 0.0f);
+        EXPECT_EQ(car.turnDirection, c.target > 0 ? 1 : 2);
+        EXPECT_NEAR(car.turnRadius, 2.5 / std::tan(double(lock)), 1e-4);
+    }
+}
+
+TEST_F(CarRuleTest, SteeringWordGivesTheAngleAtTheSetupsLock)
+{
+    BareCar bare;
+    const float lock = 30 * Pi / 180;
+    EXPECT_EQ(SteerAngleFromWord(bare.car, 32768), 0.0f);
+    EXPECT_FLOAT_EQ(SteerAngleFromWord(bare.car, 0), lock);        // left
+    EXPECT_FLOAT_EQ(SteerAngleFromWord(bare.car, 49152), -lock / 2);  // right
+    bare.car.steerTargetNow = 0;
+    SetSteeringDirect(bare.car);
+    EXPECT_EQ(bare.car.turnDirection, 0);
+    // Turn radius: wheelbase / tan(angle), either way round.
+    bare.car.wheelbase = 2.6f;
+    for (float angle : {0.0001f, 0.01f, 0.3f, -0.5f, 0.785f, 1.2f}) {
+        bare.car.steerTargetNow = angle;
+        SetSteeringDirect(bare.car);
+        EXPECT_EQ(bare.car.steerAngle, angle);
+        EXPECT_EQ(bare.car.steerRate, 0.0f);
+        EXPECT_EQ(bare.car.turnDirection, angle > 0 ? 1 : 2);
+        const double expected = 2.6 / std::tan(std::fabs(double(angle)));
+        EXPECT_NEAR(bare.car.turnRadius, expected, 1e-6 * expected) << angle;
+    }
+}
+
+TEST_F(CarRuleTest, BikeBalanceHoldsABikeUprightBelowFourMetresASecond)
+{
+    struct Case {
+        int carClass;
+        float speed, lean;  // lean: the right axis's vertical part
+        float expected;     // torque about the forward axis
+    };
+    const Case cases[] = {
+        {0, 0, 0.2f, 2500 * 0.2f},   {0, 2, 0.2f, 2500 * 0.2f * 0.5f}, {0, 4, 0.2f, 0},
+        {0, 6, 0.2f, 0},             {0, 1, 0.6f, 0},  // lying over: no torque
+        {3, 0, 0.2f, 0},             // not a bike
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.carClass << " " << c.speed << " " << c.lean);
+        BareCar bare;
+        CarObject& car = bare.car;
+        car.carClass = c.carClass;
+        car.speed = c.speed;
+        // Rolled about the forward axis so that the right axis rises by lean.
+        const float up = std::sqrt(1 - c.lean * c.lean);
+        car.rotation = FloatMatrix{{up, 0, -c.lean, 0, 1, 0, c.lean, 0, up}};
+        const Vec3 t = BikeBalanceTorque(car);
+        EXPECT_NEAR(t.y, c.expected, 1e-3f);
+        EXPECT_EQ(t.x, 0.0f);
+        EXPECT_EQ(t.z, 0.0f);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Driver aids.
+
+TEST_F(CarRuleTest, PitLimiterOpensFullyToSevenEighthsOfTheLimitAndShutsAtIt)
+{
+    struct Case {
+        float kmh, throttle;
+    };
+    const Case cases[] = {{0, 1}, {50, 1}, {52.5f, 1}, {56.25f, 0.5f}, {60, 0}, {80, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kmh);
+        BareCar bare;
+        CarObject& car = bare.car;
+        car.pitSpeedLimit = 60;
+        car.speed = c.kmh / 3.6f;
+        car.inputs.words[1] = 65535;
+        for (int step = 0; step < 10; ++step)
+            StepThrottleAndClutch(car, 0, 0.01f);
+        EXPECT_NEAR(car.engine.throttle, c.throttle, 1e-4f);
+    }
+    // Without a limit the throttle follows the pedal at any speed.
+    BareCar free;
+    free.car.speed = 80;
+    free.car.inputs.words[1] = 65535;
+    for (int step = 0; step < 10; ++step)
+        StepThrottleAndClutch(free.car, 0, 0.01f);
+    EXPECT_EQ(free.car.engine.throttle, 1.0f);
+}
+
+TEST_F(CarRuleTest, PedalsRampByAFifthPerStep)
+{
+    BareCar bare;
+    CarObject& car = bare.car;
+    car.inputs.words[2] = 65535;
+    car.inputs.words[1] = 65535;
+    for (int step = 1; step <= 5; ++step) {
+        StepBrakes(car, 0.01f);
+        StepThrottleAndClutch(car, 1, 0.01f);
+        if (step < 5) {
+            EXPECT_NEAR(car.brake, 0.2f * step, 1e-5f);
+            EXPECT_LT(car.engine.throttle, 1.0f);
+        }
+    }
+    EXPECT_EQ(car.brake, 1.0f);
+    EXPECT_EQ(car.engine.throttle, 1.0f);
+    EXPECT_EQ(car.engine.clutchPedal, 1.0f);
+    car.inputs.words[2] = 0;
+    StepBrakes(car, 0.01f);
+    EXPECT_NEAR(car.brake, 0.8f, 1e-6f);
+}
+
+TEST_F(CarRuleTest, AntiLockTimerLetsTheBrakeDownToAThirdThenGoesBackToFull)
+{
+    BareCar bare;
+    CarObject& car = bare.car;
+    Wheel wheels[4];
+    for (int i = 0; i < 4; ++i)
+        wheels[i].axleIndex = i / 2;
+    car.wheels = wheels;
+    car.wheelCount = 4;
+    car.brakeHelp = 1;
+    car.speed = 20;
+    car.brake = 1;
+    car.inputs.words[2] = 65535;
+    // Wheels off the ground count as locked: the timer starts.
+    StepBrakes(car, 0.01f);
+    EXPECT_NEAR(car.antiLockTimer, 0.19f, 1e-6f);
+    EXPECT_EQ(car.brake, 1.0f);
+    for (Wheel& wheel : wheels)
+        wheel.touching = 1;  // gripping again (combined slip 0)
+    float lowest = 1;
+    int steps = 1;
+    while (car.antiLockTimer > 0) {
+        StepBrakes(car, 0.01f);
+        ++steps;
+        lowest = car.brake < lowest ? car.brake : lowest;
+        EXPECT_LE(car.brake, car.antiLockTimer * 0.667f / 0.2f + 0.333f + 0.01f * 0.667f / 0.2f + 1e-5f);
+    }
+    EXPECT_EQ(steps, 20);
+    EXPECT_NEAR(lowest, 0.333f + 0.01f * 0.667f / 0.2f, 1e-4f);
+    for (int step = 0; step < 4; ++step)
+        StepBrakes(car, 0.01f);
+    EXPECT_EQ(car.brake, 1.0f);
+    EXPECT_EQ(car.antiLockTimer, 0.0f);
+    // Below 5 m/s a lock starts nothing.
+    for (Wheel& wheel : wheels)
+        wheel.touching = 0;
+    car.speed = 4;
+    StepBrakes(car, 0.01f);
+    EXPECT_EQ(car.antiLockTimer, 0.0f);
+    car.wheels = nullptr;
+    car.wheelCount = 0;
+}
+
+TEST_F(CarRuleTest, AutomaticClutchEngagesBetweenOneAndAQuarterIdleAndTheBitePoint)
+{
+    struct Case {
+        float throttleWord, speedInIdles, demand;
+    };
+    // Idle 100 rad/s, peak torque at 400 rad/s: full throttle lets the
+    // clutch out fully at max(150, 0.667 x 400 = 266.8).
+    const Case cases[] = {
+        {1, 0.5f, 1}, {1, 1.2f, 1}, {1, 1.25f, 1}, {1, (125 + 266.8f) / 200, 0.5f}, {1, 2.668f, 0},
+        {1, 4, 0},    {0, 1.25f, 1}, {0, 1.375f, 0.5f}, {0, 1.5f, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.throttleWord << " " << c.speedInIdles);
+        BareCar bare;
+        CarObject& car = bare.car;
+        car.engine.idleSpeed = 100;
+        car.engine.maxTorqueSpeed = 400;
+        car.engine.speed = c.speedInIdles * 100;
+        car.inputs.words[1] = uint16_t(c.throttleWord * 65535);
+        EXPECT_NEAR(AutoClutchDemand(car), c.demand, 1e-4f);
+    }
+    // No idle speed: no division, the clutch is let out.
+    BareCar odd;
+    odd.car.engine.speed = 10;
+    EXPECT_EQ(AutoClutchDemand(odd.car), 0.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Lights and requests.
+
+TEST_F(CarRuleTest, HazardLightsBlinkBothLampsHalfASecondOnAndOff)
+{
+    BareCar bare;
+    CarObject& car = bare.car;
+    float left = -1, right = -1;
+    car.lightSwitches[LeftIndicatorSwitch].targets[0] = &left;
+    car.lightSwitches[RightIndicatorSwitch].targets[0] = &right;
+    car.lightSwitches[LeftIndicatorSwitch].onValue = car.lightSwitches[RightIndicatorSwitch].onValue = 0.9f;
+    car.inputs.words[13] = 4;
+    HandlePlayerRequests(car, 0);
+    EXPECT_EQ(car.indicatorMode, 3);
+    EXPECT_EQ(car.inputs.words[13], 0);
+    for (int ms = 10; ms <= 2000; ms += 10) {
+        UpdateBlinkers(car);
+        const bool on = (ms % 1000) < 500;
+        ASSERT_EQ(left, on ? 0.9f : 0.0f) << ms << " ms";
+        ASSERT_EQ(right, on ? 0.9f : 0.0f) << ms << " ms";
+    }
+    // Off: both lamps out, and they stay out.
+    car.inputs.words[13] = 1;
+    HandlePlayerRequests(car, 0);
+    for (int ms = 0; ms < 1500; ms += 10)
+        UpdateBlinkers(car);
+    EXPECT_EQ(left, 0.0f);
+    EXPECT_EQ(right, 0.0f);
+}
+
+TEST_F(CarRuleTest, RequestsActOnceAndOnlyWhereTheCarHasTheFeature)
+{
+    struct Case {
+        const char* name;
+        int word, carClass, dataFlags, tc;
+        bool running, expectRunning;
+        int expectLimit, expectTcOff;
+    };
+    const Case cases[] = {
+        {"ignition starts an engine", 5, 4, 0, 0, false, true, 0, 0},
+        {"ignition stops a running one", 5, 4, 0, 0, true, false, 0, 0},
+        {"class 10 has no starter motor", 5, 10, 0, 0, false, false, 0, 0},
+        {"no pit limiter fitted", 16, 4, 0, 0, false, false, 0, 0},
+        {"limiter but no speed zone", 16, 4, 1 << 30, 0, false, false, 0, 0},
+        {"traction control fitted", 17, 4, 0, 1, false, false, 0, 1},
+        {"no traction control", 17, 4, 0, 0, false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BareCar bare;
+        CarObject& car = bare.car;
+        SetDefaultEngine(car.engine);
+        car.carClass = c.carClass;
+        car.dataFlags = c.dataFlags;
+        car.tractionControl = c.tc;
+        car.restCounter = 50;
+        car.stepCounter = 77;
+        if (c.running)
+            StartEngineAtIdle(car.engine);
+        car.inputs.words[c.word] = 1;
+        HandlePlayerRequests(car, 0);
+        EXPECT_EQ(car.inputs.words[c.word], 0);
+        EXPECT_EQ(car.engine.running != 0, c.expectRunning);
+        EXPECT_EQ(car.pitSpeedLimit, c.expectLimit);
+        EXPECT_EQ(car.tcSwitchedOff, c.expectTcOff);
+        EXPECT_EQ(car.restCounter, 0);
+        EXPECT_EQ(car.activityStep, 77);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Impacts and the distance and fuel report.
+
+TEST_F(CarRuleTest, AFullImpactListKeepsTheStrongest)
+{
+    auto entry = [](int point, int strength) { return uint32_t(point) | uint32_t(strength) << 8; };
+    struct Case {
+        const char* name;
+        uint32_t added;
+        int expectedResult;
+        int droppedPoint;  // the held entry that went, -1 none
+    };
+    // Held: point i with strength 100 + i, except point 5 with 40 and
+    // point 9 with 40 (the first of equals goes).
+    const Case cases[] = {
+        {"weaker than all", entry(20, 30), 0, -1},
+        {"equal to the weakest", entry(20, 40), 0, -1},
+        {"stronger than the weakest", entry(20, 41), 1, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BareCar bare;
+        CarObject& car = bare.car;
+        for (int i = 0; i < MaxCarImpacts; ++i)
+            ASSERT_EQ(AddCarImpact(car, entry(i, i == 5 || i == 9 ? 40 : 100 + i)), 1);
+        EXPECT_EQ(AddCarImpact(car, c.added), c.expectedResult);
+        ASSERT_EQ(car.impactCount, MaxCarImpacts);
+        std::vector<uint32_t> expected;
+        for (int i = 0; i < MaxCarImpacts; ++i)
+            if (i != c.droppedPoint)
+                expected.push_back(entry(i, i == 5 || i == 9 ? 40 : 100 + i));
+        if (c.droppedPoint >= 0)
+            expected.push_back(c.added);
+        EXPECT_EQ(std::vector<uint32_t>(car.impacts, car.impacts + MaxCarImpacts), expected);
+    }
+}
+
+TEST_F(CarRuleTest, DistanceAndFuelAreReportedInWholeUnitsWithTheRestKept)
+{
+    struct Case {
+        const char* name;
+        float metres, litres;
+        bool report;
+        int reportedFuel, reportedMetres;
+        float keptMetres, keptFuelUnits;
+    };
+    const Case cases[] = {
+        {"below both", 2000, 1.5f, false, 0, 0, 2000, 150},
+        {"2500 m", 2500, 0, true, 0, 2048, 452, 0},
+        {"2.5 litres", 100, 2.5f, true, 192, 100, 0, 58},
+        {"far beyond: dropped", 5000, 0.5f, true, 50, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BareCar bare;
+        CarObject& car = bare.car;
+        car.displacement = {c.metres, 0, 0};
+        car.fuelUsed = c.litres;
+        car.CommitBodyMove();
+        EXPECT_NEAR(car.odometer, c.metres, 1e-3f * c.metres);
+        EXPECT_EQ(car.position.x.raw, FixedFromMetres(c.metres).raw);
+        if (c.report) {
+            EXPECT_EQ(car.lastReport[0], 48);
+            EXPECT_EQ(car.lastReport[1], c.reportedFuel);
+            EXPECT_EQ(car.lastReport[2] | car.lastReport[3] << 8, c.reportedMetres);
+        } else {
+            EXPECT_EQ(car.lastReport[0], 0);
+        }
+        EXPECT_NEAR(FixedToMetres(Fixed(car.distanceCounter)), c.keptMetres, 0.01f);
+        EXPECT_NEAR(FixedToMetres(Fixed(car.fuelCounter)), c.keptFuelUnits, 0.01f);
+    }
+    // A held car's odometer does not run; a lost car does not move.
+    BareCar held;
+    held.car.held = 1;
+    held.car.displacement = {5, 0, 0};
+    held.car.CommitBodyMove();
+    EXPECT_EQ(held.car.odometer, 0.0f);
+    BareCar lost;
+    lost.car.lost = 1;
+    lost.car.displacement = {5, 0, 0};
+    lost.car.CommitBodyMove();
+    EXPECT_EQ(lost.car.position.x.raw, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Remote cars between records.
+
+TEST_F(CarRuleTest, ARemoteCarWithoutRecordsMovesOnThenFreezesAtStep151)
+{
+    BareCar bare;
+    CarObject& car = bare.car;
+    car.remote = 1;
+    car.enabled = 0;
+    car.velocity = {2, 0, 0};
+    for (int step = 1; step <= 160; ++step) {
+        car.stepCounter = step;
+        const int32_t before = car.position.x.raw;
+        StepCar(car, 0.01f, -9.81f);
+        if (step <= 150) {
+            ASSERT_EQ(car.remoteStale, 0) << step;
+            ASSERT_EQ(car.position.x.raw - before, 1311) << step;  // 0.02 m
+        } else {
+            ASSERT_EQ(car.remoteStale, 1) << step;
+            ASSERT_EQ(car.position.x.raw, before) << step;
+            if (step == 151) {
+                EXPECT_FLOAT_EQ(car.remoteAge, 1.51f);
+            }
+        }
+        EXPECT_EQ(car.predictedPosition.x.raw, car.position.x.raw);
+    }
+    // A remote car that takes no steps stays where it is.
+    BareCar idle;
+    idle.car.remote = 1;
+    idle.car.remoteStale = -1;
+    idle.car.velocity = {2, 0, 0};
+    idle.car.stepCounter = 500;
+    StepCar(idle.car, 0.01f, -9.81f);
+    EXPECT_EQ(idle.car.position.x.raw, 0);
+    EXPECT_EQ(idle.car.remoteStale, -1);
+}
+
+// ---------------------------------------------------------------------------
+// Skid marks and particles.
+
+struct LaidMark {
+    float strength;
+    int running;
+};
+std::vector<LaidMark> LaidMarks;
+std::vector<int> ParticleLives;
+std::vector<uint32_t> ParticleColours;
+
+int WatchSkidMark(const FixedVector&, const FixedVector&, float strength, int running, int)
+{
+    LaidMarks.push_back({strength, running});
+    return int(LaidMarks.size());
+}
+
+void WatchParticle(const FixedVector&, const Vec3&, float, float, uint32_t colour, int lifeMs)
+{
+    ParticleLives.push_back(lifeMs);
+    ParticleColours.push_back(colour);
+}
+
+class TyreTrailTest : public CarRuleTest {
+protected:
+    void SetUp() override
+    {
+        CarRuleTest::SetUp();
+        LaidMarks.clear();
+        ParticleLives.clear();
+        ParticleColours.clear();
+        SkidMarkStandIn = WatchSkidMark;
+        ParticleStandIn = WatchParticle;
+        savedSettings = Settings;
+    }
+    void TearDown() override
+    {
+        Settings = savedSettings;
+        SkidMarkStandIn = nullptr;
+        ParticleStandIn = nullptr;
+        CarRuleTest::TearDown();
+    }
+    SettingsRecord savedSettings;
+};
+
+TEST_F(TyreTrailTest, SkidMarksNeedSlipLoadAndAMoveOfTwoCentimetresAStep)
+{
+    struct Case {
+        const char* name;
+        float slipOverPeak, moveMetres;
+        int noRubber, pathNode, surfaceKind;
+        size_t marks;  // over five moves
+    };
+    const Case cases[] = {
+        {"sliding on tarmac", 2.5f, 0.1f, 0, 3, 0, 5},
+        {"slip at 1.2 x peak", 1.2f, 0.1f, 0, 3, 0, 0},
+        {"slip just above the threshold", 1.2f + 0.07f, 0.1f, 0, 3, 0, 5},
+        {"moving under 2 cm a step", 2.5f, 0.0199f, 0, 3, 0, 0},
+        {"moving too far", 2.5f, 0.5f, 0, 3, 0, 0},
+        {"No Rubber 2", 2.5f, 0.1f, 2, 3, 0, 0},
+        {"no path position", 2.5f, 0.1f, 0, -1, 0, 0},
+        {"on gravel", 2.5f, 0.1f, 0, 3, 3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LaidMarks.clear();
+        Settings.noRubber = c.noRubber;
+        BareCar bare;
+        CarObject& car = bare.car;
+        Wheel wheel;
+        wheel.peakSlip = 0.1f;
+        wheel.slipDisplay = c.slipOverPeak * 0.1f;
+        wheel.load = car.mass * 9.81f;  // the whole weight: strength = slip over peak - 1.2
+        wheel.patchLength = 0.1f;
+        wheel.contactWidth = 0.2f;
+        wheel.contactForward = {0, 1, 0};
+        wheel.surfaceKind = c.surfaceKind;
+        for (int step = 0; step < 6; ++step) {
+            wheel.patchPoint = {0, c.moveMetres * float(step), 0};
+            UpdateSkidMark(car, wheel, c.pathNode);
+        }
+        ASSERT_EQ(LaidMarks.size(), c.marks);
+        for (size_t i = 0; i < LaidMarks.size(); ++i) {
+            EXPECT_NEAR(LaidMarks[i].strength, std::fmin(c.slipOverPeak - 1.2f, 1.0f), 1e-5f);
+            EXPECT_EQ(LaidMarks[i].running, i == 0 ? -1 : int(i));  // each joins the last
+        }
+        // Running while segments join; otherwise no mark is open.
+        EXPECT_EQ(wheel.skidState == 2, c.marks > 0);
+        // A wheel that stops ends its mark.
+        UpdateSkidMark(car, wheel, c.pathNode);
+        EXPECT_NE(wheel.skidState, 2);
+    }
+}
+
+TEST_F(TyreTrailTest, SmokingTyresMakeParticlesAtTheDustLodCadence)
+{
+    struct Case {
+        float dustLod;
+        std::vector<int> lives;  // over the first 4 p steps
+    };
+    const Case cases[] = {
+        {1.0f, {600, 1200, 1800, 2400}},
+        {0.5f, {600, 1200, 1800, 2400}},
+        {0.2f, {600, 1200, 1800, 2400}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dustLod);
+        ParticleLives.clear();
+        ParticleColours.clear();
+        Settings.dustLod = c.dustLod;
+        BareCar bare;
+        CarObject& car = bare.car;
+        Axle axle;
+        axle.treadHeatFactor = 0.001f;
+        axle.tyreRadius = 0.3f;
+        axle.tyreType = 0;  // optimum 70 degrees C
+        Wheel wheel;
+        wheel.touching = 1;
+        for (TyreSegment& segment : wheel.segments)
+            for (int strip = 0; strip < 3; ++strip) {
+                segment.treadDepth[strip] = 0.003f;
+                segment.treadHeat[strip] = TreadCapacity(axle, 0.003f) * (273.15f + 200);  // 200 C
+            }
+        const int p = int(std::lround(4 / c.dustLod));
+        std::vector<int> steps;
+        for (int step = 1; step <= 8 * p; ++step) {
+            const size_t before = ParticleLives.size();
+            UpdateTyreParticles(car, wheel, axle);
+            if (ParticleLives.size() != before)
+                steps.push_back(step);
+        }
+        ASSERT_EQ(ParticleLives.size(), 8u);
+        EXPECT_EQ(std::vector<int>(ParticleLives.begin(), ParticleLives.begin() + 4), c.lives);
+        EXPECT_EQ(std::vector<int>(ParticleLives.begin() + 4, ParticleLives.end()), c.lives);
+        EXPECT_EQ(steps[0], p);
+        EXPECT_EQ(steps[1], 2 * p);
+        // 200 C against an optimum of 70: opacity round(255 x 200 / 140) - 255
+        // = 109 on doubled white.
+        EXPECT_EQ(ParticleColours[0], 0xFFFFFFu | 109u << 24);
+    }
+    // A cool tyre that grips makes nothing.
+    ParticleLives.clear();
+    BareCar bare;
+    Axle axle;
+    axle.treadHeatFactor = 0.001f;
+    Wheel wheel;
+    wheel.touching = 1;
+    for (TyreSegment& segment : wheel.segments)
+        for (int strip = 0; strip < 3; ++strip) {
+            segment.treadDepth[strip] = 0.003f;
+            segment.treadHeat[strip] = TreadCapacity(axle, 0.003f) * (273.15f + 60);
+        }
+    for (int step = 0; step < 40; ++step)
+        UpdateTyreParticles(bare.car, wheel, axle);
+    EXPECT_TRUE(ParticleLives.empty());
+}
+
+// ---------------------------------------------------------------------------
 // A generated car in the active set on flat ground: it settles on its
 // wheels, rests once quiet, and drives forward when the throttle opens.
 
@@ -153,7 +787,147 @@ TEST_F(CarDrivingTest, AGeneratedCarSettlesOnFlatGroundAndDrivesForward)
         EXPECT_GT(car.odometer, 3.0f);
         for (int i = 0; i < car.pointCount; ++i)
             EXPECT_EQ(car.points[i].state, 0) << "body point " << i << " on the ground";
+
+        // Coasting in gear with the engine off turns the engine but burns
+        // no fuel.
+        StopEngine(car.engine);
+        car.inputs.words[1] = 0;
+        const float fuel = car.fuel;
+        for (int step = 0; step < 50; ++step)
+            UpdatePhysicsObjects(set, 0);
+        EXPECT_GT(car.speed, 1.0f);
+        EXPECT_GT(car.engine.speed, 10.0f);
+        EXPECT_EQ(car.fuel, fuel);
     }
+}
+
+// The wheels' ground probes in the contact pass: a first contact starts
+// with previous = new, a later one keeps the last as previous, the grip
+// comes from the compound and the surface kind, and a wheel off the ground
+// loses its contact.
+TEST_F(CarDrivingTest, WheelProbesFindTheGroundAndKeepThePreviousContact)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, 0));
+    ResetCar(car, 0.3f, 0, 1);
+    auto contactPass = [&car] {
+        car.PrepareBody(PhysicsStepSeconds);
+        RunBodyContacts(car, PhysicsStepSeconds, 0);
+    };
+    contactPass();
+    std::vector<float> firstZ;
+    for (int i = 0; i < car.wheelCount; ++i) {
+        SCOPED_TRACE(i);
+        const WheelContact& ground = car.wheels[i].ground;
+        ASSERT_TRUE(ground.touching);
+        EXPECT_EQ(ground.surface, TarmacPlane::Tarmac());
+        EXPECT_EQ(car.wheels[i].surfaceKind, 0);
+        EXPECT_EQ(ground.grip, GripTable[car.axles[car.wheels[i].axleIndex].tyreType][0]);
+        EXPECT_EQ(ground.endNormal.z, 1.0f);
+        // The plane point lies on the ground, below the wheel.
+        EXPECT_NEAR(ground.endPoint.z + FixedToMetres(car.position.z), 0, 1e-4f);
+        const Vec3 hub = Rotate(car.rotation, car.wheels[i].hubPoint);
+        EXPECT_NEAR(ground.endPoint.x, hub.x, 0.01f);
+        EXPECT_NEAR(ground.endPoint.y, hub.y, 0.01f);
+        EXPECT_EQ(ground.previousPoint.z, ground.endPoint.z);
+        EXPECT_GT(ground.endDepth, 0.0f);
+        EXPECT_FALSE(car.wheels[i].rim.touching);  // nothing beside the wheels
+        firstZ.push_back(ground.endPoint.z);
+    }
+    // One centimetre lower: the ground is 1 cm nearer, the last contact is
+    // the previous one.
+    car.position.z.raw -= 655;
+    contactPass();
+    for (int i = 0; i < car.wheelCount; ++i) {
+        const WheelContact& ground = car.wheels[i].ground;
+        ASSERT_TRUE(ground.touching);
+        EXPECT_EQ(ground.previousPoint.z, firstZ[size_t(i)]);
+        EXPECT_NEAR(ground.endPoint.z - firstZ[size_t(i)], 0.01f, 1e-4f);
+    }
+    // Two metres up: out of the probes' reach.
+    car.position.z.raw += 2 << 16;
+    contactPass();
+    for (int i = 0; i < car.wheelCount; ++i)
+        EXPECT_FALSE(car.wheels[i].ground.touching);
+}
+
+TEST_F(CarDrivingTest, FuelAddsABoxOfMassInTheTank)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, 0));
+    car.fuel = 0;
+    UpdateCarMassProperties(car);
+    const float dryMass = car.mass;
+    const Vec3 dryCentre = car.centreOfMass;
+    const FloatMatrix dryInertia = car.inertia;
+    car.fuel = 40;
+    UpdateCarMassProperties(car);
+    // 0.74 kg per litre, a uniform box of the tank's half sizes.
+    const double m0 = dryMass, mf = 40 * 0.74, m = m0 + mf;
+    const Vec3 t = car.fuelTankPosition, h = car.fuelTankHalfSize;
+    const double cx = (m0 * dryCentre.x + mf * t.x) / m, cy = (m0 * dryCentre.y + mf * t.y) / m,
+                 cz = (m0 * dryCentre.z + mf * t.z) / m;
+    EXPECT_NEAR(car.mass, m, 1e-3 * m);
+    EXPECT_NEAR(car.centreOfMass.x, cx, 1e-4);
+    EXPECT_NEAR(car.centreOfMass.y, cy, 1e-4);
+    EXPECT_NEAR(car.centreOfMass.z, cz, 1e-4);
+    auto sq = [](double v) { return v * v; };
+    const double izz = dryInertia.m[8] + m0 * (sq(dryCentre.x - cx) + sq(dryCentre.y - cy)) +
+                       mf * (h.x * h.x + h.y * h.y) / 3 + mf * (sq(t.x - cx) + sq(t.y - cy));
+    const double ixx = dryInertia.m[0] + m0 * (sq(dryCentre.y - cy) + sq(dryCentre.z - cz)) +
+                       mf * (h.y * h.y + h.z * h.z) / 3 + mf * (sq(t.y - cy) + sq(t.z - cz));
+    EXPECT_NEAR(car.inertia.m[8], izz, 1e-4 * izz);
+    EXPECT_NEAR(car.inertia.m[0], ixx, 1e-4 * ixx);
+    // The inverse goes with it.
+    FloatMatrix product;
+    MultiplyFloatMatrix(car.inertia, car.inverseInertia, product);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_NEAR(product.m[i], i % 4 == 0 ? 1.0f : 0.0f, 1e-3f);
+}
+
+TEST_F(CarDrivingTest, AGarageCarCatchesUpAtMostATenthOfASecond)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, 0));
+    ResetCar(car, 0, 0, 1);
+    SetBodySurroundings(nullptr);  // no world: flat ground
+    const int32_t savedFrameStep = FrameStep;
+    const int savedInactive = AppInactive;
+    struct Frame {
+        int inactive, frameMs, steps;
+    };
+    // Steps run while the stepped time is behind the clock, 10 ms each.
+    const Frame frames[] = {{0, 30, 3}, {0, 500, 10}, {0, 15, 2}, {1, 40, 0}, {0, 15, 1}};
+    for (const Frame& f : frames) {
+        AppInactive = f.inactive;
+        FrameStep = f.frameMs;
+        const int before = car.stepCounter;
+        StepCarAlone(car);
+        EXPECT_EQ(car.stepCounter - before, f.steps) << f.frameMs << " ms";
+    }
+    FrameStep = savedFrameStep;
+    AppInactive = savedInactive;
+}
+
+TEST_F(CarRuleTest, SkinNamesMatchIgnoringCase)
+{
+    BareCar bare;
+    std::memcpy(bare.car.skinName, "Mavrek_NH", 10);
+    std::memcpy(bare.car.secondSkinName, "SIXTEEN_LETTERS_", 16);  // no zero at the end
+    struct Case {
+        int which;
+        const char* name;
+        int expected;
+    };
+    const Case cases[] = {
+        {1, "mavrek_nh", 1}, {1, "MAVREK_NH", 1}, {1, "Mavrek", 0},  {1, "Mavrek_NHX", 0},
+        {0, "sixteen_letters_", 1}, {0, "sixteen_letters_x", 0}, {0, "Mavrek_NH", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CarUsesSkinName(bare.car, c.which, c.name), c.expected) << c.which << " " << c.name;
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ protected:
         car.setup = nullptr;
         DestroyCar(car);
         ClutchControlMode = 1;
+        FrameStep = 0;
         ClientSize = {};
         LastMousePixel[0] = LastMousePixel[1] = 0;
         ShiftHeld = 0;
@@ -169,7 +170,9 @@ TEST_F(ControlsTest, ControllerPedalsHaveDeadZones)
 
 TEST_F(ControlsTest, ShiftWordsAreDebounced)
 {
-    // A tap of one step holds the word until the debounce time has run.
+    // A tap of one step holds the word until the debounce time has run, in
+    // steps of game time however long the frames are.
+    FrameStep = 100;
     KeysDown[ShiftUp] = true;
     Step();
     KeysDown[ShiftUp] = false;

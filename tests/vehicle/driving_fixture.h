@@ -137,19 +137,9 @@ protected:
     // Steps of 10 ms of the set; the car must stay in it.
     void Step(int steps = 1)
     {
-        static const bool emulate = std::getenv("QV_SHIFT_TYRES") != nullptr;  // DEVELOPMENT ONLY
         for (int i = 0; i < steps; i++) {
-            CarObject& car = *static_cast<CarObject*>(set.members[0]);
-            FixedVector before = car.position;
             UpdatePhysicsObjects(set, 0);
             ASSERT_EQ(set.count, 1) << "the car left the active set";
-            if (emulate) {
-                Vec3 d = OffsetFromFixed(car.position - before);
-                for (int k = 0; k < car.wheelCount; k++) {
-                    Wheel& w = car.wheels[k];
-                    w.previousCentre -= d; w.patchPoint -= d; w.dragAnchor -= d; w.rimAnchor -= d;
-                }
-            }
         }
     }
 

@@ -1,7 +1,8 @@
 // A whole car at rest on flat tarmac: its wheel loads carry its weight,
 // split front to rear by the lever rule about the centre of mass and left
 // to right by the moment balance; dropped from 5 cm it settles to the sink
-// of each corner's suspension spring in series with its tyre.
+// of each corner's suspension spring in series with its tyre; braked on a
+// ramp it holds.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -141,6 +142,30 @@ TEST_F(DrivingStaticsTest, DroppedCarSettlesToTheSeriesSpringSink)
             }
         }
     }
+}
+
+// Parked on a 10 % ramp with its brakes on, a car stands on its tyres with
+// the weight's share across the slope, m g cos(slope), as their summed
+// normal load, and its braked wheels' sticking tyres hold it where it is.
+TEST_F(DrivingStaticsTest, BrakedCarHoldsOnARamp)
+{
+    const double slope = std::atan(0.1);
+    ground.planeNormal = {0, -static_cast<float>(std::sin(slope)), static_cast<float>(std::cos(slope))};
+    CarObject* placed = Place(FindCarByCode("JB4"));
+    ASSERT_TRUE(placed);
+    CarObject& car = *placed;
+    // Nose up the slope, the tyres a few centimetres above it.
+    const float c = static_cast<float>(std::cos(slope)), s = static_cast<float>(std::sin(slope));
+    car.rotation = {{1, 0, 0, 0, c, -s, 0, s, c}};
+    car.predictedRotation = car.rotation;
+    car.inputs.words[2] = 65535;
+    RestingLoads rest = SettleAndMeasure(car, 150, 50);
+    EXPECT_EQ(rest.touching, car.wheelCount);
+    EXPECT_NEAR(rest.total / (car.mass * G * std::cos(slope)), 1, 0.005);
+    const Point3 before = CarPointInWorld(car, {});
+    Step(100);
+    const Point3 after = CarPointInWorld(car, {});
+    EXPECT_LT(std::hypot(after.x - before.x, after.y - before.y), 0.002) << "the car crept down the ramp";
 }
 
 } // namespace

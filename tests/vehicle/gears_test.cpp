@@ -91,6 +91,7 @@ TEST_F(GearTest, ShiftWordsActOnceByGearboxKind)
         {"H-pattern by the words waits for the clutch; release cancels", 1, 3, 10, 0, 100,
          {{1, 0}, {1, 0}, {0, 0}, {0, 0}}, {3, 3, 3, 3}},
         {"H-pattern by the words with the clutch pressed", 1, 3, 10, 1, 100, {{1, 0}, {0, 0}, {0, 1}}, {4, 4, 3}},
+        {"letting go of up as down is pressed keeps the down request", 3, 3, 10, 0, 100, {{1, 0}, {0, 1}}, {4, 3}},
         {"nothing before the car has settled", 3, 2, 10, 0, 99, {{1, 0}, {0, 0}}, {2, 2}},
     };
     for (const WordCase& c : cases) {
@@ -251,6 +252,16 @@ TEST_F(GearTest, EngineSpeedFromWheels)
     EXPECT_FLOAT_EQ(GetEngineSpeedFromWheels(g.car), 20 * 8 / 0.3f);
     g.car.axles[0].tyreRadius = 0;  // no rear tyre: no reading, no division
     EXPECT_EQ(GetEngineSpeedFromWheels(g.car), 0);
+}
+
+TEST_F(GearTest, ShifterWordBeyondTheGearboxSelectsTheTopGear)
+{
+    // A recorded or received word may name a gear the car lacks.
+    GearCar g(1, 1);
+    g.car.engine.clutchPedal = 1;
+    g.Step(0, 0, 200);
+    EXPECT_EQ(g.car.gearTarget, 6);
+    EXPECT_EQ(g.car.gear, 6);
 }
 
 TEST_F(GearTest, NeutralEngagesWithoutDrivenWheels)

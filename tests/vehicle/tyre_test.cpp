@@ -411,6 +411,58 @@ TEST_F(TyreTest, SpinBrakeAndAngleWrap)
     }
 }
 
+// A car simulated in one full step (a remote car) takes the ground's depth
+// under the tyre as suspension travel, and its load is the spring's; a
+// wheel off the ground hangs at the bottom of its travel.
+TEST_F(TyreTest, OneStepFormTakesTheDepthAsTravel)
+{
+    TyreRig rig(4, 1);
+    rig.wheel.suspensionType = 1;
+    rig.wheel.springRate = 50000;
+    rig.wheel.maxTravel = 0.12f;
+    rig.wheel.travel = 0.03f;
+    rig.PressTo(0.01f);
+    rig.Step({}, 1, false);
+    const Wheel& w = rig.wheel;
+    EXPECT_NEAR(w.travel, 0.04f, 1e-6f);
+    EXPECT_EQ(w.travelRate, 0);  // it was not touching before
+    EXPECT_NEAR(w.load, 50000 * 0.04f + 9.81f * w.wheelMass, 0.05f);
+    EXPECT_EQ(w.touching, 1);
+    EXPECT_EQ(w.tyreDeflection, 0);
+    rig.Step({}, 1, false);
+    EXPECT_NEAR(w.travel, 0.05f, 1e-6f);
+    EXPECT_NEAR(w.travelRate, 0.01f / 0.01f * 0.333f, 1e-5f);
+    rig.wheel.ground.touching = 0;
+    rig.Step({}, 1, false);
+    EXPECT_EQ(w.travel, 0);
+    EXPECT_EQ(w.travelRate, 0);
+    EXPECT_EQ(w.touching, 0);
+}
+
+// A tyre counts as worn when flat or when a strip's wear level is at most
+// the nearest integer to (100 - percent) x 0.07.
+TEST_F(TyreTest, WornByFlatOrStripLevel)
+{
+    struct Case {
+        int percent;
+        uint8_t levels[3];
+        uint8_t flat;
+        bool worn;
+    };
+    const Case cases[] = {
+        {100, {1, 1, 1}, 0, false}, {100, {7, 0, 7}, 0, true}, {100, {7, 7, 7}, 1, true},
+        {90, {2, 2, 2}, 0, false},  {90, {2, 1, 2}, 0, true},  {0, {7, 7, 7}, 0, true},
+    };
+    for (const Case& c : cases) {
+        Wheel wheel;
+        InitWheel(wheel);
+        for (int j = 0; j < 3; j++)
+            wheel.wearLevel[j] = c.levels[j];
+        wheel.flat = c.flat;
+        EXPECT_EQ(IsTyreWorn(wheel, c.percent), c.worn) << c.percent << "% " << int(c.levels[1]);
+    }
+}
+
 // Inputs where the model's formulas divide by zero or take a root of a
 // negative number give finite results (the fixture traps invalid
 // operations and divisions by zero).
