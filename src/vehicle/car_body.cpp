@@ -341,15 +341,20 @@ void ApplyImpactDamage(CarObject& car, int slot)
             float k = other->stiffness + car.stiffness;
             b = k > 0 ? b * other->stiffness / k : 0;
         }
-        // A dent reaches at most 0.12 of the point's distance from the centre.
-        float limit = 0.12f * std::sqrt(LengthSquared(point.local - car.centreOfMass));
-        if (b > limit)
-            b = limit;
+        // The dents at a point reach at most 0.12 of its undamaged distance
+        // from the centre of mass: the new dent gives up the excess.
+        const Vec3 n = RotateByTranspose(car.rotation, point.normal);
+        const Vec3 undamaged = i < car.undamaged.contactCount && car.undamaged.contacts
+                                   ? car.undamaged.contacts[i]
+                                   : point.local;
+        const float limit = 0.12f * std::sqrt(LengthSquared(undamaged - car.centreOfMass));
+        const float reach = std::sqrt(LengthSquared(point.local + b * n - undamaged));
+        if (reach > limit)
+            b = b > reach - limit ? b - (reach - limit) : 0.0f;
         int strength = int(std::nearbyint(b * 255.0f / halfBase));
         if (strength <= 0)
             continue;
         strength = strength > 255 ? 255 : strength;
-        Vec3 n = RotateByTranspose(car.rotation, point.normal);
         uint32_t entry = uint32_t(i & 0xFF) | uint32_t(strength) << 8 | PackCarImpactDirection(n) << 16;
         if (!AddCarImpact(car, entry))
             continue;

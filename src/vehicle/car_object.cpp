@@ -262,8 +262,10 @@ void SwitchCarLightsOff(CarObject& car)
 
 void ResetCar(CarObject& car, float heading, int careful, int longProbe)
 {
-    // 1. The driving state.
+    // 1. The driving state: neutral, no shift word held.
     car.gear = car.gearTarget = 1;
+    car.upLatch = car.downLatch = 0;
+    car.autoShiftDelay = 0;
     car.freshlyPlaced = 1;
     car.held = 0;
     car.enabled = 1;

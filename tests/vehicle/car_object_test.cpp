@@ -186,6 +186,9 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         car.position = MakeFixedVector(10 << 16, -(4 << 16), 7 << 16);
         car.velocity = {3, 0, 0};
         car.inputs.words[0] = 1000;
+        car.gear = car.gearTarget = 3;
+        car.upLatch = 1;
+        car.autoShiftDelay = 100;
         ResetCar(car, 3.14159265f / 2, 0, 1);
         float reach = -1000;
         for (int k = 0; k < car.wheelCount; k++) {
@@ -200,6 +203,9 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         EXPECT_EQ(car.inputs.words[0], SteeringCentre);
         EXPECT_EQ(car.inputs.words[14], NoHShifterGear);
         EXPECT_EQ(car.gear, 1);
+        EXPECT_EQ(car.gearTarget, 1);
+        EXPECT_EQ(car.upLatch, 0);
+        EXPECT_EQ(car.autoShiftDelay, 0);
         EXPECT_EQ(car.predictedPosition, car.position);
 
         // Damage, carried to a second copy of the car, then repaired.

@@ -445,6 +445,56 @@ TEST_F(CarRuleTest, AFullImpactListKeepsTheStrongest)
     }
 }
 
+TEST_F(CarRuleTest, HardNewContactsDentTheCarInProportionToTheirDepth)
+{
+    struct Case {
+        const char* name;
+        float depth, forceN, otherStiffness;  // otherStiffness 0: the ground
+        int strength;                         // 0: no impact
+    };
+    // Half wheelbase 1.3 m; the point 2 m ahead of the centre of mass may be
+    // dented by at most 0.24 m.
+    const Case cases[] = {
+        {"5 cm into a wall", 0.05f, 20000, 0, 10},           // round(0.05 x 255 / 1.3)
+        {"light touch", 0.05f, 5000, 0, 0},                  // below the car's weight
+        {"deep: held at 0.12 of the distance", 0.4f, 20000, 0, 47},
+        {"against an equally stiff car", 0.05f, 20000, 300000, 5},
+        {"a scratch", 0.001f, 20000, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CarObject car;
+        ConstructCar(car);
+        car.mass = 1000;
+        car.wheelbase = 2.6f;
+        car.stiffness = 300000;
+        car.pointCount = 1;
+        car.points = new ContactPoint[1];
+        InitContactPoint(car.points[0]);
+        ContactPoint& point = car.points[0];
+        point.local = {0, 2, 0};
+        point.state = 2;
+        point.normal = {0, -1, 0};
+        point.force = c.forceN * point.normal;
+        point.lastDepth = c.depth;
+        PlainBody other;
+        other.stiffness = c.otherStiffness;
+        point.query.hitBody = c.otherStiffness > 0 ? &other : nullptr;
+        ApplyImpactDamage(car, 0);
+        EXPECT_EQ(point.state, 3);
+        if (c.strength == 0) {
+            EXPECT_EQ(car.impactCount, 0);
+        } else {
+            ASSERT_EQ(car.impactCount, 1);
+            EXPECT_EQ(car.impacts[0], uint32_t(c.strength) << 8 | PackCarImpactDirection({0, -1, 0}) << 16);
+        }
+        // Taken once: the contact is no longer new.
+        ApplyImpactDamage(car, 0);
+        EXPECT_EQ(car.impactCount, c.strength ? 1 : 0);
+        DestroyCar(car);
+    }
+}
+
 TEST_F(CarRuleTest, DistanceAndFuelAreReportedInWholeUnitsWithTheRestKept)
 {
     struct Case {

@@ -203,40 +203,52 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
         StepWithGearSelection(car);
         EXPECT_EQ(car.gearTarget, FirstGear + 2) << "released and pressed again: the next gear";
     }
-    // Sequential (kind 3), no aids: under full load the change waits until
-    // the clutch's torque falls below 0.3 x the engine's maximum torque,
-    // which lifting the throttle brings.
-    {
-        CarObject* placed = Place(FindCarByCode("KTA"), 100);
+    // Sequential boxes, second to third at full throttle: the change waits
+    // until the clutch's torque is below 0.3 x the engine's maximum torque.
+    // Kind 3 without aids waits until the throttle is lifted; kind 4 cuts
+    // the ignition and kind 5 (throttle cut always on) cuts the throttle, so
+    // both change within their 0.1 s and 0.05 s cuts with the pedal down.
+    struct Sequential {
+        const char* code;
+        int kind;
+        bool changesUnderLoad;
+    } boxes[] = {{"KTA", 3, false}, {"GEX", 4, true}, {"NQ1", 5, true}};
+    for (const Sequential& box : boxes) {
+        SCOPED_TRACE(box.code);
+        CarObject* placed = Place(FindCarByCode(box.code), 100 + 50 * box.kind);
         ASSERT_TRUE(placed);
         CarObject& car = *placed;
-        ASSERT_EQ(car.gearboxKind, 3);
+        ASSERT_EQ(car.gearboxKind, box.kind);
         Step(40);
         WarmTyres(car);
-        Roll(car, 10);
-        EngageGear(car, FirstGear + 1, 10, 1);
+        Roll(car, 20);
+        EngageGear(car, FirstGear + 1, 20, 1);
+        ApplyPlayerAids(car, 0);
         Step(10);
+        ASSERT_GE(std::fabs(car.engine.clutchTorque), 0.3f * car.engine.maxTorque) << "not under load";
         car.inputs.words[3] = 1;
-        for (int s = 0; s < 10; s++) {
-            const bool loaded = std::fabs(car.engine.clutchTorque) >= 0.3f * car.engine.maxTorque;
-            StepWithGearSelection(car);
-            if (loaded) {
-                EXPECT_EQ(car.gear, FirstGear + 1) << "changed up under load at step " << s;
-            }
-        }
-        car.inputs.words[1] = 0;
         int changedAt = -1;
-        for (int s = 0; s < 30 && changedAt < 0; s++) {
+        for (int s = 0; s < 40 && changedAt < 0; s++) {
+            if (s == 15)
+                car.inputs.words[1] = 0;  // lift
             const float torque = std::fabs(car.engine.clutchTorque);
             StepWithGearSelection(car);
             if (car.gear == FirstGear + 2) {
                 changedAt = s;
                 EXPECT_LT(torque, 0.3f * car.engine.maxTorque);
+            } else {
+                EXPECT_EQ(car.gear, FirstGear + 1);
             }
         }
-        EXPECT_GE(changedAt, 0) << "the change never came";
+        ASSERT_GE(changedAt, 0) << "the change never came";
+        if (box.changesUnderLoad) {
+            EXPECT_LT(changedAt, 15) << "waited for the lift";
+        } else {
+            EXPECT_GE(changedAt, 15) << "changed under full load";
+        }
         // Down from neutral is reverse.
         car.inputs.words[3] = 0;
+        StepWithGearSelection(car);
         car.gear = car.gearTarget = Neutral;
         car.inputs.words[4] = 1;
         StepWithGearSelection(car);
