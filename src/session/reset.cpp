@@ -1,4 +1,4 @@
 // The one reset of this subsystem's tables.
 #include "session/services.h"
 
-void ResetSessionTables() {}
+void ResetSessionTables() { LessonWatchedCar = nullptr; }

@@ -32,6 +32,14 @@ constexpr int MaxRacePlayers = 32;
 // The car of slot 0..31; null when the slot is empty or out of range.
 CarObject* GetRaceSlotCar(const Race& race, int slot);
 
+// The lesson's watch on a car (lesson_watch_pending.cpp until lessons are
+// built: no lesson runs, so no car is watched). Lives with the lesson.
+// The car a running lesson watches; null when none.
+extern CarObject* LessonWatchedCar;
+// The lesson's check whether its watched car stopped, run when a body's
+// contact touches a car and either car is the watched one.
+void CheckLessonCarStopped();
+
 // ---------------------------------------------------------------------------
 // What the program shell uses of the race session, the commands and the
 // AI names (temporary bodies in shell_pending.cpp until those are built:

@@ -219,10 +219,12 @@ void ComputeCarMassProperties(CarObject& car, int pass)
     CommitMassSums(car, sums, pass);
 }
 
-void ApplyAddedMass(CarObject& car, int kg)
+namespace {
+
+// The car's base mass sums with the applied added mass, a point between
+// the axles at its set position.
+MassSums BaseSumsWithAddedMass(const CarObject& car)
 {
-    car.appliedMass = static_cast<uint8_t>(kg < 0 ? 0 : kg > 255 ? 255 : kg);
-    car.appliedMassPosition = car.setup ? car.setup->addedMassPosition : 50;
     MassSums sums;
     sums.mass = car.baseMass;
     for (int i = 0; i < 3; i++)
@@ -235,6 +237,16 @@ void ApplyAddedMass(CarObject& car, int kg)
         const float z = car.axles[0].maxHeight + share * (car.axles[1].maxHeight - car.axles[0].maxHeight);
         sums.AddPoint(car.appliedMass, 0, y, z);
     }
+    return sums;
+}
+
+} // namespace
+
+void ApplyAddedMass(CarObject& car, int kg)
+{
+    car.appliedMass = static_cast<uint8_t>(kg < 0 ? 0 : kg > 255 ? 255 : kg);
+    car.appliedMassPosition = car.setup ? car.setup->addedMassPosition : 50;
+    MassSums sums = BaseSumsWithAddedMass(car);
     CommitMassSums(car, sums, 1);
     CommitMassSums(car, sums, 2);
     UpdateMassScales(car);
@@ -242,18 +254,7 @@ void ApplyAddedMass(CarObject& car, int kg)
 
 void CommitCarMassWithLoad(CarObject& car, float loadKg, const Vec3& centre, const Vec3& halfSize)
 {
-    MassSums sums;
-    sums.mass = car.baseMass;
-    for (int i = 0; i < 3; i++)
-        sums.moment[i] = car.baseMoment[i];
-    for (int i = 0; i < 9; i++)
-        sums.second[i] = car.baseSecond[i];
-    if (car.appliedMass > 0) {
-        const float share = car.appliedMassPosition * 0.01f;
-        const float y = car.axleY[0] + share * (car.axleY[1] - car.axleY[0]);
-        const float z = car.axles[0].maxHeight + share * (car.axles[1].maxHeight - car.axles[0].maxHeight);
-        sums.AddPoint(car.appliedMass, 0, y, z);
-    }
+    MassSums sums = BaseSumsWithAddedMass(car);
     if (loadKg > 0)
         sums.AddBox(loadKg, centre, halfSize);
     CommitMassSums(car, sums, 1);

@@ -55,14 +55,7 @@ void RigidBody::IntegrateBody(float dt, float gravity)
         float b = float(k) * 0.05f;
         if (body.awake)
             AdvanceBodyPose(body, h);
-        for (int i = 0; i < body.pointCount; ++i) {
-            ContactPoint& point = body.points[i];
-            if (point.contact == 0)
-                continue;
-            point.normal = a * point.normalStart + b * point.normalEnd;
-            point.plane = a * point.planeStart + b * point.planeEnd;
-            point.frictionNow = a * point.frictionStart + b * point.frictionEnd;
-        }
+        BlendContactSurfaces(body, a, b);
         SolvePointContacts(body, h);
         if (body.awake || body.touched) {
             Vec3 force = drag, torque;
@@ -87,6 +80,18 @@ void RigidBody::IntegrateBody(float dt, float gravity)
         UpdateScenerySleep(body);
     if (body.awake)
         body.CommitBodyMove();
+}
+
+void BlendContactSurfaces(RigidBody& body, float a, float b)
+{
+    for (int i = 0; i < body.pointCount; ++i) {
+        ContactPoint& point = body.points[i];
+        if (point.contact == 0)
+            continue;
+        point.normal = a * point.normalStart + b * point.normalEnd;
+        point.plane = a * point.planeStart + b * point.planeEnd;
+        point.frictionNow = a * point.frictionStart + b * point.frictionEnd;
+    }
 }
 
 void SolvePointContacts(RigidBody& body, float h)

@@ -250,7 +250,7 @@ void CarObject::PrepareBody(float dt)
     car.wind = GetBodySurroundings().Wind();
     for (AeroPoint& point : car.aero)
         point.airVelocity = car.wind;
-    car.slipstreamFlag = 0;
+    car.slipstream = {};
     if (!ResimulatingCar)
         UpdateWake(car);
 }

@@ -79,18 +79,6 @@ void BlendContact(WheelContact& contact, float a, float b)
     contact.depth = a * contact.previousDepth + b * contact.endDepth;
 }
 
-void BlendBodyPoints(CarObject& car, float a, float b)
-{
-    for (int i = 0; i < car.pointCount; ++i) {
-        ContactPoint& point = car.points[i];
-        if (point.contact == 0)
-            continue;
-        point.normal = a * point.normalStart + b * point.normalEnd;
-        point.plane = a * point.planeStart + b * point.planeEnd;
-        point.frictionNow = a * point.frictionStart + b * point.frictionEnd;
-    }
-}
-
 // Steps 9 to 11 of a (sub-)step: the force and torque sums integrated.
 // torque holds the engine and aero torques about the origin on entry.
 void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
@@ -276,7 +264,7 @@ void RunCarSubSteps(CarObject& car, float dt, float gravity)
         car.alignTorque = 0;
         DriveWheels(car, h, 0, gravity);
         car.alignTorqueSum += car.alignTorque;
-        BlendBodyPoints(car, a, b);
+        BlendContactSurfaces(car, a, b);
         SolvePointContacts(car, h);
         IntegrateCarForces(car, torque, h, gravity);
     }
@@ -304,7 +292,7 @@ void RunCarFullStep(CarObject& car, float dt, float gravity)
         BlendContact(car.wheels[i].rim, 0, 1);
     }
     DriveWheels(car, dt, 1, gravity);
-    BlendBodyPoints(car, 0, 1);
+    BlendContactSurfaces(car, 0, 1);
     SolvePointContacts(car, dt);
     IntegrateCarForces(car, torque, dt, gravity);
     car.manifoldReading = car.engine.manifoldPressure > 0 ? car.engine.manifoldPressure : 0.0f;

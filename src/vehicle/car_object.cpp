@@ -218,6 +218,9 @@ void ResetRaceState(CarObject& car)
     car.odometer = 0;
     car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
     car.lastCheckpoint = 255;
+    car.raceStartStep = INT32_MIN;
+    car.lapStart = 0;
+    car.timingState = 1;
     ResetCarRaceBytes(car);
     car.remoteState = car.remote ? -1 : 0;
     car.requestField = car.remote ? 0 : 2;
@@ -260,6 +263,43 @@ void SwitchCarLightsOff(CarObject& car)
         light = 0;
 }
 
+namespace {
+
+// What the car's step keeps from one step to the next: a reset car starts
+// with no brake, timer, steering movement, traction cut, smoothed motion,
+// touched object or wake left over from before.
+void ClearCarStepState(CarObject& car)
+{
+    car.wheelEngineSpeed = car.outputSpeed = 0;
+    car.clutchHoldTimer = car.throttleCutTimer = car.ignitionCutTimer = car.blipTimer = car.antiLockTimer = 0;
+    car.waitForRevs = 0;
+    car.tcFactor = car.engineBrakeFactor = 1;
+    car.throttleBeforeTc = 0;
+    car.tcActive = 0;
+    car.runningSuspended = 0;
+    car.brake = car.handbrake = 0;
+    car.steerTargetPrevious = car.steerTarget = car.steerTargetNow = car.steerTargetRate = 0;
+    car.steerAngle = car.steerRate = car.rollRate = 0;
+    car.turnDirection = 0;
+    car.turnRadius = 0;
+    car.lastGearSeen = 1;
+    car.fuelUsed = 0;
+    car.settleCounter = 0;
+    car.restCounter = 0;
+    car.smoothedAcceleration = car.gValues = car.smoothedForce = car.smoothedAngularVelocity = {};
+    car.airSpeed = 0;
+    car.aeroForce = car.aeroTorque = car.reactionAxisWorld = {};
+    car.alignTorque = car.alignTorqueSum = car.alignTorqueMean = 0;
+    car.speedometer = 0;
+    car.slipstream = {};
+    car.wakeVelocity = car.wakeTrailing = {};
+    car.wakeHalfWidth = car.wakeFarEnd = car.wakeNearEnd = 0;
+    car.stepDistance = 0;
+    ClearTouchedObjects(car);
+}
+
+}  // namespace
+
 void ResetCar(CarObject& car, float heading, int careful, int longProbe)
 {
     // 1. The driving state: neutral, no shift word held.
@@ -274,6 +314,7 @@ void ResetCar(CarObject& car, float heading, int careful, int longProbe)
     car.speed = 0;
     ResetBody(car);
     ResetEngineState(car.engine);
+    ClearCarStepState(car);
     car.oneFullStep = static_cast<uint8_t>(car.remote);
 
     // 2. Turned to the heading.

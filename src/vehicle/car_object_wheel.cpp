@@ -72,6 +72,15 @@ void ResetWheel(Wheel& wheel)
     wheel.contactWidth = wheel.patchLength = wheel.gripFactor = wheel.frictionCoefficient = 0;
     wheel.combinedSlip = wheel.slipDisplay = wheel.slide = 0;
     wheel.touching = wheel.rimTouching = 0;
+    wheel.driveTorque = 0;
+    // The probes search afresh and no skid mark or smoke runs on.
+    wheel.groundProbe = {};
+    wheel.sideProbe = {};
+    wheel.probeCountdown = 0;
+    wheel.skidState = 0;
+    wheel.skidSegment = -1;
+    wheel.lastMarkPoint = {};
+    wheel.particleCounter = 0;
 }
 
 void ResetWheelDamage(Wheel& wheel)

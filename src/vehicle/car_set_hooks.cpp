@@ -1,14 +1,134 @@
-// The car's part in the physics step, as an empty race answers it: until
-// the car object exists no race holds cars, so there is nothing to list,
-// wake, slipstream or tick. The car object replaces these bodies.
+// The car's part in the physics step: which race cars may keep sleeping,
+// the slipstream a follower finds in the wakes of the cars ahead, the
+// car's step tick, the step of a sleeping car, and the scenery objects its
+// contact pass meets.
+#include <cstring>
+
+#include "session/services.h"
 #include "vehicle/local.h"
 
-int ListRaceCars(RigidBody**) { return 0; }
-bool CarMayStayAsleep(RigidBody&) { return true; }
-void ClearCarRestCounter(RigidBody&) {}
-void GatherCarSlipstream(RigidBody&) {}
-void CountCarStepTick(RigidBody&, bool) {}
-void StepSleepingCar(RigidBody&) {}
-void NoteCarHitByBody(RigidBody&) {}
-void ClearCarNearbyObjects(RigidBody&) {}
-void OfferCarNearbyObject(RigidBody&, WorldObject&) {}
+namespace {
+
+// Activity below this change since the stored activity leaves a sleeping
+// car asleep (a steering twitch does not wake it).
+constexpr int WakeActivity = 512;
+constexpr int IgnitionWord = 5;
+
+CarObject& AsCar(RigidBody& body) { return static_cast<CarObject&>(body); }
+
+bool IsExactlyZero(float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits == 0;
+}
+
+// The cars whose wakes a follower may sit in: the race's cars, or without a
+// race (a hand-made set, the garage) the cars of the current set.
+int ListWakeCars(RigidBody** cars)
+{
+    if (CurrentRace || !CurrentObjectSet)
+        return ListRaceCars(cars);
+    int count = 0;
+    const ObjectSet& set = *CurrentObjectSet;
+    for (int i = 0; i < set.count && count < MaxRaceCars; ++i)
+        if (set.members[i]->BodyKind() == 1)
+            cars[count++] = set.members[i];
+    return count;
+}
+
+CarWake WakeOf(const CarObject& car)
+{
+    CarWake wake;
+    wake.originVelocity = car.wakeVelocity;
+    wake.trailing = car.wakeTrailing;
+    wake.halfWidth = car.wakeHalfWidth;
+    wake.farEnd = car.wakeFarEnd;
+    wake.nearEnd = car.wakeNearEnd;
+    return wake;
+}
+
+}  // namespace
+
+int ListRaceCars(RigidBody** cars)
+{
+    if (!CurrentRace)
+        return 0;
+    int count = 0;
+    for (int slot = 0; slot < MaxRacePlayers && count < MaxRaceCars; ++slot)
+        if (CarObject* car = GetRaceSlotCar(*CurrentRace, slot))
+            cars[count++] = car;
+    return count;
+}
+
+bool CarMayStayAsleep(RigidBody& body)
+{
+    const CarObject& car = AsCar(body);
+    if (car.inputs.words[IgnitionWord] != 0)
+        return false;
+    if (!IsExactlyZero(car.speed) || !IsExactlyZero(car.engine.speed))
+        return false;
+    const int change = GetInputActivity(car) - car.inputActivity;
+    return change < WakeActivity && -change < WakeActivity;
+}
+
+void ClearCarRestCounter(RigidBody& body) { AsCar(body).restCounter = 0; }
+
+void GatherCarSlipstream(RigidBody& body)
+{
+    CarObject& follower = AsCar(body);
+    RigidBody* cars[MaxRaceCars];
+    const int count = ListWakeCars(cars);
+    for (int i = 0; i < count; ++i) {
+        if (cars[i] == &body || !cars[i]->enabled)
+            continue;
+        const CarObject& leader = AsCar(*cars[i]);
+        const float depth = SlipstreamDepth(WakeOf(leader), leader.predictedPosition, follower.predictedPosition);
+        if (!(depth > 0))
+            continue;
+        const float factor = depth * leader.dragSum;
+        for (int p = 0; p < 4; ++p) {
+            AeroPoint& point = follower.aero[p];
+            if (!(point.flags & AeroPresent))
+                continue;
+            const Vec3 moving = (factor * point.slipstreamShare) * leader.wakeVelocity;
+            point.airVelocity = point.airVelocity + moving;
+            if (p == 3)
+                follower.slipstream = follower.slipstream + moving;
+        }
+    }
+}
+
+void CountCarStepTick(RigidBody& body, bool layoutStart)
+{
+    CarObject& car = AsCar(body);
+    ++car.stepCounter;
+    if (layoutStart && car.stepCounter == car.raceStartStep) {
+        car.lapStart = car.stepCounter;
+        car.timingState = 2;
+    }
+}
+
+void StepSleepingCar(RigidBody& body)
+{
+    CarObject& car = AsCar(body);
+    UpdateBlinkers(car);
+    if (!car.remote) {
+        const int slot = GetBodySurroundings().IsWorldLoaded() ? GetPlayerSlotOfCar(car) : -1;
+        if (slot >= 0)
+            HandlePlayerRequests(car, slot);
+        StepRestingCar(car);
+    }
+    ++car.stepCounter;
+}
+
+void NoteCarHitByBody(RigidBody& hitCar)
+{
+    const CarObject* watched = LessonWatchedCar;
+    if (watched && ContactingCar && (&hitCar == watched || ContactingCar == watched))
+        CheckLessonCarStopped();
+}
+
+void ClearCarNearbyObjects(RigidBody& car) { ClearTouchedObjects(AsCar(car)); }
+
+void OfferCarNearbyObject(RigidBody& car, WorldObject& object) { AddTouchedObject(AsCar(car), object); }

@@ -96,17 +96,17 @@ void PutCarToRest(CarObject& car)
 // A remote car between its records; true when the step ends here.
 bool StepRemoteCar(CarObject& car, float dt)
 {
-    if (car.remoteStale == -1)
+    if (car.remoteState == -1)
         return true;
     const int steps = car.stepCounter - car.lastRecordStep;
     if (steps > RemoteFreezeSteps) {
-        car.remoteStale = 1;
+        car.remoteState = 1;
         car.remoteAge = float(steps) * 0.01f;
         car.enabled = 0;
     }
     if (car.enabled)
         return false;
-    if (car.remoteStale == 0) {
+    if (car.remoteState == 0) {
         car.position.x.raw += int32_t(std::nearbyint(car.velocity.x * 0.01f * 65536.0f));
         car.position.y.raw += int32_t(std::nearbyint(car.velocity.y * 0.01f * 65536.0f));
         car.position.z.raw += int32_t(std::nearbyint(car.velocity.z * 0.01f * 65536.0f));
@@ -341,8 +341,10 @@ void StepRestingCar(CarObject& car)
     CoolClutch(car.engine);
     if (car.showroom)
         return;
+    // Still air; a remote car's tyre heat is held in one segment, as it
+    // was set up, so that its means stay true.
     for (int i = 0; i < car.wheelCount; ++i)
-        StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], PhysicsStepSeconds, 1, 0);
+        StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], PhysicsStepSeconds, 1, car.remote);
 }
 
 void CheckWheelLock(CarObject& car)

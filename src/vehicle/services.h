@@ -168,6 +168,9 @@ void ResetBody(RigidBody& body);
 // moved by velocity and angular momentum over h seconds.
 void SolvePointContacts(RigidBody& body, float h);
 void AdvanceBodyPose(RigidBody& body, float h);
+// Each touching point's surface for a sub-step: a x its value at the start
+// of the step + b x its value at the end.
+void BlendContactSurfaces(RigidBody& body, float a, float b);
 // The contact pass of one body for one step (dt is not used).
 void RunBodyContacts(RigidBody& body, float dt, int recordForCar);
 // Segment test of the query (P, D) against the target's faces.
@@ -1108,7 +1111,9 @@ public:
     AeroPoint aero[4];
     uint8_t appliedRestriction = 0, appliedMass = 0, appliedMassPosition = 0;
     uint8_t throttleCut = 0, blip = 0, autoGears = 0, autoClutch = 0, brakeHelp = 0;
-    int32_t remoteState = 0;       // 0 local, -1 remote
+    // Remote update state: -1 a remote car waiting for its first record
+    // (takes no steps), 0 live, 1 frozen (no record for more than 150 steps).
+    int32_t remoteState = 0;
     int32_t impactCount = 0;
     uint32_t impacts[MaxCarImpacts] = {};
     // Derived by applying the setup.
@@ -1150,13 +1155,17 @@ public:
     float wheelEngineSpeed = 0;    // rad/s, the engine speed the driven wheels imply
     float outputSpeed = 0;         // rad/s, the gearbox output shaft's speed reading
     // -- Car step, forces, lights and contacts: add fields below.
-    // Remote driving: -1 takes no steps, 0 live, 1 frozen (no record for
-    // more than 150 steps).
-    int32_t remoteStale = 0;
+    // Remote driving: the remote update state (remoteState) says whether
+    // the car takes steps; a car without a record for more than 150 steps
+    // freezes.
     int32_t lastRecordStep = 0;    // step counter when the last record came
     float remoteAge = 0;           // s since the last record, set when frozen
     uint8_t pitHold = 0;           // remote: its record holds the brakes
     int32_t stepCounter = 0;       // the car's clock in steps
+    // Lap timing from a layout's start: at the pending start step the lap
+    // starts and the line is behind the car (timing state 2; 1 before).
+    int32_t raceStartStep = INT32_MIN;  // none pending
+    int32_t lapStart = 0, timingState = 1;
     int32_t lapTimeCountdown = 0;  // counts down by 10 per step while above 0
     // Aid timers (s, count down to 0); their durations are the gear timings.
     float clutchHoldTimer = 0, throttleCutTimer = 0, ignitionCutTimer = 0, blipTimer = 0, antiLockTimer = 0;
@@ -1211,7 +1220,7 @@ public:
     uint8_t tcActive = 0;          // traction control may cut the throttle this step
     int32_t runningSuspended = 0;  // the ignition cut holds the engine stopped this step
     int32_t roadLane = 0;          // lane of the road under the car, 0 off the road
-    uint8_t slipstreamFlag = 0;
+    Vec3 slipstream;               // m/s, the air the leaders' wakes move at the last aero point
     uint8_t rebuildDamage = 0;     // a damage packet asks for the shape to be rebuilt
     // Wake left in the air (see the slipstream of following cars).
     Vec3 wakeVelocity, wakeTrailing;

@@ -557,10 +557,10 @@ TEST_F(CarRuleTest, ARemoteCarWithoutRecordsMovesOnThenFreezesAtStep151)
         const int32_t before = car.position.x.raw;
         StepCar(car, 0.01f, -9.81f);
         if (step <= 150) {
-            ASSERT_EQ(car.remoteStale, 0) << step;
+            ASSERT_EQ(car.remoteState, 0) << step;
             ASSERT_EQ(car.position.x.raw - before, 1311) << step;  // 0.02 m
         } else {
-            ASSERT_EQ(car.remoteStale, 1) << step;
+            ASSERT_EQ(car.remoteState, 1) << step;
             ASSERT_EQ(car.position.x.raw, before) << step;
             if (step == 151) {
                 EXPECT_FLOAT_EQ(car.remoteAge, 1.51f);
@@ -571,12 +571,12 @@ TEST_F(CarRuleTest, ARemoteCarWithoutRecordsMovesOnThenFreezesAtStep151)
     // A remote car that takes no steps stays where it is.
     BareCar idle;
     idle.car.remote = 1;
-    idle.car.remoteStale = -1;
+    idle.car.remoteState = -1;
     idle.car.velocity = {2, 0, 0};
     idle.car.stepCounter = 500;
     StepCar(idle.car, 0.01f, -9.81f);
     EXPECT_EQ(idle.car.position.x.raw, 0);
-    EXPECT_EQ(idle.car.remoteStale, -1);
+    EXPECT_EQ(idle.car.remoteState, -1);
 }
 
 // ---------------------------------------------------------------------------
@@ -978,6 +978,281 @@ TEST_F(CarRuleTest, SkinNamesMatchIgnoringCase)
     };
     for (const Case& c : cases)
         EXPECT_EQ(CarUsesSkinName(bare.car, c.which, c.name), c.expected) << c.which << " " << c.name;
+}
+
+// ---------------------------------------------------------------------------
+// The car in the active set: slipstream, rest and waking, and the reset.
+
+FixedVector AtMetres(float x, float y, float z) { return {FixedFromMetres(x), FixedFromMetres(y), FixedFromMetres(z)}; }
+
+// Leaders heading +y at 30 m/s leave a wake 20 m long behind them and 2 m
+// either side; the follower at the origin finds in each the leader's
+// velocity times its depth, the leader's drag sum (0.5) and the point's
+// share.
+TEST_F(CarRuleTest, FollowersInAWakeGetTheLeadersMovingAir)
+{
+    struct Leader {
+        float x, y;
+        uint8_t enabled;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Leader> leaders;
+        float factor;  // sum over the leaders of depth x drag sum
+    };
+    const Case cases[] = {
+        {"10 m behind one leader", {{0, 10, 1}}, 0.75f * 0.5f},
+        {"behind two leaders", {{0, 10, 1}, {0, 5, 1}}, (0.75f + 0.9375f) * 0.5f},
+        {"behind a disabled leader", {{0, 10, 0}}, 0},
+        {"3 m aside of the wake", {{3, 10, 1}}, 0},
+        {"beyond the wake's end", {{0, 21, 1}}, 0},
+    };
+    auto leaveWake = [](CarObject& car) {
+        car.dragSum = 0.5f;
+        car.wakeVelocity = {0, 30, 0};
+        car.wakeTrailing = {0, -1, 0};
+        car.wakeHalfWidth = 2;
+        car.wakeFarEnd = 20;
+        car.wakeNearEnd = -2;
+    };
+    const Vec3 wind = {1, 0, 0};
+    const float shares[4] = {0.3f, 0.7f, 0.5f, 0.5f};
+    const int32_t flags[4] = {AeroPresent, 0, AeroPresent, AeroPresent};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ObjectSet set;
+        BareCar follower;
+        // The follower leaves a wake too: a car is never in its own.
+        leaveWake(follower.car);
+        for (int p = 0; p < 4; ++p) {
+            follower.car.aero[p].flags = flags[p];
+            follower.car.aero[p].slipstreamShare = shares[p];
+            follower.car.aero[p].airVelocity = wind;
+        }
+        AddToObjectSet(set, follower.car);
+        std::vector<BareCar> leaders(c.leaders.size());
+        for (std::size_t i = 0; i < leaders.size(); ++i) {
+            CarObject& car = leaders[i].car;
+            leaveWake(car);
+            car.enabled = c.leaders[i].enabled;
+            car.predictedPosition = AtMetres(c.leaders[i].x, c.leaders[i].y, 0);
+            AddToObjectSet(set, car);
+        }
+        SetCurrentObjectSet(&set);
+        GatherCarSlipstream(follower.car);
+        ClearCurrentObjectSet();
+        for (int p = 0; p < 4; ++p) {
+            const float added = flags[p] ? c.factor * shares[p] * 30 : 0.0f;
+            const Vec3 air = follower.car.aero[p].airVelocity;
+            EXPECT_EQ(air.x, 1.0f) << "point " << p;
+            EXPECT_NEAR(air.y, added, 1e-4f) << "point " << p;
+            EXPECT_EQ(air.z, 0.0f) << "point " << p;
+        }
+        EXPECT_NEAR(follower.car.slipstream.y, c.factor * 0.5f * 30, 1e-4f);
+        EXPECT_EQ(follower.car.slipstream.x, 0.0f);
+    }
+}
+
+TEST_F(CarRuleTest, TheStepTickStartsTheLapAtThePendingStartOnlyWithALayoutStart)
+{
+    struct Case {
+        bool layoutStart;
+        int32_t pendingStart;
+        int32_t lapStart, timingState;
+    };
+    const Case cases[] = {
+        {true, 41, 41, 2},
+        {false, 41, 0, 1},
+        {true, 40, 0, 1},  // the tick has passed it
+    };
+    for (const Case& c : cases) {
+        BareCar bare;
+        bare.car.stepCounter = 40;
+        bare.car.raceStartStep = c.pendingStart;
+        CountCarStepTick(bare.car, c.layoutStart);
+        EXPECT_EQ(bare.car.stepCounter, 41);
+        EXPECT_EQ(bare.car.lapStart, c.lapStart) << c.layoutStart << " " << c.pendingStart;
+        EXPECT_EQ(bare.car.timingState, c.timingState) << c.layoutStart << " " << c.pendingStart;
+    }
+}
+
+// A generated car that the active set put to rest: which input wakes it,
+// and what its sleeping step does.
+TEST_F(CarDrivingTest, ARestingCarWakesForInputThatMattersAndCoolsWhileAsleep)
+{
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, 0));
+    ResetCar(car, 0, 0, 1);
+    ObjectSet set;
+    ASSERT_TRUE(AddToObjectSet(set, car));
+    for (int step = 0; step < 300 && set.count > 0; ++step)
+        UpdatePhysicsObjects(set, 0);
+    ASSERT_EQ(car.awake, 0);
+    ASSERT_EQ(set.count, 0);
+    // The activity as the stopped car's step stores it.
+    car.inputActivity = GetInputActivity(car);
+    EXPECT_TRUE(CarMayStayAsleep(car));
+
+    struct Case {
+        const char* what;
+        int word;
+        uint16_t value;
+        bool staysAsleep;
+    };
+    const Case cases[] = {
+        {"steering 400 right", 0, SteeringCentre + 400, true},
+        {"steering 600 left", 0, SteeringCentre - 600, false},
+        {"throttle 511", 1, 511, true},
+        {"throttle 512", 1, 512, false},
+        {"ignition request", 5, 1, false},
+        {"headlight flash", 10, 1, false},
+        {"shift up held", 3, 1, false},
+    };
+    for (const Case& c : cases) {
+        const CarInputs saved = car.inputs;
+        car.inputs.words[c.word] = c.value;
+        EXPECT_EQ(CarMayStayAsleep(car), c.staysAsleep) << c.what;
+        car.inputs = saved;
+    }
+    // Rolling or turning over, however slowly, wakes it.
+    car.speed = 1e-30f;
+    EXPECT_FALSE(CarMayStayAsleep(car));
+    car.speed = 0;
+    car.engine.speed = -0.0f;
+    EXPECT_FALSE(CarMayStayAsleep(car));
+    car.engine.speed = 0;
+
+    // Asleep: the blinkers run, the tyres cool in still air, the tick counts.
+    for (int i = 0; i < car.wheelCount; ++i)
+        for (TyreSegment& segment : car.wheels[i].segments)
+            for (float& heat : segment.treadHeat)
+                heat *= 1.25f;
+    const float airHeat = car.wheels[0].airHeat;
+    car.indicatorMode = 3;
+    car.blinkerTimerMs = 0;
+    const int32_t tick = car.stepCounter;
+    for (int step = 0; step < 50; ++step)
+        StepSleepingCar(car);
+    EXPECT_EQ(car.stepCounter, tick + 50);
+    EXPECT_EQ(car.blinkerTimerMs, 500);
+    EXPECT_GT(car.wheels[0].airHeat, airHeat);  // the hot tread warms the air inside
+
+    // Woken by the set: the rest counter starts again and, left alone, the
+    // car rests once more after its quiet steps.
+    car.restCounter = 77;
+    ASSERT_TRUE(WakeObject(set, car));
+    car.awake = 1;
+    ClearCarRestCounter(car);
+    EXPECT_EQ(car.restCounter, 0);
+    car.indicatorMode = 0;
+    int steps = 0;
+    while (set.count > 0 && steps < 300) {
+        UpdatePhysicsObjects(set, 0);
+        ++steps;
+    }
+    EXPECT_EQ(car.awake, 0);
+    EXPECT_GE(steps, 100);
+}
+
+// Two generated cars at 25 m/s, one 6 m behind the other: the follower's
+// body points meet slower air and less drag; the leader meets the full.
+TEST_F(CarDrivingTest, AFollowerInTheLeadersWakeMeetsLessDrag)
+{
+    OwnedCar leaderCar, followerCar;
+    CarObject& leader = leaderCar.car;
+    CarObject& follower = followerCar.car;
+    ASSERT_TRUE(Load(leader, 0));
+    ASSERT_TRUE(Load(follower, 0));
+    SetCarPosition(follower, AtMetres(0, -6, 0));
+    ResetCar(leader, 0, 0, 1);
+    ResetCar(follower, 0, 0, 1);
+    ASSERT_GT(leader.dragSum, 0.0f);
+    ObjectSet set;
+    for (CarObject* car : {&follower, &leader}) {
+        car->velocity = {0, 25, 0};
+        ASSERT_TRUE(AddToObjectSet(set, *car));
+    }
+    SetCurrentObjectSet(&set);
+    UpdatePhysicsObjects(set, 0);
+    ClearCurrentObjectSet();
+    EXPECT_GT(follower.slipstream.y, 0.0f);
+    EXPECT_EQ(leader.slipstream.y, 0.0f);
+    EXPECT_GT(follower.aero[3].airVelocity.y, 0.0f);
+    EXPECT_EQ(leader.aero[3].airVelocity.y, 0.0f);
+    // Drag pulls towards -y; the follower's is smaller.
+    EXPECT_LT(leader.aeroForce.y, 0.0f);
+    EXPECT_GT(follower.aeroForce.y, leader.aeroForce.y);
+}
+
+// A car driven hard, then reset where a fresh copy of it is reset: from
+// then on both take the same steps, bit for bit.
+TEST_F(CarDrivingTest, AResetCarStepsLikeAFreshOne)
+{
+    OwnedCar drivenCar, freshCar;
+    CarObject& driven = drivenCar.car;
+    CarObject& fresh = freshCar.car;
+    ASSERT_TRUE(Load(driven, 5));
+    ASSERT_TRUE(Load(fresh, 5));
+    SetFuelPercent(driven, 50);
+    ResetCar(driven, 0, 0, 1);
+    ObjectSet set;
+    ASSERT_TRUE(AddToObjectSet(set, driven));
+    StartEngineAtIdle(driven.engine);
+    driven.autoClutch = 1;
+    driven.brakeHelp = 1;
+    driven.gear = driven.gearTarget = 2;
+    driven.inputs.words[1] = 65535;
+    driven.inputs.words[0] = SteeringCentre + 20000;
+    for (int step = 0; step < 150; ++step)
+        UpdatePhysicsObjects(set, 0);
+    driven.inputs.words[1] = 0;
+    driven.inputs.words[2] = 65535;
+    driven.inputs.words[12] = 65535;
+    for (int step = 0; step < 20; ++step)
+        UpdatePhysicsObjects(set, 0);
+    ASSERT_GT(driven.brake, 0.3f);
+    ASSERT_NE(driven.steerAngle, 0.0f);
+
+    SetCarPosition(driven, AtMetres(0, 0, 0));
+    ResetCar(driven, 0, 0, 1);
+    // The clutch keeps its heat through a reset, as it keeps its wear.
+    ASSERT_GT(driven.engine.clutchHeat, 0.0f);
+    driven.engine.clutchHeat = fresh.engine.clutchHeat;
+    SetFuelPercent(driven, 50);
+    SetFuelPercent(fresh, 50);
+    ResetCar(fresh, 0, 0, 1);
+    for (int i = 0; i < driven.wheelCount; ++i) {
+        const Wheel& wheel = driven.wheels[i];
+        EXPECT_FALSE(wheel.ground.touching || wheel.rim.touching) << "wheel " << i;
+        EXPECT_EQ(wheel.ground.body, nullptr) << "wheel " << i;
+        EXPECT_EQ(wheel.skidState, 0) << "wheel " << i;
+    }
+    EXPECT_EQ(driven.brake, 0.0f);
+    EXPECT_EQ(driven.handbrake, 0.0f);
+    EXPECT_EQ(driven.steerAngle, 0.0f);
+    EXPECT_EQ(driven.steerTarget, 0.0f);
+    EXPECT_EQ(driven.alignTorqueMean, 0.0f);
+    EXPECT_EQ(driven.touchedCount, 0);
+
+    ObjectSet freshSet;
+    ASSERT_TRUE(AddToObjectSet(freshSet, fresh));
+    for (CarObject* car : {&driven, &fresh}) {
+        StartEngineAtIdle(car->engine);
+        car->autoClutch = car->brakeHelp = 1;
+        car->gear = car->gearTarget = 2;
+        car->inputs.words[1] = 40000;
+        car->inputs.words[0] = SteeringCentre - 8000;
+    }
+    for (int step = 0; step < 100; ++step) {
+        UpdatePhysicsObjects(set, 0);
+        UpdatePhysicsObjects(freshSet, 0);
+    }
+    EXPECT_GT(fresh.speed, 1.0f);
+    EXPECT_EQ(std::memcmp(&driven.position, &fresh.position, sizeof fresh.position), 0);
+    EXPECT_EQ(std::memcmp(&driven.velocity, &fresh.velocity, sizeof fresh.velocity), 0);
+    EXPECT_EQ(std::memcmp(&driven.rotation, &fresh.rotation, sizeof fresh.rotation), 0);
+    EXPECT_EQ(driven.engine.speed, fresh.engine.speed);
 }
 
 }  // namespace

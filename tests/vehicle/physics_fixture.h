@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "support/body_shapes.h"
+#include "test_ground.h"
 #include "vehicle/local.h"
 
 class PhysicsTest : public ::testing::Test {
@@ -54,26 +55,9 @@ public:
         return 1;
     }
     bool ObjectContainsPoint(WorldObject&, Fixed, Fixed, Fixed) override { return true; }
-    // The segment from P - D to P against the plane, as a scenery surface
-    // answers it: the fraction of D behind the plane, deeper hits only.
     void ObjectContactQuery(WorldObject&, const FixedVector& p, const FixedVector& d,
                             ContactQueryRecord& record) override
     {
-        const Vec3& n = planeNormal;
-        double px = p.x.raw / 65536.0, py = p.y.raw / 65536.0, pz = p.z.raw / 65536.0;
-        double dx = d.x.raw / 65536.0, dy = d.y.raw / 65536.0, dz = d.z.raw / 65536.0;
-        double sp = n.x * px + n.y * py + n.z * pz;
-        double sd = n.x * dx + n.y * dy + n.z * dz;
-        if (!(sp < 0 && sd < sp))
-            return;
-        double w = sp / sd;
-        Fixed depth = FixedFromMetres(w);
-        if (!(depth > record.hitDepth))
-            return;
-        record.hitDepth = depth;
-        record.hitNormal = n;
-        record.hitPosition = testing_bodies::Metres(px - w * dx, py - w * dy, pz - w * dz);
-        record.hitSurface = nullptr;
-        record.hitBody = nullptr;
+        HitTestPlane(planeNormal, p, d, record);
     }
 };

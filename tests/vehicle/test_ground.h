@@ -6,6 +6,32 @@
 
 #include "vehicle/local.h"
 
+// The segment from P - D to P against the plane through the origin with
+// unit normal n, as a scenery surface answers it: the fraction of D behind
+// the plane, deeper hits than the record holds only. Returns whether the
+// record took the hit; its surface and body are left for the caller.
+inline bool HitTestPlane(const Vec3& n, const FixedVector& p, const FixedVector& d, ContactQueryRecord& record)
+{
+    double px = p.x.raw / 65536.0, py = p.y.raw / 65536.0, pz = p.z.raw / 65536.0;
+    double dx = d.x.raw / 65536.0, dy = d.y.raw / 65536.0, dz = d.z.raw / 65536.0;
+    double sp = n.x * px + n.y * py + n.z * pz;
+    double sd = n.x * dx + n.y * dy + n.z * dz;
+    if (!(sp < 0 && sd < sp))
+        return false;
+    double w = sp / sd;
+    Fixed depth = FixedFromMetres(static_cast<float>(w));
+    if (!(depth > record.hitDepth))
+        return false;
+    record.hitDepth = depth;
+    record.hitNormal = n;
+    record.hitPosition = {FixedFromMetres(static_cast<float>(px - w * dx)),
+                          FixedFromMetres(static_cast<float>(py - w * dy)),
+                          FixedFromMetres(static_cast<float>(pz - w * dz))};
+    record.hitSurface = nullptr;
+    record.hitBody = nullptr;
+    return true;
+}
+
 // Flat (or tilted) ground through the origin, met through the scenery
 // contact query, so that every hit carries a surface whose kind the car's
 // contact finishing reads. Points with world x below splitX meet a second
@@ -31,25 +57,10 @@ public:
     void ObjectContactQuery(WorldObject&, const FixedVector& p, const FixedVector& d,
                             ContactQueryRecord& record) override
     {
-        const Vec3& n = planeNormal;
-        double px = p.x.raw / 65536.0, py = p.y.raw / 65536.0, pz = p.z.raw / 65536.0;
-        double dx = d.x.raw / 65536.0, dy = d.y.raw / 65536.0, dz = d.z.raw / 65536.0;
-        double sp = n.x * px + n.y * py + n.z * pz;
-        double sd = n.x * dx + n.y * dy + n.z * dz;
-        if (!(sp < 0 && sd < sp))
+        if (!HitTestPlane(planeNormal, p, d, record))
             return;
-        double w = sp / sd;
-        Fixed depth = FixedFromMetres(static_cast<float>(w));
-        if (!(depth > record.hitDepth))
-            return;
-        double hx = px - w * dx, hy = py - w * dy, hz = pz - w * dz;
-        record.hitDepth = depth;
-        record.hitNormal = n;
-        record.hitPosition = {FixedFromMetres(static_cast<float>(hx)), FixedFromMetres(static_cast<float>(hy)),
-                              FixedFromMetres(static_cast<float>(hz))};
-        bool split = splitKind >= 0 && hx < splitX;
+        bool split = splitKind >= 0 && record.hitPosition.x.raw / 65536.0 < splitX;
         record.hitSurface = reinterpret_cast<WorldTexture*>(split ? &surfaces[1] : &surfaces[0]);
-        record.hitBody = nullptr;
     }
     int SurfaceKind(const WorldTexture& texture) const override
     {
