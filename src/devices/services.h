@@ -140,6 +140,7 @@ struct TyreCurve {
     float end = 0;         // slip of the end value; the curve is flat beyond
     float stiffness = 0;   // start tangent x knee: the rise per unit of slip / knee
     float step = 0;        // end / 64, the slip between samples
+    float inverseStep = 0; // 1 / step
     float values[TyreCurveSamples] = {};  // at slip step x (i + 1)
 };
 // Tyre kinds of the curve pairs: hard surfaces and loose ones.
@@ -157,5 +158,15 @@ void BuildTyreCurve(TyreCurve& curve, float startTangent, float knee, float knee
 // The four curves of the tyre model, built once at start-up.
 void BuildTyreCurves();
 // The curve's value at slip x >= 0: linear from 0 to the first sample,
-// between samples, and the last sample from the end on.
-float SampleTyreCurve(const TyreCurve& curve, float x);
+// between samples, and the last sample from the end on. Inline: every
+// tyre samples two curves each sub-step.
+inline float SampleTyreCurve(const TyreCurve& curve, float x)
+{
+    const float u = x * curve.inverseStep;
+    if (u <= 1)
+        return u * curve.values[0];
+    if (!(u < TyreCurveSamples))
+        return curve.values[TyreCurveSamples - 1];
+    const int i = static_cast<int>(u);
+    return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
+}

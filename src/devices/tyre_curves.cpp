@@ -23,6 +23,7 @@ void BuildTyreCurve(TyreCurve& curve, float startTangent, float knee, float knee
     curve.end = end;
     curve.stiffness = startTangent * knee;
     curve.step = end / TyreCurveSamples;
+    curve.inverseStep = curve.step > 0 ? 1 / curve.step : 0.0f;
     const float tail = end - knee;
     for (int i = 0; i < TyreCurveSamples; i++) {
         const float x = curve.step * static_cast<float>(i + 1);
@@ -44,15 +45,4 @@ void BuildTyreCurves()
     BuildTyreCurve(LongitudinalTyreCurves[LooseTyreCurve], Start, LooseKnee, 0.15f, 0.85f, 2 * LooseKnee, 1.0f);
     BuildTyreCurve(LateralTyreCurves[HardTyreCurve], Start, 0.95f * HardKnee, 0, 0.95f, 2 * HardKnee, 0.95f);
     BuildTyreCurve(LateralTyreCurves[LooseTyreCurve], Start, LooseKnee, 0.2f, 0.9f, 2 * LooseKnee, 1.1f);
-}
-
-float SampleTyreCurve(const TyreCurve& curve, float x)
-{
-    const float u = x / curve.step;
-    if (u <= 1)
-        return u * curve.values[0];
-    if (!(u < TyreCurveSamples))
-        return curve.values[TyreCurveSamples - 1];
-    const int i = static_cast<int>(u);
-    return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
 }

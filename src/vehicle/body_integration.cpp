@@ -14,10 +14,6 @@ constexpr float RestingSpeedSquared = 0.0004f;
 constexpr float MaxPenetrationRate = 4.0f;
 constexpr int HotLapObject = 2;
 
-// Plain comparisons: no NaN can reach them, and they stay inline.
-inline float Smaller(float a, float b) { return b < a ? b : a; }
-inline float Larger(float a, float b) { return a < b ? b : a; }
-
 // A scenery body's sleep and wake at the end of its step.
 void UpdateScenerySleep(RigidBody& body)
 {

@@ -99,18 +99,17 @@ void PlaceWheelProbes(CarObject& car)
 // The wake: where a following car finds the slipstream.
 void UpdateWake(CarObject& car)
 {
-    car.wakeVelocity = car.velocity;
+    CarWake& wake = car.wake;
+    wake = {};
+    wake.originVelocity = car.velocity;
     Vec3 r = car.wind - car.velocity;
     float r2 = LengthSquared(r);
     if (r2 >= 0.0001f) {
         float length = std::sqrt(r2);
-        car.wakeTrailing = (1.0f / length) * r;
-        car.wakeHalfWidth = car.radius;
-        car.wakeFarEnd = length * 0.24f + car.radius;
-        car.wakeNearEnd = -car.radius;
-    } else {
-        car.wakeTrailing = {};
-        car.wakeHalfWidth = car.wakeFarEnd = car.wakeNearEnd = 0;
+        wake.trailing = (1.0f / length) * r;
+        wake.halfWidth = car.radius;
+        wake.farEnd = length * 0.24f + car.radius;
+        wake.nearEnd = -car.radius;
     }
 }
 

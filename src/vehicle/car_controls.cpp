@@ -31,11 +31,6 @@ constexpr float KeyboardStepLimit = 0.016f;
 // Horn and flash packets.
 constexpr uint8_t HornPacket = 30, FlashPacket = 31;
 
-float Clamp(float v, float low, float high)
-{
-    return v < low ? low : v > high ? high : v;
-}
-
 uint16_t WordOf(long value)
 {
     return static_cast<uint16_t>(value < 0 ? 0 : value > 65535 ? 65535 : value);

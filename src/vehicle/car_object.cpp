@@ -292,8 +292,7 @@ void ClearCarStepState(CarObject& car)
     car.alignTorque = car.alignTorqueSum = car.alignTorqueMean = 0;
     car.speedometer = 0;
     car.slipstream = {};
-    car.wakeVelocity = car.wakeTrailing = {};
-    car.wakeHalfWidth = car.wakeFarEnd = car.wakeNearEnd = 0;
+    car.wake = {};
     car.stepDistance = 0;
     ClearTouchedObjects(car);
 }

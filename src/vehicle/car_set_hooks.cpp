@@ -37,17 +37,6 @@ int ListWakeCars(RigidBody** cars)
     return count;
 }
 
-CarWake WakeOf(const CarObject& car)
-{
-    CarWake wake;
-    wake.originVelocity = car.wakeVelocity;
-    wake.trailing = car.wakeTrailing;
-    wake.halfWidth = car.wakeHalfWidth;
-    wake.farEnd = car.wakeFarEnd;
-    wake.nearEnd = car.wakeNearEnd;
-    return wake;
-}
-
 }  // namespace
 
 int ListRaceCars(RigidBody** cars)
@@ -83,7 +72,7 @@ void GatherCarSlipstream(RigidBody& body)
         if (cars[i] == &body || !cars[i]->enabled)
             continue;
         const CarObject& leader = AsCar(*cars[i]);
-        const float depth = SlipstreamDepth(WakeOf(leader), leader.predictedPosition, follower.predictedPosition);
+        const float depth = SlipstreamDepth(leader.wake, leader.predictedPosition, follower.predictedPosition);
         if (!(depth > 0))
             continue;
         const float factor = depth * leader.dragSum;
@@ -91,10 +80,10 @@ void GatherCarSlipstream(RigidBody& body)
             AeroPoint& point = follower.aero[p];
             if (!(point.flags & AeroPresent))
                 continue;
-            const Vec3 moving = (factor * point.slipstreamShare) * leader.wakeVelocity;
-            point.airVelocity = point.airVelocity + moving;
+            const Vec3 moving = (factor * point.slipstreamShare) * leader.wake.originVelocity;
+            point.airVelocity += moving;
             if (p == 3)
-                follower.slipstream = follower.slipstream + moving;
+                follower.slipstream += moving;
         }
     }
 }
@@ -114,7 +103,7 @@ void StepSleepingCar(RigidBody& body)
     CarObject& car = AsCar(body);
     UpdateBlinkers(car);
     if (!car.remote) {
-        const int slot = GetBodySurroundings().IsWorldLoaded() ? GetPlayerSlotOfCar(car) : -1;
+        const int slot = GetLocalPlayerSlot(car);
         if (slot >= 0)
             HandlePlayerRequests(car, slot);
         StepRestingCar(car);

@@ -50,8 +50,6 @@ float MoveTowards(float value, float target, float most)
 
 float CountDown(float timer, float dt) { return timer > dt ? timer - dt : 0.0f; }
 
-float Larger(float a, float b) { return a < b ? b : a; }
-
 void TellPlayer(const char* text)
 {
     PrintMessage(text, MessageColour);
@@ -318,6 +316,11 @@ void UpdateWheelSpeedReading(CarObject& car)
 
 }  // namespace
 
+int GetLocalPlayerSlot(const CarObject& car)
+{
+    return !car.remote && GetBodySurroundings().IsWorldLoaded() ? GetPlayerSlotOfCar(car) : -1;
+}
+
 int GetInputActivity(const CarObject& car)
 {
     const uint16_t* w = car.inputs.words;
@@ -489,7 +492,7 @@ void StepCar(CarObject& car, float dt, float gravity)
     if (car.remote && StepRemoteCar(car, dt))
         return;
     // 3 to 7.
-    const int slot = !car.remote && GetBodySurroundings().IsWorldLoaded() ? GetPlayerSlotOfCar(car) : -1;
+    const int slot = GetLocalPlayerSlot(car);
     UpdateBlinkers(car);
     const int stoppedChanged = UpdateStoppedState(car);
     if (slot >= 0)

@@ -33,8 +33,9 @@ float AngleTowards(float y, float x)
 {
     if (x == 0)
         return static_cast<float>(HalfPi);
-    const double ratio = static_cast<double>(y) / x;
-    const double a = ratio > 1 ? HalfPi - ArcTanReduced(1 / ratio) : ArcTanReduced(ratio < 0 ? -ratio : ratio);
+    // One division: the smaller of |x| and y over the larger.
+    const double across = x < 0 ? -static_cast<double>(x) : x;
+    const double a = y > across ? HalfPi - ArcTanReduced(across / y) : ArcTanReduced(y / across);
     return static_cast<float>(x > 0 ? a : 2 * HalfPi - a);
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "devices/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -26,11 +26,6 @@ double CubeRoot(double x)
     for (int i = 0; i < 8; i++)
         r = r - (r * r * r - mantissa) / (3 * r * r);
     return std::ldexp(r, third);
-}
-
-float Clamp(float value, float low, float high)
-{
-    return value < low ? low : value > high ? high : value;
 }
 
 // Cylinder firing orders by count and layout; 0 ends an order.

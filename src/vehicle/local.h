@@ -21,6 +21,11 @@ inline Vec3 Cross(const Vec3& a, const Vec3& b)
 }
 inline float LengthSquared(const Vec3& a) { return Dot(a, a); }
 
+// Plain comparisons, inline in the step's inner loops.
+inline float Smaller(float a, float b) { return b < a ? b : a; }
+inline float Larger(float a, float b) { return a < b ? b : a; }
+inline float Clamp(float value, float low, float high) { return value < low ? low : value > high ? high : value; }
+
 // m × v and transpose(m) × v.
 inline Vec3 Rotate(const FloatMatrix& m, const Vec3& v)
 {
@@ -53,8 +58,8 @@ inline Vec3 AngularVelocity(const RigidBody& body, const FloatMatrix& rotation)
 }
 
 // ---------------------------------------------------------------------------
-// The car's part in the physics step. The car object answers these; until
-// it exists no race has cars, and the answers are those of an empty race.
+// The car's part in the physics step (car_set_hooks.cpp). The bodies passed
+// are cars (BodyKind 1).
 
 constexpr int MaxRaceCars = 32;
 
@@ -66,8 +71,9 @@ int ListRaceCars(RigidBody** cars);
 bool CarMayStayAsleep(RigidBody& car);
 // A car woken by the step: its rest counter starts again.
 void ClearCarRestCounter(RigidBody& car);
-// Adds the slipstream of every other race car to the follower's aero
-// points (before its step).
+// Adds the slipstream of every other race car (without a race: of every
+// other car of the current set) to the follower's aero points (before its
+// step).
 void GatherCarSlipstream(RigidBody& follower);
 // Counts the car's step tick up by one, and starts its lap timing when the
 // layout has a start position and the tick reaches its pending start step.
@@ -75,6 +81,9 @@ void CountCarStepTick(RigidBody& car, bool layoutStart);
 // A car that stayed asleep: blinkers, and for a local car its requests and
 // resting tyres and clutch.
 void StepSleepingCar(RigidBody& car);
+// The player slot of a car driven on this computer while a world is
+// loaded; -1 for a remote car, without a world or without a slot.
+int GetLocalPlayerSlot(const CarObject& car);
 // A body's point hit a car while a car's contact pass runs: the lesson's
 // stopped-car check when either car is the watched one.
 void NoteCarHitByBody(RigidBody& hitCar);
@@ -83,15 +92,6 @@ void NoteCarHitByBody(RigidBody& hitCar);
 // after the step: emptied, then offered each object its contact pass meets.
 void ClearCarNearbyObjects(RigidBody& car);
 void OfferCarNearbyObject(RigidBody& car, WorldObject& object);
-
-// The wake that a car leaves in the air, set by its prepare step.
-struct CarWake {
-    Vec3 originVelocity;  // m/s, the car's velocity
-    Vec3 trailing;        // unit, along the relative wind behind the car
-    float halfWidth = 0;  // m
-    float farEnd = 0;     // m, positive, behind the car
-    float nearEnd = 0;    // m, negative, ahead of the car
-};
 
 // How deep the follower sits in the leader's wake: 1 - B with B the
 // follower's elliptic distance from the wake's axis, 0 outside the wake or

@@ -931,6 +931,16 @@ constexpr int32_t AeroFrontLoadToWheels = 2;
 constexpr int32_t AeroRearLoadToWheels = 4;
 
 // A point where the air acts: 0 rear wing, 1 front wing, 2 and 3 body.
+// The wake that a car leaves in the air, set by its prepare step; a
+// following car inside it finds the slipstream.
+struct CarWake {
+    Vec3 originVelocity;  // m/s, the car's velocity
+    Vec3 trailing;        // unit, along the relative wind behind the car
+    float halfWidth = 0;  // m
+    float farEnd = 0;     // m, positive, behind the car
+    float nearEnd = 0;    // m, negative, ahead of the car
+};
+
 struct AeroPoint {
     int32_t flags = 0;
     float wingAngle = 0;     // rad
@@ -1222,9 +1232,7 @@ public:
     int32_t roadLane = 0;          // lane of the road under the car, 0 off the road
     Vec3 slipstream;               // m/s, the air the leaders' wakes move at the last aero point
     uint8_t rebuildDamage = 0;     // a damage packet asks for the shape to be rebuilt
-    // Wake left in the air (see the slipstream of following cars).
-    Vec3 wakeVelocity, wakeTrailing;
-    float wakeHalfWidth = 0, wakeFarEnd = 0, wakeNearEnd = 0;
+    CarWake wake;                  // left in the air for following cars
     // Distance and fuel not yet reported (16.16 m and 16.16 hundredths of a litre).
     int32_t stepDistance = 0;
     int32_t distanceCounter = 0, fuelCounter = 0;

@@ -16,6 +16,18 @@ constexpr float MaxPenetrationRate = 4.0f;      // m/s, the rim's contact dampin
 
 inline float Absolute(float v) { return v < 0 ? -v : v; }
 
+// v rounded to the nearest whole number, halves to even (as nearbyint in
+// the default rounding mode), without a library call: adding and taking
+// away 1.5 x 2^23 leaves no fraction bits for |v| < 2^22.
+inline float RoundToNearest(float v)
+{
+    constexpr float Shift = 12582912.0f;
+    if (!(Absolute(v) < 4194304.0f))
+        return std::nearbyint(v);
+    const float shifted = v + Shift;
+    return shifted - Shift;
+}
+
 // Sine and cosine of a steering angle: the Taylor series in float, exact
 // to a unit in the last place within a radian (steering and toe angles stay
 // well inside it), the same bits on every machine; beyond, the core's.
@@ -53,7 +65,7 @@ inline Vec3 TurnAbout(const Vec3& axis, float sine, float cosine, const Vec3& v)
 // The rim against the surface its side probe found: a penalty contact
 // with the car's stiffness and damping and a sliding friction anchor, as
 // the body points have. Returns whether it touched.
-bool RimContact(Wheel& wheel, const Vec3& rimPoint, float h, float inverseH, CarObject& car)
+[[gnu::noinline]] bool RimContact(Wheel& wheel, const Vec3& rimPoint, float h, float inverseH, CarObject& car)
 {
     const WheelContact& rim = wheel.rim;
     const float depth = rim.touching ? Dot(rim.normal, rim.point - rimPoint) : 0.0f;
@@ -91,6 +103,20 @@ bool RimContact(Wheel& wheel, const Vec3& rimPoint, float h, float inverseH, Car
         rim.body->angularImpulse += Cross(j, OffsetFromFixed(rim.position - rim.body->predictedPosition));
     }
     return true;
+}
+
+// A suspension link bent by the step's overload (bend x share x h of its
+// length); a third of its length is the most it loses.
+void BendLink(float& loss, uint8_t& state, float length, float bend, float share, float h)
+{
+    const float most = length / 3;
+    loss += bend * share * h * length;
+    if (loss >= most) {
+        loss = most;
+        state = DamageAtLimit;
+    } else if (share > 0) {
+        state = DamageSome;
+    }
 }
 
 // Bent suspension and steering from loads beyond the wheel's limits (full
@@ -139,24 +165,10 @@ void DamageSuspension(Wheel& wheel, const Axle& axle, const FloatMatrix& R, cons
     }
     if (wheel.suspensionType != 3 && wheel.suspensionType != 4)
         return;
-    const float armMost = axle.armLength / 3;
-    wheel.armLoss += y * wheel.bendRate * armShare * h * axle.armLength;
-    if (wheel.armLoss >= armMost) {
-        wheel.armLoss = armMost;
-        wheel.damageState[2] = DamageAtLimit;
-    } else if (armShare > 0) {
-        wheel.damageState[2] = DamageSome;
-    }
-    if (wheel.suspensionType == 4) {
-        const float upperMost = axle.upperLinkLength / 3;
-        wheel.upperLinkLoss += y * wheel.bendRate * upperShare * h * axle.upperLinkLength;
-        if (wheel.upperLinkLoss >= upperMost) {
-            wheel.upperLinkLoss = upperMost;
-            wheel.damageState[1] = DamageAtLimit;
-        } else if (upperShare > 0) {
-            wheel.damageState[1] = DamageSome;
-        }
-    }
+    const float bend = y * wheel.bendRate;
+    BendLink(wheel.armLoss, wheel.damageState[2], axle.armLength, bend, armShare, h);
+    if (wheel.suspensionType == 4)
+        BendLink(wheel.upperLinkLoss, wheel.damageState[1], axle.upperLinkLength, bend, upperShare, h);
 }
 
 } // namespace
@@ -176,8 +188,8 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
     if (wheel.flat) {
         wheel.pressure = 0.1f * wheel.coldPressure;
     } else if (wheel.airMass > 0) {
-        wheel.pressure = wheel.airHeat / (wheel.airMass * 1005.0f) / AmbientKelvin *
-                             (AtmosphericPressure + wheel.coldPressure) - AtmosphericPressure;
+        wheel.pressure = wheel.airHeat * (AtmosphericPressure + wheel.coldPressure) /
+                             (wheel.airMass * (1005.0f * AmbientKelvin)) - AtmosphericPressure;
     } else {
         wheel.pressure = wheel.coldPressure;
     }
@@ -222,7 +234,7 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
     wheel.slide = 0;
     int segmentIndex = 0;
     if (!remote) {
-        const int n = static_cast<int>(std::nearbyint(16 * wheel.spinAngle * (1 / TwoPi)));
+        const int n = static_cast<int>(RoundToNearest(16 * wheel.spinAngle * (1 / TwoPi)));
         segmentIndex = ((n % TyreSegmentCount) + TyreSegmentCount) % TyreSegmentCount;
     }
     TyreSegment& segment = wheel.segments[segmentIndex];
@@ -317,12 +329,19 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
         const float rho = Absolute(rolled);
         const float A = axle.treadHeatFactor;
         const float inverseA = A > 0 ? 1.0f / A : 0.0f;
+        // The strips' grip by their temperature T (heat over capacity c):
+        // phi = 0.5 / (((T - optimum) / 60)^2 + 1) + 0.5, with T's division
+        // folded into phi's: 0.5 (60 c)^2 / ((heat - optimum c)^2 + (60 c)^2).
         float phi[3];
         for (int j = 0; j < 3; j++) {
             const float capacity = A * segment.treadDepth[j] * RubberHeat;
-            const float T = capacity > 0 ? segment.treadHeat[j] / capacity : optimum;
-            const float off = (T - optimum) * (1.0f / 60);
-            phi[j] = 0.5f / (off * off + 1) + 0.5f;
+            if (capacity > 0) {
+                const float off = segment.treadHeat[j] - optimum * capacity;
+                const float scale = 60 * capacity;
+                phi[j] = 0.5f * (scale * scale) / (off * off + scale * scale) + 0.5f;
+            } else {
+                phi[j] = 1;
+            }
         }
         const float surfaceGrip = wheel.ground.grip;
         const bool heats = fullForm && !ResimulatingCar && !wheel.flat;
@@ -358,13 +377,15 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             }
             strip = wheel.stripLoad[0] + wheel.stripLoad[1] + wheel.stripLoad[2];
             if (strip > 0) {
+                const float inverseStrip = 1 / strip;
                 const float mean = strip * (1.0f / 3);
                 const float d0 = wheel.stripLoad[0] - mean, d1 = wheel.stripLoad[1] - mean,
                             d2 = wheel.stripLoad[2] - mean;
-                const float unevenness = std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * (1.0f / 6)) / mean;
+                // The loads' standard deviation over their mean.
+                const float unevenness = std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * (1.0f / 6)) * 3 * inverseStrip;
                 const float weighted = phi[0] * wheel.stripLoad[0] + phi[1] * wheel.stripLoad[1] +
                                        phi[2] * wheel.stripLoad[2];
-                grip = weighted * surfaceGrip / strip * (1 - unevenness * 0.25f) * cleanliness;
+                grip = weighted * surfaceGrip * inverseStrip * (1 - unevenness * 0.25f) * cleanliness;
             } else {
                 grip = 0;
             }
@@ -461,12 +482,13 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             float sl = 2 * u * inverseMotion;
             const float sa = -Dot(D, l) * inverseMotion - 0.1f * cb;
             float z = std::sqrt(sl * sl + sa * sa);
+            const float inversePeak = 1 / peak;
             if (!loose && z > peak) {
                 // Past the peak the ratio loses its factor 2 smoothly.
                 float plain = u * inverseMotion;
                 const float over = z - peak;
                 if (over < 3 * peak) {
-                    const float t = over / (3 * peak);
+                    const float t = over * inversePeak * (1.0f / 3);
                     plain = (plain - sl) * (3 - 2 * t) * t * t + sl;
                 }
                 sl = plain;
@@ -475,25 +497,26 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             wheel.combinedSlip = z;
             wheel.slide = groundMotion * z;
             wheel.slipDisplay = z < 2 * peak ? z : 2 * peak;
-            const float x = along.knee * z / peak;
+            const float x = along.knee * z * inversePeak;
             const float muAlong = SampleTyreCurve(along, x);
             const float muAcross = SampleTyreCurve(lateral, x);
             const float relax = fullForm ? 0.05f : 0.2f;
             if (z >= 0.0001f) {
-                const float share = sa / z;
+                const float inverseZ = 1 / z;
+                const float share = sa * inverseZ;
                 const float mu = (muAcross - muAlong) * share * share + muAlong;
                 wheel.frictionCoefficient = mu;
                 if (x > 0.001f) {
                     // The part of the slip the tread's shear does not take up
                     // is sliding.
-                    const float linear = x * along.values[0] / along.step;
+                    const float linear = x * along.values[0] * along.inverseStep;
                     wheel.slide *= (linear - mu) / linear;
                 }
                 float force = mu * wheel.frictionLimit;
                 if (force > loadCap)
                     force = loadCap;
                 frictionForce = force;
-                const float perSlip = force / z * inverseKt;
+                const float perSlip = force * inverseZ * inverseKt;
                 wheel.longitudinalDeflection += (perSlip * sl * 0.5f - wheel.longitudinalDeflection) * relax;
                 wheel.lateralDeflection += (perSlip * sa - wheel.lateralDeflection) * relax;
             } else {
@@ -513,21 +536,31 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
                         segment.dirt = 0;
                 }
                 if (!wheel.flat && strip > 0) {
+                    // Worked on locals: the segment's fields are written
+                    // back once, not reloaded after every store.
                     const float perStrip = frictionForce * wheel.slide / strip;
+                    const float heating = compound.heatingFactor, wear = compound.wearFactor;
+                    const float dirtPerEnergy = 1e-6f * inverseA;
+                    float dirt = segment.dirt;
+                    bool worn = false;
                     for (int j = 0; j < 3; j++) {
                         const float e = wheel.stripLoad[j] * perStrip;
-                        segment.surfaceHeat[j] += e * compound.heatingFactor * 0.00032f;
-                        segment.dirt -= 1e-6f * inverseA * segment.dirt * e;
-                        if (segment.dirt < 0.01f)
-                            segment.dirt = 0;
+                        segment.surfaceHeat[j] += e * heating * 0.00032f;
+                        dirt -= dirtPerEnergy * dirt * e;
+                        if (dirt < 0.01f)
+                            dirt = 0;
                         if (!remote) {
-                            segment.treadDepth[j] -= e * compound.wearFactor;
-                            if (segment.treadDepth[j] < minimumTread) {
-                                segment.treadDepth[j] = minimumTread;
-                                wheel.flat = 1;
+                            float depth = segment.treadDepth[j] - e * wear;
+                            if (depth < minimumTread) {
+                                depth = minimumTread;
+                                worn = true;
                             }
+                            segment.treadDepth[j] = depth;
                         }
                     }
+                    segment.dirt = dirt;
+                    if (worn)
+                        wheel.flat = 1;
                 }
             } else {
                 const float depth = surface.depth * 0.01f;

@@ -470,6 +470,44 @@ TEST_F(CarTest, TakingOverARemoteCarKeepsItsTyreTemperatures)
                 temperature, 1e-3);
 }
 
+// A parked car's tyres cool in still air. A remote car holds each tyre's
+// heat in one segment: starting equally hot, its tyres cool as a local
+// car's sixteen segments do.
+TEST_F(CarTest, ARestingRemoteCarsTyresCoolLikeALocalCars)
+{
+    OwnedCar localOwned, remoteOwned;
+    CarObject& local = localOwned.car;
+    CarObject& remote = remoteOwned.car;
+    ASSERT_TRUE(Load(local, FindCarByCode("SN6")));
+    ASSERT_TRUE(Load(remote, FindCarByCode("SN6")));
+    ClearCarLocalControl(remote);
+    ASSERT_EQ(remote.remote, 1);
+    for (CarObject* car : {&local, &remote}) {
+        const int segments = car->remote ? 1 : TyreSegmentCount;
+        for (int i = 0; i < car->wheelCount; ++i)
+            for (int s = 0; s < segments; ++s) {
+                TyreSegment& segment = car->wheels[i].segments[s];
+                for (int j = 0; j < 3; ++j) {
+                    segment.treadHeat[j] *= 1.3f;
+                    segment.surfaceHeat[j] *= 1.3f;
+                }
+            }
+    }
+    StepRestingCar(local);
+    StepRestingCar(remote);
+    const Wheel& hot = local.wheels[0];
+    const int startTread = hot.displayTemperature[1];
+    for (int step = 0; step < 3000; ++step) {
+        StepRestingCar(local);
+        StepRestingCar(remote);
+    }
+    EXPECT_LT(hot.displayTemperature[1], startTread);
+    for (int i = 0; i < local.wheelCount; ++i)
+        for (int t = 0; t < 7; ++t)
+            EXPECT_NEAR(remote.wheels[i].displayTemperature[t], local.wheels[i].displayTemperature[t], 1)
+                << "wheel " << i << " reading " << t;
+}
+
 TEST_F(CarTest, DrivingAidsFollowTheGearbox)
 {
     struct Case {

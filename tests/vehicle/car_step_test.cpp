@@ -1009,11 +1009,11 @@ TEST_F(CarRuleTest, FollowersInAWakeGetTheLeadersMovingAir)
     };
     auto leaveWake = [](CarObject& car) {
         car.dragSum = 0.5f;
-        car.wakeVelocity = {0, 30, 0};
-        car.wakeTrailing = {0, -1, 0};
-        car.wakeHalfWidth = 2;
-        car.wakeFarEnd = 20;
-        car.wakeNearEnd = -2;
+        car.wake.originVelocity = {0, 30, 0};
+        car.wake.trailing = {0, -1, 0};
+        car.wake.halfWidth = 2;
+        car.wake.farEnd = 20;
+        car.wake.nearEnd = -2;
     };
     const Vec3 wind = {1, 0, 0};
     const float shares[4] = {0.3f, 0.7f, 0.5f, 0.5f};
@@ -1173,9 +1173,15 @@ TEST_F(CarDrivingTest, AFollowerInTheLeadersWakeMeetsLessDrag)
         car->velocity = {0, 25, 0};
         ASSERT_TRUE(AddToObjectSet(set, *car));
     }
+    follower.touchedCount = 2;  // the list of the last drawn frame
     SetCurrentObjectSet(&set);
-    UpdatePhysicsObjects(set, 0);
+    UpdatePhysicsObjects(set, 1);
     ClearCurrentObjectSet();
+    // The drawn step's contact pass starts the car's list again; each
+    // member's step tick counts.
+    EXPECT_EQ(follower.touchedCount, 0);
+    EXPECT_EQ(leader.stepCounter, 1);
+    EXPECT_EQ(follower.stepCounter, 1);
     EXPECT_GT(follower.slipstream.y, 0.0f);
     EXPECT_EQ(leader.slipstream.y, 0.0f);
     EXPECT_GT(follower.aero[3].airVelocity.y, 0.0f);
