@@ -414,7 +414,9 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             wheel.load += springLoad;
             if (deflection <= bottoming) {
                 wheel.patchLength = kd / wheel.contactWidth;
-                wheel.gripFactor = grip * 960000 / (effective + 700000);
+                // The pressure's factor on its own, so that its division
+                // need not wait for the grip.
+                wheel.gripFactor = grip * (960000 / (effective + 700000));
             } else {
                 wheel.load += (deflection - bottoming) * wheel.wheelMass * 50000;
                 wheel.patchLength = 0;
@@ -422,7 +424,7 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             }
         } else {
             springLoad = wheel.load;
-            wheel.gripFactor = grip * 960000 / (wheel.pressure + 700000);
+            wheel.gripFactor = grip * (960000 / (wheel.pressure + 700000));
             wheel.patchLength = wheel.flat ? 0.0f : wheel.contactWidth;
         }
         wheel.springLoad = springLoad;

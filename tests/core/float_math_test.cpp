@@ -1,8 +1,13 @@
 // Float 3x3 matrices, 2D vectors and the float/16.16 conversions.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
 
+#include "core/local.h"
 #include "core/services.h"
 
 namespace {
@@ -96,6 +101,35 @@ TEST_F(FloatMathTest, ConversionsToFixed)
     FixedVector out;
     FloatOffsetToFixed(turn, Vec3{1.5f, 0.25f, -2}, MakeFixedVector(65536, 0, INT32_MAX), out);
     EXPECT_EQ(out, MakeFixedVector(65536 - 16384, 98304, std::int32_t(INT32_MAX - 131072)));
+}
+
+// The rounding every float-to-16.16 conversion uses: nearest, ties to even,
+// the same whatever rounding mode the machine is left in. The reference is
+// the processor's own rounding in its default mode.
+TEST_F(FloatMathTest, RoundingIsHalfEvenInEveryMode)
+{
+    std::vector<double> values = {0.5, 1.5, 2.5, -0.5, -1.5, -2.5, 0.49999999999999994, -0.49999999999999994,
+                                  4503599627370495.5, -4503599627370495.5, 4503599627370496.0, 1e300, -1e300,
+                                  0.3, -0.3, 0.7, -0.7, 65535.5, -65536.5};
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> spread(-1e6, 1e6);
+    for (int i = 0; i < 2000; ++i) {
+        values.push_back(spread(random));
+        values.push_back(std::floor(spread(random)) + 0.5);  // ties
+    }
+    std::vector<double> expected;
+    for (double v : values)
+        expected.push_back(std::nearbyint(v));
+    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(mode);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(RoundHalfEven(values[i]), expected[i]) << values[i] << " in mode " << mode;
+    }
+    std::fesetround(FE_TONEAREST);
+    EXPECT_TRUE(std::signbit(RoundHalfEven(-0.0)));
+    EXPECT_TRUE(std::isnan(RoundHalfEven(NAN)));
+    EXPECT_EQ(RoundToInt32(1e12), INT32_MAX);
+    EXPECT_EQ(RoundToInt32(-2.5), -2);
 }
 
 TEST_F(FloatMathTest, Vec2Helpers)
