@@ -15,6 +15,7 @@
 #include "devices/services.h"
 #include "graphics/services.h"
 #include "net/services.h"
+#include "physics_fixture.h"
 #include "vehicle/local.h"
 #include "world/services.h"
 
@@ -37,20 +38,8 @@ struct BareCar {
     }
 };
 
-class CarRuleTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetVehicleTables();
-        std::feclearexcept(FE_ALL_EXCEPT);
-        feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
-    }
-    void TearDown() override
-    {
-        fedisableexcept(FE_ALL_EXCEPT);
-        ResetVehicleTables();
-    }
-};
+// Fresh tables and floating-point traps, as every physics test.
+class CarRuleTest : public PhysicsTest {};
 
 // ---------------------------------------------------------------------------
 // Aerodynamics: still air gives nothing, air from behind only side drag, and
