@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../tests/support/gfx_vertices.h"
 #include "platform/gfx.h"
 #include "platform/gfx_util.h"
 
@@ -20,16 +21,6 @@ constexpr uint32_t BatchVertices = 16384;
 constexpr uint32_t LockVertices = 8192; // one lock of a batch
 constexpr uint32_t FlushesPerFrame = 8;
 
-struct WorldVertex {
-    float x, y, z;
-    uint32_t colour;
-    float u, v;
-};
-struct ScreenVertex {
-    float x, y, z, rhw;
-    uint32_t colour;
-    float u, v;
-};
 
 // The device and the two buffers of one batch, for one benchmark.
 struct Scene {

@@ -155,6 +155,22 @@ int CheckWindowedAllowed()
     return 0;
 }
 
+namespace {
+
+// The device part of a change to full screen (mode index) or to a window
+// (-1, windowed 1), once the client size is set: the new mode, textures
+// and world meshes to be restored, the controllers back.
+void FinishModeChange(int index, int windowed)
+{
+    ChangeDisplayMode(ClientSize.width, ClientSize.height, index, windowed, DeviceMultisampleType());
+    TexturesNeedRestore = 1;
+    RequestWorldMeshRebuild();
+    DeviceBusy = 0;
+    RequestControllerReinit();
+}
+
+} // namespace
+
 int SetFullScreenMode(int index)
 {
     AdapterRecord* adapter = GetCurrentAdapter();
@@ -170,11 +186,7 @@ int SetFullScreenMode(int index)
         ClientSize.width = static_cast<int>(record.width);
         ClientSize.height = static_cast<int>(record.height);
         SetWindowStyle();
-        ChangeDisplayMode(ClientSize.width, ClientSize.height, index, 0, DeviceMultisampleType());
-        TexturesNeedRestore = 1;
-        RequestWorldMeshRebuild();
-        DeviceBusy = 0;
-        RequestControllerReinit();
+        FinishModeChange(index, 0);
     }
     UpdateFovTangent();
     ApplyCursorClip();
@@ -197,11 +209,7 @@ int SetWindowedMode()
             ClientSize.width = width;
             ClientSize.height = height;
         }
-        ChangeDisplayMode(ClientSize.width, ClientSize.height, -1, 1, DeviceMultisampleType());
-        TexturesNeedRestore = 1;
-        RequestWorldMeshRebuild();
-        DeviceBusy = 0;
-        RequestControllerReinit();
+        FinishModeChange(-1, 1);
     }
     UpdateFovTangent();
     ApplyCursorClip();

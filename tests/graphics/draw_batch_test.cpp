@@ -4,21 +4,12 @@
 #include <cstring>
 
 #include "graphics_fixture.h"
+#include "support/gfx_vertices.h"
 
 using namespace platform;
 
 namespace {
 
-struct WorldVertex {
-    float x, y, z;
-    uint32_t colour;
-    float u, v;
-};
-struct ScreenVertex {
-    float x, y, z, rhw;
-    uint32_t colour;
-    float u, v;
-};
 
 class DrawBatchTest : public GraphicsTest {
 protected:

@@ -21,6 +21,7 @@
 #include "platform/gfx.h"
 #include "platform/gfx_util.h"
 #include "platform/vs11.h"
+#include "support/gfx_vertices.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 
@@ -104,16 +105,6 @@ constexpr uint32_t Size = 64;
 // pair) and screen vertices (pixels, 1/w, colour, one pair).
 constexpr uint32_t WorldFvf = FvfXyz | FvfDiffuse | FvfTex1;
 constexpr uint32_t ScreenFvf = FvfXyzRhw | FvfDiffuse | FvfTex1;
-struct WorldVertex {
-    float x, y, z;
-    uint32_t colour;
-    float u, v;
-};
-struct ScreenVertex {
-    float x, y, z, rhw;
-    uint32_t colour;
-    float u, v;
-};
 
 uint32_t FloatBits(float value)
 {

@@ -729,37 +729,6 @@ TEST_F(TyreTrailTest, SmokingTyresMakeParticlesAtTheDustLodCadence)
 // A generated car in the active set on flat ground: it settles on its
 // wheels, rests once quiet, and drives forward when the throttle opens.
 
-// A loaded world that is one flat tarmac plane at z = 0 (surface kind 0):
-// the ground without a world carries no surface and grips like ice.
-class TarmacPlane final : public BodySurroundings {
-public:
-    bool IsWorldLoaded() const override { return true; }
-    int CollectContactObjects(const FixedVector&, Fixed, WorldObject** out, int capacity) override
-    {
-        if (capacity < 1)
-            return 0;
-        out[0] = reinterpret_cast<WorldObject*>(this);
-        return 1;
-    }
-    bool ObjectContainsPoint(WorldObject&, Fixed, Fixed, Fixed) override { return true; }
-    void ObjectContactQuery(WorldObject&, const FixedVector& p, const FixedVector& d,
-                            ContactQueryRecord& record) override
-    {
-        const Fixed before = record.hitDepth;
-        record.queryPosition = p;
-        record.queryDirection = d;
-        FlatGroundContact(record);
-        if (record.hitDepth > before)
-            record.hitSurface = Tarmac();
-    }
-    int SurfaceKind(const WorldTexture&) const override { return 0; }
-    static WorldTexture* Tarmac()
-    {
-        static char texture[16];
-        return reinterpret_cast<WorldTexture*>(texture);
-    }
-};
-
 class CarDrivingTest : public CarTest {
 protected:
     void SetUp() override
@@ -773,7 +742,7 @@ protected:
         SetBodySurroundings(nullptr);
         CarTest::TearDown();
     }
-    TarmacPlane plane;
+    TestGround plane;  // flat tarmac: the ground without a world grips like ice
 };
 
 TEST_F(CarDrivingTest, AGeneratedCarSettlesOnFlatGroundAndDrivesForward)
@@ -860,7 +829,7 @@ TEST_F(CarDrivingTest, WheelProbesFindTheGroundAndKeepThePreviousContact)
         SCOPED_TRACE(i);
         const WheelContact& ground = car.wheels[i].ground;
         ASSERT_TRUE(ground.touching);
-        EXPECT_EQ(ground.surface, TarmacPlane::Tarmac());
+        EXPECT_EQ(ground.surface, plane.MainSurface());
         EXPECT_EQ(car.wheels[i].surfaceKind, 0);
         EXPECT_EQ(ground.grip, GripTable[car.axles[car.wheels[i].axleIndex].tyreType][0]);
         EXPECT_EQ(ground.endNormal.z, 1.0f);

@@ -67,6 +67,9 @@ public:
         return reinterpret_cast<const char*>(&texture) == &surfaces[1] ? splitKind : kind;
     }
 
+    // The surface every hit carries (the split side's is the second).
+    const WorldTexture* MainSurface() const { return reinterpret_cast<const WorldTexture*>(&surfaces[0]); }
+
 private:
     char surfaces[2] = {};  // stand-ins for world textures: only their addresses count
 };
