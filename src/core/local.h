@@ -4,24 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-// Rounds to the nearest integer, ties to even, whatever the machine's
-// rounding mode is set to (the maths must give the same bits everywhere).
-// Integer conversion truncates in every rounding mode, so the floor and the
-// parity need no library call (this runs in the physics' inner loops).
-inline double RoundHalfEven(double value)
-{
-    // From 2^52 on every double is whole; NaN and zeros (with their sign)
-    // go back as they came.
-    if (!(std::fabs(value) < 4503599627370496.0) || value == 0)
-        return value;
-    std::int64_t whole = static_cast<std::int64_t>(value);
-    if (static_cast<double>(whole) > value)
-        whole -= 1;
-    double rest = value - static_cast<double>(whole);
-    if (rest > 0.5 || (rest == 0.5 && (whole & 1) != 0))
-        whole += 1;
-    return static_cast<double>(whole);
-}
+#include "core/rounding.h"
 
 // Upper case of the letters a to z only, the same in every locale.
 inline char AsciiToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
@@ -30,20 +13,6 @@ inline char AsciiToUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<c
 int EqualsNoCase(const char* first, const char* second);
 // Empties the alternating buffers of PrepareColourText.
 void ResetTextHelpers();
-
-// Rounds like RoundHalfEven and holds the result to the 32-bit range; NaN
-// gives 0. (Converting an out-of-range double to an integer is undefined.)
-inline std::int32_t RoundToInt32(double value)
-{
-    double rounded = RoundHalfEven(value);
-    if (!(rounded == rounded))
-        return 0;
-    if (rounded >= 2147483647.0)
-        return INT32_MAX;
-    if (rounded <= -2147483648.0)
-        return INT32_MIN;
-    return std::int32_t(rounded);
-}
 
 // The text of a command-line or hand-over message, in the current language.
 const char* CommandLineText(const char* english);

@@ -213,6 +213,7 @@ int CompareFiles(std::string_view first, std::string_view second);
 // kept, so overflow wraps and never saturates. A row times a column adds the
 // three 64-bit products before the one shift. Everything here is integer
 // arithmetic or fixed IEEE operations, so every machine gets the same bits.
+#include "core/rounding.h"
 
 // One 16.16 fixed-point value. A type of its own so that a float cannot be
 // stored into a position unnoticed: it is made from a raw integer only

@@ -74,15 +74,17 @@ void PrepareCurve(GlyphSlot& g, GlyphCurve& c)
     }
 }
 
-// Font units to quarter pixels of the image.
+// Font units to quarter pixels of the image. A point of the font file (or
+// of a stroke shaped by its end angles) may lie anywhere: the sum is held
+// to the int range rather than overflowing.
 struct CellMap {
     int originX, originY;
     int cellWidth, cellHeight;  // quarter pixels for 7 by 9 units
 
     void Map(Vec2 p, int& x, int& y) const
     {
-        x = originX + static_cast<int>(std::lrint(static_cast<float>(cellWidth) * p.x / 7));
-        y = originY + static_cast<int>(std::lrint(static_cast<float>(cellHeight) * (1 - p.y / 9)));
+        x = RoundToInt32(originX + RoundHalfEven(static_cast<float>(cellWidth) * p.x / 7));
+        y = RoundToInt32(originY + RoundHalfEven(static_cast<float>(cellHeight) * (1 - p.y / 9)));
     }
 };
 
@@ -119,8 +121,8 @@ void PrepareGlyphSlot(GlyphSlot* glyphs, int i)
         if (right > g.width)
             g.width = right;
     }
-    long console = std::lrint(9 * g.width / 7);
-    g.consoleWidth = console < 9 ? static_cast<int>(console) : 9;
+    const int console = RoundToInt32(9 * g.width / 7);
+    g.consoleWidth = console < 9 ? console : 9;
     for (int e = 0; e < g.edgeCount; e++) {
         Vec2 d = Sub(PointOf(g, g.edges[e].second), PointOf(g, g.edges[e].first));
         g.edges[e].angle = std::atan2(d.y, d.x);

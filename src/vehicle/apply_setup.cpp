@@ -290,6 +290,9 @@ void ApplySetup(CarObject& car, int keepStructure)
             HoldWithin<uint8_t>(a.tyreType, static_cast<uint8_t>(tyreLow), static_cast<uint8_t>(tyreHigh));
             int pLow, pHigh;
             GetSetupRangeHalf(car, axle, pLow, pHigh);
+            // A default pressure above 43690 kPa has a range beyond the
+            // 16-bit field: its top is the field's top, not a wrapped value.
+            pHigh = pHigh > 65535 ? 65535 : pHigh;
             HoldWithin<uint16_t>(a.pressureLeft, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
             HoldWithin<uint16_t>(a.pressureRight, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
         }

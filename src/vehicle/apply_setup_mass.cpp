@@ -274,9 +274,12 @@ void UpdateCarHandicaps(CarObject& car)
 {
     int mass = car.setup ? car.setup->addedMass : 0;
     int restriction = car.setup ? car.setup->intakeRestriction : 0;
-    int limit = 10 * static_cast<int>(std::nearbyint(car.dryMass * 0.02f));
-    if (limit > 200)
-        limit = 200;
+    // At most 2% of the dry mass in tens of kg, and never more than 200 kg;
+    // a dry mass far out of range (or not a number) gives 0 or 200, never
+    // an undefined conversion.
+    int tens = RoundToInt32(car.dryMass * 0.02f);
+    tens = tens < 0 ? 0 : tens > 20 ? 20 : tens;
+    int limit = 10 * tens;
     if (mass > limit)
         mass = limit;
     const int car_index = FindCarByCode(car.shortCode);

@@ -48,10 +48,11 @@ void HorizontalOffset(const FixedVector& a, const FixedVector& b, double& dx, do
     dy = (static_cast<double>(b.y.raw) - a.y.raw) / 65536.0;
 }
 
+// a moved by a distance in metres (held to the 16.16 range, NaN none),
+// wrapping like every 16.16 sum.
 int32_t AddRaw(int32_t a, double metres)
 {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) +
-                                static_cast<uint32_t>(static_cast<int32_t>(std::nearbyint(metres * 65536.0))));
+    return (Fixed(a) + FixedFromMetres(metres)).raw;
 }
 
 } // namespace

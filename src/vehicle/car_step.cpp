@@ -105,9 +105,11 @@ bool StepRemoteCar(CarObject& car, float dt)
     if (car.enabled)
         return false;
     if (car.remoteState == 0) {
-        car.position.x.raw += int32_t(std::nearbyint(car.velocity.x * 0.01f * 65536.0f));
-        car.position.y.raw += int32_t(std::nearbyint(car.velocity.y * 0.01f * 65536.0f));
-        car.position.z.raw += int32_t(std::nearbyint(car.velocity.z * 0.01f * 65536.0f));
+        // The velocity came in a packet: the step is held to the 16.16
+        // range and the position wraps like every 16.16 sum.
+        car.position.x += FixedFromMetres(car.velocity.x * 0.01f);
+        car.position.y += FixedFromMetres(car.velocity.y * 0.01f);
+        car.position.z += FixedFromMetres(car.velocity.z * 0.01f);
         car.predictedPosition = car.position;
         UpdateStoppedState(car);
     }

@@ -351,8 +351,10 @@ void GetRevCounterScale(const EngineRecord& engine, RevCounterScale& scale)
 {
     float x = engine.maxSpeed * 60 / (2 * Pi) / 1000;
     scale.step = engine.maxSpeed > 2000 ? 2 : 1;
-    scale.marks = static_cast<int>(std::floor(scale.step == 1 ? 2 * x : x));
-    scale.top = static_cast<int>(std::nearbyint(x)) + scale.step;
+    // The rev limit comes from the car data: a value far out of range holds
+    // the counts at the int range.
+    scale.marks = RoundToInt32(std::floor(scale.step == 1 ? 2 * x : x));
+    scale.top = RoundToInt32(RoundHalfEven(x) + scale.step);
 }
 
 void GetEngineBlockSize(const EngineRecord& engine, int swapped, Vec3& size)

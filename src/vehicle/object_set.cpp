@@ -1,4 +1,6 @@
 // The active body set and the 10 ms physics step that advances it.
+#include <cmath>
+
 #include "devices/services.h"
 #include "session/services.h"
 #include "ui/services.h"
@@ -108,7 +110,9 @@ void WakeWhatMembersTouch(ObjectSet& set, SleepingCars& sleeping)
 
 bool AnythingWithinReach(const ObjectSet& set, const SleepingCars& sleeping, const KnockedObject& knocked)
 {
-    int objectRadius = int(knocked.body->radius);
+    // Whole metres, cut towards zero; a body of scenery read from a file may
+    // be any size, so the cut is held to the int range.
+    int objectRadius = RoundToInt32(std::trunc(knocked.body->radius));
     for (int i = 0; i < set.count; ++i)
         if (BodyWithinReach(*set.members[i], knocked.x, knocked.y, objectRadius))
             return true;

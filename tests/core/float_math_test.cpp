@@ -128,8 +128,15 @@ TEST_F(FloatMathTest, RoundingIsHalfEvenInEveryMode)
     std::fesetround(FE_TONEAREST);
     EXPECT_TRUE(std::signbit(RoundHalfEven(-0.0)));
     EXPECT_TRUE(std::isnan(RoundHalfEven(NAN)));
-    EXPECT_EQ(RoundToInt32(1e12), INT32_MAX);
-    EXPECT_EQ(RoundToInt32(-2.5), -2);
+    // Held to the int range, every value that is no number giving 0.
+    const struct {
+        double value;
+        std::int32_t expected;
+    } held[] = {{1e12, INT32_MAX},      {-1e12, INT32_MIN},          {INFINITY, INT32_MAX},
+                {-INFINITY, INT32_MIN}, {NAN, 0},                    {2147483646.5, 2147483646},
+                {2147483647.5, INT32_MAX}, {-2147483648.5, INT32_MIN}, {-2.5, -2}};
+    for (const auto& h : held)
+        EXPECT_EQ(RoundToInt32(h.value), h.expected) << h.value;
 }
 
 TEST_F(FloatMathTest, Vec2Helpers)

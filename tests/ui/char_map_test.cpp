@@ -375,6 +375,44 @@ TEST_F(CharMapTest, SmallMapLoadsAndPreparesItsGlyphs)
     EXPECT_EQ(triangles, 1 + 24 + 14);
 }
 
+// A point far outside the cell (the file holds any finite number, and a
+// stroke's end angles can throw its sides anywhere) lands at the edge of
+// the int range, never past it; the console width stays 9 at most.
+TEST_F(CharMapTest, PointsFarOutsideTheCellAreHeldToTheIntRange)
+{
+    // An image of 1000 by 1000 pixels and a cell of 2000 quarter pixels at
+    // (2000, 2000): the cell's centre (3.5, 4.5) maps to (3000, 3000).
+    const struct {
+        const char* what;
+        FloatPair point;
+        int x, y;
+    } cases[] = {
+        {"far right", {1e30f, 4.5f}, INT32_MAX, 3000},
+        {"far left", {-1e30f, 4.5f}, INT32_MIN, 3000},
+        {"far below", {3.5f, -1e30f}, 3000, INT32_MAX},
+        {"far above", {3.5f, 1e30f}, 3000, INT32_MIN},
+        {"inside the range until the origin is added", {7516192.0f, 4.5f}, INT32_MAX, 3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        GlyphSlot g[1];
+        g[0].count = 3;
+        g[0].pairs = new FloatPair[3]{c.point, {0, 0}, {7, 9}};
+        g[0].triangleCount = 1;
+        g[0].triangles = new GlyphTriangle[1]{{{0, 1, 2}}};
+        int corner[2] = {};
+        auto first = [](void* context, const int x[3], const int y[3]) {
+            static_cast<int*>(context)[0] = x[0];
+            static_cast<int*>(context)[1] = y[0];
+        };
+        EmitGlyphTriangles(g[0], 0, 0, 1, 1, 1000, 1000, first, corner);
+        EXPECT_EQ(corner[0], c.x);
+        EXPECT_EQ(corner[1], c.y);
+        PrepareGlyphSlot(g, 0);
+        EXPECT_EQ(g[0].consoleWidth, 9);  // at least 7 units wide
+    }
+}
+
 TEST_F(CharMapTest, DamagedFilesAreRefusedAndKeepTheLoadedMap)
 {
     TempFolder folder;

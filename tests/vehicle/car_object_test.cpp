@@ -337,6 +337,27 @@ TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
     EXPECT_NEAR(wing.drag, ((1 - std::cos(a)) * 1.8 + 0.1) * wing.dragFactor, 1e-5);
 }
 
+// Held pressures lie within half to one and a half of the default setup's;
+// a default above 43690 kPa reaches past the 16-bit field, whose top is
+// then the range's top (not the wrapped remainder).
+TEST_F(CarTest, APressureRangePastTheFieldEndsAtTheFieldsTop)
+{
+    CarSetup held;  // outlives the car that holds it
+    OwnedCar owned;
+    CarObject& car = owned.car;
+    ASSERT_TRUE(Load(car, FindCarByCode("WQR")));
+    car.setups[0].setup.axles[1].pressureLeft = 60000;
+    held = car.setups[0].setup;
+    held.flags &= static_cast<uint8_t>(~SetupSymmetric);
+    held.axles[1].pressureLeft = 65000;
+    held.axles[1].pressureRight = 20000;
+    car.setup = &held;
+    car.setupIndex = -1;
+    ApplySetup(car, 1);
+    EXPECT_EQ(held.axles[1].pressureLeft, 65000);
+    EXPECT_EQ(held.axles[1].pressureRight, 30000);
+}
+
 TEST(DamageRecordTest, ValuesOutsideTheirFieldsAreHeldWithinThem)
 {
     CarObject car;
@@ -443,6 +464,83 @@ TEST_F(CarTest, BadCarDataIsRefused)
     EXPECT_EQ(owned.car.dashboardType, 3);
     EXPECT_EQ(owned.car.dashboardLayout[4], 100);  // the default layout of type 3
     EXPECT_EQ(owned.car.dashboardLayout[79], 24);
+}
+
+// The added mass is held to 10 x round(2% of the dry mass) kg, at most 200.
+// A car data file with an extra mass far out of range (found by fuzzing the
+// reader) once made that rounding an undefined conversion. A dry mass far
+// above the range gives 200 kg, one below it or no number at all 0.
+TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
+{
+    const std::string path = "data/veh/GEX.veh";
+    const std::vector<char> original = ReadBytes(path);
+    ASSERT_GT(original.size(), 700u);
+    // Restores the file whatever the test finds.
+    struct Restore {
+        const std::string& path;
+        const std::vector<char>& bytes;
+        ~Restore() { WriteBytes(path, bytes); }
+    } restore{path, original};
+    // The extra mass: after the option list (16 bytes an option) the engine
+    // and seat positions, then the tank and extra mass positions.
+    int32_t options = 0;
+    std::memcpy(&options, &original[500], 4);
+    const size_t extraMassAt = 504 + 16 * size_t(options) + 24 + 24;
+    auto withExtraMass = [&](float kg) {
+        std::vector<char> bytes = original;
+        std::memcpy(&bytes[extraMassAt], &kg, 4);
+        WriteBytes(path, bytes);
+    };
+    CarSetup held;
+    int ownLimit = 0;  // the car's limit without an extra mass
+    {
+        OwnedCar probe;
+        withExtraMass(123.5f);
+        ASSERT_TRUE(Load(probe.car, FindCarByCode("GEX")));
+        ASSERT_EQ(probe.car.extraMass, 123.5f);  // the offset is the extra mass
+        held = *probe.car.setup;
+        held.addedMass = 200;
+        OwnedCar plain;
+        withExtraMass(0);
+        CarSetup setup = held;
+        ASSERT_TRUE(Load(plain.car, FindCarByCode("GEX"), -1, &setup));
+        ownLimit = plain.car.appliedMass;
+        ASSERT_EQ(ownLimit, 10 * static_cast<int>(std::nearbyint(plain.car.dryMass * 0.02f)));
+    }
+    // From the file: an extra mass that is not above 0 adds nothing.
+    const struct {
+        const char* what;
+        float extraMass;
+        int appliedMass;
+    } fromFile[] = {
+        {"huge", 1e30f, 200},
+        {"what the fuzzer found", 5.76460752e17f, 200},
+        {"endless", INFINITY, 200},
+        {"negative", -1e30f, ownLimit},
+        {"not a number", std::nanf(""), ownLimit},
+    };
+    for (const auto& c : fromFile) {
+        SCOPED_TRACE(c.what);
+        withExtraMass(c.extraMass);
+        CarSetup setup = held;
+        OwnedCar owned;
+        ASSERT_TRUE(Load(owned.car, FindCarByCode("GEX"), -1, &setup));
+        EXPECT_EQ(owned.car.appliedMass, c.appliedMass);
+    }
+    // Any dry mass, as the mass model may leave it.
+    withExtraMass(0);
+    CarSetup setup = held;
+    OwnedCar owned;
+    ASSERT_TRUE(Load(owned.car, FindCarByCode("GEX"), -1, &setup));
+    const struct {
+        float dryMass;
+        int appliedMass;
+    } dry[] = {{900, 180}, {1e30f, 200}, {INFINITY, 200}, {-1e30f, 0}, {-INFINITY, 0}, {std::nanf(""), 0}};
+    for (const auto& d : dry) {
+        owned.car.dryMass = d.dryMass;
+        UpdateCarHandicaps(owned.car);
+        EXPECT_EQ(owned.car.appliedMass, d.appliedMass) << d.dryMass;
+    }
 }
 
 } // namespace
@@ -891,6 +989,18 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
         EXPECT_EQ(IntAt(request, 12), c.moved ? Raw(c.lateral2) : 0);
         EXPECT_EQ(IntAt(request, 16), Raw(25));
         EXPECT_EQ(IntAt(request, 20), 0);
+    }
+    // Limits past the 16.16 range (a damaged path): the point is held at
+    // the range's edge.
+    for (PathNode& node : track.nodes) {
+        node.leftLimit = -1e30f;
+        node.rightLimit = 1e30f;
+    }
+    for (const float lateral : {1e30f, -1e30f}) {
+        CarPosRecord far = Request(2, lateral, 1);
+        EXPECT_EQ(CheckResetPlace(self.car, far, -1, &track.path, nullptr, 0), 0);
+        EXPECT_EQ(IntAt(far, 12), lateral > 0 ? INT32_MAX : INT32_MIN);
+        EXPECT_EQ(IntAt(far, 16), Raw(25));
     }
     // Without a loaded world there is no path: 4.
     CarPosRecord request = Request(2, 0, 0);

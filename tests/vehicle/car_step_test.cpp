@@ -566,6 +566,21 @@ TEST_F(CarRuleTest, ARemoteCarWithoutRecordsMovesOnThenFreezesAtStep151)
     StepCar(idle.car, 0.01f, -9.81f);
     EXPECT_EQ(idle.car.position.x.raw, 0);
     EXPECT_EQ(idle.car.remoteState, -1);
+    // A velocity far out of range (a damaged packet) moves the car by the
+    // largest 16.16 step, wrapping like every position; one that is no
+    // number does not move it. (Values that are no numbers on purpose: the
+    // traps are off.)
+    fedisableexcept(FE_ALL_EXCEPT);
+    BareCar wild;
+    wild.car.remote = 1;
+    wild.car.enabled = 0;
+    wild.car.stepCounter = 1;
+    wild.car.position = MakeFixedVector(100, 0, 7);
+    wild.car.velocity = {1e30f, -INFINITY, std::nanf("")};
+    StepCar(wild.car, 0.01f, -9.81f);
+    EXPECT_EQ(wild.car.position.x.raw, (Fixed(100) + Fixed(INT32_MAX)).raw);
+    EXPECT_EQ(wild.car.position.y.raw, INT32_MIN);
+    EXPECT_EQ(wild.car.position.z.raw, 7);
 }
 
 // ---------------------------------------------------------------------------

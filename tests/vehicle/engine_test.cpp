@@ -310,6 +310,19 @@ TEST_F(EngineTest, RevCounterAndBlock)
     EXPECT_EQ(scale.step, 2);
     EXPECT_EQ(scale.marks, 20);
     EXPECT_EQ(scale.top, 22);
+    // A rev limit far out of range (car data takes any number) holds the
+    // counts at the int range.
+    const struct {
+        float maxSpeed;
+        int step, marks, top;
+    } far[] = {{1e30f, 2, INT32_MAX, INT32_MAX}, {-1e30f, 1, INT32_MIN, INT32_MIN}};
+    for (const auto& f : far) {
+        e.maxSpeed = f.maxSpeed;
+        GetRevCounterScale(e, scale);
+        EXPECT_EQ(scale.step, f.step) << f.maxSpeed;
+        EXPECT_EQ(scale.marks, f.marks) << f.maxSpeed;
+        EXPECT_EQ(scale.top, f.top) << f.maxSpeed;
+    }
 
     e.displacement = 8000;  // cube root 20
     e.layout = 2;
