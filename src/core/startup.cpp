@@ -43,15 +43,29 @@ const char* const StartupFolders[] = {"spr",       "mpr",     "knw",     "raf", 
 constexpr const char* DataBuilderAdvice =
     "The data builder makes the data folder: build/bin/mkdata game (./run.sh does this and starts QVN in game/).";
 
-// Shows an error whose cause the user can mend: the message (logged as
-// ShowErrorBox logs it), then the advice on a line of its own.
-void ShowErrorWithAdvice(const std::string& text, const std::string& advice)
+// Shows a start-up failure in an error box and, once the log runs, logs
+// each of its lines (the first after the caption, when there is one).
+void ShowStartupFailure(const char* caption, const std::string& text)
 {
     if (DebugLogging) {
-        LogLine(text.c_str());
-        LogLine(advice.c_str());
+        size_t begin = 0;
+        while (begin <= text.size()) {
+            size_t end = std::min(text.find('\n', begin), text.size());
+            std::string line = text.substr(begin, end - begin);
+            if (begin == 0 && caption[0] != 0)
+                line = std::string(caption) + " : " + line;
+            LogLine(line.c_str());
+            begin = end + 1;
+        }
     }
-    platform::ShowMessageBox(platform::MessageBoxKind::Error, "", (text + "\n" + advice).c_str());
+    platform::ShowMessageBox(platform::MessageBoxKind::Error, caption, text.c_str());
+}
+
+// Shows an error whose cause the user can mend: the message, then the
+// advice on a line of its own.
+void ShowErrorWithAdvice(const std::string& text, const std::string& advice)
+{
+    ShowStartupFailure("", text + "\n" + advice);
 }
 
 // The message for a start-up file that could not be used, from the reason
@@ -128,9 +142,7 @@ bool WriteTestDataFolder()
             text += "There is no data folder in " + CurrentFolder() + ". " + DataBuilderAdvice;
         else
             text += CurrentFolder() + "/data cannot be written: " + why + ".";
-        if (DebugLogging)
-            LogPrintf("Could not write to data folder : %s", text.c_str());
-        platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not write to data folder", text.c_str());
+        ShowStartupFailure("Could not write to data folder", text);
         return false;
     }
     std::fclose(file);
@@ -151,8 +163,7 @@ bool PreInitGraphics()
                                  CardSettings.adapterIndex);
     }
     if (result == -2) {
-        platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not detect any suitable screen modes",
-                                 "Probable error in graphics driver");
+        ShowStartupFailure("Could not detect any suitable screen modes", "Probable error in graphics driver");
         return false;
     }
     if (result != 0) {
@@ -161,10 +172,8 @@ bool PreInitGraphics()
             text += "No display could be opened (DISPLAY is not set, or its X server does not answer). "
                     "Without a display QVN runs as a dedicated host: /host=NAME /dedicated=nogfx";
         else
-            text += "The OpenGL device could not be prepared (deb.log tells more).";
-        if (DebugLogging)
-            LogPrintf("Could not pre-initialise D3D : %s", text.c_str());
-        platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not pre-initialise D3D", text.c_str());
+            text += std::string("The OpenGL device could not be prepared (") + DebugLogName() + " tells more).";
+        ShowStartupFailure("Could not pre-initialise D3D", text);
         return false;
     }
     if (Settings.startWindowed && CheckWindowedAllowed())
@@ -182,9 +191,7 @@ bool MakeDataFolders()
             const char* why = std::strerror(errno);
             std::string text = "Is QVN correctly installed on a hard drive?\n" + CurrentFolder() + "/data/" + folder +
                                " cannot be made or written: " + why + ".";
-            if (DebugLogging)
-                LogPrintf("Could not create a data folder : %s", text.c_str());
-            platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not create a data folder", text.c_str());
+            ShowStartupFailure("Could not create a data folder", text);
             return false;
         }
     }
