@@ -3,6 +3,7 @@
 # Debian packages the build, the tests and the program need.
 QV_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config python3
+  imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev libsquish-dev
   libfreetype-dev libfontconfig-dev zlib1g-dev libpng-dev

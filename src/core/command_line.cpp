@@ -6,9 +6,12 @@
 #include "platform/files.h"
 #include "world/services.h"
 
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <vector>
 
 int StartMode = 1;
 char CommandLineError[CommandLineErrorSize] = "";
@@ -101,6 +104,8 @@ enum Option {
 constexpr size_t MaxWordLength = 96;
 // A host configuration file holds at most this many bytes.
 constexpr size_t MaxConfigFileSize = 4096;
+// Host configuration files may name further ones this deep.
+constexpr size_t MaxConfigFileDepth = 16;
 
 constexpr const char* NoYes[] = {"no", "yes"};
 constexpr const char* UseMasterWords[] = {"no", "yes", "hidden"};
@@ -164,8 +169,30 @@ std::string EscapePercent(const char* text)
     return out;
 }
 
+// The host configuration files being read, outermost first. A file that
+// names one of them again would be read without end, so it is refused.
+struct ConfigFileChain {
+    struct Link {
+        std::string name;
+        dev_t device = 0;
+        ino_t inode = 0;
+    };
+    std::vector<Link> links;
+
+    // The chain's names and then the given one, joined by " > ".
+    std::string Describe(const std::string& last) const
+    {
+        std::string text;
+        for (const Link& link : links)
+            text += link.name + " > ";
+        return text + last;
+    }
+};
+
 class OptionParser {
 public:
+    explicit OptionParser(ConfigFileChain& chain) : chain_(chain) {}
+
     // Reads options from text, which starts just after an option's "/";
     // the first option read has the given number. Returns false on error.
     bool Parse(const char* text, size_t size, int firstNumber)
@@ -267,7 +294,20 @@ private:
     {
         if (fileName.size() > 31)
             return Fail("%s", CommandLineText("Config file name is too long"));
+        struct stat status {};
+        if (!platform::FileExists(fileName) || stat(platform::NativePath(fileName).c_str(), &status) != 0)
+            return Fail(CommandLineText("Config file not found : %s"), fileName.c_str());
+        for (const ConfigFileChain::Link& link : chain_.links) {
+            if (link.device == status.st_dev && link.inode == status.st_ino)
+                return Fail(CommandLineText("Config files form a loop : %s"), chain_.Describe(fileName).c_str());
+        }
+        if (chain_.links.size() >= MaxConfigFileDepth)
+            return Fail(CommandLineText("Config files nest too deep : %s"), chain_.Describe(fileName).c_str());
+        // The size is checked before reading, so that no file is read whole
+        // only to be refused.
         std::string contents;
+        if (platform::FileSize(fileName) > static_cast<int64_t>(MaxConfigFileSize))
+            return Fail("%s", CommandLineText("Config file is too long"));
         if (!platform::ReadTextFile(fileName, contents))
             return Fail(CommandLineText("Config file not found : %s"), fileName.c_str());
         if (contents.size() > MaxConfigFileSize)
@@ -276,8 +316,11 @@ private:
             return Fail("%s", CommandLineText("Config file is empty"));
         if (contents[0] != '/')
             return Fail("%s", CommandLineText("Config file is not valid"));
-        OptionParser fileParser;
-        return fileParser.Parse(contents.data() + 1, contents.size() - 1, number_);
+        chain_.links.push_back({fileName, status.st_dev, status.st_ino});
+        OptionParser fileParser(chain_);
+        bool read = fileParser.Parse(contents.data() + 1, contents.size() - 1, number_);
+        chain_.links.pop_back();
+        return read;
     }
 
     // Reads a number and checks its range; false (with the error) outside it.
@@ -515,15 +558,17 @@ private:
                 return Fail("%s", CommandLineText("Tracks file not found"));
             CopyField(TracksFileName, sizeof TracksFileName, text);
             return true;
-        case OptLog:
+        case OptLog: {
             if (!Short(value, 31, "Log filename is too long"))
                 return false;
-            if (!CanAppendFile(value))
-                return Fail("%s", CommandLineText("Log file error"));
-            SetDebugLogName(value);
-            platform::RemoveFile(value);
+            // The named file becomes this copy's log only when that destroys
+            // nothing of the user's: the reason goes with the message.
+            std::string refused = UseDebugLogFile(value);
+            if (!refused.empty())
+                return Fail("%s : %s", CommandLineText("Log file error"), refused.c_str());
             LogVersion();
             return true;
+        }
         case OptNDebug:
             return Word(value, NoYes, 2, name, NetworkDebug);
         case OptAutoSave:
@@ -550,6 +595,7 @@ private:
         }
     }
 
+    ConfigFileChain& chain_;
     const char* text_ = "";
     size_t size_ = 0;
     size_t position_ = 0;
@@ -566,7 +612,8 @@ void ParseCommandLine(const char* commandLine)
         Fail("%s", CommandLineText("Invalid command line"));
         return;
     }
-    OptionParser parser;
+    ConfigFileChain chain;
+    OptionParser parser(chain);
     if (!parser.Parse(commandLine + 1, std::strlen(commandLine) - 1, 1))
         return;
     // Through the master server a host sends at most 6 positions a second.

@@ -22,6 +22,8 @@ const FileKind FileKindTable[FileKindCount + 1] = {
     {"LYT", "layout", "QVNLYT"},
 };
 
+int HandOverRefused = 0;
+
 namespace {
 
 // Command lines this long or longer are refused.
@@ -44,6 +46,7 @@ int ShowError(const char* format, ...)
     if (DebugLogging)
         LogLine(text);
     platform::ShowMessageBox(platform::MessageBoxKind::Error, "", text);
+    HandOverRefused = 1;
     return 0;
 }
 
@@ -88,6 +91,7 @@ bool NamesExistingFile(const char* line)
 
 int HandOverFile(const platform::HandOverPeer* runningCopy, const char* commandLine)
 {
+    HandOverRefused = 0;
     if (commandLine == nullptr || commandLine[0] == 0)
         return 1;
     if (commandLine[0] == '/' && !NamesExistingFile(commandLine))
@@ -153,7 +157,7 @@ int HandOverFile(const platform::HandOverPeer* runningCopy, const char* commandL
     if (!replay) {
         if (runningCopy != nullptr)
             platform::SendHandOver(*runningCopy, kind, "");
-        return ShowInformation(CommandLineText("Copied file"), target.c_str());
+        return ShowInformation(CommandLineText("Copied file"), DisplayPath(target).c_str());
     }
 
     std::memcpy(ReplayToOpen, ownName, ownLength - 4);

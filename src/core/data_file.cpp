@@ -21,7 +21,8 @@ constexpr const char* TextIdLengthNot6 = "Id length not 6";
 constexpr int HeaderSize = 8;
 constexpr int MagicLength = 6;
 
-// Reports a failure as "operation : text path". It goes to the debug log;
+// Reports a failure as "operation : text path", the path as this system
+// shows it. It goes to the debug log;
 // showing it on the caller's screen waits for the user interface's message
 // dialog.
 void ReportDataFileError(Screen* screen, const char* operation, const char* text,
@@ -31,7 +32,7 @@ void ReportDataFileError(Screen* screen, const char* operation, const char* text
     if (path.empty())
         LogPrintf("%s : %s", operation, text);
     else
-        LogPrintf("%s : %s %.*s", operation, text, static_cast<int>(path.size()), path.data());
+        LogPrintf("%s : %s %s", operation, text, DisplayPath(path).c_str());
 }
 
 } // namespace
@@ -89,8 +90,8 @@ const char* OpenDataFile(DataFile& reader, Screen*, std::string_view path, const
     return nullptr;
 }
 
-void LoadDataFile(DataFile& reader, Screen* screen, std::string_view path, const char* magic,
-                  int& version, int maxVersion, bool stream)
+const char* LoadDataFile(DataFile& reader, Screen* screen, std::string_view path, const char* magic,
+                         int& version, int maxVersion, bool stream)
 {
     const char* error = OpenDataFile(reader, screen, path, magic, version, maxVersion);
     if (!error && !stream) {
@@ -121,6 +122,7 @@ void LoadDataFile(DataFile& reader, Screen* screen, std::string_view path, const
     }
     if (error)
         ReportDataFileError(screen, "LoadDataFile", error, path);
+    return error;
 }
 
 void OpenDataBlock(DataFile& reader, const uint8_t* image, size_t size, int& version)

@@ -16,6 +16,10 @@ void ResetTextHelpers();
 
 // The text of a command-line or hand-over message, in the current language.
 const char* CommandLineText(const char* english);
+// 1 when HandOverFile ended the program with an error message rather than
+// by handing the file over (set only by HandOverFile; start-up reads it
+// for the exit code).
+extern int HandOverRefused;
 // Sets the command line's results (start mode, modes, replay request, path
 // formats) back to their start-up values.
 void ResetCommandLine();
@@ -47,7 +51,9 @@ void MainLoopPass();
 // Passes until QuitFlag is set.
 void RunMainLoop();
 
-// Start-up steps 1 to 28 (1 when the loop may run) and shut-down.
+// Start-up: returns StartUpDone when the main loop may run, otherwise the
+// exit code with which the program ends (its message has been shown).
+constexpr int StartUpDone = -1;
 int StartProgram(const char* commandLine);
 void ShutDownProgram();
 // The display mode of start-up: ConfiguredMode, the quick modes'

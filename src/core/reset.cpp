@@ -4,8 +4,7 @@
 
 void ResetCoreTables()
 {
-    DebugLogging = false;
-    SetDebugLogName("deb.log");
+    ResetDebugLog();
     SetConfigDefaults();
     ResetCommandLine();
     ResetTextHelpers();

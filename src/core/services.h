@@ -16,11 +16,17 @@
 #include <vector>
 #include <type_traits>
 
+#include "core/display_path.h"
+#include "core/exit_codes.h"
+
 // ---------------------------------------------------------------------------
 // Debug log "deb.log": one line per event, never stops the program.
 
-// Sets the logging flag and deletes the log file.
-void StartDebugLog();
+// Sets the logging flag and starts the log empty. The folder's "deb.log"
+// belongs to one running copy: when another copy writes it, this copy logs
+// to the first free "deb_2.log" .. "deb_9.log" instead. Returns what the
+// user should be told about that (empty when this copy has "deb.log").
+std::string StartDebugLog();
 // Appends one line (colour codes removed, at most 128 characters); returns
 // 0 when the log cannot be opened.
 int LogLine(const char* text);
@@ -28,9 +34,19 @@ int LogLine(const char* text);
 int LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Logs the version line.
 void LogVersion();
-// Names the log file ("deb.log" by default).
-void SetDebugLogName(std::string_view fileName);
+// Makes the named file this copy's debug log, started empty (the "log"
+// option and text command). Returns the reason when it is refused (empty
+// when done): the name must be a plain file name ending in ".log" in the
+// program's folder; an existing file must be a debug log of this program
+// (a user's file is never emptied); another running copy's log is left alone.
+std::string UseDebugLogFile(std::string_view fileName);
+// The current log file's name.
 const char* DebugLogName();
+// When on, every logged line is also written to standard output; turning
+// it on first writes the lines logged so far.
+void EchoDebugLog(bool on);
+// Lets the log go and names "deb.log" again, logging flag and echo off.
+void ResetDebugLog();
 // Whether StartDebugLog has run. Lives for the whole run.
 extern bool DebugLogging;
 
@@ -96,9 +112,9 @@ const char* OpenDataFile(DataFile& reader, Screen* screen, std::string_view path
 // OpenDataFile, then (unless stream is set) reads everything after the
 // header into a copy and closes the file. A failure is logged as
 // "LoadDataFile : <error text> <path>"; with a screen it is the user's
-// message as well.
-void LoadDataFile(DataFile& reader, Screen* screen, std::string_view path, const char* magic,
-                  int& version, int maxVersion, bool stream);
+// message as well. Returns the error text, nullptr on success.
+const char* LoadDataFile(DataFile& reader, Screen* screen, std::string_view path, const char* magic,
+                         int& version, int maxVersion, bool stream);
 // Reads from a complete file image (header included) of size bytes that the
 // caller keeps alive; the version comes from image bytes 6 and 7, the magic
 // is not checked.

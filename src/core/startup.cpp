@@ -1,10 +1,16 @@
 // Start-up: from the command line to the first pass of the main loop, in
 // a fixed order, each step announced in the debug log. A failing step shows
-// its message and the program ends with exit code 0.
+// its message, says what to do about it where the user can act, and ends
+// the program with the exit code of its kind (core/exit_codes.h).
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "core/local.h"
 #include "core/services.h"
@@ -28,14 +34,67 @@ namespace {
 // Whether another copy answered at the first step.
 bool AnotherCopyRuns = false;
 
+constexpr const char* FontPath = "data\\abc\\qvn.abc";
+
 const char* const StartupFolders[] = {"spr",       "mpr",     "knw",     "raf",   "layout", "skins_dds",
                                       "skins_x",   "skins_y", "views",   "shots", "grids"};
 
-void ShowMissingFile(const char* path)
+// What the user can do about a data folder that is missing or incomplete.
+constexpr const char* DataBuilderAdvice =
+    "The data builder makes the data folder: build/bin/mkdata game (./run.sh does this and starts QVN in game/).";
+
+// Shows a start-up failure in an error box and, once the log runs, logs
+// each of its lines (the first after the caption, when there is one).
+void ShowStartupFailure(const char* caption, const std::string& text)
 {
-    char text[320];
-    std::snprintf(text, sizeof text, "%s %s", GetText(TX_3a_cnocolon), path);
-    ShowErrorBox(text);
+    if (DebugLogging) {
+        size_t begin = 0;
+        while (begin <= text.size()) {
+            size_t end = std::min(text.find('\n', begin), text.size());
+            std::string line = text.substr(begin, end - begin);
+            if (begin == 0 && caption[0] != 0)
+                line = std::string(caption) + " : " + line;
+            LogLine(line.c_str());
+            begin = end + 1;
+        }
+    }
+    platform::ShowMessageBox(platform::MessageBoxKind::Error, caption, text.c_str());
+}
+
+// Shows an error whose cause the user can mend: the message, then the
+// advice on a line of its own.
+void ShowErrorWithAdvice(const std::string& text, const std::string& advice)
+{
+    ShowStartupFailure("", text + "\n" + advice);
+}
+
+// The message for a start-up file that could not be used, from the reason
+// its reader gave: the data-file layer's own texts ("Could not open file :",
+// "File failed header check :") go before the path; a record the reader
+// refused is named as damage, with the reader's words.
+std::string UnusableFileText(const char* gamePath, const char* reason)
+{
+    std::string path = DisplayPath(gamePath);
+    if (reason == nullptr)
+        reason = GetText(TX_3a_cnocolon);
+    size_t length = std::strlen(reason);
+    if (length > 0 && reason[length - 1] == ':')
+        return std::string(reason) + " " + path;
+    return "File is damaged : " + path + " (" + reason + ")";
+}
+
+void ShowUnusableFile(const char* gamePath, const char* reason)
+{
+    ShowErrorWithAdvice(UnusableFileText(gamePath, reason), DataBuilderAdvice);
+}
+
+void ShowMissingFile(const char* gamePath) { ShowUnusableFile(gamePath, nullptr); }
+
+// The folder the program runs in, for messages.
+std::string CurrentFolder()
+{
+    char folder[4096];
+    return getcwd(folder, sizeof folder) != nullptr ? folder : ".";
 }
 
 // The default skin of a code must exist as DDS or as JPEG; on failure the
@@ -70,12 +129,20 @@ bool CheckDefaultFiles()
     return true;
 }
 
+// The data folder must take a file. When it does not, the program cannot
+// go on: the box is an error, and it says whether the folder is missing
+// (the data builder makes it) or refuses writing (the system's reason).
 bool WriteTestDataFolder()
 {
     FILE* file = platform::OpenFile("data\\file.fl", "wb");
     if (file == nullptr) {
-        platform::ShowMessageBox(platform::MessageBoxKind::Warning, "Could not write to data folder",
-                                 "Is QVN correctly installed on a hard drive?");
+        const char* why = std::strerror(errno);
+        std::string text = "Is QVN correctly installed on a hard drive?\n";
+        if (!platform::FolderExists("data"))
+            text += "There is no data folder in " + CurrentFolder() + ". " + DataBuilderAdvice;
+        else
+            text += CurrentFolder() + "/data cannot be written: " + why + ".";
+        ShowStartupFailure("Could not write to data folder", text);
         return false;
     }
     std::fclose(file);
@@ -89,19 +156,24 @@ bool PreInitGraphics()
     LogLine("preinit d3d");
     SetGraphicsBackEnd(true);
     int result = -1;
-    if (platform::OpenWindowSystem(platform::WindowBackEnd::Sdl)) {
+    bool displayOpened = platform::OpenWindowSystem(platform::WindowBackEnd::Sdl) != 0;
+    if (displayOpened) {
         platform::GetDesktopSize(DesktopSize.width, DesktopSize.height);
         result = PreInitDirect3D(1, CardSettings.depthClass, Settings.hazeEffect, Settings.verticalSync,
                                  CardSettings.adapterIndex);
     }
     if (result == -2) {
-        platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not detect any suitable screen modes",
-                                 "Probable error in graphics driver");
+        ShowStartupFailure("Could not detect any suitable screen modes", "Probable error in graphics driver");
         return false;
     }
     if (result != 0) {
-        platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not pre-initialise D3D",
-                                 "DirectX 8.1 or later is required");
+        std::string text = "DirectX 8.1 or later is required\n";
+        if (!displayOpened)
+            text += "No display could be opened (DISPLAY is not set, or its X server does not answer). "
+                    "Without a display QVN runs as a dedicated host: /host=NAME /dedicated=nogfx";
+        else
+            text += std::string("The OpenGL device could not be prepared (") + DebugLogName() + " tells more).";
+        ShowStartupFailure("Could not pre-initialise D3D", text);
         return false;
     }
     if (Settings.startWindowed && CheckWindowedAllowed())
@@ -116,8 +188,10 @@ bool MakeDataFolders()
 {
     for (const char* folder : StartupFolders) {
         if (MakeDataFolder(folder) != 0) {
-            platform::ShowMessageBox(platform::MessageBoxKind::Error, "Could not create a data folder",
-                                     "Is QVN correctly installed on a hard drive?");
+            const char* why = std::strerror(errno);
+            std::string text = "Is QVN correctly installed on a hard drive?\n" + CurrentFolder() + "/data/" + folder +
+                               " cannot be made or written: " + why + ".";
+            ShowStartupFailure("Could not create a data folder", text);
             return false;
         }
     }
@@ -151,11 +225,12 @@ bool LoadBodyModels()
         ObjectModel* model = new ObjectModel;
         InitObjectModel(*model);
         BodyObjects[i] = model;
-        if (!LoadObjectModel(*model, nullptr, path, 1)) {
+        const char* reason = nullptr;
+        if (!LoadObjectModel(*model, nullptr, path, 1, &reason)) {
             ShutdownGraphics();
             FreeHumans(Humans);
             FreeCharacterMap();
-            ShowMissingFile(path);
+            ShowUnusableFile(path, reason);
             return false;
         }
     }
@@ -173,26 +248,31 @@ void ShowErrorBox(const char* text)
 
 int StartProgram(const char* commandLine)
 {
-    // 1. A running copy is told about a data file named on the command line.
+    // A data file named on the command line goes to a running copy.
     platform::HandOverPeer peer;
     AnotherCopyRuns = platform::FindRunningCopy(peer) != 0;
     FormatVersion();
     if (!HandOverFile(AnotherCopyRuns ? &peer : nullptr, commandLine))
-        return 0;
+        return HandOverRefused ? ExitBadCommandLine : ExitNormal;
 
-    // 2. The debug log.
-    StartDebugLog();
+    // The debug log: this copy's own, the folder's "deb.log" unless another
+    // running copy writes that one.
+    std::string logNote = StartDebugLog();
     LogVersion();
+    if (!logNote.empty()) {
+        LogLine(logNote.c_str());
+        std::fprintf(stderr, "%s\n", logNote.c_str());
+    }
 
-    // 3. The timer.
+    // The timer.
     uint32_t period = platform::TimerMinPeriodMs();
     LogPrintf("timer resolution %d ms", static_cast<int>(period));
     if (!platform::BeginTimerPeriod(period < 1 ? 1 : period)) {
         ShowErrorBox("Could not set time period");
-        return 0;
+        return ExitMachineRefused;
     }
 
-    // 4. The settings files.
+    // The settings files.
     LogLine("read config");
     InitFontWeights();
     LoadConfig();
@@ -204,32 +284,34 @@ int StartProgram(const char* commandLine)
     BuildClockNudgeTable();
     ResetTextTable();
 
-    // 5. The command line (not read when this copy plays a handed-over replay).
+    // The command line (not read when this copy plays a handed-over replay).
     LogLine("get command line");
     if (ReplayOpenRequest == 0 && commandLine != nullptr && commandLine[0] != 0)
         ParseCommandLine(commandLine);
     if (StartMode == 0) {
         ShowErrorBox(CommandLineError);
-        return 0;
+        return ExitBadCommandLine;
     }
 
-    // 6. to 8. The data folder.
+    // The data folder: writable, with the default skins and engines.
     if (!GraphicsOn)
         Settings.startWindowed = 1;
-    if (!WriteTestDataFolder() || !CheckDefaultFiles())
-        return 0;
+    if (!WriteTestDataFolder())
+        return ExitDataFolder;
+    if (!CheckDefaultFiles())
+        return ExitContentMissing;
 
-    // 9. The graphics layer.
+    // The graphics layer.
     if (GraphicsOn && !PreInitGraphics())
-        return 0;
+        return ExitMachineRefused;
 
-    // 10. and 11. Data folders and the driver's profile.
+    // The data folders and the driver's profile.
     if (!MakeDataFolders())
-        return 0;
+        return ExitDataFolder;
     if (Settings.plyName[0] != 0)
         LoadProfile(true);
 
-    // 12. The display mode.
+    // The display mode.
     if (GraphicsOn) {
         ChooseDisplayMode();
         if (Settings.startWindowed) {
@@ -244,18 +326,18 @@ int StartProgram(const char* commandLine)
         platform::OpenWindowSystem(platform::WindowBackEnd::Null);
     }
 
-    // 13. The main window: a console without graphics, none when invisible.
+    // The main window: a console without graphics, none when invisible.
     if (DedicatedMode < 3) {
         if (!CreateMainWindow(GraphicsOn ? 0 : 1)) {
             ShowErrorBox("Could not create window");
-            return 0;
+            return ExitMachineRefused;
         }
         HasConsoleWindow = GraphicsOn ? 0 : 1;
         platform::HandOverListen();
         platform::UseWindowMessageBoxes(1);
     }
 
-    // 14. Tables and locks.
+    // Tables and locks.
     BuildCrcTable();
     InitStandardColours();
     if (!GraphicsOn)
@@ -263,35 +345,36 @@ int StartProgram(const char* commandLine)
     InitDownloadLocks();
     InitNetworkLock();
 
-    // 15. Bans and the font.
+    // Bans and the font.
     LogLine("load bans");
     LoadBans();
     LogLine("load font");
-    if (!LoadCharacterMap("data\\abc\\qvn.abc")) {
-        ShowErrorBox("Could not load font");
-        return 0;
+    const char* fontReason = nullptr;
+    if (!LoadCharacterMap(FontPath, &fontReason)) {
+        ShowErrorWithAdvice("Could not load font : " + UnusableFileText(FontPath, fontReason), DataBuilderAdvice);
+        return ExitContentMissing;
     }
     BuildSegmentTables();
     if (HasConsoleWindow)
         PaintHostWindow();
 
-    // 16. The 3D device.
+    // The 3D device.
     if (GraphicsOn) {
         if (!InitGraphicsDevice()) {
             FreeCharacterMap();
             ShowErrorBox("Could not initialise graphics");
-            return 0;
+            return ExitMachineRefused;
         }
         ReportGraphicsCaps();
         if (!CreateBuiltinTextures()) {
             ShutdownGraphics();
             FreeCharacterMap();
             ShowErrorBox("Could not set up textures");
-            return 0;
+            return ExitMachineRefused;
         }
     }
 
-    // 17. Languages.
+    // Languages.
     LogLine("create english file");
     WriteEnglishFile();
     if (Settings.language[0] != 0) {
@@ -301,7 +384,7 @@ int StartProgram(const char* commandLine)
     SelectTranslationCodePage();
     ReadKeyboardLayoutName(0);
 
-    // 18. and 19. Initialisations and the figures.
+    // Initialisations and the figures.
     LogLine("initialisations");
     std::fesetenv(FE_DFL_ENV);
     BuildTyreCurves();
@@ -311,15 +394,17 @@ int StartProgram(const char* commandLine)
     ClearParticles();
     if (DedicatedMode < 2) {
         LogLine("human system");
-        if (!LoadHumans(Humans, nullptr)) {
+        const char* humansReason = nullptr;
+        if (!LoadHumans(Humans, nullptr, &humansReason)) {
             ShutdownGraphics();
             FreeCharacterMap();
-            ShowErrorBox("Could not load humans");
-            return 0;
+            ShowErrorWithAdvice("Could not load humans : " + UnusableFileText(HumanSystemFile, humansReason),
+                                DataBuilderAdvice);
+            return ExitContentMissing;
         }
     }
 
-    // 20. to 22. Drawing target, tables, helmet, controllers, camera.
+    // Drawing target, tables, helmet, controllers, camera.
     SetSoftwareTarget(ClientSize.height, nullptr);
     Settings.edCharSize = 1;
     LogLine("tables");
@@ -338,13 +423,13 @@ int StartProgram(const char* commandLine)
     InitCamera({10.0f, 10.0f, 3.0f}, {10.0f / length, 10.0f / length, 5.0f / length}, Settings.ground,
                Settings.skyHigh);
 
-    // 23. and 24. The current track and the car body models.
+    // The current track and the car body models.
     CheckCurrentTrack();
     LogLine("load objects");
     if (!LoadBodyModels())
-        return 0;
+        return ExitContentMissing;
 
-    // 25. The light map before any world brings its own.
+    // The light map before any world brings its own.
     if (GraphicsOn) {
         LogLine("default light map");
         BuildFlatLightMap();
@@ -352,7 +437,7 @@ int StartProgram(const char* commandLine)
         SetFogRange(0xFFFFFFFFu, 4.0f, 4096.0f);
     }
 
-    // 26. to 28. The first screen, and the game clock at 0.
+    // The first screen, and the game clock at 0.
     LogLine("start intro");
     TopScreen = CreateEntryScreen();
     if (AnotherCopyRuns)
@@ -362,15 +447,16 @@ int StartProgram(const char* commandLine)
     GameClock = 0;
     FrameStep = 0;
     PassStart = platform::NowMs();
-    return 1;
+    return StartUpDone;
 }
 
 int RunProgram(const char* commandLine)
 {
-    if (!StartProgram(commandLine)) {
+    int ended = StartProgram(commandLine);
+    if (ended != StartUpDone) {
         platform::HandOverClose();
         platform::CloseWindowSystem();
-        return 0;
+        return ended;
     }
     RunMainLoop();
     ShutDownProgram();

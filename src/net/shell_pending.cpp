@@ -1,7 +1,8 @@
 // Temporary bodies of the multiplayer, InSim, replay, download and host
 // console services that the program shell calls, until subsystem 8 is
 // built: no multiplayer session or InSim exists and no replay opens. The
-// host console is a bare command line: typed lines run as commands.
+// host console is a bare command line: typed lines run as commands, and
+// the debug log's lines are written to the terminal.
 #include "net/services.h"
 
 #include <cstring>
@@ -38,6 +39,11 @@ void InitHostConsole()
 {
     ConsoleMode = 1;
     ConsoleLength = 0;
+    // Until the console draws its own status window, the terminal shows
+    // the debug log, from its first line on (an invisible host shows
+    // nothing).
+    if (DedicatedMode < 3)
+        EchoDebugLog(true);
 }
 
 void PaintHostWindow() {}

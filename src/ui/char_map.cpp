@@ -133,9 +133,13 @@ void MoveGlyph(GlyphSlot& to, GlyphSlot& from)
     from.Free();
 }
 
+// Why the last character map was refused, for LoadCharacterMap's caller.
+const char* LastRefusal = nullptr;
+
 int RefuseCharacterMap(const char* path, const char* what)
 {
-    LogPrintf("LoadCharacterMap : %s : %s", what, path);
+    LogPrintf("LoadCharacterMap : %s : %s", what, DisplayPath(path).c_str());
+    LastRefusal = what;
     return 0;
 }
 
@@ -160,14 +164,22 @@ void GlyphSlot::Free()
     FreeFloatPairTable(*this);
 }
 
-int LoadCharacterMap(const char* path)
+int LoadCharacterMap(const char* path, const char** reason)
 {
     DataFile reader;
     int version = 0;
-    LoadDataFile(reader, nullptr, path, CharMapMagic, version, CharMapVersion, false);
-    if (!reader.IsOpen())
+    const char* error = LoadDataFile(reader, nullptr, path, CharMapMagic, version, CharMapVersion, false);
+    if (!reader.IsOpen()) {
+        if (reason != nullptr)
+            *reason = error;
         return 0;
-    return ReadCharacterMap(reader, version, path);
+    }
+    LastRefusal = nullptr;
+    if (ReadCharacterMap(reader, version, path))
+        return 1;
+    if (reason != nullptr)
+        *reason = LastRefusal != nullptr ? LastRefusal : "bad record";
+    return 0;
 }
 
 int ReadCharacterMap(DataFile& reader, int version, const char* path)

@@ -235,8 +235,9 @@ extern int NounFirst;
 
 // Reads the character map; 1 when it was read, 0 when it could not be
 // opened, its version is below 251, or anything in it is out of range (the
-// loaded map is then unchanged).
-int LoadCharacterMap(const char* path);
+// loaded map is then unchanged). When a reason is asked for, a failure
+// leaves there the text that says why.
+int LoadCharacterMap(const char* path, const char** reason = nullptr);
 void FreeCharacterMap();
 // Rasterises every glyph into the font textures.
 int CreateFontTextures();

@@ -193,12 +193,15 @@ void InitHumanSystem(HumanSystem& system)
     system = HumanSystem{};
 }
 
-int ReadHumanData(HumanSystem& system, DataFile& reader, int version, const char* subject)
+int ReadHumanData(HumanSystem& system, DataFile& reader, int version, const char* subject, const char** reason)
 {
     HumanSystem read;
     HumanReading r{reader, version};
     if (!ReadHumanRecords(r, read)) {
-        LogPrintf("LoadHumans : %s : %s", r.error ? r.error : "bad record", subject);
+        const char* error = r.error ? r.error : "bad record";
+        LogPrintf("LoadHumans : %s : %s", error, DisplayPath(subject).c_str());
+        if (reason != nullptr)
+            *reason = error;
         return 0;
     }
     system.models = std::move(read.models);
@@ -206,23 +209,29 @@ int ReadHumanData(HumanSystem& system, DataFile& reader, int version, const char
     return 1;
 }
 
-int ReadHumanFile(HumanSystem& system, const char* fileName, Screen* screen)
+int ReadHumanFile(HumanSystem& system, const char* fileName, Screen* screen, const char** reason)
 {
     DataFile reader;
     int version = 0;
-    LoadDataFile(reader, screen, fileName, HumanSystemMagic, version, HumanSystemVersion, false);
-    if (!reader.IsOpen())
+    const char* error = LoadDataFile(reader, screen, fileName, HumanSystemMagic, version, HumanSystemVersion, false);
+    if (!reader.IsOpen()) {
+        if (reason != nullptr)
+            *reason = error;
         return 0;
-    int ok = ReadHumanData(system, reader, version, fileName);
+    }
+    int ok = ReadHumanData(system, reader, version, fileName, reason);
     CloseDataFile(reader);
     return ok;
 }
 
-int LoadHumans(HumanSystem& system, Screen* screen)
+int LoadHumans(HumanSystem& system, Screen* screen, const char** reason)
 {
-    if (system.loaded)
+    if (system.loaded) {
+        if (reason != nullptr)
+            *reason = "already loaded";
         return 0;
-    if (!ReadHumanFile(system, HumanSystemFile, screen))
+    }
+    if (!ReadHumanFile(system, HumanSystemFile, screen, reason))
         return 0;
     BuildFigures(system);
     system.loaded = 1;

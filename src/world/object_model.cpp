@@ -441,19 +441,24 @@ int ReadObjectModel(ObjectModel& model, DataFile& reader, int version, int topLe
     return 0;
 }
 
-int LoadObjectModel(ObjectModel& model, Screen* screen, const char* fileName, int topLevel)
+int LoadObjectModel(ObjectModel& model, Screen* screen, const char* fileName, int topLevel,
+                    const char** reason)
 {
     InitObjectModel(model);
     DataFile reader;
     int version = 0;
-    LoadDataFile(reader, screen, fileName, ObjectModelMagic, version, ObjectModelVersion, false);
-    if (!reader.IsOpen())
+    const char* error = LoadDataFile(reader, screen, fileName, ObjectModelMagic, version, ObjectModelVersion, false);
+    if (!reader.IsOpen()) {
+        if (reason != nullptr)
+            *reason = error;
         return 0;
-    const char* error = nullptr;
+    }
     int ok = ReadObjectModelRecord(model, reader, version, topLevel, 1, 0, error);
     CloseDataFile(reader);
     if (!ok) {
-        LogPrintf("LoadObjectModel : %s : %s", error, fileName);
+        LogPrintf("LoadObjectModel : %s : %s", error, DisplayPath(fileName).c_str());
+        if (reason != nullptr)
+            *reason = error;
         return 0;
     }
     if (topLevel)

@@ -149,8 +149,10 @@ void FreeObjectModel(ObjectModel& model);
 // Loads a stand-alone model file; the top-level flag clears flags bit 0
 // and places the model straight. Returns 1, or 0 when the file cannot be
 // opened or holds a bad record (the model is then cleared). Failures are
-// logged; a header failure also goes to the screen when one is given.
-int LoadObjectModel(ObjectModel& model, Screen* screen, const char* fileName, int topLevel);
+// logged; a header failure also goes to the screen when one is given. When
+// a reason is asked for, a failure leaves there the text that says why.
+int LoadObjectModel(ObjectModel& model, Screen* screen, const char* fileName, int topLevel,
+                    const char** reason = nullptr);
 // Reads one model record and its sub-models. The version is the containing
 // file's. Every count and index is checked against the tables and the
 // bytes left; a bad record is refused (0, model cleared, one log line).
@@ -373,14 +375,16 @@ struct FigureInstance {
 void InitHumanSystem(HumanSystem& system);
 // Loads the figure file and builds the skeletons and variants. Answers 0
 // when already loaded, or when the file cannot be opened or holds a bad
-// record (the system then stays unloaded); 1 on success.
-int LoadHumans(HumanSystem& system, Screen* screen);
+// record (the system then stays unloaded); 1 on success. When a reason is
+// asked for, a failure leaves there the text that says why.
+int LoadHumans(HumanSystem& system, Screen* screen, const char** reason = nullptr);
 // Reads a figure file into an unloaded system without building anything;
-// 1 or 0 (one log line, system untouched).
-int ReadHumanFile(HumanSystem& system, const char* fileName, Screen* screen);
+// 1 or 0 (one log line, system untouched; the reason as for LoadHumans).
+int ReadHumanFile(HumanSystem& system, const char* fileName, Screen* screen, const char** reason = nullptr);
 // Reads the figure models and skeleton sets that follow a figure file's
 // header; the same checks and result as ReadHumanFile.
-int ReadHumanData(HumanSystem& system, DataFile& reader, int version, const char* subject);
+int ReadHumanData(HumanSystem& system, DataFile& reader, int version, const char* subject,
+                  const char** reason = nullptr);
 void FreeHumans(HumanSystem& system);
 // Rebuilds the variants and built skeletons of a loaded system.
 void ReloadHumans(HumanSystem& system);

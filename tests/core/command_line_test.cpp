@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -37,6 +39,18 @@ protected:
                          "/pass=  \r\n");
         folder.WriteFile("empty.cfg", "");
         folder.WriteFile("bad.cfg", "host=x\n");
+        // Host files that name each other: itself, a ring of two, itself
+        // under another spelling, and a chain deeper than files may nest.
+        folder.WriteFile("self.cfg", "/cfg=self.cfg\n");
+        folder.WriteFile("ring1.cfg", "/cfg=ring2.cfg\n");
+        folder.WriteFile("ring2.cfg", "/cfg=ring1.cfg\n");
+        folder.WriteFile("case.cfg", "/cfg=CASE.CFG\n");
+        for (int i = 0; i < 17; ++i)
+            folder.WriteFile("deep" + std::to_string(i) + ".cfg", "/cfg=deep" + std::to_string(i + 1) + ".cfg\n");
+        folder.WriteFile("deep17.cfg", "/host=deep\n");
+        folder.WriteFile("big.cfg", "/host=h\n//" + std::string(5000, 'x') + "\n");
+        // A named pipe would block a reader that opens it.
+        mkfifo((folder.Path() + "/pipe.cfg").c_str(), 0644);
     }
 
     ProcessResult Run(const std::string& arguments)
@@ -85,6 +99,15 @@ TEST_F(CommandLineShellTest, OptionsAsTheShellPassesThem)
         {"a missing host file", "/cfg=none.cfg", {"error=Config file not found : none.cfg\n"}},
         {"an empty host file", "/cfg=empty.cfg", {"error=Config file is empty\n"}},
         {"a host file without options", "/cfg=bad.cfg", {"error=Config file is not valid\n"}},
+        {"a host file that names itself", "/cfg=self.cfg",
+         {"mode=0\n", "error=Config files form a loop : self.cfg > self.cfg\n"}},
+        {"host files that name each other", "/cfg=ring1.cfg",
+         {"mode=0\n", "error=Config files form a loop : ring1.cfg > ring2.cfg > ring1.cfg\n"}},
+        {"a host file that names itself in capitals", "/cfg=case.cfg",
+         {"error=Config files form a loop : case.cfg > CASE.CFG\n"}},
+        {"host files nested too deep", "/cfg=deep0.cfg", {"mode=0\n", "error=Config files nest too deep : deep0.cfg > "}},
+        {"a host file too long", "/cfg=big.cfg", {"error=Config file is too long\n"}},
+        {"a named pipe is no host file", "/cfg=pipe.cfg", {"error=Config file not found : pipe.cfg\n"}},
         {"a bare kill", "/kill", {"mode=6\n", "error=\n"}},
         {"kill with an equals sign", "/kill=", {"mode=6\n"}},
         {"a number out of bounds", "/host=h /weather=5", {"mode=0\n", "error=Out of bounds : weather\n"}},
@@ -122,6 +145,45 @@ TEST_F(CommandLineShellTest, OptionsAsTheShellPassesThem)
                 << c.label << ": expected \"" << line << "\" in\n" << result.output;
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() + "/data/my%sdir"));
+}
+
+// The "log" option makes a file the debug log, emptied: only a log of ours
+// in the program's folder, never a file of the user's.
+TEST_F(CommandLineShellTest, LogOptionNeverEmptiesAFileOfTheUsers)
+{
+    const std::string settings = "Version 0.5Z\r\nGame Name my host\r\n";
+    folder.WriteFile("cfg.txt", settings);
+    folder.WriteFile("data/misc/x.log", "QVN : 0.5Z\r\n");
+    folder.WriteFile("notes.log", "my notes\n");
+    folder.WriteFile("old.log", "QVN : 0.5Y\r\nan old run\r\n");
+    folder.WriteFile("empty.log", "");
+    std::filesystem::create_symlink("cfg.txt", folder.Path() + "/link.log");
+    const std::string refused = "error=Log file error : ";
+    struct {
+        const char* label;
+        const char* name;
+        std::string said;      // the driver's error line (start)
+        const char* file;      // a file to look at afterwards
+        std::string contents;  // what it holds then
+    } cases[] = {
+        {"the settings file", "cfg.txt", refused + "cfg.txt is not a file name ending in .log in the program's folder",
+         "cfg.txt", settings},
+        {"a file in another folder", "data\\misc\\x.log", refused + "data\\misc\\x.log is not a file name ending in .log",
+         "data/misc/x.log", "QVN : 0.5Z\r\n"},
+        {"a user's file named .log", "notes.log", refused + "notes.log is not a debug log of QVN and is kept",
+         "notes.log", "my notes\n"},
+        {"a link to the settings", "link.log", refused + "link.log is not a debug log of QVN and is kept", "cfg.txt",
+         settings},
+        {"a log of an earlier run", "old.log", "error=\n", "old.log", "QVN : 0.5Z\r\n"},
+        {"an empty log", "EMPTY.LOG", "error=\n", "empty.log", "QVN : 0.5Z\r\n"},
+        {"a new log", "new.log", "error=\n", "new.log", "QVN : 0.5Z\r\n"},
+        {"a folder step", "..", refused + ".. is not a file name", "cfg.txt", settings},
+    };
+    for (const auto& c : cases) {
+        ProcessResult result = Run(std::string("/host=h '/log=") + c.name + "'");
+        EXPECT_NE(result.output.find(c.said), std::string::npos) << c.label << "\n" << result.output;
+        EXPECT_EQ(folder.ReadFile(c.file), c.contents) << c.label;
+    }
 }
 
 class CommandLineTest : public ::testing::Test {

@@ -352,7 +352,7 @@ TEST_F(DataFileTest, CreateRefusesBadMagicAndUnwritablePaths)
     EXPECT_EQ(Log(),
               "CreateDataFile : Id length not 6\r\n"
               "CreateDataFile : Id length not 6\r\n"
-              "CreateDataFile : Could not create file : no_folder\\x.bin\r\n");
+              "CreateDataFile : Could not create file : no_folder/x.bin\r\n");
 }
 
 // A save that cannot finish keeps the last good copy and says so.

@@ -92,7 +92,7 @@ TEST_F(HandOverTest, DedicatedHostRefusesAReplay)
 TEST_F(HandOverTest, SetupIsCopiedAndTheRunningCopyTold)
 {
     ProcessResult result = TwoCopies(1, "'in dir/XRT_race.set'");
-    EXPECT_EQ(Contains(result.output, "Copied file : data\\setups\\XRT_race.set"), "");
+    EXPECT_EQ(Contains(result.output, "Copied file : data/setups/XRT_race.set"), "");
     EXPECT_EQ(Contains(result.output, "request kind=3 name= answer=0"), "");
     EXPECT_EQ(folder.ReadFile("data/setups/XRT_race.set"), folder.ReadFile("in dir/XRT_race.set"));
 }

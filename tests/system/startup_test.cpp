@@ -1,7 +1,8 @@
 // The whole program started on the generated data folder: start-up and
 // shut-down in their order (as the debug log and, under strace, the
-// kernel's own record show), closing on a signal or a typed command, and
-// start-up ending on a missing default skin.
+// kernel's own record show), closing on a signal or a typed command, the
+// exit code and message of each kind of start-up failure, and two copies
+// sharing one folder.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -42,9 +44,9 @@ const std::vector<std::string> ShutdownLines = {
     "kill graphics",  "save controls", "save config",   "free mouse",       "EXIT",
 };
 
-std::vector<std::string> LogLines(const std::string& folder)
+std::vector<std::string> LogLines(const std::string& folder, const std::string& log = "deb.log")
 {
-    std::ifstream file(folder + "/deb.log", std::ios::binary);
+    std::ifstream file(folder + "/" + log, std::ios::binary);
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(file, line)) {
@@ -76,13 +78,15 @@ std::vector<std::string> Concatenate(std::vector<std::string> a, const std::vect
     return a;
 }
 
-// A running copy of the program with a pipe to its standard input.
+// A running copy of the program with a pipe to its standard input; its
+// standard output and error go to the given file.
 struct RunningProgram {
     pid_t pid = -1;
     int input = -1;
     int status = 0;
 
-    RunningProgram(const std::vector<std::string>& words, const std::string& folder)
+    RunningProgram(const std::vector<std::string>& words, const std::string& folder,
+                   const std::string& output = "/dev/null")
     {
         int in[2];
         if (pipe(in) != 0)
@@ -96,7 +100,8 @@ struct RunningProgram {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], 0);
         posix_spawn_file_actions_addclose(&actions, in[1]);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
         posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
         if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
             pid = -1;
@@ -128,11 +133,12 @@ struct RunningProgram {
     void Type(const std::string& text) const { (void)!write(input, text.data(), text.size()); }
 };
 
-// Waits until the debug log holds the line.
-bool WaitForLogLine(const std::string& folder, const std::string& wanted, int seconds)
+// Waits until the debug log (deb.log unless named) holds the line.
+bool WaitForLogLine(const std::string& folder, const std::string& wanted, int seconds,
+                    const std::string& log = "deb.log")
 {
     for (int tenth = 0; tenth < seconds * 10; ++tenth) {
-        for (const std::string& line : LogLines(folder))
+        for (const std::string& line : LogLines(folder, log))
             if (line == wanted)
                 return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -164,6 +170,8 @@ TEST_F(StartupTest, InvisibleHostStartsRunsAndShutsDownInOrderOnASignal)
 {
     for (int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
+        // The last run's log must not be taken for this one's.
+        fs::remove(folder.Path() + "/deb.log");
         RunningProgram program({QV_PROGRAM, "/host=Test", "/dedicated=invisible"}, folder.Path());
         ASSERT_GT(program.pid, 0);
         ASSERT_TRUE(WaitForLogLine(folder.Path(), "end of initialisation", 30));
@@ -180,45 +188,151 @@ TEST_F(StartupTest, InvisibleHostStartsRunsAndShutsDownInOrderOnASignal)
     }
 }
 
-TEST_F(StartupTest, ConsoleHostEndsOnTheExitCommandTypedOnItsTerminal)
+// The console host's terminal shows its log, from the version line on
+// (written before the console existed) to the last line of shut-down.
+TEST_F(StartupTest, ConsoleHostShowsItsLogOnItsTerminalAndEndsOnTheExitCommand)
 {
-    RunningProgram program({QV_PROGRAM, "/host=Test", "/dedicated=nogfx"}, folder.Path());
+    RunningProgram program({QV_PROGRAM, "/host=Test", "/dedicated=nogfx"}, folder.Path(),
+                           folder.Path() + "/terminal.txt");
     ASSERT_GT(program.pid, 0);
     ASSERT_TRUE(WaitForLogLine(folder.Path(), "end of initialisation", 30));
     program.Type("/exit\n");
     EXPECT_EQ(program.Wait(30), 0);
     std::vector<std::string> startup = StartupLines;
-    EXPECT_EQ(Announcements(LogLines(folder.Path())), Concatenate(startup, ShutdownLines));
+    std::vector<std::string> log = LogLines(folder.Path());
+    EXPECT_EQ(Announcements(log), Concatenate(startup, ShutdownLines));
+    std::vector<std::string> terminal = LogLines(folder.Path(), "terminal.txt");
+    EXPECT_EQ(terminal, log);
 }
 
-TEST_F(StartupTest, AMissingDefaultSkinEndsStartUpWithItsPath)
+// Each kind of start-up failure ends the program with its own exit code,
+// its message (the reason, with paths as this system writes them) and, where
+// the user can mend the cause, what to do. Nothing is saved.
+TEST_F(StartupTest, FailuresEndWithTheirExitCodeAndSayWhatToDo)
 {
-    fs::remove(folder.Path() + "/data/skins/VOG_DEFAULT.jpg");
-    fs::remove(folder.Path() + "/data/skins_dds/VOG_DEFAULT.dds");
-    ProcessResult run = RunProcess(QV_PROGRAM, {"/host=Test", "/dedicated=invisible"}, folder.Path());
-    EXPECT_EQ(run.exitCode, 0);
-    const std::string message = "Could not open file : data\\skins\\VOG_DEFAULT.jpg";
-    EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
-    std::vector<std::string> lines = LogLines(folder.Path());
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), message);
-    EXPECT_EQ(Announcements(lines),
-              (std::vector<std::string>{"QVN : 0.5Z", "timer resolution 1 ms", "read config", "get command line"}));
+    const std::string rebuild = "The data builder makes the data folder: build/bin/mkdata game";
+    struct Case {
+        const char* label;
+        std::vector<std::string> arguments;
+        std::function<void(const std::string&)> breakFolder;
+        int exitCode;
+        std::vector<std::string> said;  // lines of the message, in the output
+    };
+    auto remove = [](std::initializer_list<const char*> names) {
+        std::vector<std::string> kept(names.begin(), names.end());
+        return [kept](const std::string& game) {
+            for (const std::string& name : kept)
+                fs::remove_all(game + "/" + name);
+        };
+    };
+    // Keeps the first bytes of a file only.
+    auto cut = [](const char* name, size_t keep) {
+        return [name, keep](const std::string& game) { fs::resize_file(game + "/" + name, keep); };
+    };
+    auto spoilHeader = [](const char* name) {
+        return [name](const std::string& game) {
+            std::fstream file(game + "/" + name, std::ios::in | std::ios::out | std::ios::binary);
+            file.write("XXXXXX", 6);
+        };
+    };
+    auto nothing = [](const std::string&) {};
+    const std::vector<std::string> host = {"/host=Test", "/dedicated=invisible"};
+    // A replay check runs without graphics but loads the figures.
+    const std::vector<std::string> check = {"/hlvc=none"};
+    const Case cases[] = {
+        {"an unknown option", {"/host=Test", "/wheels=4"}, nothing, 20, {"Parameter 2 is invalid"}},
+        {"a file to hand over that is not a replay", {"bad.spr"},
+         [](const std::string& game) { std::ofstream(game + "/bad.spr") << "not a replay"; }, 20,
+         {"SPR file of unknown format"}},
+        {"no data folder", host, remove({"data"}), 21,
+         {"Is QVN correctly installed on a hard drive?", "There is no data folder in " + folder.Path(),
+          "build/bin/mkdata game"}},
+        {"a missing default skin", host, remove({"data/skins/VOG_DEFAULT.jpg", "data/skins_dds/VOG_DEFAULT.dds"}), 22,
+         {"Could not open file : data/skins/VOG_DEFAULT.jpg", rebuild}},
+        {"a missing engine", host, remove({"data/engine/KTA_default.eng"}), 22,
+         {"Could not open file : data/engine/KTA_default.eng", rebuild}},
+        {"a damaged font", host, cut("data/abc/qvn.abc", 40), 22,
+         {"Could not load font : File is damaged : data/abc/qvn.abc (", rebuild}},
+        {"missing figures", check, remove({"data/hmn/hmn.hmn"}), 22,
+         {"Could not load humans : Could not open file : data/hmn/hmn.hmn", rebuild}},
+        {"damaged figures", check, cut("data/hmn/hmn.hmn", 100), 22,
+         {"Could not load humans : File is damaged : data/hmn/hmn.hmn (", rebuild}},
+        {"a damaged body model", host, cut("data/veh/WQ.vob", 300), 22,
+         {"File is damaged : data/veh/WQ.vob (", rebuild}},
+        {"a body model of another kind", host, spoilHeader("data/veh/N1.vob"), 22,
+         {"File failed header check : data/veh/N1.vob", rebuild}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempFolder game;
+        fs::copy(folder.Path() + "/data", game.Path() + "/data", fs::copy_options::recursive);
+        c.breakFolder(game.Path());
+        ProcessResult run = RunProcess(QV_PROGRAM, c.arguments, game.Path());
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        for (std::string line : c.said) {
+            if (line.find("There is no data folder in ") == 0)
+                line = "There is no data folder in " + game.Path();
+            EXPECT_NE(run.output.find(line), std::string::npos) << line << "\nin:\n" << run.output;
+        }
+        EXPECT_EQ(run.output.find('\\'), std::string::npos) << "a path with backslashes:\n" << run.output;
+        EXPECT_FALSE(fs::exists(game.Path() + "/cfg.txt"));
+    }
 }
 
-TEST_F(StartupTest, AnUnknownOptionEndsStartUpWithItsMessage)
+// Without a display a normal start cannot open its window: the message says
+// why and how to run without one.
+TEST_F(StartupTest, NoDisplayEndsWithTheMachineCodeAndNamesTheWayWithoutGraphics)
 {
-    ProcessResult run = RunProcess(QV_PROGRAM, {"/host=Test", "/wheels=4"}, folder.Path());
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.output.find("Parameter 2 is invalid"), std::string::npos) << run.output;
-    EXPECT_FALSE(fs::exists(folder.Path() + "/cfg.txt"));
+    ProcessResult run = RunProcess("/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=x11",
+                                                    QV_PROGRAM},
+                                   folder.Path());
+    EXPECT_EQ(run.exitCode, 23) << run.output;
+    EXPECT_NE(run.output.find("Could not pre-initialise D3D"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("No display could be opened"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("/dedicated=nogfx"), std::string::npos) << run.output;
+}
+
+// A host configuration file that names itself, or a ring of them, is
+// refused instead of being read until the stack runs out.
+TEST_F(StartupTest, HostFilesThatNameEachOtherEndWithAMessage)
+{
+    folder.WriteFile("a.cfg", "/cfg=b.cfg\n");
+    folder.WriteFile("b.cfg", "/cfg=a.cfg\n");
+    ProcessResult run = RunProcess(QV_PROGRAM, {"/cfg=a.cfg"}, folder.Path());
+    EXPECT_EQ(run.exitCode, 20) << run.output;
+    EXPECT_NE(run.output.find("Config files form a loop : a.cfg > b.cfg > a.cfg"), std::string::npos) << run.output;
+}
+
+// Two copies started in one folder: the second leaves the first one's log
+// alone, says so and writes its own; both end normally on a signal.
+TEST_F(StartupTest, ASecondCopyInTheFolderKeepsTheFirstOnesLog)
+{
+    RunningProgram first({QV_PROGRAM, "/host=First", "/dedicated=invisible"}, folder.Path());
+    ASSERT_GT(first.pid, 0);
+    ASSERT_TRUE(WaitForLogLine(folder.Path(), "end of initialisation", 30));
+    RunningProgram second({QV_PROGRAM, "/host=Second", "/dedicated=invisible"}, folder.Path(),
+                          folder.Path() + "/second.txt");
+    ASSERT_GT(second.pid, 0);
+    ASSERT_TRUE(WaitForLogLine(folder.Path(), "end of initialisation", 30, "deb_2.log"));
+    EXPECT_NE(folder.ReadFile("second.txt").find("deb.log is written by another running copy of QVN in this "
+                                                  "folder: this copy logs to deb_2.log"),
+              std::string::npos)
+        << folder.ReadFile("second.txt");
+    kill(second.pid, SIGTERM);
+    EXPECT_EQ(second.Wait(30), 0);
+    kill(first.pid, SIGTERM);
+    EXPECT_EQ(first.Wait(30), 0);
+    for (const char* log : {"deb.log", "deb_2.log"}) {
+        SCOPED_TRACE(log);
+        std::vector<std::string> lines = LogLines(folder.Path(), log);
+        EXPECT_EQ(Announcements(lines), Concatenate(StartupLines, ShutdownLines));
+    }
 }
 
 // The kernel's record of the program's file operations, in its order.
 TEST_F(StartupTest, FileOperationsOfStartUpAndShutDownComeInTheirOrderUnderStrace)
 {
-    if (system("command -v strace >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "strace is not installed";
+    ASSERT_EQ(system("command -v strace >/dev/null 2>&1"), 0) << "strace is missing: scripts/setup.sh installs it";
     std::string trace = folder.Path() + "/trace.txt";
     // The leak checker of the sanitizer build cannot run under a tracer.
     const char* options = getenv("ASAN_OPTIONS");
@@ -317,8 +431,8 @@ echo "exit=$?" >> session.txt
 
 TEST_F(StartupTest, WindowOfClassQvnTakesKeysAndClosesFromTheWindowManager)
 {
-    if (system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+    ASSERT_EQ(system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1"), 0)
+        << "xvfb-run or xdotool is missing: scripts/setup.sh installs them";
     folder.WriteFile("cfg.txt", "Start Windowed 1\r\n");
     folder.WriteFile("close_window.py", CloseWindowScript);
     folder.WriteFile("session.sh", WindowSessionScript);
@@ -352,11 +466,11 @@ TEST_F(StartupTest, WindowOfClassQvnTakesKeysAndClosesFromTheWindowManager)
     std::string shot = folder.Path() + "/data/shots/qvn_00000001.bmp";
     ASSERT_TRUE(fs::exists(shot));
     EXPECT_EQ(folder.ReadFile("data/shots/qvn_00000001.bmp").substr(0, 2), "BM");
-    if (system("command -v identify >/dev/null 2>&1") == 0) {
-        std::string command = "identify -format '%m %w %h' '" + shot + "' > '" + folder.Path() + "/identify.txt'";
-        ASSERT_EQ(system(command.c_str()), 0);
-        EXPECT_EQ(folder.ReadFile("identify.txt"), "BMP3 1152 928");  // BMP version 3
-    }
+    ASSERT_EQ(system("command -v identify >/dev/null 2>&1"), 0)
+        << "identify (ImageMagick) is missing: scripts/setup.sh installs it";
+    std::string command = "identify -format '%m %w %h' '" + shot + "' > '" + folder.Path() + "/identify.txt'";
+    ASSERT_EQ(system(command.c_str()), 0);
+    EXPECT_EQ(folder.ReadFile("identify.txt"), "BMP3 1152 928");  // BMP version 3
 }
 
 } // namespace
