@@ -212,6 +212,11 @@ int StartProgram(const char* commandLine)
         ShowErrorBox(CommandLineError);
         return 0;
     }
+    // Started to end the running copy: this copy asks it and ends.
+    if (StartMode == 6) {
+        EndRunningCopy(AnotherCopyRuns ? &peer : nullptr);
+        return 0;
+    }
 
     // 6. to 8. The data folder.
     if (!GraphicsOn)

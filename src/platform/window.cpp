@@ -192,21 +192,38 @@ void WarpMouse(int x, int y)
         sdl::Warp(x, y);
 }
 
+namespace {
+
+// A close asked for by a signal goes before everything that waits, so that
+// no stream of other events can hold it back.
+void TakeCloseSignals()
+{
+    sig_atomic_t signals = CloseSignals;
+    if (signals == CloseSignalsSeen)
+        return;
+    CloseSignalsSeen = signals;
+    WindowEvent close;
+    close.kind = WindowEventKind::Close;
+    Queue.push_front(close);
+}
+
+} // namespace
+
+int GatherEvents()
+{
+    TakeCloseSignals();
+    if (SystemOpen && BackEnd == WindowBackEnd::Sdl)
+        sdl::Pump();
+    if (ConsoleOpen)
+        ReadConsoleInput();
+    return static_cast<int>(Queue.size());
+}
+
 int PollEvent(WindowEvent& event)
 {
-    if (Queue.empty()) {
-        sig_atomic_t signals = CloseSignals;
-        if (signals != CloseSignalsSeen) {
-            CloseSignalsSeen = signals;
-            WindowEvent close;
-            close.kind = WindowEventKind::Close;
-            Queue.push_back(close);
-        }
-        if (SystemOpen && BackEnd == WindowBackEnd::Sdl)
-            sdl::Pump();
-        if (ConsoleOpen)
-            ReadConsoleInput();
-    }
+    TakeCloseSignals();
+    if (Queue.empty())
+        GatherEvents();
     if (Queue.empty())
         return 0;
     event = Queue.front();

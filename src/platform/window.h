@@ -114,8 +114,14 @@ void CaptureMouse(int capture);
 // Moves the pointer to a client position.
 void WarpMouse(int x, int y);
 
-// Takes the next event; 0 when none waits. Never blocks.
+// Takes the next event (gathering when none waits); 0 when none waits.
+// Never blocks. A close request made by a signal comes before the events
+// that wait.
 int PollEvent(WindowEvent& event);
+// Puts what the machine has told since the last look (signals, the window
+// system, the console) into the queue; returns the number of events that
+// wait.
+int GatherEvents();
 // Puts an event at the end of the queue (tests script input this way).
 void PushEvent(const WindowEvent& event);
 // Empties the queue.
