@@ -58,7 +58,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     return result;
 }
 
-RunningProgram::RunningProgram(const std::vector<std::string>& words, const std::string& folder)
+RunningProgram::RunningProgram(const std::vector<std::string>& words, const std::string& folder,
+                               const std::string& output)
 {
     int in[2];
     if (pipe(in) != 0)
@@ -67,7 +68,8 @@ RunningProgram::RunningProgram(const std::vector<std::string>& words, const std:
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_addclose(&actions, in[1]);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     pid = SpawnWords(words, actions);
     posix_spawn_file_actions_destroy(&actions);

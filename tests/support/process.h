@@ -21,14 +21,15 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
                          const std::string& folder);
 
 // A program running beside the test, in the given folder, with a pipe to its
-// standard input and its standard output thrown away (standard error is the
-// test's). Killed when the test lets it go without waiting for it.
+// standard input; its standard output and error go to the given file.
+// Killed when the test lets it go without waiting for it.
 struct RunningProgram {
     pid_t pid = -1;
     int input = -1;
     int status = 0;
 
-    RunningProgram(const std::vector<std::string>& words, const std::string& folder);
+    RunningProgram(const std::vector<std::string>& words, const std::string& folder,
+                   const std::string& output = "/dev/null");
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

@@ -93,10 +93,11 @@ protected:
             fs::remove(folder.Path() + "/deb.log");
             if (c.windowed)
                 folder.WriteFile("cfg.txt", "Start Windowed 1\r\n");
-            RunningProgram program({QV_PROGRAM}, folder.Path());
+            RunningProgram program({QV_PROGRAM}, folder.Path(), folder.Path() + "/said.txt");
             ASSERT_GT(program.pid, 0);
             WindowPlace place = WaitUntilShown(program);
-            ASSERT_NE(place.id, 0u) << "no window of class QVN\n" << folder.ReadFile("deb.log");
+            ASSERT_NE(place.id, 0u) << "no window of class QVN\n"
+                                    << folder.ReadFile("said.txt") << folder.ReadFile("deb.log");
             if (c.windowed) {
                 EXPECT_EQ(place.width, WindowWidth);
                 EXPECT_EQ(place.height, WindowHeight);
@@ -110,7 +111,8 @@ protected:
                 ASSERT_EQ(SendCloseRequest(place.id), 1);
             else
                 kill(program.pid, c.ender == Ender::Terminate ? SIGTERM : SIGINT);
-            ASSERT_EQ(program.Wait(EndSeconds), 0) << "did not end\n" << folder.ReadFile("deb.log");
+            ASSERT_EQ(program.Wait(EndSeconds), 0) << "did not end with 0\n"
+                                                    << folder.ReadFile("said.txt") << folder.ReadFile("deb.log");
             std::string settings = folder.ReadFile("cfg.txt");
             EXPECT_NE(settings.find(c.windowed ? "Start Windowed 1" : "Start Windowed 0"), std::string::npos)
                 << settings;
