@@ -32,7 +32,9 @@ void OnCloseSignal(int)
     CloseSignals = CloseSignals + 1;
 }
 
-void InstallSignalHandlers()
+} // namespace
+
+void CatchCloseSignals()
 {
     struct sigaction action {};
     action.sa_handler = OnCloseSignal;
@@ -41,6 +43,8 @@ void InstallSignalHandlers()
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
+
+namespace {
 
 void QueueKey(WindowEventKind kind, int key)
 {
@@ -96,7 +100,7 @@ void QueueWindowEvent(const WindowEvent& event) { Queue.push_back(event); }
 
 int OpenWindowSystem(WindowBackEnd backEnd)
 {
-    InstallSignalHandlers();
+    CatchCloseSignals();
     if (backEnd == WindowBackEnd::Sdl && !sdl::OpenSystem())
         return 0;
     BackEnd = backEnd;

@@ -70,6 +70,11 @@ enum : int {
     VkOem6 = 0xDD, VkOem7 = 0xDE, VkOem102 = 0xE2,
 };
 
+// From now on SIGTERM and SIGINT are close requests, read with the window's
+// events (OpenWindowSystem does this too). Called first thing, so that a
+// signal during start-up ends the program at its first pass, settings saved.
+void CatchCloseSignals();
+
 // Chooses the back end; call once before OpenMainWindow. Returns 1, or 0
 // when the back end cannot start (no display for SDL).
 int OpenWindowSystem(WindowBackEnd backEnd);

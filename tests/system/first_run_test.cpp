@@ -3,10 +3,14 @@
 // screen (no cfg.txt) and in a window. The window's close request, SIGTERM
 // and SIGINT each end it with exit code 0 and the settings saved; a copy
 // started with /kill ends the running one and ends itself (a copy that
-// went on to open a window would not).
+// went on to open a window would not). A signal during start-up ends the
+// program once it has started.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -140,6 +144,46 @@ TEST_F(FirstRunTest, WithAWindowManagerEveryWayOfClosingEndsTheProgram)
     ASSERT_EQ(display.StartWindowManager("openbox"), "");
     EndEachWay();
     display.StopWindowManager();
+}
+
+// A signal that comes while the program starts is kept: start-up finishes,
+// the first pass reads it, and the program ends as it would later. The
+// settings file is a pipe, so that start-up waits in reading it until the
+// signal has come.
+TEST_F(FirstRunTest, ASignalDuringStartUpEndsTheProgramOnceStarted)
+{
+    std::string settingsPath = folder.Path() + "/cfg.txt";
+    ASSERT_EQ(mkfifo(settingsPath.c_str(), 0600), 0);
+    RunningProgram program({QV_PROGRAM}, folder.Path(), folder.Path() + "/said.txt");
+    ASSERT_GT(program.pid, 0);
+    for (int tenth = 0; tenth < StartSeconds * 10; ++tenth) {
+        if (folder.ReadFile("deb.log").find("read config") != std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(program.Wait(0), -1) << "ended before the signal\n" << folder.ReadFile("said.txt");
+    ASSERT_GT(program.pid, 0);
+    kill(program.pid, SIGTERM);
+    // The settings arrive once the program reads them (a program that the
+    // signal ended never does).
+    int settings = -1;
+    for (int tenth = 0; tenth < StartSeconds * 10 && settings < 0; ++tenth) {
+        if (program.Wait(0) != -1 || program.pid < 0)
+            break;  // it ended
+        settings = open(settingsPath.c_str(), O_WRONLY | O_NONBLOCK);
+        if (settings < 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (settings >= 0) {
+        const char text[] = "Start Windowed 1\r\n";
+        EXPECT_EQ(write(settings, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+        close(settings);
+    }
+    ASSERT_EQ(program.Wait(StartSeconds), 0) << folder.ReadFile("said.txt") << folder.ReadFile("deb.log");
+    std::string log = folder.ReadFile("deb.log");
+    EXPECT_NE(log.find("end of initialisation"), std::string::npos) << log;
+    EXPECT_NE(log.find("save config"), std::string::npos) << log;
+    EXPECT_NE(folder.ReadFile("cfg.txt").find("Start Windowed 1"), std::string::npos);
 }
 
 TEST_F(FirstRunTest, KillEndsTheRunningCopyAndThenItself)
