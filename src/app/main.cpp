@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/services.h"
+#include "platform/window.h"
 
 // For the sanitizer build: the window system's and OpenGL's libraries keep
 // memory until the process ends, and their stacks cannot be told apart
@@ -13,6 +14,7 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
 int main(int argc, char** argv)
 {
+    platform::CatchCloseSignals();
     std::string commandLine = JoinCommandLine(argc, argv);
     return RunProgram(commandLine.c_str());
 }

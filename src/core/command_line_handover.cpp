@@ -1,6 +1,6 @@
 // A data file named on the command line: checked, copied into its data
-// folder and handed to a running copy; and a running copy's answer to such
-// a hand-over.
+// folder and handed to a running copy; a copy started to end the running
+// one; and the running copy's answers to such requests.
 #include "core/local.h"
 #include "core/services.h"
 #include "platform/files.h"
@@ -76,6 +76,15 @@ int FileKindOfLine(const char* line)
             return kind;
     }
     return 0;
+}
+
+// Shows why a running copy did not take a request: it sent no answer in
+// time, or one that means nothing here. Returns 0.
+int ShowRequestNotTaken(int answer)
+{
+    if (answer == platform::HandOverNoAnswer)
+        return ShowError("%s", CommandLineText("The running copy of QVN does not answer"));
+    return ShowError("%s", CommandLineText("Could not process message"));
 }
 
 // On this system a path may begin with "/" like an option list: it is a
@@ -175,8 +184,28 @@ int HandOverFile(const platform::HandOverPeer* runningCopy, const char* commandL
     case 4:
         return ShowError("%s", CommandLineText("Atom error"));
     default:
-        return ShowError("%s", CommandLineText("Could not process message"));
+        return ShowRequestNotTaken(answer);
     }
+}
+
+int EndRunningCopy(const platform::HandOverPeer* runningCopy)
+{
+    if (runningCopy == nullptr)
+        return ShowError("%s", CommandLineText("No running copy of QVN was found"));
+    int answer = platform::SendHandOver(*runningCopy, platform::HandOverCloseKind, "");
+    if (answer != 1)
+        return ShowRequestNotTaken(answer);
+    LogLine("kill : the running copy closes");
+    return 1;
+}
+
+int OnHandOverRequest(int kind, const char* name)
+{
+    if (kind != platform::HandOverCloseKind)
+        return OnFileRequest(kind, name);
+    LogLine("OnHandOverRequest : asked to close by another copy");
+    RequestQuit(0);
+    return 1;
 }
 
 int IsIdleForFileRequest()

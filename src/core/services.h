@@ -1423,6 +1423,7 @@ int OnFileRequest(int kind, const char* name);
 // Whether this copy can open a handed-over replay now: the root screen,
 // the replay browser or a replay viewer is idle.
 int IsIdleForFileRequest();
+#include "core/shell_events.h"
 
 // What the host status file shows; the multiplayer code fills it.
 struct HostStatus {
@@ -1662,8 +1663,8 @@ void RequestFullScreenMode(int index);
 void SelectInfoPanel(int n);
 // The window procedure: one event of the window layer.
 int WindowProc(const platform::WindowEvent& event);
-// Takes every waiting window event (and hand-over request) and dispatches
-// it; sets QuitFlag when the window system quits.
+// Takes the waiting window events (at most MaxWindowEventsPerPass) and
+// hand-over requests and dispatches them.
 void PumpWindowMessages();
 
 // Display modes.

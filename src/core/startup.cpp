@@ -292,6 +292,9 @@ int StartProgram(const char* commandLine)
         ShowErrorBox(CommandLineError);
         return ExitBadCommandLine;
     }
+    // Started to end the running copy: this copy asks it and ends.
+    if (StartMode == 6)
+        return EndRunningCopy(AnotherCopyRuns ? &peer : nullptr) ? ExitNormal : ExitBadCommandLine;
 
     // The data folder: writable, with the default skins and engines.
     if (!GraphicsOn)

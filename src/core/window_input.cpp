@@ -2,6 +2,7 @@
 // characters and mouse events for the current screen (or the host console
 // without graphics); a few key combinations act globally; quitting starts
 // here.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -487,10 +488,15 @@ int WindowProc(const WindowEvent& event)
 
 void PumpWindowMessages()
 {
+    // A pass takes the events that wait when it gets here, up to a bound;
+    // those that handling them brings (a window system can answer a change
+    // of style with a size change) wait for the next pass. The screens,
+    // which read a request to quit, then run every pass whatever arrives.
+    int waiting = std::min(GatherEvents(), MaxWindowEventsPerPass);
     WindowEvent event;
-    while (PollEvent(event))
+    for (int taken = 0; taken < waiting && PollEvent(event); ++taken)
         WindowProc(event);
     // A second copy's hand-over is answered here, on the main thread, like
     // the application message it stands for.
-    HandOverPoll(OnFileRequest);
+    HandOverPoll(OnHandOverRequest);
 }

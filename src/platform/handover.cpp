@@ -181,6 +181,7 @@ int SendHandOver(const HandOverPeer& peer, int kind, std::string_view name)
         return 0;
     int answer = 0;
     if (SendAll(s, request, sizeof request)) {
+        answer = HandOverNoAnswer;
         unsigned char reply[4];
         size_t got = 0;
         uint32_t start = NowMs();
@@ -195,6 +196,8 @@ int SendHandOver(const HandOverPeer& peer, int kind, std::string_view name)
             if (ready <= 0)
                 break;
             ssize_t n = recv(s, reply + got, sizeof reply - got, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n <= 0)
                 break;
             got += static_cast<size_t>(n);

@@ -32,7 +32,9 @@ void OnCloseSignal(int)
     CloseSignals = CloseSignals + 1;
 }
 
-void InstallSignalHandlers()
+} // namespace
+
+void CatchCloseSignals()
 {
     struct sigaction action {};
     action.sa_handler = OnCloseSignal;
@@ -41,6 +43,8 @@ void InstallSignalHandlers()
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
+
+namespace {
 
 void QueueKey(WindowEventKind kind, int key)
 {
@@ -96,7 +100,7 @@ void QueueWindowEvent(const WindowEvent& event) { Queue.push_back(event); }
 
 int OpenWindowSystem(WindowBackEnd backEnd)
 {
-    InstallSignalHandlers();
+    CatchCloseSignals();
     if (backEnd == WindowBackEnd::Sdl && !sdl::OpenSystem())
         return 0;
     BackEnd = backEnd;
@@ -192,21 +196,38 @@ void WarpMouse(int x, int y)
         sdl::Warp(x, y);
 }
 
+namespace {
+
+// A close asked for by a signal goes before everything that waits, so that
+// no stream of other events can hold it back.
+void TakeCloseSignals()
+{
+    sig_atomic_t signals = CloseSignals;
+    if (signals == CloseSignalsSeen)
+        return;
+    CloseSignalsSeen = signals;
+    WindowEvent close;
+    close.kind = WindowEventKind::Close;
+    Queue.push_front(close);
+}
+
+} // namespace
+
+int GatherEvents()
+{
+    TakeCloseSignals();
+    if (SystemOpen && BackEnd == WindowBackEnd::Sdl)
+        sdl::Pump();
+    if (ConsoleOpen)
+        ReadConsoleInput();
+    return static_cast<int>(Queue.size());
+}
+
 int PollEvent(WindowEvent& event)
 {
-    if (Queue.empty()) {
-        sig_atomic_t signals = CloseSignals;
-        if (signals != CloseSignalsSeen) {
-            CloseSignalsSeen = signals;
-            WindowEvent close;
-            close.kind = WindowEventKind::Close;
-            Queue.push_back(close);
-        }
-        if (SystemOpen && BackEnd == WindowBackEnd::Sdl)
-            sdl::Pump();
-        if (ConsoleOpen)
-            ReadConsoleInput();
-    }
+    TakeCloseSignals();
+    if (Queue.empty())
+        GatherEvents();
     if (Queue.empty())
         return 0;
     event = Queue.front();

@@ -70,6 +70,11 @@ enum : int {
     VkOem6 = 0xDD, VkOem7 = 0xDE, VkOem102 = 0xE2,
 };
 
+// From now on SIGTERM and SIGINT are close requests, read with the window's
+// events (OpenWindowSystem does this too). Called first thing, so that a
+// signal during start-up ends the program at its first pass, settings saved.
+void CatchCloseSignals();
+
 // Chooses the back end; call once before OpenMainWindow. Returns 1, or 0
 // when the back end cannot start (no display for SDL).
 int OpenWindowSystem(WindowBackEnd backEnd);
@@ -114,8 +119,14 @@ void CaptureMouse(int capture);
 // Moves the pointer to a client position.
 void WarpMouse(int x, int y);
 
-// Takes the next event; 0 when none waits. Never blocks.
+// Takes the next event (gathering when none waits); 0 when none waits.
+// Never blocks. A close request made by a signal comes before the events
+// that wait.
 int PollEvent(WindowEvent& event);
+// Puts what the machine has told since the last look (signals, the window
+// system, the console) into the queue; returns the number of events that
+// wait.
+int GatherEvents();
 // Puts an event at the end of the queue (tests script input this way).
 void PushEvent(const WindowEvent& event);
 // Empties the queue.

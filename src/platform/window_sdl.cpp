@@ -260,19 +260,50 @@ void CloseWindow()
 
 void* WindowHandle() { return Window; }
 
+namespace {
+
+// Sets the window's size when it differs from the size it has.
+void SetSizeWhenDifferent(int width, int height)
+{
+    int haveWidth = 0, haveHeight = 0;
+    SDL_GetWindowSize(Window, &haveWidth, &haveHeight);
+    if (haveWidth != width || haveHeight != height)
+        SDL_SetWindowSize(Window, width, height);
+}
+
+} // namespace
+
+// Only what differs is changed, so that setting the style the window has
+// already makes no window event: SDL answers a size set on a full-screen
+// window by setting the display mode again and reporting a size change even
+// when nothing changed, and the game answers a size change in full screen
+// by setting the style again.
 void SetStyle(int windowed, int clientWidth, int clientHeight)
 {
     if (Window == nullptr)
         return;
+    int width = std::max(clientWidth, 1);
+    int height = std::max(clientHeight, 1);
+    uint32_t flags = SDL_GetWindowFlags(Window);
     if (windowed) {
-        SDL_SetWindowFullscreen(Window, 0);
-        SDL_SetWindowBordered(Window, SDL_TRUE);
-        SDL_SetWindowSize(Window, std::max(clientWidth, 1), std::max(clientHeight, 1));
-    } else {
-        SDL_SetWindowBordered(Window, SDL_FALSE);
-        SDL_SetWindowPosition(Window, 0, 0);
-        SDL_SetWindowSize(Window, std::max(clientWidth, 1), std::max(clientHeight, 1));
+        if (flags & SDL_WINDOW_FULLSCREEN)
+            SDL_SetWindowFullscreen(Window, 0);
+        if (flags & SDL_WINDOW_BORDERLESS)
+            SDL_SetWindowBordered(Window, SDL_TRUE);
+        SetSizeWhenDifferent(width, height);
+        return;
     }
+    // A window in a full-screen display mode (the device sets it) has the
+    // mode's size at the screen's origin already.
+    if (flags & SDL_WINDOW_FULLSCREEN)
+        return;
+    if (!(flags & SDL_WINDOW_BORDERLESS))
+        SDL_SetWindowBordered(Window, SDL_FALSE);
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(Window, &x, &y);
+    if (x != 0 || y != 0)
+        SDL_SetWindowPosition(Window, 0, 0);
+    SetSizeWhenDifferent(width, height);
 }
 
 void GetClientSize(int& width, int& height)

@@ -5,7 +5,8 @@
 //     prints what it received;
 //   handover_driver <command line words...>
 //     starts as a second copy would: finds the running copy and hands the
-//     file named by its command line over, then prints the outcome.
+//     file named by its command line over, or asks it to close when the
+//     line is "/kill", then prints the outcome.
 #include "core/services.h"
 #include "net/services.h"
 #include "platform/clock.h"
@@ -23,7 +24,7 @@ int Answers = 0;
 
 int Answer(int kind, const char* name)
 {
-    int answer = OnFileRequest(kind, name);
+    int answer = OnHandOverRequest(kind, name);
     std::printf("request kind=%d name=%s answer=%d\n", kind, name ? name : "(none)", answer);
     ++Answers;
     return answer;
@@ -65,6 +66,10 @@ int main(int argc, char** argv)
     platform::HandOverPeer peer;
     bool found = platform::FindRunningCopy(peer) != 0;
     std::string line = JoinCommandLine(argc, argv);
+    if (line == "/kill") {
+        std::printf("found=%d ended=%d\n", found ? 1 : 0, EndRunningCopy(found ? &peer : nullptr));
+        return 0;
+    }
     int result = HandOverFile(found ? &peer : nullptr, line.c_str());
     std::printf("found=%d result=%d replay=%s request=%d\n", found ? 1 : 0, result, ReplayToOpen,
                 ReplayOpenRequest);

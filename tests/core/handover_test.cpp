@@ -134,6 +134,43 @@ TEST_F(HandOverTest, WithoutARunningCopy)
     EXPECT_EQ(folder.ReadFile("data/setups/XRT_race.set"), std::string("ZKSETT\x00\xfb", 8) + "older");
 }
 
+TEST_F(HandOverTest, ACopyThatTakesTheRequestButNeverAnswersIsGivenUpOn)
+{
+    // A running copy that is stuck: its socket takes connections (the
+    // system queues them) and nobody reads or answers.
+    std::string runtime = folder.Path() + "/run/quorvan";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    int stuck = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string path = runtime + "/QVN.1";
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(bind(stuck, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(stuck, 8), 0);
+    struct {
+        const char* label;
+        std::string words;
+        std::string outcome;
+    } cases[] = {
+        {"a replay", "\"in dir/my replay.spr\"", "found=1 result=0"},
+        {"a request to close", "/kill", "found=1 ended=0"},
+    };
+    for (const auto& c : cases) {
+        ProcessResult result = Shell(Driver() + " " + c.words);
+        EXPECT_EQ(Contains(result.output, "The running copy of QVN does not answer"), "") << c.label;
+        EXPECT_EQ(Contains(result.output, c.outcome), "") << c.label;
+    }
+    close(stuck);
+}
+
+TEST_F(HandOverTest, KillWithoutARunningCopySaysSo)
+{
+    ProcessResult result = Shell(Driver() + " /kill");
+    EXPECT_EQ(Contains(result.output, "No running copy of QVN was found"), "");
+    EXPECT_EQ(Contains(result.output, "found=0 ended=0"), "");
+}
+
 class HandOverSocketTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -1,7 +1,9 @@
 // The main loop's game clock, the nudge table, the start-up display mode
-// choice and the answer to a second copy's replay hand-over.
+// choice, the window events of a pass and the answers to another copy's
+// requests.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <climits>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "graphics/services.h"
 #include "net/services.h"
 #include "platform/clock.h"
+#include "platform/handover.h"
+#include "platform/window.h"
 #include "session/services.h"
 #include "ui/services.h"
 #include "world/services.h"
@@ -262,7 +266,7 @@ TEST_F(MainLoopTest, ReplayHandOverIsAnsweredByWhatThisCopyCanDo)
         SCOPED_TRACE(c.name);
         ReplayOpenRequest = 0;
         ReplayToOpen[0] = 0;
-        EXPECT_EQ(OnFileRequest(c.kind, c.replay.c_str()), c.answer);
+        EXPECT_EQ(OnHandOverRequest(c.kind, c.replay.c_str()), c.answer);
         if (c.answer == 1) {
             EXPECT_EQ(ReplayOpenRequest, c.kind);
             EXPECT_EQ(std::string(ReplayToOpen), c.replay);
@@ -279,8 +283,72 @@ TEST_F(MainLoopTest, ReplayHandOverIsAnsweredByWhatThisCopyCanDo)
     // A host never plays a handed-over replay.
     StartMode = 2;
     EXPECT_EQ(OnFileRequest(1, "hot_lap"), 3);
+    // A copy started to end this one is obeyed as the close button is.
+    EXPECT_EQ(QuitState, 0);
+    EXPECT_EQ(OnHandOverRequest(platform::HandOverCloseKind, ""), 1);
+    EXPECT_NE(QuitState, 0);
     CloseScreen(root);
     EXPECT_EQ(root->frame(root), nullptr);
+}
+
+// A screen that counts the characters it gets and, while AnswerEachEvent
+// is set, answers each with another event, as a full-screen window once
+// answered each change of style with a size change.
+int EventsDelivered = 0;
+bool AnswerEachEvent = false;
+
+void PushCharacter()
+{
+    platform::WindowEvent event;
+    event.kind = platform::WindowEventKind::Char;
+    event.character = 'a';
+    platform::PushEvent(event);
+}
+
+void CountCharacter(Screen*, int)
+{
+    ++EventsDelivered;
+    // Bounded, so that a pump that takes every event still ends (and fails).
+    if (AnswerEachEvent && EventsDelivered < 100000)
+        PushCharacter();
+}
+
+TEST_F(MainLoopTest, APassTakesTheEventsThatWaitUpToABoundAndACloseSignalFirst)
+{
+    ASSERT_EQ(platform::OpenWindowSystem(platform::WindowBackEnd::Null), 1);
+    GraphicsOn = 1;
+    Screen screen;
+    InitScreen(&screen, nullptr, [](Screen* s) { return s; }, CountCharacter, nullptr, nullptr, 0);
+    SetCurrentScreen(&screen);
+    auto deliveredInAPass = [] {
+        int before = EventsDelivered;
+        PumpWindowMessages();
+        return EventsDelivered - before;
+    };
+
+    // A flood is taken a bounded number a pass, none lost.
+    for (int i = 0; i < 2 * MaxWindowEventsPerPass + 1; ++i)
+        PushCharacter();
+    EXPECT_EQ(deliveredInAPass(), MaxWindowEventsPerPass);
+    EXPECT_EQ(deliveredInAPass(), MaxWindowEventsPerPass);
+    EXPECT_EQ(deliveredInAPass(), 1);
+    EXPECT_EQ(deliveredInAPass(), 0);
+
+    // Events that each bring another: what handling brings waits.
+    AnswerEachEvent = true;
+    PushCharacter();
+    for (int pass = 0; pass < 3; ++pass)
+        EXPECT_EQ(deliveredInAPass(), 1);
+
+    // SIGTERM (as SIGINT) is a request to close, read in the next pass
+    // before what waits.
+    EXPECT_EQ(QuitState, 0);
+    std::raise(SIGTERM);
+    PumpWindowMessages();
+    EXPECT_NE(QuitState, 0);
+    AnswerEachEvent = false;
+    SetCurrentScreen(nullptr);
+    platform::CloseWindowSystem();
 }
 
 } // namespace

@@ -4,12 +4,6 @@
 // screenshot read back by an independent BMP parser.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -24,8 +18,7 @@
 #include "support/gfx_vertices.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
+#include "support/x_display.h"
 
 // The shader texts of the drawing code, as it assembles them.
 std::string BuildVertexShaderText(int kind, int prelit, int doubled, bool fog);
@@ -56,45 +49,16 @@ public:
     {
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                              "-noreset", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        int failed = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (failed) {
-            pid = -1;
-            close(fds[0]);
-            return;
-        }
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (!number.empty())
-            setenv("DISPLAY", (":" + number).c_str(), 1);
+        std::string failure = display.Start(1024, 768);
+        ASSERT_EQ(failure, "");
         // Held until the process ends, so that the GL driver stays loaded and
         // what it keeps at exit is reported against it (and suppressed).
         KeptSystem = CreateGfxSystem(GfxBackEnd::OpenGl);
     }
-    void TearDown() override
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
+    void TearDown() override { display.Stop(); }
 
 private:
-    pid_t pid = -1;
+    PrivateDisplay display;
 };
 
 const auto* const Server = ::testing::AddGlobalTestEnvironment(new XServer);

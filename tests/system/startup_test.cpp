@@ -78,61 +78,6 @@ std::vector<std::string> Concatenate(std::vector<std::string> a, const std::vect
     return a;
 }
 
-// A running copy of the program with a pipe to its standard input; its
-// standard output and error go to the given file.
-struct RunningProgram {
-    pid_t pid = -1;
-    int input = -1;
-    int status = 0;
-
-    RunningProgram(const std::vector<std::string>& words, const std::string& folder,
-                   const std::string& output = "/dev/null")
-    {
-        int in[2];
-        if (pipe(in) != 0)
-            return;
-        std::vector<std::string> copy = words;
-        std::vector<char*> argv;
-        for (std::string& word : copy)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_addclose(&actions, in[1]);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-        if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(in[0]);
-        input = in[1];
-    }
-    ~RunningProgram()
-    {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        if (input >= 0)
-            close(input);
-    }
-    // Waits up to the time for the program to end; its exit code, or -1.
-    int Wait(int seconds)
-    {
-        for (int tenth = 0; tenth < seconds * 10; ++tenth) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return -1;
-    }
-    void Type(const std::string& text) const { (void)!write(input, text.data(), text.size()); }
-};
-
 // Waits until the debug log (deb.log unless named) holds the line.
 bool WaitForLogLine(const std::string& folder, const std::string& wanted, int seconds,
                     const std::string& log = "deb.log")
