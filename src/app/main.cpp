@@ -4,6 +4,9 @@
 #include <string>
 
 #include "core/services.h"
+#include "devices/services.h"
+#include "net/services.h"
+#include "ui/services.h"
 
 // For the sanitizer build: the window system's and OpenGL's libraries keep
 // memory until the process ends, and their stacks cannot be told apart
@@ -14,5 +17,8 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 int main(int argc, char** argv)
 {
     std::string commandLine = JoinCommandLine(argc, argv);
+    InstallNetRaceHooks();
+    InstallUiRaceHooks();
+    InstallDeviceRaceHooks();
     return RunProgram(commandLine.c_str());
 }

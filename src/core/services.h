@@ -16,6 +16,8 @@
 #include <vector>
 #include <type_traits>
 
+#include "core/plain_text.h"
+
 // ---------------------------------------------------------------------------
 // Debug log "deb.log": one line per event, never stops the program.
 

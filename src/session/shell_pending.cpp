@@ -1,7 +1,7 @@
-// Temporary bodies of the race session, command and AI-name services that
-// the program shell calls, until the session, the text commands and the AI
-// are built: no session ever runs, the message keys are empty and the only
-// command understood is "/exit", which asks the program to quit.
+// Temporary bodies of the race session and command services that the
+// program shell calls, until the session and the text commands are built:
+// no session ever runs and the only command understood is "/exit", which
+// asks the program to quit.
 #include "session/services.h"
 
 #include <cstdio>
@@ -12,7 +12,6 @@ int GameKind = 1;
 InRaceSession* CurrentSession = nullptr;
 uint32_t SessionStartTime = 0;
 int RacePhase = 0;
-char MessageKeyTable[MessageKeyCount][MessageKeyLength] = {};
 
 void FormatVersion() { std::snprintf(ProgramVersion, sizeof ProgramVersion, "%d.%d%c", 0, 5, 'Z'); }
 
@@ -26,8 +25,6 @@ int IsFreeCameraActive() { return 0; }
 void PollControlsWithoutSession() {}
 void ShowTimeScaleText() {}
 void StartHeadTracking() {}
-void LoadDriverNames() {}
-void LoadMessageKeys() {}
 int MaySendText(const char*, int) { return 1; }
 
 void ExecuteCommand(void*, const char* line, int)
