@@ -77,7 +77,7 @@ void WritePlayerRecord(RacePlayer& slot, DataFile& writer, int mode, const uint3
     }
 }
 
-void ReadPlayerRecord(RacePlayer& slot, DataFile& reader, int version, int /*entryVersion*/, int enciphered,
+void ReadPlayerRecord(RacePlayer& slot, DataFile& reader, int /*version*/, int /*entryVersion*/, int enciphered,
                       const uint32_t key[4])
 {
     PlayerDescriptor& d = slot.descriptor;
@@ -98,7 +98,7 @@ void ReadPlayerRecord(RacePlayer& slot, DataFile& reader, int version, int /*ent
     ReadBlock(reader, &block.setup, sizeof block.setup);
     if (enciphered)
         CipherSetup(reinterpret_cast<uint8_t*>(&block.setup), key, false);
-    ReadColourConfig(block.colours, reader, version);
+    ReadColourConfig(block.colours, reader);
     TerminateCarBlockTexts(block);
 }
 

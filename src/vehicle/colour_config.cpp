@@ -2,7 +2,7 @@
 // the same way inside car data, grid files and replay headers.
 #include "vehicle/colour_config.h"
 
-void ReadColourConfig(ColourConfig& config, DataFile& reader, int /*version*/)
+void ReadColourConfig(ColourConfig& config, DataFile& reader)
 {
     ReadBlock(reader, config.name, sizeof config.name);
     config.name[sizeof config.name - 1] = 0;

@@ -19,5 +19,5 @@ static_assert(sizeof(ColourConfig) == 48);
 
 // Reads one configuration (the name always ends in a zero); no failure
 // result (a short file reads 0xFF).
-void ReadColourConfig(ColourConfig& config, DataFile& reader, int version);
+void ReadColourConfig(ColourConfig& config, DataFile& reader);
 void WriteColourConfig(const ColourConfig& config, DataFile& writer);
