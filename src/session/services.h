@@ -17,6 +17,12 @@ void ResetSessionTables();
 #include "session/race_slots.h"
 #include "session/results.h"
 
+// The program version text ("0.5Z"), written by FormatVersion at start-up
+// (program_version.cpp). Lives for the whole run.
+constexpr int ProgramVersionSize = 8;
+extern char ProgramVersion[ProgramVersionSize];
+void FormatVersion();
+
 // A scenery body started moving at the point: the car nearest it within
 // radius (m) plus its own radius is reported as having hit an object
 // (car_hit_pending.cpp until cars joining the session are built: no car is
@@ -42,11 +48,6 @@ void OnLessonRaceResult(int slot, int row);
 struct InRaceSession;
 struct Screen;
 struct MouseEvent;
-
-// The program version text ("0.5Z"), written by FormatVersion at start-up.
-constexpr int ProgramVersionSize = 8;
-extern char ProgramVersion[ProgramVersionSize];
-void FormatVersion();
 
 // 1 front end, 2 a race runs (race, lesson, multiplayer replay), 3 a
 // single-player replay plays. Lives for the whole run.

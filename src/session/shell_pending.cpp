@@ -4,16 +4,12 @@
 // asks the program to quit.
 #include "session/services.h"
 
-#include <cstdio>
 #include <cstring>
 
-char ProgramVersion[ProgramVersionSize] = {};
 int GameKind = 1;
 InRaceSession* CurrentSession = nullptr;
 uint32_t SessionStartTime = 0;
 int RacePhase = 0;
-
-void FormatVersion() { std::snprintf(ProgramVersion, sizeof ProgramVersion, "%d.%d%c", 0, 5, 'Z'); }
 
 int SessionShowsNoCar(const InRaceSession&) { return 1; }
 InRaceSession* CreateSession(Screen*, int, int) { return nullptr; }
