@@ -179,6 +179,12 @@ inline int RaceSlotsInUse(const Race& race)
     return race.playerCount < 0 ? 0 : race.playerCount > MaxRacePlayers ? MaxRacePlayers : race.playerCount;
 }
 
+// The result rows in use, never more than the table holds.
+inline int RaceResultRows(const Race& race)
+{
+    return race.resultCount > MaxRacePlayers ? MaxRacePlayers : race.resultCount;
+}
+
 // The current race; null between races. Lives from InitRace of the screen
 // that starts a race to the session's exit clean-up.
 extern Race* CurrentRace;

@@ -55,7 +55,7 @@ void BuildRunningOrder(Race& race, int nodeCount, int finishNode, int checkpoint
         race.players[i].placed = race.players[i].car ? 0 : 1;
 
     // Confirmed finishers lead, in results order.
-    for (int r = 0; r < race.resultCount && r < MaxRacePlayers; ++r) {
+    for (int r = 0; r < RaceResultRows(race); ++r) {
         if (!(race.results[r].flags & ResultConfirmed))
             continue;
         const int slot = FindPlayerIndexById(race, race.results[r].playerId);

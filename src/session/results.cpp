@@ -16,22 +16,29 @@ constexpr int EffectWin = 5, EffectFinish = 6;
 constexpr uint8_t RaceControlPacket = 17;
 constexpr uint8_t RaceControlCarValue = 9;
 
-// Opens a zeroed row at index at, moving the rows from there down by one.
+// Opens a zeroed row at index at (callers check that the table has room),
+// moving the rows from there down by one.
 void OpenRow(Race& race, int at)
 {
-    for (int j = race.resultCount; j > at; --j)
+    const int count = RaceResultRows(race);
+    if (count >= MaxRacePlayers || at < 0 || at > count)
+        return;
+    for (int j = count; j > at; --j)
         race.results[j] = race.results[j - 1];
     race.results[at] = {};
-    ++race.resultCount;
+    race.resultCount = static_cast<uint8_t>(count + 1);
 }
 
 // Removes row at, moving the later rows up by one.
 void RemoveRow(Race& race, int at)
 {
-    for (int j = at; j < race.resultCount - 1; ++j)
+    const int count = RaceResultRows(race);
+    if (at < 0 || at >= count)
+        return;
+    for (int j = at; j < count - 1; ++j)
         race.results[j] = race.results[j + 1];
-    race.results[race.resultCount - 1] = {};
-    --race.resultCount;
+    race.results[count - 1] = {};
+    race.resultCount = static_cast<uint8_t>(count - 1);
 }
 
 // The slot's car, or null for an index outside the slots in use.
@@ -101,7 +108,7 @@ void FillResultRow(RaceResult& row, const RacePlayer& slot, uint32_t totalTime, 
 void RecordPlayerFinish(Race& race, int slotIndex, uint32_t raceTime, int laps)
 {
     CarObject* car = SlotCar(race, slotIndex);
-    if (race.resultCount >= MaxRacePlayers || !car)
+    if (RaceResultRows(race) >= MaxRacePlayers || !car)
         return;
     race.raceUnderWay = 0;
     const RaceHooks& hooks = GetRaceHooks();
@@ -140,9 +147,9 @@ void RecordPlayerFinish(Race& race, int slotIndex, uint32_t raceTime, int laps)
     // A disqualified row goes last; others before the first row that is
     // disqualified, has fewer laps, or as many laps and a later time (equal
     // times keep the order their finishes arrived in).
-    int at = race.resultCount;
+    int at = RaceResultRows(race);
     if (!(flags & ResultDisqualified)) {
-        for (int j = 0; j < race.resultCount; ++j) {
+        for (int j = 0; j < RaceResultRows(race); ++j) {
             const RaceResult& row = race.results[j];
             if ((row.flags & ResultDisqualified) || row.laps < laps || (row.laps == laps && row.totalTime > total)) {
                 at = j;
@@ -189,7 +196,7 @@ void UpdateTimedResult(Race& race, int slotIndex, uint32_t bestLap, uint32_t tot
         return;
     const RacePlayer& slot = race.players[slotIndex];
     int found = -1;
-    for (int j = 0; j < race.resultCount; ++j) {
+    for (int j = 0; j < RaceResultRows(race); ++j) {
         char name[PlayerNameSize];
         GetRowName(race.results[j], name);
         if (EqualsNoCase(name, slot.descriptor.name)) {
@@ -203,7 +210,7 @@ void UpdateTimedResult(Race& race, int slotIndex, uint32_t bestLap, uint32_t tot
             return;
         }
         RemoveRow(race, found);
-    } else if (race.resultCount >= MaxRacePlayers) {
+    } else if (RaceResultRows(race) >= MaxRacePlayers) {
         if (!IsResultBefore(bestLap, totalTime, race.results[MaxRacePlayers - 1])) {
             TellTimeWithoutRow(slot, bestLap, totalTime, penaltySeconds);
             return;
@@ -216,9 +223,9 @@ void UpdateTimedResult(Race& race, int slotIndex, uint32_t bestLap, uint32_t tot
 
 void InsertResultEntry(Race& race, int slotIndex, uint32_t bestLap, uint32_t totalTime, int penaltySeconds)
 {
-    if (race.resultCount >= MaxRacePlayers || slotIndex < 0 || slotIndex >= RaceSlotsInUse(race))
+    if (RaceResultRows(race) >= MaxRacePlayers || slotIndex < 0 || slotIndex >= RaceSlotsInUse(race))
         return;
-    const int before = race.resultCount;
+    const int before = RaceResultRows(race);
     int at = before;
     for (int j = 0; j < before; ++j) {
         if (IsResultBefore(bestLap, totalTime, race.results[j])) {
@@ -247,7 +254,7 @@ bool IsQualifyingOver(const Race& race)
 
 void ScheduleResultsSend(Race& race)
 {
-    for (int j = 0; j < race.resultCount; ++j) {
+    for (int j = 0; j < RaceResultRows(race); ++j) {
         if (!(race.results[j].flags & ResultConfirmed)) {
             race.resultsSendFrame = GetRaceHooks().gameFrame() + ResultsSendDelayFrames;
             return;

@@ -103,7 +103,7 @@ void UpdateRaceResults(Race& race)
     race.resultsNotFinal = 0;
     const bool timedRows = IsQualifyingSession() || HasLayoutFinishLine();
     bool confirmedAny = false;
-    for (int i = 0; i < race.resultCount && i < MaxRacePlayers; ++i) {
+    for (int i = 0; i < RaceResultRows(race); ++i) {
         RaceResult& row = race.results[i];
         if (row.flags & ResultConfirmed)
             continue;
@@ -178,7 +178,7 @@ void CheckLappedCars(Race& race)
     if (IsQualifyingSession() || HasLayoutFinishLine())
         return;
     constexpr uint8_t settled = ResultConfirmed | ResultDisqualified;
-    for (int r = 0; r < race.resultCount && r < MaxRacePlayers; ++r) {
+    for (int r = 0; r < RaceResultRows(race); ++r) {
         const RaceResult& row = race.results[r];
         if (row.flags & settled)
             continue;
