@@ -18,6 +18,7 @@
 
 #include "core/display_path.h"
 #include "core/exit_codes.h"
+#include "core/plain_text.h"
 
 // ---------------------------------------------------------------------------
 // Debug log "deb.log": one line per event, never stops the program.

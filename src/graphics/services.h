@@ -274,7 +274,7 @@ int SaveScreenshot(const char* fileName);
 void EndReplayDrag();
 
 // ---------------------------------------------------------------------------
-// Car colours, tyres, skins and plates as the car data reader uses them
+// Tyres, skins and plates as the car data reader uses them
 // (car_parts_stub.cpp: the readers are whole; the drawing parts of tyres,
 // skins and plates come with car drawing).
 //@@ car-parts
@@ -283,19 +283,8 @@ struct Axle;
 class CarObject;
 struct ObjectModel;
 
-// One colour of a colour configuration: its 4-byte file form.
-struct CarColour {
-    uint8_t red = 0, green = 0, blue = 0, extra = 0;
-};
-// A car colour configuration (48 bytes): a name and two sets of four colours.
-struct ColourConfig {
-    char name[16] = {};
-    CarColour colours[8];
-};
-static_assert(sizeof(ColourConfig) == 48);
-// Reads one configuration; no failure result (a short file reads 0xFF).
-void ReadColourConfig(ColourConfig& config, DataFile& reader, int version);
-void WriteColourConfig(const ColourConfig& config, DataFile& writer);
+// Car colour configurations (ColourConfig) are the vehicle's records.
+
 // Reads the 64-byte axle block of the car data into the axle (tyre, rim and
 // suspension geometry) and clears its tyre model references.
 void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int version);

@@ -7,52 +7,47 @@
 void ResetSessionTables();
 
 // ---------------------------------------------------------------------------
-// The race as the physics step sees it (temporary bodies in
-// race_bodies_stub.cpp until the race object is built: no race runs).
+// The race object, its player slots, results and files, the AI names and
+// message keys, and the hooks the subsystems above install.
+#include "session/driver_names.h"
+#include "session/grid_file.h"
+#include "session/hooks.h"
+#include "session/player_info.h"
+#include "session/race.h"
+#include "session/race_slots.h"
+#include "session/results.h"
 
-struct Race;
-// The current race; null between races.
-extern Race* CurrentRace;
-// The race's step counter: 10 ms simulation steps, also the lap clock.
-std::int32_t GetRaceStepCounter(const Race& race);
-// Whether the race is timing a hot lap (its hot-lap flag is set).
-bool IsHotLapTimed(const Race& race);
-// Marks the race's still-valid pending lap entries invalid and shows "Hot
-// lap invalid (%s)"; reason 0 ground, 1 wall, 2 object, 3 wrong way. Call
-// only while IsHotLapTimed.
-void InvalidateHotLap(Race& race, int reason);
+// The program version text ("0.5Z"), written by FormatVersion at start-up
+// (program_version.cpp). Lives for the whole run.
+constexpr int ProgramVersionSize = 8;
+extern char ProgramVersion[ProgramVersionSize];
+void FormatVersion();
+
 // A scenery body started moving at the point: the car nearest it within
-// radius (m) plus its own radius is reported as having hit an object.
+// radius (m) plus its own radius is reported as having hit an object
+// (car_hit_pending.cpp until cars joining the session are built: no car is
+// reported).
 void ReportCarHitAt(const FixedVector& point, float radius);
 
-// The race's player slots (race_slots_pending.cpp until the race object is
-// built: no race runs, so no slot holds a car).
-class CarObject;
-constexpr int MaxRacePlayers = 32;
-// The car of slot 0..31; null when the slot is empty or out of range.
-CarObject* GetRaceSlotCar(const Race& race, int slot);
-
-// The lesson's watch on a car (lesson_watch_pending.cpp until lessons are
-// built: no lesson runs, so no car is watched). Lives with the lesson.
+// The lesson's watch on a car and its view of the results
+// (lesson_watch_pending.cpp until lessons are built: no lesson runs, so no
+// car is watched). Lives with the lesson.
 // The car a running lesson watches; null when none.
 extern CarObject* LessonWatchedCar;
 // The lesson's check whether its watched car stopped, run when a body's
 // contact touches a car and either car is the watched one.
 void CheckLessonCarStopped();
+// A result row of the slot was confirmed at the index.
+void OnLessonRaceResult(int slot, int row);
 
 // ---------------------------------------------------------------------------
-// What the program shell uses of the race session, the commands and the
-// AI names (temporary bodies in shell_pending.cpp until those are built:
-// no session ever runs, no command but "/exit" does anything).
+// What the program shell uses of the race session and the commands
+// (temporary bodies in shell_pending.cpp until those are built: no session
+// ever runs, no command but "/exit" does anything).
 
 struct InRaceSession;
 struct Screen;
 struct MouseEvent;
-
-// The program version text ("0.5Z"), written by FormatVersion at start-up.
-constexpr int ProgramVersionSize = 8;
-extern char ProgramVersion[ProgramVersionSize];
-void FormatVersion();
 
 // 1 front end, 2 a race runs (race, lesson, multiplayer replay), 3 a
 // single-player replay plays. Lives for the whole run.
@@ -84,12 +79,6 @@ void ShowTimeScaleText();
 // Starts the head tracker's data.
 void StartHeadTracking();
 
-// AI driver names and the function keys' message texts, read at start-up.
-void LoadDriverNames();
-void LoadMessageKeys();
-constexpr int MessageKeyCount = 32;
-constexpr int MessageKeyLength = 64;
-extern char MessageKeyTable[MessageKeyCount][MessageKeyLength];
 // 1 when the line may be sent now (the flood limit).
 int MaySendText(const char* line, int flags);
 // Runs a typed or received line: "/" lines are commands, others chat.

@@ -1,20 +1,15 @@
-// Temporary bodies of the race session, command and AI-name services that
-// the program shell calls, until the session, the text commands and the AI
-// are built: no session ever runs, the message keys are empty and the only
-// command understood is "/exit", which asks the program to quit.
+// Temporary bodies of the race session and command services that the
+// program shell calls, until the session and the text commands are built:
+// no session ever runs and the only command understood is "/exit", which
+// asks the program to quit.
 #include "session/services.h"
 
-#include <cstdio>
 #include <cstring>
 
-char ProgramVersion[ProgramVersionSize] = {};
 int GameKind = 1;
 InRaceSession* CurrentSession = nullptr;
 uint32_t SessionStartTime = 0;
 int RacePhase = 0;
-char MessageKeyTable[MessageKeyCount][MessageKeyLength] = {};
-
-void FormatVersion() { std::snprintf(ProgramVersion, sizeof ProgramVersion, "%d.%d%c", 0, 5, 'Z'); }
 
 int SessionShowsNoCar(const InRaceSession&) { return 1; }
 InRaceSession* CreateSession(Screen*, int, int) { return nullptr; }
@@ -26,8 +21,6 @@ int IsFreeCameraActive() { return 0; }
 void PollControlsWithoutSession() {}
 void ShowTimeScaleText() {}
 void StartHeadTracking() {}
-void LoadDriverNames() {}
-void LoadMessageKeys() {}
 int MaySendText(const char*, int) { return 1; }
 
 void ExecuteCommand(void*, const char* line, int)

@@ -155,7 +155,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     car.colours = new ColourConfig[colours > 0 ? colours : 1];
     car.colourCount = colours;
     for (int i = 0; i < colours; i++)
-        ReadColourConfig(car.colours[i], reader, version);
+        ReadColourConfig(car.colours[i], reader);
 
     ReadInt(reader);
     int options = ReadInt(reader);

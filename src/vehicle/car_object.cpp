@@ -215,6 +215,7 @@ void ResetRaceState(CarObject& car)
 {
     car.lapTimeState = -1;
     car.lapCount = 0;
+    car.result = {};
     car.odometer = 0;
     car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
     car.lastCheckpoint = 255;

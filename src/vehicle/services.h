@@ -12,6 +12,8 @@
 #include <cstdint>
 
 #include "core/services.h"
+#include "vehicle/car_result.h"
+#include "vehicle/colour_config.h"
 
 class RigidBody;
 class WorldObject;
@@ -736,7 +738,6 @@ int LoadCarSetupFile(CarSetup& setup, const char* carCode);
 // engine and the mass model. Car frame: x right, y forward, z up; axle 0 is
 // the rear axle, axle 1 the front axle.
 
-struct ColourConfig;      // graphics: a car colour configuration
 struct ObjectModel;       // world: a 3D model
 class CarModelTables;     // world: the tables that follow a car's body model
 struct MeshNode;          // world: a drawable mesh built from a model
@@ -1044,6 +1045,7 @@ public:
     uint8_t pitCountdown = 3;
     uint8_t freshlyPlaced = 0, held = 0, oneFullStep = 0;
     FixedVector resetPosition;
+    CarResultState result;
     // Engine.
     EngineRecord engine;
     // Drive and fuel.

@@ -12,6 +12,7 @@
 
 #include "core/services.h"
 #include "vehicle/services.h"
+#include "world/race_world.h"
 
 struct MeshNode;
 struct Material;

@@ -16,6 +16,7 @@ int BuildSkins();
 int BuildEngines();
 int BuildCars();
 int BuildCharacterMap();
+int BuildRaceFiles();
 
 // The engine description of a car's default engine (engines.cpp), for the
 // engine files and the car data.

@@ -38,6 +38,7 @@ const BuildStep BuildSteps[] = {
     {"engines", BuildEngines},
     {"cars", BuildCars},
     {"character map", BuildCharacterMap},
+    {"AI names and message keys", BuildRaceFiles},
 };
 
 } // namespace

@@ -1,0 +1,101 @@
+// What the race needs of the subsystems above it: the multiplayer layer
+// (game packets, the game frame, connections, InSim and the master server),
+// the interface (messages) and sound. Each is a function pointer whose
+// default is the least body of a program without that subsystem (nothing is
+// sent or shown, the computer is offline and alone); the higher subsystem
+// installs its own at start-up (InstallNetRaceHooks, InstallUiRaceHooks,
+// InstallDeviceRaceHooks) and tests install fakes.
+#pragma once
+
+#include <cstdint>
+
+class CarObject;
+struct RacePlayer;
+struct RaceResult;
+struct Screen;
+
+// A confirmed result as the master server's result report carries it.
+struct MasterResultReport {
+    int32_t userNumber = 0;
+    int site = 0;             // index in the site table
+    int configuration = 0;
+    int reversed = 0;
+    char carCode[4] = {};
+    int place = 0;            // 0 the winner
+    int playerCount = 0;
+    int raceLength = 0;       // race length code
+    uint32_t totalTime = 0;   // hundredths
+    int laps = 0;
+    int flags = 0;            // result flags
+    int pitStops = 0;
+};
+
+struct RaceHooks {
+    // The multiplayer layer.
+    // Appends a game packet to the current game frame's bundle.
+    void (*queueGamePacket)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
+    // Sends the current bundle (now: at once, else with the frame).
+    void (*sendGameBundle)(int now) = [](int) {};
+    int (*isOnline)() = [] { return 0; };
+    // 1 on the host of a multiplayer game.
+    int (*isHost)() = [] { return 0; };
+    // The current game frame (10 ms each).
+    int32_t (*gameFrame)() = [] { return int32_t(0); };
+    // This computer's connection number (0 on the host and offline).
+    int (*ownConnection)() = [] { return 0; };
+    int (*connectionCount)() = [] { return 0; };
+    // A connection's driver name, online user name and master-server user
+    // number; the names are null for a connection that does not exist.
+    const char* (*connectionDriverName)(int connection) = [](int) -> const char* { return nullptr; };
+    const char* (*connectionUserName)(int connection) = [](int) -> const char* { return nullptr; };
+    int32_t (*connectionUserNumber)(int connection) = [](int) { return int32_t(0); };
+    // Every connection's vote to enter the race is cleared.
+    void (*clearEntryVotes)() = [] {};
+    // The host keeps the ids of players that left for a while before
+    // giving them out again.
+    void (*rememberFreedPlayerId)(int playerId) = [](int) {};
+    // A race longer than one lap on a world with pit boxes whose options
+    // require a pit stop.
+    int (*isPitStopRequired)() = [] { return 0; };
+    // The distance and fuel a local car drove since its last report go to
+    // the host (a connected guest only).
+    void (*sendCarDistanceReport)(CarObject& car) = [](CarObject&) {};
+    // A host listed on the master server, and its result report.
+    int (*isHostOnMaster)() = [] { return 0; };
+    void (*reportResultToMaster)(const MasterResultReport& report) = [](const MasterResultReport&) {};
+    // InSim: whether an outside program listens, a player who leaves, a
+    // finish, and a result row with its position (255: a time that made no
+    // row).
+    int (*isInSimActive)() = [] { return 0; };
+    void (*inSimPlayerLeft)(const RacePlayer& slot) = [](const RacePlayer&) {};
+    void (*inSimFinish)(const RaceResult& row, const RacePlayer& slot) = [](const RaceResult&, const RacePlayer&) {};
+    void (*inSimResult)(const RaceResult& row, int position) = [](const RaceResult&, int) {};
+
+    // The interface. Without it lines go to the debug log.
+    // A line of the message list in a standard colour.
+    void (*printMessage)(const char* text, int colour);
+    // A light-grey line with the message sound.
+    void (*printNotice)(const char* text);
+    // A line in the error colour.
+    void (*printError)(const char* text);
+    // A message box over a screen (or over the top screen when null).
+    void (*showMessageBox)(Screen* screen, const char* text);
+    // The code page (0..9) of the language's texts.
+    int (*languageCodePage)() = [] { return 0; };
+
+    // Sound: an interface sound (2 system message), and an effect played
+    // through the game-sound mix (5 win, 6 finish).
+    void (*playInterfaceSound)(int effect) = [](int) {};
+    void (*playMixedEffect)(int effect) = [](int) {};
+
+    // Skins: 1 when the helmet skin exists as a file.
+    int (*helmetSkinExists)(const char* name) = [](const char*) { return 0; };
+
+    RaceHooks();
+};
+
+// The installed hooks. Lives for the whole run; only SetRaceHooks writes it.
+const RaceHooks& GetRaceHooks();
+// Installs a whole set (start from GetRaceHooks() or RaceHooks{} and change
+// what the caller provides).
+void SetRaceHooks(const RaceHooks& hooks);

@@ -1,0 +1,22 @@
+// What the race asks of the loaded world (race_world_pending.cpp until the
+// world loader, the paths' timing points and layout routes are built: no
+// world is loaded, no path has timing points and no layout has a route).
+#pragma once
+
+struct Path;
+struct World;
+
+// The loaded world's name; "" when none is loaded.
+const char* GetLoadedWorldName();
+// Makes a configuration (1 based) current, driven reversed or not.
+void SelectConfig(World& world, int configuration, int reversed);
+// The path's finish node and its first..third checkpoint nodes (index 0..2);
+// -1 when the path has none.
+int GetPathFinishNode(const Path& path);
+int GetPathCheckpointNode(const Path& path, int index);
+// What the loaded layout's route holds: its own start position, its own
+// finish line (results by total time, no running order, no lapped cars) and
+// the number of its checkpoints.
+int HasLayoutStartPosition();
+int HasLayoutFinishLine();
+int GetLayoutCheckpointCount();
