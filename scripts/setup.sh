@@ -8,6 +8,9 @@ QV_PACKAGES=(
   libfreetype-dev libfontconfig-dev zlib1g-dev libpng-dev
   hershey-fonts-data fonts-wqy-microhei
   xvfb xauth xdotool valgrind locales strace
+  libturbojpeg0-dev
+  python3-pil
+  python3-numpy
 )
 
 qv_jobs() { nproc 2>/dev/null || echo 2; }

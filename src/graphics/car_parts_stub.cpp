@@ -1,31 +1,9 @@
-// What the car data reader needs of car drawing: colour configurations and
-// axle blocks read whole, the tyre's physical shape, and plates and skins as
+// What the car data reader needs of car drawing: axle blocks read whole, the tyre's physical shape, and plates and skins as
 // a program without car drawing has them (none).
 #include <cmath>
 
 #include "graphics/services.h"
 #include "vehicle/services.h"
-
-void ReadColourConfig(ColourConfig& config, DataFile& reader, int /*version*/)
-{
-    ReadBlock(reader, config.name, sizeof config.name);
-    config.name[sizeof config.name - 1] = 0;
-    for (CarColour& colour : config.colours) {
-        colour.red = static_cast<uint8_t>(ReadByte(reader));
-        colour.green = static_cast<uint8_t>(ReadByte(reader));
-        colour.blue = static_cast<uint8_t>(ReadByte(reader));
-        colour.extra = static_cast<uint8_t>(ReadByte(reader));
-    }
-}
-
-void WriteColourConfig(const ColourConfig& config, DataFile& writer)
-{
-    WriteFixedString(writer, config.name, sizeof config.name);
-    for (const CarColour& colour : config.colours) {
-        const uint8_t bytes[4] = {colour.red, colour.green, colour.blue, colour.extra};
-        WriteBlock(writer, bytes, 4);
-    }
-}
 
 void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int /*version*/)
 {
