@@ -24,12 +24,14 @@ void StartMove(Mover& mover, float target, float targetRate, float time)
         StepMover(mover, 0);
         return;
     }
-    const float t = time;
-    const float d = target - mover.startValue - mover.startRate * t;
-    const float dr = targetRate - mover.startRate;
-    mover.c1 = 12 * d / (t * t) - 6 * dr / t;
-    mover.c2 = 30 * dr / (t * t) - 48 * d / (t * t * t);
-    mover.c3 = 72 * d / (t * t * t * t) - 48 * dr / (t * t * t);
+    // The record holds floats; the sums are formed in doubles so that the
+    // curve holds to the float's precision.
+    const double t = time;
+    const double d = double(target) - mover.startValue - double(mover.startRate) * t;
+    const double dr = double(targetRate) - mover.startRate;
+    mover.c1 = float(12 * d / (t * t) - 6 * dr / t);
+    mover.c2 = float(30 * dr / (t * t) - 48 * d / (t * t * t));
+    mover.c3 = float(72 * d / (t * t * t * t) - 48 * dr / (t * t * t));
 }
 
 void StepMover(Mover& mover, float timeStep)
@@ -42,8 +44,9 @@ void StepMover(Mover& mover, float timeStep)
         mover.elapsed = mover.moveTime;
         return;
     }
-    const float t = mover.elapsed;
-    const float t2 = t * t, t3 = t2 * t, t4 = t3 * t;
-    mover.value = mover.startValue + mover.startRate * t + mover.c1 * t2 / 2 + mover.c2 * t3 / 6 + mover.c3 * t4 / 24;
-    mover.rate = mover.startRate + mover.c1 * t + mover.c2 * t2 / 2 + mover.c3 * t3 / 6;
+    const double t = mover.elapsed;
+    const double t2 = t * t, t3 = t2 * t, t4 = t3 * t;
+    mover.value = float(mover.startValue + mover.startRate * t + mover.c1 * t2 / 2 + mover.c2 * t3 / 6 +
+                        mover.c3 * t4 / 24);
+    mover.rate = float(mover.startRate + mover.c1 * t + mover.c2 * t2 / 2 + mover.c3 * t3 / 6);
 }

@@ -137,8 +137,12 @@ GfxResult GfxCreateTextureFromFileInMemory(GfxDevice* device, const uint8_t* dat
             GfxResult decoded = GfxResult::Ok;
             if (isDds && fileLevel < dds.levels)
                 decoded = DecodeLevel(data, dds, fileLevel, image, error);
-            else if (level > 0)
+            else if (level > 0) {
+                // The level before came from the file as it stood.
+                if (image.rgba.empty() && isDds && fileLevel - 1 < dds.levels)
+                    decoded = DecodeLevel(data, dds, fileLevel - 1, image, error);
                 GfxHalveImage(image);
+            }
             else {
                 GfxImage picture;
                 decoded = DecodePicture(data, size, isDds ? &dds : nullptr, picture, error);
