@@ -4,11 +4,6 @@
 // screenshot read back by an independent BMP parser.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -24,8 +19,7 @@
 #include "support/gfx_vertices.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
+#include "support/x_server.h"
 
 // The shader texts of the drawing code, as it assembles them.
 std::string BuildVertexShaderText(int kind, int prelit, int doubled, bool fog);
@@ -44,60 +38,8 @@ using namespace platform;
 
 namespace {
 
-// ---------------------------------------------------------------------------
 // A private X server on a display it chooses itself, for the whole run.
-
-// The OpenGL system the tests share; lives until the process ends.
-GfxSystem* volatile KeptSystem = nullptr;
-
-class XServer : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                              "-noreset", nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        int failed = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (failed) {
-            pid = -1;
-            close(fds[0]);
-            return;
-        }
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (!number.empty())
-            setenv("DISPLAY", (":" + number).c_str(), 1);
-        // Held until the process ends, so that the GL driver stays loaded and
-        // what it keeps at exit is reported against it (and suppressed).
-        KeptSystem = CreateGfxSystem(GfxBackEnd::OpenGl);
-    }
-    void TearDown() override
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-
-private:
-    pid_t pid = -1;
-};
-
-const auto* const Server = ::testing::AddGlobalTestEnvironment(new XServer);
+const auto* const Server = ::testing::AddGlobalTestEnvironment(new PrivateXServer);
 
 constexpr uint32_t Size = 64;
 
@@ -130,7 +72,7 @@ class GlDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        system = KeptSystem;
+        system = KeptGlSystem();
         ASSERT_NE(system, nullptr) << "no OpenGL back end on the private X server";
         system->AddRef();
         GfxPresentParams params;
@@ -669,7 +611,7 @@ TEST_F(GlDeviceTest, BackBufferSavesAsABmpAStandardReaderAccepts)
 
 TEST(GlSystemTest, DeviceDrawsIntoAWindowItIsGiven)
 {
-    ASSERT_NE(KeptSystem, nullptr);
+    ASSERT_NE(KeptGlSystem(), nullptr);
     WindowHandle window = GfxGlOpenWindow("Quorvan test", 320, 240, true);
     ASSERT_NE(window, nullptr);
     GfxPresentParams params;
@@ -677,7 +619,7 @@ TEST(GlSystemTest, DeviceDrawsIntoAWindowItIsGiven)
     params.backBufferHeight = 120;
     params.deviceWindow = window;
     GfxDevice* device = nullptr;
-    ASSERT_EQ(KeptSystem->CreateDevice(0, DeviceHal, window, CreateHardwareVertexProcessing, params, &device),
+    ASSERT_EQ(KeptGlSystem()->CreateDevice(0, DeviceHal, window, CreateHardwareVertexProcessing, params, &device),
               GfxResult::Ok);
     EXPECT_EQ(params.backBufferFormat, static_cast<uint32_t>(FmtX8R8G8B8)); // the desktop's
     device->Clear(0, nullptr, platform::ClearTarget, 0xFF336699, 1.0f, 0);
