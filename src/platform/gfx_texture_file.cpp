@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/gfx_texture_file.h"
+#include "platform/gfx_util.h"
 
 namespace platform {
 
@@ -91,22 +92,20 @@ GfxResult GfxCreateTextureFromFileInMemory(GfxDevice* device, const uint8_t* dat
 
     uint32_t width = request.width ? request.width : PowerOfTwoAtLeast(file.width);
     uint32_t height = request.height ? request.height : PowerOfTwoAtLeast(file.height);
-    GfxCaps caps;
-    if (GfxSucceeded(device->GetDeviceCaps(caps))) {
-        while (caps.maxTextureWidth && width > caps.maxTextureWidth && width > 1)
-            width /= 2;
-        while (caps.maxTextureHeight && height > caps.maxTextureHeight && height > 1)
-            height /= 2;
-    }
     uint32_t format = request.format != FmtUnknown ? request.format
                       : file.format == GfxDdsDxt5  ? FmtA8R8G8B8
                                                    : file.format;
     uint32_t levels = request.levels == 0 ? FullChain(width, height) : std::min(request.levels, FullChain(width, height));
+    // The device's size limit may halve the texture.
     GfxTexture* made = nullptr;
-    GfxResult created = device->CreateTexture(width, height, levels, request.usage, format, request.pool, &made);
+    GfxResult created = GfxCreateTexture(device, width, height, levels, request.usage, format, request.pool, &made);
     if (!GfxSucceeded(created))
         return created;
     levels = made->GetLevelCount();
+    GfxSurfaceDesc top;
+    made->GetLevelDesc(0, top);
+    width = top.width;
+    height = top.height;
 
     // A DDS that holds a level of the asked size gives its levels from there
     // on: as they stand when the format is the asked one, else decoded and

@@ -34,6 +34,18 @@ protected:
                    65536, 65536, MakeFixedVector(0, 0, 65536));
         DefaultCamera.roll = int16_t(roll);
     }
+
+    // A view of width × height pixels from the origin along +y with F = 2:
+    // camera x is world x, camera y world z, camera z world y.
+    static void LookAlongY(int width, int height)
+    {
+        Gfx.width = width;
+        Gfx.height = height;
+        FovTangent = 2.0f;
+        const double eye[3] = {0, 0, 0}, back[3] = {0, -1, 0};
+        Place(eye, back, 0);
+        BuildViewMatrix();
+    }
 };
 
 TEST_F(CameraTest, ViewAndProjectionMatchAnIndependentComputation)
@@ -96,12 +108,7 @@ TEST_F(CameraTest, SphereTestAgreesWithSampledPoints)
 {
     // A view looking along +y from the origin; in camera space the frustum
     // is |x| <= z F / 2, |y| <= z F h / (2 w), z >= 0.25 m.
-    Gfx.width = 800;
-    Gfx.height = 600;
-    FovTangent = 2.0f;
-    const double eye[3] = {0, 0, 0}, back[3] = {0, -1, 0};
-    Place(eye, back, 0);
-    BuildViewMatrix();
+    LookAlongY(800, 600);
     const double fh = 1.0, fv = 0.75; // half-angle tangents
     // Each plane as a unit normal (x, y, z) with the inside positive.
     const double s = 1.0 / std::sqrt(1 + fh * fh), t = 1.0 / std::sqrt(1 + fv * fv);
@@ -161,14 +168,9 @@ TEST_F(CameraTest, SphereTestAgreesWithSampledPoints)
 
 TEST_F(CameraTest, ProjectionEdgesAndLayouts)
 {
-    Gfx.width = 800;
-    Gfx.height = 800;
-    FovTangent = 2.0f;
-    const double eye[3] = {0, 0, 0}, back[3] = {0, -1, 0};
-    Place(eye, back, 0);
-    BuildViewMatrix();
+    LookAlongY(800, 800);
     float x = 0, y = 0;
-    // Camera x is world x, camera z world y here; F / 2 = 1.
+    // F / 2 = 1.
     EXPECT_EQ(ProjectToScreen(MakeFixedVector(-10 * 65536, 10 * 65536, 0), x, y), 1);
     EXPECT_EQ(x, -1.0f);
     EXPECT_EQ(ProjectToScreen(MakeFixedVector(10 * 65536, 10 * 65536, 0), x, y), 0);

@@ -19,12 +19,6 @@
 #include "support/temp_folder.h"
 #include "support/x_server.h"
 
-// No leak check at exit: the software renderer's threads are still winding
-// down then (the null device's tests check the same code for leaks).
-extern "C" const char* __asan_default_options()
-{
-    return "detect_leaks=0";
-}
 
 using namespace platform;
 

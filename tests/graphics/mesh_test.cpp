@@ -66,6 +66,26 @@ protected:
         return mesh;
     }
 
+    // A one-part mesh of blocks that each hold the vertices in a row and
+    // the triangles (block-relative indices).
+    NamedMesh* OnePartMesh(const char* name, int blocks, int vertices, const std::vector<int>& triangles)
+    {
+        NamedMesh* mesh = GetMesh(name);
+        SetMeshPartCount(mesh, 1, blocks);
+        SetMeshPartMaterial(mesh, 0, CreateMaterial(nullptr, 0, 0, 1, 0, nullptr), MeshVertexTypeOfMaterial);
+        for (int b = 0; b < blocks; ++b) {
+            BeginMeshBlock(mesh);
+            MeshPart* part = &mesh->parts[0];
+            for (int k = 0; k < vertices; ++k)
+                AddMeshVertex(part, Corner(float(b), float(k), 0xFFFFFFFF));
+            for (size_t t = 0; t + 2 < triangles.size(); t += 3)
+                AddMeshTriangle(part, triangles[t], triangles[t + 1], triangles[t + 2]);
+            EndMeshBlock(mesh);
+        }
+        FinishMesh(mesh);
+        return mesh;
+    }
+
     // The (first block, last block) of each recorded draw: each block is 4
     // vertices and 6 indices in a part holding every block before it.
     static std::vector<std::pair<uint32_t, uint32_t>> DrawnRuns(const std::vector<int>& vertexBaseOfBlock)
@@ -158,19 +178,7 @@ TEST_F(MeshTest, MarkedBlocksDrawInRunsSkippingEmptyOnes)
 TEST_F(MeshTest, RunsCrossByteBoundariesAndLongMeshes)
 {
     // 70 blocks of one triangle; every block from 5 to 20 and 64 to 69.
-    Material* material = CreateMaterial(nullptr, 0, 0, 1, 0, nullptr);
-    NamedMesh* mesh = GetMesh("Long");
-    SetMeshPartCount(mesh, 1, 70);
-    SetMeshPartMaterial(mesh, 0, material, MeshVertexTypeOfMaterial);
-    for (int b = 0; b < 70; ++b) {
-        BeginMeshBlock(mesh);
-        MeshPart* part = &mesh->parts[0];
-        for (int k = 0; k < 3; ++k)
-            AddMeshVertex(part, Corner(float(b), float(k), 0xFFFFFFFF));
-        AddMeshTriangle(part, 0, 1, 2);
-        EndMeshBlock(mesh);
-    }
-    FinishMesh(mesh);
+    NamedMesh* mesh = OnePartMesh("Long", 70, 3, {0, 1, 2});
     for (int b = 5; b <= 20; ++b)
         MarkMeshBlock(mesh, b, 0);
     for (int b = 64; b < 70; ++b)
@@ -213,20 +221,9 @@ TEST_F(MeshTest, FinishedBuffersHoldTheVertexFormatsComponentsInOrder)
 
 TEST_F(MeshTest, APartPastSixteenBitIndicesLeavesTheBlockOut)
 {
-    Material* material = CreateMaterial(nullptr, 0, 0, 1, 0, nullptr);
-    NamedMesh* mesh = GetMesh("Huge");
-    SetMeshPartCount(mesh, 1, 3);
-    SetMeshPartMaterial(mesh, 0, material, MeshVertexTypeOfMaterial);
-    for (int b = 0; b < 3; ++b) {
-        BeginMeshBlock(mesh);
-        MeshPart* part = &mesh->parts[0];
-        for (int k = 0; k < 30000; ++k)
-            AddMeshVertex(part, Corner(float(k), 0, 0xFFFFFFFF));
-        AddMeshTriangle(part, 0, 1, 29999);
-        AddMeshTriangle(part, 0, 1, 30000); // names a vertex the block lacks
-        EndMeshBlock(mesh);
-    }
-    FinishMesh(mesh);
+    // Three blocks of 30000 vertices; the second triangle names a vertex
+    // the block lacks.
+    NamedMesh* mesh = OnePartMesh("Huge", 3, 30000, {0, 1, 29999, 0, 1, 30000});
     EXPECT_EQ(mesh->parts[0].vertexCount, 60000);
     EXPECT_EQ(mesh->parts[0].indexCount, 6);
     EXPECT_EQ(mesh->parts[0].blocks[2].firstIndex, mesh->parts[0].blocks[2].endIndex);

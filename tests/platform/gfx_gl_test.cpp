@@ -25,14 +25,6 @@
 std::string BuildVertexShaderText(int kind, int prelit, int doubled, bool fog);
 int ShaderVertexType(int kind, int prelit);
 
-// No leak check at exit in this program: the software renderer's worker
-// threads are still winding down then, and the leak checker's thread
-// tracer can crash on them (a fatal error that would fail a passing test).
-// The null device's tests check the same resource code for leaks.
-extern "C" const char* __asan_default_options()
-{
-    return "detect_leaks=0";
-}
 
 using namespace platform;
 
