@@ -109,13 +109,24 @@ uint32_t BlockBytes(uint32_t format) { return format == FmtDxt1 ? 8u : 16u; }
 bool GfxEncodeImage(const GfxImage& image, uint32_t format, uint8_t* out, uint32_t pitch)
 {
     if (int flags = SquishFlags(format)) {
-        uint32_t blocksAcross = (image.width + 3) / 4, blocksDown = (image.height + 3) / 4;
-        uint32_t rowBytes = blocksAcross * BlockBytes(format);
-        std::vector<uint8_t> blocks(size_t(rowBytes) * blocksDown);
-        squish::CompressImage(image.rgba.data(), static_cast<int>(image.width), static_cast<int>(image.height),
-                              blocks.data(), flags | squish::kColourClusterFit);
-        for (uint32_t row = 0; row < blocksDown; ++row)
-            std::memcpy(out + size_t(row) * pitch, blocks.data() + size_t(row) * rowBytes, rowBytes);
+        // Block by block on this thread (the library's whole-image call
+        // starts worker threads of its own).
+        const uint32_t blockBytes = BlockBytes(format);
+        for (uint32_t by = 0; by < image.height; by += 4) {
+            uint8_t* row = out + size_t(by / 4) * pitch;
+            for (uint32_t bx = 0; bx < image.width; bx += 4) {
+                uint8_t pixels[16 * 4] = {};
+                int mask = 0;
+                for (uint32_t k = 0; k < 16; ++k) {
+                    const uint32_t x = bx + k % 4, y = by + k / 4;
+                    if (x < image.width && y < image.height) {
+                        std::memcpy(&pixels[k * 4], &image.rgba[(size_t(y) * image.width + x) * 4], 4);
+                        mask |= 1 << k;
+                    }
+                }
+                squish::CompressMasked(pixels, mask, row + size_t(bx / 4) * blockBytes, flags | squish::kColourRangeFit);
+            }
+        }
         return true;
     }
     int bytes = GfxFormatBytesPerPixel(format);
@@ -139,13 +150,19 @@ bool GfxDecodeImage(uint32_t format, const uint8_t* data, uint32_t pitch, uint32
     out.height = height;
     out.rgba.assign(size_t(width) * height * 4, 0);
     if (int flags = SquishFlags(format)) {
-        uint32_t blocksAcross = (width + 3) / 4, blocksDown = (height + 3) / 4;
-        uint32_t rowBytes = blocksAcross * BlockBytes(format);
-        std::vector<uint8_t> blocks(size_t(rowBytes) * blocksDown);
-        for (uint32_t row = 0; row < blocksDown; ++row)
-            std::memcpy(blocks.data() + size_t(row) * rowBytes, data + size_t(row) * pitch, rowBytes);
-        squish::DecompressImage(out.rgba.data(), static_cast<int>(width), static_cast<int>(height), blocks.data(),
-                                flags);
+        const uint32_t blockBytes = BlockBytes(format);
+        for (uint32_t by = 0; by < height; by += 4) {
+            const uint8_t* row = data + size_t(by / 4) * pitch;
+            for (uint32_t bx = 0; bx < width; bx += 4) {
+                uint8_t pixels[16 * 4];
+                squish::Decompress(pixels, row + size_t(bx / 4) * blockBytes, flags);
+                for (uint32_t k = 0; k < 16; ++k) {
+                    const uint32_t x = bx + k % 4, y = by + k / 4;
+                    if (x < width && y < height)
+                        std::memcpy(&out.rgba[(size_t(y) * width + x) * 4], &pixels[k * 4], 4);
+                }
+            }
+        }
         return true;
     }
     int bytes = GfxFormatBytesPerPixel(format);
