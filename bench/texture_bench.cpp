@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/services.h"
-#include "graphics/local.h"
 #include "graphics/services.h"
 #include "platform/files.h"
 #include "platform/gfx_texture_file.h"
@@ -53,14 +52,7 @@ struct TextureGround {
         TextureLoadSettings.ddsCache = 1;
         platform::WriteWholeFile("data\\pic\\CACHED.raw", raw.data(), raw.size());
         LoadNamedTexture("CACHED", 0);
-        platform::GfxTexture* texture = nullptr;
-        std::string error;
-        platform::GfxTextureLoad request;
-        request.format = platform::FmtDxt1;
-        platform::GfxCreateTextureFromFileInMemory(Gfx.device, jpeg.data(), jpeg.size(), request, &texture, nullptr,
-                                                   error);
-        platform::GfxSaveTextureToDds("data\\pic\\chain.dds", texture);
-        texture->Release();
+        platform::GfxSaveTextureToDds("data\\pic\\chain.dds", LoadNamedTexture("photo.jpg", 0)->texture);
         FreeAllTextures(1);
     }
     ~TextureGround()

@@ -10,17 +10,27 @@
 #include "platform/gfx_texture_file.h"
 
 namespace {
+platform::GfxSystem* System = nullptr;
 platform::GfxDevice* Device = nullptr;
+
+void ReleaseDevice()
+{
+    Device->Release();
+    System->Release();
 }
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    platform::GfxSystem* system = platform::CreateNullGfxSystem();
+    System = platform::CreateNullGfxSystem();
     platform::GfxPresentParams params;
     params.backBufferWidth = params.backBufferHeight = 64;
     params.backBufferFormat = platform::FmtX8R8G8B8;
-    if (!system || !platform::GfxSucceeded(system->CreateDevice(0, platform::DeviceHal, nullptr, 0x40, params, &Device)))
+    if (!System || !platform::GfxSucceeded(System->CreateDevice(0, platform::DeviceHal, nullptr,
+                                                                platform::CreateHardwareVertexProcessing, params,
+                                                                &Device)))
         std::abort();
+    std::atexit(ReleaseDevice);
     return 0;
 }
 
@@ -33,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (layout.levels == 0 || layout.offsets.size() != layout.levels || layout.offsets.back() > size)
         std::abort();
     // Large textures take long to encode without telling more.
-    if (uint64_t(layout.width) * layout.height > 256 * 256)
+    if (uint64_t(layout.width) * layout.height > 64 * 64)
         return 0;
     for (uint32_t format : {uint32_t(platform::FmtUnknown), uint32_t(platform::FmtDxt1)}) {
         platform::GfxTextureLoad request;

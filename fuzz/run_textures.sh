@@ -4,7 +4,7 @@
 # with small pictures made by Pillow, and keeps what they find in
 # fuzz/corpus-<target> (not in the repository) and crash-* files.
 #   fuzz/run_textures.sh [executions per target, default 1000000]
-# (QV_FUZZ_BUILD names another build folder.)
+# (QV_FUZZ_BUILD names another build folder, QV_FUZZ_TARGETS fewer targets.)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 runs="${1:-1000000}"
@@ -44,6 +44,10 @@ run() {
     (cd "$here/fuzz" && "$build/bin/$target" -runs="$runs" -rss_limit_mb=2048 -max_len=70000 \
         -print_final_stats=1 "$corpus" "$seeds")
 }
-run raw_image_fuzz "$work/seed-raw"
-run jpeg_fuzz "$work/seed-jpeg"
-run dds_fuzz "$work/seed-dds"
+for target in ${QV_FUZZ_TARGETS:-raw_image_fuzz jpeg_fuzz dds_fuzz}; do
+    case "$target" in
+    raw_image_fuzz) run raw_image_fuzz "$work/seed-raw" ;;
+    jpeg_fuzz) run jpeg_fuzz "$work/seed-jpeg" ;;
+    dds_fuzz) run dds_fuzz "$work/seed-dds" ;;
+    esac
+done
