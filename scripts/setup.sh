@@ -10,6 +10,9 @@ QV_PACKAGES=(
   hershey-fonts-data fonts-wqy-microhei
   xvfb xauth xdotool valgrind locales strace
   openbox
+  libturbojpeg0-dev
+  python3-pil
+  python3-numpy
 )
 
 qv_jobs() { nproc 2>/dev/null || echo 2; }

@@ -196,109 +196,97 @@ std::vector<platform::GfxVertexElement> BuildVertexDeclaration(uint32_t fvf);
 void DeleteVertexShaders();
 
 // ---------------------------------------------------------------------------
-// Texture registry (texture_registry.cpp; the file loading comes with the
-// texture issue).
-
-constexpr int TextureNameLength = 34;
-constexpr uint8_t TextureFlagRenderTarget = 1;
-constexpr uint8_t TextureFlagReleased = 2;
-
-struct TextureRecord {
-    platform::GfxTexture* texture = nullptr;
-    uint32_t format = 0;
-    uint8_t pool = 1;               // 0 default (render targets), 1 managed
-    int width = 0, height = 0;
-    uint8_t averageColour[4] = {};  // r, g, b, 0
-    uint8_t alphaRef = 0;           // 128 for alpha-tested textures
-    uint8_t flags = 0;              // TextureFlag...
-    uint8_t lodIndex = 0;           // 0..3
-    uint16_t id = 0;                // skin texture id
-    int8_t levels = -1;             // -1 a full chain
-    char sourcePath[64] = {};
-    char name[TextureNameLength + 1] = {};
-};
+// Texture registry (texture_registry.cpp) and texture files
+// (texture_files.cpp, raw_image.cpp).
 
 struct CaseInsensitiveLess {
     bool operator()(const std::string& a, const std::string& b) const;
 };
 // Lives until FreeAllTextures.
 extern std::map<std::string, TextureRecord*, CaseInsensitiveLess> TextureRegistry;
-extern TextureRecord* DefaultTexture;
 extern platform::GfxTexture* StageTextures[TextureStageCount];
 extern uint8_t StageLodIndex;
 constexpr int BlockSurfaceCount = 2;
 extern platform::GfxSurface* BlockSurfaces[BlockSurfaceCount];
 
-TextureRecord* FindTexture(const char* name);
-int CreateNamedTexture(const char* name, int width, int height, uint32_t format, int renderTarget, int lodIndex,
-                       int levels, uint16_t id, TextureRecord** out);
-void ReleaseTexture(TextureRecord* record);
-void DestroyTexture(TextureRecord* record);
-void FreeTexture(TextureRecord* record);
-void FreeAllTextures(int recreateDefault);
 void InitTextureRegistry();
 void ReleaseRenderTargets();
 int RecreateRenderTargets();
-void BindTexture(TextureRecord* record, int stage);
-void UnbindTexture(TextureRecord* record);
 float LodBiasSetting(int lodIndex);
+// The skin texture number last handed out (0 after FreeAllTextures).
+extern uint16_t SkinTextureCounter;
+
+// The alpha a raw image's file name asks for (its last nine characters).
+enum DuzezMode : int {
+    DuzezNone = 0,       // colour only, R5G6B5
+    DuzezOneBit = 1,     // "ATEST.raw" (alpha tested) and "ALP15.raw": A1R5G5B5
+    DuzezFourBit = 4,    // "DUZEZ.raw": A4R4G4B4
+    DuzezEightBit = 8,   // "ALP24.raw": A8R8G8B8, one level
+    DuzezAlphaOnly = 32, // "AONLY.raw": A4R4G4B4, white
+};
+struct DuzezInfo {
+    int mode = DuzezNone;
+    uint32_t format = 0;     // the texture format
+    uint8_t alphaRef = 0;    // 128 for "ATEST.raw"
+    bool singleLevel = false;
+};
+DuzezInfo DuzezModeFromName(const char* name);
+
+// A raw image read for a texture: side × side pixels of r, g, b, a.
+struct RawImage {
+    int side = 0;
+    int duzez = DuzezNone;
+    std::vector<uint8_t> pixels;
+    uint8_t average[3] = {};
+    bool averaged = false;   // false for a preloaded image
+};
+// Reads the raw image of the path (the colour file and its alpha
+// companion) or takes the preloaded one, halves it once with halve set
+// (sides above 16) and then while its side exceeds maxSize. 0, or -1 when
+// a file is missing, has no valid size or does not match its companion.
+int ReadRawImage(const char* path, int maxSize, int halve, RawImage& image);
+// Halves a raw image in place by the rule of its alpha mode.
+void HalveRawImage(RawImage& image);
+// One texel of a raw image in a texture format.
+void PackRawTexel(uint32_t format, int duzez, const uint8_t* rgba, uint8_t* out);
+// True when the name could leave the data folder as part of a path.
+bool TextureNameUnsafe(const char* name);
 
 // ---------------------------------------------------------------------------
 // Materials (material.cpp).
-
-struct Material {
-    TextureRecord* texture = nullptr;
-    TextureRecord* secondTexture = nullptr;
-    uint8_t notInSet = 0;
-    uint8_t lightMapped = 0;
-    uint8_t prelit = 0;
-    uint8_t doubled = 0;
-    uint8_t reflective = 0;
-};
 
 struct MaterialLess {
     bool operator()(const Material* a, const Material* b) const;
 };
 // Owns its materials; lives until FreeAllMaterials.
 extern std::set<Material*, MaterialLess> MaterialSet;
-extern Material* DefaultMaterial;
 // The material the last batch Begin or mesh draw bound; null after a flush.
 extern const Material* CurrentMaterial;
 
-Material* CreateMaterial(TextureRecord* texture, int doubled, int lightMapped, int prelit, int reflective,
-                         TextureRecord* secondTexture);
-Material* FindMaterial(TextureRecord* texture, int doubled, int lightMapped, int prelit, int reflective,
-                       TextureRecord* secondTexture);
-void FreeMaterial(Material* material);
-int FreeFirstMaterialOfTexture(TextureRecord* texture);
-void FreeAllMaterials(int recreateDefault);
 void InitMaterials();
-int VertexTypeOfMaterial(const Material* material);
 // Vertex format, stage-0 colour operation and texture of the material (or
 // the default); the material becomes current.
 void BindMaterialForDrawing(const Material* material);
 
 // ---------------------------------------------------------------------------
-// Transforms and meshes (matrices.cpp; the meshes come with the mesh issue).
+// Transforms and meshes (matrices.cpp, named_mesh.cpp, mesh_draw.cpp).
 
-struct TransformRecord {
-    platform::GfxMatrix world, worldInverse, view, projection;
-    float widthFactor = 0.0f, nearZ = 0.0f, farZ = 0.0f;
-};
-extern TransformRecord Transforms;
-
-void SetProjection(float widthFactor, float nearZ, float farZ);
-void ResetWorldMatrix();
-void SetWorldMatrix(const platform::GfxMatrix& matrix);
-void ResetViewMatrix();
-void SetViewMatrix(const platform::GfxMatrix& matrix);
 void BuildBitRunTables();
 extern uint8_t LowestSetBit[256];
 extern uint8_t RunEnd[256];
 extern uint8_t LowRunLength[256];
-void FreeAllMeshes();
 void ResetStageSetup();
-void ResetLightSetup();
+// The registry of named meshes (owns them). Lives until FreeAllMeshes.
+extern std::map<std::string, NamedMesh*, CaseInsensitiveLess> MeshRegistry;
+// Draws the marked runs of a part from a mark set (blocks first..last).
+// Returns the number of draw calls.
+int DrawMarkedRuns(MeshPart& part, const std::vector<uint32_t>& marks, int first, int last, int withSetup);
+// The stage set-up of a part's material without shadows.
+void SetUpPartDraw(MeshPart& part);
+// Frees the meshes and returns the texture load settings, the camera, the
+// view, the lighting and the free camera to their start-up state (part of
+// ResetGraphicsTables).
+void ResetDrawingTables();
 
 // ---------------------------------------------------------------------------
 // Draw batches (draw_batch.cpp).

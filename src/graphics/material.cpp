@@ -1,5 +1,9 @@
 // Materials: how a surface is drawn (texture, second texture and four
 // flags), unique by content so that drawing code can compare pointers.
+#include <strings.h>
+
+#include <cstring>
+
 #include "graphics/local.h"
 #include "platform/gfx.h"
 
@@ -124,4 +128,60 @@ void BindMaterialForDrawing(const Material* material)
         SetStageTexture(0, nullptr);
         SetRenderStateCached(RsAlphaTestEnable, 0);
     }
+}
+
+Material* FindMaterialByName(const char* textureName, int doubled, int lightMapped, int prelit, int reflective,
+                             TextureRecord* secondTexture)
+{
+    TextureRecord* texture = nullptr;
+    if (textureName && *textureName) {
+        texture = FindTexture(textureName);
+        if (!texture)
+            return nullptr;
+    }
+    return FindMaterial(texture, doubled, lightMapped, prelit, reflective, secondTexture);
+}
+
+namespace {
+// The material of a texture record; a missing texture (the default
+// texture) gives a material without one.
+Material* MaterialOfTexture(TextureRecord* texture, int doubled, int lightMapped, int prelit, int reflective,
+                            TextureRecord* secondTexture)
+{
+    if (texture == DefaultTexture)
+        texture = nullptr;
+    if (Material* found = FindMaterial(texture, doubled, lightMapped, prelit, reflective, secondTexture))
+        return found;
+    return CreateMaterial(texture, doubled, lightMapped, prelit, reflective, secondTexture);
+}
+} // namespace
+
+Material* GetMaterial(const char* textureName, int doubled, int lightMapped, int prelit, int reflective,
+                      int lodIndex, TextureRecord* secondTexture)
+{
+    TextureRecord* texture = textureName && *textureName ? FindOrLoadTexture(textureName, lodIndex) : nullptr;
+    return MaterialOfTexture(texture, doubled, lightMapped, prelit, reflective, secondTexture);
+}
+
+Material* GetMaterialFromImage(const char* name, const uint8_t* rgba, int width, int height, int alphaOnly)
+{
+    constexpr const char* AlphaOnlyEnding = "AONLY";
+    const size_t length = name ? std::strlen(name) : 0;
+    const bool endsAlphaOnly = length >= 5 && strcasecmp(name + length - 5, AlphaOnlyEnding) == 0;
+    if (!rgba || width <= 0 || width != height || length == 0 || std::strchr(name, '.') ||
+        endsAlphaOnly != (alphaOnly != 0)) {
+        LogPrintf("GetMaterialFromImage : image refused : %s", name ? name : "");
+        return nullptr;
+    }
+    // The image stands in for the raw file of the name, so that no file is
+    // read; the name is made again if it exists.
+    const TextureLoadSettingsRecord saved = TextureLoadSettings;
+    TextureLoadSettings.skinLoadMode = SkinLoadPictures;
+    TextureLoadSettings.preloadedSide = width;
+    TextureLoadSettings.preloadedPixels = rgba;
+    TextureRecord* texture = LoadNamedTexture(name, 0);
+    TextureLoadSettings = saved;
+    if (!texture || texture == DefaultTexture)
+        return nullptr;
+    return MaterialOfTexture(texture, 0, 0, 1, 0, nullptr);
 }

@@ -1,6 +1,8 @@
-// The world, view and projection transforms that all 3D drawing sets, the
-// bit-run tables of the mesh drawing, and the stage set-up reset. The named
-// meshes and light setups join this file's neighbours with the mesh issue.
+// The 4 x 4 matrix helpers, the world, view and projection transforms
+// that all 3D drawing sets, the bit-run tables of the mesh drawing, and the
+// stage set-up reset.
+#include <utility>
+
 #include "graphics/local.h"
 #include "platform/gfx.h"
 #include "platform/gfx_util.h"
@@ -12,15 +14,68 @@ uint8_t LowestSetBit[256];
 uint8_t RunEnd[256];
 uint8_t LowRunLength[256];
 
+Matrix44 IdentityMatrix44() { return GfxIdentityMatrix(); }
+
+void MultiplyMatrix44(Matrix44& out, const Matrix44& a, const Matrix44& b) { GfxMatrixMultiply(out, a, b); }
+
+Matrix44 ScaleMatrix44(float sx, float sy, float sz)
+{
+    Matrix44 m;
+    m.m[0][0] = sx;
+    m.m[1][1] = sy;
+    m.m[2][2] = sz;
+    m.m[3][3] = 1.0f;
+    return m;
+}
+
+void ScaleMatrixColumns(Matrix44& m, float sx, float sy, float sz)
+{
+    for (auto& row : m.m) {
+        row[0] *= sx;
+        row[1] *= sy;
+        row[2] *= sz;
+    }
+}
+
+void TranslateMatrix44(Matrix44& m, float x, float y, float z)
+{
+    for (auto& row : m.m) {
+        row[0] += row[3] * x;
+        row[1] += row[3] * y;
+        row[2] += row[3] * z;
+    }
+}
+
+void TransposeMatrix44(Matrix44& m)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int c = r + 1; c < 4; ++c)
+            std::swap(m.m[r][c], m.m[c][r]);
+}
+
+bool InvertMatrix44(Matrix44& out, const Matrix44& m) { return GfxMatrixInverse(out, nullptr, m); }
+
+Matrix44 PerspectiveDepthMatrix(float nearZ, float farZ)
+{
+    Matrix44 m;
+    m.m[2][2] = farZ / (farZ - nearZ);
+    m.m[2][3] = 1.0f;
+    m.m[3][2] = -nearZ * farZ / (farZ - nearZ);
+    return m;
+}
+
+void TransformPoint44(const Matrix44& m, const float in[3], float out[4])
+{
+    for (int c = 0; c < 4; ++c)
+        out[c] = in[0] * m.m[0][c] + in[1] * m.m[1][c] + in[2] * m.m[2][c] + m.m[3][c];
+}
+
 void SetProjection(float widthFactor, float nearZ, float farZ)
 {
     Transforms.widthFactor = widthFactor;
     Transforms.nearZ = nearZ;
     Transforms.farZ = farZ;
-    GfxMatrix m;
-    m.m[2][2] = farZ / (farZ - nearZ);
-    m.m[2][3] = 1.0f;
-    m.m[3][2] = -nearZ * farZ / (farZ - nearZ);
+    GfxMatrix m = PerspectiveDepthMatrix(nearZ, farZ);
     float aspect = Gfx.viewport.height == 0
                        ? 1.0f
                        : static_cast<float>(Gfx.viewport.width) / static_cast<float>(Gfx.viewport.height);
@@ -49,6 +104,7 @@ void SetWorldMatrix(const GfxMatrix& matrix)
 
 void ResetViewMatrix()
 {
+    Transforms.viewReset = true;
     if (Gfx.device)
         Gfx.device->SetTransform(TransformView, GfxIdentityMatrix());
 }
@@ -56,6 +112,7 @@ void ResetViewMatrix()
 void SetViewMatrix(const GfxMatrix& matrix)
 {
     Transforms.view = matrix;
+    Transforms.viewReset = false;
     if (Gfx.device)
         Gfx.device->SetTransform(TransformView, matrix);
 }
@@ -80,9 +137,6 @@ void BuildBitRunTables()
     }
 }
 
-// No named meshes exist until the mesh registry is built.
-void FreeAllMeshes() {}
-
 void ResetStageSetup()
 {
     for (int stage = 0; stage < 2; ++stage) {
@@ -99,6 +153,3 @@ void ResetStageSetup()
     SetRenderStateCached(RsSpecularEnable, 0);
 }
 
-// The light setups (and their shader constants) come with the lighting; until
-// then no light setup is current and there is nothing to load.
-void ResetLightSetup() {}

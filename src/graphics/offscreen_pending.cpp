@@ -1,7 +1,5 @@
-// Stand-ins for the software drawing target and the textures made from
-// memory images, until the built-in textures are built: there is no image
-// to draw into, fills do nothing, and no texture can be made (callers
-// report that and draw nothing with it).
+// Stand-ins for the software drawing target, until the built-in textures
+// are built: there is no image to draw into and fills do nothing.
 #include "graphics/services.h"
 
 void BeginOffscreenImage16(int) {}
@@ -11,4 +9,3 @@ const uint16_t* OffscreenImagePixels() { return nullptr; }
 void ClearImage16(uint16_t) {}
 void SetFillWindowRows(int, int) {}
 void FillTriangle16(const int*, const int*, uint16_t) {}
-Material* GetMaterialFromImage(const char*, const uint8_t*, int, int, int) { return nullptr; }

@@ -6,6 +6,7 @@
 void ResetGraphicsTables()
 {
     ShutdownDirect3D();
+    ResetDrawingTables();
     FreeBatchBuffers();
     FreeAllMaterials(0);
     FreeAllTextures(0);

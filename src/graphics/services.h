@@ -2,6 +2,11 @@
 #pragma once
 
 #include "core/services.h"
+#include "graphics/camera.h"
+#include "graphics/colours.h"
+#include "graphics/materials.h"
+#include "graphics/meshes.h"
+#include "graphics/textures.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetGraphicsTables();
@@ -182,15 +187,6 @@ void FlushBatches();
 void SetScreenScale(int tripleScreen, float xOffset, float yOffset, float xScale, float yScale);
 
 // ---------------------------------------------------------------------------
-// Texture stages (texture_registry.cpp).
-//@@ texture-stage
-
-struct TextureRecord;
-// Binds the texture (null: none) to the stage at once, through the
-// per-stage cache.
-void SetStageTexture(int stage, TextureRecord* record);
-
-// ---------------------------------------------------------------------------
 // Software drawing target and textures made from memory images
 // (offscreen_pending.cpp: documented no-ops until the built-in textures
 // and the software span filler are built). The vector font and the number
@@ -212,27 +208,12 @@ void ClearImage16(uint16_t colour);
 void SetFillWindowRows(int top, int bottom);
 // Fills a triangle whose corners are in quarter pixels.
 void FillTriangle16(const int x[3], const int y[3], uint16_t colour);
-// A texture and material made from a 32-bit image in memory (bytes r, g,
-// b, a per pixel), registered under the name; alphaOnly keeps only the
-// alpha. Null when it could not be made.
-Material* GetMaterialFromImage(const char* name, const uint8_t* rgba, int width, int height,
-                               int alphaOnly);
 
 // ---------------------------------------------------------------------------
-// What the program shell uses of colours, built-in textures, the camera,
-// frames and screenshots (temporary bodies in shell_pending.cpp until
-// those are built: the frame is cleared to black and nothing else drawn).
+// What the program shell uses of built-in textures, frames and screenshots
+// (temporary bodies in shell_pending.cpp until those are built: the frame
+// is cleared to black and nothing else drawn).
 
-// The 23 standard colours (0 black, 1 red ... 9 light red, the usual
-// message colour); the main loop's three flashing colours follow them.
-constexpr int StandardColourCount = 23;
-extern ColourRecord StandardColours[StandardColourCount];
-void InitStandardColours();
-// Colour packers: ARGB 0xFFrrggbb, and the back-buffer formats' packers.
-uint32_t MakeColour(const ColourRecord& colour);
-uint32_t PackColourX888(const ColourRecord& colour);
-uint32_t PackColour565(const ColourRecord& colour);
-uint32_t PackColour555(const ColourRecord& colour);
 // Start-up tables of the 2D drawing.
 void BuildSegmentTables();
 // The built-in textures and render targets; 0 on failure.
@@ -255,14 +236,6 @@ void FreeHelmetTextures();
 void RebuildHelmetTextures();
 // Forgets the sky meshes; the next sky draw builds them again.
 void ResetSky();
-// 1 when the device takes DXT1 and DXT3 textures in the current mode's
-// format, so that pictures may load compressed; set once the device exists.
-// Lives for the whole run.
-extern int UseCompressedTextures;
-// The default camera at a position (m) looking along a direction, lit with
-// the ground and sky colours.
-void InitCamera(const Vec3& position, const Vec3& direction, const ColourRecord& ground,
-                const ColourRecord& sky);
 // Begins the 3D frame unless begun (sets FrameBegun); sets SkipDrawing when
 // the device cannot be drawn to.
 void BeginFrame();

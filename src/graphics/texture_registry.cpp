@@ -18,6 +18,10 @@ TextureRecord* DefaultTexture = nullptr;
 GfxTexture* StageTextures[TextureStageCount] = {};
 uint8_t StageLodIndex = 255;
 GfxSurface* BlockSurfaces[BlockSurfaceCount] = {};
+uint16_t SkinTextureCounter = 0;
+
+// Skin texture numbers run from 1 to 65534 and then start again.
+constexpr uint16_t LastSkinTextureId = 65534;
 
 bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const
 {
@@ -156,8 +160,30 @@ void FreeTexture(TextureRecord* record)
     delete record;
 }
 
+uint16_t NextSkinTextureId()
+{
+    SkinTextureCounter = SkinTextureCounter >= LastSkinTextureId ? 1 : static_cast<uint16_t>(SkinTextureCounter + 1);
+    return SkinTextureCounter;
+}
+
+int64_t TotalTextureMemory()
+{
+    int64_t total = 0;
+    for (const auto& [name, record] : TextureRegistry) {
+        if (!record->texture)
+            continue;
+        for (uint32_t level = 0; level < record->texture->GetLevelCount(); ++level) {
+            GfxSurfaceDesc desc;
+            if (GfxSucceeded(record->texture->GetLevelDesc(level, desc)))
+                total += desc.size;
+        }
+    }
+    return total;
+}
+
 void FreeAllTextures(int recreateDefault)
 {
+    SkinTextureCounter = 0;
     UnbindAllStages();
     while (!TextureRegistry.empty())
         FreeTexture(TextureRegistry.begin()->second);

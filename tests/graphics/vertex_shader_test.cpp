@@ -122,6 +122,8 @@ TEST_F(VertexShaderTest, LitKindOnTheDeviceMatchesTheLightingByHand)
 {
     CreateDevice(1);
     SetFogRange(0x000000, 10.0f, 110.0f);
+    // The scene start loads the default light; this light replaces it.
+    BeginDeviceScene();
     GfxMatrix identity = GfxIdentityMatrix();
     Gfx.device->SetVertexShaderConstant(0, &identity.m[0][0], 4);
     const float sunColour[4] = {0.5f, 0.5f, 0.5f, 0.0f}, up[4] = {0, 0, 1, 0}, mean[4] = {0.2f, 0.2f, 0.2f, 1.0f},
@@ -149,7 +151,6 @@ TEST_F(VertexShaderTest, LitKindOnTheDeviceMatchesTheLightingByHand)
     std::memcpy(LockIndexBuffer(indices, 0, 0, 3), order, sizeof order);
     UnlockIndexBuffer(indices);
 
-    BeginDeviceScene();
     SelectVertexShader(0, 0, 0);
     SetStreamVertexBuffer(vertices);
     SetIndexBufferSource(indices, 0);

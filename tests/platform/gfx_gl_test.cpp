@@ -4,6 +4,7 @@
 // screenshot read back by an independent BMP parser.
 #include <gtest/gtest.h>
 
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -18,50 +19,19 @@
 #include "support/gfx_vertices.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
-#include "support/x_display.h"
+#include "support/x_server.h"
 
 // The shader texts of the drawing code, as it assembles them.
 std::string BuildVertexShaderText(int kind, int prelit, int doubled, bool fog);
 int ShaderVertexType(int kind, int prelit);
 
-// No leak check at exit in this program: the software renderer's worker
-// threads are still winding down then, and the leak checker's thread
-// tracer can crash on them (a fatal error that would fail a passing test).
-// The null device's tests check the same resource code for leaks.
-extern "C" const char* __asan_default_options()
-{
-    return "detect_leaks=0";
-}
 
 using namespace platform;
 
 namespace {
 
-// ---------------------------------------------------------------------------
 // A private X server on a display it chooses itself, for the whole run.
-
-// The OpenGL system the tests share; lives until the process ends.
-GfxSystem* volatile KeptSystem = nullptr;
-
-class XServer : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        std::string failure = display.Start(1024, 768);
-        ASSERT_EQ(failure, "");
-        // Held until the process ends, so that the GL driver stays loaded and
-        // what it keeps at exit is reported against it (and suppressed).
-        KeptSystem = CreateGfxSystem(GfxBackEnd::OpenGl);
-    }
-    void TearDown() override { display.Stop(); }
-
-private:
-    PrivateDisplay display;
-};
-
-const auto* const Server = ::testing::AddGlobalTestEnvironment(new XServer);
+const auto* const Server = ::testing::AddGlobalTestEnvironment(new PrivateXServer);
 
 constexpr uint32_t Size = 64;
 
@@ -94,7 +64,7 @@ class GlDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        system = KeptSystem;
+        system = KeptGlSystem();
         ASSERT_NE(system, nullptr) << "no OpenGL back end on the private X server";
         system->AddRef();
         GfxPresentParams params;
@@ -633,7 +603,7 @@ TEST_F(GlDeviceTest, BackBufferSavesAsABmpAStandardReaderAccepts)
 
 TEST(GlSystemTest, DeviceDrawsIntoAWindowItIsGiven)
 {
-    ASSERT_NE(KeptSystem, nullptr);
+    ASSERT_NE(KeptGlSystem(), nullptr);
     WindowHandle window = GfxGlOpenWindow("Quorvan test", 320, 240, true);
     ASSERT_NE(window, nullptr);
     GfxPresentParams params;
@@ -641,7 +611,7 @@ TEST(GlSystemTest, DeviceDrawsIntoAWindowItIsGiven)
     params.backBufferHeight = 120;
     params.deviceWindow = window;
     GfxDevice* device = nullptr;
-    ASSERT_EQ(KeptSystem->CreateDevice(0, DeviceHal, window, CreateHardwareVertexProcessing, params, &device),
+    ASSERT_EQ(KeptGlSystem()->CreateDevice(0, DeviceHal, window, CreateHardwareVertexProcessing, params, &device),
               GfxResult::Ok);
     EXPECT_EQ(params.backBufferFormat, static_cast<uint32_t>(FmtX8R8G8B8)); // the desktop's
     device->Clear(0, nullptr, platform::ClearTarget, 0xFF336699, 1.0f, 0);

@@ -6,6 +6,7 @@
 #include <string>
 
 struct EngineRecord;
+struct ColourConfig;
 
 // Each step returns 1 when its files were written and read back, else 0
 // after printing what failed (BuilderFail).
@@ -17,6 +18,12 @@ int BuildEngines();
 int BuildCars();
 int BuildCharacterMap();
 int BuildRaceFiles();
+int BuildColourFiles();
+
+// The colour configurations a car's data holds, also written as its colour
+// files (colours.cpp).
+constexpr int CarColourConfigCount = 3;
+void MakeCarColours(int car, ColourConfig (&configs)[CarColourConfigCount]);
 
 // The engine description of a car's default engine (engines.cpp), for the
 // engine files and the car data.

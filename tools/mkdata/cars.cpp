@@ -275,19 +275,11 @@ int WriteCarData(int car, const CarData& data, const ObjectModel& body, const ch
     WriteInt(w, static_cast<int>(data.setups.size()));
     for (const NamedSetup& named : data.setups)
         WriteNamedSetup(named, w);
-    static const CarColour Paints[4][2] = {{{200, 30, 30, 0}, {240, 240, 240, 0}},
-                                           {{30, 70, 190, 0}, {250, 210, 40, 0}},
-                                           {{235, 200, 30, 0}, {20, 20, 20, 0}},
-                                           {{235, 235, 235, 0}, {30, 120, 60, 0}}};
-    WriteInt(w, 3);
-    for (int c = 0; c < 3; c++) {
-        ColourConfig colour;
-        std::snprintf(colour.name, sizeof colour.name, "%s %d", CarNameTable[car].code, c + 1);
-        const int paint = (car + c) % 4;
-        for (int k = 0; k < 8; k++)
-            colour.colours[k] = Paints[paint][k < 4 ? 0 : 1];
+    ColourConfig colours[CarColourConfigCount];
+    MakeCarColours(car, colours);
+    WriteInt(w, CarColourConfigCount);
+    for (const ColourConfig& colour : colours)
         WriteColourConfig(colour, w);
-    }
     WriteInt(w, 0);
     WriteInt(w, 1);
     WriteFixedString(w, kind == CarKind::BikeGeared ? "OPEN ROOF" : "STANDARD", 12);

@@ -37,6 +37,7 @@ const BuildStep BuildSteps[] = {
     {"skins", BuildSkins},
     {"engines", BuildEngines},
     {"cars", BuildCars},
+    {"colour files", BuildColourFiles},
     {"character map", BuildCharacterMap},
     {"AI names and message keys", BuildRaceFiles},
 };
