@@ -8,6 +8,7 @@ QV_PACKAGES=(
   libfreetype-dev libfontconfig-dev zlib1g-dev libpng-dev
   hershey-fonts-data fonts-wqy-microhei
   xvfb xauth xdotool valgrind locales strace
+  python3-scipy
 )
 
 qv_jobs() { nproc 2>/dev/null || echo 2; }

@@ -62,10 +62,17 @@ void SetLinear(Cubic& cubic, int32_t a, int32_t b)
 
 int32_t EvaluateCubic(const Cubic& cubic, int32_t s)
 {
-    const Fixed fs(s);
-    const Fixed s2 = FixedMul(fs, fs);
-    const Fixed s3 = FixedMul(s2, fs);
-    return (Fixed(cubic.d) + FixedMul(Fixed(cubic.c), fs) + FixedMul(Fixed(cubic.b), s2) + FixedMul(Fixed(cubic.a), s3)).raw;
+    // The exact value rounded once (to the nearest 16.16 unit, halves up),
+    // in 128-bit integers: three truncating 16.16 products would be off by
+    // hundreds of units for the coefficients of a long span.
+    const __int128 s1 = s, unit = 65536;
+    const __int128 numerator = cubic.a * s1 * s1 * s1 + cubic.b * s1 * s1 * unit + cubic.c * s1 * unit * unit;
+    const __int128 denominator = unit * unit * unit;
+    const __int128 shifted = numerator + denominator / 2;
+    __int128 q = shifted / denominator;
+    if (shifted % denominator != 0 && shifted < 0)
+        q -= 1;  // division towards minus infinity
+    return Wrap(static_cast<int64_t>(q) + cubic.d);
 }
 
 float EvaluateCubicF(const CubicF& cubic, float s)
