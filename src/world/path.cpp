@@ -134,7 +134,8 @@ int ReadPathNode(PathNode& node, DataFile& reader, int, int withSamples)
 void WritePathNode(const PathNode& node, DataFile& writer, int withSamples)
 {
     WriteByte(writer, node.kind);
-    WritePadding(writer, 3);
+    for (int i = 0; i < 3; i++)
+        WriteByte(writer, 0);
     WriteVector(node.centre, writer);
     WriteFloat(writer, node.direction.x);
     WriteFloat(writer, node.direction.y);

@@ -33,7 +33,7 @@ constexpr int MaxLightMapBlocks = 16;
 constexpr int MaxLightMapValues = 1 << 20;
 // Limit relaxing stops after this many passes (a well-formed path settles
 // in a handful); what it reached by then is kept.
-constexpr int MaxRelaxPasses = 1000;
+constexpr int MaxRelaxPasses = 100;
 
 // One entry of a keyed byte list: an object and a mask for its state byte.
 struct KeyedEntry {

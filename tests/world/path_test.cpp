@@ -92,12 +92,11 @@ TEST_F(PathTest, WrittenPathReadsBackByteForByte)
 
 TEST_F(PathTest, BadCountsAndIndicesAreRefused)
 {
-    Path path = CirclePath(4, 50);
     struct Case {
         const char* what;
         void (*spoil)(Path&);
     } cases[] = {
-        {"object index past the follower tables", [](Path& p) { p.nodes[1].states[0].entries[0].object = MaxWorldObjects; }},
+        {"object index past the follower tables", [](Path& p) { p.nodes[1].states[1].entries[0].object = MaxWorldObjects; }},
         {"negative object index", [](Path& p) { p.baseLists[0].entries[0].object = -1; }},
         {"light-map block larger than the file", [](Path& p) { p.lightMaps[1].a = 100000; }},
     };

@@ -113,7 +113,30 @@ Plane Touching(const std::vector<HullPoint>& points, HullPoint n)
     return {n, h + Margin};
 }
 
-bool Fits(const Hull& hull) { return hull.corners.size() <= MaxCorners && hull.triangles.size() / 3 <= MaxTriangles; }
+// A thin triangle's normal is tilted by the rounding of its corners to
+// 16.16 in proportion to the shape's size over the triangle's height: a
+// shape whose every triangle is at least this share of the shape's size
+// high keeps the tilt far below the half millimetre the planes are pushed
+// out by.
+constexpr double ThinnestTriangle = 0.06;
+
+bool Fits(const Hull& hull, double size)
+{
+    if (hull.corners.size() > MaxCorners || hull.triangles.size() / 3 > MaxTriangles)
+        return false;
+    for (size_t t = 0; t < hull.triangles.size(); t += 3) {
+        const HullPoint& a = hull.corners[size_t(hull.triangles[t])];
+        const HullPoint& b = hull.corners[size_t(hull.triangles[t + 1])];
+        const HullPoint& c = hull.corners[size_t(hull.triangles[t + 2])];
+        const HullPoint n = Cross(Sub(b, a), Sub(c, a));
+        double longest = 0;
+        for (const HullPoint& e : {Sub(b, a), Sub(c, b), Sub(a, c)})
+            longest = std::max(longest, std::sqrt(Dot(e, e)));
+        if (!(std::sqrt(Dot(n, n)) / longest >= ThinnestTriangle * size))
+            return false;
+    }
+    return true;
+}
 
 void AddCandidate(std::vector<std::vector<HullPoint>>& groups, HullPoint d)
 {
@@ -165,6 +188,10 @@ double AddEnclosingHull(ModelMaker& maker, const std::vector<HullPoint>& points,
             }
     }
     Hull best = BuildHull(planes);
+    double size = 0;
+    for (const HullPoint& c : best.corners)
+        for (const HullPoint& d : best.corners)
+            size = std::max(size, std::sqrt(Dot(Sub(c, d), Sub(c, d))));
     std::vector<bool> used(groups.size(), false);
     for (;;) {
         int chosen = -1;
@@ -176,7 +203,7 @@ double AddEnclosingHull(ModelMaker& maker, const std::vector<HullPoint>& points,
             for (const HullPoint& d : groups[g])
                 trial.push_back(Touching(points, d));
             Hull hull = BuildHull(trial);
-            if (!Fits(hull) || !(hull.volume < best.volume - 1e-6))
+            if (!Fits(hull, size) || !(hull.volume < best.volume - 1e-6))
                 continue;
             if (chosen < 0 || hull.volume < chosenHull.volume) {
                 chosen = static_cast<int>(g);
