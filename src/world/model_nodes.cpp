@@ -210,7 +210,7 @@ void ComputeModelBounds(ObjectModel& model, FixedVector& centre, int32_t& radius
             const ModelPoint& p = model.points[reference & PointIndexMask];
             take(p.position.x.raw, p.position.y.raw, p.position.z.raw);
             if (p.flags & PointFlagTwin)
-                take(-p.position.x.raw, p.position.y.raw, p.position.z.raw);
+                take((-p.position.x).raw, p.position.y.raw, p.position.z.raw);
         }
     }
     if (!any) {
