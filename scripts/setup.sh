@@ -13,6 +13,7 @@ QV_PACKAGES=(
   libturbojpeg0-dev
   python3-pil
   python3-numpy
+  python3-scipy
 )
 
 qv_jobs() { nproc 2>/dev/null || echo 2; }

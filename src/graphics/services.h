@@ -10,6 +10,8 @@
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetGraphicsTables();
+// Gives the world the drawing services it asks for (world_hooks.cpp).
+void InstallWorldGraphicsHooks();
 
 // ---------------------------------------------------------------------------
 // Views (temporary bodies in views_stub.cpp until the views are built).

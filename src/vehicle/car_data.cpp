@@ -46,25 +46,21 @@ const uint8_t DefaultDashboard[DashboardLayoutSize] = {
     64,  33,  30, 45, 156, 42,  22, 33, 100, 75,  8,  12, 156, 98,  16, 24,
 };
 
-// The car's collision shell until its body points come from its model's
-// lowest level of detail: the eight corners of the body model's box.
-void BuildBodyBox(CarObject& car)
+// The car's collision shell: the contact points and faces of its body
+// model's lowest level of detail, the hull the data builds round the whole
+// body, for the parts that the setup's body option shows. A model without a
+// usable lowest level leaves the car without a shell, and says why.
+void BuildBodyShell(CarObject& car)
 {
     FreeBody(car);
-    if (!car.bodyModel || car.bodyModel->points.empty())
+    if (!car.bodyModel)
         return;
-    Vec3 low = {1e9f, 1e9f, 1e9f}, high = {-1e9f, -1e9f, -1e9f};
-    for (const ModelPoint& p : car.bodyModel->points) {
-        Vec3 v = OffsetFromFixed(p.position);
-        low = {std::fmin(low.x, v.x), std::fmin(low.y, v.y), std::fmin(low.z, v.z)};
-        high = {std::fmax(high.x, v.x), std::fmax(high.y, v.y), std::fmax(high.z, v.z)};
-    }
-    car.pointCount = 8;
-    car.points = new ContactPoint[8];
-    for (int i = 0; i < 8; i++) {
-        car.points[i].local = {(i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y, (i & 4) ? high.z : low.z};
-        InitContactPoint(car.points[i]);
-    }
+    uint32_t parts = AllModelParts;
+    if (car.setup && car.setup->bodyOption < car.optionCount)
+        parts = static_cast<uint32_t>(car.options[car.setup->bodyOption].value);
+    const char* result = CheckPhysicsLod(*car.bodyModel, car, 65536, parts);
+    if (std::strcmp(result, ": OK") != 0)
+        LogPrintf("%.16s%s", car.bodyModel->name, result);
 }
 
 } // namespace
@@ -326,7 +322,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     }
     if (reader.Overran())
         return Refuse("car data ends early", carName);
-    BuildBodyBox(car);
+    BuildBodyShell(car);
     // 11.
     ApplySetup(car, 0);
     ResetCar(car, 0, 0, 1);

@@ -68,7 +68,7 @@ void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
     b[1] = static_cast<uint8_t>(playerId);
     b[2] = IsCarStopped(car) ? 1 : 0;
     b[3] = 0;
-    PutInt(b + 4, car.follower ? car.follower->node : -1);
+    PutInt(b + 4, car.follower ? car.follower->position : -1);
     PutFloat(b + 8, car.lateralOffset);
     PutInt(b + 12, car.position.x.raw);
     PutInt(b + 16, car.position.y.raw);
@@ -81,7 +81,7 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, cons
     uint8_t* b = request.bytes;
     // 1. The node must lie on the path.
     const int node = GetInt(b + 4);
-    if (!path || path->nodeCount <= 0 || !path->nodes || node < 0 || node >= path->nodeCount)
+    if (!path || path->nodeCount <= 0 || path->nodes.empty() || node < 0 || node >= path->nodeCount)
         return 4;
     // 2. Halfway to the next node; a point off the road (or one the
     // request asks to be placed) goes onto the road within the limits. A
@@ -127,8 +127,8 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, cons
                 result = 2;
         }
         if (knowledgePath && other->speed > other->halfRoadSpeed && other->follower &&
-            other->follower->node >= 0 && other->follower->node < path->nodeCount) {
-            const int ahead = ((node - other->follower->node) % path->nodeCount + path->nodeCount) % path->nodeCount;
+            other->follower->position >= 0 && other->follower->position < path->nodeCount) {
+            const int ahead = ((node - other->follower->position) % path->nodeCount + path->nodeCount) % path->nodeCount;
             if (ahead >= 1 && ahead <= 30)
                 result = 3;
         }

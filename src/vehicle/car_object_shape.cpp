@@ -34,41 +34,6 @@ Impact DecodeImpact(uint32_t entry, float reach)
     return impact;
 }
 
-// The share of an impact at p that a point at v takes (before its spread):
-// full behind the point, falling to nothing at q ahead of it along the
-// direction, and to nothing at r from it. 0 outside.
-float ImpactShare(const Vec3& v, const Vec3& p, const Vec3& direction, float r, float q)
-{
-    const Vec3 offset = v - p;
-    const float d = Dot(offset, direction);
-    const float distance2 = LengthSquared(offset);
-    const float r2 = r * r;
-    if (!(d < q) || !(distance2 < r2))
-        return 0;
-    return (1 - distance2 / r2) * (d >= 0 ? 1 - d / q : 1);
-}
-
-// A vertex's spread: 0.5 to just below 1 by its coordinates, so that a
-// dent is not perfectly smooth.
-float VertexSpread(const FixedVector& v)
-{
-    const uint32_t sum = static_cast<uint32_t>(v.x.raw) + static_cast<uint32_t>(v.y.raw) +
-                         static_cast<uint32_t>(v.z.raw);
-    return static_cast<float>((sum & 127) * 256 + 32768) / 65536.0f;
-}
-
-// Moves a 16.16 point by direction × amount; true when it moved.
-bool MoveFixed(FixedVector& point, const Vec3& direction, float amount)
-{
-    const FixedVector step = FixedFromOffset(amount * direction);
-    if (step.x.raw == 0 && step.y.raw == 0 && step.z.raw == 0)
-        return false;
-    point = MakeFixedVector(static_cast<int32_t>(static_cast<uint32_t>(point.x.raw) + static_cast<uint32_t>(step.x.raw)),
-                            static_cast<int32_t>(static_cast<uint32_t>(point.y.raw) + static_cast<uint32_t>(step.y.raw)),
-                            static_cast<int32_t>(static_cast<uint32_t>(point.z.raw) + static_cast<uint32_t>(step.z.raw)));
-    return true;
-}
-
 // Keeps the undamaged shape, unless the copy already matches the car's
 // arrays (a car whose points were rebuilt gets a new copy).
 void KeepUndamagedShape(CarObject& car)
@@ -99,6 +64,41 @@ void KeepUndamagedShape(CarObject& car)
 
 } // namespace
 
+// The share of an impact at p that a point at v takes (before its spread):
+// full behind the point, falling to nothing at q ahead of it along the
+// direction, and to nothing at r from it. 0 outside.
+float CarImpactShare(const Vec3& v, const Vec3& p, const Vec3& direction, float r, float q)
+{
+    const Vec3 offset = v - p;
+    const float d = Dot(offset, direction);
+    const float distance2 = LengthSquared(offset);
+    const float r2 = r * r;
+    if (!(d < q) || !(distance2 < r2))
+        return 0;
+    return (1 - distance2 / r2) * (d >= 0 ? 1 - d / q : 1);
+}
+
+// A vertex's spread: 0.5 to just below 1 by its coordinates, so that a
+// dent is not perfectly smooth.
+float CarImpactSpread(const FixedVector& v)
+{
+    const uint32_t sum = static_cast<uint32_t>(v.x.raw) + static_cast<uint32_t>(v.y.raw) +
+                         static_cast<uint32_t>(v.z.raw);
+    return static_cast<float>((sum & 127) * 256 + 32768) / 65536.0f;
+}
+
+// Moves a 16.16 point by direction × amount; true when it moved.
+bool MoveFixedPoint(FixedVector& point, const Vec3& direction, float amount)
+{
+    const FixedVector step = FixedFromOffset(amount * direction);
+    if (step.x.raw == 0 && step.y.raw == 0 && step.z.raw == 0)
+        return false;
+    point = MakeFixedVector(static_cast<int32_t>(static_cast<uint32_t>(point.x.raw) + static_cast<uint32_t>(step.x.raw)),
+                            static_cast<int32_t>(static_cast<uint32_t>(point.y.raw) + static_cast<uint32_t>(step.y.raw)),
+                            static_cast<int32_t>(static_cast<uint32_t>(point.z.raw) + static_cast<uint32_t>(step.z.raw)));
+    return true;
+}
+
 void DeformCarMesh(CarObject& car)
 {
     const float reach = car.wheelbase * 0.5f;
@@ -119,14 +119,14 @@ void DeformCarMesh(CarObject& car)
         const Vec3& dir = impact.direction;
         if (car.bodyModel) {
             for (ModelPoint& vertex : car.bodyModel->points) {
-                const float share = ImpactShare(OffsetFromFixed(vertex.position), p, dir, reach, ahead);
-                if (share != 0 && MoveFixed(vertex.position, dir, share * impact.strength * VertexSpread(vertex.position)))
+                const float share = CarImpactShare(OffsetFromFixed(vertex.position), p, dir, reach, ahead);
+                if (share != 0 && MoveFixedPoint(vertex.position, dir, share * impact.strength * CarImpactSpread(vertex.position)))
                     moved = true;
             }
             for (ObjectModel& part : car.bodyModel->subModels) {
-                const float share = ImpactShare(OffsetFromFixed(part.offset), p, dir, reach, ahead);
+                const float share = CarImpactShare(OffsetFromFixed(part.offset), p, dir, reach, ahead);
                 if (share != 0)
-                    MoveFixed(part.offset, dir, share * impact.strength);
+                    MoveFixedPoint(part.offset, dir, share * impact.strength);
             }
         }
         for (MeshNode* node : car.meshNodes)
@@ -134,7 +134,7 @@ void DeformCarMesh(CarObject& car)
                 moved = true;
         for (int i = 0; i < car.wheelCount; i++) {
             Wheel& wheel = car.wheels[i];
-            const float share = ImpactShare(wheel.mountPosition, p, dir, reach, ahead);
+            const float share = CarImpactShare(wheel.mountPosition, p, dir, reach, ahead);
             if (share != 0)
                 wheel.mountPosition += (share * impact.strength) * dir;
         }

@@ -1345,6 +1345,16 @@ uint32_t PackCarImpactDirection(const Vec3& direction);
 // (RestoreCarShape first to rebuild the damage from the undamaged shape).
 // The undamaged shape is kept before the first impact moves anything.
 void DeformCarMesh(CarObject& car);
+// The impact rule every dented thing follows (the body model's points, the
+// drawn nodes' vertices, part positions, wheel mounts): the share of an
+// impact at p along direction that a point at v takes, full behind p and
+// falling to nothing at ahead in front of it and at reach from it; a
+// vertex's spread 0.5 to just below 1 from its coordinates, so a dent is not
+// perfectly smooth; and a 16.16 point moved by direction x amount (true
+// when it moved).
+float CarImpactShare(const Vec3& v, const Vec3& p, const Vec3& direction, float reach, float ahead);
+float CarImpactSpread(const FixedVector& v);
+bool MoveFixedPoint(FixedVector& point, const Vec3& direction, float amount);
 // Wheel mounts to their data positions, contact points to their undamaged
 // places and, withVertices, the body model's points and parts as well.
 void RestoreCarShape(CarObject& car, int withVertices);

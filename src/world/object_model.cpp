@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "world/local.h"
+#include "world/mesh_nodes.h"
 
 namespace {
 
@@ -595,8 +596,10 @@ ObjectModel* GetSharedModelObject(SharedModel& record)
 
 void FreeSharedModelNode(SharedModel& record)
 {
-    // Nodes are built and destroyed by the mesh-node code; until a node
-    // exists there is nothing to release.
+    if (record.node) {
+        DestroySceneNodeTree(*record.node);
+        delete record.node;
+    }
     record.node = nullptr;
 }
 

@@ -5,4 +5,6 @@ void ResetWorldTables()
 {
     InitHumanSystem(Humans);
     SetModelCarCode("");
+    ResetWorldHooks();
+    WorldLight = {};
 }

@@ -13,8 +13,12 @@
 #include "core/services.h"
 #include "vehicle/services.h"
 #include "world/race_world.h"
+#include "world/cubic_curves.h"
+#include "world/hooks.h"
+#include "world/mesh_nodes.h"
+#include "world/model_nodes.h"
+#include "world/paths.h"
 
-struct MeshNode;
 struct Material;
 
 // ---------------------------------------------------------------------------
@@ -450,6 +454,7 @@ struct SiteRecord {
     uint8_t mapPathFlags[8];     // per configuration (from 1): has a small-map path and may be driven reversed
     uint8_t defaultTimeOfDay[4]; // per light scheme of an old world file
     uint8_t defaultWeather[4];
+    TextId configNames[MaxSiteConfigs];  // configurations 1..configCount; keys "3g_cfg_"
 };
 // In site index order. Constant.
 extern const SiteRecord SiteTable[SiteCount];
@@ -459,6 +464,9 @@ extern const SiteRecord SiteTable[SiteCount];
 // trackFlag is given.
 int FindSite(const char* name, int* trackFlag);
 int GetSiteIndex(const char* name);
+// The current-language name of configuration 1..7 of a site; null when the
+// site has no such configuration.
+const char* GetSiteConfigName(int site, int configuration);
 
 // ---------------------------------------------------------------------------
 // Surface kinds (surface_kinds.cpp): what a world texture's kind (0..16)
@@ -533,71 +541,6 @@ int ReadCarModelTables(CarModelTables& tables, DataFile& reader, int version);
 void WriteCarModelTables(const CarModelTables& tables, DataFile& writer);
 
 // ---------------------------------------------------------------------------
-// Paths and path followers as the cars use them (path_pending.cpp until the
-// world loader builds paths: no world is loaded, so there is no current
-// path, and a follower holds only its node).
-//@@ paths
-
-// Path flags.
-constexpr int32_t PathClosedLoop = 0x01;   // laps
-constexpr int32_t PathRacing = 0x04;       // checkpoints, rubber line, AI
-
-// A cross-section of the road. Lateral offsets are measured along
-// (dy, -dx) of the direction, positive to the right, in metres.
-struct PathNode {
-    uint8_t kind = 0;
-    FixedVector centre;          // 16.16 m
-    Vec3 direction;              // unit, along the path
-    float leftEdge = 0, rightEdge = 0;    // the road's edges
-    float leftLimit = 0, rightLimit = 0;  // the outer limits where cars are kept
-    float distance = 0;          // m along the path
-};
-
-struct Path {
-    int32_t flags = 0;           // PathClosedLoop, PathRacing
-    int32_t nodeCount = 0;
-    PathNode* nodes = nullptr;
-};
-
-// The current configuration's path; null when no world is loaded.
-Path* GetCurrentPath();
-// The current path when it is a closed racing loop (the path whose rubber
-// line is kept); null otherwise.
-Path* GetKnowledgePath();
-// (i + 1) mod the node count.
-int NextPathNode(const Path& path, int i);
-// out := the node a + t (b - a): the centre per component rounded to the
-// nearest integer, the direction, edges and limits linearly. Returns 5 ×
-// the distance in metres from a to b along out's direction.
-float InterpolatePathNode(PathNode& out, const PathNode& a, const PathNode& b, float t);
-
-// Where a car or viewpoint is on the path.
-struct PathFollower {
-    int32_t node = -1;  // the node whose span it is in; -1 when not found
-};
-PathFollower* CreatePathFollower();
-void FreePathFollower(PathFollower* follower);
-
-// ---------------------------------------------------------------------------
-// A car's damage on its drawn body (mesh_node_pending.cpp until mesh nodes
-// are built: no car holds a mesh node yet, so there is nothing to move).
-//@@ mesh-node-damage
-
-// Moves the node's vertices and its children's positions by one impact at
-// point (m, the node's frame) along direction with the strength (m) within
-// reach (m), by the car's impact rule; moved vertices are marked. 1 when a
-// vertex moved.
-int DeformMeshNode(MeshNode& node, const Vec3& point, const Vec3& direction, float strength, float reach);
-// Recomputes the normals of the marked vertices from their triangles and
-// clears the marks.
-void FinishMeshNodeDeform(MeshNode& node);
-// Keeps a copy of the vertex positions and normals, face normals and child
-// positions, once; RestoreMeshNodeShape puts them back.
-void SaveMeshNodeShape(MeshNode& node);
-void RestoreMeshNodeShape(MeshNode& node);
-void FreeMeshNodeShape(MeshNode& node);
-
-// ---------------------------------------------------------------------------
 // What the car step asks of the loaded world (temporary bodies in
 // car_step_pending.cpp until speed zones, world objects and the cars' path
 // followers are built: no world is loaded).
@@ -608,5 +551,6 @@ int GetLowestSpeedLimit();
 // True when the object is not marked as ignored and its lowest point lies
 // below z (16.16).
 bool CanCarTouchObject(const WorldObject& object, Fixed belowZ);
-// The node of the car's path follower, -1 when it has no path position.
+// The node of the car's path follower, -1 when it has no path position
+// (path_links.cpp).
 int GetCarPathNode(const CarObject& car);

@@ -12,34 +12,13 @@
 #include <filesystem>
 #include <string>
 
+#include "support/built_game.h"
 #include "vehicle/local.h"
-
-// The data folder the builder makes, once per test process (tests may run
-// in parallel processes, each with its own folder), removed at exit.
-struct BuiltGame {
-    std::string path;
-    BuiltGame()
-    {
-        std::string folder = std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_" + std::to_string(getpid());
-        std::filesystem::remove_all(folder);
-        std::string command = std::string(QV_MKDATA) + " " + folder + " > " + folder + ".log 2>&1";
-        int status = std::system(command.c_str());
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            path = folder;
-    }
-    ~BuiltGame()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_" + std::to_string(getpid()), ignored);
-        if (!path.empty())  // a failed build keeps its log
-            std::filesystem::remove(path + ".log", ignored);
-    }
-};
 
 // One folder for every file of the test process.
 inline std::string GameFolder()
 {
-    static BuiltGame game;
+    static BuiltGame game(std::string(QV_BINARY_DIR) + "/tests/vehicle/car_game_");
     return game.path;
 }
 

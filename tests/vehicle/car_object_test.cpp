@@ -828,10 +828,11 @@ TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
 // A closed racing loop of 100 nodes up the y axis, 10 m apart (the loop's
 // return is not drawn): road edges ±5 m, limits ±8 m.
 struct TestPath {
-    PathNode nodes[100];
     Path path;
     TestPath()
     {
+        std::vector<PathNode>& nodes = path.nodes;
+        nodes.resize(100);
         for (int i = 0; i < 100; i++) {
             nodes[i].centre = MakeFixedVector(0, Raw(10.0 * i), 0);
             nodes[i].direction = {0, 1, 0};
@@ -842,7 +843,6 @@ struct TestPath {
         }
         path.flags = PathClosedLoop | PathRacing;
         path.nodeCount = 100;
-        path.nodes = nodes;
     }
 };
 
@@ -941,7 +941,7 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
             car.velocity = {-o.closing, 0, 0};
             car.freshlyPlaced = o.recentlyReset ? 1 : 0;
             car.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
-            car.follower->node = o.node;
+            car.follower->position = o.node;
             car.speed = o.fast ? 30.0f : 5.0f;
             car.halfRoadSpeed = 10;
             slots.push_back(&car);
@@ -1011,7 +1011,7 @@ TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
 {
     SlotCar owned;
     CarObject& car = owned.car;
-    car.follower->node = 0x01020304;
+    car.follower->position = 0x01020304;
     car.lateralOffset = -2.75f;
     car.position = MakeFixedVector(-123456789, 0x7F00FF01, -1);
     struct Case {

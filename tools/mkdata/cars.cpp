@@ -283,7 +283,9 @@ int WriteCarData(int car, const CarData& data, const ObjectModel& body, const ch
     WriteInt(w, 0);
     WriteInt(w, 1);
     WriteFixedString(w, kind == CarKind::BikeGeared ? "OPEN ROOF" : "STANDARD", 12);
-    WriteInt(w, 0);
+    // The option's value is the mask of the body model's parts the car
+    // shows: a racing version carries the family's wing (part 1).
+    WriteInt(w, IsRacer(kind) ? -1 : 1);
     const float seatY = IsSingleSeater(kind) ? 0.2f : -0.1f;
     const float seatZ = IsSingleSeater(kind) ? -0.15f : 0.0f;
     WriteVector(w, 0, spec.engineY, 0.1f);

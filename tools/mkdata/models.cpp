@@ -7,6 +7,7 @@
 #include <string>
 
 #include "builder.h"
+#include "model_hull.h"
 #include "model_shapes.h"
 #include "platform/files.h"
 
@@ -149,15 +150,6 @@ void AddHull(ModelMaker& maker, const BodyShape& b, int sections, int level)
         maker.AddTriangle(at(last, 0), at(last, k + 1), at(last, k), k == 2 ? ColHeadLamp : ColPaint,
                           level, 0, true, 0);
     }
-}
-
-// The lowest level: a plain box the size of the body, small enough to be
-// a collision shape.
-void AddLowHull(ModelMaker& maker, const BodyShape& b, int level)
-{
-    double top = b.style == BodyStyle::Closed ? b.height * 0.9 : b.height * 0.6;
-    maker.AddBox(0, 0, (0.15 + top) / 2, b.width / 2 * 0.95, b.length / 2, (top - 0.15) / 2, ColPaint,
-                 level, 0, false);
 }
 
 void AddWings(ModelMaker& maker, const BodyShape& b, int levels)
@@ -310,7 +302,6 @@ void MakeBodyModel(const BodyShape& b, ObjectModel& model)
     static const int Sections[3] = {15, 9, 5};
     for (int level = 0; level < 3; level++)
         AddHull(maker, b, Sections[level], level);
-    AddLowHull(maker, b, 3);
     AddWings(maker, b, 4);
 
     const double halfBase = b.wheelbase / 2, halfTrack = b.track / 2, r = b.wheelRadius;
@@ -330,6 +321,8 @@ void MakeBodyModel(const BodyShape& b, ObjectModel& model)
             AddLamp(model, b, 5, side * b.width * 0.36, rear, b.deckHeight - 0.1);
         }
     }
+    // The lowest level is the collision hull round everything above.
+    AddEnclosingHull(maker, CollectModelPoints(model), ColPaint, 3);
 }
 
 // The helmet: a dome of rings round its centre with a dark visor in front.
@@ -338,8 +331,8 @@ void MakeHelmetModel(ObjectModel& model)
     InitObjectModel(model);
     ModelMaker maker(model);
     maker.SetName("helmet");
-    static const int Distances[3] = {8, 30, 200};
-    maker.SetLevels(3, Distances);
+    static const int Distances[4] = {8, 30, 200, 1000};
+    maker.SetLevels(4, Distances);
     maker.SetPartName(0, "main");
     int skin = maker.AddTexture("DEFAULT", true);
     int visor = maker.AddSurface("visor", skin, 1);
@@ -380,6 +373,8 @@ void MakeHelmetModel(ObjectModel& model)
         for (int j = 0; j < segments; j++)
             maker.AddTriangle(at(rings - 1, j), at(rings - 1, j + 1), top, ColShell, level, 0, true);
     }
+    // The lowest level is the collision hull round the dome.
+    AddEnclosingHull(maker, CollectModelPoints(model), ColShell, 3);
 }
 
 // Writes a model, reads it back through the game's loader, writes that

@@ -1,0 +1,294 @@
+// Mesh nodes and physics bodies built from object models: welding and
+// smoothed normals against a Python computation from the model's points,
+// the physics hulls of every body model and the helmet against Qhull
+// (through SciPy), a cube against its closed form, and the hull limits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "graphics/services.h"
+#include "model_fixture.h"
+#include "support/built_game.h"
+#include "support/temp_folder.h"
+#include "world/services.h"
+
+namespace {
+
+std::string BuiltFolder()
+{
+    static BuiltGame game(std::string(QV_BINARY_DIR) + "/tests/world/model_game_");
+    return game.path;
+}
+
+// Runs a command; its standard output, and its exit status through status.
+std::string RunCommand(const std::string& command, int& status)
+{
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) {
+        status = -1;
+        return output;
+    }
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int raw = pclose(pipe);
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return output;
+}
+
+struct OwnedNode {
+    MeshNode node;
+    OwnedNode() { node.ResetNode(); }
+    ~OwnedNode() { DestroySceneNodeTree(node); }
+};
+struct OwnedBody {
+    PlainBody body;
+    ~OwnedBody() { FreeBody(body); }
+};
+
+class ModelNodeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetCoreTables();
+        ResetWorldTables();
+        InstallWorldGraphicsHooks();
+    }
+    void TearDown() override { ResetWorldTables(); }
+    TempFolder folder;
+};
+
+// A cube of side 2 m: the three faces at each corner use three cell columns.
+void MakeCube(ObjectModel& m, bool sixGroups)
+{
+    InitObjectModel(m);
+    for (int i = 0; i < 8; i++)
+        fixture::AddPoint(m, (i & 1) ? 65536 : -65536, (i & 2) ? 65536 : -65536, (i & 4) ? 65536 : -65536);
+    static const int Faces[6][4] = {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3}, {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}};
+    for (int f = 0; f < 6; f++) {
+        fixture::AddTriangle(m, Faces[f][0], Faces[f][1], Faces[f][2], f / 2);
+        fixture::AddTriangle(m, Faces[f][0], Faces[f][2], Faces[f][3], f / 2);
+        for (int k = 0; k < 2; k++) {
+            m.triangles[size_t(2 * f + k)].smoothing = 1;
+            m.triangles[size_t(2 * f + k)].group = static_cast<uint8_t>(sixGroups ? f : 0);
+        }
+    }
+    m.groupCount = sixGroups ? 6 : 1;
+    fixture::AddTexture(m, "cube");
+    fixture::AddSurface(m, "side", 0, 0);
+    fixture::AddMapping(m, "side", 3, 0, 0);
+    fixture::SetGrid(m, 1, 3);
+}
+
+TEST_F(ModelNodeTest, CubeCornersShareOneNormalOrKeepTheirFaces)
+{
+    for (bool sixGroups : {false, true}) {
+        ObjectModel cube;
+        MakeCube(cube, sixGroups);
+        LoadModelTextures(cube, 0, 0, 0, AllModelParts);
+        OwnedNode owned;
+        BuildModelMeshNode(cube, owned.node, 0, 0, 0, 65536, 65536, AllModelParts);
+        ASSERT_EQ(owned.node.GetVertexCount(), 24);
+        EXPECT_EQ(owned.node.GetFaceCount(), 12);
+        for (const BuiltVertex& v : owned.node.vertices) {
+            const double p[3] = {double(v.position.x.raw), double(v.position.y.raw), double(v.position.z.raw)};
+            const double n[3] = {v.normal.x.raw / 65536.0, v.normal.y.raw / 65536.0, v.normal.z.raw / 65536.0};
+            if (!sixGroups) {
+                for (int k = 0; k < 3; k++)
+                    EXPECT_NEAR(n[k], (p[k] > 0 ? 1 : -1) / std::sqrt(3.0), 1e-4);
+            } else {
+                // One axis: the face's normal.
+                int axis = std::fabs(n[0]) > 0.5 ? 0 : std::fabs(n[1]) > 0.5 ? 1 : 2;
+                EXPECT_NEAR(std::fabs(n[axis]), 1.0, 1e-4);
+                EXPECT_GT(n[axis] * p[axis], 0);
+            }
+        }
+        EXPECT_EQ(owned.node.radius.raw, static_cast<int32_t>(std::nearbyint(std::sqrt(3.0) * 65536)));
+        FreeObjectModel(cube);
+    }
+}
+
+TEST_F(ModelNodeTest, HullLimitsAreTheBodyLimits)
+{
+    // A fan of n triangles round a point: n + 2 points (24 for 22 triangles).
+    struct Case {
+        int triangles;
+        const char* result;
+    } cases[] = {{0, ": No physics - No points in lowest LOD"},
+                 {22, ": OK"},
+                 {23, ": No physics - More than 24 vertices in lowest LOD"}};
+    for (const Case& c : cases) {
+        ObjectModel m;
+        InitObjectModel(m);
+        fixture::AddPoint(m, 0, 0, 65536);
+        for (int i = 0; i < 24; i++)
+            fixture::AddPoint(m, 65536 * (i % 5), 65536 * (i / 5), 0);
+        for (int i = 0; i < c.triangles; i++)
+            fixture::AddTriangle(m, 0, i + 1, (i + 1) % 24 + 1, 0);
+        fixture::SetGrid(m, 1, 1);
+        OwnedBody owned;
+        EXPECT_STREQ(CheckPhysicsLod(m, owned.body, 65536, AllModelParts), c.result) << c.triangles;
+        FreeObjectModel(m);
+    }
+    // 42 faces pass and 43 fail (on 8 points).
+    for (int faces : {42, 43}) {
+        ObjectModel m;
+        InitObjectModel(m);
+        for (int i = 0; i < 8; i++)
+            fixture::AddPoint(m, (i & 1) << 16, (i & 2) << 15, (i & 4) << 14);
+        for (int i = 0; i < faces; i++)
+            fixture::AddTriangle(m, i % 8, (i + 1) % 8, (i + 3) % 8, 0);
+        fixture::SetGrid(m, 1, 1);
+        OwnedBody owned;
+        EXPECT_STREQ(CheckPhysicsLod(m, owned.body, 65536, AllModelParts),
+                     faces == 42 ? ": OK" : ": No physics - More than 42 triangles in lowest LOD");
+        FreeObjectModel(m);
+    }
+}
+
+// Every point of a model and its sub-models, metres (twins at -x).
+std::vector<Vec3> ModelPoints(const ObjectModel& model)
+{
+    std::vector<Vec3> points;
+    auto take = [&](const ObjectModel& m, const FixedVector& offset) {
+        for (const ModelPoint& p : m.points) {
+            const FixedVector q = p.position + offset;
+            points.push_back({FixedToMetres(q.x), FixedToMetres(q.y), FixedToMetres(q.z)});
+            if (p.flags & PointFlagTwin)
+                points.push_back({FixedToMetres(-p.position.x + offset.x), FixedToMetres(q.y), FixedToMetres(q.z)});
+        }
+    };
+    take(model, ZeroVector);
+    for (const ObjectModel& sub : model.subModels)
+        take(sub, sub.offset);
+    return points;
+}
+
+double Dot(const Vec3& a, const Vec3& b) { return double(a.x) * b.x + double(a.y) * b.y + double(a.z) * b.z; }
+Vec3 Minus(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+TEST_F(ModelNodeTest, EveryBodyModelAndTheHelmetBuildNodesAndAConvexHullAroundThemselves)
+{
+    const std::string game = BuiltFolder();
+    ASSERT_FALSE(game.empty()) << "the data builder failed";
+    std::vector<std::string> files;
+    for (int i = 0; i < BodyCodeCount; i++)
+        files.push_back(game + "/data/veh/" + BodyCodeTable[i] + ".vob");
+    files.push_back(game + "/data/hmn/helmet.zke");
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        ObjectModel model;
+        ASSERT_EQ(LoadObjectModel(model, nullptr, file.c_str(), 1), 1);
+        LoadModelTextures(model, 0, 1, 0, AllModelParts);
+        for (int level = 0; level < model.levelCount; level++) {
+            OwnedNode owned;
+            BuildModelMeshNode(model, owned.node, level, 2, 0, 65536, 65536, AllModelParts);
+            EXPECT_GT(owned.node.GetVertexCount(), 0) << level;
+            EXPECT_GT(owned.node.GetFaceCount(), 0) << level;
+            EXPECT_FALSE(owned.node.parts.empty());
+        }
+        OwnedBody owned;
+        ASSERT_STREQ(CheckPhysicsLod(model, owned.body, 65536, AllModelParts), ": OK");
+        const RigidBody& body = owned.body;
+        EXPECT_LE(body.pointCount, MaxPhysicsPoints);
+        EXPECT_LE(body.faceCount, MaxPhysicsFaces);
+        // Convex with outward faces: every hull point on or behind every
+        // face (within the rounding of its corners to 16.16).
+        double volume = 0;
+        std::ofstream points((folder.Path() + "/hull.txt"));
+        for (int i = 0; i < body.pointCount; i++)
+            points << body.points[i].local.x << ' ' << body.points[i].local.y << ' ' << body.points[i].local.z << '\n';
+        points.close();
+        for (int f = 0; f < body.faceCount; f++) {
+            const BodyFace& face = body.faces[f];
+            const Vec3& a = face.corners[0]->local;
+            for (int i = 0; i < body.pointCount; i++)
+                EXPECT_LE(Dot(face.localNormal, Minus(body.points[i].local, a)), 2e-4) << f << ' ' << i;
+            for (const Vec3& p : ModelPoints(model))
+                ASSERT_LE(Dot(face.localNormal, Minus(p, a)), 0.001) << "a point of the model lies outside face " << f;
+            const Vec3& b = face.corners[1]->local;
+            const Vec3& c = face.corners[2]->local;
+            volume += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) - double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+                       double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6;
+        }
+        int status = 0;
+        const std::string reference =
+            RunCommand(std::string(QV_SYSTEM_PYTHON) + " " + QV_SOURCE_DIR + "/tests/world/hull_reference.py " + (folder.Path() + "/hull.txt"), status);
+        ASSERT_EQ(status, 0) << "the independent hull (python3-scipy) failed: " << reference;
+        EXPECT_NEAR(volume, std::stod(reference), 1e-5 * std::stod(reference)) << reference;
+        FreeObjectModel(model);
+    }
+}
+
+TEST_F(ModelNodeTest, WeldingAndNormalsMatchAnIndependentComputation)
+{
+    const std::string game = BuiltFolder();
+    ASSERT_FALSE(game.empty());
+    struct Case {
+        std::string file;
+        int level;
+    } cases[] = {{game + "/data/veh/WQ.vob", 0}, {game + "/data/veh/N1.vob", 1}, {game + "/data/hmn/helmet.zke", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ObjectModel model;
+        ASSERT_EQ(LoadObjectModel(model, nullptr, c.file.c_str(), 1), 1);
+        LoadModelTextures(model, 0, 0, 0, AllModelParts);
+        OwnedNode owned;
+        BuildModelMeshNode(model, owned.node, c.level, 0, 0, 65536, 65536, AllModelParts);
+        std::ofstream out((folder.Path() + "/weld.txt"));
+        for (const ModelPoint& p : model.points)
+            out << "P " << p.position.x.raw << ' ' << p.position.y.raw << ' ' << p.position.z.raw << ' ' << int(p.flags) << '\n';
+        for (const ModelTriangle& t : model.triangles)
+            if (t.level == c.level)
+                out << "T " << t.points[0] << ' ' << t.points[1] << ' ' << t.points[2] << ' ' << int(t.column) << ' '
+                    << int(t.smoothing) << ' ' << int(t.group) << ' ' << (t.flags & TriangleFlagSymmetric) << '\n';
+        for (const BuiltVertex& v : owned.node.vertices)
+            out << "V " << v.position.x.raw << ' ' << v.position.y.raw << ' ' << v.position.z.raw << ' '
+                << (v.cell - &model.grid.At(0, 0)) << ' ' << v.normal.x.raw / 65536.0 << ' ' << v.normal.y.raw / 65536.0 << ' '
+                << v.normal.z.raw / 65536.0 << '\n';
+        out.close();
+        int status = 0;
+        const std::string result =
+            RunCommand(std::string(QV_SYSTEM_PYTHON) + " " + QV_SOURCE_DIR + "/tests/world/weld_reference.py " + (folder.Path() + "/weld.txt"), status);
+        EXPECT_EQ(status, 0) << result;
+        EXPECT_EQ(result.rfind("OK ", 0), 0u) << result;
+        FreeObjectModel(model);
+    }
+}
+
+TEST_F(ModelNodeTest, DegenerateModelsGiveFiniteResults)
+{
+    // Coincident points, a zero-area face, a model without faces.
+    ObjectModel m;
+    InitObjectModel(m);
+    for (int i = 0; i < 3; i++)
+        fixture::AddPoint(m, 5000, 5000, 5000);
+    fixture::AddTriangle(m, 0, 1, 2, 0);
+    fixture::AddTexture(m, "t");
+    fixture::AddSurface(m, "s", 0, 0);
+    fixture::AddMapping(m, "s", 2, 0, 0, 0, 0);
+    fixture::SetGrid(m, 1, 1);
+    m.groupCount = 1;
+    LoadModelTextures(m, 0, 0, 0, AllModelParts);
+    OwnedNode owned;
+    BuildModelMeshNode(m, owned.node, 0, 0, 0, 65536, 65536, AllModelParts);
+    ASSERT_EQ(owned.node.GetVertexCount(), 3);  // three points, one place
+    EXPECT_EQ(owned.node.vertices[0].normal, ZeroVector);
+    EXPECT_EQ(owned.node.faces[0].normal, ZeroVector);
+    EXPECT_TRUE(std::isfinite(owned.node.vertices[0].u));
+    FixedVector centre;
+    int32_t radius;
+    m.triangles.clear();
+    ComputeModelBounds(m, centre, radius);
+    EXPECT_EQ(radius, 0);
+    OwnedBody body;
+    EXPECT_STREQ(CheckPhysicsLod(m, body.body, 65536, AllModelParts), ": No physics - No points in lowest LOD");
+    FreeObjectModel(m);
+}
+
+} // namespace
