@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/services.h"
+#include "vehicle/services.h"
 
 // The 23 standard colours: 0 to 7 the caret-code colours (bit 1 red, 2
 // green, 4 blue), 8 grey, 9 the error and usual message colour, 10 to 22
@@ -66,31 +67,10 @@ uint32_t LightWorldVertex(const FixedVector& normal, const ColourRecord& colour)
 // ---------------------------------------------------------------------------
 // Car colour configurations.
 
-// One colour of a configuration: its 4-byte file form.
-struct CarColour {
-    uint8_t red = 0, green = 0, blue = 0, extra = 0;
-    constexpr bool operator==(const CarColour&) const = default;
-};
-// A car colour configuration (48 bytes): a name of up to 16 characters
-// (zero-padded, with no end mark when it is 16 long), then two sets of four
-// colours whose meanings belong to the car drawing.
-struct ColourConfig {
-    char name[16] = {};
-    CarColour colours[8];
-};
-static_assert(sizeof(ColourConfig) == 48);
-
+// The record is the vehicle's (ColourConfig); a colour file holds one.
 constexpr const char* ColourFileMagic = "QVNCFG";
 constexpr int ColourFileVersion = 251;
 
-// The configuration's name as a terminated string.
-void ColourConfigName(const ColourConfig& config, char (&out)[17]);
-// 1 when any of the 48 bytes differ.
-int ColourConfigsDiffer(const ColourConfig& a, const ColourConfig& b);
-// The 48 bytes inside another file (car data, player records); no failure
-// result (a short file reads 0xFF).
-void ReadColourConfig(ColourConfig& config, DataFile& reader, int version);
-void WriteColourConfig(const ColourConfig& config, DataFile& writer);
 // A colour file: 1 on success, 0 when it cannot be created, opened or is
 // short (logged). A '.' in the name read is an end of the name.
 int SaveColourConfig(const ColourConfig& config, const char* path);

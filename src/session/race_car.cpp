@@ -8,7 +8,7 @@ RaceCarView ViewRaceCar(const CarObject& car)
     RaceCarView view;
     view.position = car.position;
     view.settled = car.settleCounter >= 100;
-    view.pathNode = car.follower ? car.follower->node : -1;
+    view.pathNode = car.follower ? car.follower->position : -1;
     view.lapsDone = car.lapCount;
     view.timingState = car.timingState;
     view.stopped = car.stopped;

@@ -75,7 +75,7 @@ void RaceTest::SetCarState(CarObject& car, const CarState& s)
     car.lapCount = s.laps;
     if (!car.follower)
         car.follower = CreatePathFollower();
-    car.follower->node = s.node;
+    car.follower->position = s.node;
     car.timingState = s.timingState;
     car.stopped = static_cast<uint8_t>(s.stopped);
     car.stepCounter = 5000;

@@ -246,10 +246,12 @@ TEST_F(DataBuilderTest, HelmetLoads)
 {
     ObjectModel helmet;
     ASSERT_EQ(LoadObjectModel(helmet, nullptr, "data\\hmn\\helmet.zke", 1), 1);
-    EXPECT_EQ(helmet.levelCount, 3);
+    // Three drawn levels of a dome of 0.15 m, and the collision hull round
+    // it, whose at most 24 corners stand out to about 0.24 m.
+    EXPECT_EQ(helmet.levelCount, 4);
     for (const ModelPoint& p : helmet.points) {
         double r = std::hypot(p.position.x.raw / 65536.0, p.position.y.raw / 65536.0, p.position.z.raw / 65536.0);
-        EXPECT_LT(r, 0.2);
+        EXPECT_LT(r, 0.25);
     }
 }
 

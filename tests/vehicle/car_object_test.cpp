@@ -992,7 +992,7 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
     }
     // Limits past the 16.16 range (a damaged path): the point is held at
     // the range's edge.
-    for (PathNode& node : track.nodes) {
+    for (PathNode& node : track.path.nodes) {
         node.leftLimit = -1e30f;
         node.rightLimit = 1e30f;
     }

@@ -57,9 +57,15 @@ protected:
     {
         ResetCoreTables();
         ResetWorldTables();
+        ResetGraphicsTables();
         InstallWorldGraphicsHooks();
     }
-    void TearDown() override { ResetWorldTables(); }
+    // The materials the nodes' textures made belong to graphics.
+    void TearDown() override
+    {
+        ResetWorldTables();
+        ResetGraphicsTables();
+    }
     TempFolder folder;
 };
 
