@@ -267,6 +267,87 @@ TEST_F(ModelNodeTest, WeldingAndNormalsMatchAnIndependentComputation)
     }
 }
 
+// A car whose body is the cube, drawn through the node built from it: a
+// dent moves every drawn vertex exactly as it moves the model point the
+// vertex was welded from, the moved faces get normals that fit their new
+// corners, and a repair puts every vertex and normal back to the bit.
+TEST_F(ModelNodeTest, ADentedCarsDrawnBodyMovesWithItsPointsAndRepairRestoresIt)
+{
+    auto* cube = new ObjectModel;
+    MakeCube(*cube, false);
+    LoadModelTextures(*cube, 0, 1, 0, AllModelParts);
+    OwnedNode owned;  // outlives the car, which drops the node's kept shape
+    MeshNode& node = owned.node;
+    BuildModelMeshNode(*cube, node, 0, 0, 0, 65536, 65536, AllModelParts);
+    ASSERT_EQ(node.GetVertexCount(), 24);
+    struct Car {
+        CarObject car;
+        Car() { ConstructCar(car); }
+        ~Car() { DestroyCar(car); }
+    } dented;
+    CarObject& car = dented.car;
+    car.bodyModel = cube;
+    car.meshNodes[0] = &node;
+    // A reach of 2.5 m: an impact at a corner also moves the two corners
+    // 2 m away across it, and not the one 2 m ahead of it.
+    car.wheelbase = 5;
+    car.pointCount = 2;
+    car.points = new ContactPoint[2];
+    car.points[0].local = {1, 1, 1};
+    car.points[1].local = {-1, -1, -1};
+    car.impacts[0] = CarImpactEntry(0, 255, PackCarImpactDirection({0, -1, 0}));
+    car.impacts[1] = CarImpactEntry(1, 120, PackCarImpactDirection({0.6f, 0, 0.8f}));
+    car.impactCount = 2;
+
+    const std::vector<ModelPoint> pointsBefore = cube->points;
+    const std::vector<BuiltVertex> verticesBefore = node.vertices;
+    const std::vector<BuiltFace> facesBefore = node.faces;
+    // The model point each vertex was welded from.
+    std::vector<size_t> source;
+    for (const BuiltVertex& v : node.vertices) {
+        size_t found = pointsBefore.size();
+        for (size_t i = 0; i < pointsBefore.size(); i++)
+            if (pointsBefore[i].position == v.position)
+                found = i;
+        ASSERT_LT(found, pointsBefore.size());
+        source.push_back(found);
+    }
+
+    DeformCarMesh(car);
+    int movedPoints = 0;
+    for (size_t i = 0; i < pointsBefore.size(); i++)
+        movedPoints += cube->points[i].position != pointsBefore[i].position;
+    EXPECT_EQ(movedPoints, 5);  // three near the first impact, two near the second
+    for (size_t k = 0; k < node.vertices.size(); k++)
+        EXPECT_EQ(node.vertices[k].position, cube->points[source[k]].position) << "vertex " << k;
+    for (size_t f = 0; f < node.faces.size(); f++) {
+        const BuiltFace& face = node.faces[f];
+        double corner[3][3];
+        for (int c = 0; c < 3; c++) {
+            const FixedVector& p = node.vertices[face.vertex[c]].position;
+            corner[c][0] = p.x.raw / 65536.0;
+            corner[c][1] = p.y.raw / 65536.0;
+            corner[c][2] = p.z.raw / 65536.0;
+        }
+        const double n[3] = {face.normal.x.raw / 65536.0, face.normal.y.raw / 65536.0, face.normal.z.raw / 65536.0};
+        EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0, 1e-4) << "face " << f;
+        for (int e = 1; e < 3; e++) {
+            const double edge[3] = {corner[e][0] - corner[0][0], corner[e][1] - corner[0][1], corner[e][2] - corner[0][2]};
+            const double length = std::sqrt(edge[0] * edge[0] + edge[1] * edge[1] + edge[2] * edge[2]);
+            EXPECT_NEAR((n[0] * edge[0] + n[1] * edge[1] + n[2] * edge[2]) / length, 0.0, 1e-4) << "face " << f;
+        }
+    }
+
+    RepairCar(car, 0, 1);
+    EXPECT_EQ(car.impactCount, 0);
+    for (size_t k = 0; k < node.vertices.size(); k++) {
+        EXPECT_EQ(node.vertices[k].position, verticesBefore[k].position) << "vertex " << k;
+        EXPECT_EQ(node.vertices[k].normal, verticesBefore[k].normal) << "vertex " << k;
+    }
+    for (size_t f = 0; f < node.faces.size(); f++)
+        EXPECT_EQ(node.faces[f].normal, facesBefore[f].normal) << "face " << f;
+}
+
 TEST_F(ModelNodeTest, DegenerateModelsGiveFiniteResults)
 {
     // Coincident points, a zero-area face, a model without faces.
