@@ -309,6 +309,34 @@ TEST_F(ResultsTest, AFullTableTakesNoMoreFinishesAndOnlyFasterTimes)
     EXPECT_EQ(race.resultCount, MaxRacePlayers);
 }
 
+// A row count past the table (a count that went wrong, or one brought by a
+// packet) reads and moves only the table's 32 rows: no finish or new name is
+// added, a better time of a name already there moves its row within the
+// table, and nothing reaches past the rows (the sanitizer build stops at an
+// index outside the array).
+TEST_F(ResultsTest, ARowCountPastTheTableStaysInsideIt)
+{
+    for (int i = 0; i < MaxRacePlayers; ++i) {
+        AddPlayer(("P" + std::to_string(i)).c_str());
+        GiveCar(i);
+        InsertResultEntry(race, i, static_cast<uint32_t>(6000 + i), 0, 0);
+    }
+    std::vector<std::string> rows = ResultNames();
+    std::rotate(rows.begin(), rows.begin() + 5, rows.begin() + 6);  // P5's better time leads
+    race.resultCount = 200;
+    Finish(3, 5, 50000);
+    UpdateTimedResult(race, 5, 5000, 0, 0);
+    InsertResultEntry(race, 6, 4000, 0, 0);
+    ScheduleResultsSend(race);
+    UpdateRaceResults(race);
+    CheckLappedCars(race);
+    BuildRunningOrder(race, 100, 10, 40);
+    ASSERT_LE(race.resultCount, MaxRacePlayers);
+    race.resultCount = MaxRacePlayers;
+    EXPECT_EQ(ResultNames(), rows);
+    EXPECT_EQ(race.results[0].bestLap, 5000u);
+}
+
 TEST_F(ResultsTest, CarsStandingOnTrackAreSentOffSoTheResultsSettle)
 {
     struct Case {
