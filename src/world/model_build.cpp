@@ -275,33 +275,37 @@ void LightVertex(LitVertex& vertex, const uint8_t colour[4], const FixedVector& 
 void ComputeMappedTexCoords(BuiltVertex& vertex, const FixedVector& p, const TextureMapping& mapping,
                             const ModelSurface& surface)
 {
-    int32_t s = 0, t = 0;
+    // In 16.16 values, whose sums, differences and negations wrap as the
+    // 32-bit registers they model do, whatever the positions and ranges a
+    // model file holds.
+    Fixed s, t;
     switch (mapping.kind) {
-    case 1: s = -p.x.raw; t = p.z.raw; break;
-    case 2: s = p.x.raw; t = p.z.raw; break;
-    case 3: s = p.y.raw; t = p.z.raw; break;
-    case 4: s = -p.y.raw; t = p.z.raw; break;
-    case 5: s = p.x.raw; t = p.y.raw; break;
-    case 6: s = -p.x.raw; t = p.y.raw; break;
+    case 1: s = -p.x; t = p.z; break;
+    case 2: s = p.x; t = p.z; break;
+    case 3: s = p.y; t = p.z; break;
+    case 4: s = -p.y; t = p.z; break;
+    case 5: s = p.x; t = p.y; break;
+    case 6: s = -p.x; t = p.y; break;
     default: break;
     }
-    const int32_t cs = static_cast<int32_t>((int64_t(mapping.sMin) + mapping.sMax) / 2);
-    const int32_t ct = static_cast<int32_t>((int64_t(mapping.tMin) + mapping.tMax) / 2);
-    if (mapping.mark && ((s ^ cs) & (1 << 27)))
+    const Fixed cs(static_cast<int32_t>((int64_t(mapping.sMin) + mapping.sMax) / 2));
+    const Fixed ct(static_cast<int32_t>((int64_t(mapping.tMin) + mapping.tMax) / 2));
+    if (mapping.mark && ((s.raw ^ cs.raw) & (1 << 27)))
         s = -s;
     if (mapping.rotation != 0) {
         const DegreePair& r = DegreeTable[static_cast<uint8_t>(mapping.rotation)];
-        const Fixed ds(s - cs), dt(t - ct);
-        const int32_t nt = ct + (FixedMul(dt, r.cosine) + FixedMul(ds, r.sine)).raw;
-        const int32_t ns = cs + (FixedMul(ds, r.cosine) - FixedMul(dt, r.sine)).raw;
+        const Fixed ds = s - cs, dt = t - ct;
+        const Fixed nt = ct + FixedMul(dt, r.cosine) + FixedMul(ds, r.sine);
+        const Fixed ns = cs + FixedMul(ds, r.cosine) - FixedMul(dt, r.sine);
         s = ns;
         t = nt;
     }
     const float scaleS = surface.scaleS / 64.0f, scaleT = surface.scaleT / 64.0f;
     const float offsetS = surface.offsetS / 64.0f, offsetT = surface.offsetT / 64.0f;
     const double sRange = double(mapping.sMax) - mapping.sMin, tRange = double(mapping.tMax) - mapping.tMin;
-    const float u = sRange != 0 ? static_cast<float>((double(s) - mapping.sMin) * scaleS / sRange) + offsetS : 0.0f;
-    const float v = tRange != 0 ? 1.0f - (static_cast<float>((double(t) - mapping.tMin) * scaleT / tRange) + offsetT) : 0.0f;
+    const float u = sRange != 0 ? static_cast<float>((double(s.raw) - mapping.sMin) * scaleS / sRange) + offsetS : 0.0f;
+    const float v =
+        tRange != 0 ? 1.0f - (static_cast<float>((double(t.raw) - mapping.tMin) * scaleT / tRange) + offsetT) : 0.0f;
     const TextureOrientation& o = TextureOrientations[surface.orientation & 7];
     vertex.u = o.a * u + o.b * v + o.e;
     vertex.v = o.c * u + o.d * v + o.f;

@@ -4,6 +4,7 @@
 // (through SciPy), a cube against its closed form, and the hull limits.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -346,6 +347,32 @@ TEST_F(ModelNodeTest, ADentedCarsDrawnBodyMovesWithItsPointsAndRepairRestoresIt)
     }
     for (size_t f = 0; f < node.faces.size(); f++)
         EXPECT_EQ(node.faces[f].normal, facesBefore[f].normal) << "face " << f;
+}
+
+// Positions and ranges at the ends of the 16.16 range (a damaged or hostile
+// model file): the projection wraps as the 32-bit registers it models do,
+// never overflows, and gives finite texture coordinates for every kind,
+// turned and mirrored (found by the model-node fuzz target).
+TEST_F(ModelNodeTest, TextureProjectionAtTheEndsOfTheRangeWraps)
+{
+    const FixedVector corners[] = {MakeFixedVector(INT32_MIN, INT32_MAX, INT32_MAX),
+                                   MakeFixedVector(INT32_MAX, INT32_MIN, INT32_MIN)};
+    ModelSurface surface;
+    for (int kind = 1; kind <= 6; kind++)
+        for (const FixedVector& p : corners)
+            for (int8_t rotation : {int8_t(0), int8_t(-90), int8_t(45)}) {
+                TextureMapping mapping;
+                mapping.kind = static_cast<uint8_t>(kind);
+                mapping.mark = 1;
+                mapping.rotation = rotation;
+                mapping.sMin = -8330416;
+                mapping.sMax = INT32_MAX;
+                mapping.tMin = INT32_MIN;
+                mapping.tMax = 5;
+                BuiltVertex vertex;
+                ComputeMappedTexCoords(vertex, p, mapping, surface);
+                EXPECT_TRUE(std::isfinite(vertex.u) && std::isfinite(vertex.v)) << kind << ' ' << int(rotation);
+            }
 }
 
 TEST_F(ModelNodeTest, DegenerateModelsGiveFiniteResults)
