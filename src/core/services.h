@@ -674,6 +674,8 @@ void FreeFloatPairTable(FloatPairTable& table);
 // a file that ends inside the table, leaves the table empty, logs a line
 // and gives 0; else 1.
 int ReadFloatPairTable(FloatPairTable& table, DataFile& reader);
+// Writes the count, then the pairs, as ReadFloatPairTable reads them.
+void WriteFloatPairTable(const FloatPairTable& table, DataFile& writer);
 
 // ---------------------------------------------------------------------------
 // Car name table.
