@@ -60,9 +60,10 @@ constexpr const char* ProductVersion = "0.5Z";
 //@@ data-file
 //
 // Every binary file starts with an 8-byte header: six ASCII characters naming
-// the kind of file, then the format version, high byte first. The values
-// after it are little-endian: bytes, signed 16-bit and 32-bit integers,
-// 32-bit floats, zero-filled fixed strings and raw blocks.
+// the kind of file (six zero bytes in car data), then the format version,
+// high byte first. The values after it are little-endian: bytes, signed
+// 16-bit and 32-bit integers, 32-bit floats, zero-filled fixed strings and
+// raw blocks.
 //
 // A reader streams from the open file, reads a copy of the whole file that
 // it loaded, or reads a complete file image that its caller holds. Reads past
@@ -121,8 +122,9 @@ const char* LoadDataFile(DataFile& reader, Screen* screen, std::string_view path
 // is not checked.
 void OpenDataBlock(DataFile& reader, const uint8_t* image, size_t size, int& version);
 // Creates the file (through "<path>.tmp") and writes the header; the magic
-// must be 6 characters. Failures are logged; callers test IsOpen.
-void CreateDataFile(DataFile& writer, Screen* screen, std::string_view path, const char* magic,
+// must be 6 bytes (car data has six zero bytes there). Failures are logged;
+// callers test IsOpen.
+void CreateDataFile(DataFile& writer, Screen* screen, std::string_view path, std::string_view magic,
                     int version);
 // Closes a reader or writer. For a writer it returns 1 when every write,
 // the close and the rename into place succeeded; 0 otherwise, with the old
@@ -672,6 +674,8 @@ void FreeFloatPairTable(FloatPairTable& table);
 // a file that ends inside the table, leaves the table empty, logs a line
 // and gives 0; else 1.
 int ReadFloatPairTable(FloatPairTable& table, DataFile& reader);
+// Writes the count, then the pairs, as ReadFloatPairTable reads them.
+void WriteFloatPairTable(const FloatPairTable& table, DataFile& writer);
 
 // ---------------------------------------------------------------------------
 // Car name table.

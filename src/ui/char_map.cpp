@@ -14,8 +14,6 @@ int NounFirst = 0;
 
 namespace {
 
-constexpr const char* CharMapMagic = "ZKCHAR";
-constexpr int CharMapVersion = 251;
 constexpr int PageRecordSize = 4 + 4 * CodePageCharCount;
 constexpr int ExtraPageRecordSize = 2 * ExtraPageCharCount;
 

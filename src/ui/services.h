@@ -322,3 +322,6 @@ void ClearPlayerMarks();
 void RefreshTrackScreenPictures();
 void ReloadCarChoicePictures();
 void RefreshDriverTabPreview();
+
+// Writing the character-map file.
+#include "ui/char_map_file.h"

@@ -1553,3 +1553,6 @@ void RunTimedRaceMessages(CarObject& car, int slot);
 // The car reset request of a stopped car; askedByPlayer is 1 when the
 // player's reset control asked for it.
 void RequestCarReset(CarObject& car, int askedByPlayer);
+
+// Writing car data files.
+#include "vehicle/car_data_file.h"

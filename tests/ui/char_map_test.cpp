@@ -1,6 +1,6 @@
 // The character map: the default map drawn into a picture and looked at,
-// damaged files refused, glyph preparation, curved strokes, the texture
-// layout and the choice of code pages.
+// damaged files refused, the writer, glyph preparation, curved strokes,
+// the texture layout and the choice of code pages.
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -511,6 +511,57 @@ TEST_F(CharMapTest, FontTextureCellsOfTheDefaultMap)
             EXPECT_EQ(g.uLeft, glyphs[95].uLeft);
         }
     }
+}
+
+// The writer against the hand-made bytes of the small map: the same
+// glyphs and pages written through it give the same file, and a map with
+// more glyphs than slots is refused and leaves the old file.
+TEST_F(CharMapTest, WriterGivesTheBytesOfTheHandMadeMap)
+{
+    TempFolder folder;
+    const SmallMap m;
+    GlyphSlot glyphs[3];
+    GlyphSlot& g = glyphs[1];
+    g.count = static_cast<int>(m.points.size());
+    g.pairs = new FloatPair[m.points.size()];
+    for (size_t i = 0; i < m.points.size(); i++)
+        g.pairs[i] = {m.points[i].first, m.points[i].second};
+    g.edgeCount = 2;
+    g.edges = new GlyphEdge[2];
+    g.edges[0].first = static_cast<uint8_t>(m.edgeFirst);
+    g.edges[0].second = static_cast<uint8_t>(m.edgeSecond);
+    g.edges[1].first = 1;
+    g.edges[1].second = 2;
+    g.triangleCount = 1;
+    g.triangles = new GlyphTriangle[1]{{{0, 1, static_cast<uint8_t>(m.trianglePoint)}}};
+    g.ellipseCount = 1;
+    g.ellipses = new GlyphEllipse[1]{{static_cast<uint8_t>(m.ellipseCentre), 15, 10}};
+    g.curveCount = 1;
+    g.curves = new GlyphCurve[1];
+    g.curves[0].edgeB = static_cast<uint8_t>(m.curveEdgeB);
+    g.curves[0].flagA = g.curves[0].flagB = 1;
+    for (int i = 0; i < 100; i++)
+        g.console[i] = static_cast<uint8_t>(i);
+    std::vector<CodePage> pages(2);
+    for (int p = 0; p < 2; p++)
+        pages[p].number = static_cast<uint16_t>(m.pageNumbers[p]);
+    pages[1].chars['A' - 32].glyph = static_cast<uint16_t>(m.pageGlyph);
+    pages[1].chars[0x81 - 32] = {static_cast<uint16_t>(m.leadPage), 0, static_cast<uint8_t>(m.leadFlags)};
+    std::vector<ExtraPage> extras(1);
+    for (int i = 0; i < ExtraPageCharCount; i++)
+        extras[0].chars[i].unicode = static_cast<uint16_t>(0x3000 + i);
+
+    CharacterMapContents contents;
+    contents.glyphs = glyphs;
+    contents.pages = pages;
+    contents.extraPages = extras;
+    ASSERT_EQ(SaveCharacterMap(contents, "written.abc"), 1);
+    EXPECT_EQ(folder.ReadFile("written.abc"), MakeMap(m));
+
+    std::vector<GlyphSlot> tooMany(GlyphSlotCount + 1);
+    contents.glyphs = tooMany;
+    EXPECT_EQ(SaveCharacterMap(contents, "written.abc"), 0);
+    EXPECT_EQ(folder.ReadFile("written.abc"), MakeMap(m));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // writers, and reads every file back through the game's own readers.
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -42,10 +43,18 @@ const BuildStep BuildSteps[] = {
     {"AI names and message keys", BuildRaceFiles},
 };
 
+// The JPEG library reads these variables when it encodes and would change
+// the skins' bytes, or refuse to encode them, by what the environment says.
+const char* const JpegTuningVariables[] = {"TJ_OPTIMIZE", "TJ_ARITHMETIC", "TJ_RESTART", "TJ_PROGRESSIVE"};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The same bytes on every run: the JPEG writer's defaults, whatever the
+    // environment asks (before any thread starts).
+    for (const char* name : JpegTuningVariables)
+        unsetenv(name);
     if (argc != 2) {
         std::fprintf(stderr, "usage: mkdata <game folder>\n");
         return 2;
