@@ -95,7 +95,7 @@ void ShutDownProgram()
         UnloadHeadTracker();
     }
     LogLine("free humans");
-    FreeHumans(Humans);
+    FreeHumans();
     LogLine("free font");
     FreeCharacterMap();
     LogLine("free helmet");

@@ -228,7 +228,7 @@ bool LoadBodyModels()
         const char* reason = nullptr;
         if (!LoadObjectModel(*model, nullptr, path, 1, &reason)) {
             ShutdownGraphics();
-            FreeHumans(Humans);
+            FreeHumans();
             FreeCharacterMap();
             ShowUnusableFile(path, reason);
             return false;
@@ -398,7 +398,7 @@ int StartProgram(const char* commandLine)
     if (DedicatedMode < 2) {
         LogLine("human system");
         const char* humansReason = nullptr;
-        if (!LoadHumans(Humans, nullptr, &humansReason)) {
+        if (!LoadHumans(nullptr, &humansReason)) {
             ShutdownGraphics();
             FreeCharacterMap();
             ShowErrorWithAdvice("Could not load humans : " + UnusableFileText(HumanSystemFile, humansReason),
