@@ -71,14 +71,14 @@ void OnReplayWorldLoaded(RootScreen* root)
 void StartReplayPlayback(RootScreen* root)
 {
     root->loadState = LoadIdle;
-    SessionStartTime = GameClock;
+    SetSessionStartTime(GameClock);
     if (root->multiplayerReplay) {
         MprMessageBlocking = Settings.mprMessageBlock;
-        GameKind = 2;
+        SetGameKind(2);
         CreateSession(root, 2, MprConnectionCount());
     } else {
-        RacePhase = QualifyMinutes != 0 ? 2 : 1;
-        GameKind = 3;
+        SetRacePhase(QualifyMinutes != 0 ? 2 : 1);
+        SetGameKind(3);
         CreateSession(root, 2, 0);
     }
     root->sessionRunning = 1;

@@ -148,14 +148,14 @@ TEST_F(MainLoopTest, PacingSleepsTheRestOfTheMinimumFrameAndNeverSpins)
         Settings.minFrameTime = 10;
         Settings.gameLimitFps = c.limitFps;
         DedicatedMode = c.dedicated;
-        GameKind = c.gameKind;
+        SetGameKind(c.gameKind);
         MenuMinFrameTime = 25;
         PassStart = platform::NowMs();
         platform::AdvanceManualClock(static_cast<uint32_t>(c.elapsedBefore));
         PaceFrame();
         EXPECT_EQ(RealElapsed, c.expectElapsed);
     }
-    GameKind = 1;
+    SetGameKind(1);
 }
 
 // An adapter of the given modes for the display mode choice.

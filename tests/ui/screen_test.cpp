@@ -107,7 +107,7 @@ protected:
         ResetCoreTables();
         ResetUiTables();
         GraphicsOn = 1;
-        GameKind = 1;
+        SetGameKind(1);
         ClientSize = {800, 600};
         PixelScaleX = 2.0f / 800.0f;
         PixelScaleY = 2.0f / 600.0f;
