@@ -310,7 +310,7 @@ void ReportGraphicsCaps()
         return;
     int deviceMaxTexture = static_cast<int>(std::min(caps->maxTextureWidth, caps->maxTextureHeight));
     bool compressed = DeviceTextureFormatUsable(FmtDxt1) && DeviceTextureFormatUsable(FmtDxt3);
-    UseCompressedTextures = compressed ? 1 : 0;
+    SetUseCompressedTextures(compressed ? 1 : 0);
     MaxAnisotropy = std::max(static_cast<int>(caps->maxAnisotropy), 2);
     Settings.mipFilter = std::min(Settings.mipFilter, MaxAnisotropy);
 

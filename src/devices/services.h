@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/services.h"
-#include "devices/race_hooks.h"
+#include "devices/session_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetDevicesTables();

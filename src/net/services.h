@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/services.h"
-#include "net/race_hooks.h"
+#include "net/session_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetNetTables();

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "core/services.h"
-#include "ui/race_hooks.h"
+#include "ui/graphics_hooks.h"
+#include "ui/session_hooks.h"
+#include "ui/world_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetUiTables();

@@ -165,17 +165,18 @@ struct AdapterFixture {
                             uint32_t desktopHeight = 0)
         : modes(std::move(list))
     {
-        AdapterTable = {};
-        AdapterRecord& adapter = AdapterTable.adapters[0];
+        AdapterTableRecord table;
+        AdapterRecord& adapter = table.adapters[0];
         adapter.desktopWidth = desktopWidth;
         adapter.desktopHeight = desktopHeight;
         adapter.desktopFormat = 22;  // X8R8G8B8
         adapter.desktopRefresh = 60;
         adapter.modeCount = static_cast<int>(modes.size());
         adapter.modes = modes.data();
-        AdapterTable.count = 1;
+        table.count = 1;
+        SetAdapterTable(table);
     }
-    ~AdapterFixture() { AdapterTable = {}; }
+    ~AdapterFixture() { SetAdapterTable({}); }
 };
 
 DisplayModeRecord Mode(uint32_t width, uint32_t height, uint8_t sixteenBit, uint8_t refresh)

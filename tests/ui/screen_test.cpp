@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/services.h"
-#include "net/services.h"
 #include "platform/window.h"
 #include "session/services.h"
 #include "support/temp_folder.h"

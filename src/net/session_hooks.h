@@ -3,4 +3,4 @@
 
 // Installs the game-packet queue and the online state into the race's
 // hooks; the program calls it at start-up.
-void InstallNetRaceHooks();
+void InstallNetSessionHooks();

@@ -3,7 +3,7 @@
 #include "devices/services.h"
 #include "session/services.h"
 
-void InstallDeviceRaceHooks()
+void InstallDevicesSessionHooks()
 {
     RaceHooks hooks = GetRaceHooks();
     hooks.playInterfaceSound = PlayUiSound;

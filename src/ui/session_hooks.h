@@ -3,4 +3,4 @@
 
 // Installs the message list and the language's code page into the race's
 // hooks; the program calls it at start-up.
-void InstallUiRaceHooks();
+void InstallUiSessionHooks();

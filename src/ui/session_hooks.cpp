@@ -4,7 +4,7 @@
 #include "session/services.h"
 #include "ui/services.h"
 
-void InstallUiRaceHooks()
+void InstallUiSessionHooks()
 {
     RaceHooks hooks = GetRaceHooks();
     hooks.printMessage = PrintMessage;

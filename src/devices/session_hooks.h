@@ -3,4 +3,4 @@
 
 // Installs the interface sounds into the race's hooks; the program calls it
 // at start-up.
-void InstallDeviceRaceHooks();
+void InstallDevicesSessionHooks();

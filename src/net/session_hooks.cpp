@@ -4,7 +4,7 @@
 #include "net/services.h"
 #include "session/services.h"
 
-void InstallNetRaceHooks()
+void InstallNetSessionHooks()
 {
     RaceHooks hooks = GetRaceHooks();
     hooks.queueGamePacket = QueueGamePacket;
