@@ -276,7 +276,7 @@ void RootKeyHandler(Screen* screen, int code)
     case 27:
     case 'Q':
     case 'X': OpenConfirmDialog(root, CloseRootAction, "", GetText(TX_3a_exitprog)); break;
-    case 'H': MessageHistoryShown = !MessageHistoryShown; break;
+    case 'H': SetMessageHistoryShown(!MessageHistoryShown); break;
     case 'T': AskCommandLine(root, nullptr); break;
     case 111:  // numeric-pad divide
     case 191:  // the "/" key

@@ -18,29 +18,29 @@ void SetControlActiveStandIn(int (*standIn)(int, int)) { MutableDevices.controlA
 
 int InitDirectInput()
 {
-    NoteNotAvailable(MutableDevices.directInputNoted, "InitDirectInput");
+    LogNotAvailableOnce(MutableDevices.directInputNoted, "InitDirectInput");
     return 1;
 }
 
 int InitForceFeedback()
 {
-    NoteNotAvailable(MutableDevices.forceFeedbackNoted, "InitForceFeedback");
+    LogNotAvailableOnce(MutableDevices.forceFeedbackNoted, "InitForceFeedback");
     return 1;
 }
 
 void ReleaseControllers() {}
 
-void LoadControls() { NoteNotAvailable(MutableDevices.loadControlsNoted, "LoadControls"); }
+void LoadControls() { LogNotAvailableOnce(MutableDevices.loadControlsNoted, "LoadControls"); }
 
 int SaveControls()
 {
-    NoteNotAvailable(MutableDevices.saveControlsNoted, "SaveControls");
+    LogNotAvailableOnce(MutableDevices.saveControlsNoted, "SaveControls");
     return 0;
 }
 
 int SaveCalibration()
 {
-    NoteNotAvailable(MutableDevices.saveCalibrationNoted, "SaveCalibration");
+    LogNotAvailableOnce(MutableDevices.saveCalibrationNoted, "SaveCalibration");
     return 0;
 }
 

@@ -6,7 +6,7 @@ const int& HeadTrackerState = MutableDevices.headTrackerState;
 
 int LoadHeadTracker()
 {
-    NoteNotAvailable(MutableDevices.headTrackerNoted, "LoadHeadTracker");
+    LogNotAvailableOnce(MutableDevices.headTrackerNoted, "LoadHeadTracker");
     MutableDevices.headTrackerState = 2;
     return MutableDevices.headTrackerState;
 }

@@ -21,6 +21,3 @@ struct DevicesRecord {
     bool operator==(const DevicesRecord&) const = default;
 };
 extern DevicesRecord MutableDevices;
-
-// Says once in the log that the service is not built yet.
-void NoteNotAvailable(bool& noted, const char* name);

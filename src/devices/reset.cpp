@@ -3,13 +3,6 @@
 
 DevicesRecord MutableDevices;
 
-void NoteNotAvailable(bool& noted, const char* name)
-{
-    if (!noted)
-        LogPrintf("%s : not available yet", name);
-    noted = true;
-}
-
 void ResetDevicesTables()
 {
     MutableDevices = {};

@@ -3,21 +3,19 @@
 // is made, and the two services that answer say so once in the log.
 #include "graphics/local.h"
 
-namespace {
+void BuildSegmentTables() {}
 
-// Says once in the log that the service is not built yet; answers 0.
-int NotAvailable(bool& said, const char* name)
+int CreateBuiltinTextures()
 {
-    if (!said)
-        LogPrintf("%s : not available yet", name);
-    said = true;
+    LogNotAvailableOnce(MutablePendingNotices.builtinTextures, "CreateBuiltinTextures");
     return 0;
 }
 
-} // namespace
+int RestoreSpecialTextures()
+{
+    LogNotAvailableOnce(MutablePendingNotices.specialTextures, "RestoreSpecialTextures");
+    return 0;
+}
 
-void BuildSegmentTables() {}
-int CreateBuiltinTextures() { return NotAvailable(MutablePendingNotices.builtinTextures, "CreateBuiltinTextures"); }
-int RestoreSpecialTextures() { return NotAvailable(MutablePendingNotices.specialTextures, "RestoreSpecialTextures"); }
 void SetEntryBackground(const char*) {}
 void SetSoftwareTarget(int, void*) {}

@@ -37,9 +37,7 @@ void BuildHelmetNodes(ObjectModel& model)
     SetHelmetColours(model, DefaultHelmetSkin);
     // The helmet's mesh for mesh drawing is made with the light-mapped
     // materials of the world drawing, which is not built yet.
-    if (!MutablePendingNotices.helmetMesh)
-        LogLine("BuildHelmetTextures : the helmet mesh is not available yet");
-    MutablePendingNotices.helmetMesh = true;
+    LogNotAvailableOnce(MutablePendingNotices.helmetMesh, "BuildHelmetTextures : the helmet mesh");
     LoadModelTextures(model, 0, 0, 0, AllModelParts);
     Helmet.nodeCount = std::min<int>(model.levelCount, MaxHelmetNodes);
     for (int level = 0; level < Helmet.nodeCount; level++) {

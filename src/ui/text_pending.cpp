@@ -1,10 +1,8 @@
-// Temporary stand-ins for the font and code-page services, until the
-// character map and caret-coded text measuring are built: one code page
-// (Latin 1), no double-byte fonts, every character one size unit wide.
+// Temporary stand-ins for text measuring and the code pages, until the
+// character map's caret-coded text measuring is built: every drawn
+// character is one size unit wide, no byte is a lead byte, and the code
+// pages are the ten standard ones of the vector font, all drawable.
 #include "ui/services.h"
-
-int TextCodePage = 0;
-float TextScale = 1.0f;
 
 float GetTextWidth(const char* text, float size, int)
 {
@@ -28,9 +26,18 @@ float GetTextWidth(const char* text, float size, int)
 
 int IsDoubleBytePage(int page) { return page == 4 || page == 7 || page == 8 || page == 9; }
 
-// Temporary: without the character map no byte is known as a lead byte.
 int IsLeadByte(int, unsigned char) { return 0; }
 
-// Temporary: the on-screen message list is not built yet; errors go to the
-// debug log.
-void PrintError(const char* text) { LogLine(text); }
+int FindCodePageByNumber(int number)
+{
+    // Windows code page numbers of the pages Latin 1, Central Europe,
+    // Turkish, Baltic, Japanese, Cyrillic, Greek, Traditional Chinese,
+    // Simplified Chinese and Korean.
+    static const int pageNumbers[] = {1252, 1250, 1254, 1257, 932, 1251, 1253, 950, 936, 949};
+    for (int page = 9; page >= 0; --page)
+        if (pageNumbers[page] == number)
+            return page;
+    return -1;
+}
+
+int IsCodePageUnavailable(int) { return 0; }
