@@ -73,11 +73,11 @@ void StartReplayPlayback(RootScreen* root)
     root->loadState = LoadIdle;
     SetSessionStartTime(GameClock);
     if (root->multiplayerReplay) {
-        MprMessageBlocking = Settings.mprMessageBlock;
+        SetMprMessageBlocking(Settings.mprMessageBlock);
         SetGameKind(2);
         CreateSession(root, 2, MprConnectionCount());
     } else {
-        SetRacePhase(QualifyMinutes != 0 ? 2 : 1);
+        SetRacePhase(HostOptions.qualifyMinutes != 0 ? 2 : 1);
         SetGameKind(3);
         CreateSession(root, 2, 0);
     }
@@ -125,8 +125,7 @@ void StepReplayLoading(RootScreen* root)
 void OnMenuResult(Screen* screen, int code)
 {
     RootScreen* root = static_cast<RootScreen*>(screen);
-    CurrentConnectionLimit = 16;
-    CurrentCarLimit = 12;
+    SetConnectionLimits(16, 12);
     switch (code) {
     case 6:
         if (CurrentWorld != nullptr && LoadedWorldSite() == AutocrossSite)

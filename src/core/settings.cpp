@@ -210,8 +210,8 @@ void LoadConfig()
 
 int SaveConfig()
 {
-    if (InSimKeptSpeedupOpt >= 0)
-        Settings.mpSpeedupOpt = InSimKeptSpeedupOpt;
+    if (HostOptions.inSimKeptSpeedupOpt >= 0)
+        Settings.mpSpeedupOpt = HostOptions.inSimKeptSpeedupOpt;
     // Modes started by an outside program through InSim end with it.
     if (Settings.outSimMode == 3)
         Settings.outSimMode = 0;

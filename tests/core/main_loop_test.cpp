@@ -27,7 +27,7 @@ protected:
     {
         ResetCoreTables();
         ResetUiTables();
-        InSimTimeStop = 0;
+        SetInSimTimeStop(0);
         platform::UseManualClock(0);
     }
     void TearDown() override
@@ -106,7 +106,7 @@ TEST_F(MainLoopTest, GameClockAdvancesByScaledRoundedAndNudgedSteps)
 
 TEST_F(MainLoopTest, GameClockStandsStillWhileAnOutsideProgramStopsTime)
 {
-    InSimTimeStop = 1;
+    SetInSimTimeStop(1);
     RealTime = 100;
     RealElapsed = 100;
     AdvanceGameClock();

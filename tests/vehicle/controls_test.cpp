@@ -47,7 +47,7 @@ protected:
         ButtonsDown.fill(false);
         Packets.clear();
         SetControlActiveStandIn(ScriptedControl);
-        GamePacketWatcher = WatchPacket;
+        SetGamePacketWatcher(WatchPacket);
         ConstructCar(car);
         setup.maxLock = 30;
         car.setup = &setup;
@@ -74,7 +74,7 @@ protected:
         ClientSize = {};
         LastMousePixel[0] = LastMousePixel[1] = 0;
         ShiftHeld = 0;
-        MultiplayerReplayPlaying = 0;
+        SetMultiplayerReplayPlaying(0);
         ResetDevicesTables();
         ResetNetTables();
         ResetCoreTables();
@@ -377,8 +377,8 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Packets.clear();
-        Online = c.online;
-        MultiplayerReplayPlaying = c.replay;
+        SetOnline(c.online);
+        SetMultiplayerReplayPlaying(c.replay);
         car.carClass = c.carClass;
         ShiftHeld = c.shiftHeld;
         KeysDown[c.control] = true;
