@@ -41,7 +41,7 @@ void SetDefaultKeys();
 // gear_1 to gear_7.
 // Pending: no control table; answers 0 unless the stand-in answers.
 int IsControlActive(int control, int alsoKey);
-// Stand-in for the control table until it is built: when set,
+// Pending: a stand-in for the control table until it is built: when set,
 // IsControlActive answers through it (tests script the controls with it).
 // Cleared by ResetDevicesTables.
 void SetControlActiveStandIn(int (*standIn)(int control, int alsoKey));

@@ -40,7 +40,7 @@ void ClearParticles();
 // Pending: no world textures are drawn; answers grey 0x808080.
 uint32_t GetTextureDrawColour(const WorldTexture& texture);
 
-// Stand-ins until the marks and particles are built: when set, AddSkidMark
+// Pending: stand-ins until the marks and particles are built: when set, AddSkidMark
 // answers through the first and AddParticle hands its particle to the
 // second (tests watch the tyres' marks and smoke with them). Set by
 // SetCarEffectStandIns, cleared by ResetGraphicsTables.

@@ -38,7 +38,7 @@ void SetConnectionLimits(int connections, int cars);
 // bundle first when it would pass 253 bytes.
 // Pending: no game runs; the packet goes only to the watcher.
 void QueueGamePacket(const uint8_t* bytes, int length);
-// Stand-in watcher until the bundle is built: when set, it sees every
+// Pending: a stand-in watcher until the bundle is built: when set, it sees every
 // packet QueueGamePacket is given. Cleared by ResetNetTables.
 void SetGamePacketWatcher(void (*watcher)(const uint8_t* bytes, int length));
 // False during the last 2 s of a vote countdown.
