@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     ResetGraphicsTables();
     if (PreInitDirect3D(1, -1, 0, 0, 0) != 0 || CreateRenderDevice(nullptr, 0, -1) != 0)
         std::abort();
-    TextureLoadSettings.ddsCache = 0;
+    SetTextureDdsCache(0);
     std::atexit(ShutDown);
     return 0;
 }

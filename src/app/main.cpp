@@ -6,6 +6,7 @@
 #include "core/services.h"
 #include "platform/window.h"
 #include "devices/services.h"
+#include "graphics/services.h"
 #include "net/services.h"
 #include "ui/services.h"
 
@@ -19,8 +20,11 @@ int main(int argc, char** argv)
 {
     platform::CatchCloseSignals();
     std::string commandLine = JoinCommandLine(argc, argv);
-    InstallNetRaceHooks();
-    InstallUiRaceHooks();
-    InstallDeviceRaceHooks();
+    InstallNetSessionHooks();
+    InstallUiSessionHooks();
+    InstallDevicesSessionHooks();
+    InstallGraphicsWorldHooks();
+    InstallUiWorldHooks();
+    InstallUiGraphicsHooks();
     return RunProgram(commandLine.c_str());
 }

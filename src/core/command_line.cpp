@@ -332,6 +332,24 @@ private:
         return true;
     }
 
+    // One of the host options as Number reads it.
+    bool HostNumber(const std::string& value, int min, int max, const char* optionName, int HostOptionsRecord::*field)
+    {
+        HostOptionsRecord options = HostOptions;
+        const bool inBounds = Number(value, min, max, optionName, options.*field);
+        SetHostOptions(options);
+        return inBounds;
+    }
+
+    // Changes the host options through the multiplayer layer's setter.
+    template <typename Change>
+    static void ChangeHostOptions(Change change)
+    {
+        HostOptionsRecord options = HostOptions;
+        change(options);
+        SetHostOptions(options);
+    }
+
     // A word of the option's list; false (with the error) when absent.
     bool Word(const std::string& value, const char* const* words, int count, const char* optionName, int& out)
     {
@@ -397,7 +415,7 @@ private:
             CopyField(Settings.gameName, sizeof Settings.gameName, text);
             Settings.gamePass[0] = 0;
             Settings.mpRules = 0xFFFFF;
-            RaceCarsMask = 0xFFFFF;
+            ChangeHostOptions([](HostOptionsRecord& options) { options.raceCarsMask = 0xFFFFF; });
             return true;
         case OptJoin:
             if (!Short(value, 31, "Host name is too long"))
@@ -419,7 +437,9 @@ private:
         case OptGamePass:
             if (!Short(value, 23, "Game password is too long"))
                 return false;
-            CopyField(AccountPassword, sizeof AccountPassword, text);
+            ChangeHostOptions([&](HostOptionsRecord& options) {
+                CopyField(options.accountPassword, sizeof options.accountPassword, text);
+            });
             return true;
         case OptUseMaster:
             if (!Word(value, UseMasterWords, 3, name, n))
@@ -459,7 +479,7 @@ private:
             if (!ParseCarList(text, mask))
                 return Fail("%s", CommandLineText("Invalid cars option"));
             Settings.mpRules = static_cast<int>(mask);
-            RaceCarsMask = mask;
+            ChangeHostOptions([&](HostOptionsRecord& options) { options.raceCarsMask = mask; });
             return true;
         }
         case OptMaxGuests:
@@ -483,21 +503,21 @@ private:
         case OptPps:
             return Number(value, 3, 12, name, Settings.packsPerSec);
         case OptQual:
-            return Number(value, 0, 60, name, QualifyMinutes);
+            return HostNumber(value, 0, 60, name, &HostOptionsRecord::qualifyMinutes);
         case OptLaps:
             if (!Number(value, 0, 1000, name, n))
                 return false;
             // Above 100 laps the code counts tens, so the laps shown are a
             // multiple of 10.
-            RaceLengthCode = n <= 100 ? n : 100 + (n - 100) / 10;
+            ChangeHostOptions([&](HostOptionsRecord& options) { options.raceLengthCode = n <= 100 ? n : 100 + (n - 100) / 10; });
             return true;
         case OptHours:
             if (!Number(value, 1, 48, name, n))
                 return false;
-            RaceLengthCode = 190 + n;
+            ChangeHostOptions([&](HostOptionsRecord& options) { options.raceLengthCode = 190 + n; });
             return true;
         case OptWind:
-            return Number(value, 0, 2, name, WindLevel);
+            return HostNumber(value, 0, 2, name, &HostOptionsRecord::windLevel);
         case OptDedicated:
             if (!Word(value, DedicatedWords, 4, name, n))
                 return false;
@@ -519,9 +539,9 @@ private:
             return true;
         }
         case OptRstMin:
-            return Number(value, 0, 300, name, RestartMinSeconds);
+            return HostNumber(value, 0, 300, name, &HostOptionsRecord::restartMinSeconds);
         case OptRstEnd:
-            return Number(value, 0, 300, name, RestartEndSeconds);
+            return HostNumber(value, 0, 300, name, &HostOptionsRecord::restartEndSeconds);
         case OptAutoKick:
             return Word(value, AutoKickWords, 4, name, Settings.autoKick);
         case OptStart:
@@ -530,7 +550,9 @@ private:
             n = ParseInt(text);
             if (n < 0 || n > 65535)
                 return Fail("%s", CommandLineText("InSim port out of bounds"));
-            std::snprintf(InSimPortText, sizeof InSimPortText, "%d", n);
+            ChangeHostOptions([&](HostOptionsRecord& options) {
+                std::snprintf(options.inSimPortText, sizeof options.inSimPortText, "%d", n);
+            });
             return true;
         case OptPlayer: {
             // The name names the profile file: characters that file names
@@ -556,7 +578,9 @@ private:
                 return false;
             if (!platform::FileExists(value))
                 return Fail("%s", CommandLineText("Tracks file not found"));
-            CopyField(TracksFileName, sizeof TracksFileName, text);
+            ChangeHostOptions([&](HostOptionsRecord& options) {
+                CopyField(options.tracksFileName, sizeof options.tracksFileName, text);
+            });
             return true;
         case OptLog: {
             if (!Short(value, 31, "Log filename is too long"))
@@ -619,6 +643,6 @@ void ParseCommandLine(const char* commandLine)
     // Through the master server a host sends at most 6 positions a second.
     if (Settings.connToMaster != 0 && Settings.packsPerSec > 6)
         Settings.packsPerSec = 6;
-    if (ParseInt(InSimPortText) != 0)
+    if (ParseInt(HostOptions.inSimPortText) != 0)
         OpenInSim();
 }

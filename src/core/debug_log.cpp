@@ -168,4 +168,11 @@ int LogPrintf(const char* format, ...)
     return LogLine(buffer);
 }
 
+void LogNotAvailableOnce(bool& noted, const char* name)
+{
+    if (!noted)
+        LogPrintf("%s : not available yet", name);
+    noted = true;
+}
+
 void LogVersion() { LogPrintf("%s : %s", ProductShortName, ProductVersion); }

@@ -250,7 +250,7 @@ void MainLoopPass()
     } else {
         LodFactor = 1.0f;
     }
-    MessageAreaTop = -1.0f;
+    SetMessageAreaTop(-1.0f);
 
     Screen* next = TopScreen != nullptr ? TopScreen->frame(TopScreen) : nullptr;
     TopScreen = next;

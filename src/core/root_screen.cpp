@@ -71,14 +71,14 @@ void OnReplayWorldLoaded(RootScreen* root)
 void StartReplayPlayback(RootScreen* root)
 {
     root->loadState = LoadIdle;
-    SessionStartTime = GameClock;
+    SetSessionStartTime(GameClock);
     if (root->multiplayerReplay) {
-        MprMessageBlocking = Settings.mprMessageBlock;
-        GameKind = 2;
+        SetMprMessageBlocking(Settings.mprMessageBlock);
+        SetGameKind(2);
         CreateSession(root, 2, MprConnectionCount());
     } else {
-        RacePhase = QualifyMinutes != 0 ? 2 : 1;
-        GameKind = 3;
+        SetRacePhase(HostOptions.qualifyMinutes != 0 ? 2 : 1);
+        SetGameKind(3);
         CreateSession(root, 2, 0);
     }
     root->sessionRunning = 1;
@@ -125,8 +125,7 @@ void StepReplayLoading(RootScreen* root)
 void OnMenuResult(Screen* screen, int code)
 {
     RootScreen* root = static_cast<RootScreen*>(screen);
-    CurrentConnectionLimit = 16;
-    CurrentCarLimit = 12;
+    SetConnectionLimits(16, 12);
     switch (code) {
     case 6:
         if (CurrentWorld != nullptr && LoadedWorldSite() == AutocrossSite)
@@ -276,7 +275,7 @@ void RootKeyHandler(Screen* screen, int code)
     case 27:
     case 'Q':
     case 'X': OpenConfirmDialog(root, CloseRootAction, "", GetText(TX_3a_exitprog)); break;
-    case 'H': MessageHistoryShown = !MessageHistoryShown; break;
+    case 'H': SetMessageHistoryShown(!MessageHistoryShown); break;
     case 'T': AskCommandLine(root, nullptr); break;
     case 111:  // numeric-pad divide
     case 191:  // the "/" key

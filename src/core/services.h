@@ -33,6 +33,9 @@ std::string StartDebugLog();
 int LogLine(const char* text);
 // Formats into a 256-character buffer and logs it with LogLine.
 int LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Logs "<name> : not available yet" for a service that is not built yet,
+// once: noted, the caller's flag, is set after the first line.
+void LogNotAvailableOnce(bool& noted, const char* name);
 // Logs the version line.
 void LogVersion();
 // Makes the named file this copy's debug log, started empty (the "log"

@@ -210,8 +210,8 @@ void LoadConfig()
 
 int SaveConfig()
 {
-    if (InSimKeptSpeedupOpt >= 0)
-        Settings.mpSpeedupOpt = InSimKeptSpeedupOpt;
+    if (HostOptions.inSimKeptSpeedupOpt >= 0)
+        Settings.mpSpeedupOpt = HostOptions.inSimKeptSpeedupOpt;
     // Modes started by an outside program through InSim end with it.
     if (Settings.outSimMode == 3)
         Settings.outSimMode = 0;
@@ -310,7 +310,7 @@ void ReportGraphicsCaps()
         return;
     int deviceMaxTexture = static_cast<int>(std::min(caps->maxTextureWidth, caps->maxTextureHeight));
     bool compressed = DeviceTextureFormatUsable(FmtDxt1) && DeviceTextureFormatUsable(FmtDxt3);
-    UseCompressedTextures = compressed ? 1 : 0;
+    SetUseCompressedTextures(compressed ? 1 : 0);
     MaxAnisotropy = std::max(static_cast<int>(caps->maxAnisotropy), 2);
     Settings.mipFilter = std::min(Settings.mipFilter, MaxAnisotropy);
 

@@ -26,7 +26,7 @@ void InitHeadTracker()
 {
     if (HeadTrackerState != 2)
         return;
-    HeadTrackerState = LoadHeadTracker();
+    LoadHeadTracker();
     if (HeadTrackerState == 0) {
         LogLine("TrackIR initialised");
         StartHeadTracking();
@@ -48,7 +48,7 @@ void InitControllers()
             LogLine("Could not initialise DirectInput");
     }
     if (ControlsFilePending) {
-        ControlsFilePending = 0;
+        SetControlsFilePending(0);
         LoadControls();
     } else if (GraphicsOn && DirectInputStarted && InitForceFeedback() != 0) {
         LogLine("Could not initialise FF");
@@ -95,7 +95,7 @@ void ShutDownProgram()
         UnloadHeadTracker();
     }
     LogLine("free humans");
-    FreeHumans(Humans);
+    FreeHumans();
     LogLine("free font");
     FreeCharacterMap();
     LogLine("free helmet");

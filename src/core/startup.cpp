@@ -178,9 +178,11 @@ bool PreInitGraphics()
     }
     if (Settings.startWindowed && CheckWindowedAllowed())
         Settings.startWindowed = 0;
-    CardSettings.depthClass = SettledDepthClass();
+    CardSettingsRecord card = CardSettings;
+    card.depthClass = SettledDepthClass();
     if (HardwareVertexProcessingInUse())
-        CardSettings.simpleTrack = 0;
+        card.simpleTrack = 0;
+    SetCardSettings(card);
     return true;
 }
 
@@ -228,7 +230,7 @@ bool LoadBodyModels()
         const char* reason = nullptr;
         if (!LoadObjectModel(*model, nullptr, path, 1, &reason)) {
             ShutdownGraphics();
-            FreeHumans(Humans);
+            FreeHumans();
             FreeCharacterMap();
             ShowUnusableFile(path, reason);
             return false;
@@ -369,12 +371,10 @@ int StartProgram(const char* commandLine)
             return ExitMachineRefused;
         }
         ReportGraphicsCaps();
-        if (!CreateBuiltinTextures()) {
-            ShutdownGraphics();
-            FreeCharacterMap();
-            ShowErrorBox("Could not set up textures");
-            return ExitMachineRefused;
-        }
+        // The built-in textures are not built yet: the program carries on
+        // without them, as it does without the things drawn with them.
+        if (!CreateBuiltinTextures())
+            LogLine("Could not set up textures");
     }
 
     // Languages.
@@ -398,7 +398,7 @@ int StartProgram(const char* commandLine)
     if (DedicatedMode < 2) {
         LogLine("human system");
         const char* humansReason = nullptr;
-        if (!LoadHumans(Humans, nullptr, &humansReason)) {
+        if (!LoadHumans(nullptr, &humansReason)) {
             ShutdownGraphics();
             FreeCharacterMap();
             ShowErrorWithAdvice("Could not load humans : " + UnusableFileText(HumanSystemFile, humansReason),

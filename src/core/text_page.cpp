@@ -41,9 +41,9 @@ bool LineIsFull(const char* line, int length, float textSize, float maxWidth, in
     if (length >= TextPageLineSize - 1)
         return true;
     float savedScale = TextScale;
-    TextScale = 1.0f;
+    SetTextScale(1.0f);
     float width = GetTextWidth(line, 0.85f * textSize, codePage);
-    TextScale = savedScale;
+    SetTextScale(savedScale);
     return !(width < maxWidth);
 }
 

@@ -24,7 +24,7 @@ int RebuildGraphicsResources()
     }
     ResetSky();
     RebuildHelmetTextures();
-    ReloadHumans(Humans);
+    ReloadHumans();
     RefreshGarageView();
     ClearPlayerMarks();
     RefreshTrackScreenPictures();

@@ -227,9 +227,9 @@ int OnKeyDown(int key)
         return 0;
     }
     if (GraphicsOn && CurrentScreen != nullptr && CurrentScreen->rawKeys && CurrentScreen->key != nullptr) {
-        KeyDownDispatching = 1;
+        SetKeyDownDispatching(1);
         CurrentScreen->key(CurrentScreen, key);
-        KeyDownDispatching = 0;
+        SetKeyDownDispatching(0);
     }
     if (!ConsoleMode)
         KeyState[key] = 1;
@@ -269,7 +269,7 @@ int OnKeyUp(int key)
 int OnChar(int character)
 {
     if (QuitState != 0) {
-        SwallowNextChar = 0;
+        SetSwallowNextChar(0);
         return 0;
     }
     // Digits typed with Alt held make a character code, delivered when Alt
@@ -283,7 +283,7 @@ int OnChar(int character)
         return 0;
     }
     if (CurrentScreen == nullptr || CurrentScreen->rawKeys || SwallowNextChar) {
-        SwallowNextChar = 0;
+        SetSwallowNextChar(0);
         return 0;
     }
     if (character >= 256) {

@@ -204,7 +204,7 @@ int CreateRenderDevice(void* window, int lockableBackBuffer, int modeIndex)
             return -1;
         // A device needs the adapter table; without pre-initialisation the
         // first adapter is enumerated here.
-        if (AdapterTable.count == 0 && !EnumerateAdapters(0)) {
+        if (MutableAdapterTable.count == 0 && !EnumerateAdapters(0)) {
             ReleaseDeviceSystem();
             return -1;
         }

@@ -170,7 +170,7 @@ void EmitGlyphTriangles(const GlyphSlot& g, float x, float y, float widthSize, f
             previous = rim;
         }
     }
-    const int steps = CharacterMap.curveSteps > 0 ? CharacterMap.curveSteps : 7;
+    const int steps = MutableCharacterMap.curveSteps > 0 ? MutableCharacterMap.curveSteps : 7;
     for (int c = 0; c < g.curveCount; c++) {
         const GlyphCurve& curve = g.curves[c];
         const GlyphEdge& a = g.edges[curve.edgeA];

@@ -1,14 +1,10 @@
 // The screen machine: the header every screen begins with, opening,
 // stepping and closing screens, the busy test of every frame, and the
 // standard key and mouse handlers of menu screens.
-#include "ui/services.h"
+#include "ui/local.h"
 
 #include "graphics/services.h"
 
-int DialogOpen = 0;
-int UiMode = 0;
-int KeyDownDispatching = 0;
-int SwallowNextChar = 0;
 
 Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), void (*key)(Screen*, int),
                    int (*mouse)(Screen*, MouseEvent*), const char* background, int rawKeys)
@@ -24,8 +20,8 @@ Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), vo
     screen->rawKeys = (GraphicsOn && rawKeys) ? 1 : 0;
     // A character screen opened by a raw key's handler must not receive
     // the character of that same keystroke.
-    if (KeyDownDispatching && !screen->rawKeys)
-        SwallowNextChar = 1;
+    if (MutableUi.keyDownDispatching && !screen->rawKeys)
+        MutableUi.swallowNextChar = 1;
     return screen;
 }
 
@@ -54,7 +50,7 @@ void ResumeScreen(Screen* screen)
 {
     screen->child = nullptr;
     if (GraphicsOn)
-        DialogOpen = 0;
+        MutableUi.dialogOpen = 0;
     SetCurrentScreen(screen);
 }
 
@@ -77,7 +73,7 @@ void DefaultScreenKey(Screen* screen, int code)
         CloseScreen(screen);
         break;
     case 'H':
-        MessageHistoryShown = !MessageHistoryShown;
+        MutableUi.messageHistoryShown = !MutableUi.messageHistoryShown;
         break;
     case 'N':
         if (ShiftHeld)

@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "world/hooks.h"
+#include "world/local.h"
 #include "world/paths.h"
 #include "world/services.h"
 
-uint32_t CheckpointSearchBit = 0;
 
 namespace {
 
@@ -122,7 +122,7 @@ int SetupPathCheckpoints(Path& path, const PathWorld& world)
         return 0;
     }
     if (racing)
-        CheckpointSearchBit = 1u << ((world.configuration + (world.reversed ? 16 : 0)) & 31);
+        MutableLoadedWorld.checkpointSearchBit = 1u << ((world.configuration + (world.reversed ? 16 : 0)) & 31);
     const int timingPoints = world.timingPointCount;
     int previous = 0;
     int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
@@ -147,7 +147,7 @@ int SetupPathCheckpoints(Path& path, const PathWorld& world)
         minY = std::min<int64_t>(minY, node.centre.y.raw);
         maxY = std::max<int64_t>(maxY, node.centre.y.raw);
     }
-    CheckpointSearchBit = 0;
+    MutableLoadedWorld.checkpointSearchBit = 0;
     if (racing && timingPoints > 0) {
         bool missing = false;
         for (int t = 1; t <= timingPoints && t <= TimingPointSlots; t++) {

@@ -29,8 +29,8 @@ int main(int argc, char** argv)
     std::printf("connToMaster=%d\n", Settings.connToMaster);
     std::printf("mpRules=%d\n", Settings.mpRules);
     std::printf("mpFlags=%d\n", Settings.mpFlags);
-    std::printf("raceLengthCode=%d\n", RaceLengthCode);
-    std::printf("qualify=%d\n", QualifyMinutes);
+    std::printf("raceLengthCode=%d\n", HostOptions.raceLengthCode);
+    std::printf("qualify=%d\n", HostOptions.qualifyMinutes);
     std::printf("track=%s %d %d\n", Settings.mapName, Settings.config, Settings.flip);
     std::printf("lighting=%d\n", Settings.lighting);
     std::printf("replay=%s\n", ReplayToOpen);
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     std::printf("dedicated=%d\n", DedicatedMode);
     std::printf("player=%s\n", Settings.plyName);
     std::printf("autoKick=%d\n", Settings.autoKick);
-    std::printf("insim=%s\n", InSimPortText);
+    std::printf("insim=%s\n", HostOptions.inSimPortText);
     std::printf("mprTemplate=%s\n", MprFileTemplate);
     std::printf("layoutPattern=%s\n", LayoutSearchPattern);
     return 0;

@@ -27,7 +27,7 @@ protected:
     {
         ResetCoreTables();
         ResetUiTables();
-        InSimTimeStop = 0;
+        SetInSimTimeStop(0);
         platform::UseManualClock(0);
     }
     void TearDown() override
@@ -106,7 +106,7 @@ TEST_F(MainLoopTest, GameClockAdvancesByScaledRoundedAndNudgedSteps)
 
 TEST_F(MainLoopTest, GameClockStandsStillWhileAnOutsideProgramStopsTime)
 {
-    InSimTimeStop = 1;
+    SetInSimTimeStop(1);
     RealTime = 100;
     RealElapsed = 100;
     AdvanceGameClock();
@@ -148,14 +148,14 @@ TEST_F(MainLoopTest, PacingSleepsTheRestOfTheMinimumFrameAndNeverSpins)
         Settings.minFrameTime = 10;
         Settings.gameLimitFps = c.limitFps;
         DedicatedMode = c.dedicated;
-        GameKind = c.gameKind;
+        SetGameKind(c.gameKind);
         MenuMinFrameTime = 25;
         PassStart = platform::NowMs();
         platform::AdvanceManualClock(static_cast<uint32_t>(c.elapsedBefore));
         PaceFrame();
         EXPECT_EQ(RealElapsed, c.expectElapsed);
     }
-    GameKind = 1;
+    SetGameKind(1);
 }
 
 // An adapter of the given modes for the display mode choice.
@@ -165,17 +165,18 @@ struct AdapterFixture {
                             uint32_t desktopHeight = 0)
         : modes(std::move(list))
     {
-        AdapterTable = {};
-        AdapterRecord& adapter = AdapterTable.adapters[0];
+        AdapterTableRecord table;
+        AdapterRecord& adapter = table.adapters[0];
         adapter.desktopWidth = desktopWidth;
         adapter.desktopHeight = desktopHeight;
         adapter.desktopFormat = 22;  // X8R8G8B8
         adapter.desktopRefresh = 60;
         adapter.modeCount = static_cast<int>(modes.size());
         adapter.modes = modes.data();
-        AdapterTable.count = 1;
+        table.count = 1;
+        SetAdapterTable(table);
     }
-    ~AdapterFixture() { AdapterTable = {}; }
+    ~AdapterFixture() { SetAdapterTable({}); }
 };
 
 DisplayModeRecord Mode(uint32_t width, uint32_t height, uint8_t sixteenBit, uint8_t refresh)

@@ -258,7 +258,7 @@ TEST_F(ProfileTest, AssistFlagsFromProfileAndControls)
                                           << " expected 0x" << std::hex << c.expected);
         Settings.controlType = c.controlType;
         Settings.driverPosView = c.driverPosView;
-        ClutchControlMode = c.clutchMode;
+        SetClutchControlMode(c.clutchMode);
         PlayerProfile.gearShiftMode = c.gearShiftMode;
         PlayerProfile.autoGearShift = c.autoGearShift;
         PlayerProfile.autoClutchSequential = c.clutch[0];
@@ -268,7 +268,7 @@ TEST_F(ProfileTest, AssistFlagsFromProfileAndControls)
         PlayerProfile.brakeHelpController = c.brakeHelp[1];
         EXPECT_EQ(GetAssistFlags(c.gearbox), c.expected);
     }
-    ClutchControlMode = 1;
+    SetClutchControlMode(1);
 }
 
 std::vector<int32_t> UserIds()

@@ -79,7 +79,7 @@ TEST_F(TextHelpersTest, PrepareColourTextConvertsAndAlternatesBuffers)
     // A name with a character above 0x7F gets "^L" under a non-Latin
     // language page, and nothing under page 0.
     EXPECT_STREQ(PrepareColourText("J\xF6rg"), "J\xF6rg");
-    TextCodePage = 5;
+    SetTextCodePage(5);
     EXPECT_STREQ(PrepareColourText("J\xF6rg"), "^LJ\xF6rg");
     EXPECT_STREQ(PrepareColourText("a\\b"), "^La\\b");
     EXPECT_STREQ(PrepareColourText("plain"), "plain");
@@ -96,7 +96,7 @@ TEST_F(TextHelpersTest, PrepareColourTextBoundsLongNames)
     std::string straddling = std::string(30, 'a') + "^1zz";
     EXPECT_EQ(std::string(PrepareColourText(straddling.c_str())), std::string(30, 'a'));
 
-    TextCodePage = 2;
+    SetTextCodePage(2);
     std::string marked = "\xE7" + std::string(100, 'm');
     std::string result = PrepareColourTextEnd(marked.c_str());
     EXPECT_EQ(result, "^L\xE7" + std::string(23, 'm') + "^8");

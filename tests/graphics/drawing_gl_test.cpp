@@ -146,14 +146,14 @@ TEST_F(DrawingGlTest, TexturesOfEveryFileKindShowTheIndependentDecodersPixels)
         {"GLOWAONLY.raw", 0, "white", "data/pic/GLOWAONLY.raw", 0, "0", "17", FmtA4R4G4B4},
         {"RAWPIC", 1, "data/pic/RAWPIC.raw", "-", 24, "4", "none", FmtDxt1},
     };
-    UseCompressedTextures = 1;
+    SetUseCompressedTextures(1);
     std::ofstream list(folder.Path() + "/cases.txt");
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FreeAllMaterials(1);
         FreeAllTextures(1);
-        TextureLoadSettings.ddsCache = c.ddsCache;
+        MutableTextureLoadSettings.ddsCache = c.ddsCache;
         TextureRecord* texture = LoadNamedTexture(c.name, 0);
         ASSERT_NE(texture, DefaultTexture);
         EXPECT_EQ(texture->format, c.format);

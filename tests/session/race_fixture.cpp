@@ -54,7 +54,6 @@ void RaceTest::TearDown()
 {
     RemoveAllPlayers(race);
     SetRaceHooks(RaceHooks{});
-    RacePhase = 0;
     ResetSessionTables();
 }
 

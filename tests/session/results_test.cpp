@@ -243,7 +243,7 @@ TEST_F(ResultsTest, ASinglePlayerJustFinishes)
 
 TEST_F(ResultsTest, TimedRowsKeepEachPlayersBestTime)
 {
-    RacePhase = 2;
+    SetRacePhase(2);
     AddPlayer("Ann");
     AddPlayer("Bob");
     GiveCar(0);
@@ -381,9 +381,9 @@ TEST_F(ResultsTest, CarsStandingOnTrackAreSentOffSoTheResultsSettle)
     }
     // Qualifying has no lapped cars, and a confirmed row holds nobody back.
     HookLog().packets.clear();
-    RacePhase = 2;
+    SetRacePhase(2);
     CheckLappedCars(race);
-    RacePhase = 1;
+    SetRacePhase(1);
     race.results[0].flags |= ResultConfirmed;
     CheckLappedCars(race);
     EXPECT_TRUE(HookLog().packets.empty());

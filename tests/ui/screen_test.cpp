@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/services.h"
-#include "net/services.h"
 #include "platform/window.h"
 #include "session/services.h"
 #include "support/temp_folder.h"
@@ -107,7 +106,7 @@ protected:
         ResetCoreTables();
         ResetUiTables();
         GraphicsOn = 1;
-        GameKind = 1;
+        SetGameKind(1);
         ClientSize = {800, 600};
         PixelScaleX = 2.0f / 800.0f;
         PixelScaleY = 2.0f / 600.0f;

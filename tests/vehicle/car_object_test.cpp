@@ -1101,7 +1101,7 @@ TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
     // Without the figures nothing is loaded, and what there was is freed.
     UpdateDriverAnimations(car);
     EXPECT_EQ(car.steerAnimation, nullptr);
-    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
+    ASSERT_EQ(LoadHumans(nullptr), 1);
 
     // A steering file for the car's movement, three keys; the figure of the
     // second kind reads the "_F" file, which does not exist: rest pose.
@@ -1163,7 +1163,7 @@ TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
         EXPECT_EQ(car.passengerAnimations[3] != nullptr, c.rearRight);
     }
     // Without the figures the car lets its animations go.
-    FreeHumans(Humans);
+    FreeHumans();
     UpdateDriverAnimations(car);
     EXPECT_EQ(car.steerAnimation, nullptr);
     EXPECT_EQ(car.passengerAnimations[0], nullptr);

@@ -614,15 +614,13 @@ protected:
         LaidMarks.clear();
         ParticleLives.clear();
         ParticleColours.clear();
-        SkidMarkStandIn = WatchSkidMark;
-        ParticleStandIn = WatchParticle;
+        SetCarEffectStandIns({WatchSkidMark, WatchParticle});
         savedSettings = Settings;
     }
     void TearDown() override
     {
         Settings = savedSettings;
-        SkidMarkStandIn = nullptr;
-        ParticleStandIn = nullptr;
+        SetCarEffectStandIns({});
         CarRuleTest::TearDown();
     }
     SettingsRecord savedSettings;

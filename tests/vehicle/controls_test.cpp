@@ -46,8 +46,8 @@ protected:
         KeysDown.fill(false);
         ButtonsDown.fill(false);
         Packets.clear();
-        ControlActiveStandIn = ScriptedControl;
-        GamePacketWatcher = WatchPacket;
+        SetControlActiveStandIn(ScriptedControl);
+        SetGamePacketWatcher(WatchPacket);
         ConstructCar(car);
         setup.maxLock = 30;
         car.setup = &setup;
@@ -69,12 +69,12 @@ protected:
     {
         car.setup = nullptr;
         DestroyCar(car);
-        ClutchControlMode = 1;
+        SetClutchControlMode(1);
         FrameStep = 0;
         ClientSize = {};
         LastMousePixel[0] = LastMousePixel[1] = 0;
         ShiftHeld = 0;
-        MultiplayerReplayPlaying = 0;
+        SetMultiplayerReplayPlaying(0);
         ResetDevicesTables();
         ResetNetTables();
         ResetCoreTables();
@@ -152,16 +152,19 @@ TEST_F(ControlsTest, ControllerPedalsHaveDeadZones)
         {"one shared axis leaves the pedals to their keys", 1, 1.0f, 2, 1, 0, 0},
     };
     Settings.controlType = 1;
-    ClutchControlMode = 0;
+    SetClutchControlMode(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ControlsSettings.pedalMode = c.pedalMode;
-        ControllerValues = {};
+        ControlsSettingsRecord settings;
+        settings.pedalMode = c.pedalMode;
+        SetControlsSettings(settings);
         controls.throttle = controls.brake = controls.clutch = controls.handbrake = 0;
-        (c.word == 1 ? ControllerValues.throttle
-         : c.word == 2 ? ControllerValues.brake
-         : c.word == 11 ? ControllerValues.clutch
-                        : ControllerValues.handbrake) = c.axis;
+        ControllerValuesRecord values;
+        (c.word == 1 ? values.throttle
+         : c.word == 2 ? values.brake
+         : c.word == 11 ? values.clutch
+                        : values.handbrake) = c.axis;
+        SetControllerValues(values);
         car.inputs.words[c.word] = c.old;
         Step(c.n);
         EXPECT_NEAR(Word(c.word), c.expected, 1);
@@ -281,7 +284,9 @@ TEST_F(ControlsTest, MouseAndControllerSteering)
         ClientSize.width = c.width;
         LastMousePixel[0] = c.mouseX;
         controls.screenOpen = c.screenOpen;
-        ControllerValues.steer = c.axis;
+        ControllerValuesRecord values;
+        values.steer = c.axis;
+        SetControllerValues(values);
         controls.smoothedSteer = 0;
         Step();
         EXPECT_NEAR(Word(0), c.expected, 1);
@@ -372,8 +377,8 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Packets.clear();
-        Online = c.online;
-        MultiplayerReplayPlaying = c.replay;
+        SetOnline(c.online);
+        SetMultiplayerReplayPlaying(c.replay);
         car.carClass = c.carClass;
         ShiftHeld = c.shiftHeld;
         KeysDown[c.control] = true;

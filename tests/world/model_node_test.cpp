@@ -6,12 +6,12 @@
 
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <string>
 
-#include "graphics/services.h"
 #include "model_fixture.h"
 #include "support/built_game.h"
 #include "support/temp_folder.h"
@@ -52,21 +52,29 @@ struct OwnedBody {
     ~OwnedBody() { FreeBody(body); }
 };
 
+// Stand-in materials for the drawing hooks: the world only hands a
+// material back to the drawing, so one token per kind (plain or with the
+// environment texture) serves, as graphics gives one material per kind to
+// textures it has not loaded.
+Material* TokenMaterial(const char*, int, int environment, int, uint8_t* sky)
+{
+    alignas(std::max_align_t) static unsigned char tokens[2][16];
+    if (sky)
+        *sky = 0;
+    return reinterpret_cast<Material*>(tokens[environment ? 1 : 0]);
+}
+
 class ModelNodeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetCoreTables();
         ResetWorldTables();
-        ResetGraphicsTables();
-        InstallWorldGraphicsHooks();
+        WorldDrawHooks hooks{};
+        hooks.getMaterialTexture = TokenMaterial;
+        SetWorldDrawHooks(hooks);
     }
-    // The materials the nodes' textures made belong to graphics.
-    void TearDown() override
-    {
-        ResetWorldTables();
-        ResetGraphicsTables();
-    }
+    void TearDown() override { ResetWorldTables(); }
     TempFolder folder;
 };
 
