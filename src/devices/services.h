@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "devices/core_hooks.h"
 #include "devices/race_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.

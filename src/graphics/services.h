@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "graphics/core_hooks.h"
 #include "graphics/camera.h"
 #include "graphics/colours.h"
 #include "graphics/materials.h"
@@ -238,8 +239,8 @@ void FreeHelmetTextures();
 void RebuildHelmetTextures();
 // Forgets the sky meshes; the next sky draw builds them again.
 void ResetSky();
-// Begins the 3D frame unless begun (sets FrameBegun); sets SkipDrawing when
-// the device cannot be drawn to.
+// Begins the 3D frame unless begun (DisplayPass.frameBegun); marks the pass
+// not drawn (DisplayPass.skipDrawing) when the device cannot be drawn to.
 void BeginFrame();
 // Begins the frame with the top screen's background.
 void DrawBackground();

@@ -3,6 +3,9 @@
 
 #include "ui/services.h"
 
+// The writable record of CurrentScreen (screen.cpp).
+extern Screen* MutableCurrentScreen;
+
 // ---------------------------------------------------------------------------
 // Vector font shapes (font_raster.cpp).
 

@@ -1,4 +1,5 @@
 // The one reset of this subsystem's tables.
+#include "ui/local.h"
 #include "ui/services.h"
 
 void ResetUiTables()
@@ -15,4 +16,5 @@ void ResetUiTables()
     UiMode = 0;
     KeyDownDispatching = 0;
     SwallowNextChar = 0;
+    MutableCurrentScreen = nullptr;
 }

@@ -4,11 +4,21 @@
 #include "ui/services.h"
 
 #include "graphics/services.h"
+#include "ui/local.h"
 
+Screen* MutableCurrentScreen = nullptr;
+Screen* const& CurrentScreen = MutableCurrentScreen;
 int DialogOpen = 0;
 int UiMode = 0;
 int KeyDownDispatching = 0;
 int SwallowNextChar = 0;
+
+void SetCurrentScreen(Screen* screen)
+{
+    MutableCurrentScreen = screen;
+    if (screen != nullptr && screen->background != nullptr)
+        SetEntryBackground(screen->background);
+}
 
 Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), void (*key)(Screen*, int),
                    int (*mouse)(Screen*, MouseEvent*), const char* background, int rawKeys)
@@ -21,7 +31,7 @@ Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), vo
     screen->mouse = mouse;
     screen->background = background;
     // Without graphics every screen takes characters (the console's).
-    screen->rawKeys = (GraphicsOn && rawKeys) ? 1 : 0;
+    screen->rawKeys = (ProgramMode.graphicsOn && rawKeys) ? 1 : 0;
     // A character screen opened by a raw key's handler must not receive
     // the character of that same keystroke.
     if (KeyDownDispatching && !screen->rawKeys)
@@ -53,7 +63,7 @@ void CloseScreen(Screen* screen)
 void ResumeScreen(Screen* screen)
 {
     screen->child = nullptr;
-    if (GraphicsOn)
+    if (ProgramMode.graphicsOn)
         DialogOpen = 0;
     SetCurrentScreen(screen);
 }
@@ -62,9 +72,9 @@ int ScreenFrameBusy(Screen* screen)
 {
     if (screen->child != nullptr)
         return 1;
-    if (QuitState != 0)
+    if (ProgramMode.quitState != 0)
         CloseScreen(screen);
-    return SkipDrawing;
+    return DisplayPass.skipDrawing;
 }
 
 void DefaultScreenKey(Screen* screen, int code)
@@ -80,7 +90,7 @@ void DefaultScreenKey(Screen* screen, int code)
         MessageHistoryShown = !MessageHistoryShown;
         break;
     case 'N':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             ToggleSound();
         break;
     case 'T':

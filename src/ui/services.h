@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "ui/core_hooks.h"
 #include "ui/race_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
@@ -11,7 +12,7 @@ void ResetUiTables();
 // Screens (screen.cpp). Every menu, panel and dialog is a screen: an object
 // whose first part is this header. The main loop runs the top screen's
 // frame once per pass; a screen runs its one child's frame inside its own.
-// Input does not travel down the chain: it goes to CurrentScreen (core).
+// Input does not travel down the chain: it goes to CurrentScreen.
 
 struct MouseEvent;
 struct Screen {
@@ -41,6 +42,12 @@ extern int UiMode;
 // screen opened meanwhile swallows the character of the same keystroke.
 extern int KeyDownDispatching;
 extern int SwallowNextChar;
+
+// The screen that receives keys, characters and mouse events. Lives for
+// the whole run; changed only through SetCurrentScreen.
+extern Screen* const& CurrentScreen;
+// Makes the screen the input target and shows its background picture.
+void SetCurrentScreen(Screen* screen);
 
 // Fills the header (raw keys only while graphics are on) and returns it.
 Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*),
@@ -264,10 +271,11 @@ void InitFontWeights();
 // input method and the front-end screens (temporary bodies in
 // shell_pending.cpp and entry_screen_pending.cpp until they are built: the
 // display list stays empty, dialogs and menu screens do not open, and the
-// entry screen hands straight over to the root screen).
+// entry screen hands straight over to its successor).
 
-// The first screen of the chain; it hands over to the root screen.
-Screen* CreateEntryScreen();
+// The first screen of the chain; on its first frame it hands over to the
+// screen that the successor makes (the shell's root screen).
+Screen* CreateEntryScreen(Screen* (*successor)(Screen* parent));
 
 // The per-pass display list: cleared before the top screen's frame and
 // drawn with the message list after it.

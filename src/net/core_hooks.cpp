@@ -1,0 +1,11 @@
+// What the multiplayer layer gives the settings: its default track, and
+// the speed-up option as configured before an outside program changed it.
+#include "net/services.h"
+
+void InstallNetCoreHooks()
+{
+    SettingsHooks hooks = GetSettingsHooks();
+    hooks.setDefaultTrack = SetDefaultTrack;
+    hooks.keptSpeedupOption = [] { return InSimKeptSpeedupOpt; };
+    SetSettingsHooks(hooks);
+}
