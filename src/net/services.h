@@ -94,7 +94,7 @@ extern int CurrentConnectionLimit;
 extern int CurrentCarLimit;
 // The race option words: allowed cars and race flags.
 void SetRaceFlags(uint32_t carsMask, uint32_t flags);
-// The multiplayer screen; with StartMode 2 or 3 it goes on to start or join.
+// The multiplayer screen; with start mode 2 or 3 it goes on to start or join.
 Screen* OpenMultiplayerScreen(Screen* parent);
 
 // Replays: opening (1 when opened), the start block (1 when the race is

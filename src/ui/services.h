@@ -61,7 +61,8 @@ Screen* StepChildScreen(Screen* screen);
 void CloseScreen(Screen* screen);
 // Drops the child without running it and makes the screen current.
 void ResumeScreen(Screen* screen);
-// 1 with a child; closes the screen while quitting; else SkipDrawing.
+// 1 with a child; closes the screen while quitting; else 1 when the pass is
+// not drawn.
 int ScreenFrameBusy(Screen* screen);
 // The standard key and mouse handlers of menu screens.
 void DefaultScreenKey(Screen* screen, int code);
