@@ -13,7 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ResetCoreTables();
         ResetVehicleTables();
         BuildTrigTables();
-        InitMathConstants();
         return true;
     }();
     (void)ready;

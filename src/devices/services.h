@@ -10,6 +10,7 @@
 #pragma once
 
 #include "devices/controls.h"
+#include "devices/core_hooks.h"
 #include "devices/engine_wave.h"
 #include "devices/head_tracker.h"
 #include "devices/session_hooks.h"

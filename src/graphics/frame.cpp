@@ -5,20 +5,20 @@
 
 void BeginFrame()
 {
-    if (FrameBegun)
+    if (DisplayPass.frameBegun)
         return;
     if (!DeviceExists() || !TestDeviceState()) {
-        SkipDrawing = 1;
+        SetSkipDrawing(1);
         return;
     }
     BeginDeviceScene();
-    FrameBegun = 1;
+    SetFrameBegun(1);
 }
 
 void DrawBackground()
 {
     BeginFrame();
-    if (FrameBegun)
+    if (DisplayPass.frameBegun)
         ClearTarget(0xFF000000u, 3);
 }
 

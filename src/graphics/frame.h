@@ -2,8 +2,8 @@
 // background, screenshots, and the in-race display's sky and replay bar.
 #pragma once
 
-// Begins the 3D frame unless begun (sets FrameBegun); sets SkipDrawing when
-// the device cannot be drawn to.
+// Begins the 3D frame unless begun (DisplayPass.frameBegun); marks the pass
+// not drawn (DisplayPass.skipDrawing) when the device cannot be drawn to.
 void BeginFrame();
 // Begins the frame with the top screen's background.
 // Pending: no background pictures yet; the frame is cleared to black.

@@ -16,6 +16,7 @@
 #include "graphics/car_effects.h"
 #include "graphics/car_parts.h"
 #include "graphics/colours.h"
+#include "graphics/core_hooks.h"
 #include "graphics/device.h"
 #include "graphics/draw_batch.h"
 #include "graphics/frame.h"

@@ -172,7 +172,7 @@ int LoadRawTexture(TextureRecord* record, const char* path)
         return 0;
     }
     RawImage image;
-    if (ReadRawImage(path, MaxTextureSize, cacheTried ? 0 : Settings.halfTexRes, image) != 0)
+    if (ReadRawImage(path, DerivedSettings.maxTextureSize, cacheTried ? 0 : Settings.halfTexRes, image) != 0)
         return LoadNoFile;
     if (image.averaged)
         std::memcpy(record->averageColour, image.average, 3);

@@ -6,12 +6,12 @@
 
 void InitHostConsole()
 {
-    ConsoleMode = 1;
+    SetConsoleMode(1);
     MutableNet.consoleLength = 0;
     // Until the console draws its own status window, the terminal shows
     // the debug log, from its first line on (an invisible host shows
     // nothing).
-    if (DedicatedMode < 3)
+    if (ProgramMode.dedicatedMode < 3)
         EchoDebugLog(true);
 }
 

@@ -15,10 +15,12 @@ void ResetHostOptions() { MutableHostOptions = {}; }
 
 void SetDefaultTrack()
 {
-    std::strcpy(Settings.mapName, "Hollowmere");
-    Settings.config = 1;
-    Settings.flip = 0;
-    Settings.lighting = 0;
+    EditSettings([](SettingsRecord& settings) {
+        std::strcpy(settings.mapName, "Hollowmere");
+        settings.config = 1;
+        settings.flip = 0;
+        settings.lighting = 0;
+    });
 }
 
 int LoadWelcomeText(const char* fileName)

@@ -56,7 +56,7 @@ void RemoveAllGuests();
 void RequestTcpPositions();
 // The race option words: allowed cars and race flags.
 void SetRaceFlags(uint32_t carsMask, uint32_t flags);
-// The multiplayer screen; with StartMode 2 or 3 it goes on to start or join.
+// The multiplayer screen; with start mode 2 or 3 it goes on to start or join.
 // Pending: no multiplayer screen; answers null.
 Screen* OpenMultiplayerScreen(Screen* parent);
 

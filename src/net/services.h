@@ -9,6 +9,7 @@
 // online state through the race's hooks (net/session_hooks.h).
 #pragma once
 
+#include "net/core_hooks.h"
 #include "net/host_console.h"
 #include "net/host_options.h"
 #include "net/multiplayer.h"

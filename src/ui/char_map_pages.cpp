@@ -91,5 +91,5 @@ void ReadKeyboardLayoutName(int announce)
 
 void InitFontWeights()
 {
-    Settings.fwJ = Settings.fwH = Settings.fwS = Settings.fwK = 600;
+    EditSettings([](SettingsRecord& settings) { settings.fwJ = settings.fwH = settings.fwS = settings.fwK = 600; });
 }

@@ -16,7 +16,7 @@ void OpenConfirmDialog(Screen*, void (*)(Screen*), const char*, const char*) {}
 void AskCommandLine(Screen*, const char*) {}
 void UpdateComposition(const char*) {}
 void EndComposition() {}
-void UpdateImeState() { KeyboardLayoutChanged = 0; }
+void UpdateImeState() { SetKeyboardLayoutChanged(0); }
 void InsertStoredMessage(int) {}
 void FreeCharCaches() {}
 

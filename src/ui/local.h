@@ -9,6 +9,7 @@
 // What the interface keeps for the whole run, exported read-only under the
 // names in the area headers. Set back by ResetUiTables in one assignment.
 struct UiRecord {
+    Screen* currentScreen = nullptr;        // CurrentScreen
     int dialogOpen = 0;                     // DialogOpen
     int uiMode = 0;                         // UiMode
     int keyDownDispatching = 0;             // KeyDownDispatching

@@ -3,6 +3,7 @@
 #include "ui/local.h"
 
 UiRecord MutableUi;
+Screen* const& CurrentScreen = MutableUi.currentScreen;
 const int& DialogOpen = MutableUi.dialogOpen;
 const int& UiMode = MutableUi.uiMode;
 const int& KeyDownDispatching = MutableUi.keyDownDispatching;

@@ -5,6 +5,12 @@
 
 #include "graphics/services.h"
 
+void SetCurrentScreen(Screen* screen)
+{
+    MutableUi.currentScreen = screen;
+    if (screen != nullptr && screen->background != nullptr)
+        SetEntryBackground(screen->background);
+}
 
 Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), void (*key)(Screen*, int),
                    int (*mouse)(Screen*, MouseEvent*), const char* background, int rawKeys)
@@ -17,7 +23,7 @@ Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), vo
     screen->mouse = mouse;
     screen->background = background;
     // Without graphics every screen takes characters (the console's).
-    screen->rawKeys = (GraphicsOn && rawKeys) ? 1 : 0;
+    screen->rawKeys = (ProgramMode.graphicsOn && rawKeys) ? 1 : 0;
     // A character screen opened by a raw key's handler must not receive
     // the character of that same keystroke.
     if (MutableUi.keyDownDispatching && !screen->rawKeys)
@@ -49,7 +55,7 @@ void CloseScreen(Screen* screen)
 void ResumeScreen(Screen* screen)
 {
     screen->child = nullptr;
-    if (GraphicsOn)
+    if (ProgramMode.graphicsOn)
         MutableUi.dialogOpen = 0;
     SetCurrentScreen(screen);
 }
@@ -58,9 +64,9 @@ int ScreenFrameBusy(Screen* screen)
 {
     if (screen->child != nullptr)
         return 1;
-    if (QuitState != 0)
+    if (ProgramMode.quitState != 0)
         CloseScreen(screen);
-    return SkipDrawing;
+    return DisplayPass.skipDrawing;
 }
 
 void DefaultScreenKey(Screen* screen, int code)
@@ -76,7 +82,7 @@ void DefaultScreenKey(Screen* screen, int code)
         MutableUi.messageHistoryShown = !MutableUi.messageHistoryShown;
         break;
     case 'N':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             ToggleSound();
         break;
     case 'T':

@@ -1,7 +1,7 @@
 // Screens (screen.cpp). Every menu, panel and dialog is a screen: an object
 // whose first part is this header. The main loop runs the top screen's
 // frame once per pass; a screen runs its one child's frame inside its own.
-// Input does not travel down the chain: it goes to CurrentScreen (core).
+// Input does not travel down the chain: it goes to CurrentScreen.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,12 @@ extern const int& SwallowNextChar;
 void SetKeyDownDispatching(int dispatching);
 void SetSwallowNextChar(int swallow);
 
+// The screen that receives keys, characters and mouse events. Lives for
+// the whole run; changed only through SetCurrentScreen.
+extern Screen* const& CurrentScreen;
+// Makes the screen the input target and shows its background picture.
+void SetCurrentScreen(Screen* screen);
+
 // Fills the header (raw keys only while graphics are on) and returns it.
 Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*),
                    void (*key)(Screen*, int), int (*mouse)(Screen*, MouseEvent*),
@@ -53,7 +59,8 @@ Screen* StepChildScreen(Screen* screen);
 void CloseScreen(Screen* screen);
 // Drops the child without running it and makes the screen current.
 void ResumeScreen(Screen* screen);
-// 1 with a child; closes the screen while quitting; else SkipDrawing.
+// 1 with a child; closes the screen while quitting; else 1 when the pass is
+// not drawn.
 int ScreenFrameBusy(Screen* screen);
 // The standard key and mouse handlers of menu screens.
 void DefaultScreenKey(Screen* screen, int code);
@@ -61,7 +68,8 @@ int DefaultScreenMouse(Screen* screen, MouseEvent* event);
 // 1 for the character codes 32..126 and 128..255.
 int IsTypableCharacter(int code);
 
-// The first screen of the chain; it hands over to the root screen.
+// The first screen of the chain; on its first frame it hands over to the
+// screen that the successor makes (the shell's root screen).
 // Pending: no entry screen yet (entry_screen_pending.cpp); it hands over
 // on its first frame.
-Screen* CreateEntryScreen();
+Screen* CreateEntryScreen(Screen* (*successor)(Screen* parent));

@@ -12,6 +12,7 @@
 
 #include "ui/char_map.h"
 #include "ui/char_map_file.h"
+#include "ui/core_hooks.h"
 #include "ui/front_end.h"
 #include "ui/graphics_hooks.h"
 #include "ui/messages.h"

@@ -401,9 +401,9 @@ void UpdateCarMassProperties(CarObject& car)
 
 void StepCarAlone(CarObject& car)
 {
-    if (AppInactive)
+    if (InputState.appInactive)
         return;
-    car.aloneClockMs += uint32_t(FrameStep);
+    car.aloneClockMs += uint32_t(GameTime.frameStepMs);
     if (int32_t(car.aloneClockMs - car.aloneSteppedMs) > int32_t(MaxCatchUpMs))
         car.aloneSteppedMs = car.aloneClockMs - MaxCatchUpMs;
     BodySurroundings& world = GetBodySurroundings();

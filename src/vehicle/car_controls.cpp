@@ -214,10 +214,10 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
     } else {
         // The mouse across the window; without a drawing area it steers
         // straight.
-        const int width = ClientSize.width;
+        const int width = ScreenSize.client.width;
         if (controls.screenOpen || width <= 0)
             return SteeringCentre;
-        const int x = LastMousePixel[0] < 0 ? 0 : LastMousePixel[0] >= width ? width - 1 : LastMousePixel[0];
+        const int x = InputState.lastMousePixel[0] < 0 ? 0 : InputState.lastMousePixel[0] >= width ? width - 1 : InputState.lastMousePixel[0];
         v = (static_cast<float>(x) - static_cast<float>(width) * 0.5f) * 2.0f / static_cast<float>(width);
     }
     const float smooth = Settings.steerSmooth;
@@ -319,14 +319,14 @@ int IsHornActive(const PlayerControlState& controls)
         return 0;
     if (!UsesController() && controls.screenOpen)
         return 0;
-    return IsControlActive(HornControl, !controls.screenOpen && !ShiftHeld) ? 1 : 0;
+    return IsControlActive(HornControl, !controls.screenOpen && !InputState.shiftHeld) ? 1 : 0;
 }
 
 int IsFlashActive(const PlayerControlState& controls)
 {
     if (!UsesController() && controls.screenOpen)
         return 0;
-    return IsControlActive(FlashControl, !controls.screenOpen && !ShiftHeld) ? 1 : 0;
+    return IsControlActive(FlashControl, !controls.screenOpen && !InputState.shiftHeld) ? 1 : 0;
 }
 
 void ReadCarControls(PlayerControlState& controls, int n)

@@ -220,7 +220,7 @@ int LoadEngineFile(EngineRecord& engine, const char* carCode)
     InitEngineData(scratch);
     char path[96];
     int loaded = 0;
-    CarSettings* settings = GetCarSettings(carCode);
+    const CarSettings* settings = GetCarSettings(carCode);
     if (settings && settings->engineName[0]) {
         char name[sizeof settings->engineName + 1] = {};
         std::memcpy(name, settings->engineName, sizeof settings->engineName);
@@ -229,7 +229,7 @@ int LoadEngineFile(EngineRecord& engine, const char* carCode)
             CopyFixedString(engine.soundParams.name, name, sizeof engine.soundParams.name);
             loaded = 1;
         } else {
-            ClearCarEngineName(*settings);
+            ClearCarEngineChoice(carCode);
         }
     }
     if (!loaded && IsSafeFileName(carCode)) {

@@ -99,7 +99,7 @@ int FindCheckpointUnderNode(PathNode& node, int* roadFlag, const PathWorld& worl
                 *roadFlag = 0;
         }
     }
-    if (GraphicsOn)
+    if (ProgramMode.graphicsOn)
         PlaceRubberPoints(node, world);
     return result;
 }

@@ -233,7 +233,7 @@ TEST_F(DrawingGlTest, ANamedMeshShowsWhereItsCameraSays)
     }
     FinishMesh(mesh);
 
-    FovTangent = 2.0f;
+    EditDerivedSettings([](DerivedSettingsRecord& derived) { derived.fovTangent = 2.0f; });
     InitCamera(DefaultCamera, MakeFixedVector(0, 0, 2 * 65536), MakeFixedVector(0, -65536, 0), 65536, 65536,
                MakeFixedVector(0, 0, 65536));
     Clear();

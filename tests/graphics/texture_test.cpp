@@ -310,7 +310,7 @@ TEST_F(TextureTest, HalfTexResHalvesSquareCachesOnly)
 {
     MutableTextureLoadSettings.ddsCache = 1;
     SetUseCompressedTextures(1);
-    Settings.halfTexRes = 1;
+    EditSettings([](SettingsRecord& settings) { settings.halfTexRes = 1; });
     ASSERT_TRUE(MakeFolder("data\\dds"));
     auto cache = [this](const char* name, uint32_t w, uint32_t h) {
         std::vector<std::vector<uint8_t>> levels{std::vector<uint8_t>(GfxFormatLevelSize(FmtDxt1, w, h), 0x33)};

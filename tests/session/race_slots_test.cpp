@@ -13,7 +13,7 @@ using RaceSlotsTest = RaceTest;
 
 TEST_F(RaceSlotsTest, NewRaceTakesItsDefaults)
 {
-    Settings.skillLevel = 9;
+    EditSettings([](SettingsRecord& settings) { settings.skillLevel = 9; });
     Race fresh;
     fresh.playerCount = 7;
     InitRace(fresh);

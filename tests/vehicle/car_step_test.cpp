@@ -619,7 +619,7 @@ protected:
     }
     void TearDown() override
     {
-        Settings = savedSettings;
+        SetSettings(savedSettings);
         SetCarEffectStandIns({});
         CarRuleTest::TearDown();
     }
@@ -647,7 +647,7 @@ TEST_F(TyreTrailTest, SkidMarksNeedSlipLoadAndAMoveOfTwoCentimetresAStep)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LaidMarks.clear();
-        Settings.noRubber = c.noRubber;
+        EditSettings([&](SettingsRecord& record) { record.noRubber = c.noRubber; });
         BareCar bare;
         CarObject& car = bare.car;
         Wheel wheel;
@@ -690,7 +690,7 @@ TEST_F(TyreTrailTest, SmokingTyresMakeParticlesAtTheDustLodCadence)
         SCOPED_TRACE(c.dustLod);
         ParticleLives.clear();
         ParticleColours.clear();
-        Settings.dustLod = c.dustLod;
+        EditSettings([&](SettingsRecord& record) { record.dustLod = c.dustLod; });
         BareCar bare;
         CarObject& car = bare.car;
         Axle axle;
@@ -915,22 +915,24 @@ TEST_F(CarDrivingTest, AGarageCarCatchesUpAtMostATenthOfASecond)
     ASSERT_TRUE(Load(car, 0));
     ResetCar(car, 0, 0, 1);
     SetBodySurroundings(nullptr);  // no world: flat ground
-    const int32_t savedFrameStep = FrameStep;
-    const int savedInactive = AppInactive;
+    const GameTimeRecord savedTime = GameTime;
+    const int savedInactive = InputState.appInactive;
     struct Frame {
         int inactive, frameMs, steps;
     };
     // Steps run while the stepped time is behind the clock, 10 ms each.
     const Frame frames[] = {{0, 30, 3}, {0, 500, 10}, {0, 15, 2}, {1, 40, 0}, {0, 15, 1}};
     for (const Frame& f : frames) {
-        AppInactive = f.inactive;
-        FrameStep = f.frameMs;
+        SetAppInactive(f.inactive);
+        GameTimeRecord time = GameTime;
+        time.frameStepMs = f.frameMs;
+        SetGameTime(time);
         const int before = car.stepCounter;
         StepCarAlone(car);
         EXPECT_EQ(car.stepCounter - before, f.steps) << f.frameMs << " ms";
     }
-    FrameStep = savedFrameStep;
-    AppInactive = savedInactive;
+    SetGameTime(savedTime);
+    SetAppInactive(savedInactive);
 }
 
 TEST_F(CarRuleTest, SkinNamesMatchIgnoringCase)

@@ -15,6 +15,14 @@
 
 namespace {
 
+// The game step of the pass, as the main loop leaves it for the car.
+void SetFrameStep(int32_t ms)
+{
+    GameTimeRecord time = GameTime;
+    time.frameStepMs = ms;
+    SetGameTime(time);
+}
+
 // The controls the test holds down: keyboard keys count only when the
 // caller lets them, controller buttons always.
 std::array<bool, 64> KeysDown, ButtonsDown;
@@ -57,23 +65,26 @@ protected:
         car.gearCount = 7;  // five forward gears
         controls.playerCar = &car;
         controls.viewedCar = &car;
-        Settings.controlType = 0;
-        Settings.steerKb = 1;
-        Settings.thrBrkRate = 5;
-        Settings.steerSmooth = 0;
-        Settings.mouseNonLinear = 0;
-        Settings.turnCompensation = 0;
-        Settings.debounce = 50;
+        EditSettings([&](SettingsRecord& record) {
+            record.controlType = 0;
+            record.steerKb = 1;
+            record.thrBrkRate = 5;
+            record.steerSmooth = 0;
+            record.mouseNonLinear = 0;
+            record.turnCompensation = 0;
+            record.debounce = 50;
+        });
     }
     void TearDown() override
     {
         car.setup = nullptr;
         DestroyCar(car);
         SetClutchControlMode(1);
-        FrameStep = 0;
-        ClientSize = {};
-        LastMousePixel[0] = LastMousePixel[1] = 0;
-        ShiftHeld = 0;
+        SetFrameStep(0);
+        SetClientSize(0, 0);
+        SetMouseAxis(0, 0, InputState.mousePosition[0]);
+        SetMouseAxis(1, 0, InputState.mousePosition[1]);
+        SetModifierKeys(0, InputState.ctrlHeld, InputState.altHeld);
         SetMultiplayerReplayPlaying(0);
         ResetDevicesTables();
         ResetNetTables();
@@ -151,7 +162,7 @@ TEST_F(ControlsTest, ControllerPedalsHaveDeadZones)
         {"averaged over two steps", 1, 1.0f, 1, 2, 0, 32767},
         {"one shared axis leaves the pedals to their keys", 1, 1.0f, 2, 1, 0, 0},
     };
-    Settings.controlType = 1;
+    EditSettings([&](SettingsRecord& record) { record.controlType = 1; });
     SetClutchControlMode(0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -175,7 +186,7 @@ TEST_F(ControlsTest, ShiftWordsAreDebounced)
 {
     // A tap of one step holds the word until the debounce time has run, in
     // steps of game time however long the frames are.
-    FrameStep = 100;
+    SetFrameStep(100);
     KeysDown[ShiftUp] = true;
     Step();
     KeysDown[ShiftUp] = false;
@@ -208,12 +219,14 @@ TEST_F(ControlsTest, ShiftWordsAreDebounced)
 
 TEST_F(ControlsTest, KeyboardSteeringMovesAtMostALittleEachStep)
 {
-    Settings.kbSteerRate = 1;
-    Settings.kbReturnRate = 1;
-    Settings.kbFastMul = 3;
+    EditSettings([&](SettingsRecord& record) {
+        record.kbSteerRate = 1;
+        record.kbReturnRate = 1;
+        record.kbFastMul = 3;
+    });
     for (int mode : {1, 2}) {
         SCOPED_TRACE(mode);
-        Settings.steerKb = mode;
+        EditSettings([&](SettingsRecord& record) { record.steerKb = mode; });
         car.inputs.words[0] = SteeringCentre;
         controls.keyboardSteer = 0;
         KeysDown[SteerFast] = true;
@@ -233,7 +246,7 @@ TEST_F(ControlsTest, KeyboardSteeringMovesAtMostALittleEachStep)
 
 TEST_F(ControlsTest, BothSteerKeysHoldTheAngle)
 {
-    Settings.kbSteerRate = 0.4f;
+    EditSettings([&](SettingsRecord& record) { record.kbSteerRate = 0.4f; });
     KeysDown[SteerLeft] = true;
     for (int i = 0; i < 30; i++)
         Step();
@@ -276,13 +289,15 @@ TEST_F(ControlsTest, MouseAndControllerSteering)
         {"turn compensation, small turn", 1, 0, 0, 0, 0.1f, 1, 32768 + std::lrint(0.1f * 270 / 60 * 32767)},
         {"turn compensation, beyond the car's lock", 1, 0, 0, 0, 0.5f, 1, 65535},
     };
-    Settings.steerKb = 0;
+    EditSettings([&](SettingsRecord& record) { record.steerKb = 0; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Settings.controlType = c.controlType;
-        Settings.turnCompensation = c.turnCompensation;
-        ClientSize.width = c.width;
-        LastMousePixel[0] = c.mouseX;
+        EditSettings([&](SettingsRecord& record) {
+            record.controlType = c.controlType;
+            record.turnCompensation = c.turnCompensation;
+        });
+        SetClientSize(c.width, ScreenSize.client.height);
+        SetMouseAxis(0, c.mouseX, InputState.mousePosition[0]);
         controls.screenOpen = c.screenOpen;
         ControllerValuesRecord values;
         values.steer = c.axis;
@@ -313,8 +328,8 @@ TEST_F(ControlsTest, HShifterWord)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ButtonsDown.fill(false);
-        Settings.controlType = c.controlType;
-        PlayerProfile.gearShiftMode = c.shiftMode;
+        EditSettings([&](SettingsRecord& record) { record.controlType = c.controlType; });
+        EditPlayerProfile([&](PlayerProfileRecord& record) { record.gearShiftMode = c.shiftMode; });
         car.gearboxKind = c.kind;
         if (c.held >= 0)
             ButtonsDown[c.held] = true;
@@ -373,14 +388,14 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
         {"single-seater: no horn", 1, 0, 10, Horn, 0, 9, 0, {}},
         {"the horn key does not count with Shift held", 1, 0, 2, Horn, 1, 9, 0, {}},
     };
-    PlayerProfile.horn = 2;
+    EditPlayerProfile([&](PlayerProfileRecord& record) { record.horn = 2; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Packets.clear();
         SetOnline(c.online);
         SetMultiplayerReplayPlaying(c.replay);
         car.carClass = c.carClass;
-        ShiftHeld = c.shiftHeld;
+        SetModifierKeys(c.shiftHeld, InputState.ctrlHeld, InputState.altHeld);
         KeysDown[c.control] = true;
         for (int i = 0; i < 3; i++) {
             Step();

@@ -68,7 +68,6 @@ int main(int argc, char** argv)
     ResetCoreTables();
     ResetWorldTables();
     BuildTrigTables();
-    InitMathConstants();
     for (const BuildStep& step : BuildSteps) {
         if (!step.build()) {
             std::fprintf(stderr, "mkdata : step failed : %s\n", step.name);

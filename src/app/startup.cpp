@@ -1,7 +1,7 @@
 // Start-up: from the command line to the first pass of the main loop, in
 // a fixed order, each step announced in the debug log. A failing step shows
 // its message, says what to do about it where the user can act, and ends
-// the program with the exit code of its kind (core/exit_codes.h).
+// the program with the exit code of its kind (app/exit_codes.h).
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,7 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "core/local.h"
+#include "app/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "devices/services.h"
 #include "graphics/services.h"
@@ -25,9 +26,6 @@
 #include "session/services.h"
 #include "ui/services.h"
 #include "world/services.h"
-
-int StartTimeMinutes = 0;
-int HasConsoleWindow = 0;
 
 namespace {
 
@@ -146,7 +144,7 @@ bool WriteTestDataFolder()
         return false;
     }
     std::fclose(file);
-    StartTimeMinutes = GetFileTimeMinutes("data\\file.fl");
+    Shell.startTimeMinutes = GetFileTimeMinutes("data\\file.fl");
     platform::RemoveFile("data\\file.fl");
     return true;
 }
@@ -158,7 +156,9 @@ bool PreInitGraphics()
     int result = -1;
     bool displayOpened = platform::OpenWindowSystem(platform::WindowBackEnd::Sdl) != 0;
     if (displayOpened) {
-        platform::GetDesktopSize(DesktopSize.width, DesktopSize.height);
+        int width = 0, height = 0;
+        platform::GetDesktopSize(width, height);
+        SetDesktopSize(width, height);
         result = PreInitDirect3D(1, CardSettings.depthClass, Settings.hazeEffect, Settings.verticalSync,
                                  CardSettings.adapterIndex);
     }
@@ -177,7 +177,7 @@ bool PreInitGraphics()
         return false;
     }
     if (Settings.startWindowed && CheckWindowedAllowed())
-        Settings.startWindowed = 0;
+        EditSettings([](SettingsRecord& settings) { settings.startWindowed = 0; });
     CardSettingsRecord card = CardSettings;
     card.depthClass = SettledDepthClass();
     if (HardwareVertexProcessingInUse())
@@ -210,13 +210,15 @@ void CheckCurrentTrack()
         return;
     }
     const SiteRecord& record = SiteTable[site];
-    if (Settings.config > record.configCount || Settings.config < 1)
-        Settings.config = 1;
-    if (!record.mapPathFlags[Settings.config - 1])
-        Settings.flip = 0;
+    SettingsRecord settings = Settings;
+    if (settings.config > record.configCount || settings.config < 1)
+        settings.config = 1;
+    if (!record.mapPathFlags[settings.config - 1])
+        settings.flip = 0;
     // The site record's third value is its count of light schemes.
-    if (Settings.lighting >= record.carried || Settings.lighting < 0)
-        Settings.lighting = 0;
+    if (settings.lighting >= record.carried || settings.lighting < 0)
+        settings.lighting = 0;
+    SetSettings(settings);
 }
 
 bool LoadBodyModels()
@@ -226,7 +228,7 @@ bool LoadBodyModels()
         std::snprintf(path, sizeof path, "data\\veh\\%s.vob", BodyCodeTable[i]);
         ObjectModel* model = new ObjectModel;
         InitObjectModel(*model);
-        BodyObjects[i] = model;
+        SetCarBodyObject(i, model);
         const char* reason = nullptr;
         if (!LoadObjectModel(*model, nullptr, path, 1, &reason)) {
             ShutdownGraphics();
@@ -248,33 +250,39 @@ void ShowErrorBox(const char* text)
     platform::ShowMessageBox(platform::MessageBoxKind::Error, "", text);
 }
 
-int StartProgram(const char* commandLine)
-{
-    // A data file named on the command line goes to a running copy.
-    platform::HandOverPeer peer;
-    AnotherCopyRuns = platform::FindRunningCopy(peer) != 0;
-    FormatVersion();
-    if (!HandOverFile(AnotherCopyRuns ? &peer : nullptr, commandLine))
-        return HandOverRefused ? ExitBadCommandLine : ExitNormal;
+namespace {
 
-    // The debug log: this copy's own, the folder's "deb.log" unless another
-    // running copy writes that one.
+// The steps of start-up, in their order. A step that can fail returns
+// StartUpDone to go on, or the exit code the program ends with (its
+// message shown).
+
+// The debug log: this copy's own, the folder's "deb.log" unless another
+// running copy writes that one.
+void StartLog()
+{
     std::string logNote = StartDebugLog();
     LogVersion();
     if (!logNote.empty()) {
         LogLine(logNote.c_str());
         std::fprintf(stderr, "%s\n", logNote.c_str());
     }
+}
 
-    // The timer.
+// The system timer at its finest period.
+int StartTimer()
+{
     uint32_t period = platform::TimerMinPeriodMs();
     LogPrintf("timer resolution %d ms", static_cast<int>(period));
     if (!platform::BeginTimerPeriod(period < 1 ? 1 : period)) {
         ShowErrorBox("Could not set time period");
         return ExitMachineRefused;
     }
+    return StartUpDone;
+}
 
-    // The settings files.
+// The settings files and the defaults that come before the command line.
+void ReadSettingsFiles()
+{
     LogLine("read config");
     InitFontWeights();
     LoadConfig();
@@ -285,72 +293,79 @@ int StartProgram(const char* commandLine)
     SetRegionalDefaults();
     BuildClockNudgeTable();
     ResetTextTable();
+}
 
-    // The command line (not read when this copy plays a handed-over replay).
+// The command line (not read when this copy plays a handed-over replay); a
+// copy started to end the running one asks it and ends.
+int ReadCommandLine(const char* commandLine, const platform::HandOverPeer& peer)
+{
     LogLine("get command line");
-    if (ReplayOpenRequest == 0 && commandLine != nullptr && commandLine[0] != 0)
+    if (CommandLine.replayOpenRequest == 0 && commandLine != nullptr && commandLine[0] != 0)
         ParseCommandLine(commandLine);
-    if (StartMode == 0) {
-        ShowErrorBox(CommandLineError);
+    if (ProgramMode.startMode == 0) {
+        ShowErrorBox(CommandLine.error);
         return ExitBadCommandLine;
     }
-    // Started to end the running copy: this copy asks it and ends.
-    if (StartMode == 6)
+    if (ProgramMode.startMode == 6)
         return EndRunningCopy(AnotherCopyRuns ? &peer : nullptr) ? ExitNormal : ExitBadCommandLine;
+    return StartUpDone;
+}
 
-    // The data folder: writable, with the default skins and engines.
-    if (!GraphicsOn)
-        Settings.startWindowed = 1;
+// The data folder: writable, with the default skins and engines; the
+// graphics layer prepared; the data folders made and the driver's profile.
+int PrepareDataAndGraphics()
+{
+    if (!ProgramMode.graphicsOn)
+        EditSettings([](SettingsRecord& settings) { settings.startWindowed = 1; });
     if (!WriteTestDataFolder())
         return ExitDataFolder;
     if (!CheckDefaultFiles())
         return ExitContentMissing;
-
-    // The graphics layer.
-    if (GraphicsOn && !PreInitGraphics())
+    if (ProgramMode.graphicsOn && !PreInitGraphics())
         return ExitMachineRefused;
-
-    // The data folders and the driver's profile.
     if (!MakeDataFolders())
         return ExitDataFolder;
     if (Settings.plyName[0] != 0)
         LoadProfile(true);
+    return StartUpDone;
+}
 
-    // The display mode.
-    if (GraphicsOn) {
+// The display mode, and the main window: a console without graphics, none
+// when invisible.
+int OpenDisplay()
+{
+    if (ProgramMode.graphicsOn) {
         ChooseDisplayMode();
-        if (Settings.startWindowed) {
-            if (DesktopSize.width > 0 && DesktopSize.height > 0) {
-                ClientSize.width = std::min(ClientSize.width, DesktopSize.width - 128);
-                ClientSize.height = std::min(ClientSize.height, DesktopSize.height - 96);
-            }
-        }
+        const ScreenSizeRecord& size = ScreenSize;
+        if (Settings.startWindowed && size.desktop.width > 0 && size.desktop.height > 0)
+            SetClientSize(std::min(size.client.width, size.desktop.width - 128),
+                          std::min(size.client.height, size.desktop.height - 96));
     } else {
-        ClientSize = {};
-        FullScreenModeIndex = 0;
+        SetClientSize(0, 0);
+        Shell.fullScreenModeIndex = 0;
         platform::OpenWindowSystem(platform::WindowBackEnd::Null);
     }
-
-    // The main window: a console without graphics, none when invisible.
-    if (DedicatedMode < 3) {
-        if (!CreateMainWindow(GraphicsOn ? 0 : 1)) {
+    if (ProgramMode.dedicatedMode < 3) {
+        if (!CreateMainWindow(ProgramMode.graphicsOn ? 0 : 1)) {
             ShowErrorBox("Could not create window");
             return ExitMachineRefused;
         }
-        HasConsoleWindow = GraphicsOn ? 0 : 1;
+        Shell.hasConsoleWindow = ProgramMode.graphicsOn ? 0 : 1;
         platform::HandOverListen();
         platform::UseWindowMessageBoxes(1);
     }
+    return StartUpDone;
+}
 
-    // Tables and locks.
+// Tables and locks, the bans and the font.
+int LoadTablesAndFont()
+{
     BuildCrcTable();
     InitStandardColours();
-    if (!GraphicsOn)
+    if (!ProgramMode.graphicsOn)
         InitHostConsole();
     InitDownloadLocks();
     InitNetworkLock();
-
-    // Bans and the font.
     LogLine("load bans");
     LoadBans();
     LogLine("load font");
@@ -360,24 +375,32 @@ int StartProgram(const char* commandLine)
         return ExitContentMissing;
     }
     BuildSegmentTables();
-    if (HasConsoleWindow)
+    if (Shell.hasConsoleWindow)
         PaintHostWindow();
+    return StartUpDone;
+}
 
-    // The 3D device.
-    if (GraphicsOn) {
-        if (!InitGraphicsDevice()) {
-            FreeCharacterMap();
-            ShowErrorBox("Could not initialise graphics");
-            return ExitMachineRefused;
-        }
-        ReportGraphicsCaps();
-        // The built-in textures are not built yet: the program carries on
-        // without them, as it does without the things drawn with them.
-        if (!CreateBuiltinTextures())
-            LogLine("Could not set up textures");
+// The 3D device with its report and the built-in textures.
+int StartGraphicsDevice()
+{
+    if (!ProgramMode.graphicsOn)
+        return StartUpDone;
+    if (!InitGraphicsDevice()) {
+        FreeCharacterMap();
+        ShowErrorBox("Could not initialise graphics");
+        return ExitMachineRefused;
     }
+    ReportGraphicsCaps();
+    // The built-in textures are not built yet: the program carries on
+    // without them, as it does without the things drawn with them.
+    if (!CreateBuiltinTextures())
+        LogLine("Could not set up textures");
+    return StartUpDone;
+}
 
-    // Languages.
+// The English reference file and the configured language.
+void LoadLanguages()
+{
     LogLine("create english file");
     WriteEnglishFile();
     if (Settings.language[0] != 0) {
@@ -386,8 +409,11 @@ int StartProgram(const char* commandLine)
     }
     SelectTranslationCodePage();
     ReadKeyboardLayoutName(0);
+}
 
-    // Initialisations and the figures.
+// The subsystems' own initialisations and the figures.
+int InitialiseSubsystems()
+{
     LogLine("initialisations");
     std::fesetenv(FE_DFL_ENV);
     BuildTyreCurves();
@@ -395,7 +421,7 @@ int StartProgram(const char* commandLine)
     LoadDriverNames();
     LoadMessageKeys();
     ClearParticles();
-    if (DedicatedMode < 2) {
+    if (ProgramMode.dedicatedMode < 2) {
         LogLine("human system");
         const char* humansReason = nullptr;
         if (!LoadHumans(nullptr, &humansReason)) {
@@ -406,14 +432,18 @@ int StartProgram(const char* commandLine)
             return ExitContentMissing;
         }
     }
+    return StartUpDone;
+}
 
-    // Drawing target, tables, helmet, controllers, camera.
-    SetSoftwareTarget(ClientSize.height, nullptr);
-    Settings.edCharSize = 1;
+// The drawing target, the tables, the helmet, the controllers and the
+// camera.
+void PrepareDrawingAndControls()
+{
+    SetSoftwareTarget(ScreenSize.client.height, nullptr);
+    EditSettings([](SettingsRecord& settings) { settings.edCharSize = 1; });
     LogLine("tables");
     BuildTrigTables();
-    InitMathConstants();
-    if (GraphicsOn) {
+    if (ProgramMode.graphicsOn) {
         LogLine("helmet");
         LoadHelmet();
         LogLine("controllers");
@@ -425,32 +455,77 @@ int StartProgram(const char* commandLine)
     float length = std::sqrt(10.0f * 10.0f + 10.0f * 10.0f + 5.0f * 5.0f);
     InitCamera({10.0f, 10.0f, 3.0f}, {10.0f / length, 10.0f / length, 5.0f / length}, Settings.ground,
                Settings.skyHigh);
+}
 
-    // The current track and the car body models.
+// The current track checked, the car body models loaded, and the light map
+// that serves before any world brings its own.
+int LoadTrackAndBodies()
+{
     CheckCurrentTrack();
     LogLine("load objects");
     if (!LoadBodyModels())
         return ExitContentMissing;
-
-    // The light map before any world brings its own.
-    if (GraphicsOn) {
+    if (ProgramMode.graphicsOn) {
         LogLine("default light map");
         BuildFlatLightMap();
         SetFogEnabled(0);
         SetFogRange(0xFFFFFFFFu, 4.0f, 4096.0f);
     }
+    return StartUpDone;
+}
 
-    // The first screen, and the game clock at 0.
+// The first screen, and the game clock at 0.
+void OpenFirstScreen()
+{
     LogLine("start intro");
-    TopScreen = CreateEntryScreen();
+    Shell.topScreen = CreateEntryScreen(CreateRootScreen);
     if (AnotherCopyRuns)
         PrintMessage(GetText(TX_3a_wrninsta), 9);
     ApplyCursorClip();
     LogLine("end of initialisation");
-    GameClock = 0;
-    FrameStep = 0;
-    PassStart = platform::NowMs();
-    return StartUpDone;
+    StartGameClock();
+}
+
+} // namespace
+
+int StartProgram(const char* commandLine)
+{
+    // Every subsystem's hooks, before anything can call them.
+    InstallSubsystemHooks();
+
+    // A data file named on the command line goes to a running copy.
+    platform::HandOverPeer peer;
+    AnotherCopyRuns = platform::FindRunningCopy(peer) != 0;
+    FormatVersion();
+    if (!HandOverFile(AnotherCopyRuns ? &peer : nullptr, commandLine))
+        return CommandLine.handOverRefused ? ExitBadCommandLine : ExitNormal;
+
+    // The rest in order; the first step that fails ends start-up.
+    StartLog();
+    int ended = StartTimer();
+    if (ended == StartUpDone) {
+        ReadSettingsFiles();
+        ended = ReadCommandLine(commandLine, peer);
+    }
+    if (ended == StartUpDone)
+        ended = PrepareDataAndGraphics();
+    if (ended == StartUpDone)
+        ended = OpenDisplay();
+    if (ended == StartUpDone)
+        ended = LoadTablesAndFont();
+    if (ended == StartUpDone)
+        ended = StartGraphicsDevice();
+    if (ended == StartUpDone) {
+        LoadLanguages();
+        ended = InitialiseSubsystems();
+    }
+    if (ended == StartUpDone) {
+        PrepareDrawingAndControls();
+        ended = LoadTrackAndBodies();
+    }
+    if (ended == StartUpDone)
+        OpenFirstScreen();
+    return ended;
 }
 
 int RunProgram(const char* commandLine)
@@ -463,5 +538,5 @@ int RunProgram(const char* commandLine)
     }
     RunMainLoop();
     ShutDownProgram();
-    return ExitCode;
+    return Shell.exitCode;
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "devices/services.h"
 #include "net/services.h"
@@ -24,9 +24,7 @@ struct RootScreen : Screen {
     char progressText[64] = {};
 };
 
-RootScreen* RootScreenPointer = nullptr;
-int QuitDecision = 0;
-int HotLapMode = 0;
+RootStateRecord RootState;
 
 namespace {
 
@@ -57,12 +55,12 @@ void OnReplayWorldLoaded(RootScreen* root)
         SetUpRaceFromSpr(root);
     if (root->child != nullptr) {
         // The start block was refused with a dialog.
-        ReplayOpenRequest = 0;
+        CommandLine.replayOpenRequest = 0;
         root->loadState = LoadIdle;
         return;
     }
     root->loadState = LoadDecideScan;
-    if (GraphicsOn && CountMissingSkins() > 0 && Settings.replaySkins != 0) {
+    if (ProgramMode.graphicsOn && CountMissingSkins() > 0 && Settings.replaySkins != 0) {
         OpenChild(root, OpenSkinDownloadWindow(root));
         root->loadState = LoadWaitChild;
     }
@@ -71,7 +69,7 @@ void OnReplayWorldLoaded(RootScreen* root)
 void StartReplayPlayback(RootScreen* root)
 {
     root->loadState = LoadIdle;
-    SetSessionStartTime(GameClock);
+    SetSessionStartTime(GameTime.clockMs);
     if (root->multiplayerReplay) {
         SetMprMessageBlocking(Settings.mprMessageBlock);
         SetGameKind(2);
@@ -92,7 +90,7 @@ void StepReplayLoading(RootScreen* root)
         int opened = root->multiplayerReplay ? OpenMprPlayback(root, root->replayName)
                                              : OpenSprForPlayback(root, root->replayName, 1);
         if (!opened) {
-            ReplayOpenRequest = 0;
+            CommandLine.replayOpenRequest = 0;
             root->loadState = LoadIdle;
         } else if (IsWorldLoading()) {
             root->loadState = LoadWorld;
@@ -130,7 +128,7 @@ void OnMenuResult(Screen* screen, int code)
     case 6:
         if (CurrentWorld != nullptr && LoadedWorldSite() == AutocrossSite)
             UnloadWorld();
-        HotLapMode = 1;
+        RootState.hotLapMode = 1;
         [[fallthrough]];
     case 1:
         if (CurrentWorld != nullptr) {
@@ -168,20 +166,119 @@ void DrawRootMenu(RootScreen* root)
     AddBackButton(root, 0, [](Screen* screen, int) { CloseScreen(screen); }, GetText(TX_3a_exit_btn));
 }
 
+// A closed root is freed; with graphics the credits follow unless the
+// program simply ends.
+Screen* FreeClosedRoot(RootScreen* root)
+{
+    RootState.screen = nullptr;
+    FreeWorld();
+    Screen* parent = root->parent;
+    bool credits = ProgramMode.graphicsOn && RootState.quitDecision != -1;
+    delete root;
+    return credits ? OpenCreditsScreen(parent) : nullptr;
+}
+
+// A quit seen while idle is called off when it returns somewhere (the
+// entry screen); otherwise the program ends.
+void DecideQuit()
+{
+    if (ProgramMode.quitState == 0)
+        return;
+    if (Shell.quitReturnTarget != 0) {
+        RootState.quitDecision = 0;
+        SetQuitState(0);
+        Shell.quitReturnTarget = 0;
+    } else {
+        RootState.quitDecision = -1;
+    }
+}
+
+// A host's restart: the guests are removed, a message says so, and after
+// three seconds of game time the host starts again. Returns 1 while the
+// restart holds the root.
+int StepHostRestart(RootScreen* root)
+{
+    if (RootState.quitDecision == 4) {
+        RemoveAllGuests();
+        RootState.quitDecision = 2;
+    }
+    if (RootState.quitDecision == 2) {
+        PrintMessage("Host will restart in 3 seconds", 14);
+        RootState.quitDecision = 3;
+        root->restartTime = GameTime.clockMs + 3000;
+        return 1;
+    }
+    if (RootState.quitDecision == 3) {
+        if (static_cast<int32_t>(GameTime.clockMs - root->restartTime) < 0)
+            return 1;
+        RootState.quitDecision = 0;
+        SetStartMode(2);
+        OpenChild(root, OpenMultiplayerScreen(root));
+    }
+    return 0;
+}
+
+// A replay handed over by another copy (or named by the replay check)
+// starts loading in a copy started normally; the request is used up.
+void OpenHandedOverReplay(RootScreen* root)
+{
+    if (CommandLine.replayOpenRequest == 0)
+        return;
+    if (ProgramMode.startMode == 1)
+        RequestReplayLoad(root, CommandLine.replayToOpen, CommandLine.replayOpenRequest == 2);
+    CommandLine.replayOpenRequest = 0;
+}
+
+// The root with no child and no session: a quit is decided, the race
+// setup follows a track chosen for it, a host restart counts down, a host
+// without graphics or a decided quit closes the root, and a handed-over
+// replay starts. Returns 0 when the root's frame ends here.
+int StepIdleRoot(RootScreen* root, bool childRan)
+{
+    DecideQuit();
+    if (childRan && root->setupAfterChild) {
+        root->setupAfterChild = 0;
+        if (CurrentWorld != nullptr) {
+            OpenChild(root, OpenRaceSetup(root));
+            return 0;
+        }
+        RootState.hotLapMode = 0;
+    }
+    if (StepHostRestart(root))
+        return 0;
+    if (ProgramMode.dedicatedMode >= 2) {
+        // A host without graphics ends on any decision but 0.
+        if (RootState.quitDecision != 0)
+            CloseScreen(root);
+        return 0;
+    }
+    if (RootState.quitDecision == -1) {
+        CloseScreen(root);
+        return 0;
+    }
+    RootState.quitDecision = 0;
+    OpenHandedOverReplay(root);
+    return 1;
+}
+
+// The session of a replay that this screen started runs on until it ends.
+void StepReplaySession(RootScreen* root)
+{
+    if (IsWorldLoading())
+        LoadWorldStep();
+    UpdateSession(CurrentSession);
+    if (CurrentSession == nullptr) {
+        ClearLayoutObjects();
+        root->sessionRunning = 0;
+    }
+}
+
 Screen* RootFrame(Screen* screen)
 {
     RootScreen* root = static_cast<RootScreen*>(screen);
-    // 1. Closed: free the root; with graphics the credits follow unless the
-    //    program simply ends.
-    if (!root->alive) {
-        RootScreenPointer = nullptr;
-        FreeWorld();
-        Screen* parent = root->parent;
-        bool credits = GraphicsOn && QuitDecision != -1;
-        delete root;
-        return credits ? OpenCreditsScreen(parent) : nullptr;
-    }
-    if (StartMode == 3)
+    if (!root->alive)
+        return FreeClosedRoot(root);
+    if (ProgramMode.startMode == 3)
         OpenChild(root, OpenMultiplayerScreen(root));
     if (IsInSimOpen())
         PollInSim();
@@ -190,74 +287,17 @@ Screen* RootFrame(Screen* screen)
         StepChildScreen(root);
         childRan = true;
     }
-    if (root->child == nullptr && CurrentSession == nullptr) {
-        if (QuitState != 0) {
-            if (QuitReturnTarget != 0) {
-                QuitDecision = 0;
-                QuitState = 0;
-                QuitReturnTarget = 0;
-            } else {
-                QuitDecision = -1;
-            }
-        }
-        if (childRan && root->setupAfterChild) {
-            root->setupAfterChild = 0;
-            if (CurrentWorld != nullptr) {
-                OpenChild(root, OpenRaceSetup(root));
-                return root;
-            }
-            HotLapMode = 0;
-        }
-        if (QuitDecision == 4) {
-            RemoveAllGuests();
-            QuitDecision = 2;
-        }
-        if (QuitDecision == 2) {
-            PrintMessage("Host will restart in 3 seconds", 14);
-            QuitDecision = 3;
-            root->restartTime = GameClock + 3000;
-            return root;
-        }
-        if (QuitDecision == 3) {
-            if (static_cast<int32_t>(GameClock - root->restartTime) < 0)
-                return root;
-            QuitDecision = 0;
-            StartMode = 2;
-            OpenChild(root, OpenMultiplayerScreen(root));
-        }
-        if (DedicatedMode >= 2) {
-            if (QuitDecision == 0)
-                return root;
-            CloseScreen(root);
-            return root;
-        }
-        if (QuitDecision == -1) {
-            CloseScreen(root);
-            return root;
-        }
-        QuitDecision = 0;
-        if (ReplayOpenRequest != 0) {
-            if (StartMode == 1)
-                RequestReplayLoad(root, ReplayToOpen, ReplayOpenRequest == 2);
-            ReplayOpenRequest = 0;
-        }
-    }
+    if (root->child == nullptr && CurrentSession == nullptr && !StepIdleRoot(root, childRan))
+        return root;
     StepReplayLoading(root);
     bool menuDrawn = false;
-    if (root->child == nullptr && CurrentSession == nullptr && !SkipDrawing) {
+    if (root->child == nullptr && CurrentSession == nullptr && !DisplayPass.skipDrawing) {
         DrawRootMenu(root);
         menuDrawn = root->loadState == LoadIdle;
     }
     UpdateMusic(0);
-    if (root->sessionRunning) {
-        if (IsWorldLoading())
-            LoadWorldStep();
-        UpdateSession(CurrentSession);
-        if (CurrentSession == nullptr) {
-            ClearLayoutObjects();
-            root->sessionRunning = 0;
-        }
-    }
+    if (root->sessionRunning)
+        StepReplaySession(root);
     DrawInSimButtons(root, (menuDrawn || (root->sessionRunning && root->child == nullptr)) ? 1 : 0);
     return root;
 }
@@ -282,19 +322,19 @@ void RootKeyHandler(Screen* screen, int code)
         AskCommandLine(root, "/");
         break;
     case 'O':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             OpenChild(root, OpenOptionsScreen(root, 0));
         break;
     case 'N':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             ToggleSound();
         break;
     case 'B':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             ClearLocalButtons();
         break;
     case 'I':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             ClearHostButtons();
         break;
     default: break;
@@ -313,7 +353,7 @@ int RootMouseHandler(Screen* screen, MouseEvent* event)
 
 void ChooseReplay(const char* name, int multiplayer)
 {
-    RootScreen* root = RootScreenPointer;
+    RootScreen* root = RootState.screen;
     if (root == nullptr)
         return;
     root->multiplayerReplay = multiplayer;
@@ -326,18 +366,20 @@ void ChooseReplay(const char* name, int multiplayer)
 Screen* CreateRootScreen(Screen* parent)
 {
     RootScreen* root = new RootScreen;
-    RootScreenPointer = root;
+    RootState.screen = root;
     InitScreen(root, parent, RootFrame, RootKeyHandler, RootMouseHandler, "entry", 1);
-    if (GraphicsOn && !Settings.startWindowed && !platform::IsMainWindowForeground())
-        WindowedRequest = 1;
-    Settings.welcomeZ = 0;
-    if (Settings.plyName[0] == 0)
-        std::snprintf(Settings.plyName, sizeof Settings.plyName, "unnamed");
+    if (ProgramMode.graphicsOn && !Settings.startWindowed && !platform::IsMainWindowForeground())
+        Shell.windowedRequest = 1;
+    EditSettings([](SettingsRecord& settings) {
+        settings.welcomeZ = 0;
+        if (settings.plyName[0] == 0)
+            std::snprintf(settings.plyName, sizeof settings.plyName, "unnamed");
+    });
     SetRaceFlags(0xFFFFF, 0);
     SetCurrentScreen(root);
-    if (StartMode == 4)
-        RequestReplayLoad(root, ReplayToOpen, 0);
-    else if (StartMode == 2 || StartMode == 3)
+    if (ProgramMode.startMode == 4)
+        RequestReplayLoad(root, CommandLine.replayToOpen, 0);
+    else if (ProgramMode.startMode == 2 || ProgramMode.startMode == 3)
         OpenChild(root, OpenMultiplayerScreen(root));
     RunScript("autoexec");
     return root;
@@ -345,14 +387,14 @@ Screen* CreateRootScreen(Screen* parent)
 
 int IsRootIdle()
 {
-    RootScreen* root = RootScreenPointer;
+    RootScreen* root = RootState.screen;
     return root != nullptr && root->child == nullptr && root->loadState == LoadIdle && CurrentSession == nullptr;
 }
 
 void OpenRaceSetupFromRoot()
 {
     if (IsRootIdle())
-        OpenChild(RootScreenPointer, OpenRaceSetup(RootScreenPointer));
+        OpenChild(RootState.screen, OpenRaceSetup(RootState.screen));
 }
 
 void RequestReplayLoad(RootScreen* root, const char* name, int multiplayer)

@@ -2,7 +2,8 @@
 // the debug log, the settings saved last.
 #include <cstdio>
 
-#include "core/local.h"
+#include "app/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "devices/services.h"
 #include "graphics/services.h"
@@ -42,7 +43,7 @@ bool DirectInputStarted = false;
 
 void InitControllers()
 {
-    if (GraphicsOn) {
+    if (ProgramMode.graphicsOn) {
         DirectInputStarted = InitDirectInput() == 0;
         if (!DirectInputStarted)
             LogLine("Could not initialise DirectInput");
@@ -50,16 +51,16 @@ void InitControllers()
     if (ControlsFilePending) {
         SetControlsFilePending(0);
         LoadControls();
-    } else if (GraphicsOn && DirectInputStarted && InitForceFeedback() != 0) {
+    } else if (ProgramMode.graphicsOn && DirectInputStarted && InitForceFeedback() != 0) {
         LogLine("Could not initialise FF");
     }
 }
 
-void RequestControllerReinit() { ControllerReinitRequest = 1; }
+void RequestControllerReinit() { Shell.controllerReinitRequest = 1; }
 
 void FreeControllers()
 {
-    if (GraphicsOn)
+    if (ProgramMode.graphicsOn)
         ReleaseControllers();
 }
 
@@ -67,16 +68,17 @@ void ShutDownProgram()
 {
     LogLine("shutting down");
     char path[PathTemplateSize + 16];
-    std::snprintf(path, sizeof path, MprFileTemplate, "temp_mpr");
+    std::snprintf(path, sizeof path, DataPaths.mprFile, "temp_mpr");
     platform::RemoveFile(path);
     CloseInSim();
 
     LogLine("free objects");
-    for (ObjectModel*& model : BodyObjects) {
+    for (int i = 0; i < BodyCodeCount; ++i) {
+        ObjectModel* model = BodyObjects[i];
         if (model != nullptr) {
+            SetCarBodyObject(i, nullptr);
             FreeObjectModel(*model);
             delete model;
-            model = nullptr;
         }
     }
 
@@ -104,7 +106,7 @@ void ShutDownProgram()
     FreeHostList();
     LogLine("kill graphics");
     ShutdownGraphics();
-    if (GraphicsOn) {
+    if (ProgramMode.graphicsOn) {
         LogLine("save calibrations");
         SaveCalibration();
     }

@@ -1,5 +1,6 @@
 // Tests of the command line: real argv through bash into the driver
 // program, car lists, the running copy's answers and the host status file.
+#include "app/services.h"
 #include "core/services.h"
 #include "net/services.h"
 #include "ui/services.h"
@@ -191,40 +192,12 @@ protected:
     void SetUp() override
     {
         ResetCoreTables();
+        ResetAppTables();
         ResetNetTables();
     }
     TempFolder folder;
 };
 
-TEST_F(CommandLineTest, CarLists)
-{
-    struct {
-        const char* text;
-        int ok;
-        uint32_t mask;
-    } cases[] = {
-        {"ALL", 1, 0xFFFFF},
-        {"ALL-KTA", 1, 0x7FFFF},
-        {"all-kta+kta", 1, 0xFFFFF},
-        {"ROAD", 1, 0x0077F},
-        {"RACE-GTR", 1, 0xFF800 & ~0x38000u},
-        {"TBO+SZQ", 1, (1u << 2 | 1u << 3 | 1u << 4) | (1u << 6 | 1u << 9 | 1u << 10)},
-        {"WQG+XRT", 0, 0},
-        {"WQ", 0, 0},
-        {"GTR ALL", 1, 0x38000},  // the list ends at the blank
-        {"KTA-KTA", 0, 0},        // no car left
-        {"", 0, 0},
-        {"ROADRACE", 0, 0},       // "ROADRAC" names nothing
-    };
-    for (const auto& c : cases) {
-        uint32_t mask = 12345;
-        EXPECT_EQ(ParseCarList(c.text, mask), c.ok) << c.text;
-        if (c.ok)
-            EXPECT_EQ(mask, c.mask) << c.text;
-        else
-            EXPECT_EQ(mask, 12345u) << c.text;
-    }
-}
 
 TEST_F(CommandLineTest, FindInListIgnoresCaseOnly)
 {
@@ -254,7 +227,7 @@ TEST_F(CommandLineTest, RunningCopyAnswers)
         int kind;
         const char* name;
         int answer;
-        const char* replay;  // ReplayToOpen afterwards
+        const char* replay;  // CommandLine.replayToOpen afterwards
         bool idle = true;    // the root screen shows nothing else
     } cases[] = {
         {"a replay while idle", 1, 1, "race one", 1, "race one"},
@@ -273,9 +246,10 @@ TEST_F(CommandLineTest, RunningCopyAnswers)
     };
     for (const auto& c : cases) {
         ResetCoreTables();
-        StartMode = c.startMode;
+        ResetAppTables();
+        SetStartMode(c.startMode);
         // The copy shows its root screen with nothing open.
-        GraphicsOn = 0;
+        EditProgramMode([&](ProgramModeRecord& record) { record.graphicsOn = 0; });
         Screen* root = c.idle ? CreateRootScreen(nullptr) : nullptr;
         EXPECT_EQ(IsRootIdle(), c.idle ? 1 : 0);
         EXPECT_EQ(OnFileRequest(c.kind, c.name), c.answer) << c.label;
@@ -283,63 +257,10 @@ TEST_F(CommandLineTest, RunningCopyAnswers)
             CloseScreen(root);
             root->frame(root);
         }
-        EXPECT_STREQ(ReplayToOpen, c.replay) << c.label;
-        EXPECT_EQ(ReplayOpenRequest, c.answer == 1 ? c.kind : 0) << c.label;
+        EXPECT_STREQ(CommandLine.replayToOpen, c.replay) << c.label;
+        EXPECT_EQ(CommandLine.replayOpenRequest, c.answer == 1 ? c.kind : 0) << c.label;
     }
 }
 
-TEST_F(CommandLineTest, HostStatusFile)
-{
-    const char* names[] = {"host", "^1Blue", "guest two"};
-    HostStatus status;
-    status.gamePort = "63392";
-    EXPECT_EQ(WriteHostStatus(status), 1);
-    EXPECT_EQ(folder.ReadFile("host63392.txt"), "qvn=0.5Z\nstatus=offline\n");
-
-    status.sessionRunning = true;
-    status.inGame = true;
-    status.guests = 2;
-    status.maxGuests = 8;
-    status.hostName = "My Host";
-    status.password = "pw";
-    status.useMaster = 2;
-    status.trackCode = "DK2R";
-    status.carsMask = 0x80001;
-    status.qualifyMinutes = 10;
-    status.raceLengthCode = 105;
-    status.laps = 150;
-    status.connectionNames = names;
-    status.connectionCount = 3;
-    EXPECT_EQ(WriteHostStatus(status), 1);
-    EXPECT_EQ(folder.ReadFile("host63392.txt"),
-              "qvn=0.5Z\nstatus=ingame\nguests=2\nmaxguests=8\nhost=My Host\npass=pw\nusemaster=hidden\n"
-              "trackcfg=DK2R\ncars=10000000000000000001\nqual=10\nlaps=150\nconn=host\nconn=^1Blue\n"
-              "conn=guest two\n");
-
-    status.raceLengthCode = 192;
-    status.laps = 2;
-    WriteHostStatus(status);
-    EXPECT_NE(folder.ReadFile("host63392.txt").find("\nhours=2\n"), std::string::npos);
-
-    // While a multiplayer replay plays the file is left as it is.
-    status.replayPlaying = true;
-    EXPECT_EQ(WriteHostStatus(status), 0);
-    DeleteHostStatus(status);
-    EXPECT_TRUE(std::filesystem::exists(folder.Path() + "/host63392.txt"));
-    status.replayPlaying = false;
-    DeleteHostStatus(status);
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/host63392.txt"));
-
-    HostStatus guest;
-    guest.guest = true;
-    guest.joinedHost = "Their Host";
-    EXPECT_EQ(WriteHostStatus(guest), 1);
-    EXPECT_EQ(folder.ReadFile("guest.txt"), "qvn=0.5Z\nstatus=online\njoined=Their Host\n");
-
-    // A port text cannot lead the file out of the folder.
-    HostStatus odd;
-    odd.gamePort = "../7";
-    EXPECT_EQ(HostStatusFileName(odd), "host7.txt");
-}
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "graphics/services.h"
 #include "net/services.h"
@@ -26,6 +26,7 @@ protected:
     void SetUp() override
     {
         ResetCoreTables();
+        ResetAppTables();
         ResetUiTables();
         SetInSimTimeStop(0);
         platform::UseManualClock(0);
@@ -34,129 +35,9 @@ protected:
     {
         platform::UseRealClock();
         ResetCoreTables();
+        ResetAppTables();
     }
 };
-
-// One pass as the clock sees it: the real clock's reading and the real
-// milliseconds since the previous pass.
-struct Pass {
-    uint32_t realTime;
-    int32_t realElapsed;
-};
-
-struct ClockCase {
-    const char* name;
-    float timeScale;
-    int startMode;
-    int32_t nudge;
-    std::vector<Pass> passes;
-    std::vector<int32_t> steps;  // FrameStep after each pass
-    float endScale;
-};
-
-TEST_F(MainLoopTest, GameClockAdvancesByScaledRoundedAndNudgedSteps)
-{
-    const ClockCase cases[] = {
-        {"quarter speed carries the fraction", 0.25f, 1, 0,
-         {{10, 10}, {20, 10}, {30, 10}, {40, 10}},
-         {2, 3, 2, 3}, 0.25f},
-        {"half speed of odd passes loses nothing", 0.5f, 1, 0,
-         {{15, 15}, {30, 15}, {45, 15}, {60, 15}},
-         {8, 7, 8, 7}, 0.5f},
-        {"nudge of +5 gains a millisecond each second", 1.0f, 1, 5,
-         {{990, 10}, {1000, 10}, {1010, 10}, {1990, 980}, {2000, 10}},
-         {10, 11, 10, 980, 11}, 1.0f},
-        {"nudge of -5 loses one and never goes below zero", 1.0f, 1, -5,
-         {{990, 10}, {1000, 10}, {2000, 0}, {2010, 10}},
-         {10, 9, 0, 10}, 1.0f},
-        {"a long pass at high speed resets the scale", 2.0f, 1, 0,
-         {{3000, 3000}, {3010, 10}},
-         {3000, 10}, 1.0f},
-        {"a long pass at 1.5 keeps the scale", 1.5f, 1, 0,
-         {{3000, 3000}},
-         {4500}, 1.5f},
-        {"the replay check counts every pass as a second", 1.0f, 4, 0,
-         {{5, 5}, {6, 1}, {9006, 9000}},
-         {1000, 1000, 1000}, 1.0f},
-        {"the replay check at half speed", 0.5f, 4, 0,
-         {{5, 5}, {6, 1}},
-         {500, 500}, 0.5f},
-        {"a stall too long for the step saturates", 1.5f, 1, 0,
-         {{0x7FFFFFFFu, INT32_MAX}},
-         {INT32_MAX}, 1.5f},
-    };
-    for (const ClockCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        ResetCoreTables();
-        TimeScale = c.timeScale;
-        StartMode = c.startMode;
-        ClockNudge = c.nudge;
-        uint32_t clock = 0;
-        for (size_t i = 0; i < c.passes.size(); ++i) {
-            RealTime = c.passes[i].realTime;
-            RealElapsed = c.passes[i].realElapsed;
-            AdvanceGameClock();
-            EXPECT_EQ(FrameStep, c.steps[i]) << "pass " << i;
-            clock += static_cast<uint32_t>(c.steps[i]);
-            EXPECT_EQ(GameClock, clock) << "pass " << i;
-        }
-        EXPECT_EQ(TimeScale, c.endScale);
-    }
-}
-
-TEST_F(MainLoopTest, GameClockStandsStillWhileAnOutsideProgramStopsTime)
-{
-    SetInSimTimeStop(1);
-    RealTime = 100;
-    RealElapsed = 100;
-    AdvanceGameClock();
-    EXPECT_EQ(FrameStep, 0);
-    EXPECT_EQ(GameClock, 0u);
-}
-
-TEST_F(MainLoopTest, NudgeTableHoldsFiveThousandOverKRoundedHalfToEven)
-{
-    BuildClockNudgeTable();
-    for (int k = 1; k <= ClockNudgeCount; ++k) {
-        // Integer rounding, ties to even, as an independent reckoning.
-        int quotient = 5000 / k, remainder = 5000 % k;
-        if (2 * remainder > k || (2 * remainder == k && quotient % 2 == 1))
-            ++quotient;
-        EXPECT_EQ(ClockNudgeTable[k - 1], quotient) << "k = " << k;
-    }
-    EXPECT_EQ(ClockNudgeTable[15], 312);
-}
-
-TEST_F(MainLoopTest, PacingSleepsTheRestOfTheMinimumFrameAndNeverSpins)
-{
-    struct Case {
-        int dedicated, limitFps, gameKind, elapsedBefore;
-        int32_t expectElapsed;
-    };
-    // Min Sleep 1, Min Frame Time 10, menus at least 25 ms.
-    const Case cases[] = {
-        {0, 0, 2, 3, 4},    // a race without the limit: only Min Sleep
-        {0, 1, 2, 3, 10},   // the limit on: the rest of 10 ms
-        {1, 0, 2, 3, 10},   // a dedicated host always keeps Min Frame Time
-        {0, 0, 1, 3, 25},   // the front end: 25 ms
-        {1, 0, 1, 40, 41},  // a long pass still sleeps Min Sleep
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "dedicated " << c.dedicated << " limit " << c.limitFps
-                                        << " kind " << c.gameKind);
-        Settings.minSleep = 1;
-        Settings.minFrameTime = 10;
-        Settings.gameLimitFps = c.limitFps;
-        DedicatedMode = c.dedicated;
-        SetGameKind(c.gameKind);
-        MenuMinFrameTime = 25;
-        PassStart = platform::NowMs();
-        platform::AdvanceManualClock(static_cast<uint32_t>(c.elapsedBefore));
-        PaceFrame();
-        EXPECT_EQ(RealElapsed, c.expectElapsed);
-    }
-    SetGameKind(1);
-}
 
 // An adapter of the given modes for the display mode choice.
 struct AdapterFixture {
@@ -210,42 +91,44 @@ TEST_F(MainLoopTest, DisplayModeChoiceFindsTheConfiguredModeOrFallsBackToARealRe
     AdapterFixture adapter(modes);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Settings.screenInfo = c.configured;
+        EditSettings([&](SettingsRecord& record) { record.screenInfo = c.configured; });
         ChooseDisplayMode();
-        EXPECT_EQ(FullScreenModeIndex, c.expectIndex);
+        EXPECT_EQ(Shell.fullScreenModeIndex, c.expectIndex);
         EXPECT_EQ(Settings.screenInfo, c.expectMode);
-        EXPECT_EQ(ClientSize.width, c.expectMode.width);
-        EXPECT_EQ(ClientSize.height, c.expectMode.height);
+        EXPECT_EQ(ScreenSize.client.width, c.expectMode.width);
+        EXPECT_EQ(ScreenSize.client.height, c.expectMode.height);
     }
 }
 
 TEST_F(MainLoopTest, DisplayModeFallbackWithoutA1024ModeShowsTheFirstRecord)
 {
     AdapterFixture adapter({Mode(640, 480, 0, 0), Mode(800, 600, 1, 0)});
-    Settings.screenInfo = {0, 0, 1600, 1200};
+    EditSettings([&](SettingsRecord& record) { record.screenInfo = {0, 0, 1600, 1200}; });
     ChooseDisplayMode();
     // The record taken is the one shown, never "no mode".
-    EXPECT_EQ(FullScreenModeIndex, 0);
+    EXPECT_EQ(Shell.fullScreenModeIndex, 0);
     EXPECT_EQ(Settings.screenInfo, (ScreenModeSetting{0, 0, 640, 480}));
 }
 
 TEST_F(MainLoopTest, DisplayModeOfAnUnsetConfigurationIsTheDesktopsAndTheFourthQuickMode)
 {
     AdapterFixture adapter({Mode(640, 480, 0, 0), Mode(1280, 1024, 0, 60), Mode(1280, 1024, 0, 0)}, 1280, 1024);
-    Settings.screenInfo = {};
-    Settings.infoF9 = {0, 0, 640, 480};
+    EditSettings([&](SettingsRecord& record) {
+        record.screenInfo = {};
+        record.infoF9 = {0, 0, 640, 480};
+    });
     ChooseDisplayMode();
     EXPECT_EQ(Settings.screenInfo, (ScreenModeSetting{0, 60, 1280, 1024}));
     EXPECT_EQ(Settings.infoF12, Settings.screenInfo);
-    EXPECT_EQ(FullScreenModeIndex, 2);  // a later match overwrites an earlier one
-    EXPECT_EQ(QuickModeIndex[0], 0);
-    EXPECT_EQ(QuickModeIndex[3], 2);
+    EXPECT_EQ(Shell.fullScreenModeIndex, 2);  // a later match overwrites an earlier one
+    EXPECT_EQ(Shell.quickModeIndex[0], 0);
+    EXPECT_EQ(Shell.quickModeIndex[3], 2);
 }
 
 TEST_F(MainLoopTest, ReplayHandOverIsAnsweredByWhatThisCopyCanDo)
 {
-    GraphicsOn = 0;
-    StartMode = 1;
+    EditProgramMode([&](ProgramModeRecord& record) { record.graphicsOn = 0; });
+    SetStartMode(1);
     Screen* root = CreateRootScreen(nullptr);
     const std::string longest(ReplayNameLength, 'r');
     struct Case {
@@ -265,14 +148,14 @@ TEST_F(MainLoopTest, ReplayHandOverIsAnsweredByWhatThisCopyCanDo)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ReplayOpenRequest = 0;
-        ReplayToOpen[0] = 0;
+        CommandLine.replayOpenRequest = 0;
+        CommandLine.replayToOpen[0] = 0;
         EXPECT_EQ(OnHandOverRequest(c.kind, c.replay.c_str()), c.answer);
         if (c.answer == 1) {
-            EXPECT_EQ(ReplayOpenRequest, c.kind);
-            EXPECT_EQ(std::string(ReplayToOpen), c.replay);
+            EXPECT_EQ(CommandLine.replayOpenRequest, c.kind);
+            EXPECT_EQ(std::string(CommandLine.replayToOpen), c.replay);
         } else {
-            EXPECT_EQ(ReplayOpenRequest, 0);
+            EXPECT_EQ(CommandLine.replayOpenRequest, 0);
         }
     }
     // A copy whose root screen is busy with a child says so.
@@ -282,12 +165,12 @@ TEST_F(MainLoopTest, ReplayHandOverIsAnsweredByWhatThisCopyCanDo)
     EXPECT_EQ(OnFileRequest(1, "hot_lap"), 3);
     root->child = nullptr;
     // A host never plays a handed-over replay.
-    StartMode = 2;
+    SetStartMode(2);
     EXPECT_EQ(OnFileRequest(1, "hot_lap"), 3);
     // A copy started to end this one is obeyed as the close button is.
-    EXPECT_EQ(QuitState, 0);
+    EXPECT_EQ(ProgramMode.quitState, 0);
     EXPECT_EQ(OnHandOverRequest(platform::HandOverCloseKind, ""), 1);
-    EXPECT_NE(QuitState, 0);
+    EXPECT_NE(ProgramMode.quitState, 0);
     CloseScreen(root);
     EXPECT_EQ(root->frame(root), nullptr);
 }
@@ -317,7 +200,7 @@ void CountCharacter(Screen*, int)
 TEST_F(MainLoopTest, APassTakesTheEventsThatWaitUpToABoundAndACloseSignalFirst)
 {
     ASSERT_EQ(platform::OpenWindowSystem(platform::WindowBackEnd::Null), 1);
-    GraphicsOn = 1;
+    EditProgramMode([&](ProgramModeRecord& record) { record.graphicsOn = 1; });
     Screen screen;
     InitScreen(&screen, nullptr, [](Screen* s) { return s; }, CountCharacter, nullptr, nullptr, 0);
     SetCurrentScreen(&screen);
@@ -343,10 +226,10 @@ TEST_F(MainLoopTest, APassTakesTheEventsThatWaitUpToABoundAndACloseSignalFirst)
 
     // SIGTERM (as SIGINT) is a request to close, read in the next pass
     // before what waits.
-    EXPECT_EQ(QuitState, 0);
+    EXPECT_EQ(ProgramMode.quitState, 0);
     std::raise(SIGTERM);
     PumpWindowMessages();
-    EXPECT_NE(QuitState, 0);
+    EXPECT_NE(ProgramMode.quitState, 0);
     AnswerEachEvent = false;
     SetCurrentScreen(nullptr);
     platform::CloseWindowSystem();

@@ -3,7 +3,8 @@
 // creation on the window, texture filters and the cursor clip.
 #include <algorithm>
 
-#include "core/local.h"
+#include "app/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "devices/services.h"
 #include "graphics/services.h"
@@ -12,24 +13,17 @@
 #include "ui/services.h"
 #include "world/services.h"
 
-SizeRecord DesktopSize;
-SizeRecord ClientSize;
-int FullScreenModeIndex = -1;
-int QuickModeIndex[4] = {-1, -1, -1, -1};
-int BackBufferBits = 32;
-uint32_t (*BackBufferPacker)(const ColourRecord& colour) = PackColourX888;
-uint32_t (*TexturePacker)(const ColourRecord& colour) = MakeColour;
-
 namespace {
 
 // The window's client area in a window never exceeds the desktop less
 // room for the frame and the task bar.
 void CapClientToDesktop()
 {
-    if (DesktopSize.width <= 0 || DesktopSize.height <= 0)
+    const ScreenSizeRecord& size = ScreenSize;
+    if (size.desktop.width <= 0 || size.desktop.height <= 0)
         return;
-    ClientSize.width = std::min(ClientSize.width, DesktopSize.width - 128);
-    ClientSize.height = std::min(ClientSize.height, DesktopSize.height - 96);
+    SetClientSize(std::min(size.client.width, size.desktop.width - 128),
+                  std::min(size.client.height, size.desktop.height - 96));
 }
 
 bool ModeMatches(const DisplayModeRecord& record, const ScreenModeSetting& mode)
@@ -46,60 +40,68 @@ ScreenModeSetting ModeOfRecord(const DisplayModeRecord& record)
 
 } // namespace
 
+void UpdateViewOfDrawingArea()
+{
+    UpdateFovTangent();
+    SetScreenScale(DerivedSettings.wideScreen, Settings.screenCx, Settings.screenCy, Settings.screenXmul,
+                   Settings.screenYmul);
+}
+
 void ChooseDisplayMode()
 {
     AdapterRecord* adapter = GetCurrentAdapter();
-    ScreenModeSetting& configured = Settings.screenInfo;
+    SettingsRecord settings = Settings;
+    ScreenModeSetting& configured = settings.screenInfo;
     if (configured.width == 0 && configured.height == 0) {
         if (adapter->desktopWidth != 0) {
             bool lowColour = adapter->desktopFormat == platform::FmtR5G6B5 ||
                              adapter->desktopFormat == platform::FmtX1R5G5B5;
             configured = {lowColour ? 1 : 0, static_cast<int>(adapter->desktopRefresh),
                           static_cast<int>(adapter->desktopWidth), static_cast<int>(adapter->desktopHeight)};
-            Settings.infoF12 = configured;
+            settings.infoF12 = configured;
         } else {
             configured = {1, 0, 1024, 768};
         }
     }
-    const ScreenModeSetting* quick[4] = {&Settings.infoF9, &Settings.infoF10, &Settings.infoF11,
-                                         &Settings.infoF12};
-    FullScreenModeIndex = -1;
-    for (int& index : QuickModeIndex)
+    const ScreenModeSetting* quick[4] = {&settings.infoF9, &settings.infoF10, &settings.infoF11,
+                                         &settings.infoF12};
+    Shell.fullScreenModeIndex = -1;
+    for (int& index : Shell.quickModeIndex)
         index = -1;
     for (int i = 0; i < adapter->modeCount; ++i) {
         const DisplayModeRecord& record = adapter->modes[i];
         for (int q = 0; q < 4; ++q) {
             if (ModeMatches(record, *quick[q]))
-                QuickModeIndex[q] = i;
+                Shell.quickModeIndex[q] = i;
         }
         if (ModeMatches(record, configured))
-            FullScreenModeIndex = i;
+            Shell.fullScreenModeIndex = i;
     }
-    if (FullScreenModeIndex == -1 && adapter->modeCount > 0) {
+    if (Shell.fullScreenModeIndex == -1 && adapter->modeCount > 0) {
         // The configured mode is not offered: the first mode, or a
         // 1024 x 768 mode with a 16-bit flag and at most 100 Hz when there
         // is one. The mode chosen is the one shown full screen.
-        FullScreenModeIndex = 0;
+        Shell.fullScreenModeIndex = 0;
         configured = ModeOfRecord(adapter->modes[0]);
         for (int i = 0; i < adapter->modeCount; ++i) {
             const DisplayModeRecord& record = adapter->modes[i];
             if (record.sixteenBit != 0 && record.refreshRate <= 100 && record.width == 1024 &&
                 record.height == 768) {
-                FullScreenModeIndex = i;
+                Shell.fullScreenModeIndex = i;
                 configured = ModeOfRecord(record);
             }
         }
     }
-    ClientSize.width = configured.width;
-    ClientSize.height = configured.height;
+    SetClientSize(configured.width, configured.height);
+    SetSettings(settings);
 }
 
 int CreateMainWindow(int console)
 {
     platform::MainWindowParams params;
     params.console = console;
-    params.clientWidth = ClientSize.width;
-    params.clientHeight = ClientSize.height;
+    params.clientWidth = ScreenSize.client.width;
+    params.clientHeight = ScreenSize.client.height;
     params.windowed = Settings.startWindowed;
     if (!platform::OpenMainWindow(params))
         return 0;
@@ -109,26 +111,30 @@ int CreateMainWindow(int console)
     return 1;
 }
 
-void SetWindowStyle() { platform::SetWindowStyle(Settings.startWindowed, ClientSize.width, ClientSize.height); }
+void SetWindowStyle()
+{
+    platform::SetWindowStyle(Settings.startWindowed, ScreenSize.client.width, ScreenSize.client.height);
+}
 
 void RequestFullScreenMode(int index)
 {
-    if (index == -1 || (!Settings.startWindowed && index == FullScreenModeIndex))
+    if (index == -1 || (!Settings.startWindowed && index == Shell.fullScreenModeIndex))
         return;
-    FullScreenRequest = index;
+    Shell.fullScreenRequest = index;
 }
 
 int InitGraphicsDevice()
 {
-    SetDisplaySettings(ClientSize.width, ClientSize.height, Settings.startWindowed, Settings.antialiasing);
-    DeviceBusy = 1;
-    UpdateFovTangent();
+    SetDisplaySettings(ScreenSize.client.width, ScreenSize.client.height, Settings.startWindowed,
+                       Settings.antialiasing);
+    Shell.deviceBusy = 1;
+    UpdateViewOfDrawingArea();
     SetWindowStyle();
-    if (CreateRenderDevice(platform::MainWindowHandle(), 0, FullScreenModeIndex) != 0) {
+    if (CreateRenderDevice(platform::MainWindowHandle(), 0, Shell.fullScreenModeIndex) != 0) {
         LogLine("Could not initialise QVNE");
         return 0;
     }
-    DeviceBusy = 0;
+    Shell.deviceBusy = 0;
     platform::ShowMainWindow();
     platform::RaiseMainWindow();
     return 1;
@@ -136,9 +142,9 @@ int InitGraphicsDevice()
 
 void ShutdownGraphics()
 {
-    DeviceBusy = 1;
+    Shell.deviceBusy = 1;
     ShutdownDirect3D();
-    DeviceBusy = 0;
+    Shell.deviceBusy = 0;
 }
 
 int CheckWindowedAllowed()
@@ -162,10 +168,10 @@ namespace {
 // and world meshes to be restored, the controllers back.
 void FinishModeChange(int index, int windowed)
 {
-    ChangeDisplayMode(ClientSize.width, ClientSize.height, index, windowed, DeviceMultisampleType());
-    TexturesNeedRestore = 1;
+    ChangeDisplayMode(ScreenSize.client.width, ScreenSize.client.height, index, windowed, DeviceMultisampleType());
+    Shell.texturesNeedRestore = 1;
     RequestWorldMeshRebuild();
-    DeviceBusy = 0;
+    Shell.deviceBusy = 0;
     RequestControllerReinit();
 }
 
@@ -177,18 +183,19 @@ int SetFullScreenMode(int index)
     if (index < 0 || index >= adapter->modeCount)
         return 0;
     const DisplayModeRecord& record = adapter->modes[index];
-    FullScreenModeIndex = index;
-    Settings.screenInfo = ModeOfRecord(record);
-    Settings.startWindowed = 0;
-    if (DeviceExists() && !DeviceBusy) {
+    Shell.fullScreenModeIndex = index;
+    EditSettings([&record](SettingsRecord& settings) {
+        settings.screenInfo = ModeOfRecord(record);
+        settings.startWindowed = 0;
+    });
+    if (DeviceExists() && !Shell.deviceBusy) {
         ReleaseControllers();
-        DeviceBusy = 1;
-        ClientSize.width = static_cast<int>(record.width);
-        ClientSize.height = static_cast<int>(record.height);
+        Shell.deviceBusy = 1;
+        SetClientSize(static_cast<int>(record.width), static_cast<int>(record.height));
         SetWindowStyle();
         FinishModeChange(index, 0);
     }
-    UpdateFovTangent();
+    UpdateViewOfDrawingArea();
     ApplyCursorClip();
     return 1;
 }
@@ -197,36 +204,33 @@ int SetWindowedMode()
 {
     if (CheckWindowedAllowed())
         return 0;
-    Settings.startWindowed = 1;
-    if (DeviceExists() && !DeviceBusy) {
+    EditSettings([](SettingsRecord& settings) { settings.startWindowed = 1; });
+    if (DeviceExists() && !Shell.deviceBusy) {
         ReleaseControllers();
-        DeviceBusy = 1;
+        Shell.deviceBusy = 1;
         CapClientToDesktop();
         SetWindowStyle();
         int width = 0, height = 0;
         platform::GetClientSize(width, height);
-        if (width > 0 && height > 0) {
-            ClientSize.width = width;
-            ClientSize.height = height;
-        }
+        if (width > 0 && height > 0)
+            SetClientSize(width, height);
         FinishModeChange(-1, 1);
     }
-    UpdateFovTangent();
+    UpdateViewOfDrawingArea();
     ApplyCursorClip();
     return 1;
 }
 
 int OnWindowResized()
 {
-    if (DeviceExists() && !DeviceBusy) {
+    if (DeviceExists() && !Shell.deviceBusy) {
         int width = 0, height = 0;
         platform::GetClientSize(width, height);
         if (width > 0 && height > 0) {
             if (Settings.startWindowed) {
-                ClientSize.width = width;
-                ClientSize.height = height;
+                SetClientSize(width, height);
                 ChangeDisplayMode(width, height, -1, DeviceWindowed(), DeviceMultisampleType());
-                TexturesNeedRestore = 1;
+                Shell.texturesNeedRestore = 1;
                 RequestWorldMeshRebuild();
             } else {
                 SetWindowStyle();
@@ -234,7 +238,7 @@ int OnWindowResized()
                 platform::RaiseMainWindow();
             }
         }
-        UpdateFovTangent();
+        UpdateViewOfDrawingArea();
     }
     ApplyCursorClip();
     return 0;
@@ -295,7 +299,7 @@ void ApplyCursorClip()
 
 void ToggleCursorClip()
 {
-    Settings.screenFlags ^= CursorClipBit();
+    EditSettings([](SettingsRecord& settings) { settings.screenFlags ^= CursorClipBit(); });
     ApplyCursorClip();
     bool clipped = (Settings.screenFlags & CursorClipBit()) != 0;
     PrintMessagePair(GetText(clipped ? TX_3a_ctrcclip : TX_3a_ctrcfree),
@@ -307,12 +311,12 @@ const char* SetBackBufferFormat(uint32_t format)
     using namespace platform;
     const char* name = "unknown";
     switch (format) {
-    case FmtA8R8G8B8: BackBufferBits = 32; BackBufferPacker = PackColourX888; name = "A888"; break;
-    case FmtX8R8G8B8: BackBufferBits = 32; BackBufferPacker = PackColourX888; name = "X888"; break;
-    case FmtR5G6B5: BackBufferBits = 16; BackBufferPacker = PackColour565; name = "565"; break;
-    case FmtX1R5G5B5: BackBufferBits = 16; BackBufferPacker = PackColour555; name = "X555"; break;
+    case FmtA8R8G8B8: Shell.backBufferBits = 32; Shell.backBufferPacker = PackColourX888; name = "A888"; break;
+    case FmtX8R8G8B8: Shell.backBufferBits = 32; Shell.backBufferPacker = PackColourX888; name = "X888"; break;
+    case FmtR5G6B5: Shell.backBufferBits = 16; Shell.backBufferPacker = PackColour565; name = "565"; break;
+    case FmtX1R5G5B5: Shell.backBufferBits = 16; Shell.backBufferPacker = PackColour555; name = "X555"; break;
     default: break;
     }
-    TexturePacker = MakeColour;
+    Shell.texturePacker = MakeColour;
     return name;
 }

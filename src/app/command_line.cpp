@@ -1,6 +1,7 @@
 // The command line's options and the host configuration file: parsing,
 // checking and applying each option, and the start mode they choose.
-#include "core/local.h"
+#include "app/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "net/services.h"
 #include "platform/files.h"
@@ -13,18 +14,7 @@
 #include <string>
 #include <vector>
 
-int StartMode = 1;
-char CommandLineError[CommandLineErrorSize] = "";
-int GraphicsOn = 1;
-int DedicatedMode = 0;
-int ExitCode = 0;
-int NetworkDebug = 0;
-char ReplayToOpen[ReplayNameLength + 1] = "";
-int ReplayOpenRequest = 0;
-char MprFileTemplate[PathTemplateSize] = "data\\mpr\\%s.mpr";
-char MprSearchPattern[PathTemplateSize] = "data\\mpr\\*.mpr";
-char LayoutFileTemplate[PathTemplateSize] = "data\\layout\\%s.lyt";
-char LayoutSearchPattern[PathTemplateSize] = "data\\layout\\%s_*.lyt";
+CommandLineRecord CommandLine;
 
 const char* const OptionTable[OptionCount] = {
     "cfg",      "host",     "join",   "hlvc",     "kill",      "gamepass", "usemaster", "pass",
@@ -38,31 +28,6 @@ const char* const OptionTable[OptionCount] = {
 const char* CommandLineText(const char* english)
 {
     return english;
-}
-
-void ResetCommandLine()
-{
-    StartMode = 1;
-    CommandLineError[0] = 0;
-    GraphicsOn = 1;
-    DedicatedMode = 0;
-    ExitCode = 0;
-    NetworkDebug = 0;
-    ReplayToOpen[0] = 0;
-    ReplayOpenRequest = 0;
-    std::strcpy(MprFileTemplate, "data\\mpr\\%s.mpr");
-    std::strcpy(MprSearchPattern, "data\\mpr\\*.mpr");
-    std::strcpy(LayoutFileTemplate, "data\\layout\\%s.lyt");
-    std::strcpy(LayoutSearchPattern, "data\\layout\\%s_*.lyt");
-}
-
-int FindInList(const char* text, const char* const* names, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (EqualsNoCase(text, names[i]))
-            return i;
-    }
-    return -1;
 }
 
 std::string JoinCommandLine(int argc, const char* const* argv)
@@ -115,17 +80,13 @@ constexpr const char* StartWords[] = {"fixed", "finish", "reverse", "random"};
 // The "MP Flags" bit of each yes-or-no host option from "vote" to "cruise".
 constexpr int HostFlagBits[] = {1, 2, 32, 64, 128, 256, 512};
 
-// Sets the error: StartMode 0 and the text, formatted. Returns false.
-bool Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
-bool Fail(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(CommandLineError, sizeof CommandLineError, format, arguments);
-    va_end(arguments);
-    StartMode = 0;
-    return false;
-}
+// What the options choose, gathered while the line is read and put in
+// place once it has been read (after an error the program ends anyway).
+struct Choices {
+    SettingsRecord settings = Settings;
+    ProgramModeRecord mode = ProgramMode;
+    DataPathRecord paths = DataPaths;
+};
 
 // A message that does not stop the program: the log and standard error.
 void Notice(const char* text)
@@ -191,7 +152,7 @@ struct ConfigFileChain {
 
 class OptionParser {
 public:
-    explicit OptionParser(ConfigFileChain& chain) : chain_(chain) {}
+    OptionParser(ConfigFileChain& chain, Choices& choices) : chain_(chain), choices_(choices) {}
 
     // Reads options from text, which starts just after an option's "/";
     // the first option read has the given number. Returns false on error.
@@ -217,7 +178,7 @@ public:
                 return Fail("%s", CommandLineText("Info parameter before start parameter"));
             first = false;
             if (option == OptKill) {
-                StartMode = 6;
+                choices_.mode.startMode = 6;
                 return true;
             }
             std::string value;
@@ -236,6 +197,17 @@ public:
     }
 
 private:
+    // Sets the error: start mode 0 and the text, formatted. Returns false.
+    bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        va_list arguments;
+        va_start(arguments, format);
+        std::vsnprintf(CommandLine.error, sizeof CommandLine.error, format, arguments);
+        va_end(arguments);
+        choices_.mode.startMode = 0;
+        return false;
+    }
+
     int Peek() const { return position_ < size_ ? static_cast<unsigned char>(text_[position_]) : -1; }
 
     // A "/" where an option would begin starts a comment: the rest of its
@@ -317,7 +289,7 @@ private:
         if (contents[0] != '/')
             return Fail("%s", CommandLineText("Config file is not valid"));
         chain_.links.push_back({fileName, status.st_dev, status.st_ino});
-        OptionParser fileParser(chain_);
+        OptionParser fileParser(chain_, choices_);
         bool read = fileParser.Parse(contents.data() + 1, contents.size() - 1, number_);
         chain_.links.pop_back();
         return read;
@@ -369,6 +341,7 @@ private:
 
     bool ApplyTrack(const std::string& value)
     {
+        SettingsRecord& settings = choices_.settings;
         if (value.size() < 3 || value.size() > 4)
             return Fail("%s", CommandLineText("Unknown track"));
         int site = -1;
@@ -383,9 +356,9 @@ private:
         int config = value[2] - '0';
         if (config < 1 || config > SiteTable[site].configCount)
             return Fail("%s", CommandLineText("Unknown track config"));
-        CopyField(Settings.mapName, sizeof Settings.mapName, SiteTable[site].name);
-        Settings.config = config;
-        Settings.flip = reversed && SiteTable[site].mapPathFlags[config - 1] ? 1 : 0;
+        CopyField(settings.mapName, sizeof settings.mapName, SiteTable[site].name);
+        settings.config = config;
+        settings.flip = reversed && SiteTable[site].mapPathFlags[config - 1] ? 1 : 0;
         return true;
     }
 
@@ -402,37 +375,53 @@ private:
         return true;
     }
 
+    // One option, by its group.
     bool Apply(int option, const std::string& value)
     {
+        if (option < OptTrack)
+            return ApplyConnectionOption(option, value);
+        if (option < OptDedicated)
+            return ApplyRaceOption(option, value);
+        if (option < OptInSim)
+            return ApplyHostRuleOption(option, value);
+        return ApplyProgramOption(option, value);
+    }
+
+    // The start options and how this copy connects: host, join, replay check,
+    // passwords, the master server, the address and the port.
+    bool ApplyConnectionOption(int option, const std::string& value)
+    {
+        SettingsRecord& settings = choices_.settings;
+        ProgramModeRecord& mode = choices_.mode;
         const char* name = OptionTable[option];
         const char* text = value.c_str();
         int n = 0;
         switch (option) {
         case OptHost:
-            StartMode = 2;
+            mode.startMode = 2;
             if (value.size() > 31)
                 Notice(CommandLineText("Host name truncated to 31 chars"));
-            CopyField(Settings.gameName, sizeof Settings.gameName, text);
-            Settings.gamePass[0] = 0;
-            Settings.mpRules = 0xFFFFF;
+            CopyField(settings.gameName, sizeof settings.gameName, text);
+            settings.gamePass[0] = 0;
+            settings.mpRules = 0xFFFFF;
             ChangeHostOptions([](HostOptionsRecord& options) { options.raceCarsMask = 0xFFFFF; });
             return true;
         case OptJoin:
             if (!Short(value, 31, "Host name is too long"))
                 return false;
-            StartMode = 3;
-            CopyField(Settings.serverName, sizeof Settings.serverName, text);
-            Settings.serverPass[0] = 0;
-            Settings.addressName = 1;
+            mode.startMode = 3;
+            CopyField(settings.serverName, sizeof settings.serverName, text);
+            settings.serverPass[0] = 0;
+            settings.addressName = 1;
             return true;
         case OptHlvc:
             if (!Short(value, ReplayNameLength, "Replay name is too long"))
                 return false;
             if (!IsPlainName(text))
                 return Fail(CommandLineText("Parameter %d is invalid"), number_);
-            StartMode = 4;
-            CopyField(ReplayToOpen, sizeof ReplayToOpen, text);
-            GraphicsOn = 0;
+            mode.startMode = 4;
+            CopyField(CommandLine.replayToOpen, sizeof CommandLine.replayToOpen, text);
+            mode.graphicsOn = 0;
             return true;
         case OptGamePass:
             if (!Short(value, 23, "Game password is too long"))
@@ -444,64 +433,77 @@ private:
         case OptUseMaster:
             if (!Word(value, UseMasterWords, 3, name, n))
                 return false;
-            Settings.connToMaster = n;
+            settings.connToMaster = n;
             return true;
         case OptPass:
         case OptAdmin:
             if (!Short(value, 15, option == OptPass ? "Password is too long" : "Admin password is too long"))
                 return false;
-            if (StartMode == 3)
-                CopyField(Settings.serverPass, sizeof Settings.serverPass, text);
+            if (mode.startMode == 3)
+                CopyField(settings.serverPass, sizeof settings.serverPass, text);
             else if (option == OptPass)
-                CopyField(Settings.gamePass, sizeof Settings.gamePass, text);
+                CopyField(settings.gamePass, sizeof settings.gamePass, text);
             else
-                CopyField(Settings.gameAdmin, sizeof Settings.gameAdmin, text);
+                CopyField(settings.gameAdmin, sizeof settings.gameAdmin, text);
             return true;
         case OptIp:
             if (!Short(value, 15, "IP address is too long"))
                 return false;
-            CopyField(Settings.gameIp, sizeof Settings.gameIp, text);
+            CopyField(settings.gameIp, sizeof settings.gameIp, text);
             return true;
         case OptPort:
             if (!Short(value, 5, "Port is too long"))
                 return false;
-            CopyField(Settings.gamePort, sizeof Settings.gamePort, text);
+            CopyField(settings.gamePort, sizeof settings.gamePort, text);
             return true;
+        default:
+            return Fail(CommandLineText("Parameter %d is invalid"), number_);
+        }
+    }
+
+    // The race a host offers: track, weather, cars, places and its length.
+    bool ApplyRaceOption(int option, const std::string& value)
+    {
+        SettingsRecord& settings = choices_.settings;
+        const char* name = OptionTable[option];
+        const char* text = value.c_str();
+        int n = 0;
+        switch (option) {
         case OptTrack:
             return ApplyTrack(value);
         case OptWeather:
             if (!Number(value, 1, 4, name, n))
                 return false;
-            Settings.lighting = n - 1;
+            settings.lighting = n - 1;
             return true;
         case OptCars: {
             uint32_t mask = 0;
             if (!ParseCarList(text, mask))
                 return Fail("%s", CommandLineText("Invalid cars option"));
-            Settings.mpRules = static_cast<int>(mask);
+            settings.mpRules = static_cast<int>(mask);
             ChangeHostOptions([&](HostOptionsRecord& options) { options.raceCarsMask = mask; });
             return true;
         }
         case OptMaxGuests:
             if (!Number(value, 1, 47, name, n))
                 return false;
-            Settings.maxConns = n + 1;
-            if (Settings.adminSlots > n - 1)
-                Settings.adminSlots = n - 1;
+            settings.maxConns = n + 1;
+            if (settings.adminSlots > n - 1)
+                settings.adminSlots = n - 1;
             return true;
         case OptAdminSlots:
             if (!Number(value, 0, 8, name, n))
                 return false;
-            Settings.adminSlots = n < Settings.maxConns - 2 ? n : Settings.maxConns - 2;
+            settings.adminSlots = n < settings.maxConns - 2 ? n : settings.maxConns - 2;
             return true;
         case OptCarsMax:
-            return Number(value, 1, 32, name, Settings.carsInRace);
+            return Number(value, 1, 32, name, settings.carsInRace);
         case OptCarsHost:
-            return Number(value, 0, 3, name, Settings.carsPerHost);
+            return Number(value, 0, 3, name, settings.carsPerHost);
         case OptCarsGuest:
-            return Number(value, 0, 3, name, Settings.carsPerGuest);
+            return Number(value, 0, 3, name, settings.carsPerGuest);
         case OptPps:
-            return Number(value, 3, 12, name, Settings.packsPerSec);
+            return Number(value, 3, 12, name, settings.packsPerSec);
         case OptQual:
             return HostNumber(value, 0, 60, name, &HostOptionsRecord::qualifyMinutes);
         case OptLaps:
@@ -518,12 +520,26 @@ private:
             return true;
         case OptWind:
             return HostNumber(value, 0, 2, name, &HostOptionsRecord::windLevel);
+        default:
+            return Fail(CommandLineText("Parameter %d is invalid"), number_);
+        }
+    }
+
+    // How a host runs: dedicated or not, what guests may do, restarts, kicks
+    // and the start order.
+    bool ApplyHostRuleOption(int option, const std::string& value)
+    {
+        SettingsRecord& settings = choices_.settings;
+        ProgramModeRecord& mode = choices_.mode;
+        const char* name = OptionTable[option];
+        int n = 0;
+        switch (option) {
         case OptDedicated:
             if (!Word(value, DedicatedWords, 4, name, n))
                 return false;
-            DedicatedMode = n;
+            mode.dedicatedMode = n;
             if (n >= 2)
-                GraphicsOn = 0;
+                mode.graphicsOn = 0;
             return true;
         case OptVote:
         case OptSelect:
@@ -535,7 +551,7 @@ private:
             if (!Word(value, NoYes, 2, name, n))
                 return false;
             int bit = HostFlagBits[option - OptVote];
-            Settings.mpFlags = n ? (Settings.mpFlags | bit) : (Settings.mpFlags & ~bit);
+            settings.mpFlags = n ? (settings.mpFlags | bit) : (settings.mpFlags & ~bit);
             return true;
         }
         case OptRstMin:
@@ -543,9 +559,25 @@ private:
         case OptRstEnd:
             return HostNumber(value, 0, 300, name, &HostOptionsRecord::restartEndSeconds);
         case OptAutoKick:
-            return Word(value, AutoKickWords, 4, name, Settings.autoKick);
+            return Word(value, AutoKickWords, 4, name, settings.autoKick);
         case OptStart:
-            return Word(value, StartWords, 4, name, Settings.raceStart);
+            return Word(value, StartWords, 4, name, settings.raceStart);
+        default:
+            return Fail(CommandLineText("Parameter %d is invalid"), number_);
+        }
+    }
+
+    // The program's own options: InSim, the player, the window, the welcome
+    // and track files, the log, network debugging, saving and data folders.
+    bool ApplyProgramOption(int option, const std::string& value)
+    {
+        SettingsRecord& settings = choices_.settings;
+        ProgramModeRecord& mode = choices_.mode;
+        DataPathRecord& paths = choices_.paths;
+        const char* name = OptionTable[option];
+        const char* text = value.c_str();
+        int n = 0;
+        switch (option) {
         case OptInSim:
             n = ParseInt(text);
             if (n < 0 || n > 65535)
@@ -562,11 +594,11 @@ private:
             player.resize(std::strlen(player.c_str()));
             if (player.size() > 23)
                 Notice(CommandLineText("Player name truncated to 23 chars"));
-            CopyField(Settings.plyName, sizeof Settings.plyName, player.c_str());
+            CopyField(settings.plyName, sizeof settings.plyName, player.c_str());
             return true;
         }
         case OptWindowed:
-            return Word(value, NoYes, 2, name, Settings.startWindowed);
+            return Word(value, NoYes, 2, name, settings.startWindowed);
         case OptWelcome:
             if (!Short(value, 31, "Welcome filename is too long"))
                 return false;
@@ -594,23 +626,23 @@ private:
             return true;
         }
         case OptNDebug:
-            return Word(value, NoYes, 2, name, NetworkDebug);
+            return Word(value, NoYes, 2, name, mode.networkDebug);
         case OptAutoSave:
-            return Number(value, 0, 2, name, Settings.mprAutoSave);
+            return Number(value, 0, 2, name, settings.mprAutoSave);
         case OptMprDir: {
             if (!DataFolderOption(value, "MPR folder name is too long", "Could not create the MPR folder"))
                 return false;
             std::string folder = EscapePercent(text);
-            std::snprintf(MprFileTemplate, sizeof MprFileTemplate, "data\\%s\\%%s.mpr", folder.c_str());
-            std::snprintf(MprSearchPattern, sizeof MprSearchPattern, "data\\%s\\*.mpr", text);
+            std::snprintf(paths.mprFile, sizeof paths.mprFile, "data\\%s\\%%s.mpr", folder.c_str());
+            std::snprintf(paths.mprSearch, sizeof paths.mprSearch, "data\\%s\\*.mpr", text);
             return true;
         }
         case OptLytDir: {
             if (!DataFolderOption(value, "LYT folder name is too long", "Could not create the LYT folder"))
                 return false;
             std::string folder = EscapePercent(text);
-            std::snprintf(LayoutFileTemplate, sizeof LayoutFileTemplate, "data\\%s\\%%s.lyt", folder.c_str());
-            std::snprintf(LayoutSearchPattern, sizeof LayoutSearchPattern, "data\\%s\\%%s_*.lyt",
+            std::snprintf(paths.layoutFile, sizeof paths.layoutFile, "data\\%s\\%%s.lyt", folder.c_str());
+            std::snprintf(paths.layoutSearch, sizeof paths.layoutSearch, "data\\%s\\%%s_*.lyt",
                           folder.c_str());
             return true;
         }
@@ -620,6 +652,7 @@ private:
     }
 
     ConfigFileChain& chain_;
+    Choices& choices_;
     const char* text_ = "";
     size_t size_ = 0;
     size_t position_ = 0;
@@ -633,16 +666,20 @@ void ParseCommandLine(const char* commandLine)
     if (commandLine == nullptr || commandLine[0] == 0)
         return;
     if (commandLine[0] != '/') {
-        Fail("%s", CommandLineText("Invalid command line"));
+        std::snprintf(CommandLine.error, sizeof CommandLine.error, "%s", CommandLineText("Invalid command line"));
+        SetStartMode(0);
         return;
     }
+    Choices choices;
     ConfigFileChain chain;
-    OptionParser parser(chain);
-    if (!parser.Parse(commandLine + 1, std::strlen(commandLine) - 1, 1))
-        return;
+    OptionParser parser(chain, choices);
+    bool read = parser.Parse(commandLine + 1, std::strlen(commandLine) - 1, 1);
     // Through the master server a host sends at most 6 positions a second.
-    if (Settings.connToMaster != 0 && Settings.packsPerSec > 6)
-        Settings.packsPerSec = 6;
-    if (ParseInt(HostOptions.inSimPortText) != 0)
+    if (read && choices.settings.connToMaster != 0 && choices.settings.packsPerSec > 6)
+        choices.settings.packsPerSec = 6;
+    SetSettings(choices.settings);
+    SetProgramMode(choices.mode);
+    SetDataPaths(choices.paths);
+    if (read && ParseInt(HostOptions.inSimPortText) != 0)
         OpenInSim();
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "graphics/services.h"
 #include "platform/clock.h"
@@ -29,6 +29,7 @@ protected:
         platform::UseManualClock(0);
         ResetNullGfx();
         ResetCoreTables();
+        ResetAppTables();
         ResetGraphicsTables();
         ResetUiTables();
         OpenWindowSystem(WindowBackEnd::Null);
@@ -38,6 +39,7 @@ protected:
         ResetGraphicsTables();
         ResetNullGfx();
         ResetCoreTables();
+        ResetAppTables();
         CloseWindowSystem();
         platform::UseRealClock();
     }
@@ -115,11 +117,14 @@ TEST_F(ShellGraphicsTest, CapsDecideShadowsDoubledAndMultipleTexturesAndTheTextu
         SCOPED_TRACE(c.name);
         ResetGraphicsTables();
         ResetCoreTables();
+        ResetAppTables();
         CreateDevice(c.change);
         std::remove("deb.log");  // the enumeration's lines
-        Settings.mipFilter = c.mipFilter;
-        Settings.shadowMode = c.shadowMode;
-        Settings.halfTexRes = 0;
+        EditSettings([&](SettingsRecord& record) {
+            record.mipFilter = c.mipFilter;
+            record.shadowMode = c.shadowMode;
+            record.halfTexRes = 0;
+        });
 
         ReportGraphicsCaps();
 
@@ -133,13 +138,13 @@ TEST_F(ShellGraphicsTest, CapsDecideShadowsDoubledAndMultipleTexturesAndTheTextu
             can(c.compressed) + " use compressed tex",
         };
         EXPECT_EQ(LogLines(), expected);
-        EXPECT_EQ(MaxTextureSize, c.maxTextureSize);
-        EXPECT_EQ(MaxAnisotropy, c.maxAnisotropy);
+        EXPECT_EQ(DerivedSettings.maxTextureSize, c.maxTextureSize);
+        EXPECT_EQ(DerivedSettings.maxAnisotropy, c.maxAnisotropy);
         EXPECT_EQ(Settings.mipFilter, c.mipFilterAfter);
         EXPECT_EQ(Settings.shadowMode, c.shadowModeAfter);
-        EXPECT_EQ(ShadowTextureSize, c.shadowTextureSize);
-        EXPECT_EQ(CanModulate2x, c.twoTimes ? 1 : 0);
-        EXPECT_EQ(CanMultiTexture, c.multiTexture ? 1 : 0);
+        EXPECT_EQ(DerivedSettings.shadowTextureSize, c.shadowTextureSize);
+        EXPECT_EQ(DerivedSettings.canModulate2x, c.twoTimes ? 1 : 0);
+        EXPECT_EQ(DerivedSettings.canMultiTexture, c.multiTexture ? 1 : 0);
         EXPECT_EQ(TextureLoadSettings.compressed, c.compressed ? 1 : 0);
         EXPECT_EQ(Settings.halfTexRes, c.halfTexRes);
     }
@@ -148,14 +153,16 @@ TEST_F(ShellGraphicsTest, CapsDecideShadowsDoubledAndMultipleTexturesAndTheTextu
 TEST_F(ShellGraphicsTest, CapsReportWithoutADeviceChangesNothing)
 {
     std::remove("deb.log");
-    Settings.shadowMode = 2;
-    Settings.mipFilter = 16;
+    EditSettings([&](SettingsRecord& record) {
+        record.shadowMode = 2;
+        record.mipFilter = 16;
+    });
     ReportGraphicsCaps();
     EXPECT_TRUE(LogLines().empty());
     EXPECT_EQ(Settings.shadowMode, 2);
     EXPECT_EQ(Settings.mipFilter, 16);
-    EXPECT_EQ(MaxTextureSize, 4096);
-    EXPECT_EQ(CanModulate2x, 1);
+    EXPECT_EQ(DerivedSettings.maxTextureSize, 4096);
+    EXPECT_EQ(DerivedSettings.canModulate2x, 1);
 }
 
 // Creating the device and every later change of the drawing area takes the
@@ -171,27 +178,29 @@ TEST_F(ShellGraphicsTest, DisplayChangesKeepTheFieldOfViewOfTheDrawingArea)
             mode1024 = i;
     ASSERT_GE(mode1024, 0);
     auto tangent = [](float degrees) { return 2.0 * std::tan(degrees * 3.14159265358979 / 360.0); };
-    Settings.userFov = 90.0f;
-    Settings.wideFov = 150.0f;
+    EditSettings([&](SettingsRecord& record) {
+        record.userFov = 90.0f;
+        record.wideFov = 150.0f;
+    });
 
-    Settings.startWindowed = 1;
-    ClientSize = {3072, 768};
+    EditSettings([&](SettingsRecord& record) { record.startWindowed = 1; });
+    SetClientSize(3072, 768);
     ASSERT_EQ(InitGraphicsDevice(), 1);
-    EXPECT_EQ(WideScreen, 1);
-    EXPECT_NEAR(FovTangent, tangent(150.0f), 1e-4);
+    EXPECT_EQ(DerivedSettings.wideScreen, 1);
+    EXPECT_NEAR(DerivedSettings.fovTangent, tangent(150.0f), 1e-4);
 
     ASSERT_EQ(SetFullScreenMode(mode1024), 1);
-    EXPECT_EQ(ClientSize.width, 1024);
-    EXPECT_EQ(WideScreen, 0);
-    EXPECT_NEAR(FovTangent, tangent(90.0f), 1e-4);
+    EXPECT_EQ(ScreenSize.client.width, 1024);
+    EXPECT_EQ(DerivedSettings.wideScreen, 0);
+    EXPECT_NEAR(DerivedSettings.fovTangent, tangent(90.0f), 1e-4);
 
-    Settings.userFov = 100.0f;
+    EditSettings([&](SettingsRecord& record) { record.userFov = 100.0f; });
     ASSERT_EQ(SetWindowedMode(), 1);
-    EXPECT_NEAR(FovTangent, tangent(100.0f), 1e-4);
+    EXPECT_NEAR(DerivedSettings.fovTangent, tangent(100.0f), 1e-4);
 
-    Settings.userFov = 60.0f;
+    EditSettings([&](SettingsRecord& record) { record.userFov = 60.0f; });
     OnWindowResized();
-    EXPECT_NEAR(FovTangent, tangent(60.0f), 1e-4);
+    EXPECT_NEAR(DerivedSettings.fovTangent, tangent(60.0f), 1e-4);
 }
 
 // A screen whose frame rebuilds the graphics resources (as the options do
@@ -215,12 +224,12 @@ int PresentCount()
 TEST_F(ShellGraphicsTest, RebuildInAFrameSkipsThatFramesDrawingAndRestoresTexturesAfter)
 {
     CreateDevice(nullptr);
-    GraphicsOn = 1;
-    ClientSize = {1024, 768};
+    EditProgramMode([&](ProgramModeRecord& record) { record.graphicsOn = 1; });
+    SetClientSize(1024, 768);
     Screen screen;
     screen.alive = 1;
     screen.frame = RebuildingFrame;
-    TopScreen = &screen;
+    Shell.topScreen = &screen;
     RebuildResult = -1;
     // The graphics are freed first, as the callers of the rebuild do.
     FreeAllGraphics(1);
@@ -230,14 +239,14 @@ TEST_F(ShellGraphicsTest, RebuildInAFrameSkipsThatFramesDrawingAndRestoresTextur
     MainLoopPass();
     EXPECT_EQ(RebuildResult, 1);  // no looping sound played
     EXPECT_EQ(PresentCount(), 0);
-    EXPECT_EQ(TexturesNeedRestore, 1);
+    EXPECT_EQ(Shell.texturesNeedRestore, 1);
 
     // The special textures are not built yet: their restore answers 0, so
     // the request stays for a later pass while drawing goes on.
     MainLoopPass();
     EXPECT_EQ(PresentCount(), 1);
-    EXPECT_EQ(TexturesNeedRestore, 1);
-    TopScreen = nullptr;
+    EXPECT_EQ(Shell.texturesNeedRestore, 1);
+    Shell.topScreen = nullptr;
     NullGfxRecord(false);
 }
 

@@ -1,6 +1,7 @@
 // Tests of the hand-over between copies: two real processes through the
 // socket, the file checks and copies of the copy that starts second, and
 // the socket protocol's limits.
+#include "app/services.h"
 #include "core/services.h"
 #include "platform/handover.h"
 #include "support/process.h"
@@ -38,6 +39,7 @@ protected:
     void SetUp() override
     {
         ResetCoreTables();
+        ResetAppTables();
         folder.WriteFile("run/.keep", "");
         folder.WriteFile("data/spr/.keep", "");
         folder.WriteFile("data/setups/.keep", "");

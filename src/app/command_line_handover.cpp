@@ -1,7 +1,8 @@
 // A data file named on the command line: checked, copied into its data
 // folder and handed to a running copy; a copy started to end the running
 // one; and the running copy's answers to such requests.
-#include "core/local.h"
+#include "app/local.h"
+#include "app/services.h"
 #include "core/services.h"
 #include "platform/files.h"
 #include "platform/handover.h"
@@ -21,8 +22,6 @@ const FileKind FileKindTable[FileKindCount + 1] = {
     {"SET", "setups", "ZKSETT"},
     {"LYT", "layout", "QVNLYT"},
 };
-
-int HandOverRefused = 0;
 
 namespace {
 
@@ -46,7 +45,7 @@ int ShowError(const char* format, ...)
     if (DebugLogging)
         LogLine(text);
     platform::ShowMessageBox(platform::MessageBoxKind::Error, "", text);
-    HandOverRefused = 1;
+    CommandLine.handOverRefused = 1;
     return 0;
 }
 
@@ -100,7 +99,7 @@ bool NamesExistingFile(const char* line)
 
 int HandOverFile(const platform::HandOverPeer* runningCopy, const char* commandLine)
 {
-    HandOverRefused = 0;
+    CommandLine.handOverRefused = 0;
     if (commandLine == nullptr || commandLine[0] == 0)
         return 1;
     if (commandLine[0] == '/' && !NamesExistingFile(commandLine))
@@ -169,12 +168,12 @@ int HandOverFile(const platform::HandOverPeer* runningCopy, const char* commandL
         return ShowInformation(CommandLineText("Copied file"), DisplayPath(target).c_str());
     }
 
-    std::memcpy(ReplayToOpen, ownName, ownLength - 4);
-    ReplayToOpen[ownLength - 4] = 0;
-    ReplayOpenRequest = kind;
+    std::memcpy(CommandLine.replayToOpen, ownName, ownLength - 4);
+    CommandLine.replayToOpen[ownLength - 4] = 0;
+    CommandLine.replayOpenRequest = kind;
     if (runningCopy == nullptr)
         return 1;
-    int answer = platform::SendHandOver(*runningCopy, kind, ReplayToOpen);
+    int answer = platform::SendHandOver(*runningCopy, kind, CommandLine.replayToOpen);
     switch (answer) {
     case 1:
         return 0;
@@ -204,7 +203,7 @@ int OnHandOverRequest(int kind, const char* name)
     if (kind != platform::HandOverCloseKind)
         return OnFileRequest(kind, name);
     LogLine("OnHandOverRequest : asked to close by another copy");
-    RequestQuit(0);
+    BeginQuit(0);
     return 1;
 }
 
@@ -223,7 +222,7 @@ int OnFileRequest(int kind, const char* name)
         return 0;
     // Only a copy started normally opens replays: a host, a guest or a
     // replay check would drop the request, so it says it is busy.
-    if (StartMode != 1 || !IsIdleForFileRequest())
+    if (ProgramMode.startMode != 1 || !IsIdleForFileRequest())
         return 3;
     if (name == nullptr || name[0] == 0 || std::strlen(name) > static_cast<size_t>(ReplayNameLength))
         return 4;
@@ -231,8 +230,8 @@ int OnFileRequest(int kind, const char* name)
         if (CharToEscapeLetter(*p) != 0)
             return 4;
     }
-    std::strcpy(ReplayToOpen, name);
-    ReplayOpenRequest = kind;
+    std::strcpy(CommandLine.replayToOpen, name);
+    CommandLine.replayOpenRequest = kind;
     LogPrintf("OnFileRequest : replay handed over : %s", name);
     return 1;
 }

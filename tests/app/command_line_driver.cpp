@@ -1,6 +1,7 @@
 // Test driver: reads its own command line as the program does (argv joined
 // with blanks) and prints what the parser made of it, one "key=value" line
 // each, so that tests can pass command lines through a real shell.
+#include "app/services.h"
 #include "core/services.h"
 #include "net/services.h"
 
@@ -10,12 +11,13 @@
 int main(int argc, char** argv)
 {
     ResetCoreTables();
+    ResetAppTables();
     ResetNetTables();
     std::string line = JoinCommandLine(argc, argv);
     ParseCommandLine(line.c_str());
     std::printf("line=%s\n", line.c_str());
-    std::printf("mode=%d\n", StartMode);
-    std::printf("error=%s\n", CommandLineError);
+    std::printf("mode=%d\n", ProgramMode.startMode);
+    std::printf("error=%s\n", CommandLine.error);
     std::printf("gameName=%s\n", Settings.gameName);
     std::printf("gamePass=%s\n", Settings.gamePass);
     std::printf("gameAdmin=%s\n", Settings.gameAdmin);
@@ -33,13 +35,13 @@ int main(int argc, char** argv)
     std::printf("qualify=%d\n", HostOptions.qualifyMinutes);
     std::printf("track=%s %d %d\n", Settings.mapName, Settings.config, Settings.flip);
     std::printf("lighting=%d\n", Settings.lighting);
-    std::printf("replay=%s\n", ReplayToOpen);
-    std::printf("graphics=%d\n", GraphicsOn);
-    std::printf("dedicated=%d\n", DedicatedMode);
+    std::printf("replay=%s\n", CommandLine.replayToOpen);
+    std::printf("graphics=%d\n", ProgramMode.graphicsOn);
+    std::printf("dedicated=%d\n", ProgramMode.dedicatedMode);
     std::printf("player=%s\n", Settings.plyName);
     std::printf("autoKick=%d\n", Settings.autoKick);
     std::printf("insim=%s\n", HostOptions.inSimPortText);
-    std::printf("mprTemplate=%s\n", MprFileTemplate);
-    std::printf("layoutPattern=%s\n", LayoutSearchPattern);
+    std::printf("mprTemplate=%s\n", DataPaths.mprFile);
+    std::printf("layoutPattern=%s\n", DataPaths.layoutSearch);
     return 0;
 }

@@ -7,6 +7,7 @@
 //     starts as a second copy would: finds the running copy and hands the
 //     file named by its command line over, or asks it to close when the
 //     line is "/kill", then prints the outcome.
+#include "app/services.h"
 #include "core/services.h"
 #include "net/services.h"
 #include "platform/clock.h"
@@ -33,9 +34,9 @@ int Answer(int kind, const char* name)
 int Listen(int startMode, int seconds)
 {
     // A copy without graphics at its root screen, nothing open.
-    GraphicsOn = 0;
+    EditProgramMode([&](ProgramModeRecord& record) { record.graphicsOn = 0; });
     Screen* root = CreateRootScreen(nullptr);
-    StartMode = startMode;
+    SetStartMode(startMode);
     if (!platform::HandOverListen()) {
         std::printf("could not listen\n");
         return 1;
@@ -47,7 +48,7 @@ int Listen(int startMode, int seconds)
         platform::HandOverPoll(Answer);
         platform::SleepMs(5);
     }
-    std::printf("received=%s kind=%d\n", ReplayToOpen, ReplayOpenRequest);
+    std::printf("received=%s kind=%d\n", CommandLine.replayToOpen, CommandLine.replayOpenRequest);
     platform::HandOverClose();
     CloseScreen(root);
     root->frame(root);
@@ -59,6 +60,7 @@ int Listen(int startMode, int seconds)
 int main(int argc, char** argv)
 {
     ResetCoreTables();
+    ResetAppTables();
     ResetNetTables();
     if (argc == 4 && std::strcmp(argv[1], "listen") == 0)
         return Listen(std::atoi(argv[2]), std::atoi(argv[3]));
@@ -71,7 +73,7 @@ int main(int argc, char** argv)
         return 0;
     }
     int result = HandOverFile(found ? &peer : nullptr, line.c_str());
-    std::printf("found=%d result=%d replay=%s request=%d\n", found ? 1 : 0, result, ReplayToOpen,
-                ReplayOpenRequest);
+    std::printf("found=%d result=%d replay=%s request=%d\n", found ? 1 : 0, result, CommandLine.replayToOpen,
+                CommandLine.replayOpenRequest);
     return 0;
 }
