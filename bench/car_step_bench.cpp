@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "../tests/vehicle/test_ground.h"
-#include "devices/services.h"
+#include "world/services.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ void BM_CarStep(benchmark::State& state)
         return;
     }
     ResetVehicleTables();
-    ResetDevicesTables();  // builds the tyres' friction curves
+    InstallWorldVehicleHooks();  // the cars' body models
     Fleet fleet;
     if (!fleet.Build(n)) {
         state.SkipWithError("a car did not load");

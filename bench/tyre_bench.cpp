@@ -3,14 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <numbers>
 
-#include "devices/services.h"
-#include "graphics/services.h"
 #include "vehicle/services.h"
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
+constexpr float Pi = std::numbers::pi_v<float>;
 
 // A 205/55 R15 road tyre on a fixed suspension, pressed 2 cm into flat
 // ground of surface kind 0, as the tyre tests set it up.
@@ -23,13 +22,12 @@ struct BenchWheel {
 
     BenchWheel()
     {
-        BuildTyreCurves();
         axle.tyreWidth = 0.205f;
         axle.sidewallRatio = 0.55f;
         axle.rimRadius = 0.1905f;
         axle.rimWidth = 0.16f;
         axle.tyreType = 4;
-        BuildTyreProfile(axle, 0, 0, nullptr, 0, 0);
+        BuildTyreProfile(axle, 0);
         const float r = axle.tyreRadius, e = axle.rimRadius;
         axle.rimVolume = 2 * Pi * e * axle.rimWidth * 0.02f * r;
         axle.airVolume = Pi * (r * r - e * e) * axle.treadWidth;

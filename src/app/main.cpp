@@ -6,8 +6,11 @@
 #include "core/services.h"
 #include "platform/window.h"
 #include "devices/services.h"
+#include "graphics/services.h"
 #include "net/services.h"
+#include "session/services.h"
 #include "ui/services.h"
+#include "world/services.h"
 
 // For the sanitizer build: the window system's and OpenGL's libraries keep
 // memory until the process ends, and their stacks cannot be told apart
@@ -22,5 +25,11 @@ int main(int argc, char** argv)
     InstallNetRaceHooks();
     InstallUiRaceHooks();
     InstallDeviceRaceHooks();
+    InstallWorldVehicleHooks();
+    InstallSessionVehicleHooks();
+    InstallGraphicsVehicleHooks();
+    InstallDevicesVehicleHooks();
+    InstallUiVehicleHooks();
+    InstallNetVehicleHooks();
     return RunProgram(commandLine.c_str());
 }

@@ -390,7 +390,6 @@ int StartProgram(const char* commandLine)
     // Initialisations and the figures.
     LogLine("initialisations");
     std::fesetenv(FE_DFL_ENV);
-    BuildTyreCurves();
     BuildTreeShell();
     LoadDriverNames();
     LoadMessageKeys();

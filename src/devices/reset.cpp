@@ -6,6 +6,4 @@ void ResetDevicesTables()
     ControlActiveStandIn = nullptr;
     ControllerValues = {};
     ControlsSettings = {};
-    // The tyre curves are constant once built; a reset leaves them built.
-    BuildTyreCurves();
 }

@@ -7,6 +7,7 @@
 #include "graphics/materials.h"
 #include "graphics/meshes.h"
 #include "graphics/textures.h"
+#include "graphics/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetGraphicsTables();
@@ -247,33 +248,6 @@ void DrawBackground();
 int SaveScreenshot(const char* fileName);
 // Ends a drag of the replay bar.
 void EndReplayDrag();
-
-// ---------------------------------------------------------------------------
-// Tyres, skins and plates as the car data reader uses them
-// (car_parts_stub.cpp: the readers are whole; the drawing parts of tyres,
-// skins and plates come with car drawing).
-//@@ car-parts
-
-struct Axle;
-class CarObject;
-struct ObjectModel;
-
-// Car colour configurations (ColourConfig) are the vehicle's records.
-
-// Reads the 64-byte axle block of the car data into the axle (tyre, rim and
-// suspension geometry) and clears its tyre model references.
-void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int version);
-// The axle's tyre shape: tyre radius, profile radius, tread width and the
-// stiffness values the tyre model uses. The drawing profile is built by
-// car drawing.
-void BuildTyreProfile(Axle& axle, float wheelOffset, int unused, ObjectModel* body, int bikeTyre,
-                      int classTen);
-// A cached number plate with a reference added; -1 when none is available
-// (no plate cache without car drawing).
-int GetNumberPlate(const char* plateText);
-void ReleaseNumberPlate(int index);
-// The car's skin names and textures (nothing to load without car drawing).
-void LoadCarSkins(CarObject& car, ObjectModel* body);
 
 // ---------------------------------------------------------------------------
 // The driver view's look state (temporary body in look_pending.cpp until

@@ -3,6 +3,7 @@
 
 #include "core/services.h"
 #include "net/race_hooks.h"
+#include "net/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetNetTables();

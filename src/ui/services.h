@@ -3,6 +3,7 @@
 
 #include "core/services.h"
 #include "ui/race_hooks.h"
+#include "ui/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetUiTables();

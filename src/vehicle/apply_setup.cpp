@@ -4,9 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -88,37 +86,38 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
 {
     for (AeroPoint& point : car.aero)
         ClearAeroPoint(point);
-    if (car.bodyModel) {
-        for (ObjectModel& part : car.bodyModel->subModels) {
-            switch (part.kind) {
-            case 6:
-                part.offset.x = Fixed(0);
-                SetWingAeroPoint(car.aero[0], part.offset, static_cast<float>(setup.rearWing + car.wingLimits[2]));
-                car.aero[0].slipstreamShare = 0.3f;
-                if (car.dataFlags & (1 << 13))
-                    car.aero[0].flags |= AeroRearLoadToWheels;
-                break;
-            case 7:
-                part.offset.x = Fixed(0);
-                SetWingAeroPoint(car.aero[1], part.offset, static_cast<float>(setup.frontWing + car.wingLimits[6]));
-                car.aero[1].slipstreamShare = 0.7f;
-                if (car.dataFlags & (1 << 13))
-                    car.aero[1].flags |= AeroFrontLoadToWheels;
-                break;
-            case 8:
-                part.offset.x = Fixed(0);
-                part.offset.y = FixedFromMetres(car.axleY[0] + 0.4f * car.wheelbase);
-                SetBodyAeroPoint(car.aero[2], part.offset);
-                car.aero[2].slipstreamShare = 0.5f;
-                break;
-            case 9:
-                part.offset.x = Fixed(0);
-                SetBodyAeroPoint(car.aero[3], part.offset);
-                car.aero[3].slipstreamShare = 0.5f;
-                break;
-            default:
-                break;
-            }
+    const CarModelHooks& model = GetCarModelHooks();
+    const int parts = car.bodyModel ? model.modelPartCount(*car.bodyModel) : 0;
+    for (int i = 0; i < parts; i++) {
+        FixedVector& offset = *model.modelPartOffset(*car.bodyModel, i);
+        switch (model.modelPartKind(*car.bodyModel, i)) {
+        case 6:
+            offset.x = Fixed(0);
+            SetWingAeroPoint(car.aero[0], offset, static_cast<float>(setup.rearWing + car.wingLimits[2]));
+            car.aero[0].slipstreamShare = 0.3f;
+            if (car.dataFlags & (1 << 13))
+                car.aero[0].flags |= AeroRearLoadToWheels;
+            break;
+        case 7:
+            offset.x = Fixed(0);
+            SetWingAeroPoint(car.aero[1], offset, static_cast<float>(setup.frontWing + car.wingLimits[6]));
+            car.aero[1].slipstreamShare = 0.7f;
+            if (car.dataFlags & (1 << 13))
+                car.aero[1].flags |= AeroFrontLoadToWheels;
+            break;
+        case 8:
+            offset.x = Fixed(0);
+            offset.y = FixedFromMetres(car.axleY[0] + 0.4f * car.wheelbase);
+            SetBodyAeroPoint(car.aero[2], offset);
+            car.aero[2].slipstreamShare = 0.5f;
+            break;
+        case 9:
+            offset.x = Fixed(0);
+            SetBodyAeroPoint(car.aero[3], offset);
+            car.aero[3].slipstreamShare = 0.5f;
+            break;
+        default:
+            break;
         }
     }
     if (car.openRoof && (car.dataFlags & (1 << 23)))
@@ -334,7 +333,7 @@ void ApplySetup(CarObject& car, int keepStructure)
         car.axles[0].rimWidth = car.axles[1].rimWidth;
     }
     for (Axle& a : car.axles)
-        BuildTyreProfile(a, a.wheelOffset, 0, car.bodyModel, car.carClass == 0, car.carClass == 10);
+        BuildTyreProfile(a, car.carClass == 0);
     // 9. The structure's bars and markers.
     if (!keepStructure) {
         car.dataFlags &= ~((1 << 9) | (1 << 11) | (1 << 12));

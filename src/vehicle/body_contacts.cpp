@@ -2,7 +2,6 @@
 // that run once per 10 ms step at the predicted pose.
 #include <cmath>
 
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -288,6 +287,6 @@ void RigidBody::FinishContacts()
             point.contact = 1;
         }
     }
-    if (wallHits > 2 && CurrentRace && IsHotLapTimed(*CurrentRace))
-        InvalidateHotLap(*CurrentRace, HotLapWall);
+    if (wallHits > 2 && GetCarRaceHooks().isHotLapTimed())
+        GetCarRaceHooks().invalidateHotLap(HotLapWall);
 }

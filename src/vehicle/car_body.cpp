@@ -5,10 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -115,7 +112,7 @@ void UpdateWake(CarObject& car)
 
 void RebuildCarShape(CarObject& car)
 {
-    FreeCarPartMeshes(car);
+    GetCarDrawHooks().freeCarPartMeshes(car);
     RestoreCarShape(car);
     DeformCarMesh(car);
 }
@@ -281,9 +278,10 @@ void CarObject::CommitBodyMove()
             car.lastReport[3] = uint8_t(metres >> 8);
             car.fuelCounter -= fuelUnits << 16;
             car.distanceCounter -= metres << 16;
-            if (Online && !MultiplayerReplayPlaying && GetPlayerSlotOfCar(car) >= 0) {
+            const CarNetHooks& net = GetCarNetHooks();
+            if (net.isOnline() && !net.isReplayPlaying() && GetPlayerSlotOfCar(car) >= 0) {
                 car.reportFlag = 1;
-                SendToHost(car.lastReport, 4);
+                net.sendToHost(car.lastReport, 4);
             }
         }
     }
@@ -358,10 +356,11 @@ void ApplyImpactDamage(CarObject& car, int slot)
         if (!AddCarImpact(car, entry))
             continue;
         added = true;
-        if (Online && OutsideVoteFinalCountdown()) {
+        const CarNetHooks& net = GetCarNetHooks();
+        if (net.isOnline() && net.outsideVoteFinalCountdown()) {
             uint8_t packet[8] = {ImpactPacket, uint8_t(GetPlayerIdOfSlot(slot)), 0, 0};
             std::memcpy(packet + 4, &entry, 4);
-            QueueGamePacket(packet, 8);
+            net.queueGamePacket(packet, 8);
         }
     }
     if (added)
@@ -379,7 +378,7 @@ void AddTouchedObject(CarObject& car, WorldObject& object)
 {
     if (car.touchedCount >= MaxTouchedObjects)
         return;
-    if (!CanCarTouchObject(object, car.position.z + FixedFromMetres(car.radius)))
+    if (!GetCarPathHooks().canCarTouchObject(object, car.position.z + FixedFromMetres(car.radius)))
         return;
     car.touchedObjects[car.touchedCount++] = &object;
 }

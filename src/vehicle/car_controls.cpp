@@ -5,10 +5,6 @@
 // agree bit for bit between machines.
 #include <cmath>
 
-#include "devices/services.h"
-#include "graphics/services.h"
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -30,6 +26,11 @@ constexpr float Pi = 3.14159265f;
 constexpr float KeyboardStepLimit = 0.016f;
 // Horn and flash packets.
 constexpr uint8_t HornPacket = 30, FlashPacket = 31;
+
+// The controls and controller axes, as the input devices serve them.
+int IsControlActive(int control, int alsoKey) { return GetCarControlHooks().isControlActive(control, alsoKey); }
+float ControllerAxis(int axis) { return GetCarControlHooks().controllerAxis(axis); }
+CarControlSettings ControlSettings() { return GetCarControlHooks().controlSettings(); }
 
 uint16_t WordOf(long value)
 {
@@ -210,7 +211,7 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
 
     float v;
     if (controller) {
-        v = ControllerValues.steer;
+        v = ControllerAxis(SteerAxis);
     } else {
         // The mouse across the window; without a drawing area it steers
         // straight.
@@ -231,7 +232,7 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
     } else if (Settings.turnCompensation != 0) {
         // The car's lock to lock in degrees against the wheel's.
         const float w = SteeringLock(*car) * 360.0f / Pi;
-        const float turn = ControlsSettings.wheelTurn;
+        const float turn = ControlSettings().wheelTurn;
         if (w > 0 && turn > 0) {
             if (turn >= w) {
                 const float share = w / turn;
@@ -249,20 +250,20 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
 
 uint16_t FilterThrottleInput(PlayerControlState& controls, int n, uint16_t old)
 {
-    return PedalInput(controls, n, old, controls.throttle, ThrottleControl, ControllerValues.throttle,
-                      UsesController() && ControlsSettings.pedalMode != 2);
+    return PedalInput(controls, n, old, controls.throttle, ThrottleControl, ControllerAxis(ThrottleAxis),
+                      UsesController() && ControlSettings().pedalMode != 2);
 }
 
 uint16_t FilterBrakeInput(PlayerControlState& controls, int n, uint16_t old)
 {
-    return PedalInput(controls, n, old, controls.brake, BrakeControl, ControllerValues.brake,
-                      UsesController() && ControlsSettings.pedalMode != 2);
+    return PedalInput(controls, n, old, controls.brake, BrakeControl, ControllerAxis(BrakeAxis),
+                      UsesController() && ControlSettings().pedalMode != 2);
 }
 
 uint16_t FilterHandbrakeInput(PlayerControlState& controls, int n, uint16_t old)
 {
-    return PedalInput(controls, n, old, controls.handbrake, HandbrakeControl, ControllerValues.handbrake,
-                      UsesController() && !ControlsSettings.handbrakeOnButton);
+    return PedalInput(controls, n, old, controls.handbrake, HandbrakeControl, ControllerAxis(HandbrakeAxis),
+                      UsesController() && !ControlSettings().handbrakeOnButton);
 }
 
 uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
@@ -270,7 +271,7 @@ uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
     if (controls.noControl || !controls.playerCar)
         return 0;
     float& value = controls.clutch;
-    if (!UsesController() || ClutchControlMode != 0) {
+    if (!UsesController() || ControlSettings().clutchOnButton != 0) {
         // On a key or button: pressed at once, released by the ramp.
         if (IsControlActive(ClutchControl, 1))
             value = 1;
@@ -278,7 +279,7 @@ uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
             RampPedal(value, false);
     } else {
         // The pedal is fully pressed at 65 % of its travel.
-        value = AxisPedal(ControllerValues.clutch, 1.6666666f);
+        value = AxisPedal(ControllerAxis(ClutchAxis), 1.6666666f);
     }
     return Averaged(PedalWord(value), old, n);
 }
@@ -301,7 +302,7 @@ uint16_t GetLookCode(const PlayerControlState& controls)
     if (!controls.playerCar || controls.viewedCar != controls.playerCar)
         return 0;
     float angle, low, high;
-    GetDriverLookState(angle, low, high);
+    GetCarDrawHooks().driverLookState(angle, low, high);
     if (angle > high)
         return 5;
     if (angle > low)
@@ -367,16 +368,17 @@ void ReadCarControls(PlayerControlState& controls, int n)
     // 8. Others hear the horn and see the flash through packets, sent when
     // the state changes.
     controls.hornSent = controls.flashSent = 0;
-    if (Online && !MultiplayerReplayPlaying) {
+    const CarNetHooks& net = GetCarNetHooks();
+    if (net.isOnline() && !net.isReplayPlaying()) {
         if (horn != controls.sentHorn) {
             const uint8_t packet[4] = {HornPacket, horn, 0, 0};
-            QueueGamePacket(packet, 4);
+            net.queueGamePacket(packet, 4);
             controls.sentHorn = horn;
             controls.hornSent = 1;
         }
         if (flash != controls.sentFlash) {
             const uint8_t packet[4] = {FlashPacket, flash, 0, 0};
-            QueueGamePacket(packet, 4);
+            net.queueGamePacket(packet, 4);
             controls.sentFlash = flash;
             controls.flashSent = 1;
         }

@@ -8,11 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/services.h"
 #include "platform/files.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -55,12 +52,10 @@ void BuildBodyShell(CarObject& car)
     FreeBody(car);
     if (!car.bodyModel)
         return;
-    uint32_t parts = AllModelParts;
+    uint32_t parts = AllBodyParts;
     if (car.setup && car.setup->bodyOption < car.optionCount)
         parts = static_cast<uint32_t>(car.options[car.setup->bodyOption].value);
-    const char* result = CheckPhysicsLod(*car.bodyModel, car, 65536, parts);
-    if (std::strcmp(result, ": OK") != 0)
-        LogPrintf("%.16s%s", car.bodyModel->name, result);
+    GetCarModelHooks().buildBodyShell(*car.bodyModel, car, parts);
 }
 
 } // namespace
@@ -112,7 +107,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     if (!headerOnly) {
         if (plateText) {
             std::memcpy(car.plateText, plateText, strnlen(plateText, sizeof car.plateText));
-            car.plateIndex = GetNumberPlate(car.plateText);
+            car.plateIndex = GetCarDrawHooks().numberPlate(car.plateText);
         }
         car.mirrorDriver = static_cast<uint8_t>(mirrorDriver & 1);
         car.driverAnimation = driverAnimation;
@@ -237,7 +232,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         if (car.setupCount == 0)
             return Refuse("no built-in setup", carName);
         if (setupIndex < 0 || setupIndex >= car.setupCount) {
-            PrintError("Using default settings");
+            GetCarMessageHooks().printError("Using default settings");
             setupIndex = 0;
         }
         car.setup = &car.setups[setupIndex].setup;
@@ -248,7 +243,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         car.colour = externalColours;
     } else if (car.colourCount > 0) {
         if (colourIndex < 0 || colourIndex >= car.colourCount) {
-            PrintError("Using default colour config");
+            GetCarMessageHooks().printError("Using default colour config");
             colourIndex = 0;
         }
         car.colour = &car.colours[colourIndex];
@@ -262,19 +257,10 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         std::strcmp(family, "YA"))
         car.dataFlags |= 1;
     ObjectModel* familyModel = GetCarBodyObject(family);
-    if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE")) {
-        for (ObjectModel& part : familyModel->subModels) {
-            if (part.kind != 10)
-                continue;
-            part.pitch = part.heading = 1280;
-            if (part.offset.y.raw == 8700 && part.offset.z.raw == 60749)
-                part.offset = MakeFixedVector(part.offset.x.raw, 11780, 60740);
-            else if (part.offset.y.raw == 16641 && part.offset.z.raw == 70125)
-                part.offset = MakeFixedVector(part.offset.x.raw, 25000, 70000);
-        }
-    }
+    if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE"))
+        GetCarModelHooks().placeFamilyParts(*familyModel);
     // 10. Skins, structure, wheels, axles, body model, tables, aero.
-    LoadCarSkins(car, familyModel);
+    GetCarDrawHooks().loadCarSkins(car, familyModel);
     if (!ReadCarStructure(car, reader, version))
         return 0;
     int wheels = ReadInt(reader);
@@ -288,8 +274,8 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         ReadWheelPosition(car.wheels[i], reader);
         car.wheels[i].mountPosition = car.wheels[i].dataPosition;
     }
-    ReadAxleTyreGeometry(car.axles[0], reader, version);
-    ReadAxleTyreGeometry(car.axles[1], reader, version);
+    ReadAxleTyreGeometry(car.axles[0], reader);
+    ReadAxleTyreGeometry(car.axles[1], reader);
     for (const Axle& axle : car.axles) {
         // A tyre no taller than its rim holds no air.
         if (axle.suspensionType < 0 || axle.suspensionType > 5 ||
@@ -300,17 +286,14 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     car.modelFlags = ReadInt(reader);
     if (reader.Overran())
         return Refuse("car data ends early", carName);
-    SetModelCarCode(car.shortCode);
-    if (car.bodyModel)
-        FreeObjectModel(*car.bodyModel);
-    else
-        car.bodyModel = new ObjectModel;
-    InitObjectModel(*car.bodyModel);
-    if (!ReadObjectModel(*car.bodyModel, reader, version, 1, 1))
+    const CarModelHooks& model = GetCarModelHooks();
+    model.freeBodyModel(car.bodyModel);
+    car.bodyModel = model.readBodyModel(reader, version, car.shortCode);
+    if (!car.bodyModel)
         return Refuse("bad body model", carName);
+    model.freeModelTables(car.modelTables);
+    car.modelTables = model.readModelTables(reader, version);
     if (!car.modelTables)
-        car.modelTables = new CarModelTables;
-    if (!ReadCarModelTables(*car.modelTables, reader, version))
         return Refuse("bad car model tables", carName);
     for (AeroPoint& point : car.aero) {
         point = {};

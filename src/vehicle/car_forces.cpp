@@ -4,9 +4,7 @@
 // then the skid marks and the smoke and dust the tyres leave.
 #include <cmath>
 
-#include "graphics/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -353,7 +351,7 @@ float MarkStrength(const CarObject& car, const Wheel& wheel)
 void EndMark(Wheel& wheel)
 {
     if (wheel.skidState == MarkRunning) {
-        CloseSkidMark(wheel.skidSegment);
+        GetCarDrawHooks().closeSkidMark(wheel.skidSegment);
         wheel.skidState = MarkEnded;
         wheel.skidSegment = -1;
     }
@@ -384,7 +382,7 @@ void UpdateSkidMark(CarObject& car, Wheel& wheel, int pathNode)
         const float half = ((1 - c) * wheel.patchLength + c * wheel.contactWidth) * 0.6f;
         const Vec3 side = half * Cross(wheel.ground.normal, u);
         int running = wheel.skidState == MarkRunning ? wheel.skidSegment : -1;
-        int segment = AddSkidMark(p + FixedFromOffset(side), p - FixedFromOffset(side), s, running, pathNode);
+        int segment = GetCarDrawHooks().addSkidMark(p + FixedFromOffset(side), p - FixedFromOffset(side), s, running, pathNode);
         if (segment >= 0) {
             wheel.skidSegment = segment;
             wheel.skidState = MarkRunning;
@@ -436,7 +434,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
     } else if (wheel.slipDisplay > wheel.peakSlip && wheel.ground.surface &&
                (GetBodySurroundings().SurfaceFlags(*wheel.ground.surface) & 1)) {
         opacity = 255;
-        colour = GetTextureDrawColour(*wheel.ground.surface);
+        colour = GetCarDrawHooks().surfaceDrawColour(*wheel.ground.surface);
         k = 1;
     } else {
         return;
@@ -459,7 +457,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
             doubled |= (v > 255 ? 255 : v) << (8 * c);
         }
         doubled |= uint32_t(opacity < 0 ? 0 : opacity) << 24;
-        AddParticle(wheel.ground.position, velocity, 0.1f, e * float(lifeMs) * 0.001f, doubled, lifeMs);
+        GetCarDrawHooks().addParticle(wheel.ground.position, velocity, 0.1f, e * float(lifeMs) * 0.001f, doubled, lifeMs);
     }
     if (wheel.particleCounter >= 4 * p)
         wheel.particleCounter = 0;
@@ -467,7 +465,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
 
 void UpdateWheelMarks(CarObject& car)
 {
-    const int pathNode = GetCarPathNode(car);
+    const int pathNode = GetCarPathHooks().carPathNode(car);
     for (int i = 0; i < car.wheelCount; ++i) {
         Wheel& wheel = car.wheels[i];
         UpdateSkidMark(car, wheel, pathNode);

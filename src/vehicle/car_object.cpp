@@ -5,11 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "graphics/services.h"
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 CarHandicap CarHandicapTable[CarCount] = {};
 
@@ -51,7 +47,7 @@ void PlaceCarOnGround(CarObject& car, float heading, float h, int lastPass, int 
     int pass = 1;
     for (int round = 0; round < 12; round++) {
         const Fixed probeZ = car.position.z + FixedFromMetres(car.centreOfMass.z);
-        car.position.z = GetGroundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
+        car.position.z = GetCarRaceHooks().groundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
         ContactQueryRecord ground;
         ground.queryPosition = car.position - MakeFixedVector(0, 0, 2 << 16);
         ground.queryDirection = MakeFixedVector(0, 0, -(4 << 16));
@@ -131,7 +127,7 @@ void ConstructCar(CarObject& car)
     for (BodyOption& option : car.options)
         option = {};
     car.bodyModel = nullptr;
-    car.modelTables = new CarModelTables;
+    car.modelTables = nullptr;
     car.friction = 0.5f;
     car.gearboxKind = 0;
     car.gearCount = 7;
@@ -156,7 +152,7 @@ void ConstructCar(CarObject& car)
     for (AnimHolder*& animation : car.passengerAnimations)
         animation = nullptr;
     car.appliedRestriction = car.appliedMass = car.appliedMassPosition = 0;
-    car.follower = CreatePathFollower();
+    car.follower = GetCarPathHooks().createFollower();
     car.plateIndex = -1;
     for (ColourRecord& colour : car.lightColours)
         colour = {};
@@ -167,17 +163,14 @@ void ConstructCar(CarObject& car)
 void DestroyCar(CarObject& car)
 {
     FreeCarVertexCopies(car);
-    FreeCarPartMeshes(car);
+    GetCarDrawHooks().freeCarPartMeshes(car);
     if (car.plateIndex >= 0)
-        ReleaseNumberPlate(car.plateIndex);
+        GetCarDrawHooks().releaseNumberPlate(car.plateIndex);
     car.plateIndex = -1;
     FreeBody(car);
-    if (car.bodyModel) {
-        FreeObjectModel(*car.bodyModel);
-        delete car.bodyModel;
-        car.bodyModel = nullptr;
-    }
-    delete car.modelTables;
+    GetCarModelHooks().freeBodyModel(car.bodyModel);
+    car.bodyModel = nullptr;
+    GetCarModelHooks().freeModelTables(car.modelTables);
     car.modelTables = nullptr;
     delete[] car.structurePoints;
     car.structurePoints = nullptr;
@@ -185,7 +178,7 @@ void DestroyCar(CarObject& car)
     delete[] car.structureBars;
     car.structureBars = nullptr;
     car.structureBarCount = 0;
-    FreePathFollower(car.follower);
+    GetCarPathHooks().freeFollower(car.follower);
     car.follower = nullptr;
     FreeDriverAnimations(car);
     delete[] car.wheels;
@@ -234,9 +227,9 @@ void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
 {
     // 1, 2. The dents undone: the body model's shape and the contact points.
     if (car.bodyModel && car.impactCount > 0) {
-        PrintNetDebugMessage("Repaired Mesh", 0);
+        GetCarMessageHooks().printNetDebug("Repaired Mesh", 0);
         car.impactCount = 0;
-        FreeCarPartMeshes(car);
+        GetCarDrawHooks().freeCarPartMeshes(car);
         RestoreCarShape(car, 1);
     }
     car.impactCount = 0;
@@ -457,8 +450,7 @@ void DropAnimation(AnimHolder*& animation)
 {
     if (!animation)
         return;
-    FreeAnimHolder(*animation);
-    delete animation;
+    GetCarFigureHooks().freeAnimation(animation);
     animation = nullptr;
 }
 
@@ -483,29 +475,26 @@ void FreeDriverAnimations(CarObject& car)
 
 AnimHolder* LoadDriverAnimation(CarObject& car, int index, const char* name, int keep)
 {
-    if (!Humans.loaded || index < 0 || index >= static_cast<int>(Humans.variants.size()))
+    const CarFigureHooks& figures = GetCarFigureHooks();
+    if (!figures.figuresLoaded() || index < 0 || index >= figures.figureCount())
         return nullptr;
-    const int set = Humans.variants[index].skeletonSet;
-    if (set < 0 || set >= static_cast<int>(Humans.built.size()))
+    const int set = figures.figureSkeleton(index);
+    if (set < 0)
         return nullptr;
-    const BuiltSkeleton& built = Humans.built[set];
-    auto* animation = new AnimHolder;
-    InitAnimHolder(*animation);
+    AnimHolder* animation;
     if (keep && car.steerFile) {
-        *animation = *car.steerFile;
+        animation = figures.copyAnimation(*car.steerFile);
     } else {
-        auto* file = new AnimHolder;
-        InitAnimHolder(*file);
         char movement[sizeof car.driverMovement + 1] = {};
         std::memcpy(movement, car.driverMovement, sizeof car.driverMovement);
         char path[96];
         std::snprintf(path, sizeof path, "data\\move\\%s_%s%s.ban", name, movement, set == 1 ? "_F" : "");
         // Without a file (or with a movement name that would leave the
         // folder) the figure sits in its rest pose.
-        if (!IsPlainName(name) || !IsPlainName(movement) ||
-            !LoadAnimation(*file, nullptr, path, built.BodyCount()))
-            MakeAnimHolder(*file, built);
-        *animation = *file;
+        AnimHolder* file = figures.loadAnimation(set, IsPlainName(name) && IsPlainName(movement) ? path : nullptr);
+        if (!file)
+            return nullptr;
+        animation = figures.copyAnimation(*file);
         if (keep) {
             DropAnimation(car.steerFile);
             car.steerFile = file;
@@ -523,11 +512,11 @@ AnimHolder* LoadDriverAnimation(CarObject& car, int index, const char* name, int
 
 void UpdateDriverAnimations(CarObject& car)
 {
-    if (!Humans.loaded) {
+    if (!GetCarFigureHooks().figuresLoaded()) {
         FreeDriverAnimations(car);
         return;
     }
-    const int figures = static_cast<int>(Humans.variants.size());
+    const int figures = GetCarFigureHooks().figureCount();
     if (!car.steerAnimation && car.driverAnimation >= 0) {
         if (car.driverAnimation >= figures)
             car.driverAnimation = 0;

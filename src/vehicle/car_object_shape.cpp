@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -38,9 +37,10 @@ Impact DecodeImpact(uint32_t entry, float reach)
 // arrays (a car whose points were rebuilt gets a new copy).
 void KeepUndamagedShape(CarObject& car)
 {
+    const CarModelHooks& model = GetCarModelHooks();
     CarShapeCopy& copy = car.undamaged;
-    const int modelPoints = car.bodyModel ? static_cast<int>(car.bodyModel->points.size()) : 0;
-    const int parts = car.bodyModel ? static_cast<int>(car.bodyModel->subModels.size()) : 0;
+    const int modelPoints = car.bodyModel ? model.modelPointCount(*car.bodyModel) : 0;
+    const int parts = car.bodyModel ? model.modelPartCount(*car.bodyModel) : 0;
     if (copy.contacts && copy.contactCount == car.pointCount && copy.modelPointCount == modelPoints &&
         copy.partCount == parts)
         return;
@@ -52,14 +52,14 @@ void KeepUndamagedShape(CarObject& car)
     copy.modelPointCount = modelPoints;
     copy.modelPoints = new FixedVector[modelPoints > 0 ? modelPoints : 1];
     for (int i = 0; i < modelPoints; i++)
-        copy.modelPoints[i] = car.bodyModel->points[i].position;
+        copy.modelPoints[i] = *model.modelPoint(*car.bodyModel, i);
     copy.partCount = parts;
     copy.partOffsets = new FixedVector[parts > 0 ? parts : 1];
     for (int i = 0; i < parts; i++)
-        copy.partOffsets[i] = car.bodyModel->subModels[i].offset;
+        copy.partOffsets[i] = *model.modelPartOffset(*car.bodyModel, i);
     for (MeshNode* node : car.meshNodes)
         if (node)
-            SaveMeshNodeShape(*node);
+            model.saveMeshNodeShape(*node);
 }
 
 } // namespace
@@ -106,6 +106,9 @@ void DeformCarMesh(CarObject& car)
     if (count <= 0 || !(reach > 0))
         return;
     KeepUndamagedShape(car);
+    const CarModelHooks& model = GetCarModelHooks();
+    const int modelPoints = car.bodyModel ? model.modelPointCount(*car.bodyModel) : 0;
+    const int parts = car.bodyModel ? model.modelPartCount(*car.bodyModel) : 0;
     const float ahead = 0.333f * reach;
     bool moved = false;
     for (int k = 0; k < count; k++) {
@@ -117,20 +120,20 @@ void DeformCarMesh(CarObject& car)
         ContactPoint& point = car.points[impact.point];
         const Vec3 p = point.local;
         const Vec3& dir = impact.direction;
-        if (car.bodyModel) {
-            for (ModelPoint& vertex : car.bodyModel->points) {
-                const float share = CarImpactShare(OffsetFromFixed(vertex.position), p, dir, reach, ahead);
-                if (share != 0 && MoveFixedPoint(vertex.position, dir, share * impact.strength * CarImpactSpread(vertex.position)))
-                    moved = true;
-            }
-            for (ObjectModel& part : car.bodyModel->subModels) {
-                const float share = CarImpactShare(OffsetFromFixed(part.offset), p, dir, reach, ahead);
-                if (share != 0)
-                    MoveFixedPoint(part.offset, dir, share * impact.strength);
-            }
+        for (int i = 0; i < modelPoints; i++) {
+            FixedVector& vertex = *model.modelPoint(*car.bodyModel, i);
+            const float share = CarImpactShare(OffsetFromFixed(vertex), p, dir, reach, ahead);
+            if (share != 0 && MoveFixedPoint(vertex, dir, share * impact.strength * CarImpactSpread(vertex)))
+                moved = true;
+        }
+        for (int i = 0; i < parts; i++) {
+            FixedVector& offset = *model.modelPartOffset(*car.bodyModel, i);
+            const float share = CarImpactShare(OffsetFromFixed(offset), p, dir, reach, ahead);
+            if (share != 0)
+                MoveFixedPoint(offset, dir, share * impact.strength);
         }
         for (MeshNode* node : car.meshNodes)
-            if (node && DeformMeshNode(*node, p, dir, impact.strength, reach))
+            if (node && model.deformMeshNode(*node, p, dir, impact.strength, reach))
                 moved = true;
         for (int i = 0; i < car.wheelCount; i++) {
             Wheel& wheel = car.wheels[i];
@@ -143,7 +146,7 @@ void DeformCarMesh(CarObject& car)
     if (moved)
         for (MeshNode* node : car.meshNodes)
             if (node)
-                FinishMeshNodeDeform(*node);
+                model.finishMeshNodeDeform(*node);
 }
 
 void RestoreCarShape(CarObject& car, int withVertices)
@@ -158,22 +161,18 @@ void RestoreCarShape(CarObject& car, int withVertices)
         car.points[i].local = copy.contacts[i];
     if (!withVertices)
         return;
+    const CarModelHooks& model = GetCarModelHooks();
     if (car.bodyModel) {
-        const int points = std::min(copy.modelPointCount, static_cast<int>(car.bodyModel->points.size()));
+        const int points = std::min(copy.modelPointCount, model.modelPointCount(*car.bodyModel));
         for (int i = 0; i < points; i++)
-            car.bodyModel->points[i].position = copy.modelPoints[i];
-        const int parts = std::min(copy.partCount, static_cast<int>(car.bodyModel->subModels.size()));
+            *model.modelPoint(*car.bodyModel, i) = copy.modelPoints[i];
+        const int parts = std::min(copy.partCount, model.modelPartCount(*car.bodyModel));
         for (int i = 0; i < parts; i++)
-            car.bodyModel->subModels[i].offset = copy.partOffsets[i];
+            *model.modelPartOffset(*car.bodyModel, i) = copy.partOffsets[i];
     }
     for (MeshNode* node : car.meshNodes)
         if (node)
-            RestoreMeshNodeShape(*node);
-}
-
-void FreeCarPartMeshes(CarObject&)
-{
-    // The part meshes are made by car drawing; a car without it has none.
+            model.restoreMeshNodeShape(*node);
 }
 
 void FreeCarVertexCopies(CarObject& car)
@@ -185,7 +184,7 @@ void FreeCarVertexCopies(CarObject& car)
     copy = {};
     for (MeshNode* node : car.meshNodes)
         if (node)
-            FreeMeshNodeShape(*node);
+            GetCarModelHooks().freeMeshNodeShape(*node);
 }
 
 void RestoreCarShape(CarObject& car)

@@ -4,7 +4,6 @@
 // contact pass meets.
 #include <cstring>
 
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -27,7 +26,7 @@ bool IsExactlyZero(float value)
 // race (a hand-made set, the garage) the cars of the current set.
 int ListWakeCars(RigidBody** cars)
 {
-    if (CurrentRace || !CurrentObjectSet)
+    if (GetCarRaceHooks().raceRunning() || !CurrentObjectSet)
         return ListRaceCars(cars);
     int count = 0;
     const ObjectSet& set = *CurrentObjectSet;
@@ -41,12 +40,12 @@ int ListWakeCars(RigidBody** cars)
 
 int ListRaceCars(RigidBody** cars)
 {
-    if (!CurrentRace)
-        return 0;
+    CarObject* slots[MaxRaceCars];
+    const int slotCount = GetCarRaceHooks().raceSlotCars(slots, MaxRaceCars);
     int count = 0;
-    for (int slot = 0; slot < MaxRacePlayers && count < MaxRaceCars; ++slot)
-        if (CarObject* car = GetRaceSlotCar(*CurrentRace, slot))
-            cars[count++] = car;
+    for (int slot = 0; slot < slotCount; ++slot)
+        if (slots[slot])
+            cars[count++] = slots[slot];
     return count;
 }
 
@@ -113,9 +112,9 @@ void StepSleepingCar(RigidBody& body)
 
 void NoteCarHitByBody(RigidBody& hitCar)
 {
-    const CarObject* watched = LessonWatchedCar;
+    const CarObject* watched = GetCarRaceHooks().lessonWatchedCar();
     if (watched && ContactingCar && (&hitCar == watched || ContactingCar == watched))
-        CheckLessonCarStopped();
+        GetCarRaceHooks().checkLessonCarStopped();
 }
 
 void ClearCarNearbyObjects(RigidBody& car) { ClearTouchedObjects(AsCar(car)); }

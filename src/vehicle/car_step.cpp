@@ -4,12 +4,7 @@
 // and the work after the move.
 #include <cmath>
 
-#include "devices/services.h"
-#include "net/services.h"
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -52,8 +47,8 @@ float CountDown(float timer, float dt) { return timer > dt ? timer - dt : 0.0f; 
 
 void TellPlayer(const char* text)
 {
-    PrintMessage(text, MessageColour);
-    PlayUiSound(InvalidKeySound);
+    GetCarMessageHooks().printMessage(text, MessageColour);
+    GetCarSoundHooks().playInterfaceSound(InvalidKeySound);
 }
 
 void MarkActive(CarObject& car)
@@ -252,7 +247,7 @@ void UpdateStepLights(CarObject& car)
 void UpdateGearBookkeeping(CarObject& car)
 {
     if (car.gear != car.lastGearSeen) {
-        if (car.gear != Neutral && IsSoundRunning())
+        if (car.gear != Neutral && GetCarSoundHooks().isSoundRunning())
             ++car.gearChangeCount;
         car.lastGearSeen = uint8_t(car.gear);
     }
@@ -399,7 +394,7 @@ void ApplyTractionControl(CarObject& car, float k)
 
 void HandlePlayerRequests(CarObject& car, int slot)
 {
-    if (!NetworkHold)
+    if (!GetCarNetHooks().isNetworkHold())
         RunTimedRaceMessages(car, slot);
     uint16_t* w = car.inputs.words;
     EngineRecord& engine = car.engine;
@@ -410,7 +405,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
             TellPlayer("This car does not have a starter motor");
         } else {
             StartEngine(engine);
-            if (IsSoundRunning())
+            if (GetCarSoundHooks().isSoundRunning())
                 car.starterSound = 1;
         }
         w[5] = 0;
@@ -422,7 +417,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
         } else if (!(car.dataFlags & PitLimiterFitted)) {
             TellPlayer("This car does not have a pit lane speed limiter");
         } else {
-            const int limit = GetLowestSpeedLimit();
+            const int limit = GetCarPathHooks().lowestSpeedLimit();
             if (limit <= 0)
                 TellPlayer("There is no speed limit zone on this track");
             else
@@ -464,7 +459,8 @@ void HandleLostCar(CarObject& car)
 {
     if (car.remote || car.lost != 1)
         return;
-    if (Online && !(HostRules & ResetsAllowed)) {
+    const CarNetHooks& net = GetCarNetHooks();
+    if (net.isOnline() && !(net.hostRules() & ResetsAllowed)) {
         SendCarValue(car, 2);
         car.lost = 2;
     } else {
@@ -530,7 +526,7 @@ void StepCar(CarObject& car, float dt, float gravity)
     StepBrakes(car, dt);
     ReduceEngineBraking(car);
     UpdateStepLights(car);
-    if (slot >= 0 && Online)
+    if (slot >= 0 && GetCarNetHooks().isOnline())
         AccumulateInputChange(car);
     // 17, 18.
     car.steerTargetPrevious = car.steerTarget;
@@ -604,8 +600,8 @@ void StepCar(CarObject& car, float dt, float gravity)
         CheckTrackPosition(car, slot);
     // 31 to 33.
     UpdateCarViewAndRoute(car, dt, car.oneFullStep ? 0 : 1);
-    if (CurrentRace && IsHotLapTimed(*CurrentRace) && FewWheelsOffRoad(car) == 0)
-        InvalidateHotLap(*CurrentRace, HotLapGround);
+    if (GetCarRaceHooks().isHotLapTimed() && FewWheelsOffRoad(car) == 0)
+        GetCarRaceHooks().invalidateHotLap(HotLapGround);
     if (!car.oneFullStep)
         UpdateWheelSpeedReading(car);
 }

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "devices/services.h"
 #include "vehicle/local.h"
 
 namespace {

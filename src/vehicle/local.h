@@ -57,6 +57,23 @@ inline Vec3 AngularVelocity(const RigidBody& body, const FloatMatrix& rotation)
     return Rotate(rotation, Rotate(body.inverseInertia, RotateByTranspose(rotation, body.angularMomentum)));
 }
 
+// The least bodies back in every hook record (hooks.cpp).
+void ResetVehicleHooks();
+
+// ---------------------------------------------------------------------------
+// Engine waves as engine files hold them (engine_wave.cpp).
+
+// Reads one wave: a count byte, a spare byte, a storage kind and the type.
+// Kinds 0 and 1 (old forms) are skipped, kind 2 is empty, kind 3 holds an
+// int32 sample count and the samples, which replace the wave's array.
+// Returns 1, or 0 with "Could not read wave" for an unknown kind or a
+// sample count the file cannot hold.
+int ReadWaveShape(EngineWave& wave, DataFile& reader, int version);
+// Writes the wave in storage kind 3.
+void WriteWaveShape(const EngineWave& wave, DataFile& writer);
+// Frees the samples; with clear set the count and pointer become 0.
+void FreeWave(EngineWave& wave, int clear);
+
 // ---------------------------------------------------------------------------
 // The car's part in the physics step (car_set_hooks.cpp). The bodies passed
 // are cars (BodyKind 1).
@@ -122,10 +139,10 @@ void CopySuspensionToWheels(CarObject& car);
 // ---------------------------------------------------------------------------
 // The car object's own helpers.
 
-// CheckResetPosition against a given path and the cars of the race's slots
-// in slot order (null for an empty slot).
-int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, const Path* path,
-                    CarObject* const* slotCars, int slotCount);
+// CheckResetPosition against the current path and the given cars of the
+// race's slots in slot order (null for an empty slot).
+int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarObject* const* slotCars,
+                    int slotCount);
 // The corner probes of a car's placement: the query from the car's centre
 // to a corner against the world's drivable surfaces near the corner (the
 // flat ground when no world is loaded). True on a hit.

@@ -1,9 +1,6 @@
 // The active body set and the 10 ms physics step that advances it.
 #include <cmath>
 
-#include "devices/services.h"
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
 
 ObjectSet* CurrentObjectSet = nullptr;
@@ -202,7 +199,7 @@ bool WakeObject(ObjectSet& set, RigidBody& body)
         return false;
     if (set.count >= MaxObjectSetBodies) {
         if (set.reportOverflow == 1) {
-            PrintError("Too many physics objects");
+            GetCarMessageHooks().printError("Too many physics objects");
             set.reportOverflow = 0;
         }
         return false;
@@ -273,10 +270,11 @@ void UpdatePhysicsObjects(ObjectSet& set, int drawnAfter)
     for (int i = 0; i < sleeping.count; ++i)
         StepSleepingCar(*sleeping.cars[i]);
 
-    if (CurrentRace && world.IsWorldLoaded() && GetRaceStepCounter(*CurrentRace) % KnockedPeriodSteps == 0)
+    const CarRaceHooks& race = GetCarRaceHooks();
+    if (race.raceRunning() && world.IsWorldLoaded() && race.raceStepCounter() % KnockedPeriodSteps == 0)
         ReturnKnockedObjects(set, sleeping);
 
     DropRestingMembers(set);
 
-    FeedGameSound(&set, drawnAfter);
+    GetCarSoundHooks().feedGameSound(&set, drawnAfter);
 }

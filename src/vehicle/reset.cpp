@@ -1,5 +1,5 @@
 // The one reset of this subsystem's tables.
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 void ResetVehicleTables()
 {
@@ -9,4 +9,5 @@ void ResetVehicleTables()
     SetBodySurroundings(nullptr);
     ChosenSetupIndex = 0;
     ChosenSetupName[0] = 0;
+    ResetVehicleHooks();
 }

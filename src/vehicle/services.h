@@ -14,6 +14,7 @@
 #include "core/services.h"
 #include "vehicle/car_result.h"
 #include "vehicle/colour_config.h"
+#include "vehicle/hooks.h"
 
 class RigidBody;
 class WorldObject;
@@ -567,6 +568,18 @@ constexpr int NoSurfaceKind = 13;
 // for the whole run.
 extern const float GripTable[TyreCompoundCount][SurfaceKindCount];
 
+// What each surface kind means to a tyre, and to the lap timing and the AI.
+struct SurfaceKindRecord {
+    float firstFactor;
+    float secondFactor;  // loose surfaces: drag on a rolling tyre per newton of load; 0 for most
+    uint8_t loose;       // 1: gravel, grass, sand; the tyre model's loose-surface curves
+    uint8_t level;
+    uint8_t road;        // 1: counts as road
+    uint8_t depth;       // cm of loose material (read by the tyre model as m x 0.01)
+};
+// Indexed by surface kind. Constant; part of the race settings' checksum.
+extern const SurfaceKindRecord SurfaceKindTable[SurfaceKindCount];
+
 // What the tyre model takes from a compound.
 struct TyreCompound {
     float stiffnessFactor;   // scales the tyre stiffness with the tyre width
@@ -963,11 +976,14 @@ struct DamageRecord {
     uint8_t bytes[DamageRecordSize] = {};
 };
 
-// A body option of the car data: name and a value.
+// A body option of the car data: its name and the mask of the body model's
+// parts it shows.
 struct BodyOption {
     char name[12] = {};
     int32_t value = 0;
 };
+// The part mask of every part (a car without a body option).
+constexpr uint32_t AllBodyParts = 0xFFFFFFFFu;
 
 // A light switch of a car: its state and the values it writes to up to
 // four targets (such as the emissive levels of the lamp materials).
@@ -1360,8 +1376,6 @@ bool MoveFixedPoint(FixedVector& point, const Vec3& direction, float amount);
 void RestoreCarShape(CarObject& car, int withVertices);
 // RestoreCarShape with the vertices.
 void RestoreCarShape(CarObject& car);
-// The car's two part meshes (car drawing's; none without it).
-void FreeCarPartMeshes(CarObject& car);
 // Frees the copies of the undamaged shape.
 void FreeCarVertexCopies(CarObject& car);
 
@@ -1408,10 +1422,56 @@ void FreeDriverAnimations(CarObject& car);
 //
 // A tyre is a carcass spring with a tread patch that sticks while the wheel
 // turns slowly and rolls with slip above one turn per second; its grip
-// follows the friction curves of the sound devices (TyreCurve), the surface
+// follows the friction curves (TyreCurve), the surface
 // kind under it, the tread's temperature, dirt and the spread of load over
 // its three strips. The heat of the tread, sidewalls, air and rim is kept
 // as energy and exchanged once per step.
+
+// The friction curves: the normalised friction coefficient of a tyre
+// against its normalised slip. Each curve rises from 0 along a cubic to its
+// peak at the knee and runs along a second cubic to its end value, flat
+// beyond the end.
+constexpr int TyreCurveSamples = 64;
+struct TyreCurve {
+    float knee = 0;        // slip of the peak
+    float end = 0;         // slip of the end value; the curve is flat beyond
+    float stiffness = 0;   // start tangent x knee: the rise per unit of slip / knee
+    float step = 0;        // end / 64, the slip between samples
+    float inverseStep = 0; // 1 / step
+    float values[TyreCurveSamples] = {};  // at slip step x (i + 1)
+};
+// Tyre kinds of the curve pairs: hard surfaces and loose ones.
+constexpr int HardTyreCurve = 0, LooseTyreCurve = 1;
+// The lateral pair (rising to 0.95 on hard surfaces) and the longitudinal
+// pair (peaking at 1.15 on hard surfaces), indexed by tyre kind. Built
+// before the program starts; constant for the whole run.
+extern const TyreCurve LateralTyreCurves[2];
+extern const TyreCurve LongitudinalTyreCurves[2];
+
+// A curve from its start tangent, knee, slope at the knee, peak, end and
+// end value.
+TyreCurve MakeTyreCurve(float startTangent, float knee, float kneeSlope, float peak, float end, float endValue);
+// The curve's value at slip x >= 0: linear from 0 to the first sample,
+// between samples, and the last sample from the end on. Inline: every
+// tyre samples two curves each sub-step.
+inline float SampleTyreCurve(const TyreCurve& curve, float x)
+{
+    const float u = x * curve.inverseStep;
+    if (u <= 1)
+        return u * curve.values[0];
+    if (!(u < TyreCurveSamples))
+        return curve.values[TyreCurveSamples - 1];
+    const int i = static_cast<int>(u);
+    return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
+}
+
+// Reads the 64-byte axle block of the car data into the axle (tyre, rim and
+// suspension geometry) and clears its tyre model references.
+void ReadAxleTyreGeometry(Axle& axle, DataFile& reader);
+// The axle's tyre shape: tyre radius, profile radius, tread width and the
+// stiffness values the tyre model uses (the drawn profile is car
+// drawing's). bikeTyre: a round tread.
+void BuildTyreProfile(Axle& axle, int bikeTyre);
 
 // One step of one wheel: load, patch forces, heat and wear of the tread,
 // rolling resistance, brake, suspension force and damage, rim contact and
@@ -1458,9 +1518,34 @@ void SelectGear(CarObject& car);
 // (gearTimings) from the gearbox kind.
 void SetShiftTimings(CarObject& car);
 
+// The player's control state: what turning the local player's controls into
+// the player car's input words keeps from step to step (ReadCarControls).
+// The session holds one (there is one local driven car) and fills the three
+// session values before each step. Lives with the session.
+
+struct PlayerControlState {
+    // Filled by the session.
+    CarObject* playerCar = nullptr;        // the local driven car; null when none
+    const CarObject* viewedCar = nullptr;  // the car the session views
+    uint8_t screenOpen = 0;                // a screen is open over the race (the session's screen has a child)
+    // Kept by the controls.
+    float keyboardSteer = 0;   // rad, left positive: the angle keyboard steering moves
+    float smoothedSteer = 0;   // -1..1, memory of the "Steer Smooth" filter
+    float throttle = 0, brake = 0, clutch = 0, handbrake = 0;  // 0..1, the pedal ramps
+    int32_t shiftUpTimer = 0, shiftDownTimer = 0;  // ms, shift debounce
+    uint8_t sentHorn = 0, sentFlash = 0;   // the horn word and flash state last sent
+    uint8_t hornSent = 0, flashSent = 0;   // 1 when that packet went in the last step
+    uint8_t headlightRequest = 0;          // set by the key handler; copied into word 7, then cleared
+    uint8_t indicatorRequest = 0;          // 1 off, 2 left, 3 right, 4 hazard; word 13, then cleared
+    uint8_t noControl = 0;                 // steering centred, pedals and shifts 0
+    // Whether the reset, pit limiter, traction control and ignition controls
+    // were active in the last step (each acts on the step it becomes active).
+    uint8_t resetHeld = 0, pitLimiterHeld = 0, tractionHeld = 0, ignitionHeld = 0;
+    int32_t keyFlag = 1;                   // lets keyboard keys count for the shift and request controls
+};
+
 // Fills the player car's input words from the player's controls; n is the
 // averaging count of the axis-driven words (1 for the simulation step).
-struct PlayerControlState;
 void ReadCarControls(PlayerControlState& controls, int n);
 
 // ---------------------------------------------------------------------------

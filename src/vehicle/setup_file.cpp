@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/services.h"
 #include "vehicle/services.h"
 
 namespace {
@@ -250,13 +249,13 @@ int LoadSetup(CarSetup& setup, const char* path)
         return 0;
     if (version < OldestSetupFileVersion) {
         LogPrintf("LoadSetup : version %d too old : %s", version, path);
-        PrintLoadError(path);
+        GetCarMessageHooks().printLoadError(path);
         return 0;
     }
     // Read into a copy so that a bad file leaves the record as it was.
     CarSetup loaded = setup;
     if (!ReadSetup(loaded, reader, version)) {
-        PrintLoadError(path);
+        GetCarMessageHooks().printLoadError(path);
         return 0;
     }
     setup = loaded;

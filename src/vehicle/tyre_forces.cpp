@@ -3,9 +3,7 @@
 // contact, suspension force and damage, and the wheel's spin.
 #include <cmath>
 
-#include "devices/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -238,7 +236,7 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
         segmentIndex = ((n % TyreSegmentCount) + TyreSegmentCount) % TyreSegmentCount;
     }
     TyreSegment& segment = wheel.segments[segmentIndex];
-    const int kind = wheel.surfaceKind >= 0 && wheel.surfaceKind < SurfaceKindTableSize ? wheel.surfaceKind : 0;
+    const int kind = wheel.surfaceKind >= 0 && wheel.surfaceKind < SurfaceKindCount ? wheel.surfaceKind : 0;
     const SurfaceKindRecord& surface = SurfaceKindTable[kind];
     const bool loose = surface.loose != 0;
     const int curveKind = loose ? LooseTyreCurve : HardTyreCurve;

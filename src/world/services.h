@@ -15,6 +15,7 @@
 #include "world/race_world.h"
 #include "world/cubic_curves.h"
 #include "world/hooks.h"
+#include "world/vehicle_hooks.h"
 #include "world/mesh_nodes.h"
 #include "world/model_nodes.h"
 #include "world/paths.h"
@@ -467,22 +468,6 @@ int GetSiteIndex(const char* name);
 // The current-language name of configuration 1..7 of a site; null when the
 // site has no such configuration.
 const char* GetSiteConfigName(int site, int configuration);
-
-// ---------------------------------------------------------------------------
-// Surface kinds (surface_kinds.cpp): what a world texture's kind (0..16)
-// means to the tyres, the lap timing and the AI.
-
-struct SurfaceKindRecord {
-    float firstFactor;
-    float secondFactor;  // loose surfaces: drag on a rolling tyre per newton of load; 0 for most
-    uint8_t loose;       // 1: gravel, grass, sand; the tyre model's loose-surface curves
-    uint8_t level;
-    uint8_t road;        // 1: counts as road
-    uint8_t depth;       // cm of loose material (read by the tyre model as m x 0.01)
-};
-constexpr int SurfaceKindTableSize = 17;
-// Indexed by surface kind. Constant; part of the race settings' checksum.
-extern const SurfaceKindRecord SurfaceKindTable[SurfaceKindTableSize];
 
 // ---------------------------------------------------------------------------
 // What the program shell uses of the world (temporary bodies in

@@ -47,6 +47,7 @@ void RaceTest::SetUp()
     ResetSessionTables();
     Log = {};
     InstallRecordingRaceHooks();
+    InstallWorldVehicleHooks();  // the cars' path followers
     InitRace(race);
 }
 

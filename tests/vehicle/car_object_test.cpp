@@ -15,9 +15,7 @@
 #include <vector>
 
 #include "car_fixture.h"
-#include "graphics/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -644,35 +642,48 @@ int32_t Raw(double metres)
     return static_cast<int32_t>(std::nearbyint(metres * 65536));
 }
 
+// A body model as the dents see it through the model hooks: its points and
+// one part.
+struct FakeModel {
+    std::vector<FixedVector> points;
+    std::vector<FixedVector> parts;
+};
+FakeModel& AsFake(ObjectModel& model) { return *reinterpret_cast<FakeModel*>(&model); }
+const FakeModel& AsFake(const ObjectModel& model) { return *reinterpret_cast<const FakeModel*>(&model); }
+
 // A small car made by hand: two contact points, a body model with the
 // points of the table below and one part, one wheel, 2.4 m wheelbase
 // (impact reach R = 1.2 m, Q = 0.3996 m ahead).
 struct DentCar {
+    FakeModel model;
     CarObject car;
     DentCar()
     {
+        CarModelHooks hooks;
+        hooks.modelPointCount = [](const ObjectModel& m) { return static_cast<int>(AsFake(m).points.size()); };
+        hooks.modelPoint = [](ObjectModel& m, int i) { return &AsFake(m).points[size_t(i)]; };
+        hooks.modelPartCount = [](const ObjectModel& m) { return static_cast<int>(AsFake(m).parts.size()); };
+        hooks.modelPartOffset = [](ObjectModel& m, int i) { return &AsFake(m).parts[size_t(i)]; };
+        SetCarModelHooks(hooks);
         ConstructCar(car);
         car.wheelbase = 2.4f;
         car.pointCount = 2;
         car.points = new ContactPoint[2];
         car.points[0].local = {0, 2, 0.3f};
         car.points[1].local = {0, -2, 0.3f};
-        car.bodyModel = new ObjectModel;
-        InitObjectModel(*car.bodyModel);
-        car.bodyModel->subModels.resize(1);
-        car.bodyModel->subModels[0].offset = MakeFixedVector(0, Raw(2.5), Raw(0.3));
+        car.bodyModel = reinterpret_cast<ObjectModel*>(&model);
+        model.parts.push_back(MakeFixedVector(0, Raw(2.5), Raw(0.3)));
         car.wheelCount = 1;
         car.wheels = new Wheel[1];
         InitWheel(car.wheels[0]);
         car.wheels[0].dataPosition = car.wheels[0].mountPosition = {0.1f, 2.6f, 0.3f};
     }
-    ~DentCar() { DestroyCar(car); }
-    void AddPoint(double x, double y, double z)
+    ~DentCar()
     {
-        ModelPoint p;
-        p.position = MakeFixedVector(Raw(x), Raw(y), Raw(z));
-        car.bodyModel->points.push_back(p);
+        DestroyCar(car);
+        SetCarModelHooks({});
     }
+    void AddPoint(double x, double y, double z) { model.points.push_back(MakeFixedVector(Raw(x), Raw(y), Raw(z))); }
 };
 
 // The rule written out in double: a point v and an impact at p along d of
@@ -714,8 +725,8 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     const double table[][3] = {{0, 2.5, 0.3}, {0.1, 1.9, 0.3}, {0, 1.5, 0.3}, {1.3, 2, 0.3}, {0, 2, 1.4}, {0, -2, 0.3}};
     for (const auto& v : table)
         dent.AddPoint(v[0], v[1], v[2]);
-    const std::vector<ModelPoint> before = car.bodyModel->points;
-    const FixedVector partBefore = car.bodyModel->subModels[0].offset;
+    const std::vector<FixedVector> before = dent.model.points;
+    const FixedVector partBefore = dent.model.parts[0];
 
     // Point 0 pushed backwards (-y) at strength 51 of 255, point 1 pushed
     // down and to the right at full strength; an entry naming a point the
@@ -733,7 +744,7 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     const double p1[3] = {0, -2, 0.3}, d1[3] = {9 / 15.0, 0, -12 / 15.0};
     for (size_t i = 0; i < before.size(); i++) {
         SCOPED_TRACE(i);
-        const FixedVector& was = before[i].position;
+        const FixedVector& was = before[i];
         const double v[3] = {was.x.raw / 65536.0, was.y.raw / 65536.0, was.z.raw / 65536.0};
         const uint32_t sum = uint32_t(was.x.raw) + uint32_t(was.y.raw) + uint32_t(was.z.raw);
         const double spread = ((sum & 127) * 256 + 32768) / 65536.0;
@@ -746,20 +757,20 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
         const double f1 = DentShare(v, p1, d1, R) * s1 * spread;
         for (int k = 0; k < 3; k++)
             move[k] += f1 * d1[k];
-        const FixedVector& now = car.bodyModel->points[i].position;
+        const FixedVector& now = dent.model.points[i];
         EXPECT_NEAR(now.x.raw - was.x.raw, move[0] * 65536, 1.0);
         EXPECT_NEAR(now.y.raw - was.y.raw, move[1] * 65536, 1.0);
         EXPECT_NEAR(now.z.raw - was.z.raw, move[2] * 65536, 1.0);
     }
-    EXPECT_EQ(car.bodyModel->points[2].position, before[2].position);  // more than Q ahead
-    EXPECT_EQ(car.bodyModel->points[3].position, before[3].position);  // farther than R
-    EXPECT_NE(car.bodyModel->points[0].position, before[0].position);
-    EXPECT_NE(car.bodyModel->points[5].position, before[5].position);
+    EXPECT_EQ(dent.model.points[2], before[2]);  // more than Q ahead
+    EXPECT_EQ(dent.model.points[3], before[3]);  // farther than R
+    EXPECT_NE(dent.model.points[0], before[0]);
+    EXPECT_NE(dent.model.points[5], before[5]);
 
     // The part and the wheel mount move without the spread; the contact
     // points by the whole strength.
     const double partV[3] = {0, 2.5, 0.3}, mountV[3] = {0.1, 2.6, 0.3};
-    EXPECT_NEAR(car.bodyModel->subModels[0].offset.y.raw - partBefore.y.raw, -DentShare(partV, p0, d0, R) * s0 * 65536, 1.0);
+    EXPECT_NEAR(dent.model.parts[0].y.raw - partBefore.y.raw, -DentShare(partV, p0, d0, R) * s0 * 65536, 1.0);
     EXPECT_NEAR(car.wheels[0].mountPosition.y - 2.6, -DentShare(mountV, p0, d0, R) * s0, 1e-6);
     EXPECT_NEAR(car.points[0].local.y, 2 - s0, 1e-6);
     EXPECT_NEAR(car.points[1].local.x, 0.6 * s1, 1e-6);
@@ -767,25 +778,25 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
 
     // Rebuilding the damage (restore, then the same list again) gives the
     // same shape to the bit.
-    const std::vector<ModelPoint> dented = car.bodyModel->points;
+    const std::vector<FixedVector> dented = dent.model.points;
     const Vec3 contact0 = car.points[0].local;
     RestoreCarShape(car, 1);
     DeformCarMesh(car);
     for (size_t i = 0; i < dented.size(); i++)
-        EXPECT_EQ(car.bodyModel->points[i].position, dented[i].position) << i;
+        EXPECT_EQ(dent.model.points[i], dented[i]) << i;
     EXPECT_EQ(car.points[0].local, contact0);
 
     // Without the vertices only the mounts and contact points go back.
     RestoreCarShape(car, 0);
     EXPECT_EQ(car.points[0].local, (Vec3{0, 2, 0.3f}));
     EXPECT_EQ(car.wheels[0].mountPosition, car.wheels[0].dataPosition);
-    EXPECT_EQ(car.bodyModel->points[0].position, dented[0].position);
+    EXPECT_EQ(dent.model.points[0], dented[0]);
     // With them, everything is where it was before the first impact.
     DeformCarMesh(car);
     RestoreCarShape(car, 1);
     for (size_t i = 0; i < before.size(); i++)
-        EXPECT_EQ(car.bodyModel->points[i].position, before[i].position) << i;
-    EXPECT_EQ(car.bodyModel->subModels[0].offset, partBefore);
+        EXPECT_EQ(dent.model.points[i], before[i]) << i;
+    EXPECT_EQ(dent.model.parts[0], partBefore);
     EXPECT_EQ(car.points[0].local, (Vec3{0, 2, 0.3f}));
     EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
 
@@ -794,7 +805,7 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     RepairCar(car, 0, 1);
     EXPECT_EQ(car.impactCount, 0);
     for (size_t i = 0; i < before.size(); i++)
-        EXPECT_EQ(car.bodyModel->points[i].position, before[i].position) << i;
+        EXPECT_EQ(dent.model.points[i], before[i]) << i;
     EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
 }
 
@@ -816,7 +827,7 @@ TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
         dent.car.impacts[0] = CarImpactEntry(0, c.strength, PackCarImpactDirection({0, -1, 0}));
         dent.car.impactCount = 1;
         DeformCarMesh(dent.car);
-        EXPECT_EQ(dent.car.bodyModel->points[0].position, MakeFixedVector(0, Raw(2.2), Raw(0.3)));
+        EXPECT_EQ(dent.model.points[0], MakeFixedVector(0, Raw(2.2), Raw(0.3)));
         EXPECT_EQ(dent.car.points[0].local, (Vec3{0, 2, 0.3f}));
         EXPECT_EQ(dent.car.wheels[0].mountPosition, (Vec3{0.1f, 2.6f, 0.3f}));
     }
@@ -826,24 +837,39 @@ TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
 // The reset check.
 
 // A closed racing loop of 100 nodes up the y axis, 10 m apart (the loop's
-// return is not drawn): road edges ±5 m, limits ±8 m.
+// return is not drawn): road edges ±5 m, limits ±8 m; served to the reset
+// check through the path hooks. Each car's follower holds its node.
+struct FakeFollower {
+    int node = -1;
+};
 struct TestPath {
-    Path path;
+    static inline std::vector<RoadPlace> places;  // halfway from each node to the next
+    static inline bool flagPath = true;
     TestPath()
     {
-        std::vector<PathNode>& nodes = path.nodes;
-        nodes.resize(100);
+        places.assign(100, RoadPlace{});
         for (int i = 0; i < 100; i++) {
-            nodes[i].centre = MakeFixedVector(0, Raw(10.0 * i), 0);
-            nodes[i].direction = {0, 1, 0};
-            nodes[i].leftEdge = -5;
-            nodes[i].rightEdge = 5;
-            nodes[i].leftLimit = -8;
-            nodes[i].rightLimit = 8;
+            places[i].centre = MakeFixedVector(0, Raw(10.0 * i + 5), 0);
+            places[i].direction = {0, 1, 0};
+            places[i].leftEdge = -5;
+            places[i].rightEdge = 5;
+            places[i].leftLimit = -8;
+            places[i].rightLimit = 8;
         }
-        path.flags = PathClosedLoop | PathRacing;
-        path.nodeCount = 100;
+        flagPath = true;
+        CarPathHooks hooks;
+        hooks.createFollower = [] { return reinterpret_cast<PathFollower*>(new FakeFollower); };
+        hooks.freeFollower = [](PathFollower* f) { delete reinterpret_cast<FakeFollower*>(f); };
+        hooks.followerNode = [](const PathFollower& f) { return reinterpret_cast<const FakeFollower&>(f).node; };
+        hooks.pathNodeCount = [] { return static_cast<int>(places.size()); };
+        hooks.isFlagPath = [] { return flagPath ? 1 : 0; };
+        hooks.roadPlace = [](int node, RoadPlace& place) {
+            place = places[size_t(node)];
+            return true;
+        };
+        SetCarPathHooks(hooks);
     }
+    ~TestPath() { SetCarPathHooks({}); }
 };
 
 // A car of a slot: radius 2 m.
@@ -851,6 +877,7 @@ struct SlotCar {
     CarObject car;
     SlotCar() { ConstructCar(car); car.radius = 2; }
     ~SlotCar() { DestroyCar(car); }
+    void SetNode(int node) { reinterpret_cast<FakeFollower*>(car.follower)->node = node; }
 };
 
 // A request for a node at a lateral position, with the request's flag; its
@@ -905,33 +932,33 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
         const char* what;
         std::vector<Other> slots;
         int ignored;
-        int flags;  // of the path
+        bool flagPath;  // the path is a closed racing loop
         int expected;
         int requestNode = 2;
     } cases[] = {
-        {"nobody near", {{}}, -1, 3 + 2, 0},
-        {"too close in the first slot, clear in the next", {{3.9f}, {}}, -1, 5, 1},
-        {"standing just outside the two radii", {{4.1f}}, -1, 5, 0},
-        {"approaching at 1 m/s, 4 m further out", {{7.9f, 1}}, -1, 5, 1},
-        {"approaching at 1 m/s, beyond that", {{8.1f, 1}}, -1, 5, 0},
-        {"moving away at 1 m/s", {{4.1f, -1}}, -1, 5, 0},
-        {"too close but the ignored slot", {{}, {3.9f}}, 1, 5, 0},
-        {"recently reset within the radii and a metre", {{20, 0, true, 4.9f}}, -1, 5, 2},
-        {"recently reset farther", {{20, 0, true, 5.1f}}, -1, 5, 0},
-        {"fast and 2 nodes behind", {{100, 0, false, 0, 0, true}}, -1, 5, 3},
-        {"fast and 2 nodes behind round the loop", {{100, 0, false, 0, 99, true}}, -1, 5, 3, 1},
-        {"fast and 30 nodes behind", {{100, 0, false, 0, 72, true}}, -1, 5, 3, 2},
-        {"fast and 31 nodes behind", {{100, 0, false, 0, 71, true}}, -1, 5, 0, 2},
-        {"fast but level with the point", {{100, 0, false, 0, 2, true}}, -1, 5, 0},
-        {"fast but past the point", {{100, 0, false, 0, 3, true}}, -1, 5, 0},
-        {"slow and behind", {{100, 0, false, 0, 0, false}}, -1, 5, 0},
-        {"fast and behind on a path that is not a loop", {{100, 0, false, 0, 0, true}}, -1, PathRacing, 0},
-        {"the last finding in slot order stands", {{3.9f}, {100, 0, false, 0, 0, true}}, -1, 5, 3},
-        {"and the other way round", {{100, 0, false, 0, 0, true}, {3.9f}}, -1, 5, 1},
+        {"nobody near", {{}}, -1, true, 0},
+        {"too close in the first slot, clear in the next", {{3.9f}, {}}, -1, true, 1},
+        {"standing just outside the two radii", {{4.1f}}, -1, true, 0},
+        {"approaching at 1 m/s, 4 m further out", {{7.9f, 1}}, -1, true, 1},
+        {"approaching at 1 m/s, beyond that", {{8.1f, 1}}, -1, true, 0},
+        {"moving away at 1 m/s", {{4.1f, -1}}, -1, true, 0},
+        {"too close but the ignored slot", {{}, {3.9f}}, 1, true, 0},
+        {"recently reset within the radii and a metre", {{20, 0, true, 4.9f}}, -1, true, 2},
+        {"recently reset farther", {{20, 0, true, 5.1f}}, -1, true, 0},
+        {"fast and 2 nodes behind", {{100, 0, false, 0, 0, true}}, -1, true, 3},
+        {"fast and 2 nodes behind round the loop", {{100, 0, false, 0, 99, true}}, -1, true, 3, 1},
+        {"fast and 30 nodes behind", {{100, 0, false, 0, 72, true}}, -1, true, 3, 2},
+        {"fast and 31 nodes behind", {{100, 0, false, 0, 71, true}}, -1, true, 0, 2},
+        {"fast but level with the point", {{100, 0, false, 0, 2, true}}, -1, true, 0},
+        {"fast but past the point", {{100, 0, false, 0, 3, true}}, -1, true, 0},
+        {"slow and behind", {{100, 0, false, 0, 0, false}}, -1, true, 0},
+        {"fast and behind on a path that is not a loop", {{100, 0, false, 0, 0, true}}, -1, false, 0},
+        {"the last finding in slot order stands", {{3.9f}, {100, 0, false, 0, 0, true}}, -1, true, 3},
+        {"and the other way round", {{100, 0, false, 0, 0, true}, {3.9f}}, -1, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        track.path.flags = c.flags;
+        TestPath::flagPath = c.flagPath;
         std::vector<std::unique_ptr<SlotCar>> owned;
         std::vector<CarObject*> slots;
         for (const Other& o : c.slots) {
@@ -941,14 +968,13 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
             car.velocity = {-o.closing, 0, 0};
             car.freshlyPlaced = o.recentlyReset ? 1 : 0;
             car.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
-            car.follower->position = o.node;
+            owned.back()->SetNode(o.node);
             car.speed = o.fast ? 30.0f : 5.0f;
             car.halfRoadSpeed = 10;
             slots.push_back(&car);
         }
         CarPosRecord request = Request(c.requestNode, 0, 0);
-        EXPECT_EQ(CheckResetPlace(self.car, request, c.ignored, &track.path, slots.data(),
-                                  static_cast<int>(slots.size())),
+        EXPECT_EQ(CheckResetPlace(self.car, request, c.ignored, slots.data(), static_cast<int>(slots.size())),
                   c.expected);
     }
 }
@@ -979,7 +1005,7 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CarPosRecord request = Request(c.node, c.lateral, c.flag);
-        EXPECT_EQ(CheckResetPlace(self.car, request, -1, &track.path, nullptr, 0), c.expected);
+        EXPECT_EQ(CheckResetPlace(self.car, request, -1, nullptr, 0), c.expected);
         EXPECT_EQ(request.bytes[3], c.moved ? 1 : 0);
         if (c.expected == 4)
             continue;
@@ -992,26 +1018,30 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
     }
     // Limits past the 16.16 range (a damaged path): the point is held at
     // the range's edge.
-    for (PathNode& node : track.path.nodes) {
-        node.leftLimit = -1e30f;
-        node.rightLimit = 1e30f;
+    for (RoadPlace& place : TestPath::places) {
+        place.leftLimit = -1e30f;
+        place.rightLimit = 1e30f;
     }
     for (const float lateral : {1e30f, -1e30f}) {
         CarPosRecord far = Request(2, lateral, 1);
-        EXPECT_EQ(CheckResetPlace(self.car, far, -1, &track.path, nullptr, 0), 0);
+        EXPECT_EQ(CheckResetPlace(self.car, far, -1, nullptr, 0), 0);
         EXPECT_EQ(IntAt(far, 12), lateral > 0 ? INT32_MAX : INT32_MIN);
         EXPECT_EQ(IntAt(far, 16), Raw(25));
     }
-    // Without a loaded world there is no path: 4.
+    // Without a path (no world loaded): 4.
+    CarPathHooks noPath = GetCarPathHooks();
+    noPath.pathNodeCount = [] { return 0; };
+    SetCarPathHooks(noPath);
     CarPosRecord request = Request(2, 0, 0);
     EXPECT_EQ(CheckResetPosition(self.car, request, -1), 4);
 }
 
 TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
 {
+    TestPath track;
     SlotCar owned;
     CarObject& car = owned.car;
-    car.follower->position = 0x01020304;
+    owned.SetNode(0x01020304);
     car.lateralOffset = -2.75f;
     car.position = MakeFixedVector(-123456789, 0x7F00FF01, -1);
     struct Case {
@@ -1075,98 +1105,135 @@ TEST(DownforceSplitTest, TheAxleSharesSumToTheVerticalAeroForce)
 // ---------------------------------------------------------------------------
 // Driver animations and lamps of loaded cars.
 
+// Figures as the figure hooks serve them: three entries, the last of the
+// second skeleton set; an animation remembers the file it was asked for
+// (empty: the rest pose) and its skeleton set.
+struct FakeAnimation {
+    std::string path;
+    int skeleton = 0;
+};
+FakeAnimation* AsFake(AnimHolder* animation) { return reinterpret_cast<FakeAnimation*>(animation); }
+
 class CarDriverTest : public CarTest {
 protected:
+    static inline bool loaded = false;
+    static inline int live = 0;  // animations not yet freed
+    static constexpr int Male = 0, Female = 2;
+
     void SetUp() override
     {
         CarTest::SetUp();
-        ResetWorldTables();
+        loaded = false;
+        live = 0;
+        CarFigureHooks figures;
+        figures.figuresLoaded = [] { return loaded; };
+        figures.figureCount = [] { return 3; };
+        figures.figureSkeleton = [](int figure) { return figure == Female ? 1 : 0; };
+        figures.loadAnimation = [](int skeleton, const char* path) {
+            ++live;
+            return reinterpret_cast<AnimHolder*>(new FakeAnimation{path ? path : "", skeleton});
+        };
+        figures.copyAnimation = [](const AnimHolder& animation) {
+            ++live;
+            return reinterpret_cast<AnimHolder*>(new FakeAnimation(reinterpret_cast<const FakeAnimation&>(animation)));
+        };
+        figures.freeAnimation = [](AnimHolder* animation) {
+            --live;
+            delete AsFake(animation);
+        };
+        SetCarFigureHooks(figures);
     }
     void TearDown() override
     {
-        ResetWorldTables();
+        EXPECT_EQ(live, 0) << "animations left";
         CarTest::TearDown();
     }
 };
 
 TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
 {
-    OwnedCar owned;
-    CarObject& car = owned.car;
-    ASSERT_TRUE(Load(car, FindCarByCode("WQG")));
-    // The lamps: eight colours of the car data, all twelve drawn unlit.
-    EXPECT_EQ(car.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
-    EXPECT_EQ(car.lightColours[11], (ColourRecord{0, 0, 0, 1}));
+    {
+        OwnedCar owned;
+        CarObject& car = owned.car;
+        ASSERT_TRUE(Load(car, FindCarByCode("WQG")));
+        // The lamps: eight colours of the car data, all twelve drawn unlit.
+        EXPECT_EQ(car.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
+        EXPECT_EQ(car.lightColours[11], (ColourRecord{0, 0, 0, 1}));
 
-    // Without the figures nothing is loaded, and what there was is freed.
-    UpdateDriverAnimations(car);
-    EXPECT_EQ(car.steerAnimation, nullptr);
-    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
-
-    // A steering file for the car's movement, three keys; the figure of the
-    // second kind reads the "_F" file, which does not exist: rest pose.
-    const int male = FindFigureOfGender(0), female = FindFigureOfGender(1);
-    ASSERT_LT(male, static_cast<int>(Humans.variants.size()));
-    ASSERT_LT(female, static_cast<int>(Humans.variants.size()));
-    AnimHolder steer;
-    InitAnimHolder(steer);
-    MakeAnimHolder(steer, Humans.built[0]);
-    steer.keys.push_back(steer.keys[0]);
-    steer.keys.push_back(steer.keys[0]);
-    steer.keys[1].time = 0.5f;
-    steer.keys[2].time = 1.0f;
-    steer.keyCount = 3;
-    std::string movement(car.driverMovement);
-    ASSERT_EQ(SaveAnimation(steer, ("data\\move\\steer_" + movement + ".ban").c_str()), 1);
-    FreeAnimHolder(steer);
-
-    car.driverAnimation = male;
-    UpdateDriverAnimations(car);
-    ASSERT_NE(car.steerAnimation, nullptr);
-    EXPECT_EQ(car.steerAnimation->keys.size(), 3u);
-    ASSERT_NE(car.steerFile, nullptr);
-    FreeDriverAnimations(car);
-    car.driverAnimation = female;
-    UpdateDriverAnimations(car);
-    ASSERT_NE(car.steerAnimation, nullptr);
-    EXPECT_EQ(car.steerAnimation->keys.size(), 1u);
-    // An index beyond the figures becomes the first figure.
-    FreeDriverAnimations(car);
-    car.driverAnimation = 1000;
-    UpdateDriverAnimations(car);
-    EXPECT_EQ(car.driverAnimation, 0);
-    EXPECT_NE(car.steerAnimation, nullptr);
-
-    // Passengers by the setup's byte and the car's seats.
-    struct Case {
-        int flags;
-        float seatX;
-        int passengers;
-        bool front, rearLeft, rearMiddle, rearRight;
-    } cases[] = {
-        {1 << 8 | 1 << 10, 0.4f, 0xFF, true, true, true, true},
-        {1 << 8 | 1 << 10, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
-        {1 << 8, 0.4f, 0xFF, true, false, false, false},          // no rear seats
-        {1 << 10, 0.4f, 0x01, false, false, false, false},        // no front seat
-        {1 << 8 | 1 << 10, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
-        {1 << 8 | 1 << 10, 0.4f, 0x00, false, false, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.passengers);
-        car.dataFlags = c.flags;
-        car.driverSeat.x = c.seatX;
-        car.setup->passengers = static_cast<uint8_t>(c.passengers);
+        // Without the figures nothing is loaded, and what there was is freed.
         UpdateDriverAnimations(car);
-        EXPECT_EQ(car.passengerAnimations[0] != nullptr, c.front);
-        EXPECT_EQ(car.passengerAnimations[1] != nullptr, c.rearLeft);
-        EXPECT_EQ(car.passengerAnimations[2] != nullptr, c.rearMiddle);
-        EXPECT_EQ(car.passengerAnimations[3] != nullptr, c.rearRight);
+        EXPECT_EQ(car.steerAnimation, nullptr);
+        loaded = true;
+
+        // The steering file of the car's movement; the figure of the second
+        // skeleton set reads the "_F" file.
+        const std::string movement(car.driverMovement);
+        car.driverAnimation = Male;
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.steerAnimation, nullptr);
+        ASSERT_NE(car.steerFile, nullptr);
+        EXPECT_EQ(AsFake(car.steerAnimation)->path, "data\\move\\steer_" + movement + ".ban");
+        EXPECT_EQ(AsFake(car.steerAnimation)->skeleton, 0);
+        FreeDriverAnimations(car);
+        car.driverAnimation = Female;
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.steerAnimation, nullptr);
+        EXPECT_EQ(AsFake(car.steerAnimation)->path, "data\\move\\steer_" + movement + "_F.ban");
+        EXPECT_EQ(AsFake(car.steerAnimation)->skeleton, 1);
+        // A movement name that would leave the folder gives the rest pose.
+        FreeDriverAnimations(car);
+        std::memcpy(car.driverMovement, "..\\x", 5);
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.steerAnimation, nullptr);
+        EXPECT_EQ(AsFake(car.steerAnimation)->path, "");
+        std::memcpy(car.driverMovement, movement.c_str(), movement.size() + 1);
+        // An index beyond the figures becomes the first figure.
+        FreeDriverAnimations(car);
+        car.driverAnimation = 1000;
+        UpdateDriverAnimations(car);
+        EXPECT_EQ(car.driverAnimation, 0);
+        EXPECT_NE(car.steerAnimation, nullptr);
+
+        // Passengers by the setup's byte and the car's seats; the lower bit
+        // of a passenger's field picks the animation.
+        struct Case {
+            int flags;
+            float seatX;
+            int passengers;
+            bool front, rearLeft, rearMiddle, rearRight;
+        } cases[] = {
+            {1 << 8 | 1 << 10, 0.4f, 0xFF, true, true, true, true},
+            {1 << 8 | 1 << 10, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
+            {1 << 8, 0.4f, 0xFF, true, false, false, false},          // no rear seats
+            {1 << 10, 0.4f, 0x01, false, false, false, false},        // no front seat
+            {1 << 8 | 1 << 10, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
+            {1 << 8 | 1 << 10, 0.4f, 0x00, false, false, false, false},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.passengers);
+            car.dataFlags = c.flags;
+            car.driverSeat.x = c.seatX;
+            car.setup->passengers = static_cast<uint8_t>(c.passengers);
+            UpdateDriverAnimations(car);
+            EXPECT_EQ(car.passengerAnimations[0] != nullptr, c.front);
+            EXPECT_EQ(car.passengerAnimations[1] != nullptr, c.rearLeft);
+            EXPECT_EQ(car.passengerAnimations[2] != nullptr, c.rearMiddle);
+            EXPECT_EQ(car.passengerAnimations[3] != nullptr, c.rearRight);
+        }
+        car.dataFlags = 1 << 8 | 1 << 10;
+        car.driverSeat.x = 0.4f;
+        car.setup->passengers = 0x42;  // front field 2, rear right field 1
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.passengerAnimations[0], nullptr);
+        ASSERT_NE(car.passengerAnimations[3], nullptr);
+        EXPECT_EQ(AsFake(car.passengerAnimations[0])->path, "data\\move\\pass2_" + movement + ".ban");
+        EXPECT_EQ(AsFake(car.passengerAnimations[3])->path, "data\\move\\pass1_" + movement + ".ban");
+        // Without the figures the car lets its animations go.
+        loaded = false;
+        UpdateDriverAnimations(car);
+        EXPECT_EQ(car.steerAnimation, nullptr);
+        EXPECT_EQ(car.passengerAnimations[3], nullptr);
     }
-    // Without the figures the car lets its animations go.
-    FreeHumans(Humans);
-    UpdateDriverAnimations(car);
-    EXPECT_EQ(car.steerAnimation, nullptr);
-    EXPECT_EQ(car.passengerAnimations[0], nullptr);
 }
 
 // ---------------------------------------------------------------------------

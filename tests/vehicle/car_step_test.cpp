@@ -12,12 +12,8 @@
 #include <vector>
 
 #include "car_fixture.h"
-#include "devices/services.h"
-#include "graphics/services.h"
-#include "net/services.h"
 #include "physics_fixture.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -614,15 +610,16 @@ protected:
         LaidMarks.clear();
         ParticleLives.clear();
         ParticleColours.clear();
-        SkidMarkStandIn = WatchSkidMark;
-        ParticleStandIn = WatchParticle;
+        CarDrawHooks draw;
+        draw.addSkidMark = WatchSkidMark;
+        draw.addParticle = WatchParticle;
+        SetCarDrawHooks(draw);
         savedSettings = Settings;
     }
     void TearDown() override
     {
         Settings = savedSettings;
-        SkidMarkStandIn = nullptr;
-        ParticleStandIn = nullptr;
+        SetCarDrawHooks({});
         CarRuleTest::TearDown();
     }
     SettingsRecord savedSettings;
@@ -749,7 +746,6 @@ protected:
     void SetUp() override
     {
         CarTest::SetUp();
-        ResetDevicesTables();  // the tyres' friction curves
         SetBodySurroundings(&plane);
     }
     void TearDown() override

@@ -8,9 +8,6 @@
 #include <cmath>
 #include <vector>
 
-#include "devices/services.h"
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -23,6 +20,12 @@ int ScriptedControl(int control, int alsoKey)
     return ButtonsDown[control] || (alsoKey && KeysDown[control]) ? 1 : 0;
 }
 
+// The controller's axes and the controls file's choices the test sets.
+float Axes[5];
+CarControlSettings ControlFile;
+
+// A multiplayer game the test runs, and the packets the controls queue.
+int OnlineGame, ReplayPlaying;
 std::vector<std::vector<uint8_t>> Packets;
 void WatchPacket(const uint8_t* bytes, int length)
 {
@@ -41,13 +44,23 @@ protected:
     {
         ResetCoreTables();
         ResetVehicleTables();
-        ResetDevicesTables();
-        ResetNetTables();
         KeysDown.fill(false);
         ButtonsDown.fill(false);
+        for (float& axis : Axes)
+            axis = 0;
+        ControlFile = {};
+        OnlineGame = ReplayPlaying = 0;
         Packets.clear();
-        ControlActiveStandIn = ScriptedControl;
-        GamePacketWatcher = WatchPacket;
+        CarControlHooks controlHooks;
+        controlHooks.isControlActive = ScriptedControl;
+        controlHooks.controllerAxis = [](int axis) { return Axes[axis]; };
+        controlHooks.controlSettings = [] { return ControlFile; };
+        SetCarControlHooks(controlHooks);
+        CarNetHooks net;
+        net.isOnline = [] { return OnlineGame; };
+        net.isReplayPlaying = [] { return ReplayPlaying; };
+        net.queueGamePacket = WatchPacket;
+        SetCarNetHooks(net);
         ConstructCar(car);
         setup.maxLock = 30;
         car.setup = &setup;
@@ -69,14 +82,11 @@ protected:
     {
         car.setup = nullptr;
         DestroyCar(car);
-        ClutchControlMode = 1;
         FrameStep = 0;
         ClientSize = {};
         LastMousePixel[0] = LastMousePixel[1] = 0;
         ShiftHeld = 0;
-        MultiplayerReplayPlaying = 0;
-        ResetDevicesTables();
-        ResetNetTables();
+        ResetVehicleTables();
         ResetCoreTables();
     }
 
@@ -152,16 +162,14 @@ TEST_F(ControlsTest, ControllerPedalsHaveDeadZones)
         {"one shared axis leaves the pedals to their keys", 1, 1.0f, 2, 1, 0, 0},
     };
     Settings.controlType = 1;
-    ClutchControlMode = 0;
+    ControlFile.clutchOnButton = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ControlsSettings.pedalMode = c.pedalMode;
-        ControllerValues = {};
+        ControlFile.pedalMode = c.pedalMode;
+        for (float& axis : Axes)
+            axis = 0;
         controls.throttle = controls.brake = controls.clutch = controls.handbrake = 0;
-        (c.word == 1 ? ControllerValues.throttle
-         : c.word == 2 ? ControllerValues.brake
-         : c.word == 11 ? ControllerValues.clutch
-                        : ControllerValues.handbrake) = c.axis;
+        Axes[c.word == 1 ? ThrottleAxis : c.word == 2 ? BrakeAxis : c.word == 11 ? ClutchAxis : HandbrakeAxis] = c.axis;
         car.inputs.words[c.word] = c.old;
         Step(c.n);
         EXPECT_NEAR(Word(c.word), c.expected, 1);
@@ -281,7 +289,7 @@ TEST_F(ControlsTest, MouseAndControllerSteering)
         ClientSize.width = c.width;
         LastMousePixel[0] = c.mouseX;
         controls.screenOpen = c.screenOpen;
-        ControllerValues.steer = c.axis;
+        Axes[SteerAxis] = c.axis;
         controls.smoothedSteer = 0;
         Step();
         EXPECT_NEAR(Word(0), c.expected, 1);
@@ -372,8 +380,8 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Packets.clear();
-        Online = c.online;
-        MultiplayerReplayPlaying = c.replay;
+        OnlineGame = c.online;
+        ReplayPlaying = c.replay;
         car.carClass = c.carClass;
         ShiftHeld = c.shiftHeld;
         KeysDown[c.control] = true;

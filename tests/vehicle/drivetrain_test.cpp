@@ -43,6 +43,7 @@ protected:
     void TearDown() override
     {
         fedisableexcept(FE_ALL_EXCEPT);
+        DestroyCar(owned.car);  // through the world's hooks, before the reset takes them away
         CarTest::TearDown();
     }
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "car_fixture.h"
-#include "devices/services.h"
 #include "test_ground.h"
 
 // ---------------------------------------------------------------------------
@@ -95,7 +94,6 @@ protected:
     void SetUp() override
     {
         CarTest::SetUp();
-        ResetDevicesTables();  // builds the tyres' friction curves
         SetBodySurroundings(&ground);
         std::feclearexcept(FE_ALL_EXCEPT);
         feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);

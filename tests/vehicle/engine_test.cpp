@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "devices/services.h"
 #include "support/temp_folder.h"
 #include "vehicle/services.h"
 

@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-#include "devices/services.h"
-#include "graphics/services.h"
 #include "physics_fixture.h"
 
 namespace {
@@ -14,14 +12,7 @@ constexpr float Pi = 3.14159265358979f;
 
 float Length(const Vec3& v) { return std::sqrt(Dot(v, v)); }
 
-class TyreTest : public PhysicsTest {
-protected:
-    void SetUp() override
-    {
-        PhysicsTest::SetUp();
-        ResetDevicesTables();
-    }
-};
+class TyreTest : public PhysicsTest {};
 
 // ---------------------------------------------------------------------------
 // Friction curves.
@@ -98,7 +89,7 @@ TEST_F(TyreTest, ProfileFigures)
         axle.sidewallRatio = c.ratio;
         axle.rimRadius = c.rim;
         axle.tyreType = c.compound;
-        BuildTyreProfile(axle, 0, 0, nullptr, c.bike, 0);
+        BuildTyreProfile(axle, c.bike);
         EXPECT_NEAR(axle.pressureStiffness, c.sidewall, 2e-5f) << "bike " << c.bike;
         EXPECT_NEAR(axle.radialStiffness, c.contact, 2e-5f);
         EXPECT_NEAR(axle.tyreDamping, c.size, 1e-2f);
@@ -126,7 +117,7 @@ struct TyreRig {
         axle.rimRadius = 0.1905f;
         axle.rimWidth = 0.16f;
         axle.tyreType = compound;
-        BuildTyreProfile(axle, 0, 0, nullptr, 0, 0);
+        BuildTyreProfile(axle, 0);
         const float r = axle.tyreRadius, e = axle.rimRadius;
         axle.rimVolume = 2 * Pi * e * axle.rimWidth * 0.02f * r;
         axle.airVolume = Pi * (r * r - e * e) * axle.treadWidth;
