@@ -85,8 +85,8 @@ struct Fleet {
             car.velocity = 15.0f * forward;
             for (int k = 0; k < car.wheelCount; ++k)
                 car.wheels[k].spinRate = 15.0f / car.axles[car.wheels[k].axleIndex].tyreRadius;
-            car.gear = car.gearTarget = 4;
-            car.engine.speed = 15.0f * car.gearRatios[4] * car.finalDrive / car.axles[0].tyreRadius;
+            car.step.gear = car.step.gearTarget = 4;
+            car.engine.speed = 15.0f * car.tuning.gearRatios[4] * car.tuning.finalDrive / car.axles[0].tyreRadius;
             car.engine.clutchAngle = car.engine.crankAngle;
             car.inputs.words[0] = 32768 - 2500;  // a gentle left turn
             car.inputs.words[1] = 16000;         // about a quarter throttle holds the speed

@@ -22,7 +22,7 @@ void HoldWithin(T& value, T low, T high)
 
 const CarSetup* DefaultSetup(const CarObject& car)
 {
-    return car.setupCount > 0 ? &car.setups[0].setup : car.setup;
+    return car.data.setupCount > 0 ? &car.data.setups[0].setup : car.data.setup;
 }
 
 bool SameNoCase(const char* a, const char* b, int n)
@@ -68,8 +68,8 @@ void SetAxleMountPoints(CarObject& car)
 {
     for (Axle& axle : car.axles)
         axle.mountA = axle.mountB = axle.mountC = ZeroVector;
-    for (int i = 0; i < car.structurePointCount; i++) {
-        const StructurePoint& p = car.structurePoints[i];
+    for (int i = 0; i < car.data.structurePointCount; i++) {
+        const StructurePoint& p = car.data.structurePoints[i];
         Axle& axle = car.axles[p.y < 0 ? 0 : 1];
         FixedVector at = MakeFixedVector(p.x, p.y, p.z);
         if (p.flagA == 1)
@@ -87,27 +87,27 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
     for (AeroPoint& point : car.aero)
         ClearAeroPoint(point);
     const CarModelHooks& model = GetCarModelHooks();
-    const int parts = car.bodyModel ? model.modelPartCount(*car.bodyModel) : 0;
+    const int parts = car.data.bodyModel ? model.modelPartCount(*car.data.bodyModel) : 0;
     for (int i = 0; i < parts; i++) {
-        FixedVector& offset = *model.modelPartOffset(*car.bodyModel, i);
-        switch (model.modelPartKind(*car.bodyModel, i)) {
+        FixedVector& offset = *model.modelPartOffset(*car.data.bodyModel, i);
+        switch (model.modelPartKind(*car.data.bodyModel, i)) {
         case 6:
             offset.x = Fixed(0);
-            SetWingAeroPoint(car.aero[0], offset, static_cast<float>(setup.rearWing + car.wingLimits[2]));
+            SetWingAeroPoint(car.aero[0], offset, static_cast<float>(setup.rearWing + car.data.wingLimits[2]));
             car.aero[0].slipstreamShare = 0.3f;
-            if (car.dataFlags & (1 << 13))
+            if (car.data.dataFlags & (1 << 13))
                 car.aero[0].flags |= AeroRearLoadToWheels;
             break;
         case 7:
             offset.x = Fixed(0);
-            SetWingAeroPoint(car.aero[1], offset, static_cast<float>(setup.frontWing + car.wingLimits[6]));
+            SetWingAeroPoint(car.aero[1], offset, static_cast<float>(setup.frontWing + car.data.wingLimits[6]));
             car.aero[1].slipstreamShare = 0.7f;
-            if (car.dataFlags & (1 << 13))
+            if (car.data.dataFlags & (1 << 13))
                 car.aero[1].flags |= AeroFrontLoadToWheels;
             break;
         case 8:
             offset.x = Fixed(0);
-            offset.y = FixedFromMetres(car.axleY[0] + 0.4f * car.wheelbase);
+            offset.y = FixedFromMetres(car.tuning.axleY[0] + 0.4f * car.tuning.wheelbase);
             SetBodyAeroPoint(car.aero[2], offset);
             car.aero[2].slipstreamShare = 0.5f;
             break;
@@ -120,21 +120,21 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
             break;
         }
     }
-    if (car.openRoof && (car.dataFlags & (1 << 23)))
+    if (car.tuning.openRoof && (car.data.dataFlags & (1 << 23)))
         car.aero[3].drag += 0.05f;
     if (!(car.aero[3].flags & AeroPresent)) {
         car.aero[3].flags |= AeroPresent;
         car.aero[3].position = {0, car.centreOfMass.y, car.centreOfMass.z};
         car.aero[3].slipstreamShare = 0.5f;
     }
-    car.dragSum = car.liftSum = car.dragFactorSum = car.liftFactorSum = 0;
+    car.tuning.dragSum = car.tuning.liftSum = car.tuning.dragFactorSum = car.tuning.liftFactorSum = 0;
     for (const AeroPoint& point : car.aero) {
         if (!(point.flags & AeroPresent))
             continue;
-        car.dragSum += point.drag;
-        car.liftSum += point.lift;
-        car.dragFactorSum += point.dragFactor;
-        car.liftFactorSum += point.liftFactor;
+        car.tuning.dragSum += point.drag;
+        car.tuning.liftSum += point.lift;
+        car.tuning.dragFactorSum += point.dragFactor;
+        car.tuning.liftFactorSum += point.liftFactor;
     }
 }
 
@@ -142,7 +142,7 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
 
 void GetTyreTypeRange(const CarObject& car, int& low, int& high)
 {
-    switch (car.carClass) {
+    switch (car.data.carClass) {
     case 0: low = 0; high = 7; break;
     case 2: low = 5; high = 7; break;
     case 4:
@@ -182,14 +182,14 @@ float GetFullLoadWeight(const CarObject& car)
 {
     // Without drag the car would have no top speed: the estimate's cap holds.
     float v = 200;
-    if (car.dragFactorSum > 0) {
-        v = static_cast<float>(std::cbrt(car.driveEfficiency * car.engine.maxPower / car.dragFactorSum));
+    if (car.tuning.dragFactorSum > 0) {
+        v = static_cast<float>(std::cbrt(car.tuning.driveEfficiency * car.engine.maxPower / car.tuning.dragFactorSum));
         if (!(v < 200))
             v = 200;
     }
     const float g = GetBodySurroundings().Gravity();
-    const float load = ((car.dataFlags & (1 << 10)) ? 3 : 0) + 2;
-    return -(load * 70 + car.dryMass) * g - v * v * car.liftFactorSum;
+    const float load = ((car.data.dataFlags & (1 << 10)) ? 3 : 0) + 2;
+    return -(load * 70 + car.tuning.dryMass) * g - v * v * car.tuning.liftFactorSum;
 }
 
 void GetLoadDerivedLimits(const CarObject& car, float& low, float& high)
@@ -212,7 +212,7 @@ void GetRoundedLoadLimits(const CarObject& car, float& springMax, float& damperM
 
 void CopySuspensionToWheels(CarObject& car)
 {
-    if (!car.setup)
+    if (!car.data.setup)
         return;
     float springMax, damperMax;
     GetRoundedLoadLimits(car, springMax, damperMax);
@@ -222,11 +222,11 @@ void CopySuspensionToWheels(CarObject& car)
             w.springRate = w.bumpDamping = w.reboundDamping = 0;
             continue;
         }
-        const SetupAxle& a = car.setup->axles[w.axleIndex];
+        const SetupAxle& a = car.data.setup->axles[w.axleIndex];
         float spring = a.spring, bump = a.bumpDamping, rebound = a.reboundDamping;
         HoldWithin(spring, 0.1f * springMax, springMax);
         HoldWithin(rebound, 0.1f * damperMax, damperMax);
-        if (car.dataFlags & (1 << 20))
+        if (car.data.dataFlags & (1 << 20))
             bump = rebound / 2;
         else
             HoldWithin(bump, 0.1f * damperMax, damperMax);
@@ -235,48 +235,48 @@ void CopySuspensionToWheels(CarObject& car)
         w.reboundDamping = rebound;
     }
     for (int axle = 0; axle < 2; axle++) {
-        float roll = car.setup->axles[axle].antiRoll;
+        float roll = car.data.setup->axles[axle].antiRoll;
         HoldWithin(roll, 0.0f, springMax);
-        const bool none = (car.dataFlags & (1 << (axle == 0 ? 16 : 15))) != 0;
-        car.liveAntiRoll[axle] = none ? 0 : roll;
+        const bool none = (car.data.dataFlags & (1 << (axle == 0 ? 16 : 15))) != 0;
+        car.tuning.liveAntiRoll[axle] = none ? 0 : roll;
     }
 }
 
 void ApplySetup(CarObject& car, int keepStructure)
 {
-    if (!car.setup)
+    if (!car.data.setup)
         return;
-    CarSetup& s = *car.setup;
-    const CarClass& row = CarClassTable[car.carClass];
+    CarSetup& s = *car.data.setup;
+    const CarClass& row = CarClassTable[car.data.carClass];
     // 1. Handicaps cleared; gears never rise from one to the next.
-    car.appliedRestriction = car.appliedMass = car.appliedMassPosition = 0;
+    car.tuning.appliedRestriction = car.tuning.appliedMass = car.tuning.appliedMassPosition = 0;
     for (int g = 1; g < 7; g++)
         if (s.gears[g] > s.gears[g - 1])
             s.gears[g] = s.gears[g - 1];
-    car.gearRatios[1] = 0;
+    car.tuning.gearRatios[1] = 0;
     for (int g = 0; g < 7; g++)
-        car.gearRatios[2 + g] = DecodeSetupRatio(s.gears[g]);
+        car.tuning.gearRatios[2 + g] = DecodeSetupRatio(s.gears[g]);
     // 2. Open roof.
-    car.openRoof = s.bodyOption < car.optionCount && SameNoCase(car.options[s.bodyOption].name, "OPEN ROOF", 12);
+    car.tuning.openRoof = s.bodyOption < car.data.optionCount && SameNoCase(car.data.options[s.bodyOption].name, "OPEN ROOF", 12);
     // 3. A fixed rear axle is locked and straight.
     if (row.rearAxleFixed) {
         s.axles[0].diffType = 1;
         s.axles[0].toe = 9;
         s.axles[0].camberLeft = s.axles[0].camberRight = 45;
     }
-    car.rearAxleFixed = row.rearAxleFixed;
+    car.tuning.rearAxleFixed = row.rearAxleFixed;
     // 4. A setup from outside is held within the car's limits.
-    if (car.setupIndex == -1) {
+    if (car.data.setupIndex == -1) {
         ClampSetup(s);
-        HoldWithin<uint8_t>(s.rearWing, static_cast<uint8_t>(car.wingLimits[0] < 0 ? 0 : car.wingLimits[0]),
-                            static_cast<uint8_t>(car.wingLimits[1] < 0 ? 0 : car.wingLimits[1]));
-        HoldWithin<uint8_t>(s.frontWing, static_cast<uint8_t>(car.wingLimits[4] < 0 ? 0 : car.wingLimits[4]),
-                            static_cast<uint8_t>(car.wingLimits[5] < 0 ? 0 : car.wingLimits[5]));
+        HoldWithin<uint8_t>(s.rearWing, static_cast<uint8_t>(car.data.wingLimits[0] < 0 ? 0 : car.data.wingLimits[0]),
+                            static_cast<uint8_t>(car.data.wingLimits[1] < 0 ? 0 : car.data.wingLimits[1]));
+        HoldWithin<uint8_t>(s.frontWing, static_cast<uint8_t>(car.data.wingLimits[4] < 0 ? 0 : car.data.wingLimits[4]),
+                            static_cast<uint8_t>(car.data.wingLimits[5] < 0 ? 0 : car.data.wingLimits[5]));
         uint8_t maxLock = 0;
-        for (int i = 0; i < car.setupCount; i++)
-            if (car.setups[i].setup.maxLock > maxLock)
-                maxLock = car.setups[i].setup.maxLock;
-        if (car.setupCount > 0 && s.maxLock > maxLock)
+        for (int i = 0; i < car.data.setupCount; i++)
+            if (car.data.setups[i].setup.maxLock > maxLock)
+                maxLock = car.data.setups[i].setup.maxLock;
+        if (car.data.setupCount > 0 && s.maxLock > maxLock)
             s.maxLock = maxLock;
         int tyreLow, tyreHigh;
         GetTyreTypeRange(car, tyreLow, tyreHigh);
@@ -296,12 +296,12 @@ void ApplySetup(CarObject& car, int keepStructure)
             HoldWithin<uint16_t>(a.pressureRight, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
         }
     }
-    if (s.bodyOption >= car.optionCount)
+    if (s.bodyOption >= car.data.optionCount)
         s.bodyOption = 0;
     // 5, 6.
     SetAxleMountPoints(car);
-    car.finalDrive = DecodeSetupRatio(s.finalDrive);
-    car.frontTorqueSplit = s.frontTorqueSplit * 0.01f;
+    car.tuning.finalDrive = DecodeSetupRatio(s.finalDrive);
+    car.tuning.frontTorqueSplit = s.frontTorqueSplit * 0.01f;
     // 7. Tyres and caster.
     const CarSetup* d = DefaultSetup(car);
     for (int axle = 0; axle < 2; axle++) {
@@ -326,39 +326,39 @@ void ApplySetup(CarObject& car, int keepStructure)
         }
     }
     // 8. Tyre shapes.
-    if (car.dataFlags & (1 << 4)) {
+    if (car.data.dataFlags & (1 << 4)) {
         car.axles[0].tyreWidth = car.axles[1].tyreWidth;
         car.axles[0].sidewallRatio = car.axles[1].sidewallRatio;
         car.axles[0].rimRadius = car.axles[1].rimRadius;
         car.axles[0].rimWidth = car.axles[1].rimWidth;
     }
     for (Axle& a : car.axles)
-        BuildTyreProfile(a, car.carClass == 0);
+        BuildTyreProfile(a, car.data.carClass == 0);
     // 9. The structure's bars and markers.
     if (!keepStructure) {
-        car.dataFlags &= ~((1 << 9) | (1 << 11) | (1 << 12));
-        for (int i = 0; i < car.structurePointCount; i++) {
-            car.structurePoints[i].value = 0;
-            car.structurePoints[i].flagB = 0;
+        car.data.dataFlags &= ~((1 << 9) | (1 << 11) | (1 << 12));
+        for (int i = 0; i < car.data.structurePointCount; i++) {
+            car.data.structurePoints[i].value = 0;
+            car.data.structurePoints[i].flagB = 0;
         }
-        for (int i = 0; i < car.structureBarCount; i++) {
-            StructureBar& bar = car.structureBars[i];
+        for (int i = 0; i < car.data.structureBarCount; i++) {
+            StructureBar& bar = car.data.structureBars[i];
             if (bar.value > 0)
                 bar.spare = std::sqrt(bar.value) * 0.01f;
             const int marker = bar.pointA < 0 ? bar.pointA : bar.pointB;
             if (bar.pointA < 0 || bar.pointB < 0) {
                 if (marker == -6 || marker == -4 || marker == -3)
-                    car.dataFlags |= (1 << 9) | (1 << 12);
+                    car.data.dataFlags |= (1 << 9) | (1 << 12);
                 else if (marker == -5 || marker == -2 || marker == -1)
-                    car.dataFlags |= (1 << 9) | (1 << 11);
-            } else if (bar.pointA < car.structurePointCount && bar.pointB < car.structurePointCount) {
+                    car.data.dataFlags |= (1 << 9) | (1 << 11);
+            } else if (bar.pointA < car.data.structurePointCount && bar.pointB < car.data.structurePointCount) {
                 for (int16_t index : {bar.pointA, bar.pointB}) {
-                    StructurePoint& p = car.structurePoints[index];
+                    StructurePoint& p = car.data.structurePoints[index];
                     if (p.value < bar.spare)
                         p.value = bar.spare;
                     if (bar.flags & 1) {
                         p.flagB = 1;
-                        car.dataFlags |= 1 << 9;
+                        car.data.dataFlags |= 1 << 9;
                     }
                 }
             }
@@ -387,29 +387,29 @@ void ApplySetup(CarObject& car, int keepStructure)
         Axle& a = car.axles[axle];
         SetupAxle& block = s.axles[axle];
         a.present = a.leftWheel && a.rightWheel ? 1 : 0;
-        if (car.dataFlags & (1 << 21))
+        if (car.data.dataFlags & (1 << 21))
             block.diffType = 0;
-        if (car.dataFlags & (1 << 22))
+        if (car.data.dataFlags & (1 << 22))
             block.coastLocking = block.powerLocking;
-        a.solid = (car.driveAxles & (1 << axle)) && block.diffType == 1 ? 1 : 0;
+        a.solid = (car.tuning.driveAxles & (1 << axle)) && block.diffType == 1 ? 1 : 0;
     }
     // 13. Drive.
-    if (car.driveAxles == 3 && !(car.axles[0].present && car.axles[1].present))
-        car.driveAxles = 1;
-    if (car.driveAxles == 3) {
-        car.torqueShare[0] = 2 * (1 - car.frontTorqueSplit);
-        car.torqueShare[1] = 2 * car.frontTorqueSplit;
+    if (car.tuning.driveAxles == 3 && !(car.axles[0].present && car.axles[1].present))
+        car.tuning.driveAxles = 1;
+    if (car.tuning.driveAxles == 3) {
+        car.tuning.torqueShare[0] = 2 * (1 - car.tuning.frontTorqueSplit);
+        car.tuning.torqueShare[1] = 2 * car.tuning.frontTorqueSplit;
     } else {
-        car.torqueShare[0] = car.torqueShare[1] = 1;
+        car.tuning.torqueShare[0] = car.tuning.torqueShare[1] = 1;
     }
     if (row.driveOverride != 4)
-        car.driveAxles = static_cast<uint8_t>(row.driveOverride);
-    car.driveEfficiency = row.rearAxleFixed || car.carClass == 0 ? 0.9f : car.driveAxles == 3 ? 0.8f : 0.85f;
+        car.tuning.driveAxles = static_cast<uint8_t>(row.driveOverride);
+    car.tuning.driveEfficiency = row.rearAxleFixed || car.data.carClass == 0 ? 0.9f : car.tuning.driveAxles == 3 ? 0.8f : 0.85f;
     // 14.
-    HoldWithin<int32_t>(car.gearCount, row.minGearCount, row.maxGearCount);
+    HoldWithin<int32_t>(car.data.gearCount, row.minGearCount, row.maxGearCount);
     // 15. Wheels.
-    car.steerInertia = 0;
-    car.drivenWheels = 0;
+    car.tuning.steerInertia = 0;
+    car.tuning.drivenWheels = 0;
     for (int i = 0; i < car.wheelCount; i++) {
         Wheel& w = car.wheels[i];
         const Axle& a = car.axles[w.axleIndex];
@@ -424,9 +424,9 @@ void ApplySetup(CarObject& car, int keepStructure)
         if (w.maxTravel < 0)
             w.maxTravel = 0;
         if (w.axleIndex == 1)
-            car.steerInertia += w.wheelInertia;
-        w.driven = (car.driveAxles & (1 << w.axleIndex)) ? 1 : 0;
-        car.drivenWheels += w.driven;
+            car.tuning.steerInertia += w.wheelInertia;
+        w.driven = (car.tuning.driveAxles & (1 << w.axleIndex)) ? 1 : 0;
+        car.tuning.drivenWheels += w.driven;
         const float sideSign = w.side;
         w.pivotA = sideSign * OffsetFromFixed(a.mountA);
         w.pivotB = sideSign * OffsetFromFixed(a.mountB);
@@ -442,10 +442,10 @@ void ApplySetup(CarObject& car, int keepStructure)
         w.restArmAngle = 0;
         w.suspensionType = a.suspensionType;
         if (w.suspensionType == 0 || w.suspensionType == 1 || w.suspensionType == 5) {
-            SetWheelAxes(w, a, s, car.frontHubLead);
+            SetWheelAxes(w, a, s, car.data.frontHubLead);
             w.travelAxis = {0, 0, 1};
         } else if (w.suspensionType == 2) {
-            SetWheelAxes(w, a, s, car.frontHubLead);
+            SetWheelAxes(w, a, s, car.data.frontHubLead);
             w.travelAxis = w.steerAxis;
         } else if (w.suspensionType == 3 || w.suspensionType == 4) {
             const uint8_t camber = w.side > 0 ? block.camberRight : block.camberLeft;
@@ -472,7 +472,7 @@ void ApplySetup(CarObject& car, int keepStructure)
         UpdateSuspensionGeometry(w, a);
     }
     // 16. Tyre volumes and heat factors.
-    const float segments = car.remote ? 1.0f : 16.0f;
+    const float segments = car.net.remote ? 1.0f : 16.0f;
     for (Axle& a : car.axles) {
         const float r = a.tyreRadius, e = a.rimRadius;
         a.rimVolume = 2 * Pi * e * a.rimWidth * 0.02f * r;
@@ -485,8 +485,8 @@ void ApplySetup(CarObject& car, int keepStructure)
     }
     // 18 (before the mass model, which places the added mass by the axles).
     for (int i = 0; i < car.wheelCount; i++)
-        car.axleY[car.wheels[i].axleIndex] = car.wheels[i].mountPosition.y;
-    car.wheelbase = car.axleY[1] - car.axleY[0] + car.frontHubLead;
+        car.tuning.axleY[car.wheels[i].axleIndex] = car.wheels[i].mountPosition.y;
+    car.tuning.wheelbase = car.tuning.axleY[1] - car.tuning.axleY[0] + car.data.frontHubLead;
     // 17. The mass model.
     if (!keepStructure) {
         ComputeCarMassProperties(car, 1);
@@ -498,7 +498,7 @@ void ApplySetup(CarObject& car, int keepStructure)
     UpdateMassScales(car);
     for (int i = 0; i < car.wheelCount; i++) {
         Wheel& w = car.wheels[i];
-        const float f = car.wheelbase > 0 ? 1 - std::fabs(w.mountPosition.y - car.centreOfMass.y) / car.wheelbase : 0.5f;
+        const float f = car.tuning.wheelbase > 0 ? 1 - std::fabs(w.mountPosition.y - car.centreOfMass.y) / car.tuning.wheelbase : 0.5f;
         w.failLoad = f * car.mass * 9.81f * 3;
         w.failRate = 0.06f;
         w.bendLoad = f * car.mass * 9.81f * 6;
@@ -507,52 +507,52 @@ void ApplySetup(CarObject& car, int keepStructure)
     // 22. Body.
     car.stiffness = 300 * car.mass;
     car.damping = 15 * car.mass;
-    car.lowestPoint = car.enginePosition.z;
+    car.tuning.lowestPoint = car.data.enginePosition.z;
     float radius2 = 0;
     for (int i = 0; i < car.pointCount; i++) {
         const Vec3& p = car.points[i].local;
         if (LengthSquared(p) > radius2)
             radius2 = LengthSquared(p);
-        if (p.z < car.lowestPoint)
-            car.lowestPoint = p.z;
+        if (p.z < car.tuning.lowestPoint)
+            car.tuning.lowestPoint = p.z;
     }
     car.radius = std::sqrt(radius2);
     UpdateBodyBounds(car);
-    car.largerHalfWidth = std::fabs(car.minX) > std::fabs(car.maxX) ? std::fabs(car.minX) : std::fabs(car.maxX);
+    car.tuning.largerHalfWidth = std::fabs(car.minX) > std::fabs(car.maxX) ? std::fabs(car.minX) : std::fabs(car.maxX);
     float reach = -1000;
     for (const Axle& a : car.axles)
         if (a.maxHeight - a.tyreRadius > reach)
             reach = a.maxHeight - a.tyreRadius;
-    car.groundClearance = car.centreOfMass.z - reach;
+    car.tuning.groundClearance = car.centreOfMass.z - reach;
     // 23. Brakes.
     if (!row.frontBrakes)
         s.brakeBalance = 0;
     float brakeLow, brakeHigh;
     GetLoadDerivedLimits(car, brakeLow, brakeHigh);
     float brake = s.maxBrakeTorque;
-    if (car.setupIndex == -1) {
+    if (car.data.setupIndex == -1) {
         HoldWithin(s.maxBrakeTorque, brakeLow, brakeHigh);
         brake = s.maxBrakeTorque;
     }
-    car.brakeBalance = s.brakeBalance * 0.01f;
-    car.axles[1].brakeTorque = car.brakeBalance * brake * 2;
-    car.axles[0].brakeTorque = (1 - car.brakeBalance) * brake * 2;
+    car.tuning.brakeBalance = s.brakeBalance * 0.01f;
+    car.axles[1].brakeTorque = car.tuning.brakeBalance * brake * 2;
+    car.axles[0].brakeTorque = (1 - car.tuning.brakeBalance) * brake * 2;
     for (int i = 0; i < car.wheelCount; i++)
         car.wheels[i].brakeTorque = car.axles[car.wheels[i].axleIndex].brakeTorque;
     // 24. Suspension.
     CopySuspensionToWheels(car);
     // 25. Engine rotation axis.
-    const float sense = (car.dataFlags & (1 << 7)) ? 1.0f : -1.0f;
-    car.engineAxis = (car.dataFlags & (1 << 6)) ? Vec3{sense, 0, 0} : Vec3{0, sense, 0};
+    const float sense = (car.data.dataFlags & (1 << 7)) ? 1.0f : -1.0f;
+    car.tuning.engineAxis = (car.data.dataFlags & (1 << 6)) ? Vec3{sense, 0, 0} : Vec3{0, sense, 0};
     // 26. Top speed.
-    car.topSpeed = 200;
-    if (car.dragSum > 0) {
-        float v = static_cast<float>(std::cbrt(car.engine.maxPower * car.driveEfficiency / car.dragSum));
+    car.tuning.topSpeed = 200;
+    if (car.tuning.dragSum > 0) {
+        float v = static_cast<float>(std::cbrt(car.engine.maxPower * car.tuning.driveEfficiency / car.tuning.dragSum));
         if (v < 200)
-            car.topSpeed = v;
+            car.tuning.topSpeed = v;
     }
     // 27.
-    car.liveBrakeBalance = s.brakeBalance;
-    car.tyreRadiusRatio = car.axles[1].tyreRadius > 0 ? car.axles[0].tyreRadius / car.axles[1].tyreRadius : 1;
+    car.tuning.liveBrakeBalance = s.brakeBalance;
+    car.tuning.tyreRadiusRatio = car.axles[1].tyreRadius > 0 ? car.axles[0].tyreRadius / car.axles[1].tyreRadius : 1;
     UpdateCarHandicaps(car);
 }

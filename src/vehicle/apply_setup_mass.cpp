@@ -103,101 +103,101 @@ void ComputeCarMassProperties(CarObject& car, int pass)
     if (pass != 1 && pass != 2)
         return;  // pass 0 draws the boxes: nothing to draw without car drawing
     MassSums sums;
-    car.structureMass = car.seatMass = car.occupantMass = car.wheelDriveMass = car.wheelMassSum = 0;
-    const bool mirror = car.mirrorDriver != 0;
+    car.tuning.structureMass = car.tuning.seatMass = car.tuning.occupantMass = car.tuning.wheelDriveMass = car.tuning.wheelMassSum = 0;
+    const bool mirror = car.data.mirrorDriver != 0;
     // Structure bars, each once as stored and once mirrored in x.
-    for (int i = 0; i < car.structureBarCount; i++) {
-        const StructureBar& bar = car.structureBars[i];
-        if (bar.pointA < 0 || bar.pointB < 0 || bar.pointA >= car.structurePointCount ||
-            bar.pointB >= car.structurePointCount)
+    for (int i = 0; i < car.data.structureBarCount; i++) {
+        const StructureBar& bar = car.data.structureBars[i];
+        if (bar.pointA < 0 || bar.pointB < 0 || bar.pointA >= car.data.structurePointCount ||
+            bar.pointB >= car.data.structurePointCount)
             continue;
-        Vec3 a = PointOf(car.structurePoints[bar.pointA]), b = PointOf(car.structurePoints[bar.pointB]);
+        Vec3 a = PointOf(car.data.structurePoints[bar.pointA]), b = PointOf(car.data.structurePoints[bar.pointB]);
         if (bar.pointA == bar.pointB) {
             Vec3 m = {-a.x, a.y, a.z};
             float m0 = std::sqrt(LengthSquared(m - a)) * bar.value;
             sums.AddRod(m0, a, m);
-            car.structureMass += m0;
+            car.tuning.structureMass += m0;
         } else {
             float m0 = std::sqrt(LengthSquared(b - a)) * bar.value;
             sums.AddRod(m0, a, b);
             sums.AddRod(m0, {-a.x, a.y, a.z}, {-b.x, b.y, b.z});
-            car.structureMass += 2 * m0;
+            car.tuning.structureMass += 2 * m0;
         }
     }
     // Engine block.
-    car.engineMass = GetEngineMass(car.engine);
+    car.tuning.engineMass = GetEngineMass(car.engine);
     Vec3 block;
-    GetEngineBlockSize(car.engine, (car.dataFlags & (1 << 6)) ? 1 : 0, block);
-    sums.AddBox(car.engineMass, car.enginePosition, 0.5f * block);
+    GetEngineBlockSize(car.engine, (car.data.dataFlags & (1 << 6)) ? 1 : 0, block);
+    sums.AddBox(car.tuning.engineMass, car.data.enginePosition, 0.5f * block);
     // Fuel tank.
-    car.tankMass = 0.3f * car.engineMass;
-    if (car.dataFlags & (1 << 19)) {
-        float side = static_cast<float>(std::cbrt(0.002 * car.fuelCapacity) * 0.5);
-        car.fuelTankHalfSize = {side, side, side / 2};
+    car.tuning.tankMass = 0.3f * car.tuning.engineMass;
+    if (car.data.dataFlags & (1 << 19)) {
+        float side = static_cast<float>(std::cbrt(0.002 * car.data.fuelCapacity) * 0.5);
+        car.tuning.fuelTankHalfSize = {side, side, side / 2};
     } else {
-        const CarClass& row = CarClassTable[car.carClass];
+        const CarClass& row = CarClassTable[car.data.carClass];
         float s = (block.x + block.y + block.z) * row.tankSizeFactor * 0.33f;
-        car.fuelTankHalfSize = {1.1f * s, 0.7f * s, 0.5f * s};
-        car.fuelCapacity = 8000 * car.fuelTankHalfSize.x * car.fuelTankHalfSize.y * car.fuelTankHalfSize.z;
+        car.tuning.fuelTankHalfSize = {1.1f * s, 0.7f * s, 0.5f * s};
+        car.data.fuelCapacity = 8000 * car.tuning.fuelTankHalfSize.x * car.tuning.fuelTankHalfSize.y * car.tuning.fuelTankHalfSize.z;
     }
-    sums.AddBox(car.tankMass, car.fuelTankPosition, car.fuelTankHalfSize);
+    sums.AddBox(car.tuning.tankMass, car.data.fuelTankPosition, car.tuning.fuelTankHalfSize);
     // Seats.
-    const float driverX = mirror ? -car.driverSeat.x : car.driverSeat.x;
-    AddSeat(sums, car.seatMass, driverX, car.driverSeat, 0.2f);
-    const bool frontSeat = (car.dataFlags & (1 << 8)) && std::fabs(car.driverSeat.x) > 0.2f;
-    const bool rearSeats = (car.dataFlags & (1 << 10)) != 0;
-    const float benchHalf = std::fabs(car.driverSeat.x) + 0.2f;
+    const float driverX = mirror ? -car.data.driverSeat.x : car.data.driverSeat.x;
+    AddSeat(sums, car.tuning.seatMass, driverX, car.data.driverSeat, 0.2f);
+    const bool frontSeat = (car.data.dataFlags & (1 << 8)) && std::fabs(car.data.driverSeat.x) > 0.2f;
+    const bool rearSeats = (car.data.dataFlags & (1 << 10)) != 0;
+    const float benchHalf = std::fabs(car.data.driverSeat.x) + 0.2f;
     if (frontSeat)
-        AddSeat(sums, car.seatMass, -driverX, car.driverSeat, 0.2f);
+        AddSeat(sums, car.tuning.seatMass, -driverX, car.data.driverSeat, 0.2f);
     if (rearSeats)
-        AddSeat(sums, car.seatMass, car.rearSeat.x, car.rearSeat, benchHalf);
+        AddSeat(sums, car.tuning.seatMass, car.data.rearSeat.x, car.data.rearSeat, benchHalf);
     // Extra mass.
-    if (car.extraMass > 0) {
-        float side = static_cast<float>(std::cbrt(0.0004 * car.extraMass));
-        Vec3 at = car.extraMassPosition;
+    if (car.data.extraMass > 0) {
+        float side = static_cast<float>(std::cbrt(0.0004 * car.data.extraMass));
+        Vec3 at = car.data.extraMassPosition;
         if (mirror)
             at.x = -at.x;
-        sums.AddBox(car.extraMass, at, {side / 2, side / 2, side / 2});
+        sums.AddBox(car.data.extraMass, at, {side / 2, side / 2, side / 2});
     }
     // Spare wheel.
-    if ((car.dataFlags & (1 << 2)) && car.wheelCount > 0) {
+    if ((car.data.dataFlags & (1 << 2)) && car.wheelCount > 0) {
         const Axle& axle = car.axles[car.wheels[0].axleIndex];
-        sums.AddBox(car.wheels[0].wheelMass, car.spareWheelPosition,
+        sums.AddBox(car.wheels[0].wheelMass, car.data.spareWheelPosition,
                     {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
     }
     // Drive masses inboard of the wheels.
-    const float driveMass = CarClassTable[car.carClass].wheelDriveMassFactor * car.engineMass;
+    const float driveMass = CarClassTable[car.data.carClass].wheelDriveMassFactor * car.tuning.engineMass;
     for (int i = 0; i < car.wheelCount; i++) {
         const Wheel& w = car.wheels[i];
         const Axle& axle = car.axles[w.axleIndex];
         float h = w.springRate * 0.0000005f;
-        car.wheelDriveMass += driveMass;
+        car.tuning.wheelDriveMass += driveMass;
         sums.AddBox(driveMass, {w.wheelCentreX - w.side * (axle.tyreWidth / 2 + h), w.mountPosition.y, w.mountHeight},
                     {h, h, 0.2f});
     }
     if (pass == 1)
-        car.dryMass = static_cast<float>(sums.mass);
+        car.tuning.dryMass = static_cast<float>(sums.mass);
     // Driver and passengers.
-    if (car.driverAnimation != -1) {
-        AddOccupant(sums, car.occupantMass, driverX, car.driverSeat);
-        const uint8_t p = car.setup ? car.setup->passengers : 0;
+    if (car.data.driverAnimation != -1) {
+        AddOccupant(sums, car.tuning.occupantMass, driverX, car.data.driverSeat);
+        const uint8_t p = car.data.setup ? car.data.setup->passengers : 0;
         if ((p & 3) && frontSeat) {
-            AddOccupant(sums, car.occupantMass, -driverX, car.driverSeat);
-            car.passengerPositions[0] = {-driverX, car.driverSeat.y, car.driverSeat.z};
+            AddOccupant(sums, car.tuning.occupantMass, -driverX, car.data.driverSeat);
+            car.tuning.passengerPositions[0] = {-driverX, car.data.driverSeat.y, car.data.driverSeat.z};
         }
         if (rearSeats) {
-            const float side = std::fabs(car.driverSeat.x);
+            const float side = std::fabs(car.data.driverSeat.x);
             if (p & 0x0C) {
-                AddOccupant(sums, car.occupantMass, car.rearSeat.x - side, car.rearSeat);
-                car.passengerPositions[1] = {car.rearSeat.x - side, car.rearSeat.y, car.rearSeat.z};
+                AddOccupant(sums, car.tuning.occupantMass, car.data.rearSeat.x - side, car.data.rearSeat);
+                car.tuning.passengerPositions[1] = {car.data.rearSeat.x - side, car.data.rearSeat.y, car.data.rearSeat.z};
             }
             if ((p & 0x30) && benchHalf >= 0.35f) {
-                AddOccupant(sums, car.occupantMass, car.rearSeat.x, car.rearSeat);
-                car.passengerPositions[2] = car.rearSeat;
+                AddOccupant(sums, car.tuning.occupantMass, car.data.rearSeat.x, car.data.rearSeat);
+                car.tuning.passengerPositions[2] = car.data.rearSeat;
             }
             if (p & 0xC0) {
-                AddOccupant(sums, car.occupantMass, car.rearSeat.x + side, car.rearSeat);
-                car.passengerPositions[3] = {car.rearSeat.x + side, car.rearSeat.y, car.rearSeat.z};
+                AddOccupant(sums, car.tuning.occupantMass, car.data.rearSeat.x + side, car.data.rearSeat);
+                car.tuning.passengerPositions[3] = {car.data.rearSeat.x + side, car.data.rearSeat.y, car.data.rearSeat.z};
             }
         }
     }
@@ -206,16 +206,16 @@ void ComputeCarMassProperties(CarObject& car, int pass)
         const Wheel& w = car.wheels[i];
         const Axle& axle = car.axles[w.axleIndex];
         sums.AddBox(w.wheelMass, w.hubPoint + w.hubOffset, {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
-        car.wheelMassSum += w.wheelMass;
+        car.tuning.wheelMassSum += w.wheelMass;
     }
     if (pass == 1)
-        car.dryMass += car.wheelMassSum;
+        car.tuning.dryMass += car.tuning.wheelMassSum;
     // The base the added mass starts from.
-    car.baseMass = sums.mass;
+    car.tuning.baseMass = sums.mass;
     for (int i = 0; i < 3; i++)
-        car.baseMoment[i] = sums.moment[i];
+        car.tuning.baseMoment[i] = sums.moment[i];
     for (int i = 0; i < 9; i++)
-        car.baseSecond[i] = sums.second[i];
+        car.tuning.baseSecond[i] = sums.second[i];
     CommitMassSums(car, sums, pass);
 }
 
@@ -226,16 +226,16 @@ namespace {
 MassSums BaseSumsWithAddedMass(const CarObject& car)
 {
     MassSums sums;
-    sums.mass = car.baseMass;
+    sums.mass = car.tuning.baseMass;
     for (int i = 0; i < 3; i++)
-        sums.moment[i] = car.baseMoment[i];
+        sums.moment[i] = car.tuning.baseMoment[i];
     for (int i = 0; i < 9; i++)
-        sums.second[i] = car.baseSecond[i];
-    if (car.appliedMass > 0) {
-        const float share = car.appliedMassPosition * 0.01f;
-        const float y = car.axleY[0] + share * (car.axleY[1] - car.axleY[0]);
+        sums.second[i] = car.tuning.baseSecond[i];
+    if (car.tuning.appliedMass > 0) {
+        const float share = car.tuning.appliedMassPosition * 0.01f;
+        const float y = car.tuning.axleY[0] + share * (car.tuning.axleY[1] - car.tuning.axleY[0]);
         const float z = car.axles[0].maxHeight + share * (car.axles[1].maxHeight - car.axles[0].maxHeight);
-        sums.AddPoint(car.appliedMass, 0, y, z);
+        sums.AddPoint(car.tuning.appliedMass, 0, y, z);
     }
     return sums;
 }
@@ -244,8 +244,8 @@ MassSums BaseSumsWithAddedMass(const CarObject& car)
 
 void ApplyAddedMass(CarObject& car, int kg)
 {
-    car.appliedMass = static_cast<uint8_t>(kg < 0 ? 0 : kg > 255 ? 255 : kg);
-    car.appliedMassPosition = car.setup ? car.setup->addedMassPosition : 50;
+    car.tuning.appliedMass = static_cast<uint8_t>(kg < 0 ? 0 : kg > 255 ? 255 : kg);
+    car.tuning.appliedMassPosition = car.data.setup ? car.data.setup->addedMassPosition : 50;
     MassSums sums = BaseSumsWithAddedMass(car);
     CommitMassSums(car, sums, 1);
     CommitMassSums(car, sums, 2);
@@ -263,42 +263,42 @@ void CommitCarMassWithLoad(CarObject& car, float loadKg, const Vec3& centre, con
 
 void ApplyIntakeRestriction(CarObject& car, int percent)
 {
-    car.appliedRestriction = static_cast<uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+    car.tuning.appliedRestriction = static_cast<uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
     const float kept = car.engine.torqueFactor;
-    car.engine.torqueFactor = kept * (1 - car.appliedRestriction / 100.0f);
-    SetUpEngine(car.engine, CarClassTable[car.carClass]);
+    car.engine.torqueFactor = kept * (1 - car.tuning.appliedRestriction / 100.0f);
+    SetUpEngine(car.engine, CarClassTable[car.data.carClass]);
     car.engine.torqueFactor = kept;
 }
 
 void UpdateCarHandicaps(CarObject& car)
 {
-    int mass = car.setup ? car.setup->addedMass : 0;
-    int restriction = car.setup ? car.setup->intakeRestriction : 0;
+    int mass = car.data.setup ? car.data.setup->addedMass : 0;
+    int restriction = car.data.setup ? car.data.setup->intakeRestriction : 0;
     // At most 2% of the dry mass in tens of kg, and never more than 200 kg;
     // a dry mass far out of range (or not a number) gives 0 or 200, never
     // an undefined conversion.
-    int tens = RoundToInt32(car.dryMass * 0.02f);
+    int tens = RoundToInt32(car.tuning.dryMass * 0.02f);
     tens = tens < 0 ? 0 : tens > 20 ? 20 : tens;
     int limit = 10 * tens;
     if (mass > limit)
         mass = limit;
-    const int car_index = FindCarByCode(car.shortCode);
+    const int car_index = FindCarByCode(car.data.shortCode);
     if (car_index >= 0) {
         if (mass < CarHandicapTable[car_index].mass)
             mass = CarHandicapTable[car_index].mass;
         if (restriction < CarHandicapTable[car_index].restriction)
             restriction = CarHandicapTable[car_index].restriction;
     }
-    const uint8_t position = car.setup ? car.setup->addedMassPosition : 50;
-    if (mass != car.appliedMass || position != car.appliedMassPosition)
+    const uint8_t position = car.data.setup ? car.data.setup->addedMassPosition : 50;
+    if (mass != car.tuning.appliedMass || position != car.tuning.appliedMassPosition)
         ApplyAddedMass(car, mass);
-    if (restriction != car.appliedRestriction)
+    if (restriction != car.tuning.appliedRestriction)
         ApplyIntakeRestriction(car, restriction);
 }
 
 void UpdateMassScales(CarObject& car)
 {
-    car.massScale = car.mass > 0 ? std::sqrt(1000.0f / car.mass) : 1.0f;
-    car.steerStiffness = 20000 / car.massScale;
-    car.steerDamping = 200 / car.massScale;
+    car.tuning.massScale = car.mass > 0 ? std::sqrt(1000.0f / car.mass) : 1.0f;
+    car.tuning.steerStiffness = 20000 / car.tuning.massScale;
+    car.tuning.steerDamping = 200 / car.tuning.massScale;
 }

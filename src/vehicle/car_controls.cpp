@@ -80,7 +80,7 @@ float SpeedReduction(float r, float halfSpeed, float speed)
 
 float SteeringLock(const CarObject& car)
 {
-    return car.setup ? car.setup->maxLock * Pi / 180.0f : 0;
+    return car.data.setup ? car.data.setup->maxLock * Pi / 180.0f : 0;
 }
 
 // The stabilised keyboard steering's range and offset (rad).
@@ -95,7 +95,7 @@ SteerRange StabilisedRange(const CarObject& car, float lock)
     const Vec3 forward{r.m[1], r.m[4], r.m[7]};
     const Vec3 up{r.m[2], r.m[5], r.m[8]};
     const float yawRate = Dot(AngularVelocity(car, car.rotation), up);
-    const float frontDistance = car.axleY[1] - car.centreOfMass.y;
+    const float frontDistance = car.tuning.axleY[1] - car.centreOfMass.y;
     Vec3 point = car.velocity - (yawRate * frontDistance) * right;
     point.z = 0;
     Vec3 heading{forward.x, forward.y, 0};
@@ -141,7 +141,7 @@ uint16_t KeyboardSteer(PlayerControlState& controls, const CarObject& car, uint1
             rate *= Settings.kbFastMul;
         if (IsControlActive(SteerSlow, 1))
             rate *= Settings.kbSlowMul;
-        rate *= SpeedReduction(Settings.speedSteerReductionKb, Settings.halfReduceSpeedKb, car.speed);
+        rate *= SpeedReduction(Settings.speedSteerReductionKb, Settings.halfReduceSpeedKb, car.step.speed);
         const float step = rate * StepSeconds;
         float& angle = controls.keyboardSteer;
         if (angle < target)
@@ -195,7 +195,7 @@ uint16_t DebouncedShift(int control, int keyFlag, int32_t& timer)
 
 bool IsSingleSeater(const CarObject& car)
 {
-    return car.carClass == 4 || car.carClass == 10 || car.carClass == 11;
+    return car.data.carClass == 4 || car.data.carClass == 10 || car.data.carClass == 11;
 }
 
 } // namespace
@@ -224,7 +224,7 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
     const float smooth = Settings.steerSmooth;
     float s = v * (1 - smooth) + smooth * controls.smoothedSteer;
     controls.smoothedSteer = s;
-    s *= SpeedReduction(Settings.speedSteerReductionWm, Settings.halfReduceSpeedWm, car->speed);
+    s *= SpeedReduction(Settings.speedSteerReductionWm, Settings.halfReduceSpeedWm, car->step.speed);
     float u = s;
     if (!controller) {
         const float b = Settings.mouseNonLinear;
@@ -287,13 +287,13 @@ uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
 uint16_t GetShifterGear(const PlayerControlState& controls)
 {
     const CarObject* car = controls.playerCar;
-    if (!UsesController() || PlayerProfile.gearShiftMode != 2 || !car || car->gearboxKind != 1)
+    if (!UsesController() || PlayerProfile.gearShiftMode != 2 || !car || car->data.gearboxKind != 1)
         return NoHShifterGear;
     if (IsControlActive(ReverseControl, controls.keyFlag))
         return 0;
     for (int k = 1; k <= GearControlCount; k++)
         if (IsControlActive(FirstGearControl + k - 1, controls.keyFlag))
-            return static_cast<uint16_t>(k + 1 < car->gearCount - 1 ? k + 1 : car->gearCount - 1);
+            return static_cast<uint16_t>(k + 1 < car->data.gearCount - 1 ? k + 1 : car->data.gearCount - 1);
     return 1;
 }
 

@@ -80,12 +80,12 @@ double CotangentOf(double x)
 // Turn direction and radius of the front wheels' angle.
 void SetTurnGeometry(CarObject& car)
 {
-    float angle = car.steerAngle;
+    float angle = car.step.steerAngle;
     if (angle > StraightAngle || angle < -StraightAngle) {
-        car.turnDirection = angle > 0 ? 1 : 2;
-        car.turnRadius = float(double(car.wheelbase) * CotangentOf(std::fabs(double(angle))));
+        car.step.turnDirection = angle > 0 ? 1 : 2;
+        car.step.turnRadius = float(double(car.tuning.wheelbase) * CotangentOf(std::fabs(double(angle))));
     } else {
-        car.turnDirection = 0;
+        car.step.turnDirection = 0;
     }
 }
 
@@ -106,7 +106,7 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
 {
     const FloatMatrix& r = car.rotation;
     const Vec3 displacement = car.displacement;
-    Vec3 force = car.aeroForce;
+    Vec3 force = car.step.aeroForce;
     for (int i = 0; i < car.wheelCount; ++i) {
         const Wheel& wheel = car.wheels[i];
         force += wheel.wheelForce;
@@ -119,10 +119,10 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
         force += point.force;
         torque += Cross(point.anchor - displacement, point.force);
     }
-    const float sprungMass = car.mass - car.wheelMassSum;
+    const float sprungMass = car.mass - car.tuning.wheelMassSum;
     const Vec3 weight = {0, 0, sprungMass * gravity};
     force += weight;
-    torque += Cross(Rotate(r, car.sprungCentre), weight);
+    torque += Cross(Rotate(r, car.step.sprungCentre), weight);
     car.force = force;
     const Vec3 centre = Rotate(r, car.centreOfMass);
     // About the centre of mass.
@@ -131,8 +131,8 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
     if (car.mass > 0)
         car.velocity += (h / car.mass) * force;
     car.angularMomentum += h * car.torque;
-    car.smoothedForce = 0.9f * car.smoothedForce + 0.1f * force;
-    car.smoothedAngularVelocity = 0.9f * car.smoothedAngularVelocity + 0.1f * AngularVelocity(car, r);
+    car.step.smoothedForce = 0.9f * car.step.smoothedForce + 0.1f * force;
+    car.step.smoothedAngularVelocity = 0.9f * car.step.smoothedAngularVelocity + 0.1f * AngularVelocity(car, r);
 }
 
 }  // namespace
@@ -140,14 +140,14 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
 // A bike below walking pace is held upright about its forward axis.
 Vec3 BikeBalanceTorque(const CarObject& car)
 {
-    if (car.carClass != 0 || !(car.speed < BikeBalanceSpeed))
+    if (car.data.carClass != 0 || !(car.step.speed < BikeBalanceSpeed))
         return {};
     const Vec3 forward = Column(car.rotation, 1);
     const float lean = car.rotation.m[6];  // the right axis's vertical part
     if (!(std::fabs(lean) < 0.5f))
         return {};
     float roll = Dot(forward, AngularVelocity(car, car.rotation));
-    float t = (2500.0f * lean - 500.0f * roll) * (1.0f - car.speed / BikeBalanceSpeed);
+    float t = (2500.0f * lean - 500.0f * roll) * (1.0f - car.step.speed / BikeBalanceSpeed);
     return t * forward;
 }
 
@@ -158,7 +158,7 @@ void ComputeAeroForces(CarObject& car)
 {
     const FloatMatrix& r = car.rotation;
     const Vec3 right = Column(r, 0), forward = Column(r, 1), up = Column(r, 2);
-    car.aeroForce = car.aeroTorque = {};
+    car.step.aeroForce = car.step.aeroTorque = {};
     for (int i = 0; i < 4; ++i) {
         AeroPoint& point = car.aero[i];
         if (!(point.flags & AeroPresent))
@@ -166,7 +166,7 @@ void ComputeAeroForces(CarObject& car)
         const Vec3 air = car.velocity - point.airVelocity;
         const float air2 = LengthSquared(air);
         if (i == 3)
-            car.airSpeed = std::sqrt(air2);
+            car.step.airSpeed = std::sqrt(air2);
         if (!(air2 > 0.001f)) {
             point.force = point.wheelShare = {};
             continue;
@@ -199,8 +199,8 @@ void ComputeAeroForces(CarObject& car)
             force -= point.wheelShare;
         }
         point.force = force;
-        car.aeroForce += force;
-        car.aeroTorque += Cross(Rotate(r, point.position), force);
+        car.step.aeroForce += force;
+        car.step.aeroTorque += Cross(Rotate(r, point.position), force);
     }
 }
 
@@ -209,37 +209,37 @@ void ComputeAeroForces(CarObject& car)
 
 float SteerAngleFromWord(const CarObject& car, int word)
 {
-    const float lockDegrees = car.setup ? float(car.setup->maxLock) : 0.0f;
+    const float lockDegrees = car.data.setup ? float(car.data.setup->maxLock) : 0.0f;
     return -(float(word - 32768) / 32768.0f) * lockDegrees * 3.14159265f / 180.0f;
 }
 
 void StepSteering(CarObject& car, float dt)
 {
-    const float lock = car.setup ? float(car.setup->maxLock) * 3.14159265f / 180.0f : 0.0f;
-    if (car.carClass == 0) {
+    const float lock = car.data.setup ? float(car.data.setup->maxLock) * 3.14159265f / 180.0f : 0.0f;
+    if (car.data.carClass == 0) {
         const float roll = Dot(Column(car.rotation, 1), AngularVelocity(car, car.rotation));
-        if (car.speed > BikeSteerSpeed && lock > 0) {
+        if (car.step.speed > BikeSteerSpeed && lock > 0) {
             // The speed is above 2 m/s here, so 1 / speed is bounded.
-            const float o = 2.5f / std::sqrt(car.speed);
+            const float o = 2.5f / std::sqrt(car.step.speed);
             const float lean = car.rotation.m[6];
-            car.steerAngle += o * (lean - o * roll - 0.5f * o * o * (roll - car.rollRate) / dt -
-                                   2 * car.steerTargetNow / lock) * 0.01f / car.speed;
-            car.steerAngle = car.steerAngle < -lock ? -lock : car.steerAngle > lock ? lock : car.steerAngle;
+            car.step.steerAngle += o * (lean - o * roll - 0.5f * o * o * (roll - car.step.rollRate) / dt -
+                                   2 * car.step.steerTargetNow / lock) * 0.01f / car.step.speed;
+            car.step.steerAngle = car.step.steerAngle < -lock ? -lock : car.step.steerAngle > lock ? lock : car.step.steerAngle;
         }
-        car.rollRate = roll;
+        car.step.rollRate = roll;
     } else {
-        const float inertia = car.steerInertia > 0 ? car.steerInertia : 1.0f;
-        car.steerRate += dt *
-                         ((car.steerTargetNow - car.steerAngle) * car.steerStiffness -
-                          (car.steerRate - car.steerTargetRate) * car.steerDamping + car.alignTorque) /
+        const float inertia = car.tuning.steerInertia > 0 ? car.tuning.steerInertia : 1.0f;
+        car.step.steerRate += dt *
+                         ((car.step.steerTargetNow - car.step.steerAngle) * car.tuning.steerStiffness -
+                          (car.step.steerRate - car.step.steerTargetRate) * car.tuning.steerDamping + car.step.alignTorque) /
                          inertia;
-        car.steerAngle += dt * car.steerRate;
-        if (car.steerAngle >= lock) {
-            car.steerAngle = lock;
-            car.steerRate = 0;
-        } else if (car.steerAngle <= -lock) {
-            car.steerAngle = -lock;
-            car.steerRate = 0;
+        car.step.steerAngle += dt * car.step.steerRate;
+        if (car.step.steerAngle >= lock) {
+            car.step.steerAngle = lock;
+            car.step.steerRate = 0;
+        } else if (car.step.steerAngle <= -lock) {
+            car.step.steerAngle = -lock;
+            car.step.steerRate = 0;
         }
     }
     SetTurnGeometry(car);
@@ -247,8 +247,8 @@ void StepSteering(CarObject& car, float dt)
 
 void SetSteeringDirect(CarObject& car)
 {
-    car.steerAngle = car.steerTargetNow;
-    car.steerRate = 0;
+    car.step.steerAngle = car.step.steerTargetNow;
+    car.step.steerRate = 0;
     SetTurnGeometry(car);
 }
 
@@ -258,23 +258,23 @@ void SetSteeringDirect(CarObject& car)
 void RunCarSubSteps(CarObject& car, float dt, float gravity)
 {
     const float h = dt * 0.05f;
-    const float targetStep = (car.steerTarget - car.steerTargetPrevious) * 0.05f;
-    car.steerTargetRate = (car.steerTarget - car.steerTargetPrevious) / dt;
-    car.steerTargetNow = car.steerTargetPrevious;
-    car.reactionAxisWorld = Rotate(car.rotation, car.engineAxis);
-    car.alignTorqueSum = 0;
-    const float k = car.tyreRadiusRatio;
+    const float targetStep = (car.step.steerTarget - car.step.steerTargetPrevious) * 0.05f;
+    car.step.steerTargetRate = (car.step.steerTarget - car.step.steerTargetPrevious) / dt;
+    car.step.steerTargetNow = car.step.steerTargetPrevious;
+    car.step.reactionAxisWorld = Rotate(car.rotation, car.tuning.engineAxis);
+    car.step.alignTorqueSum = 0;
+    const float k = car.tuning.tyreRadiusRatio;
     for (int step = 0; step < SubSteps; ++step) {
-        car.steerTargetNow += targetStep;
+        car.step.steerTargetNow += targetStep;
         StepSteering(car, h);
         ApplyTractionControl(car, k);
         StepClutch(car.engine);
         float power = 0, revCut = 0;
         const float u = StepEngineFree(car.engine, h, power, revCut);
-        Vec3 torque = u * car.reactionAxisWorld + car.aeroTorque;
+        Vec3 torque = u * car.step.reactionAxisWorld + car.step.aeroTorque;
         // Only a running engine burns fuel, and never a negative amount.
         if (car.engine.running && power > 0)
-            car.fuelUsed += h * power * FuelPerJoule;
+            car.step.fuelUsed += h * power * FuelPerJoule;
         torque += BikeBalanceTorque(car);
         AdvanceBodyPose(car, h);
         const float a = float(SubSteps - step) * 0.05f, b = float(step) * 0.05f;
@@ -282,28 +282,28 @@ void RunCarSubSteps(CarObject& car, float dt, float gravity)
             BlendContact(car.wheels[i].ground, a, b);
             BlendContact(car.wheels[i].rim, a, b);
         }
-        car.alignTorque = 0;
+        car.step.alignTorque = 0;
         DriveWheels(car, h, 0, gravity);
-        car.alignTorqueSum += car.alignTorque;
+        car.step.alignTorqueSum += car.step.alignTorque;
         BlendContactSurfaces(car, a, b);
         SolvePointContacts(car, h);
         IntegrateCarForces(car, torque, h, gravity);
     }
-    car.manifoldReading = 0.05f * car.engine.manifoldPressure + 0.95f * car.manifoldReading;
-    car.alignTorqueMean = car.alignTorqueSum * (1.0f / SubSteps);
+    car.step.manifoldReading = 0.05f * car.engine.manifoldPressure + 0.95f * car.step.manifoldReading;
+    car.step.alignTorqueMean = car.step.alignTorqueSum * (1.0f / SubSteps);
 }
 
 void RunCarFullStep(CarObject& car, float dt, float gravity)
 {
-    car.steerTargetNow = car.steerTarget;
-    car.steerTargetRate = (car.steerTarget - car.steerTargetPrevious) / dt;
-    car.alignTorqueSum = car.alignTorque = 0;
+    car.step.steerTargetNow = car.step.steerTarget;
+    car.step.steerTargetRate = (car.step.steerTarget - car.step.steerTargetPrevious) / dt;
+    car.step.alignTorqueSum = car.step.alignTorque = 0;
     SetSteeringDirect(car);
-    Vec3 torque = car.aeroTorque;
+    Vec3 torque = car.step.aeroTorque;
     ApplyTractionControl(car, 1.0f);
     StepClutch(car.engine);
     float power = 0, revCut = 0;
-    if (car.gear == 1 || car.engine.clutchPedal >= 0.5f)
+    if (car.step.gear == 1 || car.engine.clutchPedal >= 0.5f)
         StepEngineFree(car.engine, dt, power, revCut);
     else
         StepEngineCoupled(car.engine, dt, power, revCut);
@@ -316,21 +316,21 @@ void RunCarFullStep(CarObject& car, float dt, float gravity)
     BlendContactSurfaces(car, 0, 1);
     SolvePointContacts(car, dt);
     IntegrateCarForces(car, torque, dt, gravity);
-    car.manifoldReading = car.engine.manifoldPressure > 0 ? car.engine.manifoldPressure : 0.0f;
-    car.alignTorqueMean = 0;
+    car.step.manifoldReading = car.engine.manifoldPressure > 0 ? car.engine.manifoldPressure : 0.0f;
+    car.step.alignTorqueMean = 0;
 }
 
 void UpdateSprungCentre(CarObject& car)
 {
-    const float sprungMass = car.mass - car.wheelMassSum;
+    const float sprungMass = car.mass - car.tuning.wheelMassSum;
     if (!(sprungMass > 0)) {
-        car.sprungCentre = car.centreOfMass;
+        car.step.sprungCentre = car.centreOfMass;
         return;
     }
     Vec3 moment = car.mass * car.centreOfMass;
     for (int i = 0; i < car.wheelCount; ++i)
         moment -= car.wheels[i].wheelMass * car.wheels[i].hubPoint;
-    car.sprungCentre = (1.0f / sprungMass) * moment;
+    car.step.sprungCentre = (1.0f / sprungMass) * moment;
 }
 
 // ---------------------------------------------------------------------------
@@ -375,7 +375,7 @@ void UpdateSkidMark(CarObject& car, Wheel& wheel, int pathNode)
         wheel.skidState = MarkReady;
     const Vec3 d = OffsetFromFixed(p - wheel.lastMarkPoint);
     const float length = std::sqrt(LengthSquared(d));
-    const bool within = length > MarkMoveMin && length < MarkMoveMax + car.speed * 0.01f;
+    const bool within = length > MarkMoveMin && length < MarkMoveMax + car.step.speed * 0.01f;
     if (within) {
         const Vec3 u = (1.0f / length) * d;
         const float c = std::fabs(Dot(u, wheel.contactForward));
@@ -399,7 +399,7 @@ namespace {
 float PatchTemperature(const CarObject& car, const Wheel& wheel, const Axle& axle)
 {
     int segment = 0;
-    if (!car.remote) {
+    if (!car.net.remote) {
         segment = int(std::nearbyint(16.0f * wheel.spinAngle / TwoPi)) % 16;
         segment = segment < 0 ? segment + 16 : segment;
     }
@@ -449,7 +449,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
         double sn, cs;
         ComputeSinCos(double(wheel.steerAngle), sn, cs);
         const Vec3 heading = Rotate(car.rotation, Vec3{-float(sn), float(cs), 0});
-        const float e = 0.04f * (std::fabs(w) + 0.3f * car.speed);
+        const float e = 0.04f * (std::fabs(w) + 0.3f * car.step.speed);
         const Vec3 velocity = k * (car.velocity - (w * 0.5f) * heading) + e * Column(car.rotation, 2);
         uint32_t doubled = 0;
         for (int c = 0; c < 3; ++c) {

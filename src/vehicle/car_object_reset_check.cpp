@@ -56,7 +56,7 @@ int32_t AddRaw(int32_t a, double metres)
 
 bool IsCarStopped(const CarObject& car)
 {
-    return !car.held && car.speed < 2;
+    return !car.step.held && car.step.speed < 2;
 }
 
 void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
@@ -66,7 +66,7 @@ void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
     b[2] = IsCarStopped(car) ? 1 : 0;
     b[3] = 0;
     PutInt(b + 4, car.follower ? GetCarPathHooks().followerNode(*car.follower) : -1);
-    PutFloat(b + 8, car.lateralOffset);
+    PutFloat(b + 8, car.step.lateralOffset);
     PutInt(b + 12, car.position.x.raw);
     PutInt(b + 16, car.position.y.raw);
     PutInt(b + 20, car.position.z.raw);
@@ -87,7 +87,7 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarO
     // request asks to be placed) goes onto the road within the limits. A
     // lateral position that is not a number is off the road.
     float lateral = GetFloat(b + 8);
-    const float half = car.largerHalfWidth;
+    const float half = car.tuning.largerHalfWidth;
     const bool onRoad = lateral >= middle.leftEdge + half && lateral <= middle.rightEdge - half;
     if (b[2] || !onRoad) {
         const float low = middle.leftLimit + half, high = middle.rightLimit - half;
@@ -118,13 +118,13 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarO
         const double radii = static_cast<double>(car.radius) + other->radius;
         if (d < radii + (closing > 0 ? 4 * closing : 0)) {
             result = 1;
-        } else if (other->freshlyPlaced) {
+        } else if (other->step.freshlyPlaced) {
             double rx, ry;
-            HorizontalOffset(other->resetPosition, point, rx, ry);
+            HorizontalOffset(other->step.resetPosition, point, rx, ry);
             if (std::sqrt(rx * rx + ry * ry) < radii + 1)
                 result = 2;
         }
-        if (knowledgePath && other->speed > other->halfRoadSpeed && other->follower) {
+        if (knowledgePath && other->step.speed > other->step.halfRoadSpeed && other->follower) {
             const int otherNode = paths.followerNode(*other->follower);
             if (otherNode >= 0 && otherNode < nodeCount) {
                 const int ahead = ((node - otherNode) % nodeCount + nodeCount) % nodeCount;

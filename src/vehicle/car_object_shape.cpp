@@ -38,9 +38,9 @@ Impact DecodeImpact(uint32_t entry, float reach)
 void KeepUndamagedShape(CarObject& car)
 {
     const CarModelHooks& model = GetCarModelHooks();
-    CarShapeCopy& copy = car.undamaged;
-    const int modelPoints = car.bodyModel ? model.modelPointCount(*car.bodyModel) : 0;
-    const int parts = car.bodyModel ? model.modelPartCount(*car.bodyModel) : 0;
+    CarShapeCopy& copy = car.drawing.undamaged;
+    const int modelPoints = car.data.bodyModel ? model.modelPointCount(*car.data.bodyModel) : 0;
+    const int parts = car.data.bodyModel ? model.modelPartCount(*car.data.bodyModel) : 0;
     if (copy.contacts && copy.contactCount == car.pointCount && copy.modelPointCount == modelPoints &&
         copy.partCount == parts)
         return;
@@ -52,12 +52,12 @@ void KeepUndamagedShape(CarObject& car)
     copy.modelPointCount = modelPoints;
     copy.modelPoints = new FixedVector[modelPoints > 0 ? modelPoints : 1];
     for (int i = 0; i < modelPoints; i++)
-        copy.modelPoints[i] = *model.modelPoint(*car.bodyModel, i);
+        copy.modelPoints[i] = *model.modelPoint(*car.data.bodyModel, i);
     copy.partCount = parts;
     copy.partOffsets = new FixedVector[parts > 0 ? parts : 1];
     for (int i = 0; i < parts; i++)
-        copy.partOffsets[i] = *model.modelPartOffset(*car.bodyModel, i);
-    for (MeshNode* node : car.meshNodes)
+        copy.partOffsets[i] = *model.modelPartOffset(*car.data.bodyModel, i);
+    for (MeshNode* node : car.drawing.meshNodes)
         if (node)
             model.saveMeshNodeShape(*node);
 }
@@ -101,18 +101,18 @@ bool MoveFixedPoint(FixedVector& point, const Vec3& direction, float amount)
 
 void DeformCarMesh(CarObject& car)
 {
-    const float reach = car.wheelbase * 0.5f;
-    const int count = car.impactCount < MaxCarImpacts ? car.impactCount : MaxCarImpacts;
+    const float reach = car.tuning.wheelbase * 0.5f;
+    const int count = car.step.impactCount < MaxCarImpacts ? car.step.impactCount : MaxCarImpacts;
     if (count <= 0 || !(reach > 0))
         return;
     KeepUndamagedShape(car);
     const CarModelHooks& model = GetCarModelHooks();
-    const int modelPoints = car.bodyModel ? model.modelPointCount(*car.bodyModel) : 0;
-    const int parts = car.bodyModel ? model.modelPartCount(*car.bodyModel) : 0;
+    const int modelPoints = car.data.bodyModel ? model.modelPointCount(*car.data.bodyModel) : 0;
+    const int parts = car.data.bodyModel ? model.modelPartCount(*car.data.bodyModel) : 0;
     const float ahead = 0.333f * reach;
     bool moved = false;
     for (int k = 0; k < count; k++) {
-        const Impact impact = DecodeImpact(car.impacts[k], reach);
+        const Impact impact = DecodeImpact(car.step.impacts[k], reach);
         // Entries come from other computers too: one naming a point the car
         // does not have is passed over.
         if (impact.point >= car.pointCount || impact.strength == 0)
@@ -121,18 +121,18 @@ void DeformCarMesh(CarObject& car)
         const Vec3 p = point.local;
         const Vec3& dir = impact.direction;
         for (int i = 0; i < modelPoints; i++) {
-            FixedVector& vertex = *model.modelPoint(*car.bodyModel, i);
+            FixedVector& vertex = *model.modelPoint(*car.data.bodyModel, i);
             const float share = CarImpactShare(OffsetFromFixed(vertex), p, dir, reach, ahead);
             if (share != 0 && MoveFixedPoint(vertex, dir, share * impact.strength * CarImpactSpread(vertex)))
                 moved = true;
         }
         for (int i = 0; i < parts; i++) {
-            FixedVector& offset = *model.modelPartOffset(*car.bodyModel, i);
+            FixedVector& offset = *model.modelPartOffset(*car.data.bodyModel, i);
             const float share = CarImpactShare(OffsetFromFixed(offset), p, dir, reach, ahead);
             if (share != 0)
                 MoveFixedPoint(offset, dir, share * impact.strength);
         }
-        for (MeshNode* node : car.meshNodes)
+        for (MeshNode* node : car.drawing.meshNodes)
             if (node && model.deformMeshNode(*node, p, dir, impact.strength, reach))
                 moved = true;
         for (int i = 0; i < car.wheelCount; i++) {
@@ -144,7 +144,7 @@ void DeformCarMesh(CarObject& car)
         point.local += impact.strength * dir;
     }
     if (moved)
-        for (MeshNode* node : car.meshNodes)
+        for (MeshNode* node : car.drawing.meshNodes)
             if (node)
                 model.finishMeshNodeDeform(*node);
 }
@@ -153,7 +153,7 @@ void RestoreCarShape(CarObject& car, int withVertices)
 {
     for (int i = 0; i < car.wheelCount; i++)
         car.wheels[i].mountPosition = car.wheels[i].dataPosition;
-    const CarShapeCopy& copy = car.undamaged;
+    const CarShapeCopy& copy = car.drawing.undamaged;
     if (!copy.contacts)
         return;  // never dented
     const int contacts = copy.contactCount < car.pointCount ? copy.contactCount : car.pointCount;
@@ -162,27 +162,27 @@ void RestoreCarShape(CarObject& car, int withVertices)
     if (!withVertices)
         return;
     const CarModelHooks& model = GetCarModelHooks();
-    if (car.bodyModel) {
-        const int points = std::min(copy.modelPointCount, model.modelPointCount(*car.bodyModel));
+    if (car.data.bodyModel) {
+        const int points = std::min(copy.modelPointCount, model.modelPointCount(*car.data.bodyModel));
         for (int i = 0; i < points; i++)
-            *model.modelPoint(*car.bodyModel, i) = copy.modelPoints[i];
-        const int parts = std::min(copy.partCount, model.modelPartCount(*car.bodyModel));
+            *model.modelPoint(*car.data.bodyModel, i) = copy.modelPoints[i];
+        const int parts = std::min(copy.partCount, model.modelPartCount(*car.data.bodyModel));
         for (int i = 0; i < parts; i++)
-            *model.modelPartOffset(*car.bodyModel, i) = copy.partOffsets[i];
+            *model.modelPartOffset(*car.data.bodyModel, i) = copy.partOffsets[i];
     }
-    for (MeshNode* node : car.meshNodes)
+    for (MeshNode* node : car.drawing.meshNodes)
         if (node)
             model.restoreMeshNodeShape(*node);
 }
 
 void FreeCarVertexCopies(CarObject& car)
 {
-    CarShapeCopy& copy = car.undamaged;
+    CarShapeCopy& copy = car.drawing.undamaged;
     delete[] copy.contacts;
     delete[] copy.modelPoints;
     delete[] copy.partOffsets;
     copy = {};
-    for (MeshNode* node : car.meshNodes)
+    for (MeshNode* node : car.drawing.meshNodes)
         if (node)
             GetCarModelHooks().freeMeshNodeShape(*node);
 }

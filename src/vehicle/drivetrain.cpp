@@ -54,16 +54,16 @@ float MeanSpin(const Axle& axle)
 void SplitToAxles(const CarObject& car, float t, float axleTorque[2])
 {
     axleTorque[0] = axleTorque[1] = 0;
-    if (car.gear == Neutral)
+    if (car.step.gear == Neutral)
         return;
-    switch (car.driveAxles) {
+    switch (car.tuning.driveAxles) {
     case 1: axleTorque[0] = t; break;
     case 2: axleTorque[1] = t; break;
     case 3: {
-        axleTorque[0] = 0.5f * t * car.torqueShare[0];
-        axleTorque[1] = 0.5f * t * car.torqueShare[1];
-        if (car.setup && car.setup->centreDiff == 1) {
-            const float v = (MeanSpin(car.axles[1]) - MeanSpin(car.axles[0])) * car.setup->centreViscous;
+        axleTorque[0] = 0.5f * t * car.tuning.torqueShare[0];
+        axleTorque[1] = 0.5f * t * car.tuning.torqueShare[1];
+        if (car.data.setup && car.data.setup->centreDiff == 1) {
+            const float v = (MeanSpin(car.axles[1]) - MeanSpin(car.axles[0])) * car.data.setup->centreViscous;
             axleTorque[0] += v;
             axleTorque[1] -= v;
         }
@@ -125,9 +125,9 @@ float WrapAngle(float a)
 float AckermannAngle(const CarObject& car, const Wheel& wheel)
 {
     const float lateral = wheel.mountPosition.x;
-    switch (car.turnDirection) {
-    case 1: return AngleTowards(car.wheelbase, lateral + car.turnRadius);
-    case 2: return -AngleTowards(car.wheelbase, car.turnRadius - lateral);
+    switch (car.step.turnDirection) {
+    case 1: return AngleTowards(car.tuning.wheelbase, lateral + car.step.turnRadius);
+    case 2: return -AngleTowards(car.tuning.wheelbase, car.step.turnRadius - lateral);
     default: return 0;
     }
 }
@@ -138,21 +138,21 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
     if (!(dt > 0))
         return;
     // 1. The caller adds this sub-step's aligning torque to the step's sum.
-    car.alignTorque = 0;
-    const CarSetup* setup = car.setup;
+    car.step.alignTorque = 0;
+    const CarSetup* setup = car.data.setup;
 
     // 2. Gearbox output to the axles.
     float axleTorque[2];
-    SplitToAxles(car, car.driveEfficiency * car.engine.clutchTorque * car.totalRatio, axleTorque);
+    SplitToAxles(car, car.tuning.driveEfficiency * car.engine.clutchTorque * car.step.totalRatio, axleTorque);
 
     // 3. Each axle's anti-roll bar and differential.
     for (int a = 0; a < 2; a++) {
         Axle& axle = car.axles[a];
-        const bool driven = (car.driveAxles >> a) & 1;
+        const bool driven = (car.tuning.driveAxles >> a) & 1;
         if (axle.leftWheel && axle.rightWheel) {
             Wheel& first = *axle.leftWheel;
             Wheel& second = *axle.rightWheel;
-            const float f = (second.travel - first.travel) * car.liveAntiRoll[a];
+            const float f = (second.travel - first.travel) * car.tuning.liveAntiRoll[a];
             first.springOffset = f;
             second.springOffset = -f;
             if (!driven || !setup)
@@ -169,7 +169,7 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
 
     // 4. Each wheel: travel, steering, brake, aerodynamic load, tyre.
     const float parallel = setup ? setup->parallelSteer * 0.01f : 0;
-    const float handbrakeTorque = setup ? setup->maxBrakeTorque * car.handbrake : 0;
+    const float handbrakeTorque = setup ? setup->maxBrakeTorque * car.step.handbrake : 0;
     const float inverseDt = 1 / dt;
     float drivenRotation = 0;
     for (int i = 0; i < car.wheelCount; i++) {
@@ -188,10 +188,10 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
         }
         float steer = 0;
         if (wheel.axleIndex == 1)
-            steer = AckermannAngle(car, wheel) * (1 - parallel) + parallel * car.steerAngle;
+            steer = AckermannAngle(car, wheel) * (1 - parallel) + parallel * car.step.steerAngle;
         wheel.steerAngle = steer + wheel.toe * wheel.side;
 
-        float brake = wheel.brakeTorque * car.brake + 0.1f;
+        float brake = wheel.brakeTorque * car.step.brake + 0.1f;
         if (wheel.axleIndex == 0)
             brake += handbrakeTorque;
 
@@ -204,10 +204,10 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
 
         wheel.wheelTorque = wheel.driveTorque;
         const Vec3 hub = Rotate(car.rotation, wheel.hubPoint) + car.displacement;
-        ComputeTyreForces(wheel, axle, car.rotation, hub, brake, fullStep ? nullptr : &car.alignTorque, dt,
-                          inverseDt, gravity, car, load, car.remote);
+        ComputeTyreForces(wheel, axle, car.rotation, hub, brake, fullStep ? nullptr : &car.step.alignTorque, dt,
+                          inverseDt, gravity, car, load, car.net.remote);
         if (wheel.driven)
-            drivenRotation += wheel.spinStep * car.torqueShare[wheel.axleIndex];
+            drivenRotation += wheel.spinStep * car.tuning.torqueShare[wheel.axleIndex];
     }
 
     // 6. Solid axles turn as one.
@@ -226,20 +226,20 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
 
     // 7, 8. The driven wheels' mean turn back through the gearbox. A car
     // without driven wheels turns nothing.
-    const float t = car.drivenWheels > 0 ? drivenRotation / static_cast<float>(car.drivenWheels) : 0;
-    const float output = t * inverseDt * car.finalDrive;
-    car.outputSpeed = output < 0 ? -output : output;
+    const float t = car.tuning.drivenWheels > 0 ? drivenRotation / static_cast<float>(car.tuning.drivenWheels) : 0;
+    const float output = t * inverseDt * car.tuning.finalDrive;
+    car.step.outputSpeed = output < 0 ? -output : output;
     EngineRecord& engine = car.engine;
-    if (car.gear == Neutral) {
+    if (car.step.gear == Neutral) {
         engine.clutchAngle = engine.crankAngle;
         return;
     }
-    const float turn = t * car.totalRatio;
+    const float turn = t * car.step.totalRatio;
     engine.clutchAngle += turn;
-    car.wheelEngineSpeed = turn * inverseDt;
+    car.step.wheelEngineSpeed = turn * inverseDt;
     if (fullStep && engine.clutchPedal < 0.5f) {
         // The engine is locked to the wheels.
         engine.crankAngle += turn;
-        engine.speed = car.wheelEngineSpeed > 0 ? car.wheelEngineSpeed : 0;
+        engine.speed = car.step.wheelEngineSpeed > 0 ? car.step.wheelEngineSpeed : 0;
     }
 }

@@ -59,11 +59,11 @@ struct Tensor {
 Tensor ExpectedMassModel(const CarObject& car)
 {
     Tensor t;
-    for (int k = 0; k < car.structureBarCount; k++) {
-        const StructureBar& bar = car.structureBars[k];
+    for (int k = 0; k < car.data.structureBarCount; k++) {
+        const StructureBar& bar = car.data.structureBars[k];
         if (bar.pointA < 0 || bar.pointB < 0)
             continue;
-        const StructurePoint &a = car.structurePoints[bar.pointA], &b = car.structurePoints[bar.pointB];
+        const StructurePoint &a = car.data.structurePoints[bar.pointA], &b = car.data.structurePoints[bar.pointB];
         double p[3] = {a.x / 65536.0, a.y / 65536.0, a.z / 65536.0};
         double q[3] = {b.x / 65536.0, b.y / 65536.0, b.z / 65536.0};
         if (bar.pointA == bar.pointB) {
@@ -79,31 +79,31 @@ Tensor ExpectedMassModel(const CarObject& car)
     }
     const double engineMass = GetEngineMass(car.engine);
     Vec3 block;
-    GetEngineBlockSize(car.engine, (car.dataFlags >> 6) & 1, block);
-    t.Box(engineMass, car.enginePosition.x, car.enginePosition.y, car.enginePosition.z, block.x / 2, block.y / 2,
+    GetEngineBlockSize(car.engine, (car.data.dataFlags >> 6) & 1, block);
+    t.Box(engineMass, car.data.enginePosition.x, car.data.enginePosition.y, car.data.enginePosition.z, block.x / 2, block.y / 2,
           block.z / 2);
-    const double side = std::cbrt(0.002 * car.fuelCapacity) / 2;
-    t.Box(0.3 * engineMass, car.fuelTankPosition.x, car.fuelTankPosition.y, car.fuelTankPosition.z, side, side,
+    const double side = std::cbrt(0.002 * car.data.fuelCapacity) / 2;
+    t.Box(0.3 * engineMass, car.data.fuelTankPosition.x, car.data.fuelTankPosition.y, car.data.fuelTankPosition.z, side, side,
           side / 2);
     auto seat = [&](double x, const Vec3& at, double w) {
         t.Box(5 * w / 0.2, x, at.y + 0.05, at.z + 0.5, w, 0.05, 0.3);
         t.Box(10 * w / 0.2, x, at.y + 0.3, at.z + 0.1, w, 0.3, 0.1);
     };
-    const double dx = car.driverSeat.x;
-    seat(dx, car.driverSeat, 0.2);
-    if ((car.dataFlags & (1 << 8)) && std::fabs(dx) > 0.2)
-        seat(-dx, car.driverSeat, 0.2);
-    if (car.dataFlags & (1 << 10))
-        seat(car.rearSeat.x, car.rearSeat, std::fabs(dx) + 0.2);
-    if (car.dataFlags & (1 << 2)) {
+    const double dx = car.data.driverSeat.x;
+    seat(dx, car.data.driverSeat, 0.2);
+    if ((car.data.dataFlags & (1 << 8)) && std::fabs(dx) > 0.2)
+        seat(-dx, car.data.driverSeat, 0.2);
+    if (car.data.dataFlags & (1 << 10))
+        seat(car.data.rearSeat.x, car.data.rearSeat, std::fabs(dx) + 0.2);
+    if (car.data.dataFlags & (1 << 2)) {
         const Axle& a = car.axles[car.wheels[0].axleIndex];
-        t.Box(car.wheels[0].wheelMass, car.spareWheelPosition.x, car.spareWheelPosition.y, car.spareWheelPosition.z,
+        t.Box(car.wheels[0].wheelMass, car.data.spareWheelPosition.x, car.data.spareWheelPosition.y, car.data.spareWheelPosition.z,
               a.tyreWidth / 2, a.tyreRadius, a.tyreRadius);
     }
     for (int k = 0; k < car.wheelCount; k++) {
         const Wheel& w = car.wheels[k];
         const Axle& a = car.axles[w.axleIndex];
-        const double m = CarClassTable[car.carClass].wheelDriveMassFactor * engineMass;
+        const double m = CarClassTable[car.data.carClass].wheelDriveMassFactor * engineMass;
         t.Box(m, w.wheelCentreX - w.side * a.tyreWidth / 2, w.mountPosition.y, w.mountHeight, 0, 0, 0.2);
         // The wheel: 24 pi (r² + r w + e w) kg at its centre.
         const double r = a.tyreRadius, tw = a.tyreWidth, e = a.rimRadius;
@@ -123,9 +123,9 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         CarObject& car = owned.car;
         ASSERT_TRUE(Load(car, index));
         EXPECT_EQ(car.BodyKind(), 1);
-        EXPECT_EQ(car.gearboxKind, CarNameTable[index].gearboxKind);
+        EXPECT_EQ(car.data.gearboxKind, CarNameTable[index].gearboxKind);
         EXPECT_EQ(car.wheelCount, 4);
-        EXPECT_EQ(car.driverAnimation, 0);
+        EXPECT_EQ(car.data.driverAnimation, 0);
 
         // The engine in the car data is the engine of the engine file.
         EngineRecord scratch, sound;
@@ -143,8 +143,8 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         // Mass, centre of mass and inertia against the parts (the car has a
         // driver seat but no driver: animation 0 is not -1, so 70 kg more).
         Tensor t = ExpectedMassModel(car);
-        t.Box(35, car.driverSeat.x, car.driverSeat.y + 0.2, car.driverSeat.z + 0.65, 0.15, 0.1, 0.25);
-        t.Box(35, car.driverSeat.x, car.driverSeat.y + 0.5, car.driverSeat.z + 0.3, 0.15, 0.4, 0.1);
+        t.Box(35, car.data.driverSeat.x, car.data.driverSeat.y + 0.2, car.data.driverSeat.z + 0.65, 0.15, 0.1, 0.25);
+        t.Box(35, car.data.driverSeat.x, car.data.driverSeat.y + 0.5, car.data.driverSeat.z + 0.3, 0.15, 0.4, 0.1);
         EXPECT_NEAR(car.mass, t.mass, 1e-4 * t.mass);
         const double c[3] = {t.mx / t.mass, t.my / t.mass, t.mz / t.mass};
         EXPECT_NEAR(car.centreOfMass.x, c[0], 1e-4);
@@ -168,9 +168,9 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         // The axle loads the damage limits are built on follow the lever
         // rule about the centre of mass, over the wheelbase that reaches to
         // the front hubs (the front hub lead ahead of the front mounts).
-        const double rearY = car.axleY[0], frontY = car.axleY[1], lead = car.frontHubLead;
+        const double rearY = car.tuning.axleY[0], frontY = car.tuning.axleY[1], lead = car.data.frontHubLead;
         const double wheelbase = frontY - rearY + lead;
-        EXPECT_NEAR(car.wheelbase, wheelbase, 1e-5);
+        EXPECT_NEAR(car.tuning.wheelbase, wheelbase, 1e-5);
         const Wheel* front = car.axles[1].rightWheel;
         const Wheel* rear = car.axles[0].rightWheel;
         ASSERT_TRUE(front && rear);
@@ -184,14 +184,14 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         car.position = MakeFixedVector(10 << 16, -(4 << 16), 7 << 16);
         car.velocity = {3, 0, 0};
         car.inputs.words[0] = 1000;
-        car.gear = car.gearTarget = 3;
-        car.upLatch = 1;
-        car.autoShiftDelay = 100;
+        car.step.gear = car.step.gearTarget = 3;
+        car.step.upLatch = 1;
+        car.step.autoShiftDelay = 100;
         ResetCar(car, 3.14159265f / 2, 0, 1);
         float reach = -1000;
         for (int k = 0; k < car.wheelCount; k++) {
             const Wheel& w = car.wheels[k];
-            reach = std::fmax(reach, car.axles[w.axleIndex].tyreRadius - car.setup->axles[w.axleIndex].rideHeightReduction);
+            reach = std::fmax(reach, car.axles[w.axleIndex].tyreRadius - car.data.setup->axles[w.axleIndex].rideHeightReduction);
         }
         EXPECT_EQ(car.position.z, FixedFromMetres(reach + 0.05f));
         EXPECT_EQ(car.position.x.raw, 10 << 16);
@@ -200,10 +200,10 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         EXPECT_EQ(car.velocity, Vec3{});
         EXPECT_EQ(car.inputs.words[0], SteeringCentre);
         EXPECT_EQ(car.inputs.words[14], NoHShifterGear);
-        EXPECT_EQ(car.gear, 1);
-        EXPECT_EQ(car.gearTarget, 1);
-        EXPECT_EQ(car.upLatch, 0);
-        EXPECT_EQ(car.autoShiftDelay, 0);
+        EXPECT_EQ(car.step.gear, 1);
+        EXPECT_EQ(car.step.gearTarget, 1);
+        EXPECT_EQ(car.step.upLatch, 0);
+        EXPECT_EQ(car.step.autoShiftDelay, 0);
         EXPECT_EQ(car.predictedPosition, car.position);
 
         // Damage, carried to a second copy of the car, then repaired.
@@ -222,13 +222,13 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         ApplyDamageRecord(copy.car, record);
         EXPECT_NEAR(copy.car.engine.health, 0.6f, 1.0f / 255);
         EXPECT_NEAR(copy.car.engine.clutchHeat, 0.25f, 1.0f / 255);
-        EXPECT_NEAR(copy.car.fuel, car.fuel, car.fuelCapacity / 255);
+        EXPECT_NEAR(copy.car.race.fuel, car.race.fuel, car.data.fuelCapacity / 255);
         EXPECT_NEAR(copy.car.wheels[1].travelLoss, hurt.travelLoss, 0.03f * car.axles[hurt.axleIndex].tyreRadius / 255);
         EXPECT_NEAR(copy.car.wheels[1].toe, 0.1f, 3.14159f / 8 / 127);
         RepairCar(copy.car, 0, 1);
         EXPECT_EQ(copy.car.wheels[1].damageState[0], DamageNone);
         EXPECT_EQ(copy.car.wheels[1].travelLoss, 0);
-        EXPECT_NEAR(copy.car.wheels[1].toe, (copy.car.setup->axles[copy.car.wheels[1].axleIndex].toe - 9) * 0.1f * 3.14159265f / 180, 1e-6);
+        EXPECT_NEAR(copy.car.wheels[1].toe, (copy.car.data.setup->axles[copy.car.wheels[1].axleIndex].toe - 9) * 0.1f * 3.14159265f / 180, 1e-6);
         EXPECT_EQ(copy.car.engine.health, 1);
         EXPECT_EQ(copy.car.wheels[1].wearLevel[0], 7);
     }
@@ -242,16 +242,16 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     {
         OwnedCar probe;
         ASSERT_TRUE(Load(probe.car, 0));
-        held = *probe.car.setup;
+        held = *probe.car.data.setup;
     }
     held.addedMass = 250 > 255 ? 255 : 200;  // the byte holds at most 200 after clamping
     held.addedMassPosition = 100;
     ASSERT_TRUE(Load(car, 0, -1, &held));
-    const float dry = car.dryMass;
+    const float dry = car.tuning.dryMass;
     int limit = 10 * static_cast<int>(std::nearbyint(dry * 0.02f));
     if (limit > 200)
         limit = 200;
-    EXPECT_EQ(car.appliedMass, limit);
+    EXPECT_EQ(car.tuning.appliedMass, limit);
     // The added mass sits on the front axle line: the centre moves towards it
     // by m (front y - c) / (M + m).
     CarSetup none = held;
@@ -259,7 +259,7 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     OwnedCar plain;
     ASSERT_TRUE(Load(plain.car, 0, -1, &none));
     EXPECT_NEAR(car.mass, plain.car.mass + limit, 1e-2);
-    const double expectedY = (plain.car.mass * plain.car.centreOfMass.y + limit * car.axleY[1]) / (plain.car.mass + limit);
+    const double expectedY = (plain.car.mass * plain.car.centreOfMass.y + limit * car.tuning.axleY[1]) / (plain.car.mass + limit);
     EXPECT_NEAR(car.centreOfMass.y, expectedY, 1e-4);
     // A host's minimum raises it.
     CarHandicapTable[0].mass = 190;
@@ -267,15 +267,15 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     none.addedMass = 0;
     OwnedCar raised;
     ASSERT_TRUE(Load(raised.car, 0, -1, &none));
-    EXPECT_EQ(raised.car.appliedMass, 190);
-    EXPECT_EQ(raised.car.appliedRestriction, 20);
+    EXPECT_EQ(raised.car.tuning.appliedMass, 190);
+    EXPECT_EQ(raised.car.tuning.appliedRestriction, 20);
     // The restriction sets up the engine as if its torque factor were 0.8,
     // leaving the stored factor.
     EXPECT_EQ(raised.car.engine.torqueFactor, plain.car.engine.torqueFactor);
     EXPECT_LT(raised.car.engine.maxPower, plain.car.engine.maxPower);
     EngineRecord reduced = plain.car.engine;
     reduced.torqueFactor *= 0.8f;
-    SetUpEngine(reduced, CarClassTable[plain.car.carClass]);
+    SetUpEngine(reduced, CarClassTable[plain.car.data.carClass]);
     EXPECT_EQ(raised.car.engine.maxPower, reduced.maxPower);
     CarHandicapTable[0] = {};
 }
@@ -285,7 +285,7 @@ TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
     const int gtr = FindCarByCode("WQR");  // a GT racer: rear wing, slicks
     OwnedCar probe;
     ASSERT_TRUE(Load(probe.car, gtr));
-    const CarSetup builtIn = *probe.car.setup;
+    const CarSetup builtIn = *probe.car.data.setup;
     CarSetup held = builtIn;
     held.rearWing = 40;            // beyond the car's 30 (and the file's 30)
     held.frontWing = 10;           // the car has no front wing range: 0
@@ -301,7 +301,7 @@ TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
     held.axles[0].spring = 1e8f;
     OwnedCar car;
     ASSERT_TRUE(Load(car.car, gtr, -1, &held));
-    EXPECT_EQ(car.car.setup, &held);  // the caller's record itself
+    EXPECT_EQ(car.car.data.setup, &held);  // the caller's record itself
     EXPECT_EQ(held.rearWing, 30);
     EXPECT_EQ(held.frontWing, 0);
     EXPECT_EQ(held.maxLock, builtIn.maxLock);
@@ -344,13 +344,13 @@ TEST_F(CarTest, APressureRangePastTheFieldEndsAtTheFieldsTop)
     OwnedCar owned;
     CarObject& car = owned.car;
     ASSERT_TRUE(Load(car, FindCarByCode("WQR")));
-    car.setups[0].setup.axles[1].pressureLeft = 60000;
-    held = car.setups[0].setup;
+    car.data.setups[0].setup.axles[1].pressureLeft = 60000;
+    held = car.data.setups[0].setup;
     held.flags &= static_cast<uint8_t>(~SetupSymmetric);
     held.axles[1].pressureLeft = 65000;
     held.axles[1].pressureRight = 20000;
-    car.setup = &held;
-    car.setupIndex = -1;
+    car.data.setup = &held;
+    car.data.setupIndex = -1;
     ApplySetup(car, 1);
     EXPECT_EQ(held.axles[1].pressureLeft, 65000);
     EXPECT_EQ(held.axles[1].pressureRight, 30000);
@@ -459,9 +459,9 @@ TEST_F(CarTest, BadCarDataIsRefused)
     WriteBytes(good, original);
     OwnedCar owned;
     EXPECT_TRUE(Load(owned.car, FindCarByCode("GEX")));
-    EXPECT_EQ(owned.car.dashboardType, 3);
-    EXPECT_EQ(owned.car.dashboardLayout[4], 100);  // the default layout of type 3
-    EXPECT_EQ(owned.car.dashboardLayout[79], 24);
+    EXPECT_EQ(owned.car.data.dashboardType, 3);
+    EXPECT_EQ(owned.car.data.dashboardLayout[4], 100);  // the default layout of type 3
+    EXPECT_EQ(owned.car.data.dashboardLayout[79], 24);
 }
 
 // The added mass is held to 10 x round(2% of the dry mass) kg, at most 200.
@@ -495,15 +495,15 @@ TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
         OwnedCar probe;
         withExtraMass(123.5f);
         ASSERT_TRUE(Load(probe.car, FindCarByCode("GEX")));
-        ASSERT_EQ(probe.car.extraMass, 123.5f);  // the offset is the extra mass
-        held = *probe.car.setup;
+        ASSERT_EQ(probe.car.data.extraMass, 123.5f);  // the offset is the extra mass
+        held = *probe.car.data.setup;
         held.addedMass = 200;
         OwnedCar plain;
         withExtraMass(0);
         CarSetup setup = held;
         ASSERT_TRUE(Load(plain.car, FindCarByCode("GEX"), -1, &setup));
-        ownLimit = plain.car.appliedMass;
-        ASSERT_EQ(ownLimit, 10 * static_cast<int>(std::nearbyint(plain.car.dryMass * 0.02f)));
+        ownLimit = plain.car.tuning.appliedMass;
+        ASSERT_EQ(ownLimit, 10 * static_cast<int>(std::nearbyint(plain.car.tuning.dryMass * 0.02f)));
     }
     // From the file: an extra mass that is not above 0 adds nothing.
     const struct {
@@ -523,7 +523,7 @@ TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
         CarSetup setup = held;
         OwnedCar owned;
         ASSERT_TRUE(Load(owned.car, FindCarByCode("GEX"), -1, &setup));
-        EXPECT_EQ(owned.car.appliedMass, c.appliedMass);
+        EXPECT_EQ(owned.car.tuning.appliedMass, c.appliedMass);
     }
     // Any dry mass, as the mass model may leave it.
     withExtraMass(0);
@@ -535,9 +535,9 @@ TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
         int appliedMass;
     } dry[] = {{900, 180}, {1e30f, 200}, {INFINITY, 200}, {-1e30f, 0}, {-INFINITY, 0}, {std::nanf(""), 0}};
     for (const auto& d : dry) {
-        owned.car.dryMass = d.dryMass;
+        owned.car.tuning.dryMass = d.dryMass;
         UpdateCarHandicaps(owned.car);
-        EXPECT_EQ(owned.car.appliedMass, d.appliedMass) << d.dryMass;
+        EXPECT_EQ(owned.car.tuning.appliedMass, d.appliedMass) << d.dryMass;
     }
 }
 
@@ -554,12 +554,12 @@ TEST_F(CarTest, TakingOverARemoteCarKeepsItsTyreTemperatures)
     const Wheel& w = car.wheels[2];
     const float temperature = w.segments[5].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[5].treadDepth[1]);
     ClearCarLocalControl(car);
-    EXPECT_EQ(car.remote, 1);
+    EXPECT_EQ(car.net.remote, 1);
     EXPECT_FLOAT_EQ(car.axles[0].treadHeatFactor, 16 * tread);
     EXPECT_NEAR(w.segments[0].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[0].treadDepth[1]),
                 temperature, 1e-3);
     SetCarLocalControl(car);
-    EXPECT_EQ(car.remote, 0);
+    EXPECT_EQ(car.net.remote, 0);
     EXPECT_FLOAT_EQ(car.axles[0].treadHeatFactor, tread);
     EXPECT_FLOAT_EQ(car.axles[1].sidewallHeatFactor, sidewall);
     EXPECT_NEAR(w.segments[9].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[9].treadDepth[1]),
@@ -577,9 +577,9 @@ TEST_F(CarTest, ARestingRemoteCarsTyresCoolLikeALocalCars)
     ASSERT_TRUE(Load(local, FindCarByCode("SN6")));
     ASSERT_TRUE(Load(remote, FindCarByCode("SN6")));
     ClearCarLocalControl(remote);
-    ASSERT_EQ(remote.remote, 1);
+    ASSERT_EQ(remote.net.remote, 1);
     for (CarObject* car : {&local, &remote}) {
-        const int segments = car->remote ? 1 : TyreSegmentCount;
+        const int segments = car->net.remote ? 1 : TyreSegmentCount;
         for (int i = 0; i < car->wheelCount; ++i)
             for (int s = 0; s < segments; ++s) {
                 TyreSegment& segment = car->wheels[i].segments[s];
@@ -622,9 +622,9 @@ TEST_F(CarTest, DrivingAidsFollowTheGearbox)
         OwnedCar owned;
         ASSERT_TRUE(Load(owned.car, FindCarByCode(c.code)));
         ApplyPlayerAids(owned.car, c.flags);
-        EXPECT_EQ(owned.car.throttleCut, c.cut);
-        EXPECT_EQ(owned.car.blip, c.blip);
-        EXPECT_EQ(owned.car.autoClutch, c.clutch);
+        EXPECT_EQ(owned.car.tuning.throttleCut, c.cut);
+        EXPECT_EQ(owned.car.tuning.blip, c.blip);
+        EXPECT_EQ(owned.car.tuning.autoClutch, c.clutch);
     }
 }
 
@@ -666,12 +666,12 @@ struct DentCar {
         hooks.modelPartOffset = [](ObjectModel& m, int i) { return &AsFake(m).parts[size_t(i)]; };
         SetCarModelHooks(hooks);
         ConstructCar(car);
-        car.wheelbase = 2.4f;
+        car.tuning.wheelbase = 2.4f;
         car.pointCount = 2;
         car.points = new ContactPoint[2];
         car.points[0].local = {0, 2, 0.3f};
         car.points[1].local = {0, -2, 0.3f};
-        car.bodyModel = reinterpret_cast<ObjectModel*>(&model);
+        car.data.bodyModel = reinterpret_cast<ObjectModel*>(&model);
         model.parts.push_back(MakeFixedVector(0, Raw(2.5), Raw(0.3)));
         car.wheelCount = 1;
         car.wheels = new Wheel[1];
@@ -732,11 +732,11 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     // down and to the right at full strength; an entry naming a point the
     // car does not have (from another computer) and one of strength 0 are
     // passed over.
-    car.impacts[0] = CarImpactEntry(0, 51, PackCarImpactDirection({0, -1, 0}));
-    car.impacts[1] = CarImpactEntry(7, 255, PackCarImpactDirection({0, -1, 0}));
-    car.impacts[2] = CarImpactEntry(0, 0, PackCarImpactDirection({1, 0, 0}));
-    car.impacts[3] = CarImpactEntry(1, 255, PackCarImpactDirection({0.6f, 0, -0.8f}));
-    car.impactCount = 4;
+    car.step.impacts[0] = CarImpactEntry(0, 51, PackCarImpactDirection({0, -1, 0}));
+    car.step.impacts[1] = CarImpactEntry(7, 255, PackCarImpactDirection({0, -1, 0}));
+    car.step.impacts[2] = CarImpactEntry(0, 0, PackCarImpactDirection({1, 0, 0}));
+    car.step.impacts[3] = CarImpactEntry(1, 255, PackCarImpactDirection({0.6f, 0, -0.8f}));
+    car.step.impactCount = 4;
     DeformCarMesh(car);
 
     const double R = 1.2, s0 = 51 * R / 255, s1 = R;
@@ -803,7 +803,7 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     // A repair undoes the dents and empties the list.
     DeformCarMesh(car);
     RepairCar(car, 0, 1);
-    EXPECT_EQ(car.impactCount, 0);
+    EXPECT_EQ(car.step.impactCount, 0);
     for (size_t i = 0; i < before.size(); i++)
         EXPECT_EQ(dent.model.points[i], before[i]) << i;
     EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
@@ -823,9 +823,9 @@ TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
         SCOPED_TRACE(c.what);
         DentCar dent;
         dent.AddPoint(0, 2.2, 0.3);
-        dent.car.wheelbase = c.wheelbase;
-        dent.car.impacts[0] = CarImpactEntry(0, c.strength, PackCarImpactDirection({0, -1, 0}));
-        dent.car.impactCount = 1;
+        dent.car.tuning.wheelbase = c.wheelbase;
+        dent.car.step.impacts[0] = CarImpactEntry(0, c.strength, PackCarImpactDirection({0, -1, 0}));
+        dent.car.step.impactCount = 1;
         DeformCarMesh(dent.car);
         EXPECT_EQ(dent.model.points[0], MakeFixedVector(0, Raw(2.2), Raw(0.3)));
         EXPECT_EQ(dent.car.points[0].local, (Vec3{0, 2, 0.3f}));
@@ -966,11 +966,11 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
             CarObject& car = owned.back()->car;
             car.position = MakeFixedVector(Raw(o.x), Raw(25), 0);
             car.velocity = {-o.closing, 0, 0};
-            car.freshlyPlaced = o.recentlyReset ? 1 : 0;
-            car.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
+            car.step.freshlyPlaced = o.recentlyReset ? 1 : 0;
+            car.step.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
             owned.back()->SetNode(o.node);
-            car.speed = o.fast ? 30.0f : 5.0f;
-            car.halfRoadSpeed = 10;
+            car.step.speed = o.fast ? 30.0f : 5.0f;
+            car.step.halfRoadSpeed = 10;
             slots.push_back(&car);
         }
         CarPosRecord request = Request(c.requestNode, 0, 0);
@@ -983,7 +983,7 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
 {
     TestPath track;
     SlotCar self;
-    self.car.largerHalfWidth = 1;
+    self.car.tuning.largerHalfWidth = 1;
     struct Case {
         const char* what;
         int node;
@@ -1042,7 +1042,7 @@ TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
     SlotCar owned;
     CarObject& car = owned.car;
     owned.SetNode(0x01020304);
-    car.lateralOffset = -2.75f;
+    car.step.lateralOffset = -2.75f;
     car.position = MakeFixedVector(-123456789, 0x7F00FF01, -1);
     struct Case {
         uint8_t held;
@@ -1050,8 +1050,8 @@ TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
         uint8_t stopped;
     } cases[] = {{0, 1.99f, 1}, {0, 2.0f, 0}, {1, 0, 0}};
     for (const Case& c : cases) {
-        car.held = c.held;
-        car.speed = c.speed;
+        car.step.held = c.held;
+        car.step.speed = c.speed;
         CarPosRecord record;
         record.bytes[0] = 80;
         FillCarPosRecord(car, record, 201);
@@ -1076,9 +1076,9 @@ TEST(DownforceSplitTest, TheAxleSharesSumToTheVerticalAeroForce)
 {
     CarObject car;
     ConstructCar(car);
-    car.axleY[0] = -1.2f;
-    car.axleY[1] = 1.4f;
-    car.wheelbase = 2.6f;
+    car.tuning.axleY[0] = -1.2f;
+    car.tuning.axleY[1] = 1.4f;
+    car.tuning.wheelbase = 2.6f;
     struct Point {
         int flags;
         float y, force;
@@ -1157,42 +1157,42 @@ TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
         CarObject& car = owned.car;
         ASSERT_TRUE(Load(car, FindCarByCode("WQG")));
         // The lamps: eight colours of the car data, all twelve drawn unlit.
-        EXPECT_EQ(car.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
-        EXPECT_EQ(car.lightColours[11], (ColourRecord{0, 0, 0, 1}));
+        EXPECT_EQ(car.lamps.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
+        EXPECT_EQ(car.lamps.lightColours[11], (ColourRecord{0, 0, 0, 1}));
 
         // Without the figures nothing is loaded, and what there was is freed.
         UpdateDriverAnimations(car);
-        EXPECT_EQ(car.steerAnimation, nullptr);
+        EXPECT_EQ(car.drawing.steerAnimation, nullptr);
         loaded = true;
 
         // The steering file of the car's movement; the figure of the second
         // skeleton set reads the "_F" file.
-        const std::string movement(car.driverMovement);
-        car.driverAnimation = Male;
+        const std::string movement(car.data.driverMovement);
+        car.data.driverAnimation = Male;
         UpdateDriverAnimations(car);
-        ASSERT_NE(car.steerAnimation, nullptr);
-        ASSERT_NE(car.steerFile, nullptr);
-        EXPECT_EQ(AsFake(car.steerAnimation)->path, "data\\move\\steer_" + movement + ".ban");
-        EXPECT_EQ(AsFake(car.steerAnimation)->skeleton, 0);
+        ASSERT_NE(car.drawing.steerAnimation, nullptr);
+        ASSERT_NE(car.drawing.steerFile, nullptr);
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->path, "data\\move\\steer_" + movement + ".ban");
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->skeleton, 0);
         FreeDriverAnimations(car);
-        car.driverAnimation = Female;
+        car.data.driverAnimation = Female;
         UpdateDriverAnimations(car);
-        ASSERT_NE(car.steerAnimation, nullptr);
-        EXPECT_EQ(AsFake(car.steerAnimation)->path, "data\\move\\steer_" + movement + "_F.ban");
-        EXPECT_EQ(AsFake(car.steerAnimation)->skeleton, 1);
+        ASSERT_NE(car.drawing.steerAnimation, nullptr);
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->path, "data\\move\\steer_" + movement + "_F.ban");
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->skeleton, 1);
         // A movement name that would leave the folder gives the rest pose.
         FreeDriverAnimations(car);
-        std::memcpy(car.driverMovement, "..\\x", 5);
+        std::memcpy(car.data.driverMovement, "..\\x", 5);
         UpdateDriverAnimations(car);
-        ASSERT_NE(car.steerAnimation, nullptr);
-        EXPECT_EQ(AsFake(car.steerAnimation)->path, "");
-        std::memcpy(car.driverMovement, movement.c_str(), movement.size() + 1);
+        ASSERT_NE(car.drawing.steerAnimation, nullptr);
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->path, "");
+        std::memcpy(car.data.driverMovement, movement.c_str(), movement.size() + 1);
         // An index beyond the figures becomes the first figure.
         FreeDriverAnimations(car);
-        car.driverAnimation = 1000;
+        car.data.driverAnimation = 1000;
         UpdateDriverAnimations(car);
-        EXPECT_EQ(car.driverAnimation, 0);
-        EXPECT_NE(car.steerAnimation, nullptr);
+        EXPECT_EQ(car.data.driverAnimation, 0);
+        EXPECT_NE(car.drawing.steerAnimation, nullptr);
 
         // Passengers by the setup's byte and the car's seats; the lower bit
         // of a passenger's field picks the animation.
@@ -1211,28 +1211,28 @@ TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.passengers);
-            car.dataFlags = c.flags;
-            car.driverSeat.x = c.seatX;
-            car.setup->passengers = static_cast<uint8_t>(c.passengers);
+            car.data.dataFlags = c.flags;
+            car.data.driverSeat.x = c.seatX;
+            car.data.setup->passengers = static_cast<uint8_t>(c.passengers);
             UpdateDriverAnimations(car);
-            EXPECT_EQ(car.passengerAnimations[0] != nullptr, c.front);
-            EXPECT_EQ(car.passengerAnimations[1] != nullptr, c.rearLeft);
-            EXPECT_EQ(car.passengerAnimations[2] != nullptr, c.rearMiddle);
-            EXPECT_EQ(car.passengerAnimations[3] != nullptr, c.rearRight);
+            EXPECT_EQ(car.drawing.passengerAnimations[0] != nullptr, c.front);
+            EXPECT_EQ(car.drawing.passengerAnimations[1] != nullptr, c.rearLeft);
+            EXPECT_EQ(car.drawing.passengerAnimations[2] != nullptr, c.rearMiddle);
+            EXPECT_EQ(car.drawing.passengerAnimations[3] != nullptr, c.rearRight);
         }
-        car.dataFlags = 1 << 8 | 1 << 10;
-        car.driverSeat.x = 0.4f;
-        car.setup->passengers = 0x42;  // front field 2, rear right field 1
+        car.data.dataFlags = 1 << 8 | 1 << 10;
+        car.data.driverSeat.x = 0.4f;
+        car.data.setup->passengers = 0x42;  // front field 2, rear right field 1
         UpdateDriverAnimations(car);
-        ASSERT_NE(car.passengerAnimations[0], nullptr);
-        ASSERT_NE(car.passengerAnimations[3], nullptr);
-        EXPECT_EQ(AsFake(car.passengerAnimations[0])->path, "data\\move\\pass2_" + movement + ".ban");
-        EXPECT_EQ(AsFake(car.passengerAnimations[3])->path, "data\\move\\pass1_" + movement + ".ban");
+        ASSERT_NE(car.drawing.passengerAnimations[0], nullptr);
+        ASSERT_NE(car.drawing.passengerAnimations[3], nullptr);
+        EXPECT_EQ(AsFake(car.drawing.passengerAnimations[0])->path, "data\\move\\pass2_" + movement + ".ban");
+        EXPECT_EQ(AsFake(car.drawing.passengerAnimations[3])->path, "data\\move\\pass1_" + movement + ".ban");
         // Without the figures the car lets its animations go.
         loaded = false;
         UpdateDriverAnimations(car);
-        EXPECT_EQ(car.steerAnimation, nullptr);
-        EXPECT_EQ(car.passengerAnimations[3], nullptr);
+        EXPECT_EQ(car.drawing.steerAnimation, nullptr);
+        EXPECT_EQ(car.drawing.passengerAnimations[3], nullptr);
     }
 }
 

@@ -63,11 +63,11 @@ protected:
         SetCarNetHooks(net);
         ConstructCar(car);
         setup.maxLock = 30;
-        car.setup = &setup;
-        car.setupIndex = -1;
-        car.carClass = 2;
-        car.gearboxKind = 1;
-        car.gearCount = 7;  // five forward gears
+        car.data.setup = &setup;
+        car.data.setupIndex = -1;
+        car.data.carClass = 2;
+        car.data.gearboxKind = 1;
+        car.data.gearCount = 7;  // five forward gears
         controls.playerCar = &car;
         controls.viewedCar = &car;
         Settings.controlType = 0;
@@ -80,7 +80,7 @@ protected:
     }
     void TearDown() override
     {
-        car.setup = nullptr;
+        car.data.setup = nullptr;
         DestroyCar(car);
         FrameStep = 0;
         ClientSize = {};
@@ -318,7 +318,7 @@ TEST_F(ControlsTest, HShifterWord)
         ButtonsDown.fill(false);
         Settings.controlType = c.controlType;
         PlayerProfile.gearShiftMode = c.shiftMode;
-        car.gearboxKind = c.kind;
+        car.data.gearboxKind = c.kind;
         if (c.held >= 0)
             ButtonsDown[c.held] = true;
         if (c.second >= 0)
@@ -382,7 +382,7 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
         Packets.clear();
         OnlineGame = c.online;
         ReplayPlaying = c.replay;
-        car.carClass = c.carClass;
+        car.data.carClass = c.carClass;
         ShiftHeld = c.shiftHeld;
         KeysDown[c.control] = true;
         for (int i = 0; i < 3; i++) {
