@@ -247,7 +247,7 @@ void CarObject::PrepareBody(float dt)
     for (AeroPoint& point : car.aero)
         point.airVelocity = car.step.wind;
     car.step.slipstream = {};
-    if (!ResimulatingCar)
+    if (!MutablePhysicsStep.resimulatingCar)
         UpdateWake(car);
 }
 

@@ -7,7 +7,8 @@
 
 #include "vehicle/local.h"
 
-CarHandicap CarHandicapTable[CarCount] = {};
+std::array<CarHandicap, CarCount> MutableCarHandicapTable = {};
+const std::array<CarHandicap, CarCount>& CarHandicapTable = MutableCarHandicapTable;
 
 namespace {
 

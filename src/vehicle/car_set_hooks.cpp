@@ -26,10 +26,10 @@ bool IsExactlyZero(float value)
 // race (a hand-made set, the garage) the cars of the current set.
 int ListWakeCars(RigidBody** cars)
 {
-    if (GetCarRaceHooks().raceRunning() || !CurrentObjectSet)
+    if (GetCarRaceHooks().raceRunning() || !MutablePhysicsStep.currentSet)
         return ListRaceCars(cars);
     int count = 0;
-    const ObjectSet& set = *CurrentObjectSet;
+    const ObjectSet& set = *MutablePhysicsStep.currentSet;
     for (int i = 0; i < set.count && count < MaxRaceCars; ++i)
         if (set.members[i]->BodyKind() == 1)
             cars[count++] = set.members[i];
@@ -113,7 +113,7 @@ void StepSleepingCar(RigidBody& body)
 void NoteCarHitByBody(RigidBody& hitCar)
 {
     const CarObject* watched = GetCarRaceHooks().lessonWatchedCar();
-    if (watched && ContactingCar && (&hitCar == watched || ContactingCar == watched))
+    if (watched && MutablePhysicsStep.contactingCar && (&hitCar == watched || MutablePhysicsStep.contactingCar == watched))
         GetCarRaceHooks().checkLessonCarStopped();
 }
 

@@ -74,7 +74,7 @@ bool CanCarRest(const CarObject& car)
         return false;
     if (car.race.pitWork != 0 && car.race.pitState != 4)
         return false;
-    return !CurrentObjectSet || IsClearOfAwakeBodies(*CurrentObjectSet, car);
+    return !MutablePhysicsStep.currentSet || IsClearOfAwakeBodies(*MutablePhysicsStep.currentSet, car);
 }
 
 void PutCarToRest(CarObject& car)
@@ -570,7 +570,7 @@ void StepCar(CarObject& car, float dt, float gravity)
         car.step.tcFactor = 2;
     // 26.
     car.CommitBodyMove();
-    if (ResimulatingCar)
+    if (MutablePhysicsStep.resimulatingCar)
         return;
     // 27.
     if (car.race.stopped) {

@@ -2,51 +2,24 @@
 // setters; the records' defaults are the least bodies.
 #include "vehicle/local.h"
 
-namespace {
+VehicleHooks MutableVehicleHooks;
 
-// The installed hooks. Live for the whole run; written only by the setters
-// and ResetVehicleHooks.
-CarModelHooks InstalledModelHooks;
-CarPathHooks InstalledPathHooks;
-CarFigureHooks InstalledFigureHooks;
-CarRaceHooks InstalledRaceHooks;
-CarDrawHooks InstalledDrawHooks;
-CarSoundHooks InstalledSoundHooks;
-CarControlHooks InstalledControlHooks;
-CarMessageHooks InstalledMessageHooks;
-CarNetHooks InstalledNetHooks;
+const CarModelHooks& GetCarModelHooks() { return MutableVehicleHooks.model; }
+const CarPathHooks& GetCarPathHooks() { return MutableVehicleHooks.path; }
+const CarFigureHooks& GetCarFigureHooks() { return MutableVehicleHooks.figures; }
+const CarRaceHooks& GetCarRaceHooks() { return MutableVehicleHooks.race; }
+const CarDrawHooks& GetCarDrawHooks() { return MutableVehicleHooks.draw; }
+const CarSoundHooks& GetCarSoundHooks() { return MutableVehicleHooks.sound; }
+const CarControlHooks& GetCarControlHooks() { return MutableVehicleHooks.controls; }
+const CarMessageHooks& GetCarMessageHooks() { return MutableVehicleHooks.messages; }
+const CarNetHooks& GetCarNetHooks() { return MutableVehicleHooks.net; }
 
-} // namespace
-
-const CarModelHooks& GetCarModelHooks() { return InstalledModelHooks; }
-const CarPathHooks& GetCarPathHooks() { return InstalledPathHooks; }
-const CarFigureHooks& GetCarFigureHooks() { return InstalledFigureHooks; }
-const CarRaceHooks& GetCarRaceHooks() { return InstalledRaceHooks; }
-const CarDrawHooks& GetCarDrawHooks() { return InstalledDrawHooks; }
-const CarSoundHooks& GetCarSoundHooks() { return InstalledSoundHooks; }
-const CarControlHooks& GetCarControlHooks() { return InstalledControlHooks; }
-const CarMessageHooks& GetCarMessageHooks() { return InstalledMessageHooks; }
-const CarNetHooks& GetCarNetHooks() { return InstalledNetHooks; }
-
-void SetCarModelHooks(const CarModelHooks& hooks) { InstalledModelHooks = hooks; }
-void SetCarPathHooks(const CarPathHooks& hooks) { InstalledPathHooks = hooks; }
-void SetCarFigureHooks(const CarFigureHooks& hooks) { InstalledFigureHooks = hooks; }
-void SetCarRaceHooks(const CarRaceHooks& hooks) { InstalledRaceHooks = hooks; }
-void SetCarDrawHooks(const CarDrawHooks& hooks) { InstalledDrawHooks = hooks; }
-void SetCarSoundHooks(const CarSoundHooks& hooks) { InstalledSoundHooks = hooks; }
-void SetCarControlHooks(const CarControlHooks& hooks) { InstalledControlHooks = hooks; }
-void SetCarMessageHooks(const CarMessageHooks& hooks) { InstalledMessageHooks = hooks; }
-void SetCarNetHooks(const CarNetHooks& hooks) { InstalledNetHooks = hooks; }
-
-void ResetVehicleHooks()
-{
-    InstalledModelHooks = {};
-    InstalledPathHooks = {};
-    InstalledFigureHooks = {};
-    InstalledRaceHooks = {};
-    InstalledDrawHooks = {};
-    InstalledSoundHooks = {};
-    InstalledControlHooks = {};
-    InstalledMessageHooks = {};
-    InstalledNetHooks = {};
-}
+void SetCarModelHooks(const CarModelHooks& hooks) { MutableVehicleHooks.model = hooks; }
+void SetCarPathHooks(const CarPathHooks& hooks) { MutableVehicleHooks.path = hooks; }
+void SetCarFigureHooks(const CarFigureHooks& hooks) { MutableVehicleHooks.figures = hooks; }
+void SetCarRaceHooks(const CarRaceHooks& hooks) { MutableVehicleHooks.race = hooks; }
+void SetCarDrawHooks(const CarDrawHooks& hooks) { MutableVehicleHooks.draw = hooks; }
+void SetCarSoundHooks(const CarSoundHooks& hooks) { MutableVehicleHooks.sound = hooks; }
+void SetCarControlHooks(const CarControlHooks& hooks) { MutableVehicleHooks.controls = hooks; }
+void SetCarMessageHooks(const CarMessageHooks& hooks) { MutableVehicleHooks.messages = hooks; }
+void SetCarNetHooks(const CarNetHooks& hooks) { MutableVehicleHooks.net = hooks; }

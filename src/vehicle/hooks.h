@@ -66,6 +66,8 @@ struct CarModelHooks {
     void (*finishMeshNodeDeform)(MeshNode& node) = [](MeshNode&) {};
     void (*restoreMeshNodeShape)(MeshNode& node) = [](MeshNode&) {};
     void (*freeMeshNodeShape)(MeshNode& node) = [](MeshNode&) {};
+
+    bool operator==(const CarModelHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -99,6 +101,8 @@ struct CarPathHooks {
     // Whether a car whose top is at belowZ can touch the scenery object.
     bool (*canCarTouchObject)(const WorldObject& object, Fixed belowZ) =
         [](const WorldObject&, Fixed) { return false; };
+
+    bool operator==(const CarPathHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -117,6 +121,8 @@ struct CarFigureHooks {
     AnimHolder* (*copyAnimation)(const AnimHolder& animation) =
         [](const AnimHolder&) -> AnimHolder* { return nullptr; };
     void (*freeAnimation)(AnimHolder* animation) = [](AnimHolder*) {};
+
+    bool operator==(const CarFigureHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -142,6 +148,8 @@ struct CarRaceHooks {
     // The height of the ground under (x, y) below z, 16.16 (flat ground at
     // 0 without a world); a long probe searches further down.
     Fixed (*groundHeight)(Fixed x, Fixed y, Fixed z, int longProbe) = [](Fixed, Fixed, Fixed, int) { return Fixed(0); };
+
+    bool operator==(const CarRaceHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -180,6 +188,8 @@ struct CarDrawHooks {
             low = 0.5f;
             high = 1.0f;
         };
+
+    bool operator==(const CarDrawHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -192,6 +202,8 @@ struct CarSoundHooks {
     void (*feedGameSound)(ObjectSet* set, int drawnAfter) = [](ObjectSet*, int) {};
     // An interface sound (3 an invalid key).
     void (*playInterfaceSound)(int effect) = [](int) {};
+
+    bool operator==(const CarSoundHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -218,6 +230,8 @@ struct CarControlHooks {
     // pedals 0..1.
     float (*controllerAxis)(int axis) = [](int) { return 0.0f; };
     CarControlSettings (*controlSettings)() = [] { return CarControlSettings{}; };
+
+    bool operator==(const CarControlHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -232,6 +246,8 @@ struct CarMessageHooks {
     void (*printNotice)(const char* text) = [](const char* text) { LogLine(text); };
     void (*printLoadError)(const char* path) = [](const char* path) { LogPrintf("Load error : %s", path); };
     void (*printNetDebug)(const char* text, int colour) = [](const char* text, int) { LogLine(text); };
+
+    bool operator==(const CarMessageHooks&) const = default;
 };
 
 // ---------------------------------------------------------------------------
@@ -249,6 +265,8 @@ struct CarNetHooks {
     // A game packet for the current frame's bundle; a packet to the host.
     void (*queueGamePacket)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
     void (*sendToHost)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
+
+    bool operator==(const CarNetHooks&) const = default;
 };
 
 // The installed hooks, and their setters (each replaces the whole record:

@@ -3,9 +3,8 @@
 
 #include "vehicle/local.h"
 
-ObjectSet* CurrentObjectSet = nullptr;
-RigidBody* ContactingCar = nullptr;
-std::int32_t ResimulatingCar = 0;
+PhysicsStepState MutablePhysicsStep;
+const PhysicsStepState& PhysicsStep = MutablePhysicsStep;
 
 namespace {
 
@@ -159,9 +158,9 @@ void DropRestingMembers(ObjectSet& set)
 
 }  // namespace
 
-void SetCurrentObjectSet(ObjectSet* set) { CurrentObjectSet = set; }
+void SetCurrentObjectSet(ObjectSet* set) { MutablePhysicsStep.currentSet = set; }
 
-void ClearCurrentObjectSet() { CurrentObjectSet = nullptr; }
+void ClearCurrentObjectSet() { MutablePhysicsStep.currentSet = nullptr; }
 
 void ClearObjectSet(ObjectSet& set) { set = {}; }
 
@@ -250,9 +249,9 @@ void UpdatePhysicsObjects(ObjectSet& set, int drawnAfter)
             continue;
         bool isCar = body.BodyKind() == 1;
         if (isCar)
-            ContactingCar = &body;
+            MutablePhysicsStep.contactingCar = &body;
         RunBodyContacts(body, dt, drawnAfter);
-        ContactingCar = nullptr;
+        MutablePhysicsStep.contactingCar = nullptr;
     }
 
     bool layoutStart = world.LayoutHasStartPosition();

@@ -3,11 +3,10 @@
 
 void ResetVehicleTables()
 {
-    CurrentObjectSet = nullptr;
-    ContactingCar = nullptr;
-    ResimulatingCar = 0;
+    MutablePhysicsStep = {};
+    MutableChosenSetup = {};
+    MutableCarHandicapTable = {};
+    MutableVehicleHooks = {};
+    MutablePendingNotices = {};
     SetBodySurroundings(nullptr);
-    ChosenSetupIndex = 0;
-    ChosenSetupName[0] = 0;
-    ResetVehicleHooks();
 }

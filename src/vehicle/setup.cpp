@@ -3,10 +3,18 @@
 #include <cmath>
 #include <cstring>
 
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
-int32_t ChosenSetupIndex = 0;
-char ChosenSetupName[32] = {};
+ChosenSetupRecord MutableChosenSetup;
+const ChosenSetupRecord& ChosenSetup = MutableChosenSetup;
+
+void SetChosenSetup(int index, const char* name)
+{
+    MutableChosenSetup = {};
+    MutableChosenSetup.index = index;
+    if (name)
+        CopyFixedString(MutableChosenSetup.name, name, sizeof MutableChosenSetup.name);
+}
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -264,27 +264,27 @@ int LoadSetup(CarSetup& setup, const char* path)
 
 int LoadCarSetupFile(CarSetup& setup, const char* carCode)
 {
-    if (ChosenSetupIndex != -1) {
+    if (MutableChosenSetup.index != -1) {
         setup = {};
-        ChosenSetupName[0] = 0;
+        MutableChosenSetup.name[0] = 0;
         return 0;
     }
     if (!carCode) {
-        ChosenSetupIndex = 0;
-        ChosenSetupName[0] = 0;
+        MutableChosenSetup.index = 0;
+        MutableChosenSetup.name[0] = 0;
         setup = {};
         return 0;
     }
     char path[96];
-    ChosenSetupName[sizeof ChosenSetupName - 1] = 0;
-    bool named = IsPlainFileName(ChosenSetupName) && IsPlainFileName(carCode);
+    MutableChosenSetup.name[sizeof MutableChosenSetup.name - 1] = 0;
+    bool named = IsPlainFileName(MutableChosenSetup.name) && IsPlainFileName(carCode);
     if (named)
-        std::snprintf(path, sizeof path, "data\\setups\\%s_%s.set", carCode, ChosenSetupName);
+        std::snprintf(path, sizeof path, "data\\setups\\%s_%s.set", carCode, MutableChosenSetup.name);
     if (!named || !LoadSetup(setup, path)) {
         if (!named)
-            LogPrintf("LoadCarSetupFile : bad setup name : %s", ChosenSetupName);
-        ChosenSetupIndex = 0;
-        ChosenSetupName[0] = 0;
+            LogPrintf("LoadCarSetupFile : bad setup name : %s", MutableChosenSetup.name);
+        MutableChosenSetup.index = 0;
+        MutableChosenSetup.name[0] = 0;
         setup = {};
         return 1;
     }

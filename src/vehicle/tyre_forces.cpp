@@ -342,7 +342,7 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
             }
         }
         const float surfaceGrip = wheel.ground.grip;
-        const bool heats = fullForm && !ResimulatingCar && !wheel.flat;
+        const bool heats = fullForm && !MutablePhysicsStep.resimulatingCar && !wheel.flat;
         float heatTotal = 0;
         float strip = 0;  // the sum of the strip loads
         float grip;
@@ -528,7 +528,7 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
         }
 
         // 13. Sliding heat, wear and dirt.
-        if (fullForm && !ResimulatingCar) {
+        if (fullForm && !MutablePhysicsStep.resimulatingCar) {
             if (!loose) {
                 if (segment.dirt != 0) {
                     segment.dirt -= 6e-8f * inverseA * wheel.frictionLimit * segment.dirt * rho;

@@ -262,8 +262,8 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     const double expectedY = (plain.car.mass * plain.car.centreOfMass.y + limit * car.tuning.axleY[1]) / (plain.car.mass + limit);
     EXPECT_NEAR(car.centreOfMass.y, expectedY, 1e-4);
     // A host's minimum raises it.
-    CarHandicapTable[0].mass = 190;
-    CarHandicapTable[0].restriction = 20;
+    MutableCarHandicapTable[0].mass = 190;
+    MutableCarHandicapTable[0].restriction = 20;
     none.addedMass = 0;
     OwnedCar raised;
     ASSERT_TRUE(Load(raised.car, 0, -1, &none));
@@ -277,7 +277,7 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     reduced.torqueFactor *= 0.8f;
     SetUpEngine(reduced, CarClassTable[plain.car.data.carClass]);
     EXPECT_EQ(raised.car.engine.maxPower, reduced.maxPower);
-    CarHandicapTable[0] = {};
+    MutableCarHandicapTable[0] = {};
 }
 
 TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)

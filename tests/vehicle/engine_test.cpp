@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "support/temp_folder.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
