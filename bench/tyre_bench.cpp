@@ -17,7 +17,6 @@ struct BenchWheel {
     CarObject car;
     Wheel wheel;
     Axle axle;
-    FloatMatrix rotation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
     Vec3 hub;
 
     BenchWheel()
@@ -55,6 +54,19 @@ struct BenchWheel {
         hub = {0, 0, r - 0.02f};
         wheel.previousCentre = {hub.x, hub.y, hub.z - r};
     }
+    // What the car gives the tyre for a (sub-)step of h seconds.
+    TyreStepInput Input(float brake, float* alignSum, float h)
+    {
+        TyreStepInput input;
+        input.car = &car;
+        input.hubPosition = hub;
+        input.brakeTorque = brake;
+        input.alignTorque = alignSum;
+        input.h = h;
+        input.inverseH = 1 / h;
+        input.gravity = -9.81f;
+        return input;
+    }
 };
 
 void TyreForcesRolling(benchmark::State& state)
@@ -70,7 +82,7 @@ void TyreForcesRolling(benchmark::State& state)
         b.hub.x += h * velocity.x;
         b.hub.y += h * velocity.y;
         Vec3 load;
-        ComputeTyreForces(b.wheel, b.axle, b.rotation, b.hub, 10, &align, h, 1 / h, -9.81f, b.car, load, 0);
+        ComputeTyreForces(b.wheel, b.axle, b.Input(10, &align, h), load);
         benchmark::DoNotOptimize(load);
     }
 }
@@ -83,7 +95,7 @@ void TyreForcesParked(benchmark::State& state)
     float align = 0;
     for (auto _ : state) {
         Vec3 load;
-        ComputeTyreForces(b.wheel, b.axle, b.rotation, b.hub, 1e5f, &align, h, 1 / h, -9.81f, b.car, load, 0);
+        ComputeTyreForces(b.wheel, b.axle, b.Input(1e5f, &align, h), load);
         benchmark::DoNotOptimize(load);
     }
 }

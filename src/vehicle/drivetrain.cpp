@@ -203,9 +203,16 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
             load = 0.5f * wing.wheelShare;
 
         wheel.wheelTorque = wheel.driveTorque;
-        const Vec3 hub = Rotate(car.rotation, wheel.hubPoint) + car.displacement;
-        ComputeTyreForces(wheel, axle, car.rotation, hub, brake, fullStep ? nullptr : &car.step.alignTorque, dt,
-                          inverseDt, gravity, car, load, car.net.remote);
+        TyreStepInput input;
+        input.car = &car;
+        input.hubPosition = Rotate(car.rotation, wheel.hubPoint) + car.displacement;
+        input.brakeTorque = brake;
+        input.alignTorque = fullStep ? nullptr : &car.step.alignTorque;
+        input.h = dt;
+        input.inverseH = inverseDt;
+        input.gravity = gravity;
+        input.remote = car.net.remote;
+        ComputeTyreForces(wheel, axle, input, load);
         if (wheel.driven)
             drivenRotation += wheel.spinStep * car.tuning.torqueShare[wheel.axleIndex];
     }

@@ -15,6 +15,7 @@
 #include "core/services.h"
 
 class CarObject;
+class RigidBody;
 struct Wheel;
 struct Axle;
 
@@ -57,21 +58,32 @@ extern const TyreCurve LongitudinalTyreCurves[2];
 // drawing's). bikeTyre: a round tread.
 void BuildTyreProfile(Axle& axle, int bikeTyre);
 
+// What the car gives its wheel's tyre for one (sub-)step.
+struct TyreStepInput {
+    // The car's body: its rotation, and the stiffness, damping and friction
+    // the rim's contact takes.
+    const RigidBody* car = nullptr;
+    // The wheel's hub point: R hubPoint plus the car's displacement (m from
+    // the car's 16.16 position, world axes).
+    Vec3 hubPosition;
+    float brakeTorque = 0;         // N m
+    // Receives the aligning torque about the steering axis (front axle);
+    // null selects the one-step form of a car simulated in one full step.
+    float* alignTorque = nullptr;
+    float h = 0, inverseH = 0;     // s and 1/s of the (sub-)step
+    float gravity = 0;             // m/s^2 along z
+    // The car is driven elsewhere: its tread does not wear and its tyre
+    // uses one tread segment.
+    int remote = 0;
+};
+
 // One step of one wheel: load, patch forces, heat and wear of the tread,
 // rolling resistance, brake, suspension force and damage, rim contact and
-// spin. R is the car's rotation, hubPosition the wheel's hub point
-// (R hubPoint plus the car's displacement: metres from the car's 16.16
-// position, world axes), brakeTorque in N m. wheelTorque holds the drive
-// torque on entry. alignTorque receives the aligning torque about the
-// steering axis (front axle); null selects the one-step form of a car
-// simulated in one full step. gravity along z (m/s^2). load holds the
+// spin. wheelTorque holds the drive torque on entry. load holds the
 // aerodynamic load on entry and receives the tyre's forces with the wheel's
 // weight; wheelForce is left holding what the wheel passes to the car
-// (world axes). remote: the car is driven elsewhere (its tread does not
-// wear, its tyre uses one tread segment).
-void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, const Vec3& hubPosition,
-                       float brakeTorque, float* alignTorque, float h, float inverseH, float gravity,
-                       CarObject& car, Vec3& load, int remote);
+// (world axes).
+void ComputeTyreForces(Wheel& wheel, const Axle& axle, const TyreStepInput& input, Vec3& load);
 // One 10 ms exchange of heat between the tyre's parts, the air inside and
 // the outside air (airFlow scales the cooling: 1 at rest); sets the flat
 // flag of an overheated tread and the display, wear and dirt bytes.

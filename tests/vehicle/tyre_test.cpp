@@ -105,7 +105,6 @@ struct TyreRig {
     CarObject car;
     Wheel wheel;
     Axle axle;
-    FloatMatrix rotation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
     Vec3 hub;  // the wheel's centre; its lowest point is a tyre radius below
     float h = 0.0005f;
     float align = 0;
@@ -152,9 +151,22 @@ struct TyreRig {
     {
         Vec3 load = aero;
         const float step = fullForm ? h : 0.01f;
-        ComputeTyreForces(wheel, axle, rotation, hub, brake, fullForm ? &align : nullptr, step, 1 / step, -9.81f,
-                          car, load, remote);
+        ComputeTyreForces(wheel, axle, Input(brake, fullForm ? &align : nullptr, step, remote), load);
         return load;
+    }
+    // What the car gives the tyre: its body (upright), the hub, the brake.
+    TyreStepInput Input(float brake, float* alignSum, float step, int remote)
+    {
+        TyreStepInput input;
+        input.car = &car;
+        input.hubPosition = hub;
+        input.brakeTorque = brake;
+        input.alignTorque = alignSum;
+        input.h = step;
+        input.inverseH = 1 / step;
+        input.gravity = -9.81f;
+        input.remote = remote;
+        return input;
     }
     float ShearStiffness() const { return axle.pressureStiffness * wheel.pressure * 0.9f; }
 };
@@ -394,8 +406,7 @@ TEST_F(TyreTest, SpinBrakeAndAngleWrap)
         rig.wheel.spinRate = c.spinRate;
         rig.wheel.wheelTorque = c.torque;
         Vec3 load;
-        ComputeTyreForces(rig.wheel, rig.axle, rig.rotation, rig.hub, c.brake, &rig.align, h, 1 / h, -9.81f,
-                          rig.car, load, 0);
+        ComputeTyreForces(rig.wheel, rig.axle, rig.Input(c.brake, &rig.align, h, 0), load);
         EXPECT_NEAR(rig.wheel.spinRate, c.expectedRate, 1e-4f) << c.spinAngle << " " << c.spinRate;
         EXPECT_NEAR(rig.wheel.spinAngle, c.expectedAngle, 1e-4f) << c.spinAngle << " " << c.spinRate;
         EXPECT_FLOAT_EQ(rig.wheel.spinStep, h * rig.wheel.spinRate);
