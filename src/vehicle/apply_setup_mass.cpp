@@ -127,11 +127,11 @@ void ComputeCarMassProperties(CarObject& car, int pass)
     // Engine block.
     car.tuning.engineMass = GetEngineMass(car.engine);
     Vec3 block;
-    GetEngineBlockSize(car.engine, (car.data.dataFlags & (1 << 6)) ? 1 : 0, block);
+    GetEngineBlockSize(car.engine, (car.data.dataFlags & CarDataTransverseEngine) ? 1 : 0, block);
     sums.AddBox(car.tuning.engineMass, car.data.enginePosition, 0.5f * block);
     // Fuel tank.
     car.tuning.tankMass = 0.3f * car.tuning.engineMass;
-    if (car.data.dataFlags & (1 << 19)) {
+    if (car.data.dataFlags & CarDataFuelCapacity) {
         float side = static_cast<float>(std::cbrt(0.002 * car.data.fuelCapacity) * 0.5);
         car.tuning.fuelTankHalfSize = {side, side, side / 2};
     } else {
@@ -144,8 +144,8 @@ void ComputeCarMassProperties(CarObject& car, int pass)
     // Seats.
     const float driverX = mirror ? -car.data.driverSeat.x : car.data.driverSeat.x;
     AddSeat(sums, car.tuning.seatMass, driverX, car.data.driverSeat, 0.2f);
-    const bool frontSeat = (car.data.dataFlags & (1 << 8)) && std::fabs(car.data.driverSeat.x) > 0.2f;
-    const bool rearSeats = (car.data.dataFlags & (1 << 10)) != 0;
+    const bool frontSeat = (car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(car.data.driverSeat.x) > 0.2f;
+    const bool rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
     const float benchHalf = std::fabs(car.data.driverSeat.x) + 0.2f;
     if (frontSeat)
         AddSeat(sums, car.tuning.seatMass, -driverX, car.data.driverSeat, 0.2f);
@@ -160,7 +160,7 @@ void ComputeCarMassProperties(CarObject& car, int pass)
         sums.AddBox(car.data.extraMass, at, {side / 2, side / 2, side / 2});
     }
     // Spare wheel.
-    if ((car.data.dataFlags & (1 << 2)) && car.wheelCount > 0) {
+    if ((car.data.dataFlags & CarDataSpareWheel) && car.wheelCount > 0) {
         const Axle& axle = car.axles[car.wheels[0].axleIndex];
         sums.AddBox(car.wheels[0].wheelMass, car.data.spareWheelPosition,
                     {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});

@@ -160,7 +160,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     }
     car.data.enginePosition = ReadVector(reader);
     car.data.driverSeat = ReadVector(reader);
-    car.data.rearSeat = (car.data.dataFlags & (1 << 10)) ? ReadVector(reader) : Vec3{};
+    car.data.rearSeat = (car.data.dataFlags & CarDataRearSeats) ? ReadVector(reader) : Vec3{};
     car.data.fuelTankPosition = ReadVector(reader);
     car.data.extraMassPosition = ReadVector(reader);
     car.data.extraMass = ReadFloat(reader);
@@ -169,8 +169,8 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     car.data.steeringRatio = ReadFloat(reader);
     car.data.steeringValues[0] = ReadFloat(reader);
     car.data.steeringValues[1] = ReadFloat(reader);
-    car.data.frontHubLead = (car.data.dataFlags & (1 << 14)) ? ReadFloat(reader) : 0;
-    if (car.data.dataFlags & (1 << 19))
+    car.data.frontHubLead = (car.data.dataFlags & CarDataFrontHubLead) ? ReadFloat(reader) : 0;
+    if (car.data.dataFlags & CarDataFuelCapacity)
         car.data.fuelCapacity = ReadFloat(reader);
     for (float& timing : car.data.gearTimings)
         timing = ReadFloat(reader);
@@ -255,7 +255,7 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     const char* family = car.data.familyCode;
     if (std::strcmp(family, "SN") && std::strcmp(family, "DY") && std::strcmp(family, "ZE") &&
         std::strcmp(family, "YA"))
-        car.data.dataFlags |= 1;
+        car.data.dataFlags |= CarDataFamilyParts;
     ObjectModel* familyModel = GetCarBodyObject(family);
     if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE"))
         GetCarModelHooks().placeFamilyParts(*familyModel);

@@ -371,9 +371,9 @@ void ClearCarLocalControl(CarObject& car)
 
 void ApplyPlayerAids(CarObject& car, int32_t aidFlags)
 {
-    car.tuning.autoGears = (aidFlags & 8) ? 8 : 0;
-    car.tuning.autoClutch = (aidFlags & (1 << 9)) ? 1 : 0;
-    car.tuning.brakeHelp = (aidFlags & (1 << 6)) ? 1 : 0;
+    car.tuning.autoGears = (aidFlags & PlayerAidAutoGears) ? PlayerAidAutoGears : 0;
+    car.tuning.autoClutch = (aidFlags & PlayerAidAutoClutch) ? 1 : 0;
+    car.tuning.brakeHelp = (aidFlags & PlayerAidBrakeHelp) ? 1 : 0;
     car.tuning.throttleCut = car.tuning.blip = 0;
     const bool automatic = car.tuning.autoGears != 0;
     switch (car.data.gearboxKind) {
@@ -480,9 +480,9 @@ void UpdateDriverAnimations(CarObject& car)
     }
     const int passengers = car.data.setup ? car.data.setup->passengers : 0;
     const float seatX = std::fabs(car.data.driverSeat.x);
-    const bool rearSeats = (car.data.dataFlags & (1 << 10)) != 0;
+    const bool rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
     const bool seated[4] = {
-        (car.data.dataFlags & (1 << 8)) && seatX > 0.2f && (passengers & 3),
+        (car.data.dataFlags & CarDataFrontPassengerSeat) && seatX > 0.2f && (passengers & 3),
         rearSeats && ((passengers >> 2) & 3),
         rearSeats && ((passengers >> 4) & 3) && seatX >= 0.35f,
         rearSeats && ((passengers >> 6) & 3),

@@ -90,8 +90,14 @@ void SwitchCarLightsOff(CarObject& car);
 // every temperature kept.
 void SetCarLocalControl(CarObject& car);
 void ClearCarLocalControl(CarObject& car);
-// The driving aids of a player's flags word (bit 3 automatic gears, bit 6
-// brake help, bit 9 automatic clutch) as the car's gearbox kind allows them.
+// The driving aids of a player's flags word.
+enum : int32_t {
+    PlayerAidAutoGears = 1 << 3,
+    PlayerAidBrakeHelp = 1 << 6,
+    PlayerAidAutoClutch = 1 << 9,
+};
+// The driving aids of a player's flags word as the car's gearbox kind
+// allows them.
 void ApplyPlayerAids(CarObject& car, int32_t aidFlags);
 // The wheel's tyre renewed: full tread, not flat, starting temperatures.
 void InitTyreHeat(Wheel& wheel, const Axle& axle, int oneSegment);

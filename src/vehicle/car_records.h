@@ -83,6 +83,33 @@ struct CarShapeCopy {
     FixedVector* partOffsets = nullptr;  // owned
 };
 
+// The car data's flag bits (CarData::dataFlags).
+enum : int32_t {
+    CarDataFamilyParts = 1 << 0,         // set by the reader for the families that show their parts only near
+    CarDataSpareWheel = 1 << 2,          // a spare wheel is carried
+    CarDataSameTyres = 1 << 4,           // the rear tyres take the front tyres' sizes
+    CarDataTransverseEngine = 1 << 6,    // the engine lies across the car
+    CarDataEngineTurnsForward = 1 << 7,  // the engine turns the positive way about its axis
+    CarDataFrontPassengerSeat = 1 << 8,
+    CarDataLinks = 1 << 9,               // the structure has links to draw (set by the setup)
+    CarDataRearSeats = 1 << 10,
+    CarDataFrontWheelLinks = 1 << 11,    // links run to the front wheels (set by the setup)
+    CarDataRearWheelLinks = 1 << 12,     // links run to the rear wheels (set by the setup)
+    CarDataWingsLoadWheels = 1 << 13,    // the wings' downforce goes to the wheels
+    CarDataFrontHubLead = 1 << 14,       // the data carries the front hub's lead; the speedometer reads the front wheel
+    CarDataNoFrontAntiRoll = 1 << 15,
+    CarDataNoRearAntiRoll = 1 << 16,
+    CarDataFuelCapacity = 1 << 19,       // the data carries the fuel capacity
+    CarDataBumpFromRebound = 1 << 20,    // bump damping is half the rebound damping
+    CarDataOpenDifferentials = 1 << 21,  // the axle differentials are always open
+    CarDataEvenLocking = 1 << 22,        // coast locking follows power locking
+    CarDataOpenRoofDrag = 1 << 23,       // an open roof adds drag
+    CarDataPitLimiter = 1 << 30,         // a pit lane speed limiter is fitted
+};
+
+// The bike class (car class 0): round tyres, held upright when slow.
+constexpr int BikeClass = 0;
+
 // What the car data gives, and what was chosen when it was read: constant
 // after the car is loaded, but for the three marker bits of dataFlags and
 // the structure's point values and flags, which applying the setup sets.

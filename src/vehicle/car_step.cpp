@@ -22,8 +22,6 @@ constexpr float AntiLockSpeed = 5.0f;
 // Quiet steps before a car rests.
 constexpr int RestSteps = 100;
 constexpr int LimiterLampClass = 10;
-constexpr int32_t PitLimiterFitted = 1 << 30;
-constexpr int32_t WheelSpeedFromFront = 1 << 14;
 // Traction control word bits.
 constexpr int32_t TcFitted = 1, TcRestoresThrottle = 2, EngineBrakeReductionFitted = 4;
 constexpr int MessageColour = 11;  // light yellow
@@ -288,7 +286,7 @@ void OrthonormaliseRotation(FloatMatrix& r)
 void UpdateWheelSpeedReading(CarObject& car)
 {
     float v = 0;
-    if (car.data.dataFlags & WheelSpeedFromFront) {
+    if (car.data.dataFlags & CarDataFrontHubLead) {
         for (int i = car.wheelCount - 1; i >= 0; --i) {
             const Wheel& wheel = car.wheels[i];
             if (wheel.axleIndex != 1)
@@ -414,7 +412,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
     if (w[16]) {
         if (car.race.pitSpeedLimit) {
             car.race.pitSpeedLimit = 0;
-        } else if (!(car.data.dataFlags & PitLimiterFitted)) {
+        } else if (!(car.data.dataFlags & CarDataPitLimiter)) {
             TellPlayer("This car does not have a pit lane speed limiter");
         } else {
             const int limit = GetCarPathHooks().lowestSpeedLimit();

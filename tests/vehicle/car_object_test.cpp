@@ -79,7 +79,7 @@ Tensor ExpectedMassModel(const CarObject& car)
     }
     const double engineMass = GetEngineMass(car.engine);
     Vec3 block;
-    GetEngineBlockSize(car.engine, (car.data.dataFlags >> 6) & 1, block);
+    GetEngineBlockSize(car.engine, (car.data.dataFlags & CarDataTransverseEngine) ? 1 : 0, block);
     t.Box(engineMass, car.data.enginePosition.x, car.data.enginePosition.y, car.data.enginePosition.z, block.x / 2, block.y / 2,
           block.z / 2);
     const double side = std::cbrt(0.002 * car.data.fuelCapacity) / 2;
@@ -91,11 +91,11 @@ Tensor ExpectedMassModel(const CarObject& car)
     };
     const double dx = car.data.driverSeat.x;
     seat(dx, car.data.driverSeat, 0.2);
-    if ((car.data.dataFlags & (1 << 8)) && std::fabs(dx) > 0.2)
+    if ((car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(dx) > 0.2)
         seat(-dx, car.data.driverSeat, 0.2);
-    if (car.data.dataFlags & (1 << 10))
+    if (car.data.dataFlags & CarDataRearSeats)
         seat(car.data.rearSeat.x, car.data.rearSeat, std::fabs(dx) + 0.2);
-    if (car.data.dataFlags & (1 << 2)) {
+    if (car.data.dataFlags & CarDataSpareWheel) {
         const Axle& a = car.axles[car.wheels[0].axleIndex];
         t.Box(car.wheels[0].wheelMass, car.data.spareWheelPosition.x, car.data.spareWheelPosition.y, car.data.spareWheelPosition.z,
               a.tyreWidth / 2, a.tyreRadius, a.tyreRadius);
@@ -611,11 +611,11 @@ TEST_F(CarTest, DrivingAidsFollowTheGearbox)
         int flags;
         int cut, blip, clutch;
     } cases[] = {
-        {"WQG", 8, 1, 1, 1},        // H pattern, automatic gears: everything
-        {"WQG", 1 << 9, 0, 0, 1},   // automatic clutch only
-        {"YAS", 8, 1, 0, 1},        // motorbike
-        {"GEX", 8, 0, 0, 1},        // sequential with ignition cut
-        {"NQ1", 0, 1, 1, 1},        // paddle shift: always
+        {"WQG", PlayerAidAutoGears, 1, 1, 1},   // H pattern, automatic gears: everything
+        {"WQG", PlayerAidAutoClutch, 0, 0, 1},  // automatic clutch only
+        {"YAS", PlayerAidAutoGears, 1, 0, 1},   // motorbike
+        {"GEX", PlayerAidAutoGears, 0, 0, 1},   // sequential with ignition cut
+        {"NQ1", 0, 1, 1, 1},                    // paddle shift: always
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
@@ -1202,12 +1202,12 @@ TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
             int passengers;
             bool front, rearLeft, rearMiddle, rearRight;
         } cases[] = {
-            {1 << 8 | 1 << 10, 0.4f, 0xFF, true, true, true, true},
-            {1 << 8 | 1 << 10, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
-            {1 << 8, 0.4f, 0xFF, true, false, false, false},          // no rear seats
-            {1 << 10, 0.4f, 0x01, false, false, false, false},        // no front seat
-            {1 << 8 | 1 << 10, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
-            {1 << 8 | 1 << 10, 0.4f, 0x00, false, false, false, false},
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.4f, 0xFF, true, true, true, true},
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
+            {CarDataFrontPassengerSeat, 0.4f, 0xFF, true, false, false, false},          // no rear seats
+            {CarDataRearSeats, 0.4f, 0x01, false, false, false, false},        // no front seat
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.4f, 0x00, false, false, false, false},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.passengers);
@@ -1220,7 +1220,7 @@ TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
             EXPECT_EQ(car.drawing.passengerAnimations[2] != nullptr, c.rearMiddle);
             EXPECT_EQ(car.drawing.passengerAnimations[3] != nullptr, c.rearRight);
         }
-        car.data.dataFlags = 1 << 8 | 1 << 10;
+        car.data.dataFlags = CarDataFrontPassengerSeat | CarDataRearSeats;
         car.data.driverSeat.x = 0.4f;
         car.data.setup->passengers = 0x42;  // front field 2, rear right field 1
         UpdateDriverAnimations(car);
