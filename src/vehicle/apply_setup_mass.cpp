@@ -96,22 +96,37 @@ void CommitMassSums(CarObject& car, const MassSums& s, int pass)
     }
 }
 
-} // namespace
+// The seats a car has: the driver's side (mirrored when the driver sits on
+// the other side), a front passenger seat beside a driver off the centre,
+// a rear bench and its half width.
+struct SeatLayout {
+    float driverX = 0;   // m
+    bool frontSeat = false, rearSeats = false;
+    float benchHalf = 0;  // m
+};
 
-void ComputeCarMassProperties(CarObject& car, int pass)
+SeatLayout CarSeats(const CarObject& car)
 {
-    if (pass != 1 && pass != 2)
-        return;  // pass 0 draws the boxes: nothing to draw without car drawing
-    MassSums sums;
-    car.tuning.structureMass = car.tuning.seatMass = car.tuning.occupantMass = car.tuning.wheelDriveMass = car.tuning.wheelMassSum = 0;
-    const bool mirror = car.data.mirrorDriver != 0;
-    // Structure bars, each once as stored and once mirrored in x.
-    for (int i = 0; i < car.data.structureBarCount; i++) {
-        const StructureBar& bar = car.data.structureBars[i];
-        if (bar.pointA < 0 || bar.pointB < 0 || bar.pointA >= car.data.structurePointCount ||
-            bar.pointB >= car.data.structurePointCount)
+    SeatLayout seats;
+    const Vec3& seat = car.data.driverSeat;
+    seats.driverX = car.data.mirrorDriver ? -seat.x : seat.x;
+    seats.frontSeat = (car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(seat.x) > 0.2f;
+    seats.rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
+    seats.benchHalf = std::fabs(seat.x) + 0.2f;
+    return seats;
+}
+
+// The structure's bars, each once as stored and once mirrored in x (a bar
+// from a point to itself runs across to its mirror image).
+void AddStructureMass(CarObject& car, MassSums& sums)
+{
+    const CarData& data = car.data;
+    for (int i = 0; i < data.structureBarCount; i++) {
+        const StructureBar& bar = data.structureBars[i];
+        if (bar.pointA < 0 || bar.pointB < 0 || bar.pointA >= data.structurePointCount ||
+            bar.pointB >= data.structurePointCount)
             continue;
-        Vec3 a = PointOf(car.data.structurePoints[bar.pointA]), b = PointOf(car.data.structurePoints[bar.pointB]);
+        Vec3 a = PointOf(data.structurePoints[bar.pointA]), b = PointOf(data.structurePoints[bar.pointB]);
         if (bar.pointA == bar.pointB) {
             Vec3 m = {-a.x, a.y, a.z};
             float m0 = std::sqrt(LengthSquared(m - a)) * bar.value;
@@ -124,48 +139,60 @@ void ComputeCarMassProperties(CarObject& car, int pass)
             car.tuning.structureMass += 2 * m0;
         }
     }
-    // Engine block.
-    car.tuning.engineMass = GetEngineMass(car.engine);
+}
+
+// The engine block, and the fuel tank: a cube of the car data's capacity,
+// or a box by the engine's size and the class whose volume gives the
+// capacity.
+void AddEngineAndTank(CarObject& car, MassSums& sums)
+{
+    CarTuning& tuning = car.tuning;
+    tuning.engineMass = GetEngineMass(car.engine);
     Vec3 block;
     GetEngineBlockSize(car.engine, (car.data.dataFlags & CarDataTransverseEngine) ? 1 : 0, block);
-    sums.AddBox(car.tuning.engineMass, car.data.enginePosition, 0.5f * block);
-    // Fuel tank.
-    car.tuning.tankMass = 0.3f * car.tuning.engineMass;
+    sums.AddBox(tuning.engineMass, car.data.enginePosition, 0.5f * block);
+    tuning.tankMass = 0.3f * tuning.engineMass;
     if (car.data.dataFlags & CarDataFuelCapacity) {
         float side = static_cast<float>(std::cbrt(0.002 * car.data.fuelCapacity) * 0.5);
-        car.tuning.fuelTankHalfSize = {side, side, side / 2};
+        tuning.fuelTankHalfSize = {side, side, side / 2};
     } else {
         const CarClass& row = CarClassTable[car.data.carClass];
         float s = (block.x + block.y + block.z) * row.tankSizeFactor * 0.33f;
-        car.tuning.fuelTankHalfSize = {1.1f * s, 0.7f * s, 0.5f * s};
-        car.data.fuelCapacity = 8000 * car.tuning.fuelTankHalfSize.x * car.tuning.fuelTankHalfSize.y * car.tuning.fuelTankHalfSize.z;
+        tuning.fuelTankHalfSize = {1.1f * s, 0.7f * s, 0.5f * s};
+        car.data.fuelCapacity =
+            8000 * tuning.fuelTankHalfSize.x * tuning.fuelTankHalfSize.y * tuning.fuelTankHalfSize.z;
     }
-    sums.AddBox(car.tuning.tankMass, car.data.fuelTankPosition, car.tuning.fuelTankHalfSize);
-    // Seats.
-    const float driverX = mirror ? -car.data.driverSeat.x : car.data.driverSeat.x;
-    AddSeat(sums, car.tuning.seatMass, driverX, car.data.driverSeat, 0.2f);
-    const bool frontSeat = (car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(car.data.driverSeat.x) > 0.2f;
-    const bool rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
-    const float benchHalf = std::fabs(car.data.driverSeat.x) + 0.2f;
-    if (frontSeat)
-        AddSeat(sums, car.tuning.seatMass, -driverX, car.data.driverSeat, 0.2f);
-    if (rearSeats)
-        AddSeat(sums, car.tuning.seatMass, car.data.rearSeat.x, car.data.rearSeat, benchHalf);
-    // Extra mass.
-    if (car.data.extraMass > 0) {
-        float side = static_cast<float>(std::cbrt(0.0004 * car.data.extraMass));
-        Vec3 at = car.data.extraMassPosition;
-        if (mirror)
+    sums.AddBox(tuning.tankMass, car.data.fuelTankPosition, tuning.fuelTankHalfSize);
+}
+
+// The seats, the car data's extra mass (mirrored with the driver) and the
+// spare wheel.
+void AddSeatsAndExtras(CarObject& car, MassSums& sums, const SeatLayout& seats)
+{
+    const CarData& data = car.data;
+    AddSeat(sums, car.tuning.seatMass, seats.driverX, data.driverSeat, 0.2f);
+    if (seats.frontSeat)
+        AddSeat(sums, car.tuning.seatMass, -seats.driverX, data.driverSeat, 0.2f);
+    if (seats.rearSeats)
+        AddSeat(sums, car.tuning.seatMass, data.rearSeat.x, data.rearSeat, seats.benchHalf);
+    if (data.extraMass > 0) {
+        float side = static_cast<float>(std::cbrt(0.0004 * data.extraMass));
+        Vec3 at = data.extraMassPosition;
+        if (data.mirrorDriver)
             at.x = -at.x;
-        sums.AddBox(car.data.extraMass, at, {side / 2, side / 2, side / 2});
+        sums.AddBox(data.extraMass, at, {side / 2, side / 2, side / 2});
     }
-    // Spare wheel.
-    if ((car.data.dataFlags & CarDataSpareWheel) && car.wheelCount > 0) {
+    if ((data.dataFlags & CarDataSpareWheel) && car.wheelCount > 0) {
         const Axle& axle = car.axles[car.wheels[0].axleIndex];
-        sums.AddBox(car.wheels[0].wheelMass, car.data.spareWheelPosition,
+        sums.AddBox(car.wheels[0].wheelMass, data.spareWheelPosition,
                     {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
     }
-    // Drive masses inboard of the wheels.
+}
+
+// The drive masses inboard of the wheels (the class's share of the
+// engine's mass each).
+void AddDriveMasses(CarObject& car, MassSums& sums)
+{
     const float driveMass = CarClassTable[car.data.carClass].wheelDriveMassFactor * car.tuning.engineMass;
     for (int i = 0; i < car.wheelCount; i++) {
         const Wheel& w = car.wheels[i];
@@ -175,47 +202,78 @@ void ComputeCarMassProperties(CarObject& car, int pass)
         sums.AddBox(driveMass, {w.wheelCentreX - w.side * (axle.tyreWidth / 2 + h), w.mountPosition.y, w.mountHeight},
                     {h, h, 0.2f});
     }
-    if (pass == 1)
-        car.tuning.dryMass = static_cast<float>(sums.mass);
-    // Driver and passengers.
-    if (car.data.driverAnimation != -1) {
-        AddOccupant(sums, car.tuning.occupantMass, driverX, car.data.driverSeat);
-        const uint8_t p = car.data.setup ? car.data.setup->passengers : 0;
-        if ((p & 3) && frontSeat) {
-            AddOccupant(sums, car.tuning.occupantMass, -driverX, car.data.driverSeat);
-            car.tuning.passengerPositions[0] = {-driverX, car.data.driverSeat.y, car.data.driverSeat.z};
-        }
-        if (rearSeats) {
-            const float side = std::fabs(car.data.driverSeat.x);
-            if (p & 0x0C) {
-                AddOccupant(sums, car.tuning.occupantMass, car.data.rearSeat.x - side, car.data.rearSeat);
-                car.tuning.passengerPositions[1] = {car.data.rearSeat.x - side, car.data.rearSeat.y, car.data.rearSeat.z};
-            }
-            if ((p & 0x30) && benchHalf >= 0.35f) {
-                AddOccupant(sums, car.tuning.occupantMass, car.data.rearSeat.x, car.data.rearSeat);
-                car.tuning.passengerPositions[2] = car.data.rearSeat;
-            }
-            if (p & 0xC0) {
-                AddOccupant(sums, car.tuning.occupantMass, car.data.rearSeat.x + side, car.data.rearSeat);
-                car.tuning.passengerPositions[3] = {car.data.rearSeat.x + side, car.data.rearSeat.y, car.data.rearSeat.z};
-            }
-        }
+}
+
+// The driver, and the passengers the setup seats where the car has seats
+// (a rear middle passenger needs a bench of 0.35 m half width).
+void AddOccupants(CarObject& car, MassSums& sums, const SeatLayout& seats)
+{
+    if (car.data.driverAnimation == -1)
+        return;
+    const Vec3& seat = car.data.driverSeat;
+    const Vec3& rear = car.data.rearSeat;
+    Vec3* places = car.tuning.passengerPositions;
+    float& occupants = car.tuning.occupantMass;
+    AddOccupant(sums, occupants, seats.driverX, seat);
+    const uint8_t p = car.data.setup ? car.data.setup->passengers : 0;
+    if ((p & 3) && seats.frontSeat) {
+        AddOccupant(sums, occupants, -seats.driverX, seat);
+        places[0] = {-seats.driverX, seat.y, seat.z};
     }
-    // Wheels.
+    if (!seats.rearSeats)
+        return;
+    const float side = std::fabs(seat.x);
+    if (p & 0x0C) {
+        AddOccupant(sums, occupants, rear.x - side, rear);
+        places[1] = {rear.x - side, rear.y, rear.z};
+    }
+    if ((p & 0x30) && seats.benchHalf >= 0.35f) {
+        AddOccupant(sums, occupants, rear.x, rear);
+        places[2] = rear;
+    }
+    if (p & 0xC0) {
+        AddOccupant(sums, occupants, rear.x + side, rear);
+        places[3] = {rear.x + side, rear.y, rear.z};
+    }
+}
+
+// The wheels, each a box of its mass at its centre.
+void AddWheelMasses(CarObject& car, MassSums& sums)
+{
     for (int i = 0; i < car.wheelCount; i++) {
         const Wheel& w = car.wheels[i];
         const Axle& axle = car.axles[w.axleIndex];
         sums.AddBox(w.wheelMass, w.hubPoint + w.hubOffset, {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
         car.tuning.wheelMassSum += w.wheelMass;
     }
+}
+
+} // namespace
+
+void ComputeCarMassProperties(CarObject& car, int pass)
+{
+    if (pass != 1 && pass != 2)
+        return;  // pass 0 draws the boxes: nothing to draw without car drawing
+    MassSums sums;
+    CarTuning& tuning = car.tuning;
+    tuning.structureMass = tuning.seatMass = tuning.occupantMass = tuning.wheelDriveMass = tuning.wheelMassSum = 0;
+    const SeatLayout seats = CarSeats(car);
+    AddStructureMass(car, sums);
+    AddEngineAndTank(car, sums);
+    AddSeatsAndExtras(car, sums, seats);
+    AddDriveMasses(car, sums);
     if (pass == 1)
-        car.tuning.dryMass += car.tuning.wheelMassSum;
+        tuning.dryMass = static_cast<float>(sums.mass);
+    AddOccupants(car, sums, seats);
+    AddWheelMasses(car, sums);
+    if (pass == 1)
+        tuning.dryMass += tuning.wheelMassSum;
     // The base the added mass starts from.
-    car.tuning.baseMass = sums.mass;
+    tuning.baseMass = sums.mass;
     for (int i = 0; i < 3; i++)
-        car.tuning.baseMoment[i] = sums.moment[i];
+        tuning.baseMoment[i] = sums.moment[i];
     for (int i = 0; i < 9; i++)
-        car.tuning.baseSecond[i] = sums.second[i];
+        tuning.baseSecond[i] = sums.second[i];
     CommitMassSums(car, sums, pass);
 }
 

@@ -336,36 +336,37 @@ void ReadCarControls(PlayerControlState& controls, int n)
     if (!car)
         return;
     uint16_t* w = car->inputs.words;
-    // 1. The axis-driven words.
+    // The axis-driven words.
     w[0] = FilterSteerInput(controls, n, w[0]);
     w[1] = FilterThrottleInput(controls, n, w[1]);
     w[2] = FilterBrakeInput(controls, n, w[2]);
     w[11] = FilterClutchInput(controls, n, w[11]);
     w[12] = FilterHandbrakeInput(controls, n, w[12]);
-    // 2. Shift words.
+    // Shift words.
     if (controls.noControl) {
         w[3] = w[4] = 0;
     } else {
         w[3] = DebouncedShift(ShiftUpControl, controls.keyFlag, controls.shiftUpTimer);
         w[4] = DebouncedShift(ShiftDownControl, controls.keyFlag, controls.shiftDownTimer);
     }
-    // 3, 4. Requests on the step their control becomes active.
+    // Requests on the step their control becomes active.
     if (BecameActive(ResetControl, controls.keyFlag, controls.resetHeld))
         RequestCarReset(*car, 1);
     w[16] = BecameActive(PitSpeedControl, controls.keyFlag, controls.pitLimiterHeld) ? 1 : 0;
     w[17] = BecameActive(TcDisableControl, controls.keyFlag, controls.tractionHeld) ? 1 : 0;
     w[5] = BecameActive(IgnitionControl, controls.keyFlag, controls.ignitionHeld) ? 1 : 0;
-    // 5, 6.
+    // The key handler's headlight and indicator requests, the H-shifter's
+    // gear and the driver's look.
     w[7] = controls.headlightRequest;
     w[13] = controls.indicatorRequest;
     w[14] = GetShifterGear(controls);
     w[15] = GetLookCode(controls);
-    // 7.
+    // Horn and flash.
     const uint8_t horn = IsHornActive(controls) ? static_cast<uint8_t>(PlayerProfile.horn + 1) : 0;
     const uint8_t flash = IsFlashActive(controls) ? 1 : 0;
     w[9] = horn;
     w[10] = flash;
-    // 8. Others hear the horn and see the flash through packets, sent when
+    // Others hear the horn and see the flash through packets, sent when
     // the state changes.
     controls.hornSent = controls.flashSent = 0;
     const CarNetHooks& net = GetCarNetHooks();
@@ -383,7 +384,7 @@ void ReadCarControls(PlayerControlState& controls, int n)
             controls.flashSent = 1;
         }
     }
-    // 9.
+    // The key handler's requests are taken.
     controls.headlightRequest = 0;
     controls.indicatorRequest = 0;
 }

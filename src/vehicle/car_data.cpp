@@ -99,20 +99,11 @@ int ReadCarStructure(CarObject& car, DataFile& reader, int /*version*/)
     return reader.Overran() ? Refuse("structure ends early", car.data.shortCode) : 1;
 }
 
-int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carName, int mirrorDriver,
-                int driverAnimation, int setupIndex, CarSetup* externalSetup, int colourIndex,
-                ColourConfig* externalColours, void* owner, const char* plateText, int headerOnly)
+namespace {
+
+// The car's flags, class, gearbox, drive and engine description.
+int ReadCarIdentity(CarObject& car, DataFile& reader, int version, const char* carName)
 {
-    // 1.
-    if (!headerOnly) {
-        if (plateText) {
-            std::memcpy(car.data.plateText, plateText, strnlen(plateText, sizeof car.data.plateText));
-            car.drawing.plateIndex = GetCarDrawHooks().numberPlate(car.data.plateText);
-        }
-        car.data.mirrorDriver = static_cast<uint8_t>(mirrorDriver & 1);
-        car.data.driverAnimation = driverAnimation;
-    }
-    // 2. Items 1 to 22.
     car.data.dataFlags = ReadInt(reader);
     int carClass = ReadInt(reader);
     if (carClass < 0 || carClass >= CarClassCount)
@@ -128,7 +119,12 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     ReadInt(reader);
     if (!ReadEngine(car.engine, reader, version, car.engine, 1))
         return Refuse("bad engine", carName);
+    return 1;
+}
 
+// The built-in setups and colour configurations.
+int ReadCarSetupsAndColours(CarObject& car, DataFile& reader, int version, const char* carName)
+{
     int setups = ReadInt(reader);
     if (!CountFits(reader, setups, MaxCarSetups, SetupNameLength + 4))
         return Refuse("bad setup count", carName);
@@ -147,7 +143,13 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     car.data.colourCount = colours;
     for (int i = 0; i < colours; i++)
         ReadColourConfig(car.data.colours[i], reader);
+    return 1;
+}
 
+// The body options, where the masses and seats sit, the steering, the fuel
+// capacity, the gear-change durations and the traction control word.
+int ReadCarLayout(CarObject& car, DataFile& reader, const char* carName)
+{
     ReadInt(reader);
     int options = ReadInt(reader);
     if (!CountFits(reader, options, MaxBodyOptions, 16))
@@ -179,6 +181,13 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         ReadInt(reader);
         ReadInt(reader);
     }
+    return 1;
+}
+
+// The dashboard (a default one when the data has none), the short code and
+// the wing limits.
+int ReadCarDashboard(CarObject& car, DataFile& reader, const char* carName)
+{
     car.data.dashboardType = static_cast<uint8_t>(ReadByte(reader));
     car.data.dashboardLength = static_cast<uint8_t>(ReadByte(reader));
     car.data.dashboardBytes[0] = static_cast<uint8_t>(ReadByte(reader));
@@ -205,15 +214,13 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         limit = static_cast<int8_t>(ReadByte(reader));
     if (reader.Overran())
         return Refuse("car data ends early", carName);
-    // 3.
-    if (std::fabs(car.data.driverSeat.x) <= 0.2f)
-        car.data.mirrorDriver = 0;
-    // 4.
-    if (headerOnly)
-        return 1;
-    // 5.
-    LoadEngineFile(car.engine, car.data.shortCode);
-    // 6. Items 23 to 26.
+    return 1;
+}
+
+// The gear count and reverse ratio, the driver's movement name, the
+// gear-change durations of the gearbox kind and the lamp colours.
+int ReadCarGearsAndLamps(CarObject& car, DataFile& reader, int version, const char* carName)
+{
     car.data.gearCount = ReadInt(reader);
     if (car.data.gearCount < 2 || car.data.gearCount > 9)
         return Refuse("bad gear count", carName);
@@ -223,7 +230,14 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     // The gearbox kind decides the gear-change durations.
     SetShiftTimings(car);
     ReadCarLightColours(car, reader, version);
-    // 7, 8. The setup and colours in use.
+    return 1;
+}
+
+// The setup and colours in use: a built-in entry (the first when the index
+// is out of range) or the caller's record.
+int ChooseSetupAndColours(CarObject& car, const char* carName, int setupIndex, CarSetup* externalSetup,
+                          int colourIndex, ColourConfig* externalColours, void* owner)
+{
     if (setupIndex == -1) {
         if (!externalSetup)
             return Refuse("no setup given", carName);
@@ -249,7 +263,12 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         car.data.colour = &car.data.colours[colourIndex];
     }
     car.data.colourIndex = colourIndex;
-    // 9. Item 27: the family and its body model.
+    return 1;
+}
+
+// The body family: its flag, its shared body model's parts, and the skins.
+void ReadCarFamily(CarObject& car, DataFile& reader)
+{
     ReadBlock(reader, car.data.familyCode, 4);
     car.data.familyCode[3] = 0;
     const char* family = car.data.familyCode;
@@ -259,10 +278,13 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     ObjectModel* familyModel = GetCarBodyObject(family);
     if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE"))
         GetCarModelHooks().placeFamilyParts(*familyModel);
-    // 10. Skins, structure, wheels, axles, body model, tables, aero.
     GetCarDrawHooks().loadCarSkins(car, familyModel);
-    if (!ReadCarStructure(car, reader, version))
-        return 0;
+}
+
+// The wheels' positions and the two axle blocks; a tyre no taller than its
+// rim holds no air and is refused.
+int ReadCarWheels(CarObject& car, DataFile& reader, const char* carName)
+{
     int wheels = ReadInt(reader);
     if (!CountFits(reader, wheels, MaxCarWheels, 12) || wheels < 1)
         return Refuse("bad wheel count", carName);
@@ -283,6 +305,12 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
               axle.sidewallRatio < 10 && axle.rimRadius < 10))
             return Refuse("bad axle", carName);
     }
+    return 1;
+}
+
+// The body model, the tables that follow it and the aero points.
+int ReadCarBodyModel(CarObject& car, DataFile& reader, int version, const char* carName)
+{
     car.data.modelFlags = ReadInt(reader);
     if (reader.Overran())
         return Refuse("car data ends early", carName);
@@ -305,8 +333,40 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     }
     if (reader.Overran())
         return Refuse("car data ends early", carName);
+    return 1;
+}
+
+} // namespace
+
+int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carName, int mirrorDriver,
+                int driverAnimation, int setupIndex, CarSetup* externalSetup, int colourIndex,
+                ColourConfig* externalColours, void* owner, const char* plateText, int headerOnly)
+{
+    if (!headerOnly) {
+        if (plateText) {
+            std::memcpy(car.data.plateText, plateText, strnlen(plateText, sizeof car.data.plateText));
+            car.drawing.plateIndex = GetCarDrawHooks().numberPlate(car.data.plateText);
+        }
+        car.data.mirrorDriver = static_cast<uint8_t>(mirrorDriver & 1);
+        car.data.driverAnimation = driverAnimation;
+    }
+    if (!ReadCarIdentity(car, reader, version, carName) || !ReadCarSetupsAndColours(car, reader, version, carName) ||
+        !ReadCarLayout(car, reader, carName) || !ReadCarDashboard(car, reader, carName))
+        return 0;
+    // A driver sitting in the middle has no mirrored side.
+    if (std::fabs(car.data.driverSeat.x) <= 0.2f)
+        car.data.mirrorDriver = 0;
+    if (headerOnly)
+        return 1;
+    LoadEngineFile(car.engine, car.data.shortCode);
+    if (!ReadCarGearsAndLamps(car, reader, version, carName) ||
+        !ChooseSetupAndColours(car, carName, setupIndex, externalSetup, colourIndex, externalColours, owner))
+        return 0;
+    ReadCarFamily(car, reader);
+    if (!ReadCarStructure(car, reader, version) || !ReadCarWheels(car, reader, carName) ||
+        !ReadCarBodyModel(car, reader, version, carName))
+        return 0;
     BuildBodyShell(car);
-    // 11.
     ApplySetup(car, 0);
     ResetCar(car, 0, 0, 1);
     return 1;

@@ -207,7 +207,7 @@ void ResetRaceState(CarObject& car)
 
 void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
 {
-    // 1, 2. The dents undone: the body model's shape and the contact points.
+    // The dents undone: the body model's shape and the contact points.
     if (car.data.bodyModel && car.step.impactCount > 0) {
         GetCarMessageHooks().printNetDebug("Repaired Mesh", 0);
         car.step.impactCount = 0;

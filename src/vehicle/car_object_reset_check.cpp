@@ -77,13 +77,13 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarO
 {
     const CarPathHooks& paths = GetCarPathHooks();
     uint8_t* b = request.bytes;
-    // 1. The node must lie on the path.
+    // The node must lie on the path.
     const int node = GetInt(b + 4);
     const int nodeCount = paths.pathNodeCount();
     RoadPlace middle;
     if (nodeCount <= 0 || node < 0 || node >= nodeCount || !paths.roadPlace(node, middle))
         return 4;
-    // 2. Halfway to the next node; a point off the road (or one the
+    // Halfway to the next node; a point off the road (or one the
     // request asks to be placed) goes onto the road within the limits. A
     // lateral position that is not a number is off the road.
     float lateral = GetFloat(b + 8);
@@ -105,7 +105,7 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarO
     // A closed racing loop is the path the flags are raised along.
     const bool knowledgePath = paths.isFlagPath() != 0;
 
-    // 3. Every other car; the last finding in slot order stands.
+    // Every other car; the last finding in slot order stands.
     int result = 0;
     for (int slot = 0; slot < slotCount; slot++) {
         const CarObject* other = slotCars[slot];

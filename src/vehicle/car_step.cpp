@@ -479,16 +479,21 @@ void AccumulateInputChange(CarObject& car)
     car.step.flatTyresBefore = uint8_t(CountFlatTyres(car));
 }
 
-void StepCar(CarObject& car, float dt, float gravity)
+namespace {
+
+// The clock of the lap time shown after a lap, in steps of 10 ms.
+constexpr int LapTimeCountdownStep = 10;
+// Input activity that wakes a stopped car's rest counter.
+constexpr int ActivityChange = 512;
+
+// What the driver asks of the car before its forces: the blinkers, the
+// stopped state and pit lane of a car with a slot, the automatic clutch's
+// hold below idle, the clutch demand, the player's requests and the
+// handbrake (which stays on for a stopped car out of gear). Returns the
+// clutch demand.
+float TakeDriverRequests(CarObject& car, int slot, float dt)
 {
     EngineRecord& engine = car.engine;
-    // 1, 2.
-    if (car.race.lapTimeCountdown > 0)
-        car.race.lapTimeCountdown -= 10;
-    if (car.net.remote && StepRemoteCar(car, dt))
-        return;
-    // 3 to 7.
-    const int slot = GetLocalPlayerSlot(car);
     UpdateBlinkers(car);
     const int stoppedChanged = UpdateStoppedState(car);
     if (slot >= 0)
@@ -498,39 +503,48 @@ void StepCar(CarObject& car, float dt, float gravity)
     const float clutch = ClutchDemand(car, dt);
     if (slot >= 0)
         HandlePlayerRequests(car, slot);
-    // 8. The handbrake stays on for a stopped car out of gear.
     if (car.race.stopped && car.step.handbrake > 0.1f && (car.step.gear == Neutral || engine.clutchPedal > 0.9f))
         car.step.handbrake = 1;
     else
         car.step.handbrake = Word(car, 12);
-    // 9, 10.
-    if (!car.race.showroom) {
-        if (CanCarRest(car)) {
-            if (++car.step.restCounter >= RestSteps) {
-                car.step.restCounter = 0;
-                PutCarToRest(car);
-                return;
-            }
-        } else {
-            car.step.restCounter = 0;
-        }
+    return clutch;
+}
+
+// A quiet car outside the garage goes to rest after RestSteps quiet steps;
+// true when it went to rest this step.
+bool RestIfQuiet(CarObject& car)
+{
+    if (car.race.showroom)
+        return false;
+    if (!CanCarRest(car)) {
+        car.step.restCounter = 0;
+        return false;
     }
-    if (car.step.lost) {
-        HandleLostCar(car);
-        return;
-    }
-    // 11 to 16.
+    if (++car.step.restCounter < RestSteps)
+        return false;
+    car.step.restCounter = 0;
+    PutCarToRest(car);
+    return true;
+}
+
+// The driver aids between the words and the car: throttle and clutch,
+// brakes, the engine braking reduction, the lamps, and the change of a
+// local online car's inputs for its next position packet.
+void ApplyDriverAids(CarObject& car, int slot, float clutch, float dt)
+{
     StepThrottleAndClutch(car, clutch, dt);
     StepBrakes(car, dt);
     ReduceEngineBraking(car);
     UpdateStepLights(car);
     if (slot >= 0 && GetCarNetHooks().isOnline())
         AccumulateInputChange(car);
-    // 17, 18.
-    car.step.steerTargetPrevious = car.step.steerTarget;
-    car.step.steerTarget = SteerAngleFromWord(car, car.inputs.words[0]);
-    ComputeAeroForces(car);
-    // 19. An empty tank stops the engine; an ignition cut holds it off.
+}
+
+// An empty tank stops the engine; an ignition cut holds it off for the
+// step (it runs again after the step).
+void CutIgnition(CarObject& car, float dt)
+{
+    EngineRecord& engine = car.engine;
     if (engine.running && !(car.race.fuel > 0))
         StopEngine(engine);
     car.step.runningSuspended = 0;
@@ -541,52 +555,65 @@ void StepCar(CarObject& car, float dt, float gravity)
             engine.running = 0;
         }
     }
-    // 20, 21.
+}
+
+// The gear in use and its ratio for the drive, whether traction control
+// may cut this step, and the centre of the sprung mass.
+void PrepareDrive(CarObject& car)
+{
     UpdateGearBookkeeping(car);
-    engine.driveRatio = car.step.gear == Neutral ? 0.0f : car.step.totalRatio;
+    car.engine.driveRatio = car.step.gear == Neutral ? 0.0f : car.step.totalRatio;
     car.step.tcActive = IsTractionControlActive(car) ? 1 : 0;
-    car.step.throttleBeforeTc = engine.throttle;
+    car.step.throttleBeforeTc = car.engine.throttle;
     UpdateSprungCentre(car);
-    // 22, 23.
+}
+
+// The forces and motion of the step: twenty sub-steps, with the dents of a
+// local car's hard contacts and the fuel it burned, or one full step of a
+// remote car.
+void MoveCar(CarObject& car, int slot, float dt, float gravity)
+{
     car.step.fuelUsed = 0;
     if (car.net.oneFullStep) {
         RunCarFullStep(car, dt, gravity);
-    } else {
-        RunCarSubSteps(car, dt, gravity);
-        if (slot >= 0)
-            ApplyImpactDamage(car, slot);
-        car.race.fuel = car.race.fuel > car.step.fuelUsed ? car.race.fuel - car.step.fuelUsed : 0.0f;
+        return;
     }
-    // 25.
+    RunCarSubSteps(car, dt, gravity);
+    if (slot >= 0)
+        ApplyImpactDamage(car, slot);
+    car.race.fuel = car.race.fuel > car.step.fuelUsed ? car.race.fuel - car.step.fuelUsed : 0.0f;
+}
+
+// After the forces: the engine held off by the ignition cut runs again,
+// and traction control restores the throttle or marks its cut.
+void EndIgnitionAndTractionCuts(CarObject& car)
+{
     if (car.step.runningSuspended) {
-        engine.running = 1;
+        car.engine.running = 1;
         car.step.runningSuspended = 0;
     }
     if (car.data.tractionControl & TcRestoresThrottle)
-        engine.throttle = car.step.throttleBeforeTc;
+        car.engine.throttle = car.step.throttleBeforeTc;
     else if (car.step.tcFactor != 1)
         car.step.tcFactor = 2;
-    // 26.
-    car.CommitBodyMove();
-    if (MutablePhysicsStep.resimulatingCar)
+}
+
+// The tyres' heat, flat tyres and the marks they leave (not in the garage).
+void StepTyresAfterMove(CarObject& car, float dt)
+{
+    if (car.race.showroom)
         return;
-    // 27.
-    if (car.race.stopped) {
-        const int activity = GetInputActivity(car);
-        if (activity - car.step.inputActivity >= 512 || car.step.inputActivity - activity >= 512) {
-            car.step.inputActivity = activity;
-            MarkActive(car);
-        }
-    }
-    // 28.
-    if (!car.race.showroom) {
-        const float airFlow = std::sqrt(car.step.airSpeed + 1);
-        for (int i = 0; i < car.wheelCount; ++i)
-            StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], dt, airFlow, car.net.remote);
-        car.step.flatTyresAfter = uint8_t(CountFlatTyres(car));
-        UpdateWheelMarks(car);
-    }
-    // 29, 30.
+    const float airFlow = std::sqrt(car.step.airSpeed + 1);
+    for (int i = 0; i < car.wheelCount; ++i)
+        StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], dt, airFlow, car.net.remote);
+    car.step.flatTyresAfter = uint8_t(CountFlatTyres(car));
+    UpdateWheelMarks(car);
+}
+
+// The speed and the smoothed acceleration in g along the car's axes; a
+// local car's rotation made square again.
+void UpdateMotionReadings(CarObject& car)
+{
     car.step.speed = std::sqrt(LengthSquared(car.velocity));
     if (car.mass > 0) {
         car.step.smoothedAcceleration = 0.9f * car.step.smoothedAcceleration + 0.1f * ((1.0f / car.mass) * car.force);
@@ -594,12 +621,57 @@ void StepCar(CarObject& car, float dt, float gravity)
     }
     if (!car.net.remote)
         OrthonormaliseRotation(car.rotation);
+}
+
+// What follows the move: a stopped car's activity, the tyres, the motion
+// readings, the track position, view and route, the hot lap's ground rule
+// and the speedometer.
+void FinishCarStep(CarObject& car, int slot, float dt)
+{
+    if (car.race.stopped) {
+        const int activity = GetInputActivity(car);
+        if (activity - car.step.inputActivity >= ActivityChange || car.step.inputActivity - activity >= ActivityChange) {
+            car.step.inputActivity = activity;
+            MarkActive(car);
+        }
+    }
+    StepTyresAfterMove(car, dt);
+    UpdateMotionReadings(car);
     if (slot >= 0)
         CheckTrackPosition(car, slot);
-    // 31 to 33.
     UpdateCarViewAndRoute(car, dt, car.net.oneFullStep ? 0 : 1);
     if (GetCarRaceHooks().isHotLapTimed() && FewWheelsOffRoad(car) == 0)
         GetCarRaceHooks().invalidateHotLap(HotLapGround);
     if (!car.net.oneFullStep)
         UpdateWheelSpeedReading(car);
+}
+
+}  // namespace
+
+void StepCar(CarObject& car, float dt, float gravity)
+{
+    if (car.race.lapTimeCountdown > 0)
+        car.race.lapTimeCountdown -= LapTimeCountdownStep;
+    if (car.net.remote && StepRemoteCar(car, dt))
+        return;
+    const int slot = GetLocalPlayerSlot(car);
+    const float clutch = TakeDriverRequests(car, slot, dt);
+    if (RestIfQuiet(car))
+        return;
+    if (car.step.lost) {
+        HandleLostCar(car);
+        return;
+    }
+    ApplyDriverAids(car, slot, clutch, dt);
+    car.step.steerTargetPrevious = car.step.steerTarget;
+    car.step.steerTarget = SteerAngleFromWord(car, car.inputs.words[0]);
+    ComputeAeroForces(car);
+    CutIgnition(car, dt);
+    PrepareDrive(car);
+    MoveCar(car, slot, dt, gravity);
+    EndIgnitionAndTractionCuts(car);
+    car.CommitBodyMove();
+    if (MutablePhysicsStep.resimulatingCar)
+        return;
+    FinishCarStep(car, slot, dt);
 }

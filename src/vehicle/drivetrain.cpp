@@ -132,20 +132,15 @@ float AckermannAngle(const CarObject& car, const Wheel& wheel)
     }
 }
 
-void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
-{
-    // Nothing moves in no time (and 1 / dt below would not exist).
-    if (!(dt > 0))
-        return;
-    // 1. The caller adds this sub-step's aligning torque to the step's sum.
-    car.step.alignTorque = 0;
-    const CarSetup* setup = car.data.setup;
+namespace {
 
-    // 2. Gearbox output to the axles.
+// The gearbox's output through the centre differential to the axles, and
+// each axle's anti-roll bar and differential to its wheels.
+void DriveAxles(CarObject& car, float dt)
+{
+    const CarSetup* setup = car.data.setup;
     float axleTorque[2];
     SplitToAxles(car, car.tuning.driveEfficiency * car.engine.clutchTorque * car.step.totalRatio, axleTorque);
-
-    // 3. Each axle's anti-roll bar and differential.
     for (int a = 0; a < 2; a++) {
         Axle& axle = car.axles[a];
         const bool driven = (car.tuning.driveAxles >> a) & 1;
@@ -166,11 +161,16 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
             single->driveTorque = driven ? axleTorque[a] : 0;
         }
     }
+}
 
-    // 4. Each wheel: travel, steering, brake, aerodynamic load, tyre.
+// Each wheel: its travel, steering, brake and the wings' load, then its
+// tyre. Returns the driven wheels' turn weighted by their axles' torque
+// shares.
+float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, float gravity)
+{
+    const CarSetup* setup = car.data.setup;
     const float parallel = setup ? setup->parallelSteer * 0.01f : 0;
     const float handbrakeTorque = setup ? setup->maxBrakeTorque * car.step.handbrake : 0;
-    const float inverseDt = 1 / dt;
     float drivenRotation = 0;
     for (int i = 0; i < car.wheelCount; i++) {
         Wheel& wheel = car.wheels[i];
@@ -216,8 +216,12 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
         if (wheel.driven)
             drivenRotation += wheel.spinStep * car.tuning.torqueShare[wheel.axleIndex];
     }
+    return drivenRotation;
+}
 
-    // 6. Solid axles turn as one.
+// The wheels of a solid axle turn as one.
+void TurnSolidAxles(CarObject& car)
+{
     for (Axle& axle : car.axles) {
         if (!axle.solid || !axle.leftWheel || !axle.rightWheel)
             continue;
@@ -230,9 +234,13 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
         l.spinAngle = WrapAngle(l.spinAngle + step);
         r.spinAngle = WrapAngle(r.spinAngle + step);
     }
+}
 
-    // 7, 8. The driven wheels' mean turn back through the gearbox. A car
-    // without driven wheels turns nothing.
+// The driven wheels' mean turn back through the gearbox to the clutch side
+// (and, in one full step with the clutch in, to the engine). A car without
+// driven wheels turns nothing.
+void TurnGearboxFromWheels(CarObject& car, float drivenRotation, float inverseDt, int fullStep)
+{
     const float t = car.tuning.drivenWheels > 0 ? drivenRotation / static_cast<float>(car.tuning.drivenWheels) : 0;
     const float output = t * inverseDt * car.tuning.finalDrive;
     car.step.outputSpeed = output < 0 ? -output : output;
@@ -249,4 +257,20 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
         engine.crankAngle += turn;
         engine.speed = car.step.wheelEngineSpeed > 0 ? car.step.wheelEngineSpeed : 0;
     }
+}
+
+} // namespace
+
+void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
+{
+    // Nothing moves in no time (and 1 / dt below would not exist).
+    if (!(dt > 0))
+        return;
+    // The caller adds this sub-step's aligning torque to the step's sum.
+    car.step.alignTorque = 0;
+    DriveAxles(car, dt);
+    const float inverseDt = 1 / dt;
+    const float drivenRotation = DriveEachWheel(car, dt, inverseDt, fullStep, gravity);
+    TurnSolidAxles(car);
+    TurnGearboxFromWheels(car, drivenRotation, inverseDt, fullStep);
 }

@@ -103,16 +103,16 @@ int ChooseAutoGear(const CarObject& car, float w)
 {
     const EngineRecord& e = car.engine;
     const int g = car.step.gear;
-    // 1. Stalling in gear with the throttle open.
+    // Stalling in gear with the throttle open.
     if (0.75f * e.idleSpeed > w && g > FirstGear && e.throttle > 0.5f)
         return 1;
-    // 2.
+    // No change in neutral or with the clutch pressed.
     if (g == Neutral || e.clutchPedal > 0.75f)
         return 0;
-    // 3.
+    // The power now, with the turbo's boost.
     const float boost = (e.flags & EngineTurbo) ? 1 + e.boost : 1;
     const float p = PowerAt(e, w, boost);
-    // 4. Up.
+    // Up, past the peak power when the next gear gives more.
     if (g >= FirstGear && g < LastGear(car) && w > e.maxPowerSpeed) {
         if (e.clutchPedal > 0.05f || DrivenWheelSlips(car))
             return 0;
@@ -122,7 +122,7 @@ int ChooseAutoGear(const CarObject& car, float w)
             return 0;
         return PowerAt(e, w * car.tuning.gearRatios[g + 1] / car.tuning.gearRatios[g], boost) > p ? 2 : 0;
     }
-    // 5. Down.
+    // Down, below the peak power when the gear below gives more.
     if (g > FirstGear && w < e.maxPowerSpeed && car.tuning.gearRatios[g] > 0) {
         const float v = w * car.tuning.gearRatios[g - 1] / car.tuning.gearRatios[g];
         if (PowerAt(e, v, boost) > p && v < e.maxPowerSpeed)
@@ -155,12 +155,12 @@ void ShiftGear(CarObject& car)
     EngineRecord& e = car.engine;
     const int target = car.step.gearTarget;
     const int kind = car.data.gearboxKind;
-    // 1. The automatic clutch presses at once.
+    // The automatic clutch presses at once.
     if (car.tuning.autoClutch && (kind == 1 || kind == 5 || car.step.gear == Neutral)) {
         car.step.clutchHoldTimer = car.data.gearTimings[ClutchHoldTiming];
         e.clutchPedal = 1;
     }
-    // 2. Out of neutral: with the clutch pressed, a still engine, or the
+    // Out of neutral: with the clutch pressed, a still engine, or the
     // revs matching the wheels within 2 %.
     if (car.step.gear == Neutral) {
         if (e.clutchPedal > 0.9f || e.speed < 1) {
@@ -177,19 +177,19 @@ void ShiftGear(CarObject& car)
     const bool downToForward = target < car.step.gear && target >= FirstGear;
     if (kind == 1) {
         if (!car.step.upLatch && !car.step.downLatch) {
-            // 3. The H-shifter: through neutral, engaged by rule 2 later.
+            // The H-shifter: through neutral, engaged out of neutral later.
             if (upshift && car.tuning.throttleCut)
                 car.step.waitForRevs = 1;
             else if (downToForward && car.tuning.blip)
                 car.step.blipTimer = car.data.gearTimings[BlipTiming];
             car.step.gear = Neutral;
         } else if (e.clutchPedal > 0.9f) {
-            // 4. The shift words need the clutch.
+            // The shift words need the clutch.
             car.step.gear = target;
         }
         return;
     }
-    // 5. Sequential boxes cut or blip, and engage once the drive unloads.
+    // Sequential boxes cut or blip, and engage once the drive unloads.
     if (upshift) {
         if (car.tuning.throttleCut)
             car.step.throttleCutTimer = car.data.gearTimings[CutTiming];
