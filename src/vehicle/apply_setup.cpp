@@ -8,37 +8,11 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
 constexpr float DegreesToRadians = Pi / 180;
-
-template <typename T>
-void HoldWithin(T& value, T low, T high)
-{
-    if (value < low)
-        value = low;
-    if (value > high)
-        value = high;
-}
 
 const CarSetup* DefaultSetup(const CarObject& car)
 {
     return car.data.setupCount > 0 ? &car.data.setups[0].setup : car.data.setup;
-}
-
-bool SameNoCase(const char* a, const char* b, int n)
-{
-    for (int i = 0; i < n; i++) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
-        if (!x)
-            return true;
-    }
-    return true;
 }
 
 // The wheel's axes for the sliding and fixed types.
@@ -224,19 +198,19 @@ void CopySuspensionToWheels(CarObject& car)
         }
         const SetupAxle& a = car.data.setup->axles[w.axleIndex];
         float spring = a.spring, bump = a.bumpDamping, rebound = a.reboundDamping;
-        HoldWithin(spring, 0.1f * springMax, springMax);
-        HoldWithin(rebound, 0.1f * damperMax, damperMax);
+        spring = Clamp(spring, 0.1f * springMax, springMax);
+        rebound = Clamp(rebound, 0.1f * damperMax, damperMax);
         if (car.data.dataFlags & CarDataBumpFromRebound)
             bump = rebound / 2;
         else
-            HoldWithin(bump, 0.1f * damperMax, damperMax);
+            bump = Clamp(bump, 0.1f * damperMax, damperMax);
         w.springRate = spring;
         w.bumpDamping = bump;
         w.reboundDamping = rebound;
     }
     for (int axle = 0; axle < 2; axle++) {
         float roll = car.data.setup->axles[axle].antiRoll;
-        HoldWithin(roll, 0.0f, springMax);
+        roll = Clamp(roll, 0.0f, springMax);
         const bool none = (car.data.dataFlags & (axle == 0 ? CarDataNoRearAntiRoll : CarDataNoFrontAntiRoll)) != 0;
         car.tuning.liveAntiRoll[axle] = none ? 0 : roll;
     }
@@ -272,9 +246,9 @@ void HoldSetupWithinCarLimits(const CarObject& car, CarSetup& s)
 {
     const int8_t* wings = car.data.wingLimits;
     ClampSetup(s);
-    HoldWithin<uint8_t>(s.rearWing, static_cast<uint8_t>(wings[0] < 0 ? 0 : wings[0]),
-                        static_cast<uint8_t>(wings[1] < 0 ? 0 : wings[1]));
-    HoldWithin<uint8_t>(s.frontWing, static_cast<uint8_t>(wings[4] < 0 ? 0 : wings[4]),
+    s.rearWing = Clamp(s.rearWing, static_cast<uint8_t>(wings[0] < 0 ? 0 : wings[0]),
+                       static_cast<uint8_t>(wings[1] < 0 ? 0 : wings[1]));
+    s.frontWing = Clamp(s.frontWing, static_cast<uint8_t>(wings[4] < 0 ? 0 : wings[4]),
                         static_cast<uint8_t>(wings[5] < 0 ? 0 : wings[5]));
     uint8_t maxLock = 0;
     for (int i = 0; i < car.data.setupCount; i++)
@@ -288,16 +262,16 @@ void HoldSetupWithinCarLimits(const CarObject& car, CarSetup& s)
         SetupAxle& a = s.axles[axle];
         float low, high;
         GetSetupRangeCapped(car, axle, low, high);
-        HoldWithin(a.rideHeightReduction, low, high);
+        a.rideHeightReduction = Clamp(a.rideHeightReduction, low, high);
         a.spare = 0;
-        HoldWithin<uint8_t>(a.tyreType, static_cast<uint8_t>(tyreLow), static_cast<uint8_t>(tyreHigh));
+        a.tyreType = Clamp(a.tyreType, static_cast<uint8_t>(tyreLow), static_cast<uint8_t>(tyreHigh));
         int pLow, pHigh;
         GetSetupRangeHalf(car, axle, pLow, pHigh);
         // A default pressure above 43690 kPa has a range beyond the 16-bit
         // field: its top is the field's top, not a wrapped value.
         pHigh = pHigh > 65535 ? 65535 : pHigh;
-        HoldWithin<uint16_t>(a.pressureLeft, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
-        HoldWithin<uint16_t>(a.pressureRight, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
+        a.pressureLeft = Clamp(a.pressureLeft, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
+        a.pressureRight = Clamp(a.pressureRight, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
     }
 }
 
@@ -322,9 +296,9 @@ void FitTyresAndCaster(CarObject& car, CarSetup& s)
             if (block.caster == 0)
                 block.caster = d->axles[1].caster;
             if (a.suspensionType == 4)
-                HoldWithin<uint8_t>(block.caster, 10, 60);
+                block.caster = Clamp(block.caster, 10, 60);
             else
-                HoldWithin<uint8_t>(block.caster, 40, 240);
+                block.caster = Clamp(block.caster, 40, 240);
         }
         a.casterAngle = block.caster * Pi / 1800;
     }
@@ -425,7 +399,7 @@ void SetUpDrive(CarObject& car, CarSetup& s, const CarClass& row)
     tuning.driveEfficiency = row.rearAxleFixed || car.data.carClass == BikeClass ? 0.9f
                              : tuning.driveAxles == 3                            ? 0.8f
                                                                                  : 0.85f;
-    HoldWithin<int32_t>(car.data.gearCount, row.minGearCount, row.maxGearCount);
+    car.data.gearCount = Clamp(car.data.gearCount, row.minGearCount, row.maxGearCount);
 }
 
 // A swing arm or double wishbone wheel: the arm's direction and rest
@@ -568,7 +542,7 @@ void SetUpBrakes(CarObject& car, CarSetup& s, const CarClass& row)
     GetLoadDerivedLimits(car, brakeLow, brakeHigh);
     float brake = s.maxBrakeTorque;
     if (car.data.setupIndex == -1) {
-        HoldWithin(s.maxBrakeTorque, brakeLow, brakeHigh);
+        s.maxBrakeTorque = Clamp(s.maxBrakeTorque, brakeLow, brakeHigh);
         brake = s.maxBrakeTorque;
     }
     car.tuning.brakeBalance = s.brakeBalance * 0.01f;
@@ -601,7 +575,7 @@ void ApplySetup(CarObject& car, int keepStructure)
     car.tuning.appliedRestriction = car.tuning.appliedMass = car.tuning.appliedMassPosition = 0;
     SetGearRatios(car, s);
     car.tuning.openRoof =
-        s.bodyOption < car.data.optionCount && SameNoCase(car.data.options[s.bodyOption].name, "OPEN ROOF", 12);
+        s.bodyOption < car.data.optionCount && SameTextNoCase(car.data.options[s.bodyOption].name, "OPEN ROOF", 12);
     FixRearAxle(car, s, row);
     if (car.data.setupIndex == -1)
         HoldSetupWithinCarLimits(car, s);

@@ -302,7 +302,7 @@ MassSums BaseSumsWithAddedMass(const CarObject& car)
 
 void ApplyAddedMass(CarObject& car, int kg)
 {
-    car.tuning.appliedMass = static_cast<uint8_t>(kg < 0 ? 0 : kg > 255 ? 255 : kg);
+    car.tuning.appliedMass = static_cast<uint8_t>(Clamp(kg, 0, 255));
     car.tuning.appliedMassPosition = car.data.setup ? car.data.setup->addedMassPosition : 50;
     MassSums sums = BaseSumsWithAddedMass(car);
     CommitMassSums(car, sums, 1);
@@ -321,7 +321,7 @@ void CommitCarMassWithLoad(CarObject& car, float loadKg, const Vec3& centre, con
 
 void ApplyIntakeRestriction(CarObject& car, int percent)
 {
-    car.tuning.appliedRestriction = static_cast<uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+    car.tuning.appliedRestriction = static_cast<uint8_t>(Clamp(percent, 0, 100));
     const float kept = car.engine.torqueFactor;
     car.engine.torqueFactor = kept * (1 - car.tuning.appliedRestriction / 100.0f);
     SetUpEngine(car.engine, CarClassTable[car.data.carClass]);
@@ -336,7 +336,7 @@ void UpdateCarHandicaps(CarObject& car)
     // a dry mass far out of range (or not a number) gives 0 or 200, never
     // an undefined conversion.
     int tens = RoundToInt32(car.tuning.dryMass * 0.02f);
-    tens = tens < 0 ? 0 : tens > 20 ? 20 : tens;
+    tens = Clamp(tens, 0, 20);
     int limit = 10 * tens;
     if (mass > limit)
         mass = limit;

@@ -419,16 +419,8 @@ void StepCarAlone(CarObject& car)
 int CarUsesSkinName(const CarObject& car, int which, const char* name)
 {
     const char* own = which ? car.data.skinName : car.data.secondSkinName;
-    for (int i = 0; i < SkinNameLength; ++i) {
-        unsigned char a = static_cast<unsigned char>(own[i]), b = static_cast<unsigned char>(name[i]);
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<unsigned char>(a + 32);
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<unsigned char>(b + 32);
-        if (a != b)
-            return 0;
-        if (a == 0)
-            return 1;
-    }
-    return name[SkinNameLength] == 0 ? 1 : 0;
+    if (!SameTextNoCase(own, name, SkinNameLength))
+        return 0;
+    // A skin name that fills its field matches only a name that ends there.
+    return strnlen(own, SkinNameLength) < SkinNameLength || name[SkinNameLength] == 0 ? 1 : 0;
 }

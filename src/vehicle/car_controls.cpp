@@ -20,7 +20,6 @@ enum : int {
 
 constexpr int StepMs = 10;
 constexpr float StepSeconds = 0.01f;
-constexpr float Pi = 3.14159265f;
 // Keyboard steering never moves the steering further than this from the
 // angle of the last word in one step (rad).
 constexpr float KeyboardStepLimit = 0.016f;
@@ -34,7 +33,7 @@ CarControlSettings ControlSettings() { return GetCarControlHooks().controlSettin
 
 uint16_t WordOf(long value)
 {
-    return static_cast<uint16_t>(value < 0 ? 0 : value > 65535 ? 65535 : value);
+    return static_cast<uint16_t>(Clamp(value, 0, 65535));
 }
 
 // The axis words' average over n steps: (new + old x (n - 1)) / n.
@@ -155,7 +154,7 @@ uint16_t KeyboardSteer(PlayerControlState& controls, const CarObject& car, uint1
     const float a = Clamp(range.offset + controls.keyboardSteer, current - KeyboardStepLimit,
                           current + KeyboardStepLimit);
     const long word = 32768 - std::lrint(Clamp(a / lock, -1, 1) * 32767.0f);
-    return static_cast<uint16_t>(word < 1 ? 1 : word > 65535 ? 65535 : word);
+    return static_cast<uint16_t>(Clamp(word, 1, 65535));
 }
 
 // The key ramp or axis of the throttle, brake or handbrake.
@@ -244,7 +243,7 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
         }
     }
     long word = std::lrint(u * 32767.0f) + 32768;
-    word = word < 1 ? 1 : word > 65535 ? 65535 : word;
+    word = Clamp(word, 1, 65535);
     return Averaged(word, old, n);
 }
 

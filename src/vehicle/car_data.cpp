@@ -246,7 +246,7 @@ int ChooseSetupAndColours(CarObject& car, const char* carName, int setupIndex, C
         if (car.data.setupCount == 0)
             return Refuse("no built-in setup", carName);
         if (setupIndex < 0 || setupIndex >= car.data.setupCount) {
-            GetCarMessageHooks().printError("Using default settings");
+            GetCarMessageHooks().printError(GetText(TX_3a_defsetup));
             setupIndex = 0;
         }
         car.data.setup = &car.data.setups[setupIndex].setup;
@@ -257,7 +257,7 @@ int ChooseSetupAndColours(CarObject& car, const char* carName, int setupIndex, C
         car.data.colour = externalColours;
     } else if (car.data.colourCount > 0) {
         if (colourIndex < 0 || colourIndex >= car.data.colourCount) {
-            GetCarMessageHooks().printError("Using default colour config");
+            GetCarMessageHooks().printError(GetText(TX_3a_defcolor));
             colourIndex = 0;
         }
         car.data.colour = &car.data.colours[colourIndex];

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int SubSteps = 20;
-constexpr float TwoPi = 6.28318531f;
 // Below this the wheels count as straight, rad.
 constexpr float StraightAngle = 0.00001f;
 // Bikes: the steering balances the lean above this speed; below the next
@@ -180,7 +179,7 @@ void ComputeAeroForces(CarObject& car)
             // b = 2 (wing angle - a) with sin a = L . forward, a within
             // -pi/2..pi/2: sin b and cos b from the double-angle forms.
             float sa = Dot(lift, forward);
-            sa = sa > 1 ? 1 : sa < -1 ? -1 : sa;
+            sa = Clamp(sa, -1, 1);
             const float ca = std::sqrt(1 - sa * sa);
             const float s2a = 2 * sa * ca, c2a = 1 - 2 * sa * sa;
             double s2w, c2w;
@@ -210,12 +209,12 @@ void ComputeAeroForces(CarObject& car)
 float SteerAngleFromWord(const CarObject& car, int word)
 {
     const float lockDegrees = car.data.setup ? float(car.data.setup->maxLock) : 0.0f;
-    return -(float(word - 32768) / 32768.0f) * lockDegrees * 3.14159265f / 180.0f;
+    return -(float(word - 32768) / 32768.0f) * lockDegrees * Pi / 180.0f;
 }
 
 void StepSteering(CarObject& car, float dt)
 {
-    const float lock = car.data.setup ? float(car.data.setup->maxLock) * 3.14159265f / 180.0f : 0.0f;
+    const float lock = car.data.setup ? float(car.data.setup->maxLock) * Pi / 180.0f : 0.0f;
     if (car.data.carClass == 0) {
         const float roll = Dot(Column(car.rotation, 1), AngularVelocity(car, car.rotation));
         if (car.step.speed > BikeSteerSpeed && lock > 0) {
@@ -224,7 +223,7 @@ void StepSteering(CarObject& car, float dt)
             const float lean = car.rotation.m[6];
             car.step.steerAngle += o * (lean - o * roll - 0.5f * o * o * (roll - car.step.rollRate) / dt -
                                    2 * car.step.steerTargetNow / lock) * 0.01f / car.step.speed;
-            car.step.steerAngle = car.step.steerAngle < -lock ? -lock : car.step.steerAngle > lock ? lock : car.step.steerAngle;
+            car.step.steerAngle = Clamp(car.step.steerAngle, -lock, lock);
         }
         car.step.rollRate = roll;
     } else {
@@ -440,7 +439,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
         return;
     }
     float lod = Settings.dustLod;
-    lod = lod < 0.2f ? 0.2f : lod > 1 ? 1 : lod;
+    lod = Clamp(lod, 0.2f, 1);
     const int p = int(std::nearbyint(4.0f / lod));
     ++wheel.particleCounter;
     if (wheel.particleCounter % p == 0) {

@@ -228,7 +228,7 @@ void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
         if (worn)
             InitTyreHeat(wheel, axle, car.net.remote);
         if (car.data.setup)
-            wheel.toe = (car.data.setup->axles[wheel.axleIndex].toe - 9) * 0.1f * 3.14159265f / 180.0f;
+            wheel.toe = (car.data.setup->axles[wheel.axleIndex].toe - 9) * 0.1f * Pi / 180.0f;
     }
     CopySuspensionToWheels(car);
 }

@@ -33,7 +33,7 @@ void SetWingAeroPoint(AeroPoint& point, const FixedVector& position, float angle
     if (point.liftFactor == 0)
         return;
     point.flags |= AeroPresent;
-    const double a = angleDegrees * 3.14159265358979323846 / 180.0;
+    const double a = angleDegrees * std::numbers::pi / 180.0;
     point.wingAngle = static_cast<float>(a);
     point.position = OffsetFromFixed(position);
     double s, c;

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
 
 // round(value) held within low..high.
 int RoundWithin(float value, int low, int high)

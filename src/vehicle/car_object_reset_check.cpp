@@ -145,11 +145,11 @@ int CheckResetPosition(CarObject& car, CarPosRecord& request, int ignoredSlot)
 
 void ShowCantResetMessage(int reason)
 {
-    const char* why = reason == 1   ? "could hit another car"
-                      : reason == 2 ? "could hit a recently reset car"
-                      : reason == 3 ? "would cause a yellow flag"
-                                    : "too dangerous";
+    const char* why = reason == 1   ? GetText(TX_3a_rshitcar)
+                      : reason == 2 ? GetText(TX_3a_rshitnew)
+                      : reason == 3 ? GetText(TX_3a_rsyellow)
+                                    : GetText(TX_3a_rsdanger);
     char text[80];
-    std::snprintf(text, sizeof text, "Can't reset - %s", why);
+    std::snprintf(text, sizeof text, GetText(TX_3a_cantrset), why);
     GetCarMessageHooks().printNotice(text);
 }

@@ -196,7 +196,7 @@ uint32_t PackCarImpactDirection(const Vec3& direction)
 {
     auto field = [](float component) {
         int v = static_cast<int>(std::nearbyint(component * 15.0f));
-        v = v < -15 ? -15 : v > 15 ? 15 : v;
+        v = Clamp(v, -15, 15);
         return static_cast<uint32_t>(v) & 31;
     };
     return field(direction.x) << 11 | field(direction.y) << 6 | field(direction.z) << 1;

@@ -141,7 +141,7 @@ float AutoClutchDemand(const CarObject& car)
     if (!(d > low))
         return 0;
     float e = 1 - (engine.speed - low) / (d - low);
-    return e < 0 ? 0 : e > 1 ? 1 : e;
+    return Clamp(e, 0, 1);
 }
 
 void StepThrottleAndClutch(CarObject& car, float clutch, float dt)
@@ -249,7 +249,7 @@ void UpdateGearBookkeeping(CarObject& car)
             ++car.step.gearChangeCount;
         car.step.lastGearSeen = uint8_t(car.step.gear);
     }
-    const int gear = car.step.gear < 0 ? 0 : car.step.gear > 8 ? 8 : car.step.gear;
+    const int gear = Clamp(car.step.gear, 0, 8);
     car.step.totalRatio = car.tuning.gearRatios[gear] * car.tuning.finalDrive;
     car.step.tcFactor = 1;
     car.step.engineBrakeFactor = 1;
@@ -400,7 +400,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
         if (engine.running) {
             StopEngine(engine);
         } else if (car.data.carClass == LimiterLampClass) {
-            TellPlayer("This car does not have a starter motor");
+            TellPlayer(GetText(TX_3a_nostartr));
         } else {
             StartEngine(engine);
             if (GetCarSoundHooks().isSoundRunning())
@@ -413,11 +413,11 @@ void HandlePlayerRequests(CarObject& car, int slot)
         if (car.race.pitSpeedLimit) {
             car.race.pitSpeedLimit = 0;
         } else if (!(car.data.dataFlags & CarDataPitLimiter)) {
-            TellPlayer("This car does not have a pit lane speed limiter");
+            TellPlayer(GetText(TX_3a_nolimitr));
         } else {
             const int limit = GetCarPathHooks().lowestSpeedLimit();
             if (limit <= 0)
-                TellPlayer("There is no speed limit zone on this track");
+                TellPlayer(GetText(TX_3a_nolimzon));
             else
                 car.race.pitSpeedLimit = uint8_t(limit > 255 ? 255 : limit);
         }
@@ -430,7 +430,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
         else if (car.data.tractionControl & TcFitted)
             car.tuning.tcSwitchedOff = 1;
         else
-            TellPlayer("This car does not have traction control");
+            TellPlayer(GetText(TX_3a_notractc));
         w[17] = 0;
         MarkActive(car);
     }

@@ -8,8 +8,7 @@
 namespace {
 
 constexpr int Neutral = 1;
-constexpr double HalfPi = 1.5707963267948966;
-constexpr float Pi = 3.14159265f;
+constexpr double HalfPi = std::numbers::pi / 2;
 
 // Arctangent from + - x / only, so that every machine steers alike:
 // reduced to |t| <= tan(pi/12), where the odd series to t^11 is exact to

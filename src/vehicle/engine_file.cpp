@@ -70,7 +70,7 @@ bool IsFinite(float value)
 
 int FailEngineRead()
 {
-    GetCarMessageHooks().printError("Could not read engine");
+    GetCarMessageHooks().printError(GetText(TX_3a_engnread));
     return 0;
 }
 

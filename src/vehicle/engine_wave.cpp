@@ -9,7 +9,7 @@ constexpr int MaxWaveSamples = 44100 * 60;
 
 int FailWaveRead()
 {
-    GetCarMessageHooks().printError("Could not read wave");
+    GetCarMessageHooks().printError(GetText(TX_3a_wavnread));
     return 0;
 }
 

@@ -4,6 +4,9 @@
 // reader, applying a setup and the car step).
 #pragma once
 
+#include <numbers>
+#include <type_traits>
+
 #include "vehicle/services.h"
 
 // ---------------------------------------------------------------------------
@@ -26,7 +29,36 @@ inline float LengthSquared(const Vec3& a) { return Dot(a, a); }
 // Plain comparisons, inline in the step's inner loops.
 inline float Smaller(float a, float b) { return b < a ? b : a; }
 inline float Larger(float a, float b) { return a < b ? b : a; }
-inline float Clamp(float value, float low, float high) { return value < low ? low : value > high ? high : value; }
+// The value held within low..high (of the value's type); high wins when
+// the two cross, and a float that is not a number stays one.
+template <typename T>
+constexpr T Clamp(T value, std::type_identity_t<T> low, std::type_identity_t<T> high)
+{
+    const T raised = value < low ? low : value;
+    return raised > high ? high : raised;
+}
+
+// Whether two texts are the same in their first n characters (or up to
+// their end), letters A to Z without regard to case, whatever the locale.
+inline bool SameTextNoCase(const char* a, const char* b, int n)
+{
+    for (int i = 0; i < n; i++) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 32);
+        if (x != y)
+            return false;
+        if (!x)
+            return true;
+    }
+    return true;
+}
+
+// Pi and a whole turn in radians, single precision.
+constexpr float Pi = std::numbers::pi_v<float>;
+constexpr float TwoPi = 2 * Pi;
 
 // m × v and transpose(m) × v.
 inline Vec3 Rotate(const FloatMatrix& m, const Vec3& v)

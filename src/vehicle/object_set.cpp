@@ -198,7 +198,7 @@ bool WakeObject(ObjectSet& set, RigidBody& body)
         return false;
     if (set.count >= MaxObjectSetBodies) {
         if (set.reportOverflow == 1) {
-            GetCarMessageHooks().printError("Too many physics objects");
+            GetCarMessageHooks().printError(GetText(TX_3a_toomnyob));
             set.reportOverflow = 0;
         }
         return false;

@@ -3,12 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numbers>
 
 #include "vehicle/local.h"
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 // The nearest whole number (ties to even) held to a byte; anything that is
 // not a number gives 0.
@@ -56,7 +55,7 @@ void ReadSetupAxle(SetupAxle& a, DataFile& reader, int version, int subVersion)
     } else {
         // Toe in radians; a step of the byte is 0.005 pi / 9.
         double toe = ReadFloat(reader);
-        a.toe = RoundToByte((toe + 0.005 * Pi) * 9 / (0.005 * Pi));
+        a.toe = RoundToByte((toe + 0.005 * std::numbers::pi) * 9 / (0.005 * std::numbers::pi));
         a.caster = 0;
         a.zero27 = 0;
     }
@@ -67,7 +66,7 @@ void ReadSetupAxle(SetupAxle& a, DataFile& reader, int version, int subVersion)
         a.preload = NextByte(reader);
     } else {
         double camber = ReadFloat(reader);
-        a.camberLeft = a.camberRight = RoundToByte((camber + 0.025 * Pi) * 45 / (0.025 * Pi));
+        a.camberLeft = a.camberRight = RoundToByte((camber + 0.025 * std::numbers::pi) * 45 / (0.025 * std::numbers::pi));
     }
     if (version >= 250) {
         a.diffType = NextByte(reader);
@@ -164,7 +163,7 @@ int ReadSetup(CarSetup& s, DataFile& reader, int version)
         s.gears[6] = NextWord(reader);
     } else {
         double lock = ReadFloat(reader);  // radians
-        s.maxLock = RoundToByte(lock * 180 / Pi);
+        s.maxLock = RoundToByte(lock * 180 / std::numbers::pi);
         s.parallelSteer = RoundToByte(ReadFloat(reader) * 100.0);
         s.centreDiff = 1;
         s.centreViscous = RoundToByte(ReadFloat(reader));

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr float TwoPi = 6.28318530717958647692f;
 constexpr float AmbientKelvin = 293.15f;
 constexpr float RubberHeat = 2000.0f * 910.0f;  // J/(kg K) x kg/m^3
 constexpr float MaxPenetrationRate = 4.0f;      // m/s, the rim's contact damping input
@@ -80,7 +79,7 @@ inline Vec3 TurnAbout(const Vec3& axis, float sine, float cosine, const Vec3& v)
         cd = cd < rim.body->damping ? cd : rim.body->damping;
     }
     float rate = (depth - wheel.rimDepth) * inverseH;
-    rate = rate > MaxPenetrationRate ? MaxPenetrationRate : rate < -MaxPenetrationRate ? -MaxPenetrationRate : rate;
+    rate = Clamp(rate, -MaxPenetrationRate, MaxPenetrationRate);
     wheel.rimDepth = depth;
     const float normalForce = cd * rate + k * depth;
     const Vec3 spring = k * (wheel.rimAnchor - c);
@@ -147,8 +146,8 @@ void DamageSuspension(Wheel& wheel, const Axle& axle, const FloatMatrix& R, cons
         const Vec3 forward = {R.m[1], R.m[4], R.m[7]};
         const Vec3 up = {R.m[2], R.m[5], R.m[8]};
         if (wheel.damageState[3] != DamageAtLimit) {
-            constexpr float Limit = 3.14159265358979f / 8;
-            wheel.toe -= Dot(wheel.rim.normal, forward) * (3.14159265358979f / 3) * y * h;
+            constexpr float Limit = Pi / 8;
+            wheel.toe -= Dot(wheel.rim.normal, forward) * (Pi / 3) * y * h;
             if (wheel.toe >= Limit || wheel.toe <= -Limit) {
                 wheel.toe = wheel.toe > 0 ? Limit : -Limit;
                 wheel.damageState[3] = DamageAtLimit;
@@ -210,7 +209,7 @@ constexpr float CleanDirt = 0.01f;                // dirt below this is none
 constexpr float MostDirt = 0.16f;
 constexpr float LooseDepthPerUnit = 0.01f;        // m per unit of a surface's depth (cm)
 constexpr float SmallestDrag = 0.01f;             // N, a loose surface's smallest hold
-constexpr float SpinAngleWrap = 32 * 3.14159265358979f;  // rad: the spin angle stays within this either way
+constexpr float SpinAngleWrap = 32 * Pi;  // rad: the spin angle stays within this either way
 
 // What one (sub-)step of one wheel's tyre works with: its inputs, the
 // wheel's frame on the ground and what each stage hands the next.
@@ -301,7 +300,7 @@ void SettleOneStepContact(TyreStep& t, const Vec3& p0, float d)
     wheel.travel += d;
     if (wheel.travel > 0) {
         float rate = d * t.input.inverseH;
-        rate = rate > TravelRateLimit ? TravelRateLimit : rate < -TravelRateLimit ? -TravelRateLimit : rate;
+        rate = Clamp(rate, -TravelRateLimit, TravelRateLimit);
         wheel.travelRate = wheel.touching ? rate * OneStepTravelDamping : 0.0f;
         UpdateSuspensionGeometry(wheel, t.axle);
         wheel.contactWidth = t.axle.tyreWidth;
@@ -748,9 +747,7 @@ void CarrySuspension(TyreStep& t, const Vec3& load)
         return;
     if (wheel.wheelMass > 0) {
         wheel.travelRate += net / wheel.wheelMass * h;
-        wheel.travelRate = wheel.travelRate > TravelRateLimit    ? TravelRateLimit
-                           : wheel.travelRate < -TravelRateLimit ? -TravelRateLimit
-                                                                 : wheel.travelRate;
+        wheel.travelRate = Clamp(wheel.travelRate, -TravelRateLimit, TravelRateLimit);
     }
     DamageSuspension(wheel, t.axle, t.R, a, t.S, h, t.r);
 }

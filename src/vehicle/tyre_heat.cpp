@@ -84,13 +84,13 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
     const float wearScale = r > 0 ? 7 / (0.021f * r) : 0.0f;
     for (int j = 0; j < 3; j++) {
         const float level = std::nearbyint((depthSum[j] - 0.009f * r) * wearScale);
-        wheel.wearLevel[j] = static_cast<uint8_t>(level < 0 ? 0 : level > 7 ? 7 : level);
+        wheel.wearLevel[j] = static_cast<uint8_t>(Clamp(level, 0, 7));
     }
     const float dirt = std::nearbyint(dirtSum * perSegment * 43.75f);
-    wheel.dirtLevel = static_cast<uint8_t>(dirt < 0 ? 0 : dirt > 7 ? 7 : dirt);
+    wheel.dirtLevel = static_cast<uint8_t>(Clamp(dirt, 0, 7));
 
     // The rim: to the air inside, and weakly to the outside air.
-    const float k = axle.rimWidth * axle.rimRadius * 6.28318530717958647692f * h * 10;
+    const float k = axle.rimWidth * axle.rimRadius * TwoPi * h * 10;
     const float q = (rimT - airT) * k * pr;
     wheel.rimHeat += (AmbientKelvin - rimT) * k * airFlow * 0.1f - q;
     wheel.airHeat += airGain + q;

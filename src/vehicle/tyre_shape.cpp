@@ -1,7 +1,6 @@
 // The axle's tyre: its block of the car data, and the shape and stiffness
 // of the tyre that the tyre model uses.
 #include <cmath>
-#include <numbers>
 
 #include "vehicle/local.h"
 
@@ -55,7 +54,6 @@ void BuildTyreProfile(Axle& axle, int bikeTyre)
     axle.pressureStiffness = sidewall > 0 ? CompoundTable[compound].stiffnessFactor * w / std::sqrt(sidewall) : 0;
     // The contact patch of a torus pressed flat: 2 pi sqrt(R rho) per metre
     // of deflection.
-    constexpr float TwoPi = 2 * std::numbers::pi_v<float>;
     axle.radialStiffness = std::sqrt(r) * std::sqrt(crown) * TwoPi;
     axle.tyreDamping = std::sqrt(r * w) * 3000.0f;
     axle.drawRadius = FixedFromMetres(r).raw;
