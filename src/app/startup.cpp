@@ -152,7 +152,7 @@ bool WriteTestDataFolder()
 bool PreInitGraphics()
 {
     LogLine("preinit d3d");
-    SetGraphicsBackEnd(true);
+    SetGraphicsBackEnd(platform::CreateGlGfxSystem);
     int result = -1;
     bool displayOpened = platform::OpenWindowSystem(platform::WindowBackEnd::Sdl) != 0;
     if (displayOpened) {
@@ -416,7 +416,6 @@ int InitialiseSubsystems()
 {
     LogLine("initialisations");
     std::fesetenv(FE_DFL_ENV);
-    BuildTyreCurves();
     BuildTreeShell();
     LoadDriverNames();
     LoadMessageKeys();

@@ -5,7 +5,9 @@
 #include "devices/services.h"
 #include "graphics/services.h"
 #include "net/services.h"
+#include "session/services.h"
 #include "ui/services.h"
+#include "world/services.h"
 
 void InstallAppCoreHooks()
 {
@@ -31,5 +33,13 @@ void InstallSubsystemHooks()
     InstallNetSessionHooks();
     InstallUiSessionHooks();
     InstallDevicesSessionHooks();
+    // Into the vehicle: what the cars ask of the world, the race, drawing,
+    // the controls, the messages and the network.
+    InstallWorldVehicleHooks();
+    InstallSessionVehicleHooks();
+    InstallGraphicsVehicleHooks();
+    InstallDevicesVehicleHooks();
+    InstallUiVehicleHooks();
+    InstallNetVehicleHooks();
     InstallAppCoreHooks();
 }

@@ -6,6 +6,4 @@ DevicesRecord MutableDevices;
 void ResetDevicesTables()
 {
     MutableDevices = {};
-    // The tyre curves are constant once built; a reset leaves them built.
-    BuildTyreCurves();
 }

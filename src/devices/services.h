@@ -9,13 +9,13 @@
 // (devices/session_hooks.h).
 #pragma once
 
+#include "core/services.h"
 #include "devices/controls.h"
 #include "devices/core_hooks.h"
-#include "devices/engine_wave.h"
 #include "devices/head_tracker.h"
 #include "devices/session_hooks.h"
 #include "devices/sound.h"
-#include "devices/tyre_curves.h"
+#include "devices/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetDevicesTables();

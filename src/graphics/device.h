@@ -18,9 +18,14 @@ class GfxIndexBuffer;
 struct GfxCaps;
 }
 
-// Which back end PreInitDirect3D opens: the null device (tests, headless
-// runs; the default) or OpenGL. Call before PreInitDirect3D.
-void SetGraphicsBackEnd(bool openGl);
+// Which back end PreInitDirect3D opens, as the function that makes its
+// graphics system: the null device (platform::CreateNullGfxSystem: tests,
+// headless runs; the default) or OpenGL (platform::CreateGlGfxSystem, which
+// the program passes). Graphics itself links only the null back end, so a
+// program that never draws does not load the window system. Call before
+// PreInitDirect3D.
+using GfxSystemMaker = platform::GfxSystem* (*)();
+void SetGraphicsBackEnd(GfxSystemMaker make);
 
 // One full-screen mode an adapter can show.
 struct DisplayModeRecord {

@@ -130,7 +130,7 @@ platform::GfxSurface* GetDepthSurface(int width);
 void ReleaseDepthSurfaces();
 
 // The back end chosen by SetGraphicsBackEnd. Lives for the whole run.
-extern bool UseOpenGlBackEnd;
+extern GfxSystemMaker MakeGfxSystem;
 
 // ---------------------------------------------------------------------------
 // Adapters (adapters.cpp).

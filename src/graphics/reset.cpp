@@ -17,7 +17,7 @@ void ResetGraphicsTables()
     ReleaseDepthSurfaces();
     FreeAdapterTable();
     Gfx = DeviceRecord{};
-    UseOpenGlBackEnd = false;
+    MakeGfxSystem = platform::CreateNullGfxSystem;
     StateCache = StateCacheRecord{};
     FogState = FogStateRecord{};
     VertexShaderTable = VertexShaderTableRecord{};

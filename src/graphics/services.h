@@ -14,7 +14,6 @@
 #include "graphics/builtin_textures.h"
 #include "graphics/camera.h"
 #include "graphics/car_effects.h"
-#include "graphics/car_parts.h"
 #include "graphics/colours.h"
 #include "graphics/core_hooks.h"
 #include "graphics/device.h"
@@ -26,6 +25,7 @@
 #include "graphics/meshes.h"
 #include "graphics/offscreen.h"
 #include "graphics/textures.h"
+#include "graphics/vehicle_hooks.h"
 #include "graphics/world_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state, and the

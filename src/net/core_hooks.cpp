@@ -1,6 +1,6 @@
 // What the multiplayer layer gives the settings: its default track, and
 // the speed-up option as configured before an outside program changed it.
-#include "core/hooks.h"
+#include "core/services.h"
 #include "net/services.h"
 
 void InstallNetCoreHooks()

@@ -15,6 +15,7 @@
 #include "net/multiplayer.h"
 #include "net/replays.h"
 #include "net/session_hooks.h"
+#include "net/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetNetTables();

@@ -19,6 +19,7 @@
 #include "ui/screens.h"
 #include "ui/session_hooks.h"
 #include "ui/text.h"
+#include "ui/vehicle_hooks.h"
 #include "ui/world_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.

@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "devices/services.h"
-#include "ui/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -72,7 +70,7 @@ bool IsFinite(float value)
 
 int FailEngineRead()
 {
-    PrintError("Could not read engine");
+    GetCarMessageHooks().printError(GetText(TX_3a_engnread));
     return 0;
 }
 

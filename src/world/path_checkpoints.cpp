@@ -36,7 +36,7 @@ FixedVector Below(const FixedVector& p, int32_t z)
 
 bool IsRoadKind(int kind)
 {
-    return kind >= 0 && kind < SurfaceKindTableSize && SurfaceKindTable[kind].road;
+    return kind >= 0 && kind < SurfaceKindCount && SurfaceKindTable[kind].road;
 }
 
 // Probes the ground; 1 on a hit. kind receives the surface kind (-1 when

@@ -22,7 +22,7 @@
 #include "world/paths.h"
 #include "world/race_world.h"
 #include "world/sites.h"
-#include "world/surface_kinds.h"
+#include "world/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetWorldTables();

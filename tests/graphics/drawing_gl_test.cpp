@@ -39,7 +39,7 @@ protected:
         ASSERT_NE(KeptGlSystem(), nullptr) << "no OpenGL back end on the private X server";
         ResetCoreTables();
         ResetGraphicsTables();
-        SetGraphicsBackEnd(true);
+        SetGraphicsBackEnd(platform::CreateGlGfxSystem);
         ASSERT_EQ(PreInitDirect3D(1, -1, 0, 0, 0), 0);
         ASSERT_EQ(CreateRenderDevice(nullptr, 0, -1), 0);
         ASSERT_TRUE(MakeFolder("data"));
@@ -288,7 +288,7 @@ TEST(GlGraphicsLayerTest, DeviceSetUpFrameResetAndShutDownRun)
 {
     ResetCoreTables();
     ResetGraphicsTables();
-    SetGraphicsBackEnd(true);
+    SetGraphicsBackEnd(platform::CreateGlGfxSystem);
     ASSERT_EQ(PreInitDirect3D(1, -1, 1, 0, 0), 0);
     SetDisplaySettings(320, 240, 1, 0);
     ASSERT_EQ(CreateRenderDevice(nullptr, 1, -1), 0);
@@ -317,7 +317,7 @@ TEST(GlGraphicsLayerTest, DeviceSetUpFrameResetAndShutDownRun)
             ResetDevice();
     }
     ShutdownDirect3D();
-    SetGraphicsBackEnd(false);
+    SetGraphicsBackEnd(platform::CreateNullGfxSystem);
     ResetGraphicsTables();
 }
 

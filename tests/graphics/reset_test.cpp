@@ -53,7 +53,7 @@ TEST_F(GraphicsResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     Gfx.fogFlag = 1;
     ColourShift = 1;
     CurrentCamera = nullptr;
-    UseOpenGlBackEnd = true;
+    MakeGfxSystem = [] { return static_cast<platform::GfxSystem*>(nullptr); };
     SetGraphicsMessageHooks({NoMessage});
 
     ResetGraphicsTables();
@@ -100,7 +100,7 @@ TEST_F(GraphicsResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(Gfx.fogFlag, 0);
     EXPECT_EQ(ColourShift, 0);
     EXPECT_EQ(CurrentCamera, &DefaultCamera);
-    EXPECT_FALSE(UseOpenGlBackEnd);
+    EXPECT_EQ(MakeGfxSystem, &platform::CreateNullGfxSystem);
     EXPECT_EQ(GetGraphicsMessageHooks().printMessage, GraphicsMessageHooks{}.printMessage);
 }
 

@@ -8,9 +8,6 @@
 #include <cmath>
 #include <vector>
 
-#include "devices/services.h"
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -31,6 +28,12 @@ int ScriptedControl(int control, int alsoKey)
     return ButtonsDown[control] || (alsoKey && KeysDown[control]) ? 1 : 0;
 }
 
+// The controller's axes and the controls file's choices the test sets.
+float Axes[5];
+CarControlSettings ControlFile;
+
+// A multiplayer game the test runs, and the packets the controls queue.
+int OnlineGame, ReplayPlaying;
 std::vector<std::vector<uint8_t>> Packets;
 void WatchPacket(const uint8_t* bytes, int length)
 {
@@ -49,20 +52,30 @@ protected:
     {
         ResetCoreTables();
         ResetVehicleTables();
-        ResetDevicesTables();
-        ResetNetTables();
         KeysDown.fill(false);
         ButtonsDown.fill(false);
+        for (float& axis : Axes)
+            axis = 0;
+        ControlFile = {};
+        OnlineGame = ReplayPlaying = 0;
         Packets.clear();
-        SetControlActiveStandIn(ScriptedControl);
-        SetGamePacketWatcher(WatchPacket);
+        CarControlHooks controlHooks;
+        controlHooks.isControlActive = ScriptedControl;
+        controlHooks.controllerAxis = [](int axis) { return Axes[axis]; };
+        controlHooks.controlSettings = [] { return ControlFile; };
+        SetCarControlHooks(controlHooks);
+        CarNetHooks net;
+        net.isOnline = [] { return OnlineGame; };
+        net.isReplayPlaying = [] { return ReplayPlaying; };
+        net.queueGamePacket = WatchPacket;
+        SetCarNetHooks(net);
         ConstructCar(car);
         setup.maxLock = 30;
-        car.setup = &setup;
-        car.setupIndex = -1;
-        car.carClass = 2;
-        car.gearboxKind = 1;
-        car.gearCount = 7;  // five forward gears
+        car.data.setup = &setup;
+        car.data.setupIndex = -1;
+        car.data.carClass = 2;
+        car.data.gearboxKind = 1;
+        car.data.gearCount = 7;  // five forward gears
         controls.playerCar = &car;
         controls.viewedCar = &car;
         EditSettings([&](SettingsRecord& record) {
@@ -77,17 +90,14 @@ protected:
     }
     void TearDown() override
     {
-        car.setup = nullptr;
+        car.data.setup = nullptr;
         DestroyCar(car);
-        SetClutchControlMode(1);
         SetFrameStep(0);
         SetClientSize(0, 0);
         SetMouseAxis(0, 0, InputState.mousePosition[0]);
         SetMouseAxis(1, 0, InputState.mousePosition[1]);
         SetModifierKeys(0, InputState.ctrlHeld, InputState.altHeld);
-        SetMultiplayerReplayPlaying(0);
-        ResetDevicesTables();
-        ResetNetTables();
+        ResetVehicleTables();
         ResetCoreTables();
     }
 
@@ -163,19 +173,14 @@ TEST_F(ControlsTest, ControllerPedalsHaveDeadZones)
         {"one shared axis leaves the pedals to their keys", 1, 1.0f, 2, 1, 0, 0},
     };
     EditSettings([&](SettingsRecord& record) { record.controlType = 1; });
-    SetClutchControlMode(0);
+    ControlFile.clutchOnButton = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ControlsSettingsRecord settings;
-        settings.pedalMode = c.pedalMode;
-        SetControlsSettings(settings);
+        ControlFile.pedalMode = c.pedalMode;
+        for (float& axis : Axes)
+            axis = 0;
         controls.throttle = controls.brake = controls.clutch = controls.handbrake = 0;
-        ControllerValuesRecord values;
-        (c.word == 1 ? values.throttle
-         : c.word == 2 ? values.brake
-         : c.word == 11 ? values.clutch
-                        : values.handbrake) = c.axis;
-        SetControllerValues(values);
+        Axes[c.word == 1 ? ThrottleAxis : c.word == 2 ? BrakeAxis : c.word == 11 ? ClutchAxis : HandbrakeAxis] = c.axis;
         car.inputs.words[c.word] = c.old;
         Step(c.n);
         EXPECT_NEAR(Word(c.word), c.expected, 1);
@@ -299,9 +304,7 @@ TEST_F(ControlsTest, MouseAndControllerSteering)
         SetClientSize(c.width, ScreenSize.client.height);
         SetMouseAxis(0, c.mouseX, InputState.mousePosition[0]);
         controls.screenOpen = c.screenOpen;
-        ControllerValuesRecord values;
-        values.steer = c.axis;
-        SetControllerValues(values);
+        Axes[SteerAxis] = c.axis;
         controls.smoothedSteer = 0;
         Step();
         EXPECT_NEAR(Word(0), c.expected, 1);
@@ -330,7 +333,7 @@ TEST_F(ControlsTest, HShifterWord)
         ButtonsDown.fill(false);
         EditSettings([&](SettingsRecord& record) { record.controlType = c.controlType; });
         EditPlayerProfile([&](PlayerProfileRecord& record) { record.gearShiftMode = c.shiftMode; });
-        car.gearboxKind = c.kind;
+        car.data.gearboxKind = c.kind;
         if (c.held >= 0)
             ButtonsDown[c.held] = true;
         if (c.second >= 0)
@@ -392,9 +395,9 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Packets.clear();
-        SetOnline(c.online);
-        SetMultiplayerReplayPlaying(c.replay);
-        car.carClass = c.carClass;
+        OnlineGame = c.online;
+        ReplayPlaying = c.replay;
+        car.data.carClass = c.carClass;
         SetModifierKeys(c.shiftHeld, InputState.ctrlHeld, InputState.altHeld);
         KeysDown[c.control] = true;
         for (int i = 0; i < 3; i++) {

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/services.h"
 #include "support/temp_folder.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 

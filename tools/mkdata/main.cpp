@@ -11,6 +11,8 @@
 #include "builder.h"
 #include "core/services.h"
 #include "platform/files.h"
+#include "session/services.h"
+#include "ui/services.h"
 #include "world/services.h"
 
 int BuilderFail(const char* format, ...)
@@ -67,6 +69,11 @@ int main(int argc, char** argv)
     }
     ResetCoreTables();
     ResetWorldTables();
+    // The cars are read back through their body models and placed on the
+    // ground; their messages go to the interface.
+    InstallWorldVehicleHooks();
+    InstallSessionVehicleHooks();
+    InstallUiVehicleHooks();
     BuildTrigTables();
     for (const BuildStep& step : BuildSteps) {
         if (!step.build()) {

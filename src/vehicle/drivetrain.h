@@ -1,12 +1,29 @@
-// The player's control state: what turning the local player's controls into
-// the player car's input words keeps from step to step (ReadCarControls).
-// The session holds one (there is one local driven car) and fills the three
-// session values before each step. Lives with the session.
+// The drivetrain, gear changes and the player's controls.
 #pragma once
 
 #include <cstdint>
 
-class CarObject;
+#include "vehicle/car_object.h"
+
+// Drivetrain, gear changes and the player's controls (drivetrain.cpp,
+// gears.cpp, car_controls.cpp).
+//
+// The clutch's torque goes through gearbox, final drive, centre and axle
+// differentials to the wheels; the gear changes follow the shift words, the
+// H-shifter word or the automatic gearbox by the car's gearbox kind; the
+// local player's controls become the car's input words once per step.
+
+// rad/s: the engine speed the road speed implies in the current gear
+// (speed x total ratio / rear tyre radius); 0 without a rear tyre radius.
+float GetEngineSpeedFromWheels(const CarObject& car);
+// The gear selection of a local car, once per step after its pit-lane step.
+void SelectGear(CarObject& car);
+
+// The player's control state: what turning the local player's controls into
+// the player car's input words keeps from step to step (ReadCarControls).
+// The session holds one (there is one local driven car) and fills the three
+// session values before each step. Lives with the session.
+
 struct PlayerControlState {
     // Filled by the session.
     CarObject* playerCar = nullptr;        // the local driven car; null when none
@@ -27,3 +44,7 @@ struct PlayerControlState {
     uint8_t resetHeld = 0, pitLimiterHeld = 0, tractionHeld = 0, ignitionHeld = 0;
     int32_t keyFlag = 1;                   // lets keyboard keys count for the shift and request controls
 };
+
+// Fills the player car's input words from the player's controls; n is the
+// averaging count of the axis-driven words (1 for the simulation step).
+void ReadCarControls(PlayerControlState& controls, int n);

@@ -1,7 +1,5 @@
 // An engine's recorded sound waves as engine files and car data hold them.
-#include "devices/services.h"
-#include "ui/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -11,7 +9,7 @@ constexpr int MaxWaveSamples = 44100 * 60;
 
 int FailWaveRead()
 {
-    PrintError("Could not read wave");
+    GetCarMessageHooks().printError(GetText(TX_3a_wavnread));
     return 0;
 }
 

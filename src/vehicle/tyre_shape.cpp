@@ -1,12 +1,10 @@
-// What the car data reader needs of car drawing: axle blocks read whole,
-// the tyre's physical shape, and plates and skins as a program without car
-// drawing has them (none).
+// The axle's tyre: its block of the car data, and the shape and stiffness
+// of the tyre that the tyre model uses.
 #include <cmath>
 
-#include "graphics/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
-void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int /*version*/)
+void ReadAxleTyreGeometry(Axle& axle, DataFile& reader)
 {
     axle.tyreWidth = ReadFloat(reader);
     axle.sidewallRatio = ReadFloat(reader);
@@ -27,8 +25,7 @@ void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int /*version*/)
     axle.tyreModels[0] = axle.tyreModels[1] = nullptr;
 }
 
-void BuildTyreProfile(Axle& axle, float /*wheelOffset*/, int /*unused*/, ObjectModel* /*body*/,
-                      int bikeTyre, int /*classTen*/)
+void BuildTyreProfile(Axle& axle, int bikeTyre)
 {
     const float w = axle.tyreWidth, e = axle.rimRadius;
     axle.bikeTyre = bikeTyre;
@@ -57,18 +54,8 @@ void BuildTyreProfile(Axle& axle, float /*wheelOffset*/, int /*unused*/, ObjectM
     axle.pressureStiffness = sidewall > 0 ? CompoundTable[compound].stiffnessFactor * w / std::sqrt(sidewall) : 0;
     // The contact patch of a torus pressed flat: 2 pi sqrt(R rho) per metre
     // of deflection.
-    constexpr float TwoPi = 6.28318530717958647692f;
     axle.radialStiffness = std::sqrt(r) * std::sqrt(crown) * TwoPi;
     axle.tyreDamping = std::sqrt(r * w) * 3000.0f;
     axle.drawRadius = FixedFromMetres(r).raw;
     axle.drawWidth = FixedFromMetres(w).raw;
 }
-
-int GetNumberPlate(const char* /*plateText*/)
-{
-    return -1;
-}
-
-void ReleaseNumberPlate(int /*index*/) {}
-
-void LoadCarSkins(CarObject& /*car*/, ObjectModel* /*body*/) {}

@@ -4,7 +4,7 @@
 // Used by the driving tests and the car-step benchmark.
 #pragma once
 
-#include "vehicle/local.h"
+#include "vehicle/services.h"
 
 // The segment from P - D to P against the plane through the origin with
 // unit normal n, as a scenery surface answers it: the fraction of D behind
