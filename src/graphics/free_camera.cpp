@@ -4,6 +4,7 @@
 // mouse.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "graphics/local.h"
 
@@ -11,7 +12,7 @@ FreeCameraRecord FreeCamera;
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
+constexpr float Pi = std::numbers::pi_v<float>;
 constexpr float AngleToRadians = 2 * Pi / 65536.0f;
 constexpr float RadiansToAngle = 10430.0f;
 // Pitch stays within 85 degrees of level.

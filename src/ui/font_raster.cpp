@@ -2,13 +2,14 @@
 // edge angles, the cubics of its curved strokes) and turning it into the
 // triangles that are filled into the offscreen image.
 #include <cmath>
+#include <numbers>
 
 #include "graphics/services.h"
 #include "ui/local.h"
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
+constexpr float Pi = std::numbers::pi_v<float>;
 constexpr int EllipseFanTriangles = 24;
 
 Vec2 PointOf(const GlyphSlot& g, int index)

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "world/hooks.h"
 #include "world/local.h"
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr uint16_t NoVertex = 0xFFFF;
-constexpr double Pi = 3.14159265358979323846;
+constexpr double Pi = std::numbers::pi;
 // The surface pass restarts when a face straddles two surfaces; each
 // restart settles one mapping, so a model needs at most one per mapping.
 constexpr int MaxSurfaceRestarts = 4096;
