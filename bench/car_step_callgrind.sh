@@ -1,5 +1,6 @@
 #!/bin/sh
-# Instructions per car step, counted by callgrind for 1 and 32 cars: a
+# Instructions per car step, counted by callgrind for 1 car, a pack of 20
+# and 32 cars apart: a
 # figure that does not depend on the machine's speed or load, kept to see
 # regressions of the car step.
 #
@@ -15,13 +16,14 @@ bench="$build/bin/car_step_bench"
 [ -x "$bench" ] || { echo "car_step_bench not built in $build" >&2; exit 1; }
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-for cars in 1 32; do
+for case in 1/pack:0 20/pack:1 32/pack:0; do
+    cars=${case%%/*}
     valgrind --tool=callgrind --callgrind-out-file="$out/cars$cars" \
-        "$bench" --benchmark_filter="BM_CarStep/$cars\$" --benchmark_min_time=0.2 > /dev/null 2>&1
+        "$bench" --benchmark_filter="BM_CarStep/cars:$case\$" --benchmark_min_time=0.2 > /dev/null 2>&1
     # Each dump file names its trigger and its instruction total.
     number=$(ls "$out" | sed -n "s/^cars$cars\.\([0-9]*\)$/\1/p" | sort -n | tail -n 1)
     last="$out/cars$cars.$number"
     steps=$(sed -n 's/.*car_steps=\([0-9]*\).*/\1/p' "$last" | head -n 1)
     instructions=$(sed -n 's/^summary: *\([0-9]*\).*/\1/p' "$last" | head -n 1)
-    echo "$cars car(s): $instructions instructions over $steps car steps: $((instructions / steps)) per car step"
+    echo "$cars car(s), ${case#*/}: $instructions instructions over $steps car steps: $((instructions / steps)) per car step"
 done
