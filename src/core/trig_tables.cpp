@@ -18,6 +18,9 @@ namespace {
 constexpr double HalfPiHigh = 0x1.921fb544p+0;
 constexpr double HalfPiLow = 6.07710050650619224932e-11;
 constexpr double TwoOverPi = 0.63661977236758134308;
+// Below this |angle| x 2/pi + 0.5 stays under 1, so the reduction's
+// multiple of pi/2 is 0 and the reduced angle is the angle itself.
+constexpr double NearAngle = 0.75;
 
 // Taylor coefficients (-1)^j / n!, highest power first, so the sums run
 // from the smallest term; the first term left out is below 1e-22 for
@@ -71,6 +74,14 @@ double CosineNear(double r)
 
 void ComputeSinCos(double angle, double& sine, double& cosine)
 {
+    // Within NearAngle no multiple of pi/2 comes off: the series take the
+    // angle as it is (the same bits as the reduction would give, which
+    // leaves such an angle unchanged), without the reduction's work.
+    if (angle < NearAngle && angle > -NearAngle) {
+        sine = SineNear(angle);
+        cosine = CosineNear(angle);
+        return;
+    }
     if (!std::isfinite(angle)) {
         sine = cosine = NAN;
         return;

@@ -52,7 +52,7 @@ void RigidBody::IntegrateBody(float dt, float gravity)
         if (body.awake)
             AdvanceBodyPose(body, h);
         BlendContactSurfaces(body, a, b);
-        SolvePointContacts(body, h);
+        SolvePointContacts(body, h, PlacesIdlePoints(k, SubSteps));
         if (body.awake || body.touched) {
             Vec3 force = drag, torque;
             const Vec3 displacement = body.displacement;
@@ -90,7 +90,7 @@ void BlendContactSurfaces(RigidBody& body, float a, float b)
     }
 }
 
-void SolvePointContacts(RigidBody& body, float h)
+void SolvePointContacts(RigidBody& body, float h, bool placeIdlePoints)
 {
     // Local copies: the compiler cannot know that the points' stores leave
     // the body's pose alone.
@@ -99,6 +99,8 @@ void SolvePointContacts(RigidBody& body, float h)
     const float stiffness = body.stiffness, damping = body.damping, friction = body.friction;
     for (int i = 0; i < body.pointCount; ++i) {
         ContactPoint& point = body.points[i];
+        if (!point.contact && !placeIdlePoints)
+            continue;
         point.sliding = 0;
         Vec3 p = Rotate(rotation, point.local) + displacement;
         float depth = point.contact ? Dot(point.normal, point.plane - p) : 0.0f;

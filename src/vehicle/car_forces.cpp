@@ -99,8 +99,9 @@ void BlendContact(WheelContact& contact, float a, float b)
     contact.depth = a * contact.previousDepth + b * contact.endDepth;
 }
 
-// Steps 9 to 11 of a (sub-)step: the force and torque sums integrated.
-// torque holds the engine and aero torques about the origin on entry.
+// The force and torque sums of a (sub-)step integrated into the motion.
+// torque holds the engine and aero torques about the origin on entry; the
+// wheels' hubs are where the drive of the (sub-)step placed them.
 void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
 {
     const FloatMatrix& r = car.rotation;
@@ -109,7 +110,7 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
     for (int i = 0; i < car.wheelCount; ++i) {
         const Wheel& wheel = car.wheels[i];
         force += wheel.wheelForce;
-        torque += Cross(Rotate(r, wheel.hubPoint), wheel.wheelForce);
+        torque += Cross(wheel.hubTurned, wheel.wheelForce);
     }
     for (int i = 0; i < car.pointCount; ++i) {
         const ContactPoint& point = car.points[i];
@@ -285,7 +286,7 @@ void RunCarSubSteps(CarObject& car, float dt, float gravity)
         DriveWheels(car, h, 0, gravity);
         car.step.alignTorqueSum += car.step.alignTorque;
         BlendContactSurfaces(car, a, b);
-        SolvePointContacts(car, h);
+        SolvePointContacts(car, h, PlacesIdlePoints(step, SubSteps));
         IntegrateCarForces(car, torque, h, gravity);
     }
     car.step.manifoldReading = 0.05f * car.engine.manifoldPressure + 0.95f * car.step.manifoldReading;

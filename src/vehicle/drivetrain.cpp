@@ -204,7 +204,8 @@ float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, fl
         wheel.wheelTorque = wheel.driveTorque;
         TyreStepInput input;
         input.car = &car;
-        input.hubPosition = Rotate(car.rotation, wheel.hubPoint) + car.displacement;
+        wheel.hubTurned = Rotate(car.rotation, wheel.hubPoint);
+        input.hubPosition = wheel.hubTurned + car.displacement;
         input.brakeTorque = brake;
         input.alignTorque = fullStep ? nullptr : &car.step.alignTorque;
         input.h = dt;
@@ -262,9 +263,13 @@ void TurnGearboxFromWheels(CarObject& car, float drivenRotation, float inverseDt
 
 void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
 {
-    // Nothing moves in no time (and 1 / dt below would not exist).
-    if (!(dt > 0))
+    // Nothing moves in no time (and 1 / dt below would not exist); the
+    // hubs are still placed for the sums of the forces.
+    if (!(dt > 0)) {
+        for (int i = 0; i < car.wheelCount; i++)
+            car.wheels[i].hubTurned = Rotate(car.rotation, car.wheels[i].hubPoint);
         return;
+    }
     // The caller adds this sub-step's aligning torque to the step's sum.
     car.step.alignTorque = 0;
     DriveAxles(car, dt);

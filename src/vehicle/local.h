@@ -194,8 +194,15 @@ float SlipstreamDepth(const CarWake& wake, const FixedVector& leaderPosition,
 // Empties both arrays without freeing them (for arrays owned elsewhere).
 void ClearBodyArrays(RigidBody& body);
 // The two sub-step helpers: contact forces of every point, and the pose
-// moved by velocity and angular momentum over h seconds.
-void SolvePointContacts(RigidBody& body, float h);
+// moved by velocity and angular momentum over h seconds. A point without
+// contact this step carries no force in any sub-step; placeIdlePoints asks
+// for its cleared state and its anchor at the point (the first sub-step
+// clears what the last step left, the last leaves the anchor where a
+// contact of the next step starts from); in the sub-steps between, such
+// points are not touched.
+void SolvePointContacts(RigidBody& body, float h, bool placeIdlePoints = true);
+// Whether sub-step k of a step places the points without contact.
+inline bool PlacesIdlePoints(int k, int subSteps) { return k == 0 || k == subSteps - 1; }
 void AdvanceBodyPose(RigidBody& body, float h);
 // Each touching point's surface for a sub-step: a x its value at the start
 // of the step + b x its value at the end.

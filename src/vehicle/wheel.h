@@ -60,6 +60,7 @@ struct Wheel {
     Vec2 armDirection;
     float wheelCentreX = 0;     // m
     Vec3 steerAxis, spinAxis, hubOffset, travelAxis, hubPoint;
+    Vec3 hubTurned;             // m, hubPoint in the world's axes, as the drive of the (sub-)step placed it
     float failLoad = 0, failRate = 0, bendLoad = 0, bendRate = 0;
     float travelLoss = 0;       // m, at most 0.03 × tyre radius
     float upperLinkLoss = 0;    // m
