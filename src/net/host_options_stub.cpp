@@ -19,14 +19,6 @@ char AccountPassword[AccountPasswordSize] = "";
 char WelcomeText[WelcomeTextSize] = "";
 char InSimPortText[InSimPortTextSize] = "0";
 
-void SetDefaultTrack()
-{
-    std::strcpy(Settings.mapName, "Hollowmere");
-    Settings.config = 1;
-    Settings.flip = 0;
-    Settings.lighting = 0;
-}
-
 int LoadWelcomeText(const char* fileName)
 {
     std::string text;

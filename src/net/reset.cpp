@@ -1,9 +1,19 @@
 // The one reset of this subsystem's tables.
-#include "net/services.h"
+#include "net/local.h"
 
 void ResetNetTables()
 {
     ResetHostOptions();
-    Online = 0;
-    GamePacketWatcher = nullptr;
+    MutableGameBundle = {};
+    MutableFrameClock = {};
+    MutableConnectionTable = {};
+    MutableMultiplayerMode = {};
+    MutableSessionFlags = {};
+    MutableSessionVotes = {};
+    MutableRaceOptions = {};
+    MutableStateCheck = {};
+    MutableRaceRequests = {};
+    ClientLinkTable = {};
+    BehindCount = 0;
+    SetGamePacketTrace(nullptr);
 }

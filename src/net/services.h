@@ -2,7 +2,12 @@
 #pragma once
 
 #include "core/services.h"
+#include "net/connections.h"
+#include "net/frame_road.h"
+#include "net/game_packets.h"
 #include "net/race_hooks.h"
+#include "net/race_requests.h"
+#include "net/race_settings.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetNetTables();
@@ -12,8 +17,6 @@ void ResetNetTables();
 // command line use (temporary bodies in host_options_stub.cpp until the
 // multiplayer session is built).
 
-// Current track "Hollowmere", configuration 1, not reversed, light scheme 0.
-void SetDefaultTrack();
 // "MP Speedup Opt" as configured before an InSim request changed it, to be
 // saved in its place; -1 when InSim has not changed it. Lives for the whole run.
 extern int InSimKeptSpeedupOpt;
@@ -83,11 +86,6 @@ void OnHostConsoleKey(int code);
 // Multiplayer state the shell reads.
 extern int MultiplayerReplayPlaying;
 extern int UdpPositions;  // car positions travel by UDP
-// 1 when this copy hosts a live multiplayer game.
-int IsHostingLive();
-void RemoveAllGuests();
-// Asks the host to send car positions by TCP.
-void RequestTcpPositions();
 // Connection and car limits that the screens opened next adjust.
 extern int CurrentConnectionLimit;
 extern int CurrentCarLimit;
@@ -117,30 +115,8 @@ Screen* OpenReplayBrowser(Screen* parent, void (*chooseSpr)(const char*), void (
 int IsReplayBrowserIdle();
 
 // ---------------------------------------------------------------------------
-// Game packets of the car code (temporary bodies in game_packet_pending.cpp
-// until the game bundle is built: no multiplayer game runs and queued
-// packets go nowhere).
-
-// 1 while a multiplayer session runs. Lives for the whole run.
-extern int Online;
-// Appends a game packet to the current game frame's bundle, sending the
-// bundle first when it would pass 253 bytes.
-void QueueGamePacket(const uint8_t* bytes, int length);
-// Stand-in watcher until the bundle is built: when set, it sees every
-// packet QueueGamePacket is given. Cleared by ResetNetTables.
-extern void (*GamePacketWatcher)(const uint8_t* bytes, int length);
-
-// ---------------------------------------------------------------------------
-// Run-state words and immediate packets of the car step (temporary bodies
-// in car_step_pending.cpp until the connection layer is built: there is no
-// host to send to).
+// The run-state word of the car step (temporary body in car_step_pending.cpp
+// until the state checks are built: nothing holds the race messages).
 
 // The network layer's hold flag: the timed race messages wait while set.
 extern int NetworkHold;
-// The host rules word: bit 0x80 car resets allowed, bit 0x200 driving the
-// wrong way allowed.
-extern uint32_t HostRules;
-// False during the last 2 s of a vote countdown.
-int OutsideVoteFinalCountdown();
-// An immediate packet to the host (handled locally on the host).
-void SendToHost(const uint8_t* bytes, int length);

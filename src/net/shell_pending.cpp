@@ -64,9 +64,6 @@ void OnHostConsoleKey(int code)
     }
 }
 
-int IsHostingLive() { return 0; }
-void RemoveAllGuests() {}
-void RequestTcpPositions() {}
 void SetRaceFlags(uint32_t, uint32_t) {}
 Screen* OpenMultiplayerScreen(Screen*) { return nullptr; }
 int OpenMprPlayback(Screen*, const char* name)

@@ -129,3 +129,31 @@ struct PlayerControlState {
     uint8_t resetHeld = 0, pitLimiterHeld = 0, tractionHeld = 0, ignitionHeld = 0;
     int32_t keyFlag = 1;                   // lets keyboard keys count for the shift and request controls
 };
+
+// ---------------------------------------------------------------------------
+// What the multiplayer layer asks of the race session (temporary bodies in
+// net_queries_pending.cpp until the in-race session, its recording, drive
+// starts and the AI drivers are built).
+
+// Pending: detaches a player's car from the running session before the
+// player leaves; no session runs yet, so nothing is detached and the car
+// stays with its slot for RemovePlayer to free.
+void RemoveCarFromSession(CarObject& car);
+// Pending: the fastest-lap notice's countdown, once per processed frame; no
+// notice is armed until lap times are handled.
+void UpdateFastestLapNotice(Race& race);
+// Pending: ends the running session; none runs yet.
+void RequestSessionExit();
+// Pending: ends the single-player replay recording of the running race;
+// none is recorded yet.
+void StopSessionRecordingIfAny();
+// Pending: the state of a running session (4 lets guests join); 0 until the
+// session is built.
+int GetSessionRunState(const InRaceSession& session);
+// Pending: whether the race flagged a false start; 0 until drive starts
+// are built.
+int IsFalseStartState();
+// Pending: fills an AI driver's descriptor from its name entry, skill and
+// car, loading its track knowledge; 0 (the knowledge could not be loaded)
+// until the AI drivers are built.
+int FillAiDriverInfo(PlayerDescriptor& descriptor, const DriverNameEntry& entry, int skill, const char* carName);

@@ -322,3 +322,11 @@ void ClearPlayerMarks();
 void RefreshTrackScreenPictures();
 void ReloadCarChoicePictures();
 void RefreshDriverTabPreview();
+
+// ---------------------------------------------------------------------------
+// The race setup's part in the votes (temporary body in race_setup_pending.cpp
+// until the race setup screen is built).
+
+// Pending: tries to start the race once the entry votes allow it; no race
+// setup screen exists yet, so nothing starts.
+void BeginSession();

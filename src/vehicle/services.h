@@ -1553,3 +1553,12 @@ void RunTimedRaceMessages(CarObject& car, int slot);
 // The car reset request of a stopped car; askedByPlayer is 1 when the
 // player's reset control asked for it.
 void RequestCarReset(CarObject& car, int askedByPlayer);
+
+// ---------------------------------------------------------------------------
+// The car's part of the multiplayer state check (temporary body in
+// car_checksum_pending.cpp until the car's race logic is built).
+
+// Pending: adds the car to the four running CRC values of the state check
+// (car, wheels, engine, race state); until its race logic is built the
+// values are left as they are.
+void GetCarChecksum(const CarObject& car, uint32_t values[4]);

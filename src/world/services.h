@@ -554,3 +554,22 @@ bool CanCarTouchObject(const WorldObject& object, Fixed belowZ);
 // The node of the car's path follower, -1 when it has no path position
 // (path_links.cpp).
 int GetCarPathNode(const CarObject& car);
+
+// ---------------------------------------------------------------------------
+// What the multiplayer layer asks of the loaded world (temporary bodies in
+// net_queries_pending.cpp until the world loader, wind and layouts are
+// built: no world is loaded).
+
+// Pending: the world's wind strength (m/s) and direction (rad); 0 without
+// a world.
+float GetWorldWindStrength();
+float GetWorldWindDirection();
+// Pending: the loaded world's layout objects; 0 without a world.
+int GetLayoutObjectCount();
+// Pending: the layout's start point; 0 (none) without a world.
+int GetLayoutStartPoint(FixedVector& point);
+// Pending: the number of start positions of the current configuration; 0
+// without a world.
+int GetStartPositionCount();
+// Pending: the loaded track is a rallycross track; 0 without a world.
+int IsRallycrossTrack();

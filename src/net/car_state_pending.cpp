@@ -1,0 +1,12 @@
+// Temporary body of the car state records until car states are built: a
+// received position frame is logged once and ignored.
+#include "net/local.h"
+
+namespace {
+bool Logged = false;
+} // namespace
+
+void OnPosFrame(const uint8_t*, int)
+{
+    LogPendingOnce("OnPosFrame", Logged);
+}
