@@ -220,5 +220,6 @@ void SendToAllGuests(const uint8_t* packet, int length);
 int IsOwnConnection(int index);
 // Plays the interface sound when the index is this computer's connection.
 void PlayOwnSound(int index, int effect);
-// Writes the host status file from the session (see WriteHostStatus).
+// Writes the host status file from the session (see WriteHostStatus) while
+// multiplayer is on.
 void WriteSessionStatus();

@@ -56,6 +56,10 @@ HostStatus SessionStatus(const char** names, char* trackCode)
 
 void WriteSessionStatus()
 {
+    // The file describes a multiplayer session; leaving multiplayer deletes
+    // it, so nothing writes it outside one.
+    if (!Online)
+        return;
     const char* names[MaxConnections];
     char trackCode[TrackCodeSize];
     WriteHostStatus(SessionStatus(names, trackCode));
