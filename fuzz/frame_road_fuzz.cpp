@@ -67,18 +67,18 @@ void StartSessionOfThree()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Race* race = [] {
+    static const bool tablesReset = [] {
         ResetCoreTables();
         ResetSessionTables();
-        return new Race;
+        return true;
     }();
-    InitRace(*race);
-    race->playerCount = 3;
+    (void)tablesReset;
+    Race& race = CreateCurrentRace();
+    race.playerCount = 3;
     for (int i = 0; i < 3; ++i) {
-        race->players[i].descriptor.connection = static_cast<uint8_t>(i);
-        race->players[i].descriptor.playerId = static_cast<uint8_t>(i + 1);
+        race.players[i].descriptor.connection = static_cast<uint8_t>(i);
+        race.players[i].descriptor.playerId = static_cast<uint8_t>(i + 1);
     }
-    CurrentRace = race;
     StartSessionOfThree();
 
     size_t at = 0;
@@ -111,7 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         CheckSession();
     }
-    RemoveAllPlayers(*race);
-    CurrentRace = nullptr;
+    FreeCurrentRace();
     return 0;
 }

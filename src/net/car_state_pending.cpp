@@ -2,11 +2,7 @@
 // received position frame is logged once and ignored.
 #include "net/local.h"
 
-namespace {
-bool Logged = false;
-} // namespace
-
 void OnPosFrame(const uint8_t*, int)
 {
-    LogPendingOnce("OnPosFrame", Logged);
+    LogNotAvailableOnce(MutableNet.posFrameNoted, "OnPosFrame");
 }

@@ -5,11 +5,6 @@
 
 ClientLinkTableRecord ClientLinkTable;
 
-namespace {
-bool SendLogged = false;
-bool ImmediateLogged = false;
-} // namespace
-
 void FreeClientLink(ClientLink& link, int)
 {
     link.open = 0;
@@ -17,13 +12,13 @@ void FreeClientLink(ClientLink& link, int)
 
 int SendOnLink(int, const uint8_t*, int)
 {
-    LogPendingOnce("SendOnLink", SendLogged);
+    LogNotAvailableOnce(MutableNet.sendOnLinkNoted, "SendOnLink");
     return 0;
 }
 
 int SendImmediatePacket(int, const uint8_t*, int)
 {
-    LogPendingOnce("SendImmediatePacket", ImmediateLogged);
+    LogNotAvailableOnce(MutableNet.sendImmediateNoted, "SendImmediatePacket");
     return 0;
 }
 

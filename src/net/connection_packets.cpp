@@ -119,7 +119,7 @@ void SendTrackConfirmation()
     } else {
         ReportNet(ColourLightGrey, "Sent guest list to new guest");
         MutableSessionFlags.joinState = 3;
-        ClientLinkTable.links[link].timeStamp = GameClock;
+        ClientLinkTable.links[link].timeStamp = GameTime.clockMs;
         SendUdpPathTest(link);
     }
 }
@@ -176,7 +176,7 @@ void HandleNewConnectionPacket(int, const uint8_t* packet, int)
         ClientLink& link = ClientLinkTable.links[ClientLinkTable.linkCount - 1];
         link.open = 1;
         added.masterToken = link.masterToken;
-        added.masterDeadline = GameClock + MasterConfirmMs;
+        added.masterDeadline = GameTime.clockMs + MasterConfirmMs;
     }
     if (!MultiplayerReplayPlaying) {
         if (host)
@@ -187,7 +187,7 @@ void HandleNewConnectionPacket(int, const uint8_t* packet, int)
     TellInSimNewConnection(index);
     ++MutableConnectionTable.count;
     WriteSessionStatus();
-    MutableSessionFlags.lastAdmissionTime = GameClock;
+    MutableSessionFlags.lastAdmissionTime = GameTime.clockMs;
     MutableSessionFlags.joinState = JoinNone;
     MutableSessionFlags.guestConnecting = 0;
     PostponeStateCheck();

@@ -7,7 +7,6 @@
 
 FrameClockRecord MutableFrameClock;
 const FrameClockRecord& FrameClock = MutableFrameClock;
-int BehindCount = 0;
 
 namespace {
 
@@ -16,7 +15,7 @@ namespace {
 // read as signed).
 uint32_t FrameDueByClock()
 {
-    const uint32_t elapsed = GameClock - FrameClock.initTime;
+    const uint32_t elapsed = GameTime.clockMs - FrameClock.initTime;
     if (static_cast<int32_t>(elapsed) <= 0)
         return 0;
     return elapsed / 10;
@@ -105,7 +104,7 @@ void NetUpdate(int forced)
 {
     PollClientLinks();
     if (MultiplayerMode.host)
-        UpdateKickVoteTimer(FrameStep);
+        UpdateKickVoteTimer(GameTime.frameStepMs);
     if (FrameClock.sentFrames < FrameClock.currentFrame || forced)
         SendGameBundle(forced);
     if (MultiplayerMode.host) {
@@ -149,6 +148,6 @@ void ProcessDueFrames(void (*gameStep)())
         SendLagReport();
     }
     if (IsProcessingBehind())
-        ++BehindCount;
+        ++MutableNet.behindCount;
     EmergencyRestart();
 }

@@ -105,8 +105,6 @@ constexpr HandlerTable MakeHandlerTable()
 
 constexpr HandlerTable Handlers = MakeHandlerTable();
 
-GamePacketTraceFunction GamePacketTrace = nullptr;
-
 bool IsAdminConnection(int c)
 {
     return c == 0 || (c < ConnectionTable.count && ConnectionTable.connections[c].admin);
@@ -210,8 +208,8 @@ void HandleGameBundle(int c, const uint8_t* entries, int length)
         if (packetLength == 0 || packetLength > length - at - 1)
             return;
         const uint8_t* packet = entries + at + 1;
-        if (GamePacketTrace)
-            GamePacketTrace(FrameClock.processedFrame, c, packet, packetLength);
+        if (MutableNet.packetTrace)
+            MutableNet.packetTrace(FrameClock.processedFrame, c, packet, packetLength);
         HandleGamePacket(c, packet, packetLength);
         at += 1 + packetLength;
     }
@@ -234,4 +232,4 @@ void KickOverflow(const char* tag, int c)
     FailLinkOfConnection(c);
 }
 
-void SetGamePacketTrace(GamePacketTraceFunction trace) { GamePacketTrace = trace; }
+void SetGamePacketTrace(GamePacketTraceFunction trace) { MutableNet.packetTrace = trace; }

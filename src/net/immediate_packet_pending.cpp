@@ -3,19 +3,14 @@
 // and ignored, a joiner is refused, nothing is sent.
 #include "net/local.h"
 
-namespace {
-bool ImmediateLogged = false;
-bool AdmissionLogged = false;
-} // namespace
-
 void HandleImmediatePacket(const uint8_t*, int, int)
 {
-    LogPendingOnce("HandleImmediatePacket", ImmediateLogged);
+    LogNotAvailableOnce(MutableNet.immediatePacketNoted, "HandleImmediatePacket");
 }
 
 void AcceptNewGuest(const uint8_t*, int)
 {
-    LogPendingOnce("AcceptNewGuest", AdmissionLogged);
+    LogNotAvailableOnce(MutableNet.admissionNoted, "AcceptNewGuest");
 }
 
 void SendRaceStates(int) {}

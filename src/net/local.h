@@ -1,11 +1,49 @@
-// Declarations shared inside the multiplayer subsystem only: the writable
-// forms of its read-only globals, the link table, the ring and frame checks
-// of the frame road, and the services of its parts still to be built.
+// Multiplayer, replays and external interfaces: declarations shared only
+// inside the subsystem: the writable forms of its read-only globals, the
+// link table, the ring and frame checks of the frame road, and the services
+// of its parts still to be built.
 #pragma once
 
 #include <cstdint>
 
+#include "core/services.h"
 #include "net/services.h"
+
+// What the multiplayer layer keeps for the whole run, exported read-only
+// under the names in the area headers. Set back by ResetNetTables in one
+// assignment.
+constexpr int HostConsoleLineSize = 96;
+struct NetRecord {
+    int networkHold = 0;                  // NetworkHold
+    int multiplayerReplayPlaying = 0;     // MultiplayerReplayPlaying
+    int udpPositions = 0;                 // UdpPositions
+    int currentConnectionLimit = 16;      // CurrentConnectionLimit
+    int currentCarLimit = 12;             // CurrentCarLimit
+    int inSimTimeStop = 0;                // InSimTimeStop
+    int skinDownloadWaiting = 0;          // SkinDownloadWaiting
+    int mprMessageBlocking = 0;           // MprMessageBlocking
+    // Passes of the processing loop that ended behind the due frame, counted
+    // towards the delay tuning; ResetSession keeps it.
+    int behindCount = 0;
+    // Sees every processed game packet while set (SetGamePacketTrace).
+    GamePacketTraceFunction packetTrace = nullptr;
+    // The line being typed on the host console.
+    char consoleLine[HostConsoleLineSize] = {};
+    int consoleLength = 0;
+    // Which services that are not built yet have said so in the log: each
+    // says it once.
+    bool bansNoted = false;
+    bool sendOnLinkNoted = false, sendImmediateNoted = false;
+    bool immediatePacketNoted = false, admissionNoted = false;
+    bool posFrameNoted = false;
+    bool playerPacketsNoted = false, racePacketsNoted = false, pitPacketsNoted = false;
+
+    bool operator==(const NetRecord&) const = default;
+};
+extern NetRecord MutableNet;
+
+// The host options, exported read-only as HostOptions (host_options.cpp).
+extern HostOptionsRecord MutableHostOptions;
 
 // ---------------------------------------------------------------------------
 // The writable globals; other subsystems see them read-only through the
@@ -20,10 +58,6 @@ extern SessionVotesRecord MutableSessionVotes;
 extern RaceOptionsRecord MutableRaceOptions;
 extern StateCheckRecord MutableStateCheck;
 extern RaceRequestsRecord MutableRaceRequests;
-
-// Passes of the processing loop that ended behind the due frame, counted
-// towards the delay tuning. Lives for the whole run: ResetSession keeps it.
-extern int BehindCount;
 
 // Standard colours of the network messages.
 enum : int {
@@ -225,7 +259,3 @@ void HandleVotesPacket(int c, const uint8_t* packet, int length);
 void HandlePlayerGamePacket(int c, const uint8_t* packet, int length);
 void HandleRaceGamePacket(int c, const uint8_t* packet, int length);
 void HandlePitGamePacket(int c, const uint8_t* packet, int length);
-
-// Logs "<operation> : not available yet" once per operation (the pending
-// bodies use it).
-void LogPendingOnce(const char* operation, bool& logged);

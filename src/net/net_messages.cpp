@@ -34,11 +34,3 @@ void ReportLine(int colour, const char* format, ...)
     ShowFormatted(PrintMessage, colour, format, arguments);
     va_end(arguments);
 }
-
-void LogPendingOnce(const char* operation, bool& logged)
-{
-    if (logged)
-        return;
-    logged = true;
-    LogPrintf("%s : not available yet", operation);
-}

@@ -4,13 +4,9 @@
 // ever streamed.
 #include "net/local.h"
 
-namespace {
-bool Logged = false;
-} // namespace
-
 void HandlePitGamePacket(int, const uint8_t*, int)
 {
-    LogPendingOnce("HandlePitGamePacket", Logged);
+    LogNotAvailableOnce(MutableNet.pitPacketsNoted, "HandlePitGamePacket");
 }
 
 int IsLayoutTransferRunning() { return 0; }

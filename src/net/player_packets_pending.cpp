@@ -3,11 +3,7 @@
 // changes nothing.
 #include "net/local.h"
 
-namespace {
-bool Logged = false;
-} // namespace
-
 void HandlePlayerGamePacket(int, const uint8_t*, int)
 {
-    LogPendingOnce("HandlePlayerGamePacket", Logged);
+    LogNotAvailableOnce(MutableNet.playerPacketsNoted, "HandlePlayerGamePacket");
 }

@@ -3,11 +3,7 @@
 // and changes nothing.
 #include "net/local.h"
 
-namespace {
-bool Logged = false;
-} // namespace
-
 void HandleRaceGamePacket(int, const uint8_t*, int)
 {
-    LogPendingOnce("HandleRaceGamePacket", Logged);
+    LogNotAvailableOnce(MutableNet.racePacketsNoted, "HandleRaceGamePacket");
 }

@@ -45,10 +45,10 @@ bool GuestVotesTooSoon()
 {
     if (!Online || MultiplayerMode.host)
         return false;
-    if (RaceRequests.voted && GameClock - RaceRequests.lastVoteTime < VoteIntervalMs)
+    if (RaceRequests.voted && GameTime.clockMs - RaceRequests.lastVoteTime < VoteIntervalMs)
         return true;
     MutableRaceRequests.voted = 1;
-    MutableRaceRequests.lastVoteTime = GameClock;
+    MutableRaceRequests.lastVoteTime = GameTime.clockMs;
     return false;
 }
 
@@ -344,7 +344,7 @@ int RequestTcpPositions()
     const uint8_t request[4] = {TcpPositionsPacket, 0, 0, 0};
     SendToHost(request, sizeof request);
     PrintMessage("Requested TCP for position updates", ColourLightGrey);
-    UdpPositions = 0;
+    MutableNet.udpPositions = 0;
     return 1;
 }
 
@@ -420,7 +420,9 @@ int SendGridOrder()
         return 0;
     const int mode = RacePhase == 2 && IsQualifyEnabled() ? GridOrderResults : Settings.raceStart;
     uint8_t packet[4 + MaxRacePlayers] = {GpPlayerOrder};
-    const int count = BuildGridOrder(mode, packet + 4, RandomState);
+    uint16_t random = GameTime.random;
+    const int count = BuildGridOrder(mode, packet + 4, random);
+    SetProgramRandom(random);
     if (count == 0)
         return 0;
     packet[1] = static_cast<uint8_t>(count);

@@ -59,7 +59,7 @@ void PutSurfaceTable(uint8_t* at)
         *at++ = kind.depth;
     }
 }
-static_assert(SurfaceKindTableSize * 12 == SurfaceTableBytes);
+static_assert(SurfaceKindCount * 12 == SurfaceTableBytes);
 
 void GatherSystemBytes(RaceSettingsFields& fields, const Race* race)
 {
@@ -146,7 +146,7 @@ void GatherRaceSettingsFields(RaceSettingsFields& fields)
         CopyFixedString(out.name, c.name, ConnectionNameSize);
     }
     fields.gravity = GetBodySurroundings().Gravity();
-    fields.timeScale = TimeScale;
+    fields.timeScale = GameTime.timeScale;
     PutSurfaceTable(fields.surfaceTable);
     PutCurvePair(fields.lateralCurves, LateralTyreCurves);
     PutCurvePair(fields.longitudinalCurves, LongitudinalTyreCurves);
@@ -228,7 +228,7 @@ void ApplyHostRaceSettings(Race& race)
     race.configuration = Settings.config;
     race.reversed = Settings.flip;
     race.lighting = Settings.lighting;
-    race.qualifyMinutes = static_cast<uint8_t>(QualifyMinutes);
-    race.raceLength = static_cast<uint8_t>(RaceLengthCode < MaxRaceLengthCode ? RaceLengthCode : MaxRaceLengthCode);
-    race.wind = static_cast<uint8_t>(WindLevel);
+    race.qualifyMinutes = static_cast<uint8_t>(HostOptions.qualifyMinutes);
+    race.raceLength = static_cast<uint8_t>(HostOptions.raceLengthCode < MaxRaceLengthCode ? HostOptions.raceLengthCode : MaxRaceLengthCode);
+    race.wind = static_cast<uint8_t>(HostOptions.windLevel);
 }

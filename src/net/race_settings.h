@@ -105,9 +105,6 @@ void FormatTrackCodeOfPacket(char* buffer, const uint8_t* trackPacket);
 // Bytes 1 to 35 of a track packet: configuration, reversed, light scheme,
 // track name (32 bytes).
 void WriteTrackFields(uint8_t* packet);
-// The current track "Hollowmere", configuration 1, not reversed, light
-// scheme 0.
-void SetDefaultTrack();
 // The race of a new session takes the host's track and race options.
 void ApplyHostRaceSettings(Race& race);
 

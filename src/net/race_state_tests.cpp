@@ -91,9 +91,9 @@ int WorldDiffersFromTrack()
 int IsChosenCarAllowed()
 {
     const int car = FindCarByName(Settings.selectedCar);
-    if (!DedicatedMode && car >= 0 && (RaceOptions.allowedCars >> car & 1))
+    if (!ProgramMode.dedicatedMode && car >= 0 && (RaceOptions.allowedCars >> car & 1))
         return 1;
-    Settings.selectedCar[0] = 0;
+    EditSettings([](SettingsRecord& settings) { settings.selectedCar[0] = 0; });
     return 0;
 }
 
@@ -111,7 +111,7 @@ int FormatStartCountdown(char* output, int size, const char* text)
     if (!Online || GameKind != GameKindRacing || !CurrentWorld || HasLayoutStartPosition() ||
         MultiplayerReplayPlaying)
         return 0;
-    const uint32_t elapsedMs = GameClock - SessionStartTime;
+    const uint32_t elapsedMs = GameTime.clockMs - SessionStartTime;
     if (static_cast<int32_t>(elapsedMs) < 0 || elapsedMs / 1000 >= StartCountdownSeconds)
         return 0;
     std::snprintf(output, static_cast<size_t>(size), "%s (%u)", text, StartCountdownSeconds - elapsedMs / 1000);

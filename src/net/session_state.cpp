@@ -41,8 +41,8 @@ HostStatus SessionStatus(const char** names, char* trackCode)
     status.trackCode = trackCode;
     status.carsMask = RaceOptions.allowedCars;
     const Race* race = CurrentRace;
-    status.qualifyMinutes = race ? race->qualifyMinutes : QualifyMinutes;
-    status.raceLengthCode = race ? race->raceLength : RaceLengthCode;
+    status.qualifyMinutes = race ? race->qualifyMinutes : HostOptions.qualifyMinutes;
+    status.raceLengthCode = race ? race->raceLength : HostOptions.raceLengthCode;
     status.laps = status.raceLengthCode > FirstHoursCode - 1 ? status.raceLengthCode - (FirstHoursCode - 1)
                                                              : LapsFromLengthCode(status.raceLengthCode);
     for (int i = 0; i < ConnectionTable.count; ++i)
@@ -69,7 +69,7 @@ void ResetSession(int count, int ownIndex)
 {
     ClearVoteState();
     MutableFrameClock = FrameClockRecord{};
-    MutableFrameClock.initTime = GameClock;
+    MutableFrameClock.initTime = GameTime.clockMs;
     MutableConnectionTable = ConnectionTableRecord{};
     MutableConnectionTable.count = count < 0 ? 0 : count > MaxConnections ? MaxConnections : count;
     MutableConnectionTable.ownIndex = ownIndex;
@@ -78,7 +78,7 @@ void ResetSession(int count, int ownIndex)
     MutableSessionVotes = SessionVotesRecord{};
     MutableStateCheck = StateCheckRecord{};
     MutableGameBundle = GameBundleRecord{};
-    GameKind = 1;
+    SetGameKind(1);
 }
 
 void SetMultiplayerMode(int on)
@@ -86,7 +86,7 @@ void SetMultiplayerMode(int on)
     on = on ? 1 : 0;
     if (on == MultiplayerMode.online)
         return;
-    ClockNudge = 0;
+    SetClockNudge(0);
     TellInSimMultiplayer(on);
     MutableMultiplayerMode.online = on;
     MarkHostConsoleStatus();
@@ -105,26 +105,21 @@ void LeaveMultiplayer()
     SetMultiplayerMode(0);
     StopNetwork();
     MarkHostConsoleConnections();
-    if (DedicatedMode == 1)
-        DedicatedMode = 0;
+    if (ProgramMode.dedicatedMode == 1)
+        SetDedicatedMode(0);
 }
 
 void CreateMpRace(int settings, int onMaster)
 {
-    if (Race* old = CurrentRace) {
-        RemoveAllPlayers(*old);
-        delete old;
-    }
-    CurrentRace = new Race;
-    InitRace(*CurrentRace);
+    Race& race = CreateCurrentRace();
     ResetSession(1, 0);
     Connection& own = MutableConnectionTable.connections[0];
     CopyFixedString(own.name, Settings.plyName, ConnectionNameSize);
     if (settings)
-        ApplyHostRaceSettings(*CurrentRace);
+        ApplyHostRaceSettings(race);
     if (onMaster) {
         own.masterToken = OwnMasterToken();
-        own.masterDeadline = GameClock + MasterConfirmMs;
+        own.masterDeadline = GameTime.clockMs + MasterConfirmMs;
         CopyFixedString(own.userName, OwnMasterUserName(), ConnectionUserNameSize);
         ReportToMaster("JOJ", own.masterToken);
     }

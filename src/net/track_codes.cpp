@@ -66,14 +66,6 @@ void WriteTrackFields(uint8_t* packet)
     CopyFixedString(reinterpret_cast<char*>(packet + TrackPacketNameAt), Settings.mapName, TrackPacketNameSize);
 }
 
-void SetDefaultTrack()
-{
-    CopyFixedString(Settings.mapName, "Hollowmere", sizeof Settings.mapName);
-    Settings.config = 1;
-    Settings.flip = 0;
-    Settings.lighting = 0;
-}
-
 void FormatQualifyLength(char* buffer, int minutes)
 {
     FormatCountText(buffer, minutes, TX_3a_no_quali, TX_3a_qual1min, TX_3a_qualxmin);

@@ -2,7 +2,7 @@
 // until the in-race session, its recording, drive starts and the AI drivers
 // are built: no session runs, nothing is recorded, no false start is
 // flagged and no AI driver can be set up.
-#include "session/services.h"
+#include "session/local.h"
 
 void RemoveCarFromSession(CarObject&) {}
 void UpdateFastestLapNotice(Race&) {}
@@ -11,8 +11,8 @@ void StopSessionRecordingIfAny() {}
 int GetSessionRunState(const InRaceSession&) { return 0; }
 int IsFalseStartState() { return 0; }
 
-int FillAiDriverInfo(PlayerDescriptor&, const DriverNameEntry& entry, int, const char*)
+int FillAiDriverInfo(PlayerDescriptor&, const DriverNameEntry&, int, const char*)
 {
-    LogPrintf("FillAiDriverInfo : AI drivers are not available yet : %s", entry.name);
+    LogNotAvailableOnce(MutableSession.aiDriverInfoNoted, "FillAiDriverInfo");
     return 0;
 }

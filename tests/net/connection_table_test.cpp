@@ -51,10 +51,6 @@ TEST_F(ConnectionTableTest, RemovalMovesTheLastRecordIntoTheGap)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (CurrentRace) {
-            RemoveAllPlayers(*CurrentRace);
-            delete CurrentRace;
-        }
         ClientLinkTable = {};
         StartSession(4, c.ownIndex);
         const bool host = c.ownIndex == 0;

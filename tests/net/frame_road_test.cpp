@@ -89,7 +89,7 @@ protected:
     // One pass of the session: the clock moves, the road runs.
     void Pass(int ms, void (*step)() = GameStep)
     {
-        GameClock += static_cast<uint32_t>(ms);
+        AdvanceGameClockMs(ms);
         if (Online) {
             UpdateGameFrame();
             NetUpdate(0);
@@ -146,7 +146,7 @@ TEST_F(FrameRoadTest, OfflinePacketsArriveInTheirFrameOnceAndInOrderForAnyPassLe
         Trace.clear();
         QueueLog.clear();
         Sequence = 0;
-        GameClock = 5000;
+        SetGameClockMs(5000);
         ResetSession(1, 0);
         for (int ms : PassPattern(kind, 3000))
             Pass(ms);
@@ -218,7 +218,7 @@ TEST_F(FrameRoadTest, OnlineRunsGiveTheSameTrace)
     for (std::vector<Processed>& run : runs) {
         Trace.clear();
         Sequence = 0;
-        GameClock = 1000;
+        SetGameClockMs(1000);
         ResetSession(1, 0);
         MutableFrameClock.processingDelay = 2;
         for (int ms : PassPattern(5, 2000))

@@ -187,7 +187,7 @@ TEST_F(DispatchTest, ANewConnectionIsRefusedWhenTheTableIsFull)
 
 TEST_F(DispatchTest, VotesCountOnlyInTheirMode)
 {
-    GameKind = 1;
+    SetGameKind(1);
     Bytes votes = MakePacket(GpVotes, 52, 1);
     votes[2] = 2;
     votes[3] = 4;
@@ -201,7 +201,7 @@ TEST_F(DispatchTest, VotesCountOnlyInTheirMode)
     HandleGamePacket(0, votes.data(), 52);
     EXPECT_EQ(ConnectionTable.connections[1].entryVote, 1);
 
-    GameKind = 2;
+    SetGameKind(2);
     votes[1] = 1;
     HandleGamePacket(0, votes.data(), 52);
     EXPECT_EQ(SessionVotes.decidedVote, 2);

@@ -15,11 +15,7 @@ void NetTest::SetUp()
 
 void NetTest::TearDown()
 {
-    if (CurrentRace) {
-        RemoveAllPlayers(*CurrentRace);
-        delete CurrentRace;
-        CurrentRace = nullptr;
-    }
+    FreeCurrentRace();
     ResetNetTables();
     ResetSessionTables();
     ResetCoreTables();
@@ -72,9 +68,7 @@ void NetTest::StartHostWithTwoGuests()
 
 Race& NetTest::StartRace(const std::vector<int>& connections)
 {
-    CurrentRace = new Race;
-    InitRace(*CurrentRace);
-    Race& race = *CurrentRace;
+    Race& race = CreateCurrentRace();
     for (size_t i = 0; i < connections.size(); ++i) {
         PlayerDescriptor& d = race.players[i].descriptor;
         std::snprintf(d.name, sizeof d.name, "P%zu", i + 1);
@@ -85,6 +79,15 @@ Race& NetTest::StartRace(const std::vector<int>& connections)
     race.playerCount = static_cast<int>(connections.size());
     return race;
 }
+
+void SetGameClockMs(uint32_t ms)
+{
+    GameTimeRecord time = GameTime;
+    time.clockMs = ms;
+    SetGameTime(time);
+}
+
+void AdvanceGameClockMs(int ms) { SetGameClockMs(GameTime.clockMs + static_cast<uint32_t>(ms)); }
 
 Bytes MakePacket(int type, int length, int byte1)
 {

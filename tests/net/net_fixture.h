@@ -41,5 +41,8 @@ private:
     size_t logRead = 0;
 };
 
+// Puts the game clock at ms, or moves it on by ms.
+void SetGameClockMs(uint32_t ms);
+void AdvanceGameClockMs(int ms);
 // A game packet of a type and length with byte 1 and the rest zero.
 Bytes MakePacket(int type, int length, int byte1 = 0);

@@ -62,10 +62,6 @@ TEST_F(RaceRequestsTest, TheRandomDrawEndsForEveryPlayerCount)
     }
     StartSession(1);
     for (int players = 2; players <= MaxRacePlayers; ++players) {
-        if (CurrentRace) {
-            RemoveAllPlayers(*CurrentRace);
-            delete CurrentRace;
-        }
         StartRace(std::vector<int>(static_cast<size_t>(players), 0));
         for (uint16_t start : {0, 1, 255, 256, 4097, 65535}) {
             uint16_t state = start;
@@ -84,7 +80,7 @@ TEST_F(RaceRequestsTest, SendGridOrderQueuesThePlayerOrderAndSendsIt)
     StartSession(1);
     Race& race = StartRace({0, 0});
     AddResult(race, "P2");
-    Settings.raceStart = GridOrderReversed;
+    EditSettings([](SettingsRecord& settings) { settings.raceStart = GridOrderReversed; });
     EXPECT_EQ(SendGridOrder(), 1);
     EXPECT_EQ(FrameClock.sentFrames, 1u);
     const FrameRing& ring = ConnectionTable.connections[0].ring;
@@ -105,11 +101,11 @@ TEST_F(RaceRequestsTest, GuestVotesAreLimited)
         if (!CurrentRace)
             StartRace({0});
         MutableRaceRequests = {};
-        GameClock = 10000;
+        SetGameClockMs(10000);
         EXPECT_EQ(VoteRestart(), 1);
-        GameClock += 3000;
+        AdvanceGameClockMs(3000);
         EXPECT_EQ(VoteRestart(), own == 0 ? 1 : 0);
-        GameClock += 1000;
+        AdvanceGameClockMs(1000);
         EXPECT_EQ(VoteEndRace(), 1);
         const size_t expected = own == 0 ? 3 : 2;
         EXPECT_EQ(Queued().size(), expected);
@@ -120,14 +116,14 @@ TEST_F(RaceRequestsTest, EnteringThePits)
 {
     StartSession(1);
     Race& race = StartRace({0});
-    std::strcpy(Settings.plyName, "P1");
+    EditSettings([](SettingsRecord& settings) { std::strcpy(settings.plyName, "P1"); });
     EXPECT_EQ(RequestEnterPits(), 1);
     EXPECT_EQ(Queued().back(), (Bytes{GpLeaveRace, 0, 0, 0}));
     CarObject car;
     race.players[0].car = &car;
     EXPECT_EQ(RequestEnterPits(), 1);
     EXPECT_EQ(Queued().back(), (Bytes{GpRaceControl, 7, 1, 0}));
-    std::strcpy(Settings.plyName, "Renamed");
+    EditSettings([](SettingsRecord& settings) { std::strcpy(settings.plyName, "Renamed"); });
     EXPECT_EQ(RequestEnterPits(), 1);
     EXPECT_EQ(Queued().back(), (Bytes{GpLeaveRace, 0, 0, 0}));
     race.players[0].car = nullptr;

@@ -71,7 +71,6 @@ protected:
     void SetUp() override
     {
         NetTest::SetUp();
-        BuildTyreCurves();
         StartSession(3);
         // A name with characters above 0x7F: they go into the register as
         // signed bytes.
@@ -103,7 +102,7 @@ TEST_F(RaceSettingsTest, TheBlockMatchesAnIndependentCrcOfItsFields)
 {
     for (int racing : {0, 1}) {
         SCOPED_TRACE(racing);
-        GameKind = racing ? 2 : 1;
+        SetGameKind(racing ? 2 : 1);
         RaceSettingsFields fields;
         GatherRaceSettingsFields(fields);
         EXPECT_EQ(fields.connectionCount, 3);
@@ -178,7 +177,7 @@ TEST_F(RaceSettingsTest, MismatchWords)
 // them again five times before it is dropped; any other difference drops it.
 TEST_F(RaceSettingsTest, TheHostComparesReportsWithItsOwnBlock)
 {
-    GameKind = 2;
+    SetGameKind(2);
     MutableFrameClock.processedFrame = 5000;
     BuildRaceSettings(42);
     uint8_t report[RaceSettingsBlockSize];
@@ -251,9 +250,11 @@ TEST_F(RaceSettingsTest, TrackCodes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::strcpy(Settings.mapName, c.name);
-        Settings.config = c.configuration;
-        Settings.flip = c.reversed;
+        EditSettings([&c](SettingsRecord& settings) {
+            std::strcpy(settings.mapName, c.name);
+            settings.config = c.configuration;
+            settings.flip = c.reversed;
+        });
         char code[TrackCodeSize];
         FormatTrackCode(code);
         EXPECT_STREQ(code, c.code);

@@ -13,7 +13,7 @@ using RaceSlotsTest = RaceTest;
 
 TEST_F(RaceSlotsTest, NewRaceTakesItsDefaults)
 {
-    Settings.skillLevel = 9;
+    EditSettings([](SettingsRecord& settings) { settings.skillLevel = 9; });
     Race fresh;
     fresh.playerCount = 7;
     InitRace(fresh);
@@ -23,6 +23,18 @@ TEST_F(RaceSlotsTest, NewRaceTakesItsDefaults)
     EXPECT_EQ(fresh.aiSkill, 4);  // held to the five skill levels
     EXPECT_EQ(fresh.wind, 1);
     EXPECT_EQ(GetLapCount(fresh), 5);
+}
+
+TEST_F(RaceSlotsTest, ANewCurrentRaceReplacesAndFreesTheOldOne)
+{
+    // The sanitizer build reports the first race if it is not freed.
+    CreateCurrentRace();
+    Race& second = CreateCurrentRace();
+    EXPECT_EQ(CurrentRace, &second);
+    FreeCurrentRace();
+    EXPECT_EQ(CurrentRace, nullptr);
+    FreeCurrentRace();  // none left: nothing happens
+    EXPECT_EQ(CurrentRace, nullptr);
 }
 
 TEST_F(RaceSlotsTest, JoiningMakesOtherConnectionsRemoteAndSelectsOwnSlots)
@@ -110,9 +122,9 @@ TEST_F(RaceSlotsTest, RemovingTheFirstOfThreeMovesTheOthersDown)
     EXPECT_EQ(race.players[0].car, carB);
     EXPECT_EQ(race.players[1].car, carC);
     // The moved cars read their set-up and colours from their new slots.
-    EXPECT_EQ(carB->setup, &race.players[0].carBlock.setup);
-    EXPECT_EQ(carB->colour, &race.players[0].carBlock.colours);
-    EXPECT_EQ(carC->setup, &race.players[1].carBlock.setup);
+    EXPECT_EQ(carB->data.setup, &race.players[0].carBlock.setup);
+    EXPECT_EQ(carB->data.colour, &race.players[0].carBlock.colours);
+    EXPECT_EQ(carC->data.setup, &race.players[1].carBlock.setup);
     EXPECT_EQ(race.players[2].car, nullptr);
     EXPECT_EQ(Order(), (std::vector<int>{1, 0}));
     EXPECT_EQ(race.selectedSlot, 1);
