@@ -112,6 +112,7 @@ void RefreshWallClock()
 }
 
 void StepProgramRandom() { MutableGameTime.random = static_cast<uint16_t>(GameTime.random * 5u + 1u); }
+void SetProgramRandom(uint16_t random) { MutableGameTime.random = random; }
 
 void StartGameClock()
 {

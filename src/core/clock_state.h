@@ -59,6 +59,8 @@ int AdvanceGameClock(int timeStopped);
 void RefreshWallClock();
 // Advances the program-wide random value once.
 void StepProgramRandom();
+// The program-wide random value after a draw by code that draws from it.
+void SetProgramRandom(uint16_t random);
 // The end of start-up: the game clock at 0 and the first pass starting now.
 void StartGameClock();
 // The end of a pass: the next one starts at the last reading of the clock.

@@ -21,6 +21,7 @@ const InputStateRecord& InputState = MutableInputState;
 void SetProgramMode(const ProgramModeRecord& mode) { MutableProgramMode = mode; }
 void SetStartMode(int startMode) { MutableProgramMode.startMode = startMode; }
 void SetConsoleMode(int consoleMode) { MutableProgramMode.consoleMode = consoleMode; }
+void SetDedicatedMode(int dedicatedMode) { MutableProgramMode.dedicatedMode = dedicatedMode; }
 void SetNetworkDebug(int networkDebug) { MutableProgramMode.networkDebug = networkDebug; }
 void SetQuitState(int quitState) { MutableProgramMode.quitState = quitState; }
 

@@ -32,6 +32,8 @@ void SetStartMode(int startMode);
 void SetConsoleMode(int consoleMode);
 void SetNetworkDebug(int networkDebug);
 void SetQuitState(int quitState);
+// Leaving multiplayer ends dedicated mode 1.
+void SetDedicatedMode(int dedicatedMode);
 // Changes a copy of the record and puts it in its place (tests).
 template <typename Change>
 void EditProgramMode(Change change)

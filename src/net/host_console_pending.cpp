@@ -1,6 +1,6 @@
 // The dedicated host's console as a bare command line, until its status
-// window is built: typed lines run as commands, and the debug log's lines
-// are written to the terminal.
+// window is built: typed lines run as commands, the debug log's lines are
+// written to the terminal, and there is nothing to redraw.
 #include "net/local.h"
 #include "session/services.h"
 
@@ -17,6 +17,8 @@ void InitHostConsole()
 
 void PaintHostWindow() {}
 void UpdateHostWindow() {}
+void MarkHostConsoleStatus() {}
+void MarkHostConsoleConnections() {}
 
 void OnHostConsoleKey(int code)
 {

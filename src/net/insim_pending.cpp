@@ -1,5 +1,6 @@
 // Temporary bodies of InSim, until it is built: nothing listens, no
-// outside program stops the clock and there are no buttons.
+// outside program stops the clock, there are no buttons and no outside
+// program is told of the session.
 #include "net/local.h"
 
 int OpenInSim()
@@ -15,3 +16,6 @@ void SetInSimTimeStop(int stop) { MutableNet.inSimTimeStop = stop; }
 void DrawInSimButtons(Screen*, int) {}
 void ClearLocalButtons() {}
 void ClearHostButtons() {}
+void TellInSimConnectionLeft(int, int, int) {}
+void TellInSimNewConnection(int) {}
+void TellInSimMultiplayer(int) {}

@@ -1,5 +1,7 @@
 // Multiplayer, replays and external interfaces: declarations shared only
-// inside the subsystem.
+// inside the subsystem: the writable forms of its read-only globals, the
+// link table, the ring and frame checks of the frame road, and the services
+// of its parts still to be built.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +14,7 @@
 // assignment.
 constexpr int HostConsoleLineSize = 96;
 struct NetRecord {
-    int online = 0;                       // Online
     int networkHold = 0;                  // NetworkHold
-    uint32_t hostRules = 0;               // HostRules
     int multiplayerReplayPlaying = 0;     // MultiplayerReplayPlaying
     int udpPositions = 0;                 // UdpPositions
     int currentConnectionLimit = 16;      // CurrentConnectionLimit
@@ -22,12 +22,21 @@ struct NetRecord {
     int inSimTimeStop = 0;                // InSimTimeStop
     int skinDownloadWaiting = 0;          // SkinDownloadWaiting
     int mprMessageBlocking = 0;           // MprMessageBlocking
-    void (*gamePacketWatcher)(const uint8_t* bytes, int length) = nullptr;
+    // Passes of the processing loop that ended behind the due frame, counted
+    // towards the delay tuning; ResetSession keeps it.
+    int behindCount = 0;
+    // Sees every processed game packet while set (SetGamePacketTrace).
+    GamePacketTraceFunction packetTrace = nullptr;
     // The line being typed on the host console.
     char consoleLine[HostConsoleLineSize] = {};
     int consoleLength = 0;
-    // Which services that are not built yet have said so in the log.
+    // Which services that are not built yet have said so in the log: each
+    // says it once.
     bool bansNoted = false;
+    bool sendOnLinkNoted = false, sendImmediateNoted = false;
+    bool immediatePacketNoted = false, admissionNoted = false;
+    bool posFrameNoted = false;
+    bool playerPacketsNoted = false, racePacketsNoted = false, pitPacketsNoted = false;
 
     bool operator==(const NetRecord&) const = default;
 };
@@ -35,3 +44,218 @@ extern NetRecord MutableNet;
 
 // The host options, exported read-only as HostOptions (host_options.cpp).
 extern HostOptionsRecord MutableHostOptions;
+
+// ---------------------------------------------------------------------------
+// The writable globals; other subsystems see them read-only through the
+// names without "Mutable".
+
+extern GameBundleRecord MutableGameBundle;
+extern FrameClockRecord MutableFrameClock;
+extern ConnectionTableRecord MutableConnectionTable;
+extern MultiplayerModeRecord MutableMultiplayerMode;
+extern SessionFlagsRecord MutableSessionFlags;
+extern SessionVotesRecord MutableSessionVotes;
+extern RaceOptionsRecord MutableRaceOptions;
+extern StateCheckRecord MutableStateCheck;
+extern RaceRequestsRecord MutableRaceRequests;
+
+// Standard colours of the network messages.
+enum : int {
+    ColourRed = 1,
+    ColourWhite = 7,
+    ColourLightRed = 9,
+    ColourLightGreen = 10,
+    ColourLightBlue = 12,
+    ColourLightMagenta = 13,
+    ColourLightGrey = 18,
+};
+// A network message (shown only while the network messages are switched on).
+void ReportNet(int colour, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// A message line always shown.
+void ReportLine(int colour, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Little-endian fields of packets and frames.
+inline uint16_t ReadPacketShort(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
+inline uint32_t ReadPacketLong(const uint8_t* bytes)
+{
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+inline void WritePacketLong(uint8_t* bytes, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// ---------------------------------------------------------------------------
+// Frame rings and frames of the frame road.
+
+// Free bytes of a ring: (read - write - 1) modulo 4096.
+int RingFreeSpace(const FrameRing& ring);
+// Stores one frame of entries (length bytes, 0 an empty frame) in the ring
+// of connection c. A frame already processed is only counted. A frame that
+// does not fit is not stored at all: the own ring restarts the session,
+// another connection's link is closed (KickOverflow). 1 when stored or
+// counted.
+int RingStoreFrame(int c, const uint8_t* entries, int length);
+int RingStoreEmptyFrame(int c);
+// Reads the next frame of connection c and hands its packets to
+// HandleGamePacket.
+void TakeFrameBundle(int c);
+// Hands each [length][packet] entry of a frame to HandleGamePacket.
+void HandleGameBundle(int c, const uint8_t* entries, int length);
+
+// 1 when the bytes are whole [L][packet] entries, each packet at least 4
+// bytes, ending exactly at the end.
+int AreBundleEntriesValid(const uint8_t* entries, int length);
+// Checks a frame payload of a game link against its transport class before
+// anything is stored or forwarded: a bundle frame fits a bundle (so a
+// forwarded copy never wraps its size byte) and holds whole entries, a
+// forwarded frame carries a valid inner frame that is not forwarded again,
+// a position frame holds whole records. Unknown classes pass (they are
+// reported and ignored). 1 when valid.
+int IsGameFrameValid(const uint8_t* payload, int size);
+// The host passes a frame of the connection with sourceUcid on to link i as
+// [size + 2][2][source id][payload]; a position frame is dropped rather than
+// stored when the socket refuses it. 0 when the frame is too long to forward.
+int ForwardFrame(int link, int sourceUcid, int size, const uint8_t* payload);
+
+// ---------------------------------------------------------------------------
+// The link table. Pending: the sockets, addresses, emergency stores and
+// receive framers come with the network link; until then no link is ever
+// opened, so the table stays empty and nothing is sent.
+
+constexpr int MaxClientLinks = 56;
+struct ClientLink {
+    uint8_t open = 0;         // frames may be sent
+    uint8_t connection = 0;   // the connection it carries (0 the host on a guest)
+    uint8_t fatal = 0;        // dropped: the session layer removes the connection
+    int32_t masterToken = 0;  // the master-server token of a joiner
+    uint16_t versionLetter = 0;  // the joiner's version letter
+    uint32_t timeStamp = 0;   // game clock of its last admission event
+
+    bool operator==(const ClientLink&) const = default;
+};
+// Admitted links fill the table from the front. Lives for one network run.
+struct ClientLinkTableRecord {
+    ClientLink links[MaxClientLinks];
+    int linkCount = 0;
+
+    bool operator==(const ClientLinkTableRecord&) const = default;
+};
+extern ClientLinkTableRecord ClientLinkTable;
+
+// Closes a link and marks it failed, keeping its waiting frames.
+void DropClientLink(ClientLink& link);
+// Drops the link that carries connection c; returns the link, -1 when there
+// is none.
+int FailLinkOfConnection(int c);
+
+// Pending: closes the link's socket (with its waiting frames when asked);
+// until sockets exist only the open flag is cleared.
+void FreeClientLink(ClientLink& link, int freeStore);
+// Pending: sends one whole frame ([size][payload]) on link i; returns the
+// bytes sent, 0 (nothing sent) until sockets exist.
+int SendOnLink(int link, const uint8_t* frame, int noStore);
+// Pending: sends [length + 1][1][packet] on link i; 0 until sockets exist.
+int SendImmediatePacket(int link, const uint8_t* packet, int length);
+// Pending: frees every link; the table is emptied.
+void CloseAllLinks();
+// Pending: stops the sockets and the master link and makes this computer a
+// host again; nothing runs until the network link is built.
+void StopNetwork();
+// Pending: accepts, reads and parses the frames of every link, handing them
+// to OnConnectionFrame; nothing to read until sockets exist.
+void PollClientLinks();
+void PollGameUdp();
+// Pending: the UDP path test word to a joiner; nothing is sent until UDP
+// is built.
+void SendUdpPathTest(int link);
+
+// ---------------------------------------------------------------------------
+// Services of the subsystem's other parts, until they are built.
+
+// Pending: car state records of a position frame; ignored until car states
+// are built.
+void OnPosFrame(const uint8_t* records, int length);
+// Pending: immediate packets; ignored until they are built.
+void HandleImmediatePacket(const uint8_t* packet, int c, int length);
+// Pending: a joiner's first frame on the host; refused until admission is
+// built.
+void AcceptNewGuest(const uint8_t* packet, int length);
+// Pending: the guest's clock alignment from a host bundle; nothing until
+// built.
+void AlignGuestClock(int frameDifference, int peerDifference);
+// Pending: the host's kick or ban vote timer; no vote runs until built.
+void UpdateKickVoteTimer(int elapsedMs);
+void ClearVoteState();
+void CancelKickVoteAgainst(int ucid);
+// Pending: the lag report, the delay tuning with the emergency restart and
+// the host's state check timer; nothing until built.
+void SendLagReport();
+void EmergencyRestart();
+void CheckSyncTimes();
+// Pending: the master-server link; not connected until built.
+void UpdateMasterLink();
+void ReportToMaster(const char* tag, int32_t token);
+int IsMasterLinkOpen();
+// Pending: this computer's master-server token and user name; none until
+// the master login is built.
+int32_t OwnMasterToken();
+const char* OwnMasterUserName();
+// Pending: InSim notices; no InSim guest until built.
+void TellInSimConnectionLeft(int c, int lastIndex, int reason);
+void TellInSimNewConnection(int c);
+void TellInSimMultiplayer(int on);
+// Pending: the multiplayer replay's stash and its base frame; no replay is
+// recorded until built.
+int IsMprRecording();
+void StashReceivedBundle(uint32_t frame, int c, const uint8_t* entries, int length);
+void AdvanceMprFrames(uint32_t frame);
+uint32_t MprBaseFrame();
+// Pending: the single-player replay's packet record; none is recorded.
+void RecordSprPacket(const uint8_t* packet, int length);
+// Pending: the download queue's tick; nothing queued until built.
+void TickDownloads();
+// Pending: the host console's redraw marks; no console window until built.
+void MarkHostConsoleStatus();
+void MarkHostConsoleConnections();
+// Pending: the handicap table; none is kept until built.
+void ClearHandicaps();
+// Pending: a guest asks again after a failed first synchronisation.
+void RequestJoinRetry();
+// Pending: the race-state records sent again to a guest's link (immediate
+// packet 59); nothing is sent until immediate packets are built.
+void SendRaceStates(int link);
+// Pending: the player's option flags sent when they differ from its
+// descriptor (game packet 26); nothing until player flags are built.
+void SendPlayerFlags(const RacePlayer& slot);
+// Pending: a layout streamed to the guests; none is sent until layouts are
+// built.
+int IsLayoutTransferRunning();
+// Pending: the qualifying test of the race options; no world supports
+// qualifying until the world loader is built.
+int IsQualifyEnabled();
+
+// The handlers of the connection and synchronisation packets.
+void HandleProcessingDelayPacket(int c, const uint8_t* packet, int length);
+void HandleLagFigurePacket(int c, const uint8_t* packet, int length);
+void HandleNewConnectionPacket(int c, const uint8_t* packet, int length);
+void HandleGuestStartingPacket(int c, const uint8_t* packet, int length);
+void HandleGuestFailedPacket(int c, const uint8_t* packet, int length);
+void HandleStateCheckPacket(int c, const uint8_t* packet, int length);
+void HandleStateReportPacket(int c, const uint8_t* packet, int length);
+void HandleAllowedCarsPacket(int c, const uint8_t* packet, int length);
+void HandleRaceOptionsPacket(int c, const uint8_t* packet, int length);
+void HandleConnectionLeavesPacket(int c, const uint8_t* packet, int length);
+void HandleMessagesBlockedPacket(int c, const uint8_t* packet, int length);
+void HandleHostFlagsPacket(int c, const uint8_t* packet, int length);
+void HandleVotesPacket(int c, const uint8_t* packet, int length);
+
+// Pending: the game packets of players and cars, of race control and
+// timing, and of pits, penalties, setups and layouts; each family is
+// accepted by the dispatch (length and sender checked) and then ignored
+// until its handlers are built.
+void HandlePlayerGamePacket(int c, const uint8_t* packet, int length);
+void HandleRaceGamePacket(int c, const uint8_t* packet, int length);
+void HandlePitGamePacket(int c, const uint8_t* packet, int length);

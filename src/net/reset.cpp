@@ -1,11 +1,9 @@
 // The multiplayer layer's run record, the read-only names it is exported
-// under, and the one reset of this subsystem's tables.
+// under with their setters, and the one reset of this subsystem's tables.
 #include "net/local.h"
 
 NetRecord MutableNet;
-const int& Online = MutableNet.online;
 const int& NetworkHold = MutableNet.networkHold;
-const uint32_t& HostRules = MutableNet.hostRules;
 const int& MultiplayerReplayPlaying = MutableNet.multiplayerReplayPlaying;
 const int& UdpPositions = MutableNet.udpPositions;
 const int& CurrentConnectionLimit = MutableNet.currentConnectionLimit;
@@ -14,8 +12,26 @@ const int& InSimTimeStop = MutableNet.inSimTimeStop;
 const int& SkinDownloadWaiting = MutableNet.skinDownloadWaiting;
 const int& MprMessageBlocking = MutableNet.mprMessageBlocking;
 
+void SetMultiplayerReplayPlaying(int playing) { MutableNet.multiplayerReplayPlaying = playing; }
+
+void SetConnectionLimits(int connections, int cars)
+{
+    MutableNet.currentConnectionLimit = connections;
+    MutableNet.currentCarLimit = cars;
+}
+
 void ResetNetTables()
 {
     ResetHostOptions();
     MutableNet = {};
+    MutableGameBundle = {};
+    MutableFrameClock = {};
+    MutableConnectionTable = {};
+    MutableMultiplayerMode = {};
+    MutableSessionFlags = {};
+    MutableSessionVotes = {};
+    MutableRaceOptions = {};
+    MutableStateCheck = {};
+    MutableRaceRequests = {};
+    ClientLinkTable = {};
 }

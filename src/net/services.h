@@ -1,18 +1,27 @@
 // Multiplayer, replays and external interfaces: the door other subsystems
 // include.
 //
-// The multiplayer layer owns the host options, whether a multiplayer game
-// runs and what its host allows, InSim's state, replays and the dedicated
-// host's console; all of its state is read-only outside it. The connection
-// layer, InSim, replays and downloads are not built yet: a program that is
-// offline and alone runs. It gives the race its game-packet queue and the
-// online state through the race's hooks (net/session_hooks.h).
+// The multiplayer layer owns the frame road that every game packet travels
+// (offline play runs it through its own ring alone), the connection table
+// and the session's flags, the game-packet dispatch, the race requests and
+// state checks, the host options, InSim's state, replays and the dedicated
+// host's console; all of its state is read-only outside it. The network
+// link, InSim, replays and downloads are not built yet: no link ever opens.
+// It reads the race session, the world, the cars and the interface through
+// their doors, and gives the race and the cars the frame road and the
+// session's state through their hooks (net/session_hooks.h,
+// net/vehicle_hooks.h).
 #pragma once
 
+#include "net/connections.h"
 #include "net/core_hooks.h"
+#include "net/frame_road.h"
+#include "net/game_packets.h"
 #include "net/host_console.h"
 #include "net/host_options.h"
 #include "net/multiplayer.h"
+#include "net/race_requests.h"
+#include "net/race_settings.h"
 #include "net/replays.h"
 #include "net/session_hooks.h"
 #include "net/vehicle_hooks.h"

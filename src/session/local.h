@@ -17,6 +17,8 @@ struct SessionRecord {
     int raceLengthSetting = 5;              // RaceLengthSetting
     CarObject* lessonWatchedCar = nullptr;  // LessonWatchedCar
     char programVersion[ProgramVersionSize] = {};  // ProgramVersion
+    // Which services that are not built yet have said so in the log.
+    bool aiDriverInfoNoted = false;
 
     bool operator==(const SessionRecord&) const = default;
 };

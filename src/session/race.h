@@ -189,6 +189,11 @@ inline int RaceResultRows(const Race& race)
 // Lives from InitRace of the screen that starts a race to the session's
 // exit clean-up.
 extern Race* const& CurrentRace;
+// Frees the current race with its players, then makes a new one (InitRace)
+// the current race; returns it.
+Race& CreateCurrentRace();
+// Frees the current race with its players; none is current afterwards.
+void FreeCurrentRace();
 // The race length code that new races take (5 at start); a configuration
 // whose path is not a closed lap makes it 1. Read-only outside the
 // session; lives for the whole run.

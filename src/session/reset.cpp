@@ -20,12 +20,26 @@ void SetGameKind(int kind) { MutableSession.gameKind = kind; }
 void SetSessionStartTime(uint32_t gameTimeMs) { MutableSession.startTime = gameTimeMs; }
 void SetRacePhase(int phase) { MutableSession.racePhase = phase; }
 
-void ResetSessionTables()
+void FreeCurrentRace()
 {
     if (Race* race = MutableSession.race) {
         RemoveAllPlayers(*race);
         delete race;
     }
+    MutableSession.race = nullptr;
+}
+
+Race& CreateCurrentRace()
+{
+    FreeCurrentRace();
+    MutableSession.race = new Race;
+    InitRace(*MutableSession.race);
+    return *MutableSession.race;
+}
+
+void ResetSessionTables()
+{
+    FreeCurrentRace();
     MutableSession = {};
     std::fill(std::begin(MutableDriverNameTable), std::end(MutableDriverNameTable), DriverNameEntry{});
     std::memset(MutableMessageKeyTable, 0, sizeof MutableMessageKeyTable);

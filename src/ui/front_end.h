@@ -72,3 +72,8 @@ void RefreshDriverTabPreview();
 // running copy calls it when another copy has copied a setup in.
 // Pending: no garage screen; does nothing.
 void ReloadGarageLists();
+// The race setup's part in the votes: tries to start the race once the
+// entry votes allow it.
+// Pending: no race setup screen exists yet (race_setup_pending.cpp), so
+// nothing starts.
+void BeginSession();

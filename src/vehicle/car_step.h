@@ -70,3 +70,12 @@ void RunTimedRaceMessages(CarObject& car, int slot);
 // player's reset control asked for it.
 // Pending: no pit lane yet; no reset is made.
 void RequestCarReset(CarObject& car, int askedByPlayer);
+
+// The car's part of the multiplayer state check (car_checksum_pending.cpp
+// until the car's race logic is built).
+
+// Adds the car to the four running CRC values of the state check (car,
+// wheels, engine, race state).
+// Pending: the car's race logic is not built; logs once and leaves the
+// values as they are.
+void GetCarChecksum(const CarObject& car, uint32_t values[4]);

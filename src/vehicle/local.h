@@ -117,10 +117,11 @@ struct VehicleHooks {
 extern VehicleHooks MutableVehicleHooks;
 
 // The placeholders that have said that their work is not available yet
-// (car_step_pending.cpp): one bit per placeholder.
+// (car_step_pending.cpp, pit_lane_pending.cpp, car_checksum_pending.cpp):
+// one bit per placeholder.
 enum PendingWork : int {
     PendingPlayerSlot, PendingPlayerId, PendingStoppedState, PendingPitLane, PendingViewAndRoute,
-    PendingTrackPosition, PendingCarValue, PendingRaceMessages, PendingCarReset,
+    PendingTrackPosition, PendingCarValue, PendingRaceMessages, PendingCarReset, PendingCarChecksum,
 };
 struct VehiclePendingNotices {
     uint32_t told = 0;

@@ -65,3 +65,22 @@ bool CanCarTouchObject(const WorldObject& object, Fixed belowZ);
 // The node of the car's path follower, -1 when it has no path position
 // (path_links.cpp).
 int GetCarPathNode(const CarObject& car);
+
+// What the multiplayer layer's state check and race requests ask of the
+// loaded world.
+// The world's wind strength (m/s) and direction (rad).
+// Pending: no world, so no wind; both answer 0.
+float GetWorldWindStrength();
+float GetWorldWindDirection();
+// The loaded world's layout objects.
+// Pending: no world; answers 0.
+int GetLayoutObjectCount();
+// The layout's start point; 1 when the layout has one.
+// Pending: no world; answers 0 (none).
+int GetLayoutStartPoint(FixedVector& point);
+// The number of start positions of the current configuration.
+// Pending: no world; answers 0.
+int GetStartPositionCount();
+// 1 when the loaded track is a rallycross track.
+// Pending: no world; answers 0.
+int IsRallycrossTrack();

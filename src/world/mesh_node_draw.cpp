@@ -90,7 +90,7 @@ int MeshNode::DrawNode(int drawChildren, const FixedTransform& parent, int pass)
     hooks.resetViewMatrix();
     FixedMatrix toView;
     ViewMatrixOf(world.matrix, toView);
-    size_t firstVertex = 0, firstFace = 0;
+    size_t firstFace = 0;
     for (size_t p = 0; p < parts.size(); p++) {
         const NodePart& part = parts[p];
         if (p == firstBlended)
@@ -121,7 +121,6 @@ int MeshNode::DrawNode(int drawChildren, const FixedTransform& parent, int pass)
             hooks.addBatchTriangle(index[0], index[1], index[2]);
         }
         hooks.endWorldBatch();
-        firstVertex += size_t(part.vertexCount);
         firstFace += size_t(part.faceCount);
     }
     if (firstBlended != 255)

@@ -25,6 +25,18 @@ TEST_F(RaceSlotsTest, NewRaceTakesItsDefaults)
     EXPECT_EQ(GetLapCount(fresh), 5);
 }
 
+TEST_F(RaceSlotsTest, ANewCurrentRaceReplacesAndFreesTheOldOne)
+{
+    // The sanitizer build reports the first race if it is not freed.
+    CreateCurrentRace();
+    Race& second = CreateCurrentRace();
+    EXPECT_EQ(CurrentRace, &second);
+    FreeCurrentRace();
+    EXPECT_EQ(CurrentRace, nullptr);
+    FreeCurrentRace();  // none left: nothing happens
+    EXPECT_EQ(CurrentRace, nullptr);
+}
+
 TEST_F(RaceSlotsTest, JoiningMakesOtherConnectionsRemoteAndSelectsOwnSlots)
 {
     HookLog().ownConnection = 1;
