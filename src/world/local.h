@@ -41,3 +41,56 @@ bool EndsWithAscii(const char* name, const char* suffix);
 // cleared and the reason is stored in error.
 int ReadObjectModelRecord(ObjectModel& model, DataFile& reader, int version, int topLevel,
                           int withPartNames, int depth, const char*& error);
+
+// ---------------------------------------------------------------------------
+// The loaded world and the loader's settings: one record of the whole run,
+// emptied by ResetWorldTables (which frees a world the program loaded).
+struct World;
+class WorldObject;
+struct WorldProgramState {
+    World* current = nullptr;       // CurrentWorld
+    World* owned = nullptr;         // the world the program's own functions made
+    int32_t loadBudgetMs = 50;
+    uint32_t (*clock)() = nullptr;  // null: the platform's clock
+    int32_t objectsLoading = 0;     // set while stage 5 creates objects
+};
+extern WorldProgramState WorldProgram;
+// The writable view of CurrentWorld.
+extern World*& MutableCurrentWorld;
+
+// Gives an object that reads the world's tables (shared models, textures,
+// the bump map, the other objects) the world it belongs to.
+void AttachObjectToWorld(WorldObject& object, World& world);
+// The loaded world's answers to the physics; installed while a world is
+// current, removed when it is freed.
+void InstallWorldSurroundings(World* world);
+
+// The 16-bit angle of a heading in radians (x 10430, truncated).
+int32_t HeadingToAngle16(float radians);
+// a x b >> 16 in 64 bits (16.16 products of the road and grids).
+inline int32_t Mul16(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>((int64_t(a) * b) >> 16)));
+}
+// a x 65536 / b in 64 bits, held to the 32-bit range; 0 when b is 0.
+int32_t Div16(int64_t a, int64_t b);
+// m x v of a float rotation, and a float offset in metres as 16.16 (each
+// axis x 65536, nearest).
+inline Vec3 TurnVector(const FloatMatrix& m, const Vec3& v)
+{
+    Vec3 out;
+    MatrixTimesVector(m, v, out);
+    return out;
+}
+inline FixedVector FixedOffset(const Vec3& metres)
+{
+    return {FixedFromMetres(metres.x), FixedFromMetres(metres.y), FixedFromMetres(metres.z)};
+}
+// The loader's millisecond clock (the one tests may replace).
+uint32_t WorldLoadNow();
+// What the paths ask of a world: its current path, configuration, timing
+// points and ground (CurrentPathWorld answers it for the loaded world).
+PathWorld MakePathWorld(World& world);
+// A colour record's four bytes (r, g, b, flags) as the world's files hold them.
+ColourRecord ReadColourRecord(DataFile& reader);
+void WriteColourRecord(DataFile& writer, const ColourRecord& colour);

@@ -1,6 +1,5 @@
-// What the race asks of the loaded world (race_world_pending.cpp until the
-// world loader, the paths' timing points and layout routes are built: no
-// world is loaded, no path has timing points and no layout has a route).
+// What the race asks of the loaded world (world_configs.cpp) and of its
+// layout (race_world_pending.cpp until layouts are built).
 #pragma once
 
 struct Path;
@@ -16,7 +15,8 @@ int GetPathFinishNode(const Path& path);
 int GetPathCheckpointNode(const Path& path, int index);
 // What the loaded layout's route holds: its own start position, its own
 // finish line (results by total time, no running order, no lapped cars) and
-// the number of its checkpoints.
+// the number of its checkpoints. Pending: layouts are not built; no layout
+// has a route (0).
 int HasLayoutStartPosition();
 int HasLayoutFinishLine();
 int GetLayoutCheckpointCount();

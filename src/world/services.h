@@ -194,6 +194,8 @@ void SortModelTables(ObjectModel& model);
 // data reader sets it before it reads a car's body model.
 void SetModelCarCode(const char* code);
 
+class RevolvedShape;
+
 // One model of a world's shared-model table.
 struct SharedModel {
     uint8_t kind = 0;         // 0 object model, 1 revolved shape, others empty
@@ -206,12 +208,12 @@ struct SharedModel {
     uint8_t layoutFlag = 0;     // nonzero: placeable as a layout object
     uint8_t garageFlag = 0;
     ObjectModel* model = nullptr;  // owned, kind 0
+    RevolvedShape* shape = nullptr; // owned, kind 1
     MeshNode* node = nullptr;      // owned once built
 };
 
-// Reads a shared model. Kind 1 (revolved shapes) is read by the revolved
-// shape code, which is not part of this build yet: such a record is
-// refused. Returns 1 or 0.
+// Reads a shared model: its head, then an object model (kind 0) or a
+// revolved shape (kind 1). Returns 1 or 0.
 int ReadSharedModel(SharedModel& record, DataFile& reader, int version);
 // The object model of kind 0; null otherwise.
 ObjectModel* GetSharedModelObject(SharedModel& record);
@@ -485,14 +487,12 @@ constexpr int SurfaceKindTableSize = 17;
 extern const SurfaceKindRecord SurfaceKindTable[SurfaceKindTableSize];
 
 // ---------------------------------------------------------------------------
-// What the program shell uses of the world (temporary bodies in
-// shell_pending.cpp until the world loader, light maps and trees are
-// built: no world is ever loaded).
+// What the program shell uses of the world (world_program.cpp; the drawing
+// side has temporary bodies in shell_pending.cpp).
 
 struct World;
-// The one loaded track world; null when none is loaded.
-extern World* CurrentWorld;
-// One stage of the world loader; 1 when the world has finished loading.
+// One stage of the loaded world's loader; 1 when it has finished loading
+// (or when no world is loaded).
 int LoadWorldStep();
 // 1 while the loaded world is still loading.
 int IsWorldLoading();
@@ -500,23 +500,22 @@ int IsWorldLoading();
 const char* WorldProgressText();
 // Site index (0..6) of the loaded world, -1 when none.
 int LoadedWorldSite();
-// Frees the loaded world and its graphics resources.
+// Frees the loaded world.
 void FreeWorld();
-// Removes the layout objects from the loaded world.
+// Pending: layouts are not built; there are no layout objects to remove.
 void ClearLayoutObjects();
-// The world's meshes are built again on a later frame.
+// Pending: the world meshes are not built; nothing is rebuilt.
 void RequestWorldMeshRebuild();
-// Before the graphics resources are rebuilt: the built nodes of the world's
-// shared models, and the own drawables of its lit objects and instance
-// objects, are freed.
+// Pending: the world's drawables are not built; there is nothing to free
+// before the graphics resources are rebuilt.
 void ReleaseWorldModelMeshes(World& world);
 void ReleaseObjectDrawables(World& world);
-// Puts a loaded world back into mesh building (load stage 16) with its mesh
-// option; the loader's frames then build the meshes again.
-void BeginWorldMeshes(World& world);
-// The shared tree shell, built at start-up.
-void BuildTreeShell();
-// The flat light map used before a world brings its own; its textures.
+// Puts a loaded world into mesh building (load stage 16) with its mesh
+// option; 1 when the build has begun. Pending: the world mesh build is not
+// built; answers 0 (the world draws no meshes).
+int BeginWorldMeshes(World& world);
+// Pending: light maps are not built; the flat light map used before a
+// world brings its own, and its textures.
 void BuildFlatLightMap();
 void FreeLightMapTextures();
 
@@ -554,3 +553,5 @@ bool CanCarTouchObject(const WorldObject& object, Fixed belowZ);
 // The node of the car's path follower, -1 when it has no path position
 // (path_links.cpp).
 int GetCarPathNode(const CarObject& car);
+
+#include "world/world.h"

@@ -1,20 +1,24 @@
-// Temporary bodies of the world services that the program shell calls,
-// until the world loader, light maps and trees are built: no world is ever
-// loaded, so there is nothing to step, free or light.
+// Temporary bodies of the world's drawing services that the program shell
+// calls, until layouts, light maps and the world meshes are built: there is
+// no layout object, no light map and no world mesh, so there is nothing to
+// free or rebuild, and the mesh build never begins.
 #include "world/services.h"
 
-World* CurrentWorld = nullptr;
+namespace {
+bool MeshBuildReported = false;
+}
 
-int LoadWorldStep() { return 1; }
-int IsWorldLoading() { return 0; }
-const char* WorldProgressText() { return ""; }
-int LoadedWorldSite() { return -1; }
-void FreeWorld() {}
 void ClearLayoutObjects() {}
 void RequestWorldMeshRebuild() {}
 void ReleaseWorldModelMeshes(World&) {}
 void ReleaseObjectDrawables(World&) {}
-void BeginWorldMeshes(World&) {}
-void BuildTreeShell() {}
+int BeginWorldMeshes(World&)
+{
+    if (!MeshBuildReported) {
+        MeshBuildReported = true;
+        LogLine("BeginWorldMeshes : the world mesh build is not available");
+    }
+    return 0;
+}
 void BuildFlatLightMap() {}
 void FreeLightMapTextures() {}
