@@ -1,6 +1,8 @@
 // The world record: construction and release, the loaded world and the
 // loader's settings, and the bump map the road bumps read.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <new>
 
@@ -117,23 +119,25 @@ void GenerateBumpMap(World& world)
         bumps.push_back({s1 % 65 - 32, s2 >> 8, s3 >> 8});
         state = s3;
     }
+    // Each bump visits only the points within its radius (the map wraps
+    // round); the bumps add in the order drawn, each sum clamped to +-32.
+    world.bumpHeights.fill(0);
     const int64_t r2 = int64_t(world.bumpRadius) * world.bumpRadius;
-    auto wrap = [](int v) { return v < -128 ? v + 256 : v > 127 ? v - 256 : v; };
-    for (int y = 0; y < 256; y++) {
-        for (int x = 0; x < 256; x++) {
-            int h = 0;
-            for (const Bump& b : bumps) {
-                const int dx = wrap(b.column - x), dy = wrap(b.row - y);
+    const int reach = static_cast<int>(std::min<int64_t>(std::llabs(int64_t(world.bumpRadius)) - 1, 128));
+    for (const Bump& b : bumps) {
+        for (int dy = std::max(-reach, -128); dy <= std::min(reach, 127); dy++) {
+            const int y = (b.row - dy) & 255;
+            for (int dx = std::max(-reach, -128); dx <= std::min(reach, 127); dx++) {
                 const int64_t d = int64_t(dx) * dx + int64_t(dy) * dy;
                 if (d >= r2)
                     continue;
+                const int x = (b.column - dx) & 255;
                 const int64_t t = d * 65536 / r2;
                 const int64_t t2 = (t * t) >> 16, t3 = (t2 * t) >> 16;
                 const int64_t f = 2 * t3 - 3 * t2 + 65536;
-                h += static_cast<int>((b.amplitude * f) >> 16);
-                h = h < -32 ? -32 : h > 32 ? 32 : h;
+                int8_t& h = world.bumpHeights[size_t(y * 256 + x)];
+                h = static_cast<int8_t>(std::clamp(h + static_cast<int>((b.amplitude * f) >> 16), -32, 32));
             }
-            world.bumpHeights[size_t(y * 256 + x)] = static_cast<int8_t>(h);
         }
     }
     float angle = 0;

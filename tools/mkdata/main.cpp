@@ -40,6 +40,7 @@ const BuildStep BuildSteps[] = {
     {"colour files", BuildColourFiles},
     {"character map", BuildCharacterMap},
     {"AI names and message keys", BuildRaceFiles},
+    {"track sites", BuildSites},
 };
 
 } // namespace

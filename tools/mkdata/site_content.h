@@ -53,6 +53,7 @@ struct SiteDesign {
     const char* configNames[MaxSiteConfigs] = {};
     int pitSection = 0;            // the section whose left side holds the pit lane
     double pitFrom = 0, pitTo = 0; // m along it where the pit boxes stand
+    bool wideGrids = false;        // grids of four columns (on an open area)
 };
 
 // The seven designs, in site table order. False with the reason when a

@@ -14,6 +14,9 @@ namespace {
 constexpr double Pi = 3.14159265358979323846;
 // Start grids: two columns, 16 rows, the front row this far behind the line.
 constexpr int GridColumns = 2, GridRows = 16;
+// On an open area: four columns of eight rows, this wide.
+constexpr int WideGridColumns = 4;
+constexpr double WideGridWidth = 12;
 constexpr double GridSpacing = 7.0, GridStagger = 3.5, GridBehindLine = 8.0;
 // Pit boxes stand this far apart in the pit lane; garages behind the wall.
 constexpr int PitBoxes = MaxStartPlaces;
@@ -25,6 +28,8 @@ constexpr double CameraSpacing = 400, CameraZone = 200, CameraHeight = 5;
 constexpr int MaxCameras = MaxZonePoints / 4;
 // Corners tighter than this radius get tyre walls and a marshal.
 constexpr double TightCorner = 1.0 / 80.0;
+// Barrier blocks (4 m long) across an open end, this far beyond it.
+constexpr double BarrierLength = 4, BarrierBeyondEnd = 2;
 // Trees stand this far apart along the roads.
 constexpr double TreeSpacing = 50;
 
@@ -92,14 +97,14 @@ uint32_t SectionMask(const RoadNetwork& roads, int index)
     return roads.sections[size_t(index)].mask;
 }
 
-void AddGrid(World& world, const RoadSection& section, double s, double travel, uint32_t mask)
+void AddGrid(World& world, const RoadSection& section, double s, double travel, uint32_t mask, bool wide)
 {
     const Spot at = SpotOn(section, s, 0);
     auto* grid = Place<StartGridObject>(world, at.x, at.y, mask);
     grid->heading = static_cast<float>(FacingHeading(travel));
-    grid->columns = GridColumns;
-    grid->rows = GridRows;
-    grid->width = static_cast<float>(std::min(2 * section.cross.halfRoad - 3.6, 6.0));
+    grid->columns = wide ? WideGridColumns : GridColumns;
+    grid->rows = static_cast<uint8_t>(MaxStartPlaces / grid->columns);
+    grid->width = static_cast<float>(wide ? WideGridWidth : std::min(2 * section.cross.halfRoad - 3.6, 6.0));
     grid->spacing = static_cast<float>(GridSpacing);
     grid->stagger = static_cast<float>(GridStagger);
 }
@@ -111,7 +116,7 @@ void AddStartLights(World& world, const RoadSection& section, double s, double t
     lights->solidFlags = SolidFlagDrawable | SolidFlagStartLight;
 }
 
-void AddLoopStarts(World& world, const RoadNetwork& roads, int loop)
+void AddLoopStarts(World& world, const RoadNetwork& roads, int loop, bool wide)
 {
     const RoadLoop& l = roads.loops[size_t(loop)];
     if (!l.racing)
@@ -120,10 +125,23 @@ void AddLoopStarts(World& world, const RoadNetwork& roads, int loop)
     const double line = section.profiles[size_t(l.timing[0].piece)].s;
     const double lineEnd = section.profiles[size_t(l.timing[0].piece + 1)].s;
     const double travel = SpotOn(section, line, 0).heading;
-    AddGrid(world, section, line - GridBehindLine, travel, ConfigBits(loop, false));
+    // An open course starts its cars at its beginning, the grid's back row
+    // at the course's start.
+    const double front = l.closed ? line - GridBehindLine
+                                  : std::min(line - GridBehindLine, (GridRows - 1) * GridSpacing + GridStagger + GridBehindLine);
+    AddGrid(world, section, front, SpotOn(section, front, 0).heading, ConfigBits(loop, false), wide);
     AddStartLights(world, section, line, travel, ConfigBits(loop, false));
+    // A light zone over the start, taking the path's light states at the line.
+    const Spot roof = SpotOn(section, line, 0);
+    auto* light = Place<SpeedZoneObject>(world, roof.x, roof.y, ConfigBits(loop, false) | ConfigBits(loop, l.reversible));
+    light->speedLimit = 0;
+    light->zoneFlags = ZoneFlagLightZone;
+    light->heading = static_cast<float>(roof.heading);
+    light->halfFirst = 40;
+    light->halfSecond = 10;
+    light->reference = MakeFixedVector(FixedFromMetres(roof.x).raw, FixedFromMetres(roof.y).raw, FixedFromMetres(roof.z).raw);
     if (l.reversible) {
-        AddGrid(world, section, lineEnd + GridBehindLine, travel + Pi, ConfigBits(loop, true));
+        AddGrid(world, section, lineEnd + GridBehindLine, travel + Pi, ConfigBits(loop, true), wide);
         AddStartLights(world, section, lineEnd, travel + Pi, ConfigBits(loop, true));
     }
 }
@@ -160,18 +178,6 @@ void AddPits(World& world, const SiteDesign& design)
     zone->heading = static_cast<float>(centre.heading);
     zone->halfFirst = static_cast<float>((design.pitTo - design.pitFrom) / 2 + 20);
     zone->halfSecond = static_cast<float>((lane - garageQ) / 2 + 8);
-    // A light zone under the pit building roof, taking the path's light
-    // states at the lane beside it.
-    const Spot roof = SpotOn(section, middle, garageQ);
-    auto* light = Place<SpeedZoneObject>(world, roof.x, roof.y, mask);
-    light->speedLimit = 0;
-    light->zoneFlags = ZoneFlagLightZone;
-    light->heading = static_cast<float>(roof.heading);
-    light->halfFirst = 40;
-    light->halfSecond = 10;
-    const Spot reference = SpotOn(section, middle, 0);
-    light->reference = MakeFixedVector(FixedFromMetres(reference.x).raw, FixedFromMetres(reference.y).raw,
-                                       FixedFromMetres(reference.z).raw);
 }
 
 void AddCamera(World& world, const Spot& at)
@@ -289,15 +295,43 @@ void AddStraightScenery(World& world, const SiteDesign& design)
     }
 }
 
+// A row of barrier blocks across every end of a surfaced section that no
+// other section continues (the ends of an open area).
+void AddEndBarriers(World& world, const RoadNetwork& roads)
+{
+    for (size_t i = 0; i < roads.sections.size(); i++) {
+        const RoadSection& section = roads.sections[i];
+        if (!section.surfaced || section.mask == 0)
+            continue;
+        for (const bool start : {true, false}) {
+            const int junction = start ? section.from : section.to;
+            bool continued = false;
+            for (size_t j = 0; j < roads.sections.size(); j++) {
+                const RoadSection& other = roads.sections[j];
+                continued = continued || (j != i && other.surfaced && (other.mask & section.mask) &&
+                                          (other.from == junction || other.to == junction));
+            }
+            if (continued)
+                continue;
+            const double s = start ? -BarrierBeyondEnd : section.length + BarrierBeyondEnd;
+            for (double q = -section.cross.Extent(0); q <= section.cross.Extent(1); q += BarrierLength) {
+                const Spot at = SpotOn(section, s, q);
+                PlaceSolid(world, ModelBarrier, at, FacingHeading(at.heading), section.mask);
+            }
+        }
+    }
+}
+
 } // namespace
 
 void AddSiteObjects(World& world, const SiteDesign& design)
 {
     for (size_t n = 0; n < design.roads.loops.size(); n++)
-        AddLoopStarts(world, design.roads, int(n));
+        AddLoopStarts(world, design.roads, int(n), design.wideGrids);
     AddPits(world, design);
     AddStraightScenery(world, design);
     AddScenery(world, design.roads);
+    AddEndBarriers(world, design.roads);
     for (WorldObject* o : world.objects)
         if (o->HasLitData())
             static_cast<LodObject*>(o)->lighting.assign(world.schemes.size(), LitSchemeRecord{});

@@ -20,6 +20,9 @@ constexpr double CornerCurvature = 1.0 / 400.0;
 constexpr double BankWindow = 20, BankFade = 25, SteepestBank = 0.35;
 // Sections must keep this clear of each other, away from their junctions.
 constexpr double Clearance = 1.0, JunctionZone = 45;
+// In a corner a piece spans at most this many radians of it, and is never
+// shorter than this (m).
+constexpr double CornerPieceFactor = 0.15, ShortestPiece = 1.5;
 // Timing points keep this many pieces from a section's ends.
 constexpr int TimingMargin = 1;
 // The path's outer limits lie this far beyond the road's edges, and at
@@ -238,6 +241,29 @@ void SampleProfile(const RoadNetwork& net, const RoadSection& section, const Ele
     out.points = std::move(points);
 }
 
+// Where a section's profiles stand: a piece length apart, closer in tight
+// corners (so that the polygon of the road follows the corner's arc), the
+// last at the section's end.
+std::vector<double> ProfilePlaces(const RoadNetwork& net, const RoadSection& section)
+{
+    std::vector<double> at{0};
+    double s = 0;
+    while (s < section.length) {
+        double tightest = 0;
+        for (double d = 0; d <= section.pieceLength; d += 0.5)
+            tightest = std::max(tightest, std::fabs(PlanAt(net, section, std::min(s + d, section.length)).curvature));
+        const double step = tightest > 0 ? std::clamp(CornerPieceFactor / tightest, ShortestPiece, section.pieceLength)
+                                         : section.pieceLength;
+        s += step;
+        at.push_back(s);
+    }
+    // Stretched evenly so that the last profile is the section's end.
+    const double scale = section.length / at.back();
+    for (double& place : at)
+        place *= scale;
+    return at;
+}
+
 double HalfExtent(const CrossSection& c, int side)
 {
     return c.Extent(side);
@@ -397,10 +423,10 @@ bool RoadNetwork::Prepare(std::string& error)
     for (size_t i = 0; i < sections.size(); i++) {
         RoadSection& section = sections[i];
         const Elevation elevation = MakeElevation(*this, section);
-        const int pieces = std::max(1, int(std::ceil(section.length / section.pieceLength - 1e-9)));
-        section.profiles.assign(size_t(pieces + 1), ProfileSample{});
-        for (int k = 0; k <= pieces; k++)
-            SampleProfile(*this, section, elevation, section.length * k / pieces, section.profiles[size_t(k)]);
+        const std::vector<double> at = ProfilePlaces(*this, section);
+        section.profiles.assign(at.size(), ProfileSample{});
+        for (size_t k = 0; k < at.size(); k++)
+            SampleProfile(*this, section, elevation, at[k], section.profiles[k]);
         if (!CheckSection(section, int(i), error))
             return false;
         if (section.closingError > 0.1) {
@@ -581,6 +607,34 @@ std::vector<LoopPiece> LoopPieces(const RoadNetwork& net, const RoadLoop& loop)
     return pieces;
 }
 
+// The world object of the surface under a piece: the piece's own, or for
+// a course marked on other ground, the piece of a surfaced section of its
+// configurations whose road holds the piece's middle; -1 when none does.
+int SurfaceUnder(const RoadNetwork& net, const RoadSection& section, int piece)
+{
+    if (section.surfaced)
+        return section.firstSurface + piece;
+    const ProfileSample& a = section.profiles[size_t(piece)];
+    const ProfileSample& b = section.profiles[size_t(piece + 1)];
+    const double x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
+    for (const RoadSection& ground : net.sections) {
+        if (!ground.surfaced || !(ground.mask & section.mask))
+            continue;
+        for (size_t k = 0; k + 1 < ground.profiles.size(); k++) {
+            const ProfileSample& p = ground.profiles[k];
+            const ProfileSample& q = ground.profiles[k + 1];
+            double sh, ch;
+            SinCos(p.heading, sh, ch);
+            const double along = (x - p.x) * ch + (y - p.y) * sh;
+            const double span = (q.x - p.x) * ch + (q.y - p.y) * sh;
+            const double across = (x - p.x) * sh - (y - p.y) * ch;
+            if (along > 0 && along < span && across > -ground.cross.halfRoad && across < ground.cross.halfRoad)
+                return ground.firstSurface + int(k);
+        }
+    }
+    return -1;
+}
+
 bool PlaceTiming(RoadNetwork& net, World& world, int loopIndex, std::string& error)
 {
     RoadLoop& loop = net.loops[size_t(loopIndex)];
@@ -608,7 +662,10 @@ bool PlaceTiming(RoadNetwork& net, World& world, int loopIndex, std::string& err
             const int pieceCount = int(section.profiles.size()) - 1;
             if (p.piece < TimingMargin || p.piece >= pieceCount - TimingMargin)
                 continue;
-            auto* surface = static_cast<CurvedSurfaceObject*>(world.objects[size_t(section.firstSurface + p.piece)]);
+            const int object = SurfaceUnder(net, section, p.piece);
+            if (object < 0)
+                continue;
+            auto* surface = static_cast<CurvedSurfaceObject*>(world.objects[size_t(object)]);
             if (surface->areaCode != 0 && surface->areaCode != code)
                 continue;
             const bool fresh = surface->areaCode == 0;
