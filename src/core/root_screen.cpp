@@ -336,6 +336,8 @@ Screen* CreateRootScreen(Screen* parent)
         std::snprintf(Settings.plyName, sizeof Settings.plyName, "unnamed");
     SetRaceFlags(0xFFFFF, 0);
     SetCurrentScreen(root);
+    if (StartMode == 2)  // a host starts with the track of its settings loaded
+        LoadSiteNow(Settings.mapName, Settings.config, Settings.flip);
     if (StartMode == 4)
         RequestReplayLoad(root, ReplayToOpen, 0);
     else if (StartMode == 2 || StartMode == 3)
