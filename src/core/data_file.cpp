@@ -140,12 +140,12 @@ void OpenDataBlock(DataFile& reader, const uint8_t* image, size_t size, int& ver
     version = header[6] << 8 | header[7];
 }
 
-void CreateDataFile(DataFile& writer, Screen* screen, std::string_view path, const char* magic,
+void CreateDataFile(DataFile& writer, Screen* screen, std::string_view path, std::string_view magic,
                     int version)
 {
     CloseDataFile(writer);
     writer.overran = false;
-    if (std::strlen(magic) != MagicLength) {
+    if (magic.size() != MagicLength) {
         ReportDataFileError(screen, "CreateDataFile", TextIdLengthNot6, {});
         return;
     }
@@ -159,7 +159,7 @@ void CreateDataFile(DataFile& writer, Screen* screen, std::string_view path, con
     writer.mode = DataFileStream;
     writer.writer = file;
     writer.open = true;
-    WriteBlock(writer, magic, MagicLength);
+    WriteBlock(writer, magic.data(), MagicLength);
     WriteByte(writer, version >> 8);
     WriteByte(writer, version);
 }

@@ -1,5 +1,5 @@
 // The counted table of float pairs that glyphs, revolved shapes and car
-// model tables read from data files.
+// model tables read from data files and write to them.
 #include "core/services.h"
 
 #include <algorithm>
@@ -62,4 +62,13 @@ int ReadFloatPairTable(FloatPairTable& table, DataFile& reader)
     }
     table.count = count;
     return 1;
+}
+
+void WriteFloatPairTable(const FloatPairTable& table, DataFile& writer)
+{
+    WriteInt(writer, table.count);
+    for (int i = 0; i < table.count; ++i) {
+        WriteFloat(writer, table.pairs[i].x);
+        WriteFloat(writer, table.pairs[i].y);
+    }
 }

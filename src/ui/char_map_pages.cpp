@@ -11,8 +11,8 @@ namespace {
 int FindLoadedPage(int number)
 {
     int found = -1;
-    for (int p = 0; p < CharacterMap.searchedPageCount; p++)
-        if (CharacterMap.codePages[p].number == number)
+    for (int p = 0; p < MutableCharacterMap.searchedPageCount; p++)
+        if (MutableCharacterMap.codePages[p].number == number)
             found = p;
     return found;
 }
@@ -46,28 +46,28 @@ int AnsiCodePageOfLanguage(int languageId)
 
 void SelectCodePage(int n)
 {
-    if (CharacterMap.codePageCount == 0) {
-        CurrentCodePage = nullptr;
+    if (MutableCharacterMap.codePageCount == 0) {
+        MutableUi.currentCodePage = nullptr;
         return;
     }
-    if (n < 0 || n >= CharacterMap.codePageCount)
+    if (n < 0 || n >= MutableCharacterMap.codePageCount)
         n = 0;
-    CurrentCodePage = &CharacterMap.codePages[n];
+    MutableUi.currentCodePage = &MutableCharacterMap.codePages[n];
 }
 
 void SelectTranslationCodePage()
 {
-    TextCodePage = -1;
-    NounFirst = 0;
+    MutableUi.textCodePage = -1;
+    MutableUi.nounFirst = 0;
     int number = std::atoi(GetText(TX_tx_codepage));
-    TextCodePage = FindLoadedPage(number);
-    if (TextCodePage < 0) {
-        TextCodePage = 0;
+    MutableUi.textCodePage = FindLoadedPage(number);
+    if (MutableUi.textCodePage < 0) {
+        MutableUi.textCodePage = 0;
         PrintError("Warning : translation uses an unknown codepage");
     }
-    SelectCodePage(TextCodePage);
+    SelectCodePage(MutableUi.textCodePage);
     const char* order = GetText(TX_tx_noun_adj);
-    NounFirst = (order[0] == 'n' || order[0] == 'N') && (order[1] == 'a' || order[1] == 'A') && !order[2];
+    MutableUi.nounFirst = (order[0] == 'n' || order[0] == 'N') && (order[1] == 'a' || order[1] == 'A') && !order[2];
 }
 
 void ReadKeyboardLayoutName(int announce)
@@ -76,9 +76,9 @@ void ReadKeyboardLayoutName(int announce)
     bool known = page >= 0;
     if (!known)
         page = 0;
-    if (page == InputCodePage)
+    if (page == MutableUi.inputCodePage)
         return;
-    InputCodePage = page;
+    MutableUi.inputCodePage = page;
     char line[128];
     if (announce) {
         std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
@@ -91,5 +91,5 @@ void ReadKeyboardLayoutName(int announce)
 
 void InitFontWeights()
 {
-    Settings.fwJ = Settings.fwH = Settings.fwS = Settings.fwK = 600;
+    EditSettings([](SettingsRecord& settings) { settings.fwJ = settings.fwH = settings.fwS = settings.fwK = 600; });
 }

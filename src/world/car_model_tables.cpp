@@ -44,11 +44,7 @@ int ReadCarModelTables(CarModelTables& tables, DataFile& reader, int /*version*/
 
 void WriteCarModelTables(const CarModelTables& tables, DataFile& writer)
 {
-    WriteInt(writer, tables.count);
-    for (int i = 0; i < tables.count; i++) {
-        WriteFloat(writer, tables.pairs[i].x);
-        WriteFloat(writer, tables.pairs[i].y);
-    }
+    WriteFloatPairTable(tables, writer);
     WriteCellGrid(tables.grid, writer);
     WriteInt(writer, tables.recordCount);
     for (int i = 0; i < tables.recordCount; i++)

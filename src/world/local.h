@@ -6,6 +6,46 @@
 
 #include "world/services.h"
 
+// ---------------------------------------------------------------------------
+// The world's global records. Each lives as its comment says and is set
+// back by ResetWorldTables with one assignment.
+
+// What lives with the loaded world.
+struct LoadedWorldRecord {
+    World* world = nullptr;  // exported read-only as CurrentWorld
+    World* owned = nullptr;  // the world the program's own functions made (LoadSiteNow)
+    int32_t objectsLoading = 0;  // set while the object stage creates objects
+    WorldLightValues light;  // set by the world drawing and the mesh build
+    // The curved surfaces report their checkpoint number to the point query
+    // only while this holds their configuration's bit (during
+    // SetupPathCheckpoints); 0 otherwise.
+    uint32_t checkpointSearchBit = 0;
+
+    bool operator==(const LoadedWorldRecord&) const = default;
+};
+extern LoadedWorldRecord MutableLoadedWorld;
+
+// What the model readers and the mesh builder keep for the whole run.
+struct WorldRunRecord {
+    // The car code that car-specific texture names are prefixed with while
+    // a car's body model is read (SetModelCarCode).
+    char modelCarCode[4] = {};
+    // The "SUB%d" named meshes made so far (the number of the next one).
+    int subMeshCount = 0;
+    // The time budget of a sliced loading stage, and the millisecond clock
+    // it is measured with (null: the platform's clock; tests give their own).
+    int32_t loadBudgetMs = 50;
+    uint32_t (*loadClock)() = nullptr;
+    // The missing world mesh build has been logged.
+    bool meshBuildNoted = false;
+
+    bool operator==(const WorldRunRecord&) const = default;
+};
+extern WorldRunRecord MutableWorldRun;
+
+// The program's figures, exported read-only as Humans (human_system.cpp).
+extern HumanSystem MutableHumans;
+
 // Reading state of one file's records: the reader, the file's version and
 // the first fault found, which the loader reports when it refuses the file.
 struct RecordReading {
@@ -42,21 +82,7 @@ bool EndsWithAscii(const char* name, const char* suffix);
 int ReadObjectModelRecord(ObjectModel& model, DataFile& reader, int version, int topLevel,
                           int withPartNames, int depth, const char*& error);
 
-// ---------------------------------------------------------------------------
-// The loaded world and the loader's settings: one record of the whole run,
-// emptied by ResetWorldTables (which frees a world the program loaded).
-struct World;
 class WorldObject;
-struct WorldProgramState {
-    World* current = nullptr;       // CurrentWorld
-    World* owned = nullptr;         // the world the program's own functions made
-    int32_t loadBudgetMs = 50;
-    uint32_t (*clock)() = nullptr;  // null: the platform's clock
-    int32_t objectsLoading = 0;     // set while stage 5 creates objects
-};
-extern WorldProgramState WorldProgram;
-// The writable view of CurrentWorld.
-extern World*& MutableCurrentWorld;
 
 // Gives an object that reads the world's tables (shared models, textures,
 // the bump map, the other objects) the world it belongs to.
@@ -74,18 +100,6 @@ inline int32_t Mul16(int32_t a, int32_t b)
 }
 // a x 65536 / b in 64 bits, held to the 32-bit range; 0 when b is 0.
 int32_t Div16(int64_t a, int64_t b);
-// m x v of a float rotation, and a float offset in metres as 16.16 (each
-// axis x 65536, nearest).
-inline Vec3 TurnVector(const FloatMatrix& m, const Vec3& v)
-{
-    Vec3 out;
-    MatrixTimesVector(m, v, out);
-    return out;
-}
-inline FixedVector FixedOffset(const Vec3& metres)
-{
-    return {FixedFromMetres(metres.x), FixedFromMetres(metres.y), FixedFromMetres(metres.z)};
-}
 // The loader's millisecond clock (the one tests may replace).
 uint32_t WorldLoadNow();
 // What the paths ask of a world: its current path, configuration, timing

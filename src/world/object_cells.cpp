@@ -91,7 +91,7 @@ void ClearObjectCells(World& world)
 
 void BuildObjectCells(World& world)
 {
-    if (DedicatedMode != 0)
+    if (ProgramMode.dedicatedMode != 0)
         return;
     const uint32_t bit = CurrentConfigBit(world);
     int64_t poolSize = 0;
@@ -121,9 +121,9 @@ void BuildObjectCells(World& world)
 void RebuildObjectCells(World& world)
 {
     ClearObjectCells(world);
-    if (CurrentObjectSet)
-        ClearObjectSet(*CurrentObjectSet);
+    if (PhysicsStep.currentSet)
+        ClearObjectSet(*PhysicsStep.currentSet);
     BuildObjectCells(world);
-    if (CurrentObjectSet)
-        FillObjectSetWithCars(*CurrentObjectSet);
+    if (PhysicsStep.currentSet)
+        FillObjectSetWithCars(*PhysicsStep.currentSet);
 }

@@ -32,6 +32,6 @@ void InstanceObject::Init()
     FixedVector local;
     ComputeModelBounds(*shared.model, local, radius);
     TransformPoint(transform, local, centre);
-    RandomState = static_cast<uint16_t>(RandomState * 5u + 1u);
-    spin = RandomState;
+    StepProgramRandom();
+    spin = GameTime.random;
 }

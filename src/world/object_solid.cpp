@@ -188,15 +188,15 @@ int BuildSolidCollision(SolidObject& solid)
     body->position = {solid.x, solid.y, Fixed(MetresToFixed(solid.height))};
     body->predictedPosition = body->position;
     ResetBody(*body);
-    const FixedVector centreOffset = FixedOffset(TurnVector(body->rotation, body->centreOfMass));
+    const FixedVector centreOffset = FixedFromOffset(Rotate(body->rotation, body->centreOfMass));
     for (int i = 0; i < body->pointCount; i++) {
         ContactPoint& point = body->points[i];
-        const FixedVector offset = FixedOffset(TurnVector(body->rotation, point.local));
+        const FixedVector offset = FixedFromOffset(Rotate(body->rotation, point.local));
         point.query.queryPosition = body->position + offset;
         point.query.queryDirection = offset - centreOffset;
     }
     for (int f = 0; f < body->faceCount; f++)
-        body->faces[f].worldNormal = TurnVector(body->rotation, body->faces[f].localNormal);
+        body->faces[f].worldNormal = Rotate(body->rotation, body->faces[f].localNormal);
     solid.body = body;
     return 1;
 }

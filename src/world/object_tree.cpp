@@ -68,8 +68,8 @@ void BuildTreeShell()
 
 TreeObject::TreeObject()
 {
-    RandomState = static_cast<uint16_t>(RandomState * 5u + 1u);
-    seed = RandomState & 63;
+    StepProgramRandom();
+    seed = GameTime.random & 63;
 }
 
 bool TreeObject::Load(RecordReading& in)

@@ -15,8 +15,8 @@ int GetPathFinishNode(const Path& path);
 int GetPathCheckpointNode(const Path& path, int index);
 // What the loaded layout's route holds: its own start position, its own
 // finish line (results by total time, no running order, no lapped cars) and
-// the number of its checkpoints. Pending: layouts are not built; no layout
-// has a route (0).
+// the number of its checkpoints.
+// Pending: no layout routes; all three answer 0.
 int HasLayoutStartPosition();
 int HasLayoutFinishLine();
 int GetLayoutCheckpointCount();

@@ -1,14 +1,16 @@
-// The one reset of this subsystem's tables.
+// The world's global records and the one reset of this subsystem's tables.
 #include "world/local.h"
+
+LoadedWorldRecord MutableLoadedWorld;
+World* const& CurrentWorld = MutableLoadedWorld.world;
+WorldRunRecord MutableWorldRun;
 
 void ResetWorldTables()
 {
     FreeWorld();
-    WorldProgram = {};
-    InitHumanSystem(Humans);
-    SetModelCarCode("");
+    InitHumanSystem(MutableHumans);
+    MutableLoadedWorld = {};
+    MutableWorldRun = {};
     ResetWorldHooks();
-    WorldLight = {};
-    CheckpointSearchBit = 0;
     BuildTreeShell();
 }

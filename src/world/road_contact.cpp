@@ -82,81 +82,100 @@ struct CurveAt {
     bool used = false;
 };
 
-} // namespace
+// The vertical section of the surface through a query point: its along
+// parameter t, the point's across fraction s, the across vector (wx, wy) of
+// length w, the segment's run across it, and every used curve there.
+struct Section {
+    float tf = 0;
+    int32_t t = 0, s = 0;
+    int32_t dx = 0, dy = 0, ex = 0, ey = 0;
+    int32_t wx = 0, wy = 0, w = 0;
+    int32_t across = 0;
+    CurveAt at[MaxSurfaceCurves];
+};
 
-int CurvedSurfaceObject::ContactQuery(const FixedVector& position, const FixedVector& direction,
-                                      ContactQueryRecord& record, SurfaceBump* bump)
+// Finds the section through the point: t from the plan quadrilateral, the
+// across and height of every curve a solid band uses, and the point's
+// across fraction. False when the point lies off the surface's plan.
+bool LocateSection(const CurvedSurfaceObject& surface, const FixedVector& position, const FixedVector& direction,
+                   Section& section)
 {
-    if (curves.empty() || !world)
-        return 0;
-    if (SideOfLine(position.x, position.y, p1, d1) > EndLineSlack ||
-        SideOfLine(position.x, position.y, p0, -d0) > EndLineSlack)
-        return 0;
-
-    // Along: t from the plan quadrilateral.
+    const FixedVector &p0 = surface.p0, &p1 = surface.p1, &e0 = surface.e0, &e1 = surface.e1;
     const int32_t rx = WrapSub(position.x.raw, p0.x.raw), ry = WrapSub(position.y.raw, p0.y.raw);
     const int32_t dx = WrapSub(p1.x.raw, p0.x.raw), dy = WrapSub(p1.y.raw, p0.y.raw);
     const int32_t ex = WrapSub(e1.x.raw, e0.x.raw), ey = WrapSub(e1.y.raw, e0.y.raw);
     float tf = 0;
     if (!SolveAlong(Metres(rx), Metres(ry), Metres(dx), Metres(dy), Metres(ex), Metres(ey), Metres(e0.x.raw),
                     Metres(e0.y.raw), tf))
-        return 0;
+        return false;
     const int32_t t = RoundToInt32(double(tf) * 65536.0);
 
-    // Across and height of every curve a solid band uses.
-    CurveAt at[MaxSurfaceCurves];
     int32_t smallest = INT32_MAX, largest = INT32_MIN;
-    for (const SurfaceBand& band : bands) {
+    for (const SurfaceBand& band : surface.bands) {
         if (!band.solid)
             continue;
         for (uint8_t index : {band.first, band.second}) {
-            CurveAt& c = at[index];
+            CurveAt& c = section.at[index];
             if (c.used)
                 continue;
             c.used = true;
-            c.across = EvaluateCubic(curves[index].across, t);
-            c.height = EvaluateCubic(curves[index].height, t);
+            c.across = EvaluateCubic(surface.curves[index].across, t);
+            c.height = EvaluateCubic(surface.curves[index].height, t);
             smallest = std::min(smallest, c.across);
             largest = std::max(largest, c.across);
         }
     }
     if (smallest > largest)
-        return 0;
+        return false;
 
     // Across: P's across fraction at t, and the across unit there.
     const bool useX = std::abs(int64_t(e0.x.raw)) > std::abs(int64_t(e0.y.raw));
     const float denominator = useX ? Metres(e0.x.raw) + tf * Metres(ex) : Metres(e0.y.raw) + tf * Metres(ey);
     if (std::fabs(denominator) < 0.001f)
-        return 0;
+        return false;
     const float offAlong = useX ? Metres(rx) - tf * Metres(dx) : Metres(ry) - tf * Metres(dy);
     const int32_t s = RoundToInt32(double(offAlong) * 65536.0 / double(denominator));
     const int32_t wx = e0.x.raw + Mul16(t, ex), wy = e0.y.raw + Mul16(t, ey);
-    if (length > 0) {
+    if (surface.length > 0) {
         const int64_t cross = (int64_t(wx) * dy - int64_t(wy) * dx) >> 16;
-        const int64_t j = std::abs(int64_t(Div16(cross, length)));
+        const int64_t j = std::abs(int64_t(Div16(cross, surface.length)));
         if (j >= 256) {
             const int64_t metre = (int64_t(1) << 32) / j;
             if (s < smallest - metre || s > largest + metre)
-                return 0;
+                return false;
         }
     }
     const int32_t w = IntLength2(wx, wy);
     if (w < 256)
-        return 0;
-    const int32_t across = Div16((int64_t(direction.x.raw) * wx + int64_t(direction.y.raw) * wy) >> 16, w);
+        return false;
+    section.tf = tf;
+    section.t = t;
+    section.s = s;
+    section.dx = dx;
+    section.dy = dy;
+    section.ex = ex;
+    section.ey = ey;
+    section.wx = wx;
+    section.wy = wy;
+    section.w = w;
+    section.across = Div16((int64_t(direction.x.raw) * wx + int64_t(direction.y.raw) * wy) >> 16, w);
+    return true;
+}
 
-    // Each solid band: where the segment crosses the band's line in the
-    // vertical section through P.
-    const int32_t base = bump ? bump->height : 0;
-    const int32_t pz = position.z.raw - base;
+// Each solid band: where the segment crosses the band's line in the
+// vertical section through P. Keeps the nearest crossing beyond the
+// record's depth; returns the band (-1 none) and its fraction along the band.
+int FindBandHit(const CurvedSurfaceObject& surface, const Section& section, int32_t pz, const FixedVector& direction,
+                ContactQueryRecord& record, int32_t& hitFraction)
+{
+    const int32_t w = section.w, s = section.s, across = section.across;
     int hitBand = -1;
-    int32_t hitFraction = 0;
-    for (size_t i = 0; i < bands.size(); i++) {
-        const SurfaceBand& band = bands[i];
+    for (size_t i = 0; i < surface.bands.size(); i++) {
+        const SurfaceBand& band = surface.bands[i];
         if (!band.solid)
             continue;
-        const CurveAt& A = at[band.first];
-        const CurveAt& B = at[band.second];
+        const CurveAt& A = section.at[band.first];
+        const CurveAt& B = section.at[band.second];
         // The band's line in the section: across by its width (m), up by
         // its rise; the normal is unit in its larger component. (The same
         // direction as across fractions and rises per width, kept in metres
@@ -193,18 +212,22 @@ int CurvedSurfaceObject::ContactQuery(const FixedVector& position, const FixedVe
         hitBand = static_cast<int>(i);
         hitFraction = std::clamp<int32_t>(Div16(q, span), 0, 65536);
     }
-    if (hitBand < 0)
-        return 0;
+    return hitBand;
+}
 
-    // The hit: position, normal from the blended along tangent and the
-    // band's across direction, turned to the side the band faces.
-    const SurfaceBand& band = bands[size_t(hitBand)];
-    const CurveAt& A = at[band.first];
-    const CurveAt& B = at[band.second];
+// The hit's normal from the blended along tangent and the band's across
+// direction, turned to the side the band faces.
+Vec3 BandHitNormal(const CurvedSurfaceObject& surface, const Section& section, const SurfaceBand& band,
+                   int32_t hitFraction)
+{
+    const CurveAt& A = section.at[band.first];
+    const CurveAt& B = section.at[band.second];
+    const int32_t t = section.t, w = section.w, wx = section.wx, wy = section.wy;
+    const int32_t dx = section.dx, dy = section.dy, ex = section.ex, ey = section.ey;
     const float f = hitFraction / 65536.0f;
     float tangent[3] = {};
     for (int k = 0; k < 2; k++) {
-        const SurfaceCurve& c = curves[k == 0 ? band.first : band.second];
+        const SurfaceCurve& c = surface.curves[k == 0 ? band.first : band.second];
         const float share = k == 0 ? 1 - f : f;
         const float sa = Metres(EvaluateCubic(c.across, t)), slope = Metres(CubicSlope(c.across, t));
         tangent[0] += share * (Metres(dx) + slope * Metres(wx) + sa * Metres(ex));
@@ -223,11 +246,33 @@ int CurvedSurfaceObject::ContactQuery(const FixedVector& position, const FixedVe
     const float length2 = normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2];
     if (length2 > 0) {
         const float scale = (toward < 0 ? -1.0f : 1.0f) / std::sqrt(length2);
-        record.hitNormal = {normal[0] * scale, normal[1] * scale, normal[2] * scale};
+        return {normal[0] * scale, normal[1] * scale, normal[2] * scale};
     } else {
         const float faceLength = std::sqrt(faces[0] * faces[0] + faces[1] * faces[1] + faces[2] * faces[2]);
-        record.hitNormal = {faces[0] / faceLength, faces[1] / faceLength, faces[2] / faceLength};
+        return {faces[0] / faceLength, faces[1] / faceLength, faces[2] / faceLength};
     }
+}
+
+} // namespace
+
+int CurvedSurfaceObject::ContactQuery(const FixedVector& position, const FixedVector& direction,
+                                      ContactQueryRecord& record, SurfaceBump* bump)
+{
+    if (curves.empty() || !world)
+        return 0;
+    if (SideOfLine(position.x, position.y, p1, d1) > EndLineSlack ||
+        SideOfLine(position.x, position.y, p0, -d0) > EndLineSlack)
+        return 0;
+    Section section;
+    if (!LocateSection(*this, position, direction, section))
+        return 0;
+    const int32_t pz = position.z.raw - (bump ? bump->height : 0);
+    int32_t hitFraction = 0;
+    const int hitBand = FindBandHit(*this, section, pz, direction, record, hitFraction);
+    if (hitBand < 0)
+        return 0;
+    const SurfaceBand& band = bands[size_t(hitBand)];
+    record.hitNormal = BandHitNormal(*this, section, band, hitFraction);
     const int32_t depth = record.hitDepth.raw;
     record.hitPosition = MakeFixedVector(WrapSub(position.x.raw, Mul16(depth, direction.x.raw)),
                                          WrapSub(position.y.raw, Mul16(depth, direction.y.raw)),
@@ -237,9 +282,9 @@ int CurvedSurfaceObject::ContactQuery(const FixedVector& position, const FixedVe
                                 : nullptr;
     record.hitSurface = texture;
     record.hitBody = nullptr;
-    if (areaCode != 0 && (areaMask & CheckpointSearchBit))
+    if (areaCode != 0 && (areaMask & MutableLoadedWorld.checkpointSearchBit))
         record.areaCode = areaCode;
     if (bump && texture)
-        ApplyBumps(*this, *texture, t, position, *bump);
+        ApplyBumps(*this, *texture, section.t, position, *bump);
     return 1;
 }

@@ -196,37 +196,15 @@ void EvaluateSurfaceRow(const CurvedSurfaceObject& s, int32_t t, std::vector<Fix
     }
 }
 
-void CurvedSurfaceObject::Init()
-{
-    lowest = highest = 0;
-    levelCount = 0;
-    for (LodLevel& level : levels)
-        level = {};
-    if (!ends[0] || !ends[1]) {
-        SetBoxToPoint(*this);
-        return;
-    }
-    StripObject& a = *ends[0];
-    StripObject& b = *ends[1];
-    // A shared profile: the second end takes the first's heading and points.
-    if (surfaceFlags & SurfaceSharedProfile) {
-        if (b.profileFlags & ProfileAttached) {
-            surfaceFlags = static_cast<uint16_t>(surfaceFlags & ~SurfaceSharedProfile);
-        } else if (b.points.size() == a.points.size()) {
-            b.heading = a.heading;
-            b.points = a.points;
-        }
-    }
-    const int dir0 = direction[0], dir1 = direction[1];
-    x = Fixed(static_cast<int32_t>((int64_t(a.x.raw) + b.x.raw) / 2));
-    y = Fixed(static_cast<int32_t>((int64_t(a.y.raw) + b.y.raw) / 2));
-    const FixedVector axis0 = HeadingAxis(a.heading), axis1 = HeadingAxis(b.heading);
-    d0 = dir0 == 1 ? axis0 : -axis0;
-    d1 = dir1 == 1 ? -axis1 : axis1;
+namespace {
 
-    // The end widths: the offsets the curves reach at each end, widened by
-    // a metre on a side whose outermost curve may bulge.
-    int32_t lo[2] = {}, hi[2] = {};
+// The end widths: the offsets the curves reach at each end (lo and hi per
+// end), widened by a metre on a side whose outermost curve may bulge.
+void MeasureEndWidths(const CurvedSurfaceObject& surface, const StripObject& a, const StripObject& b, int32_t lo[2],
+                      int32_t hi[2])
+{
+    const std::vector<SurfaceCurve>& curves = surface.curves;
+    const int dir0 = surface.direction[0], dir1 = surface.direction[1];
     if (!curves.empty()) {
         lo[0] = lo[1] = INT32_MAX;
         hi[0] = hi[1] = INT32_MIN;
@@ -256,6 +234,110 @@ void CurvedSurfaceObject::Init()
             }
         }
     }
+}
+
+// Fits one curve between its two strip points: its across fraction and
+// height as cubics of the along parameter (straight along an edge, smooth
+// in plan when its kind asks).
+void FitSurfaceCurve(const CurvedSurfaceObject& s, SurfaceCurve& c, const StripObject& a, const StripObject& b,
+                     const int32_t reference[2], const int32_t width[2])
+{
+    const int dir0 = s.direction[0], dir1 = s.direction[1];
+    const int i0 = c.endPoint[0], i1 = c.endPoint[1];
+    c.kind = c.storedKind;
+    c.curveFlags = static_cast<uint8_t>(c.curveFlags & ~CurveOnePoint);
+    if (OnEdge(a, dir0, i0) && OnEdge(b, dir1, i1)) {
+        c.kind = CurveStraight;
+        FixedVector w0, w1;
+        GetStripPointWorld(a, dir0, i0, w0);
+        GetStripPointWorld(b, dir1, i1, w1);
+        if (w0 == w1)
+            c.curveFlags |= CurveOnePoint;
+    }
+    const int32_t o0 = GetStripPointOffset(a, dir0, i0), o1 = -GetStripPointOffset(b, dir1, i1);
+    const int32_t s0 = Div16(int64_t(o0) - reference[0], width[0]), s1 = Div16(int64_t(o1) - reference[1], width[1]);
+    const FixedVector from = PlanPoint(s.p0, s.e0, s0), to = PlanPoint(s.p1, s.e1, s1);
+    if (c.kind != CurveSmoothPlan) {
+        SetLinear(c.across, s0, s1);
+    } else {
+        const FixedVector chord = to - from;
+        const int32_t along0 = Mul16(chord.x.raw, s.d0.x.raw) + Mul16(chord.y.raw, s.d0.y.raw);
+        const int32_t along1 = -(Mul16(chord.x.raw, s.d1.x.raw) + Mul16(chord.y.raw, s.d1.y.raw));
+        const int32_t chordLength = PlanLength(from, to);
+        const double theta0 = std::clamp(double(GetStripPointAngle(a, dir0, i0)) + c.angle[0], -CurveAngleLimit, CurveAngleLimit);
+        const double theta1 = std::clamp(double(GetStripPointAngle(b, dir1, i1)) + c.angle[1], -CurveAngleLimit, CurveAngleLimit);
+        const int64_t turn0 = RoundToInt32(chordLength * WorldTan(theta0));
+        const int64_t turn1 = RoundToInt32(chordLength * WorldTan(theta1));
+        SetCubic(c.across, s0, s1, Div16(-(int64_t(along0) + turn0), width[0]), Div16(int64_t(along1) - turn1, width[1]));
+    }
+    const int32_t h0 = GetStripPointHeight(a, dir0, i0), h1 = GetStripPointHeight(b, dir1, i1);
+    if (c.kind == CurveStraight) {
+        SetLinear(c.height, h0, h1);
+    } else {
+        FixedVector w0, w1;
+        GetStripPointWorld(a, dir0, i0, w0);
+        GetStripPointWorld(b, dir1, i1, w1);
+        const double l = PlanLength(w0, w1);
+        const double g0 = double(GetStripPointGradient(a, dir0, i0)) + c.slope[0];
+        const double g1 = double(c.slope[1]) - GetStripPointGradient(b, dir1, i1);
+        SetCubic(c.height, h0, h1, RoundToInt32(l * g0), RoundToInt32(l * g1));
+    }
+}
+
+// Levels of detail: rows of about the segment length.
+void SetSurfaceLevels(CurvedSurfaceObject& surface)
+{
+    const double rowsWanted = surface.segmentLength > 0 ? (surface.length / 65536.0) / surface.segmentLength : 1.0;
+    const int n = std::clamp<int>(RoundToInt32(rowsWanted), 1, 4096);
+    surface.levels[0].detail = static_cast<int16_t>(n);
+    surface.levels[0].first = 1;
+    surface.levelCount = 1;
+    surface.levels[0].distance = FarLevel;
+    if (n > 2) {
+        surface.levels[0].distance = NearLevel;
+        if (n / 2 > 2) {
+            surface.levels[surface.levelCount].detail = static_cast<int16_t>(n / 2);
+            surface.levels[surface.levelCount++].distance = MiddleLevel;
+        }
+        surface.levels[surface.levelCount].detail = static_cast<int16_t>(std::max(n / 4, 1));
+        surface.levels[surface.levelCount++].distance = FarLevel;
+    }
+    surface.distanceLod = 0;
+}
+
+} // namespace
+
+void CurvedSurfaceObject::Init()
+{
+    lowest = highest = 0;
+    levelCount = 0;
+    for (LodLevel& level : levels)
+        level = {};
+    if (!ends[0] || !ends[1]) {
+        SetBoxToPoint(*this);
+        return;
+    }
+    StripObject& a = *ends[0];
+    StripObject& b = *ends[1];
+    // A shared profile: the second end takes the first's heading and points.
+    if (surfaceFlags & SurfaceSharedProfile) {
+        if (b.profileFlags & ProfileAttached) {
+            surfaceFlags = static_cast<uint16_t>(surfaceFlags & ~SurfaceSharedProfile);
+        } else if (b.points.size() == a.points.size()) {
+            b.heading = a.heading;
+            b.points = a.points;
+        }
+    }
+    const int dir0 = direction[0], dir1 = direction[1];
+    x = Fixed(static_cast<int32_t>((int64_t(a.x.raw) + b.x.raw) / 2));
+    y = Fixed(static_cast<int32_t>((int64_t(a.y.raw) + b.y.raw) / 2));
+    const FixedVector axis0 = HeadingAxis(a.heading), axis1 = HeadingAxis(b.heading);
+    d0 = dir0 == 1 ? axis0 : -axis0;
+    d1 = dir1 == 1 ? -axis1 : axis1;
+
+    int32_t lo[2] = {}, hi[2] = {};
+    if (!curves.empty())
+        MeasureEndWidths(*this, a, b, lo, hi);
 
     // The two side lines; the shorter is the reference the across values count from.
     const FixedVector pos0{a.x, a.y, Fixed(0)}, pos1{b.x, b.y, Fixed(0)};
@@ -271,65 +353,9 @@ void CurvedSurfaceObject::Init()
     e0 = ScaleAxis(d0, width[0]);
     e1 = ScaleAxis(d1, width[1]);
 
-    for (SurfaceCurve& c : curves) {
-        const int i0 = c.endPoint[0], i1 = c.endPoint[1];
-        c.kind = c.storedKind;
-        c.curveFlags = static_cast<uint8_t>(c.curveFlags & ~CurveOnePoint);
-        if (OnEdge(a, dir0, i0) && OnEdge(b, dir1, i1)) {
-            c.kind = CurveStraight;
-            FixedVector w0, w1;
-            GetStripPointWorld(a, dir0, i0, w0);
-            GetStripPointWorld(b, dir1, i1, w1);
-            if (w0 == w1)
-                c.curveFlags |= CurveOnePoint;
-        }
-        const int32_t o0 = GetStripPointOffset(a, dir0, i0), o1 = -GetStripPointOffset(b, dir1, i1);
-        const int32_t s0 = Div16(int64_t(o0) - reference[0], width[0]), s1 = Div16(int64_t(o1) - reference[1], width[1]);
-        const FixedVector from = PlanPoint(p0, e0, s0), to = PlanPoint(p1, e1, s1);
-        if (c.kind != CurveSmoothPlan) {
-            SetLinear(c.across, s0, s1);
-        } else {
-            const FixedVector chord = to - from;
-            const int32_t along0 = Mul16(chord.x.raw, d0.x.raw) + Mul16(chord.y.raw, d0.y.raw);
-            const int32_t along1 = -(Mul16(chord.x.raw, d1.x.raw) + Mul16(chord.y.raw, d1.y.raw));
-            const int32_t chordLength = PlanLength(from, to);
-            const double theta0 = std::clamp(double(GetStripPointAngle(a, dir0, i0)) + c.angle[0], -CurveAngleLimit, CurveAngleLimit);
-            const double theta1 = std::clamp(double(GetStripPointAngle(b, dir1, i1)) + c.angle[1], -CurveAngleLimit, CurveAngleLimit);
-            const int64_t turn0 = RoundToInt32(chordLength * WorldTan(theta0));
-            const int64_t turn1 = RoundToInt32(chordLength * WorldTan(theta1));
-            SetCubic(c.across, s0, s1, Div16(-(int64_t(along0) + turn0), width[0]), Div16(int64_t(along1) - turn1, width[1]));
-        }
-        const int32_t h0 = GetStripPointHeight(a, dir0, i0), h1 = GetStripPointHeight(b, dir1, i1);
-        if (c.kind == CurveStraight) {
-            SetLinear(c.height, h0, h1);
-        } else {
-            FixedVector w0, w1;
-            GetStripPointWorld(a, dir0, i0, w0);
-            GetStripPointWorld(b, dir1, i1, w1);
-            const double l = PlanLength(w0, w1);
-            const double g0 = double(GetStripPointGradient(a, dir0, i0)) + c.slope[0];
-            const double g1 = double(c.slope[1]) - GetStripPointGradient(b, dir1, i1);
-            SetCubic(c.height, h0, h1, RoundToInt32(l * g0), RoundToInt32(l * g1));
-        }
-    }
-
-    // Levels of detail: rows of about the segment length.
-    const double rowsWanted = segmentLength > 0 ? (length / 65536.0) / segmentLength : 1.0;
-    const int n = std::clamp<int>(RoundToInt32(rowsWanted), 1, 4096);
-    levels[0].detail = static_cast<int16_t>(n);
-    levels[0].first = 1;
-    levelCount = 1;
-    levels[0].distance = FarLevel;
-    if (n > 2) {
-        levels[0].distance = NearLevel;
-        if (n / 2 > 2) {
-            levels[levelCount].detail = static_cast<int16_t>(n / 2);
-            levels[levelCount++].distance = MiddleLevel;
-        }
-        levels[levelCount].detail = static_cast<int16_t>(std::max(n / 4, 1));
-        levels[levelCount++].distance = FarLevel;
-    }
-    distanceLod = 0;
+    for (SurfaceCurve& c : curves)
+        FitSurfaceCurve(*this, c, a, b, reference, width);
+    SetSurfaceLevels(*this);
 
     // Bounds from the rows of the first level.
     radius = 0;
@@ -340,6 +366,7 @@ void CurvedSurfaceObject::Init()
     }
     std::vector<FixedVector> row;
     std::vector<FixedVector> all;
+    const int n = levels[0].detail;
     for (int i = 0; i <= n; i++) {
         EvaluateSurfaceRow(*this, Div16(i, n), row);
         all.insert(all.end(), row.begin(), row.end());

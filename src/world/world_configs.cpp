@@ -48,7 +48,7 @@ PathWorld MakePathWorld(World& world)
 
 PathWorld CurrentPathWorld()
 {
-    return CurrentWorld ? MakePathWorld(*MutableCurrentWorld) : PathWorld{};
+    return CurrentWorld ? MakePathWorld(*MutableLoadedWorld.world) : PathWorld{};
 }
 
 void SetPathLinks(World& world)

@@ -251,12 +251,12 @@ int StageLightSchemes(World& world)
 int StageObjects(World& world, uint32_t deadline)
 {
     DataFile& r = world.worldReader;
-    WorldProgram.objectsLoading = 1;
+    MutableLoadedWorld.objectsLoading = 1;
     while (world.cursor < world.objectCountInFile) {
         RecordReading in{r, world.version};
         WorldObject* object = CreateWorldObject(in);
         if (!object) {
-            WorldProgram.objectsLoading = 0;
+            MutableLoadedWorld.objectsLoading = 0;
             return Refuse(world, in, "an object record is damaged");
         }
         AttachObjectToWorld(*object, world);
@@ -265,7 +265,7 @@ int StageObjects(World& world, uint32_t deadline)
         if (DeadlinePassed(deadline))
             break;
     }
-    WorldProgram.objectsLoading = 0;
+    MutableLoadedWorld.objectsLoading = 0;
     if (world.cursor < world.objectCountInFile)
         return 0;
     const int32_t points = ReadInt(r);
@@ -454,12 +454,12 @@ int OpenWorld(World& world, const char* siteName, const char* siteCode, int buil
     world.version = version;
     world.failed = 0;
     world.coloursFlagAdded = 0;
-    world.buildMeshes = GraphicsOn ? buildMeshes : 0;
+    world.buildMeshes = ProgramMode.graphicsOn ? buildMeshes : 0;
     world.meshOption = meshOption;
     world.reversed = reversed;
     world.configuration = configuration;
     world.lightScheme = lightScheme;
-    MutableCurrentWorld = &world;
+    MutableLoadedWorld.world = &world;
     InstallWorldSurroundings(&world);
     world.loadStage = 1;
     SetLoadProgress(world, StageNames[1]);
@@ -475,7 +475,7 @@ int LoadWorldStep(World& world)
         world.failed = 0;
         return 1;
     }
-    const uint32_t deadline = WorldLoadNow() + static_cast<uint32_t>(WorldProgram.loadBudgetMs);
+    const uint32_t deadline = WorldLoadNow() + static_cast<uint32_t>(MutableWorldRun.loadBudgetMs);
     switch (world.loadStage) {
     case 1: return StagePaths(world);
     case 2: return StageColours(world);

@@ -4,7 +4,7 @@
 
 int LoadWorldStep()
 {
-    return CurrentWorld ? LoadWorldStep(*MutableCurrentWorld) : 1;
+    return CurrentWorld ? LoadWorldStep(*MutableLoadedWorld.world) : 1;
 }
 
 int IsWorldLoading()
@@ -25,9 +25,9 @@ int LoadedWorldSite()
 void FreeWorld()
 {
     if (CurrentWorld)
-        FreeWorld(*MutableCurrentWorld);
-    delete WorldProgram.owned;
-    WorldProgram.owned = nullptr;
+        FreeWorld(*MutableLoadedWorld.world);
+    delete MutableLoadedWorld.owned;
+    MutableLoadedWorld.owned = nullptr;
 }
 
 int LoadSiteNow(const char* siteName, int configuration, int reversed)
@@ -39,8 +39,8 @@ int LoadSiteNow(const char* siteName, int configuration, int reversed)
         return 0;
     }
     World* world = new World;
-    WorldProgram.owned = world;
-    if (!OpenWorld(*world, SiteTable[site].name, SiteTable[site].code, GraphicsOn, 0, configuration, reversed,
+    MutableLoadedWorld.owned = world;
+    if (!OpenWorld(*world, SiteTable[site].name, SiteTable[site].code, ProgramMode.graphicsOn, 0, configuration, reversed,
                    Settings.lighting)) {
         LogPrintf("LoadSiteNow : track not opened : %s", SiteTable[site].name);
         FreeWorld();

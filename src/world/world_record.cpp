@@ -9,10 +9,6 @@
 #include "platform/clock.h"
 #include "world/local.h"
 
-WorldProgramState WorldProgram;
-World* const& CurrentWorld = WorldProgram.current;
-World*& MutableCurrentWorld = WorldProgram.current;
-
 World::~World()
 {
     FreeWorld(*this);
@@ -20,17 +16,17 @@ World::~World()
 
 int GetWorldLoadBudget()
 {
-    return WorldProgram.loadBudgetMs;
+    return MutableWorldRun.loadBudgetMs;
 }
 
 void SetWorldLoadBudget(int milliseconds)
 {
-    WorldProgram.loadBudgetMs = milliseconds;
+    MutableWorldRun.loadBudgetMs = milliseconds;
 }
 
 void SetWorldLoadClock(uint32_t (*clock)())
 {
-    WorldProgram.clock = clock;
+    MutableWorldRun.loadClock = clock;
 }
 
 void ConstructWorld(World& world)
@@ -76,7 +72,7 @@ void FreeWorld(World& world)
     CloseDataFile(world.lightReader);
     world.textures.clear();
     if (CurrentWorld == &world) {
-        MutableCurrentWorld = nullptr;
+        MutableLoadedWorld.world = nullptr;
         InstallWorldSurroundings(nullptr);
     }
 }
@@ -152,5 +148,5 @@ void GenerateBumpMap(World& world)
 
 uint32_t WorldLoadNow()
 {
-    return WorldProgram.clock ? WorldProgram.clock() : platform::NowMs();
+    return MutableWorldRun.loadClock ? MutableWorldRun.loadClock() : platform::NowMs();
 }

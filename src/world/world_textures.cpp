@@ -192,7 +192,7 @@ void LoadWorldTexture(WorldTexture& t)
         else if (EndsWithAscii(t.textureName, "ATEST"))
             t.alphaTested = 1;
     }
-    if (GraphicsOn && !t.special && t.textureName[0])
+    if (ProgramMode.graphicsOn && !t.special && t.textureName[0])
         t.material = GetWorldDrawHooks().getMaterialTexture(t.textureName, 0, 0, 0, nullptr);
     UpdateWorldTextureColour(t);
 }

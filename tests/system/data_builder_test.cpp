@@ -1,6 +1,7 @@
-// The data builder run as a program: the same bytes on every run, and the
-// body models, helmet and figures it writes load through the game's
-// readers and hold up against facts that do not come from the code.
+// The data builder run as a program: the same bytes on every run whatever
+// the environment, and the body models, helmet and figures it writes load
+// through the game's readers and hold up against facts that do not come
+// from the code.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -41,10 +42,15 @@ protected:
     {
         first = std::make_unique<TempFolder>();
         second = std::make_unique<TempFolder>();
-        for (TempFolder* folder : {first.get(), second.get()}) {
-            ProcessResult built = RunProcess(QV_MKDATA, {folder->Path()}, folder->Path());
-            ASSERT_EQ(built.exitCode, 0) << built.output;
-        }
+        ProcessResult built = RunProcess(QV_MKDATA, {first->Path()}, first->Path());
+        ASSERT_EQ(built.exitCode, 0) << built.output;
+        // The second run with the variables that tune the JPEG library's
+        // output set: the bytes must not depend on the environment.
+        built = RunProcess("/usr/bin/env",
+                           {"TJ_OPTIMIZE=1", "TJ_ARITHMETIC=1", "TJ_RESTART=1", "TJ_PROGRESSIVE=1", QV_MKDATA,
+                            second->Path()},
+                           second->Path());
+        ASSERT_EQ(built.exitCode, 0) << built.output;
     }
     static void TearDownTestSuite()
     {
@@ -257,7 +263,7 @@ TEST_F(DataBuilderTest, HelmetLoads)
 
 TEST_F(DataBuilderTest, FiguresHaveBoxBodiesAndDressFollowsThem)
 {
-    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
+    ASSERT_EQ(LoadHumans(nullptr), 1);
     ASSERT_EQ(Humans.sets.size(), 2u);
     for (size_t s = 0; s < Humans.sets.size(); s++) {
         const SkeletonSet& set = Humans.sets[s];
@@ -317,7 +323,7 @@ TEST_F(DataBuilderTest, FiguresHaveBoxBodiesAndDressFollowsThem)
     for (const FigureVariant& v : Humans.variants)
         crowd |= (v.flags & FigureFlagCrowd) != 0;
     EXPECT_TRUE(crowd);
-    FreeHumans(Humans);
+    FreeHumans();
 }
 
 } // namespace

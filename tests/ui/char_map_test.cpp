@@ -1,6 +1,6 @@
 // The character map: the default map drawn into a picture and looked at,
-// damaged files refused, glyph preparation, curved strokes, the texture
-// layout and the choice of code pages.
+// damaged files refused, the writer, glyph preparation, curved strokes,
+// the texture layout and the choice of code pages.
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -460,31 +460,29 @@ TEST_F(CharMapTest, CodePagesByNumberAndFromTheLanguage)
     folder.WriteFile("map.abc", MakeMap(m));
     ASSERT_EQ(LoadCharacterMap("map.abc"), 1);
 
-    const char** slot = TextTable[TX_tx_codepage].slot;
-    const char* saved = *slot;
+    const char* saved = GetText(TX_tx_codepage);
     struct Case {
         const char* number;
         int want;
     };
     for (Case c : {Case{"1251", 1}, Case{"1252", 0}, Case{"866", 0}}) {
-        *slot = c.number;
+        OverrideText(TX_tx_codepage, c.number);
         SelectTranslationCodePage();
         EXPECT_EQ(TextCodePage, c.want) << c.number;
         EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[c.want]) << c.number;
     }
-    *slot = saved;
+    OverrideText(TX_tx_codepage, saved);
 
     SelectCodePage(1);
     EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[1]);
     SelectCodePage(10);  // not loaded: page 0
     EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[0]);
 
-    const char** order = TextTable[TX_tx_noun_adj].slot;
-    const char* savedOrder = *order;
-    *order = "NA";
+    const char* savedOrder = GetText(TX_tx_noun_adj);
+    OverrideText(TX_tx_noun_adj, "NA");
     SelectTranslationCodePage();
     EXPECT_EQ(NounFirst, 1);
-    *order = savedOrder;
+    OverrideText(TX_tx_noun_adj, savedOrder);
     SelectTranslationCodePage();
     EXPECT_EQ(NounFirst, 0);
 }
@@ -511,6 +509,57 @@ TEST_F(CharMapTest, FontTextureCellsOfTheDefaultMap)
             EXPECT_EQ(g.uLeft, glyphs[95].uLeft);
         }
     }
+}
+
+// The writer against the hand-made bytes of the small map: the same
+// glyphs and pages written through it give the same file, and a map with
+// more glyphs than slots is refused and leaves the old file.
+TEST_F(CharMapTest, WriterGivesTheBytesOfTheHandMadeMap)
+{
+    TempFolder folder;
+    const SmallMap m;
+    GlyphSlot glyphs[3];
+    GlyphSlot& g = glyphs[1];
+    g.count = static_cast<int>(m.points.size());
+    g.pairs = new FloatPair[m.points.size()];
+    for (size_t i = 0; i < m.points.size(); i++)
+        g.pairs[i] = {m.points[i].first, m.points[i].second};
+    g.edgeCount = 2;
+    g.edges = new GlyphEdge[2];
+    g.edges[0].first = static_cast<uint8_t>(m.edgeFirst);
+    g.edges[0].second = static_cast<uint8_t>(m.edgeSecond);
+    g.edges[1].first = 1;
+    g.edges[1].second = 2;
+    g.triangleCount = 1;
+    g.triangles = new GlyphTriangle[1]{{{0, 1, static_cast<uint8_t>(m.trianglePoint)}}};
+    g.ellipseCount = 1;
+    g.ellipses = new GlyphEllipse[1]{{static_cast<uint8_t>(m.ellipseCentre), 15, 10}};
+    g.curveCount = 1;
+    g.curves = new GlyphCurve[1];
+    g.curves[0].edgeB = static_cast<uint8_t>(m.curveEdgeB);
+    g.curves[0].flagA = g.curves[0].flagB = 1;
+    for (int i = 0; i < 100; i++)
+        g.console[i] = static_cast<uint8_t>(i);
+    std::vector<CodePage> pages(2);
+    for (int p = 0; p < 2; p++)
+        pages[p].number = static_cast<uint16_t>(m.pageNumbers[p]);
+    pages[1].chars['A' - 32].glyph = static_cast<uint16_t>(m.pageGlyph);
+    pages[1].chars[0x81 - 32] = {static_cast<uint16_t>(m.leadPage), 0, static_cast<uint8_t>(m.leadFlags)};
+    std::vector<ExtraPage> extras(1);
+    for (int i = 0; i < ExtraPageCharCount; i++)
+        extras[0].chars[i].unicode = static_cast<uint16_t>(0x3000 + i);
+
+    CharacterMapContents contents;
+    contents.glyphs = glyphs;
+    contents.pages = pages;
+    contents.extraPages = extras;
+    ASSERT_EQ(SaveCharacterMap(contents, "written.abc"), 1);
+    EXPECT_EQ(folder.ReadFile("written.abc"), MakeMap(m));
+
+    std::vector<GlyphSlot> tooMany(GlyphSlotCount + 1);
+    contents.glyphs = tooMany;
+    EXPECT_EQ(SaveCharacterMap(contents, "written.abc"), 0);
+    EXPECT_EQ(folder.ReadFile("written.abc"), MakeMap(m));
 }
 
 } // namespace

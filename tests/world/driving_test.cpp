@@ -93,12 +93,12 @@ public:
         int target = node;
         for (double run = 0; run < ahead && (closed || target < path.nodeCount - 1); target++)
             run += Distance(Node(target), Node(target + 1));
-        const double rearX = car.position.x.raw / 65536.0 + car.axleY[0] * forward[0];
-        const double rearY = car.position.y.raw / 65536.0 + car.axleY[0] * forward[1];
+        const double rearX = car.position.x.raw / 65536.0 + car.tuning.axleY[0] * forward[0];
+        const double rearY = car.position.y.raw / 65536.0 + car.tuning.axleY[0] * forward[1];
         const double dx = Node(target).centre.x.raw / 65536.0 - rearX, dy = Node(target).centre.y.raw / 65536.0 - rearY;
         const double along = dx * forward[0] + dy * forward[1], across = -(dx * right[0] + dy * right[1]);
-        const double steer = std::atan(2 * car.wheelbase * across / (along * along + across * across));
-        const double lock = car.setup->maxLock * 3.14159265358979 / 180;
+        const double steer = std::atan(2 * car.tuning.wheelbase * across / (along * along + across * across));
+        const double lock = car.data.setup->maxLock * 3.14159265358979 / 180;
         car.inputs.words[0] = static_cast<uint16_t>(std::lround(std::clamp(32768 - steer / lock * 32768, 1.0, 65535.0)));
         const double error = allowed[size_t(node)] - speed;
         // Traction and stability help: the throttle eases while a driven
@@ -214,7 +214,7 @@ TEST_P(DrivingTest, CarDrivesAWholeLapOfEveryRacingConfiguration)
         CarObject& car = driven.car;
         driven.Place(*world, place.x.raw / 65536.0, place.y.raw / 65536.0, heading);
         ApplyPlayerAids(car, 0x8 | 0x40 | 0x200);  // automatic gears, brake help, automatic clutch
-        car.gear = car.gearTarget = 2;
+        car.step.gear = car.step.gearTarget = 2;
         const Path& path = *world->currentPath;
         PathDriver driver(path, loop.closed, loop.loose ? 3.0 : 6.0, loop.loose ? 3.0 : 5.5);
         driver.Start(car);

@@ -4,13 +4,14 @@
 // (through SciPy), a cube against its closed form, and the hull limits.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <string>
 
-#include "graphics/services.h"
 #include "model_fixture.h"
 #include "support/built_game.h"
 #include "support/temp_folder.h"
@@ -51,20 +52,33 @@ struct OwnedBody {
     ~OwnedBody() { FreeBody(body); }
 };
 
+// Stand-in materials for the drawing hooks: the world only hands a
+// material back to the drawing, so one token per kind (plain or with the
+// environment texture) serves, as graphics gives one material per kind to
+// textures it has not loaded.
+Material* TokenMaterial(const char*, int, int environment, int, uint8_t* sky)
+{
+    alignas(std::max_align_t) static unsigned char tokens[2][16];
+    if (sky)
+        *sky = 0;
+    return reinterpret_cast<Material*>(tokens[environment ? 1 : 0]);
+}
+
 class ModelNodeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetCoreTables();
         ResetWorldTables();
-        ResetGraphicsTables();
-        InstallWorldGraphicsHooks();
+        WorldDrawHooks hooks{};
+        hooks.getMaterialTexture = TokenMaterial;
+        SetWorldDrawHooks(hooks);
+        InstallWorldVehicleHooks();  // a dented car moves its drawn body
     }
-    // The materials the nodes' textures made belong to graphics.
     void TearDown() override
     {
+        ResetVehicleTables();
         ResetWorldTables();
-        ResetGraphicsTables();
     }
     TempFolder folder;
 };
@@ -265,6 +279,113 @@ TEST_F(ModelNodeTest, WeldingAndNormalsMatchAnIndependentComputation)
         EXPECT_EQ(result.rfind("OK ", 0), 0u) << result;
         FreeObjectModel(model);
     }
+}
+
+// A car whose body is the cube, drawn through the node built from it: a
+// dent moves every drawn vertex exactly as it moves the model point the
+// vertex was welded from, the moved faces get normals that fit their new
+// corners, and a repair puts every vertex and normal back to the bit.
+TEST_F(ModelNodeTest, ADentedCarsDrawnBodyMovesWithItsPointsAndRepairRestoresIt)
+{
+    auto* cube = new ObjectModel;
+    MakeCube(*cube, false);
+    LoadModelTextures(*cube, 0, 1, 0, AllModelParts);
+    OwnedNode owned;  // outlives the car, which drops the node's kept shape
+    MeshNode& node = owned.node;
+    BuildModelMeshNode(*cube, node, 0, 0, 0, 65536, 65536, AllModelParts);
+    ASSERT_EQ(node.GetVertexCount(), 24);
+    struct Car {
+        CarObject car;
+        Car() { ConstructCar(car); }
+        ~Car() { DestroyCar(car); }
+    } dented;
+    CarObject& car = dented.car;
+    car.data.bodyModel = cube;
+    car.drawing.meshNodes[0] = &node;
+    // A reach of 2.5 m: an impact at a corner also moves the two corners
+    // 2 m away across it, and not the one 2 m ahead of it.
+    car.tuning.wheelbase = 5;
+    car.pointCount = 2;
+    car.points = new ContactPoint[2];
+    car.points[0].local = {1, 1, 1};
+    car.points[1].local = {-1, -1, -1};
+    car.step.impacts[0] = CarImpactEntry(0, 255, PackCarImpactDirection({0, -1, 0}));
+    car.step.impacts[1] = CarImpactEntry(1, 120, PackCarImpactDirection({0.6f, 0, 0.8f}));
+    car.step.impactCount = 2;
+
+    const std::vector<ModelPoint> pointsBefore = cube->points;
+    const std::vector<BuiltVertex> verticesBefore = node.vertices;
+    const std::vector<BuiltFace> facesBefore = node.faces;
+    // The model point each vertex was welded from.
+    std::vector<size_t> source;
+    for (const BuiltVertex& v : node.vertices) {
+        size_t found = pointsBefore.size();
+        for (size_t i = 0; i < pointsBefore.size(); i++)
+            if (pointsBefore[i].position == v.position)
+                found = i;
+        ASSERT_LT(found, pointsBefore.size());
+        source.push_back(found);
+    }
+
+    DeformCarMesh(car);
+    int movedPoints = 0;
+    for (size_t i = 0; i < pointsBefore.size(); i++)
+        movedPoints += cube->points[i].position != pointsBefore[i].position;
+    EXPECT_EQ(movedPoints, 5);  // three near the first impact, two near the second
+    for (size_t k = 0; k < node.vertices.size(); k++)
+        EXPECT_EQ(node.vertices[k].position, cube->points[source[k]].position) << "vertex " << k;
+    for (size_t f = 0; f < node.faces.size(); f++) {
+        const BuiltFace& face = node.faces[f];
+        double corner[3][3];
+        for (int c = 0; c < 3; c++) {
+            const FixedVector& p = node.vertices[face.vertex[c]].position;
+            corner[c][0] = p.x.raw / 65536.0;
+            corner[c][1] = p.y.raw / 65536.0;
+            corner[c][2] = p.z.raw / 65536.0;
+        }
+        const double n[3] = {face.normal.x.raw / 65536.0, face.normal.y.raw / 65536.0, face.normal.z.raw / 65536.0};
+        EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0, 1e-4) << "face " << f;
+        for (int e = 1; e < 3; e++) {
+            const double edge[3] = {corner[e][0] - corner[0][0], corner[e][1] - corner[0][1], corner[e][2] - corner[0][2]};
+            const double length = std::sqrt(edge[0] * edge[0] + edge[1] * edge[1] + edge[2] * edge[2]);
+            EXPECT_NEAR((n[0] * edge[0] + n[1] * edge[1] + n[2] * edge[2]) / length, 0.0, 1e-4) << "face " << f;
+        }
+    }
+
+    RepairCar(car, 0, 1);
+    EXPECT_EQ(car.step.impactCount, 0);
+    for (size_t k = 0; k < node.vertices.size(); k++) {
+        EXPECT_EQ(node.vertices[k].position, verticesBefore[k].position) << "vertex " << k;
+        EXPECT_EQ(node.vertices[k].normal, verticesBefore[k].normal) << "vertex " << k;
+    }
+    for (size_t f = 0; f < node.faces.size(); f++)
+        EXPECT_EQ(node.faces[f].normal, facesBefore[f].normal) << "face " << f;
+}
+
+// Positions and ranges at the ends of the 16.16 range (a damaged or hostile
+// model file): the projection wraps as the 32-bit registers it models do,
+// never overflows, and gives finite texture coordinates for every kind,
+// turned and mirrored (found by the model-node fuzz target).
+TEST_F(ModelNodeTest, TextureProjectionAtTheEndsOfTheRangeWraps)
+{
+    const FixedVector corners[] = {MakeFixedVector(INT32_MIN, INT32_MAX, INT32_MAX),
+                                   MakeFixedVector(INT32_MAX, INT32_MIN, INT32_MIN)};
+    ModelSurface surface;
+    for (int kind = 1; kind <= 6; kind++)
+        for (const FixedVector& p : corners)
+            for (int8_t rotation : {int8_t(0), int8_t(-90), int8_t(45)}) {
+                TextureMapping mapping;
+                mapping.kind = static_cast<uint8_t>(kind);
+                mapping.mark = 1;
+                mapping.rotation = rotation;
+                mapping.sMin = -8330416;
+                mapping.sMax = INT32_MAX;
+                mapping.tMin = INT32_MIN;
+                mapping.tMax = 5;
+                BuiltVertex vertex;
+                ComputeMappedTexCoords(vertex, p, mapping, surface);
+                EXPECT_TRUE(std::isfinite(vertex.u) && std::isfinite(vertex.v)) << kind << ' ' << int(rotation);
+            }
 }
 
 TEST_F(ModelNodeTest, DegenerateModelsGiveFiniteResults)

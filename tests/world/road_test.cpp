@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "world/services.h"
+#include "world/local.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ protected:
         ResetCoreTables();
         ResetWorldTables();
     }
-    void TearDown() override { CheckpointSearchBit = 0; }
+    void TearDown() override { MutableLoadedWorld.checkpointSearchBit = 0; }
 };
 
 std::vector<ProfilePointSpec> Flat(double half, double height, double gradient = 0)
@@ -231,12 +231,12 @@ TEST_F(RoadSurfaceTest, AreaCodeIsReportedOnlyDuringTheCheckpointSearchOfItsConf
         int code;
     };
     for (const Case& c : {Case{0, 0}, Case{1u << 3, 2}, Case{1u << 4, 0}}) {
-        CheckpointSearchBit = c.bit;
+        MutableLoadedWorld.checkpointSearchBit = c.bit;
         ContactQueryRecord hit;
         ASSERT_TRUE(piece.Down(0, 5, hit));
         EXPECT_EQ(hit.areaCode, c.code) << c.bit;
     }
-    CheckpointSearchBit = 0;
+    MutableLoadedWorld.checkpointSearchBit = 0;
 }
 
 // Kind 1 bumps: a triangle wave of whole periods along the surface.

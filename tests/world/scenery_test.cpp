@@ -26,7 +26,7 @@ protected:
     {
         ResetCoreTables();
         ResetWorldTables();
-        DedicatedMode = 0;
+        EditProgramMode([](ProgramModeRecord& mode) { mode.dedicatedMode = 0; });
     }
     void TearDown() override { ResetWorldTables(); }
 };
@@ -525,7 +525,7 @@ TEST_F(SceneryTest, FlagsTreesAndInstancesKeepInsideTheirLimits)
         i->Init();
     }
     EXPECT_NE(first.spin, second.spin);
-    EXPECT_EQ(second.spin, RandomState);
+    EXPECT_EQ(second.spin, GameTime.random);
 }
 
 } // namespace

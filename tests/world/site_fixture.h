@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "devices/services.h"
 #include "site_content.h"
 #include "support/built_game.h"
 #include "world/services.h"
@@ -59,8 +58,8 @@ inline const WorldTexture* GroundNear(const World& world, double x, double y, do
     return hit.hitSurface;
 }
 
-inline bool IsRoadKind(int kind) { return kind >= 0 && kind < SurfaceKindTableSize && SurfaceKindTable[kind].road; }
-inline bool IsLooseKind(int kind) { return kind >= 0 && kind < SurfaceKindTableSize && SurfaceKindTable[kind].loose; }
+inline bool IsRoadKind(int kind) { return kind >= 0 && kind < SurfaceKindCount && SurfaceKindTable[kind].road; }
+inline bool IsLooseKind(int kind) { return kind >= 0 && kind < SurfaceKindCount && SurfaceKindTable[kind].loose; }
 
 // A generated car alone in an active body set on the loaded world.
 struct SiteCar {
@@ -98,7 +97,7 @@ struct SiteCar {
     // One 10 ms step, gears chosen as a settled local car's are.
     void Step()
     {
-        car.settleCounter = 100;
+        car.step.settleCounter = 100;
         SelectGear(car);
         UpdatePhysicsObjects(set, 0);
     }
@@ -119,10 +118,12 @@ protected:
     {
         ResetCoreTables();
         ResetVehicleTables();
-        ResetDevicesTables();  // the tyres' friction curves
         ResetWorldTables();
-        GraphicsOn = 0;
-        DedicatedMode = 0;
+        InstallWorldVehicleHooks();  // the car's body model is read through the world
+        EditProgramMode([](ProgramModeRecord& mode) {
+            mode.graphicsOn = 0;
+            mode.dedicatedMode = 0;
+        });
         previous = std::filesystem::current_path();
         folder = GameFolder();
         ASSERT_FALSE(folder.empty()) << "the data builder failed (see site_game_<pid>.log)";

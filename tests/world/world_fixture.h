@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "site_content.h"
 #include "support/temp_folder.h"
-#include "world/services.h"
+#include "world/local.h"
 
 namespace fixture {
 
@@ -125,9 +125,11 @@ protected:
     {
         ResetCoreTables();
         ResetWorldTables();
-        GraphicsOn = 0;
-        DedicatedMode = 0;
-        CheckpointSearchBit = 0;
+        EditProgramMode([](ProgramModeRecord& mode) {
+            mode.graphicsOn = 0;
+            mode.dedicatedMode = 0;
+        });
+        MutableLoadedWorld.checkpointSearchBit = 0;
     }
     void TearDown() override
     {

@@ -21,7 +21,7 @@ namespace {
 
 using namespace fixture;
 
-bool IsRoadKind(int kind) { return kind >= 0 && kind < SurfaceKindTableSize && SurfaceKindTable[kind].road; }
+bool IsRoadKind(int kind) { return kind >= 0 && kind < SurfaceKindCount && SurfaceKindTable[kind].road; }
 
 class LoaderTest : public WorldFolderTest {};
 

@@ -205,172 +205,124 @@ void MakeStructure(const CarSpec& spec, float barMass, std::vector<StructurePoin
         bar.value = value < 0.5f ? 0.5f : value > 40 ? 40 : value;
 }
 
-void WriteVector(DataFile& w, float x, float y, float z)
+// The tyre and suspension geometry of the front or rear axle.
+CarDataAxle MakeAxle(const CarSpec& spec, bool front)
 {
-    WriteFloat(w, x);
-    WriteFloat(w, y);
-    WriteFloat(w, z);
+    CarDataAxle axle;
+    axle.tyreWidth = front ? spec.frontTyreWidth : spec.rearTyreWidth;
+    axle.sidewallRatio = spec.sidewallRatio;
+    axle.rimRadius = spec.rimRadius;
+    axle.rimWidth = 0.8f * axle.tyreWidth;
+    axle.suspensionType = front ? 2 : 1;  // strut in front, slider behind
+    axle.maxHeight = IsRacer(spec.kind) ? 0.08f : 0.13f;
+    axle.casterAngle = 0.09f;
+    axle.kingpinInclination = front ? 0.18f : 0.0f;
+    axle.wheelOffset = 0.03f;
+    axle.trackWidth = spec.track;
+    axle.armLength = 0.4f;
+    axle.upperLinkLength = 0.3f;
+    axle.kingpinHalfLength = 0.14f;
+    return axle;
 }
 
-void WriteAxleBlock(DataFile& w, const CarSpec& spec, bool front)
+// The flag bits of a car by its kind: closed road cars carry passengers
+// and a spare wheel, racers a pit limiter, formula cars put their wings'
+// load on the wheels, and front-driven cars have their engine across.
+int32_t CarFlags(const CarSpec& spec)
 {
-    const float width = front ? spec.frontTyreWidth : spec.rearTyreWidth;
-    WriteFloat(w, width);
-    WriteFloat(w, spec.sidewallRatio);
-    WriteFloat(w, spec.rimRadius);
-    WriteFloat(w, 0.8f * width);
-    WriteInt(w, front ? 2 : 1);                                // strut in front, slider behind
-    WriteFloat(w, IsRacer(spec.kind) ? 0.08f : 0.13f);        // maximum height
-    WriteFloat(w, 0.09f);                                      // caster
-    WriteFloat(w, 0);
-    WriteFloat(w, front ? 0.18f : 0.0f);                       // kingpin inclination
-    WriteFloat(w, 0);
-    WriteFloat(w, 0.03f);                                      // wheel offset
-    WriteFloat(w, spec.track);
-    WriteFloat(w, 0);
-    WriteFloat(w, 0.4f);
-    WriteFloat(w, 0.3f);
-    WriteFloat(w, 0.14f);
+    const CarKind kind = spec.kind;
+    int32_t flags = CarDataFuelCapacity | CarDataFrontHubLead;
+    if (!IsSingleSeater(kind) && kind != CarKind::GtRacer)
+        flags |= CarDataFrontPassengerSeat | CarDataRearSeats | CarDataSpareWheel;
+    if (IsRacer(kind))
+        flags |= CarDataPitLimiter;
+    if (kind == CarKind::Formula || kind == CarKind::GrandPrix)
+        flags |= CarDataWingsLoadWheels;
+    if (spec.driveAxles == 2)
+        flags |= CarDataTransverseEngine;
+    return flags;
 }
 
+// What the builder tunes between its rounds: the built-in setups and the
+// mass of the structure's bars.
 struct CarData {
     std::vector<NamedSetup> setups;
     float barMass;
 };
 
-// Writes the whole car data file; 1 when saved.
-int WriteCarData(int car, const CarData& data, const ObjectModel& body, const char* path)
+// Fills everything but the body model of the car's data file.
+void MakeCarDataContents(int car, const CarData& data, CarDataContents& c)
 {
     const CarSpec& spec = GetCarSpec(car);
-    const DefaultEngineSpec& engine = GetDefaultEngineSpec(car);
     const CarKind kind = spec.kind;
-    const bool closed = !IsSingleSeater(kind);
-    // The data-file layer names every file with a magic; car data has six
-    // zero bytes there, put in once the file is written.
-    DataFile w;
-    CreateDataFile(w, nullptr, path, "QVNVEH", CarDataVersion);
-    if (!w.IsOpen())
-        return 0;
-    int flags = (1 << 19) | (1 << 14);
-    if (closed && kind != CarKind::GtRacer)
-        flags |= (1 << 8) | (1 << 10) | (1 << 2);
-    if (IsRacer(kind))
-        flags |= 1 << 30;
-    if (kind == CarKind::Formula || kind == CarKind::GrandPrix)
-        flags |= 1 << 13;
-    if (spec.driveAxles == 2)
-        flags |= 1 << 6;  // the engine lies across in front-driven cars
-    WriteInt(w, flags);
-    WriteInt(w, engine.carClass);
-    WriteInt(w, CarNameTable[car].gearboxKind);
-    WriteByte(w, spec.driveAxles);
-    WriteByte(w, 0);
-    WriteByte(w, 0);
-    WriteByte(w, 0);
-    WriteInt(w, 0);
-    EngineRecord engineRecord;
-    FillDefaultEngine(engineRecord, car);
-    WriteEngineHeader(w, engineRecord);
-    ReleaseEngineSounds(engineRecord);
-    WriteInt(w, static_cast<int>(data.setups.size()));
-    for (const NamedSetup& named : data.setups)
-        WriteNamedSetup(named, w);
+    const bool singleSeater = IsSingleSeater(kind);
+    c.flags = CarFlags(spec);
+    c.carClass = GetDefaultEngineSpec(car).carClass;
+    c.gearboxKind = CarNameTable[car].gearboxKind;
+    c.driveAxles = static_cast<uint8_t>(spec.driveAxles);
+    FillDefaultEngine(c.engine, car);
+    c.setups = data.setups;
     ColourConfig colours[CarColourConfigCount];
     MakeCarColours(car, colours);
-    WriteInt(w, CarColourConfigCount);
-    for (const ColourConfig& colour : colours)
-        WriteColourConfig(colour, w);
-    WriteInt(w, 0);
-    WriteInt(w, 1);
-    WriteFixedString(w, kind == CarKind::BikeGeared ? "OPEN ROOF" : "STANDARD", 12);
+    c.colours.assign(colours, colours + CarColourConfigCount);
     // The option's value is the mask of the body model's parts the car
     // shows: a racing version carries the family's wing (part 1).
-    WriteInt(w, IsRacer(kind) ? -1 : 1);
-    const float seatY = IsSingleSeater(kind) ? 0.2f : -0.1f;
-    const float seatZ = IsSingleSeater(kind) ? -0.15f : 0.0f;
-    WriteVector(w, 0, spec.engineY, 0.1f);
-    WriteVector(w, spec.driverX, seatY, seatZ);
-    if (flags & (1 << 10))
-        WriteVector(w, 0, -0.85f, 0.05f);
-    WriteVector(w, 0, -spec.wheelbase / 2 + 0.3f, 0.0f);      // tank
-    WriteVector(w, 0, 0, -0.1f);                              // extra mass
-    WriteFloat(w, 0);
-    WriteVector(w, 0, -spec.wheelbase / 2 - 0.5f, 0.0f);      // spare wheel
-    WriteFloat(w, 0);
-    WriteFloat(w, IsSingleSeater(kind) ? 300.0f : IsRacer(kind) ? 500.0f : 810.0f);  // lock to lock
-    WriteFloat(w, 0.19f);
-    WriteFloat(w, 0.0f);
-    WriteFloat(w, 0.01f);                                     // front hub lead
-    WriteFloat(w, spec.fuelCapacity);
-    WriteVector(w, 0.2f, 0.1f, 0.2f);                         // gear-change timings
-    WriteInt(w, IsRacer(kind) && spec.driveAxles == 1 ? 5 : 0);
-    if (IsRacer(kind) && spec.driveAxles == 1) {
-        WriteInt(w, 0);
-        WriteInt(w, 0);
-    }
-    WriteByte(w, 3);  // dashboard type, default layout
-    WriteByte(w, 0);
-    WriteByte(w, 0);
-    WriteByte(w, 0);
-    WriteInt(w, 0);
-    WriteInt(w, 0);
-    WriteFixedString(w, CarNameTable[car].code, 4);
-    const int8_t wings[8] = {0, static_cast<int8_t>(IsRacer(kind) ? 30 : 0), 5, 0,
-                             0, static_cast<int8_t>(kind == CarKind::Formula || kind == CarKind::GrandPrix ? 20 : 0), 5, 0};
-    WriteBlock(w, wings, 8);
-    // Items 23 on.
-    WriteInt(w, spec.forwardGears + 2);
-    WriteFloat(w, 3.3f);
-    WriteFixedString(w, IsSingleSeater(kind) ? "single" : "saloon", 8);
-    for (int i = 0; i < 8; i++)
-        WriteInt(w, static_cast<int>(0xFFE0C0A0u));
-    WriteFixedString(w, spec.family, 4);
-    std::vector<StructurePoint> points;
-    std::vector<StructureBar> bars;
-    MakeStructure(spec, data.barMass, points, bars);
-    WriteInt(w, static_cast<int>(points.size()));
-    for (const StructurePoint& p : points) {
-        WriteInt(w, p.x);
-        WriteInt(w, p.y);
-        WriteInt(w, p.z);
-        WriteFloat(w, p.value);
-        WriteShort(w, p.kind);
-        WriteByte(w, p.flagA);
-        WriteByte(w, p.flagB);
-    }
-    WriteInt(w, static_cast<int>(bars.size()));
-    for (const StructureBar& b : bars) {
-        WriteShort(w, b.pointA);
-        WriteShort(w, b.pointB);
-        WriteFloat(w, b.value);
-        WriteInt(w, b.flags);
-    }
-    WriteInt(w, 4);
+    BodyOption& option = c.options.emplace_back();
+    std::snprintf(option.name, sizeof option.name, "%s", kind == CarKind::BikeGeared ? "OPEN ROOF" : "STANDARD");
+    option.value = IsRacer(kind) ? -1 : 1;
+    c.enginePosition = Vec3{0, spec.engineY, 0.1f};
+    c.driverSeat = Vec3{spec.driverX, singleSeater ? 0.2f : -0.1f, singleSeater ? -0.15f : 0.0f};
+    c.rearSeat = Vec3{0, -0.85f, 0.05f};
+    c.fuelTankPosition = Vec3{0, -spec.wheelbase / 2 + 0.3f, 0.0f};
+    c.extraMassPosition = Vec3{0, 0, -0.1f};
+    c.spareWheelPosition = Vec3{0, -spec.wheelbase / 2 - 0.5f, 0.0f};
+    c.steeringRatio = singleSeater ? 300.0f : IsRacer(kind) ? 500.0f : 810.0f;  // lock to lock
+    c.steeringValues[0] = 0.19f;
+    c.frontHubLead = 0.01f;
+    c.fuelCapacity = spec.fuelCapacity;
+    c.gearTimings[0] = 0.2f;
+    c.gearTimings[1] = 0.1f;
+    c.gearTimings[2] = 0.2f;
+    c.tractionControl = IsRacer(kind) && spec.driveAxles == 1 ? 5 : 0;
+    c.dashboardType = 3;  // the default layout
+    std::snprintf(c.shortCode, sizeof c.shortCode, "%s", CarNameTable[car].code);
+    c.wingLimits[1] = static_cast<int8_t>(IsRacer(kind) ? 30 : 0);
+    c.wingLimits[2] = 5;
+    c.wingLimits[5] = static_cast<int8_t>(kind == CarKind::Formula || kind == CarKind::GrandPrix ? 20 : 0);
+    c.wingLimits[6] = 5;
+    c.gearCount = spec.forwardGears + 2;
+    c.reverseRatio = 3.3f;
+    std::snprintf(c.driverMovement, sizeof c.driverMovement, "%s", singleSeater ? "single" : "saloon");
+    for (ColourRecord& lamp : c.lightColours)
+        lamp = ColourRecord{0xA0, 0xC0, 0xE0, 0xFF};
+    std::snprintf(c.familyCode, sizeof c.familyCode, "%s", spec.family);
+    MakeStructure(spec, data.barMass, c.structurePoints, c.structureBars);
     for (float y : {-spec.wheelbase / 2, spec.wheelbase / 2})
         for (float x : {-spec.track / 2, spec.track / 2})
-            WriteVector(w, x, y, 0);
-    WriteAxleBlock(w, spec, false);
-    WriteAxleBlock(w, spec, true);
-    WriteInt(w, 0);
-    WriteObjectModel(body, w, 1);
-    CarModelTables tables;
-    WriteCarModelTables(tables, w);
+            c.wheelPositions.push_back(Vec3{x, y, 0});
+    c.axles[0] = MakeAxle(spec, false);
+    c.axles[1] = MakeAxle(spec, true);
     // Aero points: rear wing, front wing, two body points (lift, drag, side).
-    const float aero[4][3] = {
-        {IsRacer(kind) ? (kind == CarKind::GtRacer ? -0.6f : -1.4f) : 0.0f, IsRacer(kind) ? 0.35f : 0.0f, 0},
-        {kind == CarKind::Formula || kind == CarKind::GrandPrix ? -1.0f : 0.0f, 0.2f, 0},
-        {0, 0, 0},
-        {IsRacer(kind) ? -0.08f : 0.05f, IsSingleSeater(kind) ? 0.3f : 0.38f, 1.2f},
+    const bool formula = kind == CarKind::Formula || kind == CarKind::GrandPrix;
+    c.aero[0] = {IsRacer(kind) ? (kind == CarKind::GtRacer ? -0.6f : -1.4f) : 0.0f, IsRacer(kind) ? 0.35f : 0.0f, 0};
+    c.aero[1] = {formula ? -1.0f : 0.0f, 0.2f, 0};
+    c.aero[3] = {IsRacer(kind) ? -0.08f : 0.05f, singleSeater ? 0.3f : 0.38f, 1.2f};
+}
+
+// Writes the whole car data file through the game's writer; 1 when saved.
+int WriteCarData(int car, const CarData& data, const ObjectModel& body, const char* path)
+{
+    CarDataContents contents;
+    MakeCarDataContents(car, data, contents);
+    contents.writeBodyModel = [&body](DataFile& w) {
+        WriteObjectModel(body, w, 1);
+        CarModelTables tables;
+        WriteCarModelTables(tables, w);
+        return 1;
     };
-    for (const auto& point : aero)
-        WriteVector(w, point[0], point[1], point[2]);
-    if (!CloseDataFile(w))
-        return 0;
-    std::vector<uint8_t> bytes;
-    if (!platform::ReadWholeFile(path, bytes) || bytes.size() < 8)
-        return 0;
-    std::memset(bytes.data(), 0, 6);
-    return platform::WriteWholeFile(path, bytes.data(), bytes.size()) ? 1 : 0;
+    int saved = SaveCarData(contents, path);
+    ReleaseEngineSounds(contents.engine);
+    return saved;
 }
 
 // The family's body model with the car's wings as parts of kinds 6 and 7.
@@ -408,9 +360,9 @@ int CheckCar(int car, CarObject& carObject)
         return BuilderFail("Car data does not read back : %s", code);
     const CarSpec& spec = GetCarSpec(car);
     const DefaultEngineSpec& engine = GetDefaultEngineSpec(car);
-    if (carObject.carClass != engine.carClass || carObject.gearboxKind != CarNameTable[car].gearboxKind ||
+    if (carObject.data.carClass != engine.carClass || carObject.data.gearboxKind != CarNameTable[car].gearboxKind ||
         carObject.engine.displacement != engine.displacement || carObject.engine.cylinders != engine.cylinders ||
-        carObject.wheelCount != 4 || !(carObject.mass > 0) || std::strcmp(carObject.shortCode, code))
+        carObject.wheelCount != 4 || !(carObject.mass > 0) || std::strcmp(carObject.data.shortCode, code))
         return BuilderFail("Car data reads back wrong : %s", code);
     (void)spec;
     return 1;
@@ -424,11 +376,11 @@ int CheckSetupLimits(const CarObject& car, const char* code)
     GetLoadDerivedLimits(car, brakeLow, brakeHigh);
     int tyreLow, tyreHigh;
     GetTyreTypeRange(car, tyreLow, tyreHigh);
-    for (int i = 0; i < car.setupCount; i++) {
-        const CarSetup& s = car.setups[i].setup;
+    for (int i = 0; i < car.data.setupCount; i++) {
+        const CarSetup& s = car.data.setups[i].setup;
         bool inside = s.maxBrakeTorque >= brakeLow && s.maxBrakeTorque <= brakeHigh &&
-                      s.rearWing >= car.wingLimits[0] && s.rearWing <= car.wingLimits[1] &&
-                      s.frontWing >= car.wingLimits[4] && s.frontWing <= car.wingLimits[5];
+                      s.rearWing >= car.data.wingLimits[0] && s.rearWing <= car.data.wingLimits[1] &&
+                      s.frontWing >= car.data.wingLimits[4] && s.frontWing <= car.data.wingLimits[5];
         for (const SetupAxle& a : s.axles)
             inside = inside && a.spring >= 0.1f * springMax && a.spring <= springMax &&
                      a.bumpDamping >= 0.1f * damperMax && a.bumpDamping <= damperMax &&
@@ -480,7 +432,7 @@ int BuildCar(int car)
             FreeObjectModel(body);
             return 0;
         }
-        data.barMass += spec.dryMassTarget - probe.dryMass;
+        data.barMass += spec.dryMassTarget - probe.tuning.dryMass;
         if (data.barMass < 50)
             data.barMass = 50;
         float springMax, damperMax, brakeLow, brakeHigh;
@@ -516,10 +468,10 @@ int BuildCar(int car)
         ApplyDamageRecord(check, record);
         RepairCar(check, 100, 1);
         ok = check.wheels[0].damageState[0] == DamageNone && check.engine.health == 1 &&
-             std::fabs(check.dryMass - spec.dryMassTarget) < 0.05f * spec.dryMassTarget;
+             std::fabs(check.tuning.dryMass - spec.dryMassTarget) < 0.05f * spec.dryMassTarget;
         if (!ok)
             BuilderFail("Car fails its reset, damage and repair check : %s (dry mass %.0f kg)", code,
-                        check.dryMass);
+                        check.tuning.dryMass);
     }
     DestroyCar(check);
     return ok;

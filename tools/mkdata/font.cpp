@@ -8,12 +8,14 @@
 // segments share mitred corners where the path turns gently, and round
 // caps (ellipses) close the ends and sharp corners. Only + - * / and sqrt
 // are used, so the file is the same bytes on every machine.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -829,30 +831,22 @@ struct MapBuilder {
     }
 };
 
-void WriteGlyph(DataFile& w, const BuiltGlyph& g)
+// The glyph as the character map holds it.
+void FillGlyphSlot(const BuiltGlyph& g, GlyphSlot& slot)
 {
-    WriteInt(w, static_cast<int>(g.points.size()));
-    for (P p : g.points) {
-        WriteFloat(w, p.x);
-        WriteFloat(w, p.y);
-    }
-    WriteByte(w, 0);
-    WriteByte(w, static_cast<int>(g.triangles.size()));
-    WriteByte(w, static_cast<int>(g.ellipses.size()));
-    WriteByte(w, 0);
-    for (auto& t : g.triangles) {
-        WriteByte(w, t[0]);
-        WriteByte(w, t[1]);
-        WriteByte(w, t[2]);
-        WriteByte(w, 0);
-    }
-    for (const Ellipse& e : g.ellipses) {
-        WriteByte(w, e.centre);
-        WriteByte(w, 0);
-        WriteByte(w, e.radiusX);
-        WriteByte(w, e.radiusY);
-    }
-    WriteBlock(w, g.console, sizeof g.console);
+    slot.count = static_cast<int>(g.points.size());
+    slot.pairs = slot.count ? new FloatPair[g.points.size()] : nullptr;
+    for (size_t i = 0; i < g.points.size(); i++)
+        slot.pairs[i] = {g.points[i].x, g.points[i].y};
+    slot.triangleCount = static_cast<uint8_t>(g.triangles.size());
+    slot.triangles = slot.triangleCount ? new GlyphTriangle[g.triangles.size()] : nullptr;
+    for (size_t i = 0; i < g.triangles.size(); i++)
+        std::copy(g.triangles[i].begin(), g.triangles[i].end(), slot.triangles[i].points);
+    slot.ellipseCount = static_cast<uint8_t>(g.ellipses.size());
+    slot.ellipses = slot.ellipseCount ? new GlyphEllipse[g.ellipses.size()] : nullptr;
+    for (size_t i = 0; i < g.ellipses.size(); i++)
+        slot.ellipses[i] = {g.ellipses[i].centre, g.ellipses[i].radiusX, g.ellipses[i].radiusY};
+    std::copy(std::begin(g.console), std::end(g.console), slot.console);
 }
 
 // Windows code page numbers of pages 0 to 9, and the lead bytes of the
@@ -952,24 +946,19 @@ int BuildCharacterMap()
         pages[SearchedCodePages]['0' + digit + 112 - 32].glyph = static_cast<uint16_t>('0' + digit - 32);
     }
 
-    DataFile writer;
-    CreateDataFile(writer, nullptr, CharMapPath, "ZKCHAR", 251);
-    if (!writer.IsOpen())
-        return BuilderFail("Could not create : %s", CharMapPath);
-    WriteInt(writer, GlyphSlotCount);
-    for (const BuiltGlyph& g : map.slots)
-        WriteGlyph(writer, g);
-    WriteInt(writer, SearchedCodePages + 1);
+    // Written through the game's character-map writer.
+    auto glyphs = std::make_unique<GlyphSlot[]>(GlyphSlotCount);
+    for (int i = 0; i < GlyphSlotCount; i++)
+        FillGlyphSlot(map.slots[i], glyphs[i]);
+    std::vector<CodePage> codePages(SearchedCodePages + 1);
     for (int p = 0; p <= SearchedCodePages; p++) {
-        WriteInt(writer, p < SearchedCodePages ? PageNumbers[p] : 0);
-        for (const CharEntry& e : pages[p]) {
-            WriteShort(writer, e.glyph);
-            WriteByte(writer, e.overlay);
-            WriteByte(writer, e.flags);
-        }
+        codePages[p].number = static_cast<uint16_t>(p < SearchedCodePages ? PageNumbers[p] : 0);
+        std::copy(pages[p].begin(), pages[p].end(), codePages[p].chars);
     }
-    WriteInt(writer, 0);
-    if (!CloseDataFile(writer))
+    CharacterMapContents contents;
+    contents.glyphs = {glyphs.get(), size_t(GlyphSlotCount)};
+    contents.pages = codePages;
+    if (!SaveCharacterMap(contents, CharMapPath))
         return BuilderFail("Could not write : %s", CharMapPath);
 
     // Read back through the game's loader.

@@ -3,6 +3,7 @@
 // writers, and reads every file back through the game's own readers.
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -10,6 +11,8 @@
 #include "builder.h"
 #include "core/services.h"
 #include "platform/files.h"
+#include "session/services.h"
+#include "ui/services.h"
 #include "world/services.h"
 
 int BuilderFail(const char* format, ...)
@@ -43,10 +46,18 @@ const BuildStep BuildSteps[] = {
     {"track sites", BuildSites},
 };
 
+// The JPEG library reads these variables when it encodes and would change
+// the skins' bytes, or refuse to encode them, by what the environment says.
+const char* const JpegTuningVariables[] = {"TJ_OPTIMIZE", "TJ_ARITHMETIC", "TJ_RESTART", "TJ_PROGRESSIVE"};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The same bytes on every run: the JPEG writer's defaults, whatever the
+    // environment asks (before any thread starts).
+    for (const char* name : JpegTuningVariables)
+        unsetenv(name);
     if (argc != 2) {
         std::fprintf(stderr, "usage: mkdata <game folder>\n");
         return 2;
@@ -59,8 +70,12 @@ int main(int argc, char** argv)
     }
     ResetCoreTables();
     ResetWorldTables();
+    // The cars are read back through their body models and placed on the
+    // ground; their messages go to the interface.
+    InstallWorldVehicleHooks();
+    InstallSessionVehicleHooks();
+    InstallUiVehicleHooks();
     BuildTrigTables();
-    InitMathConstants();
     for (const BuildStep& step : BuildSteps) {
         if (!step.build()) {
             std::fprintf(stderr, "mkdata : step failed : %s\n", step.name);

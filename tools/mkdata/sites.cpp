@@ -29,7 +29,7 @@ int GroundKind(const World& world, Fixed x, Fixed y)
     return hit.hitSurface->surfaceKind;
 }
 
-bool IsRoad(int kind) { return kind >= 0 && kind < SurfaceKindTableSize && SurfaceKindTable[kind].road; }
+bool IsRoad(int kind) { return kind >= 0 && kind < SurfaceKindCount && SurfaceKindTable[kind].road; }
 
 // Loads the configuration through every stage and checks what a race
 // needs of it; prints what failed.

@@ -1,17 +1,15 @@
 // The default skins "data\skins\<code>_DEFAULT.jpg" of the 20 cars and the
 // helmet: liveries drawn from code (a base colour, stripes, a number disc)
-// and written as baseline JPEG through libjpeg.
+// and written as baseline JPEG through the platform's JPEG writer.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "builder.h"
 #include "core/services.h"
 #include "platform/files.h"
+#include "platform/gfx_texture_file.h"
 
 namespace {
 
@@ -90,46 +88,18 @@ void DrawLivery(Picture& picture, int index, bool helmet)
     }
 }
 
-// libjpeg never returns from an error: on pictures made here in memory the
-// only cause is a failed allocation, which ends the builder.
-[[noreturn]] void JpegErrorExit(j_common_ptr info)
+// The picture as the platform's image: four bytes a pixel, opaque.
+platform::GfxImage ToImage(const Picture& picture)
 {
-    char text[JMSG_LENGTH_MAX];
-    (*info->err->format_message)(info, text);
-    std::fprintf(stderr, "mkdata : JPEG : %s\n", text);
-    std::exit(1);
-}
-
-// Encodes the picture as a baseline JPEG into memory. libjpeg's output
-// depends only on the pixels and the settings (integer DCT), so the bytes
-// are the same on every run. Returns 1 on success.
-int EncodeJpeg(const Picture& picture, std::vector<uint8_t>& out)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    error.error_exit = JpegErrorExit;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(picture.width);
-    info.image_height = static_cast<JDIMENSION>(picture.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    info.dct_method = JDCT_ISLOW;
-    jpeg_set_quality(&info, SkinQuality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&picture.pixels[size_t(info.next_scanline) * picture.width * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
+    platform::GfxImage image;
+    image.width = static_cast<uint32_t>(picture.width);
+    image.height = static_cast<uint32_t>(picture.height);
+    image.rgba.reserve(picture.pixels.size() / 3 * 4);
+    for (size_t i = 0; i < picture.pixels.size(); i += 3) {
+        image.rgba.insert(image.rgba.end(), &picture.pixels[i], &picture.pixels[i] + 3);
+        image.rgba.push_back(255);
     }
-    jpeg_finish_compress(&info);
-    out.assign(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return 1;
+    return image;
 }
 
 // Decodes a JPEG file to check it: the size must be the skin's. Returns 1
@@ -139,31 +109,21 @@ int CheckJpeg(const std::string& path)
     std::vector<uint8_t> bytes;
     if (!platform::ReadWholeFile(path, bytes) || bytes.empty())
         return 0;
-    jpeg_decompress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    error.error_exit = JpegErrorExit;
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    jpeg_start_decompress(&info);
-    std::vector<uint8_t> row(size_t(info.output_width) * info.output_components);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW p = row.data();
-        jpeg_read_scanlines(&info, &p, 1);
-    }
-    bool right = info.output_width == SkinSize && info.output_height == SkinSize;
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return right ? 1 : 0;
+    platform::GfxImage image;
+    std::string error;
+    if (!platform::GfxSucceeded(platform::GfxDecodeJpeg(bytes.data(), bytes.size(), image, error)))
+        return 0;
+    return image.width == SkinSize && image.height == SkinSize ? 1 : 0;
 }
 
 int WriteSkin(const char* code, int index, bool helmet)
 {
     Picture picture(SkinSize, SkinSize);
     DrawLivery(picture, index, helmet);
+    // The platform's JPEG writer uses the accurate integer transform, so
+    // the bytes are the same on every run.
     std::vector<uint8_t> jpeg;
-    if (!EncodeJpeg(picture, jpeg))
+    if (!platform::GfxSucceeded(platform::GfxEncodeJpeg(ToImage(picture), SkinQuality, jpeg)))
         return BuilderFail("Could not encode skin : %s", code);
     std::string path = std::string("data\\skins\\") + code + "_DEFAULT.jpg";
     platform::AtomicFile file;

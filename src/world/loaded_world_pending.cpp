@@ -1,0 +1,20 @@
+// Temporary bodies of the loaded world's drawing and of the scenery's
+// ignore mark, until layouts, light maps, the world meshes and the marks
+// are built: there is no layout object, no light map and no world mesh, so
+// there is nothing to free or rebuild, the mesh build never begins, and no
+// car touches a scenery object through this question.
+#include "world/local.h"
+
+void ClearLayoutObjects() {}
+void RequestWorldMeshRebuild() {}
+void ReleaseWorldModelMeshes(World&) {}
+void ReleaseObjectDrawables(World&) {}
+int BeginWorldMeshes(World&)
+{
+    LogNotAvailableOnce(MutableWorldRun.meshBuildNoted, "BeginWorldMeshes");
+    return 0;
+}
+void BuildFlatLightMap() {}
+void FreeLightMapTextures() {}
+
+bool CanCarTouchObject(const WorldObject&, Fixed) { return false; }
