@@ -21,7 +21,7 @@ class RigidBody;
 struct ObjectSet;
 struct ObjectModel;       // world: a 3D model
 class CarModelTables;     // world: the tables that follow a car's body model
-struct MeshNode;          // world: a drawable mesh built from a model
+class MeshNode;           // world: a drawable mesh built from a model
 struct PathFollower;      // world: a car's place on the current path
 struct AnimHolder;        // world: a driver-movement animation
 class WorldObject;        // world: a scenery object
