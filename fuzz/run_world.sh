@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the readers of object models, figure files and animations for a
-# while each: builds the fuzz targets with clang in build-fuzz, seeds them
+# Fuzzes the readers of object models, figure files, animations and world
+# files for a while each: builds the fuzz targets with clang in build-fuzz, seeds them
 # with the files the data builder writes, and keeps what they find in
 # fuzz/corpus-<target> (not in the repository) and crash-* files.
 #   fuzz/run_world.sh [seconds per target, default 300] [mkdata binary]
@@ -15,12 +15,15 @@ trap 'rm -rf "$work"' EXIT
 
 cmake -S "$here" -B "$build" -G Ninja -DQV_FUZZ=ON -DQV_SANITIZE=ON -DQV_TESTS=OFF -DQV_BENCH=OFF \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j 4 --target object_model_fuzz human_file_fuzz animation_fuzz
+cmake --build "$build" -j 4 --target object_model_fuzz human_file_fuzz animation_fuzz world_fuzz
 
 "$mkdata" "$work/game" >/dev/null
-mkdir -p "$work/seed-model" "$work/seed-human" "$work/seed-anim"
+mkdir -p "$work/seed-model" "$work/seed-human" "$work/seed-anim" "$work/seed-world"
 cp "$work"/game/data/veh/*.vob "$work/game/data/hmn/helmet.zke" "$work/seed-model/"
 cp "$work/game/data/hmn/hmn.hmn" "$work/seed-human/"
+# The world reader: the smallest site whole, and the head of it.
+cp "$work/game/data/wld/Autocross.wld" "$work/seed-world/"
+head -c 4000 "$work/game/data/wld/Autocross.wld" > "$work/seed-world/head"
 # An animation seed: the header, a body count byte, one small record.
 printf 'ZKANIM\x00\xfb\x03\x00\x00\x00\x00\x00\x00\x80\x3f\x01\x00\x02\x00' > "$work/seed-anim/a"
 head -c 100 /dev/zero >> "$work/seed-anim/a"
@@ -35,3 +38,4 @@ run() {
 run object_model_fuzz "$work/seed-model"
 run human_file_fuzz "$work/seed-human"
 run animation_fuzz "$work/seed-anim"
+run world_fuzz "$work/seed-world"

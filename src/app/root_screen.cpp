@@ -377,6 +377,8 @@ Screen* CreateRootScreen(Screen* parent)
     });
     SetRaceFlags(0xFFFFF, 0);
     SetCurrentScreen(root);
+    if (ProgramMode.startMode == 2)  // a host starts with the track of its settings loaded
+        LoadSiteNow(Settings.mapName, Settings.config, Settings.flip);
     if (ProgramMode.startMode == 4)
         RequestReplayLoad(root, CommandLine.replayToOpen, 0);
     else if (ProgramMode.startMode == 2 || ProgramMode.startMode == 3)

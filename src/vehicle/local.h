@@ -60,31 +60,6 @@ inline bool SameTextNoCase(const char* a, const char* b, int n)
 constexpr float Pi = std::numbers::pi_v<float>;
 constexpr float TwoPi = 2 * Pi;
 
-// m × v and transpose(m) × v.
-inline Vec3 Rotate(const FloatMatrix& m, const Vec3& v)
-{
-    return {m.m[0] * v.x + m.m[1] * v.y + m.m[2] * v.z,
-            m.m[3] * v.x + m.m[4] * v.y + m.m[5] * v.z,
-            m.m[6] * v.x + m.m[7] * v.y + m.m[8] * v.z};
-}
-inline Vec3 RotateByTranspose(const FloatMatrix& m, const Vec3& v)
-{
-    return {m.m[0] * v.x + m.m[3] * v.y + m.m[6] * v.z,
-            m.m[1] * v.x + m.m[4] * v.y + m.m[7] * v.z,
-            m.m[2] * v.x + m.m[5] * v.y + m.m[8] * v.z};
-}
-
-// A float offset in metres as a 16.16 vector (each axis × 65536, nearest).
-inline FixedVector FixedFromOffset(const Vec3& metres)
-{
-    return {FixedFromMetres(metres.x), FixedFromMetres(metres.y), FixedFromMetres(metres.z)};
-}
-// A 16.16 difference in metres.
-inline Vec3 OffsetFromFixed(const FixedVector& v)
-{
-    return {FixedToMetres(v.x), FixedToMetres(v.y), FixedToMetres(v.z)};
-}
-
 // Angular velocity of a body: R (I^-1 (R^T L)) for the given rotation.
 inline Vec3 AngularVelocity(const RigidBody& body, const FloatMatrix& rotation)
 {

@@ -1,8 +1,8 @@
-// The loaded track world as the program shell and the car step see it. The
-// world loader, light maps, trees, speed zones and world objects are not
-// built yet: no world is ever loaded, and the temporary bodies
-// (loaded_world_pending.cpp) answer as a program without a
-// world would.
+// The loaded track world as the program shell and the car step see it: the
+// loader's steps, its progress and site, and the speed limits and scenery a
+// car meets. The world's own drawing (layout objects, light maps, world
+// meshes) comes with the world drawing; its temporary bodies are in
+// loaded_world_pending.cpp.
 #pragma once
 
 #include "core/services.h"
@@ -10,57 +10,46 @@
 
 struct World;
 
-// The one loaded track world, read-only outside the world; null when none
-// is loaded. Lives with the loaded world.
-// Pending: no world loader yet, so it stays null.
-extern World* const& CurrentWorld;
-
-// One stage of the world loader; 1 when the world has finished loading.
-// Pending: nothing loads; answers 1.
+// One stage of the loaded world's loader; 1 when it has finished loading
+// (or when no world is loaded).
 int LoadWorldStep();
 // 1 while the loaded world is still loading.
-// Pending: nothing loads; answers 0.
 int IsWorldLoading();
-// The running stage's name while the world loads.
-// Pending: answers "".
+// The running stage's name while the world loads; "" without a world.
 const char* WorldProgressText();
 // Site index (0..6) of the loaded world, -1 when none.
-// Pending: no world; answers -1.
 int LoadedWorldSite();
-// Frees the loaded world and its graphics resources.
-// Pending: no world to free; does nothing.
+// Frees the loaded world (and the one the program opened itself).
 void FreeWorld();
 // Removes the layout objects from the loaded world.
-// Pending: no layout objects; does nothing.
+// Pending: layouts are not built; there are no layout objects to remove.
 void ClearLayoutObjects();
 // The world's meshes are built again on a later frame.
-// Pending: no world meshes; does nothing.
+// Pending: the world meshes are not built; nothing is rebuilt.
 void RequestWorldMeshRebuild();
 // Before the graphics resources are rebuilt: the built nodes of the world's
 // shared models, and the own drawables of its lit objects and instance
 // objects, are freed.
-// Pending: no world objects; both do nothing.
+// Pending: the world's drawables are not built; both do nothing.
 void ReleaseWorldModelMeshes(World& world);
 void ReleaseObjectDrawables(World& world);
-// Puts a loaded world back into mesh building (load stage 16) with its mesh
-// option; the loader's frames then build the meshes again.
-// Pending: no world loader; does nothing.
-void BeginWorldMeshes(World& world);
-// The shared tree shell, built at start-up.
-// Pending: no trees; does nothing.
-void BuildTreeShell();
+// Puts a loaded world into mesh building (load stage 16) with its mesh
+// option; 1 when the build has begun.
+// Pending: the world mesh build is not built; logs once and answers 0 (the
+// world draws no meshes).
+int BeginWorldMeshes(World& world);
 // The flat light map used before a world brings its own; its textures.
 // Pending: no light maps; both do nothing.
 void BuildFlatLightMap();
 void FreeLightMapTextures();
 
-// The lowest speed limit of the world's speed zones, km/h; 0 when the
-// world has no speed zone.
-// Pending: no speed zones; answers 0.
+// The lowest speed limit byte of the loaded world's speed zones; 0 without
+// a world or when it has no speed zone (the car's pit limiter then stays
+// off).
 int GetLowestSpeedLimit();
 // True when the object is not marked as ignored and its lowest point lies
 // below z (16.16).
-// Pending: no world objects; answers false.
+// Pending: the ignore mark of scenery objects is not built; answers false.
 bool CanCarTouchObject(const WorldObject& object, Fixed belowZ);
 // The node of the car's path follower, -1 when it has no path position
 // (path_links.cpp).

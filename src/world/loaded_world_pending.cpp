@@ -1,25 +1,20 @@
-// Temporary bodies of what the program shell, the car step and the paths
-// ask of the loaded world, until the world loader, light maps, trees, speed
-// zones and world objects are built: no world is ever loaded, so there is
-// nothing to step, free or light, no speed zone, no object and no current
-// path.
-#include "world/services.h"
+// Temporary bodies of the loaded world's drawing and of the scenery's
+// ignore mark, until layouts, light maps, the world meshes and the marks
+// are built: there is no layout object, no light map and no world mesh, so
+// there is nothing to free or rebuild, the mesh build never begins, and no
+// car touches a scenery object through this question.
+#include "world/local.h"
 
-int LoadWorldStep() { return 1; }
-int IsWorldLoading() { return 0; }
-const char* WorldProgressText() { return ""; }
-int LoadedWorldSite() { return -1; }
-void FreeWorld() {}
 void ClearLayoutObjects() {}
 void RequestWorldMeshRebuild() {}
 void ReleaseWorldModelMeshes(World&) {}
 void ReleaseObjectDrawables(World&) {}
-void BeginWorldMeshes(World&) {}
-void BuildTreeShell() {}
+int BeginWorldMeshes(World&)
+{
+    LogNotAvailableOnce(MutableWorldRun.meshBuildNoted, "BeginWorldMeshes");
+    return 0;
+}
 void BuildFlatLightMap() {}
 void FreeLightMapTextures() {}
 
-int GetLowestSpeedLimit() { return 0; }
 bool CanCarTouchObject(const WorldObject&, Fixed) { return false; }
-
-PathWorld CurrentPathWorld() { return PathWorld{}; }

@@ -13,6 +13,8 @@
 // What lives with the loaded world.
 struct LoadedWorldRecord {
     World* world = nullptr;  // exported read-only as CurrentWorld
+    World* owned = nullptr;  // the world the program's own functions made (LoadSiteNow)
+    int32_t objectsLoading = 0;  // set while the object stage creates objects
     WorldLightValues light;  // set by the world drawing and the mesh build
     // The curved surfaces report their checkpoint number to the point query
     // only while this holds their configuration's bit (during
@@ -30,6 +32,12 @@ struct WorldRunRecord {
     char modelCarCode[4] = {};
     // The "SUB%d" named meshes made so far (the number of the next one).
     int subMeshCount = 0;
+    // The time budget of a sliced loading stage, and the millisecond clock
+    // it is measured with (null: the platform's clock; tests give their own).
+    int32_t loadBudgetMs = 50;
+    uint32_t (*loadClock)() = nullptr;
+    // The missing world mesh build has been logged.
+    bool meshBuildNoted = false;
 
     bool operator==(const WorldRunRecord&) const = default;
 };
@@ -73,3 +81,30 @@ bool EndsWithAscii(const char* name, const char* suffix);
 // cleared and the reason is stored in error.
 int ReadObjectModelRecord(ObjectModel& model, DataFile& reader, int version, int topLevel,
                           int withPartNames, int depth, const char*& error);
+
+class WorldObject;
+
+// Gives an object that reads the world's tables (shared models, textures,
+// the bump map, the other objects) the world it belongs to.
+void AttachObjectToWorld(WorldObject& object, World& world);
+// The loaded world's answers to the physics; installed while a world is
+// current, removed when it is freed.
+void InstallWorldSurroundings(World* world);
+
+// The 16-bit angle of a heading in radians (x 10430, truncated).
+int32_t HeadingToAngle16(float radians);
+// a x b >> 16 in 64 bits (16.16 products of the road and grids).
+inline int32_t Mul16(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>((int64_t(a) * b) >> 16)));
+}
+// a x 65536 / b in 64 bits, held to the 32-bit range; 0 when b is 0.
+int32_t Div16(int64_t a, int64_t b);
+// The loader's millisecond clock (the one tests may replace).
+uint32_t WorldLoadNow();
+// What the paths ask of a world: its current path, configuration, timing
+// points and ground (CurrentPathWorld answers it for the loaded world).
+PathWorld MakePathWorld(World& world);
+// A colour record's four bytes (r, g, b, flags) as the world's files hold them.
+ColourRecord ReadColourRecord(DataFile& reader);
+void WriteColourRecord(DataFile& writer, const ColourRecord& colour);

@@ -615,8 +615,12 @@ int ReadSharedModel(SharedModel& record, DataFile& reader, int version)
             return 0;
         }
     } else if (record.kind == 1) {
-        LogPrintf("ReadSharedModel : revolved shapes are not available : shared model");
-        return 0;
+        record.shape = new RevolvedShape;
+        if (!ReadRevolvedShape(*record.shape, reader)) {
+            LogPrintf("ReadSharedModel : bad revolved shape : shared model");
+            FreeSharedModel(record);
+            return 0;
+        }
     }
     return 1;
 }
@@ -640,4 +644,6 @@ void FreeSharedModel(SharedModel& record)
     FreeSharedModelNode(record);
     delete record.model;
     record.model = nullptr;
+    delete record.shape;
+    record.shape = nullptr;
 }

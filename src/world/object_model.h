@@ -179,6 +179,8 @@ void SortModelTables(ObjectModel& model);
 // data reader sets it before it reads a car's body model.
 void SetModelCarCode(const char* code);
 
+class RevolvedShape;
+
 // One model of a world's shared-model table.
 struct SharedModel {
     uint8_t kind = 0;         // 0 object model, 1 revolved shape, others empty
@@ -191,12 +193,12 @@ struct SharedModel {
     uint8_t layoutFlag = 0;     // nonzero: placeable as a layout object
     uint8_t garageFlag = 0;
     ObjectModel* model = nullptr;  // owned, kind 0
+    RevolvedShape* shape = nullptr; // owned, kind 1
     MeshNode* node = nullptr;      // owned once built
 };
 
-// Reads a shared model. Kind 1 (revolved shapes) is read by the revolved
-// shape code, which is not part of this build yet: such a record is
-// refused. Returns 1 or 0.
+// Reads a shared model: its head, then an object model (kind 0) or a
+// revolved shape (kind 1). Returns 1 or 0.
 int ReadSharedModel(SharedModel& record, DataFile& reader, int version);
 // The object model of kind 0; null otherwise.
 ObjectModel* GetSharedModelObject(SharedModel& record);

@@ -7,8 +7,10 @@ WorldRunRecord MutableWorldRun;
 
 void ResetWorldTables()
 {
+    FreeWorld();
     InitHumanSystem(MutableHumans);
     MutableLoadedWorld = {};
     MutableWorldRun = {};
     ResetWorldHooks();
+    BuildTreeShell();
 }

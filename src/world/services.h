@@ -23,6 +23,7 @@
 #include "world/race_world.h"
 #include "world/sites.h"
 #include "world/vehicle_hooks.h"
+#include "world/world.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetWorldTables();

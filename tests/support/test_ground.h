@@ -60,16 +60,18 @@ public:
         if (!HitTestPlane(planeNormal, p, d, record))
             return;
         bool split = splitKind >= 0 && record.hitPosition.x.raw / 65536.0 < splitX;
-        record.hitSurface = reinterpret_cast<WorldTexture*>(split ? &surfaces[1] : &surfaces[0]);
+        record.hitSurface = reinterpret_cast<WorldTexture*>(split ? surfaces[1] : surfaces[0]);
     }
     int SurfaceKind(const WorldTexture& texture) const override
     {
-        return reinterpret_cast<const char*>(&texture) == &surfaces[1] ? splitKind : kind;
+        return reinterpret_cast<const unsigned char*>(&texture) == surfaces[1] ? splitKind : kind;
     }
 
     // The surface every hit carries (the split side's is the second).
-    const WorldTexture* MainSurface() const { return reinterpret_cast<const WorldTexture*>(&surfaces[0]); }
+    const WorldTexture* MainSurface() const { return reinterpret_cast<const WorldTexture*>(surfaces[0]); }
 
 private:
-    char surfaces[2] = {};  // stand-ins for world textures: only their addresses count
+    // Stand-ins for world textures: only their addresses count, aligned as
+    // a world texture is.
+    alignas(16) unsigned char surfaces[2][16] = {};
 };

@@ -274,6 +274,35 @@ TEST_F(StartupTest, ASecondCopyInTheFolderKeepsTheFirstOnesLog)
     }
 }
 
+// A host starts with a track loaded: the one its command line names (a
+// reversed configuration where the site allows it), else the one of its
+// settings (Hollowmere's first on a first run); it logs the track.
+TEST_F(StartupTest, HostLoadsTheTrackOfItsCommandLineOrSettingsAndLogsIt)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string loaded;
+    };
+    const Case cases[] = {
+        {{"/host=Test", "/dedicated=nogfx", "/track=BN2R"}, "Track loaded : Brennick Club Short reversed"},
+        {{"/host=Test", "/dedicated=nogfx", "/track=au3"}, "Track loaded : Autocross Skid Pad"},
+        {{"/host=Test", "/dedicated=nogfx"}, "Track loaded : Hollowmere Valley"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.loaded);
+        fs::remove(folder.Path() + "/deb.log");
+        fs::remove(folder.Path() + "/cfg.txt");
+        std::vector<std::string> command = {QV_PROGRAM};
+        command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+        RunningProgram program(command, folder.Path(), folder.Path() + "/terminal.txt");
+        ASSERT_GT(program.pid, 0);
+        ASSERT_TRUE(WaitForLogLine(folder.Path(), "end of initialisation", 30));
+        EXPECT_TRUE(WaitForLogLine(folder.Path(), c.loaded, 30)) << folder.ReadFile("deb.log");
+        program.Type("/exit\n");
+        EXPECT_EQ(program.Wait(30), 0);
+    }
+}
+
 // The kernel's record of the program's file operations, in its order.
 TEST_F(StartupTest, FileOperationsOfStartUpAndShutDownComeInTheirOrderUnderStrace)
 {

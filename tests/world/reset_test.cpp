@@ -16,6 +16,9 @@ TEST(WorldResetTest, ResetGivesBackEveryRecordAtItsDefaults)
 
     DirtyRecord(MutableLoadedWorld);
     DirtyRecord(MutableWorldRun);
+    // The loaded world is a real one the reset must free, not dirt.
+    MutableLoadedWorld.owned = new World;
+    MutableLoadedWorld.world = MutableLoadedWorld.owned;
     MutableHumans.loaded = 1;
     MutableHumans.sets.resize(2);
     MutableHumans.built.resize(2);

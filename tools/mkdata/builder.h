@@ -19,6 +19,7 @@ int BuildCars();
 int BuildCharacterMap();
 int BuildRaceFiles();
 int BuildColourFiles();
+int BuildSites();
 
 // The colour configurations a car's data holds, also written as its colour
 // files (colours.cpp).

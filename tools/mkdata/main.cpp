@@ -43,6 +43,7 @@ const BuildStep BuildSteps[] = {
     {"colour files", BuildColourFiles},
     {"character map", BuildCharacterMap},
     {"AI names and message keys", BuildRaceFiles},
+    {"track sites", BuildSites},
 };
 
 // The JPEG library reads these variables when it encodes and would change

@@ -1,0 +1,266 @@
+// The world: the one loaded track site with its configurations and their
+// paths, light schemes, world textures, shared models, scenery objects and
+// the grids built over them; the staged loader that reads it a frame at a
+// time within a time budget; and the writer of the same files.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "world/paths.h"
+#include "world/road.h"
+#include "world/scenery.h"
+#include "world/scenery_kinds.h"
+
+struct SharedModel;
+
+// The world file "data\wld\<site name>.wld", the light file
+// "data\wld\<site code>.lgh" and the old path file "data\pth\<code><n>.pth".
+constexpr const char* WorldFileMagic = "ZKWORL";
+constexpr const char* LightFileMagic = "ZKLGHT";
+constexpr const char* OldPathMagic = "ZKPATH";
+constexpr int WorldFileVersion = 251;
+constexpr int OldestWorldVersion = 250;
+constexpr const char* WorldFileTemplate = "data\\wld\\%s.wld";
+constexpr const char* LightFileTemplate = "data\\wld\\%s.lgh";
+constexpr const char* OldPathTemplate = "data\\pth\\%s%d.pth";
+
+// Table sizes; a file whose count exceeds one is refused (records carry no
+// lengths, so a cut table would mis-read everything after it).
+constexpr int MaxWorldConfigs = 15;
+constexpr int MaxLightSchemes = MaxLightMapBlocks;
+// Old files carry default times of day and weathers for this many schemes.
+constexpr int OldFileSchemeDefaults = 4;
+constexpr int MaxZonePoints = 256;
+constexpr int MaxZoneTriangles = 256;
+constexpr int MaxSharedModels = 4096;
+constexpr int MaxStartPlaces = 32;
+constexpr int MaxSpeedZones = 8;
+constexpr int MaxLightZones = 16;
+constexpr int MaxStartLightObjects = 16;
+// Colours flags bit 3: colour map entries are single palette indexes.
+constexpr int32_t ColoursOneIndex = 0x08;
+
+// Load stages: 0 idle or loaded; 1..16 the stage the next call runs.
+constexpr int LoadStageMeshes = 16;
+
+struct LightScheme {
+    uint8_t storedFlag = 0, timeOfDay = 0, weather = 0, fourth = 0;
+    char skyName[16] = {};
+    ColourRecord ambient, sun;
+    float sunLevel = 0, ambientLevel = 0;
+    float sunHeading = 0, sunElevation = 0;  // radians, whole degrees
+    float lightHeightFactor = 1.0f;
+    float fogValue = 0;
+    ColourRecord fog;
+};
+
+struct WorldConfig {
+    char name[16] = {};
+    Path path;
+    int32_t blockA = 24, blockB = 6;  // the dimensions of the path's light-map blocks
+};
+
+struct StartLight {
+    ColourRecord off, on;
+    ColourRecord* links[4] = {};
+};
+
+struct ZonePoint {
+    Fixed x, y;
+};
+struct ZoneTriangle {
+    int32_t point[3] = {};
+    int32_t object = 0;  // a camera object
+    float floorHeight = 0;  // m
+};
+
+// Every object cell empty; the start lights with their default colours.
+constexpr std::array<int32_t, GridSquareCount> EmptyObjectCells()
+{
+    std::array<int32_t, GridSquareCount> heads{};
+    for (int32_t& head : heads)
+        head = -1;
+    return heads;
+}
+constexpr std::array<StartLight, 4> DefaultStartLights()
+{
+    std::array<StartLight, 4> lights{};
+    for (int i = 0; i < 4; i++)
+        lights[size_t(i)].on = i < 3 ? ColourRecord{255, 30, 30, 1} : ColourRecord{30, 255, 30, 1};
+    return lights;
+}
+
+struct World {
+    // Identity and loading state.
+    char name[32] = {};
+    char siteCode[4] = {};
+    int32_t loadStage = 0;
+    int32_t cursor = 0;
+    int32_t version = 0;
+    int32_t buildMeshes = 0;
+    int32_t meshOption = 0;
+    DataFile worldReader, lightReader;  // the files, read whole; the light reader closed without a light file
+    char progress[64] = {};
+    uint8_t failed = 0;
+    uint8_t coloursFlagAdded = 0;
+    uint8_t ready = 0;        // loaded: the grids are built and the objects answer queries
+    float gravity = -9.81f;
+
+    // Configurations.
+    int32_t configuration = 1;  // 1-based; 0 none
+    int32_t reversed = 0;
+    std::vector<WorldConfig> configs;
+
+    // Colours and textures.
+    int32_t coloursFlags = 0;
+    std::vector<WorldTexture> textures;
+    int32_t timingPointCount = 0;
+    float crowdDensity = 0.5f;
+    Fixed extentX, extentY, extentHalf;
+    float duplicatorScale = 0;
+
+    // Start places and race objects.
+    StartGridObject* startGrid = nullptr;
+    int32_t startPositionCount = 0;
+    SolidObject* startPositions[MaxStartPlaces] = {};
+    int32_t pitBoxCount = 0;
+    SolidObject* pitBoxes[MaxStartPlaces] = {};
+    int32_t garageCount = 0;
+    SolidObject* garages[MaxStartPlaces] = {};
+    FloatMatrix startOrientation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+
+    // Light schemes.
+    int32_t lightScheme = 0;
+    std::vector<LightScheme> schemes;
+
+    // Start lights.
+    std::array<StartLight, 4> lights = DefaultStartLights();
+    int32_t startLightModel = -1;
+    int32_t startLightObjectCount = 0;
+    SolidObject* startLightObjects[MaxStartLightObjects] = {};
+    int32_t startLightState = 4;  // 4: off
+
+    // Zones and wind.
+    Fixed pitCentreX, pitCentreY;
+    float pitRadiusSquared = 0;
+    int32_t speedZoneCount = 0;
+    SpeedZoneObject* speedZones[MaxSpeedZones] = {};
+    int32_t lightZoneCount = 0;
+    SpeedZoneObject* lightZones[MaxLightZones] = {};
+    float windX = 0, windY = 0;  // m/s
+
+    // Path links of the current configuration.
+    Path* currentPath = nullptr;
+    Path* pathWithNodes = nullptr;
+    Path* knowledgePath = nullptr;
+    Path* racingPath = nullptr;
+
+    // Camera zones.
+    std::vector<ZonePoint> zonePoints;
+    std::vector<ZoneTriangle> zoneTriangles;
+
+    // Objects: the file's in file order, then the layout objects.
+    int32_t objectCountInFile = 0;  // while stage 5 reads them
+    int32_t layoutObjectCount = 0;
+    std::vector<WorldObject*> objects;  // owned
+    std::vector<SharedModel> sharedModels;
+
+    // The contact grid and the object cells.
+    Fixed gridMinX, gridMinY, gridMaxX, gridMaxY, cellWidth, cellHeight;
+    std::array<MapSquare, GridSquareCount> squares{};
+    std::vector<WorldObject*> squareEntries;  // every square's surfaces, then every square's posts
+    std::array<int32_t, GridSquareCount> cellHeads = EmptyObjectCells();  // -1: empty
+    std::vector<CellLink> cellLinks;
+    int32_t cellRover = 0;
+    std::vector<SolidObject*> celledSolids;
+
+    // The bump map the road bumps read.
+    int32_t bumpSeed = 30168, bumpCount = 32, bumpRadius = 48;
+    std::array<int8_t, 256 * 256> bumpHeights{};
+    std::array<uint8_t, 256> bumpProfile{};
+
+    World() = default;
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+    ~World();
+};
+
+// The one loaded world; null when none is loaded. Written only by the
+// world's loader (OpenWorld sets it, freeing clears it).
+extern World* const& CurrentWorld;
+
+// The time budget of a sliced loading stage, in milliseconds (50 at start).
+// Lives for the whole run.
+int GetWorldLoadBudget();
+void SetWorldLoadBudget(int milliseconds);
+// The millisecond clock the loader measures its budget with (the
+// platform's by default; tests give their own). Null restores it.
+void SetWorldLoadClock(uint32_t (*clock)());
+
+// Clears the record to its constructed state.
+void ConstructWorld(World& world);
+// Frees everything the world holds; the record stays, empty and idle.
+void FreeWorld(World& world);
+void FreeWorldContents(World& world);
+// Opens the site's world file and begins loading (stage 1): 1 when opened,
+// 0 (message given, world empty) when the site is unknown or its file is
+// missing or too old. The site code is the site table's.
+int OpenWorld(World& world, const char* siteName, const char* siteCode, int buildMeshes, int meshOption,
+              int configuration, int reversed, int lightScheme);
+// Runs the current stage; 1 when loading has finished or failed (stage 0
+// afterwards), 0 while more calls are needed.
+int LoadWorldStep(World& world);
+// True while stages 1 to 15 remain (the mesh build does not count).
+int IsWorldLoading(const World& world);
+void SetLoadProgress(World& world, const char* text);
+void SetLoadProgressPercent(World& world, const char* text, int percent);
+void GenerateBumpMap(World& world);
+// The configuration's translated name, its own name for a site outside the
+// table, "unknown" without a configuration.
+const char* GetConfigDisplayName(const World& world);
+
+// Race services the loader prepares (stages 9 and 11).
+int CountTimingPoints(World& world);
+void SetPathLinks(World& world);
+void SetupStartObjects(World& world);
+void ReverseConfiguration(World& world);
+int GetStartPositionCount(const World& world);
+// Start place n (0 first): its point and heading; ZeroVector and 0 when
+// the place is empty.
+void GetStartPosition(const World& world, FixedVector& point, float& heading, int slot);
+// The road fraction of the racing path is below 0.7.
+bool IsMostlyOffRoad(const World& world);
+// The first listed speed zone whose rectangle holds the point; null outside
+// the pit area or without one.
+SpeedZoneObject* FindSpeedZoneAt(const World& world, Fixed x, Fixed y);
+// The world's race state with no race: the start lights off (green shown)
+// and no wind.
+void ResetWorldRaceState(World& world);
+
+// Angle of (x, y) in radians, -pi..pi, and the tangent, computed with our
+// own double arithmetic so the results are the same bits on every machine
+// (the world's geometry feeds the simulation).
+double WorldAtan2(double y, double x);
+double WorldTan(double angle);
+
+// ---------------------------------------------------------------------------
+// The writer of the world's files: what the loader reads, from a world held
+// in memory (objects, paths, textures, models and schemes as the loader
+// leaves them). With lightFile set the paths and the lighting data go to
+// the light file instead. 1 when every file was saved.
+int SaveWorldFiles(const World& world, const char* siteName, int lightFile);
+// Writes one configuration's path nodes as an old path file (version 250).
+int SaveOldPathFile(const std::vector<PathNode>& nodes, int withSamples, const char* fileName);
+// Writes a shared model record (header and model or shape).
+void WriteSharedModel(const SharedModel& model, DataFile& writer);
+void WriteLightScheme(const LightScheme& scheme, DataFile& writer);
+
+// ---------------------------------------------------------------------------
+// The program's world: the site the program loads from its settings or
+// command line.
+
+// Opens the site and configuration named (the site's name, not its code)
+// and runs the loader to its end; the track is logged. 1 when it loaded.
+int LoadSiteNow(const char* siteName, int configuration, int reversed);
