@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     std::string commandLine = JoinCommandLine(argc, argv);
     InstallNetRaceHooks();
     InstallUiRaceHooks();
+    InstallUiGraphicsHooks();
     InstallDeviceRaceHooks();
     return RunProgram(commandLine.c_str());
 }

@@ -154,6 +154,7 @@ void ComputeDisplayValues()
         PixelScaleX = 2.0f / (width * xMul);
         PixelScaleY = 2.0f / (height * yMul);
         AspectFactor = std::min(1.0f, std::sqrt(1.333f / AspectWH));
+        TextScale = AspectFactor;
     } else {
         SkipDrawing = 1;
         AspectHW = AspectWH = 1.0f;

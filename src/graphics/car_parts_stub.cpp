@@ -1,6 +1,6 @@
 // What the car data reader needs of car drawing: axle blocks read whole,
-// the tyre's physical shape, and plates and skins as a program without car
-// drawing has them (none).
+// the tyre's physical shape, and skins as a program without car drawing
+// has them (none).
 #include <cmath>
 
 #include "graphics/services.h"
@@ -63,12 +63,5 @@ void BuildTyreProfile(Axle& axle, float /*wheelOffset*/, int /*unused*/, ObjectM
     axle.drawRadius = FixedFromMetres(r).raw;
     axle.drawWidth = FixedFromMetres(w).raw;
 }
-
-int GetNumberPlate(const char* /*plateText*/)
-{
-    return -1;
-}
-
-void ReleaseNumberPlate(int /*index*/) {}
 
 void LoadCarSkins(CarObject& /*car*/, ObjectModel* /*body*/) {}

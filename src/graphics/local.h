@@ -317,3 +317,35 @@ extern ScreenScaleRecord ScreenScale;
 
 void CreateBatchBuffers();
 void FreeBatchBuffers();
+
+// ---------------------------------------------------------------------------
+// The software drawing target (span_fill.cpp).
+
+struct ColourRecord;
+// Where the span filler writes. Lives for the whole run; an offscreen image
+// replaces it between BeginOffscreenImage16 and EndOffscreenImage16.
+struct SoftwareTargetRecord {
+    uint16_t* pixels = nullptr;  // the image; null while the screen is the target
+    int width = 0, height = 0;   // pixels
+    int pitch = 0;               // bytes from one row to the next
+    int depth = 0;               // bits a pixel; fills draw only at 16
+    uint32_t (*packer)(const ColourRecord& colour) = nullptr;  // colours into texels
+    int windowTop = 0, windowBottom = -1;  // rows fills may touch, inclusive
+    uint16_t fillColour = 0;     // texel of the spans
+    uint32_t fillPair = 0;       // the same twice, for two texels a store
+    int row = 0;                 // the row FillSpan16 fills
+    bool ownsImage = false;      // the offscreen image, freed at its end
+};
+extern SoftwareTargetRecord SoftwareTarget;
+
+// ---------------------------------------------------------------------------
+// Built-in textures, plates, the frame and the mesh-block queue.
+
+// Forgets every plate slot and group (their textures go with the registry).
+void ClearPlateCache();
+// The synchronisation targets start again from the first.
+void ResetFrameSync();
+// The parts of ResetGraphicsTables that belong to these files.
+void ResetFrameTables();
+void ResetBuiltinTextureTables();
+void ResetMeshBlockQueue();

@@ -5,6 +5,8 @@
 
 void ResetGraphicsTables()
 {
+    ResetSky();
+    ResetMeshBlockQueue();
     ShutdownDirect3D();
     ResetDrawingTables();
     FreeBatchBuffers();
@@ -30,4 +32,10 @@ void ResetGraphicsTables()
     StageLodIndex = 255;
     SkidMarkStandIn = nullptr;
     ParticleStandIn = nullptr;
+    ResetFrameTables();
+    ResetBuiltinTextureTables();
+    ClearPlateCache();
+    SetSoftwareTarget(0, nullptr);
+    SetGraphicsMessageHooks(GraphicsMessageHooks{});
+    SetGraphicsTextHooks(GraphicsTextHooks{});
 }

@@ -2,10 +2,14 @@
 #pragma once
 
 #include "core/services.h"
+#include "graphics/builtin_textures.h"
 #include "graphics/camera.h"
 #include "graphics/colours.h"
+#include "graphics/frame.h"
+#include "graphics/hooks.h"
 #include "graphics/materials.h"
 #include "graphics/meshes.h"
+#include "graphics/offscreen.h"
 #include "graphics/textures.h"
 
 // Resets every table this subsystem owns to its start-up state.
@@ -189,45 +193,12 @@ void FlushBatches();
 void SetScreenScale(int tripleScreen, float xOffset, float yOffset, float xScale, float yScale);
 
 // ---------------------------------------------------------------------------
-// Software drawing target and textures made from memory images
-// (offscreen_pending.cpp: documented no-ops until the built-in textures
-// and the software span filler are built). The vector font and the number
-// plates draw into a 16-bit offscreen image with these and make textures
-// of the result.
-//@@ offscreen
-
-// Makes a size × size image of 16-bit texels the drawing target, and puts
-// the previous target back.
-void BeginOffscreenImage16(int size);
-void EndOffscreenImage16();
-// Side of the current offscreen image in pixels; 0 when there is none.
-int OffscreenImageSize();
-// Its texels, row after row; null when there is none.
-const uint16_t* OffscreenImagePixels();
-// Fills the whole image.
-void ClearImage16(uint16_t colour);
-// Rows that fills may touch, top to bottom inclusive.
-void SetFillWindowRows(int top, int bottom);
-// Fills a triangle whose corners are in quarter pixels.
-void FillTriangle16(const int x[3], const int y[3], uint16_t colour);
-
-// ---------------------------------------------------------------------------
-// What the program shell uses of built-in textures, frames and screenshots
-// (temporary bodies in shell_pending.cpp until those are built: the frame
-// is cleared to black and nothing else drawn).
+// What the program shell uses of the 2D tables, particles, the helmet and
+// the replay bar (temporary bodies in shell_pending.cpp until those are
+// built).
 
 // Start-up tables of the 2D drawing.
 void BuildSegmentTables();
-// The built-in textures and render targets; 0 on failure.
-int CreateBuiltinTextures();
-// Refills the clock and mirror textures after a device reset; 0 while it
-// cannot yet.
-int RestoreSpecialTextures();
-// The screens' background picture (null clears it).
-void SetEntryBackground(const char* name);
-// Points the software drawing target at the screen (height, no image) or
-// at a memory image.
-void SetSoftwareTarget(int height, void* image);
 void ClearParticles();
 // The helmet model and textures.
 int LoadHelmet();
@@ -236,15 +207,6 @@ void FreeHelmet();
 // rebuilt, and built again after.
 void FreeHelmetTextures();
 void RebuildHelmetTextures();
-// Forgets the sky meshes; the next sky draw builds them again.
-void ResetSky();
-// Begins the 3D frame unless begun (sets FrameBegun); sets SkipDrawing when
-// the device cannot be drawn to.
-void BeginFrame();
-// Begins the frame with the top screen's background.
-void DrawBackground();
-// Saves the back buffer as a BMP file; 0 on success.
-int SaveScreenshot(const char* fileName);
 // Ends a drag of the replay bar.
 void EndReplayDrag();
 
@@ -268,10 +230,6 @@ void ReadAxleTyreGeometry(Axle& axle, DataFile& reader, int version);
 // car drawing.
 void BuildTyreProfile(Axle& axle, float wheelOffset, int unused, ObjectModel* body, int bikeTyre,
                       int classTen);
-// A cached number plate with a reference added; -1 when none is available
-// (no plate cache without car drawing).
-int GetNumberPlate(const char* plateText);
-void ReleaseNumberPlate(int index);
 // The car's skin names and textures (nothing to load without car drawing).
 void LoadCarSkins(CarObject& car, ObjectModel* body);
 

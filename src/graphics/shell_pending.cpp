@@ -1,61 +1,21 @@
-// Temporary bodies of the built-in texture, frame and screenshot services
-// that the program shell calls, until those parts of the graphics are
-// built: a frame is the back buffer cleared to black, and a screenshot is
-// the back buffer saved as it stands.
+// Temporary bodies of what the program shell and the interface use of
+// graphics that is not built yet: the 2D tables of wheels and tubes, the
+// particles, the helmet, the replay bar and the in-race display. The
+// helmet says it is not loaded; the others have nothing to do.
 #include "graphics/services.h"
 
-#include "graphics/local.h"
-#include "platform/gfx.h"
-#include "platform/gfx_util.h"
-#include "ui/services.h"
-
 void BuildSegmentTables() {}
-int CreateBuiltinTextures() { return 1; }
-int RestoreSpecialTextures() { return 1; }
-void SetEntryBackground(const char*) {}
-void SetSoftwareTarget(int, void*) {}
 void ClearParticles() {}
-int LoadHelmet() { return 1; }
+int LoadHelmet()
+{
+    static bool noted = false;
+    if (!noted)
+        LogLine("LoadHelmet : the helmet is not built yet");
+    noted = true;
+    return 0;
+}
 void FreeHelmet() {}
 void FreeHelmetTextures() {}
 void RebuildHelmetTextures() {}
-void ResetSky() {}
-
-void BeginFrame()
-{
-    if (FrameBegun)
-        return;
-    if (!DeviceExists() || !TestDeviceState()) {
-        SkipDrawing = 1;
-        return;
-    }
-    BeginDeviceScene();
-    FrameBegun = 1;
-}
-
-void DrawBackground()
-{
-    BeginFrame();
-    if (FrameBegun)
-        ClearTarget(0xFF000000u, 3);
-}
-
-int SaveScreenshot(const char* fileName)
-{
-    if (Gfx.device == nullptr)
-        return 1;
-    platform::GfxSurface* backBuffer = nullptr;
-    if (!platform::GfxSucceeded(Gfx.device->GetBackBuffer(0, &backBuffer)) || backBuffer == nullptr) {
-        PrintMessage("Could not get back buffer", 9);
-        return 1;
-    }
-    platform::GfxResult saved = platform::GfxSaveSurfaceToBmp(fileName, backBuffer);
-    backBuffer->Release();
-    if (!platform::GfxSucceeded(saved)) {
-        PrintMessage("Could not save surface to file", 9);
-        return 1;
-    }
-    return 0;
-}
-
 void EndReplayDrag() {}
+int InRaceDisplayMode() { return 0; }

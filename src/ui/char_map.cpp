@@ -251,12 +251,17 @@ int ReadCharacterMap(DataFile& reader, int version, const char* path)
                 CharacterMap.extraPages[entry.glyph].owner = &CharacterMap.codePages[p];
         }
     CurrentCodePage = pageCount ? &CharacterMap.codePages[0] : nullptr;
+    CreateGlyphQueues();
+    PreparePageFonts();
     LogLine("-----");
     return 1;
 }
 
 void FreeCharacterMap()
 {
+    FreePageFonts();
+    FreeCharCaches();
+    FreeGlyphQueues();
     delete[] CharacterMap.extraPages;
     CharacterMap.extraPages = nullptr;
     CharacterMap.extraPageCount = 0;

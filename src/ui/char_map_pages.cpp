@@ -89,6 +89,35 @@ void ReadKeyboardLayoutName(int announce)
     }
 }
 
+int FindCodePageByNumber(int number)
+{
+    if (CharacterMap.codePageCount > 0)
+        return FindLoadedPage(number);
+    // Before the character map is loaded: its ten searched pages are always
+    // these, in this order.
+    static const int StandardNumbers[SearchedCodePages] = {1252, 1250, 1254, 1257, 932, 1251, 1253, 950, 936, 949};
+    for (int page = SearchedCodePages - 1; page >= 0; --page)
+        if (StandardNumbers[page] == number)
+            return page;
+    return -1;
+}
+
+int IsDoubleBytePage(int page) { return page == 4 || page == 7 || page == 8 || page == 9; }
+
+int IsCodePageUnavailable(int page)
+{
+    if (!IsDoubleBytePage(page) || page >= CharacterMap.codePageCount)
+        return 0;
+    return CharacterMap.codePages[page].font == nullptr ? 1 : 0;
+}
+
+int IsLeadByte(int page, unsigned char character)
+{
+    if (page < 0 || page >= CharacterMap.codePageCount || character < 128)
+        return 0;
+    return (CharacterMap.codePages[page].chars[character - 32].flags & (CharLeadWithPage | CharLeadWithoutPage)) ? 1 : 0;
+}
+
 void InitFontWeights()
 {
     Settings.fwJ = Settings.fwH = Settings.fwS = Settings.fwK = 600;

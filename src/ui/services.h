@@ -2,7 +2,10 @@
 #pragma once
 
 #include "core/services.h"
+#include "ui/glyphs.h"
+#include "ui/graphics_hooks.h"
 #include "ui/race_hooks.h"
+#include "ui/text.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetUiTables();
@@ -63,22 +66,6 @@ int DefaultScreenMouse(Screen* screen, MouseEvent* event);
 int IsTypableCharacter(int code);
 
 // ---------------------------------------------------------------------------
-// Fonts and code pages (temporary bodies in text_stub_tmp.cpp).
-
-// Code page of the language's texts, 0 to 9 ("LETBJCGHSK"); set when a
-// language is selected. Lives for the whole run.
-extern int TextCodePage;
-// Multiplies every horizontal text size in GetTextWidth; set each frame.
-extern float TextScale;
-// Drawn width of a colour-coded text at a horizontal size, in screen
-// units, starting in the given code page.
-float GetTextWidth(const char* text, float size, int codePage);
-// 1 for the double-byte pages (4, 7, 8 and 9).
-int IsDoubleBytePage(int page);
-// 1 when the byte is the lead byte of a double-byte character in the page.
-int IsLeadByte(int page, unsigned char character);
-
-// ---------------------------------------------------------------------------
 // Messages.
 
 // Adds a line in the error colour to the on-screen message list.
@@ -93,16 +80,6 @@ void PrintNotice(const char* text);
 void PrintNetDebugMessage(const char* text, int colour);
 // "Could not load file : <name>" in the error colour.
 void PrintLoadError(const char* fileName);
-
-// ---------------------------------------------------------------------------
-// Font code pages as language files name them (temporary bodies in
-// language_stub_tmp.cpp).
-
-// The page (0 to 9) of the last font code page with this Windows code page
-// number; -1 when no page has it.
-int FindCodePageByNumber(int number);
-// 1 when the page's characters cannot be drawn on this computer.
-int IsCodePageUnavailable(int page);
 
 // ---------------------------------------------------------------------------
 // Garage (temporary body in garage_stub.cpp until the garage screen is built).
@@ -124,6 +101,7 @@ void ReloadGarageLists();
 // textures.
 
 struct Material;
+struct CharCache;
 
 constexpr int GlyphSlotCount = 544;
 constexpr int CodePageCharCount = 224;   // bytes 32 to 255
@@ -202,17 +180,17 @@ struct ExtraPage {
 };
 struct CodePage {
     uint16_t number = 0;      // Windows ANSI code page number
-    void* font = nullptr;     // the page's double-byte font, null for other pages
+    platform::GlyphFont* font = nullptr;  // the page's double-byte font, null for other pages
     int fontIndex = 0;        // double-byte font 0..3
-    int cellHeight = 0;       // pixels, double-byte glyphs
-    float topFactor = 0, bottomFactor = 0;
+    int cellHeight = 0;       // pixels of the letter "E" in the page's font
+    float topFactor = 0, bottomFactor = 0;  // a double-byte cell's rows above and below the glyph top
     CharEntry chars[CodePageCharCount];
 };
 
 // The loaded font and code pages. Lives for the whole run; filled by
 // LoadCharacterMap and emptied by FreeCharacterMap.
 struct CharacterMapRecord {
-    void* caches[CharCacheCount] = {};              // character caches
+    CharCache* caches[CharCacheCount] = {};         // owned; the first null ends them
     Material* fontTextures[FontTextureCount] = {};  // null until CreateFontTextures
     float glyphSpacing = 0;                         // font units, 0.1 once textures are made
     int curveSteps = 7;                             // cross-sections of a curved stroke
@@ -221,8 +199,6 @@ struct CharacterMapRecord {
     CodePage* codePages = nullptr;                  // owned
     int codePageCount = 0;
     int searchedPageCount = 0;                      // min(count, 10)
-    int glyphQueueMark = 0;
-    float glyphShift = 0;
     GlyphSlot glyphs[GlyphSlotCount];
 };
 extern CharacterMapRecord CharacterMap;
@@ -240,7 +216,8 @@ extern int NounFirst;
 // leaves there the text that says why.
 int LoadCharacterMap(const char* path, const char** reason = nullptr);
 void FreeCharacterMap();
-// Rasterises every glyph into the font textures.
+// Rasterises every glyph into the font textures; the number of textures
+// made (0 without a device: then only the glyphs' places are laid out).
 int CreateFontTextures();
 // Forgets the four texture handles before the textures are made again.
 void ResetFontTextures();
@@ -271,6 +248,8 @@ Screen* CreateEntryScreen();
 
 // The per-pass display list: cleared before the top screen's frame and
 // drawn with the message list after it.
+// Pending: no display list yet (front_texts_pending.cpp): Draw2DLayer draws
+// the glyph queue, so that the texts queued in the pass reach the screen.
 void ClearDisplayList();
 void Draw2DLayer();
 // Ends a slider drag; 1 when one was active.
@@ -279,9 +258,20 @@ int CancelDrag();
 int HandleScreenMouse(Screen* screen, MouseEvent* event);
 // Menu widgets: a menu row routing its code to the action, the bottom-left
 // back button, and the front end's title picture (returns the y below it).
+// Pending: no widgets yet (front_texts_pending.cpp): the rows' and the back
+// button's texts are queued where the menu's first column puts them, one
+// row under another from MenuRowsTop, without boxes and without clicks;
+// the title picture is drawn above them with the version line.
 void AddMenuRow(Screen* owner, const char* text, int code, void (*action)(Screen* screen, int code));
 void AddBackButton(Screen* owner, int value, void (*action)(Screen* screen, int code), const char* text);
 float DrawTitlePicture(int index, int type, int flag);
+// Where the pending menu rows are placed: the first row's top, the row
+// height and the column (screen units), their text height and colour.
+constexpr float MenuRowsTop = -0.1f;
+constexpr float MenuRowHeight = 0.06f;
+constexpr float MenuRowLeft = -0.95f, MenuRowRight = -0.3f;
+constexpr float MenuTextPart = 0.85f;  // of the row height
+constexpr float VersionLineY = 0.9f;
 
 // The on-screen message list: emptied, its history shown or hidden, and
 // the top of its area this pass (-1 the top of the screen).
@@ -299,7 +289,8 @@ void UpdateComposition(const char* text);
 void EndComposition();
 void UpdateImeState();
 void InsertStoredMessage(int messageKey);
-void FreeCharCaches();
+// Pending: no input method yet; never composing (answers 0).
+int ImeComposing();
 
 // "interface_cfg.txt".
 void LoadInterfaceConfig();

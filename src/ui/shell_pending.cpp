@@ -7,13 +7,8 @@
 int MessageHistoryShown = 0;
 float MessageAreaTop = -1.0f;
 
-void ClearDisplayList() {}
-void Draw2DLayer() {}
 int CancelDrag() { return 0; }
 int HandleScreenMouse(Screen*, MouseEvent*) { return 0; }
-void AddMenuRow(Screen*, const char*, int, void (*)(Screen*, int)) {}
-void AddBackButton(Screen*, int, void (*)(Screen*, int), const char*) {}
-float DrawTitlePicture(int, int, int) { return 0.0f; }
 void RetireAllMessages() {}
 void OpenConfirmDialog(Screen*, void (*)(Screen*), const char*, const char*) {}
 void AskCommandLine(Screen*, const char*) {}
@@ -21,7 +16,7 @@ void UpdateComposition(const char*) {}
 void EndComposition() {}
 void UpdateImeState() { KeyboardLayoutChanged = 0; }
 void InsertStoredMessage(int) {}
-void FreeCharCaches() {}
+int ImeComposing() { return 0; }
 void RefreshGarageView() {}
 void ClearPlayerMarks() {}
 void RefreshTrackScreenPictures() {}

@@ -519,6 +519,18 @@ void BuildTreeShell();
 // The flat light map used before a world brings its own; its textures.
 void BuildFlatLightMap();
 void FreeLightMapTextures();
+// The sky of the loaded world's selected light scheme, as the frame's sky
+// draws it: the sky material (null: none), the sky picture's heading
+// (radians), the height factor of the dome and the fog colour that is the
+// horizon's. 1 with a loaded world, 0 without.
+// Pending: no world is ever loaded yet; answers 0.
+struct WorldSkyLight {
+    Material* sky = nullptr;
+    float heading = 0;
+    float heightFactor = 1;
+    ColourRecord fog;
+};
+int GetWorldSkyLight(WorldSkyLight& out);
 
 // ---------------------------------------------------------------------------
 // Car model tables (car_model_tables.cpp): the small record that follows a

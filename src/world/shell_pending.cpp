@@ -18,3 +18,4 @@ void BeginWorldMeshes(World&) {}
 void BuildTreeShell() {}
 void BuildFlatLightMap() {}
 void FreeLightMapTextures() {}
+int GetWorldSkyLight(WorldSkyLight&) { return 0; }
