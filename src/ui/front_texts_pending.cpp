@@ -64,7 +64,9 @@ void AddMenuRow(Screen*, const char* text, int, void (*)(Screen*, int))
 {
     const float height = MenuRowHeight * MenuTextPart;
     const float y = NextRowTop + (MenuRowHeight - height) / 2;
-    DrawTextRightAligned(text, MenuRowRight - 0.02f, y, height * WidthOfHeight, height, White, TextCodePage);
+    const float size = height * WidthOfHeight;
+    const float width = GetTextWidth(text, size, TextCodePage);
+    DrawShadowText(text, MenuRowRight - 0.02f - width, y, size, height, White, TextCodePage);
     NextRowTop += MenuRowHeight;
 }
 
@@ -75,8 +77,8 @@ void AddBackButton(Screen*, int, void (*)(Screen*, int), const char* text)
     const char* shown = text != nullptr ? text : "back";
     const float size = height * WidthOfHeight;
     const float width = GetTextWidth(shown, size, TextCodePage);
-    DrawPlainText(shown, (Left + Right - width) / 2, Top + (Bottom - Top - height) / 2, size, height, ButtonRed,
-                  CaretNone, TextCodePage);
+    DrawShadowText(shown, (Left + Right - width) / 2, Top + (Bottom - Top - height) / 2, size, height, ButtonRed,
+                   TextCodePage);
 }
 
 float DrawTitlePicture(int, int, int)
@@ -85,6 +87,6 @@ float DrawTitlePicture(int, int, int)
     std::snprintf(line, sizeof line, "Quorvan %s", ProgramVersion);
     constexpr float Size = 0.02875f, Height = 0.05f;
     const float width = GetTextWidth(line, Size, 0);
-    DrawPlainText(line, -width / 2, VersionLineY, Size, Height, White, CaretNone, 0);
+    DrawShadowText(line, -width / 2, VersionLineY, Size, Height, White, 0);
     return 0.0f;
 }

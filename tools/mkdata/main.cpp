@@ -40,6 +40,7 @@ const BuildStep BuildSteps[] = {
     {"cars", BuildCars},
     {"colour files", BuildColourFiles},
     {"character map", BuildCharacterMap},
+    {"pictures", BuildPictures},
     {"AI names and message keys", BuildRaceFiles},
 };
 
