@@ -3,9 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/keyboard_layout.h"
 #include "ui/local.h"
 
+KeyboardLayoutRecord KeyboardLayout;
+
 namespace {
+
+constexpr int KeyboardLayoutTextMs = 3000;
 
 // The last searched page with this Windows code page number; -1 none.
 int FindLoadedPage(int number)
@@ -72,20 +77,37 @@ void SelectTranslationCodePage()
 
 void ReadKeyboardLayoutName(int announce)
 {
-    int page = FindLoadedPage(AnsiCodePageOfLanguage(GetUserDefaultLanguageId()));
-    bool known = page >= 0;
+    // The desktop's own layout where it can be read (not without graphics,
+    // which never touch the window system); else the user's language.
+    platform::KeyboardLayoutInfo layout;
+    const bool read = GraphicsOn && platform::ReadKeyboardLayout(layout);
+    const int number = read ? layout.ansiCodePage : AnsiCodePageOfLanguage(GetUserDefaultLanguageId());
+    int page = FindLoadedPage(number);
+    const bool known = page >= 0;
     if (!known)
         page = 0;
-    if (page == InputCodePage)
-        return;
-    InputCodePage = page;
-    char line[128];
-    if (announce) {
-        std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
-        PrintMessage(line, 8);
-    } else {
-        std::snprintf(line, sizeof line, "kb %s", known ? PageNames[page] : "?");
-        LogLine(line);
+    if (page != InputCodePage) {
+        InputCodePage = page;
+        char line[128];
+        if (announce) {
+            std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
+            PrintMessage(line, 8);
+        } else {
+            std::snprintf(line, sizeof line, "kb %s", known ? PageNames[page] : "?");
+            LogLine(line);
+        }
+    }
+    // The layout's name is shown for the Chinese pages, whose input method
+    // the user may want to see named.
+    KeyboardLayout = KeyboardLayoutRecord{};
+    if (InputCodePage == 7 || InputCodePage == 8) {
+        KeyboardLayout.inputMethod = layout.inputMethod ? 1 : 0;
+        const char* text = layout.text;
+        if (const char* dash = std::strstr(text, ") - "))
+            text = dash + 4;
+        std::snprintf(KeyboardLayout.text, sizeof KeyboardLayout.text, "%s", text);
+        if (KeyboardLayout.text[0] != 0)
+            KeyboardLayout.displayMs = KeyboardLayoutTextMs;
     }
 }
 

@@ -1,5 +1,5 @@
 // The one reset of this subsystem's tables.
-#include "ui/services.h"
+#include "ui/local.h"
 
 void ResetUiTables()
 {
@@ -11,6 +11,9 @@ void ResetUiTables()
     CharacterMap.curveSteps = 7;
     InputCodePage = 0;
     NounFirst = 0;
+    KeyboardLayout = KeyboardLayoutRecord{};
+    MutableGlyphQueues = GlyphQueueTableRecord{};
+    MutablePageFonts = PageFontsRecord{};
     DialogOpen = 0;
     UiMode = 0;
     KeyDownDispatching = 0;

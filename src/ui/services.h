@@ -231,8 +231,19 @@ void SelectCodePage(int n);
 // After a language is loaded: the text code page from "tx_codepage" and
 // the noun order from "tx_noun_adj".
 void SelectTranslationCodePage();
-// The keyboard's code page; announce 1 shows a change as a message.
+// The keyboard's code page from the desktop's active keyboard layout (the
+// user's language where no layout can be read); announce 1 shows a change
+// as a message, 0 logs it.
 void ReadKeyboardLayoutName(int announce);
+// What the input method's status shows of the layout on the Chinese
+// pages: the layout's name, for how long, and whether an input method
+// serves it. Lives for the whole run; set by ReadKeyboardLayoutName.
+struct KeyboardLayoutRecord {
+    char text[80] = {};
+    int displayMs = 0;
+    int inputMethod = 0;
+};
+extern KeyboardLayoutRecord KeyboardLayout;
 // The four double-byte font weights to 600.
 void InitFontWeights();
 
