@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "../tests/vehicle/test_ground.h"
-#include "devices/services.h"
+#include "support/test_ground.h"
+#include "world/services.h"
 
 namespace {
 
@@ -82,11 +82,11 @@ struct Fleet {
         for (auto& owned : cars) {
             CarObject& car = *owned;
             const Vec3 forward = {car.rotation.m[1], car.rotation.m[4], car.rotation.m[7]};
-            car.velocity = 15.0f * forward;
+            car.velocity = {15.0f * forward.x, 15.0f * forward.y, 15.0f * forward.z};
             for (int k = 0; k < car.wheelCount; ++k)
                 car.wheels[k].spinRate = 15.0f / car.axles[car.wheels[k].axleIndex].tyreRadius;
-            car.gear = car.gearTarget = 4;
-            car.engine.speed = 15.0f * car.gearRatios[4] * car.finalDrive / car.axles[0].tyreRadius;
+            car.step.gear = car.step.gearTarget = 4;
+            car.engine.speed = 15.0f * car.tuning.gearRatios[4] * car.tuning.finalDrive / car.axles[0].tyreRadius;
             car.engine.clutchAngle = car.engine.crankAngle;
             car.inputs.words[0] = 32768 - 2500;  // a gentle left turn
             car.inputs.words[1] = 16000;         // about a quarter throttle holds the speed
@@ -111,7 +111,7 @@ void BM_CarStep(benchmark::State& state)
         return;
     }
     ResetVehicleTables();
-    ResetDevicesTables();  // builds the tyres' friction curves
+    InstallWorldVehicleHooks();  // the cars' body models
     Fleet fleet;
     if (!fleet.Build(n)) {
         state.SkipWithError("a car did not load");

@@ -17,7 +17,6 @@ struct Inputs {
 
     Inputs()
     {
-        InitMathConstants();
         BuildTrigTables();
         std::uint32_t seed = 7;
         auto next = [&seed] { seed = seed * 1664525u + 1013904223u; return std::int32_t(seed); };

@@ -31,7 +31,7 @@ struct TextureGround {
         ResetGraphicsTables();
         PreInitDirect3D(1, -1, 0, 0, 0);
         CreateRenderDevice(nullptr, 0, -1);
-        UseCompressedTextures = 1;
+        SetUseCompressedTextures(1);
         platform::GfxImage picture;
         picture.width = picture.height = Side;
         std::vector<uint8_t> raw, alpha;
@@ -49,7 +49,7 @@ struct TextureGround {
         platform::GfxEncodeJpeg(picture, 90, jpeg);
         platform::WriteWholeFile("data\\pic\\photo.jpg", jpeg.data(), jpeg.size());
         // A DXT1 file with its whole chain, and the raw picture's cache.
-        TextureLoadSettings.ddsCache = 1;
+        SetTextureDdsCache(1);
         platform::WriteWholeFile("data\\pic\\CACHED.raw", raw.data(), raw.size());
         LoadNamedTexture("CACHED", 0);
         platform::GfxSaveTextureToDds("data\\pic\\chain.dds", LoadNamedTexture("photo.jpg", 0)->texture);
@@ -68,7 +68,7 @@ struct TextureGround {
 void Loads(benchmark::State& state, const char* name, int ddsCache)
 {
     TextureGround ground;
-    TextureLoadSettings.ddsCache = ddsCache;
+    SetTextureDdsCache(ddsCache);
     for (auto _ : state) {
         TextureRecord* record = LoadNamedTexture(name, 0);
         if (!record || record == DefaultTexture) {

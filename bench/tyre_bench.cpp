@@ -3,14 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <numbers>
 
-#include "devices/services.h"
-#include "graphics/services.h"
 #include "vehicle/services.h"
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
+constexpr float Pi = std::numbers::pi_v<float>;
 
 // A 205/55 R15 road tyre on a fixed suspension, pressed 2 cm into flat
 // ground of surface kind 0, as the tyre tests set it up.
@@ -18,18 +17,16 @@ struct BenchWheel {
     CarObject car;
     Wheel wheel;
     Axle axle;
-    FloatMatrix rotation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
     Vec3 hub;
 
     BenchWheel()
     {
-        BuildTyreCurves();
         axle.tyreWidth = 0.205f;
         axle.sidewallRatio = 0.55f;
         axle.rimRadius = 0.1905f;
         axle.rimWidth = 0.16f;
         axle.tyreType = 4;
-        BuildTyreProfile(axle, 0, 0, nullptr, 0, 0);
+        BuildTyreProfile(axle, 0);
         const float r = axle.tyreRadius, e = axle.rimRadius;
         axle.rimVolume = 2 * Pi * e * axle.rimWidth * 0.02f * r;
         axle.airVolume = Pi * (r * r - e * e) * axle.treadWidth;
@@ -57,6 +54,19 @@ struct BenchWheel {
         hub = {0, 0, r - 0.02f};
         wheel.previousCentre = {hub.x, hub.y, hub.z - r};
     }
+    // What the car gives the tyre for a (sub-)step of h seconds.
+    TyreStepInput Input(float brake, float* alignSum, float h)
+    {
+        TyreStepInput input;
+        input.car = &car;
+        input.hubPosition = hub;
+        input.brakeTorque = brake;
+        input.alignTorque = alignSum;
+        input.h = h;
+        input.inverseH = 1 / h;
+        input.gravity = -9.81f;
+        return input;
+    }
 };
 
 void TyreForcesRolling(benchmark::State& state)
@@ -72,7 +82,7 @@ void TyreForcesRolling(benchmark::State& state)
         b.hub.x += h * velocity.x;
         b.hub.y += h * velocity.y;
         Vec3 load;
-        ComputeTyreForces(b.wheel, b.axle, b.rotation, b.hub, 10, &align, h, 1 / h, -9.81f, b.car, load, 0);
+        ComputeTyreForces(b.wheel, b.axle, b.Input(10, &align, h), load);
         benchmark::DoNotOptimize(load);
     }
 }
@@ -85,7 +95,7 @@ void TyreForcesParked(benchmark::State& state)
     float align = 0;
     for (auto _ : state) {
         Vec3 load;
-        ComputeTyreForces(b.wheel, b.axle, b.rotation, b.hub, 1e5f, &align, h, 1 / h, -9.81f, b.car, load, 0);
+        ComputeTyreForces(b.wheel, b.axle, b.Input(1e5f, &align, h), load);
         benchmark::DoNotOptimize(load);
     }
 }

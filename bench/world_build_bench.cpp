@@ -30,7 +30,7 @@ struct BuiltModels {
         ResetCoreTables();
         ResetWorldTables();
         ResetGraphicsTables();
-        InstallWorldGraphicsHooks();
+        InstallGraphicsWorldHooks();
         if (game.path.empty())
             return;
         std::vector<std::string> files;

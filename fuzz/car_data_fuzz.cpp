@@ -6,14 +6,15 @@
 #include <cstdlib>
 
 #include "vehicle/services.h"
+#include "world/services.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool ready = [] {
         ResetCoreTables();
         ResetVehicleTables();
+        InstallWorldVehicleHooks();  // the body model in the car data
         BuildTrigTables();
-        InitMathConstants();
         return true;
     }();
     (void)ready;
@@ -23,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CarObject car;
     ConstructCar(car);
     if (ReadCarData(car, reader, version, "FUZ", 0, 0, 0, nullptr, 0, nullptr, nullptr, nullptr, 0)) {
-        if (car.wheelCount < 1 || car.wheelCount > MaxCarWheels || car.optionCount > MaxBodyOptions ||
-            car.dashboardLength > DashboardLayoutSize || car.carClass < 0 || car.carClass >= CarClassCount ||
-            car.setupCount < 1)
+        if (car.wheelCount < 1 || car.wheelCount > MaxCarWheels || car.data.optionCount > MaxBodyOptions ||
+            car.data.dashboardLength > DashboardLayoutSize || car.data.carClass < 0 ||
+            car.data.carClass >= CarClassCount || car.data.setupCount < 1)
             std::abort();
         DamageRecord record;
         MakeDamageRecord(car, record, 0);

@@ -36,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Race* race = [] {
         ResetCoreTables();
         ResetSessionTables();
-        CopyFixedString(Settings.plyName, "Fuzz Driver", sizeof Settings.plyName);
+        EditSettings([](SettingsRecord& settings) {
+            CopyFixedString(settings.plyName, "Fuzz Driver", sizeof settings.plyName);
+        });
         return new Race;
     }();
     if (size < 1)

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     ResetGraphicsTables();
     if (PreInitDirect3D(1, -1, 0, 0, 0) != 0 || CreateRenderDevice(nullptr, 0, -1) != 0)
         std::abort();
-    TextureLoadSettings.ddsCache = 0;
+    SetTextureDdsCache(0);
     std::atexit(ShutDown);
     return 0;
 }
@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 3)
         return 0;
     const int kind = data[0] % 6;
-    Settings.halfTexRes = data[0] >> 7;
+    const int halfTexRes = data[0] >> 7;
+    EditSettings([halfTexRes](SettingsRecord& settings) { settings.halfTexRes = halfTexRes; });
     const size_t split = std::min<size_t>(size - 3, size_t(data[1]) | size_t(data[2]) << 8);
     const uint8_t* bytes = data + 3;
     const std::string alphaName = std::string("PIC") + Endings[kind];

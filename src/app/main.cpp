@@ -3,11 +3,8 @@
 // the one line the program reads.
 #include <string>
 
-#include "core/services.h"
+#include "app/services.h"
 #include "platform/window.h"
-#include "devices/services.h"
-#include "net/services.h"
-#include "ui/services.h"
 
 // For the sanitizer build: the window system's and OpenGL's libraries keep
 // memory until the process ends, and their stacks cannot be told apart
@@ -19,9 +16,5 @@ int main(int argc, char** argv)
 {
     platform::CatchCloseSignals();
     std::string commandLine = JoinCommandLine(argc, argv);
-    InstallNetRaceHooks();
-    InstallUiRaceHooks();
-    InstallUiGraphicsHooks();
-    InstallDeviceRaceHooks();
     return RunProgram(commandLine.c_str());
 }

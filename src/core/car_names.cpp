@@ -34,7 +34,14 @@ const uint8_t CarListOrder[CarCount] = {8, 0, 1, 5, 6, 3, 4, 2, 9, 10,
 const char* const BodyCodeTable[BodyCodeCount] = {"WQ", "VO", "JB", "HL", "SN", "YA", "DY",
                                                   "ZE", "QP", "GE", "N8", "N1", "KT"};
 
-ObjectModel* BodyObjects[BodyCodeCount] = {};
+ObjectModel* MutableBodyObjects[BodyCodeCount] = {};
+ObjectModel* const (&BodyObjects)[BodyCodeCount] = MutableBodyObjects;
+
+void SetCarBodyObject(int index, ObjectModel* model)
+{
+    if (index >= 0 && index < BodyCodeCount)
+        MutableBodyObjects[index] = model;
+}
 
 int FindCarByName(const char* name)
 {

@@ -1,5 +1,6 @@
 // The CRC-32 family: the program's own most-significant-bit-first CRC that
 // copies compare with each other, and the standard reflected CRC-32.
+#include "core/local.h"
 #include "core/services.h"
 
 #include <array>
@@ -59,16 +60,17 @@ constexpr std::array<uint32_t, 256> ReflectedTable = MakeReflectedTable();
 
 // Constant-initialised, so a checksum taken before start-up has built the
 // table is still right.
-constinit std::array<uint32_t, 256> CrcTable = InitialCrcTable;
+constinit std::array<uint32_t, 256> MutableCrcTable = InitialCrcTable;
+const std::array<uint32_t, 256>& CrcTable = MutableCrcTable;
 
 void BuildCrcTable()
 {
-    CrcTable = MakeCrcTable();
+    MutableCrcTable = MakeCrcTable();
 }
 
 uint32_t CrcAddByte(uint32_t crc, uint8_t value)
 {
-    return CrcTable[crc >> 24] ^ ((crc << 8) | value);
+    return MutableCrcTable[crc >> 24] ^ ((crc << 8) | value);
 }
 
 uint32_t CrcAddShort(uint32_t crc, uint16_t value)
@@ -98,7 +100,7 @@ uint32_t CrcAddBuffer(uint32_t crc, const void* buffer, int count)
               t[4][crc & 0xFF] ^ t[3][b[0]] ^ t[2][b[1]] ^ t[1][b[2]] ^ t[0][b[3]];
     }
     for (; i < count; ++i)
-        crc = CrcTable[crc >> 24] ^ ((crc << 8) | bytes[i]);
+        crc = MutableCrcTable[crc >> 24] ^ ((crc << 8) | bytes[i]);
     return crc;
 }
 
@@ -107,7 +109,7 @@ uint32_t CrcAddString(uint32_t crc, const char* text)
     for (const char* c = text; *c; ++c) {
         // The character is widened as a signed byte: 0xE9 becomes 0xFFFFFFE9.
         uint32_t widened = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(*c)));
-        crc = ((crc << 8) | widened) ^ CrcTable[crc >> 24];
+        crc = ((crc << 8) | widened) ^ MutableCrcTable[crc >> 24];
     }
     return crc;
 }

@@ -14,9 +14,9 @@
 #include "platform/file_claim.h"
 #include "platform/files.h"
 
-bool DebugLogging = false;
-
 namespace {
+// Whether StartDebugLog has run. Lives for the whole run.
+bool LogStarted = false;
 // Lives for the whole run; set when the log starts and by the "log" option.
 std::string LogFileName = "deb.log";
 // This copy's claim on the log file; held from the start of the log to the
@@ -76,9 +76,11 @@ void WriteLogFileToOutput()
 
 } // namespace
 
+const bool& DebugLogging = LogStarted;
+
 void ResetDebugLog()
 {
-    DebugLogging = false;
+    LogStarted = false;
     LogClaim.Release();
     LogFileName = "deb.log";
     EchoLines = false;
@@ -88,7 +90,7 @@ const char* DebugLogName() { return LogFileName.c_str(); }
 
 std::string StartDebugLog()
 {
-    DebugLogging = true;
+    LogStarted = true;
     for (int copy = 1; copy <= MaxLogCopies; ++copy) {
         std::string name = CopyLogName(copy);
         if (LogClaim.Take(name, true) != platform::FileClaim::Taken)
@@ -166,6 +168,13 @@ int LogPrintf(const char* format, ...)
     std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     return LogLine(buffer);
+}
+
+void LogNotAvailableOnce(bool& noted, const char* name)
+{
+    if (!noted)
+        LogPrintf("%s : not available yet", name);
+    noted = true;
 }
 
 void LogVersion() { LogPrintf("%s : %s", ProductShortName, ProductVersion); }

@@ -4,10 +4,6 @@
 #include "core/local.h"
 #include "core/services.h"
 
-FixedVector ZeroVector, AxisX, AxisY, AxisZ;
-FixedMatrix IdentityMatrix;
-FixedTransform IdentityTransform;
-
 namespace {
 
 // The length of a vector as IntLength3 computes it, before it is held to
@@ -30,16 +26,6 @@ Fixed ScaleToUnit(Fixed component, std::int64_t length)
 Fixed FixedFromMetres(double metres)
 {
     return Fixed(RoundToInt32(metres * 65536.0));
-}
-
-void InitMathConstants()
-{
-    ZeroVector = MakeFixedVector(0, 0, 0);
-    AxisX = MakeFixedVector(65536, 0, 0);
-    AxisY = MakeFixedVector(0, 65536, 0);
-    AxisZ = MakeFixedVector(0, 0, 65536);
-    MatrixFromColumns(IdentityMatrix, AxisX, AxisY, AxisZ);
-    MakeTransform(IdentityTransform, IdentityMatrix, ZeroVector);
 }
 
 // The length is rounded to single precision before it is rounded to an

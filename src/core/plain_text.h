@@ -2,10 +2,6 @@
 // removed, escape codes turned into their characters, case ignored.
 #pragma once
 
-// 1 when two texts are equal with letters a to z compared without regard to
-// case, the same in every locale.
-int EqualsNoCase(const char* first, const char* second);
-
 // Room for the plain form of a name or line of text (longer texts are cut).
 constexpr int PlainTextSize = 96;
 // Writes the plain text of a caret-coded text into output (size bytes,

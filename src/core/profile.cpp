@@ -2,14 +2,14 @@
 // driving-aid flags derived from it.
 #include "core/local.h"
 #include "core/services.h"
-#include "devices/services.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 // Lives for the whole run; reset by ResetCoreTables.
-PlayerProfileRecord PlayerProfile;
+PlayerProfileRecord MutablePlayerProfile;
+const PlayerProfileRecord& PlayerProfile = MutablePlayerProfile;
 
 namespace {
 
@@ -57,21 +57,21 @@ void ReadFixedString(DataFile& reader, char* field, int n)
 
 void SetProfileDefaults()
 {
-    PlayerProfile.reserved = 0;
-    PlayerProfile.driverFigure = 32;
-    PlayerProfile.horn = 0;
-    std::memset(PlayerProfile.lessonProgress, 0, sizeof PlayerProfile.lessonProgress);
-    CopyFixedString(PlayerProfile.helmetSkin, "NQ1_NH", sizeof PlayerProfile.helmetSkin);
-    SetDefaultCarSettings(PlayerProfile.cars);
-    std::memset(PlayerProfile.numberPlate, 0, sizeof PlayerProfile.numberPlate);
+    MutablePlayerProfile.reserved = 0;
+    MutablePlayerProfile.driverFigure = 32;
+    MutablePlayerProfile.horn = 0;
+    std::memset(MutablePlayerProfile.lessonProgress, 0, sizeof MutablePlayerProfile.lessonProgress);
+    CopyFixedString(MutablePlayerProfile.helmetSkin, "NQ1_NH", sizeof MutablePlayerProfile.helmetSkin);
+    SetDefaultCarSettings(MutablePlayerProfile.cars);
+    std::memset(MutablePlayerProfile.numberPlate, 0, sizeof MutablePlayerProfile.numberPlate);
 }
 
 void SetRegionalDefaults()
 {
     int regional = (GetUserDefaultLanguageId() & 0x3FF) != EnglishPrimaryLanguage ? 1 : 0;
-    PlayerProfile.driverPosition = regional;
-    PlayerProfile.speedDisplay = regional;
-    PlayerProfile.pressureDisplay = regional;
+    MutablePlayerProfile.driverPosition = regional;
+    MutablePlayerProfile.speedDisplay = regional;
+    MutablePlayerProfile.pressureDisplay = regional;
 }
 
 int LoadProfile(bool useDefaults)
@@ -90,7 +90,7 @@ int LoadProfile(bool useDefaults)
     }
 
     // Read into a copy, so a short file leaves the profile as it was.
-    PlayerProfileRecord profile = PlayerProfile;
+    PlayerProfileRecord profile = MutablePlayerProfile;
     profile.reserved = ReadInt(reader);
     profile.driverFigure = ReadInt(reader);
     profile.horn = ReadByte(reader);
@@ -144,7 +144,7 @@ int LoadProfile(bool useDefaults)
             SetProfileDefaults();
         return 0;
     }
-    PlayerProfile = profile;
+    MutablePlayerProfile = profile;
     return 1;
 }
 
@@ -157,7 +157,7 @@ int SaveProfile()
     CreateDataFile(writer, nullptr, path, ProfileMagic, ProfileVersion);
     if (!writer.IsOpen())
         return 0;
-    const PlayerProfileRecord& profile = PlayerProfile;
+    const PlayerProfileRecord& profile = MutablePlayerProfile;
     WriteInt(writer, profile.reserved);
     WriteInt(writer, profile.driverFigure);
     WriteByte(writer, profile.horn);
@@ -188,16 +188,16 @@ int SaveProfile()
     return CloseDataFile(writer);
 }
 
-CarSettings* GetCurrentCarSettings()
+const CarSettings* GetCurrentCarSettings()
 {
     int car = FindCarByName(Settings.selectedCar);
-    return car >= 0 ? &PlayerProfile.cars[car] : nullptr;
+    return car >= 0 ? &MutablePlayerProfile.cars[car] : nullptr;
 }
 
-CarSettings* GetCarSettings(const char* shortCode)
+const CarSettings* GetCarSettings(const char* shortCode)
 {
     int car = FindCarByCode(shortCode);
-    return car >= 0 ? &PlayerProfile.cars[car] : nullptr;
+    return car >= 0 ? &MutablePlayerProfile.cars[car] : nullptr;
 }
 
 void ClearCarColourChoice(CarSettings& record)
@@ -208,9 +208,18 @@ void ClearCarColourChoice(CarSettings& record)
 
 void ClearCarEngineName(CarSettings& record) { std::memset(record.engineName, 0, sizeof record.engineName); }
 
+void ClearCarEngineChoice(const char* shortCode)
+{
+    int car = FindCarByCode(shortCode);
+    if (car >= 0)
+        ClearCarEngineName(MutablePlayerProfile.cars[car]);
+}
+
+void SetPlayerProfile(const PlayerProfileRecord& profile) { MutablePlayerProfile = profile; }
+
 int GetAssistFlags(int gearboxKind)
 {
-    const PlayerProfileRecord& profile = PlayerProfile;
+    const PlayerProfileRecord& profile = MutablePlayerProfile;
     int flags = Settings.driverPosView ? AssistDriverPosView : 0;
     bool controller = Settings.controlType == 1;
     bool autoGears = controller ? profile.gearShiftMode == 0 : profile.autoGearShift != 0;
@@ -231,7 +240,7 @@ int GetAssistFlags(int gearboxKind)
     }
     if (clutchAid)
         flags |= AssistAutoClutch;
-    if (!(flags & AssistAutoClutch) && Settings.controlType != 0 && ClutchControlMode == 0)
+    if (!(flags & AssistAutoClutch) && Settings.controlType != 0 && GetSettingsHooks().clutchControlMode() == 0)
         flags |= AssistClutchAxis;
     int brakeHelp = Settings.controlType == 0 ? profile.brakeHelpKeyboard : profile.brakeHelpController;
     if (brakeHelp)

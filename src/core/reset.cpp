@@ -6,13 +6,11 @@ void ResetCoreTables()
 {
     ResetDebugLog();
     SetConfigDefaults();
-    ResetCommandLine();
     ResetTextHelpers();
-    InitMathConstants();
     BuildTrigTables();
     ResetTextTable();
-    SecondLanguageName[0] = 0;
-    PlayerProfile = {};
-    FreeUserTable();
-    ResetShell();
+    MutableSecondLanguageName[0] = 0;
+    MutablePlayerProfile = {};
+    MutableUserTable = {};
+    ResetShellState();
 }

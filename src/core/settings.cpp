@@ -2,33 +2,20 @@
 // that follow it, saving in table order, and "update_cfg.txt".
 #include "core/local.h"
 #include "core/services.h"
-#include "devices/services.h"
-#include "graphics/services.h"
-#include "net/services.h"
 #include "platform/files.h"
-#include "platform/gfx.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <iterator>
+#include <numbers>
 #include <cstring>
 #include <string>
 
-SettingsRecord Settings;
-
-int UpdateFlag = 1;
-float FovTangent = 2.0f;
-float EditorFovTangent = 2.0f;
-float MainLodFactor = 1.0f;
-char MusicFileTemplate[MusicTemplateSize] = "data\\ogg\\%s.ogg";
-int ShadowTextureSize = 64;
-int MaxTextureSize = 4096;
-int MaxAnisotropy = 2;
-int CanModulate2x = 1;
-int CanMultiTexture = 1;
-int MenuMinFrameTime = 25;
-int WideScreen = 0;
+SettingsRecord MutableSettings;
+const SettingsRecord& Settings = MutableSettings;
+DerivedSettingsRecord MutableDerivedSettings;
+const DerivedSettingsRecord& DerivedSettings = MutableDerivedSettings;
 
 namespace {
 
@@ -48,7 +35,7 @@ constexpr int LanguageResetPrimaries[] = {0x02, 0x04, 0x11, 0x12};
 
 float FovTangentOf(float degrees)
 {
-    return 2.0f * static_cast<float>(std::tan(static_cast<double>(degrees) * 3.14159265358979323846 / 360.0));
+    return 2.0f * static_cast<float>(std::tan(static_cast<double>(degrees) * std::numbers::pi / 360.0));
 }
 
 // Builds the music file format from the folder; a "%" of the folder is
@@ -56,27 +43,27 @@ float FovTangentOf(float degrees)
 void BuildMusicTemplate()
 {
     std::string format;
-    for (const char* p = Settings.musicDir; *p != 0; ++p) {
+    for (const char* p = MutableSettings.musicDir; *p != 0; ++p) {
         if (*p == '%')
             format += '%';
         format += *p;
     }
     format += "\\%s.ogg";
-    if (format.size() >= sizeof MusicFileTemplate) {
+    if (format.size() >= sizeof MutableDerivedSettings.musicFileTemplate) {
         // Cannot happen with a folder of at most 79 characters; keep the default.
-        std::strcpy(MusicFileTemplate, "data\\ogg\\%s.ogg");
+        std::strcpy(MutableDerivedSettings.musicFileTemplate, "data\\ogg\\%s.ogg");
         return;
     }
-    std::strcpy(MusicFileTemplate, format.c_str());
+    std::strcpy(MutableDerivedSettings.musicFileTemplate, format.c_str());
 }
 
 void ComputeDerivedValues()
 {
-    MainLodFactor = 1.0f / Settings.mainLod;
-    FovTangent = FovTangentOf(Settings.userFov);
-    EditorFovTangent = FovTangentOf(Settings.editorFov);
+    MutableDerivedSettings.mainLodFactor = 1.0f / MutableSettings.mainLod;
+    MutableDerivedSettings.fovTangent = FovTangentOf(MutableSettings.userFov);
+    MutableDerivedSettings.editorFovTangent = FovTangentOf(MutableSettings.editorFov);
     BuildMusicTemplate();
-    ShadowTextureSize = Settings.shadowMode == 1 ? 32 : 64;
+    MutableDerivedSettings.shadowTextureSize = MutableSettings.shadowMode == 1 ? 32 : 64;
 }
 
 bool IsAllowedMipFilter(int value)
@@ -88,19 +75,19 @@ bool IsAllowedMipFilter(int value)
 // means the built-in texts and is stored as empty.
 void ChooseLanguage()
 {
-    if (Settings.language[0] != 0) {
-        if (EqualsNoCase(Settings.language, "English"))
-            Settings.language[0] = 0;
+    if (MutableSettings.language[0] != 0) {
+        if (EqualsNoCase(MutableSettings.language, "English"))
+            MutableSettings.language[0] = 0;
         return;
     }
     int index = ChooseLanguageForId(GetUserDefaultLanguageId());
     if (index >= 0) {
-        std::strncpy(Settings.language, LanguageTable[index].name, sizeof Settings.language - 1);
-        Settings.language[sizeof Settings.language - 1] = 0;
+        std::strncpy(MutableSettings.language, LanguageTable[index].name, sizeof MutableSettings.language - 1);
+        MutableSettings.language[sizeof MutableSettings.language - 1] = 0;
     }
 }
 
-// Reads one "cfg.txt" text into Settings.
+// Reads one "cfg.txt" text into MutableSettings.
 void ReadConfigText(const std::string& text)
 {
     TextCursor cursor{text.data(), text.size(), 0};
@@ -124,19 +111,19 @@ void ReadConfigText(const std::string& text)
                 ReadNameLine(cursor, value, key.length + 1);
             else
                 ReadTextLine(cursor, value, key.length + 1);
-            if (value[0] != 0 && Settings.welcomeZ == 0) {
-                char* field = reinterpret_cast<char*>(&Settings) + key.offset;
+            if (value[0] != 0 && MutableSettings.welcomeZ == 0) {
+                char* field = reinterpret_cast<char*>(&MutableSettings) + key.offset;
                 std::memcpy(field, value, std::strlen(value) + 1);
             }
         } else {
-            ReadConfigValue(cursor, key, &Settings);
+            ReadConfigValue(cursor, key, &MutableSettings);
             if (k == mpFilterKey)
                 filterSeen = true;
         }
     }
 
     if (std::strcmp(fileVersion, ProductVersion) != 0) {
-        Settings.windowedLink = 1;
+        MutableSettings.windowedLink = 1;
         bool resetVersion = false;
         for (const char* version : LanguageResetVersions)
             resetVersion = resetVersion || std::strcmp(fileVersion, version) == 0;
@@ -145,12 +132,12 @@ void ReadConfigText(const std::string& text)
         for (int id : LanguageResetPrimaries)
             resetPrimary = resetPrimary || primary == id;
         if (resetVersion && resetPrimary)
-            Settings.language[0] = 0;
+            MutableSettings.language[0] = 0;
     }
     if (filterSeen)
-        Settings.mpFilter &= ~MpFilterDroppedBit;
+        MutableSettings.mpFilter &= ~MpFilterDroppedBit;
     else
-        Settings.mpFilter = DefaultMpFilter;
+        MutableSettings.mpFilter = DefaultMpFilter;
 }
 
 } // namespace
@@ -158,71 +145,66 @@ void ReadConfigText(const std::string& text)
 void SetConfigDefaults()
 {
     for (const ConfigKey& key : ConfigKeyTable)
-        SetConfigDefault(key, &Settings);
-    Settings.mpFilter = DefaultMpFilter;
-    UpdateFlag = 1;
-    MaxTextureSize = 4096;
-    MaxAnisotropy = 2;
-    CanModulate2x = 1;
-    CanMultiTexture = 1;
-    MenuMinFrameTime = 25;
+        SetConfigDefault(key, &MutableSettings);
+    MutableSettings.mpFilter = DefaultMpFilter;
+    MutableDerivedSettings = {};
     ComputeDerivedValues();
 }
 
 void SetDefaultStrategy()
 {
-    Settings.fuelStart = 50;
-    Settings.fuelPit = 30;
-    Settings.tyreLimit = 30;
-    Settings.strategy = 1;
+    MutableSettings.fuelStart = 50;
+    MutableSettings.fuelPit = 30;
+    MutableSettings.tyreLimit = 30;
+    MutableSettings.strategy = 1;
 }
 
 void SetDefaultCarName()
 {
-    std::strcpy(Settings.selectedCar, "WQ SPORT");
+    std::strcpy(MutableSettings.selectedCar, "WQ SPORT");
 }
 
 void LoadConfig()
 {
     SetConfigDefaults();
-    SetDefaultTrack();
+    const SettingsHooks& hooks = GetSettingsHooks();
+    hooks.setDefaultTrack();
     SetDefaultStrategy();
-    SetDefaultViews();
+    hooks.setDefaultViews();
 
     std::string text;
     if (platform::ReadTextFile(ConfigFileName, text))
         ReadConfigText(text);
 
-    if (Settings.selectedCar[0] == 0)
+    if (MutableSettings.selectedCar[0] == 0)
         SetDefaultCarName();
-    if (!IsAllowedMipFilter(Settings.mipFilter))
-        Settings.mipFilter = 0;
-    if (Settings.helmetSkins == -1)
-        Settings.helmetSkins = Settings.autoGetSkins;
+    if (!IsAllowedMipFilter(MutableSettings.mipFilter))
+        MutableSettings.mipFilter = 0;
+    if (MutableSettings.helmetSkins == -1)
+        MutableSettings.helmetSkins = MutableSettings.autoGetSkins;
     ChooseLanguage();
 
-    SetMusicVolume(Settings.music);
-    SetEffectsVolume(Settings.beeps);
-    SetCarSoundVolume(Settings.carV);
+    hooks.setSoundLevels(MutableSettings.music, MutableSettings.beeps, MutableSettings.carV);
     ComputeDerivedValues();
-    MenuMinFrameTime = 25;
+    MutableDerivedSettings.menuMinFrameTime = 25;
 }
 
 int SaveConfig()
 {
-    if (InSimKeptSpeedupOpt >= 0)
-        Settings.mpSpeedupOpt = InSimKeptSpeedupOpt;
+    int keptSpeedup = GetSettingsHooks().keptSpeedupOption();
+    if (keptSpeedup >= 0)
+        MutableSettings.mpSpeedupOpt = keptSpeedup;
     // Modes started by an outside program through InSim end with it.
-    if (Settings.outSimMode == 3)
-        Settings.outSimMode = 0;
-    if (Settings.outGaugeMode == 3)
-        Settings.outGaugeMode = 0;
-    std::strcpy(Settings.version, ProductVersion);
+    if (MutableSettings.outSimMode == 3)
+        MutableSettings.outSimMode = 0;
+    if (MutableSettings.outGaugeMode == 3)
+        MutableSettings.outGaugeMode = 0;
+    std::strcpy(MutableSettings.version, ProductVersion);
 
     std::string text;
     char value[256];
     for (const ConfigKey& key : ConfigKeyTable) {
-        FormatConfigValue(key, &Settings, value, sizeof value);
+        FormatConfigValue(key, &MutableSettings, value, sizeof value);
         text += key.name;
         text += value;
         text += '\n';
@@ -248,7 +230,7 @@ void ReadUpdateConfig()
     static_assert(offsetof(UpdateRecord, update) == 8);
     record.update = 1;
 
-    UpdateFlag = 1;
+    MutableDerivedSettings.updateFlag = 1;
     std::string text;
     if (!platform::ReadTextFile(UpdateConfigFileName, text))
         return;
@@ -262,7 +244,7 @@ void ReadUpdateConfig()
         if (k != count)
             ReadConfigValue(cursor, UpdateKeys[k], &record);
     }
-    UpdateFlag = std::strcmp(record.version, ProductVersion) == 0 ? record.update : 1;
+    MutableDerivedSettings.updateFlag = std::strcmp(record.version, ProductVersion) == 0 ? record.update : 1;
 }
 
 int ChooseLanguageForId(int languageId)
@@ -288,58 +270,35 @@ int ChooseLanguageForId(int languageId)
     return best;
 }
 
-float* GetFieldOfView()
-{
-    WideScreen = ClientSize.height > 0 && ClientSize.width >= 3 * ClientSize.height ? 1 : 0;
-    SetScreenScale(WideScreen, Settings.screenCx, Settings.screenCy, Settings.screenXmul, Settings.screenYmul);
-    // The custom in-car view keeps fields of view of its own; until custom
-    // views exist the configured ones are in use.
-    return WideScreen ? &Settings.wideFov : &Settings.userFov;
-}
+void SetSettings(const SettingsRecord& settings) { MutableSettings = settings; }
+
+void SetDerivedSettings(const DerivedSettingsRecord& derived) { MutableDerivedSettings = derived; }
 
 void UpdateFovTangent()
 {
-    FovTangent = FovTangentOf(*GetFieldOfView());
+    const SizeRecord& client = ScreenSize.client;
+    MutableDerivedSettings.wideScreen = client.height > 0 && client.width >= 3 * client.height ? 1 : 0;
+    // The custom in-car view keeps fields of view of its own; until custom
+    // views exist the configured ones are in use.
+    float fieldOfView = DerivedSettings.wideScreen ? Settings.wideFov : Settings.userFov;
+    MutableDerivedSettings.fovTangent = FovTangentOf(fieldOfView);
 }
 
-void ReportGraphicsCaps()
+void FitSettingsToDevice(const DeviceLimits& limits)
 {
-    using namespace platform;
-    const GfxCaps* caps = DeviceCaps();
-    if (caps == nullptr)
-        return;
-    int deviceMaxTexture = static_cast<int>(std::min(caps->maxTextureWidth, caps->maxTextureHeight));
-    bool compressed = DeviceTextureFormatUsable(FmtDxt1) && DeviceTextureFormatUsable(FmtDxt3);
-    UseCompressedTextures = compressed ? 1 : 0;
-    MaxAnisotropy = std::max(static_cast<int>(caps->maxAnisotropy), 2);
-    Settings.mipFilter = std::min(Settings.mipFilter, MaxAnisotropy);
-
-    // Shadows and doubled textures multiply the frame by a texture: the
-    // colour of each is the source's factor of the other.
-    bool multiplies = (caps->srcBlendCaps & BlendCapsBit(BlendDestColour)) != 0 &&
-                      (caps->destBlendCaps & BlendCapsBit(BlendSrcColour)) != 0;
-    bool shadows = multiplies && (caps->textureAddressCaps & TextureAddressCapsClamp) != 0;
-    bool twoTimes = multiplies && (caps->textureOpCaps & TextureOpCapsModulate2x) != 0;
-    bool multiTexture = caps->maxSimultaneousTextures > 1;
-    bool dynamic = (caps->caps2 & Caps2DynamicTextures) != 0;
-    auto can = [](bool yes) { return yes ? "can" : "can't"; };
-    LogPrintf("max texture size %d", deviceMaxTexture);
-    LogPrintf("%s do shadows", can(shadows));
-    LogPrintf("%s use 2x tex", can(twoTimes));
-    LogPrintf("%s do multi tex", can(multiTexture));
-    LogPrintf("%s use dynamic tex", can(dynamic));
-    LogPrintf("%s use compressed tex", can(compressed));
-
+    DerivedSettingsRecord& derived = MutableDerivedSettings;
+    derived.maxAnisotropy = std::max(limits.maxAnisotropy, 2);
+    MutableSettings.mipFilter = std::min(Settings.mipFilter, derived.maxAnisotropy);
     // A device that reports no limit keeps the program's own.
-    if (deviceMaxTexture > 0)
-        MaxTextureSize = std::min(MaxTextureSize, deviceMaxTexture);
-    if (!shadows)
-        Settings.shadowMode = 0;
-    if (!twoTimes)
-        CanModulate2x = 0;
-    if (!multiTexture)
-        CanMultiTexture = 0;
-    ShadowTextureSize = Settings.shadowMode == 1 ? 32 : 64;
-    if (!compressed)
-        Settings.halfTexRes = 1;
+    if (limits.maxTextureSize > 0)
+        derived.maxTextureSize = std::min(derived.maxTextureSize, limits.maxTextureSize);
+    if (!limits.shadows)
+        MutableSettings.shadowMode = 0;
+    if (!limits.modulate2x)
+        derived.canModulate2x = 0;
+    if (!limits.multiTexture)
+        derived.canMultiTexture = 0;
+    derived.shadowTextureSize = Settings.shadowMode == 1 ? 32 : 64;
+    if (!limits.compressed)
+        MutableSettings.halfTexRes = 1;
 }

@@ -4,10 +4,9 @@
 #include "core/services.h"
 
 #include <cstddef>
+#include <numbers>
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 #define QV_FIELD(field) static_cast<uint16_t>(offsetof(SettingsRecord, field))
 
@@ -146,7 +145,7 @@ const ConfigKey ConfigKeyTable[ConfigKeyCount] = {
     FloatKey("Button Look ", QV_FIELD(buttonLook), 45.0, 30.0, 90.0, 0),
     FloatKey("FV Lag ", QV_FIELD(fvLag), 0.1, 0.1, 0.5, 2),
     FloatKey("FV Height ", QV_FIELD(fvHeight), 0.5, 0.0, 1.0, 2),
-    FloatKey("FV Angle ", QV_FIELD(fvAngle), Pi / 15, 0.0, Pi / 4, 2),
+    FloatKey("FV Angle ", QV_FIELD(fvAngle), std::numbers::pi / 15, 0.0, std::numbers::pi / 4, 2),
     FloatKey("FV Dist ", QV_FIELD(fvDist), 6.0, 1.0, 10.0, 2),
     IntKey("FV Dir ", QV_FIELD(fvDir), 1, 0, 1),
     KeptAfterFirstRun(TextKey("Selected Car ", QV_FIELD(selectedCar), 31, "WQ SPORT")),

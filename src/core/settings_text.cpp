@@ -52,13 +52,10 @@ void SetTextField(char* field, int length, const char* text)
     std::memset(field + n, 0, static_cast<size_t>(length) + 1 - n);
 }
 
+// The key tables hold whole-number limits as doubles.
 int ClampInt(int value, double min, double max)
 {
-    if (value < min)
-        return static_cast<int>(min);
-    if (value > max)
-        return static_cast<int>(max);
-    return value;
+    return Clamp(value, static_cast<int>(min), static_cast<int>(max));
 }
 
 // Reads up to parts integers into values; stops at the first that is not

@@ -12,7 +12,6 @@
 #include <locale.h>
 
 #include "platform/check.h"
-#include "ui/services.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ char* PrepareInto(const char* text, int endCodeBytes)
 {
     char* output = PreparedText[static_cast<size_t>(PreparedTextNext)].data();
     PreparedTextNext ^= 1;
-    if (NeedsCodePageMarker(text, TextCodePage)) {
+    if (NeedsCodePageMarker(text, GetInterfaceHooks().textCodePage())) {
         output[0] = '^';
         output[1] = CodePageLetters[0];
         CopyColourPairs(output + 2, text, MarkedTextBytes + 1);
@@ -85,6 +84,15 @@ int EqualsNoCase(const char* first, const char* second)
         if (!*first)
             return 1;
     }
+}
+
+int FindInList(const char* text, const char* const* names, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (EqualsNoCase(text, names[i]))
+            return i;
+    }
+    return -1;
 }
 
 const char* PrepareColourText(const char* text) { return PrepareInto(text, 0); }

@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "ui/services.h"
-
 namespace {
 
 // Lines shorter than this are never broken.
@@ -40,10 +38,7 @@ bool LineIsFull(const char* line, int length, float textSize, float maxWidth, in
         return false;
     if (length >= TextPageLineSize - 1)
         return true;
-    float savedScale = TextScale;
-    TextScale = 1.0f;
-    float width = GetTextWidth(line, 0.85f * textSize, codePage);
-    TextScale = savedScale;
+    float width = GetInterfaceHooks().textWidth(line, 0.85f * textSize, codePage);
     return !(width < maxWidth);
 }
 
@@ -62,16 +57,17 @@ int BreakLine(char* line, int length, char* next, int codePage)
             return i + 1;
         }
     }
-    if (IsDoubleBytePage(codePage)) {
+    const InterfaceHooks& hooks = GetInterfaceHooks();
+    if (hooks.isDoubleBytePage(codePage)) {
         int i = 0;
         bool reported = false;
         while (i < length) {
             auto c = static_cast<unsigned char>(line[i]);
             if (c < 0x20 && !reported) {
-                PrintError("Invalid character");
+                hooks.printError("Invalid character");
                 reported = true;
             }
-            if (IsLeadByte(codePage, c)) {
+            if (hooks.isLeadByte(codePage, c)) {
                 if (i == length - 1) {
                     next[0] = line[i];
                     next[1] = '\0';
@@ -97,7 +93,7 @@ void InitTextPage(TextPage& page, int flag)
 
 void ReadTextPage(TextPage& page, FILE* file, const char* title, float textSize, float maxWidth)
 {
-    int codePage = page.flag ? 0 : TextCodePage;
+    int codePage = page.flag ? 0 : GetInterfaceHooks().textCodePage();
     int c = ReadTextChar(file);
     if (c == '@') {
         while (c != EOF && c != '\n' && c != '\r')

@@ -1,4 +1,5 @@
 // The table of translatable texts, its slots and the shared messages by number.
+#include "core/local.h"
 #include "core/services.h"
 
 #include <cstring>
@@ -92,14 +93,15 @@ MessageTextTable BuildMessageTexts();
 
 const TextEntry TextTable[TextCount] = {
 #define QV_TEXT(key, maxLength, english) {#key, maxLength, NoMessageNumber, &TextSlots[TX_##key], english},
-#define QV_MESSAGE(number, key, english) {#key, MessageMaxLength, number, &MessageTexts.slots[number], english},
+#define QV_MESSAGE(number, key, english) {#key, MessageMaxLength, number, &MutableMessageTexts.slots[number], english},
 #include "core/text_table_data.inc"
 #undef QV_TEXT
 #undef QV_MESSAGE
 };
 
 // Lives for the whole run; the slots are reset by ResetTextTable.
-MessageTextTable MessageTexts = BuildMessageTexts();
+MessageTextTable MutableMessageTexts = BuildMessageTexts();
+const MessageTextTable& MessageTexts = MutableMessageTexts;
 
 namespace {
 
@@ -118,12 +120,25 @@ MessageTextTable BuildMessageTexts()
 
 } // namespace
 
+const char** WritableSlot(const TextEntry& entry)
+{
+    // Every slot is an element of TextSlots or of the message table's
+    // slots, both writable; the table hands them out read-only.
+    return const_cast<const char**>(entry.slot);
+}
+
 void ResetTextTable()
 {
     FreeLanguage();
-    MessageTexts = BuildMessageTexts();
+    MutableMessageTexts = BuildMessageTexts();
     for (const TextEntry& entry : TextTable)
-        *entry.slot = entry.english;
+        *WritableSlot(entry) = entry.english;
+}
+
+void OverrideText(TextId id, const char* text)
+{
+    if (id < TextCount && text != nullptr)
+        *WritableSlot(TextTable[id]) = text;
 }
 
 const char* GetMessageTextEnglish(int number)

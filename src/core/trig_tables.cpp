@@ -1,11 +1,14 @@
 // The sine, cosine and degree tables that every rotation builder reads.
 #include <cmath>
+#include <numbers>
 
 #include "core/local.h"
 #include "core/services.h"
 
-TrigTableSet TrigTables;
-DegreePair DegreeTable[DegreeTableSize];
+TrigTableSet MutableTrigTables;
+const TrigTableSet& TrigTables = MutableTrigTables;
+DegreePair MutableDegreeTable[DegreeTableSize];
+const DegreePair (&DegreeTable)[DegreeTableSize] = MutableDegreeTable;
 
 namespace {
 
@@ -99,18 +102,18 @@ void BuildTrigTables()
         double sine, cosine, unused;
         ComputeSinCos(angle, sine, unused);
         ComputeSinCos(double(float(angle)), unused, cosine);
-        TrigTables.sine[i] = Fixed(RoundToInt32(float(sine * 65536.0)));
-        TrigTables.cosine[i] = Fixed(RoundToInt32(float(cosine * 65536.0)));
+        MutableTrigTables.sine[i] = Fixed(RoundToInt32(float(sine * 65536.0)));
+        MutableTrigTables.cosine[i] = Fixed(RoundToInt32(float(cosine * 65536.0)));
     }
     // Degrees to radians in single precision: degrees × pi × 1/180.
     for (int k = 0; k < DegreeTableSize; ++k) {
-        DegreeTable[k] = {};
+        MutableDegreeTable[k] = {};
         if (k > 90 && k < 166)
             continue;
         float degrees = float(k <= 90 ? -k : 256 - k);
-        float radians = degrees * 3.14159265f * (1.0f / 180.0f);
+        float radians = degrees * std::numbers::pi_v<float> * (1.0f / 180.0f);
         double sine, cosine;
         ComputeSinCos(radians, sine, cosine);
-        DegreeTable[k] = {Fixed(RoundToInt32(cosine * 65536.0)), Fixed(RoundToInt32(sine * 65536.0))};
+        MutableDegreeTable[k] = {Fixed(RoundToInt32(cosine * 65536.0)), Fixed(RoundToInt32(sine * 65536.0))};
     }
 }

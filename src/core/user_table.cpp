@@ -8,7 +8,8 @@
 
 // Lives for the whole run; loaded and saved by the game list, emptied by
 // ResetCoreTables.
-UserList UserTable;
+UserList MutableUserTable;
+const UserList& UserTable = MutableUserTable;
 
 namespace {
 
@@ -22,12 +23,12 @@ bool IdLess(const UserRecord& first, const UserRecord& second) { return first.us
 
 } // namespace
 
-void FreeUserTable() { UserTable = {}; }
+void FreeUserTable() { MutableUserTable = {}; }
 
 void LoadUserTable()
 {
     FreeUserTable();
-    UserTable.capacity = UserTableGrowth;
+    MutableUserTable.capacity = UserTableGrowth;
 
     DataFile reader;
     int version = 0;
@@ -52,33 +53,33 @@ void LoadUserTable()
         record.name[sizeof record.name - 1] = 0;
     // The file is written in id order; a file that is not keeps FindUser working.
     std::stable_sort(records.begin(), records.end(), IdLess);
-    UserTable.records = std::move(records);
-    UserTable.capacity = count + UserTableGrowth;
+    MutableUserTable.records = std::move(records);
+    MutableUserTable.capacity = count + UserTableGrowth;
 }
 
 int SaveUserTable()
 {
-    if (UserTable.records.empty() || !UserTable.changed)
+    if (MutableUserTable.records.empty() || !MutableUserTable.changed)
         return 0;
     DataFile writer;
     CreateDataFile(writer, nullptr, UserTablePath, UserTableMagic, UserTableVersion);
     if (!writer.IsOpen())
         return 0;
-    int count = static_cast<int>(UserTable.records.size());
+    int count = static_cast<int>(MutableUserTable.records.size());
     WriteInt(writer, count);
     WriteInt(writer, 0);
-    WriteBlock(writer, UserTable.records.data(), count * static_cast<int>(sizeof(UserRecord)));
+    WriteBlock(writer, MutableUserTable.records.data(), count * static_cast<int>(sizeof(UserRecord)));
     if (!CloseDataFile(writer))
         return 0;
-    UserTable.changed = false;
+    MutableUserTable.changed = false;
     return 1;
 }
 
-UserRecord* FindUser(int32_t userId)
+const UserRecord* FindUser(int32_t userId)
 {
     UserRecord key;
     key.userId = userId;
-    auto& records = UserTable.records;
+    auto& records = MutableUserTable.records;
     auto found = std::lower_bound(records.begin(), records.end(), key, IdLess);
     if (found == records.end() || found->userId != userId)
         return nullptr;
@@ -90,13 +91,13 @@ void AddUser(int32_t userId, const char* name)
     UserRecord record;
     record.userId = userId;
     CopyFixedString(record.name, name, sizeof record.name);
-    auto& records = UserTable.records;
+    auto& records = MutableUserTable.records;
     records.insert(std::upper_bound(records.begin(), records.end(), record, IdLess), record);
-    UserTable.changed = true;
-    if (static_cast<int>(records.size()) >= UserTable.capacity) {
+    MutableUserTable.changed = true;
+    if (static_cast<int>(records.size()) >= MutableUserTable.capacity) {
         // The table grows in memory; the save keeps the file up to date, and
         // a save that fails loses nothing (the table stays marked changed).
-        UserTable.capacity = static_cast<int>(records.size()) + UserTableGrowth;
+        MutableUserTable.capacity = static_cast<int>(records.size()) + UserTableGrowth;
         SaveUserTable();
     }
 }

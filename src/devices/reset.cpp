@@ -1,11 +1,9 @@
-// The one reset of this subsystem's tables.
-#include "devices/services.h"
+// The devices' run record and the one reset of this subsystem's tables.
+#include "devices/local.h"
+
+DevicesRecord MutableDevices;
 
 void ResetDevicesTables()
 {
-    ControlActiveStandIn = nullptr;
-    ControllerValues = {};
-    ControlsSettings = {};
-    // The tyre curves are constant once built; a reset leaves them built.
-    BuildTyreCurves();
+    MutableDevices = {};
 }

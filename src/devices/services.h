@@ -1,173 +1,21 @@
-// Sound and input devices: the services other subsystems may use.
+// Sound and input devices: the door other subsystems include.
+//
+// Devices own sound output, the controllers and the controls file with the
+// values and settings the car's controls read, and the head tracker; the
+// clutch mode, the controller values, the controls settings and the
+// tracker's state are read-only outside devices. Sound, controllers and
+// the tracker are not built yet: a program without them runs. Devices give
+// the race its interface sounds through the race's hooks
+// (devices/session_hooks.h).
 #pragma once
 
 #include "core/services.h"
-#include "devices/race_hooks.h"
+#include "devices/controls.h"
+#include "devices/core_hooks.h"
+#include "devices/head_tracker.h"
+#include "devices/session_hooks.h"
+#include "devices/sound.h"
+#include "devices/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.
 void ResetDevicesTables();
-
-// ---------------------------------------------------------------------------
-// Sound levels (temporary bodies in volume_stub.cpp until sound is built).
-
-// Set the music, interface-effects and car-sound levels from their
-// settings (0 to 20). Called by the settings loader and the options screen.
-void SetMusicVolume(float setting);
-void SetEffectsVolume(float setting);
-void SetCarSoundVolume(float setting);
-
-// ---------------------------------------------------------------------------
-// Controls (temporary body in clutch_stub_tmp.cpp until the controls are built).
-
-// The controls setting "Clutch": 0 clutch on an axis, 1 on a button (1 at
-// program start). Lives for the whole run; stored with the controls.
-extern int ClutchControlMode;
-
-// ---------------------------------------------------------------------------
-// Game sound (temporary body in game_sound_stub.cpp until sound is built).
-
-struct ObjectSet;
-// Renders this physics step's block of the game-sound stream (engine, tyre
-// and wind sounds of nearby cars); called once at the end of every step.
-// drawnAfter is the physics step's flag. Nothing is returned.
-void FeedGameSound(ObjectSet* set, int drawnAfter);
-
-// ---------------------------------------------------------------------------
-// Engine waves in files (engine_wave.cpp): the recorded waves of an
-// engine's sound as engine files and car data hold them.
-
-struct EngineWave;
-// Reads one wave: a count byte, a spare byte, a storage kind and the type.
-// Kinds 0 and 1 (old forms) are skipped, kind 2 is empty, kind 3 holds an
-// int32 sample count and the samples, which replace the wave's array.
-// Returns 1, or 0 with "Could not read wave" for an unknown kind or a
-// sample count the file cannot hold.
-int ReadWaveShape(EngineWave& wave, DataFile& reader, int version);
-// Writes the wave in storage kind 3.
-void WriteWaveShape(const EngineWave& wave, DataFile& writer);
-// Frees the samples; with clear set the count and pointer become 0.
-void FreeWave(EngineWave& wave, int clear);
-
-// ---------------------------------------------------------------------------
-// What the program shell uses of sound, controllers and the head tracker
-// (temporary bodies in shell_pending.cpp until they are built: no sound
-// runs, no controller is attached and no head tracker is found).
-
-// The whole sound output: stopped and started around display-mode
-// changes, closed at shut-down. Whether it runs, and the music stream.
-void StopSound();
-void StartSound();
-void CloseSound();
-int IsSoundRunning();
-int IsMusicPlaying();
-// Once per pass while sound and music run.
-void RefillMusicStream();
-// The music track chooser, once per root screen frame.
-void UpdateMusic(int flag);
-// Interface sounds: 0 click, 1 message, 2 system message, 3 invalid key, 4 error.
-void PlayUiSound(int effect);
-// The looping stream buffer: StopLoopingSound stops it when it plays and
-// answers whether it was playing; RestartLoopingSound plays it again (1 or
-// 0). Used around a rebuild of the graphics resources.
-int StopLoopingSound();
-int RestartLoopingSound();
-
-// Controllers: DirectInput-style set-up (nonzero on failure), force
-// feedback, the controls file (loaded once when pending) and calibration.
-int InitDirectInput();
-int InitForceFeedback();
-void ReleaseControllers();
-extern int ControlsFilePending;
-void LoadControls();
-int SaveControls();
-int SaveCalibration();
-void ResetAxisCalibration(int keepFirstField);
-void SetDefaultKeys();
-
-// Head tracker: 0 loaded, 2 not loaded. Lives for the whole run.
-extern int HeadTrackerState;
-// Loads the tracker's client; returns the new state.
-int LoadHeadTracker();
-void UnloadHeadTracker();
-
-// ---------------------------------------------------------------------------
-// Controls as the car's input words read them (temporary bodies in
-// controls_pending.cpp until the control table and the controller polling
-// are built: no control is active and every axis value is 0).
-
-// 1 when the control function's controller button is held or, with alsoKey
-// set, its keyboard key is down; else 0. Functions: 0 steer_left,
-// 1 steer_right, 2 steer_fast, 3 steer_slow, 4 throttle, 5 brake,
-// 6 shift_up, 7 shift_down, 8 clutch, 9 handbrake, 13 horn, 14 flash,
-// 15 reset, 16 pit_speed, 17 tc_disable, 18 ignition, 21 reverse, 22 to 28
-// gear_1 to gear_7.
-int IsControlActive(int control, int alsoKey);
-// Stand-in for the control table until it is built: when set,
-// IsControlActive answers through it (tests script the controls with it).
-// Lives for the whole run; cleared by ResetDevicesTables.
-extern int (*ControlActiveStandIn)(int control, int alsoKey);
-
-// The control values the controller polling produces each frame.
-// Lives for the whole run; cleared by ResetDevicesTables.
-struct ControllerValuesRecord {
-    float steer = 0;      // -1..1, right positive
-    float throttle = 0;   // 0..1
-    float brake = 0;      // 0..1
-    float lookHeading = 0, lookPitch = 0, lookRoll = 0;  // -1..1
-    float clutch = 0;     // 0..1
-    float handbrake = 0;  // 0..1
-};
-extern ControllerValuesRecord ControllerValues;
-
-// The settings of the controls file that the car's controls read
-// (the clutch on a button is ClutchControlMode). Lives for the whole run;
-// set back by ResetDevicesTables.
-struct ControlsSettingsRecord {
-    float wheelTurn = 270;      // degrees, lock to lock of the steering controller
-    int pedalMode = 1;          // 2: throttle and brake share one axis
-    int handbrakeOnButton = 0;  // the handbrake comes from its control, not its axis
-};
-extern ControlsSettingsRecord ControlsSettings;
-
-// ---------------------------------------------------------------------------
-// Tyre force curves (tyre_curves.cpp): the normalised friction coefficient
-// of a tyre against its normalised slip, which the vehicle's tyre model
-// samples. Each curve rises from 0 along a cubic to its peak at the knee
-// and runs along a second cubic to its end value, flat beyond the end.
-
-constexpr int TyreCurveSamples = 64;
-struct TyreCurve {
-    float knee = 0;        // slip of the peak
-    float end = 0;         // slip of the end value; the curve is flat beyond
-    float stiffness = 0;   // start tangent x knee: the rise per unit of slip / knee
-    float step = 0;        // end / 64, the slip between samples
-    float inverseStep = 0; // 1 / step
-    float values[TyreCurveSamples] = {};  // at slip step x (i + 1)
-};
-// Tyre kinds of the curve pairs: hard surfaces and loose ones.
-constexpr int HardTyreCurve = 0, LooseTyreCurve = 1;
-// The lateral pair (rising to 0.95 on hard surfaces) and the longitudinal
-// pair (peaking at 1.15 on hard surfaces), indexed by tyre kind. Built by
-// BuildTyreCurves at start-up and by ResetDevicesTables; constant after.
-extern TyreCurve LateralTyreCurves[2];
-extern TyreCurve LongitudinalTyreCurves[2];
-
-// Fills a curve from its start tangent, knee, slope at the knee, peak,
-// end and end value.
-void BuildTyreCurve(TyreCurve& curve, float startTangent, float knee, float kneeSlope, float peak,
-                    float end, float endValue);
-// The four curves of the tyre model, built once at start-up.
-void BuildTyreCurves();
-// The curve's value at slip x >= 0: linear from 0 to the first sample,
-// between samples, and the last sample from the end on. Inline: every
-// tyre samples two curves each sub-step.
-inline float SampleTyreCurve(const TyreCurve& curve, float x)
-{
-    const float u = x * curve.inverseStep;
-    if (u <= 1)
-        return u * curve.values[0];
-    if (!(u < TyreCurveSamples))
-        return curve.values[TyreCurveSamples - 1];
-    const int i = static_cast<int>(u);
-    return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
-}

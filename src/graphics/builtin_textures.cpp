@@ -195,9 +195,9 @@ Material* GetModelTexture(const char* name)
         return DefaultMaterial;
     }
     const TextureLoadSettingsRecord saved = TextureLoadSettings;
-    TextureLoadSettings.skinLoadMode = SkinLoadPictures;
+    MutableTextureLoadSettings.skinLoadMode = SkinLoadPictures;
     Material* material = GetMaterial(name, 0, 0, 1, 0, 0, nullptr);
-    TextureLoadSettings = saved;
+    MutableTextureLoadSettings = saved;
     ReportMissingTexture(material, name);
     return material;
 }
@@ -239,7 +239,7 @@ int MaterialSlotIndex(const Material* material)
 
 void SetEntryBackground(const char* name)
 {
-    if (GameKind != 1 || !GraphicsOn)
+    if (GameKind != 1 || !ProgramMode.graphicsOn)
         return;
     if (name == nullptr || std::strcmp(name, EntryBackground.name) != 0) {
         FreeMaterialAndTexture(MutableBuiltinMaterials.background);
@@ -253,9 +253,10 @@ void SetEntryBackground(const char* name)
 
 void LoadEntryBackground()
 {
-    if (EntryBackground.name[0] == 0 || !GraphicsOn || !DeviceExists() || MutableBuiltinMaterials.background)
+    if (EntryBackground.name[0] == 0 || !ProgramMode.graphicsOn || !DeviceExists() || MutableBuiltinMaterials.background)
         return;
-    if (QuitState != 0 && !(std::strcmp(EntryBackground.name, "entry") == 0 && QuitReturnTarget != 0))
+    if (ProgramMode.quitState != 0 &&
+        !(std::strcmp(EntryBackground.name, "entry") == 0 && GetShellHooks().quitReturnTarget() != 0))
         return;
     if (std::strchr(EntryBackground.name, '/') || std::strchr(EntryBackground.name, '\\') ||
         std::strstr(EntryBackground.name, ".."))
@@ -267,9 +268,9 @@ void LoadEntryBackground()
     if (!platform::FileExists(path))
         return;
     const TextureLoadSettingsRecord saved = TextureLoadSettings;
-    TextureLoadSettings.skinLoadMode = SkinLoadPictures;
+    MutableTextureLoadSettings.skinLoadMode = SkinLoadPictures;
     Material* picture = GetMaterial(file, 0, 0, 1, 0, 0, nullptr);
-    TextureLoadSettings = saved;
+    MutableTextureLoadSettings = saved;
     ReportMissingTexture(picture, file);
     if (picture != nullptr && picture->texture != nullptr)
         MutableBuiltinMaterials.background = picture;

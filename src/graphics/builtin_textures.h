@@ -13,6 +13,10 @@ struct Material;
 struct NamedMesh;
 struct TextureRecord;
 
+// Start-up tables of the 2D drawing.
+// Pending: no 2D drawing tables; does nothing.
+void BuildSegmentTables();
+
 // Makes every built-in texture (at start-up with graphics, and after the
 // graphics resources were rebuilt): the font textures, plain white and
 // black and their materials, the built-in pictures (a missing one is

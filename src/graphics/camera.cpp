@@ -31,7 +31,7 @@ void InitCamera(Camera& camera, const FixedVector& position, const FixedVector& 
     camera.heading = StartHeading;
     camera.pitch = StartPitch;
     camera.roll = 0;
-    camera.lightColour = StandardColours[7];
+    camera.lightColour = MutableStandardColours[7];
     for (int32_t& level : camera.lightLevels)
         level = StartLightLevel;
     camera.range = StartRange;

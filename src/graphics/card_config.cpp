@@ -8,7 +8,8 @@
 #include "graphics/local.h"
 #include "platform/files.h"
 
-CardSettingsRecord CardSettings;
+CardSettingsRecord MutableCardSettings;
+const CardSettingsRecord& CardSettings = MutableCardSettings;
 
 namespace {
 
@@ -27,9 +28,11 @@ constexpr int AdapterNameLength = 512;
 
 } // namespace
 
+void SetCardSettings(const CardSettingsRecord& settings) { MutableCardSettings = settings; }
+
 void LoadCardConfig()
 {
-    CardSettings = CardSettingsRecord{};
+    MutableCardSettings = CardSettingsRecord{};
     std::string text;
     if (!platform::ReadTextFile(CardConfigFileName, text))
         return;
@@ -39,14 +42,14 @@ void LoadCardConfig()
         std::memmove(window + 1, window, KeyWindowSize - 1);
         window[0] = static_cast<char>(c);
         switch (MatchKeySuffix(window, CardKeys, CardKeyCount)) {
-        case 0: ScanIntClamped(cursor, CardSettings.adapterIndex, 0, 7); break;
+        case 0: ScanIntClamped(cursor, MutableCardSettings.adapterIndex, 0, 7); break;
         case 1: {
             char name[AdapterNameLength];
             ReadTextLine(cursor, name, AdapterNameLength);
             break;
         }
-        case 2: ScanIntClamped(cursor, CardSettings.depthClass, -1, 3); break;
-        case 3: ScanIntClamped(cursor, CardSettings.simpleTrack, 0, 2); break;
+        case 2: ScanIntClamped(cursor, MutableCardSettings.depthClass, -1, 3); break;
+        case 3: ScanIntClamped(cursor, MutableCardSettings.simpleTrack, 0, 2); break;
         default: break;
         }
     }
@@ -54,16 +57,16 @@ void LoadCardConfig()
 
 int SaveCardConfig()
 {
-    const char* adapterName = AdapterTable.count > 0 ? GetCurrentAdapter()->description : "";
+    const char* adapterName = MutableAdapterTable.count > 0 ? GetCurrentAdapter()->description : "";
     char line[AdapterNameLength + 32];
     std::string text;
-    std::snprintf(line, sizeof line, "Adapter Select %d\n", CardSettings.adapterIndex);
+    std::snprintf(line, sizeof line, "Adapter Select %d\n", MutableCardSettings.adapterIndex);
     text += line;
     std::snprintf(line, sizeof line, "Adapter Name %s\n", adapterName);
     text += line;
-    std::snprintf(line, sizeof line, "ZBD Select %d\n", CardSettings.depthClass);
+    std::snprintf(line, sizeof line, "ZBD Select %d\n", MutableCardSettings.depthClass);
     text += line;
-    std::snprintf(line, sizeof line, "Simple Track %d\n", CardSettings.simpleTrack);
+    std::snprintf(line, sizeof line, "Simple Track %d\n", MutableCardSettings.simpleTrack);
     text += line;
     std::string bytes = platform::TextWithCrLf(text);
     if (!platform::WriteWholeFile(CardConfigFileName, bytes.data(), bytes.size())) {

@@ -4,7 +4,8 @@
 
 #include "graphics/local.h"
 
-ColourRecord StandardColours[StandardColourCount];
+ColourRecord MutableStandardColours[StandardColourCount];
+const ColourRecord (&StandardColours)[StandardColourCount] = MutableStandardColours;
 int ColourShift = 0;
 
 void InitStandardColours()
@@ -16,7 +17,7 @@ void InitStandardColours()
         {200, 200, 200}, {32, 32, 32},    {230, 110, 90},  {100, 220, 60},  {120, 150, 220},
     };
     for (int i = 0; i < StandardColourCount; ++i)
-        SetColourRecord(StandardColours[i], Values[i][0], Values[i][1], Values[i][2]);
+        SetColourRecord(MutableStandardColours[i], Values[i][0], Values[i][1], Values[i][2]);
 }
 
 uint32_t MakeColour(const ColourRecord& c) { return MakeColour(c.r, c.g, c.b); }

@@ -12,9 +12,10 @@
 // The 23 standard colours: 0 to 7 the caret-code colours (bit 1 red, 2
 // green, 4 blue), 8 grey, 9 the error and usual message colour, 10 to 22
 // the interface's light and dark tints. Users name single entries. Filled
-// by InitStandardColours; lives for the whole run.
+// by InitStandardColours; read-only outside graphics; lives for the whole
+// run.
 constexpr int StandardColourCount = 23;
-extern ColourRecord StandardColours[StandardColourCount];
+extern const ColourRecord (&StandardColours)[StandardColourCount];
 void InitStandardColours();
 
 // Packs ARGB 0xFFrrggbb.
@@ -45,10 +46,6 @@ void WriteColour(const ColourRecord& record, DataFile& writer);
 // has bit 0 set is unlit and keeps its colour.
 
 constexpr uint8_t ColourUnlit = 1;
-
-// 1 while materials double the texture product (modulate-2x), so that lit
-// colours are halved to match. Lives for the whole run.
-extern int ColourShift;
 
 // A camera-space normal lit by the camera's light: hemisphere ambient from
 // the normal's up component, and the sun when it faces it.

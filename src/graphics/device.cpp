@@ -13,7 +13,7 @@
 using namespace platform;
 
 DeviceRecord Gfx;
-bool UseOpenGlBackEnd = false;
+GfxSystemMaker MakeGfxSystem = platform::CreateNullGfxSystem;
 
 namespace {
 
@@ -22,7 +22,7 @@ const float DefaultWidthFactor = std::bit_cast<float>(0x3FC90FD0u);
 
 int CreateDeviceSystem()
 {
-    Gfx.system = CreateGfxSystem(UseOpenGlBackEnd ? GfxBackEnd::OpenGl : GfxBackEnd::Null);
+    Gfx.system = MakeGfxSystem();
     return Gfx.system ? 0 : -1;
 }
 
@@ -111,7 +111,7 @@ void ResetWithPresentParams()
 
 } // namespace
 
-void SetGraphicsBackEnd(bool openGl) { UseOpenGlBackEnd = openGl; }
+void SetGraphicsBackEnd(GfxSystemMaker make) { MakeGfxSystem = make; }
 
 void SetDisplaySettings(int width, int height, int windowed, int multisampleType)
 {
@@ -204,7 +204,7 @@ int CreateRenderDevice(void* window, int lockableBackBuffer, int modeIndex)
             return -1;
         // A device needs the adapter table; without pre-initialisation the
         // first adapter is enumerated here.
-        if (AdapterTable.count == 0 && !EnumerateAdapters(0)) {
+        if (MutableAdapterTable.count == 0 && !EnumerateAdapters(0)) {
             ReleaseDeviceSystem();
             return -1;
         }

@@ -1,19 +1,23 @@
 // The reset of the drawing resources' tables: meshes, texture load
-// settings, camera, view, lighting and the free camera.
+// settings, colours, camera, view, transforms, lighting and the free camera.
+#include <algorithm>
+#include <iterator>
+
 #include "graphics/local.h"
 
 void ResetDrawingTables()
 {
     FreeAllMeshes();
-    TextureLoadSettings = TextureLoadSettingsRecord{};
-    UseCompressedTextures = 0;
-    SkinTextureCounter = 0;
+    MutableTextureLoadSettings = TextureLoadSettingsRecord{};
+    std::fill(std::begin(MutableStandardColours), std::end(MutableStandardColours), ColourRecord{});
+    ColourShift = 0;
     DefaultCamera = Camera{};
     CurrentCamera = &DefaultCamera;
     LightFactors = LightFactorsRecord{};
     ViewState = ViewStateRecord{};
     FreeCamera = FreeCameraRecord{};
-    ColourShift = 0;
+    Transforms = TransformRecord{};
     EnvironmentFactors = EnvironmentFactorsRecord{};
+    DefaultLightSetup = LightSetup{};
     ResetLightSetup();
 }

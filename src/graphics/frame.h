@@ -73,3 +73,6 @@ int SaveScreenshot(const char* fileName);
 // shown, 2 the replay view.
 // Pending: there is no in-race display yet; answers 0.
 int InRaceDisplayMode();
+// Ends a drag of the replay bar.
+// Pending: no replay bar yet; does nothing.
+void EndReplayDrag();

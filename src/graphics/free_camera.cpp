@@ -4,6 +4,7 @@
 // mouse.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "graphics/local.h"
 
@@ -11,7 +12,7 @@ FreeCameraRecord FreeCamera;
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
+constexpr float Pi = std::numbers::pi_v<float>;
 constexpr float AngleToRadians = 2 * Pi / 65536.0f;
 constexpr float RadiansToAngle = 10430.0f;
 // Pitch stays within 85 degrees of level.
@@ -70,12 +71,12 @@ void MoveCamera(float dx, float dy, float dz)
 int PickAt(float pixelX, float pixelY, float height, FixedVector& point)
 {
     const Camera& camera = *CurrentCamera;
-    float w = static_cast<float>(ClientSize.width), h = static_cast<float>(ClientSize.height);
+    float w = static_cast<float>(ScreenSize.client.width), h = static_cast<float>(ScreenSize.client.height);
     if (w <= 0 || h <= 0) {
         w = static_cast<float>(DeviceWidth());
         h = static_cast<float>(DeviceHeight());
     }
-    const float k = EditorFovTangent;
+    const float k = DerivedSettings.editorFovTangent;
     float ray[3] = {(pixelX - w / 2) / w * k, (h / 2 - pixelY) / w * k, 1.0f};
     const float length = std::sqrt(ray[0] * ray[0] + ray[1] * ray[1] + ray[2] * ray[2]);
     for (float& c : ray)
@@ -157,10 +158,11 @@ void GetCameraMoveRate(Vec3& rate)
 void MoveFreeCamera(float speed)
 {
     Camera& camera = *CurrentCamera;
-    const float t = static_cast<float>(FrameStep) * 0.001f;
+    const float t = static_cast<float>(GameTime.frameStepMs) * 0.001f;
     const float height = Metres(camera.position.z.raw);
-    const int forwardKey = ArrowHeldGame[ArrowUp] ? 1 : 0, backKey = ArrowHeldGame[ArrowDown] ? 1 : 0;
-    if (CtrlHeld) {
+    const uint8_t* arrows = InputState.arrowHeldGame;
+    const int forwardKey = arrows[ArrowUp] ? 1 : 0, backKey = arrows[ArrowDown] ? 1 : 0;
+    if (InputState.ctrlHeld) {
         // Height by keys, in the overhead mode only.
         if (FreeCamera.editorMode == 2) {
             float scale = 1.0f;
@@ -172,7 +174,7 @@ void MoveFreeCamera(float speed)
         }
         return;
     }
-    const float s = t * static_cast<float>((ArrowHeldGame[ArrowRight] ? 1 : 0) - (ArrowHeldGame[ArrowLeft] ? 1 : 0));
+    const float s = t * static_cast<float>((arrows[ArrowRight] ? 1 : 0) - (arrows[ArrowLeft] ? 1 : 0));
     const float f = t * static_cast<float>(forwardKey - backKey);
     if (s == 0 && f == 0)
         return;
@@ -191,7 +193,7 @@ void MoveFreeCamera(float speed)
 void FreeCameraMouse(const MouseEvent& event)
 {
     Camera& camera = *CurrentCamera;
-    const bool ctrl = CtrlHeld || (event.press & 4);
+    const bool ctrl = InputState.ctrlHeld || (event.press & 4);
     const bool both = event.leftHeld && event.rightHeld;
     int dx = event.dx, dy = event.dy;
     if (event.rightHeld && !event.leftHeld && !ctrl) {
@@ -207,7 +209,7 @@ void FreeCameraMouse(const MouseEvent& event)
     const bool wheel = event.wheel != 0;
     if (FreeCamera.editorMode == 2 && (both || wheel) && (camera.back.z.raw < -ZoomLevelBand ||
                                                            camera.back.z.raw > ZoomLevelBand)) {
-        const float h = static_cast<float>(ClientSize.height > 0 ? ClientSize.height : DeviceHeight());
+        const float h = static_cast<float>(ScreenSize.client.height > 0 ? ScreenSize.client.height : DeviceHeight());
         const float factor = event.wheel == 2 ? ZoomOut : event.wheel == 1 ? ZoomIn : (h + 3.0f * dy) / h;
         float along;
         if (!(Settings.editorOptions & EditorOptionZoomToGround)) {
@@ -227,7 +229,8 @@ void FreeCameraMouse(const MouseEvent& event)
         return;
     // The ground under the mouse follows the mouse.
     FixedVector before, now;
-    const float x = static_cast<float>(LastMousePixel[0]), y = static_cast<float>(LastMousePixel[1]);
+    const int* mouse = InputState.lastMousePixel;
+    const float x = static_cast<float>(mouse[0]), y = static_cast<float>(mouse[1]);
     if (!PickAt(x - dx, y - dy, FreeCamera.groundHeight, before) || !PickAt(x, y, FreeCamera.groundHeight, now))
         return;
     camera.position += before - now;
@@ -235,5 +238,6 @@ void FreeCameraMouse(const MouseEvent& event)
 
 int PickGroundPointAtHeight(FixedVector& point, float height)
 {
-    return PickAt(static_cast<float>(LastMousePixel[0]), static_cast<float>(LastMousePixel[1]), height, point);
+    const int* mouse = InputState.lastMousePixel;
+    return PickAt(static_cast<float>(mouse[0]), static_cast<float>(mouse[1]), height, point);
 }

@@ -11,6 +11,65 @@
 
 #include "graphics/services.h"
 #include "platform/gfx.h"
+#include "world/services.h"
+
+// ---------------------------------------------------------------------------
+// The writable forms of what graphics exports read-only.
+
+extern AdapterTableRecord MutableAdapterTable;   // adapters.cpp
+extern CardSettingsRecord MutableCardSettings;   // card_config.cpp
+extern ColourRecord MutableStandardColours[StandardColourCount];  // colours.cpp
+extern TextureRecord* MutableDefaultTexture;     // texture_registry.cpp
+extern TextureLoadSettingsRecord MutableTextureLoadSettings;  // texture_files.cpp
+// The stand-ins of the car effects (car_effects_pending.cpp).
+extern CarEffectStandIns MutableCarEffectStandIns;
+
+// Which services that are not built yet have said so in the log: each says
+// it once. Lives for the whole run; set back by ResetGraphicsTables (reset.cpp).
+struct PendingNoticesRecord {
+    bool helmetMesh = false;
+
+    bool operator==(const PendingNoticesRecord&) const = default;
+};
+extern PendingNoticesRecord MutablePendingNotices;
+
+// ---------------------------------------------------------------------------
+// The helmet (helmet.cpp).
+
+constexpr int MaxHelmetNodes = 4;
+// The helmet's model and its nodes, node n built from the model's level of
+// detail n. Lives from LoadHelmet to FreeHelmet; the nodes are rebuilt with
+// the graphics resources.
+struct HelmetRecord {
+    ObjectModel* model = nullptr;          // owned; null without a helmet
+    MeshNode* nodes[MaxHelmetNodes] = {};  // owned
+    int nodeCount = 0;
+};
+extern HelmetRecord Helmet;
+
+// ---------------------------------------------------------------------------
+// Camera, view and lighting (camera.cpp, view.cpp, free_camera.cpp,
+// colours.cpp, light_setup.cpp, material.cpp, matrices.cpp).
+
+// The camera made at start-up. Lives for the whole run.
+extern Camera DefaultCamera;
+// The current camera; the default one unless a preview or view set
+// another. Every 3D drawer reads it.
+extern Camera* CurrentCamera;
+extern LightFactorsRecord LightFactors;
+extern ViewStateRecord ViewState;
+extern FreeCameraRecord FreeCamera;
+// 1 while materials double the texture product (modulate-2x), so that lit
+// colours are halved to match. Lives for the whole run.
+extern int ColourShift;
+// No texture, pre-lit: what the batches and the scene use when given none.
+// Lives with the device.
+extern Material* DefaultMaterial;
+extern TransformRecord Transforms;
+// The default light: white sun from straight above, white sky and ground.
+// Lives for the whole run.
+extern LightSetup DefaultLightSetup;
+extern EnvironmentFactorsRecord EnvironmentFactors;
 
 // ---------------------------------------------------------------------------
 // Device (device.cpp, render_target.cpp).
@@ -69,7 +128,7 @@ platform::GfxSurface* GetDepthSurface(int width);
 void ReleaseDepthSurfaces();
 
 // The back end chosen by SetGraphicsBackEnd. Lives for the whole run.
-extern bool UseOpenGlBackEnd;
+extern GfxSystemMaker MakeGfxSystem;
 
 // ---------------------------------------------------------------------------
 // Adapters (adapters.cpp).
@@ -88,6 +147,8 @@ struct StateEntry {
     uint32_t device = 0; // what the device holds
     uint32_t wanted = 0; // last value asked for
     int slot = -1;       // queue slot, -1 when not queued
+
+    bool operator==(const StateEntry&) const = default;
 };
 
 constexpr int StateQueueSize = 16;
@@ -104,6 +165,8 @@ struct StateCacheRecord {
     int stageCount[TextureStageCount] = {};
     bool read = false;
     bool deviceReset = false;
+
+    bool operator==(const StateCacheRecord&) const = default;
 };
 // Lives with the device; ResetGraphicsTables clears it.
 extern StateCacheRecord StateCache;
@@ -118,6 +181,8 @@ struct FogStateRecord {
     int on = 0;            // switched by SetFogEnabled
     int mode = 0;          // 0..5
     uint32_t colour = 0;   // 0x00RRGGBB
+
+    bool operator==(const FogStateRecord&) const = default;
 };
 extern FogStateRecord FogState;
 
@@ -179,6 +244,8 @@ constexpr uint32_t NoShaderSet = 0xFFFFFFFFu;
 struct VertexShaderTableRecord {
     uint32_t handles[ShaderKindCount][ShaderVariantCount] = {}; // 0 not built; an FVF after a failure
     uint32_t lastSet = NoShaderSet;
+
+    bool operator==(const VertexShaderTableRecord&) const = default;
 };
 extern VertexShaderTableRecord VertexShaderTable;
 
@@ -204,17 +271,25 @@ struct CaseInsensitiveLess {
 };
 // Lives until FreeAllTextures.
 extern std::map<std::string, TextureRecord*, CaseInsensitiveLess> TextureRegistry;
-extern platform::GfxTexture* StageTextures[TextureStageCount];
-extern uint8_t StageLodIndex;
 constexpr int BlockSurfaceCount = 2;
-extern platform::GfxSurface* BlockSurfaces[BlockSurfaceCount];
+// What the registry keeps beside its records: the texture each device
+// stage holds and the stages' LOD bias index (the bind cache), the two
+// block surfaces, and the skin texture number last handed out (0 after
+// FreeAllTextures). Lives with the device; set back by ResetGraphicsTables.
+struct TextureStageRecord {
+    platform::GfxTexture* stageTextures[TextureStageCount] = {};
+    uint8_t stageLodIndex = 255;
+    platform::GfxSurface* blockSurfaces[BlockSurfaceCount] = {};
+    uint16_t skinTextureCounter = 0;
+
+    bool operator==(const TextureStageRecord&) const = default;
+};
+extern TextureStageRecord TextureStages;
 
 void InitTextureRegistry();
 void ReleaseRenderTargets();
 int RecreateRenderTargets();
 float LodBiasSetting(int lodIndex);
-// The skin texture number last handed out (0 after FreeAllTextures).
-extern uint16_t SkinTextureCounter;
 
 // The alpha a raw image's file name asks for (its last nine characters).
 enum DuzezMode : int {
@@ -312,6 +387,8 @@ extern DrawBatch* OpenBatch;
 
 struct ScreenScaleRecord {
     float xOffset = 1.0f, xScale = 400.0f, yOffset = 1.0f, yScale = 300.0f;
+
+    bool operator==(const ScreenScaleRecord&) const = default;
 };
 extern ScreenScaleRecord ScreenScale;
 
@@ -343,6 +420,17 @@ extern SoftwareTargetRecord SoftwareTarget;
 
 // Forgets every plate slot and group (their textures go with the registry).
 void ClearPlateCache();
+// The frame's own state: the background mode stack (exported read-only as
+// BackgroundModeStack) and which of the two small synchronisation targets
+// was drawn last. Lives for the whole run; set back by ResetFrameTables.
+struct FrameRecord {
+    BackgroundModeStackRecord backgroundModes;
+    int syncTargetIndex = 0;
+};
+extern FrameRecord MutableFrame;
+// Opens the frame's scene: true when the device can be drawn to this pass;
+// otherwise the pass is marked not drawn.
+bool OpenFrameScene();
 // The synchronisation targets start again from the first.
 void ResetFrameSync();
 // The parts of ResetGraphicsTables that belong to these files.

@@ -148,7 +148,7 @@ namespace {
 Material* MaterialOfTexture(TextureRecord* texture, int doubled, int lightMapped, int prelit, int reflective,
                             TextureRecord* secondTexture)
 {
-    if (texture == DefaultTexture)
+    if (texture == MutableDefaultTexture)
         texture = nullptr;
     if (Material* found = FindMaterial(texture, doubled, lightMapped, prelit, reflective, secondTexture))
         return found;
@@ -175,13 +175,13 @@ Material* GetMaterialFromImage(const char* name, const uint8_t* rgba, int width,
     }
     // The image stands in for the raw file of the name, so that no file is
     // read; the name is made again if it exists.
-    const TextureLoadSettingsRecord saved = TextureLoadSettings;
-    TextureLoadSettings.skinLoadMode = SkinLoadPictures;
-    TextureLoadSettings.preloadedSide = width;
-    TextureLoadSettings.preloadedPixels = rgba;
+    const TextureLoadSettingsRecord saved = MutableTextureLoadSettings;
+    MutableTextureLoadSettings.skinLoadMode = SkinLoadPictures;
+    MutableTextureLoadSettings.preloadedSide = width;
+    MutableTextureLoadSettings.preloadedPixels = rgba;
     TextureRecord* texture = LoadNamedTexture(name, 0);
-    TextureLoadSettings = saved;
-    if (!texture || texture == DefaultTexture)
+    MutableTextureLoadSettings = saved;
+    if (!texture || texture == MutableDefaultTexture)
         return nullptr;
     return MaterialOfTexture(texture, 0, 0, 1, 0, nullptr);
 }

@@ -17,10 +17,6 @@ struct Material {
     uint8_t reflective = 0;  // environment-mapped from the normals
 };
 
-// No texture, pre-lit: what the batches and the scene use when given none.
-// Lives with the device.
-extern Material* DefaultMaterial;
-
 // The material with that texture (found, or loaded, by name; none for an
 // empty name or a texture that cannot be loaded) and flags: an existing
 // equal one, else a new one. Never null while the registry exists.

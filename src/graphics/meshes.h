@@ -50,7 +50,6 @@ struct TransformRecord {
     float widthFactor = 0.0f, nearZ = 0.0f, farZ = 0.0f; // what the projection was built from
     bool viewReset = false; // the device holds the identity view (ResetViewMatrix)
 };
-extern TransformRecord Transforms;
 
 // The projection of a view window: widthFactor = 2 tan(horizontal field of
 // view / 2), the viewport's aspect, near and far distances in metres.
@@ -80,9 +79,6 @@ public:
     float sunVector[3] = {0, 0, 1};     // world direction towards the sun
 };
 
-// The default light: white sun from straight above, white sky and ground.
-// Lives for the whole run.
-extern LightSetup DefaultLightSetup;
 // Makes the light current and loads its constants.
 void SetLightSetup(LightSetup* light);
 // Makes the default light current and loads it.
@@ -95,8 +91,9 @@ LightSetup* CurrentLightSetup();
 // the whole run.
 struct EnvironmentFactorsRecord {
     float a = 1.0f, b = 0.0f, k = 1.0f;
+
+    bool operator==(const EnvironmentFactorsRecord&) const = default;
 };
-extern EnvironmentFactorsRecord EnvironmentFactors;
 
 // ---------------------------------------------------------------------------
 // Named meshes.
@@ -184,9 +181,9 @@ void MarkMeshBlock(NamedMesh* mesh, int block, int shadowMask);
 // blocks) with the current world matrix, then clears the marks; keepBlend
 // leaves the blend state of a light-mapped second pass as it is.
 void DrawMarkedBlocks(NamedMesh* mesh, int keepBlend);
-// Draws and clears the blocks marked with shadows (temporary body in
-// mesh_shadow_pending.cpp until the shadow textures are built: they are
-// drawn without their shadows).
+// Draws and clears the blocks marked with shadows.
+// Pending: no shadow textures yet (mesh_shadow_pending.cpp); the blocks are
+// drawn without their shadows.
 void DrawShadowedBlocks(NamedMesh* mesh, int shadowLimit);
 // Draws one block of a part (nothing for a block empty in that part); the
 // shadow arguments wait for the shadow textures and are not used yet.

@@ -77,7 +77,7 @@ int ReadRawImage(const char* path, int maxSize, int halve, RawImage& image)
     image = RawImage{};
     const std::string target = path ? path : "";
     image.duzez = DuzezModeFromName(target.c_str()).mode;
-    const TextureLoadSettingsRecord& load = TextureLoadSettings;
+    const TextureLoadSettingsRecord& load = MutableTextureLoadSettings;
     if (load.preloadedPixels) {
         if (load.preloadedSide <= 0 || load.preloadedSide > MaxRawSide)
             return RefuseRaw("preloaded image has no valid size", target);

@@ -1,12 +1,14 @@
-// The one reset of this subsystem's tables: shuts the device down and
-// returns every graphics global to its start-up state.
+// The one reset of this subsystem's tables: frees what graphics owns, shuts
+// the device down and returns every graphics record to its start-up state.
 #include "graphics/local.h"
-#include "graphics/services.h"
+
+PendingNoticesRecord MutablePendingNotices;
 
 void ResetGraphicsTables()
 {
     ResetSky();
     ResetMeshBlockQueue();
+    FreeHelmet();
     ShutdownDirect3D();
     ResetDrawingTables();
     FreeBatchBuffers();
@@ -17,21 +19,18 @@ void ResetGraphicsTables()
     ReleaseDepthSurfaces();
     FreeAdapterTable();
     Gfx = DeviceRecord{};
-    UseOpenGlBackEnd = false;
+    MakeGfxSystem = platform::CreateNullGfxSystem;
     StateCache = StateCacheRecord{};
     FogState = FogStateRecord{};
     VertexShaderTable = VertexShaderTableRecord{};
-    CardSettings = CardSettingsRecord{};
-    Transforms = TransformRecord{};
+    MutableCardSettings = CardSettingsRecord{};
+    TextureStages = TextureStageRecord{};
     WorldBatch = DrawBatch{};
     ScreenBatch = DrawBatch{};
     OpenBatch = nullptr;
     ScreenScale = ScreenScaleRecord{};
-    for (auto*& texture : StageTextures)
-        texture = nullptr;
-    StageLodIndex = 255;
-    SkidMarkStandIn = nullptr;
-    ParticleStandIn = nullptr;
+    MutableCarEffectStandIns = CarEffectStandIns{};
+    MutablePendingNotices = PendingNoticesRecord{};
     ResetFrameTables();
     ResetBuiltinTextureTables();
     ClearPlateCache();

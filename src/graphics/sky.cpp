@@ -152,11 +152,8 @@ void DrawSky(Material* skyTexture, float heading, float radius, float height, ui
     const int heading16 = static_cast<int>(std::lround(heading * AngleUnitsPerRadian));
     if (begin) {
         SyncGpuFrame();
-        if (!DeviceExists() || !TestDeviceState()) {
-            SkipDrawing = 1;
+        if (!OpenFrameScene())
             return;
-        }
-        BeginDeviceScene();
     }
     if (Settings.skyRes == 0) {
         const Camera& camera = *CurrentCamera;

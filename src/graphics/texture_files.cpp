@@ -16,8 +16,11 @@
 
 using namespace platform;
 
-TextureLoadSettingsRecord TextureLoadSettings;
-int UseCompressedTextures = 0;
+TextureLoadSettingsRecord MutableTextureLoadSettings;
+const TextureLoadSettingsRecord& TextureLoadSettings = MutableTextureLoadSettings;
+
+void SetUseCompressedTextures(int compressed) { MutableTextureLoadSettings.compressed = compressed; }
+void SetTextureDdsCache(int on) { MutableTextureLoadSettings.ddsCache = on; }
 
 namespace {
 
@@ -54,11 +57,11 @@ std::string PathOfName(const char* name, bool& skin)
     skin = false;
     if (!name || !*name)
         return std::string();
-    switch (TextureLoadSettings.skinLoadMode) {
+    switch (MutableTextureLoadSettings.skinLoadMode) {
     case SkinLoadSkins: {
         skin = true;
         std::string jpeg = Format("data\\skins\\%s.jpg", name);
-        if (!TextureLoadSettings.ddsCache && platform::FileExists(jpeg))
+        if (!MutableTextureLoadSettings.ddsCache && platform::FileExists(jpeg))
             return jpeg;
         return Format("data\\skins_dds\\%s.dds", name);
     }
@@ -72,20 +75,20 @@ std::string PathOfName(const char* name, bool& skin)
 // The texture format a raw image of the alpha mode is built in.
 uint32_t RawTextureFormat(const DuzezInfo& duzez)
 {
-    return TextureLoadSettings.thirtyTwoBit ? static_cast<uint32_t>(FmtX8R8G8B8) : duzez.format;
+    return MutableTextureLoadSettings.thirtyTwoBit ? static_cast<uint32_t>(FmtX8R8G8B8) : duzez.format;
 }
 
 // The format a raw image's DDS cache is read in.
 uint32_t RawCacheFormat(const DuzezInfo& duzez)
 {
-    if (UseCompressedTextures)
+    if (MutableTextureLoadSettings.compressed)
         return duzez.mode == DuzezFourBit || duzez.mode == DuzezEightBit ? FmtDxt3 : FmtDxt1;
     return RawTextureFormat(duzez);
 }
 
 uint32_t ConfiguredLevels(const DuzezInfo& duzez)
 {
-    return duzez.singleLevel ? 1u : static_cast<uint32_t>(TextureLoadSettings.mipLevels);
+    return duzez.singleLevel ? 1u : static_cast<uint32_t>(MutableTextureLoadSettings.mipLevels);
 }
 
 void LogLoadFailure(const char* what, const char* path, const std::string& reason)
@@ -162,14 +165,14 @@ void WriteRawCache(TextureRecord* record, const DuzezInfo& duzez)
 int LoadRawTexture(TextureRecord* record, const char* path)
 {
     const DuzezInfo duzez = DuzezModeFromName(path);
-    const bool preloaded = TextureLoadSettings.preloadedPixels != nullptr;
-    const bool cacheTried = !preloaded && TextureLoadSettings.ddsCache;
+    const bool preloaded = MutableTextureLoadSettings.preloadedPixels != nullptr;
+    const bool cacheTried = !preloaded && MutableTextureLoadSettings.ddsCache;
     if (cacheTried && LoadRawCache(record, duzez)) {
         record->alphaRef = duzez.alphaRef;
         return 0;
     }
     RawImage image;
-    if (ReadRawImage(path, MaxTextureSize, cacheTried ? 0 : Settings.halfTexRes, image) != 0)
+    if (ReadRawImage(path, DerivedSettings.maxTextureSize, cacheTried ? 0 : Settings.halfTexRes, image) != 0)
         return LoadNoFile;
     if (image.averaged)
         std::memcpy(record->averageColour, image.average, 3);
@@ -208,7 +211,7 @@ int LoadRawTexture(TextureRecord* record, const char* path)
     }
     record->texture = texture;
     record->alphaRef = duzez.alphaRef;
-    if (!preloaded && TextureLoadSettings.ddsCache)
+    if (!preloaded && MutableTextureLoadSettings.ddsCache)
         WriteRawCache(record, duzez);
     return 0;
 }
@@ -218,11 +221,11 @@ int LoadPictureTexture(TextureRecord* record, const char* path)
 {
     GfxTexture* texture = nullptr;
     std::string error;
-    if (TextureLoadSettings.memoryFile) {
+    if (MutableTextureLoadSettings.memoryFile) {
         GfxTextureLoad request;
         request.format = FmtDxt1;
-        if (!GfxSucceeded(GfxCreateTextureFromFileInMemory(Gfx.device, TextureLoadSettings.memoryFile,
-                                                           TextureLoadSettings.memoryFileSize, request, &texture,
+        if (!GfxSucceeded(GfxCreateTextureFromFileInMemory(Gfx.device, MutableTextureLoadSettings.memoryFile,
+                                                           MutableTextureLoadSettings.memoryFileSize, request, &texture,
                                                            nullptr, error))) {
             LogLoadFailure("picture not made", path, error);
             return LoadDeviceFailed;
@@ -246,10 +249,10 @@ int LoadPictureTexture(TextureRecord* record, const char* path)
         if (strcasecmp(file.c_str() + at, ".jbw") == 0)
             file.replace(at, 4, ".jpg");
         request.format = FmtL8;
-        request.levels = static_cast<uint32_t>(TextureLoadSettings.mipLevels);
+        request.levels = static_cast<uint32_t>(MutableTextureLoadSettings.mipLevels);
     } else {
-        request.format = TextureLoadSettings.ddsCache ? FmtDxt1 : FmtR5G6B5;
-        request.levels = static_cast<uint32_t>(TextureLoadSettings.mipLevels);
+        request.format = MutableTextureLoadSettings.ddsCache ? FmtDxt1 : FmtR5G6B5;
+        request.levels = static_cast<uint32_t>(MutableTextureLoadSettings.mipLevels);
     }
     GfxResult result = GfxCreateTextureFromFile(Gfx.device, file, request, &texture, nullptr, error);
     if (result == GfxResult::NotAvailable) {
@@ -298,16 +301,16 @@ int LoadTextureFile(const char* name, const char* path, int lodIndex, uint16_t i
 TextureRecord* LoadNamedTexture(const char* name, int lodIndex)
 {
     if (!name || !*name)
-        return DefaultTexture;
+        return MutableDefaultTexture;
     if (TextureNameUnsafe(name) || std::strlen(name) > TextureNameLength) {
         LogPrintf("LoadNamedTexture : name refused : %s", name);
-        return DefaultTexture;
+        return MutableDefaultTexture;
     }
     bool skin = false;
     const std::string path = PathOfName(name, skin);
     TextureRecord* record = nullptr;
     if (LoadTextureFile(name, path.c_str(), lodIndex, skin ? NextSkinTextureId() : 0, &record) != 0)
-        return DefaultTexture;
+        return MutableDefaultTexture;
     return record;
 }
 

@@ -14,11 +14,9 @@
 using namespace platform;
 
 std::map<std::string, TextureRecord*, CaseInsensitiveLess> TextureRegistry;
-TextureRecord* DefaultTexture = nullptr;
-GfxTexture* StageTextures[TextureStageCount] = {};
-uint8_t StageLodIndex = 255;
-GfxSurface* BlockSurfaces[BlockSurfaceCount] = {};
-uint16_t SkinTextureCounter = 0;
+TextureRecord* MutableDefaultTexture = nullptr;
+TextureRecord* const& DefaultTexture = MutableDefaultTexture;
+TextureStageRecord TextureStages;
 
 // Skin texture numbers run from 1 to 65534 and then start again.
 constexpr uint16_t LastSkinTextureId = 65534;
@@ -43,10 +41,10 @@ namespace {
 void CreateBlockSurfaces()
 {
     for (int i = 0; i < BlockSurfaceCount; ++i) {
-        if (BlockSurfaces[i] || !Gfx.device)
+        if (TextureStages.blockSurfaces[i] || !Gfx.device)
             continue;
-        if (!GfxSucceeded(Gfx.device->CreateRenderTarget(2, 2, FmtR5G6B5, MultiSampleNone, true, &BlockSurfaces[i]))) {
-            BlockSurfaces[i] = nullptr;
+        if (!GfxSucceeded(Gfx.device->CreateRenderTarget(2, 2, FmtR5G6B5, MultiSampleNone, true, &TextureStages.blockSurfaces[i]))) {
+            TextureStages.blockSurfaces[i] = nullptr;
             LogPrintf("Could not create BlockSurf[%d]", i);
         }
     }
@@ -54,7 +52,7 @@ void CreateBlockSurfaces()
 
 void ReleaseBlockSurfaces()
 {
-    for (GfxSurface*& surface : BlockSurfaces) {
+    for (GfxSurface*& surface : TextureStages.blockSurfaces) {
         if (surface)
             surface->Release();
         surface = nullptr;
@@ -117,8 +115,8 @@ int CreateNamedTexture(const char* name, int width, int height, uint32_t format,
         record->texture = nullptr;
         if (registered)
             TextureRegistry.erase(record->name);
-        if (record == DefaultTexture)
-            DefaultTexture = nullptr;
+        if (record == MutableDefaultTexture)
+            MutableDefaultTexture = nullptr;
         delete record;
         return -1;
     }
@@ -150,8 +148,8 @@ void DestroyTexture(TextureRecord* record)
     if (found != TextureRegistry.end() && found->second == record)
         TextureRegistry.erase(found);
     ReleaseTexture(record);
-    if (record == DefaultTexture)
-        DefaultTexture = nullptr;
+    if (record == MutableDefaultTexture)
+        MutableDefaultTexture = nullptr;
 }
 
 void FreeTexture(TextureRecord* record)
@@ -162,8 +160,8 @@ void FreeTexture(TextureRecord* record)
 
 uint16_t NextSkinTextureId()
 {
-    SkinTextureCounter = SkinTextureCounter >= LastSkinTextureId ? 1 : static_cast<uint16_t>(SkinTextureCounter + 1);
-    return SkinTextureCounter;
+    TextureStages.skinTextureCounter = TextureStages.skinTextureCounter >= LastSkinTextureId ? 1 : static_cast<uint16_t>(TextureStages.skinTextureCounter + 1);
+    return TextureStages.skinTextureCounter;
 }
 
 int64_t TotalTextureMemory()
@@ -183,22 +181,22 @@ int64_t TotalTextureMemory()
 
 void FreeAllTextures(int recreateDefault)
 {
-    SkinTextureCounter = 0;
+    TextureStages.skinTextureCounter = 0;
     UnbindAllStages();
     while (!TextureRegistry.empty())
         FreeTexture(TextureRegistry.begin()->second);
-    DefaultTexture = nullptr;
+    MutableDefaultTexture = nullptr;
     ReleaseBlockSurfaces();
     if (recreateDefault)
-        CreateNamedTexture("", 0, 0, FmtR5G6B5, 0, 0, -1, 0, &DefaultTexture);
+        CreateNamedTexture("", 0, 0, FmtR5G6B5, 0, 0, -1, 0, &MutableDefaultTexture);
 }
 
 void InitTextureRegistry()
 {
-    for (GfxTexture*& texture : StageTextures)
+    for (GfxTexture*& texture : TextureStages.stageTextures)
         texture = nullptr;
-    StageLodIndex = 255;
-    CreateNamedTexture("", 0, 0, FmtR5G6B5, 0, 0, -1, 0, &DefaultTexture);
+    TextureStages.stageLodIndex = 255;
+    CreateNamedTexture("", 0, 0, FmtR5G6B5, 0, 0, -1, 0, &MutableDefaultTexture);
     CreateBlockSurfaces();
 }
 
@@ -216,9 +214,9 @@ void ReleaseRenderTargets()
 
 int RecreateRenderTargets()
 {
-    for (GfxTexture*& texture : StageTextures)
+    for (GfxTexture*& texture : TextureStages.stageTextures)
         texture = nullptr;
-    StageLodIndex = 255;
+    TextureStages.stageLodIndex = 255;
     int result = 0;
     for (auto& [name, record] : TextureRegistry) {
         if (!(record->flags & TextureFlagReleased) || result != 0)
@@ -241,14 +239,14 @@ void SetStageTexture(int stage, TextureRecord* record)
     if (stage < 0 || stage >= TextureStageCount)
         return;
     GfxTexture* texture = record ? record->texture : nullptr;
-    if (StageTextures[stage] == texture)
+    if (TextureStages.stageTextures[stage] == texture)
         return;
     if (Gfx.device)
         Gfx.device->SetTexture(static_cast<uint32_t>(stage), texture);
-    StageTextures[stage] = texture;
+    TextureStages.stageTextures[stage] = texture;
     uint8_t lod = record ? record->lodIndex : 0;
-    if (lod != StageLodIndex) {
-        StageLodIndex = lod;
+    if (lod != TextureStages.stageLodIndex) {
+        TextureStages.stageLodIndex = lod;
         SetStageStateCached(stage, TssMipMapLodBias, FloatAsState(LodBiasSetting(lod)));
     }
 }
@@ -270,6 +268,6 @@ void UnbindTexture(TextureRecord* record)
 {
     GfxTexture* texture = record ? record->texture : nullptr;
     for (int stage = 0; stage < TextureStageCount; ++stage)
-        if (!record || (texture && StageTextures[stage] == texture))
+        if (!record || (texture && TextureStages.stageTextures[stage] == texture))
             SetStageTexture(stage, nullptr);
 }

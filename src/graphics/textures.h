@@ -35,8 +35,8 @@ struct TextureRecord {
 
 // The default texture: the record with the empty name and no device
 // texture. It stands for no texture and is the result of a failed load.
-// Lives with the device.
-extern TextureRecord* DefaultTexture;
+// Read-only outside graphics; lives with the device.
+extern TextureRecord* const& DefaultTexture;
 
 // Where a texture name is looked for (LoadNamedTexture).
 enum SkinLoadMode : int {
@@ -48,8 +48,8 @@ enum SkinLoadMode : int {
 };
 
 // How textures load. Set by the code that loads around its own loads and
-// put back after; lives for the whole run (ResetGraphicsTables restores
-// the defaults).
+// put back after; read-only outside graphics; lives for the whole run
+// (ResetGraphicsTables restores the defaults).
 struct TextureLoadSettingsRecord {
     int skinLoadMode = SkinLoadPictures;
     // Raw images are cached as DDS, pictures load compressed (DXT1) and
@@ -65,13 +65,16 @@ struct TextureLoadSettingsRecord {
     // file its path names; null for none.
     const uint8_t* memoryFile = nullptr;
     size_t memoryFileSize = 0;
-};
-extern TextureLoadSettingsRecord TextureLoadSettings;
+    // 1 when the device takes DXT1 and DXT3 textures in the current mode's
+    // format, so that pictures may load compressed; set once the device
+    // exists (SetUseCompressedTextures).
+    int compressed = 0;
 
-// 1 when the device takes DXT1 and DXT3 textures in the current mode's
-// format, so that pictures may load compressed; set once the device exists.
-// Lives for the whole run.
-extern int UseCompressedTextures;
+    bool operator==(const TextureLoadSettingsRecord&) const = default;
+};
+extern const TextureLoadSettingsRecord& TextureLoadSettings;
+void SetUseCompressedTextures(int compressed);
+void SetTextureDdsCache(int on);
 
 // The registered texture of that name, or null.
 TextureRecord* FindTexture(const char* name);

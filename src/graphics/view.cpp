@@ -55,7 +55,7 @@ void ApplyViewLayout()
         SetUpView(0, h >> 3, w, h - (h >> 3), w / 2, h / 2);
         break;
     case 2: {
-        const float k = WideScreen ? 1.0f / 3.0f : 1.0f;
+        const float k = DerivedSettings.wideScreen ? 1.0f / 3.0f : 1.0f;
         const float width = w * Settings.screenXmul;
         const float height = h * Settings.screenYmul;
         const int left = std::max(0, static_cast<int>(std::lround(w / 2.0f * (1.0f + Settings.screenCx * k) - width / 2)));
@@ -71,13 +71,15 @@ void ApplyViewLayout()
     }
 }
 
+const Matrix44& CurrentViewMatrix() { return ViewState.viewMatrix; }
+
 void SetUpView(int left, int top, int right, int bottom, int centreX, int centreY)
 {
     const int w = std::max(right - left, 1), h = std::max(bottom - top, 1);
     ViewState.top = top;
     ViewState.bottom = bottom;
     SetViewport(left, top, w, h);
-    const float f = FovTangent;
+    const float f = DerivedSettings.fovTangent;
     if (ViewState.orthoHeight != 0) {
         SetProjection(OrthoWidthFactor, 0.0f, OrthoFar);
         SetOrthoProjection(static_cast<float>(ViewState.orthoHeight) / 65536.0f);
@@ -143,7 +145,7 @@ int ProjectToScreen(const FixedVector& point, float& x, float& y)
     RotateVector(ViewState.transform.matrix, point - CurrentCamera->position, q);
     if (q.z.raw < ClipNearDistance)
         return 0;
-    const float z = FixedToMetres(q.z) * FovTangent / 2;
+    const float z = FixedToMetres(q.z) * DerivedSettings.fovTangent / 2;
     const float aspect = Gfx.height > 0 ? static_cast<float>(Gfx.width) / static_cast<float>(Gfx.height) : 1.0f;
     x = FixedToMetres(q.x) / z;
     y = -FixedToMetres(q.y) / z * aspect;

@@ -24,7 +24,7 @@ void SetBlending(int on) { SetRenderStateCached(AlphaBlendState, on ? 1u : 0u); 
 
 } // namespace
 
-void InstallWorldGraphicsHooks()
+void InstallGraphicsWorldHooks()
 {
     WorldDrawHooks hooks{};
     hooks.getMaterialTexture = ModelTextureMaterial;

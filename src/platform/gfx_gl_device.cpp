@@ -102,6 +102,160 @@ struct ShaderRecord {
     uint32_t inputs = 0; // bit n: vn is in the declaration
 };
 
+// The targets a shader's outputs are captured in: float textures one pixel
+// per vertex, one for each output group of a pass, on a framebuffer of
+// their own.
+struct CaptureTargets {
+    GLuint textures[CaptureGroupsPerPass] = {};
+    GLenum attachments[CaptureGroupsPerPass] = {};
+    GLuint framebuffer = 0;
+};
+
+// The input register that carries each vertex's place on the capture
+// targets: the highest one the shader's declaration leaves free.
+int CaptureInputRegister(const ShaderRecord& shader)
+{
+    int captureInput = vs11::InputCount - 1;
+    while (captureInput > 0 && (shader.inputs & (1u << captureInput)))
+        --captureInput;
+    return captureInput;
+}
+
+// Bytes from one vertex to the next in a stream of the declaration.
+uint32_t DeclarationStride(const std::vector<GfxVertexElement>& declaration)
+{
+    uint32_t stride = 0;
+    for (const GfxVertexElement& element : declaration)
+        stride += GfxElementSize(element.type);
+    return stride;
+}
+
+// Makes the capture targets for `count` vertices and points drawing at
+// them, over their whole row, with the full depth range.
+CaptureTargets CaptureTargetsOpen(uint32_t count)
+{
+    CaptureTargets targets;
+    Api.GenTextures(CaptureGroupsPerPass, targets.textures);
+    Api.GenFramebuffers(1, &targets.framebuffer);
+    Api.BindFramebuffer(GL_DRAW_FRAMEBUFFER, targets.framebuffer);
+    Api.BindFramebuffer(GL_READ_FRAMEBUFFER, targets.framebuffer);
+    Api.ActiveTexture(UploadUnit);
+    for (int i = 0; i < CaptureGroupsPerPass; ++i) {
+        Api.BindTexture(GL_TEXTURE_2D, targets.textures[i]);
+        Api.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(count), 1, 0, GL_RGBA, GL_FLOAT, nullptr);
+        targets.attachments[i] = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i);
+        Api.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, targets.attachments[i], GL_TEXTURE_2D, targets.textures[i], 0);
+    }
+    Api.DrawBuffers(CaptureGroupsPerPass, targets.attachments);
+    Api.Viewport(0, 0, static_cast<GLsizei>(count), 1);
+    Api.DepthRange(0.0, 1.0);
+    return targets;
+}
+
+void CaptureTargetsClose(CaptureTargets& targets)
+{
+    Api.DeleteFramebuffers(1, &targets.framebuffer);
+    Api.DeleteTextures(CaptureGroupsPerPass, targets.textures);
+    targets = CaptureTargets{};
+}
+
+// The clip-space places of `count` vertices, vertex i at the centre of
+// pixel i of the capture targets, four floats each.
+std::vector<float> CapturePlaces(uint32_t count)
+{
+    std::vector<float> places(static_cast<size_t>(count) * 4);
+    for (uint32_t i = 0; i < count; ++i) {
+        places[i * 4] = (static_cast<float>(i) + 0.5f) / static_cast<float>(count) * 2.0f - 1.0f;
+        places[i * 4 + 1] = 0.0f;
+        places[i * 4 + 2] = 0.0f;
+        places[i * 4 + 3] = 1.0f;
+    }
+    return places;
+}
+
+// The fragment program of the capture: each texture coordinate set, which
+// holds one output group, to the target of the same number; 0 when GL
+// refuses it.
+GLuint CaptureCompilePassThrough()
+{
+    std::string text = "!!ARBfp1.0\nOPTION ARB_draw_buffers;\n";
+    for (int i = 0; i < CaptureGroupsPerPass; ++i)
+        text += "MOV result.color[" + std::to_string(i) + "], fragment.texcoord[" + std::to_string(i) + "];\n";
+    text += "END\n";
+    std::string error;
+    GLuint passThrough = CompileProgram(GL_FRAGMENT_PROGRAM_ARB, text, error);
+    if (!passThrough)
+        std::fprintf(stderr, "CaptureShader : fragment program refused : %s\n", error.c_str());
+    return passThrough;
+}
+
+// Puts one captured value into the output that its group names.
+void CaptureStoreGroup(int group, const vs11::Vec4& value, vs11::VertexOutputs& out)
+{
+    if (group == CapturePosition)
+        out.position = value;
+    else if (group == CaptureColour0)
+        out.colour[0] = value;
+    else if (group == CaptureColour1)
+        out.colour[1] = value;
+    else if (group == CaptureFog)
+        out.fog = value.x;
+    else
+        out.texCoord[group - CaptureTexCoord0] = value;
+}
+
+// Reads back the output groups that a pass wrote into the targets.
+void CaptureReadPass(int pass, const CaptureTargets& targets, uint32_t count,
+                     std::vector<vs11::VertexOutputs>& outputs)
+{
+    std::vector<float> pixels(static_cast<size_t>(count) * 4);
+    for (int slot = 0; slot < CaptureGroupsPerPass; ++slot) {
+        int group = pass * CaptureGroupsPerPass + slot;
+        if (group >= CaptureGroupCount)
+            break;
+        Api.ReadBuffer(targets.attachments[slot]);
+        Api.ReadPixels(0, 0, static_cast<GLsizei>(count), 1, GL_RGBA, GL_FLOAT, pixels.data());
+        for (uint32_t i = 0; i < count; ++i) {
+            vs11::Vec4 value{pixels[i * 4], pixels[i * 4 + 1], pixels[i * 4 + 2], pixels[i * 4 + 3]};
+            CaptureStoreGroup(group, value, outputs[i]);
+        }
+    }
+}
+
+// Draws the bound vertices as points once per pass, with blending, depth,
+// culling and wireframe off, each pass writing its share of the output
+// groups, and reads every group back into outputs (one a vertex). False
+// when GL refuses a program.
+bool CaptureRunPasses(const ShaderRecord& shader, uint32_t count, int captureInput, const CaptureTargets& targets,
+                      std::vector<vs11::VertexOutputs>& outputs)
+{
+    GLuint passThrough = CaptureCompilePassThrough();
+    Api.Disable(GL_BLEND);
+    Api.Disable(GL_DEPTH_TEST);
+    Api.Disable(GL_CULL_FACE);
+    Api.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    outputs.assign(count, vs11::VertexOutputs{});
+    bool ok = passThrough != 0;
+    for (int pass = 0; ok && pass < CapturePassCount; ++pass) {
+        std::string error;
+        GLuint program =
+            CompileProgram(GL_VERTEX_PROGRAM_ARB, TranslateVertexShader(shader.code, shader.inputs, pass, captureInput),
+                           error);
+        if (!program) {
+            std::fprintf(stderr, "CaptureShader : vertex program refused : %s\n", error.c_str());
+            ok = false;
+            break;
+        }
+        Api.BindProgramARB(GL_FRAGMENT_PROGRAM_ARB, passThrough);
+        Api.DrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
+        Api.DeleteProgramsARB(1, &program);
+        CaptureReadPass(pass, targets, count, outputs);
+    }
+    if (passThrough)
+        Api.DeleteProgramsARB(1, &passThrough);
+    return ok;
+}
+
 } // namespace
 
 class GlDevice : public Counted<GfxDevice> {
@@ -638,12 +792,16 @@ public:
         return GfxResult::Ok;
     }
 
-    // Runs a shader over vertices into a float target, one output group at a
-    // time, and reads the outputs back.
+    // Runs a shader over vertices into float targets, one output group a
+    // target, and reads the outputs back.
     bool CaptureShader(uint32_t handle, const void* vertexData, uint32_t count,
                        std::vector<vs11::VertexOutputs>& outputs);
 
 private:
+    void CaptureBindVertices(const ShaderRecord& shader, const void* vertexData, uint32_t count, int captureInput,
+                             GLuint (&buffers)[2]);
+    void CaptureRestoreState();
+
     static bool Contains(const std::vector<uint32_t>& list, uint32_t value)
     {
         return std::find(list.begin(), list.end(), value) != list.end();
@@ -965,6 +1123,21 @@ private:
         mask |= 1u << index;
     }
 
+    // Points the input registers of a shader's declaration at the stream,
+    // its elements one after the other in each vertex.
+    void EnableDeclaredAttributes(const std::vector<GfxVertexElement>& declaration, uint32_t& mask)
+    {
+        size_t offset = 0;
+        for (const GfxVertexElement& element : declaration) {
+            if (element.type == GfxElementType::Colour)
+                EnableAttribute(element.inputRegister, GL_BGRA, GL_UNSIGNED_BYTE, true, offset, mask);
+            else
+                EnableAttribute(element.inputRegister, static_cast<GLint>(GfxElementSize(element.type) / 4), GL_FLOAT,
+                                false, offset, mask);
+            offset += GfxElementSize(element.type);
+        }
+    }
+
     void SetAttributes()
     {
         GlVertexBuffer* vertices = stream.Get();
@@ -972,19 +1145,7 @@ private:
         uint32_t mask = 0;
         if (vertices) {
             if (GfxIsShaderHandle(vertexShader)) {
-                size_t offset = 0;
-                for (const GfxVertexElement& element : shaders[vertexShader].declaration) {
-                    switch (element.type) {
-                    case GfxElementType::Colour:
-                        EnableAttribute(element.inputRegister, GL_BGRA, GL_UNSIGNED_BYTE, true, offset, mask);
-                        break;
-                    default:
-                        EnableAttribute(element.inputRegister, static_cast<GLint>(GfxElementSize(element.type) / 4),
-                                        GL_FLOAT, false, offset, mask);
-                        break;
-                    }
-                    offset += GfxElementSize(element.type);
-                }
+                EnableDeclaredAttributes(shaders[vertexShader].declaration, mask);
             } else {
                 uint32_t fvf = vertexShader;
                 size_t offset = 0;
@@ -1055,38 +1216,24 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
         return false;
     const ShaderRecord& shader = found->second;
     MakeCurrent(*context);
-    int captureInput = vs11::InputCount - 1;
-    while (captureInput > 0 && (shader.inputs & (1u << captureInput)))
-        --captureInput;
-    uint32_t stride = 0;
-    for (const GfxVertexElement& element : shader.declaration)
-        stride += GfxElementSize(element.type);
+    int captureInput = CaptureInputRegister(shader);
+    CaptureTargets targets = CaptureTargetsOpen(count);
+    GLuint buffers[2] = {};
+    CaptureBindVertices(shader, vertexData, count, captureInput, buffers);
+    bool ok = CaptureRunPasses(shader, count, captureInput, targets, outputs);
+    Api.DeleteBuffers(2, buffers);
+    CaptureTargetsClose(targets);
+    CaptureRestoreState();
+    return ok;
+}
 
-    // Float targets one pixel per vertex, one for each output group of a
-    // pass, and the vertices with their places.
-    GLuint targets[CaptureGroupsPerPass] = {}, framebuffer = 0, buffers[2] = {};
-    GLenum attachments[CaptureGroupsPerPass];
-    Api.GenTextures(CaptureGroupsPerPass, targets);
-    Api.GenFramebuffers(1, &framebuffer);
-    Api.BindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
-    Api.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    Api.ActiveTexture(UploadUnit);
-    for (int i = 0; i < CaptureGroupsPerPass; ++i) {
-        Api.BindTexture(GL_TEXTURE_2D, targets[i]);
-        Api.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(count), 1, 0, GL_RGBA, GL_FLOAT, nullptr);
-        attachments[i] = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i);
-        Api.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, attachments[i], GL_TEXTURE_2D, targets[i], 0);
-    }
-    Api.DrawBuffers(CaptureGroupsPerPass, attachments);
-    Api.Viewport(0, 0, static_cast<GLsizei>(count), 1);
-    Api.DepthRange(0.0, 1.0);
-    std::vector<float> places(static_cast<size_t>(count) * 4);
-    for (uint32_t i = 0; i < count; ++i) {
-        places[i * 4] = (static_cast<float>(i) + 0.5f) / static_cast<float>(count) * 2.0f - 1.0f;
-        places[i * 4 + 1] = 0.0f;
-        places[i * 4 + 2] = 0.0f;
-        places[i * 4 + 3] = 1.0f;
-    }
+// Uploads the vertices into buffers[0] and their places on the capture
+// targets into buffers[1], and points the shader's inputs and the capture
+// input register at them. Draws after the capture set the attributes again.
+void GlDevice::CaptureBindVertices(const ShaderRecord& shader, const void* vertexData, uint32_t count,
+                                   int captureInput, GLuint (&buffers)[2])
+{
+    uint32_t stride = DeclarationStride(shader.declaration);
     Api.GenBuffers(2, buffers);
     Api.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
     Api.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(stride) * count, vertexData, GL_STATIC_DRAW);
@@ -1094,17 +1241,10 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
     streamStride = stride;
     baseVertex = 0;
     uint32_t mask = 0;
-    size_t offset = 0;
-    for (const GfxVertexElement& element : shader.declaration) {
-        if (element.type == GfxElementType::Colour)
-            EnableAttribute(element.inputRegister, GL_BGRA, GL_UNSIGNED_BYTE, true, offset, mask);
-        else
-            EnableAttribute(element.inputRegister, static_cast<GLint>(GfxElementSize(element.type) / 4), GL_FLOAT,
-                            false, offset, mask);
-        offset += GfxElementSize(element.type);
-    }
+    EnableDeclaredAttributes(shader.declaration, mask);
     streamStride = savedStride;
     baseVertex = savedBase;
+    std::vector<float> places = CapturePlaces(count);
     Api.BindBuffer(GL_ARRAY_BUFFER, buffers[1]);
     Api.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(places.size() * sizeof(float)), places.data(),
                    GL_STATIC_DRAW);
@@ -1118,62 +1258,12 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
     }
     enabledAttributes = mask;
     attribsDirty = true;
+}
 
-    std::string error;
-    std::string passText = "!!ARBfp1.0\nOPTION ARB_draw_buffers;\n";
-    for (int i = 0; i < CaptureGroupsPerPass; ++i)
-        passText += "MOV result.color[" + std::to_string(i) + "], fragment.texcoord[" + std::to_string(i) + "];\n";
-    passText += "END\n";
-    GLuint passThrough = CompileProgram(GL_FRAGMENT_PROGRAM_ARB, passText, error);
-    if (!passThrough)
-        std::fprintf(stderr, "CaptureShader : fragment program refused : %s\n", error.c_str());
-    Api.Disable(GL_BLEND);
-    Api.Disable(GL_DEPTH_TEST);
-    Api.Disable(GL_CULL_FACE);
-    Api.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    outputs.assign(count, vs11::VertexOutputs{});
-    std::vector<float> pixels(static_cast<size_t>(count) * 4);
-    bool ok = passThrough != 0;
-    for (int pass = 0; ok && pass < CapturePassCount; ++pass) {
-        GLuint program =
-            CompileProgram(GL_VERTEX_PROGRAM_ARB, TranslateVertexShader(shader.code, shader.inputs, pass, captureInput),
-                           error);
-        if (!program) {
-            std::fprintf(stderr, "CaptureShader : vertex program refused : %s\n", error.c_str());
-            ok = false;
-            break;
-        }
-        Api.BindProgramARB(GL_FRAGMENT_PROGRAM_ARB, passThrough);
-        Api.DrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
-        Api.DeleteProgramsARB(1, &program);
-        for (int slot = 0; slot < CaptureGroupsPerPass; ++slot) {
-            int group = pass * CaptureGroupsPerPass + slot;
-            if (group >= CaptureGroupCount)
-                break;
-            Api.ReadBuffer(attachments[slot]);
-            Api.ReadPixels(0, 0, static_cast<GLsizei>(count), 1, GL_RGBA, GL_FLOAT, pixels.data());
-            for (uint32_t i = 0; i < count; ++i) {
-                vs11::Vec4 value{pixels[i * 4], pixels[i * 4 + 1], pixels[i * 4 + 2], pixels[i * 4 + 3]};
-                vs11::VertexOutputs& out = outputs[i];
-                if (group == CapturePosition)
-                    out.position = value;
-                else if (group == CaptureColour0)
-                    out.colour[0] = value;
-                else if (group == CaptureColour1)
-                    out.colour[1] = value;
-                else if (group == CaptureFog)
-                    out.fog = value.x;
-                else
-                    out.texCoord[group - CaptureTexCoord0] = value;
-            }
-        }
-    }
-    if (passThrough)
-        Api.DeleteProgramsARB(1, &passThrough);
-    Api.DeleteBuffers(2, buffers);
-    Api.DeleteFramebuffers(1, &framebuffer);
-    Api.DeleteTextures(CaptureGroupsPerPass, targets);
-    // Back to the device's own state.
+// Back to the device's own state after a capture: its programs, targets,
+// viewport and the draw states the capture turned off.
+void GlDevice::CaptureRestoreState()
+{
     boundVertexProgram = boundFragmentProgram = 0;
     Api.BindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
     Api.BindProgramARB(GL_FRAGMENT_PROGRAM_ARB, 0);
@@ -1182,7 +1272,6 @@ bool GlDevice::CaptureShader(uint32_t handle, const void* vertexData, uint32_t c
     SetViewport(viewport);
     for (uint32_t state : {RsAlphaBlendEnable, RsZEnable, RsCullMode, RsFillMode})
         ApplyRenderState(state);
-    return ok;
 }
 
 GfxDevice* CreateDevice(const ContextPtr& context, const AdapterFacts& adapter, GfxPresentParams& params)

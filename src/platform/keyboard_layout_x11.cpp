@@ -49,6 +49,8 @@ std::string ListItem(const std::string& list, int index)
     return items[size_t(index)];
 }
 
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
 // The layouts the X server holds (the third of the rule names on the root
 // window), the active group and its name.
 bool ReadFromXServer(KeyboardLayoutInfo& info)
@@ -85,7 +87,14 @@ bool ReadFromXServer(KeyboardLayoutInfo& info)
     }
     if (value != nullptr)
         XFree(value);
-    XkbDescPtr keyboard = read ? XkbGetKeyboard(display, XkbGroupNamesMask, XkbUseCoreKbd) : nullptr;
+    // The group names alone: asking for the whole keyboard by name is
+    // refused by some servers (Xvfb), and an X error must not end the game.
+    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+    XkbDescPtr keyboard = read ? XkbAllocKeyboard() : nullptr;
+    if (keyboard != nullptr && XkbGetNames(display, XkbGroupNamesMask, keyboard) != Success) {
+        XkbFreeKeyboard(keyboard, 0, True);
+        keyboard = nullptr;
+    }
     if (keyboard != nullptr && keyboard->names != nullptr && keyboard->names->groups[state.group] != None) {
         char* text = XGetAtomName(display, keyboard->names->groups[state.group]);
         if (text != nullptr) {
@@ -95,6 +104,8 @@ bool ReadFromXServer(KeyboardLayoutInfo& info)
     }
     if (keyboard != nullptr)
         XkbFreeKeyboard(keyboard, 0, True);
+    XSync(display, False);
+    XSetErrorHandler(previous);
     XCloseDisplay(display);
     return read;
 }

@@ -1,6 +1,7 @@
 // The vs.1.1 assembler and the CPU evaluator of its programs.
 #include "platform/vs11.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -235,6 +236,165 @@ std::string LineMessage(int line, const std::string& what)
     return std::string("line ") + std::to_string(line) + ": " + what;
 }
 
+// What the assembler has learnt from the statements so far: the program
+// taking shape and the facts its checks need.
+struct Assembly {
+    Program program;
+    bool sawVersion = false;
+    int slots = 0;
+    uint8_t tempWritten[TempCount] = {}; // components of each temporary written so far
+    bool positionWritten = false;
+};
+
+// One line of the text without its comment ("//" or ";") and outer blanks.
+std::string_view StatementOf(std::string_view line)
+{
+    size_t comment = std::min(line.find("//"), line.find(';'));
+    if (comment != std::string_view::npos)
+        line = line.substr(0, comment);
+    return Trim(line);
+}
+
+// The opcode written as the mnemonic, or nullptr when there is none.
+const OpcodeInfo* FindOpcode(std::string_view mnemonic)
+{
+    for (const OpcodeInfo& candidate : Opcodes)
+        if (EqualsNoCase(mnemonic, candidate.name))
+            return &candidate;
+    return nullptr;
+}
+
+// The operands between the commas, each without its outer blanks.
+std::vector<std::string_view> SplitOperands(std::string_view operands)
+{
+    std::vector<std::string_view> parts;
+    size_t from = 0;
+    while (true) {
+        size_t comma = operands.find(',', from);
+        parts.push_back(Trim(operands.substr(from, comma == std::string_view::npos ? std::string_view::npos
+                                                                                     : comma - from)));
+        if (comma == std::string_view::npos)
+            return parts;
+        from = comma + 1;
+    }
+}
+
+// Reads an instruction statement into `in`: its opcode, the operand count
+// the opcode takes, the destination and the sources.
+bool ParseInstruction(std::string_view statement, Instruction& in, std::string& what)
+{
+    size_t blank = 0;
+    while (blank < statement.size() && !std::isspace(static_cast<unsigned char>(statement[blank])))
+        ++blank;
+    std::string_view mnemonic = statement.substr(0, blank);
+    const OpcodeInfo* info = FindOpcode(mnemonic);
+    if (!info) {
+        what = std::string("unknown instruction: ") + std::string(mnemonic);
+        return false;
+    }
+    std::vector<std::string_view> parts = SplitOperands(Trim(statement.substr(blank)));
+    if (static_cast<int>(parts.size()) != info->sources + 1) {
+        what = std::string(info->name) + " takes " + std::to_string(info->sources + 1) + " operands";
+        return false;
+    }
+    in.opcode = info->opcode;
+    in.sourceCount = static_cast<uint8_t>(info->sources);
+    if (!ParseDestination(parts[0], in.dest, what))
+        return false;
+    for (int s = 0; s < info->sources; ++s)
+        if (!ParseSource(parts[static_cast<size_t>(s) + 1], in.src[s], what))
+            return false;
+    return true;
+}
+
+// m4x4 reads its matrix from four constants in a row, unswizzled, and
+// cannot write the temporary its vector comes from (the rows after the
+// first would read the changed register).
+bool CheckMatrixOperands(const Instruction& in, std::string& what)
+{
+    if (in.opcode != Opcode::M4x4)
+        return true;
+    const Source& matrix = in.src[1];
+    bool plain = matrix.swizzle[0] == 0 && matrix.swizzle[1] == 1 && matrix.swizzle[2] == 2 &&
+                 matrix.swizzle[3] == 3 && !matrix.negate;
+    if (matrix.file != RegisterFile::Constant || !plain || matrix.index + 3 >= ConstantCount) {
+        what = "m4x4 takes four constants c(n)..c(n+3) as its matrix";
+        return false;
+    }
+    if (in.dest.file == RegisterFile::Temp && in.src[0].file == RegisterFile::Temp &&
+        in.dest.index == in.src[0].index) {
+        what = "m4x4 cannot write the register it reads";
+        return false;
+    }
+    return true;
+}
+
+// Every temporary component the instruction reads must have been written
+// by an earlier one.
+bool CheckTempsWritten(const Instruction& in, const Assembly& assembly, std::string& what)
+{
+    for (int s = 0; s < in.sourceCount; ++s) {
+        const Source& src = in.src[s];
+        if (src.file != RegisterFile::Temp)
+            continue;
+        uint8_t missing = static_cast<uint8_t>(ComponentsRead(in, s) & ~assembly.tempWritten[src.index]);
+        if (missing) {
+            static constexpr char Letters[] = "xyzw";
+            std::string which;
+            for (int i = 0; i < 4; ++i)
+                if (missing & (1 << i))
+                    which += Letters[i];
+            what = std::string("r") + std::to_string(src.index) + "." + which + " is read before it is written";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Notes the inputs the instruction reads and the registers it writes.
+void RecordRegisters(const Instruction& in, Assembly& assembly)
+{
+    Program& program = assembly.program;
+    for (int s = 0; s < in.sourceCount; ++s)
+        if (in.src[s].file == RegisterFile::Input)
+            program.inputsRead |= 1u << in.src[s].index;
+    switch (in.dest.file) {
+    case RegisterFile::Temp: assembly.tempWritten[in.dest.index] |= in.dest.writeMask; break;
+    case RegisterFile::Position: assembly.positionWritten = true; break;
+    case RegisterFile::Fog: program.fogWritten = true; break;
+    case RegisterFile::Colour: program.colourWritten |= static_cast<uint8_t>(1 << in.dest.index); break;
+    case RegisterFile::TexCoord: program.texCoordWritten |= static_cast<uint8_t>(1 << in.dest.index); break;
+    default: break;
+    }
+}
+
+// Takes one statement (not empty): the version line first, then one
+// instruction, checked and added to the program.
+bool AssembleStatement(std::string_view statement, int lineNumber, Assembly& assembly, std::string& what)
+{
+    if (!assembly.sawVersion) {
+        if (!EqualsNoCase(statement, "vs.1.1")) {
+            what = "the text must begin with vs.1.1";
+            return false;
+        }
+        assembly.sawVersion = true;
+        return true;
+    }
+    Instruction in;
+    in.line = lineNumber;
+    if (!ParseInstruction(statement, in, what) || !CheckMatrixOperands(in, what) ||
+        !CheckTempsWritten(in, assembly, what))
+        return false;
+    assembly.slots += InfoOf(in.opcode).slots;
+    if (assembly.slots > MaxInstructionSlots) {
+        what = "more than 128 instruction slots";
+        return false;
+    }
+    RecordRegisters(in, assembly);
+    assembly.program.code.push_back(in);
+    return true;
+}
+
 } // namespace
 
 int OpcodeSourceCount(Opcode opcode) { return InfoOf(opcode).sources; }
@@ -243,135 +403,32 @@ int OpcodeSlots(Opcode opcode) { return InfoOf(opcode).slots; }
 
 int Assemble(std::string_view text, Program& program, std::string& error)
 {
-    Program result;
+    Assembly assembly;
     error.clear();
-    bool sawVersion = false;
-    int slots = 0;
-    uint8_t tempWritten[TempCount] = {};
-    bool positionWritten = false;
     int lineNumber = 0;
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        std::string_view line = text.substr(start, end - start);
+        std::string_view statement = StatementOf(text.substr(start, end - start));
         start = end + 1;
         ++lineNumber;
-        size_t comment = std::min(line.find("//"), line.find(';'));
-        if (comment != std::string_view::npos)
-            line = line.substr(0, comment);
-        line = Trim(line);
-        if (line.empty())
-            continue;
-        if (!sawVersion) {
-            if (!EqualsNoCase(line, "vs.1.1")) {
-                error = LineMessage(lineNumber, "the text must begin with vs.1.1");
-                return 0;
-            }
-            sawVersion = true;
-            continue;
-        }
-        size_t blank = 0;
-        while (blank < line.size() && !std::isspace(static_cast<unsigned char>(line[blank])))
-            ++blank;
-        std::string_view mnemonic = line.substr(0, blank);
-        std::string_view operands = Trim(line.substr(blank));
-        const OpcodeInfo* info = nullptr;
-        for (const OpcodeInfo& candidate : Opcodes)
-            if (EqualsNoCase(mnemonic, candidate.name))
-                info = &candidate;
-        if (!info) {
-            error = LineMessage(lineNumber, std::string("unknown instruction: ") + std::string(mnemonic));
-            return 0;
-        }
-        std::vector<std::string_view> parts;
-        size_t from = 0;
-        while (true) {
-            size_t comma = operands.find(',', from);
-            parts.push_back(Trim(operands.substr(from, comma == std::string_view::npos ? std::string_view::npos
-                                                                                         : comma - from)));
-            if (comma == std::string_view::npos)
-                break;
-            from = comma + 1;
-        }
-        if (static_cast<int>(parts.size()) != info->sources + 1) {
-            error = LineMessage(lineNumber, std::string(info->name) + " takes " +
-                                                std::to_string(info->sources + 1) + " operands");
-            return 0;
-        }
-        Instruction in;
-        in.opcode = info->opcode;
-        in.line = lineNumber;
-        in.sourceCount = static_cast<uint8_t>(info->sources);
         std::string what;
-        if (!ParseDestination(parts[0], in.dest, what)) {
+        if (!statement.empty() && !AssembleStatement(statement, lineNumber, assembly, what)) {
             error = LineMessage(lineNumber, what);
             return 0;
         }
-        for (int s = 0; s < info->sources; ++s) {
-            if (!ParseSource(parts[static_cast<size_t>(s) + 1], in.src[s], what)) {
-                error = LineMessage(lineNumber, what);
-                return 0;
-            }
-        }
-        if (in.opcode == Opcode::M4x4) {
-            const Source& matrix = in.src[1];
-            bool plain = matrix.swizzle[0] == 0 && matrix.swizzle[1] == 1 && matrix.swizzle[2] == 2 &&
-                         matrix.swizzle[3] == 3 && !matrix.negate;
-            if (matrix.file != RegisterFile::Constant || !plain || matrix.index + 3 >= ConstantCount) {
-                error = LineMessage(lineNumber, "m4x4 takes four constants c(n)..c(n+3) as its matrix");
-                return 0;
-            }
-            if (in.dest.file == RegisterFile::Temp && in.src[0].file == RegisterFile::Temp &&
-                in.dest.index == in.src[0].index) {
-                error = LineMessage(lineNumber, "m4x4 cannot write the register it reads");
-                return 0;
-            }
-        }
-        for (int s = 0; s < info->sources; ++s) {
-            const Source& src = in.src[s];
-            if (src.file == RegisterFile::Input)
-                result.inputsRead |= 1u << src.index;
-            if (src.file != RegisterFile::Temp)
-                continue;
-            uint8_t read = ComponentsRead(in, s);
-            uint8_t missing = static_cast<uint8_t>(read & ~tempWritten[src.index]);
-            if (missing) {
-                static constexpr char Letters[] = "xyzw";
-                std::string which;
-                for (int i = 0; i < 4; ++i)
-                    if (missing & (1 << i))
-                        which += Letters[i];
-                error = LineMessage(lineNumber, std::string("r") + std::to_string(src.index) + "." + which +
-                                                    " is read before it is written");
-                return 0;
-            }
-        }
-        slots += info->slots;
-        if (slots > MaxInstructionSlots) {
-            error = LineMessage(lineNumber, "more than 128 instruction slots");
-            return 0;
-        }
-        switch (in.dest.file) {
-        case RegisterFile::Temp: tempWritten[in.dest.index] |= in.dest.writeMask; break;
-        case RegisterFile::Position: positionWritten = true; break;
-        case RegisterFile::Fog: result.fogWritten = true; break;
-        case RegisterFile::Colour: result.colourWritten |= static_cast<uint8_t>(1 << in.dest.index); break;
-        case RegisterFile::TexCoord: result.texCoordWritten |= static_cast<uint8_t>(1 << in.dest.index); break;
-        default: break;
-        }
-        result.code.push_back(in);
     }
-    if (!sawVersion) {
+    if (!assembly.sawVersion) {
         error = LineMessage(1, "the text must begin with vs.1.1");
         return 0;
     }
-    if (!positionWritten) {
+    if (!assembly.positionWritten) {
         error = LineMessage(lineNumber, "oPos is never written");
         return 0;
     }
-    program = std::move(result);
+    program = std::move(assembly.program);
     return 1;
 }
 

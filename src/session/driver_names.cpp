@@ -1,14 +1,15 @@
 // The AI drivers' names file "data\misc\drv.nam".
 #include <cstdio>
 
-#include "session/services.h"
+#include "session/local.h"
 
-DriverNameEntry DriverNameTable[DriverNameCount];
+DriverNameEntry MutableDriverNameTable[DriverNameCount];
+const DriverNameEntry (&DriverNameTable)[DriverNameCount] = MutableDriverNameTable;
 
 void SetDefaultDriverNames()
 {
     for (int i = 0; i < DriverNameCount; ++i) {
-        DriverNameEntry& entry = DriverNameTable[i];
+        DriverNameEntry& entry = MutableDriverNameTable[i];
         entry = {};
         char text[sizeof entry.name];
         std::snprintf(text, sizeof text, "AI %d", i + 1);
@@ -31,7 +32,7 @@ int ReadDriverNames(DataFile& reader, int /*version*/)
     if (count < DriverNameCount)
         SetDefaultDriverNames();
     for (int i = 0; i < entries; ++i) {
-        DriverNameEntry& entry = DriverNameTable[i];
+        DriverNameEntry& entry = MutableDriverNameTable[i];
         ReadBlock(reader, entry.name, sizeof entry.name);
         ReadBlock(reader, entry.plate, sizeof entry.plate);
         entry.name[sizeof entry.name - 1] = 0;

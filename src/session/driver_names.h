@@ -20,8 +20,8 @@ struct DriverNameEntry {
     uint8_t extra[3] = {};  // kept as read
 };
 static_assert(sizeof(DriverNameEntry) == 36);
-// Lives for the whole run; read at start-up.
-extern DriverNameEntry DriverNameTable[DriverNameCount];
+// Read-only outside the session. Lives for the whole run; read at start-up.
+extern const DriverNameEntry (&DriverNameTable)[DriverNameCount];
 
 // The table zeroed, then entry i named and plated "AI <i+1>".
 void SetDefaultDriverNames();
@@ -46,8 +46,8 @@ constexpr int OldestMessageKeysVersion = 248;
 constexpr int MessageKeyCount = 32;
 constexpr int MessageKeyLength = 64;
 constexpr int DefaultMessageKeyCount = 24;
-// Lives for the whole run; read at start-up.
-extern char MessageKeyTable[MessageKeyCount][MessageKeyLength];
+// Read-only outside the session. Lives for the whole run; read at start-up.
+extern const char (&MessageKeyTable)[MessageKeyCount][MessageKeyLength];
 
 // The 24 default texts, the rest empty.
 void SetDefaultMessageKeys();

@@ -3,8 +3,8 @@
 // the interface (messages) and sound. Each is a function pointer whose
 // default is the least body of a program without that subsystem (nothing is
 // sent or shown, the computer is offline and alone); the higher subsystem
-// installs its own at start-up (InstallNetRaceHooks, InstallUiRaceHooks,
-// InstallDeviceRaceHooks) and tests install fakes.
+// installs its own at start-up (InstallNetSessionHooks, InstallUiSessionHooks,
+// InstallDevicesSessionHooks) and tests install fakes.
 #pragma once
 
 #include <cstdint>

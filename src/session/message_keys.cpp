@@ -1,7 +1,8 @@
 // The function keys' message texts "data\misc\fkeys.msg".
-#include "session/services.h"
+#include "session/local.h"
 
-char MessageKeyTable[MessageKeyCount][MessageKeyLength] = {};
+char MutableMessageKeyTable[MessageKeyCount][MessageKeyLength] = {};
+const char (&MessageKeyTable)[MessageKeyCount][MessageKeyLength] = MutableMessageKeyTable;
 
 namespace {
 
@@ -15,7 +16,7 @@ const char* const DefaultMessageKeys[DefaultMessageKeyCount] = {
 void CopyDefaultMessageKeys()
 {
     for (int i = 0; i < DefaultMessageKeyCount; ++i)
-        CopyFixedString(MessageKeyTable[i], DefaultMessageKeys[i], MessageKeyLength);
+        CopyFixedString(MutableMessageKeyTable[i], DefaultMessageKeys[i], MessageKeyLength);
 }
 
 // Texts a file of a version holds: all of them, or the first 16 or 20
@@ -34,7 +35,7 @@ int TextsOfVersion(int version)
 
 void SetDefaultMessageKeys()
 {
-    for (char* text : MessageKeyTable)
+    for (char* text : MutableMessageKeyTable)
         CopyFixedString(text, "", MessageKeyLength);
     CopyDefaultMessageKeys();
 }
@@ -50,8 +51,8 @@ int ReadMessageKeys(DataFile& reader, int version)
         return 0;
     }
     for (int i = 0; i < texts; ++i) {
-        ReadBlock(reader, MessageKeyTable[i], MessageKeyLength);
-        MessageKeyTable[i][MessageKeyLength - 1] = 0;
+        ReadBlock(reader, MutableMessageKeyTable[i], MessageKeyLength);
+        MutableMessageKeyTable[i][MessageKeyLength - 1] = 0;
     }
     return 1;
 }

@@ -1,8 +1,9 @@
 // The program's version text, built once at start-up.
 #include <cstdio>
 
-#include "session/services.h"
+#include "session/local.h"
 
-char ProgramVersion[ProgramVersionSize] = {};
-
-void FormatVersion() { std::snprintf(ProgramVersion, sizeof ProgramVersion, "%d.%d%c", 0, 5, 'Z'); }
+void FormatVersion()
+{
+    std::snprintf(MutableSession.programVersion, sizeof MutableSession.programVersion, "%d.%d%c", 0, 5, 'Z');
+}

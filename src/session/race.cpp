@@ -7,9 +7,6 @@
 #include "session/services.h"
 #include "world/services.h"
 
-Race* CurrentRace = nullptr;
-int RaceLengthSetting = 5;
-
 namespace {
 // The AI's time step: one simulation step.
 constexpr float AiStepSeconds = 0.01f;

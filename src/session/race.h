@@ -185,9 +185,11 @@ inline int RaceResultRows(const Race& race)
     return race.resultCount > MaxRacePlayers ? MaxRacePlayers : race.resultCount;
 }
 
-// The current race; null between races. Lives from InitRace of the screen
-// that starts a race to the session's exit clean-up.
-extern Race* CurrentRace;
+// The current race; null between races. Read-only outside the session.
+// Lives from InitRace of the screen that starts a race to the session's
+// exit clean-up.
+extern Race* const& CurrentRace;
 // The race length code that new races take (5 at start); a configuration
-// whose path is not a closed lap makes it 1. Lives for the whole run.
-extern int RaceLengthSetting;
+// whose path is not a closed lap makes it 1. Read-only outside the
+// session; lives for the whole run.
+extern const int& RaceLengthSetting;

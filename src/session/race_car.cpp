@@ -7,29 +7,29 @@ RaceCarView ViewRaceCar(const CarObject& car)
 {
     RaceCarView view;
     view.position = car.position;
-    view.settled = car.settleCounter >= 100;
+    view.settled = car.step.settleCounter >= 100;
     view.pathNode = car.follower ? car.follower->position : -1;
-    view.lapsDone = car.lapCount;
-    view.timingState = car.timingState;
-    view.stopped = car.stopped;
-    view.stoppedSteps = car.stopped ? car.stepCounter - car.result.stopStep : 0;
-    view.remote = car.remote;
-    view.garageHeld = car.held;
-    view.shortCode = car.shortCode;
-    view.addedMass = car.appliedMass;
-    view.restriction = car.appliedRestriction;
-    view.stepCounter = car.stepCounter;
-    view.gearboxKind = car.gearboxKind;
+    view.lapsDone = car.race.lapCount;
+    view.timingState = car.race.timingState;
+    view.stopped = car.race.stopped;
+    view.stoppedSteps = car.race.stopped ? car.race.stepCounter - car.race.result.stopStep : 0;
+    view.remote = car.net.remote;
+    view.garageHeld = car.step.held;
+    view.shortCode = car.data.shortCode;
+    view.addedMass = car.tuning.appliedMass;
+    view.restriction = car.tuning.appliedRestriction;
+    view.stepCounter = car.race.stepCounter;
+    view.gearboxKind = car.data.gearboxKind;
     return view;
 }
 
-CarResultState& GetCarResult(CarObject& car) { return car.result; }
-const CarResultState& GetCarResult(const CarObject& car) { return car.result; }
+CarResultState& GetCarResult(CarObject& car) { return car.race.result; }
+const CarResultState& GetCarResult(const CarObject& car) { return car.race.result; }
 
 void LinkCarToSlot(CarObject& car, PlayerCarBlock& block)
 {
-    car.setup = &block.setup;
-    car.colour = &block.colours;
+    car.data.setup = &block.setup;
+    car.data.colour = &block.colours;
 }
 
 void DestroyRaceCar(CarObject* car)

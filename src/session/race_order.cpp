@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "session/race_car.h"
-#include "session/services.h"
+#include "session/local.h"
 #include "world/services.h"
 
 namespace {
@@ -129,7 +129,7 @@ void SetRaceLengthByte(Race& race, int code)
     else
         code = code < 0 ? 0 : code > MaxRaceLengthCode ? MaxRaceLengthCode : code;
     race.raceLength = static_cast<uint8_t>(code);
-    RaceLengthSetting = code;
+    MutableSession.raceLengthSetting = code;
 }
 
 void AdvanceLapValidity(Race& race)

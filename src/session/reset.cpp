@@ -1,17 +1,33 @@
-// The one reset of this subsystem's tables.
-#include "session/services.h"
+// The session's run record, the read-only names it is exported under, and
+// the one reset of this subsystem's tables.
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "session/local.h"
+
+SessionRecord MutableSession;
+const int& GameKind = MutableSession.gameKind;
+InRaceSession* const& CurrentSession = MutableSession.session;
+const uint32_t& SessionStartTime = MutableSession.startTime;
+const int& RacePhase = MutableSession.racePhase;
+Race* const& CurrentRace = MutableSession.race;
+const int& RaceLengthSetting = MutableSession.raceLengthSetting;
+CarObject* const& LessonWatchedCar = MutableSession.lessonWatchedCar;
+const char (&ProgramVersion)[ProgramVersionSize] = MutableSession.programVersion;
+
+void SetGameKind(int kind) { MutableSession.gameKind = kind; }
+void SetSessionStartTime(uint32_t gameTimeMs) { MutableSession.startTime = gameTimeMs; }
+void SetRacePhase(int phase) { MutableSession.racePhase = phase; }
 
 void ResetSessionTables()
 {
-    if (CurrentRace) {
-        RemoveAllPlayers(*CurrentRace);
-        delete CurrentRace;
-        CurrentRace = nullptr;
+    if (Race* race = MutableSession.race) {
+        RemoveAllPlayers(*race);
+        delete race;
     }
-    RaceLengthSetting = 5;
-    for (DriverNameEntry& entry : DriverNameTable)
-        entry = {};
-    for (char* text : MessageKeyTable)
-        CopyFixedString(text, "", MessageKeyLength);
-    LessonWatchedCar = nullptr;
+    MutableSession = {};
+    std::fill(std::begin(MutableDriverNameTable), std::end(MutableDriverNameTable), DriverNameEntry{});
+    std::memset(MutableMessageKeyTable, 0, sizeof MutableMessageKeyTable);
+    SetRaceHooks(RaceHooks{});
 }

@@ -5,9 +5,6 @@
 #include "graphics/services.h"
 #include "ui/local.h"
 
-int TextCodePage = 0;
-float TextScale = 1.0f;
-
 namespace {
 
 // Page letters "LETBJCGHSK" for pages 0 to 9, and the escapes with the
@@ -234,7 +231,7 @@ float DrawTextAt(const char* text, float x, float y, float size, float height, i
     pen.top = top;
     pen.bottom = bottom;
     pen.lineTop = y;
-    if (caret >= 0 && !ImeComposing() && GameClock % CaretBlinkPeriodMs > CaretShownMs)
+    if (caret >= 0 && !ImeComposing() && GameTime.clockMs % CaretBlinkPeriodMs > CaretShownMs)
         caret = CaretNone;
     pen.caret = caret;
     if (caret == CaretFullBox) {
@@ -280,7 +277,7 @@ float DrawPlainText(const char* text, float x, float y, float size, float height
 float DrawShadowText(const char* text, float x, float y, float size, float height, uint32_t colour, int codePage)
 {
     if (Settings.screenFlags & ShadowFlag)
-        DrawTextAt(text, x + PixelScaleX, y + PixelScaleY, size, height, 0, Black, Black, CaretShadow, codePage);
+        DrawTextAt(text, x + DisplayPass.pixelScaleX, y + DisplayPass.pixelScaleY, size, height, 0, Black, Black, CaretShadow, codePage);
     return DrawPlainText(text, x, y, size, height, colour, CaretNone, codePage);
 }
 

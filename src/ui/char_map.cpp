@@ -7,10 +7,8 @@
 
 #include "ui/local.h"
 
-CharacterMapRecord CharacterMap;
-CodePage* CurrentCodePage = nullptr;
-int InputCodePage = 0;
-int NounFirst = 0;
+CharacterMapRecord MutableCharacterMap;
+const CharacterMapRecord& CharacterMap = MutableCharacterMap;
 
 namespace {
 
@@ -238,19 +236,19 @@ int ReadCharacterMap(DataFile& reader, int version, const char* path)
     // Commit.
     FreeCharacterMap();
     for (int i = 0; i < GlyphSlotCount; i++)
-        MoveGlyph(CharacterMap.glyphs[i], glyphs[i]);
-    CharacterMap.codePages = pages.release();
-    CharacterMap.codePageCount = pageCount;
-    CharacterMap.searchedPageCount = pageCount < SearchedCodePages ? pageCount : SearchedCodePages;
-    CharacterMap.extraPages = extras.release();
-    CharacterMap.extraPageCount = extraCount;
+        MoveGlyph(MutableCharacterMap.glyphs[i], glyphs[i]);
+    MutableCharacterMap.codePages = pages.release();
+    MutableCharacterMap.codePageCount = pageCount;
+    MutableCharacterMap.searchedPageCount = pageCount < SearchedCodePages ? pageCount : SearchedCodePages;
+    MutableCharacterMap.extraPages = extras.release();
+    MutableCharacterMap.extraPageCount = extraCount;
     for (int p = 0; p < pageCount; p++)
         for (int b = 128; b < 256; b++) {
-            const CharEntry& entry = CharacterMap.codePages[p].chars[b - 32];
+            const CharEntry& entry = MutableCharacterMap.codePages[p].chars[b - 32];
             if (entry.flags & CharLeadWithPage)
-                CharacterMap.extraPages[entry.glyph].owner = &CharacterMap.codePages[p];
+                MutableCharacterMap.extraPages[entry.glyph].owner = &MutableCharacterMap.codePages[p];
         }
-    CurrentCodePage = pageCount ? &CharacterMap.codePages[0] : nullptr;
+    MutableUi.currentCodePage = pageCount ? &MutableCharacterMap.codePages[0] : nullptr;
     CreateGlyphQueues();
     PreparePageFonts();
     LogLine("-----");
@@ -262,15 +260,15 @@ void FreeCharacterMap()
     FreePageFonts();
     FreeCharCaches();
     FreeGlyphQueues();
-    delete[] CharacterMap.extraPages;
-    CharacterMap.extraPages = nullptr;
-    CharacterMap.extraPageCount = 0;
-    delete[] CharacterMap.codePages;
-    CharacterMap.codePages = nullptr;
-    CharacterMap.codePageCount = 0;
-    CharacterMap.searchedPageCount = 0;
-    CurrentCodePage = nullptr;
-    for (GlyphSlot& glyph : CharacterMap.glyphs) {
+    delete[] MutableCharacterMap.extraPages;
+    MutableCharacterMap.extraPages = nullptr;
+    MutableCharacterMap.extraPageCount = 0;
+    delete[] MutableCharacterMap.codePages;
+    MutableCharacterMap.codePages = nullptr;
+    MutableCharacterMap.codePageCount = 0;
+    MutableCharacterMap.searchedPageCount = 0;
+    MutableUi.currentCodePage = nullptr;
+    for (GlyphSlot& glyph : MutableCharacterMap.glyphs) {
         glyph.Free();
         glyph.width = 0;
         glyph.consoleWidth = 0;

@@ -6,8 +6,6 @@
 #include "platform/keyboard_layout.h"
 #include "ui/local.h"
 
-KeyboardLayoutRecord KeyboardLayout;
-
 namespace {
 
 constexpr int KeyboardLayoutTextMs = 3000;
@@ -16,8 +14,8 @@ constexpr int KeyboardLayoutTextMs = 3000;
 int FindLoadedPage(int number)
 {
     int found = -1;
-    for (int p = 0; p < CharacterMap.searchedPageCount; p++)
-        if (CharacterMap.codePages[p].number == number)
+    for (int p = 0; p < MutableCharacterMap.searchedPageCount; p++)
+        if (MutableCharacterMap.codePages[p].number == number)
             found = p;
     return found;
 }
@@ -51,28 +49,28 @@ int AnsiCodePageOfLanguage(int languageId)
 
 void SelectCodePage(int n)
 {
-    if (CharacterMap.codePageCount == 0) {
-        CurrentCodePage = nullptr;
+    if (MutableCharacterMap.codePageCount == 0) {
+        MutableUi.currentCodePage = nullptr;
         return;
     }
-    if (n < 0 || n >= CharacterMap.codePageCount)
+    if (n < 0 || n >= MutableCharacterMap.codePageCount)
         n = 0;
-    CurrentCodePage = &CharacterMap.codePages[n];
+    MutableUi.currentCodePage = &MutableCharacterMap.codePages[n];
 }
 
 void SelectTranslationCodePage()
 {
-    TextCodePage = -1;
-    NounFirst = 0;
+    MutableUi.textCodePage = -1;
+    MutableUi.nounFirst = 0;
     int number = std::atoi(GetText(TX_tx_codepage));
-    TextCodePage = FindLoadedPage(number);
-    if (TextCodePage < 0) {
-        TextCodePage = 0;
+    MutableUi.textCodePage = FindLoadedPage(number);
+    if (MutableUi.textCodePage < 0) {
+        MutableUi.textCodePage = 0;
         PrintError("Warning : translation uses an unknown codepage");
     }
-    SelectCodePage(TextCodePage);
+    SelectCodePage(MutableUi.textCodePage);
     const char* order = GetText(TX_tx_noun_adj);
-    NounFirst = (order[0] == 'n' || order[0] == 'N') && (order[1] == 'a' || order[1] == 'A') && !order[2];
+    MutableUi.nounFirst = (order[0] == 'n' || order[0] == 'N') && (order[1] == 'a' || order[1] == 'A') && !order[2];
 }
 
 void ReadKeyboardLayoutName(int announce)
@@ -80,14 +78,14 @@ void ReadKeyboardLayoutName(int announce)
     // The desktop's own layout where it can be read (not without graphics,
     // which never touch the window system); else the user's language.
     platform::KeyboardLayoutInfo layout;
-    const bool read = GraphicsOn && platform::ReadKeyboardLayout(layout);
+    const bool read = ProgramMode.graphicsOn && platform::ReadKeyboardLayout(layout);
     const int number = read ? layout.ansiCodePage : AnsiCodePageOfLanguage(GetUserDefaultLanguageId());
     int page = FindLoadedPage(number);
     const bool known = page >= 0;
     if (!known)
         page = 0;
-    if (page != InputCodePage) {
-        InputCodePage = page;
+    if (page != MutableUi.inputCodePage) {
+        MutableUi.inputCodePage = page;
         char line[128];
         if (announce) {
             std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
@@ -99,15 +97,15 @@ void ReadKeyboardLayoutName(int announce)
     }
     // The layout's name is shown for the Chinese pages, whose input method
     // the user may want to see named.
-    KeyboardLayout = KeyboardLayoutRecord{};
+    MutableKeyboardLayout = KeyboardLayoutRecord{};
     if (InputCodePage == 7 || InputCodePage == 8) {
-        KeyboardLayout.inputMethod = layout.inputMethod ? 1 : 0;
+        MutableKeyboardLayout.inputMethod = layout.inputMethod ? 1 : 0;
         const char* text = layout.text;
         if (const char* dash = std::strstr(text, ") - "))
             text = dash + 4;
-        std::snprintf(KeyboardLayout.text, sizeof KeyboardLayout.text, "%s", text);
-        if (KeyboardLayout.text[0] != 0)
-            KeyboardLayout.displayMs = KeyboardLayoutTextMs;
+        std::snprintf(MutableKeyboardLayout.text, sizeof MutableKeyboardLayout.text, "%s", text);
+        if (MutableKeyboardLayout.text[0] != 0)
+            MutableKeyboardLayout.displayMs = KeyboardLayoutTextMs;
     }
 }
 
@@ -142,5 +140,5 @@ int IsLeadByte(int page, unsigned char character)
 
 void InitFontWeights()
 {
-    Settings.fwJ = Settings.fwH = Settings.fwS = Settings.fwK = 600;
+    EditSettings([](SettingsRecord& settings) { settings.fwJ = settings.fwH = settings.fwS = settings.fwK = 600; });
 }

@@ -1,14 +1,20 @@
 // Temporary entry screen, until the real one is built: the first screen of
-// the chain, which hands over to the root screen on its first frame.
+// the chain, which hands over to its successor on its first frame.
 #include "ui/services.h"
 
 namespace {
 
+struct EntryScreen : Screen {
+    Screen* (*successor)(Screen* parent) = nullptr;
+};
+
 Screen* EntryFrame(Screen* screen)
 {
-    Screen* parent = screen->parent;
-    delete screen;
-    return CreateRootScreen(parent);
+    EntryScreen* entry = static_cast<EntryScreen*>(screen);
+    Screen* parent = entry->parent;
+    Screen* (*successor)(Screen*) = entry->successor;
+    delete entry;
+    return successor != nullptr ? successor(parent) : nullptr;
 }
 
 void EntryKey(Screen*, int) {}
@@ -17,9 +23,10 @@ int EntryMouse(Screen*, MouseEvent*) { return 0; }
 
 } // namespace
 
-Screen* CreateEntryScreen()
+Screen* CreateEntryScreen(Screen* (*successor)(Screen* parent))
 {
-    Screen* screen = new Screen;
+    EntryScreen* screen = new EntryScreen;
+    screen->successor = successor;
     InitScreen(screen, nullptr, EntryFrame, EntryKey, EntryMouse, "entry", 1);
     SetCurrentScreen(screen);
     return screen;

@@ -2,13 +2,14 @@
 // edge angles, the cubics of its curved strokes) and turning it into the
 // triangles that are filled into the offscreen image.
 #include <cmath>
+#include <numbers>
 
 #include "graphics/services.h"
 #include "ui/local.h"
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
+constexpr float Pi = std::numbers::pi_v<float>;
 constexpr int EllipseFanTriangles = 24;
 
 Vec2 PointOf(const GlyphSlot& g, int index)
@@ -170,7 +171,7 @@ void EmitGlyphTriangles(const GlyphSlot& g, float x, float y, float widthSize, f
             previous = rim;
         }
     }
-    const int steps = CharacterMap.curveSteps > 0 ? CharacterMap.curveSteps : 7;
+    const int steps = MutableCharacterMap.curveSteps > 0 ? MutableCharacterMap.curveSteps : 7;
     for (int c = 0; c < g.curveCount; c++) {
         const GlyphCurve& curve = g.curves[c];
         const GlyphEdge& a = g.edges[curve.edgeA];

@@ -38,15 +38,15 @@ Material* MakeFontTexture(int t, std::vector<uint8_t>& staging)
 
 void ResetFontTextures()
 {
-    for (Material*& texture : CharacterMap.fontTextures)
+    for (Material*& texture : MutableCharacterMap.fontTextures)
         texture = nullptr;
 }
 
 int CreateFontTextures()
 {
     ResetFontTextures();
-    CharacterMap.curveSteps = 7;
-    CharacterMap.glyphSpacing = 0.1f;
+    MutableCharacterMap.curveSteps = 7;
+    MutableCharacterMap.glyphSpacing = 0.1f;
     // Without a device only the cells are laid out, so that text can be
     // measured and placed; nothing is drawn.
     const bool drawing = DeviceExists();
@@ -55,7 +55,7 @@ int CreateFontTextures()
         BeginOffscreenImage16(FontImageSize);
         staging.assign(size_t(FontImageSize) * FontImageSize * 4, 255);
     }
-    GlyphSlot* glyphs = CharacterMap.glyphs;
+    GlyphSlot* glyphs = MutableCharacterMap.glyphs;
     int slot = 0;
     int made = 0;
     for (int t = 0; t < FontTextureCount && slot < GlyphSlotCount; t++) {
@@ -95,7 +95,7 @@ int CreateFontTextures()
             g.vBottom = rowTop / 2 + 0.615f;
             pen += across + GlyphGap;
         }
-        if (drawing && (CharacterMap.fontTextures[t] = MakeFontTexture(t, staging)))
+        if (drawing && (MutableCharacterMap.fontTextures[t] = MakeFontTexture(t, staging)))
             made++;
     }
     if (drawing)

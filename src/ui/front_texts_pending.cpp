@@ -24,11 +24,11 @@ constexpr float WidthOfHeight = 0.5f;
 void DrawTitleBanner()
 {
     Material* title = BuiltinMaterials.title;
-    if (title == nullptr || title->texture == nullptr || ClientSize.width <= 0 || ClientSize.height <= 0)
+    if (title == nullptr || title->texture == nullptr || ScreenSize.client.width <= 0 || ScreenSize.client.height <= 0)
         return;
-    const float width = static_cast<float>(ClientSize.width >= 3 * ClientSize.height ? ClientSize.width / 3
-                                                                                       : ClientSize.width);
-    float c = 0.88f, f = c * width * 0.32f / static_cast<float>(ClientSize.height);
+    const float width = static_cast<float>(ScreenSize.client.width >= 3 * ScreenSize.client.height ? ScreenSize.client.width / 3
+                                                                                       : ScreenSize.client.width);
+    float c = 0.88f, f = c * width * 0.32f / static_cast<float>(ScreenSize.client.height);
     if (f > 0.32f) {
         c *= 0.32f / f;
         f = 0.32f;
@@ -49,7 +49,7 @@ void ClearDisplayList() { NextRowTop = MenuRowsTop; }
 
 void Draw2DLayer()
 {
-    if (QuitState != 0)
+    if (ProgramMode.quitState != 0)
         return;
     SetFogEnabled(0);
     SetRenderStateCached(AlphaBlendState, 1);

@@ -40,9 +40,9 @@ constexpr int NoFontSlot = 95;
 constexpr int NoCharacterSlot = 175;
 constexpr int MaxMeasuredWidth = 240;
 
-char* ConfiguredFace(int j)
+const char* ConfiguredFace(int j)
 {
-    char* faces[PageFontCount] = {Settings.fnJ, Settings.fnH, Settings.fnS, Settings.fnK};
+    const char* faces[PageFontCount] = {Settings.fnJ, Settings.fnH, Settings.fnS, Settings.fnK};
     return faces[j];
 }
 int ConfiguredWeight(int j)
@@ -54,7 +54,7 @@ int ConfiguredWeight(int j)
 CodePage* PageOfFont(int j)
 {
     const int page = PageFontKinds[j].page;
-    return page < CharacterMap.codePageCount ? &CharacterMap.codePages[page] : nullptr;
+    return page < MutableCharacterMap.codePageCount ? &MutableCharacterMap.codePages[page] : nullptr;
 }
 
 // The first and last rows holding ink of the character drawn in the font;
@@ -78,7 +78,7 @@ bool MeasureInkRows(platform::GlyphFont* font, int& first, int& last)
 // The extra-page character a cell holds.
 ExtraChar& CharOfCell(const CacheCell& cell)
 {
-    return CharacterMap.extraPages[cell.extraPage].chars[cell.trail];
+    return MutableCharacterMap.extraPages[cell.extraPage].chars[cell.trail];
 }
 
 // Cells used in 2 .. 254 frames ago grow one older.
@@ -107,7 +107,7 @@ void DrawIntoCell(const CharCache& cache, int cell, const GlyphQuad& glyph)
     uint8_t* staging = MutablePageFonts.staging;
     for (int i = 0; i < CacheCellPixels * CacheCellPixels; ++i)
         staging[i * 4 + 3] = 0;
-    const ExtraPage& extra = CharacterMap.extraPages[glyph.extraPage];
+    const ExtraPage& extra = MutableCharacterMap.extraPages[glyph.extraPage];
     const ExtraChar& character = extra.chars[glyph.trail];
     platform::GlyphFont* font = extra.owner != nullptr ? extra.owner->font : nullptr;
     uint8_t picture[CacheCellPixels * CacheCellPixels];
@@ -199,7 +199,10 @@ void CreatePageFont(int j)
     page->fontIndex = j;
     page->font = font;
     MutablePageFonts.fonts[j] = font;
-    std::snprintf(ConfiguredFace(j), sizeof Settings.fnJ, "%s", face);
+    EditSettings([j, face](SettingsRecord& settings) {
+        char* faces[PageFontCount] = {settings.fnJ, settings.fnH, settings.fnS, settings.fnK};
+        std::snprintf(faces[j], sizeof settings.fnJ, "%s", face);
+    });
 }
 
 void PreparePageFonts()
@@ -236,11 +239,11 @@ DoubleByteGlyph LookUpDoubleByteGlyph(int leadByte, int trailByte)
     const CodePage* page = CurrentCodePage;
     const CharEntry* lead = page != nullptr && leadByte >= 32 && leadByte < 256 ? &page->chars[leadByte - 32] : nullptr;
     if (trailByte < FirstTrailByte || page == nullptr || page->font == nullptr || lead == nullptr ||
-        !(lead->flags & CharLeadWithPage) || lead->glyph >= CharacterMap.extraPageCount) {
+        !(lead->flags & CharLeadWithPage) || lead->glyph >= MutableCharacterMap.extraPageCount) {
         glyph.slot = NoFontSlot;
         return glyph;
     }
-    ExtraChar& character = CharacterMap.extraPages[lead->glyph].chars[trailByte - FirstTrailByte];
+    ExtraChar& character = MutableCharacterMap.extraPages[lead->glyph].chars[trailByte - FirstTrailByte];
     if (character.unicode == 0 || character.pixelWidth == 255) {
         glyph.slot = NoCharacterSlot;
         return glyph;
@@ -265,7 +268,7 @@ DoubleByteGlyph LookUpDoubleByteGlyph(int leadByte, int trailByte)
 
 void MarkCacheCellUsed(int cell)
 {
-    CharCache* cache = cell >= 0 ? CharacterMap.caches[cell / CacheCellCount] : nullptr;
+    CharCache* cache = cell >= 0 ? MutableCharacterMap.caches[cell / CacheCellCount] : nullptr;
     if (cache == nullptr)
         return;
     CacheCell& used = cache->cells[cell % CacheCellCount];
@@ -278,14 +281,14 @@ void MarkCacheCellUsed(int cell)
 int CountCharCaches()
 {
     int count = 0;
-    while (count < CharCacheCount && CharacterMap.caches[count] != nullptr)
+    while (count < CharCacheCount && MutableCharacterMap.caches[count] != nullptr)
         ++count;
     return count;
 }
 
 Material* CharCacheMaterial(int cache)
 {
-    return cache >= 0 && cache < CharCacheCount && CharacterMap.caches[cache] ? CharacterMap.caches[cache]->material
+    return cache >= 0 && cache < CharCacheCount && MutableCharacterMap.caches[cache] ? MutableCharacterMap.caches[cache]->material
                                                                               : nullptr;
 }
 
@@ -293,9 +296,9 @@ int CreateCharCache(int& count)
 {
     int best = -1;
     for (int i = 0; i < count; ++i)
-        if (best < 0 || CharacterMap.caches[i]->inUse < CharacterMap.caches[best]->inUse)
+        if (best < 0 || MutableCharacterMap.caches[i]->inUse < MutableCharacterMap.caches[best]->inUse)
             best = i;
-    if (best >= 0 && CharacterMap.caches[best]->inUse < CacheCellCount) {
+    if (best >= 0 && MutableCharacterMap.caches[best]->inUse < CacheCellCount) {
         MutablePageFonts.cachesFullReported = false;
         return best;
     }
@@ -319,7 +322,7 @@ int CreateCharCache(int& count)
     CharCache* cache = new CharCache;
     cache->texture = texture;
     cache->material = CreateMaterial(texture, 0, 0, 1, 0, nullptr);
-    CharacterMap.caches[count] = cache;
+    MutableCharacterMap.caches[count] = cache;
     return count++;
 }
 
@@ -333,7 +336,7 @@ void AddUnknown(int& count)
         GlyphQuad& glyph = queue.glyphs[size_t(g)];
         if (glyph.glyph != -1 || glyph.texture != UncachedTexture)
             continue;
-        CharCache& cache = *CharacterMap.caches[index];
+        CharCache& cache = *MutableCharacterMap.caches[index];
         const int cell = OldestCell(cache);
         if (cell < 0) {
             if (!MutablePageFonts.noOldCellReported)
@@ -383,7 +386,7 @@ void AddUnknown(int& count)
 
 void EndCharCacheFrame()
 {
-    for (CharCache* cache : CharacterMap.caches) {
+    for (CharCache* cache : MutableCharacterMap.caches) {
         if (cache == nullptr)
             break;
         cache->inUse = 0;
@@ -395,7 +398,7 @@ void EndCharCacheFrame()
 
 void ReleaseCharCacheTextures()
 {
-    for (CharCache* cache : CharacterMap.caches) {
+    for (CharCache* cache : MutableCharacterMap.caches) {
         if (cache == nullptr)
             break;
         FreeMaterialAndTexture(cache->material);
@@ -405,12 +408,12 @@ void ReleaseCharCacheTextures()
 
 void FreeCharCaches()
 {
-    for (CharCache*& cache : CharacterMap.caches) {
+    for (CharCache*& cache : MutableCharacterMap.caches) {
         delete cache;
         cache = nullptr;
     }
-    for (int x = 0; x < CharacterMap.extraPageCount; ++x)
-        for (ExtraChar& character : CharacterMap.extraPages[x].chars) {
+    for (int x = 0; x < MutableCharacterMap.extraPageCount; ++x)
+        for (ExtraChar& character : MutableCharacterMap.extraPages[x].chars) {
             character.cacheCell = -1;
             character.pixelWidth = 0;
         }

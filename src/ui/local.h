@@ -4,6 +4,39 @@
 #include "ui/services.h"
 
 // ---------------------------------------------------------------------------
+// The interface's global records.
+
+// What the interface keeps for the whole run, exported read-only under the
+// names in the area headers. Set back by ResetUiTables in one assignment.
+struct UiRecord {
+    Screen* currentScreen = nullptr;        // CurrentScreen
+    int dialogOpen = 0;                     // DialogOpen
+    int uiMode = 0;                         // UiMode
+    int keyDownDispatching = 0;             // KeyDownDispatching
+    int swallowNextChar = 0;                // SwallowNextChar
+    int textCodePage = 0;                   // TextCodePage
+    float textScale = 1.0f;                 // TextScale
+    CodePage* currentCodePage = nullptr;    // CurrentCodePage, into CharacterMap.codePages
+    int inputCodePage = 0;                  // InputCodePage
+    int nounFirst = 0;                      // NounFirst
+    int messageHistoryShown = 0;            // MessageHistoryShown
+    float messageAreaTop = -1.0f;           // MessageAreaTop
+    // Which services that are not built yet have said so in the log: each
+    // says it once.
+    bool loadInterfaceNoted = false, saveInterfaceNoted = false;
+
+    bool operator==(const UiRecord&) const = default;
+};
+extern UiRecord MutableUi;
+
+// The loaded font and code pages, exported read-only as CharacterMap
+// (char_map.cpp); emptied by FreeCharacterMap.
+extern CharacterMapRecord MutableCharacterMap;
+// The keyboard layout's record, exported read-only as KeyboardLayout
+// (reset.cpp); set by ReadKeyboardLayoutName.
+extern KeyboardLayoutRecord MutableKeyboardLayout;
+
+// ---------------------------------------------------------------------------
 // Vector font shapes (font_raster.cpp).
 
 // Receives one filled triangle of a glyph: corners in quarter pixels of

@@ -13,7 +13,7 @@ constexpr uint32_t AlphaBlendState = 27;
 
 // The vertical size of a horizontal one: the same, or times the screen's
 // width-to-height ratio so that it looks round.
-float Vertical(float size, int aspect) { return aspect ? size * AspectWH : size; }
+float Vertical(float size, int aspect) { return aspect ? size * DisplayPass.aspectWH : size; }
 
 } // namespace
 

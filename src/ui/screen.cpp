@@ -1,14 +1,16 @@
 // The screen machine: the header every screen begins with, opening,
 // stepping and closing screens, the busy test of every frame, and the
 // standard key and mouse handlers of menu screens.
-#include "ui/services.h"
+#include "ui/local.h"
 
 #include "graphics/services.h"
 
-int DialogOpen = 0;
-int UiMode = 0;
-int KeyDownDispatching = 0;
-int SwallowNextChar = 0;
+void SetCurrentScreen(Screen* screen)
+{
+    MutableUi.currentScreen = screen;
+    if (screen != nullptr && screen->background != nullptr)
+        SetEntryBackground(screen->background);
+}
 
 Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), void (*key)(Screen*, int),
                    int (*mouse)(Screen*, MouseEvent*), const char* background, int rawKeys)
@@ -21,11 +23,11 @@ Screen* InitScreen(Screen* screen, Screen* parent, Screen* (*frame)(Screen*), vo
     screen->mouse = mouse;
     screen->background = background;
     // Without graphics every screen takes characters (the console's).
-    screen->rawKeys = (GraphicsOn && rawKeys) ? 1 : 0;
+    screen->rawKeys = (ProgramMode.graphicsOn && rawKeys) ? 1 : 0;
     // A character screen opened by a raw key's handler must not receive
     // the character of that same keystroke.
-    if (KeyDownDispatching && !screen->rawKeys)
-        SwallowNextChar = 1;
+    if (MutableUi.keyDownDispatching && !screen->rawKeys)
+        MutableUi.swallowNextChar = 1;
     return screen;
 }
 
@@ -53,8 +55,8 @@ void CloseScreen(Screen* screen)
 void ResumeScreen(Screen* screen)
 {
     screen->child = nullptr;
-    if (GraphicsOn)
-        DialogOpen = 0;
+    if (ProgramMode.graphicsOn)
+        MutableUi.dialogOpen = 0;
     SetCurrentScreen(screen);
 }
 
@@ -62,9 +64,9 @@ int ScreenFrameBusy(Screen* screen)
 {
     if (screen->child != nullptr)
         return 1;
-    if (QuitState != 0)
+    if (ProgramMode.quitState != 0)
         CloseScreen(screen);
-    return SkipDrawing;
+    return DisplayPass.skipDrawing;
 }
 
 void DefaultScreenKey(Screen* screen, int code)
@@ -77,10 +79,10 @@ void DefaultScreenKey(Screen* screen, int code)
         CloseScreen(screen);
         break;
     case 'H':
-        MessageHistoryShown = !MessageHistoryShown;
+        MutableUi.messageHistoryShown = !MutableUi.messageHistoryShown;
         break;
     case 'N':
-        if (ShiftHeld)
+        if (InputState.shiftHeld)
             ToggleSound();
         break;
     case 'T':

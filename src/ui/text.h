@@ -15,12 +15,16 @@
 struct ColourRecord;
 
 // Code page of the language's texts, 0 to 9 ("LETBJCGHSK"); set when a
-// language is selected. Lives for the whole run.
-extern int TextCodePage;
+// language is selected. Read-only outside the interface; lives for the
+// whole run.
+extern const int& TextCodePage;
+void SetTextCodePage(int page);
 // Multiplies every horizontal text size in GetTextWidth and DrawTextAt;
-// the main loop sets it each pass (1 up to a width-to-height ratio of
-// 1.333, narrower glyphs on a wider screen). Lives for the whole run.
-extern float TextScale;
+// the main loop sets it each pass to the pass's aspect factor (1 up to a
+// width-to-height ratio of 1.333, narrower glyphs on a wider screen).
+// Read-only outside the interface; lives for the whole run.
+extern const float& TextScale;
+void SetTextScale(float scale);
 
 // The caret codes a text carries: "^0" to "^7" colours (bit 1 red, 2
 // green, 4 blue), "^8" the text's own colour and page, "^9" its own colour,

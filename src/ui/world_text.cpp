@@ -43,7 +43,7 @@ void DrawWorldGlyphs(float z, int mirrored)
             EndWorldBatch();
     }
     queue.count = 0;
-    SetViewMatrix(ViewState.viewMatrix);
+    SetViewMatrix(CurrentViewMatrix());
 }
 
 // A double-byte character of a name tag: a placeholder in queue 0 makes the

@@ -4,43 +4,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
 constexpr float DegreesToRadians = Pi / 180;
-
-template <typename T>
-void HoldWithin(T& value, T low, T high)
-{
-    if (value < low)
-        value = low;
-    if (value > high)
-        value = high;
-}
 
 const CarSetup* DefaultSetup(const CarObject& car)
 {
-    return car.setupCount > 0 ? &car.setups[0].setup : car.setup;
-}
-
-bool SameNoCase(const char* a, const char* b, int n)
-{
-    for (int i = 0; i < n; i++) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
-        if (!x)
-            return true;
-    }
-    return true;
+    return car.data.setupCount > 0 ? &car.data.setups[0].setup : car.data.setup;
 }
 
 // The wheel's axes for the sliding and fixed types.
@@ -70,8 +42,8 @@ void SetAxleMountPoints(CarObject& car)
 {
     for (Axle& axle : car.axles)
         axle.mountA = axle.mountB = axle.mountC = ZeroVector;
-    for (int i = 0; i < car.structurePointCount; i++) {
-        const StructurePoint& p = car.structurePoints[i];
+    for (int i = 0; i < car.data.structurePointCount; i++) {
+        const StructurePoint& p = car.data.structurePoints[i];
         Axle& axle = car.axles[p.y < 0 ? 0 : 1];
         FixedVector at = MakeFixedVector(p.x, p.y, p.z);
         if (p.flagA == 1)
@@ -88,54 +60,55 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
 {
     for (AeroPoint& point : car.aero)
         ClearAeroPoint(point);
-    if (car.bodyModel) {
-        for (ObjectModel& part : car.bodyModel->subModels) {
-            switch (part.kind) {
-            case 6:
-                part.offset.x = Fixed(0);
-                SetWingAeroPoint(car.aero[0], part.offset, static_cast<float>(setup.rearWing + car.wingLimits[2]));
-                car.aero[0].slipstreamShare = 0.3f;
-                if (car.dataFlags & (1 << 13))
-                    car.aero[0].flags |= AeroRearLoadToWheels;
-                break;
-            case 7:
-                part.offset.x = Fixed(0);
-                SetWingAeroPoint(car.aero[1], part.offset, static_cast<float>(setup.frontWing + car.wingLimits[6]));
-                car.aero[1].slipstreamShare = 0.7f;
-                if (car.dataFlags & (1 << 13))
-                    car.aero[1].flags |= AeroFrontLoadToWheels;
-                break;
-            case 8:
-                part.offset.x = Fixed(0);
-                part.offset.y = FixedFromMetres(car.axleY[0] + 0.4f * car.wheelbase);
-                SetBodyAeroPoint(car.aero[2], part.offset);
-                car.aero[2].slipstreamShare = 0.5f;
-                break;
-            case 9:
-                part.offset.x = Fixed(0);
-                SetBodyAeroPoint(car.aero[3], part.offset);
-                car.aero[3].slipstreamShare = 0.5f;
-                break;
-            default:
-                break;
-            }
+    const CarModelHooks& model = GetCarModelHooks();
+    const int parts = car.data.bodyModel ? model.modelPartCount(*car.data.bodyModel) : 0;
+    for (int i = 0; i < parts; i++) {
+        FixedVector& offset = *model.modelPartOffset(*car.data.bodyModel, i);
+        switch (model.modelPartKind(*car.data.bodyModel, i)) {
+        case 6:
+            offset.x = Fixed(0);
+            SetWingAeroPoint(car.aero[0], offset, static_cast<float>(setup.rearWing + car.data.wingLimits[2]));
+            car.aero[0].slipstreamShare = 0.3f;
+            if (car.data.dataFlags & CarDataWingsLoadWheels)
+                car.aero[0].flags |= AeroRearLoadToWheels;
+            break;
+        case 7:
+            offset.x = Fixed(0);
+            SetWingAeroPoint(car.aero[1], offset, static_cast<float>(setup.frontWing + car.data.wingLimits[6]));
+            car.aero[1].slipstreamShare = 0.7f;
+            if (car.data.dataFlags & CarDataWingsLoadWheels)
+                car.aero[1].flags |= AeroFrontLoadToWheels;
+            break;
+        case 8:
+            offset.x = Fixed(0);
+            offset.y = FixedFromMetres(car.tuning.axleY[0] + 0.4f * car.tuning.wheelbase);
+            SetBodyAeroPoint(car.aero[2], offset);
+            car.aero[2].slipstreamShare = 0.5f;
+            break;
+        case 9:
+            offset.x = Fixed(0);
+            SetBodyAeroPoint(car.aero[3], offset);
+            car.aero[3].slipstreamShare = 0.5f;
+            break;
+        default:
+            break;
         }
     }
-    if (car.openRoof && (car.dataFlags & (1 << 23)))
+    if (car.tuning.openRoof && (car.data.dataFlags & CarDataOpenRoofDrag))
         car.aero[3].drag += 0.05f;
     if (!(car.aero[3].flags & AeroPresent)) {
         car.aero[3].flags |= AeroPresent;
         car.aero[3].position = {0, car.centreOfMass.y, car.centreOfMass.z};
         car.aero[3].slipstreamShare = 0.5f;
     }
-    car.dragSum = car.liftSum = car.dragFactorSum = car.liftFactorSum = 0;
+    car.tuning.dragSum = car.tuning.liftSum = car.tuning.dragFactorSum = car.tuning.liftFactorSum = 0;
     for (const AeroPoint& point : car.aero) {
         if (!(point.flags & AeroPresent))
             continue;
-        car.dragSum += point.drag;
-        car.liftSum += point.lift;
-        car.dragFactorSum += point.dragFactor;
-        car.liftFactorSum += point.liftFactor;
+        car.tuning.dragSum += point.drag;
+        car.tuning.liftSum += point.lift;
+        car.tuning.dragFactorSum += point.dragFactor;
+        car.tuning.liftFactorSum += point.liftFactor;
     }
 }
 
@@ -143,7 +116,7 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
 
 void GetTyreTypeRange(const CarObject& car, int& low, int& high)
 {
-    switch (car.carClass) {
+    switch (car.data.carClass) {
     case 0: low = 0; high = 7; break;
     case 2: low = 5; high = 7; break;
     case 4:
@@ -183,14 +156,14 @@ float GetFullLoadWeight(const CarObject& car)
 {
     // Without drag the car would have no top speed: the estimate's cap holds.
     float v = 200;
-    if (car.dragFactorSum > 0) {
-        v = static_cast<float>(std::cbrt(car.driveEfficiency * car.engine.maxPower / car.dragFactorSum));
+    if (car.tuning.dragFactorSum > 0) {
+        v = static_cast<float>(std::cbrt(car.tuning.driveEfficiency * car.engine.maxPower / car.tuning.dragFactorSum));
         if (!(v < 200))
             v = 200;
     }
     const float g = GetBodySurroundings().Gravity();
-    const float load = ((car.dataFlags & (1 << 10)) ? 3 : 0) + 2;
-    return -(load * 70 + car.dryMass) * g - v * v * car.liftFactorSum;
+    const float load = ((car.data.dataFlags & CarDataRearSeats) ? 3 : 0) + 2;
+    return -(load * 70 + car.tuning.dryMass) * g - v * v * car.tuning.liftFactorSum;
 }
 
 void GetLoadDerivedLimits(const CarObject& car, float& low, float& high)
@@ -213,7 +186,7 @@ void GetRoundedLoadLimits(const CarObject& car, float& springMax, float& damperM
 
 void CopySuspensionToWheels(CarObject& car)
 {
-    if (!car.setup)
+    if (!car.data.setup)
         return;
     float springMax, damperMax;
     GetRoundedLoadLimits(car, springMax, damperMax);
@@ -223,153 +196,166 @@ void CopySuspensionToWheels(CarObject& car)
             w.springRate = w.bumpDamping = w.reboundDamping = 0;
             continue;
         }
-        const SetupAxle& a = car.setup->axles[w.axleIndex];
+        const SetupAxle& a = car.data.setup->axles[w.axleIndex];
         float spring = a.spring, bump = a.bumpDamping, rebound = a.reboundDamping;
-        HoldWithin(spring, 0.1f * springMax, springMax);
-        HoldWithin(rebound, 0.1f * damperMax, damperMax);
-        if (car.dataFlags & (1 << 20))
+        spring = Clamp(spring, 0.1f * springMax, springMax);
+        rebound = Clamp(rebound, 0.1f * damperMax, damperMax);
+        if (car.data.dataFlags & CarDataBumpFromRebound)
             bump = rebound / 2;
         else
-            HoldWithin(bump, 0.1f * damperMax, damperMax);
+            bump = Clamp(bump, 0.1f * damperMax, damperMax);
         w.springRate = spring;
         w.bumpDamping = bump;
         w.reboundDamping = rebound;
     }
     for (int axle = 0; axle < 2; axle++) {
-        float roll = car.setup->axles[axle].antiRoll;
-        HoldWithin(roll, 0.0f, springMax);
-        const bool none = (car.dataFlags & (1 << (axle == 0 ? 16 : 15))) != 0;
-        car.liveAntiRoll[axle] = none ? 0 : roll;
+        float roll = car.data.setup->axles[axle].antiRoll;
+        roll = Clamp(roll, 0.0f, springMax);
+        const bool none = (car.data.dataFlags & (axle == 0 ? CarDataNoRearAntiRoll : CarDataNoFrontAntiRoll)) != 0;
+        car.tuning.liveAntiRoll[axle] = none ? 0 : roll;
     }
 }
 
-void ApplySetup(CarObject& car, int keepStructure)
+namespace {
+
+// Gears never rise from one to the next; the ratios in use follow them.
+void SetGearRatios(CarObject& car, CarSetup& s)
 {
-    if (!car.setup)
-        return;
-    CarSetup& s = *car.setup;
-    const CarClass& row = CarClassTable[car.carClass];
-    // 1. Handicaps cleared; gears never rise from one to the next.
-    car.appliedRestriction = car.appliedMass = car.appliedMassPosition = 0;
     for (int g = 1; g < 7; g++)
         if (s.gears[g] > s.gears[g - 1])
             s.gears[g] = s.gears[g - 1];
-    car.gearRatios[1] = 0;
+    car.tuning.gearRatios[1] = 0;
     for (int g = 0; g < 7; g++)
-        car.gearRatios[2 + g] = DecodeSetupRatio(s.gears[g]);
-    // 2. Open roof.
-    car.openRoof = s.bodyOption < car.optionCount && SameNoCase(car.options[s.bodyOption].name, "OPEN ROOF", 12);
-    // 3. A fixed rear axle is locked and straight.
+        car.tuning.gearRatios[2 + g] = DecodeSetupRatio(s.gears[g]);
+}
+
+// A class with a fixed rear axle has it locked and straight.
+void FixRearAxle(CarObject& car, CarSetup& s, const CarClass& row)
+{
     if (row.rearAxleFixed) {
         s.axles[0].diffType = 1;
         s.axles[0].toe = 9;
         s.axles[0].camberLeft = s.axles[0].camberRight = 45;
     }
-    car.rearAxleFixed = row.rearAxleFixed;
-    // 4. A setup from outside is held within the car's limits.
-    if (car.setupIndex == -1) {
-        ClampSetup(s);
-        HoldWithin<uint8_t>(s.rearWing, static_cast<uint8_t>(car.wingLimits[0] < 0 ? 0 : car.wingLimits[0]),
-                            static_cast<uint8_t>(car.wingLimits[1] < 0 ? 0 : car.wingLimits[1]));
-        HoldWithin<uint8_t>(s.frontWing, static_cast<uint8_t>(car.wingLimits[4] < 0 ? 0 : car.wingLimits[4]),
-                            static_cast<uint8_t>(car.wingLimits[5] < 0 ? 0 : car.wingLimits[5]));
-        uint8_t maxLock = 0;
-        for (int i = 0; i < car.setupCount; i++)
-            if (car.setups[i].setup.maxLock > maxLock)
-                maxLock = car.setups[i].setup.maxLock;
-        if (car.setupCount > 0 && s.maxLock > maxLock)
-            s.maxLock = maxLock;
-        int tyreLow, tyreHigh;
-        GetTyreTypeRange(car, tyreLow, tyreHigh);
-        for (int axle = 0; axle < 2; axle++) {
-            SetupAxle& a = s.axles[axle];
-            float low, high;
-            GetSetupRangeCapped(car, axle, low, high);
-            HoldWithin(a.rideHeightReduction, low, high);
-            a.spare = 0;
-            HoldWithin<uint8_t>(a.tyreType, static_cast<uint8_t>(tyreLow), static_cast<uint8_t>(tyreHigh));
-            int pLow, pHigh;
-            GetSetupRangeHalf(car, axle, pLow, pHigh);
-            // A default pressure above 43690 kPa has a range beyond the
-            // 16-bit field: its top is the field's top, not a wrapped value.
-            pHigh = pHigh > 65535 ? 65535 : pHigh;
-            HoldWithin<uint16_t>(a.pressureLeft, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
-            HoldWithin<uint16_t>(a.pressureRight, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
-        }
+    car.tuning.rearAxleFixed = row.rearAxleFixed;
+}
+
+// A setup from outside (a player's, a file's) held within the car's
+// limits: wings, lock, ride height, tyre compounds and pressures.
+void HoldSetupWithinCarLimits(const CarObject& car, CarSetup& s)
+{
+    const int8_t* wings = car.data.wingLimits;
+    ClampSetup(s);
+    s.rearWing = Clamp(s.rearWing, static_cast<uint8_t>(wings[0] < 0 ? 0 : wings[0]),
+                       static_cast<uint8_t>(wings[1] < 0 ? 0 : wings[1]));
+    s.frontWing = Clamp(s.frontWing, static_cast<uint8_t>(wings[4] < 0 ? 0 : wings[4]),
+                        static_cast<uint8_t>(wings[5] < 0 ? 0 : wings[5]));
+    uint8_t maxLock = 0;
+    for (int i = 0; i < car.data.setupCount; i++)
+        if (car.data.setups[i].setup.maxLock > maxLock)
+            maxLock = car.data.setups[i].setup.maxLock;
+    if (car.data.setupCount > 0 && s.maxLock > maxLock)
+        s.maxLock = maxLock;
+    int tyreLow, tyreHigh;
+    GetTyreTypeRange(car, tyreLow, tyreHigh);
+    for (int axle = 0; axle < 2; axle++) {
+        SetupAxle& a = s.axles[axle];
+        float low, high;
+        GetSetupRangeCapped(car, axle, low, high);
+        a.rideHeightReduction = Clamp(a.rideHeightReduction, low, high);
+        a.spare = 0;
+        a.tyreType = Clamp(a.tyreType, static_cast<uint8_t>(tyreLow), static_cast<uint8_t>(tyreHigh));
+        int pLow, pHigh;
+        GetSetupRangeHalf(car, axle, pLow, pHigh);
+        // A default pressure above 43690 kPa has a range beyond the 16-bit
+        // field: its top is the field's top, not a wrapped value.
+        pHigh = pHigh > 65535 ? 65535 : pHigh;
+        a.pressureLeft = Clamp(a.pressureLeft, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
+        a.pressureRight = Clamp(a.pressureRight, static_cast<uint16_t>(pLow), static_cast<uint16_t>(pHigh));
     }
-    if (s.bodyOption >= car.optionCount)
-        s.bodyOption = 0;
-    // 5, 6.
-    SetAxleMountPoints(car);
-    car.finalDrive = DecodeSetupRatio(s.finalDrive);
-    car.frontTorqueSplit = s.frontTorqueSplit * 0.01f;
-    // 7. Tyres and caster.
+}
+
+// Each axle's compound and caster: the caster of the suspension types that
+// have one comes from the setup (the rear axle's from the car's own
+// setup), held within the type's range.
+void FitTyresAndCaster(CarObject& car, CarSetup& s)
+{
     const CarSetup* d = DefaultSetup(car);
     for (int axle = 0; axle < 2; axle++) {
         Axle& a = car.axles[axle];
         SetupAxle& block = s.axles[axle];
         a.leftWheel = a.rightWheel = nullptr;
         a.tyreType = block.tyreType;
-        if (a.suspensionType == 0 || a.suspensionType == 4) {
-            if (axle == 0) {
-                block.caster = d->axles[0].caster;
-            } else {
-                if (block.caster == 0)
-                    block.caster = d->axles[1].caster;
-                if (a.suspensionType == 4)
-                    HoldWithin<uint8_t>(block.caster, 10, 60);
-                else
-                    HoldWithin<uint8_t>(block.caster, 40, 240);
-            }
-            a.casterAngle = block.caster * Pi / 1800;
-        } else {
+        if (a.suspensionType != 0 && a.suspensionType != 4) {
             block.caster = 0;
+            continue;
         }
+        if (axle == 0) {
+            block.caster = d->axles[0].caster;
+        } else {
+            if (block.caster == 0)
+                block.caster = d->axles[1].caster;
+            if (a.suspensionType == 4)
+                block.caster = Clamp(block.caster, 10, 60);
+            else
+                block.caster = Clamp(block.caster, 40, 240);
+        }
+        a.casterAngle = block.caster * Pi / 1800;
     }
-    // 8. Tyre shapes.
-    if (car.dataFlags & (1 << 4)) {
+}
+
+// The tyres' shapes (the rear taking the front's sizes when the car data
+// says so).
+void ShapeTyres(CarObject& car)
+{
+    if (car.data.dataFlags & CarDataSameTyres) {
         car.axles[0].tyreWidth = car.axles[1].tyreWidth;
         car.axles[0].sidewallRatio = car.axles[1].sidewallRatio;
         car.axles[0].rimRadius = car.axles[1].rimRadius;
         car.axles[0].rimWidth = car.axles[1].rimWidth;
     }
     for (Axle& a : car.axles)
-        BuildTyreProfile(a, a.wheelOffset, 0, car.bodyModel, car.carClass == 0, car.carClass == 10);
-    // 9. The structure's bars and markers.
-    if (!keepStructure) {
-        car.dataFlags &= ~((1 << 9) | (1 << 11) | (1 << 12));
-        for (int i = 0; i < car.structurePointCount; i++) {
-            car.structurePoints[i].value = 0;
-            car.structurePoints[i].flagB = 0;
-        }
-        for (int i = 0; i < car.structureBarCount; i++) {
-            StructureBar& bar = car.structureBars[i];
-            if (bar.value > 0)
-                bar.spare = std::sqrt(bar.value) * 0.01f;
-            const int marker = bar.pointA < 0 ? bar.pointA : bar.pointB;
-            if (bar.pointA < 0 || bar.pointB < 0) {
-                if (marker == -6 || marker == -4 || marker == -3)
-                    car.dataFlags |= (1 << 9) | (1 << 12);
-                else if (marker == -5 || marker == -2 || marker == -1)
-                    car.dataFlags |= (1 << 9) | (1 << 11);
-            } else if (bar.pointA < car.structurePointCount && bar.pointB < car.structurePointCount) {
-                for (int16_t index : {bar.pointA, bar.pointB}) {
-                    StructurePoint& p = car.structurePoints[index];
-                    if (p.value < bar.spare)
-                        p.value = bar.spare;
-                    if (bar.flags & 1) {
-                        p.flagB = 1;
-                        car.dataFlags |= 1 << 9;
-                    }
+        BuildTyreProfile(a, car.data.carClass == BikeClass);
+}
+
+// The structure's bars give their points a size (the square root of the
+// bar's value) and marks; a bar to a wheel's side marks the links of that
+// axle.
+void MarkStructure(CarObject& car)
+{
+    CarData& data = car.data;
+    data.dataFlags &= ~(CarDataLinks | CarDataFrontWheelLinks | CarDataRearWheelLinks);
+    for (int i = 0; i < data.structurePointCount; i++) {
+        data.structurePoints[i].value = 0;
+        data.structurePoints[i].flagB = 0;
+    }
+    for (int i = 0; i < data.structureBarCount; i++) {
+        StructureBar& bar = data.structureBars[i];
+        if (bar.value > 0)
+            bar.spare = std::sqrt(bar.value) * 0.01f;
+        const int marker = bar.pointA < 0 ? bar.pointA : bar.pointB;
+        if (bar.pointA < 0 || bar.pointB < 0) {
+            if (marker == -6 || marker == -4 || marker == -3)
+                data.dataFlags |= CarDataLinks | CarDataRearWheelLinks;
+            else if (marker == -5 || marker == -2 || marker == -1)
+                data.dataFlags |= CarDataLinks | CarDataFrontWheelLinks;
+        } else if (bar.pointA < data.structurePointCount && bar.pointB < data.structurePointCount) {
+            for (int16_t index : {bar.pointA, bar.pointB}) {
+                StructurePoint& p = data.structurePoints[index];
+                if (p.value < bar.spare)
+                    p.value = bar.spare;
+                if (bar.flags & 1) {
+                    p.flagB = 1;
+                    data.dataFlags |= CarDataLinks;
                 }
             }
         }
     }
-    // 10. The engine of the class.
-    if (car.engine.inertiaFactor == 0)
-        car.engine.inertiaFactor = 1;
-    SetUpEngine(car.engine, row);
-    // 11. Wheels onto their axles and sides.
+}
+
+// Each wheel onto its axle and side, with its cold pressure.
+void PlaceWheelsOnAxles(CarObject& car, const CarSetup& s)
+{
     for (int i = 0; i < car.wheelCount; i++) {
         Wheel& w = car.wheels[i];
         w.axleIndex = w.dataPosition.y > 0 ? 1 : 0;
@@ -383,97 +369,115 @@ void ApplySetup(CarObject& car, int keepStructure)
         const SetupAxle& block = s.axles[w.axleIndex];
         w.coldPressure = (w.side > 0 ? block.pressureRight : block.pressureLeft) * 1000.0f;
     }
-    // 12. Axles.
+}
+
+// The axles' differentials and the drive: which axles are driven, their
+// torque shares and the drivetrain's efficiency; the class's gear count.
+void SetUpDrive(CarObject& car, CarSetup& s, const CarClass& row)
+{
     for (int axle = 0; axle < 2; axle++) {
         Axle& a = car.axles[axle];
         SetupAxle& block = s.axles[axle];
         a.present = a.leftWheel && a.rightWheel ? 1 : 0;
-        if (car.dataFlags & (1 << 21))
+        if (car.data.dataFlags & CarDataOpenDifferentials)
             block.diffType = 0;
-        if (car.dataFlags & (1 << 22))
+        if (car.data.dataFlags & CarDataEvenLocking)
             block.coastLocking = block.powerLocking;
-        a.solid = (car.driveAxles & (1 << axle)) && block.diffType == 1 ? 1 : 0;
+        a.solid = (car.tuning.driveAxles & (1 << axle)) && block.diffType == 1 ? 1 : 0;
     }
-    // 13. Drive.
-    if (car.driveAxles == 3 && !(car.axles[0].present && car.axles[1].present))
-        car.driveAxles = 1;
-    if (car.driveAxles == 3) {
-        car.torqueShare[0] = 2 * (1 - car.frontTorqueSplit);
-        car.torqueShare[1] = 2 * car.frontTorqueSplit;
+    CarTuning& tuning = car.tuning;
+    if (tuning.driveAxles == 3 && !(car.axles[0].present && car.axles[1].present))
+        tuning.driveAxles = 1;
+    if (tuning.driveAxles == 3) {
+        tuning.torqueShare[0] = 2 * (1 - tuning.frontTorqueSplit);
+        tuning.torqueShare[1] = 2 * tuning.frontTorqueSplit;
     } else {
-        car.torqueShare[0] = car.torqueShare[1] = 1;
+        tuning.torqueShare[0] = tuning.torqueShare[1] = 1;
     }
     if (row.driveOverride != 4)
-        car.driveAxles = static_cast<uint8_t>(row.driveOverride);
-    car.driveEfficiency = row.rearAxleFixed || car.carClass == 0 ? 0.9f : car.driveAxles == 3 ? 0.8f : 0.85f;
-    // 14.
-    HoldWithin<int32_t>(car.gearCount, row.minGearCount, row.maxGearCount);
-    // 15. Wheels.
-    car.steerInertia = 0;
-    car.drivenWheels = 0;
-    for (int i = 0; i < car.wheelCount; i++) {
-        Wheel& w = car.wheels[i];
-        const Axle& a = car.axles[w.axleIndex];
-        const SetupAxle& block = s.axles[w.axleIndex];
-        const float r = a.tyreRadius, tw = a.tyreWidth, e = a.rimRadius;
-        w.wheelMass = 24 * Pi * (r * r + r * tw + e * tw);
-        w.wheelInertia = r * r * w.wheelMass / 2;
-        w.mountHeight = block.rideHeightReduction;
-        w.springRate = w.bumpDamping = w.reboundDamping = 0;
-        w.toe = (block.toe - 9) * 0.1f * DegreesToRadians;
-        w.maxTravel = a.maxHeight - block.rideHeightReduction;
-        if (w.maxTravel < 0)
-            w.maxTravel = 0;
-        if (w.axleIndex == 1)
-            car.steerInertia += w.wheelInertia;
-        w.driven = (car.driveAxles & (1 << w.axleIndex)) ? 1 : 0;
-        car.drivenWheels += w.driven;
-        const float sideSign = w.side;
-        w.pivotA = sideSign * OffsetFromFixed(a.mountA);
-        w.pivotB = sideSign * OffsetFromFixed(a.mountB);
-        w.pivotC = sideSign * OffsetFromFixed(a.mountC);
-        w.pivotA.y = FixedToMetres(a.mountA.y);
-        w.pivotB.y = FixedToMetres(a.mountB.y);
-        w.pivotC.y = FixedToMetres(a.mountC.y);
-        w.pivotA.z = FixedToMetres(a.mountA.z);
-        w.pivotB.z = FixedToMetres(a.mountB.z);
-        w.pivotC.z = FixedToMetres(a.mountC.z);
-        w.linkVector = {};
-        w.armDirection = {};
-        w.restArmAngle = 0;
-        w.suspensionType = a.suspensionType;
-        if (w.suspensionType == 0 || w.suspensionType == 1 || w.suspensionType == 5) {
-            SetWheelAxes(w, a, s, car.frontHubLead);
-            w.travelAxis = {0, 0, 1};
-        } else if (w.suspensionType == 2) {
-            SetWheelAxes(w, a, s, car.frontHubLead);
-            w.travelAxis = w.steerAxis;
-        } else if (w.suspensionType == 3 || w.suspensionType == 4) {
-            const uint8_t camber = w.side > 0 ? block.camberRight : block.camberLeft;
-            const double angle = (Pi / 2 + (camber - 45) * 0.1 * DegreesToRadians + a.armAngleOffset) * w.side;
-            double sn, cs;
-            ComputeSinCos(angle, sn, cs);
-            w.armDirection = {static_cast<float>(cs), static_cast<float>(sn)};
-            w.restArmAngle = a.armLength > 0
-                                 ? std::atan((block.rideHeightReduction - a.kingpinHalfLength - w.pivotB.z) / a.armLength)
-                                 : 0.0f;
-            if (w.suspensionType == 3) {
-                w.linkVector = {w.pivotC.x - w.pivotB.x, 0, w.pivotC.z - w.pivotB.z};
-                w.wheelCentreX = (a.wheelOffset + a.armLength) * w.side + w.pivotB.x;
-            } else {
-                w.linkVector = {w.pivotA.x - w.pivotB.x, 0, w.pivotA.z - w.pivotB.z};
-                w.wheelCentreX = a.wheelOffset * w.side +
-                                 (a.armLength * w.side + w.pivotB.x + a.upperLinkLength * w.side + w.pivotA.x) / 2;
-            }
-            w.hubOffset = {};
-            w.spinAxis = {w.side, 0, 0};
-            w.steerAxis = {0, 0, 1};
-            w.travelAxis = {0, 0, 1};
-        }
-        UpdateSuspensionGeometry(w, a);
+        tuning.driveAxles = static_cast<uint8_t>(row.driveOverride);
+    tuning.driveEfficiency = row.rearAxleFixed || car.data.carClass == BikeClass ? 0.9f
+                             : tuning.driveAxles == 3                            ? 0.8f
+                                                                                 : 0.85f;
+    car.data.gearCount = Clamp(car.data.gearCount, row.minGearCount, row.maxGearCount);
+}
+
+// A swing arm or double wishbone wheel: the arm's direction and rest
+// angle, the link, the wheel centre; the axes are the geometry's.
+void SetArmWheel(Wheel& w, const Axle& a, const SetupAxle& block)
+{
+    const uint8_t camber = w.side > 0 ? block.camberRight : block.camberLeft;
+    const double angle = (Pi / 2 + (camber - 45) * 0.1 * DegreesToRadians + a.armAngleOffset) * w.side;
+    double sn, cs;
+    ComputeSinCos(angle, sn, cs);
+    w.armDirection = {static_cast<float>(cs), static_cast<float>(sn)};
+    w.restArmAngle =
+        a.armLength > 0 ? std::atan((block.rideHeightReduction - a.kingpinHalfLength - w.pivotB.z) / a.armLength) : 0.0f;
+    if (w.suspensionType == 3) {
+        w.linkVector = {w.pivotC.x - w.pivotB.x, 0, w.pivotC.z - w.pivotB.z};
+        w.wheelCentreX = (a.wheelOffset + a.armLength) * w.side + w.pivotB.x;
+    } else {
+        w.linkVector = {w.pivotA.x - w.pivotB.x, 0, w.pivotA.z - w.pivotB.z};
+        w.wheelCentreX =
+            a.wheelOffset * w.side + (a.armLength * w.side + w.pivotB.x + a.upperLinkLength * w.side + w.pivotA.x) / 2;
     }
-    // 16. Tyre volumes and heat factors.
-    const float segments = car.remote ? 1.0f : 16.0f;
+    w.hubOffset = {};
+    w.spinAxis = {w.side, 0, 0};
+    w.steerAxis = {0, 0, 1};
+    w.travelAxis = {0, 0, 1};
+}
+
+// One wheel from its axle and the setup: mass and inertia, ride height,
+// toe, travel, drive, the axle's mounting points on its side and its
+// suspension geometry.
+void SetUpWheel(CarObject& car, Wheel& w, const CarSetup& s)
+{
+    const Axle& a = car.axles[w.axleIndex];
+    const SetupAxle& block = s.axles[w.axleIndex];
+    const float r = a.tyreRadius, tw = a.tyreWidth, e = a.rimRadius;
+    w.wheelMass = 24 * Pi * (r * r + r * tw + e * tw);
+    w.wheelInertia = r * r * w.wheelMass / 2;
+    w.mountHeight = block.rideHeightReduction;
+    w.springRate = w.bumpDamping = w.reboundDamping = 0;
+    w.toe = (block.toe - 9) * 0.1f * DegreesToRadians;
+    w.maxTravel = a.maxHeight - block.rideHeightReduction;
+    if (w.maxTravel < 0)
+        w.maxTravel = 0;
+    if (w.axleIndex == 1)
+        car.tuning.steerInertia += w.wheelInertia;
+    w.driven = (car.tuning.driveAxles & (1 << w.axleIndex)) ? 1 : 0;
+    car.tuning.drivenWheels += w.driven;
+    const float sideSign = w.side;
+    w.pivotA = sideSign * OffsetFromFixed(a.mountA);
+    w.pivotB = sideSign * OffsetFromFixed(a.mountB);
+    w.pivotC = sideSign * OffsetFromFixed(a.mountC);
+    w.pivotA.y = FixedToMetres(a.mountA.y);
+    w.pivotB.y = FixedToMetres(a.mountB.y);
+    w.pivotC.y = FixedToMetres(a.mountC.y);
+    w.pivotA.z = FixedToMetres(a.mountA.z);
+    w.pivotB.z = FixedToMetres(a.mountB.z);
+    w.pivotC.z = FixedToMetres(a.mountC.z);
+    w.linkVector = {};
+    w.armDirection = {};
+    w.restArmAngle = 0;
+    w.suspensionType = a.suspensionType;
+    if (w.suspensionType == 0 || w.suspensionType == 1 || w.suspensionType == 5) {
+        SetWheelAxes(w, a, s, car.data.frontHubLead);
+        w.travelAxis = {0, 0, 1};
+    } else if (w.suspensionType == 2) {
+        SetWheelAxes(w, a, s, car.data.frontHubLead);
+        w.travelAxis = w.steerAxis;
+    } else if (w.suspensionType == 3 || w.suspensionType == 4) {
+        SetArmWheel(w, a, block);
+    }
+    UpdateSuspensionGeometry(w, a);
+}
+
+// The tyres' rim and air volumes and heat factors (per tread segment in
+// use), and the air in each tyre at its cold pressure.
+void SetTyreVolumes(CarObject& car)
+{
+    const float segments = car.net.remote ? 1.0f : 16.0f;
     for (Axle& a : car.axles) {
         const float r = a.tyreRadius, e = a.rimRadius;
         a.rimVolume = 2 * Pi * e * a.rimWidth * 0.02f * r;
@@ -484,76 +488,137 @@ void ApplySetup(CarObject& car, int keepStructure)
             if (w)
                 w->airMass = (AtmosphericPressure + w->coldPressure) / AtmosphericPressure * a.airVolume * 1.205f;
     }
-    // 18 (before the mass model, which places the added mass by the axles).
-    for (int i = 0; i < car.wheelCount; i++)
-        car.axleY[car.wheels[i].axleIndex] = car.wheels[i].mountPosition.y;
-    car.wheelbase = car.axleY[1] - car.axleY[0] + car.frontHubLead;
-    // 17. The mass model.
-    if (!keepStructure) {
-        ComputeCarMassProperties(car, 1);
-        ComputeCarMassProperties(car, 2);
-    }
-    // 19. Aero points.
-    PlaceAeroPoints(car, s);
-    // 20, 21.
-    UpdateMassScales(car);
+}
+
+// The loads beyond which each wheel's suspension fails or bends: three and
+// six times the weight its axle carries.
+void SetWheelLoadLimits(CarObject& car)
+{
     for (int i = 0; i < car.wheelCount; i++) {
         Wheel& w = car.wheels[i];
-        const float f = car.wheelbase > 0 ? 1 - std::fabs(w.mountPosition.y - car.centreOfMass.y) / car.wheelbase : 0.5f;
+        const float f = car.tuning.wheelbase > 0
+                            ? 1 - std::fabs(w.mountPosition.y - car.centreOfMass.y) / car.tuning.wheelbase
+                            : 0.5f;
         w.failLoad = f * car.mass * 9.81f * 3;
         w.failRate = 0.06f;
         w.bendLoad = f * car.mass * 9.81f * 6;
         w.bendRate = 1.2f;
     }
-    // 22. Body.
+}
+
+// The body's contact material by its mass, its radius, extents and lowest
+// point, and the ground clearance.
+void SetBodyContacts(CarObject& car)
+{
     car.stiffness = 300 * car.mass;
     car.damping = 15 * car.mass;
-    car.lowestPoint = car.enginePosition.z;
+    car.tuning.lowestPoint = car.data.enginePosition.z;
     float radius2 = 0;
     for (int i = 0; i < car.pointCount; i++) {
         const Vec3& p = car.points[i].local;
         if (LengthSquared(p) > radius2)
             radius2 = LengthSquared(p);
-        if (p.z < car.lowestPoint)
-            car.lowestPoint = p.z;
+        if (p.z < car.tuning.lowestPoint)
+            car.tuning.lowestPoint = p.z;
     }
     car.radius = std::sqrt(radius2);
     UpdateBodyBounds(car);
-    car.largerHalfWidth = std::fabs(car.minX) > std::fabs(car.maxX) ? std::fabs(car.minX) : std::fabs(car.maxX);
+    car.tuning.largerHalfWidth = std::fabs(car.minX) > std::fabs(car.maxX) ? std::fabs(car.minX) : std::fabs(car.maxX);
     float reach = -1000;
     for (const Axle& a : car.axles)
         if (a.maxHeight - a.tyreRadius > reach)
             reach = a.maxHeight - a.tyreRadius;
-    car.groundClearance = car.centreOfMass.z - reach;
-    // 23. Brakes.
+    car.tuning.groundClearance = car.centreOfMass.z - reach;
+}
+
+// The brakes: the balance (all at the rear for a class without front
+// brakes) and the torque, held within the load's limits for a setup from
+// outside, shared between the axles and their wheels.
+void SetUpBrakes(CarObject& car, CarSetup& s, const CarClass& row)
+{
     if (!row.frontBrakes)
         s.brakeBalance = 0;
     float brakeLow, brakeHigh;
     GetLoadDerivedLimits(car, brakeLow, brakeHigh);
     float brake = s.maxBrakeTorque;
-    if (car.setupIndex == -1) {
-        HoldWithin(s.maxBrakeTorque, brakeLow, brakeHigh);
+    if (car.data.setupIndex == -1) {
+        s.maxBrakeTorque = Clamp(s.maxBrakeTorque, brakeLow, brakeHigh);
         brake = s.maxBrakeTorque;
     }
-    car.brakeBalance = s.brakeBalance * 0.01f;
-    car.axles[1].brakeTorque = car.brakeBalance * brake * 2;
-    car.axles[0].brakeTorque = (1 - car.brakeBalance) * brake * 2;
+    car.tuning.brakeBalance = s.brakeBalance * 0.01f;
+    car.axles[1].brakeTorque = car.tuning.brakeBalance * brake * 2;
+    car.axles[0].brakeTorque = (1 - car.tuning.brakeBalance) * brake * 2;
     for (int i = 0; i < car.wheelCount; i++)
         car.wheels[i].brakeTorque = car.axles[car.wheels[i].axleIndex].brakeTorque;
-    // 24. Suspension.
-    CopySuspensionToWheels(car);
-    // 25. Engine rotation axis.
-    const float sense = (car.dataFlags & (1 << 7)) ? 1.0f : -1.0f;
-    car.engineAxis = (car.dataFlags & (1 << 6)) ? Vec3{sense, 0, 0} : Vec3{0, sense, 0};
-    // 26. Top speed.
-    car.topSpeed = 200;
-    if (car.dragSum > 0) {
-        float v = static_cast<float>(std::cbrt(car.engine.maxPower * car.driveEfficiency / car.dragSum));
+}
+
+// The top speed the engine's power reaches against the drag (200 m/s at
+// most).
+float EstimateTopSpeed(const CarObject& car)
+{
+    if (car.tuning.dragSum > 0) {
+        float v = static_cast<float>(std::cbrt(car.engine.maxPower * car.tuning.driveEfficiency / car.tuning.dragSum));
         if (v < 200)
-            car.topSpeed = v;
+            return v;
     }
-    // 27.
-    car.liveBrakeBalance = s.brakeBalance;
-    car.tyreRadiusRatio = car.axles[1].tyreRadius > 0 ? car.axles[0].tyreRadius / car.axles[1].tyreRadius : 1;
+    return 200;
+}
+
+} // namespace
+
+void ApplySetup(CarObject& car, int keepStructure)
+{
+    if (!car.data.setup)
+        return;
+    CarSetup& s = *car.data.setup;
+    const CarClass& row = CarClassTable[car.data.carClass];
+    car.tuning.appliedRestriction = car.tuning.appliedMass = car.tuning.appliedMassPosition = 0;
+    SetGearRatios(car, s);
+    car.tuning.openRoof =
+        s.bodyOption < car.data.optionCount && SameTextNoCase(car.data.options[s.bodyOption].name, "OPEN ROOF", 12);
+    FixRearAxle(car, s, row);
+    if (car.data.setupIndex == -1)
+        HoldSetupWithinCarLimits(car, s);
+    if (s.bodyOption >= car.data.optionCount)
+        s.bodyOption = 0;
+    SetAxleMountPoints(car);
+    car.tuning.finalDrive = DecodeSetupRatio(s.finalDrive);
+    car.tuning.frontTorqueSplit = s.frontTorqueSplit * 0.01f;
+    FitTyresAndCaster(car, s);
+    ShapeTyres(car);
+    if (!keepStructure)
+        MarkStructure(car);
+    if (car.engine.inertiaFactor == 0)
+        car.engine.inertiaFactor = 1;
+    SetUpEngine(car.engine, row);
+    PlaceWheelsOnAxles(car, s);
+    SetUpDrive(car, s, row);
+    car.tuning.steerInertia = 0;
+    car.tuning.drivenWheels = 0;
+    for (int i = 0; i < car.wheelCount; i++)
+        SetUpWheel(car, car.wheels[i], s);
+    SetTyreVolumes(car);
+    // The axles' places and the wheelbase before the mass model, which
+    // places the added mass by the axles.
+    for (int i = 0; i < car.wheelCount; i++)
+        car.tuning.axleY[car.wheels[i].axleIndex] = car.wheels[i].mountPosition.y;
+    car.tuning.wheelbase = car.tuning.axleY[1] - car.tuning.axleY[0] + car.data.frontHubLead;
+    if (!keepStructure) {
+        ComputeCarMassProperties(car, 1);
+        ComputeCarMassProperties(car, 2);
+    }
+    PlaceAeroPoints(car, s);
+    UpdateMassScales(car);
+    SetWheelLoadLimits(car);
+    SetBodyContacts(car);
+    SetUpBrakes(car, s, row);
+    CopySuspensionToWheels(car);
+    // The engine turns about the car's x axis when it lies across, else
+    // about y; the car data gives the sense.
+    const float sense = (car.data.dataFlags & CarDataEngineTurnsForward) ? 1.0f : -1.0f;
+    car.tuning.engineAxis = (car.data.dataFlags & CarDataTransverseEngine) ? Vec3{sense, 0, 0} : Vec3{0, sense, 0};
+    car.tuning.topSpeed = EstimateTopSpeed(car);
+    car.tuning.liveBrakeBalance = s.brakeBalance;
+    car.tuning.tyreRadiusRatio = car.axles[1].tyreRadius > 0 ? car.axles[0].tyreRadius / car.axles[1].tyreRadius : 1;
     UpdateCarHandicaps(car);
 }

@@ -96,6 +96,158 @@ void CommitMassSums(CarObject& car, const MassSums& s, int pass)
     }
 }
 
+// The seats a car has: the driver's side (mirrored when the driver sits on
+// the other side), a front passenger seat beside a driver off the centre,
+// a rear bench and its half width.
+struct SeatLayout {
+    float driverX = 0;   // m
+    bool frontSeat = false, rearSeats = false;
+    float benchHalf = 0;  // m
+};
+
+SeatLayout CarSeats(const CarObject& car)
+{
+    SeatLayout seats;
+    const Vec3& seat = car.data.driverSeat;
+    seats.driverX = car.data.mirrorDriver ? -seat.x : seat.x;
+    seats.frontSeat = (car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(seat.x) > 0.2f;
+    seats.rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
+    seats.benchHalf = std::fabs(seat.x) + 0.2f;
+    return seats;
+}
+
+// The structure's bars, each once as stored and once mirrored in x (a bar
+// from a point to itself runs across to its mirror image).
+void AddStructureMass(CarObject& car, MassSums& sums)
+{
+    const CarData& data = car.data;
+    for (int i = 0; i < data.structureBarCount; i++) {
+        const StructureBar& bar = data.structureBars[i];
+        if (bar.pointA < 0 || bar.pointB < 0 || bar.pointA >= data.structurePointCount ||
+            bar.pointB >= data.structurePointCount)
+            continue;
+        Vec3 a = PointOf(data.structurePoints[bar.pointA]), b = PointOf(data.structurePoints[bar.pointB]);
+        if (bar.pointA == bar.pointB) {
+            Vec3 m = {-a.x, a.y, a.z};
+            float m0 = std::sqrt(LengthSquared(m - a)) * bar.value;
+            sums.AddRod(m0, a, m);
+            car.tuning.structureMass += m0;
+        } else {
+            float m0 = std::sqrt(LengthSquared(b - a)) * bar.value;
+            sums.AddRod(m0, a, b);
+            sums.AddRod(m0, {-a.x, a.y, a.z}, {-b.x, b.y, b.z});
+            car.tuning.structureMass += 2 * m0;
+        }
+    }
+}
+
+// The engine block, and the fuel tank: a cube of the car data's capacity,
+// or a box by the engine's size and the class whose volume gives the
+// capacity.
+void AddEngineAndTank(CarObject& car, MassSums& sums)
+{
+    CarTuning& tuning = car.tuning;
+    tuning.engineMass = GetEngineMass(car.engine);
+    Vec3 block;
+    GetEngineBlockSize(car.engine, (car.data.dataFlags & CarDataTransverseEngine) ? 1 : 0, block);
+    sums.AddBox(tuning.engineMass, car.data.enginePosition, 0.5f * block);
+    tuning.tankMass = 0.3f * tuning.engineMass;
+    if (car.data.dataFlags & CarDataFuelCapacity) {
+        float side = static_cast<float>(std::cbrt(0.002 * car.data.fuelCapacity) * 0.5);
+        tuning.fuelTankHalfSize = {side, side, side / 2};
+    } else {
+        const CarClass& row = CarClassTable[car.data.carClass];
+        float s = (block.x + block.y + block.z) * row.tankSizeFactor * 0.33f;
+        tuning.fuelTankHalfSize = {1.1f * s, 0.7f * s, 0.5f * s};
+        car.data.fuelCapacity =
+            8000 * tuning.fuelTankHalfSize.x * tuning.fuelTankHalfSize.y * tuning.fuelTankHalfSize.z;
+    }
+    sums.AddBox(tuning.tankMass, car.data.fuelTankPosition, tuning.fuelTankHalfSize);
+}
+
+// The seats, the car data's extra mass (mirrored with the driver) and the
+// spare wheel.
+void AddSeatsAndExtras(CarObject& car, MassSums& sums, const SeatLayout& seats)
+{
+    const CarData& data = car.data;
+    AddSeat(sums, car.tuning.seatMass, seats.driverX, data.driverSeat, 0.2f);
+    if (seats.frontSeat)
+        AddSeat(sums, car.tuning.seatMass, -seats.driverX, data.driverSeat, 0.2f);
+    if (seats.rearSeats)
+        AddSeat(sums, car.tuning.seatMass, data.rearSeat.x, data.rearSeat, seats.benchHalf);
+    if (data.extraMass > 0) {
+        float side = static_cast<float>(std::cbrt(0.0004 * data.extraMass));
+        Vec3 at = data.extraMassPosition;
+        if (data.mirrorDriver)
+            at.x = -at.x;
+        sums.AddBox(data.extraMass, at, {side / 2, side / 2, side / 2});
+    }
+    if ((data.dataFlags & CarDataSpareWheel) && car.wheelCount > 0) {
+        const Axle& axle = car.axles[car.wheels[0].axleIndex];
+        sums.AddBox(car.wheels[0].wheelMass, data.spareWheelPosition,
+                    {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
+    }
+}
+
+// The drive masses inboard of the wheels (the class's share of the
+// engine's mass each).
+void AddDriveMasses(CarObject& car, MassSums& sums)
+{
+    const float driveMass = CarClassTable[car.data.carClass].wheelDriveMassFactor * car.tuning.engineMass;
+    for (int i = 0; i < car.wheelCount; i++) {
+        const Wheel& w = car.wheels[i];
+        const Axle& axle = car.axles[w.axleIndex];
+        float h = w.springRate * 0.0000005f;
+        car.tuning.wheelDriveMass += driveMass;
+        sums.AddBox(driveMass, {w.wheelCentreX - w.side * (axle.tyreWidth / 2 + h), w.mountPosition.y, w.mountHeight},
+                    {h, h, 0.2f});
+    }
+}
+
+// The driver, and the passengers the setup seats where the car has seats
+// (a rear middle passenger needs a bench of 0.35 m half width).
+void AddOccupants(CarObject& car, MassSums& sums, const SeatLayout& seats)
+{
+    if (car.data.driverAnimation == -1)
+        return;
+    const Vec3& seat = car.data.driverSeat;
+    const Vec3& rear = car.data.rearSeat;
+    Vec3* places = car.tuning.passengerPositions;
+    float& occupants = car.tuning.occupantMass;
+    AddOccupant(sums, occupants, seats.driverX, seat);
+    const uint8_t p = car.data.setup ? car.data.setup->passengers : 0;
+    if ((p & 3) && seats.frontSeat) {
+        AddOccupant(sums, occupants, -seats.driverX, seat);
+        places[0] = {-seats.driverX, seat.y, seat.z};
+    }
+    if (!seats.rearSeats)
+        return;
+    const float side = std::fabs(seat.x);
+    if (p & 0x0C) {
+        AddOccupant(sums, occupants, rear.x - side, rear);
+        places[1] = {rear.x - side, rear.y, rear.z};
+    }
+    if ((p & 0x30) && seats.benchHalf >= 0.35f) {
+        AddOccupant(sums, occupants, rear.x, rear);
+        places[2] = rear;
+    }
+    if (p & 0xC0) {
+        AddOccupant(sums, occupants, rear.x + side, rear);
+        places[3] = {rear.x + side, rear.y, rear.z};
+    }
+}
+
+// The wheels, each a box of its mass at its centre.
+void AddWheelMasses(CarObject& car, MassSums& sums)
+{
+    for (int i = 0; i < car.wheelCount; i++) {
+        const Wheel& w = car.wheels[i];
+        const Axle& axle = car.axles[w.axleIndex];
+        sums.AddBox(w.wheelMass, w.hubPoint + w.hubOffset, {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
+        car.tuning.wheelMassSum += w.wheelMass;
+    }
+}
+
 } // namespace
 
 void ComputeCarMassProperties(CarObject& car, int pass)
@@ -103,119 +255,25 @@ void ComputeCarMassProperties(CarObject& car, int pass)
     if (pass != 1 && pass != 2)
         return;  // pass 0 draws the boxes: nothing to draw without car drawing
     MassSums sums;
-    car.structureMass = car.seatMass = car.occupantMass = car.wheelDriveMass = car.wheelMassSum = 0;
-    const bool mirror = car.mirrorDriver != 0;
-    // Structure bars, each once as stored and once mirrored in x.
-    for (int i = 0; i < car.structureBarCount; i++) {
-        const StructureBar& bar = car.structureBars[i];
-        if (bar.pointA < 0 || bar.pointB < 0 || bar.pointA >= car.structurePointCount ||
-            bar.pointB >= car.structurePointCount)
-            continue;
-        Vec3 a = PointOf(car.structurePoints[bar.pointA]), b = PointOf(car.structurePoints[bar.pointB]);
-        if (bar.pointA == bar.pointB) {
-            Vec3 m = {-a.x, a.y, a.z};
-            float m0 = std::sqrt(LengthSquared(m - a)) * bar.value;
-            sums.AddRod(m0, a, m);
-            car.structureMass += m0;
-        } else {
-            float m0 = std::sqrt(LengthSquared(b - a)) * bar.value;
-            sums.AddRod(m0, a, b);
-            sums.AddRod(m0, {-a.x, a.y, a.z}, {-b.x, b.y, b.z});
-            car.structureMass += 2 * m0;
-        }
-    }
-    // Engine block.
-    car.engineMass = GetEngineMass(car.engine);
-    Vec3 block;
-    GetEngineBlockSize(car.engine, (car.dataFlags & (1 << 6)) ? 1 : 0, block);
-    sums.AddBox(car.engineMass, car.enginePosition, 0.5f * block);
-    // Fuel tank.
-    car.tankMass = 0.3f * car.engineMass;
-    if (car.dataFlags & (1 << 19)) {
-        float side = static_cast<float>(std::cbrt(0.002 * car.fuelCapacity) * 0.5);
-        car.fuelTankHalfSize = {side, side, side / 2};
-    } else {
-        const CarClass& row = CarClassTable[car.carClass];
-        float s = (block.x + block.y + block.z) * row.tankSizeFactor * 0.33f;
-        car.fuelTankHalfSize = {1.1f * s, 0.7f * s, 0.5f * s};
-        car.fuelCapacity = 8000 * car.fuelTankHalfSize.x * car.fuelTankHalfSize.y * car.fuelTankHalfSize.z;
-    }
-    sums.AddBox(car.tankMass, car.fuelTankPosition, car.fuelTankHalfSize);
-    // Seats.
-    const float driverX = mirror ? -car.driverSeat.x : car.driverSeat.x;
-    AddSeat(sums, car.seatMass, driverX, car.driverSeat, 0.2f);
-    const bool frontSeat = (car.dataFlags & (1 << 8)) && std::fabs(car.driverSeat.x) > 0.2f;
-    const bool rearSeats = (car.dataFlags & (1 << 10)) != 0;
-    const float benchHalf = std::fabs(car.driverSeat.x) + 0.2f;
-    if (frontSeat)
-        AddSeat(sums, car.seatMass, -driverX, car.driverSeat, 0.2f);
-    if (rearSeats)
-        AddSeat(sums, car.seatMass, car.rearSeat.x, car.rearSeat, benchHalf);
-    // Extra mass.
-    if (car.extraMass > 0) {
-        float side = static_cast<float>(std::cbrt(0.0004 * car.extraMass));
-        Vec3 at = car.extraMassPosition;
-        if (mirror)
-            at.x = -at.x;
-        sums.AddBox(car.extraMass, at, {side / 2, side / 2, side / 2});
-    }
-    // Spare wheel.
-    if ((car.dataFlags & (1 << 2)) && car.wheelCount > 0) {
-        const Axle& axle = car.axles[car.wheels[0].axleIndex];
-        sums.AddBox(car.wheels[0].wheelMass, car.spareWheelPosition,
-                    {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
-    }
-    // Drive masses inboard of the wheels.
-    const float driveMass = CarClassTable[car.carClass].wheelDriveMassFactor * car.engineMass;
-    for (int i = 0; i < car.wheelCount; i++) {
-        const Wheel& w = car.wheels[i];
-        const Axle& axle = car.axles[w.axleIndex];
-        float h = w.springRate * 0.0000005f;
-        car.wheelDriveMass += driveMass;
-        sums.AddBox(driveMass, {w.wheelCentreX - w.side * (axle.tyreWidth / 2 + h), w.mountPosition.y, w.mountHeight},
-                    {h, h, 0.2f});
-    }
+    CarTuning& tuning = car.tuning;
+    tuning.structureMass = tuning.seatMass = tuning.occupantMass = tuning.wheelDriveMass = tuning.wheelMassSum = 0;
+    const SeatLayout seats = CarSeats(car);
+    AddStructureMass(car, sums);
+    AddEngineAndTank(car, sums);
+    AddSeatsAndExtras(car, sums, seats);
+    AddDriveMasses(car, sums);
     if (pass == 1)
-        car.dryMass = static_cast<float>(sums.mass);
-    // Driver and passengers.
-    if (car.driverAnimation != -1) {
-        AddOccupant(sums, car.occupantMass, driverX, car.driverSeat);
-        const uint8_t p = car.setup ? car.setup->passengers : 0;
-        if ((p & 3) && frontSeat) {
-            AddOccupant(sums, car.occupantMass, -driverX, car.driverSeat);
-            car.passengerPositions[0] = {-driverX, car.driverSeat.y, car.driverSeat.z};
-        }
-        if (rearSeats) {
-            const float side = std::fabs(car.driverSeat.x);
-            if (p & 0x0C) {
-                AddOccupant(sums, car.occupantMass, car.rearSeat.x - side, car.rearSeat);
-                car.passengerPositions[1] = {car.rearSeat.x - side, car.rearSeat.y, car.rearSeat.z};
-            }
-            if ((p & 0x30) && benchHalf >= 0.35f) {
-                AddOccupant(sums, car.occupantMass, car.rearSeat.x, car.rearSeat);
-                car.passengerPositions[2] = car.rearSeat;
-            }
-            if (p & 0xC0) {
-                AddOccupant(sums, car.occupantMass, car.rearSeat.x + side, car.rearSeat);
-                car.passengerPositions[3] = {car.rearSeat.x + side, car.rearSeat.y, car.rearSeat.z};
-            }
-        }
-    }
-    // Wheels.
-    for (int i = 0; i < car.wheelCount; i++) {
-        const Wheel& w = car.wheels[i];
-        const Axle& axle = car.axles[w.axleIndex];
-        sums.AddBox(w.wheelMass, w.hubPoint + w.hubOffset, {axle.tyreWidth / 2, axle.tyreRadius, axle.tyreRadius});
-        car.wheelMassSum += w.wheelMass;
-    }
+        tuning.dryMass = static_cast<float>(sums.mass);
+    AddOccupants(car, sums, seats);
+    AddWheelMasses(car, sums);
     if (pass == 1)
-        car.dryMass += car.wheelMassSum;
+        tuning.dryMass += tuning.wheelMassSum;
     // The base the added mass starts from.
-    car.baseMass = sums.mass;
+    tuning.baseMass = sums.mass;
     for (int i = 0; i < 3; i++)
-        car.baseMoment[i] = sums.moment[i];
+        tuning.baseMoment[i] = sums.moment[i];
     for (int i = 0; i < 9; i++)
-        car.baseSecond[i] = sums.second[i];
+        tuning.baseSecond[i] = sums.second[i];
     CommitMassSums(car, sums, pass);
 }
 
@@ -226,16 +284,16 @@ namespace {
 MassSums BaseSumsWithAddedMass(const CarObject& car)
 {
     MassSums sums;
-    sums.mass = car.baseMass;
+    sums.mass = car.tuning.baseMass;
     for (int i = 0; i < 3; i++)
-        sums.moment[i] = car.baseMoment[i];
+        sums.moment[i] = car.tuning.baseMoment[i];
     for (int i = 0; i < 9; i++)
-        sums.second[i] = car.baseSecond[i];
-    if (car.appliedMass > 0) {
-        const float share = car.appliedMassPosition * 0.01f;
-        const float y = car.axleY[0] + share * (car.axleY[1] - car.axleY[0]);
+        sums.second[i] = car.tuning.baseSecond[i];
+    if (car.tuning.appliedMass > 0) {
+        const float share = car.tuning.appliedMassPosition * 0.01f;
+        const float y = car.tuning.axleY[0] + share * (car.tuning.axleY[1] - car.tuning.axleY[0]);
         const float z = car.axles[0].maxHeight + share * (car.axles[1].maxHeight - car.axles[0].maxHeight);
-        sums.AddPoint(car.appliedMass, 0, y, z);
+        sums.AddPoint(car.tuning.appliedMass, 0, y, z);
     }
     return sums;
 }
@@ -244,8 +302,8 @@ MassSums BaseSumsWithAddedMass(const CarObject& car)
 
 void ApplyAddedMass(CarObject& car, int kg)
 {
-    car.appliedMass = static_cast<uint8_t>(kg < 0 ? 0 : kg > 255 ? 255 : kg);
-    car.appliedMassPosition = car.setup ? car.setup->addedMassPosition : 50;
+    car.tuning.appliedMass = static_cast<uint8_t>(Clamp(kg, 0, 255));
+    car.tuning.appliedMassPosition = car.data.setup ? car.data.setup->addedMassPosition : 50;
     MassSums sums = BaseSumsWithAddedMass(car);
     CommitMassSums(car, sums, 1);
     CommitMassSums(car, sums, 2);
@@ -263,42 +321,42 @@ void CommitCarMassWithLoad(CarObject& car, float loadKg, const Vec3& centre, con
 
 void ApplyIntakeRestriction(CarObject& car, int percent)
 {
-    car.appliedRestriction = static_cast<uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+    car.tuning.appliedRestriction = static_cast<uint8_t>(Clamp(percent, 0, 100));
     const float kept = car.engine.torqueFactor;
-    car.engine.torqueFactor = kept * (1 - car.appliedRestriction / 100.0f);
-    SetUpEngine(car.engine, CarClassTable[car.carClass]);
+    car.engine.torqueFactor = kept * (1 - car.tuning.appliedRestriction / 100.0f);
+    SetUpEngine(car.engine, CarClassTable[car.data.carClass]);
     car.engine.torqueFactor = kept;
 }
 
 void UpdateCarHandicaps(CarObject& car)
 {
-    int mass = car.setup ? car.setup->addedMass : 0;
-    int restriction = car.setup ? car.setup->intakeRestriction : 0;
+    int mass = car.data.setup ? car.data.setup->addedMass : 0;
+    int restriction = car.data.setup ? car.data.setup->intakeRestriction : 0;
     // At most 2% of the dry mass in tens of kg, and never more than 200 kg;
     // a dry mass far out of range (or not a number) gives 0 or 200, never
     // an undefined conversion.
-    int tens = RoundToInt32(car.dryMass * 0.02f);
-    tens = tens < 0 ? 0 : tens > 20 ? 20 : tens;
+    int tens = RoundToInt32(car.tuning.dryMass * 0.02f);
+    tens = Clamp(tens, 0, 20);
     int limit = 10 * tens;
     if (mass > limit)
         mass = limit;
-    const int car_index = FindCarByCode(car.shortCode);
+    const int car_index = FindCarByCode(car.data.shortCode);
     if (car_index >= 0) {
         if (mass < CarHandicapTable[car_index].mass)
             mass = CarHandicapTable[car_index].mass;
         if (restriction < CarHandicapTable[car_index].restriction)
             restriction = CarHandicapTable[car_index].restriction;
     }
-    const uint8_t position = car.setup ? car.setup->addedMassPosition : 50;
-    if (mass != car.appliedMass || position != car.appliedMassPosition)
+    const uint8_t position = car.data.setup ? car.data.setup->addedMassPosition : 50;
+    if (mass != car.tuning.appliedMass || position != car.tuning.appliedMassPosition)
         ApplyAddedMass(car, mass);
-    if (restriction != car.appliedRestriction)
+    if (restriction != car.tuning.appliedRestriction)
         ApplyIntakeRestriction(car, restriction);
 }
 
 void UpdateMassScales(CarObject& car)
 {
-    car.massScale = car.mass > 0 ? std::sqrt(1000.0f / car.mass) : 1.0f;
-    car.steerStiffness = 20000 / car.massScale;
-    car.steerDamping = 200 / car.massScale;
+    car.tuning.massScale = car.mass > 0 ? std::sqrt(1000.0f / car.mass) : 1.0f;
+    car.tuning.steerStiffness = 20000 / car.tuning.massScale;
+    car.tuning.steerDamping = 200 / car.tuning.massScale;
 }

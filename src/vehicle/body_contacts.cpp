@@ -2,7 +2,6 @@
 // that run once per 10 ms step at the predicted pose.
 #include <cmath>
 
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -135,7 +134,7 @@ void RunBodyContacts(RigidBody& body, float, int recordForCar)
     Fixed reach = FixedFromMetres(body.radius);
     WorldObject* objects[MaxContactObjects];
     int count = world.CollectContactObjects(body.predictedPosition, reach, objects, MaxContactObjects);
-    RigidBody* recordingCar = recordForCar ? ContactingCar : nullptr;
+    RigidBody* recordingCar = recordForCar ? MutablePhysicsStep.contactingCar : nullptr;
     if (recordingCar)
         ClearCarNearbyObjects(*recordingCar);
     if (count == 0) {
@@ -152,8 +151,8 @@ void RunBodyContacts(RigidBody& body, float, int recordForCar)
 
     // Body against body: each side tests its own points against the other's
     // faces, so a pair is handled from both sides over a step.
-    ObjectSet* set = CurrentObjectSet;
-    if (set && !ResimulatingCar) {
+    ObjectSet* set = MutablePhysicsStep.currentSet;
+    if (set && !MutablePhysicsStep.resimulatingCar) {
         for (int i = 0; i < set->count; ++i) {
             RigidBody& other = *set->members[i];
             if (&other == &body || !other.enabled || !(body.awake || other.awake))
@@ -275,7 +274,7 @@ void RigidBody::FinishContacts()
             if (movable)
                 touched = 1;
             if (other->movable) {
-                if (other->BodyKind() == 1 && ContactingCar)
+                if (other->BodyKind() == 1 && MutablePhysicsStep.contactingCar)
                     NoteCarHitByBody(*other);
                 other->touched = 1;
             }
@@ -288,6 +287,6 @@ void RigidBody::FinishContacts()
             point.contact = 1;
         }
     }
-    if (wallHits > 2 && CurrentRace && IsHotLapTimed(*CurrentRace))
-        InvalidateHotLap(*CurrentRace, HotLapWall);
+    if (wallHits > 2 && GetCarRaceHooks().isHotLapTimed())
+        GetCarRaceHooks().invalidateHotLap(HotLapWall);
 }

@@ -2,7 +2,6 @@
 // the points and the commit of the step into the fixed-point position.
 #include <cmath>
 
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -25,10 +24,11 @@ void UpdateScenerySleep(RigidBody& body)
         world.OnOwnerResting(body);
     } else if (!body.awake && moving) {
         body.awake = 1;
+        const CarRaceHooks& race = GetCarRaceHooks();
         if (world.LayoutHasStartPosition())
-            ReportCarHitAt(body.position, body.radius);
-        if (CurrentRace && IsHotLapTimed(*CurrentRace))
-            InvalidateHotLap(*CurrentRace, HotLapObject);
+            race.reportCarHitAt(body.position, body.radius);
+        if (race.isHotLapTimed())
+            race.invalidateHotLap(HotLapObject);
         world.OnOwnerKnocked(body);
     }
     if (!body.awake)

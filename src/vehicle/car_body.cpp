@@ -5,10 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -99,10 +96,10 @@ void PlaceWheelProbes(CarObject& car)
 // The wake: where a following car finds the slipstream.
 void UpdateWake(CarObject& car)
 {
-    CarWake& wake = car.wake;
+    CarWake& wake = car.step.wake;
     wake = {};
     wake.originVelocity = car.velocity;
-    Vec3 r = car.wind - car.velocity;
+    Vec3 r = car.step.wind - car.velocity;
     float r2 = LengthSquared(r);
     if (r2 >= 0.0001f) {
         float length = std::sqrt(r2);
@@ -115,7 +112,7 @@ void UpdateWake(CarObject& car)
 
 void RebuildCarShape(CarObject& car)
 {
-    FreeCarPartMeshes(car);
+    GetCarDrawHooks().freeCarPartMeshes(car);
     RestoreCarShape(car);
     DeformCarMesh(car);
 }
@@ -129,9 +126,9 @@ void CarObject::ContactWorldObject(WorldObject& object, int whenAbove, int whenF
 {
     CarObject& car = *this;
     bool skipWheels = false;
-    if (car.oneFullStep) {
+    if (car.net.oneFullStep) {
         const float up = car.rotation.m[8];
-        if (up > UprightLimit && car.roadLane >= 1 && car.roadLane <= 6) {
+        if (up > UprightLimit && car.step.roadLane >= 1 && car.step.roadLane <= 6) {
             // An upright remote car on the road: its body only where a wheel
             // has run out of travel or lost its suspension.
             int rear = 0, front = 0;
@@ -238,52 +235,53 @@ void CarObject::PrepareBody(float dt)
         PlaceWheelProbes(car);
         return;
     }
-    if (car.rebuildDamage) {
-        car.rebuildDamage = 0;
+    if (car.net.rebuildDamage) {
+        car.net.rebuildDamage = 0;
         RebuildCarShape(car);
     }
-    if (!car.remote)
+    if (!car.net.remote)
         UpdateCarMassProperties(car);
     RigidBody::PrepareBody(dt);
     PlaceWheelProbes(car);
-    car.wind = GetBodySurroundings().Wind();
+    car.step.wind = GetBodySurroundings().Wind();
     for (AeroPoint& point : car.aero)
-        point.airVelocity = car.wind;
-    car.slipstream = {};
-    if (!ResimulatingCar)
+        point.airVelocity = car.step.wind;
+    car.step.slipstream = {};
+    if (!MutablePhysicsStep.resimulatingCar)
         UpdateWake(car);
 }
 
 void CarObject::CommitBodyMove()
 {
     CarObject& car = *this;
-    if (car.lost)
+    if (car.step.lost)
         return;
     const float d = std::sqrt(LengthSquared(car.displacement));
-    car.stepDistance = int32_t(std::nearbyint(d * 65536.0f));
-    if (!car.remote) {
-        if (!car.held)
-            car.odometer += d;
-        car.distanceCounter += car.stepDistance;
-        car.fuelCounter += int32_t(std::nearbyint(double(car.fuelUsed) * 6553600.0));
-        if (car.distanceCounter >= ReportDistance || car.fuelCounter >= ReportFuel) {
-            if (car.distanceCounter >= DropDistance)
-                car.distanceCounter = 0;
-            if (car.fuelCounter >= DropFuel)
-                car.fuelCounter = 0;
-            int fuelUnits = car.fuelCounter >> 16;
-            int metres = car.distanceCounter >> 16;
+    car.step.stepDistance = int32_t(std::nearbyint(d * 65536.0f));
+    if (!car.net.remote) {
+        if (!car.step.held)
+            car.race.odometer += d;
+        car.net.distanceCounter += car.step.stepDistance;
+        car.net.fuelCounter += int32_t(std::nearbyint(double(car.step.fuelUsed) * 6553600.0));
+        if (car.net.distanceCounter >= ReportDistance || car.net.fuelCounter >= ReportFuel) {
+            if (car.net.distanceCounter >= DropDistance)
+                car.net.distanceCounter = 0;
+            if (car.net.fuelCounter >= DropFuel)
+                car.net.fuelCounter = 0;
+            int fuelUnits = car.net.fuelCounter >> 16;
+            int metres = car.net.distanceCounter >> 16;
             fuelUnits = fuelUnits > 192 ? 192 : fuelUnits;
             metres = metres > 2048 ? 2048 : metres;
-            car.lastReport[0] = DistanceReportPacket;
-            car.lastReport[1] = uint8_t(fuelUnits);
-            car.lastReport[2] = uint8_t(metres & 0xFF);
-            car.lastReport[3] = uint8_t(metres >> 8);
-            car.fuelCounter -= fuelUnits << 16;
-            car.distanceCounter -= metres << 16;
-            if (Online && !MultiplayerReplayPlaying && GetPlayerSlotOfCar(car) >= 0) {
-                car.reportFlag = 1;
-                SendToHost(car.lastReport, 4);
+            car.net.lastReport[0] = DistanceReportPacket;
+            car.net.lastReport[1] = uint8_t(fuelUnits);
+            car.net.lastReport[2] = uint8_t(metres & 0xFF);
+            car.net.lastReport[3] = uint8_t(metres >> 8);
+            car.net.fuelCounter -= fuelUnits << 16;
+            car.net.distanceCounter -= metres << 16;
+            const CarNetHooks& net = GetCarNetHooks();
+            if (net.isOnline() && !net.isReplayPlaying() && GetPlayerSlotOfCar(car) >= 0) {
+                car.net.reportFlag = 1;
+                net.sendToHost(car.net.lastReport, 4);
             }
         }
     }
@@ -307,25 +305,25 @@ void CarObject::CommitBodyMove()
 int AddCarImpact(CarObject& car, uint32_t entry)
 {
     auto strength = [](uint32_t e) { return (e >> 8) & 0xFF; };
-    if (car.impactCount >= MaxCarImpacts) {
+    if (car.step.impactCount >= MaxCarImpacts) {
         int weakest = 0;
         for (int i = 1; i < MaxCarImpacts; ++i)
-            if (strength(car.impacts[i]) < strength(car.impacts[weakest]))
+            if (strength(car.step.impacts[i]) < strength(car.step.impacts[weakest]))
                 weakest = i;
-        if (strength(entry) <= strength(car.impacts[weakest]))
+        if (strength(entry) <= strength(car.step.impacts[weakest]))
             return 0;
         for (int i = weakest; i + 1 < MaxCarImpacts; ++i)
-            car.impacts[i] = car.impacts[i + 1];
-        car.impactCount = MaxCarImpacts - 1;
+            car.step.impacts[i] = car.step.impacts[i + 1];
+        car.step.impactCount = MaxCarImpacts - 1;
     }
-    car.impacts[car.impactCount++] = entry;
+    car.step.impacts[car.step.impactCount++] = entry;
     return 1;
 }
 
 void ApplyImpactDamage(CarObject& car, int slot)
 {
     const float weight = car.mass * 9.81f;
-    const float halfBase = car.wheelbase * 0.5f;
+    const float halfBase = car.tuning.wheelbase * 0.5f;
     bool added = false;
     for (int i = 0; i < car.pointCount; ++i) {
         ContactPoint& point = car.points[i];
@@ -343,8 +341,8 @@ void ApplyImpactDamage(CarObject& car, int slot)
         // The dents at a point reach at most 0.12 of its undamaged distance
         // from the centre of mass: the new dent gives up the excess.
         const Vec3 n = RotateByTranspose(car.rotation, point.normal);
-        const Vec3 undamaged = i < car.undamaged.contactCount && car.undamaged.contacts
-                                   ? car.undamaged.contacts[i]
+        const Vec3 undamaged = i < car.drawing.undamaged.contactCount && car.drawing.undamaged.contacts
+                                   ? car.drawing.undamaged.contacts[i]
                                    : point.local;
         const float limit = 0.12f * std::sqrt(LengthSquared(undamaged - car.centreOfMass));
         const float reach = std::sqrt(LengthSquared(point.local + b * n - undamaged));
@@ -358,10 +356,11 @@ void ApplyImpactDamage(CarObject& car, int slot)
         if (!AddCarImpact(car, entry))
             continue;
         added = true;
-        if (Online && OutsideVoteFinalCountdown()) {
+        const CarNetHooks& net = GetCarNetHooks();
+        if (net.isOnline() && net.outsideVoteFinalCountdown()) {
             uint8_t packet[8] = {ImpactPacket, uint8_t(GetPlayerIdOfSlot(slot)), 0, 0};
             std::memcpy(packet + 4, &entry, 4);
-            QueueGamePacket(packet, 8);
+            net.queueGamePacket(packet, 8);
         }
     }
     if (added)
@@ -370,18 +369,18 @@ void ApplyImpactDamage(CarObject& car, int slot)
 
 void ClearTouchedObjects(CarObject& car)
 {
-    car.touchedCount = 0;
-    for (WorldObject*& object : car.touchedObjects)
+    car.step.touchedCount = 0;
+    for (WorldObject*& object : car.step.touchedObjects)
         object = nullptr;
 }
 
 void AddTouchedObject(CarObject& car, WorldObject& object)
 {
-    if (car.touchedCount >= MaxTouchedObjects)
+    if (car.step.touchedCount >= MaxTouchedObjects)
         return;
-    if (!CanCarTouchObject(object, car.position.z + FixedFromMetres(car.radius)))
+    if (!GetCarPathHooks().canCarTouchObject(object, car.position.z + FixedFromMetres(car.radius)))
         return;
-    car.touchedObjects[car.touchedCount++] = &object;
+    car.step.touchedObjects[car.step.touchedCount++] = &object;
 }
 
 // ---------------------------------------------------------------------------
@@ -395,41 +394,33 @@ void SetCarPosition(CarObject& car, const FixedVector& position)
 
 void UpdateCarMassProperties(CarObject& car)
 {
-    float fuel = car.fuel > 0 ? car.fuel : 0.0f;
-    CommitCarMassWithLoad(car, fuel * FuelDensity, car.fuelTankPosition, car.fuelTankHalfSize);
+    float fuel = car.race.fuel > 0 ? car.race.fuel : 0.0f;
+    CommitCarMassWithLoad(car, fuel * FuelDensity, car.data.fuelTankPosition, car.tuning.fuelTankHalfSize);
 }
 
 void StepCarAlone(CarObject& car)
 {
-    if (AppInactive)
+    if (InputState.appInactive)
         return;
-    car.aloneClockMs += uint32_t(FrameStep);
-    if (int32_t(car.aloneClockMs - car.aloneSteppedMs) > int32_t(MaxCatchUpMs))
-        car.aloneSteppedMs = car.aloneClockMs - MaxCatchUpMs;
+    car.race.aloneClockMs += uint32_t(GameTime.frameStepMs);
+    if (int32_t(car.race.aloneClockMs - car.race.aloneSteppedMs) > int32_t(MaxCatchUpMs))
+        car.race.aloneSteppedMs = car.race.aloneClockMs - MaxCatchUpMs;
     BodySurroundings& world = GetBodySurroundings();
     const float gravity = world.IsWorldLoaded() ? world.Gravity() : -9.81f;
-    while (int32_t(car.aloneClockMs - car.aloneSteppedMs) > 0) {
+    while (int32_t(car.race.aloneClockMs - car.race.aloneSteppedMs) > 0) {
         car.PrepareBody(PhysicsStepSeconds);
         RunBodyContacts(car, PhysicsStepSeconds, 0);
         car.IntegrateBody(PhysicsStepSeconds, gravity);
-        car.aloneSteppedMs += 10;
-        ++car.stepCounter;
+        car.race.aloneSteppedMs += 10;
+        ++car.race.stepCounter;
     }
 }
 
 int CarUsesSkinName(const CarObject& car, int which, const char* name)
 {
-    const char* own = which ? car.skinName : car.secondSkinName;
-    for (int i = 0; i < SkinNameLength; ++i) {
-        unsigned char a = static_cast<unsigned char>(own[i]), b = static_cast<unsigned char>(name[i]);
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<unsigned char>(a + 32);
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<unsigned char>(b + 32);
-        if (a != b)
-            return 0;
-        if (a == 0)
-            return 1;
-    }
-    return name[SkinNameLength] == 0 ? 1 : 0;
+    const char* own = which ? car.data.skinName : car.data.secondSkinName;
+    if (!SameTextNoCase(own, name, SkinNameLength))
+        return 0;
+    // A skin name that fills its field matches only a name that ends there.
+    return strnlen(own, SkinNameLength) < SkinNameLength || name[SkinNameLength] == 0 ? 1 : 0;
 }

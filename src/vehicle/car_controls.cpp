@@ -5,10 +5,6 @@
 // agree bit for bit between machines.
 #include <cmath>
 
-#include "devices/services.h"
-#include "graphics/services.h"
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -24,16 +20,20 @@ enum : int {
 
 constexpr int StepMs = 10;
 constexpr float StepSeconds = 0.01f;
-constexpr float Pi = 3.14159265f;
 // Keyboard steering never moves the steering further than this from the
 // angle of the last word in one step (rad).
 constexpr float KeyboardStepLimit = 0.016f;
 // Horn and flash packets.
 constexpr uint8_t HornPacket = 30, FlashPacket = 31;
 
+// The controls and controller axes, as the input devices serve them.
+int IsControlActive(int control, int alsoKey) { return GetCarControlHooks().isControlActive(control, alsoKey); }
+float ControllerAxis(int axis) { return GetCarControlHooks().controllerAxis(axis); }
+CarControlSettings ControlSettings() { return GetCarControlHooks().controlSettings(); }
+
 uint16_t WordOf(long value)
 {
-    return static_cast<uint16_t>(value < 0 ? 0 : value > 65535 ? 65535 : value);
+    return static_cast<uint16_t>(Clamp(value, 0, 65535));
 }
 
 // The axis words' average over n steps: (new + old x (n - 1)) / n.
@@ -79,7 +79,7 @@ float SpeedReduction(float r, float halfSpeed, float speed)
 
 float SteeringLock(const CarObject& car)
 {
-    return car.setup ? car.setup->maxLock * Pi / 180.0f : 0;
+    return car.data.setup ? car.data.setup->maxLock * Pi / 180.0f : 0;
 }
 
 // The stabilised keyboard steering's range and offset (rad).
@@ -94,7 +94,7 @@ SteerRange StabilisedRange(const CarObject& car, float lock)
     const Vec3 forward{r.m[1], r.m[4], r.m[7]};
     const Vec3 up{r.m[2], r.m[5], r.m[8]};
     const float yawRate = Dot(AngularVelocity(car, car.rotation), up);
-    const float frontDistance = car.axleY[1] - car.centreOfMass.y;
+    const float frontDistance = car.tuning.axleY[1] - car.centreOfMass.y;
     Vec3 point = car.velocity - (yawRate * frontDistance) * right;
     point.z = 0;
     Vec3 heading{forward.x, forward.y, 0};
@@ -140,7 +140,7 @@ uint16_t KeyboardSteer(PlayerControlState& controls, const CarObject& car, uint1
             rate *= Settings.kbFastMul;
         if (IsControlActive(SteerSlow, 1))
             rate *= Settings.kbSlowMul;
-        rate *= SpeedReduction(Settings.speedSteerReductionKb, Settings.halfReduceSpeedKb, car.speed);
+        rate *= SpeedReduction(Settings.speedSteerReductionKb, Settings.halfReduceSpeedKb, car.step.speed);
         const float step = rate * StepSeconds;
         float& angle = controls.keyboardSteer;
         if (angle < target)
@@ -154,7 +154,7 @@ uint16_t KeyboardSteer(PlayerControlState& controls, const CarObject& car, uint1
     const float a = Clamp(range.offset + controls.keyboardSteer, current - KeyboardStepLimit,
                           current + KeyboardStepLimit);
     const long word = 32768 - std::lrint(Clamp(a / lock, -1, 1) * 32767.0f);
-    return static_cast<uint16_t>(word < 1 ? 1 : word > 65535 ? 65535 : word);
+    return static_cast<uint16_t>(Clamp(word, 1, 65535));
 }
 
 // The key ramp or axis of the throttle, brake or handbrake.
@@ -194,7 +194,7 @@ uint16_t DebouncedShift(int control, int keyFlag, int32_t& timer)
 
 bool IsSingleSeater(const CarObject& car)
 {
-    return car.carClass == 4 || car.carClass == 10 || car.carClass == 11;
+    return car.data.carClass == 4 || car.data.carClass == 10 || car.data.carClass == 11;
 }
 
 } // namespace
@@ -210,20 +210,20 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
 
     float v;
     if (controller) {
-        v = ControllerValues.steer;
+        v = ControllerAxis(SteerAxis);
     } else {
         // The mouse across the window; without a drawing area it steers
         // straight.
-        const int width = ClientSize.width;
+        const int width = ScreenSize.client.width;
         if (controls.screenOpen || width <= 0)
             return SteeringCentre;
-        const int x = LastMousePixel[0] < 0 ? 0 : LastMousePixel[0] >= width ? width - 1 : LastMousePixel[0];
+        const int x = InputState.lastMousePixel[0] < 0 ? 0 : InputState.lastMousePixel[0] >= width ? width - 1 : InputState.lastMousePixel[0];
         v = (static_cast<float>(x) - static_cast<float>(width) * 0.5f) * 2.0f / static_cast<float>(width);
     }
     const float smooth = Settings.steerSmooth;
     float s = v * (1 - smooth) + smooth * controls.smoothedSteer;
     controls.smoothedSteer = s;
-    s *= SpeedReduction(Settings.speedSteerReductionWm, Settings.halfReduceSpeedWm, car->speed);
+    s *= SpeedReduction(Settings.speedSteerReductionWm, Settings.halfReduceSpeedWm, car->step.speed);
     float u = s;
     if (!controller) {
         const float b = Settings.mouseNonLinear;
@@ -231,7 +231,7 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
     } else if (Settings.turnCompensation != 0) {
         // The car's lock to lock in degrees against the wheel's.
         const float w = SteeringLock(*car) * 360.0f / Pi;
-        const float turn = ControlsSettings.wheelTurn;
+        const float turn = ControlSettings().wheelTurn;
         if (w > 0 && turn > 0) {
             if (turn >= w) {
                 const float share = w / turn;
@@ -243,26 +243,26 @@ uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old)
         }
     }
     long word = std::lrint(u * 32767.0f) + 32768;
-    word = word < 1 ? 1 : word > 65535 ? 65535 : word;
+    word = Clamp(word, 1, 65535);
     return Averaged(word, old, n);
 }
 
 uint16_t FilterThrottleInput(PlayerControlState& controls, int n, uint16_t old)
 {
-    return PedalInput(controls, n, old, controls.throttle, ThrottleControl, ControllerValues.throttle,
-                      UsesController() && ControlsSettings.pedalMode != 2);
+    return PedalInput(controls, n, old, controls.throttle, ThrottleControl, ControllerAxis(ThrottleAxis),
+                      UsesController() && ControlSettings().pedalMode != 2);
 }
 
 uint16_t FilterBrakeInput(PlayerControlState& controls, int n, uint16_t old)
 {
-    return PedalInput(controls, n, old, controls.brake, BrakeControl, ControllerValues.brake,
-                      UsesController() && ControlsSettings.pedalMode != 2);
+    return PedalInput(controls, n, old, controls.brake, BrakeControl, ControllerAxis(BrakeAxis),
+                      UsesController() && ControlSettings().pedalMode != 2);
 }
 
 uint16_t FilterHandbrakeInput(PlayerControlState& controls, int n, uint16_t old)
 {
-    return PedalInput(controls, n, old, controls.handbrake, HandbrakeControl, ControllerValues.handbrake,
-                      UsesController() && !ControlsSettings.handbrakeOnButton);
+    return PedalInput(controls, n, old, controls.handbrake, HandbrakeControl, ControllerAxis(HandbrakeAxis),
+                      UsesController() && !ControlSettings().handbrakeOnButton);
 }
 
 uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
@@ -270,7 +270,7 @@ uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
     if (controls.noControl || !controls.playerCar)
         return 0;
     float& value = controls.clutch;
-    if (!UsesController() || ClutchControlMode != 0) {
+    if (!UsesController() || ControlSettings().clutchOnButton != 0) {
         // On a key or button: pressed at once, released by the ramp.
         if (IsControlActive(ClutchControl, 1))
             value = 1;
@@ -278,7 +278,7 @@ uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
             RampPedal(value, false);
     } else {
         // The pedal is fully pressed at 65 % of its travel.
-        value = AxisPedal(ControllerValues.clutch, 1.6666666f);
+        value = AxisPedal(ControllerAxis(ClutchAxis), 1.6666666f);
     }
     return Averaged(PedalWord(value), old, n);
 }
@@ -286,13 +286,13 @@ uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old)
 uint16_t GetShifterGear(const PlayerControlState& controls)
 {
     const CarObject* car = controls.playerCar;
-    if (!UsesController() || PlayerProfile.gearShiftMode != 2 || !car || car->gearboxKind != 1)
+    if (!UsesController() || PlayerProfile.gearShiftMode != 2 || !car || car->data.gearboxKind != 1)
         return NoHShifterGear;
     if (IsControlActive(ReverseControl, controls.keyFlag))
         return 0;
     for (int k = 1; k <= GearControlCount; k++)
         if (IsControlActive(FirstGearControl + k - 1, controls.keyFlag))
-            return static_cast<uint16_t>(k + 1 < car->gearCount - 1 ? k + 1 : car->gearCount - 1);
+            return static_cast<uint16_t>(k + 1 < car->data.gearCount - 1 ? k + 1 : car->data.gearCount - 1);
     return 1;
 }
 
@@ -301,7 +301,7 @@ uint16_t GetLookCode(const PlayerControlState& controls)
     if (!controls.playerCar || controls.viewedCar != controls.playerCar)
         return 0;
     float angle, low, high;
-    GetDriverLookState(angle, low, high);
+    GetCarDrawHooks().driverLookState(angle, low, high);
     if (angle > high)
         return 5;
     if (angle > low)
@@ -319,14 +319,14 @@ int IsHornActive(const PlayerControlState& controls)
         return 0;
     if (!UsesController() && controls.screenOpen)
         return 0;
-    return IsControlActive(HornControl, !controls.screenOpen && !ShiftHeld) ? 1 : 0;
+    return IsControlActive(HornControl, !controls.screenOpen && !InputState.shiftHeld) ? 1 : 0;
 }
 
 int IsFlashActive(const PlayerControlState& controls)
 {
     if (!UsesController() && controls.screenOpen)
         return 0;
-    return IsControlActive(FlashControl, !controls.screenOpen && !ShiftHeld) ? 1 : 0;
+    return IsControlActive(FlashControl, !controls.screenOpen && !InputState.shiftHeld) ? 1 : 0;
 }
 
 void ReadCarControls(PlayerControlState& controls, int n)
@@ -335,53 +335,55 @@ void ReadCarControls(PlayerControlState& controls, int n)
     if (!car)
         return;
     uint16_t* w = car->inputs.words;
-    // 1. The axis-driven words.
+    // The axis-driven words.
     w[0] = FilterSteerInput(controls, n, w[0]);
     w[1] = FilterThrottleInput(controls, n, w[1]);
     w[2] = FilterBrakeInput(controls, n, w[2]);
     w[11] = FilterClutchInput(controls, n, w[11]);
     w[12] = FilterHandbrakeInput(controls, n, w[12]);
-    // 2. Shift words.
+    // Shift words.
     if (controls.noControl) {
         w[3] = w[4] = 0;
     } else {
         w[3] = DebouncedShift(ShiftUpControl, controls.keyFlag, controls.shiftUpTimer);
         w[4] = DebouncedShift(ShiftDownControl, controls.keyFlag, controls.shiftDownTimer);
     }
-    // 3, 4. Requests on the step their control becomes active.
+    // Requests on the step their control becomes active.
     if (BecameActive(ResetControl, controls.keyFlag, controls.resetHeld))
         RequestCarReset(*car, 1);
     w[16] = BecameActive(PitSpeedControl, controls.keyFlag, controls.pitLimiterHeld) ? 1 : 0;
     w[17] = BecameActive(TcDisableControl, controls.keyFlag, controls.tractionHeld) ? 1 : 0;
     w[5] = BecameActive(IgnitionControl, controls.keyFlag, controls.ignitionHeld) ? 1 : 0;
-    // 5, 6.
+    // The key handler's headlight and indicator requests, the H-shifter's
+    // gear and the driver's look.
     w[7] = controls.headlightRequest;
     w[13] = controls.indicatorRequest;
     w[14] = GetShifterGear(controls);
     w[15] = GetLookCode(controls);
-    // 7.
+    // Horn and flash.
     const uint8_t horn = IsHornActive(controls) ? static_cast<uint8_t>(PlayerProfile.horn + 1) : 0;
     const uint8_t flash = IsFlashActive(controls) ? 1 : 0;
     w[9] = horn;
     w[10] = flash;
-    // 8. Others hear the horn and see the flash through packets, sent when
+    // Others hear the horn and see the flash through packets, sent when
     // the state changes.
     controls.hornSent = controls.flashSent = 0;
-    if (Online && !MultiplayerReplayPlaying) {
+    const CarNetHooks& net = GetCarNetHooks();
+    if (net.isOnline() && !net.isReplayPlaying()) {
         if (horn != controls.sentHorn) {
             const uint8_t packet[4] = {HornPacket, horn, 0, 0};
-            QueueGamePacket(packet, 4);
+            net.queueGamePacket(packet, 4);
             controls.sentHorn = horn;
             controls.hornSent = 1;
         }
         if (flash != controls.sentFlash) {
             const uint8_t packet[4] = {FlashPacket, flash, 0, 0};
-            QueueGamePacket(packet, 4);
+            net.queueGamePacket(packet, 4);
             controls.sentFlash = flash;
             controls.flashSent = 1;
         }
     }
-    // 9.
+    // The key handler's requests are taken.
     controls.headlightRequest = 0;
     controls.indicatorRequest = 0;
 }

@@ -8,11 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/services.h"
 #include "platform/files.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -53,230 +50,241 @@ const uint8_t DefaultDashboard[DashboardLayoutSize] = {
 void BuildBodyShell(CarObject& car)
 {
     FreeBody(car);
-    if (!car.bodyModel)
+    if (!car.data.bodyModel)
         return;
-    uint32_t parts = AllModelParts;
-    if (car.setup && car.setup->bodyOption < car.optionCount)
-        parts = static_cast<uint32_t>(car.options[car.setup->bodyOption].value);
-    const char* result = CheckPhysicsLod(*car.bodyModel, car, 65536, parts);
-    if (std::strcmp(result, ": OK") != 0)
-        LogPrintf("%.16s%s", car.bodyModel->name, result);
+    uint32_t parts = AllBodyParts;
+    if (car.data.setup && car.data.setup->bodyOption < car.data.optionCount)
+        parts = static_cast<uint32_t>(car.data.options[car.data.setup->bodyOption].value);
+    GetCarModelHooks().buildBodyShell(*car.data.bodyModel, car, parts);
 }
 
 } // namespace
 
 void SetDefaultDashboard(CarObject& car)
 {
-    std::memset(car.dashboardLayout, 0, sizeof car.dashboardLayout);
-    if (car.dashboardType == 3)
-        std::memcpy(car.dashboardLayout, DefaultDashboard, sizeof DefaultDashboard);
+    std::memset(car.data.dashboardLayout, 0, sizeof car.data.dashboardLayout);
+    if (car.data.dashboardType == 3)
+        std::memcpy(car.data.dashboardLayout, DefaultDashboard, sizeof DefaultDashboard);
 }
 
 int ReadCarStructure(CarObject& car, DataFile& reader, int /*version*/)
 {
-    delete[] car.structurePoints;
-    delete[] car.structureBars;
-    car.structurePoints = nullptr;
-    car.structureBars = nullptr;
-    car.structurePointCount = car.structureBarCount = 0;
+    delete[] car.data.structurePoints;
+    delete[] car.data.structureBars;
+    car.data.structurePoints = nullptr;
+    car.data.structureBars = nullptr;
+    car.data.structurePointCount = car.data.structureBarCount = 0;
     int points = ReadInt(reader);
     if (!CountFits(reader, points, MaxStructurePoints, 20))
-        return Refuse("bad structure point count", car.shortCode);
-    car.structurePoints = new StructurePoint[points > 0 ? points : 1];
+        return Refuse("bad structure point count", car.data.shortCode);
+    car.data.structurePoints = new StructurePoint[points > 0 ? points : 1];
     for (int i = 0; i < points; i++)
-        ReadStructurePoint(car.structurePoints[i], reader);
-    car.structurePointCount = points;
+        ReadStructurePoint(car.data.structurePoints[i], reader);
+    car.data.structurePointCount = points;
     int bars = ReadInt(reader);
     if (!CountFits(reader, bars, MaxStructureBars, 12))
-        return Refuse("bad structure bar count", car.shortCode);
-    car.structureBars = new StructureBar[bars > 0 ? bars : 1];
+        return Refuse("bad structure bar count", car.data.shortCode);
+    car.data.structureBars = new StructureBar[bars > 0 ? bars : 1];
     int kept = 0;
     for (int i = 0; i < bars; i++) {
-        StructureBar& bar = car.structureBars[kept];
+        StructureBar& bar = car.data.structureBars[kept];
         ReadStructureBar(bar, reader);
         if (bar.pointA < 0 && bar.pointB < 0)
             continue;  // a bar between two markers is dropped
         if (bar.pointA >= points || bar.pointB >= points)
-            return Refuse("structure bar names a missing point", car.shortCode);
+            return Refuse("structure bar names a missing point", car.data.shortCode);
         ++kept;
     }
-    car.structureBarCount = kept;
-    return reader.Overran() ? Refuse("structure ends early", car.shortCode) : 1;
+    car.data.structureBarCount = kept;
+    return reader.Overran() ? Refuse("structure ends early", car.data.shortCode) : 1;
 }
 
-int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carName, int mirrorDriver,
-                int driverAnimation, int setupIndex, CarSetup* externalSetup, int colourIndex,
-                ColourConfig* externalColours, void* owner, const char* plateText, int headerOnly)
+namespace {
+
+// The car's flags, class, gearbox, drive and engine description.
+int ReadCarIdentity(CarObject& car, DataFile& reader, int version, const char* carName)
 {
-    // 1.
-    if (!headerOnly) {
-        if (plateText) {
-            std::memcpy(car.plateText, plateText, strnlen(plateText, sizeof car.plateText));
-            car.plateIndex = GetNumberPlate(car.plateText);
-        }
-        car.mirrorDriver = static_cast<uint8_t>(mirrorDriver & 1);
-        car.driverAnimation = driverAnimation;
-    }
-    // 2. Items 1 to 22.
-    car.dataFlags = ReadInt(reader);
+    car.data.dataFlags = ReadInt(reader);
     int carClass = ReadInt(reader);
     if (carClass < 0 || carClass >= CarClassCount)
         return Refuse("bad car class", carName);
     int gearbox = ReadInt(reader);
     if (gearbox < 1 || gearbox > 5)
         return Refuse("bad gearbox kind", carName);
-    car.carClass = carClass;
-    car.gearboxKind = gearbox;
-    car.driveAxles = static_cast<uint8_t>(ReadByte(reader) & 3);
+    car.data.carClass = carClass;
+    car.data.gearboxKind = gearbox;
+    car.tuning.driveAxles = static_cast<uint8_t>(ReadByte(reader) & 3);
     for (int i = 0; i < 3; i++)
         ReadByte(reader);
     ReadInt(reader);
     if (!ReadEngine(car.engine, reader, version, car.engine, 1))
         return Refuse("bad engine", carName);
+    return 1;
+}
 
+// The built-in setups and colour configurations.
+int ReadCarSetupsAndColours(CarObject& car, DataFile& reader, int version, const char* carName)
+{
     int setups = ReadInt(reader);
     if (!CountFits(reader, setups, MaxCarSetups, SetupNameLength + 4))
         return Refuse("bad setup count", carName);
-    delete[] car.setups;
-    car.setups = new NamedSetup[setups > 0 ? setups : 1];
-    car.setupCount = setups;
+    delete[] car.data.setups;
+    car.data.setups = new NamedSetup[setups > 0 ? setups : 1];
+    car.data.setupCount = setups;
     for (int i = 0; i < setups; i++)
-        if (!ReadNamedSetup(car.setups[i], reader, version))
+        if (!ReadNamedSetup(car.data.setups[i], reader, version))
             return Refuse("bad built-in setup", carName);
 
     int colours = ReadInt(reader);
     if (!CountFits(reader, colours, MaxCarColours, sizeof(ColourConfig)))
         return Refuse("bad colour count", carName);
-    delete[] car.colours;
-    car.colours = new ColourConfig[colours > 0 ? colours : 1];
-    car.colourCount = colours;
+    delete[] car.data.colours;
+    car.data.colours = new ColourConfig[colours > 0 ? colours : 1];
+    car.data.colourCount = colours;
     for (int i = 0; i < colours; i++)
-        ReadColourConfig(car.colours[i], reader);
+        ReadColourConfig(car.data.colours[i], reader);
+    return 1;
+}
 
+// The body options, where the masses and seats sit, the steering, the fuel
+// capacity, the gear-change durations and the traction control word.
+int ReadCarLayout(CarObject& car, DataFile& reader, const char* carName)
+{
     ReadInt(reader);
     int options = ReadInt(reader);
     if (!CountFits(reader, options, MaxBodyOptions, 16))
         return Refuse("bad body option count", carName);
-    car.optionCount = options;
+    car.data.optionCount = options;
     for (int i = 0; i < options; i++) {
-        ReadBlock(reader, car.options[i].name, 12);
-        car.options[i].name[11] = 0;
-        car.options[i].value = ReadInt(reader);
+        ReadBlock(reader, car.data.options[i].name, 12);
+        car.data.options[i].name[11] = 0;
+        car.data.options[i].value = ReadInt(reader);
     }
-    car.enginePosition = ReadVector(reader);
-    car.driverSeat = ReadVector(reader);
-    car.rearSeat = (car.dataFlags & (1 << 10)) ? ReadVector(reader) : Vec3{};
-    car.fuelTankPosition = ReadVector(reader);
-    car.extraMassPosition = ReadVector(reader);
-    car.extraMass = ReadFloat(reader);
-    car.spareWheelPosition = ReadVector(reader);
-    car.spareWheelAngle = ReadFloat(reader);
-    car.steeringRatio = ReadFloat(reader);
-    car.steeringValues[0] = ReadFloat(reader);
-    car.steeringValues[1] = ReadFloat(reader);
-    car.frontHubLead = (car.dataFlags & (1 << 14)) ? ReadFloat(reader) : 0;
-    if (car.dataFlags & (1 << 19))
-        car.fuelCapacity = ReadFloat(reader);
-    for (float& timing : car.gearTimings)
+    car.data.enginePosition = ReadVector(reader);
+    car.data.driverSeat = ReadVector(reader);
+    car.data.rearSeat = (car.data.dataFlags & CarDataRearSeats) ? ReadVector(reader) : Vec3{};
+    car.data.fuelTankPosition = ReadVector(reader);
+    car.data.extraMassPosition = ReadVector(reader);
+    car.data.extraMass = ReadFloat(reader);
+    car.data.spareWheelPosition = ReadVector(reader);
+    car.data.spareWheelAngle = ReadFloat(reader);
+    car.data.steeringRatio = ReadFloat(reader);
+    car.data.steeringValues[0] = ReadFloat(reader);
+    car.data.steeringValues[1] = ReadFloat(reader);
+    car.data.frontHubLead = (car.data.dataFlags & CarDataFrontHubLead) ? ReadFloat(reader) : 0;
+    if (car.data.dataFlags & CarDataFuelCapacity)
+        car.data.fuelCapacity = ReadFloat(reader);
+    for (float& timing : car.data.gearTimings)
         timing = ReadFloat(reader);
-    car.tractionControl = ReadInt(reader);
-    if (car.tractionControl) {
+    car.data.tractionControl = ReadInt(reader);
+    if (car.data.tractionControl) {
         ReadInt(reader);
         ReadInt(reader);
     }
-    car.dashboardType = static_cast<uint8_t>(ReadByte(reader));
-    car.dashboardLength = static_cast<uint8_t>(ReadByte(reader));
-    car.dashboardBytes[0] = static_cast<uint8_t>(ReadByte(reader));
-    car.dashboardBytes[1] = static_cast<uint8_t>(ReadByte(reader));
-    if (car.dashboardLength > DashboardLayoutSize)
+    return 1;
+}
+
+// The dashboard (a default one when the data has none), the short code and
+// the wing limits.
+int ReadCarDashboard(CarObject& car, DataFile& reader, const char* carName)
+{
+    car.data.dashboardType = static_cast<uint8_t>(ReadByte(reader));
+    car.data.dashboardLength = static_cast<uint8_t>(ReadByte(reader));
+    car.data.dashboardBytes[0] = static_cast<uint8_t>(ReadByte(reader));
+    car.data.dashboardBytes[1] = static_cast<uint8_t>(ReadByte(reader));
+    if (car.data.dashboardLength > DashboardLayoutSize)
         return Refuse("dashboard layout longer than 80 bytes", carName);
-    std::memset(car.dashboardLayout, 0, sizeof car.dashboardLayout);
-    if (car.dashboardLength == 0) {
+    std::memset(car.data.dashboardLayout, 0, sizeof car.data.dashboardLayout);
+    if (car.data.dashboardLength == 0) {
         SetDefaultDashboard(car);
     } else {
-        ReadBlock(reader, car.dashboardLayout, car.dashboardLength);
-        if (car.dashboardType == 3 && car.dashboardLayout[78] == 0) {
-            car.dashboardLayout[76] = 100;
-            car.dashboardLayout[77] = 53;
-            car.dashboardLayout[78] = 16;
-            car.dashboardLayout[79] = 24;
+        ReadBlock(reader, car.data.dashboardLayout, car.data.dashboardLength);
+        if (car.data.dashboardType == 3 && car.data.dashboardLayout[78] == 0) {
+            car.data.dashboardLayout[76] = 100;
+            car.data.dashboardLayout[77] = 53;
+            car.data.dashboardLayout[78] = 16;
+            car.data.dashboardLayout[79] = 24;
         }
     }
     ReadInt(reader);
     ReadInt(reader);
-    ReadBlock(reader, car.shortCode, 4);
-    car.shortCode[3] = 0;
-    for (int8_t& limit : car.wingLimits)
+    ReadBlock(reader, car.data.shortCode, 4);
+    car.data.shortCode[3] = 0;
+    for (int8_t& limit : car.data.wingLimits)
         limit = static_cast<int8_t>(ReadByte(reader));
     if (reader.Overran())
         return Refuse("car data ends early", carName);
-    // 3.
-    if (std::fabs(car.driverSeat.x) <= 0.2f)
-        car.mirrorDriver = 0;
-    // 4.
-    if (headerOnly)
-        return 1;
-    // 5.
-    LoadEngineFile(car.engine, car.shortCode);
-    // 6. Items 23 to 26.
-    car.gearCount = ReadInt(reader);
-    if (car.gearCount < 2 || car.gearCount > 9)
+    return 1;
+}
+
+// The gear count and reverse ratio, the driver's movement name, the
+// gear-change durations of the gearbox kind and the lamp colours.
+int ReadCarGearsAndLamps(CarObject& car, DataFile& reader, int version, const char* carName)
+{
+    car.data.gearCount = ReadInt(reader);
+    if (car.data.gearCount < 2 || car.data.gearCount > 9)
         return Refuse("bad gear count", carName);
-    car.gearRatios[0] = ReadFloat(reader);
-    ReadBlock(reader, car.driverMovement, 8);
-    car.driverMovement[7] = 0;
+    car.tuning.gearRatios[0] = ReadFloat(reader);
+    ReadBlock(reader, car.data.driverMovement, 8);
+    car.data.driverMovement[7] = 0;
     // The gearbox kind decides the gear-change durations.
     SetShiftTimings(car);
     ReadCarLightColours(car, reader, version);
-    // 7, 8. The setup and colours in use.
+    return 1;
+}
+
+// The setup and colours in use: a built-in entry (the first when the index
+// is out of range) or the caller's record.
+int ChooseSetupAndColours(CarObject& car, const char* carName, int setupIndex, CarSetup* externalSetup,
+                          int colourIndex, ColourConfig* externalColours, void* owner)
+{
     if (setupIndex == -1) {
         if (!externalSetup)
             return Refuse("no setup given", carName);
-        car.setup = externalSetup;
+        car.data.setup = externalSetup;
     } else {
-        if (car.setupCount == 0)
+        if (car.data.setupCount == 0)
             return Refuse("no built-in setup", carName);
-        if (setupIndex < 0 || setupIndex >= car.setupCount) {
-            PrintError("Using default settings");
+        if (setupIndex < 0 || setupIndex >= car.data.setupCount) {
+            GetCarMessageHooks().printError(GetText(TX_3a_defsetup));
             setupIndex = 0;
         }
-        car.setup = &car.setups[setupIndex].setup;
+        car.data.setup = &car.data.setups[setupIndex].setup;
     }
-    car.setupIndex = setupIndex;
-    car.ownerRecord = owner;
+    car.data.setupIndex = setupIndex;
+    car.data.ownerRecord = owner;
     if (colourIndex == -1) {
-        car.colour = externalColours;
-    } else if (car.colourCount > 0) {
-        if (colourIndex < 0 || colourIndex >= car.colourCount) {
-            PrintError("Using default colour config");
+        car.data.colour = externalColours;
+    } else if (car.data.colourCount > 0) {
+        if (colourIndex < 0 || colourIndex >= car.data.colourCount) {
+            GetCarMessageHooks().printError(GetText(TX_3a_defcolor));
             colourIndex = 0;
         }
-        car.colour = &car.colours[colourIndex];
+        car.data.colour = &car.data.colours[colourIndex];
     }
-    car.colourIndex = colourIndex;
-    // 9. Item 27: the family and its body model.
-    ReadBlock(reader, car.familyCode, 4);
-    car.familyCode[3] = 0;
-    const char* family = car.familyCode;
+    car.data.colourIndex = colourIndex;
+    return 1;
+}
+
+// The body family: its flag, its shared body model's parts, and the skins.
+void ReadCarFamily(CarObject& car, DataFile& reader)
+{
+    ReadBlock(reader, car.data.familyCode, 4);
+    car.data.familyCode[3] = 0;
+    const char* family = car.data.familyCode;
     if (std::strcmp(family, "SN") && std::strcmp(family, "DY") && std::strcmp(family, "ZE") &&
         std::strcmp(family, "YA"))
-        car.dataFlags |= 1;
+        car.data.dataFlags |= CarDataFamilyParts;
     ObjectModel* familyModel = GetCarBodyObject(family);
-    if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE")) {
-        for (ObjectModel& part : familyModel->subModels) {
-            if (part.kind != 10)
-                continue;
-            part.pitch = part.heading = 1280;
-            if (part.offset.y.raw == 8700 && part.offset.z.raw == 60749)
-                part.offset = MakeFixedVector(part.offset.x.raw, 11780, 60740);
-            else if (part.offset.y.raw == 16641 && part.offset.z.raw == 70125)
-                part.offset = MakeFixedVector(part.offset.x.raw, 25000, 70000);
-        }
-    }
-    // 10. Skins, structure, wheels, axles, body model, tables, aero.
-    LoadCarSkins(car, familyModel);
-    if (!ReadCarStructure(car, reader, version))
-        return 0;
+    if (familyModel && std::strcmp(family, "SN") && std::strcmp(family, "ZE"))
+        GetCarModelHooks().placeFamilyParts(*familyModel);
+    GetCarDrawHooks().loadCarSkins(car, familyModel);
+}
+
+// The wheels' positions and the two axle blocks; a tyre no taller than its
+// rim holds no air and is refused.
+int ReadCarWheels(CarObject& car, DataFile& reader, const char* carName)
+{
     int wheels = ReadInt(reader);
     if (!CountFits(reader, wheels, MaxCarWheels, 12) || wheels < 1)
         return Refuse("bad wheel count", carName);
@@ -288,8 +296,8 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
         ReadWheelPosition(car.wheels[i], reader);
         car.wheels[i].mountPosition = car.wheels[i].dataPosition;
     }
-    ReadAxleTyreGeometry(car.axles[0], reader, version);
-    ReadAxleTyreGeometry(car.axles[1], reader, version);
+    ReadAxleTyreGeometry(car.axles[0], reader);
+    ReadAxleTyreGeometry(car.axles[1], reader);
     for (const Axle& axle : car.axles) {
         // A tyre no taller than its rim holds no air.
         if (axle.suspensionType < 0 || axle.suspensionType > 5 ||
@@ -297,20 +305,23 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
               axle.sidewallRatio < 10 && axle.rimRadius < 10))
             return Refuse("bad axle", carName);
     }
-    car.modelFlags = ReadInt(reader);
+    return 1;
+}
+
+// The body model, the tables that follow it and the aero points.
+int ReadCarBodyModel(CarObject& car, DataFile& reader, int version, const char* carName)
+{
+    car.data.modelFlags = ReadInt(reader);
     if (reader.Overran())
         return Refuse("car data ends early", carName);
-    SetModelCarCode(car.shortCode);
-    if (car.bodyModel)
-        FreeObjectModel(*car.bodyModel);
-    else
-        car.bodyModel = new ObjectModel;
-    InitObjectModel(*car.bodyModel);
-    if (!ReadObjectModel(*car.bodyModel, reader, version, 1, 1))
+    const CarModelHooks& model = GetCarModelHooks();
+    model.freeBodyModel(car.data.bodyModel);
+    car.data.bodyModel = model.readBodyModel(reader, version, car.data.shortCode);
+    if (!car.data.bodyModel)
         return Refuse("bad body model", carName);
-    if (!car.modelTables)
-        car.modelTables = new CarModelTables;
-    if (!ReadCarModelTables(*car.modelTables, reader, version))
+    model.freeModelTables(car.data.modelTables);
+    car.data.modelTables = model.readModelTables(reader, version);
+    if (!car.data.modelTables)
         return Refuse("bad car model tables", carName);
     for (AeroPoint& point : car.aero) {
         point = {};
@@ -322,8 +333,40 @@ int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carNa
     }
     if (reader.Overran())
         return Refuse("car data ends early", carName);
+    return 1;
+}
+
+} // namespace
+
+int ReadCarData(CarObject& car, DataFile& reader, int version, const char* carName, int mirrorDriver,
+                int driverAnimation, int setupIndex, CarSetup* externalSetup, int colourIndex,
+                ColourConfig* externalColours, void* owner, const char* plateText, int headerOnly)
+{
+    if (!headerOnly) {
+        if (plateText) {
+            std::memcpy(car.data.plateText, plateText, strnlen(plateText, sizeof car.data.plateText));
+            car.drawing.plateIndex = GetCarDrawHooks().numberPlate(car.data.plateText);
+        }
+        car.data.mirrorDriver = static_cast<uint8_t>(mirrorDriver & 1);
+        car.data.driverAnimation = driverAnimation;
+    }
+    if (!ReadCarIdentity(car, reader, version, carName) || !ReadCarSetupsAndColours(car, reader, version, carName) ||
+        !ReadCarLayout(car, reader, carName) || !ReadCarDashboard(car, reader, carName))
+        return 0;
+    // A driver sitting in the middle has no mirrored side.
+    if (std::fabs(car.data.driverSeat.x) <= 0.2f)
+        car.data.mirrorDriver = 0;
+    if (headerOnly)
+        return 1;
+    LoadEngineFile(car.engine, car.data.shortCode);
+    if (!ReadCarGearsAndLamps(car, reader, version, carName) ||
+        !ChooseSetupAndColours(car, carName, setupIndex, externalSetup, colourIndex, externalColours, owner))
+        return 0;
+    ReadCarFamily(car, reader);
+    if (!ReadCarStructure(car, reader, version) || !ReadCarWheels(car, reader, carName) ||
+        !ReadCarBodyModel(car, reader, version, carName))
+        return 0;
     BuildBodyShell(car);
-    // 11.
     ApplySetup(car, 0);
     ResetCar(car, 0, 0, 1);
     return 1;

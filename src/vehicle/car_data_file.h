@@ -9,16 +9,8 @@
 
 #include "vehicle/services.h"
 
-// Car data flag bits (the file's first item). Three of them decide which
-// optional items follow in the file.
-constexpr int32_t CarDataSpareWheel = 1 << 2;        // a spare wheel weighs in the mass model
-constexpr int32_t CarDataEngineAcross = 1 << 6;      // the engine lies across the car
-constexpr int32_t CarDataPassengerSeat = 1 << 8;     // a front passenger seat beside the driver
-constexpr int32_t CarDataRearSeats = 1 << 10;        // rear seats: their position follows the driver's
-constexpr int32_t CarDataWingsLoadWheels = 1 << 13;  // the wings' downforce goes to the wheels
-constexpr int32_t CarDataFrontHubLead = 1 << 14;     // the front hub lead follows; the speedometer reads the front wheels
-constexpr int32_t CarDataFuelTank = 1 << 19;         // the fuel capacity follows
-constexpr int32_t CarDataPitLimiter = 1 << 30;       // a pit lane speed limiter is fitted
+// The car data flag bits (CarDataFlag, car_records.h) decide which optional
+// items follow in the file.
 
 // One axle's tyre and suspension geometry as the car data holds it.
 struct CarDataAxle {
@@ -68,7 +60,7 @@ struct CarDataContents {
     float steeringRatio = 0;             // degrees of steering wheel, lock to lock
     float steeringValues[2] = {};
     float frontHubLead = 0;              // m, with CarDataFrontHubLead
-    float fuelCapacity = 0;              // litres, with CarDataFuelTank
+    float fuelCapacity = 0;              // litres, with CarDataFuelCapacity
     float gearTimings[3] = {};           // s
     int32_t tractionControl = 0;         // traction control word; non-zero adds the two values
     int32_t tractionValues[2] = {};

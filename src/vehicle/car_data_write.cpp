@@ -89,7 +89,7 @@ void WriteCarDataHead(DataFile& w, const CarDataContents& c)
     WriteFloat(w, c.steeringValues[1]);
     if (c.flags & CarDataFrontHubLead)
         WriteFloat(w, c.frontHubLead);
-    if (c.flags & CarDataFuelTank)
+    if (c.flags & CarDataFuelCapacity)
         WriteFloat(w, c.fuelCapacity);
     for (float timing : c.gearTimings)
         WriteFloat(w, timing);

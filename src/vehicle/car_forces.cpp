@@ -4,14 +4,11 @@
 // then the skid marks and the smoke and dust the tyres leave.
 #include <cmath>
 
-#include "graphics/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
 constexpr int SubSteps = 20;
-constexpr float TwoPi = 6.28318531f;
 // Below this the wheels count as straight, rad.
 constexpr float StraightAngle = 0.00001f;
 // Bikes: the steering balances the lean above this speed; below the next
@@ -82,12 +79,12 @@ double CotangentOf(double x)
 // Turn direction and radius of the front wheels' angle.
 void SetTurnGeometry(CarObject& car)
 {
-    float angle = car.steerAngle;
+    float angle = car.step.steerAngle;
     if (angle > StraightAngle || angle < -StraightAngle) {
-        car.turnDirection = angle > 0 ? 1 : 2;
-        car.turnRadius = float(double(car.wheelbase) * CotangentOf(std::fabs(double(angle))));
+        car.step.turnDirection = angle > 0 ? 1 : 2;
+        car.step.turnRadius = float(double(car.tuning.wheelbase) * CotangentOf(std::fabs(double(angle))));
     } else {
-        car.turnDirection = 0;
+        car.step.turnDirection = 0;
     }
 }
 
@@ -108,7 +105,7 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
 {
     const FloatMatrix& r = car.rotation;
     const Vec3 displacement = car.displacement;
-    Vec3 force = car.aeroForce;
+    Vec3 force = car.step.aeroForce;
     for (int i = 0; i < car.wheelCount; ++i) {
         const Wheel& wheel = car.wheels[i];
         force += wheel.wheelForce;
@@ -121,10 +118,10 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
         force += point.force;
         torque += Cross(point.anchor - displacement, point.force);
     }
-    const float sprungMass = car.mass - car.wheelMassSum;
+    const float sprungMass = car.mass - car.tuning.wheelMassSum;
     const Vec3 weight = {0, 0, sprungMass * gravity};
     force += weight;
-    torque += Cross(Rotate(r, car.sprungCentre), weight);
+    torque += Cross(Rotate(r, car.step.sprungCentre), weight);
     car.force = force;
     const Vec3 centre = Rotate(r, car.centreOfMass);
     // About the centre of mass.
@@ -133,8 +130,8 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
     if (car.mass > 0)
         car.velocity += (h / car.mass) * force;
     car.angularMomentum += h * car.torque;
-    car.smoothedForce = 0.9f * car.smoothedForce + 0.1f * force;
-    car.smoothedAngularVelocity = 0.9f * car.smoothedAngularVelocity + 0.1f * AngularVelocity(car, r);
+    car.step.smoothedForce = 0.9f * car.step.smoothedForce + 0.1f * force;
+    car.step.smoothedAngularVelocity = 0.9f * car.step.smoothedAngularVelocity + 0.1f * AngularVelocity(car, r);
 }
 
 }  // namespace
@@ -142,14 +139,14 @@ void IntegrateCarForces(CarObject& car, Vec3 torque, float h, float gravity)
 // A bike below walking pace is held upright about its forward axis.
 Vec3 BikeBalanceTorque(const CarObject& car)
 {
-    if (car.carClass != 0 || !(car.speed < BikeBalanceSpeed))
+    if (car.data.carClass != 0 || !(car.step.speed < BikeBalanceSpeed))
         return {};
     const Vec3 forward = Column(car.rotation, 1);
     const float lean = car.rotation.m[6];  // the right axis's vertical part
     if (!(std::fabs(lean) < 0.5f))
         return {};
     float roll = Dot(forward, AngularVelocity(car, car.rotation));
-    float t = (2500.0f * lean - 500.0f * roll) * (1.0f - car.speed / BikeBalanceSpeed);
+    float t = (2500.0f * lean - 500.0f * roll) * (1.0f - car.step.speed / BikeBalanceSpeed);
     return t * forward;
 }
 
@@ -160,7 +157,7 @@ void ComputeAeroForces(CarObject& car)
 {
     const FloatMatrix& r = car.rotation;
     const Vec3 right = Column(r, 0), forward = Column(r, 1), up = Column(r, 2);
-    car.aeroForce = car.aeroTorque = {};
+    car.step.aeroForce = car.step.aeroTorque = {};
     for (int i = 0; i < 4; ++i) {
         AeroPoint& point = car.aero[i];
         if (!(point.flags & AeroPresent))
@@ -168,7 +165,7 @@ void ComputeAeroForces(CarObject& car)
         const Vec3 air = car.velocity - point.airVelocity;
         const float air2 = LengthSquared(air);
         if (i == 3)
-            car.airSpeed = std::sqrt(air2);
+            car.step.airSpeed = std::sqrt(air2);
         if (!(air2 > 0.001f)) {
             point.force = point.wheelShare = {};
             continue;
@@ -182,7 +179,7 @@ void ComputeAeroForces(CarObject& car)
             // b = 2 (wing angle - a) with sin a = L . forward, a within
             // -pi/2..pi/2: sin b and cos b from the double-angle forms.
             float sa = Dot(lift, forward);
-            sa = sa > 1 ? 1 : sa < -1 ? -1 : sa;
+            sa = Clamp(sa, -1, 1);
             const float ca = std::sqrt(1 - sa * sa);
             const float s2a = 2 * sa * ca, c2a = 1 - 2 * sa * sa;
             double s2w, c2w;
@@ -201,8 +198,8 @@ void ComputeAeroForces(CarObject& car)
             force -= point.wheelShare;
         }
         point.force = force;
-        car.aeroForce += force;
-        car.aeroTorque += Cross(Rotate(r, point.position), force);
+        car.step.aeroForce += force;
+        car.step.aeroTorque += Cross(Rotate(r, point.position), force);
     }
 }
 
@@ -211,37 +208,37 @@ void ComputeAeroForces(CarObject& car)
 
 float SteerAngleFromWord(const CarObject& car, int word)
 {
-    const float lockDegrees = car.setup ? float(car.setup->maxLock) : 0.0f;
-    return -(float(word - 32768) / 32768.0f) * lockDegrees * 3.14159265f / 180.0f;
+    const float lockDegrees = car.data.setup ? float(car.data.setup->maxLock) : 0.0f;
+    return -(float(word - 32768) / 32768.0f) * lockDegrees * Pi / 180.0f;
 }
 
 void StepSteering(CarObject& car, float dt)
 {
-    const float lock = car.setup ? float(car.setup->maxLock) * 3.14159265f / 180.0f : 0.0f;
-    if (car.carClass == 0) {
+    const float lock = car.data.setup ? float(car.data.setup->maxLock) * Pi / 180.0f : 0.0f;
+    if (car.data.carClass == 0) {
         const float roll = Dot(Column(car.rotation, 1), AngularVelocity(car, car.rotation));
-        if (car.speed > BikeSteerSpeed && lock > 0) {
+        if (car.step.speed > BikeSteerSpeed && lock > 0) {
             // The speed is above 2 m/s here, so 1 / speed is bounded.
-            const float o = 2.5f / std::sqrt(car.speed);
+            const float o = 2.5f / std::sqrt(car.step.speed);
             const float lean = car.rotation.m[6];
-            car.steerAngle += o * (lean - o * roll - 0.5f * o * o * (roll - car.rollRate) / dt -
-                                   2 * car.steerTargetNow / lock) * 0.01f / car.speed;
-            car.steerAngle = car.steerAngle < -lock ? -lock : car.steerAngle > lock ? lock : car.steerAngle;
+            car.step.steerAngle += o * (lean - o * roll - 0.5f * o * o * (roll - car.step.rollRate) / dt -
+                                   2 * car.step.steerTargetNow / lock) * 0.01f / car.step.speed;
+            car.step.steerAngle = Clamp(car.step.steerAngle, -lock, lock);
         }
-        car.rollRate = roll;
+        car.step.rollRate = roll;
     } else {
-        const float inertia = car.steerInertia > 0 ? car.steerInertia : 1.0f;
-        car.steerRate += dt *
-                         ((car.steerTargetNow - car.steerAngle) * car.steerStiffness -
-                          (car.steerRate - car.steerTargetRate) * car.steerDamping + car.alignTorque) /
+        const float inertia = car.tuning.steerInertia > 0 ? car.tuning.steerInertia : 1.0f;
+        car.step.steerRate += dt *
+                         ((car.step.steerTargetNow - car.step.steerAngle) * car.tuning.steerStiffness -
+                          (car.step.steerRate - car.step.steerTargetRate) * car.tuning.steerDamping + car.step.alignTorque) /
                          inertia;
-        car.steerAngle += dt * car.steerRate;
-        if (car.steerAngle >= lock) {
-            car.steerAngle = lock;
-            car.steerRate = 0;
-        } else if (car.steerAngle <= -lock) {
-            car.steerAngle = -lock;
-            car.steerRate = 0;
+        car.step.steerAngle += dt * car.step.steerRate;
+        if (car.step.steerAngle >= lock) {
+            car.step.steerAngle = lock;
+            car.step.steerRate = 0;
+        } else if (car.step.steerAngle <= -lock) {
+            car.step.steerAngle = -lock;
+            car.step.steerRate = 0;
         }
     }
     SetTurnGeometry(car);
@@ -249,8 +246,8 @@ void StepSteering(CarObject& car, float dt)
 
 void SetSteeringDirect(CarObject& car)
 {
-    car.steerAngle = car.steerTargetNow;
-    car.steerRate = 0;
+    car.step.steerAngle = car.step.steerTargetNow;
+    car.step.steerRate = 0;
     SetTurnGeometry(car);
 }
 
@@ -260,23 +257,23 @@ void SetSteeringDirect(CarObject& car)
 void RunCarSubSteps(CarObject& car, float dt, float gravity)
 {
     const float h = dt * 0.05f;
-    const float targetStep = (car.steerTarget - car.steerTargetPrevious) * 0.05f;
-    car.steerTargetRate = (car.steerTarget - car.steerTargetPrevious) / dt;
-    car.steerTargetNow = car.steerTargetPrevious;
-    car.reactionAxisWorld = Rotate(car.rotation, car.engineAxis);
-    car.alignTorqueSum = 0;
-    const float k = car.tyreRadiusRatio;
+    const float targetStep = (car.step.steerTarget - car.step.steerTargetPrevious) * 0.05f;
+    car.step.steerTargetRate = (car.step.steerTarget - car.step.steerTargetPrevious) / dt;
+    car.step.steerTargetNow = car.step.steerTargetPrevious;
+    car.step.reactionAxisWorld = Rotate(car.rotation, car.tuning.engineAxis);
+    car.step.alignTorqueSum = 0;
+    const float k = car.tuning.tyreRadiusRatio;
     for (int step = 0; step < SubSteps; ++step) {
-        car.steerTargetNow += targetStep;
+        car.step.steerTargetNow += targetStep;
         StepSteering(car, h);
         ApplyTractionControl(car, k);
         StepClutch(car.engine);
         float power = 0, revCut = 0;
         const float u = StepEngineFree(car.engine, h, power, revCut);
-        Vec3 torque = u * car.reactionAxisWorld + car.aeroTorque;
+        Vec3 torque = u * car.step.reactionAxisWorld + car.step.aeroTorque;
         // Only a running engine burns fuel, and never a negative amount.
         if (car.engine.running && power > 0)
-            car.fuelUsed += h * power * FuelPerJoule;
+            car.step.fuelUsed += h * power * FuelPerJoule;
         torque += BikeBalanceTorque(car);
         AdvanceBodyPose(car, h);
         const float a = float(SubSteps - step) * 0.05f, b = float(step) * 0.05f;
@@ -284,28 +281,28 @@ void RunCarSubSteps(CarObject& car, float dt, float gravity)
             BlendContact(car.wheels[i].ground, a, b);
             BlendContact(car.wheels[i].rim, a, b);
         }
-        car.alignTorque = 0;
+        car.step.alignTorque = 0;
         DriveWheels(car, h, 0, gravity);
-        car.alignTorqueSum += car.alignTorque;
+        car.step.alignTorqueSum += car.step.alignTorque;
         BlendContactSurfaces(car, a, b);
         SolvePointContacts(car, h);
         IntegrateCarForces(car, torque, h, gravity);
     }
-    car.manifoldReading = 0.05f * car.engine.manifoldPressure + 0.95f * car.manifoldReading;
-    car.alignTorqueMean = car.alignTorqueSum * (1.0f / SubSteps);
+    car.step.manifoldReading = 0.05f * car.engine.manifoldPressure + 0.95f * car.step.manifoldReading;
+    car.step.alignTorqueMean = car.step.alignTorqueSum * (1.0f / SubSteps);
 }
 
 void RunCarFullStep(CarObject& car, float dt, float gravity)
 {
-    car.steerTargetNow = car.steerTarget;
-    car.steerTargetRate = (car.steerTarget - car.steerTargetPrevious) / dt;
-    car.alignTorqueSum = car.alignTorque = 0;
+    car.step.steerTargetNow = car.step.steerTarget;
+    car.step.steerTargetRate = (car.step.steerTarget - car.step.steerTargetPrevious) / dt;
+    car.step.alignTorqueSum = car.step.alignTorque = 0;
     SetSteeringDirect(car);
-    Vec3 torque = car.aeroTorque;
+    Vec3 torque = car.step.aeroTorque;
     ApplyTractionControl(car, 1.0f);
     StepClutch(car.engine);
     float power = 0, revCut = 0;
-    if (car.gear == 1 || car.engine.clutchPedal >= 0.5f)
+    if (car.step.gear == 1 || car.engine.clutchPedal >= 0.5f)
         StepEngineFree(car.engine, dt, power, revCut);
     else
         StepEngineCoupled(car.engine, dt, power, revCut);
@@ -318,21 +315,21 @@ void RunCarFullStep(CarObject& car, float dt, float gravity)
     BlendContactSurfaces(car, 0, 1);
     SolvePointContacts(car, dt);
     IntegrateCarForces(car, torque, dt, gravity);
-    car.manifoldReading = car.engine.manifoldPressure > 0 ? car.engine.manifoldPressure : 0.0f;
-    car.alignTorqueMean = 0;
+    car.step.manifoldReading = car.engine.manifoldPressure > 0 ? car.engine.manifoldPressure : 0.0f;
+    car.step.alignTorqueMean = 0;
 }
 
 void UpdateSprungCentre(CarObject& car)
 {
-    const float sprungMass = car.mass - car.wheelMassSum;
+    const float sprungMass = car.mass - car.tuning.wheelMassSum;
     if (!(sprungMass > 0)) {
-        car.sprungCentre = car.centreOfMass;
+        car.step.sprungCentre = car.centreOfMass;
         return;
     }
     Vec3 moment = car.mass * car.centreOfMass;
     for (int i = 0; i < car.wheelCount; ++i)
         moment -= car.wheels[i].wheelMass * car.wheels[i].hubPoint;
-    car.sprungCentre = (1.0f / sprungMass) * moment;
+    car.step.sprungCentre = (1.0f / sprungMass) * moment;
 }
 
 // ---------------------------------------------------------------------------
@@ -353,7 +350,7 @@ float MarkStrength(const CarObject& car, const Wheel& wheel)
 void EndMark(Wheel& wheel)
 {
     if (wheel.skidState == MarkRunning) {
-        CloseSkidMark(wheel.skidSegment);
+        GetCarDrawHooks().closeSkidMark(wheel.skidSegment);
         wheel.skidState = MarkEnded;
         wheel.skidSegment = -1;
     }
@@ -377,14 +374,14 @@ void UpdateSkidMark(CarObject& car, Wheel& wheel, int pathNode)
         wheel.skidState = MarkReady;
     const Vec3 d = OffsetFromFixed(p - wheel.lastMarkPoint);
     const float length = std::sqrt(LengthSquared(d));
-    const bool within = length > MarkMoveMin && length < MarkMoveMax + car.speed * 0.01f;
+    const bool within = length > MarkMoveMin && length < MarkMoveMax + car.step.speed * 0.01f;
     if (within) {
         const Vec3 u = (1.0f / length) * d;
         const float c = std::fabs(Dot(u, wheel.contactForward));
         const float half = ((1 - c) * wheel.patchLength + c * wheel.contactWidth) * 0.6f;
         const Vec3 side = half * Cross(wheel.ground.normal, u);
         int running = wheel.skidState == MarkRunning ? wheel.skidSegment : -1;
-        int segment = AddSkidMark(p + FixedFromOffset(side), p - FixedFromOffset(side), s, running, pathNode);
+        int segment = GetCarDrawHooks().addSkidMark(p + FixedFromOffset(side), p - FixedFromOffset(side), s, running, pathNode);
         if (segment >= 0) {
             wheel.skidSegment = segment;
             wheel.skidState = MarkRunning;
@@ -401,7 +398,7 @@ namespace {
 float PatchTemperature(const CarObject& car, const Wheel& wheel, const Axle& axle)
 {
     int segment = 0;
-    if (!car.remote) {
+    if (!car.net.remote) {
         segment = int(std::nearbyint(16.0f * wheel.spinAngle / TwoPi)) % 16;
         segment = segment < 0 ? segment + 16 : segment;
     }
@@ -436,13 +433,13 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
     } else if (wheel.slipDisplay > wheel.peakSlip && wheel.ground.surface &&
                (GetBodySurroundings().SurfaceFlags(*wheel.ground.surface) & 1)) {
         opacity = 255;
-        colour = GetTextureDrawColour(*wheel.ground.surface);
+        colour = GetCarDrawHooks().surfaceDrawColour(*wheel.ground.surface);
         k = 1;
     } else {
         return;
     }
     float lod = Settings.dustLod;
-    lod = lod < 0.2f ? 0.2f : lod > 1 ? 1 : lod;
+    lod = Clamp(lod, 0.2f, 1);
     const int p = int(std::nearbyint(4.0f / lod));
     ++wheel.particleCounter;
     if (wheel.particleCounter % p == 0) {
@@ -451,7 +448,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
         double sn, cs;
         ComputeSinCos(double(wheel.steerAngle), sn, cs);
         const Vec3 heading = Rotate(car.rotation, Vec3{-float(sn), float(cs), 0});
-        const float e = 0.04f * (std::fabs(w) + 0.3f * car.speed);
+        const float e = 0.04f * (std::fabs(w) + 0.3f * car.step.speed);
         const Vec3 velocity = k * (car.velocity - (w * 0.5f) * heading) + e * Column(car.rotation, 2);
         uint32_t doubled = 0;
         for (int c = 0; c < 3; ++c) {
@@ -459,7 +456,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
             doubled |= (v > 255 ? 255 : v) << (8 * c);
         }
         doubled |= uint32_t(opacity < 0 ? 0 : opacity) << 24;
-        AddParticle(wheel.ground.position, velocity, 0.1f, e * float(lifeMs) * 0.001f, doubled, lifeMs);
+        GetCarDrawHooks().addParticle(wheel.ground.position, velocity, 0.1f, e * float(lifeMs) * 0.001f, doubled, lifeMs);
     }
     if (wheel.particleCounter >= 4 * p)
         wheel.particleCounter = 0;
@@ -467,7 +464,7 @@ void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle)
 
 void UpdateWheelMarks(CarObject& car)
 {
-    const int pathNode = GetCarPathNode(car);
+    const int pathNode = GetCarPathHooks().carPathNode(car);
     for (int i = 0; i < car.wheelCount; ++i) {
         Wheel& wheel = car.wheels[i];
         UpdateSkidMark(car, wheel, pathNode);

@@ -17,7 +17,7 @@ void SetCarLight(CarObject& car, int lightSwitch, int on)
 {
     if (lightSwitch < 0 || lightSwitch >= CarLightSwitchCount)
         return;
-    CarLightSwitch& light = car.lightSwitches[lightSwitch];
+    CarLightSwitch& light = car.lamps.lightSwitches[lightSwitch];
     light.state = on ? 1 : 0;
     for (float* target : light.targets)
         if (target)
@@ -26,36 +26,36 @@ void SetCarLight(CarObject& car, int lightSwitch, int on)
 
 void UpdateBlinkers(CarObject& car)
 {
-    const int mode = car.indicatorMode;
+    const int mode = car.lamps.indicatorMode;
     if (mode != 0) {
-        car.blinkerTimerMs += StepMs;
-        if (car.blinkerTimerMs == IndicatorOffMs) {
+        car.lamps.blinkerTimerMs += StepMs;
+        if (car.lamps.blinkerTimerMs == IndicatorOffMs) {
             SetCarLight(car, LeftIndicatorSwitch, 0);
             SetCarLight(car, RightIndicatorSwitch, 0);
-        } else if (car.blinkerTimerMs >= IndicatorPeriodMs) {
+        } else if (car.lamps.blinkerTimerMs >= IndicatorPeriodMs) {
             if (mode == 1 || mode == 3)
                 SetCarLight(car, LeftIndicatorSwitch, 1);
             if (mode == 2 || mode == 3)
                 SetCarLight(car, RightIndicatorSwitch, 1);
-            car.blinkerTimerMs = 0;
+            car.lamps.blinkerTimerMs = 0;
         }
     }
-    if (car.carClass != LimiterLampClass)
+    if (car.data.carClass != LimiterLampClass)
         return;
-    if (car.pitSpeedLimit) {
+    if (car.race.pitSpeedLimit) {
         if (mode == 0)
-            car.blinkerTimerMs += StepMs;
-        if (car.blinkerTimerMs == LimiterOnMs) {
+            car.lamps.blinkerTimerMs += StepMs;
+        if (car.lamps.blinkerTimerMs == LimiterOnMs) {
             SetCarLight(car, BrakeLightSwitch, 1);
-        } else if (car.blinkerTimerMs >= LimiterPeriodMs && mode == 0) {
+        } else if (car.lamps.blinkerTimerMs >= LimiterPeriodMs && mode == 0) {
             SetCarLight(car, BrakeLightSwitch, 0);
-            car.blinkerTimerMs = 0;
+            car.lamps.blinkerTimerMs = 0;
         }
     } else {
         // The indicators keep their own rhythm when the limiter goes off.
         if (mode == 0)
-            car.blinkerTimerMs = 0;
-        if (car.lightSwitches[BrakeLightSwitch].state)
+            car.lamps.blinkerTimerMs = 0;
+        if (car.lamps.lightSwitches[BrakeLightSwitch].state)
             SetCarLight(car, BrakeLightSwitch, 0);
     }
 }

@@ -5,15 +5,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "graphics/services.h"
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
-CarHandicap CarHandicapTable[CarCount] = {};
+std::array<CarHandicap, CarCount> MutableCarHandicapTable = {};
+const std::array<CarHandicap, CarCount>& CarHandicapTable = MutableCarHandicapTable;
 
 namespace {
+
+// A car's mass (kg) until its car data gives the mass model, and the
+// friction factor of its body's contact points.
+constexpr float MassBeforeCarData = 1200;
+constexpr float CarBodyFriction = 0.5f;
+// The car is placed this high (m) above where its tyres would touch.
+constexpr float PlacementLift = 0.05f;
 
 void ResetInputs(CarObject& car)
 {
@@ -51,7 +55,7 @@ void PlaceCarOnGround(CarObject& car, float heading, float h, int lastPass, int 
     int pass = 1;
     for (int round = 0; round < 12; round++) {
         const Fixed probeZ = car.position.z + FixedFromMetres(car.centreOfMass.z);
-        car.position.z = GetGroundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
+        car.position.z = GetCarRaceHooks().groundHeight(car.position.x, car.position.y, probeZ, longProbe) + FixedFromMetres(h);
         ContactQueryRecord ground;
         ground.queryPosition = car.position - MakeFixedVector(0, 0, 2 << 16);
         ground.queryDirection = MakeFixedVector(0, 0, -(4 << 16));
@@ -116,91 +120,62 @@ bool ProbePlacementSegment(ContactQueryRecord& query)
 void ConstructCar(CarObject& car)
 {
     InitRigidBody(car, 1, 1, nullptr);
-    InitEngineData(car.engine);
-    ResetInputs(car);
-    car.axles[0] = {};
-    car.axles[1] = {};
-    car.dataFlags = 0;
-    car.carClass = 0;
     car.velocity = {};
     car.angularMomentum = {};
-    car.mass = 1200;
-    car.driveAxles = 3;
-    car.gear = car.gearTarget = 1;
-    car.optionCount = 1;
-    for (BodyOption& option : car.options)
-        option = {};
-    car.bodyModel = nullptr;
-    car.modelTables = new CarModelTables;
-    car.friction = 0.5f;
-    car.gearboxKind = 0;
-    car.gearCount = 7;
-    for (float& ratio : car.gearRatios)
-        ratio = 0;
+    car.mass = MassBeforeCarData;
+    car.friction = CarBodyFriction;
+    car.data = {};
+    car.tuning = {};
+    car.step = {};
+    car.race = {};
+    car.net = {};
+    car.lamps = {};
+    car.drawing = {};
+    InitEngineData(car.engine);
+    SetDefaultEngine(car.engine);
     car.wheelCount = 0;
     car.wheels = nullptr;
-    SetDefaultEngine(car.engine);
-    car.enginePosition = {0, 1.5f, 0};
-    car.driverSeat = {};
-    car.fuelTankPosition = {0, -1.5f, 0};
-    car.spareWheelPosition = {0, -2, 0};
-    // Lock to lock, degrees, until the car data gives the car's own.
-    car.steeringRatio = 720;
-    car.steeringLimit = 3.14159265f / 4;
+    car.axles[0] = {};
+    car.axles[1] = {};
+    ResetInputs(car);
     ResetRaceState(car);
-    for (MeshNode*& node : car.meshNodes)
-        node = nullptr;
-    car.undamaged = {};
-    car.driverAnimation = -1;
-    car.steerAnimation = car.steerFile = nullptr;
-    for (AnimHolder*& animation : car.passengerAnimations)
-        animation = nullptr;
-    car.appliedRestriction = car.appliedMass = car.appliedMassPosition = 0;
-    car.follower = CreatePathFollower();
-    car.plateIndex = -1;
-    for (ColourRecord& colour : car.lightColours)
-        colour = {};
-    car.massScale = 1;
-    car.steerStiffness = car.steerDamping = 1;
+    car.follower = GetCarPathHooks().createFollower();
 }
 
 void DestroyCar(CarObject& car)
 {
     FreeCarVertexCopies(car);
-    FreeCarPartMeshes(car);
-    if (car.plateIndex >= 0)
-        ReleaseNumberPlate(car.plateIndex);
-    car.plateIndex = -1;
+    GetCarDrawHooks().freeCarPartMeshes(car);
+    if (car.drawing.plateIndex >= 0)
+        GetCarDrawHooks().releaseNumberPlate(car.drawing.plateIndex);
+    car.drawing.plateIndex = -1;
     FreeBody(car);
-    if (car.bodyModel) {
-        FreeObjectModel(*car.bodyModel);
-        delete car.bodyModel;
-        car.bodyModel = nullptr;
-    }
-    delete car.modelTables;
-    car.modelTables = nullptr;
-    delete[] car.structurePoints;
-    car.structurePoints = nullptr;
-    car.structurePointCount = 0;
-    delete[] car.structureBars;
-    car.structureBars = nullptr;
-    car.structureBarCount = 0;
-    FreePathFollower(car.follower);
+    GetCarModelHooks().freeBodyModel(car.data.bodyModel);
+    car.data.bodyModel = nullptr;
+    GetCarModelHooks().freeModelTables(car.data.modelTables);
+    car.data.modelTables = nullptr;
+    delete[] car.data.structurePoints;
+    car.data.structurePoints = nullptr;
+    car.data.structurePointCount = 0;
+    delete[] car.data.structureBars;
+    car.data.structureBars = nullptr;
+    car.data.structureBarCount = 0;
+    GetCarPathHooks().freeFollower(car.follower);
     car.follower = nullptr;
     FreeDriverAnimations(car);
     delete[] car.wheels;
     car.wheels = nullptr;
     car.wheelCount = 0;
-    if (car.setupIndex != -1)
-        car.setup = nullptr;
-    delete[] car.setups;
-    car.setups = nullptr;
-    car.setupCount = 0;
-    if (car.colourIndex != -1)
-        car.colour = nullptr;
-    delete[] car.colours;
-    car.colours = nullptr;
-    car.colourCount = 0;
+    if (car.data.setupIndex != -1)
+        car.data.setup = nullptr;
+    delete[] car.data.setups;
+    car.data.setups = nullptr;
+    car.data.setupCount = 0;
+    if (car.data.colourIndex != -1)
+        car.data.colour = nullptr;
+    delete[] car.data.colours;
+    car.data.colours = nullptr;
+    car.data.colourCount = 0;
     car.axles[0] = {};
     car.axles[1] = {};
     ReleaseEngineSounds(car.engine);
@@ -208,41 +183,41 @@ void DestroyCar(CarObject& car)
 
 void ResetCarRaceBytes(CarObject& car)
 {
-    car.raceBytes[0] = car.raceBytes[1] = 255;
+    car.race.raceBytes[0] = car.race.raceBytes[1] = 255;
 }
 
 void ResetRaceState(CarObject& car)
 {
-    car.lapTimeState = -1;
-    car.lapCount = 0;
-    car.result = {};
-    car.odometer = 0;
-    car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
-    car.lastCheckpoint = 255;
-    car.raceStartStep = INT32_MIN;
-    car.lapStart = 0;
-    car.timingState = 1;
+    car.race.lapTimeState = -1;
+    car.race.lapCount = 0;
+    car.race.result = {};
+    car.race.odometer = 0;
+    car.race.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+    car.race.lastCheckpoint = 255;
+    car.race.raceStartStep = INT32_MIN;
+    car.race.lapStart = 0;
+    car.race.timingState = 1;
     ResetCarRaceBytes(car);
-    car.remoteState = car.remote ? -1 : 0;
-    car.requestField = car.remote ? 0 : 2;
+    car.net.remoteState = car.net.remote ? -1 : 0;
+    car.race.requestField = car.net.remote ? 0 : 2;
     RepairCar(car, 0, 1);
-    car.fuel = 0;
-    car.pitCountdown = 3;
+    car.race.fuel = 0;
+    car.race.pitCountdown = 3;
 }
 
 void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
 {
-    // 1, 2. The dents undone: the body model's shape and the contact points.
-    if (car.bodyModel && car.impactCount > 0) {
-        PrintNetDebugMessage("Repaired Mesh", 0);
-        car.impactCount = 0;
-        FreeCarPartMeshes(car);
+    // The dents undone: the body model's shape and the contact points.
+    if (car.data.bodyModel && car.step.impactCount > 0) {
+        GetCarMessageHooks().printNetDebug("Repaired Mesh", 0);
+        car.step.impactCount = 0;
+        GetCarDrawHooks().freeCarPartMeshes(car);
         RestoreCarShape(car, 1);
     }
-    car.impactCount = 0;
-    if (car.undamaged.contacts)
-        for (int i = 0; i < car.pointCount && i < car.undamaged.contactCount; i++)
-            car.points[i].local = car.undamaged.contacts[i];
+    car.step.impactCount = 0;
+    if (car.drawing.undamaged.contacts)
+        for (int i = 0; i < car.pointCount && i < car.drawing.undamaged.contactCount; i++)
+            car.points[i].local = car.drawing.undamaged.contacts[i];
     if (repairEngine)
         RepairEngine(car.engine);
     for (int i = 0; i < car.wheelCount; i++) {
@@ -251,198 +226,172 @@ void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
         bool worn = IsTyreWorn(wheel, wearLimitPercent);
         ResetWheelDamage(wheel);
         if (worn)
-            InitTyreHeat(wheel, axle, car.remote);
-        if (car.setup)
-            wheel.toe = (car.setup->axles[wheel.axleIndex].toe - 9) * 0.1f * 3.14159265f / 180.0f;
+            InitTyreHeat(wheel, axle, car.net.remote);
+        if (car.data.setup)
+            wheel.toe = (car.data.setup->axles[wheel.axleIndex].toe - 9) * 0.1f * Pi / 180.0f;
     }
     CopySuspensionToWheels(car);
 }
 
 void SwitchCarLightsOff(CarObject& car)
 {
-    for (uint8_t& light : car.lights)
+    for (uint8_t& light : car.lamps.lights)
         light = 0;
 }
 
 namespace {
 
-// What the car's step keeps from one step to the next: a reset car starts
-// with no brake, timer, steering movement, traction cut, smoothed motion,
-// touched object or wake left over from before.
-void ClearCarStepState(CarObject& car)
+// The rotation of a car turned to the heading (rad) about the vertical.
+FloatMatrix HeadingRotation(float heading)
 {
-    car.wheelEngineSpeed = car.outputSpeed = 0;
-    car.clutchHoldTimer = car.throttleCutTimer = car.ignitionCutTimer = car.blipTimer = car.antiLockTimer = 0;
-    car.waitForRevs = 0;
-    car.tcFactor = car.engineBrakeFactor = 1;
-    car.throttleBeforeTc = 0;
-    car.tcActive = 0;
-    car.runningSuspended = 0;
-    car.brake = car.handbrake = 0;
-    car.steerTargetPrevious = car.steerTarget = car.steerTargetNow = car.steerTargetRate = 0;
-    car.steerAngle = car.steerRate = car.rollRate = 0;
-    car.turnDirection = 0;
-    car.turnRadius = 0;
-    car.lastGearSeen = 1;
-    car.fuelUsed = 0;
-    car.settleCounter = 0;
-    car.restCounter = 0;
-    car.smoothedAcceleration = car.gValues = car.smoothedForce = car.smoothedAngularVelocity = {};
-    car.airSpeed = 0;
-    car.aeroForce = car.aeroTorque = car.reactionAxisWorld = {};
-    car.alignTorque = car.alignTorqueSum = car.alignTorqueMean = 0;
-    car.speedometer = 0;
-    car.slipstream = {};
-    car.wake = {};
-    car.stepDistance = 0;
-    ClearTouchedObjects(car);
+    double s, c;
+    ComputeSinCos(heading, s, c);
+    const float cs = static_cast<float>(c), sn = static_cast<float>(s);
+    return FloatMatrix{{cs, -sn, 0, sn, cs, 0, 0, 0, 1}};
+}
+
+// How far below the car's origin its wheels reach with their tyres on
+// (the largest tyre radius less the setup's ride height reduction), m; 0
+// for a car without wheels.
+float LowestWheelReach(const CarObject& car)
+{
+    float reach = -1000;
+    for (int i = 0; i < car.wheelCount; i++) {
+        const Wheel& wheel = car.wheels[i];
+        const float wheelReach = car.axles[wheel.axleIndex].tyreRadius -
+                                 (car.data.setup ? car.data.setup->axles[wheel.axleIndex].rideHeightReduction : 0);
+        if (wheelReach > reach)
+            reach = wheelReach;
+    }
+    return car.wheelCount == 0 ? 0.0f : reach;
+}
+
+// The wheels at rest on their suspension, their tyres renewed unless the
+// placement is careful, and the aero points still.
+void ResetCarParts(CarObject& car, int careful)
+{
+    for (int i = 0; i < car.wheelCount; i++) {
+        Wheel& wheel = car.wheels[i];
+        ResetWheel(wheel);
+        UpdateSuspensionGeometry(wheel, car.axles[wheel.axleIndex]);
+        if (!careful)
+            InitTyreHeat(wheel, car.axles[wheel.axleIndex], car.net.remote);
+    }
+    for (AeroPoint& point : car.aero)
+        ResetAeroPoint(point);
 }
 
 }  // namespace
 
 void ResetCar(CarObject& car, float heading, int careful, int longProbe)
 {
-    // 1. The driving state: neutral, no shift word held.
-    car.gear = car.gearTarget = 1;
-    car.upLatch = car.downLatch = 0;
-    car.autoShiftDelay = 0;
-    car.freshlyPlaced = 1;
-    car.held = 0;
+    // The driving state starts afresh, in neutral, at the place the reset
+    // was asked for; the body stops and the engine comes to rest.
+    car.step = {};
+    car.step.freshlyPlaced = 1;
+    car.step.resetPosition = car.position;
     car.enabled = 1;
     car.awake = 1;
-    car.resetPosition = car.position;
-    car.speed = 0;
     ResetBody(car);
     ResetEngineState(car.engine);
-    ClearCarStepState(car);
-    car.oneFullStep = static_cast<uint8_t>(car.remote);
+    car.net.oneFullStep = static_cast<uint8_t>(car.net.remote);
 
-    // 2. Turned to the heading.
-    double s, c;
-    ComputeSinCos(heading, s, c);
-    const float cs = static_cast<float>(c), sn = static_cast<float>(s);
-    car.rotation = FloatMatrix{{cs, -sn, 0, sn, cs, 0, 0, 0, 1}};
-
-    // 3. On the ground: the wheels' lowest reach below the origin plus 5 cm.
-    float h = -1000;
-    for (int i = 0; i < car.wheelCount; i++) {
-        const Wheel& wheel = car.wheels[i];
-        float reach = car.axles[wheel.axleIndex].tyreRadius -
-                      (car.setup ? car.setup->axles[wheel.axleIndex].rideHeightReduction : 0);
-        if (reach > h)
-            h = reach;
-    }
-    if (car.wheelCount == 0)
-        h = 0;
-    h += 0.05f;
-    PlaceCarOnGround(car, heading, h, careful ? 3 : 1, longProbe);
-
-    // 4. The predicted pose.
+    car.rotation = HeadingRotation(heading);
+    PlaceCarOnGround(car, heading, LowestWheelReach(car) + PlacementLift, careful ? 3 : 1, longProbe);
     car.predictedPosition = car.position;
     car.predictedRotation = car.rotation;
 
-    // 5. Inputs, lights, wheels, aero, impacts.
     ResetInputs(car);
     SwitchCarLightsOff(car);
-    for (int i = 0; i < car.wheelCount; i++) {
-        Wheel& wheel = car.wheels[i];
-        ResetWheel(wheel);
-        UpdateSuspensionGeometry(wheel, car.axles[wheel.axleIndex]);
-        if (!careful)
-            InitTyreHeat(wheel, car.axles[wheel.axleIndex], car.remote);
-    }
-    for (AeroPoint& point : car.aero)
-        ResetAeroPoint(point);
-    car.halfRoadSpeed = car.lateralOffset = 0;
-    car.lane = 0;
-    if (car.remoteState == -1)
+    ResetCarParts(car, careful);
+    // A remote car waiting for its first record stays out of the contacts.
+    if (car.net.remoteState == -1)
         car.enabled = 0;
     else
-        car.remoteState = 0;
-    car.impactCount = 0;
+        car.net.remoteState = 0;
 }
 
 void SetFuelPercent(CarObject& car, float percent)
 {
     float share = percent / 100;
-    car.fuel = car.fuelCapacity * (share < 1 ? share : 1);
+    car.race.fuel = car.data.fuelCapacity * (share < 1 ? share : 1);
 }
 
 void GetSetupAxleSums(const CarObject& car, float& rear, float& front)
 {
     rear = front = 0;
-    if (!car.setup)
+    if (!car.data.setup)
         return;
-    rear = car.setup->axles[0].spring + 2 * car.setup->axles[0].antiRoll;
-    front = car.setup->axles[1].spring + 2 * car.setup->axles[1].antiRoll;
+    rear = car.data.setup->axles[0].spring + 2 * car.data.setup->axles[0].antiRoll;
+    front = car.data.setup->axles[1].spring + 2 * car.data.setup->axles[1].antiRoll;
 }
 
 bool IsTractionControlOn(const CarObject& car)
 {
-    return car.tractionControl != 0 && car.setup && !(car.setup->flags & SetupTcOff);
+    return car.data.tractionControl != 0 && car.data.setup && !(car.data.setup->flags & SetupTcOff);
 }
 
 int IsNonFormulaClass(const CarObject& car)
 {
-    return car.carClass == 4 || car.carClass == 10 || car.carClass == 11 ? 0 : 1;
+    return car.data.carClass == 4 || car.data.carClass == 10 || car.data.carClass == 11 ? 0 : 1;
 }
 
 void SetCarLocalControl(CarObject& car)
 {
-    if (!car.remote)
+    if (!car.net.remote)
         return;
-    car.remote = 0;
+    car.net.remote = 0;
     car.enabled = 1;
-    car.oneFullStep = 0;
+    car.net.oneFullStep = 0;
     for (Axle& axle : car.axles) {
         axle.treadHeatFactor *= 1.0f / 16;
         axle.sidewallHeatFactor *= 1.0f / 16;
     }
     for (int i = 0; i < car.wheelCount; i++)
         ToLocalTyres(car.wheels[i]);
-    if (car.freshlyPlaced)
-        car.held = 1;
-    car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+    if (car.step.freshlyPlaced)
+        car.step.held = 1;
+    car.race.tcCopy = IsTractionControlOn(car) ? 1 : 0;
 }
 
 void ClearCarLocalControl(CarObject& car)
 {
-    if (car.remote)
+    if (car.net.remote)
         return;
-    car.remote = 1;
+    car.net.remote = 1;
     for (Axle& axle : car.axles) {
         axle.treadHeatFactor *= 16;
         axle.sidewallHeatFactor *= 16;
     }
     for (int i = 0; i < car.wheelCount; i++)
         ToRemoteTyres(car.wheels[i]);
-    car.held = 0;
-    car.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+    car.step.held = 0;
+    car.race.tcCopy = IsTractionControlOn(car) ? 1 : 0;
 }
 
 void ApplyPlayerAids(CarObject& car, int32_t aidFlags)
 {
-    car.autoGears = (aidFlags & 8) ? 8 : 0;
-    car.autoClutch = (aidFlags & (1 << 9)) ? 1 : 0;
-    car.brakeHelp = (aidFlags & (1 << 6)) ? 1 : 0;
-    car.throttleCut = car.blip = 0;
-    const bool automatic = car.autoGears != 0;
-    switch (car.gearboxKind) {
+    car.tuning.autoGears = (aidFlags & PlayerAidAutoGears) ? PlayerAidAutoGears : 0;
+    car.tuning.autoClutch = (aidFlags & PlayerAidAutoClutch) ? 1 : 0;
+    car.tuning.brakeHelp = (aidFlags & PlayerAidBrakeHelp) ? 1 : 0;
+    car.tuning.throttleCut = car.tuning.blip = 0;
+    const bool automatic = car.tuning.autoGears != 0;
+    switch (car.data.gearboxKind) {
     case 1:
         if (automatic)
-            car.throttleCut = car.blip = car.autoClutch = 1;
+            car.tuning.throttleCut = car.tuning.blip = car.tuning.autoClutch = 1;
         break;
     case 2:
     case 3:
         if (automatic)
-            car.throttleCut = car.autoClutch = 1;
+            car.tuning.throttleCut = car.tuning.autoClutch = 1;
         break;
     case 4:
         if (automatic)
-            car.autoClutch = 1;
+            car.tuning.autoClutch = 1;
         break;
     default:  // paddle shift, and anything unknown
-        car.throttleCut = car.blip = car.autoClutch = 1;
+        car.tuning.throttleCut = car.tuning.blip = car.tuning.autoClutch = 1;
         break;
     }
     UpdateMassScales(car);
@@ -457,8 +406,7 @@ void DropAnimation(AnimHolder*& animation)
 {
     if (!animation)
         return;
-    FreeAnimHolder(*animation);
-    delete animation;
+    GetCarFigureHooks().freeAnimation(animation);
     animation = nullptr;
 }
 
@@ -475,78 +423,75 @@ const char* const PassengerAnimationNames[2] = {"pass2", "pass1"};
 
 void FreeDriverAnimations(CarObject& car)
 {
-    DropAnimation(car.steerAnimation);
-    DropAnimation(car.steerFile);
-    for (AnimHolder*& animation : car.passengerAnimations)
+    DropAnimation(car.drawing.steerAnimation);
+    DropAnimation(car.drawing.steerFile);
+    for (AnimHolder*& animation : car.drawing.passengerAnimations)
         DropAnimation(animation);
 }
 
 AnimHolder* LoadDriverAnimation(CarObject& car, int index, const char* name, int keep)
 {
-    if (!Humans.loaded || index < 0 || index >= static_cast<int>(Humans.variants.size()))
+    const CarFigureHooks& figures = GetCarFigureHooks();
+    if (!figures.figuresLoaded() || index < 0 || index >= figures.figureCount())
         return nullptr;
-    const int set = Humans.variants[index].skeletonSet;
-    if (set < 0 || set >= static_cast<int>(Humans.built.size()))
+    const int set = figures.figureSkeleton(index);
+    if (set < 0)
         return nullptr;
-    const BuiltSkeleton& built = Humans.built[set];
-    auto* animation = new AnimHolder;
-    InitAnimHolder(*animation);
-    if (keep && car.steerFile) {
-        *animation = *car.steerFile;
+    AnimHolder* animation;
+    if (keep && car.drawing.steerFile) {
+        animation = figures.copyAnimation(*car.drawing.steerFile);
     } else {
-        auto* file = new AnimHolder;
-        InitAnimHolder(*file);
-        char movement[sizeof car.driverMovement + 1] = {};
-        std::memcpy(movement, car.driverMovement, sizeof car.driverMovement);
+        char movement[sizeof car.data.driverMovement + 1] = {};
+        std::memcpy(movement, car.data.driverMovement, sizeof car.data.driverMovement);
         char path[96];
         std::snprintf(path, sizeof path, "data\\move\\%s_%s%s.ban", name, movement, set == 1 ? "_F" : "");
         // Without a file (or with a movement name that would leave the
         // folder) the figure sits in its rest pose.
-        if (!IsPlainName(name) || !IsPlainName(movement) ||
-            !LoadAnimation(*file, nullptr, path, built.BodyCount()))
-            MakeAnimHolder(*file, built);
-        *animation = *file;
+        AnimHolder* file = figures.loadAnimation(set, IsPlainName(name) && IsPlainName(movement) ? path : nullptr);
+        if (!file)
+            return nullptr;
+        animation = figures.copyAnimation(*file);
         if (keep) {
-            DropAnimation(car.steerFile);
-            car.steerFile = file;
+            DropAnimation(car.drawing.steerFile);
+            car.drawing.steerFile = file;
         } else {
             DropAnimation(file);
         }
     }
-    if (keep && car.steerAnimation != animation) {
+    if (keep && car.drawing.steerAnimation != animation) {
         // The driver is posed from it when the car is drawn.
-        DropAnimation(car.steerAnimation);
-        car.steerAnimation = animation;
+        DropAnimation(car.drawing.steerAnimation);
+        car.drawing.steerAnimation = animation;
     }
     return animation;
 }
 
 void UpdateDriverAnimations(CarObject& car)
 {
-    if (!Humans.loaded) {
+    if (!GetCarFigureHooks().figuresLoaded()) {
         FreeDriverAnimations(car);
         return;
     }
-    const int figures = static_cast<int>(Humans.variants.size());
-    if (!car.steerAnimation && car.driverAnimation >= 0) {
-        if (car.driverAnimation >= figures)
-            car.driverAnimation = 0;
-        LoadDriverAnimation(car, car.driverAnimation, "steer", 1);
+    const int figures = GetCarFigureHooks().figureCount();
+    if (!car.drawing.steerAnimation && car.data.driverAnimation >= 0) {
+        if (car.data.driverAnimation >= figures)
+            car.data.driverAnimation = 0;
+        LoadDriverAnimation(car, car.data.driverAnimation, "steer", 1);
     }
-    const int passengers = car.setup ? car.setup->passengers : 0;
-    const float seatX = std::fabs(car.driverSeat.x);
-    const bool rearSeats = (car.dataFlags & (1 << 10)) != 0;
+    const int passengers = car.data.setup ? car.data.setup->passengers : 0;
+    const float seatX = std::fabs(car.data.driverSeat.x);
+    const bool rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
     const bool seated[4] = {
-        (car.dataFlags & (1 << 8)) && seatX > 0.2f && (passengers & 3),
+        (car.data.dataFlags & CarDataFrontPassengerSeat) && seatX > 0.2f && (passengers & 3),
         rearSeats && ((passengers >> 2) & 3),
         rearSeats && ((passengers >> 4) & 3) && seatX >= 0.35f,
         rearSeats && ((passengers >> 6) & 3),
     };
-    const int figure = car.driverAnimation >= 0 && car.driverAnimation < figures ? car.driverAnimation : 0;
+    const int figure = car.data.driverAnimation >= 0 && car.data.driverAnimation < figures ? car.data.driverAnimation : 0;
     for (int slot = 0; slot < 4; slot++) {
-        DropAnimation(car.passengerAnimations[slot]);
+        DropAnimation(car.drawing.passengerAnimations[slot]);
         if (seated[slot])
-            car.passengerAnimations[slot] =
+            car.drawing.passengerAnimations[slot] =
                 LoadDriverAnimation(car, figure, PassengerAnimationNames[(passengers >> (2 * slot)) & 1], 0);
     }
 }

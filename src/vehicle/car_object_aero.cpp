@@ -33,7 +33,7 @@ void SetWingAeroPoint(AeroPoint& point, const FixedVector& position, float angle
     if (point.liftFactor == 0)
         return;
     point.flags |= AeroPresent;
-    const double a = angleDegrees * 3.14159265358979323846 / 180.0;
+    const double a = angleDegrees * std::numbers::pi / 180.0;
     point.wingAngle = static_cast<float>(a);
     point.position = OffsetFromFixed(position);
     double s, c;
@@ -49,7 +49,7 @@ void GetDownforceSplit(const CarObject& car, float& rear, float& front)
         if (!(point.flags & AeroPresent))
             continue;
         // A car without a wheelbase shares the load evenly.
-        const float x = car.wheelbase > 0 ? (point.position.y - car.axleY[0]) / car.wheelbase : 0.5f;
+        const float x = car.tuning.wheelbase > 0 ? (point.position.y - car.tuning.axleY[0]) / car.tuning.wheelbase : 0.5f;
         rear -= (1 - x) * point.force.z;
         front -= x * point.force.z;
     }

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
 
 // round(value) held within low..high.
 int RoundWithin(float value, int low, int high)
@@ -53,7 +52,7 @@ float KelvinOf(int byte)
 
 float SetupToe(const CarObject& car, int axle)
 {
-    return car.setup ? (car.setup->axles[axle].toe - 9) * 0.1f * Pi / 180.0f : 0.0f;
+    return car.data.setup ? (car.data.setup->axles[axle].toe - 9) * 0.1f * Pi / 180.0f : 0.0f;
 }
 
 } // namespace
@@ -67,7 +66,7 @@ void MakeDamageRecord(const CarObject& car, DamageRecord& record, int value)
     b[2] = static_cast<uint8_t>(RoundWithin(car.engine.health * 255, 0, 255));
     b[3] = static_cast<uint8_t>(RoundWithin(car.engine.clutchHeat * 255, 0, 255));
     b[4] = static_cast<uint8_t>(
-        car.fuelCapacity > 0 ? RoundWithin(car.fuel / car.fuelCapacity * 255, 0, 255) : 0);
+        car.data.fuelCapacity > 0 ? RoundWithin(car.race.fuel / car.data.fuelCapacity * 255, 0, 255) : 0);
     const int count = car.wheelCount < MaxCarWheels ? car.wheelCount : MaxCarWheels;
     for (int i = 0; i < count; i++) {
         const Wheel& w = car.wheels[i];
@@ -98,7 +97,7 @@ void ApplyDamageRecord(CarObject& car, const DamageRecord& record)
     const uint8_t* b = record.bytes;
     car.engine.health = b[2] / 255.0f;
     car.engine.clutchHeat = b[3] / 255.0f;
-    car.fuel = b[4] / 255.0f * car.fuelCapacity;
+    car.race.fuel = b[4] / 255.0f * car.data.fuelCapacity;
     bool restoreSprings = false;
     const int count = car.wheelCount < MaxCarWheels ? car.wheelCount : MaxCarWheels;
     for (int i = 0; i < count; i++) {
@@ -142,7 +141,7 @@ void ApplyDamageRecord(CarObject& car, const DamageRecord& record)
         const uint32_t first = GetWord(block + 4), second = GetWord(block + 8);
         w.flat = (first >> 31) ? 1 : 0;
         // Wear: the strip's depth follows its level, its heat its depth.
-        const int segments = car.remote ? 1 : TyreSegmentCount;
+        const int segments = car.net.remote ? 1 : TyreSegmentCount;
         const int wearShift[3] = {24, 21, 18};
         for (int strip = 0; strip < 3; strip++) {
             int level = Bits(second, 3, wearShift[strip]);

@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -59,7 +56,7 @@ int32_t AddRaw(int32_t a, double metres)
 
 bool IsCarStopped(const CarObject& car)
 {
-    return !car.held && car.speed < 2;
+    return !car.step.held && car.step.speed < 2;
 }
 
 void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
@@ -68,28 +65,29 @@ void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
     b[1] = static_cast<uint8_t>(playerId);
     b[2] = IsCarStopped(car) ? 1 : 0;
     b[3] = 0;
-    PutInt(b + 4, car.follower ? car.follower->position : -1);
-    PutFloat(b + 8, car.lateralOffset);
+    PutInt(b + 4, car.follower ? GetCarPathHooks().followerNode(*car.follower) : -1);
+    PutFloat(b + 8, car.step.lateralOffset);
     PutInt(b + 12, car.position.x.raw);
     PutInt(b + 16, car.position.y.raw);
     PutInt(b + 20, car.position.z.raw);
 }
 
-int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, const Path* path,
-                    CarObject* const* slotCars, int slotCount)
+int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarObject* const* slotCars,
+                    int slotCount)
 {
+    const CarPathHooks& paths = GetCarPathHooks();
     uint8_t* b = request.bytes;
-    // 1. The node must lie on the path.
+    // The node must lie on the path.
     const int node = GetInt(b + 4);
-    if (!path || path->nodeCount <= 0 || path->nodes.empty() || node < 0 || node >= path->nodeCount)
+    const int nodeCount = paths.pathNodeCount();
+    RoadPlace middle;
+    if (nodeCount <= 0 || node < 0 || node >= nodeCount || !paths.roadPlace(node, middle))
         return 4;
-    // 2. Halfway to the next node; a point off the road (or one the
+    // Halfway to the next node; a point off the road (or one the
     // request asks to be placed) goes onto the road within the limits. A
     // lateral position that is not a number is off the road.
-    PathNode middle;
-    InterpolatePathNode(middle, path->nodes[node], path->nodes[NextPathNode(*path, node)], 0.5f);
     float lateral = GetFloat(b + 8);
-    const float half = car.largerHalfWidth;
+    const float half = car.tuning.largerHalfWidth;
     const bool onRoad = lateral >= middle.leftEdge + half && lateral <= middle.rightEdge - half;
     if (b[2] || !onRoad) {
         const float low = middle.leftLimit + half, high = middle.rightLimit - half;
@@ -105,9 +103,9 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, cons
     }
     const FixedVector point = MakeFixedVector(GetInt(b + 12), GetInt(b + 16), GetInt(b + 20));
     // A closed racing loop is the path the flags are raised along.
-    const bool knowledgePath = (path->flags & (PathClosedLoop | PathRacing)) == (PathClosedLoop | PathRacing);
+    const bool knowledgePath = paths.isFlagPath() != 0;
 
-    // 3. Every other car; the last finding in slot order stands.
+    // Every other car; the last finding in slot order stands.
     int result = 0;
     for (int slot = 0; slot < slotCount; slot++) {
         const CarObject* other = slotCars[slot];
@@ -120,17 +118,19 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, cons
         const double radii = static_cast<double>(car.radius) + other->radius;
         if (d < radii + (closing > 0 ? 4 * closing : 0)) {
             result = 1;
-        } else if (other->freshlyPlaced) {
+        } else if (other->step.freshlyPlaced) {
             double rx, ry;
-            HorizontalOffset(other->resetPosition, point, rx, ry);
+            HorizontalOffset(other->step.resetPosition, point, rx, ry);
             if (std::sqrt(rx * rx + ry * ry) < radii + 1)
                 result = 2;
         }
-        if (knowledgePath && other->speed > other->halfRoadSpeed && other->follower &&
-            other->follower->position >= 0 && other->follower->position < path->nodeCount) {
-            const int ahead = ((node - other->follower->position) % path->nodeCount + path->nodeCount) % path->nodeCount;
-            if (ahead >= 1 && ahead <= 30)
-                result = 3;
+        if (knowledgePath && other->step.speed > other->step.halfRoadSpeed && other->follower) {
+            const int otherNode = paths.followerNode(*other->follower);
+            if (otherNode >= 0 && otherNode < nodeCount) {
+                const int ahead = ((node - otherNode) % nodeCount + nodeCount) % nodeCount;
+                if (ahead >= 1 && ahead <= 30)
+                    result = 3;
+            }
         }
     }
     return result;
@@ -138,23 +138,18 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, cons
 
 int CheckResetPosition(CarObject& car, CarPosRecord& request, int ignoredSlot)
 {
-    CarObject* slotCars[MaxRacePlayers] = {};
-    int slotCount = 0;
-    if (CurrentRace) {
-        slotCount = MaxRacePlayers;
-        for (int slot = 0; slot < MaxRacePlayers; slot++)
-            slotCars[slot] = GetRaceSlotCar(*CurrentRace, slot);
-    }
-    return CheckResetPlace(car, request, ignoredSlot, GetCurrentPath(), slotCars, slotCount);
+    CarObject* slotCars[MaxRaceCars] = {};
+    const int slotCount = GetCarRaceHooks().raceSlotCars(slotCars, MaxRaceCars);
+    return CheckResetPlace(car, request, ignoredSlot, slotCars, slotCount);
 }
 
 void ShowCantResetMessage(int reason)
 {
-    const char* why = reason == 1   ? "could hit another car"
-                      : reason == 2 ? "could hit a recently reset car"
-                      : reason == 3 ? "would cause a yellow flag"
-                                    : "too dangerous";
+    const char* why = reason == 1   ? GetText(TX_3a_rshitcar)
+                      : reason == 2 ? GetText(TX_3a_rshitnew)
+                      : reason == 3 ? GetText(TX_3a_rsyellow)
+                                    : GetText(TX_3a_rsdanger);
     char text[80];
-    std::snprintf(text, sizeof text, "Can't reset - %s", why);
-    PrintNotice(text);
+    std::snprintf(text, sizeof text, GetText(TX_3a_cantrset), why);
+    GetCarMessageHooks().printNotice(text);
 }

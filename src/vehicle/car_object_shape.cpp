@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -38,9 +37,10 @@ Impact DecodeImpact(uint32_t entry, float reach)
 // arrays (a car whose points were rebuilt gets a new copy).
 void KeepUndamagedShape(CarObject& car)
 {
-    CarShapeCopy& copy = car.undamaged;
-    const int modelPoints = car.bodyModel ? static_cast<int>(car.bodyModel->points.size()) : 0;
-    const int parts = car.bodyModel ? static_cast<int>(car.bodyModel->subModels.size()) : 0;
+    const CarModelHooks& model = GetCarModelHooks();
+    CarShapeCopy& copy = car.drawing.undamaged;
+    const int modelPoints = car.data.bodyModel ? model.modelPointCount(*car.data.bodyModel) : 0;
+    const int parts = car.data.bodyModel ? model.modelPartCount(*car.data.bodyModel) : 0;
     if (copy.contacts && copy.contactCount == car.pointCount && copy.modelPointCount == modelPoints &&
         copy.partCount == parts)
         return;
@@ -52,14 +52,14 @@ void KeepUndamagedShape(CarObject& car)
     copy.modelPointCount = modelPoints;
     copy.modelPoints = new FixedVector[modelPoints > 0 ? modelPoints : 1];
     for (int i = 0; i < modelPoints; i++)
-        copy.modelPoints[i] = car.bodyModel->points[i].position;
+        copy.modelPoints[i] = *model.modelPoint(*car.data.bodyModel, i);
     copy.partCount = parts;
     copy.partOffsets = new FixedVector[parts > 0 ? parts : 1];
     for (int i = 0; i < parts; i++)
-        copy.partOffsets[i] = car.bodyModel->subModels[i].offset;
-    for (MeshNode* node : car.meshNodes)
+        copy.partOffsets[i] = *model.modelPartOffset(*car.data.bodyModel, i);
+    for (MeshNode* node : car.drawing.meshNodes)
         if (node)
-            SaveMeshNodeShape(*node);
+            model.saveMeshNodeShape(*node);
 }
 
 } // namespace
@@ -101,15 +101,18 @@ bool MoveFixedPoint(FixedVector& point, const Vec3& direction, float amount)
 
 void DeformCarMesh(CarObject& car)
 {
-    const float reach = car.wheelbase * 0.5f;
-    const int count = car.impactCount < MaxCarImpacts ? car.impactCount : MaxCarImpacts;
+    const float reach = car.tuning.wheelbase * 0.5f;
+    const int count = car.step.impactCount < MaxCarImpacts ? car.step.impactCount : MaxCarImpacts;
     if (count <= 0 || !(reach > 0))
         return;
     KeepUndamagedShape(car);
+    const CarModelHooks& model = GetCarModelHooks();
+    const int modelPoints = car.data.bodyModel ? model.modelPointCount(*car.data.bodyModel) : 0;
+    const int parts = car.data.bodyModel ? model.modelPartCount(*car.data.bodyModel) : 0;
     const float ahead = 0.333f * reach;
     bool moved = false;
     for (int k = 0; k < count; k++) {
-        const Impact impact = DecodeImpact(car.impacts[k], reach);
+        const Impact impact = DecodeImpact(car.step.impacts[k], reach);
         // Entries come from other computers too: one naming a point the car
         // does not have is passed over.
         if (impact.point >= car.pointCount || impact.strength == 0)
@@ -117,20 +120,20 @@ void DeformCarMesh(CarObject& car)
         ContactPoint& point = car.points[impact.point];
         const Vec3 p = point.local;
         const Vec3& dir = impact.direction;
-        if (car.bodyModel) {
-            for (ModelPoint& vertex : car.bodyModel->points) {
-                const float share = CarImpactShare(OffsetFromFixed(vertex.position), p, dir, reach, ahead);
-                if (share != 0 && MoveFixedPoint(vertex.position, dir, share * impact.strength * CarImpactSpread(vertex.position)))
-                    moved = true;
-            }
-            for (ObjectModel& part : car.bodyModel->subModels) {
-                const float share = CarImpactShare(OffsetFromFixed(part.offset), p, dir, reach, ahead);
-                if (share != 0)
-                    MoveFixedPoint(part.offset, dir, share * impact.strength);
-            }
+        for (int i = 0; i < modelPoints; i++) {
+            FixedVector& vertex = *model.modelPoint(*car.data.bodyModel, i);
+            const float share = CarImpactShare(OffsetFromFixed(vertex), p, dir, reach, ahead);
+            if (share != 0 && MoveFixedPoint(vertex, dir, share * impact.strength * CarImpactSpread(vertex)))
+                moved = true;
         }
-        for (MeshNode* node : car.meshNodes)
-            if (node && DeformMeshNode(*node, p, dir, impact.strength, reach))
+        for (int i = 0; i < parts; i++) {
+            FixedVector& offset = *model.modelPartOffset(*car.data.bodyModel, i);
+            const float share = CarImpactShare(OffsetFromFixed(offset), p, dir, reach, ahead);
+            if (share != 0)
+                MoveFixedPoint(offset, dir, share * impact.strength);
+        }
+        for (MeshNode* node : car.drawing.meshNodes)
+            if (node && model.deformMeshNode(*node, p, dir, impact.strength, reach))
                 moved = true;
         for (int i = 0; i < car.wheelCount; i++) {
             Wheel& wheel = car.wheels[i];
@@ -141,16 +144,16 @@ void DeformCarMesh(CarObject& car)
         point.local += impact.strength * dir;
     }
     if (moved)
-        for (MeshNode* node : car.meshNodes)
+        for (MeshNode* node : car.drawing.meshNodes)
             if (node)
-                FinishMeshNodeDeform(*node);
+                model.finishMeshNodeDeform(*node);
 }
 
 void RestoreCarShape(CarObject& car, int withVertices)
 {
     for (int i = 0; i < car.wheelCount; i++)
         car.wheels[i].mountPosition = car.wheels[i].dataPosition;
-    const CarShapeCopy& copy = car.undamaged;
+    const CarShapeCopy& copy = car.drawing.undamaged;
     if (!copy.contacts)
         return;  // never dented
     const int contacts = copy.contactCount < car.pointCount ? copy.contactCount : car.pointCount;
@@ -158,34 +161,30 @@ void RestoreCarShape(CarObject& car, int withVertices)
         car.points[i].local = copy.contacts[i];
     if (!withVertices)
         return;
-    if (car.bodyModel) {
-        const int points = std::min(copy.modelPointCount, static_cast<int>(car.bodyModel->points.size()));
+    const CarModelHooks& model = GetCarModelHooks();
+    if (car.data.bodyModel) {
+        const int points = std::min(copy.modelPointCount, model.modelPointCount(*car.data.bodyModel));
         for (int i = 0; i < points; i++)
-            car.bodyModel->points[i].position = copy.modelPoints[i];
-        const int parts = std::min(copy.partCount, static_cast<int>(car.bodyModel->subModels.size()));
+            *model.modelPoint(*car.data.bodyModel, i) = copy.modelPoints[i];
+        const int parts = std::min(copy.partCount, model.modelPartCount(*car.data.bodyModel));
         for (int i = 0; i < parts; i++)
-            car.bodyModel->subModels[i].offset = copy.partOffsets[i];
+            *model.modelPartOffset(*car.data.bodyModel, i) = copy.partOffsets[i];
     }
-    for (MeshNode* node : car.meshNodes)
+    for (MeshNode* node : car.drawing.meshNodes)
         if (node)
-            RestoreMeshNodeShape(*node);
-}
-
-void FreeCarPartMeshes(CarObject&)
-{
-    // The part meshes are made by car drawing; a car without it has none.
+            model.restoreMeshNodeShape(*node);
 }
 
 void FreeCarVertexCopies(CarObject& car)
 {
-    CarShapeCopy& copy = car.undamaged;
+    CarShapeCopy& copy = car.drawing.undamaged;
     delete[] copy.contacts;
     delete[] copy.modelPoints;
     delete[] copy.partOffsets;
     copy = {};
-    for (MeshNode* node : car.meshNodes)
+    for (MeshNode* node : car.drawing.meshNodes)
         if (node)
-            FreeMeshNodeShape(*node);
+            GetCarModelHooks().freeMeshNodeShape(*node);
 }
 
 void RestoreCarShape(CarObject& car)
@@ -197,7 +196,7 @@ uint32_t PackCarImpactDirection(const Vec3& direction)
 {
     auto field = [](float component) {
         int v = static_cast<int>(std::nearbyint(component * 15.0f));
-        v = v < -15 ? -15 : v > 15 ? 15 : v;
+        v = Clamp(v, -15, 15);
         return static_cast<uint32_t>(v) & 31;
     };
     return field(direction.x) << 11 | field(direction.y) << 6 | field(direction.z) << 1;

@@ -60,7 +60,7 @@ void ResetWheel(Wheel& wheel)
     wheel.springOffset = wheel.wheelTorque = 0;
     wheel.spinRate = wheel.spinStep = 0;
     wheel.stripLoad[0] = wheel.stripLoad[1] = wheel.stripLoad[2] = 0;
-    wheel.spinAngle = 3.14159265f;
+    wheel.spinAngle = Pi;
     wheel.stateWord = -1;
     wheel.ground = {};
     wheel.rim = {};

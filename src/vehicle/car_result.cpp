@@ -3,17 +3,17 @@
 
 void SetCarStatusTag(CarObject& car, int codePage, const char* text)
 {
-    car.result.tagCodePage = codePage;
-    CopyFixedString(car.result.tag, text, CarStatusTagSize);
+    car.race.result.tagCodePage = codePage;
+    CopyFixedString(car.race.result.tag, text, CarStatusTagSize);
 }
 
 void SetCarDisqualified(CarObject& car, int codePage) { SetCarStatusTag(car, codePage, GetText(TX_3a_dsqcaptn)); }
 
 void SetCarFinished(CarObject& car, int codePage)
 {
-    car.result.finished = 1;
-    if (car.result.tag[0] == 0)
+    car.race.result.finished = 1;
+    if (car.race.result.tag[0] == 0)
         SetCarStatusTag(car, codePage, GetText(TX_3a_fincaptn));
 }
 
-void SetCarClassified(CarObject& car) { car.result.classified = 1; }
+void SetCarClassified(CarObject& car) { car.race.result.classified = 1; }

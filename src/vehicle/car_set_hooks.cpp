@@ -4,7 +4,6 @@
 // contact pass meets.
 #include <cstring>
 
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
@@ -27,10 +26,10 @@ bool IsExactlyZero(float value)
 // race (a hand-made set, the garage) the cars of the current set.
 int ListWakeCars(RigidBody** cars)
 {
-    if (CurrentRace || !CurrentObjectSet)
+    if (GetCarRaceHooks().raceRunning() || !MutablePhysicsStep.currentSet)
         return ListRaceCars(cars);
     int count = 0;
-    const ObjectSet& set = *CurrentObjectSet;
+    const ObjectSet& set = *MutablePhysicsStep.currentSet;
     for (int i = 0; i < set.count && count < MaxRaceCars; ++i)
         if (set.members[i]->BodyKind() == 1)
             cars[count++] = set.members[i];
@@ -41,12 +40,12 @@ int ListWakeCars(RigidBody** cars)
 
 int ListRaceCars(RigidBody** cars)
 {
-    if (!CurrentRace)
-        return 0;
+    CarObject* slots[MaxRaceCars];
+    const int slotCount = GetCarRaceHooks().raceSlotCars(slots, MaxRaceCars);
     int count = 0;
-    for (int slot = 0; slot < MaxRacePlayers && count < MaxRaceCars; ++slot)
-        if (CarObject* car = GetRaceSlotCar(*CurrentRace, slot))
-            cars[count++] = car;
+    for (int slot = 0; slot < slotCount; ++slot)
+        if (slots[slot])
+            cars[count++] = slots[slot];
     return count;
 }
 
@@ -55,13 +54,13 @@ bool CarMayStayAsleep(RigidBody& body)
     const CarObject& car = AsCar(body);
     if (car.inputs.words[IgnitionWord] != 0)
         return false;
-    if (!IsExactlyZero(car.speed) || !IsExactlyZero(car.engine.speed))
+    if (!IsExactlyZero(car.step.speed) || !IsExactlyZero(car.engine.speed))
         return false;
-    const int change = GetInputActivity(car) - car.inputActivity;
+    const int change = GetInputActivity(car) - car.step.inputActivity;
     return change < WakeActivity && -change < WakeActivity;
 }
 
-void ClearCarRestCounter(RigidBody& body) { AsCar(body).restCounter = 0; }
+void ClearCarRestCounter(RigidBody& body) { AsCar(body).step.restCounter = 0; }
 
 void GatherCarSlipstream(RigidBody& body)
 {
@@ -72,18 +71,18 @@ void GatherCarSlipstream(RigidBody& body)
         if (cars[i] == &body || !cars[i]->enabled)
             continue;
         const CarObject& leader = AsCar(*cars[i]);
-        const float depth = SlipstreamDepth(leader.wake, leader.predictedPosition, follower.predictedPosition);
+        const float depth = SlipstreamDepth(leader.step.wake, leader.predictedPosition, follower.predictedPosition);
         if (!(depth > 0))
             continue;
-        const float factor = depth * leader.dragSum;
+        const float factor = depth * leader.tuning.dragSum;
         for (int p = 0; p < 4; ++p) {
             AeroPoint& point = follower.aero[p];
             if (!(point.flags & AeroPresent))
                 continue;
-            const Vec3 moving = (factor * point.slipstreamShare) * leader.wake.originVelocity;
+            const Vec3 moving = (factor * point.slipstreamShare) * leader.step.wake.originVelocity;
             point.airVelocity += moving;
             if (p == 3)
-                follower.slipstream += moving;
+                follower.step.slipstream += moving;
         }
     }
 }
@@ -91,10 +90,10 @@ void GatherCarSlipstream(RigidBody& body)
 void CountCarStepTick(RigidBody& body, bool layoutStart)
 {
     CarObject& car = AsCar(body);
-    ++car.stepCounter;
-    if (layoutStart && car.stepCounter == car.raceStartStep) {
-        car.lapStart = car.stepCounter;
-        car.timingState = 2;
+    ++car.race.stepCounter;
+    if (layoutStart && car.race.stepCounter == car.race.raceStartStep) {
+        car.race.lapStart = car.race.stepCounter;
+        car.race.timingState = 2;
     }
 }
 
@@ -102,20 +101,20 @@ void StepSleepingCar(RigidBody& body)
 {
     CarObject& car = AsCar(body);
     UpdateBlinkers(car);
-    if (!car.remote) {
+    if (!car.net.remote) {
         const int slot = GetLocalPlayerSlot(car);
         if (slot >= 0)
             HandlePlayerRequests(car, slot);
         StepRestingCar(car);
     }
-    ++car.stepCounter;
+    ++car.race.stepCounter;
 }
 
 void NoteCarHitByBody(RigidBody& hitCar)
 {
-    const CarObject* watched = LessonWatchedCar;
-    if (watched && ContactingCar && (&hitCar == watched || ContactingCar == watched))
-        CheckLessonCarStopped();
+    const CarObject* watched = GetCarRaceHooks().lessonWatchedCar();
+    if (watched && MutablePhysicsStep.contactingCar && (&hitCar == watched || MutablePhysicsStep.contactingCar == watched))
+        GetCarRaceHooks().checkLessonCarStopped();
 }
 
 void ClearCarNearbyObjects(RigidBody& car) { ClearTouchedObjects(AsCar(car)); }

@@ -4,12 +4,7 @@
 // and the work after the move.
 #include <cmath>
 
-#include "devices/services.h"
-#include "net/services.h"
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -27,8 +22,6 @@ constexpr float AntiLockSpeed = 5.0f;
 // Quiet steps before a car rests.
 constexpr int RestSteps = 100;
 constexpr int LimiterLampClass = 10;
-constexpr int32_t PitLimiterFitted = 1 << 30;
-constexpr int32_t WheelSpeedFromFront = 1 << 14;
 // Traction control word bits.
 constexpr int32_t TcFitted = 1, TcRestoresThrottle = 2, EngineBrakeReductionFitted = 4;
 constexpr int MessageColour = 11;  // light yellow
@@ -52,14 +45,14 @@ float CountDown(float timer, float dt) { return timer > dt ? timer - dt : 0.0f; 
 
 void TellPlayer(const char* text)
 {
-    PrintMessage(text, MessageColour);
-    PlayUiSound(InvalidKeySound);
+    GetCarMessageHooks().printMessage(text, MessageColour);
+    GetCarSoundHooks().playInterfaceSound(InvalidKeySound);
 }
 
 void MarkActive(CarObject& car)
 {
-    car.activityStep = car.stepCounter;
-    car.restCounter = 0;
+    car.step.activityStep = car.race.stepCounter;
+    car.step.restCounter = 0;
 }
 
 int CountFlatTyres(const CarObject& car)
@@ -73,19 +66,19 @@ int CountFlatTyres(const CarObject& car)
 bool CanCarRest(const CarObject& car)
 {
     const EngineRecord& engine = car.engine;
-    if (engine.running || !(car.speed < 0.05f) || !(engine.speed < 1.0f))
+    if (engine.running || !(car.step.speed < 0.05f) || !(engine.speed < 1.0f))
         return false;
-    if (!(std::fabs(car.gValues.x) < 0.2f && std::fabs(car.gValues.y) < 0.2f && std::fabs(car.gValues.z) < 0.2f))
+    if (!(std::fabs(car.step.gValues.x) < 0.2f && std::fabs(car.step.gValues.y) < 0.2f && std::fabs(car.step.gValues.z) < 0.2f))
         return false;
-    if (car.pitWork != 0 && car.pitState != 4)
+    if (car.race.pitWork != 0 && car.race.pitState != 4)
         return false;
-    return !CurrentObjectSet || IsClearOfAwakeBodies(*CurrentObjectSet, car);
+    return !MutablePhysicsStep.currentSet || IsClearOfAwakeBodies(*MutablePhysicsStep.currentSet, car);
 }
 
 void PutCarToRest(CarObject& car)
 {
     car.awake = 0;
-    car.speed = 0;
+    car.step.speed = 0;
     car.engine.speed = 0;
     car.velocity = car.angularMomentum = {};
     car.force = car.torque = car.impulse = car.angularImpulse = {};
@@ -94,17 +87,17 @@ void PutCarToRest(CarObject& car)
 // A remote car between its records; true when the step ends here.
 bool StepRemoteCar(CarObject& car, float dt)
 {
-    if (car.remoteState == -1)
+    if (car.net.remoteState == -1)
         return true;
-    const int steps = car.stepCounter - car.lastRecordStep;
+    const int steps = car.race.stepCounter - car.net.lastRecordStep;
     if (steps > RemoteFreezeSteps) {
-        car.remoteState = 1;
-        car.remoteAge = float(steps) * 0.01f;
+        car.net.remoteState = 1;
+        car.net.remoteAge = float(steps) * 0.01f;
         car.enabled = 0;
     }
     if (car.enabled)
         return false;
-    if (car.remoteState == 0) {
+    if (car.net.remoteState == 0) {
         // The velocity came in a packet: the step is held to the 16.16
         // range and the position wraps like every 16.16 sum.
         car.position.x += FixedFromMetres(car.velocity.x * 0.01f);
@@ -122,14 +115,14 @@ bool StepRemoteCar(CarObject& car, float dt)
 float ClutchDemand(CarObject& car, float dt)
 {
     float c = Word(car, 11);
-    const float duration = car.gearTimings[ClutchHoldTiming];
-    if (car.clutchHoldTimer > 0) {
+    const float duration = car.data.gearTimings[ClutchHoldTiming];
+    if (car.step.clutchHoldTimer > 0) {
         const float half = 0.5f * duration;
-        if (car.clutchHoldTimer > half || !(half > 0))
+        if (car.step.clutchHoldTimer > half || !(half > 0))
             c = 1;
         else
-            c = Larger(c, car.clutchHoldTimer / half);
-        car.clutchHoldTimer = CountDown(car.clutchHoldTimer, dt);
+            c = Larger(c, car.step.clutchHoldTimer / half);
+        car.step.clutchHoldTimer = CountDown(car.step.clutchHoldTimer, dt);
     }
     return c;
 }
@@ -148,14 +141,14 @@ float AutoClutchDemand(const CarObject& car)
     if (!(d > low))
         return 0;
     float e = 1 - (engine.speed - low) / (d - low);
-    return e < 0 ? 0 : e > 1 ? 1 : e;
+    return Clamp(e, 0, 1);
 }
 
 void StepThrottleAndClutch(CarObject& car, float clutch, float dt)
 {
     EngineRecord& engine = car.engine;
     const float wheelsSpeed = GetEngineSpeedFromWheels(car);
-    if (car.autoClutch && car.gear != Neutral && engine.speed * 1.1f > wheelsSpeed)
+    if (car.tuning.autoClutch && car.step.gear != Neutral && engine.speed * 1.1f > wheelsSpeed)
         clutch = Larger(clutch, AutoClutchDemand(car));
     engine.clutchPedal = MoveTowards(engine.clutchPedal, clutch, PedalStep);
 
@@ -163,51 +156,51 @@ void StepThrottleAndClutch(CarObject& car, float clutch, float dt)
     if (engine.running && engine.speed < engine.idleSpeed && engine.idleSpeed > 0)
         idleThrottle = 1 - engine.speed / engine.idleSpeed;
     float t = Larger(idleThrottle, Word(car, 1) < 1 ? Word(car, 1) : 1.0f);
-    if (car.pitSpeedLimit) {
+    if (car.race.pitSpeedLimit) {
         // Full throttle up to 7/8 of the limit, none at the limit.
-        const float g = float(car.pitSpeedLimit) / 3.6f, h = g / 8;
-        if (car.speed > g - h) {
-            const float f = 1 - (car.speed - (g - h)) / h;
+        const float g = float(car.race.pitSpeedLimit) / 3.6f, h = g / 8;
+        if (car.step.speed > g - h) {
+            const float f = 1 - (car.step.speed - (g - h)) / h;
             t *= f > 0 ? f : 0.0f;
         }
     }
     engine.throttle = MoveTowards(engine.throttle, t, PedalStep);
 
-    if (car.throttleCutTimer > 0) {
+    if (car.step.throttleCutTimer > 0) {
         engine.throttle = 0;
-        car.throttleCutTimer = CountDown(car.throttleCutTimer, dt);
+        car.step.throttleCutTimer = CountDown(car.step.throttleCutTimer, dt);
     }
-    if (car.waitForRevs) {
+    if (car.step.waitForRevs) {
         if (wheelsSpeed >= engine.speed)
-            car.waitForRevs = 0;
+            car.step.waitForRevs = 0;
         else
             engine.throttle = 0;
     }
-    if (car.blipTimer > 0) {
-        const float duration = car.gearTimings[BlipTiming];
-        const float blip = duration > 0 ? 0.5f * car.blipTimer / duration : 0.5f;
+    if (car.step.blipTimer > 0) {
+        const float duration = car.data.gearTimings[BlipTiming];
+        const float blip = duration > 0 ? 0.5f * car.step.blipTimer / duration : 0.5f;
         engine.throttle = Larger(engine.throttle, blip);
-        car.blipTimer = CountDown(car.blipTimer, dt);
+        car.step.blipTimer = CountDown(car.step.blipTimer, dt);
     }
 }
 
 void StepBrakes(CarObject& car, float dt)
 {
     float b = Word(car, 2);
-    if (car.brakeHelp && !car.remote) {
+    if (car.tuning.brakeHelp && !car.net.remote) {
         CheckWheelLock(car);
-        if (car.antiLockTimer > 0) {
-            const float most = car.antiLockTimer * AntiLockSlope + AntiLockFloor;
+        if (car.step.antiLockTimer > 0) {
+            const float most = car.step.antiLockTimer * AntiLockSlope + AntiLockFloor;
             b = b < most ? b : most;
-            car.antiLockTimer = CountDown(car.antiLockTimer, dt);
+            car.step.antiLockTimer = CountDown(car.step.antiLockTimer, dt);
         }
     }
-    car.brake = MoveTowards(car.brake, b, PedalStep);
-    const bool held = car.remote ? car.pitHold != 0 : car.pitWork != 0;
+    car.step.brake = MoveTowards(car.step.brake, b, PedalStep);
+    const bool held = car.net.remote ? car.net.pitHold != 0 : car.race.pitWork != 0;
     if (held) {
-        car.brake = Larger(car.brake, car.stopped ? 0.125f : 0.5f);
-        if (car.remote || car.pitState != 4)
-            car.clutchHoldTimer = car.gearTimings[ClutchHoldTiming];
+        car.step.brake = Larger(car.step.brake, car.race.stopped ? 0.125f : 0.5f);
+        if (car.net.remote || car.race.pitState != 4)
+            car.step.clutchHoldTimer = car.data.gearTimings[ClutchHoldTiming];
     }
 }
 
@@ -215,11 +208,11 @@ namespace {
 
 void ReduceEngineBraking(CarObject& car)
 {
-    if (!(car.tractionControl & EngineBrakeReductionFitted) || car.tcFactor != 1 || !car.setup)
+    if (!(car.data.tractionControl & EngineBrakeReductionFitted) || car.step.tcFactor != 1 || !car.data.setup)
         return;
-    const int r = car.setup->engineBrakeReduction;
+    const int r = car.data.setup->engineBrakeReduction;
     EngineRecord& engine = car.engine;
-    if (r == 0 || car.gear < FirstGear || !(engine.clutchPedal < 0.05f))
+    if (r == 0 || car.step.gear < FirstGear || !(engine.clutchPedal < 0.05f))
         return;
     const float full = EngineTorqueAt(engine, engine.speed);
     const float friction = EngineFrictionAt(engine, engine.speed);
@@ -229,43 +222,43 @@ void ReduceEngineBraking(CarObject& car)
 
 void UpdateStepLights(CarObject& car)
 {
-    if (car.carClass != LimiterLampClass) {
-        const int on = car.brake >= 0.05f ? 1 : 0;
-        if (on != car.brakeLightState) {
-            car.brakeLightState = on;
+    if (car.data.carClass != LimiterLampClass) {
+        const int on = car.step.brake >= 0.05f ? 1 : 0;
+        if (on != car.lamps.brakeLightState) {
+            car.lamps.brakeLightState = on;
             SetCarLight(car, BrakeLightSwitch, on);
         }
     }
-    const int reversing = car.gear < Neutral ? 1 : 0;
-    if (reversing != car.reverseLightState) {
-        car.reverseLightState = reversing;
+    const int reversing = car.step.gear < Neutral ? 1 : 0;
+    if (reversing != car.lamps.reverseLightState) {
+        car.lamps.reverseLightState = reversing;
         SetCarLight(car, ReverseLightSwitch, reversing);
     }
     const int flash = car.inputs.words[10] ? 1 : 0;
-    if (flash != car.flashLightState) {
-        car.flashLightState = flash;
+    if (flash != car.lamps.flashLightState) {
+        car.lamps.flashLightState = flash;
         // Headlights that are on stay on when the flash ends.
-        SetCarLight(car, HeadlightSwitch, flash || car.headlightsOn);
+        SetCarLight(car, HeadlightSwitch, flash || car.lamps.headlightsOn);
     }
 }
 
 void UpdateGearBookkeeping(CarObject& car)
 {
-    if (car.gear != car.lastGearSeen) {
-        if (car.gear != Neutral && IsSoundRunning())
-            ++car.gearChangeCount;
-        car.lastGearSeen = uint8_t(car.gear);
+    if (car.step.gear != car.step.lastGearSeen) {
+        if (car.step.gear != Neutral && GetCarSoundHooks().isSoundRunning())
+            ++car.step.gearChangeCount;
+        car.step.lastGearSeen = uint8_t(car.step.gear);
     }
-    const int gear = car.gear < 0 ? 0 : car.gear > 8 ? 8 : car.gear;
-    car.totalRatio = car.gearRatios[gear] * car.finalDrive;
-    car.tcFactor = 1;
-    car.engineBrakeFactor = 1;
+    const int gear = Clamp(car.step.gear, 0, 8);
+    car.step.totalRatio = car.tuning.gearRatios[gear] * car.tuning.finalDrive;
+    car.step.tcFactor = 1;
+    car.step.engineBrakeFactor = 1;
 }
 
 bool IsTractionControlActive(const CarObject& car)
 {
-    return (car.tractionControl & TcFitted) && car.setup && car.engine.throttle > 0.1f && Word(car, 1) > 0.1f &&
-           !car.tcSwitchedOff && car.speed > float(car.setup->tcMinSpeed) && car.totalRatio > 1 &&
+    return (car.data.tractionControl & TcFitted) && car.data.setup && car.engine.throttle > 0.1f && Word(car, 1) > 0.1f &&
+           !car.tuning.tcSwitchedOff && car.step.speed > float(car.data.setup->tcMinSpeed) && car.step.totalRatio > 1 &&
            car.engine.clutchPedal < 0.5f;
 }
 
@@ -293,7 +286,7 @@ void OrthonormaliseRotation(FloatMatrix& r)
 void UpdateWheelSpeedReading(CarObject& car)
 {
     float v = 0;
-    if (car.dataFlags & WheelSpeedFromFront) {
+    if (car.data.dataFlags & CarDataFrontHubLead) {
         for (int i = car.wheelCount - 1; i >= 0; --i) {
             const Wheel& wheel = car.wheels[i];
             if (wheel.axleIndex != 1)
@@ -302,7 +295,7 @@ void UpdateWheelSpeedReading(CarObject& car)
             v = v > 0 ? v : 0.0f;
             break;
         }
-    } else if (car.drivenWheels > 0) {
+    } else if (car.tuning.drivenWheels > 0) {
         int count = 0;
         for (int i = 0; i < car.wheelCount; ++i) {
             const Wheel& wheel = car.wheels[i];
@@ -313,14 +306,14 @@ void UpdateWheelSpeedReading(CarObject& car)
         }
         v = count ? std::fabs(v / float(count)) : 0.0f;
     }
-    car.speedometer = 0.95f * car.speedometer + 0.05f * v;
+    car.step.speedometer = 0.95f * car.step.speedometer + 0.05f * v;
 }
 
 }  // namespace
 
 int GetLocalPlayerSlot(const CarObject& car)
 {
-    return !car.remote && GetBodySurroundings().IsWorldLoaded() ? GetPlayerSlotOfCar(car) : -1;
+    return !car.net.remote && GetBodySurroundings().IsWorldLoaded() ? GetPlayerSlotOfCar(car) : -1;
 }
 
 int GetInputActivity(const CarObject& car)
@@ -344,17 +337,17 @@ int FewWheelsOffRoad(const CarObject& car)
 void StepRestingCar(CarObject& car)
 {
     CoolClutch(car.engine);
-    if (car.showroom)
+    if (car.race.showroom)
         return;
     // Still air; a remote car's tyre heat is held in one segment, as it
     // was set up, so that its means stay true.
     for (int i = 0; i < car.wheelCount; ++i)
-        StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], PhysicsStepSeconds, 1, car.remote);
+        StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], PhysicsStepSeconds, 1, car.net.remote);
 }
 
 void CheckWheelLock(CarObject& car)
 {
-    if (car.antiLockTimer != 0 || !(car.speed > AntiLockSpeed))
+    if (car.step.antiLockTimer != 0 || !(car.step.speed > AntiLockSpeed))
         return;
     // An axle is locked unless a wheel of it grips the ground below twice
     // its curve's slip; an axle without wheels never is.
@@ -367,15 +360,15 @@ void CheckWheelLock(CarObject& car)
             gripping[axle] = true;
     }
     if ((present[0] && !gripping[0]) || (present[1] && !gripping[1]))
-        car.antiLockTimer = AntiLockSeconds;
+        car.step.antiLockTimer = AntiLockSeconds;
 }
 
 void ApplyTractionControl(CarObject& car, float k)
 {
-    if (!car.tcActive)
+    if (!car.step.tcActive)
         return;
-    const float s = float(car.setup->tcSlip) * 0.001f;
-    const float v0 = float(car.setup->tcMinSpeed);
+    const float s = float(car.data.setup->tcSlip) * 0.001f;
+    const float v0 = float(car.data.setup->tcMinSpeed);
     float u = 0;
     bool anyFront = false;
     for (int i = 0; i < car.wheelCount; ++i) {
@@ -387,74 +380,74 @@ void ApplyTractionControl(CarObject& car, float k)
     }
     if (!(u > 0.001f))
         return;
-    const float ratio = k * car.engine.speed / (u * car.totalRatio);
+    const float ratio = k * car.engine.speed / (u * car.step.totalRatio);
     if (!(ratio > 1 + s))
         return;
     float cut = (ratio > 1 + 1.5f * s || !(s > 0)) ? 1.0f : (ratio - (1 + s)) / (0.5f * s);
-    if (car.speed < 1.5f * v0)
-        cut *= (car.speed - v0) / (0.5f * v0);
-    car.tcFactor = 1 - cut;
-    car.engine.throttle = car.tcFactor * car.throttleBeforeTc;
+    if (car.step.speed < 1.5f * v0)
+        cut *= (car.step.speed - v0) / (0.5f * v0);
+    car.step.tcFactor = 1 - cut;
+    car.engine.throttle = car.step.tcFactor * car.step.throttleBeforeTc;
 }
 
 void HandlePlayerRequests(CarObject& car, int slot)
 {
-    if (!NetworkHold)
+    if (!GetCarNetHooks().isNetworkHold())
         RunTimedRaceMessages(car, slot);
     uint16_t* w = car.inputs.words;
     EngineRecord& engine = car.engine;
     if (w[5]) {
         if (engine.running) {
             StopEngine(engine);
-        } else if (car.carClass == LimiterLampClass) {
-            TellPlayer("This car does not have a starter motor");
+        } else if (car.data.carClass == LimiterLampClass) {
+            TellPlayer(GetText(TX_3a_nostartr));
         } else {
             StartEngine(engine);
-            if (IsSoundRunning())
-                car.starterSound = 1;
+            if (GetCarSoundHooks().isSoundRunning())
+                car.step.starterSound = 1;
         }
         w[5] = 0;
         MarkActive(car);
     }
     if (w[16]) {
-        if (car.pitSpeedLimit) {
-            car.pitSpeedLimit = 0;
-        } else if (!(car.dataFlags & PitLimiterFitted)) {
-            TellPlayer("This car does not have a pit lane speed limiter");
+        if (car.race.pitSpeedLimit) {
+            car.race.pitSpeedLimit = 0;
+        } else if (!(car.data.dataFlags & CarDataPitLimiter)) {
+            TellPlayer(GetText(TX_3a_nolimitr));
         } else {
-            const int limit = GetLowestSpeedLimit();
+            const int limit = GetCarPathHooks().lowestSpeedLimit();
             if (limit <= 0)
-                TellPlayer("There is no speed limit zone on this track");
+                TellPlayer(GetText(TX_3a_nolimzon));
             else
-                car.pitSpeedLimit = uint8_t(limit > 255 ? 255 : limit);
+                car.race.pitSpeedLimit = uint8_t(limit > 255 ? 255 : limit);
         }
         w[16] = 0;
         MarkActive(car);
     }
     if (w[17]) {
-        if (car.tcSwitchedOff)
-            car.tcSwitchedOff = 0;
-        else if (car.tractionControl & TcFitted)
-            car.tcSwitchedOff = 1;
+        if (car.tuning.tcSwitchedOff)
+            car.tuning.tcSwitchedOff = 0;
+        else if (car.data.tractionControl & TcFitted)
+            car.tuning.tcSwitchedOff = 1;
         else
-            TellPlayer("This car does not have traction control");
+            TellPlayer(GetText(TX_3a_notractc));
         w[17] = 0;
         MarkActive(car);
     }
     if (w[7]) {
-        car.headlightsOn = car.headlightsOn ? 0 : 1;
-        SetCarLight(car, HeadlightSwitch, car.headlightsOn);
-        SetCarLight(car, HeadlightSwitch2, car.headlightsOn);
+        car.lamps.headlightsOn = car.lamps.headlightsOn ? 0 : 1;
+        SetCarLight(car, HeadlightSwitch, car.lamps.headlightsOn);
+        SetCarLight(car, HeadlightSwitch2, car.lamps.headlightsOn);
         w[7] = 0;
         MarkActive(car);
     }
     if (w[13]) {
         static const int left[4] = {0, 1, 0, 1}, right[4] = {0, 0, 1, 1};
         const int request = w[13] >= 1 && w[13] <= 4 ? w[13] : 1;
-        car.indicatorMode = request - 1;
+        car.lamps.indicatorMode = request - 1;
         SetCarLight(car, LeftIndicatorSwitch, left[request - 1]);
         SetCarLight(car, RightIndicatorSwitch, right[request - 1]);
-        car.blinkerTimerMs = 0;
+        car.lamps.blinkerTimerMs = 0;
         w[13] = 0;
         MarkActive(car);
     }
@@ -462,11 +455,12 @@ void HandlePlayerRequests(CarObject& car, int slot)
 
 void HandleLostCar(CarObject& car)
 {
-    if (car.remote || car.lost != 1)
+    if (car.net.remote || car.step.lost != 1)
         return;
-    if (Online && !(HostRules & ResetsAllowed)) {
+    const CarNetHooks& net = GetCarNetHooks();
+    if (net.isOnline() && !(net.hostRules() & ResetsAllowed)) {
         SendCarValue(car, 2);
-        car.lost = 2;
+        car.step.lost = 2;
     } else {
         RequestCarReset(car, 0);
     }
@@ -476,136 +470,208 @@ void AccumulateInputChange(CarObject& car)
 {
     const uint16_t* w = car.inputs.words;
     auto difference = [](int a, int b) { return a > b ? a - b : b - a; };
-    const int change = difference(w[0], car.sentSteering) / 8 + 2 * difference(w[1] >> 8, car.sentThrottle) +
-                       2 * difference(w[2] >> 8, car.sentBrake);
-    car.inputChangeTotal += change;
-    car.sendBudget -= car.inputChangeTotal;
-    if (car.sendBudget <= 0)
-        car.sendBudget = car.inputChangeTotal = 0;
-    car.flatTyresBefore = uint8_t(CountFlatTyres(car));
+    const int change = difference(w[0], car.net.sentSteering) / 8 + 2 * difference(w[1] >> 8, car.net.sentThrottle) +
+                       2 * difference(w[2] >> 8, car.net.sentBrake);
+    car.net.inputChangeTotal += change;
+    car.net.sendBudget -= car.net.inputChangeTotal;
+    if (car.net.sendBudget <= 0)
+        car.net.sendBudget = car.net.inputChangeTotal = 0;
+    car.step.flatTyresBefore = uint8_t(CountFlatTyres(car));
 }
 
-void StepCar(CarObject& car, float dt, float gravity)
+namespace {
+
+// The clock of the lap time shown after a lap, in steps of 10 ms.
+constexpr int LapTimeCountdownStep = 10;
+// Input activity that wakes a stopped car's rest counter.
+constexpr int ActivityChange = 512;
+
+// What the driver asks of the car before its forces: the blinkers, the
+// stopped state and pit lane of a car with a slot, the automatic clutch's
+// hold below idle, the clutch demand, the player's requests and the
+// handbrake (which stays on for a stopped car out of gear). Returns the
+// clutch demand.
+float TakeDriverRequests(CarObject& car, int slot, float dt)
 {
     EngineRecord& engine = car.engine;
-    // 1, 2.
-    if (car.lapTimeCountdown > 0)
-        car.lapTimeCountdown -= 10;
-    if (car.remote && StepRemoteCar(car, dt))
-        return;
-    // 3 to 7.
-    const int slot = GetLocalPlayerSlot(car);
     UpdateBlinkers(car);
     const int stoppedChanged = UpdateStoppedState(car);
     if (slot >= 0)
         UpdatePitLane(car, slot, dt, stoppedChanged);
-    if (car.autoClutch && car.gear != Neutral && engine.speed < 0.75f * engine.idleSpeed)
-        car.clutchHoldTimer = car.gearTimings[ClutchHoldTiming];
+    if (car.tuning.autoClutch && car.step.gear != Neutral && engine.speed < 0.75f * engine.idleSpeed)
+        car.step.clutchHoldTimer = car.data.gearTimings[ClutchHoldTiming];
     const float clutch = ClutchDemand(car, dt);
     if (slot >= 0)
         HandlePlayerRequests(car, slot);
-    // 8. The handbrake stays on for a stopped car out of gear.
-    if (car.stopped && car.handbrake > 0.1f && (car.gear == Neutral || engine.clutchPedal > 0.9f))
-        car.handbrake = 1;
+    if (car.race.stopped && car.step.handbrake > 0.1f && (car.step.gear == Neutral || engine.clutchPedal > 0.9f))
+        car.step.handbrake = 1;
     else
-        car.handbrake = Word(car, 12);
-    // 9, 10.
-    if (!car.showroom) {
-        if (CanCarRest(car)) {
-            if (++car.restCounter >= RestSteps) {
-                car.restCounter = 0;
-                PutCarToRest(car);
-                return;
-            }
-        } else {
-            car.restCounter = 0;
-        }
+        car.step.handbrake = Word(car, 12);
+    return clutch;
+}
+
+// A quiet car outside the garage goes to rest after RestSteps quiet steps;
+// true when it went to rest this step.
+bool RestIfQuiet(CarObject& car)
+{
+    if (car.race.showroom)
+        return false;
+    if (!CanCarRest(car)) {
+        car.step.restCounter = 0;
+        return false;
     }
-    if (car.lost) {
-        HandleLostCar(car);
-        return;
-    }
-    // 11 to 16.
+    if (++car.step.restCounter < RestSteps)
+        return false;
+    car.step.restCounter = 0;
+    PutCarToRest(car);
+    return true;
+}
+
+// The driver aids between the words and the car: throttle and clutch,
+// brakes, the engine braking reduction, the lamps, and the change of a
+// local online car's inputs for its next position packet.
+void ApplyDriverAids(CarObject& car, int slot, float clutch, float dt)
+{
     StepThrottleAndClutch(car, clutch, dt);
     StepBrakes(car, dt);
     ReduceEngineBraking(car);
     UpdateStepLights(car);
-    if (slot >= 0 && Online)
+    if (slot >= 0 && GetCarNetHooks().isOnline())
         AccumulateInputChange(car);
-    // 17, 18.
-    car.steerTargetPrevious = car.steerTarget;
-    car.steerTarget = SteerAngleFromWord(car, car.inputs.words[0]);
-    ComputeAeroForces(car);
-    // 19. An empty tank stops the engine; an ignition cut holds it off.
-    if (engine.running && !(car.fuel > 0))
+}
+
+// An empty tank stops the engine; an ignition cut holds it off for the
+// step (it runs again after the step).
+void CutIgnition(CarObject& car, float dt)
+{
+    EngineRecord& engine = car.engine;
+    if (engine.running && !(car.race.fuel > 0))
         StopEngine(engine);
-    car.runningSuspended = 0;
-    if (car.ignitionCutTimer > 0) {
-        car.ignitionCutTimer = CountDown(car.ignitionCutTimer, dt);
+    car.step.runningSuspended = 0;
+    if (car.step.ignitionCutTimer > 0) {
+        car.step.ignitionCutTimer = CountDown(car.step.ignitionCutTimer, dt);
         if (engine.running) {
-            car.runningSuspended = 1;
+            car.step.runningSuspended = 1;
             engine.running = 0;
         }
     }
-    // 20, 21.
+}
+
+// The gear in use and its ratio for the drive, whether traction control
+// may cut this step, and the centre of the sprung mass.
+void PrepareDrive(CarObject& car)
+{
     UpdateGearBookkeeping(car);
-    engine.driveRatio = car.gear == Neutral ? 0.0f : car.totalRatio;
-    car.tcActive = IsTractionControlActive(car) ? 1 : 0;
-    car.throttleBeforeTc = engine.throttle;
+    car.engine.driveRatio = car.step.gear == Neutral ? 0.0f : car.step.totalRatio;
+    car.step.tcActive = IsTractionControlActive(car) ? 1 : 0;
+    car.step.throttleBeforeTc = car.engine.throttle;
     UpdateSprungCentre(car);
-    // 22, 23.
-    car.fuelUsed = 0;
-    if (car.oneFullStep) {
+}
+
+// The forces and motion of the step: twenty sub-steps, with the dents of a
+// local car's hard contacts and the fuel it burned, or one full step of a
+// remote car.
+void MoveCar(CarObject& car, int slot, float dt, float gravity)
+{
+    car.step.fuelUsed = 0;
+    if (car.net.oneFullStep) {
         RunCarFullStep(car, dt, gravity);
-    } else {
-        RunCarSubSteps(car, dt, gravity);
-        if (slot >= 0)
-            ApplyImpactDamage(car, slot);
-        car.fuel = car.fuel > car.fuelUsed ? car.fuel - car.fuelUsed : 0.0f;
-    }
-    // 25.
-    if (car.runningSuspended) {
-        engine.running = 1;
-        car.runningSuspended = 0;
-    }
-    if (car.tractionControl & TcRestoresThrottle)
-        engine.throttle = car.throttleBeforeTc;
-    else if (car.tcFactor != 1)
-        car.tcFactor = 2;
-    // 26.
-    car.CommitBodyMove();
-    if (ResimulatingCar)
         return;
-    // 27.
-    if (car.stopped) {
+    }
+    RunCarSubSteps(car, dt, gravity);
+    if (slot >= 0)
+        ApplyImpactDamage(car, slot);
+    car.race.fuel = car.race.fuel > car.step.fuelUsed ? car.race.fuel - car.step.fuelUsed : 0.0f;
+}
+
+// After the forces: the engine held off by the ignition cut runs again,
+// and traction control restores the throttle or marks its cut.
+void EndIgnitionAndTractionCuts(CarObject& car)
+{
+    if (car.step.runningSuspended) {
+        car.engine.running = 1;
+        car.step.runningSuspended = 0;
+    }
+    if (car.data.tractionControl & TcRestoresThrottle)
+        car.engine.throttle = car.step.throttleBeforeTc;
+    else if (car.step.tcFactor != 1)
+        car.step.tcFactor = 2;
+}
+
+// The tyres' heat, flat tyres and the marks they leave (not in the garage).
+void StepTyresAfterMove(CarObject& car, float dt)
+{
+    if (car.race.showroom)
+        return;
+    const float airFlow = std::sqrt(car.step.airSpeed + 1);
+    for (int i = 0; i < car.wheelCount; ++i)
+        StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], dt, airFlow, car.net.remote);
+    car.step.flatTyresAfter = uint8_t(CountFlatTyres(car));
+    UpdateWheelMarks(car);
+}
+
+// The speed and the smoothed acceleration in g along the car's axes; a
+// local car's rotation made square again.
+void UpdateMotionReadings(CarObject& car)
+{
+    car.step.speed = std::sqrt(LengthSquared(car.velocity));
+    if (car.mass > 0) {
+        car.step.smoothedAcceleration = 0.9f * car.step.smoothedAcceleration + 0.1f * ((1.0f / car.mass) * car.force);
+        car.step.gValues = (1.0f / (car.mass * Gravity)) * RotateByTranspose(car.rotation, car.step.smoothedForce);
+    }
+    if (!car.net.remote)
+        OrthonormaliseRotation(car.rotation);
+}
+
+// What follows the move: a stopped car's activity, the tyres, the motion
+// readings, the track position, view and route, the hot lap's ground rule
+// and the speedometer.
+void FinishCarStep(CarObject& car, int slot, float dt)
+{
+    if (car.race.stopped) {
         const int activity = GetInputActivity(car);
-        if (activity - car.inputActivity >= 512 || car.inputActivity - activity >= 512) {
-            car.inputActivity = activity;
+        if (activity - car.step.inputActivity >= ActivityChange || car.step.inputActivity - activity >= ActivityChange) {
+            car.step.inputActivity = activity;
             MarkActive(car);
         }
     }
-    // 28.
-    if (!car.showroom) {
-        const float airFlow = std::sqrt(car.airSpeed + 1);
-        for (int i = 0; i < car.wheelCount; ++i)
-            StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], dt, airFlow, car.remote);
-        car.flatTyresAfter = uint8_t(CountFlatTyres(car));
-        UpdateWheelMarks(car);
-    }
-    // 29, 30.
-    car.speed = std::sqrt(LengthSquared(car.velocity));
-    if (car.mass > 0) {
-        car.smoothedAcceleration = 0.9f * car.smoothedAcceleration + 0.1f * ((1.0f / car.mass) * car.force);
-        car.gValues = (1.0f / (car.mass * Gravity)) * RotateByTranspose(car.rotation, car.smoothedForce);
-    }
-    if (!car.remote)
-        OrthonormaliseRotation(car.rotation);
+    StepTyresAfterMove(car, dt);
+    UpdateMotionReadings(car);
     if (slot >= 0)
         CheckTrackPosition(car, slot);
-    // 31 to 33.
-    UpdateCarViewAndRoute(car, dt, car.oneFullStep ? 0 : 1);
-    if (CurrentRace && IsHotLapTimed(*CurrentRace) && FewWheelsOffRoad(car) == 0)
-        InvalidateHotLap(*CurrentRace, HotLapGround);
-    if (!car.oneFullStep)
+    UpdateCarViewAndRoute(car, dt, car.net.oneFullStep ? 0 : 1);
+    if (GetCarRaceHooks().isHotLapTimed() && FewWheelsOffRoad(car) == 0)
+        GetCarRaceHooks().invalidateHotLap(HotLapGround);
+    if (!car.net.oneFullStep)
         UpdateWheelSpeedReading(car);
+}
+
+}  // namespace
+
+void StepCar(CarObject& car, float dt, float gravity)
+{
+    if (car.race.lapTimeCountdown > 0)
+        car.race.lapTimeCountdown -= LapTimeCountdownStep;
+    if (car.net.remote && StepRemoteCar(car, dt))
+        return;
+    const int slot = GetLocalPlayerSlot(car);
+    const float clutch = TakeDriverRequests(car, slot, dt);
+    if (RestIfQuiet(car))
+        return;
+    if (car.step.lost) {
+        HandleLostCar(car);
+        return;
+    }
+    ApplyDriverAids(car, slot, clutch, dt);
+    car.step.steerTargetPrevious = car.step.steerTarget;
+    car.step.steerTarget = SteerAngleFromWord(car, car.inputs.words[0]);
+    ComputeAeroForces(car);
+    CutIgnition(car, dt);
+    PrepareDrive(car);
+    MoveCar(car, slot, dt, gravity);
+    EndIgnitionAndTractionCuts(car);
+    car.CommitBodyMove();
+    if (MutablePhysicsStep.resimulatingCar)
+        return;
+    FinishCarStep(car, slot, dt);
 }

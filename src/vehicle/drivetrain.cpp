@@ -8,8 +8,7 @@
 namespace {
 
 constexpr int Neutral = 1;
-constexpr double HalfPi = 1.5707963267948966;
-constexpr float Pi = 3.14159265f;
+constexpr double HalfPi = std::numbers::pi / 2;
 
 // Arctangent from + - x / only, so that every machine steers alike:
 // reduced to |t| <= tan(pi/12), where the odd series to t^11 is exact to
@@ -54,16 +53,16 @@ float MeanSpin(const Axle& axle)
 void SplitToAxles(const CarObject& car, float t, float axleTorque[2])
 {
     axleTorque[0] = axleTorque[1] = 0;
-    if (car.gear == Neutral)
+    if (car.step.gear == Neutral)
         return;
-    switch (car.driveAxles) {
+    switch (car.tuning.driveAxles) {
     case 1: axleTorque[0] = t; break;
     case 2: axleTorque[1] = t; break;
     case 3: {
-        axleTorque[0] = 0.5f * t * car.torqueShare[0];
-        axleTorque[1] = 0.5f * t * car.torqueShare[1];
-        if (car.setup && car.setup->centreDiff == 1) {
-            const float v = (MeanSpin(car.axles[1]) - MeanSpin(car.axles[0])) * car.setup->centreViscous;
+        axleTorque[0] = 0.5f * t * car.tuning.torqueShare[0];
+        axleTorque[1] = 0.5f * t * car.tuning.torqueShare[1];
+        if (car.data.setup && car.data.setup->centreDiff == 1) {
+            const float v = (MeanSpin(car.axles[1]) - MeanSpin(car.axles[0])) * car.data.setup->centreViscous;
             axleTorque[0] += v;
             axleTorque[1] -= v;
         }
@@ -125,34 +124,29 @@ float WrapAngle(float a)
 float AckermannAngle(const CarObject& car, const Wheel& wheel)
 {
     const float lateral = wheel.mountPosition.x;
-    switch (car.turnDirection) {
-    case 1: return AngleTowards(car.wheelbase, lateral + car.turnRadius);
-    case 2: return -AngleTowards(car.wheelbase, car.turnRadius - lateral);
+    switch (car.step.turnDirection) {
+    case 1: return AngleTowards(car.tuning.wheelbase, lateral + car.step.turnRadius);
+    case 2: return -AngleTowards(car.tuning.wheelbase, car.step.turnRadius - lateral);
     default: return 0;
     }
 }
 
-void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
+namespace {
+
+// The gearbox's output through the centre differential to the axles, and
+// each axle's anti-roll bar and differential to its wheels.
+void DriveAxles(CarObject& car, float dt)
 {
-    // Nothing moves in no time (and 1 / dt below would not exist).
-    if (!(dt > 0))
-        return;
-    // 1. The caller adds this sub-step's aligning torque to the step's sum.
-    car.alignTorque = 0;
-    const CarSetup* setup = car.setup;
-
-    // 2. Gearbox output to the axles.
+    const CarSetup* setup = car.data.setup;
     float axleTorque[2];
-    SplitToAxles(car, car.driveEfficiency * car.engine.clutchTorque * car.totalRatio, axleTorque);
-
-    // 3. Each axle's anti-roll bar and differential.
+    SplitToAxles(car, car.tuning.driveEfficiency * car.engine.clutchTorque * car.step.totalRatio, axleTorque);
     for (int a = 0; a < 2; a++) {
         Axle& axle = car.axles[a];
-        const bool driven = (car.driveAxles >> a) & 1;
+        const bool driven = (car.tuning.driveAxles >> a) & 1;
         if (axle.leftWheel && axle.rightWheel) {
             Wheel& first = *axle.leftWheel;
             Wheel& second = *axle.rightWheel;
-            const float f = (second.travel - first.travel) * car.liveAntiRoll[a];
+            const float f = (second.travel - first.travel) * car.tuning.liveAntiRoll[a];
             first.springOffset = f;
             second.springOffset = -f;
             if (!driven || !setup)
@@ -166,11 +160,16 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
             single->driveTorque = driven ? axleTorque[a] : 0;
         }
     }
+}
 
-    // 4. Each wheel: travel, steering, brake, aerodynamic load, tyre.
+// Each wheel: its travel, steering, brake and the wings' load, then its
+// tyre. Returns the driven wheels' turn weighted by their axles' torque
+// shares.
+float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, float gravity)
+{
+    const CarSetup* setup = car.data.setup;
     const float parallel = setup ? setup->parallelSteer * 0.01f : 0;
-    const float handbrakeTorque = setup ? setup->maxBrakeTorque * car.handbrake : 0;
-    const float inverseDt = 1 / dt;
+    const float handbrakeTorque = setup ? setup->maxBrakeTorque * car.step.handbrake : 0;
     float drivenRotation = 0;
     for (int i = 0; i < car.wheelCount; i++) {
         Wheel& wheel = car.wheels[i];
@@ -188,10 +187,10 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
         }
         float steer = 0;
         if (wheel.axleIndex == 1)
-            steer = AckermannAngle(car, wheel) * (1 - parallel) + parallel * car.steerAngle;
+            steer = AckermannAngle(car, wheel) * (1 - parallel) + parallel * car.step.steerAngle;
         wheel.steerAngle = steer + wheel.toe * wheel.side;
 
-        float brake = wheel.brakeTorque * car.brake + 0.1f;
+        float brake = wheel.brakeTorque * car.step.brake + 0.1f;
         if (wheel.axleIndex == 0)
             brake += handbrakeTorque;
 
@@ -203,14 +202,25 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
             load = 0.5f * wing.wheelShare;
 
         wheel.wheelTorque = wheel.driveTorque;
-        const Vec3 hub = Rotate(car.rotation, wheel.hubPoint) + car.displacement;
-        ComputeTyreForces(wheel, axle, car.rotation, hub, brake, fullStep ? nullptr : &car.alignTorque, dt,
-                          inverseDt, gravity, car, load, car.remote);
+        TyreStepInput input;
+        input.car = &car;
+        input.hubPosition = Rotate(car.rotation, wheel.hubPoint) + car.displacement;
+        input.brakeTorque = brake;
+        input.alignTorque = fullStep ? nullptr : &car.step.alignTorque;
+        input.h = dt;
+        input.inverseH = inverseDt;
+        input.gravity = gravity;
+        input.remote = car.net.remote;
+        ComputeTyreForces(wheel, axle, input, load);
         if (wheel.driven)
-            drivenRotation += wheel.spinStep * car.torqueShare[wheel.axleIndex];
+            drivenRotation += wheel.spinStep * car.tuning.torqueShare[wheel.axleIndex];
     }
+    return drivenRotation;
+}
 
-    // 6. Solid axles turn as one.
+// The wheels of a solid axle turn as one.
+void TurnSolidAxles(CarObject& car)
+{
     for (Axle& axle : car.axles) {
         if (!axle.solid || !axle.leftWheel || !axle.rightWheel)
             continue;
@@ -223,23 +233,43 @@ void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
         l.spinAngle = WrapAngle(l.spinAngle + step);
         r.spinAngle = WrapAngle(r.spinAngle + step);
     }
+}
 
-    // 7, 8. The driven wheels' mean turn back through the gearbox. A car
-    // without driven wheels turns nothing.
-    const float t = car.drivenWheels > 0 ? drivenRotation / static_cast<float>(car.drivenWheels) : 0;
-    const float output = t * inverseDt * car.finalDrive;
-    car.outputSpeed = output < 0 ? -output : output;
+// The driven wheels' mean turn back through the gearbox to the clutch side
+// (and, in one full step with the clutch in, to the engine). A car without
+// driven wheels turns nothing.
+void TurnGearboxFromWheels(CarObject& car, float drivenRotation, float inverseDt, int fullStep)
+{
+    const float t = car.tuning.drivenWheels > 0 ? drivenRotation / static_cast<float>(car.tuning.drivenWheels) : 0;
+    const float output = t * inverseDt * car.tuning.finalDrive;
+    car.step.outputSpeed = output < 0 ? -output : output;
     EngineRecord& engine = car.engine;
-    if (car.gear == Neutral) {
+    if (car.step.gear == Neutral) {
         engine.clutchAngle = engine.crankAngle;
         return;
     }
-    const float turn = t * car.totalRatio;
+    const float turn = t * car.step.totalRatio;
     engine.clutchAngle += turn;
-    car.wheelEngineSpeed = turn * inverseDt;
+    car.step.wheelEngineSpeed = turn * inverseDt;
     if (fullStep && engine.clutchPedal < 0.5f) {
         // The engine is locked to the wheels.
         engine.crankAngle += turn;
-        engine.speed = car.wheelEngineSpeed > 0 ? car.wheelEngineSpeed : 0;
+        engine.speed = car.step.wheelEngineSpeed > 0 ? car.step.wheelEngineSpeed : 0;
     }
+}
+
+} // namespace
+
+void DriveWheels(CarObject& car, float dt, int fullStep, float gravity)
+{
+    // Nothing moves in no time (and 1 / dt below would not exist).
+    if (!(dt > 0))
+        return;
+    // The caller adds this sub-step's aligning torque to the step's sum.
+    car.step.alignTorque = 0;
+    DriveAxles(car, dt);
+    const float inverseDt = 1 / dt;
+    const float drivenRotation = DriveEachWheel(car, dt, inverseDt, fullStep, gravity);
+    TurnSolidAxles(car);
+    TurnGearboxFromWheels(car, drivenRotation, inverseDt, fullStep);
 }

@@ -3,12 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "devices/services.h"
 #include "vehicle/local.h"
 
 namespace {
 
-constexpr float Pi = 3.14159265358979323846f;
 // 150000 rpm in rad/s: the turbo's top shaft speed.
 constexpr float TurboTopSpeed = 15707.963267948966f;
 

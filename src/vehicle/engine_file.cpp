@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "devices/services.h"
-#include "ui/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -72,7 +70,7 @@ bool IsFinite(float value)
 
 int FailEngineRead()
 {
-    PrintError("Could not read engine");
+    GetCarMessageHooks().printError(GetText(TX_3a_engnread));
     return 0;
 }
 
@@ -220,7 +218,7 @@ int LoadEngineFile(EngineRecord& engine, const char* carCode)
     InitEngineData(scratch);
     char path[96];
     int loaded = 0;
-    CarSettings* settings = GetCarSettings(carCode);
+    const CarSettings* settings = GetCarSettings(carCode);
     if (settings && settings->engineName[0]) {
         char name[sizeof settings->engineName + 1] = {};
         std::memcpy(name, settings->engineName, sizeof settings->engineName);
@@ -229,7 +227,7 @@ int LoadEngineFile(EngineRecord& engine, const char* carCode)
             CopyFixedString(engine.soundParams.name, name, sizeof engine.soundParams.name);
             loaded = 1;
         } else {
-            ClearCarEngineName(*settings);
+            ClearCarEngineChoice(carCode);
         }
     }
     if (!loaded && IsSafeFileName(carCode)) {

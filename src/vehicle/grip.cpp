@@ -1,5 +1,6 @@
-// Tyre grip: the friction factor of each compound on each surface kind, and
-// what the tyre model takes from a compound.
+// Tyre grip: the friction factor of each compound on each surface kind,
+// what the tyre model takes from a compound and what each surface kind
+// means to a tyre.
 #include "vehicle/services.h"
 
 // Rows: compounds 0 to 7; columns: surface kinds 0 to 16. Kinds 0, 12 and
@@ -26,4 +27,26 @@ const TyreCompound CompoundTable[TyreCompoundCount] = {
     {0.5f, 50, 300, 9.0e-9f},
     {0.6f, 50, 450, 1.5e-8f},
     {0.5f, 40, 300, 9.0e-9f},
+};
+
+// Kind 9 is the fences' kind; kind 13 is the surface of a contact that hit
+// no world surface: barely any friction, neither loose nor road.
+const SurfaceKindRecord SurfaceKindTable[SurfaceKindCount] = {
+    {0.12f, 0.0f, 0, 240, 1, 0},
+    {0.12f, 0.0f, 0, 230, 1, 0},
+    {0.24f, 0.05f, 1, 200, 0, 8},
+    {0.18f, 0.03f, 1, 160, 0, 8},
+    {0.24f, 0.3f, 1, 180, 0, 16},
+    {0.2f, 0.02f, 1, 180, 0, 16},
+    {0.12f, 0.0f, 0, 220, 1, 0},
+    {0.12f, 0.0f, 0, 220, 1, 0},
+    {0.24f, 0.5f, 1, 140, 0, 8},
+    {0.12f, 0.0f, 0, 220, 0, 0},
+    {0.12f, 0.0f, 0, 220, 0, 0},
+    {0.24f, 0.05f, 1, 200, 0, 8},
+    {0.12f, 0.0f, 0, 240, 1, 0},
+    {0.01f, 0.0f, 0, 100, 0, 0},
+    {0.12f, 0.0f, 0, 240, 1, 0},
+    {0.12f, 0.0f, 0, 240, 1, 0},
+    {0.12f, 0.0f, 0, 240, 1, 0},
 };

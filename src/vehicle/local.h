@@ -1,6 +1,11 @@
 // Declarations shared only inside the vehicle subsystem: float vector
-// helpers of the physics and the car's part in the physics step.
+// helpers, the writable globals, and the operations that only the
+// subsystem's own files call (the parts of the physics step, the car data
+// reader, applying a setup and the car step).
 #pragma once
+
+#include <numbers>
+#include <type_traits>
 
 #include "vehicle/services.h"
 
@@ -24,7 +29,36 @@ inline float LengthSquared(const Vec3& a) { return Dot(a, a); }
 // Plain comparisons, inline in the step's inner loops.
 inline float Smaller(float a, float b) { return b < a ? b : a; }
 inline float Larger(float a, float b) { return a < b ? b : a; }
-inline float Clamp(float value, float low, float high) { return value < low ? low : value > high ? high : value; }
+// The value held within low..high (of the value's type); high wins when
+// the two cross, and a float that is not a number stays one.
+template <typename T>
+constexpr T Clamp(T value, std::type_identity_t<T> low, std::type_identity_t<T> high)
+{
+    const T raised = value < low ? low : value;
+    return raised > high ? high : raised;
+}
+
+// Whether two texts are the same in their first n characters (or up to
+// their end), letters A to Z without regard to case, whatever the locale.
+inline bool SameTextNoCase(const char* a, const char* b, int n)
+{
+    for (int i = 0; i < n; i++) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 32);
+        if (x != y)
+            return false;
+        if (!x)
+            return true;
+    }
+    return true;
+}
+
+// Pi and a whole turn in radians, single precision.
+constexpr float Pi = std::numbers::pi_v<float>;
+constexpr float TwoPi = 2 * Pi;
 
 // m × v and transpose(m) × v.
 inline Vec3 Rotate(const FloatMatrix& m, const Vec3& v)
@@ -56,6 +90,60 @@ inline Vec3 AngularVelocity(const RigidBody& body, const FloatMatrix& rotation)
 {
     return Rotate(rotation, Rotate(body.inverseInertia, RotateByTranspose(rotation, body.angularMomentum)));
 }
+
+// ---------------------------------------------------------------------------
+// The vehicle's globals that only it writes; other subsystems read them
+// through the const names of the door (or call the setters there). Each
+// lives for the whole run and ResetVehicleTables gives back its default.
+
+extern PhysicsStepState MutablePhysicsStep;                       // object_set.cpp
+extern ChosenSetupRecord MutableChosenSetup;                      // setup.cpp
+extern std::array<CarHandicap, CarCount> MutableCarHandicapTable;  // car_object.cpp
+
+// Every hook record, as installed (hooks.cpp).
+struct VehicleHooks {
+    CarModelHooks model;
+    CarPathHooks path;
+    CarFigureHooks figures;
+    CarRaceHooks race;
+    CarDrawHooks draw;
+    CarSoundHooks sound;
+    CarControlHooks controls;
+    CarMessageHooks messages;
+    CarNetHooks net;
+
+    bool operator==(const VehicleHooks&) const = default;
+};
+extern VehicleHooks MutableVehicleHooks;
+
+// The placeholders that have said that their work is not available yet
+// (car_step_pending.cpp): one bit per placeholder.
+enum PendingWork : int {
+    PendingPlayerSlot, PendingPlayerId, PendingStoppedState, PendingPitLane, PendingViewAndRoute,
+    PendingTrackPosition, PendingCarValue, PendingRaceMessages, PendingCarReset,
+};
+struct VehiclePendingNotices {
+    uint32_t told = 0;
+
+    bool operator==(const VehiclePendingNotices&) const = default;
+};
+extern VehiclePendingNotices MutableVehiclePendingNotices;
+// Logs "<name> : not available yet" the first time the placeholder runs.
+void LogPendingOnce(PendingWork work, const char* name);
+
+// ---------------------------------------------------------------------------
+// Engine waves as engine files hold them (engine_wave.cpp).
+
+// Reads one wave: a count byte, a spare byte, a storage kind and the type.
+// Kinds 0 and 1 (old forms) are skipped, kind 2 is empty, kind 3 holds an
+// int32 sample count and the samples, which replace the wave's array.
+// Returns 1, or 0 with "Could not read wave" for an unknown kind or a
+// sample count the file cannot hold.
+int ReadWaveShape(EngineWave& wave, DataFile& reader, int version);
+// Writes the wave in storage kind 3.
+void WriteWaveShape(const EngineWave& wave, DataFile& writer);
+// Frees the samples; with clear set the count and pointer become 0.
+void FreeWave(EngineWave& wave, int clear);
 
 // ---------------------------------------------------------------------------
 // The car's part in the physics step (car_set_hooks.cpp). The bodies passed
@@ -100,107 +188,79 @@ float SlipstreamDepth(const CarWake& wake, const FixedVector& leaderPosition,
                       const FixedVector& followerPosition);
 
 // ---------------------------------------------------------------------------
-// The car's wheels and suspension geometry (car_object_wheel.cpp).
+// The rigid bodies' step (rigid_body.cpp, body_contacts.cpp,
+// body_integration.cpp).
 
-// The hub point and axes of a wheel for its current travel: fixed (type 0),
-// sliding along the travel axis (1, 2, 5), swing arm with a strut (3) and
-// double wishbone (4). Links that cannot meet leave everything unchanged.
-void UpdateSuspensionGeometry(Wheel& wheel, const Axle& axle);
-// Display temperature byte of a temperature in kelvin: 0..63 for
-// 293.15..473.15 K, held within the 6 bits the damage record packs it in.
-uint8_t TemperatureByte(float kelvin);
-// The heat capacities of one segment's parts (J/K).
-float TreadCapacity(const Axle& axle, float treadDepth);
-float SurfaceCapacity(const Axle& axle);
-float SidewallCapacity(const Axle& axle);
-float RimCapacity(const Axle& axle);
-
-// The setup's springs, dampers and anti-roll bars onto the wheels, held
-// within the car's limits (a wheel whose suspension failed gets zeros).
-void CopySuspensionToWheels(CarObject& car);
-
-// ---------------------------------------------------------------------------
-// The car object's own helpers.
-
-// CheckResetPosition against a given path and the cars of the race's slots
-// in slot order (null for an empty slot).
-int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, const Path* path,
-                    CarObject* const* slotCars, int slotCount);
-// The corner probes of a car's placement: the query from the car's centre
-// to a corner against the world's drivable surfaces near the corner (the
-// flat ground when no world is loaded). True on a hit.
-bool ProbePlacementSegment(ContactQueryRecord& query);
+// Empties both arrays without freeing them (for arrays owned elsewhere).
+void ClearBodyArrays(RigidBody& body);
+// The two sub-step helpers: contact forces of every point, and the pose
+// moved by velocity and angular momentum over h seconds.
+void SolvePointContacts(RigidBody& body, float h);
+void AdvanceBodyPose(RigidBody& body, float h);
+// Each touching point's surface for a sub-step: a x its value at the start
+// of the step + b x its value at the end.
+void BlendContactSurfaces(RigidBody& body, float a, float b);
+// The contact pass of one body for one step (dt is not used).
+void RunBodyContacts(RigidBody& body, float dt, int recordForCar);
+// Segment test of the query (P, D) against the target's faces.
+void TestPointAgainstFaces(RigidBody& target, const FixedVector& position,
+                           const FixedVector& direction, ContactQueryRecord& record);
+// Query against the ground plane z = 0.
+void FlatGroundContact(ContactQueryRecord& record);
+// Whether the other body's predicted position or points reach every side
+// of this body's horizontal box (seen from this body's predicted pose).
+bool BodyBoxesOverlap(const RigidBody& body, const RigidBody& other);
+// Whether the body could reach (x, y) within a second at its closing speed
+// (objectRadius in whole metres).
+bool BodyWithinReach(const RigidBody& body, Fixed x, Fixed y, int objectRadius);
+// out = matrix × vector.
+void MatrixTimesVector(const FloatMatrix& matrix, const Vec3& vector, Vec3& out);
 
 // ---------------------------------------------------------------------------
-// Gear changes (gears.cpp).
+// Making and sampling the friction curves; reading the axle block
+// (tyre_curves.cpp, tyre_shape.cpp).
 
-// The three gear-change durations in CarObject::gearTimings.
-constexpr int ClutchHoldTiming = 0, CutTiming = 1, BlipTiming = 2;
-
-// The automatic gearbox: ChooseAutoGear at the larger of the wheels' and
-// the engine's speed, then the new target and the wait before the next.
-void AutoShift(CarObject& car);
-// At engine speed w (rad/s): 0 keep the gear, 1 change down, 2 change up.
-int ChooseAutoGear(const CarObject& car, float w);
-// Carries out a change towards the target gear as the gearbox kind allows;
-// a change that must wait leaves the target for the next step.
-void ShiftGear(CarObject& car);
-
-// ---------------------------------------------------------------------------
-// Inside the car step (car_step.cpp, car_forces.cpp).
-
-// The traction control of one (sub-)step: k is the rear over front tyre
-// radius in the sub-steps and 1 in a full step.
-void ApplyTractionControl(CarObject& car, float k);
-// The twenty sub-steps of a step, and the one full step of a remote car.
-void RunCarSubSteps(CarObject& car, float dt, float gravity);
-void RunCarFullStep(CarObject& car, float dt, float gravity);
-// The centre of the car's mass less its wheels (body frame), once per step.
-void UpdateSprungCentre(CarObject& car);
-// Skid marks, smoke and dust of every wheel after its tyre step.
-void UpdateWheelMarks(CarObject& car);
-// The change of a local online car's inputs since its last position
-// packet, taken off its send budget.
-void AccumulateInputChange(CarObject& car);
-// A lost car: reported to a host that forbids resets, else reset.
-void HandleLostCar(CarObject& car);
+// A curve from its start tangent, knee, slope at the knee, peak, end and
+// end value.
+TyreCurve MakeTyreCurve(float startTangent, float knee, float kneeSlope, float peak, float end,
+                        float endValue);
+// The curve's value at slip x >= 0: linear from 0 to the first sample,
+// between samples, and the last sample from the end on. Inline: every
+// tyre samples two curves each sub-step.
+inline float SampleTyreCurve(const TyreCurve& curve, float x)
+{
+    const float u = x * curve.inverseStep;
+    if (u <= 1)
+        return u * curve.values[0];
+    if (!(u < TyreCurveSamples))
+        return curve.values[TyreCurveSamples - 1];
+    const int i = static_cast<int>(u);
+    return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
+}
+// Reads the 64-byte axle block of the car data into the axle (tyre, rim and
+// suspension geometry) and clears its tyre model references.
+void ReadAxleTyreGeometry(Axle& axle, DataFile& reader);
 
 // ---------------------------------------------------------------------------
-// The player's controls (car_controls.cpp). Each filter returns its word
-// from the control state and the word's old value; n averages the
-// axis-driven words over n steps.
+// Reading the structure and the mass boxes (car_records.cpp).
 
-struct PlayerControlState;
-uint16_t FilterSteerInput(PlayerControlState& controls, int n, uint16_t old);
-uint16_t FilterThrottleInput(PlayerControlState& controls, int n, uint16_t old);
-uint16_t FilterBrakeInput(PlayerControlState& controls, int n, uint16_t old);
-uint16_t FilterClutchInput(PlayerControlState& controls, int n, uint16_t old);
-uint16_t FilterHandbrakeInput(PlayerControlState& controls, int n, uint16_t old);
-// Word 14: 255 without an H-pattern shifter on an H-pattern car, else the
-// gear of the first active gear control (1 neutral when none).
-uint16_t GetShifterGear(const PlayerControlState& controls);
-// Word 15: the look code of the driver's view of the player car.
-uint16_t GetLookCode(const PlayerControlState& controls);
-int IsHornActive(const PlayerControlState& controls);
-int IsFlashActive(const PlayerControlState& controls);
+void ReadStructurePoint(StructurePoint& point, DataFile& reader);
+void ReadStructureBar(StructureBar& bar, DataFile& reader);
+// Stores the value held within 0.5..40.
+void ClampBarValue(StructureBar& bar, float value);
+void InitMassBox(MassBox& box, float mass, const Vec3& centre, const Vec3& halfSize, int32_t word);
 
 // ---------------------------------------------------------------------------
-// The drivetrain (drivetrain.cpp).
+// The engine's sub-step (engine.cpp).
 
-// rad, left positive: the Ackermann angle of a front wheel for the car's
-// turn direction and radius (0 driving straight).
-float AckermannAngle(const CarObject& car, const Wheel& wheel);
-// The driver aids of a step: clutch and throttle from the clutch demand
-// (the clutch word and hold timer), the brake with the anti-lock brakes.
-void StepThrottleAndClutch(CarObject& car, float clutchDemand, float dt);
-void StepBrakes(CarObject& car, float dt);
-// The automatic clutch's demand for the engine speed and throttle word.
-float AutoClutchDemand(const CarObject& car);
-// A bike below 4 m/s is held upright: the torque (world axes) for this
-// sub-step, zero for other cars.
-Vec3 BikeBalanceTorque(const CarObject& car);
-// One wheel's skid mark after its tyre step (pathNode -1: no path
-// position), and its smoke or dust.
-void UpdateSkidMark(CarObject& car, Wheel& wheel, int pathNode);
-void UpdateTyreParticles(CarObject& car, Wheel& wheel, const Axle& axle);
+// One sub-step of an engine turning by itself (neutral, or the clutch at
+// least half pressed). Returns the net torque; power and revCut are set.
+float StepEngineFree(EngineRecord& engine, float dt, float& power, float& revCut);
+// One sub-step of an engine locked to the drivetrain, which sets its speed.
+void StepEngineCoupled(EngineRecord& engine, float dt, float& power, float& revCut);
+// The clutch, every sub-step before the engine step.
+void StepClutch(EngineRecord& engine);
+// Once per step for cars that are not simulated.
+void CoolClutch(EngineRecord& engine);
 
+#include "vehicle/car_local.h"

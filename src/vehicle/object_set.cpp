@@ -1,14 +1,10 @@
 // The active body set and the 10 ms physics step that advances it.
 #include <cmath>
 
-#include "devices/services.h"
-#include "session/services.h"
-#include "ui/services.h"
 #include "vehicle/local.h"
 
-ObjectSet* CurrentObjectSet = nullptr;
-RigidBody* ContactingCar = nullptr;
-std::int32_t ResimulatingCar = 0;
+PhysicsStepState MutablePhysicsStep;
+const PhysicsStepState& PhysicsStep = MutablePhysicsStep;
 
 namespace {
 
@@ -162,9 +158,9 @@ void DropRestingMembers(ObjectSet& set)
 
 }  // namespace
 
-void SetCurrentObjectSet(ObjectSet* set) { CurrentObjectSet = set; }
+void SetCurrentObjectSet(ObjectSet* set) { MutablePhysicsStep.currentSet = set; }
 
-void ClearCurrentObjectSet() { CurrentObjectSet = nullptr; }
+void ClearCurrentObjectSet() { MutablePhysicsStep.currentSet = nullptr; }
 
 void ClearObjectSet(ObjectSet& set) { set = {}; }
 
@@ -202,7 +198,7 @@ bool WakeObject(ObjectSet& set, RigidBody& body)
         return false;
     if (set.count >= MaxObjectSetBodies) {
         if (set.reportOverflow == 1) {
-            PrintError("Too many physics objects");
+            GetCarMessageHooks().printError(GetText(TX_3a_toomnyob));
             set.reportOverflow = 0;
         }
         return false;
@@ -253,9 +249,9 @@ void UpdatePhysicsObjects(ObjectSet& set, int drawnAfter)
             continue;
         bool isCar = body.BodyKind() == 1;
         if (isCar)
-            ContactingCar = &body;
+            MutablePhysicsStep.contactingCar = &body;
         RunBodyContacts(body, dt, drawnAfter);
-        ContactingCar = nullptr;
+        MutablePhysicsStep.contactingCar = nullptr;
     }
 
     bool layoutStart = world.LayoutHasStartPosition();
@@ -273,10 +269,11 @@ void UpdatePhysicsObjects(ObjectSet& set, int drawnAfter)
     for (int i = 0; i < sleeping.count; ++i)
         StepSleepingCar(*sleeping.cars[i]);
 
-    if (CurrentRace && world.IsWorldLoaded() && GetRaceStepCounter(*CurrentRace) % KnockedPeriodSteps == 0)
+    const CarRaceHooks& race = GetCarRaceHooks();
+    if (race.raceRunning() && world.IsWorldLoaded() && race.raceStepCounter() % KnockedPeriodSteps == 0)
         ReturnKnockedObjects(set, sleeping);
 
     DropRestingMembers(set);
 
-    FeedGameSound(&set, drawnAfter);
+    GetCarSoundHooks().feedGameSound(&set, drawnAfter);
 }

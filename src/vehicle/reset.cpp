@@ -1,12 +1,12 @@
 // The one reset of this subsystem's tables.
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 void ResetVehicleTables()
 {
-    CurrentObjectSet = nullptr;
-    ContactingCar = nullptr;
-    ResimulatingCar = 0;
+    MutablePhysicsStep = {};
+    MutableChosenSetup = {};
+    MutableCarHandicapTable = {};
+    MutableVehicleHooks = {};
+    MutableVehiclePendingNotices = {};
     SetBodySurroundings(nullptr);
-    ChosenSetupIndex = 0;
-    ChosenSetupName[0] = 0;
 }

@@ -3,24 +3,24 @@
 #include <cmath>
 #include <cstring>
 
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
-int32_t ChosenSetupIndex = 0;
-char ChosenSetupName[32] = {};
+ChosenSetupRecord MutableChosenSetup;
+const ChosenSetupRecord& ChosenSetup = MutableChosenSetup;
+
+void SetChosenSetup(int index, const char* name)
+{
+    MutableChosenSetup = {};
+    MutableChosenSetup.index = index;
+    if (name)
+        CopyFixedString(MutableChosenSetup.name, name, sizeof MutableChosenSetup.name);
+}
 
 namespace {
 
 void HoldAtMost(uint8_t& value, uint8_t max)
 {
     if (value > max)
-        value = max;
-}
-
-void HoldWithin(uint8_t& value, uint8_t min, uint8_t max)
-{
-    if (value < min)
-        value = min;
-    else if (value > max)
         value = max;
 }
 
@@ -41,7 +41,7 @@ void HoldRatio(uint16_t& value)
 // Viscous torque: 1..20, where 0 means 1.
 void HoldViscous(uint8_t& value)
 {
-    HoldWithin(value, 1, 20);
+    value = Clamp(value, 1, 20);
 }
 
 } // namespace
@@ -68,14 +68,14 @@ void ClampSetup(CarSetup& s)
     HoldAtMost(s.frontWing, 30);
     HoldAtMost(s.addedMass, 200);
     HoldAtMost(s.intakeRestriction, 50);
-    HoldWithin(s.maxLock, 9, 45);
+    s.maxLock = Clamp(s.maxLock, 9, 45);
     HoldAtMost(s.parallelSteer, 100);
-    HoldWithin(s.brakeBalance, 5, 95);
+    s.brakeBalance = Clamp(s.brakeBalance, 5, 95);
     HoldAtMost(s.engineBrakeReduction, 100);
     HoldAtMost(s.centreDiff, 1);
     HoldViscous(s.centreViscous);
     s.zero18 = 0;
-    HoldWithin(s.frontTorqueSplit, 5, 95);
+    s.frontTorqueSplit = Clamp(s.frontTorqueSplit, 5, 95);
     for (uint16_t& gear : s.gears)
         HoldRatio(gear);
     HoldRatio(s.finalDrive);
@@ -83,8 +83,8 @@ void ClampSetup(CarSetup& s)
     // list falls back to the first option.
     if (s.bodyOption >= MaxBodyOptions)
         s.bodyOption = 0;
-    HoldWithin(s.tcSlip, 20, 100);
-    HoldWithin(s.tcMinSpeed, 5, 20);
+    s.tcSlip = Clamp(s.tcSlip, 20, 100);
+    s.tcMinSpeed = Clamp(s.tcMinSpeed, 5, 20);
     for (SetupAxle& a : s.axles) {
         if (!std::isfinite(a.rideHeightReduction))
             a.rideHeightReduction = 0;
@@ -103,8 +103,8 @@ void ClampSetup(CarSetup& s)
         HoldAtMost(a.preload, 80);
         HoldAtMost(a.diffType, 3);
         HoldViscous(a.viscousTorque);
-        HoldWithin(a.powerLocking, 10, 80);
-        HoldWithin(a.coastLocking, 10, 80);
+        a.powerLocking = Clamp(a.powerLocking, 10, 80);
+        a.coastLocking = Clamp(a.coastLocking, 10, 80);
     }
     if (s.flags & SetupSymmetric)
         MatchSetupSides(s);

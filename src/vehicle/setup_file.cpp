@@ -3,13 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numbers>
 
-#include "ui/services.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 // The nearest whole number (ties to even) held to a byte; anything that is
 // not a number gives 0.
@@ -57,7 +55,7 @@ void ReadSetupAxle(SetupAxle& a, DataFile& reader, int version, int subVersion)
     } else {
         // Toe in radians; a step of the byte is 0.005 pi / 9.
         double toe = ReadFloat(reader);
-        a.toe = RoundToByte((toe + 0.005 * Pi) * 9 / (0.005 * Pi));
+        a.toe = RoundToByte((toe + 0.005 * std::numbers::pi) * 9 / (0.005 * std::numbers::pi));
         a.caster = 0;
         a.zero27 = 0;
     }
@@ -68,7 +66,7 @@ void ReadSetupAxle(SetupAxle& a, DataFile& reader, int version, int subVersion)
         a.preload = NextByte(reader);
     } else {
         double camber = ReadFloat(reader);
-        a.camberLeft = a.camberRight = RoundToByte((camber + 0.025 * Pi) * 45 / (0.025 * Pi));
+        a.camberLeft = a.camberRight = RoundToByte((camber + 0.025 * std::numbers::pi) * 45 / (0.025 * std::numbers::pi));
     }
     if (version >= 250) {
         a.diffType = NextByte(reader);
@@ -165,7 +163,7 @@ int ReadSetup(CarSetup& s, DataFile& reader, int version)
         s.gears[6] = NextWord(reader);
     } else {
         double lock = ReadFloat(reader);  // radians
-        s.maxLock = RoundToByte(lock * 180 / Pi);
+        s.maxLock = RoundToByte(lock * 180 / std::numbers::pi);
         s.parallelSteer = RoundToByte(ReadFloat(reader) * 100.0);
         s.centreDiff = 1;
         s.centreViscous = RoundToByte(ReadFloat(reader));
@@ -250,13 +248,13 @@ int LoadSetup(CarSetup& setup, const char* path)
         return 0;
     if (version < OldestSetupFileVersion) {
         LogPrintf("LoadSetup : version %d too old : %s", version, path);
-        PrintLoadError(path);
+        GetCarMessageHooks().printLoadError(path);
         return 0;
     }
     // Read into a copy so that a bad file leaves the record as it was.
     CarSetup loaded = setup;
     if (!ReadSetup(loaded, reader, version)) {
-        PrintLoadError(path);
+        GetCarMessageHooks().printLoadError(path);
         return 0;
     }
     setup = loaded;
@@ -265,27 +263,27 @@ int LoadSetup(CarSetup& setup, const char* path)
 
 int LoadCarSetupFile(CarSetup& setup, const char* carCode)
 {
-    if (ChosenSetupIndex != -1) {
+    if (MutableChosenSetup.index != -1) {
         setup = {};
-        ChosenSetupName[0] = 0;
+        MutableChosenSetup.name[0] = 0;
         return 0;
     }
     if (!carCode) {
-        ChosenSetupIndex = 0;
-        ChosenSetupName[0] = 0;
+        MutableChosenSetup.index = 0;
+        MutableChosenSetup.name[0] = 0;
         setup = {};
         return 0;
     }
     char path[96];
-    ChosenSetupName[sizeof ChosenSetupName - 1] = 0;
-    bool named = IsPlainFileName(ChosenSetupName) && IsPlainFileName(carCode);
+    MutableChosenSetup.name[sizeof MutableChosenSetup.name - 1] = 0;
+    bool named = IsPlainFileName(MutableChosenSetup.name) && IsPlainFileName(carCode);
     if (named)
-        std::snprintf(path, sizeof path, "data\\setups\\%s_%s.set", carCode, ChosenSetupName);
+        std::snprintf(path, sizeof path, "data\\setups\\%s_%s.set", carCode, MutableChosenSetup.name);
     if (!named || !LoadSetup(setup, path)) {
         if (!named)
-            LogPrintf("LoadCarSetupFile : bad setup name : %s", ChosenSetupName);
-        ChosenSetupIndex = 0;
-        ChosenSetupName[0] = 0;
+            LogPrintf("LoadCarSetupFile : bad setup name : %s", MutableChosenSetup.name);
+        MutableChosenSetup.index = 0;
+        MutableChosenSetup.name[0] = 0;
         setup = {};
         return 1;
     }

@@ -3,13 +3,10 @@
 // contact, suspension force and damage, and the wheel's spin.
 #include <cmath>
 
-#include "devices/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
-constexpr float TwoPi = 6.28318530717958647692f;
 constexpr float AmbientKelvin = 293.15f;
 constexpr float RubberHeat = 2000.0f * 910.0f;  // J/(kg K) x kg/m^3
 constexpr float MaxPenetrationRate = 4.0f;      // m/s, the rim's contact damping input
@@ -65,7 +62,7 @@ inline Vec3 TurnAbout(const Vec3& axis, float sine, float cosine, const Vec3& v)
 // The rim against the surface its side probe found: a penalty contact
 // with the car's stiffness and damping and a sliding friction anchor, as
 // the body points have. Returns whether it touched.
-[[gnu::noinline]] bool RimContact(Wheel& wheel, const Vec3& rimPoint, float h, float inverseH, CarObject& car)
+[[gnu::noinline]] bool RimContact(Wheel& wheel, const Vec3& rimPoint, float h, float inverseH, const RigidBody& car)
 {
     const WheelContact& rim = wheel.rim;
     const float depth = rim.touching ? Dot(rim.normal, rim.point - rimPoint) : 0.0f;
@@ -82,7 +79,7 @@ inline Vec3 TurnAbout(const Vec3& axis, float sine, float cosine, const Vec3& v)
         cd = cd < rim.body->damping ? cd : rim.body->damping;
     }
     float rate = (depth - wheel.rimDepth) * inverseH;
-    rate = rate > MaxPenetrationRate ? MaxPenetrationRate : rate < -MaxPenetrationRate ? -MaxPenetrationRate : rate;
+    rate = Clamp(rate, -MaxPenetrationRate, MaxPenetrationRate);
     wheel.rimDepth = depth;
     const float normalForce = cd * rate + k * depth;
     const Vec3 spring = k * (wheel.rimAnchor - c);
@@ -149,8 +146,8 @@ void DamageSuspension(Wheel& wheel, const Axle& axle, const FloatMatrix& R, cons
         const Vec3 forward = {R.m[1], R.m[4], R.m[7]};
         const Vec3 up = {R.m[2], R.m[5], R.m[8]};
         if (wheel.damageState[3] != DamageAtLimit) {
-            constexpr float Limit = 3.14159265358979f / 8;
-            wheel.toe -= Dot(wheel.rim.normal, forward) * (3.14159265358979f / 3) * y * h;
+            constexpr float Limit = Pi / 8;
+            wheel.toe -= Dot(wheel.rim.normal, forward) * (Pi / 3) * y * h;
             if (wheel.toe >= Limit || wheel.toe <= -Limit) {
                 wheel.toe = wheel.toe > 0 ? Limit : -Limit;
                 wheel.damageState[3] = DamageAtLimit;
@@ -171,35 +168,95 @@ void DamageSuspension(Wheel& wheel, const Axle& axle, const FloatMatrix& R, cons
         BendLink(wheel.upperLinkLoss, wheel.damageState[1], axle.upperLinkLength, bend, upperShare, h);
 }
 
-} // namespace
+// The constants of the tyre model. Heat and wear factors are the model's
+// own calibration: they turn the patch's work into joules of tread heat and
+// metres of worn tread.
+constexpr float AirSpecificHeat = 1005.0f;        // J/(kg K), at constant volume as the tyre holds it
+constexpr float FlatPressureShare = 0.1f;         // of the set pressure, left in a flat tyre
+constexpr float TreadShearPerPressure = 0.9f;     // the tread's shear stiffness per unit of pressure stiffness
+constexpr float NewTreadShare = 0.03f;            // of the tyre radius: a new tread's depth
+constexpr float WornTreadShare = 0.3f;            // of a new tread: a tread worn through
+constexpr float BottomingClearance = 0.02f;       // m of sidewall left when the rim presses the tread
+constexpr float TravelRateLimit = 16.0f;          // m/s, the suspension's travel rate either way
+constexpr float OneStepTravelDamping = 0.333f;    // the one-step form's share of the travel rate kept
+constexpr float CamberContactShift = 0.866f;      // |camber| past which the contact shift shrinks (30 degrees)
+constexpr float CamberShiftFade = 7.4626865f;     // 1 / (1 - 0.866): the shift falls to nothing lying flat
+constexpr float TreadHeatPerLoad = 260.0f;        // heating of the tread strips per load, width and roll
+constexpr float SidewallHeatPerLoad = 280.0f;     // heating of each sidewall per load and roll
+constexpr float SidewallHeatRadiusShare = 0.015f; // of the tyre radius
+constexpr float SlipHeatShare = 0.4f;             // of the tread's shear that heats like load
+constexpr float GripTemperatureWidth = 60.0f;     // K: half grip this far from the optimum temperature
+constexpr float StripBaseShare = 0.02f;           // of the tyre width: the deflection the edge strips start at
+constexpr float StripSpread = 1.6f;               // how fast the edge strips take load with deflection
+constexpr float UnevenLoadGripLoss = 0.25f;       // grip lost per unit of the strips' load spread
+constexpr float CarcassRoundness = 0.001f;        // m: the profile's share in the carcass pressure law
+constexpr float GripPressureScale = 960000.0f;    // Pa: grip 1 at 260 kPa above the offset below
+constexpr float GripPressureOffset = 700000.0f;   // Pa
+constexpr float BottomedStiffnessPerMass = 50000; // N/m per kg of wheel: the rim pressing the tread
+constexpr float BottomedGrip = 0.25f;             // grip factor of a bottomed-out tyre
+constexpr float LoadCapShare = 0.999f;            // of sidewall x shear stiffness: the largest shear force
+constexpr float PeakSlipPerRoot = 0.35f;          // the peak slip per unit of the curve's stiffness
+constexpr float SmallestPeakSlip = 0.001f;
+constexpr float StickingFriction = 0.95f;         // of the friction limit, a sticking patch on hard ground
+constexpr float CamberSlip = 0.1f;                // slip angle per unit of camber
+constexpr float OneStepRelax = 0.2f, SubStepRelax = 0.05f;  // shear relaxation per (sub-)step
+constexpr float SmallestSlip = 0.0001f;
+constexpr float SlidingHeatShare = 0.00032f;      // of the sliding work that heats the running surface
+constexpr float HardDirtLoss = 6e-8f;             // dirt rubbed off per friction, roll and strip area
+constexpr float SlidingDirtLoss = 1e-6f;          // dirt rubbed off per joule slid and strip area
+constexpr float LooseDirtGain = 4e-6f;            // dirt picked up per friction, depth, roll and strip area
+constexpr float CleanDirt = 0.01f;                // dirt below this is none
+constexpr float MostDirt = 0.16f;
+constexpr float LooseDepthPerUnit = 0.01f;        // m per unit of a surface's depth (cm)
+constexpr float SmallestDrag = 0.01f;             // N, a loose surface's smallest hold
+constexpr float SpinAngleWrap = 32 * Pi;  // rad: the spin angle stays within this either way
 
-void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, const Vec3& hubPosition,
-                       float brakeTorque, float* alignTorque, float h, float inverseH, float gravity,
-                       CarObject& car, Vec3& load, int remote)
+// What one (sub-)step of one wheel's tyre works with: its inputs, the
+// wheel's frame on the ground and what each stage hands the next.
+struct TyreStep {
+    Wheel& wheel;
+    const Axle& axle;
+    const TyreStepInput& input;
+    const FloatMatrix& R;
+    bool fullForm;                 // sub-steps (alignment sum given), not the one-step form
+    const TyreCompound& compound;
+    float r, inverseR;             // m, the tyre radius
+    float kt = 0, inverseKt = 0;   // N/m, the tread's lateral shear stiffness
+    Vec3 centre{}, S{};            // the tyre's lowest point (m from the car's position) and spin axis
+    float halfWidth = 0, sidewall = 0, nominalTread = 0, minimumTread = 0, bottoming = 0;  // m
+    float rolled = 0;              // m the tread rolled this (sub-)step
+    Vec3 weight{};                 // N, the wheel's
+    TyreSegment* segment = nullptr;  // the tread segment on the ground
+    const SurfaceKindRecord* surface = nullptr;
+    bool loose = false;
+    int curveKind = HardTyreCurve;
+    float cleanliness = 1;         // a dirty tread grips less on a hard surface
+    Vec3 N{}, f{}, l{};            // ground normal, rolling and lateral directions
+    float cb = 0;                  // camber: spin axis . ground normal
+};
+
+// The air's absolute pressure follows its temperature (the set pressure
+// holds at 20 C); a flat tyre keeps a tenth.
+void UpdateTyrePressure(Wheel& wheel)
 {
-    const bool fullForm = alignTorque != nullptr;
-    const Vec3 aeroLoad = load;
-    const TyreCompound& compound = CompoundTable[axle.tyreType & 7];
-    const float r = axle.tyreRadius;
-    const float inverseR = r > 0 ? 1.0f / r : 0.0f;
-
-    // 1. Pressure: the air's absolute pressure follows its temperature
-    // (the set pressure holds at 20 C); a flat tyre keeps a tenth.
     if (wheel.flat) {
-        wheel.pressure = 0.1f * wheel.coldPressure;
+        wheel.pressure = FlatPressureShare * wheel.coldPressure;
     } else if (wheel.airMass > 0) {
         wheel.pressure = wheel.airHeat * (AtmosphericPressure + wheel.coldPressure) /
-                             (wheel.airMass * (1005.0f * AmbientKelvin)) - AtmosphericPressure;
+                             (wheel.airMass * (AirSpecificHeat * AmbientKelvin)) - AtmosphericPressure;
     } else {
         wheel.pressure = wheel.coldPressure;
     }
-    // 2. The tread's shear stiffness (lateral; twice that along the tyre).
-    const float kt = axle.pressureStiffness * wheel.pressure * 0.9f;
-    const float inverseKt = kt > 0 ? 1.0f / kt : 0.0f;
+}
 
-    // 3. The wheel's frame: steered about its steering axis, the spin axis
-    // leaned in its plane by the tread's lateral shear.
-    const float lean = wheel.lateralDeflection * 0.5f * inverseR;
+// The wheel's frame: steered about its steering axis, the spin axis leaned
+// in its plane by the tread's lateral shear. The tyre's lowest point in the
+// wheel's plane is a tyre radius from the hub; the patch and the ground
+// speed are taken there.
+void PlaceTyreOnWheel(TyreStep& t)
+{
+    const Wheel& wheel = t.wheel;
+    const float lean = wheel.lateralDeflection * 0.5f * t.inverseR;
     const float leanSquared = lean * lean;
     const float upright = leanSquared < 1 ? std::sqrt(1 - leanSquared) : 0.0f;
     const Vec3 leaned = {upright * wheel.spinAxis.x - lean * wheel.spinAxis.z, wheel.spinAxis.y,
@@ -211,437 +268,514 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
         offset = TurnAbout(wheel.steerAxis, s, c, offset);
         spinLocal = TurnAbout(wheel.steerAxis, s, c, spinLocal);
     }
-    // The tyre's lowest point in the wheel's plane: a tyre radius from the
-    // hub; the patch and the ground speed are taken there.
-    const Vec3 centre = hubPosition + Rotate(R, offset);
-    const Vec3 S = Rotate(R, spinLocal);
+    t.centre = t.input.hubPosition + Rotate(t.R, offset);
+    t.S = Rotate(t.R, spinLocal);
+}
 
-    // 4. Sizes.
-    const float halfWidth = axle.tyreWidth * 0.5f;
-    const float sidewall = r - axle.rimRadius;
-    const float nominalTread = 0.03f * r;
-    const float minimumTread = 0.3f * nominalTread;
-    const float bottoming = sidewall - 0.02f;
-    const float rolled = r * wheel.spinStep;
-    const Vec3 weight = {0, 0, gravity * wheel.wheelMass};
-    load += weight;
-
-    // 5. The tread segment on the ground.
-    wheel.contactWidth = 0;
-    wheel.load = 0;
-    wheel.slipDisplay = 0;
-    wheel.combinedSlip = 0;
-    wheel.slide = 0;
+// The tread segment on the ground (a remote car's tyre keeps one segment),
+// and what the surface under it gives the tyre.
+void FindGroundSegment(TyreStep& t)
+{
+    Wheel& wheel = t.wheel;
     int segmentIndex = 0;
-    if (!remote) {
+    if (!t.input.remote) {
         const int n = static_cast<int>(RoundToNearest(16 * wheel.spinAngle * (1 / TwoPi)));
         segmentIndex = ((n % TyreSegmentCount) + TyreSegmentCount) % TyreSegmentCount;
     }
-    TyreSegment& segment = wheel.segments[segmentIndex];
-    const int kind = wheel.surfaceKind >= 0 && wheel.surfaceKind < SurfaceKindTableSize ? wheel.surfaceKind : 0;
-    const SurfaceKindRecord& surface = SurfaceKindTable[kind];
-    const bool loose = surface.loose != 0;
-    const int curveKind = loose ? LooseTyreCurve : HardTyreCurve;
+    t.segment = &wheel.segments[segmentIndex];
+    const int kind = wheel.surfaceKind >= 0 && wheel.surfaceKind < SurfaceKindCount ? wheel.surfaceKind : 0;
+    t.surface = &SurfaceKindTable[kind];
+    t.loose = t.surface->loose != 0;
+    t.curveKind = t.loose ? LooseTyreCurve : HardTyreCurve;
+    t.cleanliness = t.loose ? 1.0f : 1 - t.segment->dirt;
+}
 
-    // 6. A dirty tread grips less on a hard surface.
-    const float cleanliness = loose ? 1.0f : 1 - segment.dirt;
-
-    // 7. Ground contact.
-    const Vec3 N = wheel.ground.normal;
-    Vec3 f, l;
-    float cb = 0;
-    if (wheel.ground.touching) {
-        const Vec3 across = Cross(N, S);
-        const float acrossSquared = LengthSquared(across);
-        // A wheel lying flat on the ground has no rolling direction: its
-        // tread takes no part, the rim contact holds it.
-        if (acrossSquared > 1e-12f) {
-            f = (1.0f / std::sqrt(acrossSquared)) * across;
-            l = Cross(f, N);
-            cb = Dot(S, N);
-            wheel.camber = cb;
-            // The tread's round profile moves the contact across the tread
-            // and, either way the wheel leans, up by the profile's curve.
-            const float cbSquared = cb * cb;
-            const float cosCamber = cbSquared < 1 ? std::sqrt(1 - cbSquared) : 0.0f;
-            Vec3 shift = axle.profileRadius * ((-cb) * l + (cosCamber - 1) * N);
-            const float lateralShift = Absolute(Dot(l, shift));
-            if (lateralShift > halfWidth)
-                shift = (halfWidth / lateralShift) * shift;
-            const float absCb = Absolute(cb);
-            if (absCb > 0.866f)
-                shift = ((1 - absCb) * 7.4626865f) * shift;
-            const Vec3 p0 = centre + shift;
-            const float meanTread =
-                (segment.treadDepth[0] + segment.treadDepth[1] + segment.treadDepth[2]) * (1.0f / 3);
-            float d = Dot(N, wheel.ground.point - p0) + (meanTread - nominalTread);
-            if (!fullForm) {
-                if (wheel.flat)
-                    d -= bottoming;
-                wheel.travel += d;
-                if (wheel.travel > 0) {
-                    float rate = d * inverseH;
-                    rate = rate > 16 ? 16 : rate < -16 ? -16 : rate;
-                    wheel.travelRate = wheel.touching ? rate * 0.333f : 0.0f;
-                    UpdateSuspensionGeometry(wheel, axle);
-                    wheel.contactWidth = axle.tyreWidth;
-                    wheel.patchPoint = p0 + d * N;
-                    wheel.load = wheel.springRate * wheel.travel - gravity * wheel.wheelMass;
-                    wheel.tyreDeflection = 0;
-                }
-            } else if (d > 0) {
-                if (wheel.tyreDeflection != 0)
-                    wheel.load = (d - wheel.tyreDeflection) * axle.tyreDamping * inverseH;
-                wheel.tyreDeflection = d;
-                wheel.contactWidth = axle.tyreWidth;
-                wheel.patchPoint = p0 + d * N;
-            }
-        }
-    }
-
-    if (wheel.contactWidth == 0) {
-        // 8. Off the ground.
-        if (!fullForm) {
-            wheel.travel = 0;
-            wheel.travelRate = 0;
-            UpdateSuspensionGeometry(wheel, axle);
-        }
+// The one-step form's contact: the tread's reach d below the ground moves
+// the suspension directly and the spring carries the load.
+void SettleOneStepContact(TyreStep& t, const Vec3& p0, float d)
+{
+    Wheel& wheel = t.wheel;
+    if (wheel.flat)
+        d -= t.bottoming;
+    wheel.travel += d;
+    if (wheel.travel > 0) {
+        float rate = d * t.input.inverseH;
+        rate = Clamp(rate, -TravelRateLimit, TravelRateLimit);
+        wheel.travelRate = wheel.touching ? rate * OneStepTravelDamping : 0.0f;
+        UpdateSuspensionGeometry(wheel, t.axle);
+        wheel.contactWidth = t.axle.tyreWidth;
+        wheel.patchPoint = p0 + d * t.N;
+        wheel.load = wheel.springRate * wheel.travel - t.input.gravity * wheel.wheelMass;
         wheel.tyreDeflection = 0;
-        wheel.lateralDeflection = 0;
-        wheel.longitudinalDeflection = 0;
-        wheel.wheelForce = {};
-        wheel.contactForward = {};
-        wheel.contactLateral = {};
-        wheel.patchDisplacement = {};
-        wheel.gripFactor = 0;
-        wheel.touching = 0;
-        wheel.frictionLimit = 0;
-        wheel.frictionCoefficient = 0;
-        wheel.springLoad = 0;
-        wheel.patchPoint = centre;
-        wheel.previousCentre = centre;
+    }
+}
+
+// Whether the tread meets the ground: the rolling and lateral directions
+// in the ground plane, the camber, and the contact point, which the
+// tread's round profile moves across the tread and, either way the wheel
+// leans, up by the profile's curve. A wheel lying flat on the ground has
+// no rolling direction: its tread takes no part, the rim contact holds it.
+void FindGroundContact(TyreStep& t)
+{
+    Wheel& wheel = t.wheel;
+    const Axle& axle = t.axle;
+    const TyreSegment& segment = *t.segment;
+    t.N = wheel.ground.normal;
+    if (!wheel.ground.touching)
+        return;
+    const Vec3 across = Cross(t.N, t.S);
+    const float acrossSquared = LengthSquared(across);
+    if (!(acrossSquared > 1e-12f))
+        return;
+    t.f = (1.0f / std::sqrt(acrossSquared)) * across;
+    t.l = Cross(t.f, t.N);
+    t.cb = Dot(t.S, t.N);
+    wheel.camber = t.cb;
+    const float cbSquared = t.cb * t.cb;
+    const float cosCamber = cbSquared < 1 ? std::sqrt(1 - cbSquared) : 0.0f;
+    Vec3 shift = axle.profileRadius * ((-t.cb) * t.l + (cosCamber - 1) * t.N);
+    const float lateralShift = Absolute(Dot(t.l, shift));
+    if (lateralShift > t.halfWidth)
+        shift = (t.halfWidth / lateralShift) * shift;
+    const float absCb = Absolute(t.cb);
+    if (absCb > CamberContactShift)
+        shift = ((1 - absCb) * CamberShiftFade) * shift;
+    const Vec3 p0 = t.centre + shift;
+    const float meanTread = (segment.treadDepth[0] + segment.treadDepth[1] + segment.treadDepth[2]) * (1.0f / 3);
+    const float d = Dot(t.N, wheel.ground.point - p0) + (meanTread - t.nominalTread);
+    if (!t.fullForm) {
+        SettleOneStepContact(t, p0, d);
+    } else if (d > 0) {
+        if (wheel.tyreDeflection != 0)
+            wheel.load = (d - wheel.tyreDeflection) * axle.tyreDamping * t.input.inverseH;
+        wheel.tyreDeflection = d;
+        wheel.contactWidth = axle.tyreWidth;
+        wheel.patchPoint = p0 + d * t.N;
+    }
+}
+
+// A tyre off the ground: no deflection, force or grip; the one-step form
+// lets the suspension down.
+void LiftTyreOff(TyreStep& t)
+{
+    Wheel& wheel = t.wheel;
+    if (!t.fullForm) {
+        wheel.travel = 0;
+        wheel.travelRate = 0;
+        UpdateSuspensionGeometry(wheel, t.axle);
+    }
+    wheel.tyreDeflection = 0;
+    wheel.lateralDeflection = 0;
+    wheel.longitudinalDeflection = 0;
+    wheel.wheelForce = {};
+    wheel.contactForward = {};
+    wheel.contactLateral = {};
+    wheel.patchDisplacement = {};
+    wheel.gripFactor = 0;
+    wheel.touching = 0;
+    wheel.frictionLimit = 0;
+    wheel.frictionCoefficient = 0;
+    wheel.springLoad = 0;
+    wheel.patchPoint = t.centre;
+    wheel.previousCentre = t.centre;
+}
+
+// The grip of each tread strip by its temperature T (heat over capacity
+// c): phi = 0.5 / (((T - optimum) / 60)^2 + 1) + 0.5, with T's division
+// folded into phi's: 0.5 (60 c)^2 / ((heat - optimum c)^2 + (60 c)^2).
+void StripGrips(const TyreStep& t, float phi[3])
+{
+    const float optimum = t.compound.optimumTempC + 273.15f;
+    const float A = t.axle.treadHeatFactor;
+    for (int j = 0; j < 3; j++) {
+        const float capacity = A * t.segment->treadDepth[j] * RubberHeat;
+        if (capacity > 0) {
+            const float off = t.segment->treadHeat[j] - optimum * capacity;
+            const float scale = GripTemperatureWidth * capacity;
+            phi[j] = 0.5f * (scale * scale) / (off * off + scale * scale) + 0.5f;
+        } else {
+            phi[j] = 1;
+        }
+    }
+}
+
+// The load on the three strips across the tread: the middle one takes the
+// deflection, the edges more or less of it as the wheel leans.
+void SpreadStripLoads(TyreStep& t)
+{
+    Wheel& wheel = t.wheel;
+    const float deflection = wheel.tyreDeflection;
+    const float base = t.axle.tyreWidth * StripBaseShare;
+    const float spread = (deflection - base) * StripSpread;
+    const float tilt = t.halfWidth * t.cb;
+    const float inner = tilt + spread;
+    const float outer = spread - tilt;
+    wheel.stripLoad[0] = inner > 0 ? inner : 0.0f;
+    wheel.stripLoad[1] = deflection;
+    wheel.stripLoad[2] = outer > 0 ? outer : 0.0f;
+}
+
+// The heat that rolling with load and shear puts into the tread strips and
+// the sidewalls; returns the whole of it (J).
+float HeatRollingTyre(TyreStep& t, float slipMeasure, float rho)
+{
+    Wheel& wheel = t.wheel;
+    TyreSegment& segment = *t.segment;
+    float heatTotal = 0;
+    const float perLoad = t.compound.heatingFactor * t.axle.tyreWidth * rho * TreadHeatPerLoad;
+    for (int j = 0; j < 3; j++) {
+        const float heat = (wheel.stripLoad[j] + slipMeasure) * segment.treadDepth[j] * perLoad;
+        segment.treadHeat[j] += heat;
+        heatTotal += heat;
+    }
+    const float perSide = rho * t.compound.heatingFactor * SidewallHeatPerLoad * (t.r * SidewallHeatRadiusShare);
+    const float first = (slipMeasure + wheel.stripLoad[0]) * perSide;
+    const float second = (slipMeasure + wheel.stripLoad[2]) * perSide;
+    segment.sidewallHeat[0] += first;
+    segment.sidewallHeat[1] += second;
+    heatTotal += first + second;
+    return heatTotal;
+}
+
+// The patch's grip from the strips' grips weighted by their loads, less
+// for a load spread unevenly (the loads' standard deviation over their
+// mean); 0 without load.
+float LoadWeightedGrip(const TyreStep& t, const float phi[3], float strip)
+{
+    const Wheel& wheel = t.wheel;
+    if (!(strip > 0))
+        return 0;
+    const float inverseStrip = 1 / strip;
+    const float mean = strip * (1.0f / 3);
+    const float d0 = wheel.stripLoad[0] - mean, d1 = wheel.stripLoad[1] - mean, d2 = wheel.stripLoad[2] - mean;
+    const float unevenness = std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * (1.0f / 6)) * 3 * inverseStrip;
+    const float weighted = phi[0] * wheel.stripLoad[0] + phi[1] * wheel.stripLoad[1] + phi[2] * wheel.stripLoad[2];
+    return weighted * wheel.ground.grip * inverseStrip * (1 - unevenness * UnevenLoadGripLoss) * t.cleanliness;
+}
+
+// The carcass: the inflation pressure on the flattened patch carries the
+// load, up to the rim pressing the tread; sets the patch length and the
+// grip factor. Returns the spring's share of the load (N).
+float CarcassLoad(TyreStep& t, float grip)
+{
+    Wheel& wheel = t.wheel;
+    if (!t.fullForm) {
+        wheel.gripFactor = grip * (GripPressureScale / (wheel.pressure + GripPressureOffset));
+        wheel.patchLength = wheel.flat ? 0.0f : wheel.contactWidth;
+        return wheel.load;
+    }
+    const float deflection = wheel.tyreDeflection;
+    const float kd = t.axle.radialStiffness * deflection;
+    // pressure / (1 + rho r / deflection^2 x 0.001), written so that a
+    // vanishing deflection gives no load instead of a division by 0.
+    const float squared = deflection * deflection;
+    const float denominator = squared + t.axle.profileRadius * t.r * CarcassRoundness;
+    const float effective = denominator > 0 ? wheel.pressure * squared / denominator : 0.0f;
+    const float springLoad = effective * kd;
+    wheel.load += springLoad;
+    if (deflection <= t.bottoming) {
+        wheel.patchLength = kd / wheel.contactWidth;
+        // The pressure's factor on its own, so that its division need not
+        // wait for the grip.
+        wheel.gripFactor = grip * (GripPressureScale / (effective + GripPressureOffset));
     } else {
-        // 9. In contact.
-        wheel.contactForward = f;
-        wheel.contactLateral = l;
-        const float slipMeasure = 0.4f * (Absolute(wheel.lateralDeflection) + Absolute(wheel.longitudinalDeflection));
-        const float optimum = compound.optimumTempC + 273.15f;
-        const float rho = Absolute(rolled);
-        const float A = axle.treadHeatFactor;
-        const float inverseA = A > 0 ? 1.0f / A : 0.0f;
-        // The strips' grip by their temperature T (heat over capacity c):
-        // phi = 0.5 / (((T - optimum) / 60)^2 + 1) + 0.5, with T's division
-        // folded into phi's: 0.5 (60 c)^2 / ((heat - optimum c)^2 + (60 c)^2).
-        float phi[3];
-        for (int j = 0; j < 3; j++) {
-            const float capacity = A * segment.treadDepth[j] * RubberHeat;
-            if (capacity > 0) {
-                const float off = segment.treadHeat[j] - optimum * capacity;
-                const float scale = 60 * capacity;
-                phi[j] = 0.5f * (scale * scale) / (off * off + scale * scale) + 0.5f;
-            } else {
-                phi[j] = 1;
-            }
-        }
-        const float surfaceGrip = wheel.ground.grip;
-        const bool heats = fullForm && !ResimulatingCar && !wheel.flat;
-        float heatTotal = 0;
-        float strip = 0;  // the sum of the strip loads
-        float grip;
-        if (!fullForm) {
-            grip = (phi[0] + phi[1] + phi[2]) * surfaceGrip * cleanliness * 0.333f;
-        } else {
-            const float deflection = wheel.tyreDeflection;
-            const float base = axle.tyreWidth * 0.02f;
-            const float spread = (deflection - base) * 1.6f;
-            const float tilt = halfWidth * cb;
-            const float inner = tilt + spread;
-            const float outer = spread - tilt;
-            wheel.stripLoad[0] = inner > 0 ? inner : 0.0f;
-            wheel.stripLoad[1] = deflection;
-            wheel.stripLoad[2] = outer > 0 ? outer : 0.0f;
-            if (heats) {
-                const float perLoad = compound.heatingFactor * axle.tyreWidth * rho * 260;
-                for (int j = 0; j < 3; j++) {
-                    const float heat = (wheel.stripLoad[j] + slipMeasure) * segment.treadDepth[j] * perLoad;
-                    segment.treadHeat[j] += heat;
-                    heatTotal += heat;
-                }
-                // 4. Sidewalls.
-                const float perSide = rho * compound.heatingFactor * 280 * (r * 0.015f);
-                const float first = (slipMeasure + wheel.stripLoad[0]) * perSide;
-                const float second = (slipMeasure + wheel.stripLoad[2]) * perSide;
-                segment.sidewallHeat[0] += first;
-                segment.sidewallHeat[1] += second;
-                heatTotal += first + second;
-            }
-            strip = wheel.stripLoad[0] + wheel.stripLoad[1] + wheel.stripLoad[2];
-            if (strip > 0) {
-                const float inverseStrip = 1 / strip;
-                const float mean = strip * (1.0f / 3);
-                const float d0 = wheel.stripLoad[0] - mean, d1 = wheel.stripLoad[1] - mean,
-                            d2 = wheel.stripLoad[2] - mean;
-                // The loads' standard deviation over their mean.
-                const float unevenness = std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * (1.0f / 6)) * 3 * inverseStrip;
-                const float weighted = phi[0] * wheel.stripLoad[0] + phi[1] * wheel.stripLoad[1] +
-                                       phi[2] * wheel.stripLoad[2];
-                grip = weighted * surfaceGrip * inverseStrip * (1 - unevenness * 0.25f) * cleanliness;
-            } else {
-                grip = 0;
-            }
-        }
-        // 5. Rolling resistance: the heat the tyre makes is work taken from
-        // the wheel's turning.
-        if (rho > 1e-6f)
-            wheel.wheelTorque -= heatTotal / wheel.spinStep;
-
-        // 6. The motion of the tyre's lowest point.
-        const Vec3 D = centre - wheel.previousCentre;
-        wheel.previousCentre = centre;
-        const float loadCap = sidewall * kt * 0.999f;
-
-        // 7. The carcass: the inflation pressure on the flattened patch.
-        float springLoad;
-        if (fullForm) {
-            const float deflection = wheel.tyreDeflection;
-            const float kd = axle.radialStiffness * deflection;
-            // pressure / (1 + rho r / deflection^2 x 0.001), written so that a
-            // vanishing deflection gives no load instead of a division by 0.
-            const float squared = deflection * deflection;
-            const float denominator = squared + axle.profileRadius * r * 0.001f;
-            const float effective = denominator > 0 ? wheel.pressure * squared / denominator : 0.0f;
-            springLoad = effective * kd;
-            wheel.load += springLoad;
-            if (deflection <= bottoming) {
-                wheel.patchLength = kd / wheel.contactWidth;
-                // The pressure's factor on its own, so that its division
-                // need not wait for the grip.
-                wheel.gripFactor = grip * (960000 / (effective + 700000));
-            } else {
-                wheel.load += (deflection - bottoming) * wheel.wheelMass * 50000;
-                wheel.patchLength = 0;
-                wheel.gripFactor = 0.25f;
-            }
-        } else {
-            springLoad = wheel.load;
-            wheel.gripFactor = grip * (960000 / (wheel.pressure + 700000));
-            wheel.patchLength = wheel.flat ? 0.0f : wheel.contactWidth;
-        }
-        wheel.springLoad = springLoad;
-
-        // 8. The normal force and the friction it allows.
-        wheel.wheelForce = wheel.load * N;
-        wheel.frictionLimit = springLoad * wheel.gripFactor;
-        if (!(wheel.frictionLimit > 0))
-            wheel.frictionLimit = 0;
-
-        // 9. The slip where the grip peaks.
-        const TyreCurve& along = LongitudinalTyreCurves[curveKind];
-        const TyreCurve& lateral = LateralTyreCurves[curveKind];
-        const float peakRoot = kt > 0 ? wheel.frictionLimit * 0.5f * inverseR * inverseKt : 0.0f;
-        wheel.peakSlip = std::sqrt(peakRoot) * along.stiffness * 0.35f;
-        if (!(wheel.peakSlip >= 0.001f))
-            wheel.peakSlip = 0.001f;
-        wheel.curveSlip = loose ? 2 * wheel.peakSlip : wheel.peakSlip;
-        const float peak = wheel.peakSlip;
-
-        // 10. Below one turn per second of ground speed the patch sticks.
-        const float forwardMotion = Dot(D, f);
-        const float groundMotion = Absolute(forwardMotion);
-        float frictionForce = 0;
-        if (groundMotion < TwoPi * r * h || wheel.patchLength == 0 || !(groundMotion > 0)) {
-            // 11. Sticking: the patch's shear is carried round with the tread
-            // and relaxes as the tread leaves the patch.
-            const float lo = Dot(f, wheel.patchDisplacement), la = Dot(l, wheel.patchDisplacement);
-            const float turned = rho * inverseR;
-            const Vec3 P = (-turned * la) * l + (rolled - lo * turned) * f - D;
-            wheel.longitudinalDeflection = Dot(P, f) + lo;
-            wheel.lateralDeflection = Dot(P, l) + la;
-            const float flo = 2 * kt * wheel.longitudinalDeflection, fla = kt * wheel.lateralDeflection;
-            const float mu = loose ? 1.0f : 0.95f;
-            wheel.frictionCoefficient = mu;
-            float limit = wheel.frictionLimit * mu;
-            if (limit > loadCap)
-                limit = loadCap;
-            if (!(limit > 0))
-                limit = 0;
-            wheel.frictionLimit = limit;
-            const float squared = flo * flo + fla * fla;
-            frictionForce = std::sqrt(squared);
-            if (squared > limit * limit) {
-                const float scale = limit / frictionForce;
-                wheel.slipDisplay = 2 * peak;
-                wheel.slide = (frictionForce - limit) * inverseKt;
-                wheel.longitudinalDeflection *= scale;
-                wheel.lateralDeflection *= scale;
-                frictionForce = limit;
-            }
-            wheel.combinedSlip = wheel.slipDisplay;
-        } else {
-            // 12. Rolling: slip ratio and slip angle.
-            const float inverseMotion = 1 / groundMotion;
-            const float u = rolled - forwardMotion;
-            float sl = 2 * u * inverseMotion;
-            const float sa = -Dot(D, l) * inverseMotion - 0.1f * cb;
-            float z = std::sqrt(sl * sl + sa * sa);
-            const float inversePeak = 1 / peak;
-            if (!loose && z > peak) {
-                // Past the peak the ratio loses its factor 2 smoothly.
-                float plain = u * inverseMotion;
-                const float over = z - peak;
-                if (over < 3 * peak) {
-                    const float t = over * inversePeak * (1.0f / 3);
-                    plain = (plain - sl) * (3 - 2 * t) * t * t + sl;
-                }
-                sl = plain;
-                z = std::sqrt(sl * sl + sa * sa);
-            }
-            wheel.combinedSlip = z;
-            wheel.slide = groundMotion * z;
-            wheel.slipDisplay = z < 2 * peak ? z : 2 * peak;
-            const float x = along.knee * z * inversePeak;
-            const float muAlong = SampleTyreCurve(along, x);
-            const float muAcross = SampleTyreCurve(lateral, x);
-            const float relax = fullForm ? 0.05f : 0.2f;
-            if (z >= 0.0001f) {
-                const float inverseZ = 1 / z;
-                const float share = sa * inverseZ;
-                const float mu = (muAcross - muAlong) * share * share + muAlong;
-                wheel.frictionCoefficient = mu;
-                if (x > 0.001f) {
-                    // The part of the slip the tread's shear does not take up
-                    // is sliding.
-                    const float linear = x * along.values[0] * along.inverseStep;
-                    wheel.slide *= (linear - mu) / linear;
-                }
-                float force = mu * wheel.frictionLimit;
-                if (force > loadCap)
-                    force = loadCap;
-                frictionForce = force;
-                const float perSlip = force * inverseZ * inverseKt;
-                wheel.longitudinalDeflection += (perSlip * sl * 0.5f - wheel.longitudinalDeflection) * relax;
-                wheel.lateralDeflection += (perSlip * sa - wheel.lateralDeflection) * relax;
-            } else {
-                wheel.frictionCoefficient = muAlong;
-                wheel.slide = 0;
-                wheel.longitudinalDeflection *= 1 - relax;
-                wheel.lateralDeflection *= 1 - relax;
-            }
-        }
-
-        // 13. Sliding heat, wear and dirt.
-        if (fullForm && !ResimulatingCar) {
-            if (!loose) {
-                if (segment.dirt != 0) {
-                    segment.dirt -= 6e-8f * inverseA * wheel.frictionLimit * segment.dirt * rho;
-                    if (segment.dirt < 0.01f)
-                        segment.dirt = 0;
-                }
-                if (!wheel.flat && strip > 0) {
-                    // Worked on locals: the segment's fields are written
-                    // back once, not reloaded after every store.
-                    const float perStrip = frictionForce * wheel.slide / strip;
-                    const float heating = compound.heatingFactor, wear = compound.wearFactor;
-                    const float dirtPerEnergy = 1e-6f * inverseA;
-                    float dirt = segment.dirt;
-                    bool worn = false;
-                    for (int j = 0; j < 3; j++) {
-                        const float e = wheel.stripLoad[j] * perStrip;
-                        segment.surfaceHeat[j] += e * heating * 0.00032f;
-                        dirt -= dirtPerEnergy * dirt * e;
-                        if (dirt < 0.01f)
-                            dirt = 0;
-                        if (!remote) {
-                            float depth = segment.treadDepth[j] - e * wear;
-                            if (depth < minimumTread) {
-                                depth = minimumTread;
-                                worn = true;
-                            }
-                            segment.treadDepth[j] = depth;
-                        }
-                    }
-                    segment.dirt = dirt;
-                    if (worn)
-                        wheel.flat = 1;
-                }
-            } else {
-                const float depth = surface.depth * 0.01f;
-                if (segment.dirt < depth) {
-                    segment.dirt += 4e-6f * inverseA * wheel.frictionLimit * depth * rho;
-                    if (segment.dirt > 0.16f)
-                        segment.dirt = 0.16f;
-                }
-            }
-        }
-
-        // 14. The patch's shear force.
-        const Vec3 P = wheel.lateralDeflection * l + wheel.longitudinalDeflection * f;
-        Vec3 shear = (2 * kt * wheel.longitudinalDeflection) * f + (kt * wheel.lateralDeflection) * l;
-        if (fullForm)
-            shear += (axle.tyreDamping * inverseH) * (P - wheel.patchDisplacement);
-        wheel.patchDisplacement = P;
-        wheel.wheelForce += shear;
-        load += wheel.wheelForce;
-        wheel.wheelTorque -= Dot(shear, f) * r;
-        if (!fullForm && groundMotion < TwoPi * r * h)
-            wheel.wheelTorque *= groundMotion * inverseH * inverseR * (1 / TwoPi);
-        if (RigidBody* body = wheel.ground.body) {
-            const Vec3 j = h * wheel.wheelForce;
-            body->impulse -= j;
-            body->angularImpulse += Cross(j, OffsetFromFixed(wheel.ground.position - body->predictedPosition));
-        }
-        wheel.patchPoint += P;
-        wheel.touching = 1;
+        wheel.load += (deflection - t.bottoming) * wheel.wheelMass * BottomedStiffnessPerMass;
+        wheel.patchLength = 0;
+        wheel.gripFactor = BottomedGrip;
     }
+    return springLoad;
+}
 
-    // 10. The rim against a kerb or a wall.
-    const Vec3 rimPoint = hubPosition + (wheel.side * (halfWidth + axle.wheelOffset)) * S;
-    wheel.rimTouching = RimContact(wheel, rimPoint, h, inverseH, car) ? 1 : 0;
-    if (wheel.rimTouching)
-        wheel.wheelForce += wheel.rimForce;
+// The slip where the grip peaks, from the friction limit and the tread's
+// stiffness (twice that on a loose surface for the curves).
+void FindPeakSlip(TyreStep& t)
+{
+    Wheel& wheel = t.wheel;
+    const TyreCurve& along = LongitudinalTyreCurves[t.curveKind];
+    const float peakRoot = t.kt > 0 ? wheel.frictionLimit * 0.5f * t.inverseR * t.inverseKt : 0.0f;
+    wheel.peakSlip = std::sqrt(peakRoot) * along.stiffness * PeakSlipPerRoot;
+    if (!(wheel.peakSlip >= SmallestPeakSlip))
+        wheel.peakSlip = SmallestPeakSlip;
+    wheel.curveSlip = t.loose ? 2 * wheel.peakSlip : wheel.peakSlip;
+}
 
-    // 11. The suspension carries what its spring and damper hold; the rest
-    // of the force along the travel moves the wheel.
-    if (wheel.suspensionType != 0) {
-        const Vec3 a = Rotate(R, wheel.travelAxis);
-        const float damping = wheel.travelRate > 0 ? wheel.bumpDamping : wheel.reboundDamping;
-        float net = Dot(a, load) -
-                    (damping * wheel.travelRate + wheel.springRate * wheel.travel - wheel.springOffset);
-        if ((net <= 0 && wheel.travel <= 0) || (net > 0 && wheel.travel >= wheel.maxTravel))
-            net = 0;
-        wheel.wheelForce -= net * a;
-        if (fullForm) {
-            if (wheel.wheelMass > 0) {
-                wheel.travelRate += net / wheel.wheelMass * h;
-                wheel.travelRate = wheel.travelRate > 16 ? 16 : wheel.travelRate < -16 ? -16 : wheel.travelRate;
+// A sticking patch: its shear is carried round with the tread and relaxes
+// as the tread leaves the patch; beyond the friction limit it slides.
+// Returns the friction force (N).
+float StickPatch(TyreStep& t, const Vec3& D, float rho, float loadCap)
+{
+    Wheel& wheel = t.wheel;
+    const float peak = wheel.peakSlip;
+    const float lo = Dot(t.f, wheel.patchDisplacement), la = Dot(t.l, wheel.patchDisplacement);
+    const float turned = rho * t.inverseR;
+    const Vec3 P = (-turned * la) * t.l + (t.rolled - lo * turned) * t.f - D;
+    wheel.longitudinalDeflection = Dot(P, t.f) + lo;
+    wheel.lateralDeflection = Dot(P, t.l) + la;
+    const float flo = 2 * t.kt * wheel.longitudinalDeflection, fla = t.kt * wheel.lateralDeflection;
+    const float mu = t.loose ? 1.0f : StickingFriction;
+    wheel.frictionCoefficient = mu;
+    float limit = wheel.frictionLimit * mu;
+    if (limit > loadCap)
+        limit = loadCap;
+    if (!(limit > 0))
+        limit = 0;
+    wheel.frictionLimit = limit;
+    const float squared = flo * flo + fla * fla;
+    float frictionForce = std::sqrt(squared);
+    if (squared > limit * limit) {
+        const float scale = limit / frictionForce;
+        wheel.slipDisplay = 2 * peak;
+        wheel.slide = (frictionForce - limit) * t.inverseKt;
+        wheel.longitudinalDeflection *= scale;
+        wheel.lateralDeflection *= scale;
+        frictionForce = limit;
+    }
+    wheel.combinedSlip = wheel.slipDisplay;
+    return frictionForce;
+}
+
+// A rolling patch: slip ratio and slip angle give the friction from the
+// curves; the tread's shear follows the force. Returns the friction force.
+float RollPatch(TyreStep& t, const Vec3& D, float forwardMotion, float groundMotion, float loadCap)
+{
+    Wheel& wheel = t.wheel;
+    const float peak = wheel.peakSlip;
+    const TyreCurve& along = LongitudinalTyreCurves[t.curveKind];
+    const TyreCurve& lateral = LateralTyreCurves[t.curveKind];
+    const float inverseMotion = 1 / groundMotion;
+    const float u = t.rolled - forwardMotion;
+    float sl = 2 * u * inverseMotion;
+    const float sa = -Dot(D, t.l) * inverseMotion - CamberSlip * t.cb;
+    float z = std::sqrt(sl * sl + sa * sa);
+    const float inversePeak = 1 / peak;
+    if (!t.loose && z > peak) {
+        // Past the peak the ratio loses its factor 2 smoothly.
+        float plain = u * inverseMotion;
+        const float over = z - peak;
+        if (over < 3 * peak) {
+            const float s = over * inversePeak * (1.0f / 3);
+            plain = (plain - sl) * (3 - 2 * s) * s * s + sl;
+        }
+        sl = plain;
+        z = std::sqrt(sl * sl + sa * sa);
+    }
+    wheel.combinedSlip = z;
+    wheel.slide = groundMotion * z;
+    wheel.slipDisplay = z < 2 * peak ? z : 2 * peak;
+    const float x = along.knee * z * inversePeak;
+    const float muAlong = SampleTyreCurve(along, x);
+    const float muAcross = SampleTyreCurve(lateral, x);
+    const float relax = t.fullForm ? SubStepRelax : OneStepRelax;
+    if (!(z >= SmallestSlip)) {
+        wheel.frictionCoefficient = muAlong;
+        wheel.slide = 0;
+        wheel.longitudinalDeflection *= 1 - relax;
+        wheel.lateralDeflection *= 1 - relax;
+        return 0;
+    }
+    const float inverseZ = 1 / z;
+    const float share = sa * inverseZ;
+    const float mu = (muAcross - muAlong) * share * share + muAlong;
+    wheel.frictionCoefficient = mu;
+    if (x > 0.001f) {
+        // The part of the slip the tread's shear does not take up is sliding.
+        const float linear = x * along.values[0] * along.inverseStep;
+        wheel.slide *= (linear - mu) / linear;
+    }
+    float force = mu * wheel.frictionLimit;
+    if (force > loadCap)
+        force = loadCap;
+    const float perSlip = force * inverseZ * t.inverseKt;
+    wheel.longitudinalDeflection += (perSlip * sl * 0.5f - wheel.longitudinalDeflection) * relax;
+    wheel.lateralDeflection += (perSlip * sa - wheel.lateralDeflection) * relax;
+    return force;
+}
+
+// Sliding on hard ground heats the running surface, rubs dirt off and
+// wears the tread (a worn-through tread goes flat); a loose surface dirties
+// the tread up to its depth.
+void WearTread(TyreStep& t, float frictionForce, float strip, float rho)
+{
+    Wheel& wheel = t.wheel;
+    TyreSegment& segment = *t.segment;
+    const float A = t.axle.treadHeatFactor;
+    const float inverseA = A > 0 ? 1.0f / A : 0.0f;
+    if (t.loose) {
+        const float depth = t.surface->depth * LooseDepthPerUnit;
+        if (segment.dirt < depth) {
+            segment.dirt += LooseDirtGain * inverseA * wheel.frictionLimit * depth * rho;
+            if (segment.dirt > MostDirt)
+                segment.dirt = MostDirt;
+        }
+        return;
+    }
+    if (segment.dirt != 0) {
+        segment.dirt -= HardDirtLoss * inverseA * wheel.frictionLimit * segment.dirt * rho;
+        if (segment.dirt < CleanDirt)
+            segment.dirt = 0;
+    }
+    if (wheel.flat || !(strip > 0))
+        return;
+    // Worked on locals: the segment's fields are written back once, not
+    // reloaded after every store.
+    const float perStrip = frictionForce * wheel.slide / strip;
+    const float heating = t.compound.heatingFactor, wear = t.compound.wearFactor;
+    const float dirtPerEnergy = SlidingDirtLoss * inverseA;
+    float dirt = segment.dirt;
+    bool worn = false;
+    for (int j = 0; j < 3; j++) {
+        const float e = wheel.stripLoad[j] * perStrip;
+        segment.surfaceHeat[j] += e * heating * SlidingHeatShare;
+        dirt -= dirtPerEnergy * dirt * e;
+        if (dirt < CleanDirt)
+            dirt = 0;
+        if (!t.input.remote) {
+            float depth = segment.treadDepth[j] - e * wear;
+            if (depth < t.minimumTread) {
+                depth = t.minimumTread;
+                worn = true;
             }
-            DamageSuspension(wheel, axle, R, a, S, h, r);
+            segment.treadDepth[j] = depth;
         }
     }
+    segment.dirt = dirt;
+    if (worn)
+        wheel.flat = 1;
+}
 
-    // 12. Aerodynamic load and the wheel's weight.
-    wheel.wheelForce += aeroLoad + weight;
+// The patch's shear force on the wheel (with the tread's damping in the
+// sub-steps) and the car, its torque on the wheel, and its reaction on a
+// body the tyre stands on.
+void ApplyPatchShear(TyreStep& t, Vec3& load, float groundMotion)
+{
+    Wheel& wheel = t.wheel;
+    const float h = t.input.h, inverseH = t.input.inverseH;
+    const Vec3 P = wheel.lateralDeflection * t.l + wheel.longitudinalDeflection * t.f;
+    Vec3 shear = (2 * t.kt * wheel.longitudinalDeflection) * t.f + (t.kt * wheel.lateralDeflection) * t.l;
+    if (t.fullForm)
+        shear += (t.axle.tyreDamping * inverseH) * (P - wheel.patchDisplacement);
+    wheel.patchDisplacement = P;
+    wheel.wheelForce += shear;
+    load += wheel.wheelForce;
+    wheel.wheelTorque -= Dot(shear, t.f) * t.r;
+    if (!t.fullForm && groundMotion < TwoPi * t.r * h)
+        wheel.wheelTorque *= groundMotion * inverseH * t.inverseR * (1 / TwoPi);
+    if (RigidBody* body = wheel.ground.body) {
+        const Vec3 j = h * wheel.wheelForce;
+        body->impulse -= j;
+        body->angularImpulse += Cross(j, OffsetFromFixed(wheel.ground.position - body->predictedPosition));
+    }
+    wheel.patchPoint += P;
+    wheel.touching = 1;
+}
 
-    // 13. A loose surface holds a rolling wheel back.
-    const float dragLimit = surface.secondFactor * wheel.load;
-    if (wheel.touching && surface.secondFactor != 0 && dragLimit >= 0.01f) {
-        Vec3 v = kt * (wheel.dragAnchor - wheel.previousCentre);
+// A tyre on the ground: its grip and heat, the rolling resistance, the
+// carcass load and friction limit, a sticking or rolling patch, the
+// sliding's heat, wear and dirt, and the patch's force.
+void PressTyreOnGround(TyreStep& t, Vec3& load)
+{
+    Wheel& wheel = t.wheel;
+    wheel.contactForward = t.f;
+    wheel.contactLateral = t.l;
+    const float slipMeasure =
+        SlipHeatShare * (Absolute(wheel.lateralDeflection) + Absolute(wheel.longitudinalDeflection));
+    const float rho = Absolute(t.rolled);
+    float phi[3];
+    StripGrips(t, phi);
+    const bool heats = t.fullForm && !MutablePhysicsStep.resimulatingCar && !wheel.flat;
+    float heatTotal = 0;
+    float strip = 0;  // the sum of the strip loads
+    float grip;
+    if (!t.fullForm) {
+        grip = (phi[0] + phi[1] + phi[2]) * wheel.ground.grip * t.cleanliness * 0.333f;
+    } else {
+        SpreadStripLoads(t);
+        if (heats)
+            heatTotal = HeatRollingTyre(t, slipMeasure, rho);
+        strip = wheel.stripLoad[0] + wheel.stripLoad[1] + wheel.stripLoad[2];
+        grip = LoadWeightedGrip(t, phi, strip);
+    }
+    // Rolling resistance: the heat the tyre makes is work taken from the
+    // wheel's turning.
+    if (rho > 1e-6f)
+        wheel.wheelTorque -= heatTotal / wheel.spinStep;
+
+    // The motion of the tyre's lowest point.
+    const Vec3 D = t.centre - wheel.previousCentre;
+    wheel.previousCentre = t.centre;
+    const float loadCap = t.sidewall * t.kt * LoadCapShare;
+
+    const float springLoad = CarcassLoad(t, grip);
+    wheel.springLoad = springLoad;
+    // The normal force and the friction it allows.
+    wheel.wheelForce = wheel.load * t.N;
+    wheel.frictionLimit = springLoad * wheel.gripFactor;
+    if (!(wheel.frictionLimit > 0))
+        wheel.frictionLimit = 0;
+    FindPeakSlip(t);
+
+    // Below one turn per second of ground speed the patch sticks.
+    const float forwardMotion = Dot(D, t.f);
+    const float groundMotion = Absolute(forwardMotion);
+    float frictionForce;
+    if (groundMotion < TwoPi * t.r * t.input.h || wheel.patchLength == 0 || !(groundMotion > 0))
+        frictionForce = StickPatch(t, D, rho, loadCap);
+    else
+        frictionForce = RollPatch(t, D, forwardMotion, groundMotion, loadCap);
+
+    if (t.fullForm && !MutablePhysicsStep.resimulatingCar)
+        WearTread(t, frictionForce, strip, rho);
+    ApplyPatchShear(t, load, groundMotion);
+}
+
+// The suspension carries what its spring and damper hold; the rest of the
+// force along the travel moves the wheel (in the sub-steps), and loads
+// beyond the wheel's limits bend it.
+void CarrySuspension(TyreStep& t, const Vec3& load)
+{
+    Wheel& wheel = t.wheel;
+    if (wheel.suspensionType == 0)
+        return;
+    const float h = t.input.h;
+    const Vec3 a = Rotate(t.R, wheel.travelAxis);
+    const float damping = wheel.travelRate > 0 ? wheel.bumpDamping : wheel.reboundDamping;
+    float net = Dot(a, load) - (damping * wheel.travelRate + wheel.springRate * wheel.travel - wheel.springOffset);
+    if ((net <= 0 && wheel.travel <= 0) || (net > 0 && wheel.travel >= wheel.maxTravel))
+        net = 0;
+    wheel.wheelForce -= net * a;
+    if (!t.fullForm)
+        return;
+    if (wheel.wheelMass > 0) {
+        wheel.travelRate += net / wheel.wheelMass * h;
+        wheel.travelRate = Clamp(wheel.travelRate, -TravelRateLimit, TravelRateLimit);
+    }
+    DamageSuspension(wheel, t.axle, t.R, a, t.S, h, t.r);
+}
+
+// A loose surface holds a rolling wheel back: a friction anchor that
+// slides at the surface's limit.
+void HoldOnLooseSurface(TyreStep& t)
+{
+    Wheel& wheel = t.wheel;
+    const float dragLimit = t.surface->secondFactor * wheel.load;
+    if (wheel.touching && t.surface->secondFactor != 0 && dragLimit >= SmallestDrag) {
+        Vec3 v = t.kt * (wheel.dragAnchor - wheel.previousCentre);
         const float squared = LengthSquared(v);
         if (squared > dragLimit * dragLimit) {
             v = (dragLimit / std::sqrt(squared)) * v;
-            wheel.dragAnchor = wheel.previousCentre + inverseKt * v;
+            wheel.dragAnchor = wheel.previousCentre + t.inverseKt * v;
         }
         wheel.wheelForce += v;
     } else {
         wheel.dragAnchor = wheel.previousCentre;
     }
+}
 
-    // 14. Aligning torque about the steering axis.
-    if (fullForm && wheel.axleIndex == 1)
-        *alignTorque += Dot(Cross(wheel.patchPoint - hubPosition, wheel.wheelForce), Rotate(R, wheel.steerAxis));
-
-    // 15. Spin: drive and tyre torque, then the brake, which can stop the
-    // wheel but never turn it backwards.
+// Spin: drive and tyre torque, then the brake, which can stop the wheel
+// but never turn it backwards; the angle of a wheel of a solid axle is the
+// axle's.
+void SpinWheel(Wheel& wheel, const Axle& axle, float h, float brakeTorque)
+{
     const float inverseInertia = wheel.wheelInertia > 0 ? 1.0f / wheel.wheelInertia : 0.0f;
     wheel.spinRate += h * inverseInertia * wheel.wheelTorque;
     const float brake = h * inverseInertia * brakeTorque;
@@ -652,12 +786,61 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const FloatMatrix& R, con
     else
         wheel.spinRate = 0;
     wheel.spinStep = h * wheel.spinRate;
-    if (!axle.solid) {
-        constexpr float Wrap = 32 * 3.14159265358979f;
-        wheel.spinAngle += wheel.spinStep;
-        if (wheel.spinAngle > Wrap)
-            wheel.spinAngle -= 2 * Wrap;
-        else if (wheel.spinAngle < -Wrap)
-            wheel.spinAngle += 2 * Wrap;
-    }
+    if (axle.solid)
+        return;
+    wheel.spinAngle += wheel.spinStep;
+    if (wheel.spinAngle > SpinAngleWrap)
+        wheel.spinAngle -= 2 * SpinAngleWrap;
+    else if (wheel.spinAngle < -SpinAngleWrap)
+        wheel.spinAngle += 2 * SpinAngleWrap;
+}
+
+} // namespace
+
+void ComputeTyreForces(Wheel& wheel, const Axle& axle, const TyreStepInput& input, Vec3& load)
+{
+    const float r = axle.tyreRadius;
+    TyreStep t{wheel, axle, input, input.car->rotation, input.alignTorque != nullptr, CompoundTable[axle.tyreType & 7],
+               r, r > 0 ? 1.0f / r : 0.0f};
+    const Vec3 aeroLoad = load;
+    UpdateTyrePressure(wheel);
+    t.kt = axle.pressureStiffness * wheel.pressure * TreadShearPerPressure;
+    t.inverseKt = t.kt > 0 ? 1.0f / t.kt : 0.0f;
+    PlaceTyreOnWheel(t);
+
+    t.halfWidth = axle.tyreWidth * 0.5f;
+    t.sidewall = r - axle.rimRadius;
+    t.nominalTread = NewTreadShare * r;
+    t.minimumTread = WornTreadShare * t.nominalTread;
+    t.bottoming = t.sidewall - BottomingClearance;
+    t.rolled = r * wheel.spinStep;
+    t.weight = {0, 0, input.gravity * wheel.wheelMass};
+    load += t.weight;
+
+    wheel.contactWidth = 0;
+    wheel.load = 0;
+    wheel.slipDisplay = 0;
+    wheel.combinedSlip = 0;
+    wheel.slide = 0;
+    FindGroundSegment(t);
+    FindGroundContact(t);
+    if (wheel.contactWidth == 0)
+        LiftTyreOff(t);
+    else
+        PressTyreOnGround(t, load);
+
+    // The rim against a kerb or a wall.
+    const Vec3 rimPoint = input.hubPosition + (wheel.side * (t.halfWidth + axle.wheelOffset)) * t.S;
+    wheel.rimTouching = RimContact(wheel, rimPoint, input.h, input.inverseH, *input.car) ? 1 : 0;
+    if (wheel.rimTouching)
+        wheel.wheelForce += wheel.rimForce;
+
+    CarrySuspension(t, load);
+    wheel.wheelForce += aeroLoad + t.weight;
+    HoldOnLooseSurface(t);
+    // The aligning torque about the steering axis.
+    if (t.fullForm && wheel.axleIndex == 1)
+        *input.alignTorque +=
+            Dot(Cross(wheel.patchPoint - input.hubPosition, wheel.wheelForce), Rotate(t.R, wheel.steerAxis));
+    SpinWheel(wheel, axle, input.h, input.brakeTorque);
 }

@@ -25,7 +25,7 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
     const float airT = wheel.airHeat * Inverse(airCapacity);
     const float rimT = wheel.rimHeat * Inverse(rimCapacity);
 
-    // 1. Exchange coefficients, W/K over the step.
+    // Exchange coefficients, W/K over the step.
     const float surfaceOut = A * 10 * h * airFlow;
     const float bulkIn = A * 10 * h * pr;
     const float thinLayer = 0.001f * r;
@@ -40,7 +40,7 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
     float airGain = 0;
     for (int s = 0; s < segments; s++) {
         TyreSegment& segment = wheel.segments[s];
-        // 2. Tread strips: surface to bulk, bulk to the air inside, surface
+        // Tread strips: surface to bulk, bulk to the air inside, surface
         // to the outside air.
         for (int j = 0; j < 3; j++) {
             const float tb = segment.treadHeat[j] * Inverse(TreadCapacity(axle, segment.treadDepth[j]));
@@ -53,7 +53,7 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
             bulkSum[j] += tb;
             depthSum[j] += segment.treadDepth[j];
         }
-        // 3. Sidewalls.
+        // Sidewalls.
         for (int j = 0; j < 2; j++) {
             const float tw = segment.sidewallHeat[j] * inverseSide;
             const float q = (tw - airT) * sideIn;
@@ -64,7 +64,7 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
         dirtSum += segment.dirt;
     }
 
-    // 4. Means over the segments; an overheated strip bursts the tyre.
+    // Means over the segments; an overheated strip bursts the tyre.
     const float perSegment = 1.0f / static_cast<float>(segments);
     for (int j = 0; j < 3; j++) {
         bulkSum[j] *= perSegment;
@@ -73,7 +73,7 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
             wheel.flat = 1;
     }
 
-    // 5. Display bytes (held within their 6 bits), wear levels (7 new, 0 at
+    // Display bytes (held within their 6 bits), wear levels (7 new, 0 at
     // the minimum tread) and the dirt level.
     for (int j = 0; j < 3; j++)
         wheel.displayTemperature[j] = TemperatureByte(bulkSum[j]);
@@ -84,13 +84,13 @@ void StepTyre(Wheel& wheel, const Axle& axle, float h, float airFlow, int oneSeg
     const float wearScale = r > 0 ? 7 / (0.021f * r) : 0.0f;
     for (int j = 0; j < 3; j++) {
         const float level = std::nearbyint((depthSum[j] - 0.009f * r) * wearScale);
-        wheel.wearLevel[j] = static_cast<uint8_t>(level < 0 ? 0 : level > 7 ? 7 : level);
+        wheel.wearLevel[j] = static_cast<uint8_t>(Clamp(level, 0, 7));
     }
     const float dirt = std::nearbyint(dirtSum * perSegment * 43.75f);
-    wheel.dirtLevel = static_cast<uint8_t>(dirt < 0 ? 0 : dirt > 7 ? 7 : dirt);
+    wheel.dirtLevel = static_cast<uint8_t>(Clamp(dirt, 0, 7));
 
-    // 6. The rim: to the air inside, and weakly to the outside air.
-    const float k = axle.rimWidth * axle.rimRadius * 6.28318530717958647692f * h * 10;
+    // The rim: to the air inside, and weakly to the outside air.
+    const float k = axle.rimWidth * axle.rimRadius * TwoPi * h * 10;
     const float q = (rimT - airT) * k * pr;
     wheel.rimHeat += (AmbientKelvin - rimT) * k * airFlow * 0.1f - q;
     wheel.airHeat += airGain + q;

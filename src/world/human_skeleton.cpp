@@ -1,12 +1,13 @@
 // Figure skeletons: boxes and joints built from a skeleton set, their rest
 // states, and posing a figure instance.
 #include <cmath>
+#include <numbers>
 
 #include "world/local.h"
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
+constexpr double Pi = std::numbers::pi;
 
 // The rest rotation of a body from its three angles: rows as below, which
 // is a turn about z by a1, then about x by a2, then about y by a3.

@@ -3,7 +3,8 @@
 // colour variants, and looked up by gender.
 #include "world/local.h"
 
-HumanSystem Humans;
+HumanSystem MutableHumans;
+const HumanSystem& Humans = MutableHumans;
 
 namespace {
 
@@ -273,6 +274,10 @@ void ReloadHumans(HumanSystem& system)
     system.built.clear();
     BuildFigures(system);
 }
+
+int LoadHumans(Screen* screen, const char** reason) { return LoadHumans(MutableHumans, screen, reason); }
+void FreeHumans() { FreeHumans(MutableHumans); }
+void ReloadHumans() { ReloadHumans(MutableHumans); }
 
 int SaveHumanFile(const HumanSystem& system, const char* fileName)
 {

@@ -6,6 +6,38 @@
 
 #include "world/services.h"
 
+// ---------------------------------------------------------------------------
+// The world's global records. Each lives as its comment says and is set
+// back by ResetWorldTables with one assignment.
+
+// What lives with the loaded world.
+struct LoadedWorldRecord {
+    World* world = nullptr;  // exported read-only as CurrentWorld
+    WorldLightValues light;  // set by the world drawing and the mesh build
+    // The curved surfaces report their checkpoint number to the point query
+    // only while this holds their configuration's bit (during
+    // SetupPathCheckpoints); 0 otherwise.
+    uint32_t checkpointSearchBit = 0;
+
+    bool operator==(const LoadedWorldRecord&) const = default;
+};
+extern LoadedWorldRecord MutableLoadedWorld;
+
+// What the model readers and the mesh builder keep for the whole run.
+struct WorldRunRecord {
+    // The car code that car-specific texture names are prefixed with while
+    // a car's body model is read (SetModelCarCode).
+    char modelCarCode[4] = {};
+    // The "SUB%d" named meshes made so far (the number of the next one).
+    int subMeshCount = 0;
+
+    bool operator==(const WorldRunRecord&) const = default;
+};
+extern WorldRunRecord MutableWorldRun;
+
+// The program's figures, exported read-only as Humans (human_system.cpp).
+extern HumanSystem MutableHumans;
+
 // Reading state of one file's records: the reader, the file's version and
 // the first fault found, which the loader reports when it refuses the file.
 struct RecordReading {

@@ -6,13 +6,11 @@
 #include <cstdio>
 
 #include "world/hooks.h"
+#include "world/local.h"
 #include "world/mesh_nodes.h"
 #include "world/services.h"
 
 namespace {
-
-// Program-wide counter of the "SUB%d" meshes. Lives for the whole run.
-int SubMeshCount = 0;
 
 // Nodes whose vertices all lie within this height (16.16) are flat.
 constexpr int32_t FlatMeshHeight = 64;
@@ -66,7 +64,7 @@ uint32_t VertexCellColour(const BuiltVertex& v)
 const GridCell MarkColourCell = MakeCell(255, 160, 60);
 const GridCell PlainMarkCell = MakeCell(255, 0, 0);
 
-int SubMeshCounter() { return SubMeshCount; }
+int SubMeshCounter() { return MutableWorldRun.subMeshCount; }
 
 void ResetSceneNode(SceneNode& node)
 {
@@ -184,7 +182,7 @@ void MeshNode::BuildNodeSubMesh()
         if (std::find(materials.begin(), materials.end(), part.material) == materials.end())
             materials.push_back(part.material);
     char name[24];
-    std::snprintf(name, sizeof name, "SUB%d", SubMeshCount++);
+    std::snprintf(name, sizeof name, "SUB%d", MutableWorldRun.subMeshCount++);
     NamedMesh* made = hooks.getMesh(name);
     if (!made)
         return;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "world/hooks.h"
 #include "world/local.h"
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr uint16_t NoVertex = 0xFFFF;
-constexpr double Pi = 3.14159265358979323846;
+constexpr double Pi = std::numbers::pi;
 // The surface pass restarts when a face straddles two surfaces; each
 // restart settles one mapping, so a model needs at most one per mapping.
 constexpr int MaxSurfaceRestarts = 4096;
@@ -237,8 +238,6 @@ LitVertex StoreBuiltVertex(const BuiltVertex& v, const FixedTransform& transform
 
 } // namespace
 
-WorldLightValues WorldLight;
-
 void LitMesh::Free()
 {
     vertices = {};
@@ -254,17 +253,18 @@ void LightVertex(LitVertex& vertex, const uint8_t colour[4], const FixedVector& 
         vertex.litColour = vertex.shadowColour = Argb(colour[0], colour[1], colour[2]);
         return;
     }
+    const WorldLightValues& light = MutableLoadedWorld.light;
     const int64_t h = (int64_t(normal.z.raw) + 65536) / 2;
     int64_t base[3];
     for (int c = 0; c < 3; c++)
-        base[c] = (WorldLight.ground[c] + ((WorldLight.skyExtra[c] * h) >> 16)) >> 1;
-    const FixedVector& l = WorldLight.lightDirection;
+        base[c] = (light.ground[c] + ((light.skyExtra[c] * h) >> 16)) >> 1;
+    const FixedVector& l = light.lightDirection;
     const int64_t d = (int64_t(normal.x.raw) * l.x.raw + int64_t(normal.y.raw) * l.y.raw + int64_t(normal.z.raw) * l.z.raw) >> 16;
-    const int s = 7 + shadeShift + WorldLight.colourShift;
+    const int s = 7 + shadeShift + light.colourShift;
     uint8_t lit[3], shadow[3];
     for (int c = 0; c < 3; c++) {
         const int64_t b = std::clamp<int64_t>(base[c], 0, 255);
-        const int64_t sun = d > 0 ? std::clamp<int64_t>((d * WorldLight.sunLevel[c]) >> 16, 0, 255) : 0;
+        const int64_t sun = d > 0 ? std::clamp<int64_t>((d * light.sunLevel[c]) >> 16, 0, 255) : 0;
         shadow[c] = static_cast<uint8_t>(std::clamp<int64_t>((b * colour[c]) >> s, 0, 255));
         lit[c] = static_cast<uint8_t>(std::clamp<int64_t>((std::min<int64_t>(b + sun, 255) * colour[c]) >> s, 0, 255));
     }
@@ -311,12 +311,13 @@ void ComputeMappedTexCoords(BuiltVertex& vertex, const FixedVector& p, const Tex
     vertex.v = o.c * u + o.d * v + o.f;
 }
 
-int BuildModelMesh(ObjectModel& model, MeshNode* node, LitMesh* lit, const FixedTransform* solidTransform,
-                   const FixedMatrix* normalMatrix, int32_t scaleX, int32_t scaleYZ, int level, int row,
-                   uint32_t partMask)
+namespace {
+
+// Welds the selected triangles of one level, group by group, into the
+// scratch vertices and faces with smoothed normals; a symmetric triangle
+// adds its mirrored twin.
+void WeldModelLevel(ObjectModel& model, int level, int row, uint32_t partMask, int32_t scaleX, int32_t scaleYZ)
 {
-    if (model.groupCount == 0 || (!node && (!lit || !solidTransform || !normalMatrix)))
-        return 0;
     Scratch.vertexCount = Scratch.faceCount = 0;
     Scratch.row = row;
     for (int g = 0; g < model.groupCount; g++) {
@@ -335,121 +336,198 @@ int BuildModelMesh(ObjectModel& model, MeshNode* node, LitMesh* lit, const Fixed
     }
     for (ModelPoint& point : model.points)
         point.build[0] = point.build[1] = NoVertex;
-    MarkOneSidedMappings(model);
+}
 
-    // The surface pass, started again whenever a face straddles two surfaces.
+// What one pass over the surfaces builds: a node's vertices, faces and
+// parts, or a lit mesh's (its vertices through the solid's transform and
+// normal matrix).
+struct SurfacePass {
+    MeshNode* node = nullptr;
+    const FixedTransform* solidTransform = nullptr;
+    const FixedMatrix* normalMatrix = nullptr;
+    std::vector<BuiltVertex> outVertices;
+    std::vector<BuiltFace> outFaces;
+    std::vector<NodePart> outParts;
+    std::vector<LitVertex> litVertices;
+    std::vector<int32_t> litTriangles;
+    std::vector<LitMeshPart> litParts;
+
+    int VertexCount() const { return static_cast<int>(node ? outVertices.size() : litVertices.size()); }
+    int PartCount() const { return static_cast<int>(node ? outParts.size() : litParts.size()); }
+};
+
+// Adds the scratch vertices whose mapping puts them on the surface, with
+// their texture coordinates; returns how many.
+int AddSurfaceVertices(ObjectModel& model, int surfaceIndex, SurfacePass& pass)
+{
+    const ModelSurface& surface = model.surfaces[size_t(surfaceIndex)];
+    const int firstVertex = pass.VertexCount();
+    for (int i = 0; i < Scratch.vertexCount; i++) {
+        BuildVertex& b = Scratch.vertices[i];
+        if (b.v.mapping >= model.mappings.size())
+            continue;
+        const TextureMapping& m = model.mappings[b.v.mapping];
+        if (m.surface[b.v.flags & BuiltVertexTwin] != static_cast<int32_t>(surfaceIndex))
+            continue;
+        b.outSurface = surfaceIndex;
+        b.outIndex = pass.VertexCount() - firstVertex;
+        BuiltVertex v = b.v;
+        ComputeMappedTexCoords(v, b.modelPosition, m, surface);
+        if (pass.node)
+            pass.outVertices.push_back(v);
+        else
+            pass.litVertices.push_back(StoreBuiltVertex(v, *pass.solidTransform, *pass.normalMatrix));
+    }
+    return pass.VertexCount() - firstVertex;
+}
+
+// Adds the faces whose three vertices lie on the surface; returns how
+// many. A face with only some of its vertices there straddles two
+// surfaces: the count stops and straddling names it.
+int AddSurfaceFaces(int surfaceIndex, int firstVertex, const std::vector<uint8_t>& skipped, SurfacePass& pass,
+                    int& straddling)
+{
+    int faceCount = 0;
+    for (int f = 0; f < Scratch.faceCount; f++) {
+        if (skipped[size_t(f)])
+            continue;
+        const BuiltFace& face = Scratch.faces[f].f;
+        int here = 0;
+        for (uint16_t index : face.vertex)
+            here += Scratch.vertices[index].outSurface == surfaceIndex;
+        if (here == 0)
+            continue;
+        if (here < 3) {
+            straddling = f;
+            break;
+        }
+        if (pass.node) {
+            BuiltFace out = face;
+            for (uint16_t& index : out.vertex)
+                index = static_cast<uint16_t>(firstVertex + Scratch.vertices[index].outIndex);
+            pass.outFaces.push_back(out);
+        } else {
+            // Lit meshes take the first, third and second vertex.
+            const int order[3] = {0, 2, 1};
+            for (int k : order)
+                pass.litTriangles.push_back(firstVertex + Scratch.vertices[face.vertex[k]].outIndex);
+        }
+        faceCount++;
+    }
+    return faceCount;
+}
+
+// The surface's vertices and faces become a part, or lengthen the last
+// part when that has the same material and flags.
+void AddSurfacePart(const ModelSurface& surface, uint8_t flags, int vertexCount, int faceCount, SurfacePass& pass)
+{
+    if (pass.node) {
+        std::vector<NodePart>& parts = pass.outParts;
+        if (!parts.empty() && parts.back().material == surface.material && parts.back().flags == flags) {
+            parts.back().vertexCount += vertexCount;
+            parts.back().faceCount += faceCount;
+        } else {
+            parts.push_back({flags, surface.material, vertexCount, faceCount});
+        }
+    } else {
+        std::vector<LitMeshPart>& parts = pass.litParts;
+        const uint8_t litFlags = surface.sky ? 1 : 0;
+        if (!parts.empty() && parts.back().material == surface.material && parts.back().flags == litFlags) {
+            parts.back().vertexCount += vertexCount;
+            parts.back().triangleCount += faceCount;
+        } else {
+            parts.push_back({litFlags, surface.material, vertexCount, faceCount});
+        }
+    }
+}
+
+// One pass over the surfaces with a material, in table order. Returns the
+// first face found straddling two surfaces (the pass stops there), -1 when
+// every face settled on one surface.
+int RunSurfacePass(ObjectModel& model, const std::vector<uint8_t>& skipped, SurfacePass& pass)
+{
+    if (pass.node) {
+        pass.node->firstBlended = 255;
+        pass.node->alphaTest = 0;
+    }
+    for (int i = 0; i < Scratch.vertexCount; i++)
+        Scratch.vertices[i].outIndex = Scratch.vertices[i].outSurface = -1;
+    int straddling = -1;
+    for (size_t si = 0; si < model.surfaces.size(); si++) {
+        const ModelSurface& surface = model.surfaces[si];
+        if (!surface.material)
+            continue;
+        const uint8_t flags = PartFlagsOf(model, surface, pass.node, pass.PartCount());
+        const int firstVertex = pass.VertexCount();
+        const int vertexCount = AddSurfaceVertices(model, static_cast<int>(si), pass);
+        const int faceCount = AddSurfaceFaces(static_cast<int>(si), firstVertex, skipped, pass, straddling);
+        if (straddling >= 0)
+            return straddling;
+        if (vertexCount != 0 || faceCount != 0)
+            AddSurfacePart(surface, flags, vertexCount, faceCount, pass);
+    }
+    return -1;
+}
+
+// Settles a face that straddles two surfaces before the next pass: when
+// its first vertex's mapping gives the mirrored side another surface, that
+// side takes the own side's surface; a face whose vertices use different
+// mappings cannot be settled this way and is left out, the rest kept.
+void SettleStraddlingFace(ObjectModel& model, int straddling, std::vector<uint8_t>& skipped)
+{
+    const BuildVertex& first = Scratch.vertices[Scratch.faces[straddling].f.vertex[0]];
+    if (first.v.mapping < model.mappings.size()) {
+        TextureMapping& m = model.mappings[first.v.mapping];
+        if (m.surface[1] != m.surface[0]) {
+            m.surface[1] = m.surface[0];
+            return;
+        }
+    }
+    skipped[size_t(straddling)] = 1;
+    LogPrintf("BuildModelMesh : face across surfaces left out : %.16s", model.name);
+}
+
+// Puts the pass's result in the node, or appends it to the lit mesh.
+void StoreSurfacePass(SurfacePass& pass, LitMesh* lit)
+{
+    if (pass.node) {
+        pass.node->vertices = std::move(pass.outVertices);
+        pass.node->faces = std::move(pass.outFaces);
+        pass.node->parts = std::move(pass.outParts);
+        return;
+    }
+    const int base = static_cast<int>(lit->vertices.size());
+    lit->vertices.insert(lit->vertices.end(), pass.litVertices.begin(), pass.litVertices.end());
+    for (int32_t index : pass.litTriangles)
+        lit->triangles.push_back(base + index);
+    lit->parts.insert(lit->parts.end(), pass.litParts.begin(), pass.litParts.end());
+}
+
+} // namespace
+
+int BuildModelMesh(ObjectModel& model, MeshNode* node, LitMesh* lit, const FixedTransform* solidTransform,
+                   const FixedMatrix* normalMatrix, int32_t scaleX, int32_t scaleYZ, int level, int row,
+                   uint32_t partMask)
+{
+    if (model.groupCount == 0 || (!node && (!lit || !solidTransform || !normalMatrix)))
+        return 0;
+    WeldModelLevel(model, level, row, partMask, scaleX, scaleYZ);
+    MarkOneSidedMappings(model);
+    // The surface pass starts again whenever a face straddles two surfaces,
+    // until every face settles (or the restarts run out: the pass is kept
+    // as it stands).
     std::vector<uint8_t> skipped(size_t(Scratch.faceCount), 0);
     for (int attempt = 0;; attempt++) {
-        std::vector<BuiltVertex> outVertices;
-        std::vector<BuiltFace> outFaces;
-        std::vector<NodePart> outParts;
-        std::vector<LitVertex> litVertices;
-        std::vector<int32_t> litTriangles;
-        std::vector<LitMeshPart> litParts;
-        if (node) {
-            node->firstBlended = 255;
-            node->alphaTest = 0;
-        }
-        for (int i = 0; i < Scratch.vertexCount; i++)
-            Scratch.vertices[i].outIndex = Scratch.vertices[i].outSurface = -1;
-        int straddling = -1;
-        for (size_t si = 0; si < model.surfaces.size() && straddling < 0; si++) {
-            const ModelSurface& surface = model.surfaces[si];
-            if (!surface.material)
-                continue;
-            const uint8_t flags = PartFlagsOf(model, surface, node, static_cast<int>(node ? outParts.size() : litParts.size()));
-            const int firstVertex = static_cast<int>(node ? outVertices.size() : litVertices.size());
-            for (int i = 0; i < Scratch.vertexCount; i++) {
-                BuildVertex& b = Scratch.vertices[i];
-                if (b.v.mapping >= model.mappings.size())
-                    continue;
-                const TextureMapping& m = model.mappings[b.v.mapping];
-                if (m.surface[b.v.flags & BuiltVertexTwin] != static_cast<int32_t>(si))
-                    continue;
-                b.outSurface = static_cast<int>(si);
-                b.outIndex = static_cast<int>(node ? outVertices.size() : litVertices.size()) - firstVertex;
-                BuiltVertex v = b.v;
-                ComputeMappedTexCoords(v, b.modelPosition, m, surface);
-                if (node)
-                    outVertices.push_back(v);
-                else
-                    litVertices.push_back(StoreBuiltVertex(v, *solidTransform, *normalMatrix));
-            }
-            const int vertexCount = static_cast<int>(node ? outVertices.size() : litVertices.size()) - firstVertex;
-            int faceCount = 0;
-            for (int f = 0; f < Scratch.faceCount && straddling < 0; f++) {
-                if (skipped[size_t(f)])
-                    continue;
-                const BuiltFace& face = Scratch.faces[f].f;
-                int here = 0;
-                for (uint16_t index : face.vertex)
-                    here += Scratch.vertices[index].outSurface == static_cast<int>(si);
-                if (here == 0)
-                    continue;
-                if (here < 3) {
-                    straddling = f;
-                    break;
-                }
-                if (node) {
-                    BuiltFace out = face;
-                    for (uint16_t& index : out.vertex)
-                        index = static_cast<uint16_t>(firstVertex + Scratch.vertices[index].outIndex);
-                    outFaces.push_back(out);
-                } else {
-                    // Lit meshes take the first, third and second vertex.
-                    const int order[3] = {0, 2, 1};
-                    for (int k : order)
-                        litTriangles.push_back(firstVertex + Scratch.vertices[face.vertex[k]].outIndex);
-                }
-                faceCount++;
-            }
-            if (straddling >= 0 || (vertexCount == 0 && faceCount == 0))
-                continue;
-            if (node) {
-                if (!outParts.empty() && outParts.back().material == surface.material && outParts.back().flags == flags) {
-                    outParts.back().vertexCount += vertexCount;
-                    outParts.back().faceCount += faceCount;
-                } else {
-                    outParts.push_back({flags, surface.material, vertexCount, faceCount});
-                }
-            } else {
-                const uint8_t litFlags = surface.sky ? 1 : 0;
-                if (!litParts.empty() && litParts.back().material == surface.material && litParts.back().flags == litFlags) {
-                    litParts.back().vertexCount += vertexCount;
-                    litParts.back().triangleCount += faceCount;
-                } else {
-                    litParts.push_back({litFlags, surface.material, vertexCount, faceCount});
-                }
-            }
-        }
+        SurfacePass pass;
+        pass.node = node;
+        pass.solidTransform = solidTransform;
+        pass.normalMatrix = normalMatrix;
+        const int straddling = RunSurfacePass(model, skipped, pass);
         if (straddling >= 0 && attempt < MaxSurfaceRestarts) {
-            // The face's vertices choose different surfaces: its first
-            // vertex's mapping keeps its own-side surface on both sides.
-            const BuildVertex& first = Scratch.vertices[Scratch.faces[straddling].f.vertex[0]];
-            if (first.v.mapping < model.mappings.size()) {
-                TextureMapping& m = model.mappings[first.v.mapping];
-                if (m.surface[1] != m.surface[0]) {
-                    m.surface[1] = m.surface[0];
-                    continue;
-                }
-            }
-            // A face whose vertices use different mappings cannot be settled
-            // this way: it is left out and the rest kept.
-            skipped[size_t(straddling)] = 1;
-            LogPrintf("BuildModelMesh : face across surfaces left out : %.16s", model.name);
+            SettleStraddlingFace(model, straddling, skipped);
             continue;
         }
-        if (node) {
-            node->vertices = std::move(outVertices);
-            node->faces = std::move(outFaces);
-            node->parts = std::move(outParts);
-        } else {
-            const int base = static_cast<int>(lit->vertices.size());
-            lit->vertices.insert(lit->vertices.end(), litVertices.begin(), litVertices.end());
-            for (int32_t index : litTriangles)
-                lit->triangles.push_back(base + index);
-            lit->parts.insert(lit->parts.end(), litParts.begin(), litParts.end());
-        }
+        StoreSurfacePass(pass, lit);
         break;
     }
     for (TextureMapping& m : model.mappings)

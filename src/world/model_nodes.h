@@ -63,8 +63,9 @@ struct WorldLightValues {
     int32_t sunLevel[3] = {65536, 65536, 65536};                // 16.16
     int colourShift = 0;                  // 0 or 1
     int litColumn = 0;                    // which of a vertex's two colours is drawn
+
+    bool operator==(const WorldLightValues&) const = default;
 };
-extern WorldLightValues WorldLight;
 
 // The colours of a lit vertex from a cell colour (r, g, b, flags) and a
 // world-axes 16.16 unit normal: hemisphere ambient plus the sun.

@@ -8,10 +8,6 @@
 
 namespace {
 
-// The car code put in front of car-specific texture names: three letters.
-// Set by the car data reader; lives for the whole run.
-char ModelCarCode[4] = {};
-
 // A model record's fixed part before its level distances.
 constexpr int RecordHeadBytes = 24;
 // What follows the distances up to the cell grid's counts.
@@ -55,7 +51,7 @@ void ReadTexture(ModelReading& r, ModelTexture& texture)
     ReadBlock(r.reader, stored, 16);
     std::memset(texture.name, 0, sizeof texture.name);
     if (texture.flags & 1) {
-        std::memcpy(texture.name, ModelCarCode, 3);
+        std::memcpy(texture.name, MutableWorldRun.modelCarCode, 3);
         texture.name[3] = '_';
         std::memcpy(texture.name + 4, stored, 16);
     } else {
@@ -176,7 +172,16 @@ void ApplyModelFixUps(ObjectModel& model, int storedKind, int version)
     }
 }
 
-bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPartNames, int depth)
+// What a model record's head says of the rest of the record.
+struct ModelRecordHead {
+    int storedKind = 0;  // as stored: 4 reads as 3, and the side rule follows it
+    int pointCount = 0, triangleCount = 0, subCount = 0;
+};
+
+// The record's head: name, flags, kind and side rule, the level distances,
+// the counts, the orientation and offset (a top-level model stands straight
+// at its own place) and the colour grid.
+bool ReadModelHead(ModelReading& r, ObjectModel& model, int topLevel, ModelRecordHead& head)
 {
     DataFile& reader = r.reader;
     if (!r.Fits(1, RecordHeadBytes))
@@ -199,14 +204,15 @@ bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPa
         model.sideRule = 2;
     else
         model.sideRule = 1;
+    head.storedKind = storedKind;
 
     if (!r.Fits(1, 4 * levels + RecordMiddleBytes))
         return false;
     for (int i = 0; i < levels; i++)
         model.levelDistance[i] = static_cast<int32_t>(static_cast<uint32_t>(ReadInt(reader)) & 0xFFFF0000u);
-    const int pointCount = ReadWord(reader);
-    const int triangleCount = ReadWord(reader);
-    const int subCount = ReadWord(reader);
+    head.pointCount = ReadWord(reader);
+    head.triangleCount = ReadWord(reader);
+    head.subCount = ReadWord(reader);
     model.noOwnMesh = static_cast<uint8_t>(ReadShort(reader));
     model.pitch = static_cast<int16_t>(ReadShort(reader));
     model.roll = static_cast<int16_t>(ReadShort(reader));
@@ -221,12 +227,18 @@ bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPa
     }
     if (!ReadCellGrid(model.grid, reader))
         return r.Fail("cell grid runs past the end of the file");
+    return true;
+}
 
-    if (pointCount > MaxModelPoints)
+// The points, the triangles and the per-group words (skipped).
+bool ReadModelGeometry(ModelReading& r, ObjectModel& model, const ModelRecordHead& head)
+{
+    DataFile& reader = r.reader;
+    if (head.pointCount > MaxModelPoints)
         return r.Fail("more points than references can name");
-    if (!r.Fits(pointCount, PointBytes))
+    if (!r.Fits(head.pointCount, PointBytes))
         return false;
-    model.points.resize(size_t(pointCount));
+    model.points.resize(size_t(head.pointCount));
     for (ModelPoint& p : model.points) {
         p.flags = static_cast<uint8_t>(ReadByte(reader));
         p.joint = static_cast<uint8_t>(ReadByte(reader));
@@ -234,9 +246,9 @@ bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPa
         ReadByte(reader);
         ReadFixedVector(reader, p.position);
     }
-    if (!r.Fits(triangleCount, TriangleBytes))
+    if (!r.Fits(head.triangleCount, TriangleBytes))
         return false;
-    model.triangles.resize(size_t(triangleCount));
+    model.triangles.resize(size_t(head.triangleCount));
     for (ModelTriangle& t : model.triangles) {
         t.flags = static_cast<uint8_t>(ReadByte(reader));
         t.part = static_cast<uint8_t>(ReadByte(reader));
@@ -253,57 +265,56 @@ bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPa
         for (int g = 0; g < model.groupCount; g++)
             ReadInt(reader);
     }
+    return true;
+}
 
+// One counted table of the record: its count, checked against the most
+// the record can name and the bytes left, then each entry.
+template <typename Entry, typename ReadEntry>
+bool ReadCountedTable(ModelReading& r, std::vector<Entry>& table, int most, const char* tooMany, int entryBytes,
+                      ReadEntry readEntry)
+{
     if (!r.Fits(1, 4))
         return false;
-    const int textureCount = ReadInt(reader);
-    if (textureCount > MaxModelTextures)
-        return r.Fail("more textures than surfaces can name");
-    if (!r.Fits(textureCount, TextureBytes))
+    const int count = ReadInt(r.reader);
+    if (count > most)
+        return r.Fail(tooMany);
+    if (!r.Fits(count, entryBytes))
         return false;
-    model.textures.resize(size_t(textureCount));
-    for (ModelTexture& t : model.textures)
-        ReadTexture(r, t);
+    table.resize(size_t(count));
+    for (Entry& entry : table)
+        readEntry(r, entry);
+    return true;
+}
 
-    if (!r.Fits(1, 4))
-        return false;
-    const int surfaceCount = ReadInt(reader);
-    if (surfaceCount > MaxModelSurfaces)
-        return r.Fail("too many surfaces");
-    if (!r.Fits(surfaceCount, SurfaceBytes))
-        return false;
-    model.surfaces.resize(size_t(surfaceCount));
-    for (ModelSurface& s : model.surfaces)
-        ReadSurface(r, s);
+// The textures, the surfaces and the texture mappings.
+bool ReadModelTextureTables(ModelReading& r, ObjectModel& model)
+{
+    return ReadCountedTable(r, model.textures, MaxModelTextures, "more textures than surfaces can name",
+                            TextureBytes, ReadTexture) &&
+           ReadCountedTable(r, model.surfaces, MaxModelSurfaces, "too many surfaces", SurfaceBytes, ReadSurface) &&
+           ReadCountedTable(r, model.mappings, MaxModelSurfaces, "too many mappings", MappingBytes, ReadMapping);
+}
 
-    if (!r.Fits(1, 4))
-        return false;
-    const int mappingCount = ReadInt(reader);
-    if (mappingCount > MaxModelSurfaces)
-        return r.Fail("too many mappings");
-    if (!r.Fits(mappingCount, MappingBytes))
-        return false;
-    model.mappings.resize(size_t(mappingCount));
-    for (TextureMapping& m : model.mappings)
-        ReadMapping(r, m);
-
-    if (reader.Overran())
-        return r.Fail("record runs past the end of the file");
-    if (!CheckModelIndexes(r, model))
-        return false;
-    ApplyModelFixUps(model, storedKind, r.version);
-    SortModelTables(model);
-
-    if (withPartNames) {
-        if (r.version >= 249) {
-            if (!r.Fits(1, ModelPartCount * ModelPartNameLength))
-                return false;
-            ReadBlock(reader, model.partNames, ModelPartCount * ModelPartNameLength);
-        } else {
-            std::memcpy(model.partNames[0], "main", 5);
-        }
+// The 32 part names of a record that carries them (files before version
+// 249 name one part, "main").
+bool ReadModelPartNames(ModelReading& r, ObjectModel& model)
+{
+    if (r.version >= 249) {
+        if (!r.Fits(1, ModelPartCount * ModelPartNameLength))
+            return false;
+        ReadBlock(r.reader, model.partNames, ModelPartCount * ModelPartNameLength);
+    } else {
+        std::memcpy(model.partNames[0], "main", 5);
     }
+    return true;
+}
 
+bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPartNames, int depth);
+
+// The nested sub-models, each a whole record one level deeper.
+bool ReadSubModels(ModelReading& r, ObjectModel& model, int subCount, int depth)
+{
     if (subCount > 0 && depth + 1 >= MaxModelDepth)
         return r.Fail("sub-models nest too deep");
     // The smallest record is its head, one distance and the middle part.
@@ -315,7 +326,28 @@ bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPa
         if (!ReadModelBody(r, sub, 0, 0, depth + 1))
             return false;
     }
-    if (reader.Overran())
+    return true;
+}
+
+// One whole record: read, checked, fixed up and sorted, then its
+// sub-models.
+bool ReadModelBody(ModelReading& r, ObjectModel& model, int topLevel, int withPartNames, int depth)
+{
+    ModelRecordHead head;
+    if (!ReadModelHead(r, model, topLevel, head) || !ReadModelGeometry(r, model, head) ||
+        !ReadModelTextureTables(r, model))
+        return false;
+    if (r.reader.Overran())
+        return r.Fail("record runs past the end of the file");
+    if (!CheckModelIndexes(r, model))
+        return false;
+    ApplyModelFixUps(model, head.storedKind, r.version);
+    SortModelTables(model);
+    if (withPartNames && !ReadModelPartNames(r, model))
+        return false;
+    if (!ReadSubModels(r, model, head.subCount, depth))
+        return false;
+    if (r.reader.Overran())
         return r.Fail("record runs past the end of the file");
     return true;
 }
@@ -367,8 +399,8 @@ bool EndsWithAscii(const char* name, const char* suffix)
 
 void SetModelCarCode(const char* code)
 {
-    std::memset(ModelCarCode, 0, sizeof ModelCarCode);
-    std::strncpy(ModelCarCode, code, 3);
+    std::memset(MutableWorldRun.modelCarCode, 0, sizeof MutableWorldRun.modelCarCode);
+    std::strncpy(MutableWorldRun.modelCarCode, code, 3);
 }
 
 void InitObjectModel(ObjectModel& model)

@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "world/hooks.h"
+#include "world/local.h"
 #include "world/paths.h"
 #include "world/services.h"
 
-uint32_t CheckpointSearchBit = 0;
 
 namespace {
 
@@ -36,7 +36,7 @@ FixedVector Below(const FixedVector& p, int32_t z)
 
 bool IsRoadKind(int kind)
 {
-    return kind >= 0 && kind < SurfaceKindTableSize && SurfaceKindTable[kind].road;
+    return kind >= 0 && kind < SurfaceKindCount && SurfaceKindTable[kind].road;
 }
 
 // Probes the ground; 1 on a hit. kind receives the surface kind (-1 when
@@ -99,7 +99,7 @@ int FindCheckpointUnderNode(PathNode& node, int* roadFlag, const PathWorld& worl
                 *roadFlag = 0;
         }
     }
-    if (GraphicsOn)
+    if (ProgramMode.graphicsOn)
         PlaceRubberPoints(node, world);
     return result;
 }
@@ -122,7 +122,7 @@ int SetupPathCheckpoints(Path& path, const PathWorld& world)
         return 0;
     }
     if (racing)
-        CheckpointSearchBit = 1u << ((world.configuration + (world.reversed ? 16 : 0)) & 31);
+        MutableLoadedWorld.checkpointSearchBit = 1u << ((world.configuration + (world.reversed ? 16 : 0)) & 31);
     const int timingPoints = world.timingPointCount;
     int previous = 0;
     int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
@@ -147,7 +147,7 @@ int SetupPathCheckpoints(Path& path, const PathWorld& world)
         minY = std::min<int64_t>(minY, node.centre.y.raw);
         maxY = std::max<int64_t>(maxY, node.centre.y.raw);
     }
-    CheckpointSearchBit = 0;
+    MutableLoadedWorld.checkpointSearchBit = 0;
     if (racing && timingPoints > 0) {
         bool missing = false;
         for (int t = 1; t <= timingPoints && t <= TimingPointSlots; t++) {

@@ -113,6 +113,8 @@ struct PathWorld {
     // The surface kind (0..16) of a hit surface.
     int (*surfaceKind)(const WorldTexture& surface) = nullptr;
 };
+// Pending: no world loader yet (loaded_world_pending.cpp); answers a world
+// that is not loaded.
 PathWorld CurrentPathWorld();
 
 // The current configuration's path; null when no world is loaded.
@@ -172,10 +174,6 @@ int FindCheckpointUnderNode(PathNode& node, int* roadFlag, const PathWorld& worl
 // radius.
 int SetupPathCheckpoints(Path& path);
 int SetupPathCheckpoints(Path& path, const PathWorld& world);
-// The curved surfaces report their checkpoint number to the point query
-// only while this holds their configuration's bit (during
-// SetupPathCheckpoints); 0 otherwise.
-extern uint32_t CheckpointSearchBit;
 // (i + 1) mod the node count; 0 for a path without nodes.
 int NextPathNode(const Path& path, int i);
 

@@ -1,10 +1,14 @@
-// The one reset of this subsystem's tables.
-#include "world/services.h"
+// The world's global records and the one reset of this subsystem's tables.
+#include "world/local.h"
+
+LoadedWorldRecord MutableLoadedWorld;
+World* const& CurrentWorld = MutableLoadedWorld.world;
+WorldRunRecord MutableWorldRun;
 
 void ResetWorldTables()
 {
-    InitHumanSystem(Humans);
-    SetModelCarCode("");
+    InitHumanSystem(MutableHumans);
+    MutableLoadedWorld = {};
+    MutableWorldRun = {};
     ResetWorldHooks();
-    WorldLight = {};
 }

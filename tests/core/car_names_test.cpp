@@ -83,14 +83,44 @@ TEST_F(CarNamesTest, BodyObjectsByExactCode)
 {
     int models[BodyCodeCount];
     for (int i = 0; i < BodyCodeCount; ++i)
-        BodyObjects[i] = reinterpret_cast<ObjectModel*>(&models[i]);
+        SetCarBodyObject(i, reinterpret_cast<ObjectModel*>(&models[i]));
     EXPECT_EQ(GetCarBodyObject("WQ"), BodyObjects[0]);
     EXPECT_EQ(GetCarBodyObject("KT"), BodyObjects[12]);
     EXPECT_EQ(GetCarBodyObject("wq"), nullptr);
     EXPECT_EQ(GetCarBodyObject("WQG"), nullptr);
     EXPECT_EQ(GetCarBodyObject(nullptr), nullptr);
-    BodyObjects[1] = nullptr; // not loaded
+    SetCarBodyObject(1, nullptr); // not loaded
     EXPECT_EQ(GetCarBodyObject("VO"), nullptr);
-    for (ObjectModel*& model : BodyObjects)
-        model = nullptr;
+    for (int i = 0; i < BodyCodeCount; ++i)
+        SetCarBodyObject(i, nullptr);
+}
+
+TEST_F(CarNamesTest, CarListsOfCodesAndGroupWords)
+{
+    struct {
+        const char* text;
+        int ok;
+        uint32_t mask;
+    } cases[] = {
+        {"ALL", 1, 0xFFFFF},
+        {"ALL-KTA", 1, 0x7FFFF},
+        {"all-kta+kta", 1, 0xFFFFF},
+        {"ROAD", 1, 0x0077F},
+        {"RACE-GTR", 1, 0xFF800 & ~0x38000u},
+        {"TBO+SZQ", 1, (1u << 2 | 1u << 3 | 1u << 4) | (1u << 6 | 1u << 9 | 1u << 10)},
+        {"WQG+XRT", 0, 0},
+        {"WQ", 0, 0},
+        {"GTR ALL", 1, 0x38000},  // the list ends at the blank
+        {"KTA-KTA", 0, 0},        // no car left
+        {"", 0, 0},
+        {"ROADRACE", 0, 0},       // "ROADRAC" names nothing
+    };
+    for (const auto& c : cases) {
+        uint32_t mask = 12345;
+        EXPECT_EQ(ParseCarList(c.text, mask), c.ok) << c.text;
+        if (c.ok)
+            EXPECT_EQ(mask, c.mask) << c.text;
+        else
+            EXPECT_EQ(mask, 12345u) << c.text;
+    }
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/local.h"
 #include "core/services.h"
-#include "devices/services.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -31,7 +31,7 @@ protected:
     {
         ResetCoreTables();
         folder.WriteFile("data/misc/placeholder", "");
-        std::strcpy(Settings.plyName, "Driver");
+        std::strcpy(MutableSettings.plyName, "Driver");
         SetProfileDefaults();
     }
     void TearDown() override { ResetCoreTables(); }
@@ -85,7 +85,7 @@ TEST_F(ProfileTest, ReferenceFilesOfEveryVersionLoad)
     for (const Case& c : cases) {
         SCOPED_TRACE("version " + std::to_string(c.version) + ", cars " + std::to_string(c.cars));
         SetProfileDefaults();
-        std::strcpy(PlayerProfile.cars[10].engineName, "Before");
+        std::strcpy(MutablePlayerProfile.cars[10].engineName, "Before");
         WriteReference(c.version, c.cars);
         ASSERT_EQ(LoadProfile(true), 1);
         const PlayerProfileRecord& p = PlayerProfile;
@@ -116,17 +116,17 @@ TEST_F(ProfileTest, SavedProfileDecodesWithTheReferenceScript)
 {
     WriteReference(7);
     ASSERT_EQ(LoadProfile(true), 1);
-    std::strcpy(Settings.plyName, "Saved");
+    std::strcpy(MutableSettings.plyName, "Saved");
     ASSERT_EQ(SaveProfile(), 1);
     EXPECT_EQ(RunProfileReference("check data/misc/Saved.ply"), 0);
     // Loading the saved file gives the same profile back.
     PlayerProfileRecord saved = PlayerProfile;
-    PlayerProfile = {};
+    MutablePlayerProfile = {};
     ASSERT_EQ(LoadProfile(false), 1);
     EXPECT_EQ(std::memcmp(&saved.lessonProgress, &PlayerProfile.lessonProgress, LessonProgressSize), 0);
     ExpectReferenceOptions(PlayerProfile);
-    EXPECT_EQ(PlayerProfile.autoClutchHPatternShifter, 1);
-    EXPECT_STREQ(PlayerProfile.cars[19].engineName, "Engine_19");
+    EXPECT_EQ(MutablePlayerProfile.autoClutchHPatternShifter, 1);
+    EXPECT_STREQ(MutablePlayerProfile.cars[19].engineName, "Engine_19");
 }
 
 TEST_F(ProfileTest, ProfilesThatCannotBeReadLeaveDefaultsOrTheProfile)
@@ -158,18 +158,18 @@ TEST_F(ProfileTest, ProfilesThatCannotBeReadLeaveDefaultsOrTheProfile)
             folder.WriteFile("data/misc/Driver.ply", c.bytes);
 
         SetProfileDefaults();
-        PlayerProfile.driverFigure = 5;
-        PlayerProfile.autoGearShift = 0;
+        MutablePlayerProfile.driverFigure = 5;
+        MutablePlayerProfile.autoGearShift = 0;
         EXPECT_EQ(LoadProfile(false), 0);
-        EXPECT_EQ(PlayerProfile.driverFigure, 5);
+        EXPECT_EQ(MutablePlayerProfile.driverFigure, 5);
 
         EXPECT_EQ(LoadProfile(true), 0);
-        EXPECT_EQ(PlayerProfile.driverFigure, 32);
-        EXPECT_STREQ(PlayerProfile.helmetSkin, "NQ1_NH");
-        EXPECT_EQ(PlayerProfile.cars[18].colourChoice, -1);
-        EXPECT_STREQ(PlayerProfile.cars[18].skinName, "Mavrek_NH");
-        EXPECT_STREQ(PlayerProfile.cars[19].skinName, "TVK");
-        EXPECT_EQ(PlayerProfile.autoGearShift, 0);  // not a default of a new driver
+        EXPECT_EQ(MutablePlayerProfile.driverFigure, 32);
+        EXPECT_STREQ(MutablePlayerProfile.helmetSkin, "NQ1_NH");
+        EXPECT_EQ(MutablePlayerProfile.cars[18].colourChoice, -1);
+        EXPECT_STREQ(MutablePlayerProfile.cars[18].skinName, "Mavrek_NH");
+        EXPECT_STREQ(MutablePlayerProfile.cars[19].skinName, "TVK");
+        EXPECT_EQ(MutablePlayerProfile.autoGearShift, 0);  // not a default of a new driver
     }
 }
 
@@ -180,24 +180,24 @@ TEST_F(ProfileTest, DriverNamesThatLeaveTheFolderAreRefused)
     WriteReference(7, 20, "Good");
     for (const char* name : {"../misc/Good", "..\\misc\\Good", "a:b", ""}) {
         SCOPED_TRACE(name);
-        std::strcpy(Settings.plyName, name);
+        std::strcpy(MutableSettings.plyName, name);
         EXPECT_EQ(LoadProfile(true), 0);
         EXPECT_EQ(SaveProfile(), 0);
     }
-    std::strcpy(Settings.plyName, "good");  // names match without regard to case
+    std::strcpy(MutableSettings.plyName, "good");  // names match without regard to case
     EXPECT_EQ(LoadProfile(true), 1);
 }
 
 TEST_F(ProfileTest, CarRecordsByChosenCarAndByCode)
 {
-    std::strcpy(Settings.selectedCar, "formula kt02");
+    std::strcpy(MutableSettings.selectedCar, "formula kt02");
     ASSERT_EQ(GetCurrentCarSettings(), &PlayerProfile.cars[19]);
     EXPECT_EQ(GetCarSettings("wqg"), &PlayerProfile.cars[0]);
     EXPECT_EQ(GetCarSettings("XXX"), nullptr);
-    std::strcpy(Settings.selectedCar, "NO SUCH CAR");
+    std::strcpy(MutableSettings.selectedCar, "NO SUCH CAR");
     EXPECT_EQ(GetCurrentCarSettings(), nullptr);
 
-    CarSettings& car = PlayerProfile.cars[19];
+    CarSettings& car = MutablePlayerProfile.cars[19];
     std::strcpy(car.engineName, "loud");
     ClearCarColourChoice(car);
     EXPECT_EQ(car.colourChoice, 0);
@@ -214,9 +214,9 @@ TEST_F(ProfileTest, RegionalDefaultsFollowTheUserLanguage)
         OverrideUserLanguageId(id);
         SetRegionalDefaults();
         int expected = (id & 0x3FF) == 9 ? 0 : 1;
-        EXPECT_EQ(PlayerProfile.driverPosition, expected);
-        EXPECT_EQ(PlayerProfile.speedDisplay, expected);
-        EXPECT_EQ(PlayerProfile.pressureDisplay, expected);
+        EXPECT_EQ(MutablePlayerProfile.driverPosition, expected);
+        EXPECT_EQ(MutablePlayerProfile.speedDisplay, expected);
+        EXPECT_EQ(MutablePlayerProfile.pressureDisplay, expected);
     }
     OverrideUserLanguageId(-1);
 }
@@ -253,22 +253,27 @@ TEST_F(ProfileTest, AssistFlagsFromProfileAndControls)
         {5, 0, 1, 0, {0, 0, 0}, {0, 0}, 0, 0, 0x200},
         {5, 0, 1, 0, {0, 0, 0}, {1, 0}, 1, 0, 0x2240},
     };
+    // The controls' clutch setting as the devices would report it.
+    static int ClutchMode = 1;
+    SettingsHooks hooks;
+    hooks.clutchControlMode = [] { return ClutchMode; };
+    SetSettingsHooks(hooks);
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "gearbox " << c.gearbox << " control " << c.controlType
                                           << " expected 0x" << std::hex << c.expected);
-        Settings.controlType = c.controlType;
-        Settings.driverPosView = c.driverPosView;
-        ClutchControlMode = c.clutchMode;
-        PlayerProfile.gearShiftMode = c.gearShiftMode;
-        PlayerProfile.autoGearShift = c.autoGearShift;
-        PlayerProfile.autoClutchSequential = c.clutch[0];
-        PlayerProfile.autoClutchHPatternSequential = c.clutch[1];
-        PlayerProfile.autoClutchHPatternShifter = c.clutch[2];
-        PlayerProfile.brakeHelpKeyboard = c.brakeHelp[0];
-        PlayerProfile.brakeHelpController = c.brakeHelp[1];
+        MutableSettings.controlType = c.controlType;
+        MutableSettings.driverPosView = c.driverPosView;
+        ClutchMode = c.clutchMode;
+        MutablePlayerProfile.gearShiftMode = c.gearShiftMode;
+        MutablePlayerProfile.autoGearShift = c.autoGearShift;
+        MutablePlayerProfile.autoClutchSequential = c.clutch[0];
+        MutablePlayerProfile.autoClutchHPatternSequential = c.clutch[1];
+        MutablePlayerProfile.autoClutchHPatternShifter = c.clutch[2];
+        MutablePlayerProfile.brakeHelpKeyboard = c.brakeHelp[0];
+        MutablePlayerProfile.brakeHelpController = c.brakeHelp[1];
         EXPECT_EQ(GetAssistFlags(c.gearbox), c.expected);
     }
-    ClutchControlMode = 1;
+    ResetCoreHooks();
 }
 
 std::vector<int32_t> UserIds()

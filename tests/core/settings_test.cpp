@@ -1,6 +1,7 @@
 // Tests of "cfg.txt": every key of the key table read below, above and
 // inside its range, as garbage and through its mask; the saved file against
 // a reference written from the key list by hand; round trips; the fix-ups.
+#include "core/local.h"
 #include "core/services.h"
 #include "support/temp_folder.h"
 
@@ -26,7 +27,7 @@ std::string ReadReference(const char* name)
 std::string Formatted(const ConfigKey& key)
 {
     char value[256];
-    FormatConfigValue(key, &Settings, value, sizeof value);
+    FormatConfigValue(key, &MutableSettings, value, sizeof value);
     return value;
 }
 
@@ -271,7 +272,7 @@ void SetDistinctValues()
 {
     for (int k = 0; k < ConfigKeyCount; ++k) {
         const ConfigKey& key = ConfigKeyTable[k];
-        char* field = reinterpret_cast<char*>(&Settings) + key.offset;
+        char* field = reinterpret_cast<char*>(&MutableSettings) + key.offset;
         switch (key.kind) {
         case ConfigValueKind::Int:
         case ConfigValueKind::Byte: {
@@ -313,8 +314,8 @@ void SetDistinctValues()
             break;
         }
     }
-    Settings.welcomeZ = 0;
-    std::strcpy(Settings.language, "Deutsch");
+    MutableSettings.welcomeZ = 0;
+    std::strcpy(MutableSettings.language, "Deutsch");
 }
 
 TEST_F(SettingsTest, SaveAndLoadCarryEveryField)
@@ -343,17 +344,17 @@ TEST_F(SettingsTest, SaveAndLoadCarryEveryField)
 
 TEST_F(SettingsTest, FloatsAreRoundedToTheWrittenDecimals)
 {
-    Settings.thrBrkRate = 2.345678f;  // "%.2f"
-    Settings.lspg = 0.0123456f;       // "%.3f"
-    Settings.mip0 = -1.26f;           // "%.1f"
-    Settings.userFov = 90.5f;         // "%.0f": ties go to even
+    MutableSettings.thrBrkRate = 2.345678f;  // "%.2f"
+    MutableSettings.lspg = 0.0123456f;       // "%.3f"
+    MutableSettings.mip0 = -1.26f;           // "%.1f"
+    MutableSettings.userFov = 90.5f;         // "%.0f": ties go to even
     SaveConfig();
     ResetCoreTables();
     LoadConfig();
-    EXPECT_FLOAT_EQ(Settings.thrBrkRate, 2.35f);
-    EXPECT_FLOAT_EQ(Settings.lspg, 0.012f);
-    EXPECT_FLOAT_EQ(Settings.mip0, -1.3f);
-    EXPECT_FLOAT_EQ(Settings.userFov, 90.0f);
+    EXPECT_FLOAT_EQ(MutableSettings.thrBrkRate, 2.35f);
+    EXPECT_FLOAT_EQ(MutableSettings.lspg, 0.012f);
+    EXPECT_FLOAT_EQ(MutableSettings.mip0, -1.3f);
+    EXPECT_FLOAT_EQ(MutableSettings.userFov, 90.0f);
 }
 
 TEST_F(SettingsTest, NumbersIgnoreTheUserLocale)
@@ -363,8 +364,8 @@ TEST_F(SettingsTest, NumbersIgnoreTheUserLocale)
     ASSERT_TRUE(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr || std::setlocale(LC_ALL, "de_DE") != nullptr)
         << "locale de_DE.UTF-8 is missing: scripts/setup.sh makes it";
     LoadText("Version 0.5Z\nThr Brk Rate 7.25\nKB Steer Rate 0,5\n");
-    EXPECT_FLOAT_EQ(Settings.thrBrkRate, 7.25f);
-    EXPECT_FLOAT_EQ(Settings.kbSteerRate, 0.0f);  // "0" is the number; ",5" is not part of it
+    EXPECT_FLOAT_EQ(MutableSettings.thrBrkRate, 7.25f);
+    EXPECT_FLOAT_EQ(MutableSettings.kbSteerRate, 0.0f);  // "0" is the number; ",5" is not part of it
     SaveConfig();
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_NE(folder.ReadFile("cfg.txt").find("Thr Brk Rate 7.25\r\n"), std::string::npos);
@@ -426,26 +427,26 @@ TEST_F(SettingsTest, LoaderRulesAndFixUps)
 TEST_F(SettingsTest, MusicFolderPercentStaysText)
 {
     LoadText("Music Dir D:\\100%s music\n");
-    EXPECT_STREQ(MusicFileTemplate, "D:\\100%%s music\\%s.ogg");
+    EXPECT_STREQ(DerivedSettings.musicFileTemplate, "D:\\100%%s music\\%s.ogg");
     char path[128];
-    std::snprintf(path, sizeof path, MusicFileTemplate, "track");
+    std::snprintf(path, sizeof path, DerivedSettings.musicFileTemplate, "track");
     EXPECT_STREQ(path, "D:\\100%s music\\track.ogg");
 }
 
 TEST_F(SettingsTest, DerivedValues)
 {
     LoadText("Main LOD 0.5\nUser FOV 90\nEditor FOV 60\nShadow Mode 1\n");
-    EXPECT_FLOAT_EQ(MainLodFactor, 2.0f);
-    EXPECT_NEAR(FovTangent, 2.0f, 1e-6);
-    EXPECT_NEAR(EditorFovTangent, 2.0f * 0.57735027f, 1e-6);
-    EXPECT_EQ(ShadowTextureSize, 32);
-    EXPECT_STREQ(MusicFileTemplate, "data\\ogg\\%s.ogg");
+    EXPECT_FLOAT_EQ(DerivedSettings.mainLodFactor, 2.0f);
+    EXPECT_NEAR(DerivedSettings.fovTangent, 2.0f, 1e-6);
+    EXPECT_NEAR(DerivedSettings.editorFovTangent, 2.0f * 0.57735027f, 1e-6);
+    EXPECT_EQ(DerivedSettings.shadowTextureSize, 32);
+    EXPECT_STREQ(DerivedSettings.musicFileTemplate, "data\\ogg\\%s.ogg");
 }
 
 TEST_F(SettingsTest, SavingEndsModesStartedByInSim)
 {
-    Settings.outSimMode = 3;
-    Settings.outGaugeMode = 3;
+    MutableSettings.outSimMode = 3;
+    MutableSettings.outGaugeMode = 3;
     ASSERT_EQ(SaveConfig(), 1);
     std::string file = folder.ReadFile("cfg.txt");
     EXPECT_NE(file.find("\r\nOutSim Mode 0\r\n"), std::string::npos);
@@ -469,9 +470,9 @@ TEST_F(SettingsTest, UpdateFlag)
         std::remove("update_cfg.txt");
         if (c.file)
             folder.WriteFile("update_cfg.txt", c.file);
-        UpdateFlag = 7;
+        MutableDerivedSettings.updateFlag = 7;
         ReadUpdateConfig();
-        EXPECT_EQ(UpdateFlag, c.expected) << (c.file ? c.file : "no file");
+        EXPECT_EQ(DerivedSettings.updateFlag, c.expected) << (c.file ? c.file : "no file");
     }
 }
 

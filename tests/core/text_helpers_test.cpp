@@ -10,18 +10,31 @@
 #include <vector>
 
 #include "core/services.h"
-#include "ui/services.h"
 
 namespace {
+
+// The language's code page as the interface would report it.
+int FakeCodePage = 0;
+
+// The interface as these tests need it: the code page above, and a font
+// in which every character is one size unit wide.
+void InstallFakeInterface()
+{
+    InterfaceHooks hooks;
+    hooks.textCodePage = [] { return FakeCodePage; };
+    hooks.textWidth = [](const char* text, float size, int) { return static_cast<float>(std::strlen(text)) * size; };
+    SetInterfaceHooks(hooks);
+}
 
 class TextHelpersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetCoreTables();
-        ResetUiTables();
+        FakeCodePage = 0;
+        InstallFakeInterface();
     }
-    void TearDown() override { ResetUiTables(); }
+    void TearDown() override { ResetCoreHooks(); }
 };
 
 // Sets a locale for one test when the machine has it.
@@ -79,7 +92,7 @@ TEST_F(TextHelpersTest, PrepareColourTextConvertsAndAlternatesBuffers)
     // A name with a character above 0x7F gets "^L" under a non-Latin
     // language page, and nothing under page 0.
     EXPECT_STREQ(PrepareColourText("J\xF6rg"), "J\xF6rg");
-    TextCodePage = 5;
+    FakeCodePage = 5;
     EXPECT_STREQ(PrepareColourText("J\xF6rg"), "^LJ\xF6rg");
     EXPECT_STREQ(PrepareColourText("a\\b"), "^La\\b");
     EXPECT_STREQ(PrepareColourText("plain"), "plain");
@@ -96,7 +109,7 @@ TEST_F(TextHelpersTest, PrepareColourTextBoundsLongNames)
     std::string straddling = std::string(30, 'a') + "^1zz";
     EXPECT_EQ(std::string(PrepareColourText(straddling.c_str())), std::string(30, 'a'));
 
-    TextCodePage = 2;
+    FakeCodePage = 2;
     std::string marked = "\xE7" + std::string(100, 'm');
     std::string result = PrepareColourTextEnd(marked.c_str());
     EXPECT_EQ(result, "^L\xE7" + std::string(23, 'm') + "^8");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/local.h"
 #include "core/services.h"
 #include "support/temp_folder.h"
 
@@ -19,7 +20,11 @@ protected:
         ResetCoreTables();
         StartDebugLog();
     }
-    void TearDown() override { ResetCoreTables(); }
+    void TearDown() override
+    {
+        ResetCoreTables();
+        ResetCoreHooks();
+    }
 
     // Writes "data/language/<name>.txt" with the bytes given.
     void WriteLanguage(const std::string& name, const std::string& bytes)
@@ -138,20 +143,20 @@ TEST_F(TextTableTest, MissingOrUnsafeLanguageKeepsEnglishAndClearsTheChoice)
     WriteLanguage("Test", "3a_spselect Solo\r\n");
     folder.WriteFile("data/Outside.txt", "3a_spselect Outside\r\n");
     SelectLanguage("Test");
-    EXPECT_STREQ(Settings.language, "Test");
+    EXPECT_STREQ(MutableSettings.language, "Test");
     EXPECT_STREQ(GetText(TX_3a_spselect), "Solo");
 
     for (const char* name : {"Missing", "..\\Outside", "../Outside", ""}) {
         SCOPED_TRACE(name);
-        std::strcpy(Settings.language, "Test");
+        std::strcpy(MutableSettings.language, "Test");
         EXPECT_EQ(LoadLanguage(name, true), 0);
-        EXPECT_STREQ(Settings.language, "");
+        EXPECT_STREQ(MutableSettings.language, "");
         EXPECT_STREQ(GetText(TX_3a_spselect), "Single player");
     }
 
-    std::strcpy(Settings.language, "Test");
+    std::strcpy(MutableSettings.language, "Test");
     SelectLanguage("english");
-    EXPECT_STREQ(Settings.language, "");
+    EXPECT_STREQ(MutableSettings.language, "");
     EXPECT_EQ(LoadLanguage("ENGLISH", true), 1);
 }
 
@@ -181,6 +186,18 @@ TEST_F(TextTableTest, CodePageFilesMadeWithIconvLoad)
          "\x93\xFA\x96\x7B\x8C\xEA", "\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93",
          "%d \x8E\xFC\x89\xF1\x83\x5C", "^J\x93\xFA\x96\x7B\x8C\xEA"},
     };
+    // The character map's pages by their Windows numbers, as the interface
+    // finds them: Latin 1, Central Europe, Turkish, Baltic, Japanese, ...
+    InterfaceHooks hooks;
+    hooks.findCodePageByNumber = [](int number) {
+        constexpr int PageNumbers[] = {1252, 1250, 1254, 1257, 932, 1251, 1253, 950, 936, 949};
+        for (int page = 0; page < 10; ++page) {
+            if (PageNumbers[page] == number)
+                return page;
+        }
+        return -1;
+    };
+    SetInterfaceHooks(hooks);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         folder.WriteFile("source.txt", c.utf8);

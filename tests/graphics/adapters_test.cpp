@@ -134,7 +134,7 @@ TEST_F(AdaptersTest, CardSettingsReadClampedAndWrittenBack)
 {
     folder.WriteFile("card_cfg.txt", "Adapter Select -2\r\nAdapter Name Some Card 9000\r\n"
                                      "ZBD Select 7\r\nSimple Track 1\r\n");
-    CardSettings.carFlag = 1;
+    MutableCardSettings.carFlag = 1;
     LoadCardConfig();
     EXPECT_EQ(CardSettings.adapterIndex, 0);
     EXPECT_EQ(CardSettings.depthClass, 3);
@@ -142,7 +142,7 @@ TEST_F(AdaptersTest, CardSettingsReadClampedAndWrittenBack)
     EXPECT_EQ(CardSettings.carFlag, 0);
 
     ASSERT_EQ(PreInitDirect3D(1, -1, 0, 0, CardSettings.adapterIndex), 0);
-    CardSettings.depthClass = SettledDepthClass();
+    MutableCardSettings.depthClass = SettledDepthClass();
     ASSERT_EQ(SaveCardConfig(), 1);
     EXPECT_EQ(folder.ReadFile("card_cfg.txt"),
               "Adapter Select 0\r\nAdapter Name Quorvan null device\r\nZBD Select 2\r\nSimple Track 1\r\n");
@@ -154,7 +154,7 @@ TEST_F(AdaptersTest, CardSettingsReadClampedAndWrittenBack)
     EXPECT_EQ(CardSettings.adapterIndex, 3);
     EXPECT_EQ(CardSettings.depthClass, -1);
     std::remove("card_cfg.txt");
-    CardSettings.simpleTrack = 2;
+    MutableCardSettings.simpleTrack = 2;
     LoadCardConfig();
     EXPECT_EQ(CardSettings.simpleTrack, 0);
 }

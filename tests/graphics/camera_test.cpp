@@ -14,13 +14,19 @@ using namespace platform;
 
 namespace {
 
+// The projection's 2 x tan(fov / 2), as the settings derive it.
+void SetFovTangent(float tangent)
+{
+    EditDerivedSettings([tangent](DerivedSettingsRecord& derived) { derived.fovTangent = tangent; });
+}
+
 class CameraTest : public GraphicsTest {
 protected:
     void SetUp() override
     {
         GraphicsTest::SetUp();
         CreateDevice();
-        FovTangent = 2.0f;
+        SetFovTangent(2.0f);
     }
 
     // A camera at eye (m) looking along -back (any length).
@@ -41,7 +47,7 @@ protected:
     {
         Gfx.width = width;
         Gfx.height = height;
-        FovTangent = 2.0f;
+        SetFovTangent(2.0f);
         const double eye[3] = {0, 0, 0}, back[3] = {0, -1, 0};
         Place(eye, back, 0);
         BuildViewMatrix();
@@ -69,7 +75,7 @@ TEST_F(CameraTest, ViewAndProjectionMatchAnIndependentComputation)
     for (const Case& c : cases) {
         Gfx.width = c.width;
         Gfx.height = c.height;
-        FovTangent = c.widthFactor;
+        SetFovTangent(c.widthFactor);
         Place(c.eye, c.back, c.roll);
         BuildViewMatrix();
         const FixedVector& b = DefaultCamera.back;
@@ -187,10 +193,12 @@ TEST_F(CameraTest, ProjectionEdgesAndLayouts)
     EXPECT_EQ(DeviceState().viewport.height, 450u);
     EXPECT_EQ(DefaultCamera.centreY, 300);
     EXPECT_EQ(DefaultCamera.centreX, 400);
-    Settings.screenCx = 0.25f;
-    Settings.screenCy = 0.0f;
-    Settings.screenXmul = 0.5f;
-    Settings.screenYmul = 1.0f;
+    EditSettings([](SettingsRecord& settings) {
+        settings.screenCx = 0.25f;
+        settings.screenCy = 0.0f;
+        settings.screenXmul = 0.5f;
+        settings.screenYmul = 1.0f;
+    });
     ViewState.layout = 2;
     BuildViewMatrix();
     EXPECT_EQ(DeviceState().viewport.x, 300u);   // 400 × 1.25 − 200
@@ -244,8 +252,8 @@ TEST_F(CameraTest, MoverFollowsItsQuartic)
 
 TEST_F(CameraTest, PickingFindsTheGroundPointUnderTheMouse)
 {
-    ClientSize = {1000, 700};
-    EditorFovTangent = 1.6f;
+    SetClientSize(1000, 700);
+    EditDerivedSettings([](DerivedSettingsRecord& derived) { derived.editorFovTangent = 1.6f; });
     struct Case {
         double eye[3], back[3];
         int mouseX, mouseY;
@@ -258,8 +266,8 @@ TEST_F(CameraTest, PickingFindsTheGroundPointUnderTheMouse)
     };
     for (const Case& c : cases) {
         Place(c.eye, c.back, 0);
-        LastMousePixel[0] = c.mouseX;
-        LastMousePixel[1] = c.mouseY;
+        SetMouseAxis(0, c.mouseX, InputState.mousePosition[0]);
+        SetMouseAxis(1, c.mouseY, InputState.mousePosition[1]);
         // The ray through the pixel, built in doubles from the view's axes.
         const FixedVector& b = DefaultCamera.back;
         const double bx = b.x.raw / 65536.0, by = b.y.raw / 65536.0, bz = b.z.raw / 65536.0;
@@ -279,14 +287,14 @@ TEST_F(CameraTest, PickingFindsTheGroundPointUnderTheMouse)
     // A ray at or above the horizon meets no ground.
     const double eye[3] = {0, 0, 10}, level[3] = {0, -1, 0};
     Place(eye, level, 0);
-    LastMousePixel[1] = 100;
+    SetMouseAxis(1, 100, InputState.mousePosition[1]);
     FixedVector point;
     EXPECT_EQ(PickGroundPointAtHeight(point, 0), 0);
 }
 
 TEST_F(CameraTest, FreeCameraSettlesOnItsTargetAndTurnsWithTheMouse)
 {
-    Settings.editorSoft = 0.5f;
+    EditSettings([](SettingsRecord& settings) { settings.editorSoft = 0.5f; });
     DefaultCamera.position = MakeFixedVector(0, 0, 10 * 65536);
     StartCameraMove();
     DefaultCamera.position = MakeFixedVector(20 * 65536, 0, 10 * 65536);

@@ -116,8 +116,10 @@ TEST_F(ColourTest, VertexLightingFollowsTheHemisphereAndCosineLaw)
                MakeFixedVector(20000, -30000, 50000));
     camera.ambient[0] = 60, camera.ambient[1] = 90, camera.ambient[2] = 120;
     camera.sky[0] = 200, camera.sky[1] = 180, camera.sky[2] = 150;
-    SetColourRecord(Settings.sunColour, 255, 230, 200);
-    Settings.sunIntensity = 0.8f;
+    EditSettings([](SettingsRecord& settings) {
+        SetColourRecord(settings.sunColour, 255, 230, 200);
+        settings.sunIntensity = 0.8f;
+    });
     UpdateCameraLight();
     BuildViewMatrix();
     const ColourRecord colour{200, 150, 100, 0};

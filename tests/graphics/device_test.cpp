@@ -18,10 +18,10 @@ TEST_F(DeviceTest, PreInitialisationEnumeratesOnceAndRefusesWithoutModes)
 {
     EXPECT_EQ(PreInitDirect3D(1, -1, 0, 0, 0), 0);
     EXPECT_EQ(AdapterTable.count, 1);
-    AdapterTable.count = 5; // a second call does nothing
+    MutableAdapterTable.count = 5; // a second call does nothing
     EXPECT_EQ(PreInitDirect3D(1, -1, 0, 0, 0), 0);
     EXPECT_EQ(AdapterTable.count, 5);
-    AdapterTable.count = 1;
+    MutableAdapterTable.count = 1;
     ResetGraphicsTables();
 
     NullGfxConfig config = DefaultNullGfxConfig();
@@ -82,7 +82,7 @@ TEST_F(DeviceTest, CreationSendsTheProgramDefaults)
     EXPECT_TRUE(DefaultMaterial->prelit);
     EXPECT_NE(WorldBatch.vertices, nullptr);
     EXPECT_NE(ScreenBatch.indices, nullptr);
-    EXPECT_NE(BlockSurfaces[1], nullptr);
+    EXPECT_NE(TextureStages.blockSurfaces[1], nullptr);
     EXPECT_TRUE(NullGfxFaults().empty());
 }
 
@@ -190,7 +190,7 @@ TEST_F(DeviceTest, LostDeviceReleasesAndRecreatesEveryDefaultPoolResource)
     EXPECT_EQ(DeviceState().liveDefaultPool, liveBefore - 1);
     EXPECT_NE(target->texture, nullptr);
     EXPECT_EQ(target->flags & TextureFlagReleased, 0);
-    EXPECT_NE(BlockSurfaces[0], nullptr);
+    EXPECT_NE(TextureStages.blockSurfaces[0], nullptr);
     EXPECT_NE(Gfx.backBufferSurface, nullptr);
     EXPECT_EQ(NullGfxId(Gfx.backBufferSurface), DeviceState().backBuffer);
     EXPECT_FLOAT_EQ(DeviceState().constants[93][0], 0.5f);

@@ -1,13 +1,15 @@
-// Drawing resources on OpenGL (Mesa's software renderer in a private X
-// server): textures of every file kind shown on screen and compared by an
+// Drawing on OpenGL (Mesa's software renderer in a private X server):
+// textures of every file kind shown on screen and compared by an
 // independent decoder (Pillow), the DDS cache read by Pillow, render
-// targets across a device reset, and a named mesh seen where its camera
-// says.
+// targets across a device reset, a named mesh seen where its camera says,
+// every vertex shader of the drawing code run on the device as on the CPU
+// evaluator, and the device's set-up, frames, reset and shut-down.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "graphics/local.h"
 #include "graphics/services.h"
@@ -15,7 +17,9 @@
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/gfx_util.h"
+#include "platform/vs11.h"
 #include "support/process.h"
+#include "support/shader_comparison.h"
 #include "support/temp_folder.h"
 #include "support/x_server.h"
 
@@ -35,7 +39,7 @@ protected:
         ASSERT_NE(KeptGlSystem(), nullptr) << "no OpenGL back end on the private X server";
         ResetCoreTables();
         ResetGraphicsTables();
-        SetGraphicsBackEnd(true);
+        SetGraphicsBackEnd(platform::CreateGlGfxSystem);
         ASSERT_EQ(PreInitDirect3D(1, -1, 0, 0, 0), 0);
         ASSERT_EQ(CreateRenderDevice(nullptr, 0, -1), 0);
         ASSERT_TRUE(MakeFolder("data"));
@@ -142,14 +146,14 @@ TEST_F(DrawingGlTest, TexturesOfEveryFileKindShowTheIndependentDecodersPixels)
         {"GLOWAONLY.raw", 0, "white", "data/pic/GLOWAONLY.raw", 0, "0", "17", FmtA4R4G4B4},
         {"RAWPIC", 1, "data/pic/RAWPIC.raw", "-", 24, "4", "none", FmtDxt1},
     };
-    UseCompressedTextures = 1;
+    SetUseCompressedTextures(1);
     std::ofstream list(folder.Path() + "/cases.txt");
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FreeAllMaterials(1);
         FreeAllTextures(1);
-        TextureLoadSettings.ddsCache = c.ddsCache;
+        MutableTextureLoadSettings.ddsCache = c.ddsCache;
         TextureRecord* texture = LoadNamedTexture(c.name, 0);
         ASSERT_NE(texture, DefaultTexture);
         EXPECT_EQ(texture->format, c.format);
@@ -229,7 +233,7 @@ TEST_F(DrawingGlTest, ANamedMeshShowsWhereItsCameraSays)
     }
     FinishMesh(mesh);
 
-    FovTangent = 2.0f;
+    EditDerivedSettings([](DerivedSettingsRecord& derived) { derived.fovTangent = 2.0f; });
     InitCamera(DefaultCamera, MakeFixedVector(0, 0, 2 * 65536), MakeFixedVector(0, -65536, 0), 65536, 65536,
                MakeFixedVector(0, 0, 65536));
     Clear();
@@ -250,6 +254,71 @@ TEST_F(DrawingGlTest, ANamedMeshShowsWhereItsCameraSays)
     }
     // Left of the first square and between squares only the clear colour.
     EXPECT_EQ(Pixel(2, height / 2), 0xFF000000u);
+}
+
+TEST_F(DrawingGlTest, EveryShaderOfTheDrawingCodeRunsOnTheDeviceAsOnTheEvaluator)
+{
+    ShaderComparison comparison(Gfx.device);
+    int checked = 0;
+    for (int kind = 0; kind < ShaderKindCount; ++kind)
+        for (int variant = 0; variant < 4; ++variant)
+            for (bool fog : {false, true}) {
+                const int prelit = variant & 1, doubled = variant >> 1;
+                const std::string text = BuildVertexShaderText(kind, prelit, doubled, fog);
+                if (text.empty())
+                    continue;
+                SCOPED_TRACE(testing::Message() << "kind " << kind << " variant " << variant << " fog " << fog);
+                vs11::Program program;
+                std::string errors;
+                ASSERT_EQ(GfxAssembleShader(text, program, errors), GfxResult::Ok) << errors;
+                const int type = ShaderVertexType(kind, prelit);
+                const std::vector<GfxVertexElement> declaration = BuildVertexDeclaration(GetVertexFvf(type));
+                const uint32_t handle = AssembleVertexShader(text, declaration, type);
+                ASSERT_TRUE(GfxIsShaderHandle(handle));
+                comparison.ExpectSameOutputs(handle, program, declaration);
+                Gfx.device->DeleteVertexShader(handle);
+                ++checked;
+            }
+    EXPECT_GE(checked, 17 * 2);
+}
+
+// The drawing code's own device set-up, a frame of both batches, a device
+// reset and the shut-down.
+TEST(GlGraphicsLayerTest, DeviceSetUpFrameResetAndShutDownRun)
+{
+    ResetCoreTables();
+    ResetGraphicsTables();
+    SetGraphicsBackEnd(platform::CreateGlGfxSystem);
+    ASSERT_EQ(PreInitDirect3D(1, -1, 1, 0, 0), 0);
+    SetDisplaySettings(320, 240, 1, 0);
+    ASSERT_EQ(CreateRenderDevice(nullptr, 1, -1), 0);
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_TRUE(TestDeviceState());
+        BeginDeviceScene();
+        ::ClearTarget(0xFF000000, 3);
+        SetFogRange(0x808080, 10.0f, 100.0f);
+        SetBlendMode(1, 0, 1, 0);
+        BeginWorldBatch(nullptr);
+        int a = AddWorldVertex(0, 0, 20, 0, 0, 0xFFFF0000);
+        int b = AddWorldVertex(10, 0, 20, 1, 0, 0xFFFF0000);
+        int c = AddWorldVertex(10, 10, 20, 1, 1, 0xFFFF0000);
+        AddBatchTriangle(a, b, c);
+        SetBlendMode(2, 0, 0, 1);
+        BeginScreenBatch(nullptr);
+        int q0 = AddScreenVertexPixels(10, 10, 0, 0, 0x80FFFFFF);
+        int q1 = AddScreenVertexPixels(50, 10, 1, 0, 0x80FFFFFF);
+        int q2 = AddScreenVertexPixels(50, 50, 1, 1, 0x80FFFFFF);
+        int q3 = AddScreenVertexPixels(10, 50, 0, 1, 0x80FFFFFF);
+        AddBatchQuad(q0, q1, q2, q3);
+        EndScreenBatch();
+        EndDeviceScene();
+        PresentBackBuffer();
+        if (frame == 0)
+            ResetDevice();
+    }
+    ShutdownDirect3D();
+    SetGraphicsBackEnd(platform::CreateNullGfxSystem);
+    ResetGraphicsTables();
 }
 
 } // namespace

@@ -110,7 +110,7 @@ TEST_F(MeshTest, MaterialsAreUniqueByContent)
 {
     ASSERT_TRUE(MakeFolder("data"));
     ASSERT_TRUE(MakeFolder("data\\pic"));
-    TextureLoadSettings.ddsCache = 0;
+    MutableTextureLoadSettings.ddsCache = 0;
     folder.WriteFile("data/pic/GRASS.raw", std::string(48, '\x40'));
     Material* a = GetMaterial("GRASS", 0, 0, 0, 0, 0, nullptr);
     ASSERT_NE(a->texture, nullptr);

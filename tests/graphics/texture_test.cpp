@@ -24,7 +24,7 @@ protected:
         ASSERT_TRUE(MakeFolder("data"));
         ASSERT_TRUE(MakeFolder("data\\pic"));
         CreateDevice();
-        TextureLoadSettings.ddsCache = 0;
+        MutableTextureLoadSettings.ddsCache = 0;
     }
 
     static void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
@@ -270,8 +270,8 @@ TEST_F(TextureTest, OneRecordForANameInAnyCaseWithItsLodRaised)
 
 TEST_F(TextureTest, RawImagesAreCachedCompressedAndLoadFromTheCache)
 {
-    TextureLoadSettings.ddsCache = 1;
-    UseCompressedTextures = 1;
+    MutableTextureLoadSettings.ddsCache = 1;
+    SetUseCompressedTextures(1);
     std::vector<uint8_t> colour = WriteColour("SIGN", 32, Pattern);
     WriteAlpha("SIGNDUZEZ.raw", 32, [](int x, int) { return uint8_t(x * 8); });
     WriteColour("ROAD", 32, Pattern);
@@ -308,9 +308,9 @@ TEST_F(TextureTest, RawImagesAreCachedCompressedAndLoadFromTheCache)
 
 TEST_F(TextureTest, HalfTexResHalvesSquareCachesOnly)
 {
-    TextureLoadSettings.ddsCache = 1;
-    UseCompressedTextures = 1;
-    Settings.halfTexRes = 1;
+    MutableTextureLoadSettings.ddsCache = 1;
+    SetUseCompressedTextures(1);
+    EditSettings([](SettingsRecord& settings) { settings.halfTexRes = 1; });
     ASSERT_TRUE(MakeFolder("data\\dds"));
     auto cache = [this](const char* name, uint32_t w, uint32_t h) {
         std::vector<std::vector<uint8_t>> levels{std::vector<uint8_t>(GfxFormatLevelSize(FmtDxt1, w, h), 0x33)};
@@ -344,7 +344,7 @@ TEST_F(TextureTest, BindingTheBoundTextureSendsNothing)
 TEST_F(TextureTest, SkinNumbersStartAgainAfter65534)
 {
     EXPECT_EQ(NextSkinTextureId(), 1);
-    SkinTextureCounter = 65533;
+    TextureStages.skinTextureCounter = 65533;
     EXPECT_EQ(NextSkinTextureId(), 65534);
     EXPECT_EQ(NextSkinTextureId(), 1);
     FreeAllTextures(1);

@@ -12,18 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "graphics/services.h"
 #include "platform/gfx.h"
 #include "platform/gfx_util.h"
 #include "platform/vs11.h"
 #include "support/gfx_vertices.h"
 #include "support/process.h"
+#include "support/shader_comparison.h"
 #include "support/temp_folder.h"
 #include "support/x_server.h"
-
-// The shader texts of the drawing code, as it assembles them.
-std::string BuildVertexShaderText(int kind, int prelit, int doubled, bool fog);
-int ShaderVertexType(int kind, int prelit);
 
 
 using namespace platform;
@@ -667,114 +663,64 @@ TEST(GlSystemTest, AdaptersComeFromTheDisplayAndTheRenderer)
 // ---------------------------------------------------------------------------
 // vs.1.1 through the GL translation against the CPU evaluator.
 
-std::vector<GfxVertexElement> DeclarationOf(uint32_t fvf)
+TEST_F(GlDeviceTest, ShaderTranslationMatchesTheEvaluator)
 {
-    std::vector<GfxVertexElement> elements;
-    elements.push_back({0, 0, (fvf & FvfPositionMask) == FvfXyzRhw ? GfxElementType::Float4 : GfxElementType::Float3});
-    if (fvf & FvfNormal)
-        elements.push_back({0, 3, GfxElementType::Float3});
-    if (fvf & FvfDiffuse)
-        elements.push_back({0, 5, GfxElementType::Colour});
-    if (fvf & FvfSpecular)
-        elements.push_back({0, 6, GfxElementType::Colour});
-    uint32_t sets = std::min(3u, (fvf & FvfTexCountMask) >> FvfTexCountShift);
-    for (uint32_t i = 0; i < sets; ++i)
-        elements.push_back({0, static_cast<uint8_t>(8 + i), GfxElementType::Float2});
-    return elements;
-}
-
-struct Random {
-    uint32_t state = 12345;
-    float Next(float low, float high)
-    {
-        state = state * 1103515245u + 12345u;
-        return low + (high - low) * static_cast<float>((state >> 8) & 0xFFFF) / 65535.0f;
+    // Inputs of every width and both colours, v15 among them, so that the
+    // read-back places its vertices through another free register.
+    const std::vector<GfxVertexElement> declaration = {
+        {0, 0, GfxElementType::Float3}, {0, 1, GfxElementType::Float4}, {0, 2, GfxElementType::Float1},
+        {0, 3, GfxElementType::Float3}, {0, 5, GfxElementType::Colour}, {0, 6, GfxElementType::Colour},
+        {0, 8, GfxElementType::Float2}, {0, 15, GfxElementType::Float2},
+    };
+    struct Case {
+        const char* what;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"every opcode, write masks and partly written outputs",
+         "vs.1.1\n"
+         "m4x4 oPos,v0,c0\n"
+         "add r0,v1,c4\n"
+         "sub r1,v1,-c5.yxwz\n"
+         "mul r2,r0,r1\n"
+         "mad r3,r2,c6,v3.xyzz\n"
+         "dp3 r4.x,v3,c7\n"
+         "dp4 r4.y,v1,c8\n"
+         "min r4.z,r4.x,r4.y\n"
+         "max r4.w,r4.x,r4.y\n"
+         "rsq r5.x,r4.x\n"
+         "rcp r5.yzw,r4.y\n"
+         "mov oT0,r3\n"
+         "mov oT1,r4\n"
+         "mov oT2,r5\n"
+         "mov oT3.xz,r2\n"
+         "mov oT4.yw,-r0.wzyx\n"},
+        {"swizzles of narrow inputs, clamped colours, fog and a missing input",
+         "vs.1.1\n"
+         "m4x4 r1,v1,c10\n"
+         "mov oPos,r1\n"
+         "mul oD0,v5,v6.zyxw\n"
+         "sub oD1.xyz,v5,-v2.x\n"
+         "mov oD1.w,v6.w\n"
+         "mad oFog,v8.y,c20.x,c20.y\n"
+         "mov oT5,v15\n"
+         "mov oT6,v8.yx\n"
+         "add oT7,v4,v3.zzyx\n"},
+        {"only the position: the other outputs keep their defaults", "vs.1.1\nmov oPos,v1\n"},
+    };
+    ShaderComparison comparison(device);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vs11::Program program;
+        std::string errors;
+        ASSERT_EQ(GfxAssembleShader(c.text, program, errors), GfxResult::Ok) << errors;
+        uint32_t handle = 0;
+        ASSERT_EQ(device->CreateVertexShader(declaration.data(), static_cast<uint32_t>(declaration.size()), program,
+                                             &handle, 0),
+                  GfxResult::Ok);
+        comparison.ExpectSameOutputs(handle, program, declaration);
+        device->DeleteVertexShader(handle);
     }
-};
-
-bool Near(float got, float expected)
-{
-    return std::fabs(got - expected) <= 2e-4f * std::max(1.0f, std::fabs(expected));
-}
-
-TEST_F(GlDeviceTest, EveryShaderOfTheDrawingCodeMatchesTheEvaluator)
-{
-    constexpr uint32_t VertexCount = 7;
-    Random random;
-    float constants[96][4];
-    for (auto& reg : constants)
-        for (float& value : reg)
-            value = random.Next(-1.0f, 1.0f);
-    const float standard[][5] = {{92, 1, 1, 1, 1}, {93, 0.5f, 0.5f, 0.5f, 1}, {95, 0, 0, 0, 0}};
-    for (const auto& s : standard)
-        std::copy(s + 1, s + 5, constants[static_cast<int>(s[0])]);
-    ASSERT_EQ(device->SetVertexShaderConstant(0, &constants[0][0], 96), GfxResult::Ok);
-    vs11::Vec4 evaluatorConstants[96];
-    for (int i = 0; i < 96; ++i)
-        evaluatorConstants[i] = {constants[i][0], constants[i][1], constants[i][2], constants[i][3]};
-    int checked = 0;
-    for (int kind = 0; kind < 32; ++kind)
-        for (int variant = 0; variant < 4; ++variant)
-            for (bool fog : {false, true}) {
-                int prelit = variant & 1, doubled = variant >> 1;
-                std::string text = BuildVertexShaderText(kind, prelit, doubled, fog);
-                if (text.empty())
-                    continue;
-                SCOPED_TRACE(testing::Message() << "kind " << kind << " variant " << variant << " fog " << fog);
-                vs11::Program program;
-                std::string errors;
-                ASSERT_EQ(GfxAssembleShader(text, program, errors), GfxResult::Ok) << errors;
-                uint32_t fvf = GetVertexFvf(ShaderVertexType(kind, prelit));
-                std::vector<GfxVertexElement> declaration = DeclarationOf(fvf);
-                uint32_t handle = 0;
-                ASSERT_EQ(device->CreateVertexShader(declaration.data(), static_cast<uint32_t>(declaration.size()),
-                                                     program, &handle, 0),
-                          GfxResult::Ok);
-                // Vertices: floats in -2..2, colours as bytes.
-                std::vector<uint8_t> bytes;
-                std::vector<vs11::VertexInputs> inputs(VertexCount);
-                for (uint32_t n = 0; n < VertexCount; ++n) {
-                    vs11::VertexInputs& in = inputs[n];
-                    for (vs11::Vec4& v : in.v)
-                        v = {0, 0, 0, 1};
-                    for (const GfxVertexElement& element : declaration) {
-                        vs11::Vec4& v = in.v[element.inputRegister];
-                        if (element.type == GfxElementType::Colour) {
-                            uint32_t argb = static_cast<uint32_t>(random.Next(0, 1) * 4294967295.0f);
-                            v = {((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f, (argb & 255) / 255.0f,
-                                 (argb >> 24) / 255.0f};
-                            bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&argb),
-                                         reinterpret_cast<uint8_t*>(&argb) + 4);
-                        } else {
-                            float f[4] = {0, 0, 0, 1};
-                            uint32_t count = GfxElementSize(element.type) / 4;
-                            for (uint32_t c = 0; c < count; ++c)
-                                f[c] = random.Next(-2.0f, 2.0f);
-                            v = {f[0], f[1], f[2], f[3]};
-                            bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(f),
-                                         reinterpret_cast<uint8_t*>(f) + count * 4);
-                        }
-                    }
-                }
-                std::vector<vs11::VertexOutputs> gpu;
-                ASSERT_TRUE(GfxGlRunVertexShader(device, handle, bytes.data(), VertexCount, gpu));
-                for (uint32_t n = 0; n < VertexCount; ++n) {
-                    vs11::VertexOutputs cpu;
-                    vs11::Evaluate(program, inputs[n], evaluatorConstants, cpu);
-                    auto same = [](const vs11::Vec4& a, const vs11::Vec4& b) {
-                        return Near(a.x, b.x) && Near(a.y, b.y) && Near(a.z, b.z) && Near(a.w, b.w);
-                    };
-                    EXPECT_TRUE(same(gpu[n].position, cpu.position)) << "oPos of vertex " << n;
-                    for (int c = 0; c < 2; ++c)
-                        EXPECT_TRUE(same(gpu[n].colour[c], cpu.colour[c])) << "oD" << c << " of vertex " << n;
-                    for (int t = 0; t < 8; ++t)
-                        EXPECT_TRUE(same(gpu[n].texCoord[t], cpu.texCoord[t])) << "oT" << t << " of vertex " << n;
-                    EXPECT_TRUE(Near(gpu[n].fog, cpu.fog)) << "oFog of vertex " << n;
-                }
-                device->DeleteVertexShader(handle);
-                ++checked;
-            }
-    EXPECT_GE(checked, 17 * 2);
 }
 
 TEST_F(GlDeviceTest, ShaderDrawsLandWhereTheirPositionsSayAndTakeTheirFog)
@@ -830,42 +776,3 @@ TEST_F(GlDeviceTest, ShaderDrawsLandWhereTheirPositionsSayAndTakeTheirFog)
 }
 
 } // namespace
-
-// The drawing code's own device set-up, a frame of both batches, a device
-// reset and the shut-down, on the OpenGL device.
-TEST(GlGraphicsLayerTest, DeviceSetUpFrameResetAndShutDownRun)
-{
-    ResetCoreTables();
-    ResetGraphicsTables();
-    SetGraphicsBackEnd(true);
-    ASSERT_EQ(PreInitDirect3D(1, -1, 1, 0, 0), 0);
-    SetDisplaySettings(320, 240, 1, 0);
-    ASSERT_EQ(CreateRenderDevice(nullptr, 1, -1), 0);
-    for (int frame = 0; frame < 2; ++frame) {
-        ASSERT_TRUE(TestDeviceState());
-        BeginDeviceScene();
-        ::ClearTarget(0xFF000000, 3);
-        SetFogRange(0x808080, 10.0f, 100.0f);
-        SetBlendMode(1, 0, 1, 0);
-        BeginWorldBatch(nullptr);
-        int a = AddWorldVertex(0, 0, 20, 0, 0, 0xFFFF0000);
-        int b = AddWorldVertex(10, 0, 20, 1, 0, 0xFFFF0000);
-        int c = AddWorldVertex(10, 10, 20, 1, 1, 0xFFFF0000);
-        AddBatchTriangle(a, b, c);
-        SetBlendMode(2, 0, 0, 1);
-        BeginScreenBatch(nullptr);
-        int q0 = AddScreenVertexPixels(10, 10, 0, 0, 0x80FFFFFF);
-        int q1 = AddScreenVertexPixels(50, 10, 1, 0, 0x80FFFFFF);
-        int q2 = AddScreenVertexPixels(50, 50, 1, 1, 0x80FFFFFF);
-        int q3 = AddScreenVertexPixels(10, 50, 0, 1, 0x80FFFFFF);
-        AddBatchQuad(q0, q1, q2, q3);
-        EndScreenBatch();
-        EndDeviceScene();
-        PresentBackBuffer();
-        if (frame == 0)
-            ResetDevice();
-    }
-    ShutdownDirect3D();
-    SetGraphicsBackEnd(false);
-    ResetGraphicsTables();
-}

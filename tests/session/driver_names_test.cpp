@@ -67,13 +67,13 @@ TEST_F(DriverNamesTest, WithoutAFileTheNamesAreTheDefaults)
 TEST_F(DriverNamesTest, SavedNamesDecodeIndependentlyAndLoadBack)
 {
     SetDefaultDriverNames();
-    DriverNameEntry& zed = DriverNameTable[2];
+    DriverNameEntry& zed = MutableDriverNameTable[2];
     CopyFixedString(zed.name, "Zed", sizeof zed.name);
     CopyFixedString(zed.plate, "ZED0", sizeof zed.plate);
     zed.gender = 1;
     const uint8_t extra[3] = {1, 2, 3};
     std::memcpy(zed.extra, extra, 3);
-    DriverNameEntry& last = DriverNameTable[19];
+    DriverNameEntry& last = MutableDriverNameTable[19];
     CopyFixedString(last.name, "Twenty three letters!!!", sizeof last.name);
     std::memcpy(last.plate, "PLATE_8C", 8);
     ASSERT_EQ(SaveDriverNames(), 1);
@@ -125,7 +125,7 @@ TEST_F(DriverNamesTest, OldNewAndBadNameFiles)
     };
     for (const Case& c : cases) {
         folder.WriteFile("data/misc/drv.nam", c.file);
-        std::memset(static_cast<void*>(DriverNameTable), 0x55, sizeof DriverNameTable);
+        std::memset(static_cast<void*>(MutableDriverNameTable), 0x55, sizeof MutableDriverNameTable);
         LoadDriverNames();
         if (c.loads) {
             EXPECT_STREQ(DriverNameTable[19].name, "Old 19") << c.what;
@@ -143,8 +143,8 @@ TEST_F(DriverNamesTest, MessageKeysRoundTripAndDecodeIndependently)
     EXPECT_STREQ(MessageKeyTable[23], "/exit");
     EXPECT_STREQ(MessageKeyTable[31], "");
 
-    CopyFixedString(MessageKeyTable[31], "/say bye", MessageKeyLength);
-    CopyFixedString(MessageKeyTable[5], std::string(80, 'x').c_str(), MessageKeyLength);
+    CopyFixedString(MutableMessageKeyTable[31], "/say bye", MessageKeyLength);
+    CopyFixedString(MutableMessageKeyTable[5], std::string(80, 'x').c_str(), MessageKeyLength);
     ASSERT_EQ(SaveMessageKeys(), 1);
     EXPECT_EQ(RunReference("keys", "data/misc/fkeys.msg"), 0) << "race_files_reference.py rejected fkeys.msg";
 
@@ -182,7 +182,7 @@ TEST_F(DriverNamesTest, OlderMessageKeyFilesReplaceOnlyTheirTexts)
     for (const Case& c : cases) {
         folder.WriteFile("data/misc/fkeys.msg", c.file);
         SetDefaultMessageKeys();
-        CopyFixedString(MessageKeyTable[30], "kept", MessageKeyLength);  // Alt+F11 has no default
+        CopyFixedString(MutableMessageKeyTable[30], "kept", MessageKeyLength);  // Alt+F11 has no default
         std::vector<std::string> expected(MessageKeyTable, MessageKeyTable + MessageKeyCount);
         if (c.refused)
             expected[30] = "";

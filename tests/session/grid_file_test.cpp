@@ -54,10 +54,12 @@ protected:
     void SetUp() override
     {
         RaceTest::SetUp();
-        CopyFixedString(Settings.plyName, "Me", sizeof Settings.plyName);
-        Settings.config = 2;
-        Settings.flip = 1;
-        Settings.lighting = 3;
+        EditSettings([](SettingsRecord& settings) {
+            CopyFixedString(settings.plyName, "Me", sizeof settings.plyName);
+            settings.config = 2;
+            settings.flip = 1;
+            settings.lighting = 3;
+        });
     }
     // Reads an image into the race for a track called "Loaded Track".
     int ReadImage(const std::vector<uint8_t>& bytes, int readOptions)

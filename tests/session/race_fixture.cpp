@@ -47,6 +47,7 @@ void RaceTest::SetUp()
     ResetSessionTables();
     Log = {};
     InstallRecordingRaceHooks();
+    InstallWorldVehicleHooks();  // the cars' path followers
     InitRace(race);
 }
 
@@ -54,7 +55,6 @@ void RaceTest::TearDown()
 {
     RemoveAllPlayers(race);
     SetRaceHooks(RaceHooks{});
-    RacePhase = 0;
     ResetSessionTables();
 }
 
@@ -72,21 +72,21 @@ RacePlayer& RaceTest::AddPlayer(const char* name, int type, int connection, int 
 
 void RaceTest::SetCarState(CarObject& car, const CarState& s)
 {
-    car.lapCount = s.laps;
+    car.race.lapCount = s.laps;
     if (!car.follower)
         car.follower = CreatePathFollower();
     car.follower->position = s.node;
-    car.timingState = s.timingState;
-    car.stopped = static_cast<uint8_t>(s.stopped);
-    car.stepCounter = 5000;
-    car.result.stopStep = car.stepCounter - s.stoppedSteps;
-    car.remote = s.remote;
-    car.held = static_cast<uint8_t>(s.garageHeld);
-    car.result.penaltyState = static_cast<uint8_t>(s.penalty);
-    car.result.pitStops = static_cast<uint8_t>(s.pitStops);
-    car.result.bestLap = s.bestLap;
-    car.result.raceTime = s.raceTime;
-    CopyFixedString(car.shortCode, s.code, sizeof car.shortCode);
+    car.race.timingState = s.timingState;
+    car.race.stopped = static_cast<uint8_t>(s.stopped);
+    car.race.stepCounter = 5000;
+    car.race.result.stopStep = car.race.stepCounter - s.stoppedSteps;
+    car.net.remote = s.remote;
+    car.step.held = static_cast<uint8_t>(s.garageHeld);
+    car.race.result.penaltyState = static_cast<uint8_t>(s.penalty);
+    car.race.result.pitStops = static_cast<uint8_t>(s.pitStops);
+    car.race.result.bestLap = s.bestLap;
+    car.race.result.raceTime = s.raceTime;
+    CopyFixedString(car.data.shortCode, s.code, sizeof car.data.shortCode);
 }
 
 CarObject& RaceTest::GiveCar(int slot, const CarState& state)

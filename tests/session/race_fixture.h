@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "session/services.h"
+#include "session/local.h"
 #include "world/services.h"
 
 // What the race told the subsystems above it.

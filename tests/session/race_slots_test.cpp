@@ -13,7 +13,7 @@ using RaceSlotsTest = RaceTest;
 
 TEST_F(RaceSlotsTest, NewRaceTakesItsDefaults)
 {
-    Settings.skillLevel = 9;
+    EditSettings([](SettingsRecord& settings) { settings.skillLevel = 9; });
     Race fresh;
     fresh.playerCount = 7;
     InitRace(fresh);
@@ -110,9 +110,9 @@ TEST_F(RaceSlotsTest, RemovingTheFirstOfThreeMovesTheOthersDown)
     EXPECT_EQ(race.players[0].car, carB);
     EXPECT_EQ(race.players[1].car, carC);
     // The moved cars read their set-up and colours from their new slots.
-    EXPECT_EQ(carB->setup, &race.players[0].carBlock.setup);
-    EXPECT_EQ(carB->colour, &race.players[0].carBlock.colours);
-    EXPECT_EQ(carC->setup, &race.players[1].carBlock.setup);
+    EXPECT_EQ(carB->data.setup, &race.players[0].carBlock.setup);
+    EXPECT_EQ(carB->data.colour, &race.players[0].carBlock.colours);
+    EXPECT_EQ(carC->data.setup, &race.players[1].carBlock.setup);
     EXPECT_EQ(race.players[2].car, nullptr);
     EXPECT_EQ(Order(), (std::vector<int>{1, 0}));
     EXPECT_EQ(race.selectedSlot, 1);

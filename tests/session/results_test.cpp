@@ -15,8 +15,8 @@ protected:
     void Finish(int slot, int laps, int hundredths)
     {
         CarObject& car = *race.players[slot].car;
-        car.lapCount = laps;
-        car.result.raceTime = hundredths;
+        car.race.lapCount = laps;
+        car.race.result.raceTime = hundredths;
         RecordPlayerFinish(race, slot, static_cast<uint32_t>(hundredths), laps);
     }
     std::vector<std::string> MessageTexts() const
@@ -82,7 +82,7 @@ TEST_F(ResultsTest, RaceFinishesInOrderOfLapsAndTime)
             EXPECT_EQ(row.flags, c.expectedFlags[r]) << c.what << " row " << r;
         }
         for (size_t i = 0; i < c.arrivals.size(); ++i) {
-            const CarResultState& state = race.players[i].car->result;
+            const CarResultState& state = race.players[i].car->race.result;
             EXPECT_EQ(state.classified, 1) << c.what;
             const bool disqualified = std::strcmp(state.tag, "DISQUALIFIED") == 0;
             const int flags = c.expectedFlags[std::find(c.expectedSlots.begin(), c.expectedSlots.end(), int(i)) -
@@ -120,13 +120,13 @@ TEST_F(ResultsTest, TheWinnersFlagFinishesCarsThatCrossedTheLineLater)
     EXPECT_EQ(race.results[2].laps, 4);
     EXPECT_EQ(race.raceUnderWay, 0);
     for (int slot : {1, 2}) {
-        const CarResultState& state = race.players[slot].car->result;
+        const CarResultState& state = race.players[slot].car->race.result;
         EXPECT_EQ(state.flagged, 1);
         EXPECT_EQ(state.finished, 1);
         EXPECT_STREQ(state.tag, "FINISHED");
     }
-    EXPECT_EQ(race.players[3].car->result.finished, 0);
-    EXPECT_EQ(race.players[3].car->result.classified, 0);
+    EXPECT_EQ(race.players[3].car->race.result.finished, 0);
+    EXPECT_EQ(race.players[3].car->race.result.classified, 0);
 }
 
 TEST_F(ResultsTest, ConfirmingAndAnnouncingTheResults)
@@ -148,14 +148,14 @@ TEST_F(ResultsTest, ConfirmingAndAnnouncingTheResults)
     EXPECT_EQ(HookLog().messages.back().colour, 11);
     EXPECT_EQ(HookLog().effects, std::vector<int>{5});  // the local winner
     EXPECT_EQ(HookLog().sounds, std::vector<int>{2});
-    EXPECT_STREQ(race.players[0].car->result.tag, "WINNER");
+    EXPECT_STREQ(race.players[0].car->race.result.tag, "WINNER");
     EXPECT_EQ(race.winnerPending, 0);
     EXPECT_EQ(race.resultsNotFinal, 0);
     EXPECT_EQ(race.resultsSendFrame, 0);
 
     // Bob finishes after the leader's results went out; Cid, still running,
     // has as many laps done, so Bob's place is only provisional.
-    race.players[2].car->lapCount = 5;
+    race.players[2].car->race.lapCount = 5;
     Finish(1, 5, 51000);
     UpdateRaceResults(race);
     EXPECT_EQ(MessageTexts().back(), "Bob^8 finished");
@@ -171,8 +171,8 @@ TEST_F(ResultsTest, ConfirmingAndAnnouncingTheResults)
     EXPECT_EQ(texts[2], "Bob^8's final position is 2nd");
     EXPECT_EQ(texts[3], "Cid^8 finished 3rd");
     EXPECT_EQ(race.results[1].flags, ResultConfirmed);
-    EXPECT_STREQ(race.players[1].car->result.tag, "2nd");
-    EXPECT_STREQ(race.players[2].car->result.tag, "3rd");
+    EXPECT_STREQ(race.players[1].car->race.result.tag, "2nd");
+    EXPECT_STREQ(race.players[2].car->race.result.tag, "3rd");
     EXPECT_EQ(HookLog().inSimPositions, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(HookLog().effects, std::vector<int>{5});  // AI drivers make no sound
 }
@@ -189,7 +189,7 @@ TEST_F(ResultsTest, ProvisionalMessagesSayHowFarBehind)
     Finish(0, 6, 60000);
     Finish(1, 5, 61000);
     Finish(2, 4, 62000);
-    race.players[3].car->result.penaltyState = PenaltyDriveThroughToServe;
+    race.players[3].car->race.result.penaltyState = PenaltyDriveThroughToServe;
     Finish(3, 6, 58000);
     UpdateRaceResults(race);
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Lead^8 finished", "One^8 finished 1 lap behind",
@@ -238,12 +238,12 @@ TEST_F(ResultsTest, ASinglePlayerJustFinishes)
     EXPECT_EQ(HookLog().messages[0].text, "Solo^8 finished");
     EXPECT_EQ(HookLog().messages[0].colour, 16);
     EXPECT_EQ(HookLog().effects, std::vector<int>{6});
-    EXPECT_STREQ(race.players[0].car->result.tag, "");  // no place caption when alone
+    EXPECT_STREQ(race.players[0].car->race.result.tag, "");  // no place caption when alone
 }
 
 TEST_F(ResultsTest, TimedRowsKeepEachPlayersBestTime)
 {
-    RacePhase = 2;
+    SetRacePhase(2);
     AddPlayer("Ann");
     AddPlayer("Bob");
     GiveCar(0);
@@ -257,12 +257,12 @@ TEST_F(ResultsTest, TimedRowsKeepEachPlayersBestTime)
     EXPECT_EQ(race.results[1].bestLap, 6000u);
     EXPECT_EQ(HookLog().inSimPositions.back(), 255);
 
-    race.players[0].car->stepCounter = 777;
+    race.players[0].car->race.stepCounter = 777;
     UpdateTimedResult(race, 0, 5800, 0, 0);  // faster: Ann's row moves up
     EXPECT_EQ(ResultNames(), (std::vector<std::string>{"Ann", "Bob"}));
     EXPECT_EQ(race.resultCount, 2);
     EXPECT_EQ(race.results[0].bestLap, 5800u);
-    EXPECT_EQ(race.players[0].car->result.resultStep, 777);
+    EXPECT_EQ(race.players[0].car->race.result.resultStep, 777);
     EXPECT_TRUE(HookLog().sounds.empty());  // qualifying laps make no sound
     EXPECT_TRUE(HookLog().effects.empty());
 
@@ -297,7 +297,7 @@ TEST_F(ResultsTest, AFullTableTakesNoMoreFinishesAndOnlyFasterTimes)
     ASSERT_EQ(race.resultCount, MaxRacePlayers);
     Finish(0, 5, 50000);
     EXPECT_EQ(race.resultCount, MaxRacePlayers);
-    EXPECT_EQ(race.players[0].car->result.classified, 0);
+    EXPECT_EQ(race.players[0].car->race.result.classified, 0);
 
     // A new name slower than the last row makes no row; a faster one drops the last.
     std::strcpy(race.players[31].descriptor.name, "Newcomer");
@@ -369,7 +369,7 @@ TEST_F(ResultsTest, CarsStandingOnTrackAreSentOffSoTheResultsSettle)
         AddPlayer("Stander", PlayerAi, 0, 41);
         GiveCar(0);
         GiveCar(1, c.state);
-        race.players[1].car->stopped = static_cast<uint8_t>(c.state.stopped && c.state.stoppedSteps > 0);
+        race.players[1].car->race.stopped = static_cast<uint8_t>(c.state.stopped && c.state.stoppedSteps > 0);
         Finish(0, 5, 50000);
         CheckLappedCars(race);
         if (c.sent) {
@@ -381,9 +381,9 @@ TEST_F(ResultsTest, CarsStandingOnTrackAreSentOffSoTheResultsSettle)
     }
     // Qualifying has no lapped cars, and a confirmed row holds nobody back.
     HookLog().packets.clear();
-    RacePhase = 2;
+    SetRacePhase(2);
     CheckLappedCars(race);
-    RacePhase = 1;
+    SetRacePhase(1);
     race.results[0].flags |= ResultConfirmed;
     CheckLappedCars(race);
     EXPECT_TRUE(HookLog().packets.empty());
@@ -400,8 +400,8 @@ TEST_F(ResultsTest, RowsCarryTheSlotAndItsConnection)
     RacePlayer& ai = AddPlayer("Robot", PlayerAi, 1, 22);
     ai.descriptor.pitStart = 1;
     CarObject& car = GiveCar(0);
-    car.appliedMass = 40;
-    car.appliedRestriction = 15;
+    car.tuning.appliedMass = 40;
+    car.tuning.appliedRestriction = 15;
 
     RaceResult row;
     FillResultRow(row, guest, 123, 45, ResultConfirmed, 7, 2, 30);

@@ -64,11 +64,11 @@ TEST_F(RunningOrderTest, NothingWithoutARaceOnAPath)
     AddPlayer("P");
     GiveCar(0, At(1, 20));
     race.orderLength = 0;
-    CurrentRace = &race;
-    RacePhase = 1;
+    MutableSession.race = &race;
+    SetRacePhase(1);
     UpdateRunningOrder(race);  // no world, so no path
     EXPECT_EQ(race.orderLength, 0);
-    CurrentRace = nullptr;
+    MutableSession.race = nullptr;
     EXPECT_EQ(IsRaceSession(), 0);
 }
 

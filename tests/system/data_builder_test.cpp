@@ -263,7 +263,7 @@ TEST_F(DataBuilderTest, HelmetLoads)
 
 TEST_F(DataBuilderTest, FiguresHaveBoxBodiesAndDressFollowsThem)
 {
-    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
+    ASSERT_EQ(LoadHumans(nullptr), 1);
     ASSERT_EQ(Humans.sets.size(), 2u);
     for (size_t s = 0; s < Humans.sets.size(); s++) {
         const SkeletonSet& set = Humans.sets[s];
@@ -323,7 +323,7 @@ TEST_F(DataBuilderTest, FiguresHaveBoxBodiesAndDressFollowsThem)
     for (const FigureVariant& v : Humans.variants)
         crowd |= (v.flags & FigureFlagCrowd) != 0;
     EXPECT_TRUE(crowd);
-    FreeHumans(Humans);
+    FreeHumans();
 }
 
 } // namespace

@@ -61,9 +61,9 @@ TEST_F(TextTest, CaretCodesDecodeAsTheTableSays)
 // A letter for a page that is not loaded selects page 0.
 TEST_F(TextTest, PageLettersOfPagesNotLoadedSelectPageZero)
 {
-    CharacterMap.codePageCount = 3;  // only Latin 1, Central Europe, Turkish
+    MutableCharacterMap.codePageCount = 3;  // only Latin 1, Central Europe, Turkish
     std::vector<GlyphQuad> quads = Queued("^C\xC0^E\xC0", CaretNone, 0);
-    CharacterMap.codePageCount = SearchedCodePages + 1;
+    MutableCharacterMap.codePageCount = SearchedCodePages + 1;
     ASSERT_EQ(quads.size(), 2u);
     EXPECT_EQ(quads[0].glyph, Slot(0, 0xC0));
     EXPECT_EQ(quads[1].glyph, Slot(1, 0xC0));
@@ -92,9 +92,12 @@ TEST_F(TextTest, TheCaretStandsBeforeItsByteAndBlinksWithTheGameClock)
         EXPECT_LE(count, 1);
     }
     // The caret shows during the first 501 ms of each second.
-    GameClock = 1500;
+    GameTimeRecord time;
+    time.clockMs = 1500;
+    SetGameTime(time);
     EXPECT_EQ(Queued("ab", 1).size(), 3u);
-    GameClock = 1501;
+    time.clockMs = 1501;
+    SetGameTime(time);
     EXPECT_EQ(Queued("ab", 1).size(), 2u);
 }
 
@@ -106,16 +109,16 @@ TEST_F(TextTest, WidthsAddTheGlyphsAdvancesAndTheTextEndsWhereTheyDo)
     EXPECT_FLOAT_EQ(GetTextWidth("^1a^9b^L", 0.1f, 0), ab);  // codes add nothing
     EXPECT_FLOAT_EQ(GetTextWidth("", 0.1f, 0), 0);
     EXPECT_FLOAT_EQ(DrawTextAt("ab", 0.25f, 0, 0.1f, 0.2f, 0, Grey, Grey, CaretNone, 0), 0.25f + ab);
-    TextScale = 0.5f;
+    SetTextScale(0.5f);
     EXPECT_FLOAT_EQ(GetTextWidth("ab", 0.1f, 0), ab / 2);
-    TextScale = 1;
+    SetTextScale(1);
     // A space has no quad but its advance.
     EXPECT_EQ(Queued("a b").size(), 2u);
     EXPECT_FLOAT_EQ(GetTextWidth("a b", 0.1f, 0), ab + advance(0, 0.1f));
 
     // Plates: the glyphs' widths and 0.65 units between them, no TextScale.
     const float wA = CharacterMap.glyphs[Slot(0, 'A')].width, wB = CharacterMap.glyphs[Slot(0, 'B')].width;
-    TextScale = 0.5f;
+    SetTextScale(0.5f);
     EXPECT_FLOAT_EQ(GetColouredTextWidth("A", 0.7f, 0), 0.7f * wA / 7);
     EXPECT_FLOAT_EQ(GetColouredTextWidth("^1A^9B", 0.7f, 0), 0.7f * (wA + wB + 0.65f) / 7);
     EXPECT_FLOAT_EQ(GetColouredTextWidth("", 0.7f, 0), 0);

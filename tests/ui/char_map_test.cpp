@@ -460,31 +460,29 @@ TEST_F(CharMapTest, CodePagesByNumberAndFromTheLanguage)
     folder.WriteFile("map.abc", MakeMap(m));
     ASSERT_EQ(LoadCharacterMap("map.abc"), 1);
 
-    const char** slot = TextTable[TX_tx_codepage].slot;
-    const char* saved = *slot;
+    const char* saved = GetText(TX_tx_codepage);
     struct Case {
         const char* number;
         int want;
     };
     for (Case c : {Case{"1251", 1}, Case{"1252", 0}, Case{"866", 0}}) {
-        *slot = c.number;
+        OverrideText(TX_tx_codepage, c.number);
         SelectTranslationCodePage();
         EXPECT_EQ(TextCodePage, c.want) << c.number;
         EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[c.want]) << c.number;
     }
-    *slot = saved;
+    OverrideText(TX_tx_codepage, saved);
 
     SelectCodePage(1);
     EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[1]);
     SelectCodePage(10);  // not loaded: page 0
     EXPECT_EQ(CurrentCodePage, &CharacterMap.codePages[0]);
 
-    const char** order = TextTable[TX_tx_noun_adj].slot;
-    const char* savedOrder = *order;
-    *order = "NA";
+    const char* savedOrder = GetText(TX_tx_noun_adj);
+    OverrideText(TX_tx_noun_adj, "NA");
     SelectTranslationCodePage();
     EXPECT_EQ(NounFirst, 1);
-    *order = savedOrder;
+    OverrideText(TX_tx_noun_adj, savedOrder);
     SelectTranslationCodePage();
     EXPECT_EQ(NounFirst, 0);
 }

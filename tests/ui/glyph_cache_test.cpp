@@ -82,7 +82,7 @@ TEST_F(GlyphCacheTest, FacesAreFontconfigsAndRankedAsConfigured)
     for (size_t i = 1; i < FontFaceList.faces.size(); ++i)
         EXPECT_GE(FontFaceList.faces[i - 1].rank, FontFaceList.faces[i].rank);
     const FontFaceEntry& last = FontFaceList.faces.back();
-    std::snprintf(Settings.fnJ, sizeof Settings.fnJ, "%s", last.name);
+    EditSettings([&last](SettingsRecord& settings) { std::snprintf(settings.fnJ, sizeof settings.fnJ, "%s", last.name); });
     ASSERT_EQ(EnumeratePageFonts(0), 1);
     EXPECT_EQ(FontFaceList.chosen, static_cast<int>(FontFaceList.faces.size()) - 1);
     FreeFontList();
@@ -108,8 +108,10 @@ TEST_F(GlyphCacheTest, CellsHoldTheCharactersAsPillowDrawsThem)
         SCOPED_TRACE(c.text);
         // At the normal weight, as Pillow draws it.
         const int j = c.page == 4 ? 0 : c.page - 6;
-        int* weights[] = {&Settings.fwJ, &Settings.fwH, &Settings.fwS, &Settings.fwK};
-        *weights[j] = 400;
+        EditSettings([j](SettingsRecord& settings) {
+            int* weights[] = {&settings.fwJ, &settings.fwH, &settings.fwS, &settings.fwK};
+            *weights[j] = 400;
+        });
         ASSERT_EQ(EnumeratePageFonts(j), 1);
         CreatePageFont(j);
         FreeFontList();

@@ -83,7 +83,7 @@ TEST_F(CarDataWriteTest, HeadReadsBackWithAndWithoutEachOptionalItem)
         int32_t tractionControl;
         int dashboardBytes;
     } cases[] = {
-        {"every optional item", CarDataRearSeats | CarDataFrontHubLead | CarDataFuelTank, 3, 80},
+        {"every optional item", CarDataRearSeats | CarDataFrontHubLead | CarDataFuelCapacity, 3, 80},
         {"none", 0, 0, 0},
         {"rear seats only", CarDataRearSeats, 0, 12},
         {"hub lead and traction values", CarDataFrontHubLead, 1, 0},
@@ -98,38 +98,38 @@ TEST_F(CarDataWriteTest, HeadReadsBackWithAndWithoutEachOptionalItem)
 
         CarObject* car = CreateCarFromVeh("TST");
         ASSERT_NE(car, nullptr);
-        EXPECT_EQ(car->dataFlags, c.flags);
-        EXPECT_EQ(car->carClass, 4);
-        EXPECT_EQ(car->gearboxKind, 3);
-        EXPECT_EQ(car->driveAxles, 2);
+        EXPECT_EQ(car->data.dataFlags, c.flags);
+        EXPECT_EQ(car->data.carClass, 4);
+        EXPECT_EQ(car->data.gearboxKind, 3);
+        EXPECT_EQ(car->tuning.driveAxles, 2);
         EXPECT_EQ(car->engine.displacement, 1998);
-        ASSERT_EQ(car->setupCount, 1);
-        EXPECT_STREQ(car->setups[0].name, "wet");
-        EXPECT_EQ(car->setups[0].setup.maxLock, 23);
-        ASSERT_EQ(car->colourCount, 1);
-        EXPECT_STREQ(car->colours[0].name, "Green");
-        ASSERT_EQ(car->optionCount, 1);
-        EXPECT_STREQ(car->options[0].name, "HARDTOP");
-        EXPECT_EQ(car->options[0].value, 5);
-        EXPECT_EQ(car->driverSeat.x, -0.4f);
-        EXPECT_EQ(car->rearSeat.y, (c.flags & CarDataRearSeats) ? -0.8f : 0.0f);
-        EXPECT_EQ(car->extraMass, 15);
-        EXPECT_EQ(car->spareWheelAngle, 0.5f);
-        EXPECT_EQ(car->steeringValues[1], 0.75f);
-        EXPECT_EQ(car->frontHubLead, (c.flags & CarDataFrontHubLead) ? 0.02f : 0.0f);
-        if (c.flags & CarDataFuelTank) {
-            EXPECT_EQ(car->fuelCapacity, 48);
+        ASSERT_EQ(car->data.setupCount, 1);
+        EXPECT_STREQ(car->data.setups[0].name, "wet");
+        EXPECT_EQ(car->data.setups[0].setup.maxLock, 23);
+        ASSERT_EQ(car->data.colourCount, 1);
+        EXPECT_STREQ(car->data.colours[0].name, "Green");
+        ASSERT_EQ(car->data.optionCount, 1);
+        EXPECT_STREQ(car->data.options[0].name, "HARDTOP");
+        EXPECT_EQ(car->data.options[0].value, 5);
+        EXPECT_EQ(car->data.driverSeat.x, -0.4f);
+        EXPECT_EQ(car->data.rearSeat.y, (c.flags & CarDataRearSeats) ? -0.8f : 0.0f);
+        EXPECT_EQ(car->data.extraMass, 15);
+        EXPECT_EQ(car->data.spareWheelAngle, 0.5f);
+        EXPECT_EQ(car->data.steeringValues[1], 0.75f);
+        EXPECT_EQ(car->data.frontHubLead, (c.flags & CarDataFrontHubLead) ? 0.02f : 0.0f);
+        if (c.flags & CarDataFuelCapacity) {
+            EXPECT_EQ(car->data.fuelCapacity, 48);
         }
-        EXPECT_EQ(car->tractionControl, c.tractionControl);
-        EXPECT_EQ(car->dashboardType, 2);
-        ASSERT_EQ(car->dashboardLength, c.dashboardBytes);
+        EXPECT_EQ(car->data.tractionControl, c.tractionControl);
+        EXPECT_EQ(car->data.dashboardType, 2);
+        ASSERT_EQ(car->data.dashboardLength, c.dashboardBytes);
         if (c.dashboardBytes > 0) {
-            EXPECT_EQ(car->dashboardLayout[0], 1);
-            EXPECT_EQ(car->dashboardLayout[c.dashboardBytes - 1], c.dashboardBytes);
+            EXPECT_EQ(car->data.dashboardLayout[0], 1);
+            EXPECT_EQ(car->data.dashboardLayout[c.dashboardBytes - 1], c.dashboardBytes);
         }
-        EXPECT_STREQ(car->shortCode, "TST");
-        EXPECT_EQ(car->wingLimits[0], -4);
-        EXPECT_EQ(car->wingLimits[7], 17);
+        EXPECT_STREQ(car->data.shortCode, "TST");
+        EXPECT_EQ(car->data.wingLimits[0], -4);
+        EXPECT_EQ(car->data.wingLimits[7], 17);
         DestroyCar(*car);
         delete car;
     }

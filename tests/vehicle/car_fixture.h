@@ -13,6 +13,7 @@
 #include <string>
 
 #include "support/built_game.h"
+#include "support/car_world.h"
 #include "vehicle/local.h"
 
 // One folder for every file of the test process.
@@ -27,6 +28,7 @@ protected:
     void SetUp() override
     {
         ResetVehicleTables();
+        InstallCarWorldServices();  // the cars' body models
         previous = std::filesystem::current_path();
         folder = GameFolder();
         ASSERT_FALSE(folder.empty()) << "the data builder failed (see car_game_<pid>.log)";

@@ -15,9 +15,7 @@
 #include <vector>
 
 #include "car_fixture.h"
-#include "graphics/services.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -61,11 +59,11 @@ struct Tensor {
 Tensor ExpectedMassModel(const CarObject& car)
 {
     Tensor t;
-    for (int k = 0; k < car.structureBarCount; k++) {
-        const StructureBar& bar = car.structureBars[k];
+    for (int k = 0; k < car.data.structureBarCount; k++) {
+        const StructureBar& bar = car.data.structureBars[k];
         if (bar.pointA < 0 || bar.pointB < 0)
             continue;
-        const StructurePoint &a = car.structurePoints[bar.pointA], &b = car.structurePoints[bar.pointB];
+        const StructurePoint &a = car.data.structurePoints[bar.pointA], &b = car.data.structurePoints[bar.pointB];
         double p[3] = {a.x / 65536.0, a.y / 65536.0, a.z / 65536.0};
         double q[3] = {b.x / 65536.0, b.y / 65536.0, b.z / 65536.0};
         if (bar.pointA == bar.pointB) {
@@ -81,31 +79,31 @@ Tensor ExpectedMassModel(const CarObject& car)
     }
     const double engineMass = GetEngineMass(car.engine);
     Vec3 block;
-    GetEngineBlockSize(car.engine, (car.dataFlags >> 6) & 1, block);
-    t.Box(engineMass, car.enginePosition.x, car.enginePosition.y, car.enginePosition.z, block.x / 2, block.y / 2,
+    GetEngineBlockSize(car.engine, (car.data.dataFlags & CarDataTransverseEngine) ? 1 : 0, block);
+    t.Box(engineMass, car.data.enginePosition.x, car.data.enginePosition.y, car.data.enginePosition.z, block.x / 2, block.y / 2,
           block.z / 2);
-    const double side = std::cbrt(0.002 * car.fuelCapacity) / 2;
-    t.Box(0.3 * engineMass, car.fuelTankPosition.x, car.fuelTankPosition.y, car.fuelTankPosition.z, side, side,
+    const double side = std::cbrt(0.002 * car.data.fuelCapacity) / 2;
+    t.Box(0.3 * engineMass, car.data.fuelTankPosition.x, car.data.fuelTankPosition.y, car.data.fuelTankPosition.z, side, side,
           side / 2);
     auto seat = [&](double x, const Vec3& at, double w) {
         t.Box(5 * w / 0.2, x, at.y + 0.05, at.z + 0.5, w, 0.05, 0.3);
         t.Box(10 * w / 0.2, x, at.y + 0.3, at.z + 0.1, w, 0.3, 0.1);
     };
-    const double dx = car.driverSeat.x;
-    seat(dx, car.driverSeat, 0.2);
-    if ((car.dataFlags & (1 << 8)) && std::fabs(dx) > 0.2)
-        seat(-dx, car.driverSeat, 0.2);
-    if (car.dataFlags & (1 << 10))
-        seat(car.rearSeat.x, car.rearSeat, std::fabs(dx) + 0.2);
-    if (car.dataFlags & (1 << 2)) {
+    const double dx = car.data.driverSeat.x;
+    seat(dx, car.data.driverSeat, 0.2);
+    if ((car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(dx) > 0.2)
+        seat(-dx, car.data.driverSeat, 0.2);
+    if (car.data.dataFlags & CarDataRearSeats)
+        seat(car.data.rearSeat.x, car.data.rearSeat, std::fabs(dx) + 0.2);
+    if (car.data.dataFlags & CarDataSpareWheel) {
         const Axle& a = car.axles[car.wheels[0].axleIndex];
-        t.Box(car.wheels[0].wheelMass, car.spareWheelPosition.x, car.spareWheelPosition.y, car.spareWheelPosition.z,
+        t.Box(car.wheels[0].wheelMass, car.data.spareWheelPosition.x, car.data.spareWheelPosition.y, car.data.spareWheelPosition.z,
               a.tyreWidth / 2, a.tyreRadius, a.tyreRadius);
     }
     for (int k = 0; k < car.wheelCount; k++) {
         const Wheel& w = car.wheels[k];
         const Axle& a = car.axles[w.axleIndex];
-        const double m = CarClassTable[car.carClass].wheelDriveMassFactor * engineMass;
+        const double m = CarClassTable[car.data.carClass].wheelDriveMassFactor * engineMass;
         t.Box(m, w.wheelCentreX - w.side * a.tyreWidth / 2, w.mountPosition.y, w.mountHeight, 0, 0, 0.2);
         // The wheel: 24 pi (r² + r w + e w) kg at its centre.
         const double r = a.tyreRadius, tw = a.tyreWidth, e = a.rimRadius;
@@ -125,9 +123,9 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         CarObject& car = owned.car;
         ASSERT_TRUE(Load(car, index));
         EXPECT_EQ(car.BodyKind(), 1);
-        EXPECT_EQ(car.gearboxKind, CarNameTable[index].gearboxKind);
+        EXPECT_EQ(car.data.gearboxKind, CarNameTable[index].gearboxKind);
         EXPECT_EQ(car.wheelCount, 4);
-        EXPECT_EQ(car.driverAnimation, 0);
+        EXPECT_EQ(car.data.driverAnimation, 0);
 
         // The engine in the car data is the engine of the engine file.
         EngineRecord scratch, sound;
@@ -145,8 +143,8 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         // Mass, centre of mass and inertia against the parts (the car has a
         // driver seat but no driver: animation 0 is not -1, so 70 kg more).
         Tensor t = ExpectedMassModel(car);
-        t.Box(35, car.driverSeat.x, car.driverSeat.y + 0.2, car.driverSeat.z + 0.65, 0.15, 0.1, 0.25);
-        t.Box(35, car.driverSeat.x, car.driverSeat.y + 0.5, car.driverSeat.z + 0.3, 0.15, 0.4, 0.1);
+        t.Box(35, car.data.driverSeat.x, car.data.driverSeat.y + 0.2, car.data.driverSeat.z + 0.65, 0.15, 0.1, 0.25);
+        t.Box(35, car.data.driverSeat.x, car.data.driverSeat.y + 0.5, car.data.driverSeat.z + 0.3, 0.15, 0.4, 0.1);
         EXPECT_NEAR(car.mass, t.mass, 1e-4 * t.mass);
         const double c[3] = {t.mx / t.mass, t.my / t.mass, t.mz / t.mass};
         EXPECT_NEAR(car.centreOfMass.x, c[0], 1e-4);
@@ -170,9 +168,9 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         // The axle loads the damage limits are built on follow the lever
         // rule about the centre of mass, over the wheelbase that reaches to
         // the front hubs (the front hub lead ahead of the front mounts).
-        const double rearY = car.axleY[0], frontY = car.axleY[1], lead = car.frontHubLead;
+        const double rearY = car.tuning.axleY[0], frontY = car.tuning.axleY[1], lead = car.data.frontHubLead;
         const double wheelbase = frontY - rearY + lead;
-        EXPECT_NEAR(car.wheelbase, wheelbase, 1e-5);
+        EXPECT_NEAR(car.tuning.wheelbase, wheelbase, 1e-5);
         const Wheel* front = car.axles[1].rightWheel;
         const Wheel* rear = car.axles[0].rightWheel;
         ASSERT_TRUE(front && rear);
@@ -186,14 +184,14 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         car.position = MakeFixedVector(10 << 16, -(4 << 16), 7 << 16);
         car.velocity = {3, 0, 0};
         car.inputs.words[0] = 1000;
-        car.gear = car.gearTarget = 3;
-        car.upLatch = 1;
-        car.autoShiftDelay = 100;
+        car.step.gear = car.step.gearTarget = 3;
+        car.step.upLatch = 1;
+        car.step.autoShiftDelay = 100;
         ResetCar(car, 3.14159265f / 2, 0, 1);
         float reach = -1000;
         for (int k = 0; k < car.wheelCount; k++) {
             const Wheel& w = car.wheels[k];
-            reach = std::fmax(reach, car.axles[w.axleIndex].tyreRadius - car.setup->axles[w.axleIndex].rideHeightReduction);
+            reach = std::fmax(reach, car.axles[w.axleIndex].tyreRadius - car.data.setup->axles[w.axleIndex].rideHeightReduction);
         }
         EXPECT_EQ(car.position.z, FixedFromMetres(reach + 0.05f));
         EXPECT_EQ(car.position.x.raw, 10 << 16);
@@ -202,10 +200,10 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         EXPECT_EQ(car.velocity, Vec3{});
         EXPECT_EQ(car.inputs.words[0], SteeringCentre);
         EXPECT_EQ(car.inputs.words[14], NoHShifterGear);
-        EXPECT_EQ(car.gear, 1);
-        EXPECT_EQ(car.gearTarget, 1);
-        EXPECT_EQ(car.upLatch, 0);
-        EXPECT_EQ(car.autoShiftDelay, 0);
+        EXPECT_EQ(car.step.gear, 1);
+        EXPECT_EQ(car.step.gearTarget, 1);
+        EXPECT_EQ(car.step.upLatch, 0);
+        EXPECT_EQ(car.step.autoShiftDelay, 0);
         EXPECT_EQ(car.predictedPosition, car.position);
 
         // Damage, carried to a second copy of the car, then repaired.
@@ -224,13 +222,13 @@ TEST_F(CarTest, EveryCarBuildsWithTheMassModelOfItsParts)
         ApplyDamageRecord(copy.car, record);
         EXPECT_NEAR(copy.car.engine.health, 0.6f, 1.0f / 255);
         EXPECT_NEAR(copy.car.engine.clutchHeat, 0.25f, 1.0f / 255);
-        EXPECT_NEAR(copy.car.fuel, car.fuel, car.fuelCapacity / 255);
+        EXPECT_NEAR(copy.car.race.fuel, car.race.fuel, car.data.fuelCapacity / 255);
         EXPECT_NEAR(copy.car.wheels[1].travelLoss, hurt.travelLoss, 0.03f * car.axles[hurt.axleIndex].tyreRadius / 255);
         EXPECT_NEAR(copy.car.wheels[1].toe, 0.1f, 3.14159f / 8 / 127);
         RepairCar(copy.car, 0, 1);
         EXPECT_EQ(copy.car.wheels[1].damageState[0], DamageNone);
         EXPECT_EQ(copy.car.wheels[1].travelLoss, 0);
-        EXPECT_NEAR(copy.car.wheels[1].toe, (copy.car.setup->axles[copy.car.wheels[1].axleIndex].toe - 9) * 0.1f * 3.14159265f / 180, 1e-6);
+        EXPECT_NEAR(copy.car.wheels[1].toe, (copy.car.data.setup->axles[copy.car.wheels[1].axleIndex].toe - 9) * 0.1f * 3.14159265f / 180, 1e-6);
         EXPECT_EQ(copy.car.engine.health, 1);
         EXPECT_EQ(copy.car.wheels[1].wearLevel[0], 7);
     }
@@ -244,16 +242,16 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     {
         OwnedCar probe;
         ASSERT_TRUE(Load(probe.car, 0));
-        held = *probe.car.setup;
+        held = *probe.car.data.setup;
     }
     held.addedMass = 250 > 255 ? 255 : 200;  // the byte holds at most 200 after clamping
     held.addedMassPosition = 100;
     ASSERT_TRUE(Load(car, 0, -1, &held));
-    const float dry = car.dryMass;
+    const float dry = car.tuning.dryMass;
     int limit = 10 * static_cast<int>(std::nearbyint(dry * 0.02f));
     if (limit > 200)
         limit = 200;
-    EXPECT_EQ(car.appliedMass, limit);
+    EXPECT_EQ(car.tuning.appliedMass, limit);
     // The added mass sits on the front axle line: the centre moves towards it
     // by m (front y - c) / (M + m).
     CarSetup none = held;
@@ -261,25 +259,25 @@ TEST_F(CarTest, AddedMassAndRestrictionFollowTheHandicapRules)
     OwnedCar plain;
     ASSERT_TRUE(Load(plain.car, 0, -1, &none));
     EXPECT_NEAR(car.mass, plain.car.mass + limit, 1e-2);
-    const double expectedY = (plain.car.mass * plain.car.centreOfMass.y + limit * car.axleY[1]) / (plain.car.mass + limit);
+    const double expectedY = (plain.car.mass * plain.car.centreOfMass.y + limit * car.tuning.axleY[1]) / (plain.car.mass + limit);
     EXPECT_NEAR(car.centreOfMass.y, expectedY, 1e-4);
     // A host's minimum raises it.
-    CarHandicapTable[0].mass = 190;
-    CarHandicapTable[0].restriction = 20;
+    MutableCarHandicapTable[0].mass = 190;
+    MutableCarHandicapTable[0].restriction = 20;
     none.addedMass = 0;
     OwnedCar raised;
     ASSERT_TRUE(Load(raised.car, 0, -1, &none));
-    EXPECT_EQ(raised.car.appliedMass, 190);
-    EXPECT_EQ(raised.car.appliedRestriction, 20);
+    EXPECT_EQ(raised.car.tuning.appliedMass, 190);
+    EXPECT_EQ(raised.car.tuning.appliedRestriction, 20);
     // The restriction sets up the engine as if its torque factor were 0.8,
     // leaving the stored factor.
     EXPECT_EQ(raised.car.engine.torqueFactor, plain.car.engine.torqueFactor);
     EXPECT_LT(raised.car.engine.maxPower, plain.car.engine.maxPower);
     EngineRecord reduced = plain.car.engine;
     reduced.torqueFactor *= 0.8f;
-    SetUpEngine(reduced, CarClassTable[plain.car.carClass]);
+    SetUpEngine(reduced, CarClassTable[plain.car.data.carClass]);
     EXPECT_EQ(raised.car.engine.maxPower, reduced.maxPower);
-    CarHandicapTable[0] = {};
+    MutableCarHandicapTable[0] = {};
 }
 
 TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
@@ -287,7 +285,7 @@ TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
     const int gtr = FindCarByCode("WQR");  // a GT racer: rear wing, slicks
     OwnedCar probe;
     ASSERT_TRUE(Load(probe.car, gtr));
-    const CarSetup builtIn = *probe.car.setup;
+    const CarSetup builtIn = *probe.car.data.setup;
     CarSetup held = builtIn;
     held.rearWing = 40;            // beyond the car's 30 (and the file's 30)
     held.frontWing = 10;           // the car has no front wing range: 0
@@ -303,7 +301,7 @@ TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
     held.axles[0].spring = 1e8f;
     OwnedCar car;
     ASSERT_TRUE(Load(car.car, gtr, -1, &held));
-    EXPECT_EQ(car.car.setup, &held);  // the caller's record itself
+    EXPECT_EQ(car.car.data.setup, &held);  // the caller's record itself
     EXPECT_EQ(held.rearWing, 30);
     EXPECT_EQ(held.frontWing, 0);
     EXPECT_EQ(held.maxLock, builtIn.maxLock);
@@ -346,13 +344,13 @@ TEST_F(CarTest, APressureRangePastTheFieldEndsAtTheFieldsTop)
     OwnedCar owned;
     CarObject& car = owned.car;
     ASSERT_TRUE(Load(car, FindCarByCode("WQR")));
-    car.setups[0].setup.axles[1].pressureLeft = 60000;
-    held = car.setups[0].setup;
+    car.data.setups[0].setup.axles[1].pressureLeft = 60000;
+    held = car.data.setups[0].setup;
     held.flags &= static_cast<uint8_t>(~SetupSymmetric);
     held.axles[1].pressureLeft = 65000;
     held.axles[1].pressureRight = 20000;
-    car.setup = &held;
-    car.setupIndex = -1;
+    car.data.setup = &held;
+    car.data.setupIndex = -1;
     ApplySetup(car, 1);
     EXPECT_EQ(held.axles[1].pressureLeft, 65000);
     EXPECT_EQ(held.axles[1].pressureRight, 30000);
@@ -461,9 +459,9 @@ TEST_F(CarTest, BadCarDataIsRefused)
     WriteBytes(good, original);
     OwnedCar owned;
     EXPECT_TRUE(Load(owned.car, FindCarByCode("GEX")));
-    EXPECT_EQ(owned.car.dashboardType, 3);
-    EXPECT_EQ(owned.car.dashboardLayout[4], 100);  // the default layout of type 3
-    EXPECT_EQ(owned.car.dashboardLayout[79], 24);
+    EXPECT_EQ(owned.car.data.dashboardType, 3);
+    EXPECT_EQ(owned.car.data.dashboardLayout[4], 100);  // the default layout of type 3
+    EXPECT_EQ(owned.car.data.dashboardLayout[79], 24);
 }
 
 // The added mass is held to 10 x round(2% of the dry mass) kg, at most 200.
@@ -497,15 +495,15 @@ TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
         OwnedCar probe;
         withExtraMass(123.5f);
         ASSERT_TRUE(Load(probe.car, FindCarByCode("GEX")));
-        ASSERT_EQ(probe.car.extraMass, 123.5f);  // the offset is the extra mass
-        held = *probe.car.setup;
+        ASSERT_EQ(probe.car.data.extraMass, 123.5f);  // the offset is the extra mass
+        held = *probe.car.data.setup;
         held.addedMass = 200;
         OwnedCar plain;
         withExtraMass(0);
         CarSetup setup = held;
         ASSERT_TRUE(Load(plain.car, FindCarByCode("GEX"), -1, &setup));
-        ownLimit = plain.car.appliedMass;
-        ASSERT_EQ(ownLimit, 10 * static_cast<int>(std::nearbyint(plain.car.dryMass * 0.02f)));
+        ownLimit = plain.car.tuning.appliedMass;
+        ASSERT_EQ(ownLimit, 10 * static_cast<int>(std::nearbyint(plain.car.tuning.dryMass * 0.02f)));
     }
     // From the file: an extra mass that is not above 0 adds nothing.
     const struct {
@@ -525,7 +523,7 @@ TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
         CarSetup setup = held;
         OwnedCar owned;
         ASSERT_TRUE(Load(owned.car, FindCarByCode("GEX"), -1, &setup));
-        EXPECT_EQ(owned.car.appliedMass, c.appliedMass);
+        EXPECT_EQ(owned.car.tuning.appliedMass, c.appliedMass);
     }
     // Any dry mass, as the mass model may leave it.
     withExtraMass(0);
@@ -537,9 +535,9 @@ TEST_F(CarTest, ADryMassFarOutOfRangeHoldsTheAddedMassWithinItsLimit)
         int appliedMass;
     } dry[] = {{900, 180}, {1e30f, 200}, {INFINITY, 200}, {-1e30f, 0}, {-INFINITY, 0}, {std::nanf(""), 0}};
     for (const auto& d : dry) {
-        owned.car.dryMass = d.dryMass;
+        owned.car.tuning.dryMass = d.dryMass;
         UpdateCarHandicaps(owned.car);
-        EXPECT_EQ(owned.car.appliedMass, d.appliedMass) << d.dryMass;
+        EXPECT_EQ(owned.car.tuning.appliedMass, d.appliedMass) << d.dryMass;
     }
 }
 
@@ -556,12 +554,12 @@ TEST_F(CarTest, TakingOverARemoteCarKeepsItsTyreTemperatures)
     const Wheel& w = car.wheels[2];
     const float temperature = w.segments[5].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[5].treadDepth[1]);
     ClearCarLocalControl(car);
-    EXPECT_EQ(car.remote, 1);
+    EXPECT_EQ(car.net.remote, 1);
     EXPECT_FLOAT_EQ(car.axles[0].treadHeatFactor, 16 * tread);
     EXPECT_NEAR(w.segments[0].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[0].treadDepth[1]),
                 temperature, 1e-3);
     SetCarLocalControl(car);
-    EXPECT_EQ(car.remote, 0);
+    EXPECT_EQ(car.net.remote, 0);
     EXPECT_FLOAT_EQ(car.axles[0].treadHeatFactor, tread);
     EXPECT_FLOAT_EQ(car.axles[1].sidewallHeatFactor, sidewall);
     EXPECT_NEAR(w.segments[9].treadHeat[1] / TreadCapacity(car.axles[w.axleIndex], w.segments[9].treadDepth[1]),
@@ -579,9 +577,9 @@ TEST_F(CarTest, ARestingRemoteCarsTyresCoolLikeALocalCars)
     ASSERT_TRUE(Load(local, FindCarByCode("SN6")));
     ASSERT_TRUE(Load(remote, FindCarByCode("SN6")));
     ClearCarLocalControl(remote);
-    ASSERT_EQ(remote.remote, 1);
+    ASSERT_EQ(remote.net.remote, 1);
     for (CarObject* car : {&local, &remote}) {
-        const int segments = car->remote ? 1 : TyreSegmentCount;
+        const int segments = car->net.remote ? 1 : TyreSegmentCount;
         for (int i = 0; i < car->wheelCount; ++i)
             for (int s = 0; s < segments; ++s) {
                 TyreSegment& segment = car->wheels[i].segments[s];
@@ -613,20 +611,20 @@ TEST_F(CarTest, DrivingAidsFollowTheGearbox)
         int flags;
         int cut, blip, clutch;
     } cases[] = {
-        {"WQG", 8, 1, 1, 1},        // H pattern, automatic gears: everything
-        {"WQG", 1 << 9, 0, 0, 1},   // automatic clutch only
-        {"YAS", 8, 1, 0, 1},        // motorbike
-        {"GEX", 8, 0, 0, 1},        // sequential with ignition cut
-        {"NQ1", 0, 1, 1, 1},        // paddle shift: always
+        {"WQG", PlayerAidAutoGears, 1, 1, 1},   // H pattern, automatic gears: everything
+        {"WQG", PlayerAidAutoClutch, 0, 0, 1},  // automatic clutch only
+        {"YAS", PlayerAidAutoGears, 1, 0, 1},   // motorbike
+        {"GEX", PlayerAidAutoGears, 0, 0, 1},   // sequential with ignition cut
+        {"NQ1", 0, 1, 1, 1},                    // paddle shift: always
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         OwnedCar owned;
         ASSERT_TRUE(Load(owned.car, FindCarByCode(c.code)));
         ApplyPlayerAids(owned.car, c.flags);
-        EXPECT_EQ(owned.car.throttleCut, c.cut);
-        EXPECT_EQ(owned.car.blip, c.blip);
-        EXPECT_EQ(owned.car.autoClutch, c.clutch);
+        EXPECT_EQ(owned.car.tuning.throttleCut, c.cut);
+        EXPECT_EQ(owned.car.tuning.blip, c.blip);
+        EXPECT_EQ(owned.car.tuning.autoClutch, c.clutch);
     }
 }
 
@@ -644,35 +642,48 @@ int32_t Raw(double metres)
     return static_cast<int32_t>(std::nearbyint(metres * 65536));
 }
 
+// A body model as the dents see it through the model hooks: its points and
+// one part.
+struct FakeModel {
+    std::vector<FixedVector> points;
+    std::vector<FixedVector> parts;
+};
+FakeModel& AsFake(ObjectModel& model) { return *reinterpret_cast<FakeModel*>(&model); }
+const FakeModel& AsFake(const ObjectModel& model) { return *reinterpret_cast<const FakeModel*>(&model); }
+
 // A small car made by hand: two contact points, a body model with the
 // points of the table below and one part, one wheel, 2.4 m wheelbase
 // (impact reach R = 1.2 m, Q = 0.3996 m ahead).
 struct DentCar {
+    FakeModel model;
     CarObject car;
     DentCar()
     {
+        CarModelHooks hooks;
+        hooks.modelPointCount = [](const ObjectModel& m) { return static_cast<int>(AsFake(m).points.size()); };
+        hooks.modelPoint = [](ObjectModel& m, int i) { return &AsFake(m).points[size_t(i)]; };
+        hooks.modelPartCount = [](const ObjectModel& m) { return static_cast<int>(AsFake(m).parts.size()); };
+        hooks.modelPartOffset = [](ObjectModel& m, int i) { return &AsFake(m).parts[size_t(i)]; };
+        SetCarModelHooks(hooks);
         ConstructCar(car);
-        car.wheelbase = 2.4f;
+        car.tuning.wheelbase = 2.4f;
         car.pointCount = 2;
         car.points = new ContactPoint[2];
         car.points[0].local = {0, 2, 0.3f};
         car.points[1].local = {0, -2, 0.3f};
-        car.bodyModel = new ObjectModel;
-        InitObjectModel(*car.bodyModel);
-        car.bodyModel->subModels.resize(1);
-        car.bodyModel->subModels[0].offset = MakeFixedVector(0, Raw(2.5), Raw(0.3));
+        car.data.bodyModel = reinterpret_cast<ObjectModel*>(&model);
+        model.parts.push_back(MakeFixedVector(0, Raw(2.5), Raw(0.3)));
         car.wheelCount = 1;
         car.wheels = new Wheel[1];
         InitWheel(car.wheels[0]);
         car.wheels[0].dataPosition = car.wheels[0].mountPosition = {0.1f, 2.6f, 0.3f};
     }
-    ~DentCar() { DestroyCar(car); }
-    void AddPoint(double x, double y, double z)
+    ~DentCar()
     {
-        ModelPoint p;
-        p.position = MakeFixedVector(Raw(x), Raw(y), Raw(z));
-        car.bodyModel->points.push_back(p);
+        DestroyCar(car);
+        SetCarModelHooks({});
     }
+    void AddPoint(double x, double y, double z) { model.points.push_back(MakeFixedVector(Raw(x), Raw(y), Raw(z))); }
 };
 
 // The rule written out in double: a point v and an impact at p along d of
@@ -714,18 +725,18 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     const double table[][3] = {{0, 2.5, 0.3}, {0.1, 1.9, 0.3}, {0, 1.5, 0.3}, {1.3, 2, 0.3}, {0, 2, 1.4}, {0, -2, 0.3}};
     for (const auto& v : table)
         dent.AddPoint(v[0], v[1], v[2]);
-    const std::vector<ModelPoint> before = car.bodyModel->points;
-    const FixedVector partBefore = car.bodyModel->subModels[0].offset;
+    const std::vector<FixedVector> before = dent.model.points;
+    const FixedVector partBefore = dent.model.parts[0];
 
     // Point 0 pushed backwards (-y) at strength 51 of 255, point 1 pushed
     // down and to the right at full strength; an entry naming a point the
     // car does not have (from another computer) and one of strength 0 are
     // passed over.
-    car.impacts[0] = CarImpactEntry(0, 51, PackCarImpactDirection({0, -1, 0}));
-    car.impacts[1] = CarImpactEntry(7, 255, PackCarImpactDirection({0, -1, 0}));
-    car.impacts[2] = CarImpactEntry(0, 0, PackCarImpactDirection({1, 0, 0}));
-    car.impacts[3] = CarImpactEntry(1, 255, PackCarImpactDirection({0.6f, 0, -0.8f}));
-    car.impactCount = 4;
+    car.step.impacts[0] = CarImpactEntry(0, 51, PackCarImpactDirection({0, -1, 0}));
+    car.step.impacts[1] = CarImpactEntry(7, 255, PackCarImpactDirection({0, -1, 0}));
+    car.step.impacts[2] = CarImpactEntry(0, 0, PackCarImpactDirection({1, 0, 0}));
+    car.step.impacts[3] = CarImpactEntry(1, 255, PackCarImpactDirection({0.6f, 0, -0.8f}));
+    car.step.impactCount = 4;
     DeformCarMesh(car);
 
     const double R = 1.2, s0 = 51 * R / 255, s1 = R;
@@ -733,7 +744,7 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
     const double p1[3] = {0, -2, 0.3}, d1[3] = {9 / 15.0, 0, -12 / 15.0};
     for (size_t i = 0; i < before.size(); i++) {
         SCOPED_TRACE(i);
-        const FixedVector& was = before[i].position;
+        const FixedVector& was = before[i];
         const double v[3] = {was.x.raw / 65536.0, was.y.raw / 65536.0, was.z.raw / 65536.0};
         const uint32_t sum = uint32_t(was.x.raw) + uint32_t(was.y.raw) + uint32_t(was.z.raw);
         const double spread = ((sum & 127) * 256 + 32768) / 65536.0;
@@ -746,20 +757,20 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
         const double f1 = DentShare(v, p1, d1, R) * s1 * spread;
         for (int k = 0; k < 3; k++)
             move[k] += f1 * d1[k];
-        const FixedVector& now = car.bodyModel->points[i].position;
+        const FixedVector& now = dent.model.points[i];
         EXPECT_NEAR(now.x.raw - was.x.raw, move[0] * 65536, 1.0);
         EXPECT_NEAR(now.y.raw - was.y.raw, move[1] * 65536, 1.0);
         EXPECT_NEAR(now.z.raw - was.z.raw, move[2] * 65536, 1.0);
     }
-    EXPECT_EQ(car.bodyModel->points[2].position, before[2].position);  // more than Q ahead
-    EXPECT_EQ(car.bodyModel->points[3].position, before[3].position);  // farther than R
-    EXPECT_NE(car.bodyModel->points[0].position, before[0].position);
-    EXPECT_NE(car.bodyModel->points[5].position, before[5].position);
+    EXPECT_EQ(dent.model.points[2], before[2]);  // more than Q ahead
+    EXPECT_EQ(dent.model.points[3], before[3]);  // farther than R
+    EXPECT_NE(dent.model.points[0], before[0]);
+    EXPECT_NE(dent.model.points[5], before[5]);
 
     // The part and the wheel mount move without the spread; the contact
     // points by the whole strength.
     const double partV[3] = {0, 2.5, 0.3}, mountV[3] = {0.1, 2.6, 0.3};
-    EXPECT_NEAR(car.bodyModel->subModels[0].offset.y.raw - partBefore.y.raw, -DentShare(partV, p0, d0, R) * s0 * 65536, 1.0);
+    EXPECT_NEAR(dent.model.parts[0].y.raw - partBefore.y.raw, -DentShare(partV, p0, d0, R) * s0 * 65536, 1.0);
     EXPECT_NEAR(car.wheels[0].mountPosition.y - 2.6, -DentShare(mountV, p0, d0, R) * s0, 1e-6);
     EXPECT_NEAR(car.points[0].local.y, 2 - s0, 1e-6);
     EXPECT_NEAR(car.points[1].local.x, 0.6 * s1, 1e-6);
@@ -767,34 +778,34 @@ TEST(CarShapeTest, ImpactsMoveWhatLiesNearAndRestoreReturnsItExactly)
 
     // Rebuilding the damage (restore, then the same list again) gives the
     // same shape to the bit.
-    const std::vector<ModelPoint> dented = car.bodyModel->points;
+    const std::vector<FixedVector> dented = dent.model.points;
     const Vec3 contact0 = car.points[0].local;
     RestoreCarShape(car, 1);
     DeformCarMesh(car);
     for (size_t i = 0; i < dented.size(); i++)
-        EXPECT_EQ(car.bodyModel->points[i].position, dented[i].position) << i;
+        EXPECT_EQ(dent.model.points[i], dented[i]) << i;
     EXPECT_EQ(car.points[0].local, contact0);
 
     // Without the vertices only the mounts and contact points go back.
     RestoreCarShape(car, 0);
     EXPECT_EQ(car.points[0].local, (Vec3{0, 2, 0.3f}));
     EXPECT_EQ(car.wheels[0].mountPosition, car.wheels[0].dataPosition);
-    EXPECT_EQ(car.bodyModel->points[0].position, dented[0].position);
+    EXPECT_EQ(dent.model.points[0], dented[0]);
     // With them, everything is where it was before the first impact.
     DeformCarMesh(car);
     RestoreCarShape(car, 1);
     for (size_t i = 0; i < before.size(); i++)
-        EXPECT_EQ(car.bodyModel->points[i].position, before[i].position) << i;
-    EXPECT_EQ(car.bodyModel->subModels[0].offset, partBefore);
+        EXPECT_EQ(dent.model.points[i], before[i]) << i;
+    EXPECT_EQ(dent.model.parts[0], partBefore);
     EXPECT_EQ(car.points[0].local, (Vec3{0, 2, 0.3f}));
     EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
 
     // A repair undoes the dents and empties the list.
     DeformCarMesh(car);
     RepairCar(car, 0, 1);
-    EXPECT_EQ(car.impactCount, 0);
+    EXPECT_EQ(car.step.impactCount, 0);
     for (size_t i = 0; i < before.size(); i++)
-        EXPECT_EQ(car.bodyModel->points[i].position, before[i].position) << i;
+        EXPECT_EQ(dent.model.points[i], before[i]) << i;
     EXPECT_EQ(car.points[1].local, (Vec3{0, -2, 0.3f}));
 }
 
@@ -812,11 +823,11 @@ TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
         SCOPED_TRACE(c.what);
         DentCar dent;
         dent.AddPoint(0, 2.2, 0.3);
-        dent.car.wheelbase = c.wheelbase;
-        dent.car.impacts[0] = CarImpactEntry(0, c.strength, PackCarImpactDirection({0, -1, 0}));
-        dent.car.impactCount = 1;
+        dent.car.tuning.wheelbase = c.wheelbase;
+        dent.car.step.impacts[0] = CarImpactEntry(0, c.strength, PackCarImpactDirection({0, -1, 0}));
+        dent.car.step.impactCount = 1;
         DeformCarMesh(dent.car);
-        EXPECT_EQ(dent.car.bodyModel->points[0].position, MakeFixedVector(0, Raw(2.2), Raw(0.3)));
+        EXPECT_EQ(dent.model.points[0], MakeFixedVector(0, Raw(2.2), Raw(0.3)));
         EXPECT_EQ(dent.car.points[0].local, (Vec3{0, 2, 0.3f}));
         EXPECT_EQ(dent.car.wheels[0].mountPosition, (Vec3{0.1f, 2.6f, 0.3f}));
     }
@@ -826,24 +837,39 @@ TEST(CarShapeTest, ImpactsThatCannotDentMoveNothing)
 // The reset check.
 
 // A closed racing loop of 100 nodes up the y axis, 10 m apart (the loop's
-// return is not drawn): road edges ±5 m, limits ±8 m.
+// return is not drawn): road edges ±5 m, limits ±8 m; served to the reset
+// check through the path hooks. Each car's follower holds its node.
+struct FakeFollower {
+    int node = -1;
+};
 struct TestPath {
-    Path path;
+    static inline std::vector<RoadPlace> places;  // halfway from each node to the next
+    static inline bool flagPath = true;
     TestPath()
     {
-        std::vector<PathNode>& nodes = path.nodes;
-        nodes.resize(100);
+        places.assign(100, RoadPlace{});
         for (int i = 0; i < 100; i++) {
-            nodes[i].centre = MakeFixedVector(0, Raw(10.0 * i), 0);
-            nodes[i].direction = {0, 1, 0};
-            nodes[i].leftEdge = -5;
-            nodes[i].rightEdge = 5;
-            nodes[i].leftLimit = -8;
-            nodes[i].rightLimit = 8;
+            places[i].centre = MakeFixedVector(0, Raw(10.0 * i + 5), 0);
+            places[i].direction = {0, 1, 0};
+            places[i].leftEdge = -5;
+            places[i].rightEdge = 5;
+            places[i].leftLimit = -8;
+            places[i].rightLimit = 8;
         }
-        path.flags = PathClosedLoop | PathRacing;
-        path.nodeCount = 100;
+        flagPath = true;
+        CarPathHooks hooks;
+        hooks.createFollower = [] { return reinterpret_cast<PathFollower*>(new FakeFollower); };
+        hooks.freeFollower = [](PathFollower* f) { delete reinterpret_cast<FakeFollower*>(f); };
+        hooks.followerNode = [](const PathFollower& f) { return reinterpret_cast<const FakeFollower&>(f).node; };
+        hooks.pathNodeCount = [] { return static_cast<int>(places.size()); };
+        hooks.isFlagPath = [] { return flagPath ? 1 : 0; };
+        hooks.roadPlace = [](int node, RoadPlace& place) {
+            place = places[size_t(node)];
+            return true;
+        };
+        SetCarPathHooks(hooks);
     }
+    ~TestPath() { SetCarPathHooks({}); }
 };
 
 // A car of a slot: radius 2 m.
@@ -851,6 +877,7 @@ struct SlotCar {
     CarObject car;
     SlotCar() { ConstructCar(car); car.radius = 2; }
     ~SlotCar() { DestroyCar(car); }
+    void SetNode(int node) { reinterpret_cast<FakeFollower*>(car.follower)->node = node; }
 };
 
 // A request for a node at a lateral position, with the request's flag; its
@@ -905,33 +932,33 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
         const char* what;
         std::vector<Other> slots;
         int ignored;
-        int flags;  // of the path
+        bool flagPath;  // the path is a closed racing loop
         int expected;
         int requestNode = 2;
     } cases[] = {
-        {"nobody near", {{}}, -1, 3 + 2, 0},
-        {"too close in the first slot, clear in the next", {{3.9f}, {}}, -1, 5, 1},
-        {"standing just outside the two radii", {{4.1f}}, -1, 5, 0},
-        {"approaching at 1 m/s, 4 m further out", {{7.9f, 1}}, -1, 5, 1},
-        {"approaching at 1 m/s, beyond that", {{8.1f, 1}}, -1, 5, 0},
-        {"moving away at 1 m/s", {{4.1f, -1}}, -1, 5, 0},
-        {"too close but the ignored slot", {{}, {3.9f}}, 1, 5, 0},
-        {"recently reset within the radii and a metre", {{20, 0, true, 4.9f}}, -1, 5, 2},
-        {"recently reset farther", {{20, 0, true, 5.1f}}, -1, 5, 0},
-        {"fast and 2 nodes behind", {{100, 0, false, 0, 0, true}}, -1, 5, 3},
-        {"fast and 2 nodes behind round the loop", {{100, 0, false, 0, 99, true}}, -1, 5, 3, 1},
-        {"fast and 30 nodes behind", {{100, 0, false, 0, 72, true}}, -1, 5, 3, 2},
-        {"fast and 31 nodes behind", {{100, 0, false, 0, 71, true}}, -1, 5, 0, 2},
-        {"fast but level with the point", {{100, 0, false, 0, 2, true}}, -1, 5, 0},
-        {"fast but past the point", {{100, 0, false, 0, 3, true}}, -1, 5, 0},
-        {"slow and behind", {{100, 0, false, 0, 0, false}}, -1, 5, 0},
-        {"fast and behind on a path that is not a loop", {{100, 0, false, 0, 0, true}}, -1, PathRacing, 0},
-        {"the last finding in slot order stands", {{3.9f}, {100, 0, false, 0, 0, true}}, -1, 5, 3},
-        {"and the other way round", {{100, 0, false, 0, 0, true}, {3.9f}}, -1, 5, 1},
+        {"nobody near", {{}}, -1, true, 0},
+        {"too close in the first slot, clear in the next", {{3.9f}, {}}, -1, true, 1},
+        {"standing just outside the two radii", {{4.1f}}, -1, true, 0},
+        {"approaching at 1 m/s, 4 m further out", {{7.9f, 1}}, -1, true, 1},
+        {"approaching at 1 m/s, beyond that", {{8.1f, 1}}, -1, true, 0},
+        {"moving away at 1 m/s", {{4.1f, -1}}, -1, true, 0},
+        {"too close but the ignored slot", {{}, {3.9f}}, 1, true, 0},
+        {"recently reset within the radii and a metre", {{20, 0, true, 4.9f}}, -1, true, 2},
+        {"recently reset farther", {{20, 0, true, 5.1f}}, -1, true, 0},
+        {"fast and 2 nodes behind", {{100, 0, false, 0, 0, true}}, -1, true, 3},
+        {"fast and 2 nodes behind round the loop", {{100, 0, false, 0, 99, true}}, -1, true, 3, 1},
+        {"fast and 30 nodes behind", {{100, 0, false, 0, 72, true}}, -1, true, 3, 2},
+        {"fast and 31 nodes behind", {{100, 0, false, 0, 71, true}}, -1, true, 0, 2},
+        {"fast but level with the point", {{100, 0, false, 0, 2, true}}, -1, true, 0},
+        {"fast but past the point", {{100, 0, false, 0, 3, true}}, -1, true, 0},
+        {"slow and behind", {{100, 0, false, 0, 0, false}}, -1, true, 0},
+        {"fast and behind on a path that is not a loop", {{100, 0, false, 0, 0, true}}, -1, false, 0},
+        {"the last finding in slot order stands", {{3.9f}, {100, 0, false, 0, 0, true}}, -1, true, 3},
+        {"and the other way round", {{100, 0, false, 0, 0, true}, {3.9f}}, -1, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        track.path.flags = c.flags;
+        TestPath::flagPath = c.flagPath;
         std::vector<std::unique_ptr<SlotCar>> owned;
         std::vector<CarObject*> slots;
         for (const Other& o : c.slots) {
@@ -939,16 +966,15 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
             CarObject& car = owned.back()->car;
             car.position = MakeFixedVector(Raw(o.x), Raw(25), 0);
             car.velocity = {-o.closing, 0, 0};
-            car.freshlyPlaced = o.recentlyReset ? 1 : 0;
-            car.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
-            car.follower->position = o.node;
-            car.speed = o.fast ? 30.0f : 5.0f;
-            car.halfRoadSpeed = 10;
+            car.step.freshlyPlaced = o.recentlyReset ? 1 : 0;
+            car.step.resetPosition = MakeFixedVector(Raw(o.resetX), Raw(25), 0);
+            owned.back()->SetNode(o.node);
+            car.step.speed = o.fast ? 30.0f : 5.0f;
+            car.step.halfRoadSpeed = 10;
             slots.push_back(&car);
         }
         CarPosRecord request = Request(c.requestNode, 0, 0);
-        EXPECT_EQ(CheckResetPlace(self.car, request, c.ignored, &track.path, slots.data(),
-                                  static_cast<int>(slots.size())),
+        EXPECT_EQ(CheckResetPlace(self.car, request, c.ignored, slots.data(), static_cast<int>(slots.size())),
                   c.expected);
     }
 }
@@ -957,7 +983,7 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
 {
     TestPath track;
     SlotCar self;
-    self.car.largerHalfWidth = 1;
+    self.car.tuning.largerHalfWidth = 1;
     struct Case {
         const char* what;
         int node;
@@ -979,7 +1005,7 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CarPosRecord request = Request(c.node, c.lateral, c.flag);
-        EXPECT_EQ(CheckResetPlace(self.car, request, -1, &track.path, nullptr, 0), c.expected);
+        EXPECT_EQ(CheckResetPlace(self.car, request, -1, nullptr, 0), c.expected);
         EXPECT_EQ(request.bytes[3], c.moved ? 1 : 0);
         if (c.expected == 4)
             continue;
@@ -992,27 +1018,31 @@ TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
     }
     // Limits past the 16.16 range (a damaged path): the point is held at
     // the range's edge.
-    for (PathNode& node : track.path.nodes) {
-        node.leftLimit = -1e30f;
-        node.rightLimit = 1e30f;
+    for (RoadPlace& place : TestPath::places) {
+        place.leftLimit = -1e30f;
+        place.rightLimit = 1e30f;
     }
     for (const float lateral : {1e30f, -1e30f}) {
         CarPosRecord far = Request(2, lateral, 1);
-        EXPECT_EQ(CheckResetPlace(self.car, far, -1, &track.path, nullptr, 0), 0);
+        EXPECT_EQ(CheckResetPlace(self.car, far, -1, nullptr, 0), 0);
         EXPECT_EQ(IntAt(far, 12), lateral > 0 ? INT32_MAX : INT32_MIN);
         EXPECT_EQ(IntAt(far, 16), Raw(25));
     }
-    // Without a loaded world there is no path: 4.
+    // Without a path (no world loaded): 4.
+    CarPathHooks noPath = GetCarPathHooks();
+    noPath.pathNodeCount = [] { return 0; };
+    SetCarPathHooks(noPath);
     CarPosRecord request = Request(2, 0, 0);
     EXPECT_EQ(CheckResetPosition(self.car, request, -1), 4);
 }
 
 TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
 {
+    TestPath track;
     SlotCar owned;
     CarObject& car = owned.car;
-    car.follower->position = 0x01020304;
-    car.lateralOffset = -2.75f;
+    owned.SetNode(0x01020304);
+    car.step.lateralOffset = -2.75f;
     car.position = MakeFixedVector(-123456789, 0x7F00FF01, -1);
     struct Case {
         uint8_t held;
@@ -1020,8 +1050,8 @@ TEST(ResetCheckTest, TheRequestRecordHoldsItsFieldsAtTheirOffsets)
         uint8_t stopped;
     } cases[] = {{0, 1.99f, 1}, {0, 2.0f, 0}, {1, 0, 0}};
     for (const Case& c : cases) {
-        car.held = c.held;
-        car.speed = c.speed;
+        car.step.held = c.held;
+        car.step.speed = c.speed;
         CarPosRecord record;
         record.bytes[0] = 80;
         FillCarPosRecord(car, record, 201);
@@ -1046,9 +1076,9 @@ TEST(DownforceSplitTest, TheAxleSharesSumToTheVerticalAeroForce)
 {
     CarObject car;
     ConstructCar(car);
-    car.axleY[0] = -1.2f;
-    car.axleY[1] = 1.4f;
-    car.wheelbase = 2.6f;
+    car.tuning.axleY[0] = -1.2f;
+    car.tuning.axleY[1] = 1.4f;
+    car.tuning.wheelbase = 2.6f;
     struct Point {
         int flags;
         float y, force;
@@ -1075,98 +1105,135 @@ TEST(DownforceSplitTest, TheAxleSharesSumToTheVerticalAeroForce)
 // ---------------------------------------------------------------------------
 // Driver animations and lamps of loaded cars.
 
+// Figures as the figure hooks serve them: three entries, the last of the
+// second skeleton set; an animation remembers the file it was asked for
+// (empty: the rest pose) and its skeleton set.
+struct FakeAnimation {
+    std::string path;
+    int skeleton = 0;
+};
+FakeAnimation* AsFake(AnimHolder* animation) { return reinterpret_cast<FakeAnimation*>(animation); }
+
 class CarDriverTest : public CarTest {
 protected:
+    static inline bool loaded = false;
+    static inline int live = 0;  // animations not yet freed
+    static constexpr int Male = 0, Female = 2;
+
     void SetUp() override
     {
         CarTest::SetUp();
-        ResetWorldTables();
+        loaded = false;
+        live = 0;
+        CarFigureHooks figures;
+        figures.figuresLoaded = [] { return loaded; };
+        figures.figureCount = [] { return 3; };
+        figures.figureSkeleton = [](int figure) { return figure == Female ? 1 : 0; };
+        figures.loadAnimation = [](int skeleton, const char* path) {
+            ++live;
+            return reinterpret_cast<AnimHolder*>(new FakeAnimation{path ? path : "", skeleton});
+        };
+        figures.copyAnimation = [](const AnimHolder& animation) {
+            ++live;
+            return reinterpret_cast<AnimHolder*>(new FakeAnimation(reinterpret_cast<const FakeAnimation&>(animation)));
+        };
+        figures.freeAnimation = [](AnimHolder* animation) {
+            --live;
+            delete AsFake(animation);
+        };
+        SetCarFigureHooks(figures);
     }
     void TearDown() override
     {
-        ResetWorldTables();
+        EXPECT_EQ(live, 0) << "animations left";
         CarTest::TearDown();
     }
 };
 
 TEST_F(CarDriverTest, ADriverGetsTheSteeringAnimationAndPassengersTheirSeats)
 {
-    OwnedCar owned;
-    CarObject& car = owned.car;
-    ASSERT_TRUE(Load(car, FindCarByCode("WQG")));
-    // The lamps: eight colours of the car data, all twelve drawn unlit.
-    EXPECT_EQ(car.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
-    EXPECT_EQ(car.lightColours[11], (ColourRecord{0, 0, 0, 1}));
+    {
+        OwnedCar owned;
+        CarObject& car = owned.car;
+        ASSERT_TRUE(Load(car, FindCarByCode("WQG")));
+        // The lamps: eight colours of the car data, all twelve drawn unlit.
+        EXPECT_EQ(car.lamps.lightColours[0], (ColourRecord{0xA0, 0xC0, 0xE0, 0xFF}));
+        EXPECT_EQ(car.lamps.lightColours[11], (ColourRecord{0, 0, 0, 1}));
 
-    // Without the figures nothing is loaded, and what there was is freed.
-    UpdateDriverAnimations(car);
-    EXPECT_EQ(car.steerAnimation, nullptr);
-    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
-
-    // A steering file for the car's movement, three keys; the figure of the
-    // second kind reads the "_F" file, which does not exist: rest pose.
-    const int male = FindFigureOfGender(0), female = FindFigureOfGender(1);
-    ASSERT_LT(male, static_cast<int>(Humans.variants.size()));
-    ASSERT_LT(female, static_cast<int>(Humans.variants.size()));
-    AnimHolder steer;
-    InitAnimHolder(steer);
-    MakeAnimHolder(steer, Humans.built[0]);
-    steer.keys.push_back(steer.keys[0]);
-    steer.keys.push_back(steer.keys[0]);
-    steer.keys[1].time = 0.5f;
-    steer.keys[2].time = 1.0f;
-    steer.keyCount = 3;
-    std::string movement(car.driverMovement);
-    ASSERT_EQ(SaveAnimation(steer, ("data\\move\\steer_" + movement + ".ban").c_str()), 1);
-    FreeAnimHolder(steer);
-
-    car.driverAnimation = male;
-    UpdateDriverAnimations(car);
-    ASSERT_NE(car.steerAnimation, nullptr);
-    EXPECT_EQ(car.steerAnimation->keys.size(), 3u);
-    ASSERT_NE(car.steerFile, nullptr);
-    FreeDriverAnimations(car);
-    car.driverAnimation = female;
-    UpdateDriverAnimations(car);
-    ASSERT_NE(car.steerAnimation, nullptr);
-    EXPECT_EQ(car.steerAnimation->keys.size(), 1u);
-    // An index beyond the figures becomes the first figure.
-    FreeDriverAnimations(car);
-    car.driverAnimation = 1000;
-    UpdateDriverAnimations(car);
-    EXPECT_EQ(car.driverAnimation, 0);
-    EXPECT_NE(car.steerAnimation, nullptr);
-
-    // Passengers by the setup's byte and the car's seats.
-    struct Case {
-        int flags;
-        float seatX;
-        int passengers;
-        bool front, rearLeft, rearMiddle, rearRight;
-    } cases[] = {
-        {1 << 8 | 1 << 10, 0.4f, 0xFF, true, true, true, true},
-        {1 << 8 | 1 << 10, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
-        {1 << 8, 0.4f, 0xFF, true, false, false, false},          // no rear seats
-        {1 << 10, 0.4f, 0x01, false, false, false, false},        // no front seat
-        {1 << 8 | 1 << 10, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
-        {1 << 8 | 1 << 10, 0.4f, 0x00, false, false, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.passengers);
-        car.dataFlags = c.flags;
-        car.driverSeat.x = c.seatX;
-        car.setup->passengers = static_cast<uint8_t>(c.passengers);
+        // Without the figures nothing is loaded, and what there was is freed.
         UpdateDriverAnimations(car);
-        EXPECT_EQ(car.passengerAnimations[0] != nullptr, c.front);
-        EXPECT_EQ(car.passengerAnimations[1] != nullptr, c.rearLeft);
-        EXPECT_EQ(car.passengerAnimations[2] != nullptr, c.rearMiddle);
-        EXPECT_EQ(car.passengerAnimations[3] != nullptr, c.rearRight);
+        EXPECT_EQ(car.drawing.steerAnimation, nullptr);
+        loaded = true;
+
+        // The steering file of the car's movement; the figure of the second
+        // skeleton set reads the "_F" file.
+        const std::string movement(car.data.driverMovement);
+        car.data.driverAnimation = Male;
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.drawing.steerAnimation, nullptr);
+        ASSERT_NE(car.drawing.steerFile, nullptr);
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->path, "data\\move\\steer_" + movement + ".ban");
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->skeleton, 0);
+        FreeDriverAnimations(car);
+        car.data.driverAnimation = Female;
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.drawing.steerAnimation, nullptr);
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->path, "data\\move\\steer_" + movement + "_F.ban");
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->skeleton, 1);
+        // A movement name that would leave the folder gives the rest pose.
+        FreeDriverAnimations(car);
+        std::memcpy(car.data.driverMovement, "..\\x", 5);
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.drawing.steerAnimation, nullptr);
+        EXPECT_EQ(AsFake(car.drawing.steerAnimation)->path, "");
+        std::memcpy(car.data.driverMovement, movement.c_str(), movement.size() + 1);
+        // An index beyond the figures becomes the first figure.
+        FreeDriverAnimations(car);
+        car.data.driverAnimation = 1000;
+        UpdateDriverAnimations(car);
+        EXPECT_EQ(car.data.driverAnimation, 0);
+        EXPECT_NE(car.drawing.steerAnimation, nullptr);
+
+        // Passengers by the setup's byte and the car's seats; the lower bit
+        // of a passenger's field picks the animation.
+        struct Case {
+            int flags;
+            float seatX;
+            int passengers;
+            bool front, rearLeft, rearMiddle, rearRight;
+        } cases[] = {
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.4f, 0xFF, true, true, true, true},
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.3f, 0xFF, true, true, false, true},  // a middle seat needs 0.35 m
+            {CarDataFrontPassengerSeat, 0.4f, 0xFF, true, false, false, false},          // no rear seats
+            {CarDataRearSeats, 0.4f, 0x01, false, false, false, false},        // no front seat
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.1f, 0x41, false, false, false, true}, // a central driver has no front passenger
+            {CarDataFrontPassengerSeat | CarDataRearSeats, 0.4f, 0x00, false, false, false, false},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.passengers);
+            car.data.dataFlags = c.flags;
+            car.data.driverSeat.x = c.seatX;
+            car.data.setup->passengers = static_cast<uint8_t>(c.passengers);
+            UpdateDriverAnimations(car);
+            EXPECT_EQ(car.drawing.passengerAnimations[0] != nullptr, c.front);
+            EXPECT_EQ(car.drawing.passengerAnimations[1] != nullptr, c.rearLeft);
+            EXPECT_EQ(car.drawing.passengerAnimations[2] != nullptr, c.rearMiddle);
+            EXPECT_EQ(car.drawing.passengerAnimations[3] != nullptr, c.rearRight);
+        }
+        car.data.dataFlags = CarDataFrontPassengerSeat | CarDataRearSeats;
+        car.data.driverSeat.x = 0.4f;
+        car.data.setup->passengers = 0x42;  // front field 2, rear right field 1
+        UpdateDriverAnimations(car);
+        ASSERT_NE(car.drawing.passengerAnimations[0], nullptr);
+        ASSERT_NE(car.drawing.passengerAnimations[3], nullptr);
+        EXPECT_EQ(AsFake(car.drawing.passengerAnimations[0])->path, "data\\move\\pass2_" + movement + ".ban");
+        EXPECT_EQ(AsFake(car.drawing.passengerAnimations[3])->path, "data\\move\\pass1_" + movement + ".ban");
+        // Without the figures the car lets its animations go.
+        loaded = false;
+        UpdateDriverAnimations(car);
+        EXPECT_EQ(car.drawing.steerAnimation, nullptr);
+        EXPECT_EQ(car.drawing.passengerAnimations[3], nullptr);
     }
-    // Without the figures the car lets its animations go.
-    FreeHumans(Humans);
-    UpdateDriverAnimations(car);
-    EXPECT_EQ(car.steerAnimation, nullptr);
-    EXPECT_EQ(car.passengerAnimations[0], nullptr);
 }
 
 // ---------------------------------------------------------------------------

@@ -9,15 +9,12 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "car_fixture.h"
-#include "devices/services.h"
-#include "graphics/services.h"
-#include "net/services.h"
 #include "physics_fixture.h"
 #include "vehicle/local.h"
-#include "world/services.h"
 
 namespace {
 
@@ -30,7 +27,7 @@ struct BareCar {
     BareCar()
     {
         setup.maxLock = 30;
-        car.setup = &setup;
+        car.data.setup = &setup;
         car.mass = 1000;
         car.rotation = FloatMatrix{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
         for (int i = 0; i < 9; ++i)
@@ -98,10 +95,10 @@ TEST_F(CarRuleTest, AeroPointsFollowTheAirOverThem)
         EXPECT_NEAR(point.force.x, expected.x, 1e-3f);
         EXPECT_NEAR(point.force.y, expected.y, 1e-3f * (1 + std::fabs(expected.y)));
         EXPECT_NEAR(point.force.z, expected.z, 1e-3f * (1 + std::fabs(expected.z)));
-        EXPECT_NEAR(car.aeroForce.y, expected.y, 1e-3f * (1 + std::fabs(expected.y)));
+        EXPECT_NEAR(car.step.aeroForce.y, expected.y, 1e-3f * (1 + std::fabs(expected.y)));
         // The torque is the force's moment about the car's origin.
         const Vec3 moment = Cross(point.position, point.force);
-        EXPECT_NEAR(car.aeroTorque.x, moment.x, 1e-3f * (1 + std::fabs(moment.x)));
+        EXPECT_NEAR(car.step.aeroTorque.x, moment.x, 1e-3f * (1 + std::fabs(moment.x)));
     }
 }
 
@@ -137,21 +134,21 @@ TEST_F(CarRuleTest, SteeringColumnAtFullLockHoldsThereWithZeroRate)
         BareCar bare;
         CarObject& car = bare.car;
         const float lock = 30 * Pi / 180;
-        car.carClass = 4;
-        car.steerInertia = 1;
-        car.steerStiffness = 600;
-        car.steerDamping = 6;
-        car.wheelbase = 2.5f;
-        car.steerAngle = c.angle * lock;
-        car.steerTargetNow = c.target * lock;
-        car.steerTargetRate = c.targetRate;
-        car.steerRate = c.rate;
+        car.data.carClass = 4;
+        car.tuning.steerInertia = 1;
+        car.tuning.steerStiffness = 600;
+        car.tuning.steerDamping = 6;
+        car.tuning.wheelbase = 2.5f;
+        car.step.steerAngle = c.angle * lock;
+        car.step.steerTargetNow = c.target * lock;
+        car.step.steerTargetRate = c.targetRate;
+        car.step.steerRate = c.rate;
         for (int k = 0; k < 20; ++k)
             StepSteering(car, 0.0005f);
-        EXPECT_FLOAT_EQ(car.steerAngle, c.target * lock);
-        EXPECT_EQ(car.steerRate, 0.0f);
-        EXPECT_EQ(car.turnDirection, c.target > 0 ? 1 : 2);
-        EXPECT_NEAR(car.turnRadius, 2.5 / std::tan(double(lock)), 1e-4);
+        EXPECT_FLOAT_EQ(car.step.steerAngle, c.target * lock);
+        EXPECT_EQ(car.step.steerRate, 0.0f);
+        EXPECT_EQ(car.step.turnDirection, c.target > 0 ? 1 : 2);
+        EXPECT_NEAR(car.step.turnRadius, 2.5 / std::tan(double(lock)), 1e-4);
     }
 }
 
@@ -162,19 +159,19 @@ TEST_F(CarRuleTest, SteeringWordGivesTheAngleAtTheSetupsLock)
     EXPECT_EQ(SteerAngleFromWord(bare.car, 32768), 0.0f);
     EXPECT_FLOAT_EQ(SteerAngleFromWord(bare.car, 0), lock);        // left
     EXPECT_FLOAT_EQ(SteerAngleFromWord(bare.car, 49152), -lock / 2);  // right
-    bare.car.steerTargetNow = 0;
+    bare.car.step.steerTargetNow = 0;
     SetSteeringDirect(bare.car);
-    EXPECT_EQ(bare.car.turnDirection, 0);
+    EXPECT_EQ(bare.car.step.turnDirection, 0);
     // Turn radius: wheelbase / tan(angle), either way round.
-    bare.car.wheelbase = 2.6f;
+    bare.car.tuning.wheelbase = 2.6f;
     for (float angle : {0.0001f, 0.01f, 0.3f, -0.5f, 0.785f, 1.2f}) {
-        bare.car.steerTargetNow = angle;
+        bare.car.step.steerTargetNow = angle;
         SetSteeringDirect(bare.car);
-        EXPECT_EQ(bare.car.steerAngle, angle);
-        EXPECT_EQ(bare.car.steerRate, 0.0f);
-        EXPECT_EQ(bare.car.turnDirection, angle > 0 ? 1 : 2);
+        EXPECT_EQ(bare.car.step.steerAngle, angle);
+        EXPECT_EQ(bare.car.step.steerRate, 0.0f);
+        EXPECT_EQ(bare.car.step.turnDirection, angle > 0 ? 1 : 2);
         const double expected = 2.6 / std::tan(std::fabs(double(angle)));
-        EXPECT_NEAR(bare.car.turnRadius, expected, 1e-6 * expected) << angle;
+        EXPECT_NEAR(bare.car.step.turnRadius, expected, 1e-6 * expected) << angle;
     }
 }
 
@@ -194,8 +191,8 @@ TEST_F(CarRuleTest, BikeBalanceHoldsABikeUprightBelowFourMetresASecond)
         SCOPED_TRACE(testing::Message() << c.carClass << " " << c.speed << " " << c.lean);
         BareCar bare;
         CarObject& car = bare.car;
-        car.carClass = c.carClass;
-        car.speed = c.speed;
+        car.data.carClass = c.carClass;
+        car.step.speed = c.speed;
         // Rolled about the forward axis so that the right axis rises by lean.
         const float up = std::sqrt(1 - c.lean * c.lean);
         car.rotation = FloatMatrix{{up, 0, -c.lean, 0, 1, 0, c.lean, 0, up}};
@@ -219,8 +216,8 @@ TEST_F(CarRuleTest, PitLimiterOpensFullyToSevenEighthsOfTheLimitAndShutsAtIt)
         SCOPED_TRACE(c.kmh);
         BareCar bare;
         CarObject& car = bare.car;
-        car.pitSpeedLimit = 60;
-        car.speed = c.kmh / 3.6f;
+        car.race.pitSpeedLimit = 60;
+        car.step.speed = c.kmh / 3.6f;
         car.inputs.words[1] = 65535;
         for (int step = 0; step < 10; ++step)
             StepThrottleAndClutch(car, 0, 0.01f);
@@ -228,7 +225,7 @@ TEST_F(CarRuleTest, PitLimiterOpensFullyToSevenEighthsOfTheLimitAndShutsAtIt)
     }
     // Without a limit the throttle follows the pedal at any speed.
     BareCar free;
-    free.car.speed = 80;
+    free.car.step.speed = 80;
     free.car.inputs.words[1] = 65535;
     for (int step = 0; step < 10; ++step)
         StepThrottleAndClutch(free.car, 0, 0.01f);
@@ -245,16 +242,16 @@ TEST_F(CarRuleTest, PedalsRampByAFifthPerStep)
         StepBrakes(car, 0.01f);
         StepThrottleAndClutch(car, 1, 0.01f);
         if (step < 5) {
-            EXPECT_NEAR(car.brake, 0.2f * step, 1e-5f);
+            EXPECT_NEAR(car.step.brake, 0.2f * step, 1e-5f);
             EXPECT_LT(car.engine.throttle, 1.0f);
         }
     }
-    EXPECT_EQ(car.brake, 1.0f);
+    EXPECT_EQ(car.step.brake, 1.0f);
     EXPECT_EQ(car.engine.throttle, 1.0f);
     EXPECT_EQ(car.engine.clutchPedal, 1.0f);
     car.inputs.words[2] = 0;
     StepBrakes(car, 0.01f);
-    EXPECT_NEAR(car.brake, 0.8f, 1e-6f);
+    EXPECT_NEAR(car.step.brake, 0.8f, 1e-6f);
 }
 
 TEST_F(CarRuleTest, AntiLockTimerLetsTheBrakeDownToAThirdThenGoesBackToFull)
@@ -266,36 +263,36 @@ TEST_F(CarRuleTest, AntiLockTimerLetsTheBrakeDownToAThirdThenGoesBackToFull)
         wheels[i].axleIndex = i / 2;
     car.wheels = wheels;
     car.wheelCount = 4;
-    car.brakeHelp = 1;
-    car.speed = 20;
-    car.brake = 1;
+    car.tuning.brakeHelp = 1;
+    car.step.speed = 20;
+    car.step.brake = 1;
     car.inputs.words[2] = 65535;
     // Wheels off the ground count as locked: the timer starts.
     StepBrakes(car, 0.01f);
-    EXPECT_NEAR(car.antiLockTimer, 0.19f, 1e-6f);
-    EXPECT_EQ(car.brake, 1.0f);
+    EXPECT_NEAR(car.step.antiLockTimer, 0.19f, 1e-6f);
+    EXPECT_EQ(car.step.brake, 1.0f);
     for (Wheel& wheel : wheels)
         wheel.touching = 1;  // gripping again (combined slip 0)
     float lowest = 1;
     int steps = 1;
-    while (car.antiLockTimer > 0) {
+    while (car.step.antiLockTimer > 0) {
         StepBrakes(car, 0.01f);
         ++steps;
-        lowest = car.brake < lowest ? car.brake : lowest;
-        EXPECT_LE(car.brake, car.antiLockTimer * 0.667f / 0.2f + 0.333f + 0.01f * 0.667f / 0.2f + 1e-5f);
+        lowest = car.step.brake < lowest ? car.step.brake : lowest;
+        EXPECT_LE(car.step.brake, car.step.antiLockTimer * 0.667f / 0.2f + 0.333f + 0.01f * 0.667f / 0.2f + 1e-5f);
     }
     EXPECT_EQ(steps, 20);
     EXPECT_NEAR(lowest, 0.333f + 0.01f * 0.667f / 0.2f, 1e-4f);
     for (int step = 0; step < 4; ++step)
         StepBrakes(car, 0.01f);
-    EXPECT_EQ(car.brake, 1.0f);
-    EXPECT_EQ(car.antiLockTimer, 0.0f);
+    EXPECT_EQ(car.step.brake, 1.0f);
+    EXPECT_EQ(car.step.antiLockTimer, 0.0f);
     // Below 5 m/s a lock starts nothing.
     for (Wheel& wheel : wheels)
         wheel.touching = 0;
-    car.speed = 4;
+    car.step.speed = 4;
     StepBrakes(car, 0.01f);
-    EXPECT_EQ(car.antiLockTimer, 0.0f);
+    EXPECT_EQ(car.step.antiLockTimer, 0.0f);
     car.wheels = nullptr;
     car.wheelCount = 0;
 }
@@ -335,12 +332,12 @@ TEST_F(CarRuleTest, HazardLightsBlinkBothLampsHalfASecondOnAndOff)
     BareCar bare;
     CarObject& car = bare.car;
     float left = -1, right = -1;
-    car.lightSwitches[LeftIndicatorSwitch].targets[0] = &left;
-    car.lightSwitches[RightIndicatorSwitch].targets[0] = &right;
-    car.lightSwitches[LeftIndicatorSwitch].onValue = car.lightSwitches[RightIndicatorSwitch].onValue = 0.9f;
+    car.lamps.lightSwitches[LeftIndicatorSwitch].targets[0] = &left;
+    car.lamps.lightSwitches[RightIndicatorSwitch].targets[0] = &right;
+    car.lamps.lightSwitches[LeftIndicatorSwitch].onValue = car.lamps.lightSwitches[RightIndicatorSwitch].onValue = 0.9f;
     car.inputs.words[13] = 4;
     HandlePlayerRequests(car, 0);
-    EXPECT_EQ(car.indicatorMode, 3);
+    EXPECT_EQ(car.lamps.indicatorMode, 3);
     EXPECT_EQ(car.inputs.words[13], 0);
     for (int ms = 10; ms <= 2000; ms += 10) {
         UpdateBlinkers(car);
@@ -379,21 +376,21 @@ TEST_F(CarRuleTest, RequestsActOnceAndOnlyWhereTheCarHasTheFeature)
         BareCar bare;
         CarObject& car = bare.car;
         SetDefaultEngine(car.engine);
-        car.carClass = c.carClass;
-        car.dataFlags = c.dataFlags;
-        car.tractionControl = c.tc;
-        car.restCounter = 50;
-        car.stepCounter = 77;
+        car.data.carClass = c.carClass;
+        car.data.dataFlags = c.dataFlags;
+        car.data.tractionControl = c.tc;
+        car.step.restCounter = 50;
+        car.race.stepCounter = 77;
         if (c.running)
             StartEngineAtIdle(car.engine);
         car.inputs.words[c.word] = 1;
         HandlePlayerRequests(car, 0);
         EXPECT_EQ(car.inputs.words[c.word], 0);
         EXPECT_EQ(car.engine.running != 0, c.expectRunning);
-        EXPECT_EQ(car.pitSpeedLimit, c.expectLimit);
-        EXPECT_EQ(car.tcSwitchedOff, c.expectTcOff);
-        EXPECT_EQ(car.restCounter, 0);
-        EXPECT_EQ(car.activityStep, 77);
+        EXPECT_EQ(car.race.pitSpeedLimit, c.expectLimit);
+        EXPECT_EQ(car.tuning.tcSwitchedOff, c.expectTcOff);
+        EXPECT_EQ(car.step.restCounter, 0);
+        EXPECT_EQ(car.step.activityStep, 77);
     }
 }
 
@@ -423,14 +420,14 @@ TEST_F(CarRuleTest, AFullImpactListKeepsTheStrongest)
         for (int i = 0; i < MaxCarImpacts; ++i)
             ASSERT_EQ(AddCarImpact(car, entry(i, i == 5 || i == 9 ? 40 : 100 + i)), 1);
         EXPECT_EQ(AddCarImpact(car, c.added), c.expectedResult);
-        ASSERT_EQ(car.impactCount, MaxCarImpacts);
+        ASSERT_EQ(car.step.impactCount, MaxCarImpacts);
         std::vector<uint32_t> expected;
         for (int i = 0; i < MaxCarImpacts; ++i)
             if (i != c.droppedPoint)
                 expected.push_back(entry(i, i == 5 || i == 9 ? 40 : 100 + i));
         if (c.droppedPoint >= 0)
             expected.push_back(c.added);
-        EXPECT_EQ(std::vector<uint32_t>(car.impacts, car.impacts + MaxCarImpacts), expected);
+        EXPECT_EQ(std::vector<uint32_t>(car.step.impacts, car.step.impacts + MaxCarImpacts), expected);
     }
 }
 
@@ -455,7 +452,7 @@ TEST_F(CarRuleTest, HardNewContactsDentTheCarInProportionToTheirDepth)
         CarObject car;
         ConstructCar(car);
         car.mass = 1000;
-        car.wheelbase = 2.6f;
+        car.tuning.wheelbase = 2.6f;
         car.stiffness = 300000;
         car.pointCount = 1;
         car.points = new ContactPoint[1];
@@ -472,14 +469,14 @@ TEST_F(CarRuleTest, HardNewContactsDentTheCarInProportionToTheirDepth)
         ApplyImpactDamage(car, 0);
         EXPECT_EQ(point.state, 3);
         if (c.strength == 0) {
-            EXPECT_EQ(car.impactCount, 0);
+            EXPECT_EQ(car.step.impactCount, 0);
         } else {
-            ASSERT_EQ(car.impactCount, 1);
-            EXPECT_EQ(car.impacts[0], uint32_t(c.strength) << 8 | PackCarImpactDirection({0, -1, 0}) << 16);
+            ASSERT_EQ(car.step.impactCount, 1);
+            EXPECT_EQ(car.step.impacts[0], uint32_t(c.strength) << 8 | PackCarImpactDirection({0, -1, 0}) << 16);
         }
         // Taken once: the contact is no longer new.
         ApplyImpactDamage(car, 0);
-        EXPECT_EQ(car.impactCount, c.strength ? 1 : 0);
+        EXPECT_EQ(car.step.impactCount, c.strength ? 1 : 0);
         DestroyCar(car);
     }
 }
@@ -504,28 +501,28 @@ TEST_F(CarRuleTest, DistanceAndFuelAreReportedInWholeUnitsWithTheRestKept)
         BareCar bare;
         CarObject& car = bare.car;
         car.displacement = {c.metres, 0, 0};
-        car.fuelUsed = c.litres;
+        car.step.fuelUsed = c.litres;
         car.CommitBodyMove();
-        EXPECT_NEAR(car.odometer, c.metres, 1e-3f * c.metres);
+        EXPECT_NEAR(car.race.odometer, c.metres, 1e-3f * c.metres);
         EXPECT_EQ(car.position.x.raw, FixedFromMetres(c.metres).raw);
         if (c.report) {
-            EXPECT_EQ(car.lastReport[0], 48);
-            EXPECT_EQ(car.lastReport[1], c.reportedFuel);
-            EXPECT_EQ(car.lastReport[2] | car.lastReport[3] << 8, c.reportedMetres);
+            EXPECT_EQ(car.net.lastReport[0], 48);
+            EXPECT_EQ(car.net.lastReport[1], c.reportedFuel);
+            EXPECT_EQ(car.net.lastReport[2] | car.net.lastReport[3] << 8, c.reportedMetres);
         } else {
-            EXPECT_EQ(car.lastReport[0], 0);
+            EXPECT_EQ(car.net.lastReport[0], 0);
         }
-        EXPECT_NEAR(FixedToMetres(Fixed(car.distanceCounter)), c.keptMetres, 0.01f);
-        EXPECT_NEAR(FixedToMetres(Fixed(car.fuelCounter)), c.keptFuelUnits, 0.01f);
+        EXPECT_NEAR(FixedToMetres(Fixed(car.net.distanceCounter)), c.keptMetres, 0.01f);
+        EXPECT_NEAR(FixedToMetres(Fixed(car.net.fuelCounter)), c.keptFuelUnits, 0.01f);
     }
     // A held car's odometer does not run; a lost car does not move.
     BareCar held;
-    held.car.held = 1;
+    held.car.step.held = 1;
     held.car.displacement = {5, 0, 0};
     held.car.CommitBodyMove();
-    EXPECT_EQ(held.car.odometer, 0.0f);
+    EXPECT_EQ(held.car.race.odometer, 0.0f);
     BareCar lost;
-    lost.car.lost = 1;
+    lost.car.step.lost = 1;
     lost.car.displacement = {5, 0, 0};
     lost.car.CommitBodyMove();
     EXPECT_EQ(lost.car.position.x.raw, 0);
@@ -538,43 +535,43 @@ TEST_F(CarRuleTest, ARemoteCarWithoutRecordsMovesOnThenFreezesAtStep151)
 {
     BareCar bare;
     CarObject& car = bare.car;
-    car.remote = 1;
+    car.net.remote = 1;
     car.enabled = 0;
     car.velocity = {2, 0, 0};
     for (int step = 1; step <= 160; ++step) {
-        car.stepCounter = step;
+        car.race.stepCounter = step;
         const int32_t before = car.position.x.raw;
         StepCar(car, 0.01f, -9.81f);
         if (step <= 150) {
-            ASSERT_EQ(car.remoteState, 0) << step;
+            ASSERT_EQ(car.net.remoteState, 0) << step;
             ASSERT_EQ(car.position.x.raw - before, 1311) << step;  // 0.02 m
         } else {
-            ASSERT_EQ(car.remoteState, 1) << step;
+            ASSERT_EQ(car.net.remoteState, 1) << step;
             ASSERT_EQ(car.position.x.raw, before) << step;
             if (step == 151) {
-                EXPECT_FLOAT_EQ(car.remoteAge, 1.51f);
+                EXPECT_FLOAT_EQ(car.net.remoteAge, 1.51f);
             }
         }
         EXPECT_EQ(car.predictedPosition.x.raw, car.position.x.raw);
     }
     // A remote car that takes no steps stays where it is.
     BareCar idle;
-    idle.car.remote = 1;
-    idle.car.remoteState = -1;
+    idle.car.net.remote = 1;
+    idle.car.net.remoteState = -1;
     idle.car.velocity = {2, 0, 0};
-    idle.car.stepCounter = 500;
+    idle.car.race.stepCounter = 500;
     StepCar(idle.car, 0.01f, -9.81f);
     EXPECT_EQ(idle.car.position.x.raw, 0);
-    EXPECT_EQ(idle.car.remoteState, -1);
+    EXPECT_EQ(idle.car.net.remoteState, -1);
     // A velocity far out of range (a damaged packet) moves the car by the
     // largest 16.16 step, wrapping like every position; one that is no
     // number does not move it. (Values that are no numbers on purpose: the
     // traps are off.)
     fedisableexcept(FE_ALL_EXCEPT);
     BareCar wild;
-    wild.car.remote = 1;
+    wild.car.net.remote = 1;
     wild.car.enabled = 0;
-    wild.car.stepCounter = 1;
+    wild.car.race.stepCounter = 1;
     wild.car.position = MakeFixedVector(100, 0, 7);
     wild.car.velocity = {1e30f, -INFINITY, std::nanf("")};
     StepCar(wild.car, 0.01f, -9.81f);
@@ -614,15 +611,16 @@ protected:
         LaidMarks.clear();
         ParticleLives.clear();
         ParticleColours.clear();
-        SkidMarkStandIn = WatchSkidMark;
-        ParticleStandIn = WatchParticle;
+        CarDrawHooks draw;
+        draw.addSkidMark = WatchSkidMark;
+        draw.addParticle = WatchParticle;
+        SetCarDrawHooks(draw);
         savedSettings = Settings;
     }
     void TearDown() override
     {
-        Settings = savedSettings;
-        SkidMarkStandIn = nullptr;
-        ParticleStandIn = nullptr;
+        SetSettings(savedSettings);
+        SetCarDrawHooks({});
         CarRuleTest::TearDown();
     }
     SettingsRecord savedSettings;
@@ -649,7 +647,7 @@ TEST_F(TyreTrailTest, SkidMarksNeedSlipLoadAndAMoveOfTwoCentimetresAStep)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LaidMarks.clear();
-        Settings.noRubber = c.noRubber;
+        EditSettings([&](SettingsRecord& record) { record.noRubber = c.noRubber; });
         BareCar bare;
         CarObject& car = bare.car;
         Wheel wheel;
@@ -692,7 +690,7 @@ TEST_F(TyreTrailTest, SmokingTyresMakeParticlesAtTheDustLodCadence)
         SCOPED_TRACE(c.dustLod);
         ParticleLives.clear();
         ParticleColours.clear();
-        Settings.dustLod = c.dustLod;
+        EditSettings([&](SettingsRecord& record) { record.dustLod = c.dustLod; });
         BareCar bare;
         CarObject& car = bare.car;
         Axle axle;
@@ -749,7 +747,6 @@ protected:
     void SetUp() override
     {
         CarTest::SetUp();
-        ResetDevicesTables();  // the tyres' friction curves
         SetBodySurroundings(&plane);
     }
     void TearDown() override
@@ -781,7 +778,7 @@ TEST_F(CarDrivingTest, AGeneratedCarSettlesOnFlatGroundAndDrivesForward)
         EXPECT_LT(std::fabs(FixedToMetres(car.position.y)), 0.05f);
         EXPECT_LT(FixedToMetres(car.position.z), startZ + 0.01f);
         EXPECT_GT(FixedToMetres(car.position.z), startZ - 0.5f);
-        EXPECT_LT(car.speed, 0.05f);
+        EXPECT_LT(car.step.speed, 0.05f);
         EXPECT_GT(car.rotation.m[8], 0.99f);  // upright
         for (int i = 0; i < car.wheelCount; ++i)
             EXPECT_TRUE(car.wheels[i].ground.touching) << "wheel " << i;
@@ -795,9 +792,9 @@ TEST_F(CarDrivingTest, AGeneratedCarSettlesOnFlatGroundAndDrivesForward)
         car.awake = 1;
         ASSERT_TRUE(AddToObjectSet(set, car));
         StartEngineAtIdle(car.engine);
-        car.fuel = 20;
-        car.autoClutch = 1;
-        car.gear = car.gearTarget = 2;
+        car.race.fuel = 20;
+        car.tuning.autoClutch = 1;
+        car.step.gear = car.step.gearTarget = 2;
         car.inputs.words[1] = 65535;
         for (int step = 0; step < 300; ++step)
             UpdatePhysicsObjects(set, 0);
@@ -806,8 +803,8 @@ TEST_F(CarDrivingTest, AGeneratedCarSettlesOnFlatGroundAndDrivesForward)
         EXPECT_GT(FixedToMetres(car.position.y), 3.0f);
         EXPECT_LT(std::fabs(FixedToMetres(car.position.x)), 0.1f * FixedToMetres(car.position.y));
         EXPECT_GT(car.rotation.m[8], 0.98f);
-        EXPECT_LT(car.fuel, 20.0f);
-        EXPECT_GT(car.odometer, 3.0f);
+        EXPECT_LT(car.race.fuel, 20.0f);
+        EXPECT_GT(car.race.odometer, 3.0f);
         for (int i = 0; i < car.pointCount; ++i)
             EXPECT_EQ(car.points[i].state, 0) << "body point " << i << " on the ground";
 
@@ -815,12 +812,12 @@ TEST_F(CarDrivingTest, AGeneratedCarSettlesOnFlatGroundAndDrivesForward)
         // no fuel.
         StopEngine(car.engine);
         car.inputs.words[1] = 0;
-        const float fuel = car.fuel;
+        const float fuel = car.race.fuel;
         for (int step = 0; step < 50; ++step)
             UpdatePhysicsObjects(set, 0);
-        EXPECT_GT(car.speed, 1.0f);
+        EXPECT_GT(car.step.speed, 1.0f);
         EXPECT_GT(car.engine.speed, 10.0f);
-        EXPECT_EQ(car.fuel, fuel);
+        EXPECT_EQ(car.race.fuel, fuel);
     }
 }
 
@@ -880,16 +877,16 @@ TEST_F(CarDrivingTest, FuelAddsABoxOfMassInTheTank)
     OwnedCar owned;
     CarObject& car = owned.car;
     ASSERT_TRUE(Load(car, 0));
-    car.fuel = 0;
+    car.race.fuel = 0;
     UpdateCarMassProperties(car);
     const float dryMass = car.mass;
     const Vec3 dryCentre = car.centreOfMass;
     const FloatMatrix dryInertia = car.inertia;
-    car.fuel = 40;
+    car.race.fuel = 40;
     UpdateCarMassProperties(car);
     // 0.74 kg per litre, a uniform box of the tank's half sizes.
     const double m0 = dryMass, mf = 40 * 0.74, m = m0 + mf;
-    const Vec3 t = car.fuelTankPosition, h = car.fuelTankHalfSize;
+    const Vec3 t = car.data.fuelTankPosition, h = car.tuning.fuelTankHalfSize;
     const double cx = (m0 * dryCentre.x + mf * t.x) / m, cy = (m0 * dryCentre.y + mf * t.y) / m,
                  cz = (m0 * dryCentre.z + mf * t.z) / m;
     EXPECT_NEAR(car.mass, m, 1e-3 * m);
@@ -917,29 +914,31 @@ TEST_F(CarDrivingTest, AGarageCarCatchesUpAtMostATenthOfASecond)
     ASSERT_TRUE(Load(car, 0));
     ResetCar(car, 0, 0, 1);
     SetBodySurroundings(nullptr);  // no world: flat ground
-    const int32_t savedFrameStep = FrameStep;
-    const int savedInactive = AppInactive;
+    const GameTimeRecord savedTime = GameTime;
+    const int savedInactive = InputState.appInactive;
     struct Frame {
         int inactive, frameMs, steps;
     };
     // Steps run while the stepped time is behind the clock, 10 ms each.
     const Frame frames[] = {{0, 30, 3}, {0, 500, 10}, {0, 15, 2}, {1, 40, 0}, {0, 15, 1}};
     for (const Frame& f : frames) {
-        AppInactive = f.inactive;
-        FrameStep = f.frameMs;
-        const int before = car.stepCounter;
+        SetAppInactive(f.inactive);
+        GameTimeRecord time = GameTime;
+        time.frameStepMs = f.frameMs;
+        SetGameTime(time);
+        const int before = car.race.stepCounter;
         StepCarAlone(car);
-        EXPECT_EQ(car.stepCounter - before, f.steps) << f.frameMs << " ms";
+        EXPECT_EQ(car.race.stepCounter - before, f.steps) << f.frameMs << " ms";
     }
-    FrameStep = savedFrameStep;
-    AppInactive = savedInactive;
+    SetGameTime(savedTime);
+    SetAppInactive(savedInactive);
 }
 
 TEST_F(CarRuleTest, SkinNamesMatchIgnoringCase)
 {
     BareCar bare;
-    std::memcpy(bare.car.skinName, "Mavrek_NH", 10);
-    std::memcpy(bare.car.secondSkinName, "SIXTEEN_LETTERS_", 16);  // no zero at the end
+    std::memcpy(bare.car.data.skinName, "Mavrek_NH", 10);
+    std::memcpy(bare.car.data.secondSkinName, "SIXTEEN_LETTERS_", 16);  // no zero at the end
     struct Case {
         int which;
         const char* name;
@@ -981,12 +980,12 @@ TEST_F(CarRuleTest, FollowersInAWakeGetTheLeadersMovingAir)
         {"beyond the wake's end", {{0, 21, 1}}, 0},
     };
     auto leaveWake = [](CarObject& car) {
-        car.dragSum = 0.5f;
-        car.wake.originVelocity = {0, 30, 0};
-        car.wake.trailing = {0, -1, 0};
-        car.wake.halfWidth = 2;
-        car.wake.farEnd = 20;
-        car.wake.nearEnd = -2;
+        car.tuning.dragSum = 0.5f;
+        car.step.wake.originVelocity = {0, 30, 0};
+        car.step.wake.trailing = {0, -1, 0};
+        car.step.wake.halfWidth = 2;
+        car.step.wake.farEnd = 20;
+        car.step.wake.nearEnd = -2;
     };
     const Vec3 wind = {1, 0, 0};
     const float shares[4] = {0.3f, 0.7f, 0.5f, 0.5f};
@@ -1021,8 +1020,8 @@ TEST_F(CarRuleTest, FollowersInAWakeGetTheLeadersMovingAir)
             EXPECT_NEAR(air.y, added, 1e-4f) << "point " << p;
             EXPECT_EQ(air.z, 0.0f) << "point " << p;
         }
-        EXPECT_NEAR(follower.car.slipstream.y, c.factor * 0.5f * 30, 1e-4f);
-        EXPECT_EQ(follower.car.slipstream.x, 0.0f);
+        EXPECT_NEAR(follower.car.step.slipstream.y, c.factor * 0.5f * 30, 1e-4f);
+        EXPECT_EQ(follower.car.step.slipstream.x, 0.0f);
     }
 }
 
@@ -1040,12 +1039,12 @@ TEST_F(CarRuleTest, TheStepTickStartsTheLapAtThePendingStartOnlyWithALayoutStart
     };
     for (const Case& c : cases) {
         BareCar bare;
-        bare.car.stepCounter = 40;
-        bare.car.raceStartStep = c.pendingStart;
+        bare.car.race.stepCounter = 40;
+        bare.car.race.raceStartStep = c.pendingStart;
         CountCarStepTick(bare.car, c.layoutStart);
-        EXPECT_EQ(bare.car.stepCounter, 41);
-        EXPECT_EQ(bare.car.lapStart, c.lapStart) << c.layoutStart << " " << c.pendingStart;
-        EXPECT_EQ(bare.car.timingState, c.timingState) << c.layoutStart << " " << c.pendingStart;
+        EXPECT_EQ(bare.car.race.stepCounter, 41);
+        EXPECT_EQ(bare.car.race.lapStart, c.lapStart) << c.layoutStart << " " << c.pendingStart;
+        EXPECT_EQ(bare.car.race.timingState, c.timingState) << c.layoutStart << " " << c.pendingStart;
     }
 }
 
@@ -1064,7 +1063,7 @@ TEST_F(CarDrivingTest, ARestingCarWakesForInputThatMattersAndCoolsWhileAsleep)
     ASSERT_EQ(car.awake, 0);
     ASSERT_EQ(set.count, 0);
     // The activity as the stopped car's step stores it.
-    car.inputActivity = GetInputActivity(car);
+    car.step.inputActivity = GetInputActivity(car);
     EXPECT_TRUE(CarMayStayAsleep(car));
 
     struct Case {
@@ -1089,9 +1088,9 @@ TEST_F(CarDrivingTest, ARestingCarWakesForInputThatMattersAndCoolsWhileAsleep)
         car.inputs = saved;
     }
     // Rolling or turning over, however slowly, wakes it.
-    car.speed = 1e-30f;
+    car.step.speed = 1e-30f;
     EXPECT_FALSE(CarMayStayAsleep(car));
-    car.speed = 0;
+    car.step.speed = 0;
     car.engine.speed = -0.0f;
     EXPECT_FALSE(CarMayStayAsleep(car));
     car.engine.speed = 0;
@@ -1102,23 +1101,23 @@ TEST_F(CarDrivingTest, ARestingCarWakesForInputThatMattersAndCoolsWhileAsleep)
             for (float& heat : segment.treadHeat)
                 heat *= 1.25f;
     const float airHeat = car.wheels[0].airHeat;
-    car.indicatorMode = 3;
-    car.blinkerTimerMs = 0;
-    const int32_t tick = car.stepCounter;
+    car.lamps.indicatorMode = 3;
+    car.lamps.blinkerTimerMs = 0;
+    const int32_t tick = car.race.stepCounter;
     for (int step = 0; step < 50; ++step)
         StepSleepingCar(car);
-    EXPECT_EQ(car.stepCounter, tick + 50);
-    EXPECT_EQ(car.blinkerTimerMs, 500);
+    EXPECT_EQ(car.race.stepCounter, tick + 50);
+    EXPECT_EQ(car.lamps.blinkerTimerMs, 500);
     EXPECT_GT(car.wheels[0].airHeat, airHeat);  // the hot tread warms the air inside
 
     // Woken by the set: the rest counter starts again and, left alone, the
     // car rests once more after its quiet steps.
-    car.restCounter = 77;
+    car.step.restCounter = 77;
     ASSERT_TRUE(WakeObject(set, car));
     car.awake = 1;
     ClearCarRestCounter(car);
-    EXPECT_EQ(car.restCounter, 0);
-    car.indicatorMode = 0;
+    EXPECT_EQ(car.step.restCounter, 0);
+    car.lamps.indicatorMode = 0;
     int steps = 0;
     while (set.count > 0 && steps < 300) {
         UpdatePhysicsObjects(set, 0);
@@ -1140,28 +1139,28 @@ TEST_F(CarDrivingTest, AFollowerInTheLeadersWakeMeetsLessDrag)
     SetCarPosition(follower, AtMetres(0, -6, 0));
     ResetCar(leader, 0, 0, 1);
     ResetCar(follower, 0, 0, 1);
-    ASSERT_GT(leader.dragSum, 0.0f);
+    ASSERT_GT(leader.tuning.dragSum, 0.0f);
     ObjectSet set;
     for (CarObject* car : {&follower, &leader}) {
         car->velocity = {0, 25, 0};
         ASSERT_TRUE(AddToObjectSet(set, *car));
     }
-    follower.touchedCount = 2;  // the list of the last drawn frame
+    follower.step.touchedCount = 2;  // the list of the last drawn frame
     SetCurrentObjectSet(&set);
     UpdatePhysicsObjects(set, 1);
     ClearCurrentObjectSet();
     // The drawn step's contact pass starts the car's list again; each
     // member's step tick counts.
-    EXPECT_EQ(follower.touchedCount, 0);
-    EXPECT_EQ(leader.stepCounter, 1);
-    EXPECT_EQ(follower.stepCounter, 1);
-    EXPECT_GT(follower.slipstream.y, 0.0f);
-    EXPECT_EQ(leader.slipstream.y, 0.0f);
+    EXPECT_EQ(follower.step.touchedCount, 0);
+    EXPECT_EQ(leader.race.stepCounter, 1);
+    EXPECT_EQ(follower.race.stepCounter, 1);
+    EXPECT_GT(follower.step.slipstream.y, 0.0f);
+    EXPECT_EQ(leader.step.slipstream.y, 0.0f);
     EXPECT_GT(follower.aero[3].airVelocity.y, 0.0f);
     EXPECT_EQ(leader.aero[3].airVelocity.y, 0.0f);
     // Drag pulls towards -y; the follower's is smaller.
-    EXPECT_LT(leader.aeroForce.y, 0.0f);
-    EXPECT_GT(follower.aeroForce.y, leader.aeroForce.y);
+    EXPECT_LT(leader.step.aeroForce.y, 0.0f);
+    EXPECT_GT(follower.step.aeroForce.y, leader.step.aeroForce.y);
 }
 
 // A car driven hard, then reset where a fresh copy of it is reset: from
@@ -1178,9 +1177,9 @@ TEST_F(CarDrivingTest, AResetCarStepsLikeAFreshOne)
     ObjectSet set;
     ASSERT_TRUE(AddToObjectSet(set, driven));
     StartEngineAtIdle(driven.engine);
-    driven.autoClutch = 1;
-    driven.brakeHelp = 1;
-    driven.gear = driven.gearTarget = 2;
+    driven.tuning.autoClutch = 1;
+    driven.tuning.brakeHelp = 1;
+    driven.step.gear = driven.step.gearTarget = 2;
     driven.inputs.words[1] = 65535;
     driven.inputs.words[0] = SteeringCentre + 20000;
     for (int step = 0; step < 150; ++step)
@@ -1190,9 +1189,12 @@ TEST_F(CarDrivingTest, AResetCarStepsLikeAFreshOne)
     driven.inputs.words[12] = 65535;
     for (int step = 0; step < 20; ++step)
         UpdatePhysicsObjects(set, 0);
-    ASSERT_GT(driven.brake, 0.3f);
-    ASSERT_NE(driven.steerAngle, 0.0f);
+    ASSERT_GT(driven.step.brake, 0.3f);
+    ASSERT_NE(driven.step.steerAngle, 0.0f);
 
+    // Every field of the step state dirtied: the reset must set each one.
+    static_assert(std::is_trivially_copyable_v<CarStepState>);
+    std::memset(static_cast<void*>(&driven.step), 0xA5, sizeof driven.step);
     SetCarPosition(driven, AtMetres(0, 0, 0));
     ResetCar(driven, 0, 0, 1);
     // The clutch keeps its heat through a reset, as it keeps its wear.
@@ -1200,26 +1202,32 @@ TEST_F(CarDrivingTest, AResetCarStepsLikeAFreshOne)
     driven.engine.clutchHeat = fresh.engine.clutchHeat;
     SetFuelPercent(driven, 50);
     SetFuelPercent(fresh, 50);
+    SetCarPosition(fresh, AtMetres(0, 0, 0));
     ResetCar(fresh, 0, 0, 1);
+    EXPECT_TRUE(driven.step == fresh.step);
+    CarStepState placed;
+    placed.freshlyPlaced = 1;
+    placed.resetPosition = AtMetres(0, 0, 0);
+    EXPECT_TRUE(fresh.step == placed) << "a reset leaves the step state of a newly placed car";
     for (int i = 0; i < driven.wheelCount; ++i) {
         const Wheel& wheel = driven.wheels[i];
         EXPECT_FALSE(wheel.ground.touching || wheel.rim.touching) << "wheel " << i;
         EXPECT_EQ(wheel.ground.body, nullptr) << "wheel " << i;
         EXPECT_EQ(wheel.skidState, 0) << "wheel " << i;
     }
-    EXPECT_EQ(driven.brake, 0.0f);
-    EXPECT_EQ(driven.handbrake, 0.0f);
-    EXPECT_EQ(driven.steerAngle, 0.0f);
-    EXPECT_EQ(driven.steerTarget, 0.0f);
-    EXPECT_EQ(driven.alignTorqueMean, 0.0f);
-    EXPECT_EQ(driven.touchedCount, 0);
+    EXPECT_EQ(driven.step.brake, 0.0f);
+    EXPECT_EQ(driven.step.handbrake, 0.0f);
+    EXPECT_EQ(driven.step.steerAngle, 0.0f);
+    EXPECT_EQ(driven.step.steerTarget, 0.0f);
+    EXPECT_EQ(driven.step.alignTorqueMean, 0.0f);
+    EXPECT_EQ(driven.step.touchedCount, 0);
 
     ObjectSet freshSet;
     ASSERT_TRUE(AddToObjectSet(freshSet, fresh));
     for (CarObject* car : {&driven, &fresh}) {
         StartEngineAtIdle(car->engine);
-        car->autoClutch = car->brakeHelp = 1;
-        car->gear = car->gearTarget = 2;
+        car->tuning.autoClutch = car->tuning.brakeHelp = 1;
+        car->step.gear = car->step.gearTarget = 2;
         car->inputs.words[1] = 40000;
         car->inputs.words[0] = SteeringCentre - 8000;
     }
@@ -1227,11 +1235,12 @@ TEST_F(CarDrivingTest, AResetCarStepsLikeAFreshOne)
         UpdatePhysicsObjects(set, 0);
         UpdatePhysicsObjects(freshSet, 0);
     }
-    EXPECT_GT(fresh.speed, 1.0f);
+    EXPECT_GT(fresh.step.speed, 1.0f);
     EXPECT_EQ(std::memcmp(&driven.position, &fresh.position, sizeof fresh.position), 0);
     EXPECT_EQ(std::memcmp(&driven.velocity, &fresh.velocity, sizeof fresh.velocity), 0);
     EXPECT_EQ(std::memcmp(&driven.rotation, &fresh.rotation, sizeof fresh.rotation), 0);
     EXPECT_EQ(driven.engine.speed, fresh.engine.speed);
+    EXPECT_TRUE(driven.step == fresh.step) << "field by field, bit for bit";
 }
 
 }  // namespace

@@ -8,12 +8,17 @@
 #include <cmath>
 #include <vector>
 
-#include "devices/services.h"
-#include "net/services.h"
-#include "session/services.h"
 #include "vehicle/local.h"
 
 namespace {
+
+// The game step of the pass, as the main loop leaves it for the car.
+void SetFrameStep(int32_t ms)
+{
+    GameTimeRecord time = GameTime;
+    time.frameStepMs = ms;
+    SetGameTime(time);
+}
 
 // The controls the test holds down: keyboard keys count only when the
 // caller lets them, controller buttons always.
@@ -23,6 +28,12 @@ int ScriptedControl(int control, int alsoKey)
     return ButtonsDown[control] || (alsoKey && KeysDown[control]) ? 1 : 0;
 }
 
+// The controller's axes and the controls file's choices the test sets.
+float Axes[5];
+CarControlSettings ControlFile;
+
+// A multiplayer game the test runs, and the packets the controls queue.
+int OnlineGame, ReplayPlaying;
 std::vector<std::vector<uint8_t>> Packets;
 void WatchPacket(const uint8_t* bytes, int length)
 {
@@ -41,42 +52,52 @@ protected:
     {
         ResetCoreTables();
         ResetVehicleTables();
-        ResetDevicesTables();
-        ResetNetTables();
         KeysDown.fill(false);
         ButtonsDown.fill(false);
+        for (float& axis : Axes)
+            axis = 0;
+        ControlFile = {};
+        OnlineGame = ReplayPlaying = 0;
         Packets.clear();
-        ControlActiveStandIn = ScriptedControl;
-        GamePacketWatcher = WatchPacket;
+        CarControlHooks controlHooks;
+        controlHooks.isControlActive = ScriptedControl;
+        controlHooks.controllerAxis = [](int axis) { return Axes[axis]; };
+        controlHooks.controlSettings = [] { return ControlFile; };
+        SetCarControlHooks(controlHooks);
+        CarNetHooks net;
+        net.isOnline = [] { return OnlineGame; };
+        net.isReplayPlaying = [] { return ReplayPlaying; };
+        net.queueGamePacket = WatchPacket;
+        SetCarNetHooks(net);
         ConstructCar(car);
         setup.maxLock = 30;
-        car.setup = &setup;
-        car.setupIndex = -1;
-        car.carClass = 2;
-        car.gearboxKind = 1;
-        car.gearCount = 7;  // five forward gears
+        car.data.setup = &setup;
+        car.data.setupIndex = -1;
+        car.data.carClass = 2;
+        car.data.gearboxKind = 1;
+        car.data.gearCount = 7;  // five forward gears
         controls.playerCar = &car;
         controls.viewedCar = &car;
-        Settings.controlType = 0;
-        Settings.steerKb = 1;
-        Settings.thrBrkRate = 5;
-        Settings.steerSmooth = 0;
-        Settings.mouseNonLinear = 0;
-        Settings.turnCompensation = 0;
-        Settings.debounce = 50;
+        EditSettings([&](SettingsRecord& record) {
+            record.controlType = 0;
+            record.steerKb = 1;
+            record.thrBrkRate = 5;
+            record.steerSmooth = 0;
+            record.mouseNonLinear = 0;
+            record.turnCompensation = 0;
+            record.debounce = 50;
+        });
     }
     void TearDown() override
     {
-        car.setup = nullptr;
+        car.data.setup = nullptr;
         DestroyCar(car);
-        ClutchControlMode = 1;
-        FrameStep = 0;
-        ClientSize = {};
-        LastMousePixel[0] = LastMousePixel[1] = 0;
-        ShiftHeld = 0;
-        MultiplayerReplayPlaying = 0;
-        ResetDevicesTables();
-        ResetNetTables();
+        SetFrameStep(0);
+        SetClientSize(0, 0);
+        SetMouseAxis(0, 0, InputState.mousePosition[0]);
+        SetMouseAxis(1, 0, InputState.mousePosition[1]);
+        SetModifierKeys(0, InputState.ctrlHeld, InputState.altHeld);
+        ResetVehicleTables();
         ResetCoreTables();
     }
 
@@ -151,17 +172,15 @@ TEST_F(ControlsTest, ControllerPedalsHaveDeadZones)
         {"averaged over two steps", 1, 1.0f, 1, 2, 0, 32767},
         {"one shared axis leaves the pedals to their keys", 1, 1.0f, 2, 1, 0, 0},
     };
-    Settings.controlType = 1;
-    ClutchControlMode = 0;
+    EditSettings([&](SettingsRecord& record) { record.controlType = 1; });
+    ControlFile.clutchOnButton = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ControlsSettings.pedalMode = c.pedalMode;
-        ControllerValues = {};
+        ControlFile.pedalMode = c.pedalMode;
+        for (float& axis : Axes)
+            axis = 0;
         controls.throttle = controls.brake = controls.clutch = controls.handbrake = 0;
-        (c.word == 1 ? ControllerValues.throttle
-         : c.word == 2 ? ControllerValues.brake
-         : c.word == 11 ? ControllerValues.clutch
-                        : ControllerValues.handbrake) = c.axis;
+        Axes[c.word == 1 ? ThrottleAxis : c.word == 2 ? BrakeAxis : c.word == 11 ? ClutchAxis : HandbrakeAxis] = c.axis;
         car.inputs.words[c.word] = c.old;
         Step(c.n);
         EXPECT_NEAR(Word(c.word), c.expected, 1);
@@ -172,7 +191,7 @@ TEST_F(ControlsTest, ShiftWordsAreDebounced)
 {
     // A tap of one step holds the word until the debounce time has run, in
     // steps of game time however long the frames are.
-    FrameStep = 100;
+    SetFrameStep(100);
     KeysDown[ShiftUp] = true;
     Step();
     KeysDown[ShiftUp] = false;
@@ -205,12 +224,14 @@ TEST_F(ControlsTest, ShiftWordsAreDebounced)
 
 TEST_F(ControlsTest, KeyboardSteeringMovesAtMostALittleEachStep)
 {
-    Settings.kbSteerRate = 1;
-    Settings.kbReturnRate = 1;
-    Settings.kbFastMul = 3;
+    EditSettings([&](SettingsRecord& record) {
+        record.kbSteerRate = 1;
+        record.kbReturnRate = 1;
+        record.kbFastMul = 3;
+    });
     for (int mode : {1, 2}) {
         SCOPED_TRACE(mode);
-        Settings.steerKb = mode;
+        EditSettings([&](SettingsRecord& record) { record.steerKb = mode; });
         car.inputs.words[0] = SteeringCentre;
         controls.keyboardSteer = 0;
         KeysDown[SteerFast] = true;
@@ -230,7 +251,7 @@ TEST_F(ControlsTest, KeyboardSteeringMovesAtMostALittleEachStep)
 
 TEST_F(ControlsTest, BothSteerKeysHoldTheAngle)
 {
-    Settings.kbSteerRate = 0.4f;
+    EditSettings([&](SettingsRecord& record) { record.kbSteerRate = 0.4f; });
     KeysDown[SteerLeft] = true;
     for (int i = 0; i < 30; i++)
         Step();
@@ -273,15 +294,17 @@ TEST_F(ControlsTest, MouseAndControllerSteering)
         {"turn compensation, small turn", 1, 0, 0, 0, 0.1f, 1, 32768 + std::lrint(0.1f * 270 / 60 * 32767)},
         {"turn compensation, beyond the car's lock", 1, 0, 0, 0, 0.5f, 1, 65535},
     };
-    Settings.steerKb = 0;
+    EditSettings([&](SettingsRecord& record) { record.steerKb = 0; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Settings.controlType = c.controlType;
-        Settings.turnCompensation = c.turnCompensation;
-        ClientSize.width = c.width;
-        LastMousePixel[0] = c.mouseX;
+        EditSettings([&](SettingsRecord& record) {
+            record.controlType = c.controlType;
+            record.turnCompensation = c.turnCompensation;
+        });
+        SetClientSize(c.width, ScreenSize.client.height);
+        SetMouseAxis(0, c.mouseX, InputState.mousePosition[0]);
         controls.screenOpen = c.screenOpen;
-        ControllerValues.steer = c.axis;
+        Axes[SteerAxis] = c.axis;
         controls.smoothedSteer = 0;
         Step();
         EXPECT_NEAR(Word(0), c.expected, 1);
@@ -308,9 +331,9 @@ TEST_F(ControlsTest, HShifterWord)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ButtonsDown.fill(false);
-        Settings.controlType = c.controlType;
-        PlayerProfile.gearShiftMode = c.shiftMode;
-        car.gearboxKind = c.kind;
+        EditSettings([&](SettingsRecord& record) { record.controlType = c.controlType; });
+        EditPlayerProfile([&](PlayerProfileRecord& record) { record.gearShiftMode = c.shiftMode; });
+        car.data.gearboxKind = c.kind;
         if (c.held >= 0)
             ButtonsDown[c.held] = true;
         if (c.second >= 0)
@@ -368,14 +391,14 @@ TEST_F(ControlsTest, HornAndFlashPacketsGoOnChangeOnly)
         {"single-seater: no horn", 1, 0, 10, Horn, 0, 9, 0, {}},
         {"the horn key does not count with Shift held", 1, 0, 2, Horn, 1, 9, 0, {}},
     };
-    PlayerProfile.horn = 2;
+    EditPlayerProfile([&](PlayerProfileRecord& record) { record.horn = 2; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Packets.clear();
-        Online = c.online;
-        MultiplayerReplayPlaying = c.replay;
-        car.carClass = c.carClass;
-        ShiftHeld = c.shiftHeld;
+        OnlineGame = c.online;
+        ReplayPlaying = c.replay;
+        car.data.carClass = c.carClass;
+        SetModifierKeys(c.shiftHeld, InputState.ctrlHeld, InputState.altHeld);
         KeysDown[c.control] = true;
         for (int i = 0; i < 3; i++) {
             Step();

@@ -74,8 +74,8 @@ uint64_t HashCarState(const CarObject& car)
             }
     }
     hash.Add(car.engine.speed);
-    hash.Add(car.gear);
-    hash.Add(car.fuel);
+    hash.Add(car.step.gear);
+    hash.Add(car.race.fuel);
     return hash.value;
 }
 
@@ -140,15 +140,15 @@ private:
             return;
         const float wheelSpeed = GetEngineSpeedFromWheels(car);  // rad/s the wheels give the engine
         const float peak = car.engine.maxPowerSpeed;
-        const int lastGear = car.gearCount - 1;
+        const int lastGear = car.data.gearCount - 1;
         const bool settled = step - lastPress_ > 80;
-        if (car.gear == Neutral && !braking && car.speed < 1)
-            Press(step, car.gearboxKind != MotorbikeBox);
+        if (car.step.gear == Neutral && !braking && car.step.speed < 1)
+            Press(step, car.data.gearboxKind != MotorbikeBox);
         else if (shifting_ == Shifting::Automatic)
             return;
-        else if (!braking && settled && wheelSpeed > 0.92f * peak && car.gear < lastGear)
+        else if (!braking && settled && wheelSpeed > 0.92f * peak && car.step.gear < lastGear)
             Press(step, true);
-        else if (braking && step - lastPress_ > 40 && wheelSpeed < 0.5f * peak && car.gear > FirstGear)
+        else if (braking && step - lastPress_ > 40 && wheelSpeed < 0.5f * peak && car.step.gear > FirstGear)
             Press(step, false);
     }
     void Press(int step, bool up)
@@ -180,7 +180,7 @@ protected:
         Step(SettleSteps);
         WarmTyres(car);
         // Settled: the gear selection may run, as the race allows it.
-        car.settleCounter = 100;
+        car.step.settleCounter = 100;
         ApplyPlayerAids(car, (drive.shifting == Shifting::Automatic ? 8 : 0) | (1 << 9));
         Driver driver(drive.shifting);
         for (int step = 0; step < DriveSteps; step++) {

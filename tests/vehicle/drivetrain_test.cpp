@@ -23,7 +23,7 @@ protected:
         CarObject& car = owned.car;
         ASSERT_EQ(car.wheelCount, 4);
         ASSERT_TRUE(car.axles[0].present && car.axles[1].present);
-        setup = car.setup;
+        setup = car.data.setup;
         // Plain drive: every axle open, torque through unchanged.
         for (SetupAxle& block : setup->axles)
             block = SetupAxle{.diffType = 0};
@@ -31,10 +31,10 @@ protected:
         setup->parallelSteer = 0;
         car.axles[0].solid = car.axles[1].solid = 0;
         SetLayout(1);
-        car.driveEfficiency = 1;
-        car.totalRatio = 1;
-        car.finalDrive = 4;
-        car.gear = 2;
+        car.tuning.driveEfficiency = 1;
+        car.step.totalRatio = 1;
+        car.tuning.finalDrive = 4;
+        car.step.gear = 2;
         for (int i = 0; i < car.wheelCount; i++)
             car.wheels[i].toe = 0;
         std::feclearexcept(FE_ALL_EXCEPT);
@@ -43,18 +43,19 @@ protected:
     void TearDown() override
     {
         fedisableexcept(FE_ALL_EXCEPT);
+        DestroyCar(owned.car);  // through the world's hooks, before the reset takes them away
         CarTest::TearDown();
     }
 
     void SetLayout(uint8_t axles)
     {
         CarObject& car = owned.car;
-        car.driveAxles = axles;
-        car.drivenWheels = 0;
+        car.tuning.driveAxles = axles;
+        car.tuning.drivenWheels = 0;
         for (int i = 0; i < car.wheelCount; i++) {
             Wheel& w = car.wheels[i];
             w.driven = (axles >> w.axleIndex) & 1;
-            car.drivenWheels += w.driven;
+            car.tuning.drivenWheels += w.driven;
         }
     }
     // The gearbox passes axleTorque in total (efficiency and ratio 1).
@@ -135,9 +136,9 @@ TEST_F(DrivetrainTest, CentreSplitByLayout)
         SCOPED_TRACE(c.name);
         CarObject& car = owned.car;
         SetLayout(c.layout);
-        car.gear = c.gear;
-        car.torqueShare[0] = 2 * (1 - 0.4f);
-        car.torqueShare[1] = 2 * 0.4f;
+        car.step.gear = c.gear;
+        car.tuning.torqueShare[0] = 2 * (1 - 0.4f);
+        car.tuning.torqueShare[1] = 2 * 0.4f;
         setup->centreDiff = c.centreViscous ? 1 : 0;
         setup->centreViscous = c.centreViscous;
         First(0).spinRate = Second(0).spinRate = c.rearSpin;
@@ -151,7 +152,7 @@ TEST_F(DrivetrainTest, CentreSplitByLayout)
 TEST_F(DrivetrainTest, SteeringAnglesParallelAndAckermann)
 {
     CarObject& car = owned.car;
-    const float wb = car.wheelbase;
+    const float wb = car.tuning.wheelbase;
     ASSERT_GT(wb, 1);
     struct Case {
         const char* name;
@@ -169,9 +170,9 @@ TEST_F(DrivetrainTest, SteeringAnglesParallelAndAckermann)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        car.turnDirection = c.direction;
-        car.turnRadius = c.radius;
-        car.steerAngle = c.column;
+        car.step.turnDirection = c.direction;
+        car.step.turnRadius = c.radius;
+        car.step.steerAngle = c.column;
         setup->parallelSteer = c.parallel;
         for (int i = 0; i < car.wheelCount; i++)
             car.wheels[i].toe = c.toe;
@@ -204,15 +205,15 @@ TEST_F(DrivetrainTest, BrakeTorqueHasAFloor)
     // In the air and in neutral only the brake slows a wheel: its spin
     // falls by dt / inertia x the brake torque in one full step.
     CarObject& car = owned.car;
-    car.gear = 1;
+    car.step.gear = 1;
     const float dt = 0.01f;
     struct Case {
         float brake, handbrake;
     } cases[] = {{0, 0}, {1, 0}, {0, 1}, {0.5f, 0.25f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "brake " << c.brake << " handbrake " << c.handbrake);
-        car.brake = c.brake;
-        car.handbrake = c.handbrake;
+        car.step.brake = c.brake;
+        car.step.handbrake = c.handbrake;
         float expected[4], start[4];
         for (int i = 0; i < car.wheelCount; i++) {
             Wheel& w = car.wheels[i];
@@ -232,7 +233,7 @@ TEST_F(DrivetrainTest, BrakeTorqueHasAFloor)
 TEST_F(DrivetrainTest, WheelsTurnTheEngineSide)
 {
     CarObject& car = owned.car;
-    car.totalRatio = 10;
+    car.step.totalRatio = 10;
     struct Case {
         const char* name;
         int gear;
@@ -248,7 +249,7 @@ TEST_F(DrivetrainTest, WheelsTurnTheEngineSide)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        car.gear = c.gear;
+        car.step.gear = c.gear;
         car.engine.clutchPedal = c.clutch;
         car.engine.speed = 123;
         car.engine.crankAngle = 1.5f;
@@ -258,11 +259,11 @@ TEST_F(DrivetrainTest, WheelsTurnTheEngineSide)
         const float dt = c.fullStep ? 0.01f : SubStep;
         Drive(0, dt, c.fullStep);
         const float wheels = 0.5f * (First(0).spinRate + Second(0).spinRate);
-        EXPECT_NEAR(car.outputSpeed, std::fabs(wheels * car.finalDrive), 1e-3f);
+        EXPECT_NEAR(car.step.outputSpeed, std::fabs(wheels * car.tuning.finalDrive), 1e-3f);
         if (c.gear == 1) {
             EXPECT_EQ(car.engine.clutchAngle, car.engine.crankAngle);
         } else {
-            EXPECT_NEAR(car.wheelEngineSpeed, wheels * 10, 1e-3f);
+            EXPECT_NEAR(car.step.wheelEngineSpeed, wheels * 10, 1e-3f);
             EXPECT_NEAR(car.engine.clutchAngle, 0.25f + wheels * dt * 10, 1e-5f);
         }
         if (c.engineSpeed < 0)
@@ -281,8 +282,8 @@ TEST_F(DrivetrainTest, NothingDividesByZero)
     for (int i = 0; i < car.wheelCount; i++)
         car.wheels[i].spinRate = 20;
     Drive(100, 0.01f, 1);
-    EXPECT_EQ(car.outputSpeed, 0);
-    EXPECT_EQ(car.wheelEngineSpeed, 0);
+    EXPECT_EQ(car.step.outputSpeed, 0);
+    EXPECT_EQ(car.step.wheelEngineSpeed, 0);
     EXPECT_EQ(car.engine.clutchAngle, 0.5f);
 
     // A step of no time changes nothing.

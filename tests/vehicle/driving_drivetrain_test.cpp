@@ -22,7 +22,7 @@ protected:
     {
         OwnedCar probe;
         EXPECT_TRUE(Load(probe.car, index));
-        CarSetup setup = *probe.car.setup;
+        CarSetup setup = *probe.car.data.setup;
         SetupAxle& rear = setup.axles[0];
         rear.diffType = static_cast<uint8_t>(type);
         rear.preload = static_cast<uint8_t>(preload);
@@ -34,7 +34,7 @@ protected:
     // One step of a local car's gear selection, then the physics step.
     void StepWithGearSelection(CarObject& car)
     {
-        car.settleCounter = 100;  // settled: the stopped-car watch allows shifting
+        car.step.settleCounter = 100;  // settled: the stopped-car watch allows shifting
         SelectGear(car);
         Step();
     }
@@ -71,7 +71,7 @@ TEST_F(DrivingDrivetrainTest, AxleDifferentialsConserveAndSplitTheTorque)
         CarObject* placed = Place(index, 0, 100.0 * place++, 0, &setup);
         ASSERT_TRUE(placed);
         CarObject& car = *placed;
-        ASSERT_EQ(car.setup->axles[0].diffType, c.type);
+        ASSERT_EQ(car.data.setup->axles[0].diffType, c.type);
         Step(40);
         Roll(car, 2);
         EngageGear(car, FirstGear, 2, 0.6f);
@@ -82,7 +82,7 @@ TEST_F(DrivingDrivetrainTest, AxleDifferentialsConserveAndSplitTheTorque)
             Step();
             ASSERT_EQ(left.surfaceKind, NoSurfaceKind);
             ASSERT_EQ(right.surfaceKind, 0);
-            const double axle = car.driveEfficiency * car.engine.clutchTorque * car.totalRatio;
+            const double axle = car.tuning.driveEfficiency * car.engine.clutchTorque * car.step.totalRatio;
             const double tl = left.driveTorque, tr = right.driveTorque;
             EXPECT_NEAR(tl + tr, axle, 1e-4 * std::fabs(axle) + 1e-3);
             const double d = 0.5 * axle;
@@ -142,9 +142,9 @@ TEST_F(DrivingDrivetrainTest, AutomaticGearboxChangesUpAtPeakPower)
     Roll(car, 5);
     EngageGear(car, FirstGear, 5, 1);
     ApplyPlayerAids(car, 8);  // automatic gears (with throttle cut, blip and clutch on this box)
-    ASSERT_TRUE(car.autoGears && car.autoClutch);
+    ASSERT_TRUE(car.tuning.autoGears && car.tuning.autoClutch);
     int highest = FirstGear, lastUpshift = -1000, upshifts = 0;
-    int target = car.gearTarget;
+    int target = car.step.gearTarget;
     for (int s = 0; s < 800; s++) {
         const float engineSpeed = std::fmax(car.engine.speed, GetEngineSpeedFromWheels(car));
         bool slipping = false;
@@ -154,23 +154,23 @@ TEST_F(DrivingDrivetrainTest, AutomaticGearboxChangesUpAtPeakPower)
         }
         car.inputs.words[1] = 65535;
         StepWithGearSelection(car);
-        if (car.gearTarget > target) {
+        if (car.step.gearTarget > target) {
             SCOPED_TRACE(s);
-            EXPECT_EQ(car.gearTarget, target + 1);
+            EXPECT_EQ(car.step.gearTarget, target + 1);
             EXPECT_GT(engineSpeed, car.engine.maxPowerSpeed);
             EXPECT_FALSE(slipping);
             EXPECT_GE(s - lastUpshift, 100);
             lastUpshift = s;
             upshifts++;
         }
-        EXPECT_GE(car.gearTarget, target) << "changed down under full throttle at step " << s;
-        target = car.gearTarget;
-        if (car.gear != Neutral)
-            highest = std::max(highest, car.gear);
-        EXPECT_TRUE(car.gear == Neutral || car.gear >= highest) << s;
+        EXPECT_GE(car.step.gearTarget, target) << "changed down under full throttle at step " << s;
+        target = car.step.gearTarget;
+        if (car.step.gear != Neutral)
+            highest = std::max(highest, car.step.gear);
+        EXPECT_TRUE(car.step.gear == Neutral || car.step.gear >= highest) << s;
     }
     EXPECT_GE(upshifts, 2);
-    EXPECT_GE(car.gear, FirstGear + 2);
+    EXPECT_GE(car.step.gear, FirstGear + 2);
     EXPECT_LT(car.engine.speed, car.engine.maxSpeed);
 }
 
@@ -184,24 +184,24 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
         CarObject* placed = Place(FindCarByCode("WQG"));
         ASSERT_TRUE(placed);
         CarObject& car = *placed;
-        ASSERT_EQ(car.gearboxKind, 1);
+        ASSERT_EQ(car.data.gearboxKind, 1);
         Step(40);
         Roll(car, 6);
         EngageGear(car, FirstGear, 6, 0.2f);
         car.inputs.words[3] = 1;
         for (int s = 0; s < 20; s++)
             StepWithGearSelection(car);
-        EXPECT_EQ(car.gear, FirstGear);
-        EXPECT_EQ(car.gearTarget, FirstGear + 1);
+        EXPECT_EQ(car.step.gear, FirstGear);
+        EXPECT_EQ(car.step.gearTarget, FirstGear + 1);
         car.inputs.words[11] = 65535;
         for (int s = 0; s < 20; s++)
             StepWithGearSelection(car);
-        EXPECT_EQ(car.gear, FirstGear + 1);
+        EXPECT_EQ(car.step.gear, FirstGear + 1);
         car.inputs.words[3] = 0;
         StepWithGearSelection(car);
         car.inputs.words[3] = 1;
         StepWithGearSelection(car);
-        EXPECT_EQ(car.gearTarget, FirstGear + 2) << "released and pressed again: the next gear";
+        EXPECT_EQ(car.step.gearTarget, FirstGear + 2) << "released and pressed again: the next gear";
     }
     // Sequential boxes, second to third at full throttle: the change waits
     // until the clutch's torque is below 0.3 x the engine's maximum torque.
@@ -218,7 +218,7 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
         CarObject* placed = Place(FindCarByCode(box.code), 100 + 50 * box.kind);
         ASSERT_TRUE(placed);
         CarObject& car = *placed;
-        ASSERT_EQ(car.gearboxKind, box.kind);
+        ASSERT_EQ(car.data.gearboxKind, box.kind);
         Step(40);
         WarmTyres(car);
         Roll(car, 20);
@@ -233,11 +233,11 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
                 car.inputs.words[1] = 0;  // lift
             const float torque = std::fabs(car.engine.clutchTorque);
             StepWithGearSelection(car);
-            if (car.gear == FirstGear + 2) {
+            if (car.step.gear == FirstGear + 2) {
                 changedAt = s;
                 EXPECT_LT(torque, 0.3f * car.engine.maxTorque);
             } else {
-                EXPECT_EQ(car.gear, FirstGear + 1);
+                EXPECT_EQ(car.step.gear, FirstGear + 1);
             }
         }
         ASSERT_GE(changedAt, 0) << "the change never came";
@@ -249,10 +249,10 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
         // Down from neutral is reverse.
         car.inputs.words[3] = 0;
         StepWithGearSelection(car);
-        car.gear = car.gearTarget = Neutral;
+        car.step.gear = car.step.gearTarget = Neutral;
         car.inputs.words[4] = 1;
         StepWithGearSelection(car);
-        EXPECT_EQ(car.gearTarget, 0);
+        EXPECT_EQ(car.step.gearTarget, 0);
     }
     // Motorbike box (kind 2): neutral lies between first and second; shift
     // up from first below 2 m/s selects neutral, above it second gear.
@@ -261,14 +261,14 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
         CarObject* placed = Place(FindCarByCode("YAS"), 200 + 20 * v);
         ASSERT_TRUE(placed);
         CarObject& car = *placed;
-        ASSERT_EQ(car.gearboxKind, 2);
+        ASSERT_EQ(car.data.gearboxKind, 2);
         Step(40);
         Roll(car, v);
         EngageGear(car, FirstGear, v, 0.1f);
         Step();
         car.inputs.words[3] = 1;
         StepWithGearSelection(car);
-        EXPECT_EQ(car.gearTarget, v < 2 ? Neutral : FirstGear + 1);
+        EXPECT_EQ(car.step.gearTarget, v < 2 ? Neutral : FirstGear + 1);
     }
 }
 

@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "car_fixture.h"
-#include "devices/services.h"
-#include "test_ground.h"
+#include "support/test_ground.h"
 
 // ---------------------------------------------------------------------------
 // Geometry of a car in world axes (the rotation's columns are the car's
@@ -39,7 +38,7 @@ inline double ForwardSpeed(const CarObject& car) { return Dot(car.velocity, CarF
 // set-up's lock.
 inline uint16_t SteeringWordFor(const CarObject& car, double angle)
 {
-    double lock = car.setup->maxLock * 3.14159265358979 / 180;
+    double lock = car.data.setup->maxLock * 3.14159265358979 / 180;
     double word = 32768 - angle / lock * 32768;
     return static_cast<uint16_t>(std::lround(std::fmin(65535.0, std::fmax(1.0, word))));
 }
@@ -95,7 +94,6 @@ protected:
     void SetUp() override
     {
         CarTest::SetUp();
-        ResetDevicesTables();  // builds the tyres' friction curves
         SetBodySurroundings(&ground);
         std::feclearexcept(FE_ALL_EXCEPT);
         feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
@@ -162,13 +160,13 @@ protected:
     // wheels give (the car rolling at v), throttle preset.
     static void EngageGear(CarObject& car, int gear, double v, float throttle)
     {
-        car.gear = car.gearTarget = gear;
-        car.totalRatio = car.gearRatios[gear] * car.finalDrive;
-        car.autoClutch = 0;
+        car.step.gear = car.step.gearTarget = gear;
+        car.step.totalRatio = car.tuning.gearRatios[gear] * car.tuning.finalDrive;
+        car.tuning.autoClutch = 0;
         car.inputs.words[11] = 0;
         car.engine.clutchPedal = 0;
         StartEngine(car.engine);
-        car.engine.speed = static_cast<float>(v * car.totalRatio / DrivenTyreRadius(car));
+        car.engine.speed = static_cast<float>(v * car.step.totalRatio / DrivenTyreRadius(car));
         car.engine.clutchAngle = car.engine.crankAngle;
         car.engine.throttle = throttle;
         car.inputs.words[1] = PedalWord(throttle);
@@ -187,8 +185,8 @@ protected:
 // nearest point. Returns the steering angle (rad, left positive).
 inline double CircleSteer(const CarObject& car, double cx, double cy, double R, double ahead)
 {
-    const Point3 rear = CarPointInWorld(car, {0, car.axleY[0], 0});
-    const double wheelbase = car.wheelbase;
+    const Point3 rear = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
+    const double wheelbase = car.tuning.wheelbase;
     double a = std::atan2(rear.y - cy, rear.x - cx) + ahead / R;
     double tx = cx + R * std::cos(a) - rear.x, ty = cy + R * std::sin(a) - rear.y;
     const Vec3 f = CarForward(car), r = CarRight(car);

@@ -31,8 +31,8 @@ int CruisingGear(const CarObject& car, double v)
 {
     int best = 2;
     double bestError = 1e30;
-    for (int g = 2; g < car.gearCount; g++) {
-        double w = v * car.gearRatios[g] * car.finalDrive / DrivenTyreRadius(car);
+    for (int g = 2; g < car.data.gearCount; g++) {
+        double w = v * car.tuning.gearRatios[g] * car.tuning.finalDrive / DrivenTyreRadius(car);
         double error = std::fabs(w - 0.45 * car.engine.maxSpeed);
         if (error < bestError) {
             bestError = error;
@@ -57,7 +57,7 @@ protected:
     // rad off its heading) or `steps` pass.
     std::vector<SkidpadSample> Skidpad(CarObject& car, double R, double v0, double ramp, double wide, int steps)
     {
-        const Point3 start = CarPointInWorld(car, {0, car.axleY[0], 0});
+        const Point3 start = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
         const double cx = start.x - R, cy = start.y;
         Roll(car, v0);
         EngageGear(car, CruisingGear(car, v0 + 0.5 * ramp * steps * 0.01), v0, 0.3f);
@@ -105,7 +105,7 @@ TEST_F(DrivingHandlingTest, SkidpadFollowsNewtonAndTheCompoundsGrip)
         {
             OwnedCar probe;
             ASSERT_TRUE(Load(probe.car, FindCarByCode("JB4")));
-            setup = *probe.car.setup;
+            setup = *probe.car.data.setup;
         }
         setup.axles[0].tyreType = setup.axles[1].tyreType = static_cast<uint8_t>(compounds[c]);
         CarObject* placed = Place(FindCarByCode("JB4"), 200.0 * c, 0, 0, &setup);
@@ -151,18 +151,18 @@ TEST_F(DrivingHandlingTest, WalkingPaceTurnFollowsTheSteeringGeometry)
     {
         OwnedCar probe;
         ASSERT_TRUE(Load(probe.car, FindCarByCode("JB4")));
-        setup = *probe.car.setup;
+        setup = *probe.car.data.setup;
     }
     setup.parallelSteer = 0;
     CarObject* placed = Place(FindCarByCode("JB4"), 0, 0, 0, &setup);
     ASSERT_TRUE(placed);
     CarObject& car = *placed;
-    ASSERT_EQ(car.setup->parallelSteer, 0);
+    ASSERT_EQ(car.data.setup->parallelSteer, 0);
     Step(60);
     const double v = 2.5;
     Roll(car, v);
     EngageGear(car, 2, v, 0.1f);
-    const double angle = 0.4 * car.setup->maxLock * Pi / 180;
+    const double angle = 0.4 * car.data.setup->maxLock * Pi / 180;
     car.inputs.words[0] = SteeringWordFor(car, angle);
     std::vector<Point3> path;
     double column = 0, wheelsCot = 0;
@@ -172,8 +172,8 @@ TEST_F(DrivingHandlingTest, WalkingPaceTurnFollowsTheSteeringGeometry)
         Step();
         if (s < 100)
             continue;
-        path.push_back(CarPointInWorld(car, {0, car.axleY[0], 0}));
-        column += car.steerAngle;
+        path.push_back(CarPointInWorld(car, {0, car.tuning.axleY[0], 0}));
+        column += car.step.steerAngle;
         // Each front wheel's heading on the ground (its rolling direction
         // against the car's forward axis, left positive); on Ackermann
         // geometry the two meet in one bicycle angle d with
@@ -193,7 +193,7 @@ TEST_F(DrivingHandlingTest, WalkingPaceTurnFollowsTheSteeringGeometry)
     const CircleFit fit = FitCircle(path);
     // The wheels turn about their inclined steering axes, so on the ground
     // they turn a little less than the column.
-    const double expected = car.wheelbase * wheelsCot;
+    const double expected = car.tuning.wheelbase * wheelsCot;
     EXPECT_LT(std::fabs(std::atan(1 / wheelsCot) - column), 0.05 * column);
     EXPECT_NEAR(fit.radius, expected, 0.02 * expected);
 }
@@ -210,12 +210,12 @@ TEST_F(DrivingHandlingTest, EveryCarLapsTheTestCircle)
         ASSERT_TRUE(placed);
         CarObject& car = *placed;
         Step(40);
-        const Point3 start = CarPointInWorld(car, {0, car.axleY[0], 0});
+        const Point3 start = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
         const double cx = start.x - R, cy = start.y;
         Roll(car, v);
         ApplyPlayerAids(car, 1 << 9);  // automatic clutch
         EngageGear(car, CruisingGear(car, v), v, 0.2f);
-        car.autoClutch = 1;
+        car.tuning.autoClutch = 1;
         double swept = 0, previous = std::atan2(start.y - cy, start.x - cx), worst = 0;
         int airborne = 0, steps = 0;
         while (swept < 2 * Pi && steps < 2000) {
@@ -223,7 +223,7 @@ TEST_F(DrivingHandlingTest, EveryCarLapsTheTestCircle)
             HoldSpeed(car, v);
             Step();
             steps++;
-            const Point3 rear = CarPointInWorld(car, {0, car.axleY[0], 0});
+            const Point3 rear = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
             const double angle = std::atan2(rear.y - cy, rear.x - cx);
             swept += std::remainder(angle - previous, 2 * Pi);
             previous = angle;

@@ -86,7 +86,7 @@ protected:
         Roll(car, v0);
         car.inputs.words[1] = 0;
         car.inputs.words[2] = 65535;
-        car.brake = 1;
+        car.step.brake = 1;
         const Point3 start = CarPointInWorld(car, {});
         double travelled = 0, speed = v0;
         for (int s = 0; s < 1000; s++) {
@@ -157,7 +157,7 @@ TEST_F(DrivingMotionTest, BrakingDistanceFollowsTheSquareOfTheSpeed)
         CarObject& car = SettledCar("JB4", 300 + 100 * help);
         if (help)
             ApplyPlayerAids(car, 1 << 6);
-        ASSERT_EQ(car.brakeHelp != 0, help == 1);
+        ASSERT_EQ(car.tuning.brakeHelp != 0, help == 1);
         distance[help] = StoppingDistance(car, 20, &rolling[help]);
     }
     EXPECT_LT(rolling[0], 0.1) << "the front wheels should lock without the brake help";
@@ -199,9 +199,9 @@ TEST_F(DrivingMotionTest, FirstGearAccelerationIsTheDriveTorqueOverTheEffectiveM
             if (car.wheels[k].driven)
                 slip = std::fmax(slip, std::fabs(car.wheels[k].combinedSlip));
     }
-    ASSERT_EQ(car.gear, 2);
+    ASSERT_EQ(car.step.gear, 2);
     EXPECT_NEAR(car.engine.throttle, throttle, 1e-4);
-    const double G = car.gearRatios[2] * car.finalDrive, eta = car.driveEfficiency;
+    const double G = car.tuning.gearRatios[2] * car.tuning.finalDrive, eta = car.tuning.driveEfficiency;
     const double torque = throttle * EngineTorqueAt(car.engine, static_cast<float>(engineSpeed)) +
                           EngineFrictionAt(car.engine, static_cast<float>(engineSpeed));
     const double effectiveMass = RollingMass(car) + eta * car.engine.inertia * G * G / (r * r);
@@ -247,8 +247,8 @@ TEST_F(DrivingMotionTest, CoastDownFitsDragOverTheRollingMass)
 TEST_F(DrivingMotionTest, TopSpeedIsThePowerBalance)
 {
     CarObject& car = SettledCar("JB4");
-    const int top = car.gearCount - 1;
-    const double G = car.gearRatios[top] * car.finalDrive, r = DrivenTyreRadius(car), eta = car.driveEfficiency;
+    const int top = car.data.gearCount - 1;
+    const double G = car.tuning.gearRatios[top] * car.tuning.finalDrive, r = DrivenTyreRadius(car), eta = car.tuning.driveEfficiency;
     const double cd = DragCoefficientSum(car);
     auto drive = [&](double v) {
         float w = static_cast<float>(v * G / r);
@@ -264,7 +264,7 @@ TEST_F(DrivingMotionTest, TopSpeedIsThePowerBalance)
         }
         vTop = lo;
         Roll(car, vTop);
-        car.gear = car.gearTarget = 1;
+        car.step.gear = car.step.gearTarget = 1;
         double coast = 0, v2 = 0;
         MeasureDeceleration(car, 20, 40, coast, v2);
         resistance = coast * RollingMass(car) - cd * v2;

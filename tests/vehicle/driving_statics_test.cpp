@@ -72,14 +72,14 @@ TEST_F(DrivingStaticsTest, EveryCarCarriesItsWeightByTheLeverRule)
             (w.side < 0 ? left : right) += rest.load[k];
             roll += rest.load[k] * (rest.patchX[k] - car.centreOfMass.x);
         }
-        const double frontShare = (car.centreOfMass.y - car.axleY[0]) / car.wheelbase;
+        const double frontShare = (car.centreOfMass.y - car.tuning.axleY[0]) / car.tuning.wheelbase;
         EXPECT_NEAR(front / rest.total, frontShare, 0.01);
         EXPECT_NEAR(roll / (weight * 0.5 * car.axles[1].trackWidth), 0, 0.01);
         if (std::fabs(car.centreOfMass.x) < 0.002) {
             EXPECT_NEAR(left / right, 1, 0.01);
         }
         // The car does not creep while it rests.
-        EXPECT_LT(car.speed, 0.01);
+        EXPECT_LT(car.step.speed, 0.01);
     }
 }
 

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "devices/services.h"
 #include "support/temp_folder.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -537,7 +536,7 @@ TEST_F(EngineFileTest, CarSoundFromTheDriversChoiceOrTheDefault)
     folder.WriteFile("data/engine/WQG_default.eng", MakeEngineFile(12, 8, 1, 29));
     folder.WriteFile("data/engine/loud.eng", MakeEngineFile(12, 8, 3, 29));
     ResetCoreTables();
-    CarSettings* car = GetCarSettings("WQG");
+    const CarSettings* car = GetCarSettings("WQG");
     ASSERT_NE(car, nullptr);
 
     struct Case {
@@ -556,7 +555,9 @@ TEST_F(EngineFileTest, CarSoundFromTheDriversChoiceOrTheDefault)
         {"", "../WQG", 0, 0, "", false},
     };
     for (const Case& c : cases) {
-        CopyFixedString(car->engineName, c.chosen, sizeof car->engineName);
+        EditPlayerProfile([&c](PlayerProfileRecord& profile) {
+            CopyFixedString(profile.cars[0].engineName, c.chosen, sizeof profile.cars[0].engineName);
+        });
         OwnedEngine owned;
         EXPECT_EQ(LoadEngineFile(owned.e, c.code), c.want) << c.chosen;
         EXPECT_EQ(owned.e.waves[0].count, c.samples) << c.chosen;

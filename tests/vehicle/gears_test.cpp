@@ -19,14 +19,14 @@ struct GearCar {
         ConstructCar(car);
         car.engine.maxSpeed = 1000;  // rad/s, the rev limit, well above the power peak
         SetUpEngine(car.engine, CarClassTable[1]);
-        car.gearboxKind = kind;
-        car.gearCount = 7;
+        car.data.gearboxKind = kind;
+        car.data.gearCount = 7;
         const float ratios[7] = {3.0f, 0, 3.0f, 2.0f, 1.5f, 1.2f, 1.0f};
         for (int g = 0; g < 7; g++)
-            car.gearRatios[g] = ratios[g];
-        car.finalDrive = 4;
-        car.gear = car.gearTarget = gear;
-        car.settleCounter = 100;
+            car.tuning.gearRatios[g] = ratios[g];
+        car.tuning.finalDrive = 4;
+        car.step.gear = car.step.gearTarget = gear;
+        car.step.settleCounter = 100;
         car.wheelCount = 4;
         car.wheels = new Wheel[4];
         for (int i = 0; i < 4; i++) {
@@ -36,9 +36,9 @@ struct GearCar {
             w.driven = i < 2 ? 1 : 0;
             w.touching = 1;
         }
-        car.driveAxles = 1;
-        car.drivenWheels = 2;
-        car.torqueShare[0] = car.torqueShare[1] = 1;
+        car.tuning.driveAxles = 1;
+        car.tuning.drivenWheels = 2;
+        car.tuning.torqueShare[0] = car.tuning.torqueShare[1] = 1;
         car.axles[0].tyreRadius = car.axles[1].tyreRadius = 0.3f;
         SetShiftTimings(car);
     }
@@ -57,7 +57,7 @@ struct GearCar {
     // engine's speed.
     void SetWheelsToRevs(int g, float factor)
     {
-        const float spin = car.engine.speed * factor / (car.gearRatios[g] * car.finalDrive);
+        const float spin = car.engine.speed * factor / (car.tuning.gearRatios[g] * car.tuning.finalDrive);
         car.wheels[0].spinRate = car.wheels[1].spinRate = spin;
     }
 };
@@ -97,41 +97,41 @@ TEST_F(GearTest, ShiftWordsActOnceByGearboxKind)
     for (const WordCase& c : cases) {
         SCOPED_TRACE(c.name);
         GearCar g(c.kind, c.startGear);
-        g.car.speed = c.speed;
+        g.car.step.speed = c.speed;
         g.car.engine.clutchPedal = c.clutch;
-        g.car.settleCounter = static_cast<uint8_t>(c.settle);
+        g.car.step.settleCounter = static_cast<uint8_t>(c.settle);
         for (size_t i = 0; i < c.steps.size(); i++) {
             g.Step(c.steps[i].first, c.steps[i].second);
-            EXPECT_EQ(g.car.gear, c.gears[i]) << "after step " << i;
+            EXPECT_EQ(g.car.step.gear, c.gears[i]) << "after step " << i;
         }
-        EXPECT_EQ(g.car.gearTarget, g.car.gear);  // nothing left pending
+        EXPECT_EQ(g.car.step.gearTarget, g.car.step.gear);  // nothing left pending
     }
 }
 
 TEST_F(GearTest, HShifterWaitsInNeutralUntilTheRevsMatch)
 {
     GearCar g(1, 3);
-    g.car.throttleCut = 1;
+    g.car.tuning.throttleCut = 1;
     g.car.engine.speed = 500;
     g.SetWheelsToRevs(4, 1.03f);
     g.Step(0, 0, 4);  // second to third, clutch engaged
-    EXPECT_EQ(g.car.gear, 1);
-    EXPECT_EQ(g.car.waitForRevs, 1);
+    EXPECT_EQ(g.car.step.gear, 1);
+    EXPECT_EQ(g.car.step.waitForRevs, 1);
     g.Step(0, 0, 4);  // 3 % apart
-    EXPECT_EQ(g.car.gear, 1);
+    EXPECT_EQ(g.car.step.gear, 1);
     g.SetWheelsToRevs(4, 1.015f);
     g.Step(0, 0, 4);
-    EXPECT_EQ(g.car.gear, 4);
+    EXPECT_EQ(g.car.step.gear, 4);
 
     // Down to a forward gear blips the throttle on the way through neutral.
-    g.car.blip = 1;
+    g.car.tuning.blip = 1;
     g.Step(0, 0, 3);
-    EXPECT_EQ(g.car.gear, 1);
-    EXPECT_FLOAT_EQ(g.car.blipTimer, 0.2f);
+    EXPECT_EQ(g.car.step.gear, 1);
+    EXPECT_FLOAT_EQ(g.car.step.blipTimer, 0.2f);
     // With the clutch pressed the gear goes in whatever the revs.
     g.car.engine.clutchPedal = 1;
     g.Step(0, 0, 3);
-    EXPECT_EQ(g.car.gear, 3);
+    EXPECT_EQ(g.car.step.gear, 3);
 }
 
 TEST_F(GearTest, SequentialUpshiftWaitsForTheDriveToUnload)
@@ -146,21 +146,21 @@ TEST_F(GearTest, SequentialUpshiftWaitsForTheDriveToUnload)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " cut " << int(c.throttleCut));
         GearCar g(c.kind, 3);
-        g.car.throttleCut = c.throttleCut;
+        g.car.tuning.throttleCut = c.throttleCut;
         const float full = g.car.engine.maxTorque;
         ASSERT_GT(full, 0);
         g.car.engine.clutchTorque = 0.31f * full;
         g.Step(1, 0);
-        EXPECT_EQ(g.car.gear, 3);
-        EXPECT_EQ(g.car.gearTarget, 4);
-        EXPECT_FLOAT_EQ(g.car.throttleCutTimer, c.throttleTimer);
-        EXPECT_FLOAT_EQ(g.car.ignitionCutTimer, c.ignitionTimer);
+        EXPECT_EQ(g.car.step.gear, 3);
+        EXPECT_EQ(g.car.step.gearTarget, 4);
+        EXPECT_FLOAT_EQ(g.car.step.throttleCutTimer, c.throttleTimer);
+        EXPECT_FLOAT_EQ(g.car.step.ignitionCutTimer, c.ignitionTimer);
         g.car.engine.clutchTorque = -0.31f * full;  // overrun loads it as much
         g.Step(1, 0);
-        EXPECT_EQ(g.car.gear, 3);
+        EXPECT_EQ(g.car.step.gear, 3);
         g.car.engine.clutchTorque = 0.29f * full;
         g.Step(1, 0);
-        EXPECT_EQ(g.car.gear, 4);
+        EXPECT_EQ(g.car.step.gear, 4);
     }
 }
 
@@ -216,18 +216,18 @@ TEST_F(GearTest, AutomaticGearboxChoice)
 TEST_F(GearTest, AutomaticGearsWaitAfterAChange)
 {
     GearCar g(3, 2);
-    g.car.autoGears = 8;
+    g.car.tuning.autoGears = 8;
     EngineRecord& e = g.car.engine;
     e.speed = 0.995f * e.maxSpeed;
     g.Step(0, 0);
-    EXPECT_EQ(g.car.gear, 3);
-    EXPECT_EQ(g.car.autoShiftDelay, 100);
+    EXPECT_EQ(g.car.step.gear, 3);
+    EXPECT_EQ(g.car.step.autoShiftDelay, 100);
     // Still screaming, but the box holds the gear for 100 steps.
     for (int i = 0; i < 99; i++)
         g.Step(0, 0);
-    EXPECT_EQ(g.car.gear, 3);
+    EXPECT_EQ(g.car.step.gear, 3);
     g.Step(0, 0);
-    EXPECT_EQ(g.car.gear, 4);
+    EXPECT_EQ(g.car.step.gear, 4);
 }
 
 TEST_F(GearTest, ShiftTimingsByGearboxKind)
@@ -236,10 +236,10 @@ TEST_F(GearTest, ShiftTimingsByGearboxKind)
     for (const auto& [kind, seconds] : cases) {
         SCOPED_TRACE(kind);
         CarObject car;
-        car.gearboxKind = kind;
-        car.gearTimings[0] = car.gearTimings[1] = car.gearTimings[2] = 0.7f;
+        car.data.gearboxKind = kind;
+        car.data.gearTimings[0] = car.data.gearTimings[1] = car.data.gearTimings[2] = 0.7f;
         SetShiftTimings(car);
-        for (float t : car.gearTimings)
+        for (float t : car.data.gearTimings)
             EXPECT_FLOAT_EQ(t, seconds);
     }
 }
@@ -247,8 +247,8 @@ TEST_F(GearTest, ShiftTimingsByGearboxKind)
 TEST_F(GearTest, EngineSpeedFromWheels)
 {
     GearCar g(3, 3);
-    g.car.speed = 20;
-    g.car.totalRatio = 8;
+    g.car.step.speed = 20;
+    g.car.step.totalRatio = 8;
     EXPECT_FLOAT_EQ(GetEngineSpeedFromWheels(g.car), 20 * 8 / 0.3f);
     g.car.axles[0].tyreRadius = 0;  // no rear tyre: no reading, no division
     EXPECT_EQ(GetEngineSpeedFromWheels(g.car), 0);
@@ -260,8 +260,8 @@ TEST_F(GearTest, ShifterWordBeyondTheGearboxSelectsTheTopGear)
     GearCar g(1, 1);
     g.car.engine.clutchPedal = 1;
     g.Step(0, 0, 200);
-    EXPECT_EQ(g.car.gearTarget, 6);
-    EXPECT_EQ(g.car.gear, 6);
+    EXPECT_EQ(g.car.step.gearTarget, 6);
+    EXPECT_EQ(g.car.step.gear, 6);
 }
 
 TEST_F(GearTest, NeutralEngagesWithoutDrivenWheels)
@@ -269,15 +269,15 @@ TEST_F(GearTest, NeutralEngagesWithoutDrivenWheels)
     // A car without driven wheels has no wheel speed to match: the revs
     // must match 0, which a turning engine never does.
     GearCar g(3, 1);
-    g.car.drivenWheels = 0;
+    g.car.tuning.drivenWheels = 0;
     for (int i = 0; i < 4; i++)
         g.car.wheels[i].driven = 0;
     g.car.engine.speed = 300;
     g.Step(1, 0);
-    EXPECT_EQ(g.car.gear, 1);
+    EXPECT_EQ(g.car.step.gear, 1);
     g.car.engine.speed = 0.5f;
     g.Step(0, 0, 2);
-    EXPECT_EQ(g.car.gear, 2);
+    EXPECT_EQ(g.car.step.gear, 2);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "support/body_shapes.h"
-#include "test_ground.h"
+#include "support/test_ground.h"
 #include "vehicle/local.h"
 
 class PhysicsTest : public ::testing::Test {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "support/temp_folder.h"
-#include "vehicle/services.h"
+#include "vehicle/local.h"
 
 namespace {
 
@@ -405,27 +405,24 @@ TEST_F(SetupTest, ChosenSetupFileLoadsOrFallsBack)
 {
     CarSetup s = ReferenceSetup();
     // A built-in setup chosen: the caller fills the zeroed record.
-    ChosenSetupIndex = 2;
-    std::strcpy(ChosenSetupName, "x");
+    SetChosenSetup(2, "x");
     EXPECT_EQ(LoadCarSetupFile(s, "TST"), 0);
     EXPECT_EQ(s.maxBrakeTorque, 0);
-    EXPECT_EQ(ChosenSetupName[0], 0);
-    EXPECT_EQ(ChosenSetupIndex, 2);
+    EXPECT_EQ(ChosenSetup.name[0], 0);
+    EXPECT_EQ(ChosenSetup.index, 2);
 
     ASSERT_EQ(SaveSetup(ReferenceSetup(), "data\\setups\\TST_race.set"), 1);
-    ChosenSetupIndex = -1;
-    std::strcpy(ChosenSetupName, "race");
+    SetChosenSetup(-1, "race");
     EXPECT_EQ(LoadCarSetupFile(s, "TST"), 0);
     EXPECT_FLOAT_EQ(s.maxBrakeTorque, 1234.5f);
 
     // A missing file, or a name reaching out of the folder, fails back to
     // the first built-in setup.
     for (const char* name : {"missing", "../TST_race", "a/b"}) {
-        ChosenSetupIndex = -1;
-        std::strcpy(ChosenSetupName, name);
+        SetChosenSetup(-1, name);
         EXPECT_EQ(LoadCarSetupFile(s, "TST"), 1) << name;
-        EXPECT_EQ(ChosenSetupIndex, 0);
-        EXPECT_EQ(ChosenSetupName[0], 0);
+        EXPECT_EQ(ChosenSetup.index, 0);
+        EXPECT_EQ(ChosenSetup.name[0], 0);
         EXPECT_EQ(s.maxBrakeTorque, 0);
     }
 }

@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-#include "devices/services.h"
-#include "graphics/services.h"
 #include "physics_fixture.h"
 
 namespace {
@@ -14,14 +12,7 @@ constexpr float Pi = 3.14159265358979f;
 
 float Length(const Vec3& v) { return std::sqrt(Dot(v, v)); }
 
-class TyreTest : public PhysicsTest {
-protected:
-    void SetUp() override
-    {
-        PhysicsTest::SetUp();
-        ResetDevicesTables();
-    }
-};
+class TyreTest : public PhysicsTest {};
 
 // ---------------------------------------------------------------------------
 // Friction curves.
@@ -98,7 +89,7 @@ TEST_F(TyreTest, ProfileFigures)
         axle.sidewallRatio = c.ratio;
         axle.rimRadius = c.rim;
         axle.tyreType = c.compound;
-        BuildTyreProfile(axle, 0, 0, nullptr, c.bike, 0);
+        BuildTyreProfile(axle, c.bike);
         EXPECT_NEAR(axle.pressureStiffness, c.sidewall, 2e-5f) << "bike " << c.bike;
         EXPECT_NEAR(axle.radialStiffness, c.contact, 2e-5f);
         EXPECT_NEAR(axle.tyreDamping, c.size, 1e-2f);
@@ -114,7 +105,6 @@ struct TyreRig {
     CarObject car;
     Wheel wheel;
     Axle axle;
-    FloatMatrix rotation{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
     Vec3 hub;  // the wheel's centre; its lowest point is a tyre radius below
     float h = 0.0005f;
     float align = 0;
@@ -126,7 +116,7 @@ struct TyreRig {
         axle.rimRadius = 0.1905f;
         axle.rimWidth = 0.16f;
         axle.tyreType = compound;
-        BuildTyreProfile(axle, 0, 0, nullptr, 0, 0);
+        BuildTyreProfile(axle, 0);
         const float r = axle.tyreRadius, e = axle.rimRadius;
         axle.rimVolume = 2 * Pi * e * axle.rimWidth * 0.02f * r;
         axle.airVolume = Pi * (r * r - e * e) * axle.treadWidth;
@@ -161,9 +151,22 @@ struct TyreRig {
     {
         Vec3 load = aero;
         const float step = fullForm ? h : 0.01f;
-        ComputeTyreForces(wheel, axle, rotation, hub, brake, fullForm ? &align : nullptr, step, 1 / step, -9.81f,
-                          car, load, remote);
+        ComputeTyreForces(wheel, axle, Input(brake, fullForm ? &align : nullptr, step, remote), load);
         return load;
+    }
+    // What the car gives the tyre: its body (upright), the hub, the brake.
+    TyreStepInput Input(float brake, float* alignSum, float step, int remote)
+    {
+        TyreStepInput input;
+        input.car = &car;
+        input.hubPosition = hub;
+        input.brakeTorque = brake;
+        input.alignTorque = alignSum;
+        input.h = step;
+        input.inverseH = 1 / step;
+        input.gravity = -9.81f;
+        input.remote = remote;
+        return input;
     }
     float ShearStiffness() const { return axle.pressureStiffness * wheel.pressure * 0.9f; }
 };
@@ -403,8 +406,7 @@ TEST_F(TyreTest, SpinBrakeAndAngleWrap)
         rig.wheel.spinRate = c.spinRate;
         rig.wheel.wheelTorque = c.torque;
         Vec3 load;
-        ComputeTyreForces(rig.wheel, rig.axle, rig.rotation, rig.hub, c.brake, &rig.align, h, 1 / h, -9.81f,
-                          rig.car, load, 0);
+        ComputeTyreForces(rig.wheel, rig.axle, rig.Input(c.brake, &rig.align, h, 0), load);
         EXPECT_NEAR(rig.wheel.spinRate, c.expectedRate, 1e-4f) << c.spinAngle << " " << c.spinRate;
         EXPECT_NEAR(rig.wheel.spinAngle, c.expectedAngle, 1e-4f) << c.spinAngle << " " << c.spinRate;
         EXPECT_FLOAT_EQ(rig.wheel.spinStep, h * rig.wheel.spinRate);

@@ -8,7 +8,7 @@
 
 #include "model_fixture.h"
 #include "support/temp_folder.h"
-#include "world/services.h"
+#include "world/local.h"
 
 namespace {
 
@@ -335,8 +335,8 @@ TEST_F(HumanTest, FigureFileLoadsBuildsAndRewritesTheSameBytes)
     folder.WriteFile("data/hmn/.keep", "");
     HumanSystem system = MakeSystem();
     ASSERT_EQ(SaveHumanFile(system, HumanSystemFile), 1);
-    ASSERT_EQ(LoadHumans(Humans, nullptr), 1);
-    EXPECT_EQ(LoadHumans(Humans, nullptr), 0) << "already loaded";
+    ASSERT_EQ(LoadHumans(nullptr), 1);
+    EXPECT_EQ(LoadHumans(nullptr), 0) << "already loaded";
     ASSERT_EQ(Humans.sets.size(), 2u);
     EXPECT_EQ(Humans.sets[1].density, 900.0f);
     EXPECT_EQ(Humans.built[1].BodyCount(), 31);
@@ -348,9 +348,9 @@ TEST_F(HumanTest, FigureFileLoadsBuildsAndRewritesTheSameBytes)
     ASSERT_EQ(SaveHumanFile(Humans, "again.hmn"), 1);
     EXPECT_EQ(folder.ReadFile("again.hmn"), folder.ReadFile("data/hmn/hmn.hmn"));
 
-    ReloadHumans(Humans);
+    ReloadHumans();
     EXPECT_EQ(Humans.variants.size(), 3u);
-    FreeHumans(Humans);
+    FreeHumans();
     EXPECT_EQ(Humans.loaded, 0);
     EXPECT_TRUE(Humans.models.empty());
 }
@@ -456,13 +456,13 @@ TEST_F(HumanTest, LookUpsByGenderOverTheVariants)
         int flags, set;
     };
     auto load = [](std::initializer_list<Variant> variants) {
-        InitHumanSystem(Humans);
-        Humans.loaded = 1;
+        InitHumanSystem(MutableHumans);
+        MutableHumans.loaded = 1;
         for (const Variant& v : variants) {
             FigureVariant f;
             f.flags = v.flags;
             f.skeletonSet = v.set;
-            Humans.variants.push_back(f);
+            MutableHumans.variants.push_back(f);
         }
     };
     load({{0, 0}, {FigureFlagDriver, 0}, {FigureFlagDriver, 0}, {FigureFlagDriver | FigureFlagCrowd, 1},
@@ -483,7 +483,7 @@ TEST_F(HumanTest, LookUpsByGenderOverTheVariants)
     EXPECT_EQ(FindLastFigureOfGender(0), 0);
     EXPECT_EQ(FindMarshalFigure(Humans), nullptr);
 
-    InitHumanSystem(Humans);
+    InitHumanSystem(MutableHumans);
     EXPECT_EQ(FindFigureOfGender(0), 0);
     EXPECT_EQ(GetFigureGender(0), 2);
 }

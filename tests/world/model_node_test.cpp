@@ -6,12 +6,12 @@
 
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <string>
 
-#include "graphics/services.h"
 #include "model_fixture.h"
 #include "support/built_game.h"
 #include "support/temp_folder.h"
@@ -52,20 +52,33 @@ struct OwnedBody {
     ~OwnedBody() { FreeBody(body); }
 };
 
+// Stand-in materials for the drawing hooks: the world only hands a
+// material back to the drawing, so one token per kind (plain or with the
+// environment texture) serves, as graphics gives one material per kind to
+// textures it has not loaded.
+Material* TokenMaterial(const char*, int, int environment, int, uint8_t* sky)
+{
+    alignas(std::max_align_t) static unsigned char tokens[2][16];
+    if (sky)
+        *sky = 0;
+    return reinterpret_cast<Material*>(tokens[environment ? 1 : 0]);
+}
+
 class ModelNodeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetCoreTables();
         ResetWorldTables();
-        ResetGraphicsTables();
-        InstallWorldGraphicsHooks();
+        WorldDrawHooks hooks{};
+        hooks.getMaterialTexture = TokenMaterial;
+        SetWorldDrawHooks(hooks);
+        InstallWorldVehicleHooks();  // a dented car moves its drawn body
     }
-    // The materials the nodes' textures made belong to graphics.
     void TearDown() override
     {
+        ResetVehicleTables();
         ResetWorldTables();
-        ResetGraphicsTables();
     }
     TempFolder folder;
 };
@@ -287,18 +300,18 @@ TEST_F(ModelNodeTest, ADentedCarsDrawnBodyMovesWithItsPointsAndRepairRestoresIt)
         ~Car() { DestroyCar(car); }
     } dented;
     CarObject& car = dented.car;
-    car.bodyModel = cube;
-    car.meshNodes[0] = &node;
+    car.data.bodyModel = cube;
+    car.drawing.meshNodes[0] = &node;
     // A reach of 2.5 m: an impact at a corner also moves the two corners
     // 2 m away across it, and not the one 2 m ahead of it.
-    car.wheelbase = 5;
+    car.tuning.wheelbase = 5;
     car.pointCount = 2;
     car.points = new ContactPoint[2];
     car.points[0].local = {1, 1, 1};
     car.points[1].local = {-1, -1, -1};
-    car.impacts[0] = CarImpactEntry(0, 255, PackCarImpactDirection({0, -1, 0}));
-    car.impacts[1] = CarImpactEntry(1, 120, PackCarImpactDirection({0.6f, 0, 0.8f}));
-    car.impactCount = 2;
+    car.step.impacts[0] = CarImpactEntry(0, 255, PackCarImpactDirection({0, -1, 0}));
+    car.step.impacts[1] = CarImpactEntry(1, 120, PackCarImpactDirection({0.6f, 0, 0.8f}));
+    car.step.impactCount = 2;
 
     const std::vector<ModelPoint> pointsBefore = cube->points;
     const std::vector<BuiltVertex> verticesBefore = node.vertices;
@@ -340,7 +353,7 @@ TEST_F(ModelNodeTest, ADentedCarsDrawnBodyMovesWithItsPointsAndRepairRestoresIt)
     }
 
     RepairCar(car, 0, 1);
-    EXPECT_EQ(car.impactCount, 0);
+    EXPECT_EQ(car.step.impactCount, 0);
     for (size_t k = 0; k < node.vertices.size(); k++) {
         EXPECT_EQ(node.vertices[k].position, verticesBefore[k].position) << "vertex " << k;
         EXPECT_EQ(node.vertices[k].normal, verticesBefore[k].normal) << "vertex " << k;

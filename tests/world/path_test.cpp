@@ -65,7 +65,9 @@ protected:
     {
         ResetCoreTables();
         ResetWorldTables();
-        GraphicsOn = 0;
+        ProgramModeRecord mode = ProgramMode;
+        mode.graphicsOn = 0;
+        SetProgramMode(mode);
     }
     TempFolder folder;
 };

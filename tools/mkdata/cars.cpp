@@ -231,15 +231,15 @@ CarDataAxle MakeAxle(const CarSpec& spec, bool front)
 int32_t CarFlags(const CarSpec& spec)
 {
     const CarKind kind = spec.kind;
-    int32_t flags = CarDataFuelTank | CarDataFrontHubLead;
+    int32_t flags = CarDataFuelCapacity | CarDataFrontHubLead;
     if (!IsSingleSeater(kind) && kind != CarKind::GtRacer)
-        flags |= CarDataPassengerSeat | CarDataRearSeats | CarDataSpareWheel;
+        flags |= CarDataFrontPassengerSeat | CarDataRearSeats | CarDataSpareWheel;
     if (IsRacer(kind))
         flags |= CarDataPitLimiter;
     if (kind == CarKind::Formula || kind == CarKind::GrandPrix)
         flags |= CarDataWingsLoadWheels;
     if (spec.driveAxles == 2)
-        flags |= CarDataEngineAcross;
+        flags |= CarDataTransverseEngine;
     return flags;
 }
 
@@ -360,9 +360,9 @@ int CheckCar(int car, CarObject& carObject)
         return BuilderFail("Car data does not read back : %s", code);
     const CarSpec& spec = GetCarSpec(car);
     const DefaultEngineSpec& engine = GetDefaultEngineSpec(car);
-    if (carObject.carClass != engine.carClass || carObject.gearboxKind != CarNameTable[car].gearboxKind ||
+    if (carObject.data.carClass != engine.carClass || carObject.data.gearboxKind != CarNameTable[car].gearboxKind ||
         carObject.engine.displacement != engine.displacement || carObject.engine.cylinders != engine.cylinders ||
-        carObject.wheelCount != 4 || !(carObject.mass > 0) || std::strcmp(carObject.shortCode, code))
+        carObject.wheelCount != 4 || !(carObject.mass > 0) || std::strcmp(carObject.data.shortCode, code))
         return BuilderFail("Car data reads back wrong : %s", code);
     (void)spec;
     return 1;
@@ -376,11 +376,11 @@ int CheckSetupLimits(const CarObject& car, const char* code)
     GetLoadDerivedLimits(car, brakeLow, brakeHigh);
     int tyreLow, tyreHigh;
     GetTyreTypeRange(car, tyreLow, tyreHigh);
-    for (int i = 0; i < car.setupCount; i++) {
-        const CarSetup& s = car.setups[i].setup;
+    for (int i = 0; i < car.data.setupCount; i++) {
+        const CarSetup& s = car.data.setups[i].setup;
         bool inside = s.maxBrakeTorque >= brakeLow && s.maxBrakeTorque <= brakeHigh &&
-                      s.rearWing >= car.wingLimits[0] && s.rearWing <= car.wingLimits[1] &&
-                      s.frontWing >= car.wingLimits[4] && s.frontWing <= car.wingLimits[5];
+                      s.rearWing >= car.data.wingLimits[0] && s.rearWing <= car.data.wingLimits[1] &&
+                      s.frontWing >= car.data.wingLimits[4] && s.frontWing <= car.data.wingLimits[5];
         for (const SetupAxle& a : s.axles)
             inside = inside && a.spring >= 0.1f * springMax && a.spring <= springMax &&
                      a.bumpDamping >= 0.1f * damperMax && a.bumpDamping <= damperMax &&
@@ -432,7 +432,7 @@ int BuildCar(int car)
             FreeObjectModel(body);
             return 0;
         }
-        data.barMass += spec.dryMassTarget - probe.dryMass;
+        data.barMass += spec.dryMassTarget - probe.tuning.dryMass;
         if (data.barMass < 50)
             data.barMass = 50;
         float springMax, damperMax, brakeLow, brakeHigh;
@@ -468,10 +468,10 @@ int BuildCar(int car)
         ApplyDamageRecord(check, record);
         RepairCar(check, 100, 1);
         ok = check.wheels[0].damageState[0] == DamageNone && check.engine.health == 1 &&
-             std::fabs(check.dryMass - spec.dryMassTarget) < 0.05f * spec.dryMassTarget;
+             std::fabs(check.tuning.dryMass - spec.dryMassTarget) < 0.05f * spec.dryMassTarget;
         if (!ok)
             BuilderFail("Car fails its reset, damage and repair check : %s (dry mass %.0f kg)", code,
-                        check.dryMass);
+                        check.tuning.dryMass);
     }
     DestroyCar(check);
     return ok;

@@ -11,6 +11,8 @@
 #include "builder.h"
 #include "core/services.h"
 #include "platform/files.h"
+#include "session/services.h"
+#include "ui/services.h"
 #include "world/services.h"
 
 int BuilderFail(const char* format, ...)
@@ -68,8 +70,12 @@ int main(int argc, char** argv)
     }
     ResetCoreTables();
     ResetWorldTables();
+    // The cars are read back through their body models and placed on the
+    // ground; their messages go to the interface.
+    InstallWorldVehicleHooks();
+    InstallSessionVehicleHooks();
+    InstallUiVehicleHooks();
     BuildTrigTables();
-    InitMathConstants();
     for (const BuildStep& step : BuildSteps) {
         if (!step.build()) {
             std::fprintf(stderr, "mkdata : step failed : %s\n", step.name);

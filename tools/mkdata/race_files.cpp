@@ -20,10 +20,8 @@ int BuildRaceFiles()
     if (!SaveMessageKeys())
         return BuilderFail("Could not save the message keys : %s", MessageKeysPath);
 
-    // Read back over other contents: what loads must be what was written.
-    for (DriverNameEntry& entry : DriverNameTable)
-        entry = {};
-    std::memset(MessageKeyTable, 'x', sizeof MessageKeyTable);
+    // Read back over emptied tables: what loads must be what was written.
+    ResetSessionTables();
     LoadDriverNames();
     LoadMessageKeys();
     if (std::memcmp(names, DriverNameTable, sizeof names) != 0)

@@ -1,0 +1,32 @@
+// The on-screen message list. It is not built yet: the temporary bodies
+// (messages_pending.cpp) write every line to the debug log instead, and
+// the network-message switch is off.
+#pragma once
+
+// Adds a line in the error colour to the on-screen message list.
+// Pending: the line goes to the debug log.
+void PrintError(const char* text);
+// Adds a plain line in a standard colour to the on-screen message list.
+// Pending: the line goes to the debug log.
+void PrintMessage(const char* text, int colour);
+// The two texts joined as "%s %s" (at most 127 characters), as PrintMessage.
+void PrintMessagePair(const char* first, const char* second, int colour);
+// A light-grey line with the message sound.
+// Pending: the line goes to the debug log.
+void PrintNotice(const char* text);
+// A line only while the network-message switch is on.
+// Pending: the switch is off; nothing is shown.
+void PrintNetDebugMessage(const char* text, int colour);
+// "Could not load file : <name>" in the error colour.
+// Pending: the line goes to the debug log.
+void PrintLoadError(const char* fileName);
+// Empties the message list.
+// Pending: no list; does nothing.
+void RetireAllMessages();
+// Whether the message history is shown, and the top of the message area
+// this pass (-1 the top of the screen). Read-only outside the interface;
+// live for the whole run.
+extern const int& MessageHistoryShown;
+extern const float& MessageAreaTop;
+void SetMessageHistoryShown(int shown);
+void SetMessageAreaTop(float top);

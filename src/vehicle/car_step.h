@@ -1,0 +1,72 @@
+// The car's 10 ms step: driver aids, lights, requests, forces, sub-steps
+// and the car's body operations; the player slots and the pit lane it asks.
+#pragma once
+
+#include <cstdint>
+
+#include "vehicle/car_object.h"
+
+// The car step: driver aids, lights, requests, forces, sub-steps and the
+// car's body operations (car_step.cpp, car_forces.cpp, car_body.cpp,
+// car_lights.cpp).
+//
+// A car's 10 ms step turns its input words into engine, clutch, brake and
+// steering demands through the driver aids, runs engine, drivetrain, tyres
+// and body forces in twenty sub-steps (one full step for a remote car
+// simulated in one step), commits the move and steps the tyres' heat.
+
+// The car's integrate operation: one step of dt seconds, gravity along z.
+void StepCar(CarObject& car, float dt, float gravity);
+// Sets a light switch and writes its value to its targets.
+void SetCarLight(CarObject& car, int lightSwitch, int on);
+
+// The impact list: 1 when the entry (point, strength, packed direction)
+// was added, 0 when the list is full of stronger ones.
+int AddCarImpact(CarObject& car, uint32_t entry);
+// The 16.16 position and the predicted position.
+void SetCarPosition(CarObject& car, const FixedVector& position);
+// Steps a car outside a race (garage previews) up to its own clock.
+void StepCarAlone(CarObject& car);
+// Total mass with the fuel (0.74 kg per litre, a uniform box in the tank),
+// centre of mass and inertia about it.
+void UpdateCarMassProperties(CarObject& car);
+// 1 when name equals (ignoring case) the car's first skin name (which set)
+// or its second (which clear).
+int CarUsesSkinName(const CarObject& car, int which, const char* name);
+
+// Player slots and the race's part in a car's step (car_step_pending.cpp
+// until the player slots, pit lane, stopped state and the car's view and
+// route are built; each logs once that it is not available yet).
+
+// The player slot driving a local car, -1 when none.
+// Pending: no player slots yet; every car answers -1 (no slot).
+int GetPlayerSlotOfCar(const CarObject& car);
+// The player id of a slot, as packets carry it.
+// Pending: no player slots yet; answers the slot number.
+int GetPlayerIdOfSlot(int slot);
+// The stopped flag and settle counter; 1 when the stopped state changed.
+// Pending: no stopped state yet; a car is never marked stopped (0).
+int UpdateStoppedState(CarObject& car);
+// The pit lane's step of a car with a slot (ends with its gear selection).
+// Pending: no pit lane yet; nothing is done.
+void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged);
+// The car's view filters and route follower; fullStep 1 after a full step.
+// Pending: no view filters or route follower yet; nothing is done.
+void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
+// The car's track position checks (lost car, wrong way, path) with a slot.
+// Pending: no track position checks yet; nothing is checked.
+void CheckTrackPosition(CarObject& car, int slot);
+// Sends the car-value packet [17][9][id][value].
+// Pending: no player slots to send for yet; nothing is sent.
+void SendCarValue(CarObject& car, int value);
+// The timed race messages of a local car's pit lane, before its requests.
+// Pending: no pit lane yet; no message is shown.
+void RunTimedRaceMessages(CarObject& car, int slot);
+
+// Pit lane, pit stops and penalties (pit_lane_pending.cpp until the pit
+// lane is built).
+
+// The car reset request of a stopped car; askedByPlayer is 1 when the
+// player's reset control asked for it.
+// Pending: no pit lane yet; no reset is made.
+void RequestCarReset(CarObject& car, int askedByPlayer);

@@ -1,0 +1,61 @@
+// The interface's reset, and the settings file it cannot save yet: the
+// reset gives back the start-up records whatever they held, and the save
+// answers that nothing was saved and says so once.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/dirty_record.h"
+#include "support/temp_folder.h"
+#include "ui/local.h"
+
+namespace {
+
+class UiResetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetCoreTables();
+        ResetUiTables();
+    }
+    void TearDown() override
+    {
+        ResetUiTables();
+        ResetCoreTables();
+    }
+    TempFolder folder;  // the debug log goes here
+};
+
+TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
+{
+    DirtyRecord(MutableUi, 0x01);
+    ASSERT_NE(MutableUi, UiRecord{});
+    alignas(Material*) static unsigned char token[8];
+    MutableCharacterMap.fontTextures[0] = reinterpret_cast<Material*>(token);
+    MutableCharacterMap.glyphSpacing = 0.1f;
+    MutableCharacterMap.curveSteps = 3;
+
+    ResetUiTables();
+
+    EXPECT_EQ(MutableUi, UiRecord{});
+    EXPECT_EQ(TextScale, 1.0f);
+    EXPECT_EQ(MessageAreaTop, -1.0f);
+    EXPECT_EQ(CurrentCodePage, nullptr);
+    EXPECT_EQ(CharacterMap.fontTextures[0], nullptr);
+    EXPECT_EQ(CharacterMap.glyphSpacing, 0.0f);
+    EXPECT_EQ(CharacterMap.curveSteps, 7);
+    EXPECT_EQ(CharacterMap.codePages, nullptr);
+    EXPECT_EQ(CharacterMap.codePageCount, 0);
+}
+
+TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)
+{
+    EXPECT_EQ(SaveInterfaceConfig(), 0);
+    EXPECT_EQ(SaveInterfaceConfig(), 0);
+    const std::string log = folder.ReadFile("deb.log");
+    const size_t first = log.find("SaveInterfaceConfig : not available yet");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find("SaveInterfaceConfig : not available yet", first + 1), std::string::npos);
+}
+
+} // namespace
