@@ -26,6 +26,8 @@ enum BackgroundMode : int {
 struct BackgroundModeStackRecord {
     int modes[MaxBackgroundModes] = {};
     int count = 0;
+
+    bool operator==(const BackgroundModeStackRecord&) const = default;
 };
 // Lives for the whole run; only the operations below change it.
 extern const BackgroundModeStackRecord& BackgroundModeStack;

@@ -426,6 +426,8 @@ void ClearPlateCache();
 struct FrameRecord {
     BackgroundModeStackRecord backgroundModes;
     int syncTargetIndex = 0;
+
+    bool operator==(const FrameRecord&) const = default;
 };
 extern FrameRecord MutableFrame;
 // Opens the frame's scene: true when the device can be drawn to this pass;
