@@ -9,7 +9,6 @@
 
 #include "../tests/support/built_game.h"
 #include "graphics/services.h"
-#include "platform/gfx_null.h"
 #include "ui/services.h"
 
 namespace {
@@ -25,7 +24,6 @@ struct LoadedFont {
         ResetCoreTables();
         ResetUiTables();
         ResetGraphicsTables();
-        platform::ResetNullGfx();
         if (game.path.empty() || LoadCharacterMap((game.path + "/data/abc/qvn.abc").c_str()) != 1)
             return;
         if (PreInitDirect3D(1, -1, 0, 0, 0) != 0 || CreateRenderDevice(nullptr, 0, -1) != 0)
@@ -37,7 +35,6 @@ struct LoadedFont {
     {
         ResetUiTables();
         ResetGraphicsTables();
-        platform::ResetNullGfx();
     }
 };
 
