@@ -132,6 +132,7 @@ void MainLoopPass()
     UpdateFlashColours();
 
     BeginDisplayPass();
+    SetTextScale(DisplayPass.aspectFactor);
     ClearDisplayList();
     if (ProgramMode.graphicsOn)
         PrepareDrawing();

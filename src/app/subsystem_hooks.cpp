@@ -13,6 +13,7 @@ void InstallAppCoreHooks()
 {
     ShellHooks hooks = GetShellHooks();
     hooks.requestQuit = BeginQuit;
+    hooks.quitReturnTarget = [] { return Shell.quitReturnTarget; };
     SetShellHooks(hooks);
 }
 

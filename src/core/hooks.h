@@ -64,6 +64,9 @@ struct ShellHooks {
     // hosting); a target (1 the entry screen) returns there instead of
     // ending. Without the shell the quit state becomes 1.
     int (*requestQuit)(int target);
+    // Where a quit under way returns (1 the entry screen); 0 when it ends
+    // the program or no quit is under way. Without the shell, 0.
+    int (*quitReturnTarget)() = [] { return 0; };
 
     ShellHooks();
 };

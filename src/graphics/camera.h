@@ -78,6 +78,9 @@ struct ViewStateRecord {
 // The view transform of the current camera (the back vector must not be
 // vertical), then ApplyViewLayout.
 void BuildViewMatrix();
+// The view matrix of the current view (BuildViewMatrix made it), for
+// drawers that set another for a while and put it back.
+const Matrix44& CurrentViewMatrix();
 // Chooses the view rectangle of the layout and calls SetUpView.
 void ApplyViewLayout();
 // Viewport, projection, camera factors, side planes and view matrix of a

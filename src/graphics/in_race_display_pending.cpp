@@ -1,6 +1,6 @@
-// Temporary bodies of the in-race display's views, sky and replay bar until
-// they are built: the driver looks straight ahead, there is no custom view
-// to reset, no sky mesh to forget and no replay bar to drag.
+// Temporary bodies of the in-race display's views, mode and replay bar
+// until they are built: the driver looks straight ahead, there is no custom
+// view to reset, the display is hidden and there is no replay bar to drag.
 #include "graphics/services.h"
 
 void GetDriverLookState(float& angle, float& lowThreshold, float& highThreshold)
@@ -11,5 +11,5 @@ void GetDriverLookState(float& angle, float& lowThreshold, float& highThreshold)
 }
 
 void SetDefaultViews() {}
-void ResetSky() {}
+int InRaceDisplayMode() { return 0; }
 void EndReplayDrag() {}

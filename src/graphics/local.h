@@ -27,8 +27,6 @@ extern CarEffectStandIns MutableCarEffectStandIns;
 // Which services that are not built yet have said so in the log: each says
 // it once. Lives for the whole run; set back by ResetGraphicsTables (reset.cpp).
 struct PendingNoticesRecord {
-    bool builtinTextures = false;
-    bool specialTextures = false;
     bool helmetMesh = false;
 
     bool operator==(const PendingNoticesRecord&) const = default;
@@ -396,3 +394,48 @@ extern ScreenScaleRecord ScreenScale;
 
 void CreateBatchBuffers();
 void FreeBatchBuffers();
+
+// ---------------------------------------------------------------------------
+// The software drawing target (span_fill.cpp).
+
+struct ColourRecord;
+// Where the span filler writes. Lives for the whole run; an offscreen image
+// replaces it between BeginOffscreenImage16 and EndOffscreenImage16.
+struct SoftwareTargetRecord {
+    uint16_t* pixels = nullptr;  // the image; null while the screen is the target
+    int width = 0, height = 0;   // pixels
+    int pitch = 0;               // bytes from one row to the next
+    int depth = 0;               // bits a pixel; fills draw only at 16
+    uint32_t (*packer)(const ColourRecord& colour) = nullptr;  // colours into texels
+    int windowTop = 0, windowBottom = -1;  // rows fills may touch, inclusive
+    uint16_t fillColour = 0;     // texel of the spans
+    uint32_t fillPair = 0;       // the same twice, for two texels a store
+    int row = 0;                 // the row FillSpan16 fills
+    bool ownsImage = false;      // the offscreen image, freed at its end
+};
+extern SoftwareTargetRecord SoftwareTarget;
+
+// ---------------------------------------------------------------------------
+// Built-in textures, plates, the frame and the mesh-block queue.
+
+// Forgets every plate slot and group (their textures go with the registry).
+void ClearPlateCache();
+// The frame's own state: the background mode stack (exported read-only as
+// BackgroundModeStack) and which of the two small synchronisation targets
+// was drawn last. Lives for the whole run; set back by ResetFrameTables.
+struct FrameRecord {
+    BackgroundModeStackRecord backgroundModes;
+    int syncTargetIndex = 0;
+
+    bool operator==(const FrameRecord&) const = default;
+};
+extern FrameRecord MutableFrame;
+// Opens the frame's scene: true when the device can be drawn to this pass;
+// otherwise the pass is marked not drawn.
+bool OpenFrameScene();
+// The synchronisation targets start again from the first.
+void ResetFrameSync();
+// The parts of ResetGraphicsTables that belong to these files.
+void ResetFrameTables();
+void ResetBuiltinTextureTables();
+void ResetMeshBlockQueue();

@@ -31,6 +31,9 @@ const DuzezEnding DuzezEndings[] = {
     {"ALP24.raw", {DuzezEightBit, FmtA8R8G8B8, 0, true}},
     {"DUZEZ.raw", {DuzezFourBit, FmtA4R4G4B4, 0, false}},
     {"AONLY.raw", {DuzezAlphaOnly, FmtA4R4G4B4, 0, false}},
+    // The built-in pictures ("NDLCTRALPHA" and the like): 8-bit alpha, white
+    // where no colour file goes with them.
+    {"ALPHA.raw", {DuzezEightBit, FmtA8R8G8B8, 0, false}},
 };
 
 // The side whose square times bytesPerPixel is exactly the size; 0 when

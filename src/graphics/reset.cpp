@@ -6,6 +6,8 @@ PendingNoticesRecord MutablePendingNotices;
 
 void ResetGraphicsTables()
 {
+    ResetSky();
+    ResetMeshBlockQueue();
     FreeHelmet();
     ShutdownDirect3D();
     ResetDrawingTables();
@@ -29,5 +31,10 @@ void ResetGraphicsTables()
     ScreenScale = ScreenScaleRecord{};
     MutableCarEffectStandIns = CarEffectStandIns{};
     MutablePendingNotices = PendingNoticesRecord{};
+    ResetFrameTables();
+    ResetBuiltinTextureTables();
+    ClearPlateCache();
+    SetSoftwareTarget(0, nullptr);
     SetGraphicsMessageHooks(GraphicsMessageHooks{});
+    SetGraphicsTextHooks(GraphicsTextHooks{});
 }

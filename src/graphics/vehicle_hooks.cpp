@@ -1,4 +1,4 @@
-// What drawing gives the cars: skid marks, smoke and dust, the colours of
+// What drawing gives the cars: number plates, skid marks, smoke and dust, the colours of
 // the surfaces they come from and the driver view's look.
 #include "graphics/services.h"
 #include "vehicle/services.h"
@@ -6,6 +6,8 @@
 void InstallGraphicsVehicleHooks()
 {
     CarDrawHooks draw = GetCarDrawHooks();
+    draw.numberPlate = GetNumberPlate;
+    draw.releaseNumberPlate = ReleaseNumberPlate;
     draw.addSkidMark = AddSkidMark;
     draw.closeSkidMark = CloseSkidMark;
     draw.addParticle = AddParticle;

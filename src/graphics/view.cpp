@@ -71,6 +71,8 @@ void ApplyViewLayout()
     }
 }
 
+const Matrix44& CurrentViewMatrix() { return ViewState.viewMatrix; }
+
 void SetUpView(int left, int top, int right, int bottom, int centreX, int centreY)
 {
     const int w = std::max(right - left, 1), h = std::max(bottom - top, 1);

@@ -249,12 +249,17 @@ int ReadCharacterMap(DataFile& reader, int version, const char* path)
                 MutableCharacterMap.extraPages[entry.glyph].owner = &MutableCharacterMap.codePages[p];
         }
     MutableUi.currentCodePage = pageCount ? &MutableCharacterMap.codePages[0] : nullptr;
+    CreateGlyphQueues();
+    PreparePageFonts();
     LogLine("-----");
     return 1;
 }
 
 void FreeCharacterMap()
 {
+    FreePageFonts();
+    FreeCharCaches();
+    FreeGlyphQueues();
     delete[] MutableCharacterMap.extraPages;
     MutableCharacterMap.extraPages = nullptr;
     MutableCharacterMap.extraPageCount = 0;

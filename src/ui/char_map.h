@@ -13,6 +13,11 @@
 
 #include "core/services.h"
 
+namespace platform {
+class GlyphFont;
+}
+
+struct CharCache;
 struct Material;
 
 constexpr int GlyphSlotCount = 544;
@@ -92,10 +97,10 @@ struct ExtraPage {
 };
 struct CodePage {
     uint16_t number = 0;      // Windows ANSI code page number
-    void* font = nullptr;     // the page's double-byte font, null for other pages
+    platform::GlyphFont* font = nullptr;  // the page's double-byte font, null for other pages
     int fontIndex = 0;        // double-byte font 0..3
-    int cellHeight = 0;       // pixels, double-byte glyphs
-    float topFactor = 0, bottomFactor = 0;
+    int cellHeight = 0;       // pixels of the letter "E" in the page's font
+    float topFactor = 0, bottomFactor = 0;  // a double-byte cell's rows above and below the glyph top
     CharEntry chars[CodePageCharCount];
 };
 
@@ -103,7 +108,7 @@ struct CodePage {
 // for the whole run; filled by LoadCharacterMap and emptied by
 // FreeCharacterMap.
 struct CharacterMapRecord {
-    void* caches[CharCacheCount] = {};              // character caches
+    CharCache* caches[CharCacheCount] = {};         // owned; the first null ends them
     Material* fontTextures[FontTextureCount] = {};  // null until CreateFontTextures
     float glyphSpacing = 0;                         // font units, 0.1 once textures are made
     int curveSteps = 7;                             // cross-sections of a curved stroke
@@ -112,8 +117,6 @@ struct CharacterMapRecord {
     CodePage* codePages = nullptr;                  // owned
     int codePageCount = 0;
     int searchedPageCount = 0;                      // min(count, 10)
-    int glyphQueueMark = 0;
-    float glyphShift = 0;
     GlyphSlot glyphs[GlyphSlotCount];
 };
 extern const CharacterMapRecord& CharacterMap;
@@ -131,7 +134,8 @@ extern const int& NounFirst;
 // leaves there the text that says why.
 int LoadCharacterMap(const char* path, const char** reason = nullptr);
 void FreeCharacterMap();
-// Rasterises every glyph into the font textures.
+// Rasterises every glyph into the font textures; the number of textures
+// made (0 without a device: then only the glyphs' places are laid out).
 int CreateFontTextures();
 // Forgets the four texture handles before the textures are made again.
 void ResetFontTextures();
@@ -145,7 +149,21 @@ void SelectCodePage(int n);
 // After a language is loaded: the text code page from "tx_codepage" and
 // the noun order from "tx_noun_adj".
 void SelectTranslationCodePage();
-// The keyboard's code page; announce 1 shows a change as a message.
+// The keyboard's code page from the desktop's active keyboard layout (the
+// user's language where no layout can be read); announce 1 shows a change
+// as a message, 0 logs it.
 void ReadKeyboardLayoutName(int announce);
+// What the input method's status shows of the layout on the Chinese
+// pages: the layout's name, for how long, and whether an input method
+// serves it. Read-only outside the interface; lives for the whole run; set
+// by ReadKeyboardLayoutName.
+struct KeyboardLayoutRecord {
+    char text[80] = {};
+    int displayMs = 0;
+    int inputMethod = 0;
+
+    bool operator==(const KeyboardLayoutRecord&) const = default;
+};
+extern const KeyboardLayoutRecord& KeyboardLayout;
 // The four double-byte font weights to 600.
 void InitFontWeights();

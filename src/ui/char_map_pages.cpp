@@ -3,9 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/keyboard_layout.h"
 #include "ui/local.h"
 
 namespace {
+
+constexpr int KeyboardLayoutTextMs = 3000;
 
 // The last searched page with this Windows code page number; -1 none.
 int FindLoadedPage(int number)
@@ -72,21 +75,67 @@ void SelectTranslationCodePage()
 
 void ReadKeyboardLayoutName(int announce)
 {
-    int page = FindLoadedPage(AnsiCodePageOfLanguage(GetUserDefaultLanguageId()));
-    bool known = page >= 0;
+    // The desktop's own layout where it can be read (not without graphics,
+    // which never touch the window system); else the user's language.
+    platform::KeyboardLayoutInfo layout;
+    const bool read = ProgramMode.graphicsOn && platform::ReadKeyboardLayout(layout);
+    const int number = read ? layout.ansiCodePage : AnsiCodePageOfLanguage(GetUserDefaultLanguageId());
+    int page = FindLoadedPage(number);
+    const bool known = page >= 0;
     if (!known)
         page = 0;
-    if (page == MutableUi.inputCodePage)
-        return;
-    MutableUi.inputCodePage = page;
-    char line[128];
-    if (announce) {
-        std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
-        PrintMessage(line, 8);
-    } else {
-        std::snprintf(line, sizeof line, "kb %s", known ? PageNames[page] : "?");
-        LogLine(line);
+    if (page != MutableUi.inputCodePage) {
+        MutableUi.inputCodePage = page;
+        char line[128];
+        if (announce) {
+            std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");
+            PrintMessage(line, 8);
+        } else {
+            std::snprintf(line, sizeof line, "kb %s", known ? PageNames[page] : "?");
+            LogLine(line);
+        }
     }
+    // The layout's name is shown for the Chinese pages, whose input method
+    // the user may want to see named.
+    MutableKeyboardLayout = KeyboardLayoutRecord{};
+    if (InputCodePage == 7 || InputCodePage == 8) {
+        MutableKeyboardLayout.inputMethod = layout.inputMethod ? 1 : 0;
+        const char* text = layout.text;
+        if (const char* dash = std::strstr(text, ") - "))
+            text = dash + 4;
+        std::snprintf(MutableKeyboardLayout.text, sizeof MutableKeyboardLayout.text, "%s", text);
+        if (MutableKeyboardLayout.text[0] != 0)
+            MutableKeyboardLayout.displayMs = KeyboardLayoutTextMs;
+    }
+}
+
+int FindCodePageByNumber(int number)
+{
+    if (CharacterMap.codePageCount > 0)
+        return FindLoadedPage(number);
+    // Before the character map is loaded: its ten searched pages are always
+    // these, in this order.
+    static const int StandardNumbers[SearchedCodePages] = {1252, 1250, 1254, 1257, 932, 1251, 1253, 950, 936, 949};
+    for (int page = SearchedCodePages - 1; page >= 0; --page)
+        if (StandardNumbers[page] == number)
+            return page;
+    return -1;
+}
+
+int IsDoubleBytePage(int page) { return page == 4 || page == 7 || page == 8 || page == 9; }
+
+int IsCodePageUnavailable(int page)
+{
+    if (!IsDoubleBytePage(page) || page >= CharacterMap.codePageCount)
+        return 0;
+    return CharacterMap.codePages[page].font == nullptr ? 1 : 0;
+}
+
+int IsLeadByte(int page, unsigned char character)
+{
+    if (page < 0 || page >= CharacterMap.codePageCount || character < 128)
+        return 0;
+    return (CharacterMap.codePages[page].chars[character - 32].flags & (CharLeadWithPage | CharLeadWithoutPage)) ? 1 : 0;
 }
 
 void InitFontWeights()

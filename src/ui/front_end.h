@@ -1,8 +1,8 @@
 // What the program shell uses of the display list, dialogs, the input
 // method, the interface's settings file and the front-end screens. They
-// are not built yet: the temporary bodies (front_end_pending.cpp) draw
-// nothing, open no dialog or menu screen, and say so where an answer
-// would claim work done.
+// are not built yet: the temporary bodies (front_end_pending.cpp and
+// front_texts_pending.cpp) draw the menu's texts without boxes, open no
+// dialog or menu screen, and say so where an answer would claim work done.
 #pragma once
 
 struct MouseEvent;
@@ -10,7 +10,8 @@ struct Screen;
 
 // The per-pass display list: cleared before the top screen's frame and
 // drawn with the message list after it.
-// Pending: the list stays empty; both do nothing.
+// Pending: no display list yet (front_texts_pending.cpp): Draw2DLayer draws
+// the glyph queue, so that the texts queued in the pass reach the screen.
 void ClearDisplayList();
 void Draw2DLayer();
 // Ends a slider drag; 1 when one was active.
@@ -21,10 +22,21 @@ int CancelDrag();
 int HandleScreenMouse(Screen* screen, MouseEvent* event);
 // Menu widgets: a menu row routing its code to the action, the bottom-left
 // back button, and the front end's title picture (returns the y below it).
-// Pending: nothing is drawn; the title answers 0.
+// Pending: no widgets yet (front_texts_pending.cpp): the rows' and the back
+// button's texts are queued where the menu's first column puts them, one
+// row under another from MenuRowsTop, without boxes and without clicks;
+// the title picture is drawn above them with the version line, and the
+// title answers 0.
 void AddMenuRow(Screen* owner, const char* text, int code, void (*action)(Screen* screen, int code));
 void AddBackButton(Screen* owner, int value, void (*action)(Screen* screen, int code), const char* text);
 float DrawTitlePicture(int index, int type, int flag);
+// Where the pending menu rows are placed: the first row's top, the row
+// height and the column (screen units), their text height and colour.
+constexpr float MenuRowsTop = -0.1f;
+constexpr float MenuRowHeight = 0.06f;
+constexpr float MenuRowLeft = -0.95f, MenuRowRight = -0.3f;
+constexpr float MenuTextPart = 0.85f;  // of the row height
+constexpr float VersionLineY = 0.9f;
 
 // Dialogs: a confirmation whose accept button runs the action (nothing
 // when the parent has a child); the chat and command line.
@@ -32,14 +44,14 @@ float DrawTitlePicture(int index, int type, int flag);
 void OpenConfirmDialog(Screen* parent, void (*accept)(Screen* parent), const char* title, const char* text);
 void AskCommandLine(Screen* parent, const char* prefix);
 
-// Input method and character caches.
-// Pending: no composition or caches; they do nothing (the keyboard layout
-// change is taken as seen).
+// Input method.
+// Pending: no composition; they do nothing (the keyboard layout change is
+// taken as seen), and nothing is ever being composed (answers 0).
 void UpdateComposition(const char* text);
 void EndComposition();
 void UpdateImeState();
 void InsertStoredMessage(int messageKey);
-void FreeCharCaches();
+int ImeComposing();
 
 // "interface_cfg.txt": loaded, and saved (1 when saved).
 // Pending: no interface settings file; the load logs once, the save logs

@@ -1,24 +1,19 @@
-// Temporary bodies of the display list, dialogs, input method, interface
-// settings file and front-end screens that the program shell calls, until
-// the user interface is built: nothing is drawn, no dialog or menu screen
-// opens, and the settings file is neither read nor written (which the
+// Temporary bodies of the slider drag, mouse handling, dialogs, input
+// method, interface settings file and front-end screens that the program
+// shell calls, until the user interface is built: no dialog or menu screen
+// opens, nothing composes, and the settings file is neither read nor written (which the
 // load and save say once).
 #include "ui/local.h"
 
-void ClearDisplayList() {}
-void Draw2DLayer() {}
 int CancelDrag() { return 0; }
 int HandleScreenMouse(Screen*, MouseEvent*) { return 0; }
-void AddMenuRow(Screen*, const char*, int, void (*)(Screen*, int)) {}
-void AddBackButton(Screen*, int, void (*)(Screen*, int), const char*) {}
-float DrawTitlePicture(int, int, int) { return 0.0f; }
 void OpenConfirmDialog(Screen*, void (*)(Screen*), const char*, const char*) {}
 void AskCommandLine(Screen*, const char*) {}
 void UpdateComposition(const char*) {}
 void EndComposition() {}
 void UpdateImeState() { SetKeyboardLayoutChanged(0); }
 void InsertStoredMessage(int) {}
-void FreeCharCaches() {}
+int ImeComposing() { return 0; }
 
 void LoadInterfaceConfig() { LogNotAvailableOnce(MutableUi.loadInterfaceNoted, "LoadInterfaceConfig"); }
 

@@ -32,6 +32,9 @@ extern UiRecord MutableUi;
 // The loaded font and code pages, exported read-only as CharacterMap
 // (char_map.cpp); emptied by FreeCharacterMap.
 extern CharacterMapRecord MutableCharacterMap;
+// The keyboard layout's record, exported read-only as KeyboardLayout
+// (reset.cpp); set by ReadKeyboardLayoutName.
+extern KeyboardLayoutRecord MutableKeyboardLayout;
 
 // ---------------------------------------------------------------------------
 // Vector font shapes (font_raster.cpp).
@@ -61,3 +64,34 @@ void PrepareGlyphSlot(GlyphSlot* glyphs, int i);
 // image), positioned after the header; path names it in log lines. As
 // LoadCharacterMap: 1 when read and put in place, 0 when refused.
 int ReadCharacterMap(DataFile& reader, int version, const char* path);
+
+// ---------------------------------------------------------------------------
+// Glyph queues (glyph_queue.cpp) and page fonts (glyph_cache.cpp).
+
+// The writable queues that GlyphQueues shows.
+extern GlyphQueueTableRecord MutableGlyphQueues;
+// Makes the three queues at their capacities (LoadCharacterMap) and frees
+// them (FreeCharacterMap); EmptyGlyphQueues drops what they hold.
+void CreateGlyphQueues();
+void FreeGlyphQueues();
+void EmptyGlyphQueues();
+GlyphQueue& CurrentGlyphQueue();
+// A glyph quad's texture rectangle: its slot's in a font texture, or its
+// cell's in a cache (as wide as the character).
+struct GlyphUvRect {
+    float left = 0, top = 0, right = 0, bottom = 0;
+};
+GlyphUvRect GlyphTextureRect(const GlyphQuad& quad);
+
+// The four page fonts, the face list of the one being chosen, the staging
+// picture of a cache cell (64 × 64 RGBA, white, alpha per character) and
+// the reports said once while their condition lasts. Lives from
+// LoadCharacterMap to FreeCharacterMap.
+struct PageFontsRecord {
+    platform::GlyphFont* fonts[PageFontCount] = {};
+    FontFaceListRecord faceList;
+    uint8_t staging[CacheCellPixels * CacheCellPixels * 4] = {};
+    bool cachesFullReported = false;
+    bool noOldCellReported = false;
+};
+extern PageFontsRecord MutablePageFonts;

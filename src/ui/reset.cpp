@@ -15,6 +15,8 @@ const int& InputCodePage = MutableUi.inputCodePage;
 const int& NounFirst = MutableUi.nounFirst;
 const int& MessageHistoryShown = MutableUi.messageHistoryShown;
 const float& MessageAreaTop = MutableUi.messageAreaTop;
+KeyboardLayoutRecord MutableKeyboardLayout;
+const KeyboardLayoutRecord& KeyboardLayout = MutableKeyboardLayout;
 
 void SetKeyDownDispatching(int dispatching) { MutableUi.keyDownDispatching = dispatching; }
 void SetSwallowNextChar(int swallow) { MutableUi.swallowNextChar = swallow; }
@@ -30,4 +32,7 @@ void ResetUiTables()
     MutableCharacterMap.glyphSpacing = 0;
     MutableCharacterMap.curveSteps = 7;
     MutableUi = {};
+    MutableKeyboardLayout = {};
+    MutableGlyphQueues = {};
+    MutablePageFonts = {};
 }

@@ -1,7 +1,8 @@
 // User interface: the door other subsystems include.
 //
 // The interface owns the screens and their chain, the vector font and the
-// character map with the code pages, text measuring, the message list,
+// character map with the code pages, text measuring and drawing with the
+// glyph queues and character caches, the message list,
 // dialogs and the front-end screens; the dialog and key-dispatch state,
 // the code pages, the character map and the message list's state are
 // read-only outside it. It draws through graphics and reaches the race
@@ -14,6 +15,7 @@
 #include "ui/char_map_file.h"
 #include "ui/core_hooks.h"
 #include "ui/front_end.h"
+#include "ui/glyphs.h"
 #include "ui/graphics_hooks.h"
 #include "ui/messages.h"
 #include "ui/screens.h"

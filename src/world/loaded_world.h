@@ -8,6 +8,7 @@
 #include "core/services.h"
 #include "vehicle/services.h"
 
+struct Material;
 struct World;
 
 // One stage of the loaded world's loader; 1 when it has finished loading
@@ -42,6 +43,18 @@ int BeginWorldMeshes(World& world);
 // Pending: no light maps; both do nothing.
 void BuildFlatLightMap();
 void FreeLightMapTextures();
+// The sky of the loaded world's selected light scheme, as the frame's sky
+// draws it: the sky material (null: none), the sky picture's heading
+// (radians), the height factor of the dome and the fog colour that is the
+// horizon's. 1 with a loaded world, 0 without.
+// Pending: the light schemes' skies are not read yet; answers 0.
+struct WorldSkyLight {
+    Material* sky = nullptr;
+    float heading = 0;
+    float heightFactor = 1;
+    ColourRecord fog;
+};
+int GetWorldSkyLight(WorldSkyLight& out);
 
 // The lowest speed limit byte of the loaded world's speed zones; 0 without
 // a world or when it has no speed zone (the car's pit limiter then stays

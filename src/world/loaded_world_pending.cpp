@@ -1,8 +1,9 @@
-// Temporary bodies of the loaded world's drawing and of the scenery's
-// ignore mark, until layouts, light maps, the world meshes and the marks
-// are built: there is no layout object, no light map and no world mesh, so
-// there is nothing to free or rebuild, the mesh build never begins, and no
-// car touches a scenery object through this question.
+// Temporary bodies of the loaded world's drawing, its skies and the
+// scenery's ignore mark, until layouts, light maps, the world meshes, the
+// light schemes' skies and the marks are built: there is no layout object,
+// no light map, no world mesh and no sky, so there is nothing to free or
+// rebuild, the mesh build never begins, and no car touches a scenery object
+// through this question.
 #include "world/local.h"
 
 void ClearLayoutObjects() {}
@@ -16,5 +17,6 @@ int BeginWorldMeshes(World&)
 }
 void BuildFlatLightMap() {}
 void FreeLightMapTextures() {}
+int GetWorldSkyLight(WorldSkyLight&) { return 0; }
 
 bool CanCarTouchObject(const WorldObject&, Fixed) { return false; }

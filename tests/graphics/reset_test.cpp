@@ -1,6 +1,5 @@
 // The graphics reset: every record graphics keeps is back at its start-up
-// state whatever it held, what graphics owns is freed, and the services
-// that are not built yet answer failure rather than pretend.
+// state whatever it held, and what graphics owns is freed.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -42,6 +41,7 @@ TEST_F(GraphicsResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     DirtyRecord(MutableTextureLoadSettings);
     DirtyRecord(MutableCarEffectStandIns);
     DirtyRecord(MutablePendingNotices, 0x01);
+    DirtyRecord(MutableFrame);
     std::memset(static_cast<void*>(MutableStandardColours), 0x5A, sizeof MutableStandardColours);
     // The records that also hold what graphics owns, field by field.
     TextureStages.stageLodIndex = 3;
@@ -55,6 +55,13 @@ TEST_F(GraphicsResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     CurrentCamera = nullptr;
     MakeGfxSystem = [] { return static_cast<platform::GfxSystem*>(nullptr); };
     SetGraphicsMessageHooks({NoMessage});
+    GraphicsTextHooks text;
+    text.createFontTextures = [] { return 4; };
+    SetGraphicsTextHooks(text);
+    SoftwareTarget.windowTop = 7;
+    SoftwareTarget.fillColour = 0x1234;
+    SoftwareTarget.row = 9;
+    PushBackgroundMode(BackgroundAmbient);
 
     ResetGraphicsTables();
 
@@ -102,21 +109,12 @@ TEST_F(GraphicsResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(CurrentCamera, &DefaultCamera);
     EXPECT_EQ(MakeGfxSystem, &platform::CreateNullGfxSystem);
     EXPECT_EQ(GetGraphicsMessageHooks().printMessage, GraphicsMessageHooks{}.printMessage);
-}
-
-TEST_F(GraphicsResetTest, ServicesNotBuiltYetAnswerFailureAndSaySoOnce)
-{
-    EXPECT_EQ(CreateBuiltinTextures(), 0);
-    EXPECT_EQ(CreateBuiltinTextures(), 0);
-    EXPECT_EQ(RestoreSpecialTextures(), 0);
-    EXPECT_EQ(RestoreSpecialTextures(), 0);
-    const std::string log = folder.ReadFile("deb.log");
-    for (const char* line : {"CreateBuiltinTextures : not available yet", "RestoreSpecialTextures : not available yet"}) {
-        SCOPED_TRACE(line);
-        const size_t first = log.find(line);
-        ASSERT_NE(first, std::string::npos);
-        EXPECT_EQ(log.find(line, first + 1), std::string::npos);
-    }
+    EXPECT_EQ(GetGraphicsTextHooks().createFontTextures, GraphicsTextHooks{}.createFontTextures);
+    EXPECT_EQ(MutableFrame, FrameRecord{});
+    EXPECT_EQ(BackgroundModeStack.count, 0);
+    EXPECT_EQ(SoftwareTarget.windowTop, SoftwareTargetRecord{}.windowTop);
+    EXPECT_EQ(SoftwareTarget.fillColour, 0);
+    EXPECT_EQ(SoftwareTarget.row, 0);
 }
 
 } // namespace

@@ -34,6 +34,18 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutableCharacterMap.fontTextures[0] = reinterpret_cast<Material*>(token);
     MutableCharacterMap.glyphSpacing = 0.1f;
     MutableCharacterMap.curveSteps = 3;
+    DirtyRecord(MutableKeyboardLayout);
+    MutableGlyphQueues.current = 2;
+    MutableGlyphQueues.mark = 5;
+    MutableGlyphQueues.glyphShift = 0.5f;
+    MutableGlyphQueues.queues[1].capacity = 64;
+    MutableGlyphQueues.queues[1].glyphs.resize(64);
+    MutableGlyphQueues.queues[1].count = 3;
+    MutableGlyphQueues.queues[1].colouredCount = 4;
+    MutablePageFonts.faceList.faces.resize(2);
+    MutablePageFonts.faceList.chosen = 1;
+    MutablePageFonts.cachesFullReported = true;
+    MutablePageFonts.noOldCellReported = true;
 
     ResetUiTables();
 
@@ -46,6 +58,18 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(CharacterMap.curveSteps, 7);
     EXPECT_EQ(CharacterMap.codePages, nullptr);
     EXPECT_EQ(CharacterMap.codePageCount, 0);
+    EXPECT_EQ(KeyboardLayout, KeyboardLayoutRecord{});
+    EXPECT_EQ(GlyphQueues.current, 0);
+    EXPECT_EQ(GlyphQueues.mark, 0);
+    EXPECT_EQ(GlyphQueues.glyphShift, 0.0f);
+    EXPECT_EQ(GlyphQueues.queues[1].capacity, 0);
+    EXPECT_TRUE(GlyphQueues.queues[1].glyphs.empty());
+    EXPECT_EQ(GlyphQueues.queues[1].count, 0);
+    EXPECT_EQ(GlyphQueues.queues[1].colouredCount, 0);
+    EXPECT_TRUE(FontFaceList.faces.empty());
+    EXPECT_EQ(FontFaceList.chosen, 0);
+    EXPECT_FALSE(MutablePageFonts.cachesFullReported);
+    EXPECT_FALSE(MutablePageFonts.noOldCellReported);
 }
 
 TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)

@@ -17,6 +17,7 @@ int BuildSkins();
 int BuildEngines();
 int BuildCars();
 int BuildCharacterMap();
+int BuildPictures();
 int BuildRaceFiles();
 int BuildColourFiles();
 int BuildSites();

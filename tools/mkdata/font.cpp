@@ -2,12 +2,16 @@
 // Hershey fonts of the hershey-fonts-data package (Latin from the Roman
 // simplex face, Greek and Cyrillic from their faces, accented letters
 // composed of a letter and accent strokes, a few symbols drawn here), the
-// code pages, and the fonts' acknowledgement beside it.
+// code pages with the Unicode characters of the double-byte pages' lead
+// and trail bytes (converted by the system's iconv), and the fonts'
+// acknowledgement beside it.
 //
 // Every stroke becomes filled triangles of a fixed width: consecutive
 // segments share mitred corners where the path turns gently, and round
 // caps (ellipses) close the ends and sharp corners. Only + - * / and sqrt
 // are used, so the file is the same bytes on every machine.
+#include <iconv.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -861,6 +865,58 @@ bool IsLead(int page, int byte)
 
 using PageTable = std::array<CharEntry, CodePageCharCount>;
 
+// The double-byte pages and the character sets their bytes are in.
+struct DoubleBytePage {
+    int page;
+    const char* charset;
+};
+const DoubleBytePage DoubleBytePages[] = {{4, "CP932"}, {7, "CP950"}, {8, "CP936"}, {9, "CP949"}};
+
+// The Unicode character of a lead and trail byte in the character set;
+// 0 for none, for a character beyond the 16-bit range and for one of the
+// private use area (no font has a glyph for it).
+uint16_t DecodeDoubleByte(iconv_t converter, int lead, int trail)
+{
+    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    char32_t out[2] = {};
+    char* inAt = in;
+    char* outAt = reinterpret_cast<char*>(out);
+    size_t inLeft = 2, outLeft = sizeof out;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == size_t(-1) || inLeft != 0 ||
+        outLeft != sizeof out - sizeof(char32_t))
+        return 0;
+    const char32_t c = out[0];
+    if (c > 0xFFFF || (c >= 0xE000 && c <= 0xF8FF) || c < 0x80)
+        return 0;
+    return static_cast<uint16_t>(c);
+}
+
+// Gives every lead byte of the double-byte pages an extra page of the
+// Unicode characters of its trail bytes 0x40 to 0xFF. False when the
+// system cannot convert a character set (the message says which).
+bool BuildExtraPages(std::vector<PageTable>& pages, std::vector<ExtraPage>& extraPages)
+{
+    for (const DoubleBytePage& page : DoubleBytePages) {
+        iconv_t converter = iconv_open("UTF-32LE", page.charset);
+        if (converter == iconv_t(-1)) {
+            BuilderFail("The system cannot convert %s", page.charset);
+            return false;
+        }
+        for (int lead = 128; lead < 256; lead++) {
+            if (!IsLead(page.page, lead))
+                continue;
+            ExtraPage extra;
+            for (int trail = 0x40; trail <= 0xFF; trail++)
+                extra.chars[trail - 0x40].unicode = DecodeDoubleByte(converter, lead, trail);
+            pages[page.page][lead - 32] = {static_cast<uint16_t>(extraPages.size()), 0, CharLeadWithPage};
+            extraPages.push_back(extra);
+        }
+        iconv_close(converter);
+    }
+    return true;
+}
+
 } // namespace
 
 int BuildCharacterMap()
@@ -915,12 +971,11 @@ int BuildCharacterMap()
                 return BuilderFail("Character map : %s", map.fault.c_str());
             pages[page.page][b - 32].glyph = static_cast<uint16_t>(slot);
         }
-    // The double-byte pages: ASCII, and lead bytes marked (their trail
-    // bytes are drawn by the system's fonts).
-    for (int p : {4, 7, 8, 9})
-        for (int b = 128; b < 256; b++)
-            if (IsLead(p, b))
-                pages[p][b - 32] = {PlaceholderSlot, 0, CharLeadWithoutPage};
+    // The double-byte pages: ASCII, and lead bytes with the Unicode
+    // characters of their trail bytes (drawn by the system's fonts).
+    std::vector<ExtraPage> extraPages;
+    if (!BuildExtraPages(pages, extraPages))
+        return 0;
     // The symbol page: Latin 1 with arrows, play and pause, and the digit
     // sets of the gauges.
     pages[SearchedCodePages] = pages[0];
@@ -958,6 +1013,7 @@ int BuildCharacterMap()
     CharacterMapContents contents;
     contents.glyphs = {glyphs.get(), size_t(GlyphSlotCount)};
     contents.pages = codePages;
+    contents.extraPages = extraPages;
     if (!SaveCharacterMap(contents, CharMapPath))
         return BuilderFail("Could not write : %s", CharMapPath);
 
@@ -973,6 +1029,10 @@ int BuildCharacterMap()
         for (int b = 0; same && b < CodePageCharCount; b++)
             same = CharacterMap.codePages[p].chars[b].glyph == pages[p][b].glyph &&
                    CharacterMap.codePages[p].chars[b].flags == pages[p][b].flags;
+    same = same && CharacterMap.extraPageCount == static_cast<int>(extraPages.size());
+    for (int x = 0; same && x < CharacterMap.extraPageCount; x++)
+        for (int t = 0; same && t < ExtraPageCharCount; t++)
+            same = CharacterMap.extraPages[x].chars[t].unicode == extraPages[size_t(x)].chars[t].unicode;
     FreeCharacterMap();
     if (!same)
         return BuilderFail("Character map does not read back as written : %s", CharMapPath);

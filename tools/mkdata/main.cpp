@@ -42,6 +42,7 @@ const BuildStep BuildSteps[] = {
     {"cars", BuildCars},
     {"colour files", BuildColourFiles},
     {"character map", BuildCharacterMap},
+    {"pictures", BuildPictures},
     {"AI names and message keys", BuildRaceFiles},
     {"track sites", BuildSites},
 };
