@@ -119,7 +119,7 @@ extern VehicleHooks MutableVehicleHooks;
 // The placeholders that have said that their work is not available yet
 // (car_step_pending.cpp): one bit per placeholder.
 enum PendingWork : int {
-    PendingPlayerSlot, PendingPlayerId, PendingStoppedState, PendingPitLane, PendingViewAndRoute,
+    PendingPlayerSlot, PendingPlayerId, PendingFalseStart, PendingPitLane, PendingViewAndRoute,
     PendingTrackPosition, PendingCarValue, PendingRaceMessages, PendingCarReset,
 };
 struct VehiclePendingNotices {
