@@ -99,7 +99,6 @@ constexpr OpenFigure OpenFigures[] = {
     {"QP5", "skidpad 150 m"},
     {"QP5", "locked longer"},
     {"GEX", "0-100"},
-    {"GEX", "top speed"},
     {"GEX", "skidpad 150 m"},
     {"GEX", "locked longer"},
     {"GEX", "slicks keep warm"},
