@@ -358,4 +358,27 @@ TEST_F(DrivingDrivetrainTest, TheCarsOwnStepsSettleItAndMarkItStopped)
     EXPECT_GE(stoppedAt, 0) << "a braked car never came to a stop";
 }
 
+// A lost car stops where it is and takes no steps until it is reset; the
+// reset brings it back to life.
+TEST_F(DrivingDrivetrainTest, ALostCarStopsAndWaitsForItsReset)
+{
+    CarObject* placed = Place(FindCarByCode("JB4"));
+    ASSERT_TRUE(placed);
+    CarObject& car = *placed;
+    Step(20);
+    Roll(car, 30);
+    Step();
+    MarkCarLost(car);
+    EXPECT_EQ(car.step.lost, 1);
+    EXPECT_EQ(car.step.speed, 0);
+    EXPECT_TRUE(car.velocity == Vec3{});
+    EXPECT_TRUE(car.angularMomentum == Vec3{});
+    const FixedVector where = car.position;
+    for (int s = 0; s < 10; s++)
+        UpdatePhysicsObjects(set, 0);
+    EXPECT_TRUE(car.position == where) << "a lost car moved";
+    ResetCar(car, 0, 0, 1);
+    EXPECT_EQ(car.step.lost, 0);
+}
+
 } // namespace
