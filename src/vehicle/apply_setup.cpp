@@ -154,13 +154,12 @@ void GetSetupRangeCapped(const CarObject& car, int axle, float& low, float& high
 
 float GetFullLoadWeight(const CarObject& car)
 {
-    // Without drag the car would have no top speed: the estimate's cap holds.
+    // The top speed the power gives against the drag; without drag the
+    // car would have none, and 200 m/s (the speed at which a car counts as
+    // lost) stands in for it.
     float v = 200;
-    if (car.tuning.dragFactorSum > 0) {
+    if (car.tuning.dragFactorSum > 0)
         v = static_cast<float>(std::cbrt(car.tuning.driveEfficiency * car.engine.maxPower / car.tuning.dragFactorSum));
-        if (!(v < 200))
-            v = 200;
-    }
     const float g = GetBodySurroundings().Gravity();
     const float load = ((car.data.dataFlags & CarDataRearSeats) ? 3 : 0) + 2;
     return -(load * 70 + car.tuning.dryMass) * g - v * v * car.tuning.liftFactorSum;

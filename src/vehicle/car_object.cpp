@@ -186,6 +186,14 @@ void ResetCarRaceBytes(CarObject& car)
     car.race.raceBytes[0] = car.race.raceBytes[1] = 255;
 }
 
+void MarkCarLost(CarObject& car)
+{
+    car.step.lost = 1;
+    car.step.speed = 0;
+    car.velocity = {};
+    car.angularMomentum = {};
+}
+
 void ResetRaceState(CarObject& car)
 {
     car.race.lapTimeState = -1;

@@ -75,6 +75,9 @@ void DestroyCar(CarObject& car);
 void ResetCar(CarObject& car, float heading, int careful, int longProbe);
 void ResetRaceState(CarObject& car);
 void ResetCarRaceBytes(CarObject& car);
+// A car that left the world (too low, too high, too fast or far off the
+// road): it stops where it is and takes no steps until it is reset.
+void MarkCarLost(CarObject& car);
 void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine);
 // Health, clutch heat, fuel and per wheel damage and tyre state.
 void MakeDamageRecord(const CarObject& car, DamageRecord& record, int value);

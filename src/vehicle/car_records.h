@@ -310,6 +310,7 @@ struct CarRaceState {
     uint8_t pitSpeedLimit = 0;    // km/h, 0 limiter off
     uint8_t pitWork = 0, pitState = 0;
     uint8_t stopped = 0;
+    int32_t stopStep = 0;         // step counter when the car last stopped outside pit work
     uint8_t showroom = 0;         // shown in the garage: no rest test, no tyre steps
     float fuel = 0;               // litres
     CarResultState result;

@@ -14,10 +14,13 @@ constexpr int RemoteFreezeSteps = 150;
 // Most change of the clutch, throttle and brake values per step.
 constexpr float PedalStep = 0.2f;
 // The anti-lock timer, s, and the brake it lets through while it runs:
-// 1 when the lock is seen, falling to 0.333 as the timer ends.
+// 0.333 when the lock is seen, rising to 1 as the timer ends. A lock is
+// released at once and the pressure comes back over the timer; holding
+// the full brake first and letting go last kept the wheels locked for most
+// of every cycle, so the brake help stopped a car in a longer distance
+// than locked wheels.
 constexpr float AntiLockSeconds = 0.2f;
 constexpr float AntiLockSlope = 0.667f / AntiLockSeconds;
-constexpr float AntiLockFloor = 0.333f;
 constexpr float AntiLockSpeed = 5.0f;
 // Quiet steps before a car rests.
 constexpr int RestSteps = 100;
@@ -190,7 +193,7 @@ void StepBrakes(CarObject& car, float dt)
     if (car.tuning.brakeHelp && !car.net.remote) {
         CheckWheelLock(car);
         if (car.step.antiLockTimer > 0) {
-            const float most = car.step.antiLockTimer * AntiLockSlope + AntiLockFloor;
+            const float most = 1 - car.step.antiLockTimer * AntiLockSlope;
             b = b < most ? b : most;
             car.step.antiLockTimer = CountDown(car.step.antiLockTimer, dt);
         }

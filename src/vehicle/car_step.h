@@ -44,9 +44,15 @@ int GetPlayerSlotOfCar(const CarObject& car);
 // The player id of a slot, as packets carry it.
 // Pending: no player slots yet; answers the slot number.
 int GetPlayerIdOfSlot(int slot);
-// The stopped flag and settle counter; 1 when the stopped state changed.
-// Pending: no stopped state yet; a car is never marked stopped (0).
+// The settle counter and the stopped flag, once per step of a car: for the
+// first 100 steps after a reset only the settle counter rises (gear
+// selection and the AI wait for it); then the car is stopped below 1 m/s
+// and moving again above 0.6 m/s. 1 when the stopped state changed.
 int UpdateStoppedState(CarObject& car);
+// The false-start watch of a local car with a slot that starts to move
+// before the start is given.
+// Pending: no race start lights yet; no false start is reported.
+void CheckFalseStartOnMoving(CarObject& car, int slot);
 // The pit lane's step of a car with a slot (ends with its gear selection).
 // Pending: no pit lane yet; nothing is done.
 void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged);

@@ -1,6 +1,6 @@
-// Temporary bodies of the player slots, the pit lane, the stopped state and
-// the car's view and route until they are built: a car has no player slot,
-// is never marked stopped, and nothing is sent or shown. Each logs once that
+// Temporary bodies of the player slots, the pit lane, the false-start watch
+// and the car's view and route until they are built: a car has no player
+// slot, no false start is reported, and nothing is sent or shown. Each logs once that
 // it is not available yet.
 #include "vehicle/local.h"
 
@@ -26,10 +26,9 @@ int GetPlayerIdOfSlot(int slot)
     return slot;
 }
 
-int UpdateStoppedState(CarObject&)
+void CheckFalseStartOnMoving(CarObject&, int)
 {
-    LogPendingOnce(PendingStoppedState, "UpdateStoppedState");
-    return 0;
+    LogPendingOnce(PendingFalseStart, "CheckFalseStartOnMoving");
 }
 
 void UpdatePitLane(CarObject&, int, float, int)

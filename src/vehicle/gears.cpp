@@ -73,6 +73,21 @@ int GearAbove(const CarObject& car)
     return car.step.gear < LastGear(car) ? car.step.gear + 1 : LastGear(car);
 }
 
+// A sequential box engages its next gear once the drive through the dogs
+// unloads: the clutch's torque is below 0.3 x the engine's maximum torque.
+// On a change up in a forward gear the drive also unloads when it turns
+// from pull to overrun (the clutch torque at or below zero): at high engine
+// speed a cut or closed engine brakes the car with more than that limit,
+// so its torque passes through zero between two steps and never shows
+// below the limit, and the change would wait for ever.
+bool DriveUnloaded(const EngineRecord& e, bool forwardUpshift)
+{
+    if (forwardUpshift && e.clutchTorque <= 0)
+        return true;
+    const float torque = e.clutchTorque < 0 ? -e.clutchTorque : e.clutchTorque;
+    return torque < 0.3f * e.maxTorque;
+}
+
 } // namespace
 
 void SetShiftTimings(CarObject& car)
@@ -198,8 +213,7 @@ void ShiftGear(CarObject& car)
     } else if (downToForward && car.tuning.blip) {
         car.step.blipTimer = car.data.gearTimings[BlipTiming];
     }
-    const float torque = e.clutchTorque < 0 ? -e.clutchTorque : e.clutchTorque;
-    if (torque < 0.3f * e.maxTorque)
+    if (DriveUnloaded(e, upshift && car.step.gear >= FirstGear))
         car.step.gear = target;
 }
 

@@ -95,7 +95,7 @@ extern VehicleHooks MutableVehicleHooks;
 // (car_step_pending.cpp, pit_lane_pending.cpp, car_checksum_pending.cpp):
 // one bit per placeholder.
 enum PendingWork : int {
-    PendingPlayerSlot, PendingPlayerId, PendingStoppedState, PendingPitLane, PendingViewAndRoute,
+    PendingPlayerSlot, PendingPlayerId, PendingFalseStart, PendingPitLane, PendingViewAndRoute,
     PendingTrackPosition, PendingCarValue, PendingRaceMessages, PendingCarReset, PendingCarChecksum,
 };
 struct VehiclePendingNotices {

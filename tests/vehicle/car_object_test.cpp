@@ -338,6 +338,34 @@ TEST_F(CarTest, SetupFromOutsideIsHeldWithinTheCarsLimits)
 // Held pressures lie within half to one and a half of the default setup's;
 // a default above 43690 kPa reaches past the 16-bit field, whose top is
 // then the range's top (not the wrapped remainder).
+// The full-load weight: two occupants (five with rear seats) of 70 kg and
+// the dry mass under gravity, and the wings' lift at the top speed the
+// power gives against the drag, however high; with no drag at all the
+// speed is 200 m/s.
+TEST_F(CarTest, FullLoadWeightTakesTheLiftAtThePowersTopSpeed)
+{
+    OwnedCar car;
+    ASSERT_TRUE(Load(car.car, FindCarByCode("NQ1")));
+    CarTuning& t = car.car.tuning;
+    const double seats = (car.car.data.dataFlags & CarDataRearSeats) ? 5 : 2;
+    const double still = (seats * 70 + t.dryMass) * 9.81;
+    ASSERT_LT(t.liftFactorSum, 0) << "a grand prix car's wings press it down";
+    struct Case {
+        float dragFactorSum;
+        double speed;  // m/s
+    } cases[] = {
+        {t.dragFactorSum, std::cbrt(t.driveEfficiency * car.car.engine.maxPower / t.dragFactorSum)},
+        {1e-3f, std::cbrt(t.driveEfficiency * car.car.engine.maxPower / 1e-3)},  // beyond 200 m/s
+        {0, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dragFactorSum);
+        t.dragFactorSum = c.dragFactorSum;
+        const double expected = still - c.speed * c.speed * t.liftFactorSum;
+        EXPECT_NEAR(GetFullLoadWeight(car.car), expected, 1e-4 * expected);
+    }
+}
+
 TEST_F(CarTest, APressureRangePastTheFieldEndsAtTheFieldsTop)
 {
     CarSetup held;  // outlives the car that holds it

@@ -199,7 +199,7 @@ const DriveCase DriveCases[] = {
     {"WQG", "front drive, H pattern, automatic", Shifting::Automatic, 0x40280e886bae6b15ull},
     {"HLO", "four-wheel drive, H pattern, by hand", Shifting::ByHand, 0x23e16d541133bff0ull},
     {"YAS", "rear drive, motorbike box, by hand", Shifting::ByHand, 0x68f280fc3909b580ull},
-    {"KTA", "formula, sequential without cut, by hand", Shifting::ByHand, 0x42bff620b62d8825ull},
+    {"KTA", "formula, sequential without cut, by hand", Shifting::ByHand, 0x35132a86fc96f6c0ull},
     {"WQR", "GT, sequential with ignition cut, automatic", Shifting::Automatic, 0x3fe160fc896fd588ull},
     {"NQ1", "grand prix, paddle shift, by hand", Shifting::ByHand, 0x08cfd9e68b1e7571ull},
 };

@@ -272,4 +272,113 @@ TEST_F(DrivingDrivetrainTest, ShiftWordsFollowTheGearboxKind)
     }
 }
 
+// Every change up completes, on every gearbox kind, from every forward gear
+// below the last, with the engine just past its peak power and at its limit:
+// full throttle, the automatic clutch and gears on (with the cuts each kind
+// takes), the change asked by the shift word. A cut or closed engine at
+// high speed brakes through the clutch with more than the 0.3 x maximum
+// torque that the change waits for; the change must not wait for ever.
+TEST_F(DrivingDrivetrainTest, EveryUpshiftCompletesAtEveryGearUpToTheRevLimit)
+{
+    struct Box {
+        const char* code;
+        int kind;
+    } boxes[] = {{"WQG", 1}, {"YAS", 2}, {"KTA", 3}, {"GEX", 4}, {"NQ1", 5}};
+    const double engineSpeeds[] = {1.02, 0.995};  // of the peak power speed, of the limit
+    int placed = 0;
+    for (const Box& box : boxes) {
+        OwnedCar probe;
+        ASSERT_TRUE(Load(probe.car, FindCarByCode(box.code)));
+        ASSERT_EQ(probe.car.data.gearboxKind, box.kind) << box.code;
+        for (int gear = FirstGear; gear < probe.car.data.gearCount - 1; gear++) {
+            for (int k = 0; k < 2; k++) {
+                SCOPED_TRACE(testing::Message() << box.code << " gear " << gear - 1 << (k ? " at the limit" : " past peak power"));
+                CarObject* car = Place(FindCarByCode(box.code), 60.0 * placed++);
+                ASSERT_TRUE(car);
+                Step(40);
+                WarmTyres(*car);
+                const double w = k ? engineSpeeds[k] * car->engine.maxSpeed : engineSpeeds[k] * car->engine.maxPowerSpeed;
+                const double v = w * DrivenTyreRadius(*car) / (car->tuning.gearRatios[gear] * car->tuning.finalDrive);
+                Roll(*car, v);
+                car->step.speed = static_cast<float>(v);  // the motorbike box reads it for first to second
+                EngageGear(*car, gear, v, 1);
+                ApplyPlayerAids(*car, PlayerAidAutoGears | PlayerAidAutoClutch);
+                car->inputs.words[3] = 1;
+                int engagedAt = -1;
+                for (int s = 0; s < 50 && engagedAt < 0; s++) {
+                    StepWithGearSelection(*car);
+                    if (car->step.gear == gear + 1)
+                        engagedAt = s;
+                }
+                EXPECT_GE(engagedAt, 0) << "the change never came: gear " << car->step.gear - 1 << ", engine "
+                                        << car->engine.speed << " rad/s, clutch torque " << car->engine.clutchTorque;
+            }
+        }
+    }
+}
+
+// A car's own steps settle it: for the 100 steps after its reset its gear
+// selection does nothing, then the shift word acts. Settled and standing,
+// it is marked stopped; rolling above 1 m/s it moves again, and it stops
+// again once it is slower than 0.6 m/s.
+TEST_F(DrivingDrivetrainTest, TheCarsOwnStepsSettleItAndMarkItStopped)
+{
+    CarObject* placed = Place(FindCarByCode("KTA"));
+    ASSERT_TRUE(placed);
+    CarObject& car = *placed;
+    car.inputs.words[3] = 1;  // shift up held from the start
+    for (int s = 0; s < 99; s++) {
+        Step();
+        SelectGear(car);
+    }
+    EXPECT_EQ(car.step.settleCounter, 99);
+    EXPECT_EQ(car.step.gearTarget, Neutral) << "a gear was chosen before the car settled";
+    EXPECT_EQ(car.race.stopped, 0);
+    Step(2);
+    SelectGear(car);
+    EXPECT_EQ(car.step.gearTarget, FirstGear);
+    EXPECT_EQ(car.race.stopped, 1) << "a settled car standing still is stopped";
+    EXPECT_EQ(car.race.stopStep, car.step.activityStep);
+
+    car.inputs.words[3] = 0;
+    Roll(car, 3);
+    Step(2);  // the step reads the speed of the step before
+    EXPECT_EQ(car.race.stopped, 0);
+    car.inputs.words[2] = 65535;  // brake to a stop
+    int stoppedAt = -1;
+    for (int s = 0; s < 300 && stoppedAt < 0; s++) {
+        const double before = car.step.speed;
+        Step();
+        if (car.race.stopped) {
+            stoppedAt = s;
+            EXPECT_LT(car.step.speed, 0.6);
+            EXPECT_GE(before, 0.6 - 0.2) << "stopped well before it slowed to 0.6 m/s";
+        }
+    }
+    EXPECT_GE(stoppedAt, 0) << "a braked car never came to a stop";
+}
+
+// A lost car stops where it is and takes no steps until it is reset; the
+// reset brings it back to life.
+TEST_F(DrivingDrivetrainTest, ALostCarStopsAndWaitsForItsReset)
+{
+    CarObject* placed = Place(FindCarByCode("JB4"));
+    ASSERT_TRUE(placed);
+    CarObject& car = *placed;
+    Step(20);
+    Roll(car, 30);
+    Step();
+    MarkCarLost(car);
+    EXPECT_EQ(car.step.lost, 1);
+    EXPECT_EQ(car.step.speed, 0);
+    EXPECT_TRUE(car.velocity == Vec3{});
+    EXPECT_TRUE(car.angularMomentum == Vec3{});
+    const FixedVector where = car.position;
+    for (int s = 0; s < 10; s++)
+        UpdatePhysicsObjects(set, 0);
+    EXPECT_TRUE(car.position == where) << "a lost car moved";
+    ResetCar(car, 0, 0, 1);
+    EXPECT_EQ(car.step.lost, 0);
+}
+
 } // namespace

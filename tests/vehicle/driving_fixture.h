@@ -86,6 +86,59 @@ inline double RollingMass(const CarObject& car)
     return m;
 }
 
+// The centre of mass in world axes.
+inline Point3 CentreOfMass(const CarObject& car) { return CarPointInWorld(car, car.centreOfMass); }
+
+// The gear whose engine speed at v is nearest 45 % of the engine's limit.
+inline int CruisingGear(const CarObject& car, double v)
+{
+    int best = 2;
+    double bestError = 1e30;
+    for (int g = 2; g < car.data.gearCount; g++) {
+        double w = v * car.tuning.gearRatios[g] * car.tuning.finalDrive / DrivenTyreRadius(car);
+        double error = std::fabs(w - 0.45 * car.engine.maxSpeed);
+        if (error < bestError) {
+            bestError = error;
+            best = g;
+        }
+    }
+    return best;
+}
+
+// What a skidpad run records every step.
+struct SkidpadSample {
+    Point3 centre;       // centre of mass
+    double speed = 0;
+    double lateral = 0;  // N: the wheels' horizontal forces across the velocity, to the left
+};
+
+// ---------------------------------------------------------------------------
+// Controllers a driver of the tests would use.
+
+// Follows a circle of radius R about (cx, cy), anticlockwise, by pure
+// pursuit of a point on the circle `ahead` metres along it from the car's
+// nearest point. Returns the steering angle (rad, left positive).
+inline double CircleSteer(const CarObject& car, double cx, double cy, double R, double ahead)
+{
+    const Point3 rear = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
+    const double wheelbase = car.tuning.wheelbase;
+    double a = std::atan2(rear.y - cy, rear.x - cx) + ahead / R;
+    double tx = cx + R * std::cos(a) - rear.x, ty = cy + R * std::sin(a) - rear.y;
+    const Vec3 f = CarForward(car), r = CarRight(car);
+    double along = tx * f.x + ty * f.y, across = -(tx * r.x + ty * r.y);  // left positive
+    double distance2 = along * along + across * across;
+    return std::atan(2 * wheelbase * across / distance2);
+}
+
+// Throttle (and brake below the target) towards a forward speed target.
+inline void HoldSpeed(CarObject& car, double target, double gain = 0.4, double base = 0.15)
+{
+    double error = target - ForwardSpeed(car);
+    double t = base + gain * error;
+    car.inputs.words[1] = PedalWord(t);
+    car.inputs.words[2] = PedalWord(error < -1 ? -0.2 * error : 0);
+}
+
 // ---------------------------------------------------------------------------
 // The fixture: a car of the generated folder alone on the test ground.
 
@@ -172,37 +225,86 @@ protected:
         car.inputs.words[1] = PedalWord(throttle);
     }
 
+    // Drives anticlockwise round a circle of radius R whose centre is R to
+    // the car's left, the speed target rising from v0 at `ramp` m/s², until
+    // the car runs wide of the circle by `wide`, slides (its velocity 0.1
+    // rad off its heading) or `steps` pass.
+    std::vector<SkidpadSample> Skidpad(CarObject& car, double R, double v0, double ramp, double wide, int steps)
+    {
+        const Point3 start = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
+        const double cx = start.x - R, cy = start.y;
+        Roll(car, v0);
+        EngageGear(car, CruisingGear(car, v0 + 0.5 * ramp * steps * 0.01), v0, 0.3f);
+        std::vector<SkidpadSample> samples;
+        for (int s = 0; s < steps; s++) {
+            car.inputs.words[0] = SteeringWordFor(car, CircleSteer(car, cx, cy, R, std::fmax(8.0, 0.2 * R)));
+            HoldSpeed(car, v0 + ramp * 0.01 * s);
+            Step();
+            SkidpadSample sample;
+            sample.centre = CentreOfMass(car);
+            sample.speed = std::hypot(car.velocity.x, car.velocity.y);
+            const double lx = -car.velocity.y / sample.speed, ly = car.velocity.x / sample.speed;
+            for (int k = 0; k < car.wheelCount; k++)
+                sample.lateral += TyreGroundForce(car.wheels[k]).x * lx + TyreGroundForce(car.wheels[k]).y * ly;
+            samples.push_back(sample);
+            if (std::hypot(sample.centre.x - cx, sample.centre.y - cy) > R + wide)
+                break;
+            // Past the limit the car slides or spins: its heading leaves its
+            // path.
+            if (sample.speed > 1 && std::fabs(Dot(CarRight(car), car.velocity)) > 0.1 * sample.speed)
+                break;
+        }
+        return samples;
+    }
+
+    // The horizontal force the tyre's contact with the ground puts on the
+    // car (world axes).
+    static Vec3 TyreGroundForce(const Wheel& wheel) { return wheel.wheelForce; }
+
+    // Distance (m) from full braking at v0 to the stop, the stop found
+    // between the last step moving forward and the first that is not.
+    // rolling, when given, receives the share of the steps above 5 m/s in
+    // which a front wheel turned with the road (its combined slip below
+    // twice its curve's slip).
+    double StoppingDistance(CarObject& car, double v0, double* rolling = nullptr)
+    {
+        int fast = 0, turning = 0;
+        Roll(car, v0);
+        car.inputs.words[1] = 0;
+        car.inputs.words[2] = 65535;
+        car.step.brake = 1;
+        const Point3 start = CarPointInWorld(car, {});
+        double travelled = 0, speed = v0;
+        for (int s = 0; s < 1000; s++) {
+            Step();
+            const Point3 now = CarPointInWorld(car, {});
+            const double d = std::hypot(now.x - start.x, now.y - start.y);
+            const double v = ForwardSpeed(car);
+            if (v > 5) {
+                fast++;
+                for (int k = 0; k < car.wheelCount; k++) {
+                    const Wheel& w = car.wheels[k];
+                    if (w.axleIndex == 1 && w.touching && w.combinedSlip < 2 * w.curveSlip) {
+                        turning++;
+                        break;
+                    }
+                }
+            }
+            if (rolling)
+                *rolling = fast ? double(turning) / fast : 0;
+            if (v <= 0)
+                return travelled + (d - travelled) * speed / (speed - v);
+            travelled = d;
+            speed = v;
+        }
+        ADD_FAILURE() << "the car did not stop";
+        return 0;
+    }
+
     TestGround ground;
     ObjectSet set;
     std::vector<CarObject*> cars;
 };
-
-// ---------------------------------------------------------------------------
-// Controllers a driver of the tests would use.
-
-// Follows a circle of radius R about (cx, cy), anticlockwise, by pure
-// pursuit of a point on the circle `ahead` metres along it from the car's
-// nearest point. Returns the steering angle (rad, left positive).
-inline double CircleSteer(const CarObject& car, double cx, double cy, double R, double ahead)
-{
-    const Point3 rear = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
-    const double wheelbase = car.tuning.wheelbase;
-    double a = std::atan2(rear.y - cy, rear.x - cx) + ahead / R;
-    double tx = cx + R * std::cos(a) - rear.x, ty = cy + R * std::sin(a) - rear.y;
-    const Vec3 f = CarForward(car), r = CarRight(car);
-    double along = tx * f.x + ty * f.y, across = -(tx * r.x + ty * r.y);  // left positive
-    double distance2 = along * along + across * across;
-    return std::atan(2 * wheelbase * across / distance2);
-}
-
-// Throttle (and brake below the target) towards a forward speed target.
-inline void HoldSpeed(CarObject& car, double target, double gain = 0.4, double base = 0.15)
-{
-    double error = target - ForwardSpeed(car);
-    double t = base + gain * error;
-    car.inputs.words[1] = PedalWord(t);
-    car.inputs.words[2] = PedalWord(error < -1 ? -0.2 * error : 0);
-}
 
 // Least-squares circle through points (x, y): centre and radius (a Kasa
 // fit, exact for points on a circle).

@@ -14,9 +14,6 @@ namespace {
 
 constexpr double Pi = 3.14159265358979;
 
-// The centre of mass in world axes.
-Point3 CentreOfMass(const CarObject& car) { return CarPointInWorld(car, car.centreOfMass); }
-
 // Radius of the circle through three points (m; infinite when in line).
 double RadiusThrough(const Point3& a, const Point3& b, const Point3& c)
 {
@@ -26,67 +23,7 @@ double RadiusThrough(const Point3& a, const Point3& b, const Point3& c)
     return std::fabs(cross) < 1e-12 ? 1e12 : ab * bc * ca / (2 * std::fabs(cross));
 }
 
-// The gear whose engine speed at v is nearest 45 % of the engine's limit.
-int CruisingGear(const CarObject& car, double v)
-{
-    int best = 2;
-    double bestError = 1e30;
-    for (int g = 2; g < car.data.gearCount; g++) {
-        double w = v * car.tuning.gearRatios[g] * car.tuning.finalDrive / DrivenTyreRadius(car);
-        double error = std::fabs(w - 0.45 * car.engine.maxSpeed);
-        if (error < bestError) {
-            bestError = error;
-            best = g;
-        }
-    }
-    return best;
-}
-
-// What a skidpad run records every step.
-struct SkidpadSample {
-    Point3 centre;       // centre of mass
-    double speed = 0;
-    double lateral = 0;  // N: the wheels' horizontal forces across the velocity, to the left
-};
-
-class DrivingHandlingTest : public DrivingTest {
-protected:
-    // Drives anticlockwise round a circle of radius R whose centre is R to
-    // the car's left, the speed target rising from v0 at `ramp` m/s², until
-    // the car runs wide of the circle by `wide`, slides (its velocity 0.1
-    // rad off its heading) or `steps` pass.
-    std::vector<SkidpadSample> Skidpad(CarObject& car, double R, double v0, double ramp, double wide, int steps)
-    {
-        const Point3 start = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
-        const double cx = start.x - R, cy = start.y;
-        Roll(car, v0);
-        EngageGear(car, CruisingGear(car, v0 + 0.5 * ramp * steps * 0.01), v0, 0.3f);
-        std::vector<SkidpadSample> samples;
-        for (int s = 0; s < steps; s++) {
-            car.inputs.words[0] = SteeringWordFor(car, CircleSteer(car, cx, cy, R, 8));
-            HoldSpeed(car, v0 + ramp * 0.01 * s);
-            Step();
-            SkidpadSample sample;
-            sample.centre = CentreOfMass(car);
-            sample.speed = std::hypot(car.velocity.x, car.velocity.y);
-            const double lx = -car.velocity.y / sample.speed, ly = car.velocity.x / sample.speed;
-            for (int k = 0; k < car.wheelCount; k++)
-                sample.lateral += TyreGroundForce(car.wheels[k]).x * lx + TyreGroundForce(car.wheels[k]).y * ly;
-            samples.push_back(sample);
-            if (std::hypot(sample.centre.x - cx, sample.centre.y - cy) > R + wide)
-                break;
-            // Past the limit the car slides or spins: its heading leaves its
-            // path.
-            if (sample.speed > 1 && std::fabs(Dot(CarRight(car), car.velocity)) > 0.1 * sample.speed)
-                break;
-        }
-        return samples;
-    }
-
-    // The horizontal force the tyre's contact with the ground puts on the
-    // car (world axes).
-    static Vec3 TyreGroundForce(const Wheel& wheel) { return wheel.wheelForce; }
-};
+using DrivingHandlingTest = DrivingTest;
 
 // Newton across the path: over each 0.2 s the centre of mass's path has a
 // radius rho (the circle through three of its points) and m v² / rho equals

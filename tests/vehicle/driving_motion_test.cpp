@@ -74,46 +74,6 @@ protected:
         }
         deceleration = -Slope(t, v);
     }
-
-    // Distance (m) from full braking at v0 to the stop, the stop found
-    // between the last step moving forward and the first that is not.
-    // rolling, when given, receives the share of the steps above 5 m/s in
-    // which a front wheel turned with the road (its combined slip below
-    // twice its curve's slip).
-    double StoppingDistance(CarObject& car, double v0, double* rolling = nullptr)
-    {
-        int fast = 0, turning = 0;
-        Roll(car, v0);
-        car.inputs.words[1] = 0;
-        car.inputs.words[2] = 65535;
-        car.step.brake = 1;
-        const Point3 start = CarPointInWorld(car, {});
-        double travelled = 0, speed = v0;
-        for (int s = 0; s < 1000; s++) {
-            Step();
-            const Point3 now = CarPointInWorld(car, {});
-            const double d = std::hypot(now.x - start.x, now.y - start.y);
-            const double v = ForwardSpeed(car);
-            if (v > 5) {
-                fast++;
-                for (int k = 0; k < car.wheelCount; k++) {
-                    const Wheel& w = car.wheels[k];
-                    if (w.axleIndex == 1 && w.touching && w.combinedSlip < 2 * w.curveSlip) {
-                        turning++;
-                        break;
-                    }
-                }
-            }
-            if (rolling)
-                *rolling = fast ? double(turning) / fast : 0;
-            if (v <= 0)
-                return travelled + (d - travelled) * speed / (speed - v);
-            travelled = d;
-            speed = v;
-        }
-        ADD_FAILURE() << "the car did not stop";
-        return 0;
-    }
 };
 
 // Every wheel's brake far beyond what its tyre can hold, so that the wheels

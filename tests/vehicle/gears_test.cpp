@@ -134,6 +134,10 @@ TEST_F(GearTest, HShifterWaitsInNeutralUntilTheRevsMatch)
     EXPECT_EQ(g.car.step.gear, 3);
 }
 
+// A sequential change up waits while the engine pulls through the clutch
+// with 0.3 x its maximum torque or more, and engages once the pull falls
+// below that, or once the drive turns to overrun: a cut engine at high
+// speed brakes with more than the limit, and the change must still come.
 TEST_F(GearTest, SequentialUpshiftWaitsForTheDriveToUnload)
 {
     struct Case {
@@ -143,25 +147,46 @@ TEST_F(GearTest, SequentialUpshiftWaitsForTheDriveToUnload)
     } cases[] = {
         {2, 1, 0.1f, 0}, {3, 1, 0.1f, 0}, {4, 0, 0, 0.1f}, {5, 1, 0.05f, 0}, {3, 0, 0, 0},
     };
+    const float unloaded[] = {0.29f, 0, -0.31f, -2};  // x the maximum torque
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "kind " << c.kind << " cut " << int(c.throttleCut));
-        GearCar g(c.kind, 3);
-        g.car.tuning.throttleCut = c.throttleCut;
-        const float full = g.car.engine.maxTorque;
-        ASSERT_GT(full, 0);
-        g.car.engine.clutchTorque = 0.31f * full;
-        g.Step(1, 0);
-        EXPECT_EQ(g.car.step.gear, 3);
-        EXPECT_EQ(g.car.step.gearTarget, 4);
-        EXPECT_FLOAT_EQ(g.car.step.throttleCutTimer, c.throttleTimer);
-        EXPECT_FLOAT_EQ(g.car.step.ignitionCutTimer, c.ignitionTimer);
-        g.car.engine.clutchTorque = -0.31f * full;  // overrun loads it as much
-        g.Step(1, 0);
-        EXPECT_EQ(g.car.step.gear, 3);
-        g.car.engine.clutchTorque = 0.29f * full;
-        g.Step(1, 0);
-        EXPECT_EQ(g.car.step.gear, 4);
+        for (float release : unloaded) {
+            SCOPED_TRACE(testing::Message() << "kind " << c.kind << " cut " << int(c.throttleCut) << " then " << release);
+            GearCar g(c.kind, 3);
+            g.car.tuning.throttleCut = c.throttleCut;
+            const float full = g.car.engine.maxTorque;
+            ASSERT_GT(full, 0);
+            g.car.engine.clutchTorque = 0.31f * full;
+            g.Step(1, 0);
+            EXPECT_EQ(g.car.step.gear, 3);
+            EXPECT_EQ(g.car.step.gearTarget, 4);
+            EXPECT_FLOAT_EQ(g.car.step.throttleCutTimer, c.throttleTimer);
+            EXPECT_FLOAT_EQ(g.car.step.ignitionCutTimer, c.ignitionTimer);
+            g.Step(1, 0);
+            EXPECT_EQ(g.car.step.gear, 3) << "changed while the engine pulls";
+            g.car.engine.clutchTorque = release * full;
+            g.Step(1, 0);
+            EXPECT_EQ(g.car.step.gear, 4);
+        }
     }
+}
+
+// A change down waits for the torque either way: the blip drives the
+// engine up to the lower gear's speed, and the gear engages once the
+// clutch carries less than 0.3 x the maximum torque.
+TEST_F(GearTest, SequentialDownshiftWaitsForTheTorqueEitherWay)
+{
+    GearCar g(4, 4);
+    const float full = g.car.engine.maxTorque;
+    g.car.engine.clutchTorque = -0.31f * full;
+    g.Step(0, 1);
+    EXPECT_EQ(g.car.step.gear, 4);
+    EXPECT_EQ(g.car.step.gearTarget, 3);
+    g.car.engine.clutchTorque = 0.31f * full;
+    g.Step(0, 1);
+    EXPECT_EQ(g.car.step.gear, 4);
+    g.car.engine.clutchTorque = -0.29f * full;
+    g.Step(0, 1);
+    EXPECT_EQ(g.car.step.gear, 3);
 }
 
 TEST_F(GearTest, AutomaticGearboxChoice)

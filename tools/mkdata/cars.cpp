@@ -304,8 +304,13 @@ void MakeCarDataContents(int car, const CarData& data, CarDataContents& c)
     c.axles[1] = MakeAxle(spec, true);
     // Aero points: rear wing, front wing, two body points (lift, drag, side).
     const bool formula = kind == CarKind::Formula || kind == CarKind::GrandPrix;
-    c.aero[0] = {IsRacer(kind) ? (kind == CarKind::GtRacer ? -0.6f : -1.4f) : 0.0f, IsRacer(kind) ? 0.35f : 0.0f, 0};
-    c.aero[1] = {formula ? -1.0f : 0.0f, 0.2f, 0};
+    // The formula cars without a turbo run low-drag wings (a drag area
+    // near 1 m², as such cars have); the turbo formula car and the grand
+    // prix car have the power for steeper ones.
+    const bool lowDragWings = kind == CarKind::Formula && !GetDefaultEngineSpec(car).turbo;
+    c.aero[0] = {IsRacer(kind) ? (kind == CarKind::GtRacer ? -0.6f : -1.4f) : 0.0f,
+                 IsRacer(kind) ? (lowDragWings ? 0.22f : 0.35f) : 0.0f, 0};
+    c.aero[1] = {formula ? -1.0f : 0.0f, lowDragWings ? 0.12f : 0.2f, 0};
     c.aero[3] = {IsRacer(kind) ? -0.08f : 0.05f, singleSeater ? 0.3f : 0.38f, 1.2f};
 }
 
