@@ -14,14 +14,20 @@
 // assignment.
 constexpr int HostConsoleLineSize = 96;
 struct NetRecord {
-    int networkHold = 0;                  // NetworkHold
-    int multiplayerReplayPlaying = 0;     // MultiplayerReplayPlaying
-    int udpPositions = 0;                 // UdpPositions
-    int currentConnectionLimit = 16;      // CurrentConnectionLimit
-    int currentCarLimit = 12;             // CurrentCarLimit
-    int inSimTimeStop = 0;                // InSimTimeStop
-    int skinDownloadWaiting = 0;          // SkinDownloadWaiting
-    int mprMessageBlocking = 0;           // MprMessageBlocking
+    // The hold flag: the timed race messages wait while it is set.
+    int networkHold = 0;
+    // A multiplayer replay plays, and car positions travel by UDP.
+    int multiplayerReplayPlaying = 0;
+    int udpPositions = 0;
+    // The connection and car limits that the screens opened next adjust.
+    int currentConnectionLimit = 16;
+    int currentCarLimit = 12;
+    // An outside program has stopped the game clock.
+    int inSimTimeStop = 0;
+    // A finished skin download waits for the main loop to install it.
+    int skinDownloadWaiting = 0;
+    // A multiplayer replay blocks the messages.
+    int mprMessageBlocking = 0;
     // Passes of the processing loop that ended behind the due frame, counted
     // towards the delay tuning; ResetSession keeps it.
     int behindCount = 0;
