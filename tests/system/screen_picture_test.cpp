@@ -1,7 +1,8 @@
 // What the program's window shows, in a private X server: the root
 // screen's texts where the program's layout puts them and as the vector
 // font draws them, the screenshot that Ctrl+S saves against the X server's
-// own picture of the window, and the screens' background picture. The
+// own picture of the window, the title picture and the screens' background
+// picture. The
 // pictures are checked by an independent reader and rasteriser
 // (screen_reference.py); the places come from the program's own drawing on
 // a recording device (screen_layout_driver).
@@ -136,9 +137,9 @@ std::unique_ptr<TempFolder> ScreenPictureTest::folder;
 WindowRun ScreenPictureTest::run;
 
 // The root screen's title line and menu rows, and the back button, are
-// drawn as text: each line's glyphs where the layout put them, in its
-// colour, with nothing else drawn around them, and the lines spell the
-// menu's texts.
+// drawn as text: each line's glyphs alike to the font's, within a pixel of
+// where the layout put them, in its colour, with nothing else drawn around
+// them, and the lines spell the menu's texts.
 TEST_F(ScreenPictureTest, RootScreenShowsItsTitleAndMenuRowsAsTextWhereTheLayoutPutsThem)
 {
     std::vector<std::string> arguments = {"text", folder->Path(), Path("window.png"), Path("layout.txt"),
@@ -159,8 +160,15 @@ TEST_F(ScreenPictureTest, CtrlSSavesTheFrameAsABmpOfWhatTheWindowShows)
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
 }
 
+// The title picture shows over the background where the layout puts it.
+TEST_F(ScreenPictureTest, RootScreenShowsTheTitlePicture)
+{
+    ProcessResult checked = Reference({"title", folder->Path(), Path("window.png"), Path("layout.txt")});
+    EXPECT_EQ(checked.exitCode, 0) << checked.output;
+}
+
 // The root screen's background mode shows the screens' picture over the
-// whole window wherever no text lies on it.
+// whole window wherever nothing else is drawn.
 TEST_F(ScreenPictureTest, RootScreenShowsTheBackgroundPictureAroundItsTexts)
 {
     ProcessResult checked = Reference({"background", folder->Path(), Path("window.png"), Path("layout.txt")});

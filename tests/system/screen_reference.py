@@ -10,14 +10,20 @@ Usage:
   screen_reference.py text GAME PICTURE LAYOUT TEXT...
       Draws every glyph of LAYOUT (the quads the program drew, see
       screen_layout_driver.cpp) from the vector font file GAME/data/abc/
-      qvn.abc with its own rasteriser, and checks each line of text in the
-      picture: the glyphs' pixels in the text's colour, the ink's bounding
-      box where the quads are, nothing drawn around it, and the lines
-      spelling the TEXTs (each once; blanks are not drawn).
+      qvn.abc with its own rasteriser (each glyph's texture rectangle
+      stretched over its quad), and checks each line of text in the
+      picture: the ink in the text's colour alike to the glyphs and at most
+      a pixel from them, the ink's bounding box the glyphs' own, nothing
+      drawn around it, and the lines spelling the TEXTs (each once; blanks
+      are not drawn).
   screen_reference.py background GAME PICTURE LAYOUT
       Checks that the picture shows the screens' background picture
-      (GAME/data/pic/bkg_entry.jpg, decoded by Pillow, stretched over the
-      window) wherever no text is drawn.
+      (GAME/data/pic/bkg_entry.jpg, decoded by Pillow, over the quad the
+      layout gives it) wherever nothing else is drawn.
+  screen_reference.py title GAME PICTURE LAYOUT
+      Checks that the title picture (GAME/data/pic/TITLE.raw, 512 x 512
+      RGB bytes, with the alpha bytes of TITLEDUZEZ.raw) shows over the
+      background in the quad the layout gives it.
 Prints what it found; the exit code is 0 when every check holds.
 """
 import math
@@ -104,20 +110,29 @@ def read_font(path):
     return glyphs, pages
 
 
-def draw_glyph(draw, glyph, left, top, right, bottom):
-    """Fills the glyph into the supersampled drawing, its cell of 7 by 9
-    units placed as the quad says (its advance across, 9 units down)."""
-    size = (right - left) / (glyph.width / 7 + 0.1)
-    height = bottom - top
+# Where a glyph lies in its font texture: 80 by 120 texels for its 7 by 9
+# units, its texture rectangle reaching 4 texels beyond it left and right
+# and from 4 texels above it to 117.76 texels below that.
+TEXELS_ACROSS, TEXELS_DOWN, TEXEL_MARGIN, RECTANGLE_ROWS = 80 / 7, 120 / 9, 4, 117.76
 
+
+def draw_glyph(draw, glyph, left, top, right, bottom):
+    """Fills the glyph into the supersampled drawing, its texture rectangle
+    stretched over the quad."""
+    across = (right - left) / (glyph.width * TEXELS_ACROSS + 2 * TEXEL_MARGIN)
+    down = (bottom - top) / RECTANGLE_ROWS
+
+    # The device's pixel centres lie on whole coordinates, half a pixel
+    # from the picture's.
     def place(p):
-        return ((left + p[0] * size / 7) * SUPERSAMPLE, (top + (9 - p[1]) * height / 9) * SUPERSAMPLE)
+        return ((left + 0.5 + (TEXEL_MARGIN + p[0] * TEXELS_ACROSS) * across) * SUPERSAMPLE,
+                (top + 0.5 + (TEXEL_MARGIN + (9 - p[1]) * TEXELS_DOWN) * down) * SUPERSAMPLE)
 
     for a, b, c in glyph.triangles:
         draw.polygon([place(glyph.points[a]), place(glyph.points[b]), place(glyph.points[c])], fill=255)
     for centre, rx, ry in glyph.ellipses:
         x, y = place(glyph.points[centre])
-        dx, dy = rx / 10 * size / 7 * SUPERSAMPLE, ry / 10 * height / 9 * SUPERSAMPLE
+        dx, dy = rx / 10 * TEXELS_ACROSS * across * SUPERSAMPLE, ry / 10 * TEXELS_DOWN * down * SUPERSAMPLE
         draw.ellipse([x - dx, y - dy, x + dx, y + dy], fill=255)
 
 
@@ -137,7 +152,8 @@ def coverage(glyphs, quads, box):
 # The layout and the background.
 
 def read_layout(path):
-    area, quads = None, []
+    """The drawing area, the glyph quads and the picture quads."""
+    area, quads, pictures = None, [], []
     for line in open(path):
         words = line.split()
         if words[:1] == ["area"]:
@@ -145,17 +161,60 @@ def read_layout(path):
         elif words[:1] == ["glyph"]:
             quads.append({"slot": int(words[1]), "left": float(words[2]), "top": float(words[3]),
                           "right": float(words[4]), "bottom": float(words[5]), "colour": int(words[6], 16)})
-    return area, quads
+        elif words[:1] == ["picture"]:
+            pictures.append({"name": words[1], "left": float(words[2]), "top": float(words[3]),
+                             "right": float(words[4]), "bottom": float(words[5]),
+                             "uv": tuple(float(w) for w in words[6:10]), "colour": int(words[10], 16)})
+    return area, quads, pictures
 
 
-def background_picture(game, width, height):
-    """The screens' picture as the background draws it: its middle part as
-    wide as the 2D aspect factor says, over the whole window."""
+def picture_in_quad(image, quad, width, height):
+    """The image's part that the quad's texture coordinates name, stretched
+    over the quad and cut to the drawing area: (pixels, x0, y0)."""
+    u0, v0, u1, v1 = quad["uv"]
+    part = image.crop((round(u0 * image.width), round(v0 * image.height),
+                       round(u1 * image.width), round(v1 * image.height)))
+    left, top = round(quad["left"]), round(quad["top"])
+    size = (round(quad["right"]) - left, round(quad["bottom"]) - top)
+    pixels = numpy.asarray(part.resize(size, Image.BILINEAR)).astype(float)
+    x0, y0 = max(left, 0), max(top, 0)
+    x1, y1 = min(left + size[0], width), min(top + size[1], height)
+    return pixels[y0 - top:y1 - top, x0 - left:x1 - left], x0, y0
+
+
+def background_picture(game, area, pictures):
+    """The screens' picture where the layout draws it (black elsewhere);
+    None when the layout draws none."""
+    quad = next((p for p in pictures if p["name"] == "background"), None)
+    if quad is None:
+        return None
     picture = Image.open(game + "/data/pic/bkg_entry.jpg").convert("RGB")
-    a = min(1.0, math.sqrt(1.333 / (width / height)))
-    u0, u1 = max(0.5 - a / 2, 0.0), min((1 + a) / 2, 1.0)
-    cropped = picture.crop((round(u0 * picture.width), 0, round(u1 * picture.width), picture.height))
-    return numpy.asarray(cropped.resize((width, height), Image.BILINEAR)).astype(int)
+    background = numpy.zeros((area[1], area[0], 3), int)
+    pixels, x0, y0 = picture_in_quad(picture, quad, area[0], area[1])
+    background[y0:y0 + pixels.shape[0], x0:x0 + pixels.shape[1]] = pixels.round().astype(int)
+    return background
+
+
+def covered(area, quads, grow_by=0):
+    """The pixels the quads cover (grown by some pixels each way)."""
+    mask = numpy.zeros((area[1], area[0]), bool)
+    for q in quads:
+        mask[max(int(q["top"]) - grow_by, 0):max(int(math.ceil(q["bottom"])) + grow_by, 0),
+             max(int(q["left"]) - grow_by, 0):max(int(math.ceil(q["right"])) + grow_by, 0)] = True
+    return mask
+
+
+def paper_under(shown, background, others, glyph_mask):
+    """What lies under the texts: the background picture, and where other
+    pictures (menu boxes) cover it, the median of what the screen shows
+    under each of them away from the glyphs."""
+    paper = background.copy()
+    for q in others:
+        mask = covered((shown.shape[1], shown.shape[0]), [q])
+        keep = mask & ~glyph_mask
+        if keep.any():
+            paper[mask] = numpy.median(shown[keep], axis=0).round().astype(int)
+    return paper
 
 
 def lines_of(quads):
@@ -236,37 +295,55 @@ def check_line(line, shadow, glyphs, shown, background):
     towards = colour - paper
     ink = numpy.clip(((crop - paper) * towards).sum(axis=2) / numpy.maximum((towards * towards).sum(axis=2), 900), 0, 1)
     faults = []
-    # The glyphs' pixels are the rasterised glyphs' own, shifted by at most
-    # two pixels from where the layout put them.
+    # The glyphs' pixels are the rasterised glyphs' own, at most a pixel
+    # from where the layout put them.
     best = max((correlation(ink[margin:-margin, margin:-margin],
                             text[margin + dy:text.shape[0] - margin + dy, margin + dx:text.shape[1] - margin + dx]),
                 dx, dy) for dx in range(-3, 4) for dy in range(-3, 4))
-    if best[0] < 0.7 or abs(best[1]) > 2 or abs(best[2]) > 2:
+    if best[0] < 0.75 or abs(best[1]) > 1 or abs(best[2]) > 1:
         faults.append("glyphs alike by %.2f, %d across and %d down of their place" % best)
     # Away from the glyphs and their shadow the background shows.
     near = grow((text > 0) | (dark > 0), 3)
     clear = shows_background(shown, background, box)[~near].mean()
     if clear < 0.97:
         faults.append("%.2f of the pixels around the text show the background" % clear)
-    # The bounding box of the ink in the text's colour is the glyphs' own.
+    # The bounding box of the ink in the text's colour is the glyphs' own,
+    # where the glyphs matched best.
+    dx, dy = best[1], best[2]
     drawn = bounding_box((ink >= 0.5) & near)
     expected = bounding_box(text >= 0.5)
+    if expected is not None:
+        expected = (expected[0] - dx, expected[1] - dy, expected[2] - dx, expected[3] - dy)
     if drawn is None or expected is None or max(abs(a - b) for a, b in zip(drawn, expected)) > 2:
         faults.append("ink box %s where the glyphs make %s" % (drawn, expected))
     return "%.2f at %+d %+d" % best, box, faults
 
 
+def load_scene(game, picture_path, layout_path):
+    """The picture, the layout and the background under the texts; or the
+    failure."""
+    area, quads, pictures = read_layout(layout_path)
+    shown = load_picture(picture_path).astype(int)
+    if area is None or (shown.shape[1], shown.shape[0]) != area:
+        return "the layout's area %s is not the picture's size" % (area,)
+    background = background_picture(game, area, pictures)
+    if background is None:
+        return "the layout draws no background picture"
+    others = [p for p in pictures if p["name"] not in ("background", "title")]
+    paper = paper_under(shown, background, others, covered(area, quads, 3))
+    return area, quads, pictures, shown, paper
+
+
 def check_text(game, picture_path, layout_path, texts):
     glyphs, pages = read_font(game + "/data/abc/qvn.abc")
-    area, quads = read_layout(layout_path)
-    shown = load_picture(picture_path)
-    if area is None or (shown.shape[1], shown.shape[0]) != area:
-        return fail("the layout's area %s is not the picture's size" % (area,))
-    background = background_picture(game, area[0], area[1])
-    if any(glyphs[q["slot"]].curves for q in quads if q["slot"] >= 0):
-        return fail("a glyph with curved strokes: not drawn here")
+    scene = load_scene(game, picture_path, layout_path)
+    if isinstance(scene, str):
+        return fail(scene)
+    area, quads, _, shown, paper = scene
     if any(q["slot"] < 0 for q in quads):
         return fail("a quad names no glyph")
+    if any(glyphs[q["slot"]].curves for q in quads):
+        return fail("a glyph with curved strokes: not drawn here")
     shadows = [line for line in lines_of(quads) if line[0]["colour"] == 0xFF000000]
     failures = 0
     found = []
@@ -277,7 +354,7 @@ def check_text(game, picture_path, layout_path, texts):
         shadow = [s for s in shadows if abs(s[0]["top"] - line[0]["top"] - 1) < 1.5 and
                   abs(s[0]["left"] - line[0]["left"] - 1) < 1.5]
         words = spelled(line, pages[0][1])
-        alike, box, faults = check_line(line, shadow[0] if shadow else [], glyphs, shown, background)
+        alike, box, faults = check_line(line, shadow[0] if shadow else [], glyphs, shown, paper)
         print("line %r in %s, glyphs alike by %s: %s" % (words, box, alike, "; ".join(faults) if faults else "as laid out"))
         failures += 1 if faults else 0
         found.append(words)
@@ -289,19 +366,42 @@ def check_text(game, picture_path, layout_path, texts):
 
 
 def check_background(game, picture_path, layout_path):
-    area, quads = read_layout(layout_path)
-    shown = load_picture(picture_path).astype(int)
-    if area is None or (shown.shape[1], shown.shape[0]) != area:
-        return fail("the layout's area %s is not the picture's size" % (area,))
-    background = background_picture(game, area[0], area[1])
-    free = numpy.ones(shown.shape[:2], bool)
-    for q in quads:
-        free[max(int(q["top"]) - 3, 0):int(q["bottom"]) + 4, max(int(q["left"]) - 3, 0):int(q["right"]) + 4] = False
-    close = shows_background(shown, background, (0, 0, area[0], area[1]))[free].mean()
-    print("pixels without text that show the background picture: %.4f" % close)
-    # The title picture lies over a part of the background.
-    if close < 0.85:
+    scene = load_scene(game, picture_path, layout_path)
+    if isinstance(scene, str):
+        return fail(scene)
+    area, quads, pictures, shown, paper = scene
+    # Everything but the background and the texts is someone else's.
+    free = ~covered(area, quads, 3) & ~covered(area, [p for p in pictures if p["name"] != "background"])
+    close = shows_background(shown, paper, (0, 0, area[0], area[1]))[free].mean()
+    print("pixels with nothing else drawn that show the background picture: %.4f of %d" % (close, free.sum()))
+    if close < 0.97 or free.sum() < area[0] * area[1] // 4:
         return fail("the background picture does not show")
+    return 0
+
+
+def check_title(game, picture_path, layout_path):
+    scene = load_scene(game, picture_path, layout_path)
+    if isinstance(scene, str):
+        return fail(scene)
+    area, quads, pictures, shown, paper = scene
+    quad = next((p for p in pictures if p["name"] == "title"), None)
+    if quad is None:
+        return fail("the layout draws no title picture")
+    side = 512
+    colour = numpy.fromfile(game + "/data/pic/TITLE.raw", numpy.uint8).reshape(side, side, 3)
+    alpha = numpy.fromfile(game + "/data/pic/TITLEDUZEZ.raw", numpy.uint8).reshape(side, side)
+    title, x0, y0 = picture_in_quad(Image.fromarray(colour), quad, area[0], area[1])
+    opacity = picture_in_quad(Image.fromarray(alpha), quad, area[0], area[1])[0][:, :, None] / 255
+    box = (x0, y0, x0 + title.shape[1], y0 + title.shape[0])
+    under = paper[y0:box[3], x0:box[2]]
+    expected = numpy.zeros_like(paper)
+    expected[y0:box[3], x0:box[2]] = (title * opacity + under * (1 - opacity)).round().astype(int)
+    alike = shows_background(shown, expected, box)
+    letters = opacity[:, :, 0] >= 0.9
+    print("title in %s: %.4f of its pixels as composed, %.4f of its letters' (%d)" %
+          (box, alike.mean(), alike[letters].mean(), letters.sum()))
+    if alike.mean() < 0.95 or alike[letters].mean() < 0.9 or letters.sum() < 1000:
+        return fail("the title picture does not show")
     return 0
 
 
@@ -313,6 +413,8 @@ def main():
         return check_text(arguments[0], arguments[1], arguments[2], arguments[3:])
     if command == "background":
         return check_background(*arguments)
+    if command == "title":
+        return check_title(*arguments)
     return fail("unknown command " + command)
 
 
