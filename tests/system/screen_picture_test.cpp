@@ -94,11 +94,29 @@ protected:
             StartSeconds);
         if (!shown || result.place.id == 0)
             return "no window of class QVN";
-        // Some frames, so that the menu has been drawn.
-        std::this_thread::sleep_for(std::chrono::seconds(2));
+        // The picture once the menu is drawn: not of one colour, and two
+        // pictures half a second apart alike. The X server's picture is a
+        // binary PPM file (a short header, then RGB bytes).
         const std::string window = std::to_string(result.place.id);
-        if (RunProcess("/usr/bin/import", {"-window", window, Path("window.png")}, folder->Path()).exitCode != 0)
-            return "the X server's picture of the window could not be taken";
+        std::string last;
+        bool steady = WaitFor(
+            [&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(400));
+                if (RunProcess("/usr/bin/import", {"-window", window, "ppm:" + Path("window.ppm")}, folder->Path())
+                        .exitCode != 0)
+                    return false;
+                std::string picture = ReadWhole(Path("window.ppm"));
+                const size_t bytes = size_t(result.place.width) * result.place.height * 3;
+                const size_t pixels = picture.size() > bytes ? picture.size() - bytes : 0;
+                bool plain = pixels == 0 ||
+                             picture.find_first_not_of(picture.substr(pixels, 3), pixels) == std::string::npos;
+                bool same = !plain && picture == last;
+                last = picture;
+                return same;
+            },
+            StartSeconds);
+        if (!steady)
+            return "the X server's picture of the window could not be taken, or never settled";
         if (RunProcess("/usr/bin/xdotool", {"key", "--window", window, "ctrl+s"}, folder->Path()).exitCode != 0)
             return "xdotool could not press Ctrl+S";
         const size_t shotBytes = 54 + size_t((result.place.width * 3 + 3) & ~3) * result.place.height;
@@ -142,7 +160,7 @@ WindowRun ScreenPictureTest::run;
 // them, and the lines spell the menu's texts.
 TEST_F(ScreenPictureTest, RootScreenShowsItsTitleAndMenuRowsAsTextWhereTheLayoutPutsThem)
 {
-    std::vector<std::string> arguments = {"text", folder->Path(), Path("window.png"), Path("layout.txt"),
+    std::vector<std::string> arguments = {"text", folder->Path(), Path("window.ppm"), Path("layout.txt"),
                                           "Quorvan " + run.version};
     for (TextId id : {TX_3g_tr_selct, TX_3a_mpselect, TX_3a_spselect, TX_3a_hlselect, TX_3g_repl_sel,
                       TX_3a_opselect, TX_3a_exit_btn})
@@ -156,14 +174,14 @@ TEST_F(ScreenPictureTest, RootScreenShowsItsTitleAndMenuRowsAsTextWhereTheLayout
 TEST_F(ScreenPictureTest, CtrlSSavesTheFrameAsABmpOfWhatTheWindowShows)
 {
     ASSERT_TRUE(fs::exists(Path(ShotName))) << ReadWhole(Path("deb.log"));
-    ProcessResult checked = Reference({"shot", Path(ShotName), Path("window.png")});
+    ProcessResult checked = Reference({"shot", Path(ShotName), Path("window.ppm")});
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
 }
 
 // The title picture shows over the background where the layout puts it.
 TEST_F(ScreenPictureTest, RootScreenShowsTheTitlePicture)
 {
-    ProcessResult checked = Reference({"title", folder->Path(), Path("window.png"), Path("layout.txt")});
+    ProcessResult checked = Reference({"title", folder->Path(), Path("window.ppm"), Path("layout.txt")});
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
 }
 
@@ -171,7 +189,7 @@ TEST_F(ScreenPictureTest, RootScreenShowsTheTitlePicture)
 // whole window wherever nothing else is drawn.
 TEST_F(ScreenPictureTest, RootScreenShowsTheBackgroundPictureAroundItsTexts)
 {
-    ProcessResult checked = Reference({"background", folder->Path(), Path("window.png"), Path("layout.txt")});
+    ProcessResult checked = Reference({"background", folder->Path(), Path("window.ppm"), Path("layout.txt")});
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
 }
 
