@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "platform/gfx_texture_file.h"
 #include "platform/gfx_util.h"
 #include "platform/vs11.h"
 #include "support/process.h"
@@ -280,6 +282,174 @@ TEST_F(DrawingGlTest, EveryShaderOfTheDrawingCodeRunsOnTheDeviceAsOnTheEvaluator
                 ++checked;
             }
     EXPECT_GE(checked, 17 * 2);
+}
+
+// What a frame begun in each background mode shows, in the screenshot the
+// program saves, read back by an independent BMP reader: the screens'
+// picture over the whole screen in the picture and busy modes (black when
+// the picture is hidden), the camera's ambient colour in mode 4, nothing
+// begun in the race-scene and in-car modes (the 3D view begins those with
+// the sky), and the sky: the dome on its texture above the horizon, the
+// clear colour below it, or with "Sky Res " 0 the camera's sky colour.
+class BackgroundGlTest : public DrawingGlTest {
+protected:
+    void SetUp() override
+    {
+        DrawingGlTest::SetUp();
+        ASSERT_TRUE(MakeFolder("data\\shots"));
+        EditProgramMode([](ProgramModeRecord& mode) { mode.graphicsOn = 1; });
+    }
+
+    // The screens' picture "bkg_test.jpg": four quarters of plain colours.
+    static void WriteQuarteredPicture(const uint8_t colours[4][3])
+    {
+        platform::GfxImage image;
+        image.width = image.height = 256;
+        image.rgba.resize(size_t(256) * 256 * 4);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const uint8_t* c = colours[(y >= 128) * 2 + (x >= 128)];
+                uint8_t* p = &image.rgba[(size_t(y) * 256 + x) * 4];
+                p[0] = c[0], p[1] = c[1], p[2] = c[2], p[3] = 255;
+            }
+        std::vector<uint8_t> jpeg;
+        ASSERT_TRUE(GfxSucceeded(GfxEncodeJpeg(image, 95, jpeg)));
+        ASSERT_TRUE(WriteWholeFile("data\\pic\\bkg_test.jpg", jpeg.data(), jpeg.size()));
+    }
+
+    // Saves the frame as the program's screenshot and reads the pixels at
+    // the places (x, y) back from the file, as 0xRRGGBB.
+    std::vector<uint32_t> ShotColours(const std::string& name, const std::vector<std::pair<int, int>>& places)
+    {
+        EndDeviceScene();
+        const std::string file = "data\\shots\\" + name + ".bmp";
+        EXPECT_EQ(SaveScreenshot(file.c_str()), 0);
+        std::vector<std::string> arguments = {QV_SOURCE_DIR "/tests/support/bmp_reference.py",
+                                              folder.Path() + "/data/shots/" + name + ".bmp"};
+        for (const auto& [x, y] : places)
+            arguments.push_back(std::to_string(x) + "," + std::to_string(y));
+        ProcessResult read = RunProcess(QV_DEBIAN_PYTHON, arguments, folder.Path());
+        EXPECT_EQ(read.exitCode, 0) << read.output;
+        std::istringstream lines(read.output);
+        int width = 0, height = 0;
+        lines >> width >> height;
+        EXPECT_EQ(width, DeviceWidth());
+        EXPECT_EQ(height, DeviceHeight());
+        std::vector<uint32_t> colours;
+        std::string word;
+        while (lines >> word)
+            colours.push_back(static_cast<uint32_t>(std::stoul(word, nullptr, 16)));
+        EXPECT_EQ(colours.size(), places.size()) << read.output;
+        colours.resize(places.size());
+        return colours;
+    }
+
+    // Each channel within the tolerance.
+    static bool Near(uint32_t a, uint32_t b, int tolerance)
+    {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > tolerance)
+                return false;
+        return true;
+    }
+};
+
+TEST_F(BackgroundGlTest, EachModeShowsItsBackgroundInTheScreenshot)
+{
+    const uint8_t quarters[4][3] = {{200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {220, 220, 40}};
+    WriteQuarteredPicture(quarters);
+    SetEntryBackground("test");
+    ASSERT_NE(BuiltinMaterials.background, nullptr);
+    ColourRecord ground, sky;
+    InitCamera({0, 0, 2}, {0, -1, 0}, SetColourRecord(ground, 100, 150, 50), SetColourRecord(sky, 120, 160, 200));
+    const uint32_t ambient =
+        MakeColour(CurrentCamera->ambient[0], CurrentCamera->ambient[1], CurrentCamera->ambient[2]) & 0xFFFFFFu;
+    ASSERT_NE(ambient, 0u);
+
+    const int w = DeviceWidth(), h = DeviceHeight();
+    // The middles of the four quarters.
+    const std::vector<std::pair<int, int>> places = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4},
+                                                     {3 * w / 4, 3 * h / 4}};
+    std::vector<uint32_t> picture;
+    for (const auto& c : quarters)
+        picture.push_back(uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2]);
+    const std::vector<uint32_t> black(4, 0), plainAmbient(4, ambient);
+    struct Case {
+        const char* name;
+        std::vector<int> stack;  // pushed from the bottom
+        int hidden;
+        bool begun;              // the background begins the frame
+        std::vector<uint32_t> shown;
+    };
+    const Case cases[] = {
+        {"empty stack", {}, 0, true, picture},
+        {"picture", {0}, 0, true, picture},
+        {"busy", {2, 1}, 0, true, picture},
+        {"picture hidden", {0}, 1, true, black},
+        {"ambient", {0, 4}, 0, true, plainAmbient},
+        {"race scene", {2}, 0, false, {}},
+        {"in-car views", {0, 3}, 0, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetFrameTables();
+        for (int mode : c.stack)
+            PushBackgroundMode(mode);
+        SetEntryBackgroundHidden(c.hidden);
+        SetFrameBegun(0);
+        DrawBackground();
+        EXPECT_EQ(DisplayPass.frameBegun, c.begun ? 1 : 0);
+        if (!c.begun)
+            continue;
+        std::vector<uint32_t> shown = ShotColours(std::string("mode") + std::to_string(&c - cases), places);
+        for (size_t i = 0; i < places.size(); ++i)
+            EXPECT_TRUE(Near(shown[i], c.shown[i], 16))
+                << "quarter " << i << ": " << std::hex << shown[i] << " for " << c.shown[i];
+    }
+    SetEntryBackgroundHidden(0);
+}
+
+TEST_F(BackgroundGlTest, TheSkyShowsItsDomeAboveTheHorizonOrTheCamerasSkyColour)
+{
+    // The eye 2 m up, looking level along y.
+    ColourRecord ground, sky;
+    InitCamera({0, 0, 2}, {0, -1, 0}, SetColourRecord(ground, 100, 150, 50), SetColourRecord(sky, 120, 160, 200));
+    EditDerivedSettings([](DerivedSettingsRecord& derived) { derived.fovTangent = 2.0f; });
+    BuildViewMatrix();
+    // A sky texture of one colour.
+    constexpr uint32_t SkyBlue = 0x3C78DCu, Clear = 0x203010u, Horizon = 0xF0A040u;
+    std::vector<uint8_t> rgba(size_t(64) * 64 * 4);
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        rgba[i] = 0x3C, rgba[i + 1] = 0x78, rgba[i + 2] = 0xDC, rgba[i + 3] = 255;
+    Material* texture = GetMaterialFromImage("SKYTEST", rgba.data(), 64, 64, 0);
+    ASSERT_NE(texture, nullptr);
+
+    const int w = DeviceWidth(), h = DeviceHeight();
+    // High in the sky, just above and well below the horizon (the middle
+    // row, the camera looking level).
+    const std::vector<std::pair<int, int>> places = {{w / 2, 2}, {w / 2, h / 2 - 1}, {w / 2, h - 3}};
+    const uint32_t cameraSky =
+        MakeColour(CurrentCamera->sky[0], CurrentCamera->sky[1], CurrentCamera->sky[2]) & 0xFFFFFFu;
+    for (int skyRes : {0, 2}) {
+        SCOPED_TRACE(skyRes);
+        EditSettings([skyRes](SettingsRecord& settings) {
+            settings.skyRes = skyRes;
+            settings.hazeEffect = 0;
+        });
+        ResetSky();
+        SetFrameBegun(0);
+        DrawSky(texture, 0, 4096, 4096, 0xFF000000u | Clear, 0xFF000000u | Horizon, 1);
+        EXPECT_EQ(DisplayPass.frameBegun, 1);
+        std::vector<uint32_t> shown = ShotColours("sky" + std::to_string(skyRes), places);
+        if (skyRes == 0) {
+            for (uint32_t colour : shown)
+                EXPECT_EQ(colour, cameraSky) << std::hex << colour;
+            continue;
+        }
+        EXPECT_TRUE(Near(shown[0], SkyBlue, 24)) << std::hex << shown[0];
+        EXPECT_TRUE(Near(shown[2], Clear, 8)) << std::hex << shown[2];
+        EXPECT_FALSE(Near(shown[1], Clear, 8)) << "no horizon band: " << std::hex << shown[1];
+    }
 }
 
 // The drawing code's own device set-up, a frame of both batches, a device
