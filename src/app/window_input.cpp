@@ -461,7 +461,7 @@ int WindowProc(const WindowEvent& event)
     case WindowEventKind::KeyDown: return OnKeyDown(event.key);
     case WindowEventKind::KeyUp: return OnKeyUp(event.key);
     case WindowEventKind::Char: return OnChar(event.character);
-    case WindowEventKind::TextEditing: UpdateComposition(event.text); return 0;
+    case WindowEventKind::TextEditing: UpdateComposition(event.text, event.editCursor); return 0;
     case WindowEventKind::MouseMove:
     case WindowEventKind::MouseDown:
     case WindowEventKind::MouseUp:
