@@ -49,7 +49,12 @@ void DeliverSpecialCode(int code)
 
 void RunMessageKey(int number)
 {
-    if (ProgramMode.consoleMode || DialogOpen) {
+    // While a dialog is open the entry line inserts the message instead.
+    if (DialogOpen) {
+        RequestStoredMessage(number + 1);
+        return;
+    }
+    if (ProgramMode.consoleMode) {
         Shell.pendingMessageKey = number + 1;
         return;
     }
