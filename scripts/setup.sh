@@ -8,7 +8,7 @@ QV_PACKAGES=(
   libsdl2-dev libgl-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev libsquish-dev
   libfreetype-dev libfontconfig-dev zlib1g-dev libpng-dev
   hershey-fonts-data fonts-wqy-microhei
-  xvfb xauth xdotool valgrind locales strace
+  xvfb xauth xdotool xclip valgrind locales strace
   openbox
   libturbojpeg0-dev
   python3-pil

@@ -49,7 +49,12 @@ void DeliverSpecialCode(int code)
 
 void RunMessageKey(int number)
 {
-    if (ProgramMode.consoleMode || DialogOpen) {
+    // While a dialog is open the entry line inserts the message instead.
+    if (DialogOpen) {
+        RequestStoredMessage(number + 1);
+        return;
+    }
+    if (ProgramMode.consoleMode) {
         Shell.pendingMessageKey = number + 1;
         return;
     }
@@ -461,7 +466,7 @@ int WindowProc(const WindowEvent& event)
     case WindowEventKind::KeyDown: return OnKeyDown(event.key);
     case WindowEventKind::KeyUp: return OnKeyUp(event.key);
     case WindowEventKind::Char: return OnChar(event.character);
-    case WindowEventKind::TextEditing: UpdateComposition(event.text); return 0;
+    case WindowEventKind::TextEditing: UpdateComposition(event.text, event.editCursor); return 0;
     case WindowEventKind::MouseMove:
     case WindowEventKind::MouseDown:
     case WindowEventKind::MouseUp:

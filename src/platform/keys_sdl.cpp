@@ -42,14 +42,6 @@ constexpr KeyPair KeyTable[] = {
     {SDLK_LESS, VkOem102},
 };
 
-// Code page 1252 bytes 0x80..0x9F and the Unicode characters they stand
-// for (0 where the code page has none).
-constexpr uint16_t Cp1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039,
-    0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
-};
-
 } // namespace
 
 int VirtualKeyFromSdl(int32_t sdlKeyCode)
@@ -61,19 +53,6 @@ int VirtualKeyFromSdl(int32_t sdlKeyCode)
     for (const KeyPair& pair : KeyTable) {
         if (pair.sdl == sdlKeyCode)
             return pair.virtualKey;
-    }
-    return 0;
-}
-
-int Cp1252FromUnicode(uint32_t codePoint)
-{
-    if (codePoint >= 0x20 && codePoint < 0x80)
-        return static_cast<int>(codePoint);
-    if (codePoint >= 0xA0 && codePoint <= 0xFF)
-        return static_cast<int>(codePoint);
-    for (int i = 0; i < 32; ++i) {
-        if (Cp1252High[i] != 0 && Cp1252High[i] == codePoint)
-            return 0x80 + i;
     }
     return 0;
 }

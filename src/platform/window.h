@@ -36,7 +36,8 @@ enum class WindowEventKind : uint8_t {
     Paint,         // the window needs drawing again
     Close,         // the user asked to close (window manager, SIGTERM, SIGINT)
     KeymapChanged, // the keyboard layout changed
-    TextEditing,   // text of an unfinished composition (input method)
+    TextEditing,   // text: an unfinished composition of the input method (UTF-8,
+                   // empty when it ended); editCursor: its cursor in characters
 };
 
 struct WindowEvent {
@@ -51,7 +52,8 @@ struct WindowEvent {
     uint8_t active = 0;
     uint8_t minimised = 0;
     uint8_t ctrl = 0, shift = 0;  // modifier state with a mouse event
-    char text[32] = {};           // TextEditing
+    int editCursor = 0;           // TextEditing
+    char text[128] = {};          // TextEditing
 };
 
 // Virtual-key codes the game's key handling names.

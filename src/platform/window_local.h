@@ -35,7 +35,5 @@ void UseMessageBoxes(int use);
 // The Windows virtual-key code of an SDL key code; 0 for keys the game
 // does not know (keys_sdl.cpp).
 int VirtualKeyFromSdl(int32_t sdlKeyCode);
-// The byte of a Unicode character in code page 1252; 0 when it has none.
-int Cp1252FromUnicode(uint32_t codePoint);
 
 } // namespace platform

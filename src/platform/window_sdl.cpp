@@ -7,8 +7,12 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
+#include "platform/clipboard.h"
 #include "platform/message_box.h"
+#include "platform/text_codes.h"
 #include "platform/window_local.h"
 
 namespace platform::sdl {
@@ -65,37 +69,51 @@ void QueueKeyEvent(const SDL_KeyboardEvent& key, bool down)
     }
 }
 
-// UTF-8 text of SDL's text input into code-page bytes, one event each.
+// UTF-8 text of SDL's text input (typed keys and the input method's
+// results) into bytes of the keyboard's code page, one event each: a
+// double-byte character arrives as its lead byte, then its trail byte.
 void QueueText(const char* text)
 {
     if (AltDown())
         return;  // digits with Alt come from their key-downs
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p != 0) {
-        uint32_t codePoint = *p;
-        int extra = 0;
-        if (codePoint >= 0xF0) {
-            codePoint &= 0x07;
-            extra = 3;
-        } else if (codePoint >= 0xE0) {
-            codePoint &= 0x0F;
-            extra = 2;
-        } else if (codePoint >= 0xC0) {
-            codePoint &= 0x1F;
-            extra = 1;
-        }
-        ++p;
-        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra, ++p)
-            codePoint = codePoint << 6 | (*p & 0x3F);
-        int byte = Cp1252FromUnicode(codePoint);
-        if (byte != 0) {
-            WindowEvent event;
-            event.kind = WindowEventKind::Char;
-            event.character = byte;
-            QueueWindowEvent(event);
-        }
+    for (char byte : Utf8ToCodePage(KeyboardCodePageNumber(), text)) {
+        WindowEvent event;
+        event.kind = WindowEventKind::Char;
+        event.character = static_cast<unsigned char>(byte);
+        QueueWindowEvent(event);
     }
 }
+
+// The input method's unfinished composition, UTF-8 as SDL gives it, with
+// the cursor's place in characters; an empty text ends the composition.
+void QueueComposition(const char* text, int cursor)
+{
+    WindowEvent editing;
+    editing.kind = WindowEventKind::TextEditing;
+    editing.editCursor = cursor;
+    std::snprintf(editing.text, sizeof editing.text, "%s", text);
+    QueueWindowEvent(editing);
+}
+
+int ReadSdlClipboard(std::string& utf8)
+{
+    if (!SDL_HasClipboardText())
+        return 0;
+    char* text = SDL_GetClipboardText();
+    if (text == nullptr)
+        return 0;
+    utf8 = text;
+    SDL_free(text);
+    return utf8.empty() ? 0 : 1;
+}
+
+int WriteSdlClipboard(std::string_view utf8)
+{
+    std::string text(utf8);
+    return SDL_SetClipboardText(text.c_str()) == 0 ? 1 : 0;
+}
+
+const ClipboardBackEnd SdlClipboard = {WriteSdlClipboard, ReadSdlClipboard};
 
 void QueueMouse(WindowEventKind kind, int button, int x, int y, int wheel)
 {
@@ -196,15 +214,19 @@ int OpenSystem()
     // The X11 class by which running copies and tools find the window.
     // SDL reads it from the environment when its video starts.
     setenv("SDL_VIDEO_X11_WMCLASS", "QVN", 1);
+    // Compositions longer than SDL's short event text arrive whole.
+    SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "OpenWindowSystem : no video : %s\n", SDL_GetError());
         return 0;
     }
+    SetClipboardBackEnd(&SdlClipboard);
     return 1;
 }
 
 void CloseSystem()
 {
+    SetClipboardBackEnd(nullptr);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -348,13 +370,11 @@ void Pump()
         case SDL_KEYDOWN: QueueKeyEvent(event.key, true); break;
         case SDL_KEYUP: QueueKeyEvent(event.key, false); break;
         case SDL_TEXTINPUT: QueueText(event.text.text); break;
-        case SDL_TEXTEDITING: {
-            WindowEvent editing;
-            editing.kind = WindowEventKind::TextEditing;
-            std::snprintf(editing.text, sizeof editing.text, "%s", event.edit.text);
-            QueueWindowEvent(editing);
+        case SDL_TEXTEDITING: QueueComposition(event.edit.text, event.edit.start); break;
+        case SDL_TEXTEDITING_EXT:
+            QueueComposition(event.editExt.text, event.editExt.start);
+            SDL_free(event.editExt.text);
             break;
-        }
         case SDL_MOUSEMOTION:
             LastX = event.motion.x;
             LastY = event.motion.y;

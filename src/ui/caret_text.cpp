@@ -107,6 +107,8 @@ void PlaceCharacter(TextPen& pen, const TextStep& step)
 
 } // namespace
 
+char PageLetter(int page) { return page >= 0 && page < 10 ? PageLetters[page] : 'L'; }
+
 TextWalker::TextWalker(const char* text, int ownPage, bool plain)
     : bytes(reinterpret_cast<const unsigned char*>(text ? text : "")), ownPage(ownPage), plain(plain)
 {
@@ -304,8 +306,14 @@ void DrawSmallCaptionCentred(const char* text, uint32_t colour)
 
 float DrawCaretAt(float x, float y, float size, float height)
 {
-    // While the input method composes, its composition is drawn here
-    // instead (with the input method); until then the caret glyph.
+    // While the input method composes, its composition stands at the
+    // caret in the keyboard's page, and the text goes on after it; the
+    // page of the text around it is kept.
+    if (ImeComposing()) {
+        CodePage* const textPage = CurrentCodePage;
+        x = DrawTextAt(ImeState.composition, x, y, size, height, 0, White, White, CaretNone, InputCodePage);
+        MutableUi.currentCodePage = textPage;
+    }
     QueueGlyph(TextCaretSlot, x, y, size * TextScale, height, 0, White, White);
     return x;
 }

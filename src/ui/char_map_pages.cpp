@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/keyboard_layout.h"
+#include "platform/text_codes.h"
 #include "ui/local.h"
 
 namespace {
@@ -84,6 +85,8 @@ void ReadKeyboardLayoutName(int announce)
     const bool known = page >= 0;
     if (!known)
         page = 0;
+    // Typed text reaches the game in the keyboard's page.
+    platform::SetKeyboardCodePageNumber(WindowsCodePageOf(page));
     if (page != MutableUi.inputCodePage) {
         MutableUi.inputCodePage = page;
         char line[128];

@@ -1,5 +1,5 @@
-// What the program shell uses of the display list, dialogs, the input
-// method, the interface's settings file and the front-end screens. They
+// What the program shell uses of the display list, dialogs, the
+// interface's settings file and the front-end screens. They
 // are not built yet: the temporary bodies (front_end_pending.cpp and
 // front_texts_pending.cpp) draw the menu's texts without boxes, open no
 // dialog or menu screen, and say so where an answer would claim work done.
@@ -38,20 +38,10 @@ constexpr float MenuRowLeft = -0.95f, MenuRowRight = -0.3f;
 constexpr float MenuTextPart = 0.85f;  // of the row height
 constexpr float VersionLineY = 0.9f;
 
-// Dialogs: a confirmation whose accept button runs the action (nothing
-// when the parent has a child); the chat and command line.
+// A confirmation dialog whose accept button runs the action (nothing
+// when the parent has a child).
 // Pending: no dialog opens.
 void OpenConfirmDialog(Screen* parent, void (*accept)(Screen* parent), const char* title, const char* text);
-void AskCommandLine(Screen* parent, const char* prefix);
-
-// Input method.
-// Pending: no composition; they do nothing (the keyboard layout change is
-// taken as seen), and nothing is ever being composed (answers 0).
-void UpdateComposition(const char* text);
-void EndComposition();
-void UpdateImeState();
-void InsertStoredMessage(int messageKey);
-int ImeComposing();
 
 // "interface_cfg.txt": loaded, and saved (1 when saved).
 // Pending: no interface settings file; the load logs once, the save logs

@@ -1,19 +1,13 @@
-// Temporary bodies of the slider drag, mouse handling, dialogs, input
-// method, interface settings file and front-end screens that the program
-// shell calls, until the user interface is built: no dialog or menu screen
-// opens, nothing composes, and the settings file is neither read nor written (which the
+// Temporary bodies of the slider drag, mouse handling, the confirmation
+// dialog, interface settings file and front-end screens that the program
+// shell calls, until the user interface is built: no confirmation or menu
+// screen opens, and the settings file is neither read nor written (which the
 // load and save say once).
 #include "ui/local.h"
 
 int CancelDrag() { return 0; }
 int HandleScreenMouse(Screen*, MouseEvent*) { return 0; }
 void OpenConfirmDialog(Screen*, void (*)(Screen*), const char*, const char*) {}
-void AskCommandLine(Screen*, const char*) {}
-void UpdateComposition(const char*) {}
-void EndComposition() {}
-void UpdateImeState() { SetKeyboardLayoutChanged(0); }
-void InsertStoredMessage(int) {}
-int ImeComposing() { return 0; }
 
 void LoadInterfaceConfig() { LogNotAvailableOnce(MutableUi.loadInterfaceNoted, "LoadInterfaceConfig"); }
 

@@ -57,6 +57,22 @@ Vec2 CurveSidePoint(const GlyphSlot& glyph, const GlyphCurve& curve, int side, f
 // later slot.
 void PrepareGlyphSlot(GlyphSlot* glyphs, int i);
 
+// The interface sound of a refused key or character.
+constexpr int InvalidKeySound = 3;
+// The Windows code page number of a loaded page; the keyboard's number
+// when the page is not loaded (entry_line.cpp).
+int WindowsCodePageOf(int page);
+// Queues the open text-entry dialog's texts (text_entry_draw.cpp).
+void DrawTextEntryDialog(const TextEntryDialogRecord& dialog);
+// The interface's records of the entry line, the input method and the
+// text-entry dialog, exported read-only under the names in their headers.
+extern EntryLineRecord MutableEntryLine;
+extern ImeStateRecord MutableImeState;
+extern TextEntryDialogRecord MutableTextEntryDialog;
+
+// The letter of a code page in caret codes ("LETBJCGHSK", caret_text.cpp).
+char PageLetter(int page);
+
 // ---------------------------------------------------------------------------
 // The character-map file (char_map.cpp).
 

@@ -20,6 +20,15 @@ void PrintNetDebugMessage(const char* text, int colour);
 // "Could not load file : <name>" in the error colour.
 // Pending: the line goes to the debug log.
 void PrintLoadError(const char* fileName);
+// Recall of shown lines into the entry line. RecallMessage copies the
+// line just older than the one stamped seq (the newest for -1) after its
+// name prefix into buffer (size bytes), stores its code page and returns
+// its seq; -1 when there is no line, seq itself when none is older.
+// RecallMessageBefore copies the line just newer; when none is newer it
+// clears the buffer and returns -1.
+// Pending: no message list; both answer -1 (no line).
+int RecallMessage(char* buffer, int seq, int size, int* codePage);
+int RecallMessageBefore(char* buffer, int seq, int size, int* codePage);
 // Empties the message list.
 // Pending: no list; does nothing.
 void RetireAllMessages();

@@ -24,3 +24,13 @@ void PrintError(const char* text) { LogLine(text); }
 void PrintNotice(const char* text) { LogLine(text); }
 void PrintNetDebugMessage(const char*, int) {}
 void RetireAllMessages() {}
+
+int RecallMessage(char*, int, int, int*) { return -1; }
+
+int RecallMessageBefore(char* buffer, int, int size, int* codePage)
+{
+    if (size > 0)
+        buffer[0] = '\0';
+    *codePage = InputCodePage;
+    return -1;
+}

@@ -35,4 +35,7 @@ void ResetUiTables()
     MutableKeyboardLayout = {};
     MutableGlyphQueues = {};
     MutablePageFonts = {};
+    MutableEntryLine = {};
+    MutableImeState = {};
+    MutableTextEntryDialog = {};
 }

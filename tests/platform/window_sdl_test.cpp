@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/text_codes.h"
 #include "platform/window.h"
 #include "support/x_display.h"
 
@@ -100,6 +101,43 @@ TEST_F(WindowSdlTest, StyleSetAgainMakesNoEventAndANewSizeIsToldOnce)
         for (int again = 0; again < 3; ++again)
             SetWindowStyle(c.windowed, c.width, c.height);
         EXPECT_EQ(SizesToldUntilQuiet(), c.told);
+    }
+}
+
+TEST_F(WindowSdlTest, TextEditingAndTextInputArriveInTheKeyboardsCodePage)
+{
+    ClearEvents();
+    SetKeyboardCodePageNumber(932);
+    SDL_Event editing {};
+    editing.type = SDL_TEXTEDITING;
+    std::snprintf(editing.edit.text, sizeof editing.edit.text, "%s", "\xE3\x81\xAB\xE3\x81\xBB");  // "にほ"
+    editing.edit.start = 1;
+    ASSERT_EQ(SDL_PushEvent(&editing), 1);
+    SDL_Event ended {};
+    ended.type = SDL_TEXTEDITING;
+    ASSERT_EQ(SDL_PushEvent(&ended), 1);
+    SDL_Event input {};
+    input.type = SDL_TEXTINPUT;
+    std::snprintf(input.text.text, sizeof input.text.text, "%s", "\xE6\x97\xA5" "a\x01");  // "日a" and a control
+    ASSERT_EQ(SDL_PushEvent(&input), 1);
+    GatherEvents();
+
+    std::vector<WindowEvent> events;
+    for (WindowEvent event; PollEvent(event);) {
+        if (event.kind == WindowEventKind::TextEditing || event.kind == WindowEventKind::Char)
+            events.push_back(event);
+    }
+    SetKeyboardCodePageNumber(1252);
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].kind, WindowEventKind::TextEditing);
+    EXPECT_STREQ(events[0].text, "\xE3\x81\xAB\xE3\x81\xBB");
+    EXPECT_EQ(events[0].editCursor, 1);
+    EXPECT_EQ(events[1].kind, WindowEventKind::TextEditing);
+    EXPECT_STREQ(events[1].text, "") << "the composition ended";
+    const int bytes[] = {0x93, 0xFA, 'a'};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(events[2 + i].kind, WindowEventKind::Char);
+        EXPECT_EQ(events[2 + i].character, bytes[i]);
     }
 }
 

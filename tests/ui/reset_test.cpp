@@ -46,6 +46,14 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutablePageFonts.faceList.chosen = 1;
     MutablePageFonts.cachesFullReported = true;
     MutablePageFonts.noOldCellReported = true;
+    DirtyRecord(MutableEntryLine);
+    DirtyRecord(MutableImeState);
+    MutableTextEntryDialog.header.alive = 1;
+    MutableTextEntryDialog.state = EntryStateConfirmDelete;
+    MutableTextEntryDialog.title[0] = 'T';
+    MutableTextEntryDialog.oldName[0] = 'o';
+    MutableTextEntryDialog.files.entries.resize(3);
+    MutableTextEntryDialog.sortByDate = 0;
 
     ResetUiTables();
 
@@ -70,6 +78,15 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(FontFaceList.chosen, 0);
     EXPECT_FALSE(MutablePageFonts.cachesFullReported);
     EXPECT_FALSE(MutablePageFonts.noOldCellReported);
+    EXPECT_EQ(EntryLine, EntryLineRecord{});
+    EXPECT_EQ(EntryLine.recallSeq, -1);
+    EXPECT_EQ(ImeState, ImeStateRecord{});
+    EXPECT_EQ(TextEntryDialog.header.alive, 0);
+    EXPECT_EQ(TextEntryDialog.state, EntryStateEditing);
+    EXPECT_EQ(TextEntryDialog.title[0], '\0');
+    EXPECT_EQ(TextEntryDialog.oldName[0], '\0');
+    EXPECT_TRUE(TextEntryDialog.files.entries.empty());
+    EXPECT_EQ(TextEntryDialog.sortByDate, 1);
 }
 
 TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)
