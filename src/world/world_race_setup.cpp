@@ -253,19 +253,3 @@ bool IsMostlyOffRoad(const World& world)
 {
     return world.racingPath && world.racingPath->roadFraction < 0.7f;
 }
-
-void ResetWorldRaceState(World& world)
-{
-    world.startLightState = 4;
-    world.windX = world.windY = 0;
-}
-
-int GetLowestSpeedLimit()
-{
-    if (!CurrentWorld || CurrentWorld->speedZoneCount == 0)
-        return 0;
-    int lowest = 255;
-    for (int i = 0; i < CurrentWorld->speedZoneCount; i++)
-        lowest = std::min(lowest, int(CurrentWorld->speedZones[i]->speedLimit));
-    return lowest;
-}
