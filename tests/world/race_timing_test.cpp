@@ -263,6 +263,32 @@ TEST_F(RaceTimingTest, CarAtConstantSpeedIsTimedLapByLapWithSplitsInOrder)
     }
 }
 
+TEST_F(RaceTimingTest, GreenStartsTheLapTimingOfEveryCarInASlot)
+{
+    MovedCar first, second;
+    Fake.slots = {&first.car, nullptr, &second.car};
+    Fake.facts.raceClock = 777;
+    Fake.facts.startOffsetSeconds = 4;
+    WorldRaceSettings race;
+    race.startLightSeconds = 4;
+    race.raceLength = 5;
+    race.online = 1;
+    ResetWorldRaceState(*world, &race);
+    int steps = 0;
+    for (; steps < 1000 && world->startLightState != 4; steps++) {
+        EXPECT_EQ(first.car.race.timingState, 1) << "timing before green";
+        StepWorld(*world, &race);
+    }
+    EXPECT_EQ(steps, 401) << "green on the step that begins at 4 s";
+    for (MovedCar* m : {&first, &second}) {
+        EXPECT_EQ(m->car.race.timingState, 2);
+        EXPECT_EQ(m->car.race.stepCounter, 777);
+        EXPECT_EQ(m->car.race.lapStart, 400);
+        EXPECT_EQ(m->car.lap.timingStart, 400);
+        EXPECT_EQ(m->car.lap.startPending, 1);
+    }
+}
+
 TEST_F(RaceTimingTest, AFirstLapOutsideARaceWithoutHotLapsReadsAnHour)
 {
     const Path& path = *world->currentPath;
