@@ -211,8 +211,7 @@ void SetupStartObjects(World& world)
         half = std::max<int64_t>(half, v < 0 ? -v : v);
     world.extentHalf = Fixed(static_cast<int32_t>(std::min<int64_t>(half, INT32_MAX)));
     SetGridRectangle(world, minX, maxX, minY, maxY);
-    world.lights[1].on = world.lights[2].on = world.lights[0].on;
-    world.lights[1].off = world.lights[2].off = world.lights[0].off;
+    ApplyStartLights(world);
 }
 
 SpeedZoneObject* FindSpeedZoneAt(const World& world, Fixed x, Fixed y)
