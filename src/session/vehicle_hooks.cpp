@@ -1,5 +1,6 @@
 // What the race session tells the cars: the race's cars and step counter,
-// the hot lap, the lesson's watched car, hits near objects and the ground.
+// the hot lap, the lesson's watched car, hits near objects and the ground,
+// and what the cars' lap timing and flags read of the race.
 #include "session/services.h"
 #include "vehicle/services.h"
 
@@ -13,6 +14,72 @@ int RaceSlotCars(CarObject** slots, int capacity)
     for (int slot = 0; slot < count; slot++)
         slots[slot] = GetRaceSlotCar(*CurrentRace, slot);
     return count;
+}
+
+// A race is run for laps or for hours; practice and qualifying are not
+// races.
+bool IsRaceSession(const Race& race) { return race.raceLength > 0 && race.qualifyMinutes == 0; }
+
+bool RaceTiming(RaceTimingFacts& facts)
+{
+    if (!CurrentRace)
+        return false;
+    const Race& race = *CurrentRace;
+    facts.raceClock = GetRaceStepCounter(race);
+    facts.startOffsetSeconds = race.startCountdown;
+    facts.isRace = IsRaceSession(race) ? 1 : 0;
+    facts.qualifying = race.qualifyMinutes != 0 ? 1 : 0;
+    facts.qualifyingOver = facts.qualifying && IsQualifyingOver(race) ? 1 : 0;
+    facts.hotLapTracked = IsHotLapTimed(race) ? 1 : 0;
+    facts.lapClean = race.lapValidity[0];
+    facts.raceLaps = GetLapCount(race);
+    facts.raceEnded = facts.isRace && RaceResultRows(race) > 0 ? 1 : 0;
+    facts.codePage = GetRaceHooks().languageCodePage();
+    facts.bestLapNumber = race.bestLap.lapNumber;
+    facts.bestSplitCount = race.bestLap.splitCount;
+    for (int i = 0; i < 4; i++)
+        facts.bestSplits[i] = race.bestLap.splits[i];
+    return true;
+}
+
+int PlayerIdOfSlot(int slot)
+{
+    if (!CurrentRace || slot < 0 || slot >= RaceSlotsInUse(*CurrentRace))
+        return -1;
+    return CurrentRace->players[slot].descriptor.playerId;
+}
+
+int RunningOrder(uint8_t* slots, int capacity)
+{
+    if (!CurrentRace)
+        return 0;
+    const int count = capacity < CurrentRace->orderLength ? capacity : CurrentRace->orderLength;
+    for (int i = 0; i < count; i++)
+        slots[i] = CurrentRace->runningOrder[i];
+    return count;
+}
+
+void SetBestLap(int splitCount, int lapNumber, const int32_t splits[4])
+{
+    if (!CurrentRace)
+        return;
+    BestLapReference& best = CurrentRace->bestLap;
+    best.splitCount = splitCount;
+    best.lapNumber = lapNumber;
+    for (int i = 0; i < 4; i++)
+        best.splits[i] = splits[i];
+}
+
+// A race for laps is over for a car that has run them; a race in hours for
+// a car whose total time has reached them.
+int FinishRuleMet(int lapsDone, int32_t totalTime)
+{
+    if (!CurrentRace || !IsRaceSession(*CurrentRace))
+        return 0;
+    const int code = CurrentRace->raceLength;
+    if (code >= FirstHoursCode)
+        return int64_t(totalTime) >= int64_t(code - FirstHoursCode + 1) * 360000 ? 1 : 0;
+    return lapsDone >= GetLapCount(*CurrentRace) ? 1 : 0;
 }
 
 } // namespace
@@ -33,4 +100,20 @@ void InstallSessionVehicleHooks()
     race.reportCarHitAt = ReportCarHitAt;
     race.groundHeight = GetGroundHeight;
     SetCarRaceHooks(race);
+
+    CarTimingHooks timing = GetCarTimingHooks();
+    timing.raceFacts = RaceTiming;
+    timing.playerIdOfSlot = PlayerIdOfSlot;
+    timing.runningOrder = RunningOrder;
+    timing.noteLapClean = [](int clean) {
+        if (CurrentRace)
+            SetNextLapValidity(*CurrentRace, clean == LapCleanOk);
+    };
+    timing.commitLapClean = [] {
+        if (CurrentRace)
+            AdvanceLapValidity(*CurrentRace);
+    };
+    timing.setBestLap = SetBestLap;
+    timing.finishRuleMet = FinishRuleMet;
+    SetCarTimingHooks(timing);
 }

@@ -205,6 +205,8 @@ void ResetRaceState(CarObject& car)
     car.race.raceStartStep = INT32_MIN;
     car.race.lapStart = 0;
     car.race.timingState = 1;
+    car.lap = {};
+    car.route = {};
     ResetCarRaceBytes(car);
     car.net.remoteState = car.net.remote ? -1 : 0;
     car.race.requestField = car.net.remote ? 0 : 2;

@@ -7,6 +7,7 @@
 
 #include "core/services.h"
 #include "vehicle/car_records.h"
+#include "vehicle/race_timing.h"
 #include "vehicle/engine.h"
 #include "vehicle/rigid_body.h"
 #include "vehicle/wheel.h"
@@ -41,6 +42,8 @@ public:
     CarTuning tuning;
     CarStepState step;
     CarRaceState race;
+    CarLapTiming lap;
+    CarRouteState route;
     CarNetState net;
     CarLamps lamps;
     CarDrawing drawing;

@@ -34,33 +34,31 @@ void UpdateCarMassProperties(CarObject& car);
 // or its second (which clear).
 int CarUsesSkinName(const CarObject& car, int which, const char* name);
 
-// Player slots and the race's part in a car's step (car_step_pending.cpp
-// until the player slots, pit lane, stopped state and the car's view and
-// route are built; each logs once that it is not available yet).
+// Player slots and the race's part in a car's step (lap_timing.cpp,
+// track_position.cpp, stopped_state.cpp; the pit lane in
+// car_step_pending.cpp until it is built).
 
-// The player slot driving a local car, -1 when none.
-// Pending: no player slots yet; every car answers -1 (no slot).
+// The player slot driving the car in the current race, -1 when none.
 int GetPlayerSlotOfCar(const CarObject& car);
-// The player id of a slot, as packets carry it.
-// Pending: no player slots yet; answers the slot number.
+// The player id of a slot, as packets carry it; -1 without one.
 int GetPlayerIdOfSlot(int slot);
 // The settle counter and the stopped flag, once per step of a car: for the
 // first 100 steps after a reset only the settle counter rises (gear
 // selection and the AI wait for it); then the car is stopped below 1 m/s
 // and moving again above 0.6 m/s. 1 when the stopped state changed.
 int UpdateStoppedState(CarObject& car);
-// The false-start watch of a local car with a slot that starts to move
-// before the start is given.
-// Pending: no race start lights yet; no false start is reported.
+// A local car with a slot starts to move: before the start is given it
+// gets one false-start penalty (a time penalty at a layout's start, else a
+// drive-through, stop-go or time penalty), queued as a packet.
 void CheckFalseStartOnMoving(CarObject& car, int slot);
 // The pit lane's step of a car with a slot (ends with its gear selection).
 // Pending: no pit lane yet; nothing is done.
 void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged);
-// The car's view filters and route follower; fullStep 1 after a full step.
-// Pending: no view filters or route follower yet; nothing is done.
+// The car follows the path after its step: timing points, wrong way, its
+// place across the road and its lane. fullStep 1 after a full step.
 void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
-// The car's track position checks (lost car, wrong way, path) with a slot.
-// Pending: no track position checks yet; nothing is checked.
+// A local car with a slot: lost when it left the world, and the blue and
+// yellow flags raised and cleared every 32 steps.
 void CheckTrackPosition(CarObject& car, int slot);
 // Sends the car-value packet [17][9][id][value].
 // Pending: no player slots to send for yet; nothing is sent.

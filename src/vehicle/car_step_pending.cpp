@@ -1,7 +1,6 @@
-// Temporary bodies of the player slots, the pit lane, the false-start watch
-// and the car's view and route until they are built: a car has no player
-// slot, no false start is reported, and nothing is sent or shown. Each logs once that
-// it is not available yet.
+// Temporary bodies of the pit lane, its timed messages and the car-value
+// packet until they are built: nothing is sent or shown. Each logs once
+// that it is not available yet.
 #include "vehicle/local.h"
 
 VehiclePendingNotices MutableVehiclePendingNotices;
@@ -14,36 +13,9 @@ void LogPendingOnce(PendingWork work, const char* name)
     MutableVehiclePendingNotices.told |= bit;
 }
 
-int GetPlayerSlotOfCar(const CarObject&)
-{
-    LogPendingOnce(PendingPlayerSlot, "GetPlayerSlotOfCar");
-    return -1;
-}
-
-int GetPlayerIdOfSlot(int slot)
-{
-    LogPendingOnce(PendingPlayerId, "GetPlayerIdOfSlot");
-    return slot;
-}
-
-void CheckFalseStartOnMoving(CarObject&, int)
-{
-    LogPendingOnce(PendingFalseStart, "CheckFalseStartOnMoving");
-}
-
 void UpdatePitLane(CarObject&, int, float, int)
 {
     LogPendingOnce(PendingPitLane, "UpdatePitLane");
-}
-
-void UpdateCarViewAndRoute(CarObject&, float, int)
-{
-    LogPendingOnce(PendingViewAndRoute, "UpdateCarViewAndRoute");
-}
-
-void CheckTrackPosition(CarObject&, int)
-{
-    LogPendingOnce(PendingTrackPosition, "CheckTrackPosition");
 }
 
 void SendCarValue(CarObject&, int)

@@ -13,6 +13,7 @@ const CarSoundHooks& GetCarSoundHooks() { return MutableVehicleHooks.sound; }
 const CarControlHooks& GetCarControlHooks() { return MutableVehicleHooks.controls; }
 const CarMessageHooks& GetCarMessageHooks() { return MutableVehicleHooks.messages; }
 const CarNetHooks& GetCarNetHooks() { return MutableVehicleHooks.net; }
+const CarTimingHooks& GetCarTimingHooks() { return MutableVehicleHooks.timing; }
 
 void SetCarModelHooks(const CarModelHooks& hooks) { MutableVehicleHooks.model = hooks; }
 void SetCarPathHooks(const CarPathHooks& hooks) { MutableVehicleHooks.path = hooks; }
@@ -23,3 +24,4 @@ void SetCarSoundHooks(const CarSoundHooks& hooks) { MutableVehicleHooks.sound = 
 void SetCarControlHooks(const CarControlHooks& hooks) { MutableVehicleHooks.controls = hooks; }
 void SetCarMessageHooks(const CarMessageHooks& hooks) { MutableVehicleHooks.messages = hooks; }
 void SetCarNetHooks(const CarNetHooks& hooks) { MutableVehicleHooks.net = hooks; }
+void SetCarTimingHooks(const CarTimingHooks& hooks) { MutableVehicleHooks.timing = hooks; }

@@ -269,6 +269,65 @@ struct CarNetHooks {
     bool operator==(const CarNetHooks&) const = default;
 };
 
+// ---------------------------------------------------------------------------
+// The race and the track as the car's lap timing, route and flags read
+// them: the race session installs the race's part, the world the track's.
+
+// The race's values the lap timing reads, at one moment.
+struct RaceTimingFacts {
+    int32_t raceClock = 0;          // the race's step counter
+    int32_t startOffsetSeconds = 0; // the race's timing starts this late
+    int32_t suppressTimingStart = 0;
+    int32_t isRace = 0;             // a race (neither practice nor qualifying)
+    int32_t qualifying = 0;
+    int32_t qualifyingOver = 0;
+    int32_t hotLapTracked = 0;      // the drive is timed as a hot lap
+    int32_t lapClean = 0;           // the current lap: 0 untimed, 1 clean, 2 not clean
+    int32_t raceLapNumber = 0;      // the race's lap counter
+    int32_t raceLaps = 0;           // laps of the race (1 for a race in hours)
+    int32_t raceEnded = 0;          // every car finishes at its next line
+    int32_t codePage = 0;           // of the current language, for status tags
+    // The best hot lap so far: its split count, lap number and split times.
+    int32_t bestSplitCount = 0, bestLapNumber = 0;
+    int32_t bestSplits[4] = {};
+};
+
+struct CarTimingHooks {
+    // Race: its timing values (false without a race), the player id of a
+    // slot (-1 none), the running order (slot indexes, leader first; the
+    // count), the lap's clean state to come and its commit, the new best
+    // lap, the race's finish rule and its penalty report.
+    bool (*raceFacts)(RaceTimingFacts& facts) = [](RaceTimingFacts&) { return false; };
+    int (*playerIdOfSlot)(int slot) = [](int) { return -1; };
+    int (*runningOrder)(uint8_t* slots, int capacity) = [](uint8_t*, int) { return 0; };
+    void (*noteLapClean)(int clean) = [](int) {};
+    void (*commitLapClean)() = [] {};
+    void (*setBestLap)(int splitCount, int lapNumber, const int32_t splits[4]) = [](int, int, const int32_t*) {};
+    int (*finishRuleMet)(int lapsDone, int32_t totalTime) = [](int, int32_t) { return 0; };
+    void (*notePenaltyReport)() = [] {};
+    // Track: the start lights (0..3 waiting and red, 4 the start is given),
+    // the timing points (finish line and checkpoints), whether it has
+    // speed zones and whether a point lies in one, and whether the layout
+    // gives its own start.
+    int (*startLightState)() = [] { return 4; };
+    int (*timingPointCount)() = [] { return 0; };
+    int (*hasSpeedZones)() = [] { return 0; };
+    int (*inSpeedZone)(const FixedVector& point) = [](const FixedVector&) { return 0; };
+    int (*hasLayoutStart)() = [] { return 0; };
+    // The current path: whether it loops, a node's own road (false for a
+    // node it does not have), the timing point that begins at a node (1
+    // the finish line, 2.. the checkpoints, 0 none), the road a fraction f
+    // from a node to the next with the path's speed there (m/s), and a
+    // follower moved to a node with that node's light changes applied.
+    int (*pathLooped)() = [] { return 0; };
+    bool (*pathNodeRoad)(int node, RoadPlace& place) = [](int, RoadPlace&) { return false; };
+    int (*timingPointAtNode)(int node) = [](int) { return 0; };
+    float (*roadBetweenNodes)(int node, float f, RoadPlace& place) = [](int, float, RoadPlace&) { return 0.0f; };
+    void (*moveFollower)(PathFollower& follower, int node) = [](PathFollower&, int) {};
+
+    bool operator==(const CarTimingHooks&) const = default;
+};
+
 // The installed hooks, and their setters (each replaces the whole record:
 // start from the installed one and change what the caller serves).
 const CarModelHooks& GetCarModelHooks();
@@ -280,6 +339,7 @@ const CarSoundHooks& GetCarSoundHooks();
 const CarControlHooks& GetCarControlHooks();
 const CarMessageHooks& GetCarMessageHooks();
 const CarNetHooks& GetCarNetHooks();
+const CarTimingHooks& GetCarTimingHooks();
 void SetCarModelHooks(const CarModelHooks& hooks);
 void SetCarPathHooks(const CarPathHooks& hooks);
 void SetCarFigureHooks(const CarFigureHooks& hooks);
@@ -289,3 +349,4 @@ void SetCarSoundHooks(const CarSoundHooks& hooks);
 void SetCarControlHooks(const CarControlHooks& hooks);
 void SetCarMessageHooks(const CarMessageHooks& hooks);
 void SetCarNetHooks(const CarNetHooks& hooks);
+void SetCarTimingHooks(const CarTimingHooks& hooks);

@@ -86,6 +86,7 @@ struct VehicleHooks {
     CarControlHooks controls;
     CarMessageHooks messages;
     CarNetHooks net;
+    CarTimingHooks timing;
 
     bool operator==(const VehicleHooks&) const = default;
 };

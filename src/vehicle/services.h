@@ -22,6 +22,7 @@
 #include "vehicle/hooks.h"
 #include "vehicle/object_body.h"
 #include "vehicle/object_set.h"
+#include "vehicle/race_timing.h"
 #include "vehicle/rigid_body.h"
 #include "vehicle/setup.h"
 #include "vehicle/tyre.h"

@@ -70,8 +70,8 @@ int GetCarPathNode(const CarObject& car);
 
 // What the multiplayer layer's state check and race requests ask of the
 // loaded world.
-// The world's wind strength (m/s) and direction (rad).
-// Pending: no world, so no wind; both answer 0.
+// The loaded world's wind strength (m/s) and direction (rad); 0 without a
+// world (race_services.cpp).
 float GetWorldWindStrength();
 float GetWorldWindDirection();
 // The loaded world's layout objects.
@@ -80,8 +80,8 @@ int GetLayoutObjectCount();
 // The layout's start point; 1 when the layout has one.
 // Pending: no world; answers 0 (none).
 int GetLayoutStartPoint(FixedVector& point);
-// The number of start positions of the current configuration.
-// Pending: no world; answers 0.
+// The number of start positions of the current configuration; 0 without
+// a world.
 int GetStartPositionCount();
 // 1 when the loaded track is a rallycross track.
 // Pending: no world; answers 0.

@@ -63,19 +63,44 @@ void PlaceFamilyParts(ObjectModel& model)
     }
 }
 
-bool RoadHalfwayFrom(int node, RoadPlace& place)
+// The current path when it has the node; null otherwise.
+const Path* PathWithNode(int node)
 {
     const Path* path = GetCurrentPath();
-    if (!path || path->nodes.empty() || node < 0 || node >= path->nodeCount)
+    return path && node >= 0 && node < path->nodeCount && size_t(node) < path->nodes.size() ? path : nullptr;
+}
+
+// The road a node gives a car: its place, direction, edges and limits.
+void CopyRoad(const PathNode& node, RoadPlace& place)
+{
+    place.centre = node.centre;
+    place.direction = node.direction;
+    place.leftEdge = node.leftEdge;
+    place.rightEdge = node.rightEdge;
+    place.leftLimit = node.leftLimit;
+    place.rightLimit = node.rightLimit;
+}
+
+// The road a fraction f of the way from a node to the next, and the
+// path's speed there (m/s); 0 and nothing filled for a node the path does
+// not have.
+float RoadBetweenNodes(int node, float f, RoadPlace& place)
+{
+    const Path* path = PathWithNode(node);
+    if (!path)
+        return 0.0f;
+    PathNode between;
+    const float speed =
+        InterpolatePathNode(between, path->nodes[size_t(node)], path->nodes[size_t(NextPathNode(*path, node))], f);
+    CopyRoad(between, place);
+    return speed;
+}
+
+bool RoadHalfwayFrom(int node, RoadPlace& place)
+{
+    if (!PathWithNode(node))
         return false;
-    PathNode middle;
-    InterpolatePathNode(middle, path->nodes[node], path->nodes[NextPathNode(*path, node)], 0.5f);
-    place.centre = middle.centre;
-    place.direction = middle.direction;
-    place.leftEdge = middle.leftEdge;
-    place.rightEdge = middle.rightEdge;
-    place.leftLimit = middle.leftLimit;
-    place.rightLimit = middle.rightLimit;
+    RoadBetweenNodes(node, 0.5f, place);
     return true;
 }
 
@@ -124,6 +149,42 @@ void FreeFigureAnimation(AnimHolder* animation)
     delete animation;
 }
 
+int WorldStartLightState() { return CurrentWorld ? CurrentWorld->startLightState : 4; }
+int WorldTimingPointCount() { return CurrentWorld ? GetCheckpointCount(*CurrentWorld) : 0; }
+int WorldHasSpeedZones() { return CurrentWorld && CurrentWorld->speedZoneCount > 0 ? 1 : 0; }
+int WorldInSpeedZone(const FixedVector& point)
+{
+    return CurrentWorld && FindSpeedZoneAt(*CurrentWorld, point.x, point.y) ? 1 : 0;
+}
+
+bool PathNodeRoad(int node, RoadPlace& place)
+{
+    const Path* path = PathWithNode(node);
+    if (!path)
+        return false;
+    CopyRoad(path->nodes[size_t(node)], place);
+    return true;
+}
+
+// The timing point that begins at the node: the finish line is 1, the
+// checkpoints follow.
+int TimingPointAtNode(int node)
+{
+    const Path* path = GetCurrentPath();
+    if (!path || node < 0)
+        return 0;
+    for (int i = 0; i < TimingPointSlots; i++)
+        if (path->timingNodes[i] == node)
+            return i + 1;
+    return 0;
+}
+
+void MoveFollower(PathFollower& follower, int node)
+{
+    follower.position = node;
+    ApplyNodeLightChanges(follower, node);
+}
+
 } // namespace
 
 void InstallWorldVehicleHooks()
@@ -160,6 +221,22 @@ void InstallWorldVehicleHooks()
     path.lowestSpeedLimit = GetLowestSpeedLimit;
     path.canCarTouchObject = CanCarTouchObject;
     SetCarPathHooks(path);
+
+    CarTimingHooks timing = GetCarTimingHooks();
+    timing.startLightState = WorldStartLightState;
+    timing.timingPointCount = WorldTimingPointCount;
+    timing.hasSpeedZones = WorldHasSpeedZones;
+    timing.inSpeedZone = WorldInSpeedZone;
+    timing.hasLayoutStart = HasLayoutStartPosition;
+    timing.pathLooped = [] {
+        const Path* path = GetCurrentPath();
+        return path && (path->flags & PathClosedLoop) ? 1 : 0;
+    };
+    timing.pathNodeRoad = PathNodeRoad;
+    timing.timingPointAtNode = TimingPointAtNode;
+    timing.roadBetweenNodes = RoadBetweenNodes;
+    timing.moveFollower = MoveFollower;
+    SetCarTimingHooks(timing);
 
     CarFigureHooks figures = GetCarFigureHooks();
     figures.figuresLoaded = [] { return Humans.loaded != 0; };

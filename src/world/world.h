@@ -67,6 +67,32 @@ struct StartLight {
     ColourRecord* links[4] = {};
 };
 
+// The start lights' clock: milliseconds since the race state was reset, the
+// time of the next switch and the random part of the last red light's wait.
+struct StartLightClock {
+    int32_t clockMs = 0;
+    int32_t nextSwitchMs = 0;
+    int32_t randomDelayMs = 0;
+};
+
+// The wind: its base values and the current ones drifting about them.
+struct WorldWind {
+    float baseDirection = 0, direction = 0;  // rad
+    float directionRate = 0;                 // rad/s
+    float baseStrength = 0, strength = 0;    // m/s
+    float strengthRate = 0;                  // m/s^2
+    float rootBaseStrength = 0;              // sqrt of the base strength
+};
+
+// What the race tells the world at its start and in each step.
+struct WorldRaceSettings {
+    int32_t startLightSeconds = 0;  // from the start of the drive to green
+    int32_t windSetting = 0;        // 0 none, 1 wind, 2 strong wind
+    int32_t raceLength = 0;         // the race length code; 0 practice
+    int32_t qualifying = 0;         // a qualifying session
+    int32_t online = 0;             // a multiplayer session runs
+};
+
 struct ZonePoint {
     Fixed x, y;
 };
@@ -140,7 +166,8 @@ struct World {
     int32_t startLightModel = -1;
     int32_t startLightObjectCount = 0;
     SolidObject* startLightObjects[MaxStartLightObjects] = {};
-    int32_t startLightState = 4;  // 4: off
+    int32_t startLightState = 4;  // 0 waiting, 1..3 red lights on, 4 off (green shown)
+    StartLightClock startClock;
 
     // Zones and wind.
     Fixed pitCentreX, pitCentreY;
@@ -149,7 +176,12 @@ struct World {
     SpeedZoneObject* speedZones[MaxSpeedZones] = {};
     int32_t lightZoneCount = 0;
     SpeedZoneObject* lightZones[MaxLightZones] = {};
-    float windX = 0, windY = 0;  // m/s
+    WorldWind wind;
+    float windX = 0, windY = 0;  // m/s, the wind vector
+    // The world's own random value, x = (x * 5 + 1) mod 65536: the start
+    // delay, the wind and its drift draw from it, so that every computer
+    // that runs the same steps from the same seed gets the same race.
+    uint16_t random = 0;
 
     // Path links of the current configuration.
     Path* currentPath = nullptr;
@@ -235,9 +267,50 @@ bool IsMostlyOffRoad(const World& world);
 // The first listed speed zone whose rectangle holds the point; null outside
 // the pit area or without one.
 SpeedZoneObject* FindSpeedZoneAt(const World& world, Fixed x, Fixed y);
-// The world's race state with no race: the start lights off (green shown)
-// and no wind.
+// The pit box of slot n, else its start place, with its heading (pit
+// boxes face out of the box along the racing path). With a car and a
+// racing path the car's follower is placed there unless keep is set.
+void GetPitPosition(const World& world, FixedVector& point, float& heading, int slot, CarObject* car, int keep);
+// The smallest speed limit byte over the speed zones (km/h - 1); 255 when
+// there is none.
+int GetLowestSpeedLimit(const World& world);
+// The first light zone whose rectangle holds the point; null when none.
+SpeedZoneObject* FindLightZoneAt(const World& world, Fixed x, Fixed y);
+// The camera object (an object index) whose zone triangle holds the point
+// and has the highest floor below it; -1 when none does.
+int FindCameraZone(const World& world, const FixedVector& point);
+// The layout route's timing points when the layout has a route, else the
+// world's (the finish line and the checkpoints).
+int GetCheckpointCount(const World& world);
+
+// The race state: the start lights and the wind (race_services.cpp).
+// With a race (not null) the lights wait for the race's start and the
+// wind is drawn when the race asks for it; without one the lights are off
+// (green shown) and there is no wind. The loader resets without a race.
 void ResetWorldRaceState(World& world);
+void ResetWorldRaceState(World& world, const WorldRaceSettings* race);
+// One 10 ms step of the wind's drift and the start lights.
+void StepWorld(World& world, const WorldRaceSettings* race);
+// The world's random value: seeded at the reset (from the program's value
+// offline; a multiplayer start gives every computer the same seed).
+void SeedWorldRandom(World& world, uint16_t seed);
+uint16_t StepWorldRandom(World& world);
+// Base and current wind from the given strength (m/s) and direction (rad),
+// no drift.
+void SetWind(World& world, float strength, float direction);
+// A random wind for the race's wind setting (1: 1 to 6.67 m/s, 2: 6.67 to
+// 13.33 m/s) from any direction.
+void RandomWind(World& world, int windSetting, float& strength, float& direction);
+// Makes the last red light wait up to 3 s longer in a race that starts
+// from the lights.
+void RandomStartDelay(World& world, const WorldRaceSettings* race);
+// A start light's linked colours to its on or off colour.
+void SetStartLight(World& world, int light, int on);
+// The start-light models show the lights' colours.
+void ApplyStartLights(World& world);
+// Green: every red light off, the green light on; with a race the lap
+// timing of every car in a slot starts.
+void StartLightsGreen(World& world, const WorldRaceSettings* race);
 
 // Angle of (x, y) in radians, -pi..pi, and the tangent, computed with our
 // own double arithmetic so the results are the same bits on every machine

@@ -211,8 +211,7 @@ void SetupStartObjects(World& world)
         half = std::max<int64_t>(half, v < 0 ? -v : v);
     world.extentHalf = Fixed(static_cast<int32_t>(std::min<int64_t>(half, INT32_MAX)));
     SetGridRectangle(world, minX, maxX, minY, maxY);
-    world.lights[1].on = world.lights[2].on = world.lights[0].on;
-    world.lights[1].off = world.lights[2].off = world.lights[0].off;
+    ApplyStartLights(world);
 }
 
 SpeedZoneObject* FindSpeedZoneAt(const World& world, Fixed x, Fixed y)
@@ -252,20 +251,4 @@ void GetStartPosition(const World& world, FixedVector& point, float& heading, in
 bool IsMostlyOffRoad(const World& world)
 {
     return world.racingPath && world.racingPath->roadFraction < 0.7f;
-}
-
-void ResetWorldRaceState(World& world)
-{
-    world.startLightState = 4;
-    world.windX = world.windY = 0;
-}
-
-int GetLowestSpeedLimit()
-{
-    if (!CurrentWorld || CurrentWorld->speedZoneCount == 0)
-        return 0;
-    int lowest = 255;
-    for (int i = 0; i < CurrentWorld->speedZoneCount; i++)
-        lowest = std::min(lowest, int(CurrentWorld->speedZones[i]->speedLimit));
-    return lowest;
 }
