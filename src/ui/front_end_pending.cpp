@@ -1,13 +1,22 @@
-// Temporary bodies of the slider drag, mouse handling, dialogs, input
-// method, interface settings file and front-end screens that the program
-// shell calls, until the user interface is built: no dialog or menu screen
-// opens, nothing composes, and the settings file is neither read nor written (which the
-// load and save say once).
+// Temporary bodies of the text dialogs, input method, interface settings
+// file and front-end screens that the program shell calls, until the user
+// interface is built: no text dialog or menu screen opens, nothing
+// composes, and the settings file is neither read nor written (which the
+// text dialogs, the load and the save say once).
 #include "ui/local.h"
 
-int CancelDrag() { return 0; }
-int HandleScreenMouse(Screen*, MouseEvent*) { return 0; }
-void OpenConfirmDialog(Screen*, void (*)(Screen*), const char*, const char*) {}
+Screen* OpenTextEntry(Screen* screen, void (*)(Screen*, const char*, int), const char*, int, int, const char*, int,
+                      int, const char*)
+{
+    LogNotAvailableOnce(MutableUi.textEntryNoted, "OpenTextEntry");
+    return screen;
+}
+
+void EditTextField(Screen*, int, char*, const char*, int)
+{
+    LogNotAvailableOnce(MutableUi.editFieldNoted, "EditTextField");
+}
+
 void AskCommandLine(Screen*, const char*) {}
 void UpdateComposition(const char*) {}
 void EndComposition() {}

@@ -24,3 +24,6 @@ void PrintError(const char* text) { LogLine(text); }
 void PrintNotice(const char* text) { LogLine(text); }
 void PrintNetDebugMessage(const char*, int) {}
 void RetireAllMessages() {}
+void RetireOldMessages() {}
+void DrawMessageTexts() {}
+void DrawMessageBackgrounds() {}

@@ -35,4 +35,7 @@ void ResetUiTables()
     MutableKeyboardLayout = {};
     MutableGlyphQueues = {};
     MutablePageFonts = {};
+    MutablePointer = {};
+    ClearDisplayList();
+    MutableMessageDialog = {};
 }
