@@ -46,6 +46,13 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutablePageFonts.faceList.chosen = 1;
     MutablePageFonts.cachesFullReported = true;
     MutablePageFonts.noOldCellReported = true;
+    DirtyRecord(MutablePointer, 0x01);
+    MutableDisplayList.count = 3;
+    MutableDisplayList.backButtonShown = 1;
+    MutableDisplayList.clickConsumed = 1;
+    MutableMessageDialog.alive = 1;
+    MutableMessageDialog.text[0] = 'x';
+    MutableMessageDialog.savedUiMode = 2;
 
     ResetUiTables();
 
@@ -70,6 +77,13 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(FontFaceList.chosen, 0);
     EXPECT_FALSE(MutablePageFonts.cachesFullReported);
     EXPECT_FALSE(MutablePageFonts.noOldCellReported);
+    EXPECT_EQ(MutablePointer, PointerRecord{});
+    EXPECT_EQ(DisplayList.count, 0);
+    EXPECT_EQ(DisplayList.backButtonShown, 0);
+    EXPECT_EQ(DisplayList.clickConsumed, 0);
+    EXPECT_EQ(MutableMessageDialog.alive, 0);
+    EXPECT_STREQ(MutableMessageDialog.text, "");
+    EXPECT_EQ(MutableMessageDialog.savedUiMode, 0);
 }
 
 TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)
