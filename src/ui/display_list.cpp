@@ -225,6 +225,19 @@ const char* UiItemText(const UiItem& item, char* buffer, int size)
     case UiFloatDown: return "\x8B";
     case UiScrollUp: return "\xB9";
     case UiScrollDown: return "\xBA";
+    case UiFloatSlider:
+    case UiMilliSlider:
+    case UiAngleSlider:
+    case UiColourSlider:
+    case UiByteRangeSlider:
+    case UiWideSlider:
+    case UiScrollThumb:
+    case UiScrollArea:
+    case UiFilledRect:
+    case UiCarStrip:
+    case UiHotArea:
+    case UiCharacterKey:
+    case UiFlagIcon: return "";  // their text word is a number, or they show no text
     default: return item.text.Text() != nullptr ? item.text.Text() : "";
     }
 }
