@@ -1,12 +1,14 @@
-// The message dialog: one static screen that shows a notice or asks a
-// yes/no question over the screen that opened it, and gives the answer to
-// the asking screen's action.
+// The message dialog and the list dialog: static screens that show a
+// notice, ask a yes/no question or offer a column of choices over the
+// screen that opened them, and give the answer to the asking screen's
+// action.
 #include <cstdio>
 #include <cstring>
 
 #include "ui/local.h"
 
 MessageDialogRecord MutableMessageDialog;
+ChoiceDialogRecord MutableChoiceDialog;
 
 namespace {
 
@@ -20,16 +22,33 @@ constexpr ColourRecord TextBlack{0, 0, 0, 0};
 
 MessageDialogRecord& Dialog() { return MutableMessageDialog; }
 
-// Closes the dialog: the interface mode it found comes back and the asking
+// Closes a dialog: the interface mode it found comes back and the asking
 // screen takes input again.
-void CloseMessageDialog()
+void CloseDialog(Screen& dialog, int savedUiMode)
 {
-    MessageDialogRecord& dialog = Dialog();
     dialog.alive = 0;
-    MutableUi.uiMode = dialog.savedUiMode;
+    MutableUi.uiMode = savedUiMode;
     if (dialog.parent != nullptr)
         ResumeScreen(dialog.parent);
     MutableUi.dialogOpen = 0;
+}
+
+// Opens a dialog over the asking screen: modal, current, its child.
+void OpenDialog(Screen& dialog, Screen* screen, int& savedUiMode)
+{
+    savedUiMode = UiMode;
+    MutableUi.uiMode = 2;
+    MutableUi.dialogOpen = 1;
+    SetCurrentScreen(&dialog);
+    OpenChildScreen(screen, &dialog);
+}
+
+// The frame of a closed dialog gives back the interface mode and ends it.
+Screen* EndClosedDialog(int savedUiMode)
+{
+    MutableUi.dialogOpen = 0;
+    MutableUi.uiMode = savedUiMode;
+    return nullptr;
 }
 
 void MessageDialogAnswer(Screen*, int, int answer)
@@ -37,7 +56,7 @@ void MessageDialogAnswer(Screen*, int, int answer)
     MessageDialogRecord& dialog = Dialog();
     Screen* asking = dialog.parent;
     const DialogAction action = dialog.action;
-    CloseMessageDialog();
+    CloseDialog(dialog, dialog.savedUiMode);
     if (answer == AnswerAccept && action != nullptr)
         action(asking, dialog.value, dialog.value2);
 }
@@ -71,11 +90,8 @@ void AddMessageDialogItems(MessageDialogRecord& dialog)
 Screen* MessageDialogFrame(Screen* screen)
 {
     MessageDialogRecord& dialog = Dialog();
-    if (!dialog.alive) {
-        MutableUi.dialogOpen = 0;
-        MutableUi.uiMode = dialog.savedUiMode;
-        return nullptr;
-    }
+    if (!dialog.alive)
+        return EndClosedDialog(dialog.savedUiMode);
     if (ScreenFrameBusy(screen))
         return screen;
     AddMessageDialogItems(dialog);
@@ -117,12 +133,58 @@ void OpenMessageDialog(Screen* screen, DialogAction action, const char* text, co
     dialog.value = value;
     dialog.value2 = value2;
     dialog.style = static_cast<uint8_t>(style);
-    dialog.savedUiMode = UiMode;
-    MutableUi.uiMode = 2;
-    MutableUi.dialogOpen = 1;
-    SetCurrentScreen(&dialog);
-    OpenChildScreen(screen, &dialog);
+    OpenDialog(dialog, screen, dialog.savedUiMode);
 }
+
+// The list dialog's geometry: rows from y -0.35, 0.06 high; the panel
+// reaches 0.12 below the last row.
+constexpr float ChoiceRowsTop = -0.35f, ChoiceRowHeight = 0.06f;
+
+void ChoiceDialogRow(Screen*, int row, int)
+{
+    ChoiceDialogRecord& dialog = MutableChoiceDialog;
+    Screen* asking = dialog.parent;
+    const ChoiceAction action = dialog.action;
+    CloseDialog(dialog, dialog.savedUiMode);
+    if (action != nullptr)
+        action(asking, dialog.userValue, row);
+}
+
+void ChoiceDialogCancel(Screen*, int, int)
+{
+    CloseDialog(MutableChoiceDialog, MutableChoiceDialog.savedUiMode);
+}
+
+void AddChoiceDialogItems(ChoiceDialogRecord& dialog)
+{
+    const float rowsEnd = ChoiceRowsTop + ChoiceRowHeight * static_cast<float>(dialog.count);
+    AddUiItem(nullptr, -0.42f, -0.47f, 0.42f, rowsEnd + 0.12f, UiWord(), UiWord(""), UiWord(0), UiWord(),
+              UiParamButton, &PanelGrey, nullptr);
+    AddUiItem(nullptr, -0.42f, -0.45f, 0.42f, -0.37f, UiWord(), UiWord(dialog.title), UiWord(-1), UiWord(),
+              UiCentredText, InterfaceColour(UiColour::TextUnselected), nullptr);
+    for (int row = 0; row < dialog.count; ++row) {
+        const float top = ChoiceRowsTop + ChoiceRowHeight * static_cast<float>(row);
+        const UiColour colour = row == dialog.currentIndex ? UiColour::TextSelected : UiColour::TextUnselected;
+        AddUiItem(&dialog, -0.35f, top, 0.35f, top + ChoiceRowHeight, UiWord(&dialog.currentIndex),
+                  UiWord(dialog.texts[row]), UiWord(row), UiWord(), UiChoiceButton, InterfaceColour(colour),
+                  ChoiceDialogRow);
+    }
+    AddUiItem(&dialog, -0.13f, rowsEnd + 0.02f, 0.13f, rowsEnd + 0.1f, UiWord(0), UiWord(GetText(TX_3a_cancelbt)),
+              UiWord(0), UiWord(), UiParamButton, InterfaceColour(UiColour::ButtonRed), ChoiceDialogCancel);
+}
+
+Screen* ChoiceDialogFrame(Screen* screen)
+{
+    ChoiceDialogRecord& dialog = MutableChoiceDialog;
+    if (!dialog.alive)
+        return EndClosedDialog(dialog.savedUiMode);
+    if (ScreenFrameBusy(screen))
+        return screen;
+    AddChoiceDialogItems(dialog);
+    return screen;
+}
+
+void ChoiceDialogKey(Screen*, int) { ChoiceDialogCancel(nullptr, 0, 0); }
 
 } // namespace
 
@@ -157,4 +219,21 @@ void OpenConfirmDialog(Screen* screen, DialogAction action, const char* text, co
     if (screen == nullptr || screen->child != nullptr)
         return;
     OpenMessageDialog(screen, action, text, second, value, value2, style);
+}
+
+void OpenChoiceDialog(Screen* screen, ChoiceAction action, const char* title, const char* const* const* texts,
+                      int count, int userValue, int currentIndex)
+{
+    if (screen == nullptr || screen->child != nullptr || !ProgramMode.graphicsOn || texts == nullptr || count < 0)
+        return;
+    ChoiceDialogRecord& dialog = MutableChoiceDialog;
+    dialog = ChoiceDialogRecord{};
+    InitScreen(&dialog, screen, ChoiceDialogFrame, ChoiceDialogKey, DefaultScreenMouse, nullptr, 1);
+    dialog.action = action;
+    dialog.title = title;
+    dialog.texts = texts;
+    dialog.count = count;
+    dialog.userValue = userValue;
+    dialog.currentIndex = currentIndex;
+    OpenDialog(dialog, screen, dialog.savedUiMode);
 }

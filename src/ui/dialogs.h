@@ -29,3 +29,14 @@ void ShowMessageBoxLines(Screen* screen, const char* text, const char* second);
 // screen already has a child.
 void OpenConfirmDialog(Screen* screen, DialogAction action, const char* text, const char* second, int value,
                        int value2, int style);
+
+// What the list dialog's choice calls: the asking screen, the user value
+// given when it opened and the row chosen.
+using ChoiceAction = void (*)(Screen* screen, int userValue, int row);
+// A column of choices under a title: texts holds count references to
+// translatable texts (so a language change shows at once), the current
+// row is highlighted. A row click closes it and calls the action; the
+// cancel button or any key closes it without calling. Nothing opens when
+// the screen already has a child, nor without graphics.
+void OpenChoiceDialog(Screen* screen, ChoiceAction action, const char* title, const char* const* const* texts,
+                      int count, int userValue, int currentIndex);

@@ -129,21 +129,18 @@ int BoxAlpha(int mode, int big)
     return big ? BigAlpha() : ButtonAlpha();
 }
 
-const ColourRecord& BoxColour(const UiItem& item, int& big)
+// Items coloured "Big Text" are big buttons: their box takes the big
+// colour (and, where the kind allows, the big opacity).
+bool IsBigItem(const UiItem& item) { return item.colour == InterfaceColour(UiColour::BigText); }
+
+const ColourRecord& BoxColour(const UiItem& item)
 {
-    big = item.colour == InterfaceColour(UiColour::BigText);
-    return *InterfaceColour(big ? UiColour::BigCol : UiColour::ButtonCol);
+    return *InterfaceColour(IsBigItem(item) ? UiColour::BigCol : UiColour::ButtonCol);
 }
 
 void DrawButtonBox(const UiItem& item, int pressed, int allowBig)
 {
-    int big = 0;
-    const ColourRecord& colour = BoxColour(item, big);
-    big = big && allowBig;
-    if (!allowBig)
-        DrawBox(*InterfaceColour(UiColour::ButtonCol), pressed, item.x1, item.y1, item.x2, item.y2, 0, 0);
-    else
-        DrawBox(colour, pressed, item.x1, item.y1, item.x2, item.y2, 0, big);
+    DrawBox(BoxColour(item), pressed, item.x1, item.y1, item.x2, item.y2, 0, allowBig && IsBigItem(item));
 }
 
 void DrawTranslucentBigCol(const UiItem& item)
@@ -260,12 +257,7 @@ void DrawItemBox(const UiItem& item, int labelBackgrounds)
         if (item.colour != nullptr)
             DrawBox(*item.colour, pressed, item.x1, item.y1, item.x2, item.y2, item.kind == UiBottomButton ? 3 : 2, 0);
         return;
-    case UiMenuRow: {
-        int big = 0;
-        const ColourRecord& colour = BoxColour(item, big);
-        DrawRowBox(colour, pressed, item.x1, item.y1, item.x2, item.y2, big);
-        return;
-    }
+    case UiMenuRow: DrawRowBox(BoxColour(item), pressed, item.x1, item.y1, item.x2, item.y2, IsBigItem(item)); return;
     case UiTitle: DrawTextPanel(item.text.Text(), item.y2); return;
     case UiCaretText: case UiLabel: case UiRightLabel: case UiNumberRight: case UiNumberLeft:
     case UiThousandthsLabel: case UiAngleLabel: case UiIntLabel: case UiTimeLabel:

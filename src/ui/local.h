@@ -167,3 +167,16 @@ extern MessageDialogRecord MutableMessageDialog;
 // Draws the title picture when DrawTitlePicture was called this pass.
 // Pending: the standard widgets' title picture (front_texts_pending.cpp).
 void DrawPendingTitlePicture();
+
+// The one list dialog, idle until opened. Lives for the whole run; set
+// back by ResetUiTables.
+struct ChoiceDialogRecord : Screen {
+    ChoiceAction action = nullptr;
+    const char* title = nullptr;
+    const char* const* const* texts = nullptr;  // count references to translatable texts
+    int count = 0;
+    int userValue = 0;     // passed to the action
+    int currentIndex = 0;  // the highlighted row
+    int savedUiMode = 0;   // UiMode when it opened, restored when it closes
+};
+extern ChoiceDialogRecord MutableChoiceDialog;

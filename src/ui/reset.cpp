@@ -38,4 +38,5 @@ void ResetUiTables()
     MutablePointer = {};
     ClearDisplayList();
     MutableMessageDialog = {};
+    MutableChoiceDialog = {};
 }

@@ -276,6 +276,50 @@ TEST_F(DisplayListTest, AConfirmDialogCallsItsActionOnlyWhenAccepted)
     }
 }
 
+// Ten choices under a title: the panel fits them, cancel lies under the
+// last row; a row click answers with its row, a key answers nothing.
+TEST_F(DisplayListTest, AListDialogAnswersTheChosenRowOrNothing)
+{
+    const char* names[10] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
+    const char* const* references[10];
+    for (int i = 0; i < 10; ++i)
+        references[i] = &names[i];
+    for (bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "key" : "click");
+        ResetUiTables();
+        Calls.clear();
+        Screen asking;
+        SetCurrentScreen(&asking);
+        OpenChoiceDialog(&asking, Record, "Pick", references, 10, 42, 2);
+        ASSERT_EQ(asking.child, &MutableChoiceDialog);
+        EXPECT_EQ(UiMode, 2);
+        ClearDisplayList();
+        StepChildScreen(&asking);
+        const UiItem& panel = DisplayList.items[0];
+        EXPECT_NEAR(panel.y2 - panel.y1, 0.84f, 1e-5f);
+        const UiItem& lastRow = DisplayList.items[DisplayList.count - 2];
+        const UiItem& cancel = DisplayList.items[DisplayList.count - 1];
+        EXPECT_NEAR(cancel.y1, lastRow.y2 + 0.02f, 1e-5f);
+        EXPECT_EQ(DisplayList.items[2 + 2].colour, InterfaceColour(UiColour::TextSelected));
+        EXPECT_EQ(DisplayList.items[2 + 3].colour, InterfaceColour(UiColour::TextUnselected));
+        char buffer[8];
+        EXPECT_STREQ(UiItemText(DisplayList.items[2 + 3], buffer, sizeof buffer), "d");
+        if (byKey) {
+            CurrentScreen->key(CurrentScreen, 'A');
+            EXPECT_TRUE(Calls.empty());
+        } else {
+            const UiItem& row = DisplayList.items[2 + 3];
+            PointAt((row.x1 + row.x2) / 2, (row.y1 + row.y2) / 2);
+            Press();
+            Release();
+            EXPECT_EQ(Calls, (std::vector<ActionCall>{{&asking, 42, 3}}));
+        }
+        EXPECT_EQ(asking.child, nullptr);
+        EXPECT_EQ(CurrentScreen, &asking);
+        EXPECT_EQ(UiMode, 0);
+    }
+}
+
 TEST_F(DisplayListTest, ANoticeOnABusyScreenBecomesAMessageLine)
 {
     Screen asking, child;

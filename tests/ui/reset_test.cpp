@@ -53,6 +53,9 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutableMessageDialog.alive = 1;
     MutableMessageDialog.text[0] = 'x';
     MutableMessageDialog.savedUiMode = 2;
+    MutableChoiceDialog.alive = 1;
+    MutableChoiceDialog.count = 4;
+    MutableChoiceDialog.savedUiMode = 2;
 
     ResetUiTables();
 
@@ -84,6 +87,9 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(MutableMessageDialog.alive, 0);
     EXPECT_STREQ(MutableMessageDialog.text, "");
     EXPECT_EQ(MutableMessageDialog.savedUiMode, 0);
+    EXPECT_EQ(MutableChoiceDialog.alive, 0);
+    EXPECT_EQ(MutableChoiceDialog.count, 0);
+    EXPECT_EQ(MutableChoiceDialog.savedUiMode, 0);
 }
 
 TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)
