@@ -45,7 +45,7 @@ constexpr int AutocrossSite = 3;
 
 void OpenChild(RootScreen* root, Screen* child) { OpenChildScreen(root, child); }
 
-void CloseRootAction(Screen* root) { CloseScreen(root); }
+void CloseRootAction(Screen* root, int, int) { CloseScreen(root); }
 
 void OnReplayWorldLoaded(RootScreen* root)
 {
@@ -120,7 +120,7 @@ void StepReplayLoading(RootScreen* root)
     }
 }
 
-void OnMenuResult(Screen* screen, int code)
+void OnMenuResult(Screen* screen, int code, int)
 {
     RootScreen* root = static_cast<RootScreen*>(screen);
     SetConnectionLimits(16, 12);
@@ -163,7 +163,7 @@ void DrawRootMenu(RootScreen* root)
     AddMenuRow(root, GetText(TX_3a_hlselect), 6, OnMenuResult);
     AddMenuRow(root, GetText(TX_3g_repl_sel), 4, OnMenuResult);
     AddMenuRow(root, GetText(TX_3a_opselect), 3, OnMenuResult);
-    AddBackButton(root, 0, [](Screen* screen, int) { CloseScreen(screen); }, GetText(TX_3a_exit_btn));
+    AddBackButton(root, 0, [](Screen* screen, int, int) { CloseScreen(screen); }, GetText(TX_3a_exit_btn));
 }
 
 // A closed root is freed; with graphics the credits follow unless the
@@ -314,7 +314,7 @@ void RootKeyHandler(Screen* screen, int code)
     switch (code) {
     case 27:
     case 'Q':
-    case 'X': OpenConfirmDialog(root, CloseRootAction, "", GetText(TX_3a_exitprog)); break;
+    case 'X': OpenConfirmDialog(root, CloseRootAction, GetText(TX_3a_exitprog), "", 0, 0, DialogYesNo); break;
     case 'H': SetMessageHistoryShown(!MessageHistoryShown); break;
     case 'T': AskCommandLine(root, nullptr); break;
     case 111:  // numeric-pad divide
@@ -415,7 +415,7 @@ void DrawTitleBar(Screen* screen, float x, float y, int highlighted)
     (void)highlighted;
     char line[64];
     std::snprintf(line, sizeof line, GetText(TX_3h_s_coln_s), GetText(TX_3a_sel_plyr), Settings.plyName);
-    AddMenuRow(screen, line, 0, [](Screen* owner, int) {
+    AddMenuRow(screen, line, 0, [](Screen* owner, int, int) {
         if (owner->child == nullptr)
             OpenChildScreen(owner, OpenOptionsScreen(owner, 4));
     });

@@ -1,47 +1,36 @@
-// What the program shell uses of the display list, dialogs, the
-// interface's settings file and the front-end screens. They
-// are not built yet: the temporary bodies (front_end_pending.cpp and
-// front_texts_pending.cpp) draw the menu's texts without boxes, open no
-// dialog or menu screen, and say so where an answer would claim work done.
+// What the program shell uses of the menu widgets, the interface's
+// settings file and the front-end screens. They are not built yet: the
+// temporary bodies (front_end_pending.cpp and front_texts_pending.cpp) add
+// the menu's rows in a fixed column, open no menu screen, and say so where
+// an answer would claim work done.
 #pragma once
 
 struct MouseEvent;
 struct Screen;
 
-// The per-pass display list: cleared before the top screen's frame and
-// drawn with the message list after it.
-// Pending: no display list yet (front_texts_pending.cpp): Draw2DLayer draws
-// the glyph queue, so that the texts queued in the pass reach the screen.
-void ClearDisplayList();
-void Draw2DLayer();
-// Ends a slider drag; 1 when one was active.
-// Pending: no sliders; answers 0.
-int CancelDrag();
-// The standard mouse handling over the display list.
-// Pending: no display list; answers 0.
-int HandleScreenMouse(Screen* screen, MouseEvent* event);
 // Menu widgets: a menu row routing its code to the action, the bottom-left
 // back button, and the front end's title picture (returns the y below it).
-// Pending: no widgets yet (front_texts_pending.cpp): the rows' and the back
-// button's texts are queued where the menu's first column puts them, one
-// row under another from MenuRowsTop, without boxes and without clicks;
-// the title picture is drawn above them with the version line, and the
-// title answers 0.
-void AddMenuRow(Screen* owner, const char* text, int code, void (*action)(Screen* screen, int code));
-void AddBackButton(Screen* owner, int value, void (*action)(Screen* screen, int code), const char* text);
+// Pending: no standard widgets yet (front_texts_pending.cpp): the rows are
+// menu-row items of the display list placed one under another from
+// MenuRowsTop in the menu's first column, with white captions; the back
+// button is a bottom button in the back-button red at the bottom left;
+// the title picture is drawn by the 2D layer, under the items, with the
+// version line under it, and the title answers 0.
+// The actions hear (owner, code, code) and (owner, value, value).
+void AddMenuRow(Screen* owner, const char* text, int code, void (*action)(Screen* screen, int a, int b));
+void AddBackButton(Screen* owner, int value, void (*action)(Screen* screen, int a, int b), const char* text);
 float DrawTitlePicture(int index, int type, int flag);
 // Where the pending menu rows are placed: the first row's top, the row
-// height and the column (screen units), their text height and colour.
+// height and the column (screen units).
 constexpr float MenuRowsTop = -0.1f;
 constexpr float MenuRowHeight = 0.06f;
 constexpr float MenuRowLeft = -0.95f, MenuRowRight = -0.3f;
-constexpr float MenuTextPart = 0.85f;  // of the row height
 constexpr float VersionLineY = 0.9f;
 
-// A confirmation dialog whose accept button runs the action (nothing
-// when the parent has a child).
-// Pending: no dialog opens.
-void OpenConfirmDialog(Screen* parent, void (*accept)(Screen* parent), const char* title, const char* text);
+// Opens the text-entry dialog for a text field and copies the accepted
+// text back into its buffer.
+// Pending: no text field editing; nothing opens, which the log says once.
+void EditTextField(Screen* owner, int maxLength, char* buffer, const char* title, int entryType);
 
 // "interface_cfg.txt": loaded, and saved (1 when saved).
 // Pending: no interface settings file; the load logs once, the save logs

@@ -1,13 +1,13 @@
-// Temporary bodies of the slider drag, mouse handling, the confirmation
-// dialog, interface settings file and front-end screens that the program
-// shell calls, until the user interface is built: no confirmation or menu
-// screen opens, and the settings file is neither read nor written (which the
-// load and save say once).
+// Temporary bodies of the text-field editing, interface settings file and
+// front-end screens that the program shell calls, until the user interface
+// is built: no menu screen opens, and the settings file is neither read nor
+// written (which the field editing, the load and the save say once).
 #include "ui/local.h"
 
-int CancelDrag() { return 0; }
-int HandleScreenMouse(Screen*, MouseEvent*) { return 0; }
-void OpenConfirmDialog(Screen*, void (*)(Screen*), const char*, const char*) {}
+void EditTextField(Screen*, int, char*, const char*, int)
+{
+    LogNotAvailableOnce(MutableUi.editFieldNoted, "EditTextField");
+}
 
 void LoadInterfaceConfig() { LogNotAvailableOnce(MutableUi.loadInterfaceNoted, "LoadInterfaceConfig"); }
 

@@ -1,8 +1,7 @@
-// Temporary bodies of the 2D layer and the menu widgets until the display
-// list and the widgets are built: the texts of the menu rows, the back
-// button and the version line are queued straight into the glyph queue
-// where the menu layout puts them, and the 2D layer draws the queue. There
-// are no boxes and nothing can be clicked.
+// Temporary menu widgets until the standard widgets are built: the menu
+// rows are menu-row items of the display list, one under another in the
+// menu's first column; the back button is a bottom button at the bottom
+// left; the title picture is drawn with the version line under it.
 #include <cstdio>
 
 #include "graphics/services.h"
@@ -11,14 +10,23 @@
 
 namespace {
 
-// The pass's next row. Lives for one pass: ClearDisplayList starts it again.
-float NextRowTop = MenuRowsTop;
+// Whether the pass asked for the title picture. Lives for one pass: the
+// 2D layer draws the picture and clears it.
+bool TitleShown = false;
 
 constexpr uint32_t White = 0xFFFFFFFFu;
-constexpr uint32_t ButtonRed = MakeColour(210, 98, 32);
-constexpr uint32_t AlphaBlendState = 27;
 // Glyphs a little under twice as high as wide, as the captions have them.
 constexpr float WidthOfHeight = 0.5f;
+
+// The pass's next row: the rows added so far this pass (the display list
+// is emptied each pass, so the menu-row items are counted there).
+float NextRowTop()
+{
+    int rows = 0;
+    for (int i = 0; i < DisplayList.count; ++i)
+        rows += DisplayList.items[i].kind == UiMenuRow;
+    return MenuRowsTop + MenuRowHeight * static_cast<float>(rows);
+}
 
 // The title picture: its top third across the screen's upper middle.
 void DrawTitleBanner()
@@ -45,44 +53,31 @@ void DrawTitleBanner()
 
 } // namespace
 
-void ClearDisplayList() { NextRowTop = MenuRowsTop; }
-
-void Draw2DLayer()
+void AddMenuRow(Screen* owner, const char* text, int code, UiAction action)
 {
-    if (ProgramMode.quitState != 0)
-        return;
-    SetFogEnabled(0);
-    SetRenderStateCached(AlphaBlendState, 1);
-    DrawTitleBanner();
-    MarkGlyphQueue();
-    DrawGlyphsToMark();
-    DrawGlyphsFromMark();
-    SetRenderStateCached(AlphaBlendState, 0);
+    const float top = NextRowTop();
+    // A row without an action (a progress line) takes no clicks.
+    AddUiItem(action != nullptr ? owner : nullptr, MenuRowLeft, top, MenuRowRight, top + MenuRowHeight,
+              UiWord(code), UiWord(text), UiWord(code), UiWord(), UiMenuRow, nullptr, action);
 }
 
-void AddMenuRow(Screen*, const char* text, int, void (*)(Screen*, int))
+void AddBackButton(Screen* owner, int value, UiAction action, const char* text)
 {
-    const float height = MenuRowHeight * MenuTextPart;
-    const float y = NextRowTop + (MenuRowHeight - height) / 2;
-    const float size = height * WidthOfHeight;
-    const float width = GetTextWidth(text, size, TextCodePage);
-    DrawShadowText(text, MenuRowRight - 0.02f - width, y, size, height, White, TextCodePage);
-    NextRowTop += MenuRowHeight;
+    AddUiItem(owner, -1.0f, 0.85f, -0.75f, 1.0f, UiWord(value), UiWord(text != nullptr ? text : "back"),
+              UiWord(value), UiWord(), UiBottomButton, InterfaceColour(UiColour::ButtonRed), action);
+    SetBackButtonShown();
 }
 
-void AddBackButton(Screen*, int, void (*)(Screen*, int), const char* text)
+void DrawPendingTitlePicture()
 {
-    constexpr float Left = -1.0f, Top = 0.85f, Right = -0.75f, Bottom = 1.0f;
-    const float height = (Bottom - Top) * 0.55f;
-    const char* shown = text != nullptr ? text : "back";
-    const float size = height * WidthOfHeight;
-    const float width = GetTextWidth(shown, size, TextCodePage);
-    DrawShadowText(shown, (Left + Right - width) / 2, Top + (Bottom - Top - height) / 2, size, height, ButtonRed,
-                   TextCodePage);
+    if (TitleShown)
+        DrawTitleBanner();
+    TitleShown = false;
 }
 
 float DrawTitlePicture(int, int, int)
 {
+    TitleShown = true;
     char line[64];
     std::snprintf(line, sizeof line, "Quorvan %s", ProgramVersion);
     constexpr float Size = 0.02875f, Height = 0.05f;

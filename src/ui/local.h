@@ -24,6 +24,7 @@ struct UiRecord {
     // Which services that are not built yet have said so in the log: each
     // says it once.
     bool loadInterfaceNoted = false, saveInterfaceNoted = false;
+    bool editFieldNoted = false;
 
     bool operator==(const UiRecord&) const = default;
 };
@@ -111,3 +112,87 @@ struct PageFontsRecord {
     bool noOldCellReported = false;
 };
 extern PageFontsRecord MutablePageFonts;
+
+// ---------------------------------------------------------------------------
+// The display list and its pointer handling (display_list.cpp,
+// pointer_input.cpp).
+
+// The writable list that DisplayList shows.
+extern DisplayListRecord MutableDisplayList;
+
+// What a drag moves.
+enum DragState : int {
+    DragNone = 0,
+    DragFloat = 1,  // float sliders (kinds 28-30)
+    DragByte = 2,   // byte sliders (kinds 31, 32)
+    DragWide = 3,   // 16-bit sliders (kind 33)
+    DragThumb = 4,  // a scroll thumb's first row
+};
+
+// The one drag of the program; also holds a value entry's slider while its
+// dialog is open (with the state none).
+struct DragRecord {
+    int state = DragNone;
+    void* target = nullptr;       // the float, byte, 16-bit value or first row
+    float startFloat = 0;         // the float target's value when the drag began
+    int startInt = 0;             // the other targets' value when the drag began
+    float minimum = 0, maximum = 0;        // float limits (state 1, value entry)
+    int minimumInt = 0, maximumInt = 0;    // integer limits (states 2-4)
+    int widthPixels = 0;          // slider width (states 1-3) or thumb height (state 4), pixels
+    int startPixel = 0, lastPixel = 0;     // pointer x (states 1-3) or y (state 4)
+    int totalRows = 0;            // state 4: the list's rows
+    Screen* owner = nullptr;
+    UiAction action = nullptr;
+    uint8_t minByte = 0, maxByte = 0, scaled = 0;  // value entry of kinds 32 and 33
+    float step = 0;               // float sliders' snapping step, 0 none
+
+    bool operator==(const DragRecord&) const = default;
+};
+
+// The drag, the pending press (code 0 none, and where it was in screen
+// units) and the three copy slots. Lives for the whole run; set back by
+// ResetUiTables.
+struct PointerRecord {
+    DragRecord drag;
+    int pressCode = 0;
+    float pressX = 0, pressY = 0;
+    float floatCopy = 0;
+    int intCopy = 0;
+    ColourRecord colourCopy;
+
+    bool operator==(const PointerRecord&) const = default;
+};
+extern PointerRecord MutablePointer;
+
+// ---------------------------------------------------------------------------
+// The message dialog (dialogs.cpp).
+
+constexpr int MessageDialogLineSize = 128;
+// The one message dialog: a screen that is idle (not alive) until opened.
+// Lives for the whole run; set back by ResetUiTables.
+struct MessageDialogRecord : Screen {
+    DialogAction action = nullptr;
+    char text[MessageDialogLineSize] = {};
+    char second[MessageDialogLineSize] = {};
+    int value = 0, value2 = 0;   // passed to the action
+    uint8_t style = 0;           // MessageDialogStyle
+    int savedUiMode = 0;         // UiMode when it opened, restored when it closes
+};
+extern MessageDialogRecord MutableMessageDialog;
+
+// Draws the title picture when DrawTitlePicture was called this pass.
+// Pending: the standard widgets' title picture (front_texts_pending.cpp).
+void DrawPendingTitlePicture();
+
+// The one list dialog, idle until opened. Lives for the whole run; set
+// back by ResetUiTables.
+struct ChoiceDialogRecord : Screen {
+    ChoiceAction action = nullptr;
+    const char* title = nullptr;
+    const char* const* const* texts = nullptr;  // count references to translatable texts
+    int count = 0;
+    int userValue = 0;     // passed to the action
+    int currentIndex = 0;  // the highlighted row
+    int savedUiMode = 0;   // UiMode when it opened, restored when it closes
+};
+extern ChoiceDialogRecord MutableChoiceDialog;

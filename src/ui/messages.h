@@ -39,3 +39,9 @@ extern const int& MessageHistoryShown;
 extern const float& MessageAreaTop;
 void SetMessageHistoryShown(int shown);
 void SetMessageAreaTop(float top);
+// The message list's part in the 2D layer: lines older than their time
+// leave, then the texts and the bands behind them are queued.
+// Pending: no list; they do nothing.
+void RetireOldMessages();
+void DrawMessageTexts();
+void DrawMessageBackgrounds();

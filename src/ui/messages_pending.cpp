@@ -34,3 +34,6 @@ int RecallMessageBefore(char* buffer, int, int size, int* codePage)
     *codePage = InputCodePage;
     return -1;
 }
+void RetireOldMessages() {}
+void DrawMessageTexts() {}
+void DrawMessageBackgrounds() {}

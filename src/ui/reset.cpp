@@ -38,4 +38,8 @@ void ResetUiTables()
     MutableEntryLine = {};
     MutableImeState = {};
     MutableTextEntryDialog = {};
+    MutablePointer = {};
+    ClearDisplayList();
+    MutableMessageDialog = {};
+    MutableChoiceDialog = {};
 }

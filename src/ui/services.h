@@ -2,8 +2,9 @@
 //
 // The interface owns the screens and their chain, the vector font and the
 // character map with the code pages, text measuring and drawing with the
-// glyph queues and character caches, the message list,
-// dialogs and the front-end screens; the dialog and key-dispatch state,
+// glyph queues and character caches, the per-pass display list of
+// buttons, labels and sliders with its pointer handling and drawing, the
+// message list, dialogs and the front-end screens; the dialog and key-dispatch state,
 // the code pages, the character map and the message list's state are
 // read-only outside it. It draws through graphics and reaches the race
 // session, the world and the devices through their services; it gives the
@@ -16,6 +17,8 @@
 #include "ui/core_hooks.h"
 #include "ui/entry_line.h"
 #include "ui/file_list.h"
+#include "ui/dialogs.h"
+#include "ui/display_list.h"
 #include "ui/front_end.h"
 #include "ui/glyphs.h"
 #include "ui/graphics_hooks.h"

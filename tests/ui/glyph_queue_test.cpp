@@ -8,32 +8,6 @@
 
 namespace {
 
-struct Vertex {
-    float x, y, z, w;
-    uint32_t colour;
-    float u, v;
-};
-
-// Each draw of the record as its triangles' corners, in index order.
-std::vector<std::vector<Vertex>> RecordedDraws()
-{
-    std::vector<std::vector<Vertex>> draws;
-    for (const platform::GfxCall& call : platform::NullGfxCalls()) {
-        if (call.kind != platform::GfxCallKind::DrawIndexedPrimitive)
-            continue;
-        std::vector<Vertex> corners;
-        for (uint32_t index : call.indices) {
-            Vertex v{};
-            const size_t at = size_t(index - call.args[1]) * call.stride;  // minus the first vertex used
-            std::memcpy(&v, call.vertexBytes.data() + at, sizeof v < call.stride ? sizeof v : call.stride);
-            corners.push_back(v);
-        }
-        draws.push_back(corners);
-    }
-    platform::NullGfxClearCalls();
-    return draws;
-}
-
 class GlyphQueueTest : public DrawnTextTest {
 protected:
     // Screen units to the device's pixels.

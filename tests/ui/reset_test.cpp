@@ -54,6 +54,16 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutableTextEntryDialog.oldName[0] = 'o';
     MutableTextEntryDialog.files.entries.resize(3);
     MutableTextEntryDialog.sortByDate = 0;
+    DirtyRecord(MutablePointer, 0x01);
+    MutableDisplayList.count = 3;
+    MutableDisplayList.backButtonShown = 1;
+    MutableDisplayList.clickConsumed = 1;
+    MutableMessageDialog.alive = 1;
+    MutableMessageDialog.text[0] = 'x';
+    MutableMessageDialog.savedUiMode = 2;
+    MutableChoiceDialog.alive = 1;
+    MutableChoiceDialog.count = 4;
+    MutableChoiceDialog.savedUiMode = 2;
 
     ResetUiTables();
 
@@ -87,6 +97,16 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(TextEntryDialog.oldName[0], '\0');
     EXPECT_TRUE(TextEntryDialog.files.entries.empty());
     EXPECT_EQ(TextEntryDialog.sortByDate, 1);
+    EXPECT_EQ(MutablePointer, PointerRecord{});
+    EXPECT_EQ(DisplayList.count, 0);
+    EXPECT_EQ(DisplayList.backButtonShown, 0);
+    EXPECT_EQ(DisplayList.clickConsumed, 0);
+    EXPECT_EQ(MutableMessageDialog.alive, 0);
+    EXPECT_STREQ(MutableMessageDialog.text, "");
+    EXPECT_EQ(MutableMessageDialog.savedUiMode, 0);
+    EXPECT_EQ(MutableChoiceDialog.alive, 0);
+    EXPECT_EQ(MutableChoiceDialog.count, 0);
+    EXPECT_EQ(MutableChoiceDialog.savedUiMode, 0);
 }
 
 TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,33 @@ protected:
         return {queue.glyphs.begin(), queue.glyphs.begin() + queue.count};
     }
 };
+
+// A vertex of the screen batch as the null device recorded it.
+struct Vertex {
+    float x, y, z, w;
+    uint32_t colour;
+    float u, v;
+};
+
+// Each draw of the record as its triangles' corners, in index order.
+inline std::vector<std::vector<Vertex>> RecordedDraws()
+{
+    std::vector<std::vector<Vertex>> draws;
+    for (const platform::GfxCall& call : platform::NullGfxCalls()) {
+        if (call.kind != platform::GfxCallKind::DrawIndexedPrimitive)
+            continue;
+        std::vector<Vertex> corners;
+        for (uint32_t index : call.indices) {
+            Vertex v{};
+            const size_t at = size_t(index - call.args[1]) * call.stride;  // minus the first vertex used
+            std::memcpy(&v, call.vertexBytes.data() + at, sizeof v < call.stride ? sizeof v : call.stride);
+            corners.push_back(v);
+        }
+        draws.push_back(corners);
+    }
+    platform::NullGfxClearCalls();
+    return draws;
+}
 
 // The same with a device of the null back end recording its draws, its
 // scene begun, and the font textures made.
