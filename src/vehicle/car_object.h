@@ -8,6 +8,8 @@
 #include "core/services.h"
 #include "vehicle/car_records.h"
 #include "vehicle/engine.h"
+#include "vehicle/pit_lane.h"
+#include "vehicle/remote_car.h"
 #include "vehicle/rigid_body.h"
 #include "vehicle/wheel.h"
 
@@ -42,6 +44,8 @@ public:
     CarStepState step;
     CarRaceState race;
     CarNetState net;
+    CarPitState pit;
+    CarRemoteRecordState remoteRecord;
     CarLamps lamps;
     CarDrawing drawing;
     // The parts: engine, wheels, axles (rear, front) and aero points, each

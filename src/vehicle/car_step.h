@@ -35,11 +35,10 @@ void UpdateCarMassProperties(CarObject& car);
 int CarUsesSkinName(const CarObject& car, int which, const char* name);
 
 // Player slots and the race's part in a car's step (car_step_pending.cpp
-// until the player slots, pit lane, stopped state and the car's view and
+// until the player slots, stopped state and the car's view and
 // route are built; each logs once that it is not available yet).
 
-// The player slot driving a local car, -1 when none.
-// Pending: no player slots yet; every car answers -1 (no slot).
+// The race's player slot of the car, -1 when it has none.
 int GetPlayerSlotOfCar(const CarObject& car);
 // The player id of a slot, as packets carry it.
 // Pending: no player slots yet; answers the slot number.
@@ -53,9 +52,6 @@ int UpdateStoppedState(CarObject& car);
 // before the start is given.
 // Pending: no race start lights yet; no false start is reported.
 void CheckFalseStartOnMoving(CarObject& car, int slot);
-// The pit lane's step of a car with a slot (ends with its gear selection).
-// Pending: no pit lane yet; nothing is done.
-void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged);
 // The car's view filters and route follower; fullStep 1 after a full step.
 // Pending: no view filters or route follower yet; nothing is done.
 void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
@@ -65,23 +61,3 @@ void CheckTrackPosition(CarObject& car, int slot);
 // Sends the car-value packet [17][9][id][value].
 // Pending: no player slots to send for yet; nothing is sent.
 void SendCarValue(CarObject& car, int value);
-// The timed race messages of a local car's pit lane, before its requests.
-// Pending: no pit lane yet; no message is shown.
-void RunTimedRaceMessages(CarObject& car, int slot);
-
-// Pit lane, pit stops and penalties (pit_lane_pending.cpp until the pit
-// lane is built).
-
-// The car reset request of a stopped car; askedByPlayer is 1 when the
-// player's reset control asked for it.
-// Pending: no pit lane yet; no reset is made.
-void RequestCarReset(CarObject& car, int askedByPlayer);
-
-// The car's part of the multiplayer state check (car_checksum_pending.cpp
-// until the car's race logic is built).
-
-// Adds the car to the four running CRC values of the state check (car,
-// wheels, engine, race state).
-// Pending: the car's race logic is not built; logs once and leaves the
-// values as they are.
-void GetCarChecksum(const CarObject& car, uint32_t values[4]);

@@ -1,6 +1,6 @@
-// Temporary bodies of the player slots, the pit lane, the false-start watch
-// and the car's view and route until they are built: a car has no player
-// slot, no false start is reported, and nothing is sent or shown. Each logs once that
+// Temporary bodies of the player ids, the false-start watch
+// and the car's view and route until they are built: a slot's id is its
+// number, no false start is reported, and nothing is sent or shown. Each logs once that
 // it is not available yet.
 #include "vehicle/local.h"
 
@@ -14,12 +14,6 @@ void LogPendingOnce(PendingWork work, const char* name)
     MutableVehiclePendingNotices.told |= bit;
 }
 
-int GetPlayerSlotOfCar(const CarObject&)
-{
-    LogPendingOnce(PendingPlayerSlot, "GetPlayerSlotOfCar");
-    return -1;
-}
-
 int GetPlayerIdOfSlot(int slot)
 {
     LogPendingOnce(PendingPlayerId, "GetPlayerIdOfSlot");
@@ -29,11 +23,6 @@ int GetPlayerIdOfSlot(int slot)
 void CheckFalseStartOnMoving(CarObject&, int)
 {
     LogPendingOnce(PendingFalseStart, "CheckFalseStartOnMoving");
-}
-
-void UpdatePitLane(CarObject&, int, float, int)
-{
-    LogPendingOnce(PendingPitLane, "UpdatePitLane");
 }
 
 void UpdateCarViewAndRoute(CarObject&, float, int)
@@ -49,9 +38,4 @@ void CheckTrackPosition(CarObject&, int)
 void SendCarValue(CarObject&, int)
 {
     LogPendingOnce(PendingCarValue, "SendCarValue");
-}
-
-void RunTimedRaceMessages(CarObject&, int)
-{
-    LogPendingOnce(PendingRaceMessages, "RunTimedRaceMessages");
 }

@@ -22,6 +22,8 @@
 #include "vehicle/hooks.h"
 #include "vehicle/object_body.h"
 #include "vehicle/object_set.h"
+#include "vehicle/pit_lane.h"
+#include "vehicle/remote_car.h"
 #include "vehicle/rigid_body.h"
 #include "vehicle/setup.h"
 #include "vehicle/tyre.h"
