@@ -1,6 +1,7 @@
 // What the world gives the cars: body models read from the car data and
 // the meshes drawn from them, the current path, speed limits, the scenery
 // a car touches and the driver figures.
+#include <algorithm>
 #include <cstring>
 
 #include "world/services.h"
@@ -124,6 +125,35 @@ void FreeFigureAnimation(AnimHolder* animation)
     delete animation;
 }
 
+// The speed-limit zone under (x, y): its index in the world's zones, with
+// its limit byte; -1 when none.
+int SpeedZoneAt(Fixed x, Fixed y, int& limitByte)
+{
+    if (!CurrentWorld)
+        return -1;
+    const SpeedZoneObject* zone = FindSpeedZoneAt(*CurrentWorld, x, y);
+    for (int i = 0; zone && i < CurrentWorld->speedZoneCount; i++) {
+        if (CurrentWorld->speedZones[i] == zone) {
+            limitByte = zone->speedLimit;
+            return i;
+        }
+    }
+    return -1;
+}
+
+// The positions of the world's pit boxes, at most capacity.
+int PitBoxPositions(FixedVector* boxes, int capacity)
+{
+    if (!CurrentWorld)
+        return 0;
+    const int count = std::min(CurrentWorld->pitBoxCount, capacity);
+    for (int i = 0; i < count; i++) {
+        float heading = 0;
+        CurrentWorld->pitBoxes[i]->GetPosition(boxes[i], heading);
+    }
+    return count;
+}
+
 } // namespace
 
 void InstallWorldVehicleHooks()
@@ -158,6 +188,8 @@ void InstallWorldVehicleHooks()
     path.isFlagPath = IsFlagPath;
     path.roadPlace = RoadHalfwayFrom;
     path.lowestSpeedLimit = GetLowestSpeedLimit;
+    path.speedZoneAt = SpeedZoneAt;
+    path.pitBoxes = PitBoxPositions;
     path.canCarTouchObject = CanCarTouchObject;
     SetCarPathHooks(path);
 
