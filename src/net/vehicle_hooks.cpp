@@ -1,6 +1,6 @@
 // What the multiplayer layer gives the cars: whether a game runs and what
-// its host allows, and the packets of impacts, horns, flashes and distance
-// reports.
+// its host allows, and the packets of impacts, horns, flashes, distance
+// reports, pit stops and sanctions.
 #include "net/services.h"
 #include "vehicle/services.h"
 
@@ -14,5 +14,8 @@ void InstallNetVehicleHooks()
     net.outsideVoteFinalCountdown = OutsideVoteFinalCountdown;
     net.queueGamePacket = QueueGamePacket;
     net.sendToHost = SendToHost;
+    net.queueRecordedGamePacket = QueueGamePacketRecorded;
+    net.sendGameBundle = [] { SendGameBundle(0); };
+    net.sendToAllGuests = SendToAllGuests;
     SetCarNetHooks(net);
 }

@@ -65,10 +65,6 @@ struct PlayerCarBlock {
 static_assert(sizeof(PlayerCarBlock) == 204);
 static_assert(offsetof(PlayerCarBlock, colours) == 36 && offsetof(PlayerCarBlock, setup) == 84);
 
-// A car's state record as it arrives from another computer (the network's
-// 68-byte position packet), kept until its step has come.
-constexpr int CarStateRecordSize = 68;
-
 // One player slot. Zero-filled when appended.
 struct RacePlayer {
     CarObject* car = nullptr;  // owned; null until the car is loaded
@@ -80,7 +76,7 @@ struct RacePlayer {
     uint8_t placed = 0;        // scratch flag of the running order
     PlayerDescriptor descriptor;
     PlayerCarBlock carBlock;
-    uint8_t pendingCarState[CarStateRecordSize] = {};
+    uint8_t pendingCarState[CarStateRecordSize] = {};  // a state record kept until its step has come
     CarSetup savedSetup;       // the set-up kept for a replay header
     CarInputs controls;        // the last control words recorded for the car
 };

@@ -213,6 +213,7 @@ void ResetRaceState(CarObject& car)
     RepairCar(car, 0, 1);
     car.race.fuel = 0;
     car.race.pitCountdown = 3;
+    car.pit = {};
 }
 
 void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)

@@ -9,6 +9,8 @@
 #include "vehicle/car_records.h"
 #include "vehicle/race_timing.h"
 #include "vehicle/engine.h"
+#include "vehicle/pit_lane.h"
+#include "vehicle/remote_car.h"
 #include "vehicle/rigid_body.h"
 #include "vehicle/wheel.h"
 
@@ -45,6 +47,8 @@ public:
     CarLapTiming lap;
     CarRouteState route;
     CarNetState net;
+    CarPitState pit;
+    CarRemoteRecordState remoteRecord;
     CarLamps lamps;
     CarDrawing drawing;
     // The parts: engine, wheels, axles (rear, front) and aero points, each

@@ -10,34 +10,6 @@
 
 namespace {
 
-int32_t GetInt(const uint8_t* p)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutInt(uint8_t* p, int32_t value)
-{
-    const uint32_t v = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; i++)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-float GetFloat(const uint8_t* p)
-{
-    const uint32_t bits = static_cast<uint32_t>(GetInt(p));
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-void PutFloat(uint8_t* p, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    PutInt(p, static_cast<int32_t>(bits));
-}
-
 // Horizontal offset from a to b in metres.
 void HorizontalOffset(const FixedVector& a, const FixedVector& b, double& dx, double& dy)
 {

@@ -9,8 +9,6 @@
 namespace {
 
 constexpr int Neutral = 1, FirstGear = 2;
-// A remote car without a record for more than this many steps freezes.
-constexpr int RemoteFreezeSteps = 150;
 // Most change of the clutch, throttle and brake values per step.
 constexpr float PedalStep = 0.2f;
 // The anti-lock timer, s, and the brake it lets through while it runs:
@@ -92,23 +90,11 @@ bool StepRemoteCar(CarObject& car, float dt)
 {
     if (car.net.remoteState == -1)
         return true;
-    const int steps = car.race.stepCounter - car.net.lastRecordStep;
-    if (steps > RemoteFreezeSteps) {
-        car.net.remoteState = 1;
-        car.net.remoteAge = float(steps) * 0.01f;
-        car.enabled = 0;
-    }
+    FreezeStaleRemoteCar(car);
     if (car.enabled)
         return false;
-    if (car.net.remoteState == 0) {
-        // The velocity came in a packet: the step is held to the 16.16
-        // range and the position wraps like every 16.16 sum.
-        car.position.x += FixedFromMetres(car.velocity.x * 0.01f);
-        car.position.y += FixedFromMetres(car.velocity.y * 0.01f);
-        car.position.z += FixedFromMetres(car.velocity.z * 0.01f);
-        car.predictedPosition = car.position;
-        UpdateStoppedState(car);
-    }
+    if (car.net.remoteState == 0)
+        MoveRemoteCarOneStep(car);
     UpdateCarViewAndRoute(car, dt, 0);
     return true;
 }

@@ -35,8 +35,8 @@ void UpdateCarMassProperties(CarObject& car);
 int CarUsesSkinName(const CarObject& car, int which, const char* name);
 
 // Player slots and the race's part in a car's step (lap_timing.cpp,
-// track_position.cpp, stopped_state.cpp; the pit lane in
-// car_step_pending.cpp until it is built).
+// track_position.cpp, stopped_state.cpp, race_messages.cpp; the pit lane in
+// pit_lane.h).
 
 // The player slot driving the car in the current race, -1 when none.
 int GetPlayerSlotOfCar(const CarObject& car);
@@ -51,9 +51,6 @@ int UpdateStoppedState(CarObject& car);
 // gets one false-start penalty (a time penalty at a layout's start, else a
 // drive-through, stop-go or time penalty), queued as a packet.
 void CheckFalseStartOnMoving(CarObject& car, int slot);
-// The pit lane's step of a car with a slot (ends with its gear selection).
-// Pending: no pit lane yet; nothing is done.
-void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged);
 // The car follows the path after its step: timing points, wrong way, its
 // place across the road and its lane. fullStep 1 after a full step.
 void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
@@ -63,23 +60,3 @@ void CheckTrackPosition(CarObject& car, int slot);
 // Sends the car-value packet [17][9][id][value].
 // Pending: no player slots to send for yet; nothing is sent.
 void SendCarValue(CarObject& car, int value);
-// The timed race messages of a local car's pit lane, before its requests.
-// Pending: no pit lane yet; no message is shown.
-void RunTimedRaceMessages(CarObject& car, int slot);
-
-// Pit lane, pit stops and penalties (pit_lane_pending.cpp until the pit
-// lane is built).
-
-// The car reset request of a stopped car; askedByPlayer is 1 when the
-// player's reset control asked for it.
-// Pending: no pit lane yet; no reset is made.
-void RequestCarReset(CarObject& car, int askedByPlayer);
-
-// The car's part of the multiplayer state check (car_checksum_pending.cpp
-// until the car's race logic is built).
-
-// Adds the car to the four running CRC values of the state check (car,
-// wheels, engine, race state).
-// Pending: the car's race logic is not built; logs once and leaves the
-// values as they are.
-void GetCarChecksum(const CarObject& car, uint32_t values[4]);

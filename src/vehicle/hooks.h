@@ -17,6 +17,7 @@
 #include "core/services.h"
 
 class CarObject;
+struct CarSetup;
 class RigidBody;
 struct ObjectSet;
 struct ObjectModel;       // world: a 3D model
@@ -98,6 +99,11 @@ struct CarPathHooks {
     bool (*roadPlace)(int node, RoadPlace& place) = [](int, RoadPlace&) { return false; };
     // The lowest speed limit of the world's limit zones, km/h; 0 none.
     int (*lowestSpeedLimit)() = [] { return 0; };
+    // The speed-limit zone (pit lane) under (x, y): its index, with its
+    // limit byte (the limit in km/h less 1); -1 when the point is in none.
+    int (*speedZoneAt)(Fixed x, Fixed y, int& limitByte) = [](Fixed, Fixed, int&) { return -1; };
+    // The world's pit boxes (16.16 positions), at most capacity; their count.
+    int (*pitBoxes)(FixedVector* boxes, int capacity) = [](FixedVector*, int) { return 0; };
     // Whether a car whose top is at belowZ can touch the scenery object.
     bool (*canCarTouchObject)(const WorldObject& object, Fixed belowZ) =
         [](const WorldObject&, Fixed) { return false; };
@@ -128,6 +134,30 @@ struct CarFigureHooks {
 // ---------------------------------------------------------------------------
 // The race session.
 
+// What a race's player slot asks of its car's pit stops and sanctions.
+struct CarSlotOrders {
+    int playerId = 0;             // as packets carry it
+    uint8_t repair = 0;           // repair the car at a pit stop
+    uint8_t tyreWearLimit = 0;    // %, tyres worn beyond it are renewed
+    uint8_t refuelPercent = 0;    // % of the tank added at a pit stop
+    uint8_t aiDriver = 0;         // driven by the computer
+    const CarSetup* pitSetup = nullptr;  // the set-up the pit crew fits; null none
+};
+
+// What the session shows, which decides how closely remote cars are
+// simulated.
+struct CarViewState {
+    int noSimulation = 0;         // the session simulates no car
+    int freeCamera = 0;           // the layout editor's free camera
+    int editorAllCars = 0;        // the editor asks for every car simulated
+    int everyCarSimulated = 0;    // a view mode that shows every car closely
+    const CarObject* viewedCar = nullptr;  // null: none
+};
+// How the session shows a car (bits of carViewRank).
+enum : int {
+    CarShownInDetail = 1, CarAmongNearest = 2, CarKeptSimulated = 4,
+};
+
 struct CarRaceHooks {
     // Whether a race runs; the cars of its player slots in slot order (null
     // for an empty slot), returning the slot count (0 without a race); the
@@ -148,6 +178,19 @@ struct CarRaceHooks {
     // The height of the ground under (x, y) below z, 16.16 (flat ground at
     // 0 without a world); a long probe searches further down.
     Fixed (*groundHeight)(Fixed x, Fixed y, Fixed z, int longProbe) = [](Fixed, Fixed, Fixed, int) { return Fixed(0); };
+    // The orders of a race's player slot; false for a slot that is empty or
+    // does not exist.
+    bool (*slotOrders)(int slot, CarSlotOrders& orders) = [](int, CarSlotOrders&) { return false; };
+    // The lap count of a race session run over laps, 0 otherwise; the
+    // race's start offset (s) from its first step.
+    int (*raceLapCount)() = [] { return 0; };
+    int32_t (*raceStartOffset)() = [] { return int32_t(0); };
+    // A lesson runs; the car is the one the player drives on this computer.
+    int (*isLessonRunning)() = [] { return 0; };
+    bool (*isPlayerCar)(const CarObject& car) = [](const CarObject&) { return false; };
+    // What the session shows, and how it shows a car (CarShownInDetail...).
+    CarViewState (*viewState)() = [] { return CarViewState{}; };
+    int (*carViewRank)(const CarObject& car) = [](const CarObject&) { return 0; };
 
     bool operator==(const CarRaceHooks&) const = default;
 };
@@ -265,6 +308,18 @@ struct CarNetHooks {
     // A game packet for the current frame's bundle; a packet to the host.
     void (*queueGamePacket)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
     void (*sendToHost)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
+    // A game packet kept in the replay being recorded as well, and the
+    // frame's bundle sent at once.
+    void (*queueRecordedGamePacket)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
+    void (*sendGameBundle)() = [] {};
+    // An immediate packet to every guest; to the connection of a player
+    // (the host itself for its own players).
+    void (*sendToAllGuests)(const uint8_t* bytes, int length) = [](const uint8_t*, int) {};
+    void (*sendToPlayer)(int playerId, const uint8_t* bytes, int length) = [](int, const uint8_t*, int) {};
+    // Removes a human player's connection for driving the wrong way: action
+    // 1 kicks, 2 kicks and bans the user for 12 hours. A protected or
+    // missing connection is left alone.
+    void (*sanctionPlayer)(int playerId, int action) = [](int, int) {};
 
     bool operator==(const CarNetHooks&) const = default;
 };
@@ -307,12 +362,11 @@ struct CarTimingHooks {
     void (*notePenaltyReport)() = [] {};
     // Track: the start lights (0..3 waiting and red, 4 the start is given),
     // the timing points (finish line and checkpoints), whether it has
-    // speed zones and whether a point lies in one, and whether the layout
-    // gives its own start.
+    // speed zones (the path hooks tell the zone at a point), and whether
+    // the layout gives its own start.
     int (*startLightState)() = [] { return 4; };
     int (*timingPointCount)() = [] { return 0; };
     int (*hasSpeedZones)() = [] { return 0; };
-    int (*inSpeedZone)(const FixedVector& point) = [](const FixedVector&) { return 0; };
     int (*hasLayoutStart)() = [] { return 0; };
     // The current path: whether it loops, a node's own road (false for a
     // node it does not have), the timing point that begins at a node (1

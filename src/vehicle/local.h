@@ -4,6 +4,7 @@
 // reader, applying a setup and the car step).
 #pragma once
 
+#include <cstring>
 #include <numbers>
 #include <type_traits>
 
@@ -56,6 +57,38 @@ inline bool SameTextNoCase(const char* a, const char* b, int n)
     return true;
 }
 
+// Little-endian values in packet bytes.
+inline int32_t GetInt(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+inline void PutInt(uint8_t* p, int32_t value)
+{
+    const uint32_t v = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; i++)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline int GetShort(const uint8_t* p) { return p[0] | p[1] << 8; }
+inline void PutShort(uint8_t* p, int value)
+{
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+}
+inline float GetFloat(const uint8_t* p)
+{
+    const uint32_t bits = static_cast<uint32_t>(GetInt(p));
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+inline void PutFloat(uint8_t* p, float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    PutInt(p, static_cast<int32_t>(bits));
+}
+
 // Pi and a whole turn in radians, single precision.
 constexpr float Pi = std::numbers::pi_v<float>;
 constexpr float TwoPi = 2 * Pi;
@@ -92,21 +125,14 @@ struct VehicleHooks {
 };
 extern VehicleHooks MutableVehicleHooks;
 
-// The placeholders that have said that their work is not available yet
-// (car_step_pending.cpp, pit_lane_pending.cpp, car_checksum_pending.cpp):
-// one bit per placeholder.
-enum PendingWork : int {
-    PendingPlayerSlot, PendingPlayerId, PendingFalseStart, PendingPitLane, PendingViewAndRoute,
-    PendingTrackPosition, PendingCarValue, PendingRaceMessages, PendingCarReset, PendingCarChecksum,
-};
+// Which placeholders have said that their work is not available yet
+// (car_step_pending.cpp): each says it once.
 struct VehiclePendingNotices {
-    uint32_t told = 0;
+    bool carValueNoted = false;
 
     bool operator==(const VehiclePendingNotices&) const = default;
 };
 extern VehiclePendingNotices MutableVehiclePendingNotices;
-// Logs "<name> : not available yet" the first time the placeholder runs.
-void LogPendingOnce(PendingWork work, const char* name);
 
 // ---------------------------------------------------------------------------
 // Engine waves as engine files hold them (engine_wave.cpp).
@@ -248,3 +274,39 @@ void StepClutch(EngineRecord& engine);
 void CoolClutch(EngineRecord& engine);
 
 #include "vehicle/car_local.h"
+
+// ---------------------------------------------------------------------------
+// The pit lane's parts (pit_lane.cpp, pit_stop.cpp, race_messages.cpp).
+
+// A four-byte game packet [type][a][b][c]; recorded ones are kept in the
+// replay being recorded as well.
+void QueueCarPacket(uint8_t type, int a, int b, int c, bool recorded = false);
+// The slot's orders, or the orders of no slot (no repair, no refuelling).
+CarSlotOrders GetSlotOrders(int slot);
+// The car stopped in a pit box on this step: the stop starts, with work
+// or (a penalty to serve, or passing through) without.
+void StartPitStop(CarObject& car, const CarSlotOrders& orders);
+// The running pit work of one step: the current item, or refuelling.
+void RunPitWork(CarObject& car, const CarSlotOrders& orders, float dt);
+// The car moved off after its stop: the stop's time is reported, and a
+// stop-go is served or given again.
+void LeavePitBox(CarObject& car, const CarSlotOrders& orders);
+// The penalty code a speeding code (drive-through 1, stop-go 3, 30 s 5,
+// 45 s 6) gives from the car's penalty state; 0 none.
+int SpeedingPenalty(int code, int penaltyState);
+// Whether the car stands within reach of one of the world's pit boxes.
+bool IsCarInPitBox(const CarObject& car);
+
+// ---------------------------------------------------------------------------
+// Remote cars (car_state_record.cpp, remote_car.cpp).
+
+// The state record's scaled words as rad/s.
+float StateEngineSpeedValue(int word);
+float StateTurboSpeedValue(int word);
+float StateWheelSpinValue(int word);
+// A remote car without a record for more than 150 steps freezes: not
+// simulated, its age kept. True when it froze (or was frozen).
+bool FreezeStaleRemoteCar(CarObject& car);
+// The car moved one 10 ms step along its velocity (16.16, rounded per
+// axis), its predicted position with it, and its stopped state updated.
+void MoveRemoteCarOneStep(CarObject& car);

@@ -286,7 +286,8 @@ void CheckTrackPosition(CarObject& car, int slot)
     hooks.raceFacts(facts);
     const int32_t step = car.race.stepCounter;
     const int playerId = GetPlayerIdOfSlot(slot);
-    const bool inZone = hooks.inSpeedZone(car.position) != 0;
+    int zoneLimit = 0;
+    const bool inZone = GetCarPathHooks().speedZoneAt(car.position.x, car.position.y, zoneLimit) >= 0;
     if ((step & FlagPeriodMask) == 0 && GetCarNetHooks().outsideVoteFinalCountdown() && !inZone &&
         IsOnRoad(car) && car.step.speed > car.step.halfRoadSpeed)
         CheckBlueFlag(car, playerId, facts.isRace != 0);

@@ -1,6 +1,7 @@
 // What the world gives the cars: body models read from the car data and
 // the meshes drawn from them, the current path, speed limits, the scenery
 // a car touches and the driver figures.
+#include <algorithm>
 #include <cstring>
 
 #include "world/services.h"
@@ -152,10 +153,6 @@ void FreeFigureAnimation(AnimHolder* animation)
 int WorldStartLightState() { return CurrentWorld ? CurrentWorld->startLightState : 4; }
 int WorldTimingPointCount() { return CurrentWorld ? GetCheckpointCount(*CurrentWorld) : 0; }
 int WorldHasSpeedZones() { return CurrentWorld && CurrentWorld->speedZoneCount > 0 ? 1 : 0; }
-int WorldInSpeedZone(const FixedVector& point)
-{
-    return CurrentWorld && FindSpeedZoneAt(*CurrentWorld, point.x, point.y) ? 1 : 0;
-}
 
 bool PathNodeRoad(int node, RoadPlace& place)
 {
@@ -183,6 +180,35 @@ void MoveFollower(PathFollower& follower, int node)
 {
     follower.position = node;
     ApplyNodeLightChanges(follower, node);
+}
+
+// The speed-limit zone under (x, y): its index in the world's zones, with
+// its limit byte; -1 when none.
+int SpeedZoneAt(Fixed x, Fixed y, int& limitByte)
+{
+    if (!CurrentWorld)
+        return -1;
+    const SpeedZoneObject* zone = FindSpeedZoneAt(*CurrentWorld, x, y);
+    for (int i = 0; zone && i < CurrentWorld->speedZoneCount; i++) {
+        if (CurrentWorld->speedZones[i] == zone) {
+            limitByte = zone->speedLimit;
+            return i;
+        }
+    }
+    return -1;
+}
+
+// The positions of the world's pit boxes, at most capacity.
+int PitBoxPositions(FixedVector* boxes, int capacity)
+{
+    if (!CurrentWorld)
+        return 0;
+    const int count = std::min(CurrentWorld->pitBoxCount, capacity);
+    for (int i = 0; i < count; i++) {
+        float heading = 0;
+        CurrentWorld->pitBoxes[i]->GetPosition(boxes[i], heading);
+    }
+    return count;
 }
 
 } // namespace
@@ -219,6 +245,8 @@ void InstallWorldVehicleHooks()
     path.isFlagPath = IsFlagPath;
     path.roadPlace = RoadHalfwayFrom;
     path.lowestSpeedLimit = GetLowestSpeedLimit;
+    path.speedZoneAt = SpeedZoneAt;
+    path.pitBoxes = PitBoxPositions;
     path.canCarTouchObject = CanCarTouchObject;
     SetCarPathHooks(path);
 
@@ -226,7 +254,6 @@ void InstallWorldVehicleHooks()
     timing.startLightState = WorldStartLightState;
     timing.timingPointCount = WorldTimingPointCount;
     timing.hasSpeedZones = WorldHasSpeedZones;
-    timing.inSpeedZone = WorldInSpeedZone;
     timing.hasLayoutStart = HasLayoutStartPosition;
     timing.pathLooped = [] {
         const Path* path = GetCurrentPath();
