@@ -98,6 +98,12 @@ struct CarPathHooks {
     bool (*roadPlace)(int node, RoadPlace& place) = [](int, RoadPlace&) { return false; };
     // The lowest speed limit of the world's limit zones, km/h; 0 none.
     int (*lowestSpeedLimit)() = [] { return 0; };
+    // A driver takes the car over: the follower starts again when the car
+    // lies more than 20 m beyond its next node, behind its node or outside
+    // the node's road edges, and a follower without a position searches
+    // for the car's.
+    void (*refreshFollower)(PathFollower& follower, const FixedVector& carPosition) =
+        [](PathFollower&, const FixedVector&) {};
     // Whether a car whose top is at belowZ can touch the scenery object.
     bool (*canCarTouchObject)(const WorldObject& object, Fixed belowZ) =
         [](const WorldObject&, Fixed) { return false; };

@@ -158,6 +158,7 @@ void InstallWorldVehicleHooks()
     path.isFlagPath = IsFlagPath;
     path.roadPlace = RoadHalfwayFrom;
     path.lowestSpeedLimit = GetLowestSpeedLimit;
+    path.refreshFollower = RefreshFollowerAtPoint;
     path.canCarTouchObject = CanCarTouchObject;
     SetCarPathHooks(path);
 
