@@ -151,11 +151,17 @@ bool IsPointFarFromSpan(const PathFollower& follower, const FixedVector& point)
 
 } // namespace
 
-void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point)
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point, const PathWorld& world)
 {
     if (IsPointFarFromSpan(follower, point))
-        ResetPathFollower(follower);
-    EnsureFollowerPosition(follower, point);
+        ResetPathFollower(follower, world);
+    if (!follower.failed && follower.position == -1)
+        FindFollowerPosition(follower, point, 1, world);
+}
+
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point)
+{
+    RefreshFollowerAtPoint(follower, point, CurrentPathWorld());
 }
 
 int NextFollowerNode(const PathFollower& follower)

@@ -231,6 +231,7 @@ int EnsureFollowerPosition(PathFollower& follower, const FixedVector& point);
 // its node or more than 20 m outside the node's road edges; then a follower
 // without a position searches for the point's.
 void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point);
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point, const PathWorld& world);
 int NextFollowerNode(const PathFollower& follower);
 // Toggles the follower's tables by the change lists of node i.
 void ApplyNodeLightChanges(PathFollower& follower, int node);
