@@ -55,6 +55,28 @@ void SetAxleMountPoints(CarObject& car)
     }
 }
 
+// The two wings' aero points: the rear wing is point 0, the front wing
+// point 1, each with its base angle in the wing limits, its share of the
+// slipstream and the flag that puts its load on its axle's wheels.
+struct WingPoint {
+    int index;
+    int baseLimit;
+    float slipstreamShare;
+    int32_t loadToWheelsFlag;
+};
+constexpr WingPoint RearWingPoint = {0, 2, 0.3f, AeroRearLoadToWheels};
+constexpr WingPoint FrontWingPoint = {1, 6, 0.7f, AeroFrontLoadToWheels};
+
+void PlaceWingAeroPoint(CarObject& car, const WingPoint& wing, FixedVector& offset, int setupAngle)
+{
+    AeroPoint& point = car.aero[wing.index];
+    offset.x = Fixed(0);
+    SetWingAeroPoint(point, offset, static_cast<float>(setupAngle + car.data.wingLimits[wing.baseLimit]));
+    point.slipstreamShare = wing.slipstreamShare;
+    if (car.data.dataFlags & CarDataWingsLoadWheels)
+        point.flags |= wing.loadToWheelsFlag;
+}
+
 // Aero points from the body model's parts of kinds 6 to 9.
 void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
 {
@@ -66,18 +88,10 @@ void PlaceAeroPoints(CarObject& car, const CarSetup& setup)
         FixedVector& offset = *model.modelPartOffset(*car.data.bodyModel, i);
         switch (model.modelPartKind(*car.data.bodyModel, i)) {
         case 6:
-            offset.x = Fixed(0);
-            SetWingAeroPoint(car.aero[0], offset, static_cast<float>(setup.rearWing + car.data.wingLimits[2]));
-            car.aero[0].slipstreamShare = 0.3f;
-            if (car.data.dataFlags & CarDataWingsLoadWheels)
-                car.aero[0].flags |= AeroRearLoadToWheels;
+            PlaceWingAeroPoint(car, RearWingPoint, offset, setup.rearWing);
             break;
         case 7:
-            offset.x = Fixed(0);
-            SetWingAeroPoint(car.aero[1], offset, static_cast<float>(setup.frontWing + car.data.wingLimits[6]));
-            car.aero[1].slipstreamShare = 0.7f;
-            if (car.data.dataFlags & CarDataWingsLoadWheels)
-                car.aero[1].flags |= AeroFrontLoadToWheels;
+            PlaceWingAeroPoint(car, FrontWingPoint, offset, setup.frontWing);
             break;
         case 8:
             offset.x = Fixed(0);
@@ -313,8 +327,7 @@ void ShapeTyres(CarObject& car)
         car.axles[0].rimRadius = car.axles[1].rimRadius;
         car.axles[0].rimWidth = car.axles[1].rimWidth;
     }
-    for (Axle& a : car.axles)
-        BuildTyreProfile(a, car.data.carClass == BikeClass);
+    BuildAxleTyreModels(car);
 }
 
 // The structure's bars give their points a size (the square root of the
@@ -531,19 +544,16 @@ void SetBodyContacts(CarObject& car)
 }
 
 // The brakes: the balance (all at the rear for a class without front
-// brakes) and the torque, held within the load's limits for a setup from
-// outside, shared between the axles and their wheels.
+// brakes) and the torque, held within the load's limits whether the setup
+// is built in or from outside, shared between the axles and their wheels.
 void SetUpBrakes(CarObject& car, CarSetup& s, const CarClass& row)
 {
     if (!row.frontBrakes)
         s.brakeBalance = 0;
     float brakeLow, brakeHigh;
     GetLoadDerivedLimits(car, brakeLow, brakeHigh);
-    float brake = s.maxBrakeTorque;
-    if (car.data.setupIndex == -1) {
-        s.maxBrakeTorque = Clamp(s.maxBrakeTorque, brakeLow, brakeHigh);
-        brake = s.maxBrakeTorque;
-    }
+    s.maxBrakeTorque = Clamp(s.maxBrakeTorque, brakeLow, brakeHigh);
+    const float brake = s.maxBrakeTorque;
     car.tuning.brakeBalance = s.brakeBalance * 0.01f;
     car.axles[1].brakeTorque = car.tuning.brakeBalance * brake * 2;
     car.axles[0].brakeTorque = (1 - car.tuning.brakeBalance) * brake * 2;
@@ -620,4 +630,26 @@ void ApplySetup(CarObject& car, int keepStructure)
     car.tuning.liveBrakeBalance = s.brakeBalance;
     car.tuning.tyreRadiusRatio = car.axles[1].tyreRadius > 0 ? car.axles[0].tyreRadius / car.axles[1].tyreRadius : 1;
     UpdateCarHandicaps(car);
+}
+
+void GetCarBodyOptions(const CarObject& car, bool& frontSeat, bool& rearSeats)
+{
+    frontSeat = (car.data.dataFlags & CarDataFrontPassengerSeat) && std::fabs(car.data.driverSeat.x) > 0.2f;
+    rearSeats = (car.data.dataFlags & CarDataRearSeats) != 0;
+}
+
+void SetCarSkinName(CarObject& car, const char* name, void* owner)
+{
+    // The whole field may hold the name: a name of SkinNameLength
+    // characters has no terminator, a shorter one is padded with zeros.
+    const size_t length = strnlen(name, SkinNameLength);
+    std::memset(car.data.skinName, 0, SkinNameLength);
+    std::memcpy(car.data.skinName, name, length);
+    car.data.ownerRecord = owner;
+}
+
+void BuildAxleTyreModels(CarObject& car)
+{
+    for (Axle& a : car.axles)
+        BuildTyreProfile(a, car.data.carClass == BikeClass);
 }

@@ -18,6 +18,8 @@ constexpr float MassBeforeCarData = 1200;
 constexpr float CarBodyFriction = 0.5f;
 // The car is placed this high (m) above where its tyres would touch.
 constexpr float PlacementLift = 0.05f;
+// The race state byte's value after the driver changed hands.
+constexpr uint8_t ControlChanged = 4;
 
 void ResetInputs(CarObject& car)
 {
@@ -202,6 +204,7 @@ void ResetRaceState(CarObject& car)
     car.race.odometer = 0;
     car.race.tcCopy = IsTractionControlOn(car) ? 1 : 0;
     car.race.lastCheckpoint = 255;
+    car.race.controlChange = 0;
     car.race.raceStartStep = INT32_MIN;
     car.race.lapStart = 0;
     car.race.timingState = 1;
@@ -242,6 +245,22 @@ void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine)
             wheel.toe = (car.data.setup->axles[wheel.axleIndex].toe - 9) * 0.1f * Pi / 180.0f;
     }
     CopySuspensionToWheels(car);
+}
+
+void RenewWornTyres(CarObject& car, int wearLimitPercent)
+{
+    for (int i = 0; i < car.wheelCount; i++) {
+        Wheel& wheel = car.wheels[i];
+        if (IsTyreWorn(wheel, wearLimitPercent))
+            InitTyreHeat(wheel, car.axles[wheel.axleIndex], car.net.remote);
+    }
+}
+
+void FlagWheelsOfAxle(CarObject& car, int axle)
+{
+    for (int i = 0; i < car.wheelCount; i++)
+        if (car.wheels[i].axleIndex == axle)
+            car.wheels[i].flat = 1;
 }
 
 void SwitchCarLightsOff(CarObject& car)
@@ -360,9 +379,15 @@ void SetCarLocalControl(CarObject& car)
     }
     for (int i = 0; i < car.wheelCount; i++)
         ToLocalTyres(car.wheels[i]);
-    if (car.step.freshlyPlaced)
+    if (car.step.freshlyPlaced) {
         car.step.held = 1;
+        car.race.controlChange = ControlChanged;
+    }
+    if (car.data.dataFlags & CarDataPitLimiter)
+        car.race.pitSpeedLimit = static_cast<uint8_t>(Clamp(GetCarPathHooks().lowestSpeedLimit(), 0, 255));
     car.race.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+    if (car.follower)
+        GetCarPathHooks().refreshFollower(*car.follower, car.position);
 }
 
 void ClearCarLocalControl(CarObject& car)
@@ -377,7 +402,10 @@ void ClearCarLocalControl(CarObject& car)
     for (int i = 0; i < car.wheelCount; i++)
         ToRemoteTyres(car.wheels[i]);
     car.step.held = 0;
+    car.race.controlChange = ControlChanged;
+    car.race.pitSpeedLimit = 0;
     car.race.tcCopy = IsTractionControlOn(car) ? 1 : 0;
+    car.net.handedBack = 1;
 }
 
 void ApplyPlayerAids(CarObject& car, int32_t aidFlags)

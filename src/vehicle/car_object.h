@@ -86,6 +86,12 @@ void ResetCarRaceBytes(CarObject& car);
 // road): it stops where it is and takes no steps until it is reset.
 void MarkCarLost(CarObject& car);
 void RepairCar(CarObject& car, int wearLimitPercent, int repairEngine);
+// Renews each tyre that IsTyreWorn finds worn with the limit (a flat tyre
+// always is), as a pit stop without repair does.
+void RenewWornTyres(CarObject& car, int wearLimitPercent);
+// Makes the tyres of the axle (0 rear, 1 front) flat, so that the repair
+// which follows renews them: a set-up change brought another compound.
+void FlagWheelsOfAxle(CarObject& car, int axle);
 // Health, clutch heat, fuel and per wheel damage and tyre state.
 void MakeDamageRecord(const CarObject& car, DamageRecord& record, int value);
 void ApplyDamageRecord(CarObject& car, const DamageRecord& record);
@@ -139,6 +145,15 @@ void GetSetupRangeCapped(const CarObject& car, int axle, float& low, float& high
 void GetLoadDerivedLimits(const CarObject& car, float& low, float& high);
 // Springs 0.1 S..S, dampers 0.1 D..D, anti-roll 0..S.
 void GetRoundedLoadLimits(const CarObject& car, float& springMax, float& damperMax);
+// The body options the car offers its passengers: a front passenger seat
+// (the car data's seat flag and a driver seated more than 0.2 m off the
+// centre) and rear seats.
+void GetCarBodyOptions(const CarObject& car, bool& frontSeat, bool& rearSeats);
+// Stores the skin name (SkinNameLength characters) and the player record
+// that owns the car.
+void SetCarSkinName(CarObject& car, const char* name, void* owner);
+// Rebuilds both axles' tyre profiles from their tyre sizes.
+void BuildAxleTyreModels(CarObject& car);
 
 // Impacts and the car's shape. An impact entry is the four bytes contact
 // point, strength (0..255 of half the wheelbase) and the direction in the

@@ -98,6 +98,8 @@ void ApplyDamageRecord(CarObject& car, const DamageRecord& record)
     car.engine.health = b[2] / 255.0f;
     car.engine.clutchHeat = b[3] / 255.0f;
     car.race.fuel = b[4] / 255.0f * car.data.fuelCapacity;
+    // The fuel's mass moves the car's mass, centre and inertia.
+    UpdateCarMassProperties(car);
     bool restoreSprings = false;
     const int count = car.wheelCount < MaxCarWheels ? car.wheelCount : MaxCarWheels;
     for (int i = 0; i < count; i++) {

@@ -308,6 +308,7 @@ struct CarRaceState {
     int32_t lapStart = 0, timingState = 1;
     int32_t lapTimeCountdown = 0; // counts down by 10 per step while above 0
     uint8_t pitSpeedLimit = 0;    // km/h, 0 limiter off
+    uint8_t controlChange = 0;    // 4 once the driver changed hands (taken over or given back)
     uint8_t pitWork = 0, pitState = 0;
     uint8_t stopped = 0;
     int32_t stopStep = 0;         // step counter when the car last stopped outside pit work
@@ -321,6 +322,7 @@ struct CarRaceState {
 // Driving by another computer or a replay, and what goes to the others.
 struct CarNetState {
     int32_t remote = 0;           // 1 while driven by another computer or a replay
+    uint8_t handedBack = 0;       // 1 once the local driver gave the car back to remote driving
     uint8_t oneFullStep = 0;      // the step runs as one full step, not twenty sub-steps
     // Remote update state: -1 a remote car waiting for its first record
     // (takes no steps), 0 live, 1 frozen (no record for more than 150 steps).

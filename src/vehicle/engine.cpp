@@ -1,6 +1,7 @@
 // The engine: its torque and friction curves, the values derived from the
 // description and the car's class, and the engine and clutch sub-steps.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "vehicle/local.h"
@@ -374,4 +375,63 @@ void GetEngineBlockSize(const EngineRecord& engine, int swapped, Vec3& size)
 float GetEngineMass(const EngineRecord& engine)
 {
     return engine.displacement * 0.05f;
+}
+
+namespace {
+
+// " inline", " flat" or " V"; nothing for a single cylinder.
+const char* LayoutWord(const EngineRecord& engine)
+{
+    if (engine.cylinders == 1)
+        return "";
+    switch (engine.layout) {
+    case 0: return GetText(TX_3a_enginlin);
+    case 1: return GetText(TX_3a_engflatl);
+    case 2: return GetText(TX_3a_engvlayt);
+    default: return "";
+    }
+}
+
+// " single", " twin", " triple", the count for 4, 5, 6, 8, 10 and 12
+// cylinders, " ?" for any other count.
+const char* CylinderWord(const EngineRecord& engine, char (&digits)[8])
+{
+    switch (engine.cylinders) {
+    case 1: return GetText(TX_3a_engsingl);
+    case 2: return GetText(TX_3a_engtwinc);
+    case 3: return GetText(TX_3a_engtripl);
+    case 4:
+    case 5:
+    case 6:
+    case 8:
+    case 10:
+    case 12:
+        std::snprintf(digits, sizeof digits, " %d", engine.cylinders);
+        return digits;
+    default: return " ?";
+    }
+}
+
+float RpmOf(float radPerSecond)
+{
+    return radPerSecond * 60 / (2 * Pi);
+}
+
+} // namespace
+
+void FormatEngineInfo(const EngineRecord& engine, char* displacementText, char* torqueText, char* powerText)
+{
+    const char* turbo = (engine.flags & EngineTurbo) ? GetText(TX_3a_engturbo) : "";
+    char digits[8];
+    const char* cylinders = CylinderWord(engine, digits);
+    if (engine.displacement >= 1000)
+        std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_englitre), engine.displacement / 1000,
+                      turbo, LayoutWord(engine), cylinders);
+    else
+        std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_engcubcc), engine.displacement, turbo,
+                      LayoutWord(engine), cylinders);
+    std::snprintf(torqueText, EngineInfoTextLength, GetText(TX_3a_engtorqu), engine.maxTorque,
+                  engine.maxTorque / 1.35582f, RpmOf(engine.maxTorqueSpeed));
+    std::snprintf(powerText, EngineInfoTextLength, GetText(TX_3a_engpower), engine.maxPower / 1000,
+                  engine.maxPower * 0.0013413f, RpmOf(engine.maxPowerSpeed));
 }

@@ -165,6 +165,11 @@ void GetRevCounterScale(const EngineRecord& engine, RevCounterScale& scale);
 void GetEngineBlockSize(const EngineRecord& engine, int swapped, Vec3& size);
 // kg.
 float GetEngineMass(const EngineRecord& engine);
+// The garage's three engine lines from the text table: displacement with
+// turbo, layout and cylinder words; peak torque and peak power, each with
+// its engine speed in rpm. Each text holds EngineInfoTextLength bytes.
+constexpr int EngineInfoTextLength = 64;
+void FormatEngineInfo(const EngineRecord& engine, char* displacementText, char* torqueText, char* powerText);
 
 // Reads the engine description (the same header is part of the car data).
 // The description goes into engine, the body (waves and sound values) into

@@ -104,6 +104,12 @@ struct CarPathHooks {
     int (*speedZoneAt)(Fixed x, Fixed y, int& limitByte) = [](Fixed, Fixed, int&) { return -1; };
     // The world's pit boxes (16.16 positions), at most capacity; their count.
     int (*pitBoxes)(FixedVector* boxes, int capacity) = [](FixedVector*, int) { return 0; };
+    // A driver takes the car over: the follower starts again when the car
+    // lies more than 20 m beyond its next node, behind its node or outside
+    // the node's road edges, and a follower without a position searches
+    // for the car's.
+    void (*refreshFollower)(PathFollower& follower, const FixedVector& carPosition) =
+        [](PathFollower&, const FixedVector&) {};
     // Whether a car whose top is at belowZ can touch the scenery object.
     bool (*canCarTouchObject)(const WorldObject& object, Fixed belowZ) =
         [](const WorldObject&, Fixed) { return false; };

@@ -148,7 +148,7 @@ void ReportFalseStartDriveThrough(CarObject& car, int playerId, int lightState, 
     if (raceLaps > ShortRaceLaps && GetCarTimingHooks().hasSpeedZones())
         code = lit ? PenaltyCodeDriveThrough : PenaltyCodeStopGo;
     car.race.result.penaltyState = static_cast<uint8_t>(code);
-    const uint8_t packet[PenaltyPacketSize] = {PenaltyGivenPacket, uint8_t(playerId), uint8_t(code),
+    const uint8_t packet[PenaltyPacketSize] = {CarPacketPenalty, uint8_t(playerId), uint8_t(code),
                                                PenaltyReasonFalseStart};
     QueuePacket(packet, PenaltyPacketSize);
     car.lap.falseStartSent = 1;

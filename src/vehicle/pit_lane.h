@@ -39,7 +39,7 @@ enum : uint8_t {
     PenaltyCode45Seconds = 6,
 };
 enum : uint8_t {
-    PenaltyReasonNone = 0, PenaltyReasonFalseStart = 3, PenaltyReasonSpeeding = 4, PenaltyReasonStopTooShort = 5,
+    PenaltyReasonNone = 0, PenaltyReasonWrongRoute = 2, PenaltyReasonFalseStart = 3, PenaltyReasonSpeeding = 4, PenaltyReasonStopTooShort = 5,
 };
 
 // Pit work items: item 1 (the stop itself) is always done; 2 to 13 are the

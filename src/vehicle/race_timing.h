@@ -15,12 +15,12 @@ constexpr int32_t UntimedLap = 360000;
 // A car's timing points: the finish line is 1, the checkpoints follow.
 constexpr int FinishLine = 1;
 
-// The game packets of the car's race logic, with their first byte.
+// The game packets of the car's lap timing and flags, with their first
+// byte (the penalty packet and the penalty reasons are the pit lane's).
 enum : uint8_t {
     SplitPacket = 38,        // [38][player id][timing point][0][time int32]
     LapPacket = 39,          // [39][player id][laps u16][lap time int32][total time int32]
     TimePenaltyPacket = 50,  // [50][player id][seconds][reason]
-    PenaltyGivenPacket = 66, // [66][player id][penalty code][reason]
     FlagPacket = 70,         // [70][player id][flag][other player id]
 };
 constexpr int SplitPacketSize = 8, LapPacketSize = 12, PenaltyPacketSize = 4, FlagPacketSize = 4;
@@ -30,8 +30,6 @@ enum : uint8_t { BlueFlag = 1, YellowFlag = 2, FlagRaised = 0x80 };
 constexpr int HotLapWrongWay = 3;
 // A lap's clean state as the race keeps it.
 enum : int { LapCleanOk = 1, LapCleanNot = 2 };
-// Penalty reasons of TimePenaltyPacket and PenaltyGivenPacket.
-enum : uint8_t { PenaltyReasonWrongRoute = 2, PenaltyReasonFalseStart = 3 };
 
 // One drive's lap timing of a car: cleared by the car's race-state reset.
 // Times are in hundredths of a second (10 ms steps).

@@ -127,6 +127,43 @@ int EnsureFollowerPosition(PathFollower& follower, const FixedVector& point)
     return follower.failed;
 }
 
+namespace {
+
+// How far (m) a driver taking over may be from the follower's span before
+// the follower searches afresh.
+constexpr float TakeOverReach = 20.0f;
+
+bool IsPointFarFromSpan(const PathFollower& follower, const FixedVector& point)
+{
+    const Path* path = follower.path;
+    if (!path || follower.position < 0 || follower.position >= path->nodeCount)
+        return false;
+    const PathNode& a = path->nodes[size_t(follower.position)];
+    const PathNode& b = path->nodes[size_t(NextFollowerNode(follower))];
+    const float dx = FixedToMetres(point.x - a.centre.x), dy = FixedToMetres(point.y - a.centre.y);
+    const float ex = FixedToMetres(point.x - b.centre.x), ey = FixedToMetres(point.y - b.centre.y);
+    const float beyondNext = ex * b.direction.x + ey * b.direction.y;
+    const float behindNode = -(dx * a.direction.x + dy * a.direction.y);
+    const float lateral = a.direction.y * dx - a.direction.x * dy;
+    return beyondNext > TakeOverReach || behindNode > TakeOverReach || lateral < a.leftEdge - TakeOverReach ||
+           lateral > a.rightEdge + TakeOverReach;
+}
+
+} // namespace
+
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point, const PathWorld& world)
+{
+    if (IsPointFarFromSpan(follower, point))
+        ResetPathFollower(follower, world);
+    if (!follower.failed && follower.position == -1)
+        FindFollowerPosition(follower, point, 1, world);
+}
+
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point)
+{
+    RefreshFollowerAtPoint(follower, point, CurrentPathWorld());
+}
+
 int NextFollowerNode(const PathFollower& follower)
 {
     const Path* path = follower.path;

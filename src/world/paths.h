@@ -226,6 +226,12 @@ int FindFollowerPosition(PathFollower& follower, const FixedVector& point, int r
 // 1 at once when failed; searches when the position is unknown; answers
 // the failed flag.
 int EnsureFollowerPosition(PathFollower& follower, const FixedVector& point);
+// A driver takes over the car at the point: the follower starts again when
+// the point lies more than 20 m beyond its next node, more than 20 m behind
+// its node or more than 20 m outside the node's road edges; then a follower
+// without a position searches for the point's.
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point);
+void RefreshFollowerAtPoint(PathFollower& follower, const FixedVector& point, const PathWorld& world);
 int NextFollowerNode(const PathFollower& follower);
 // Toggles the follower's tables by the change lists of node i.
 void ApplyNodeLightChanges(PathFollower& follower, int node);

@@ -247,6 +247,7 @@ void InstallWorldVehicleHooks()
     path.lowestSpeedLimit = GetLowestSpeedLimit;
     path.speedZoneAt = SpeedZoneAt;
     path.pitBoxes = PitBoxPositions;
+    path.refreshFollower = RefreshFollowerAtPoint;
     path.canCarTouchObject = CanCarTouchObject;
     SetCarPathHooks(path);
 

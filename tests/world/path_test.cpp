@@ -343,6 +343,32 @@ TEST_F(PathTest, FollowerSearchEdges)
     EXPECT_EQ(EnsureFollowerPosition(follower, onLine), 1);  // failed stays failed
 }
 
+// A driver taking over a car: a follower whose span lies within 20 m keeps
+// its place; one farther away searches afresh at the car.
+TEST_F(PathTest, TakingOverACarRefreshesAFollowerLeftFarBehind)
+{
+    Path path = CirclePath(40, 100);
+    PathWorld world;
+    world.loaded = 1;
+    world.currentPath = &path;
+    world.lightSchemeCount = 2;
+    PathFollower follower;
+    FixedVector atSeven, nearSeven, atTwenty, farOff;
+    GetNodeLateralPoint(path.nodes[7], atSeven, -100, 0);
+    GetNodeLateralPoint(path.nodes[7], nearSeven, -100, 15);  // 15 m right, inside the reach
+    GetNodeLateralPoint(path.nodes[20], atTwenty, -100, 0);
+    GetNodeLateralPoint(path.nodes[20], farOff, -100, 60);
+    ASSERT_EQ(FindFollowerPosition(follower, atSeven, 1, world), 7);
+    RefreshFollowerAtPoint(follower, nearSeven, world);
+    EXPECT_EQ(follower.position, 7);
+    EXPECT_EQ(follower.failed, 0);
+    RefreshFollowerAtPoint(follower, atTwenty, world);
+    EXPECT_EQ(follower.position, 20);
+    RefreshFollowerAtPoint(follower, farOff, world);
+    EXPECT_EQ(follower.position, -1);
+    EXPECT_EQ(follower.failed, 1);
+}
+
 TEST_F(PathTest, HermiteCubicsMeetEndsAndTangentsAndADoubleEvaluation)
 {
     std::mt19937 random(3);

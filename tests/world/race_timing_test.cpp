@@ -319,10 +319,10 @@ TEST_F(RaceTimingTest, MovingBeforeTheStartGivesOneFalseStartPenalty)
         std::vector<long> packet;  // type, player id, value, reason
     };
     const Case cases[] = {
-        {0, 2, 5, {PenaltyGivenPacket, 10, 1, 3}},    // lights lit, pit lane with a limit: drive-through
-        {0, 0, 5, {PenaltyGivenPacket, 10, 3, 3}},    // before the lights: stop-go
-        {0, 2, 3, {PenaltyGivenPacket, 10, 5, 3}},    // too short a race to serve one: time
-        {0, 0, 2, {PenaltyGivenPacket, 10, 6, 3}},
+        {0, 2, 5, {CarPacketPenalty, 10, 1, 3}},    // lights lit, pit lane with a limit: drive-through
+        {0, 0, 5, {CarPacketPenalty, 10, 3, 3}},    // before the lights: stop-go
+        {0, 2, 3, {CarPacketPenalty, 10, 5, 3}},    // too short a race to serve one: time
+        {0, 0, 2, {CarPacketPenalty, 10, 6, 3}},
         {1, 2, 5, {TimePenaltyPacket, 10, 30, 3}},    // a layout start: 30 seconds
         {0, 4, 5, {}},                                // the start was given
     };

@@ -44,6 +44,10 @@ void SetGears(CarSetup& s, int gears, double first, double top)
     }
 }
 
+// The grand prix car's brakes: the most its load allows (the builder holds
+// them there), as its carbon brakes stop it in a short distance.
+constexpr float StrongestBrakes = 1e5f;
+
 // The default setup of a car by its kind; the other built-in setups vary it.
 CarSetup MakeSetup(const CarSpec& spec, int variant)
 {
@@ -64,7 +68,7 @@ CarSetup MakeSetup(const CarSpec& spec, int variant)
         s.maxLock = 32;
         s.parallelSteer = 40;
         s.brakeBalance = 68;
-        SetGears(s, spec.forwardGears, 3.4, spec.forwardGears > 5 ? 0.75 : 0.85);
+        SetGears(s, spec.forwardGears, 3.4, spec.forwardGears > 5 ? 0.75 : 0.78);
         s.finalDrive = EncodeRatio(spec.kind == CarKind::RoadTurbo ? 3.9 : 4.2);
         spring = 30000 + 10 * spec.dryMassTarget;
         bump = 2600;
@@ -77,7 +81,7 @@ CarSetup MakeSetup(const CarSpec& spec, int variant)
         s.maxLock = 26;
         s.parallelSteer = 30;
         s.brakeBalance = 60;
-        SetGears(s, spec.forwardGears, 2.7, 1.0);
+        SetGears(s, spec.forwardGears, 3.3, 1.0);
         s.finalDrive = EncodeRatio(5.8);
         spring = 45000;
         bump = 2500;
@@ -102,7 +106,7 @@ CarSetup MakeSetup(const CarSpec& spec, int variant)
         break;
     case CarKind::Formula:
     case CarKind::GrandPrix:
-        s.maxBrakeTorque = spec.kind == CarKind::GrandPrix ? 1200 : 950;
+        s.maxBrakeTorque = spec.kind == CarKind::GrandPrix ? StrongestBrakes : 950;
         s.rearWing = 14;
         s.frontWing = 10;
         s.maxLock = 18;
@@ -309,9 +313,11 @@ void MakeCarDataContents(int car, const CarData& data, CarDataContents& c)
     // prix car have the power for steeper ones.
     const bool lowDragWings = kind == CarKind::Formula && !GetDefaultEngineSpec(car).turbo;
     c.aero[0] = {IsRacer(kind) ? (kind == CarKind::GtRacer ? -0.6f : -1.4f) : 0.0f,
-                 IsRacer(kind) ? (lowDragWings ? 0.22f : 0.35f) : 0.0f, 0};
-    c.aero[1] = {formula ? -1.0f : 0.0f, lowDragWings ? 0.12f : 0.2f, 0};
-    c.aero[3] = {IsRacer(kind) ? -0.08f : 0.05f, singleSeater ? 0.3f : 0.38f, 1.2f};
+                 IsRacer(kind) ? (lowDragWings ? 0.16f : 0.35f) : 0.0f, 0};
+    c.aero[1] = {formula ? -1.0f : 0.0f, lowDragWings ? 0.08f : 0.2f, 0};
+    // Road cars have the smoother bodies of their kind (a drag area near
+    // 0.57 m²); GT racers carry their aero kit.
+    c.aero[3] = {IsRacer(kind) ? -0.08f : 0.05f, singleSeater ? 0.3f : IsRacer(kind) ? 0.38f : 0.35f, 1.2f};
 }
 
 // Writes the whole car data file through the game's writer; 1 when saved.

@@ -15,26 +15,29 @@ namespace {
 // Engine descriptions by car, in car table order. Road cars are touring
 // class engines of 1.0 to 4.2 litres; GT racers are tuned two-litre fours
 // and a flat six; formula cars rev higher; the grand prix car is an N1 V8.
+// The turbo road cars and GT racers run modest boost on a strong base
+// torque, so that they pull from low revs before the turbo spools up; the
+// torque factors bring each car to the power of the real cars of its kind.
 const DefaultEngineSpec EngineSpecs[CarCount] = {
     // class, cm^3, cylinders, layout, turbo, boost, torque, rev range, peak speed, max rad/s
     {1, 1600, 4, 0, false, 0, 0.80f, 0.80f, 0.50f, 740},   // WQG WQ SPORT
-    {1, 1800, 4, 0, false, 0, 0.80f, 0.80f, 0.50f, 720},   // VOG VO GT
-    {1, 2000, 4, 0, true, 0.8f, 0.55f, 0.80f, 0.50f, 700}, // VOT VO GT TURBO
-    {1, 2000, 4, 0, false, 0, 0.80f, 0.80f, 0.50f, 720},   // JB4 JB4 GT
-    {1, 2000, 4, 0, true, 1.0f, 0.50f, 0.80f, 0.50f, 700}, // HLO HLO TURBO
+    {1, 1800, 4, 0, false, 0, 0.85f, 0.80f, 0.50f, 720},   // VOG VO GT
+    {1, 2000, 4, 0, true, 0.5f, 0.76f, 0.80f, 0.50f, 700}, // VOT VO GT TURBO
+    {1, 2000, 4, 0, false, 0, 0.88f, 0.80f, 0.50f, 720},   // JB4 JB4 GT
+    {1, 2000, 4, 0, true, 0.6f, 0.88f, 0.80f, 0.50f, 700}, // HLO HLO TURBO
     {1, 1800, 4, 0, false, 0, 0.78f, 0.80f, 0.50f, 730},   // SN4
     {1, 2500, 6, 0, false, 0, 0.80f, 0.85f, 0.50f, 730},   // SN6
     {11, 600, 4, 0, false, 0, 1.00f, 1.00f, 0.80f, 1466},  // YAS YAS5 (a bike engine)
-    {2, 1200, 3, 0, false, 0, 0.80f, 0.80f, 0.50f, 700},   // DY1 DY 1000
-    {1, 4200, 8, 2, false, 0, 0.80f, 0.80f, 0.45f, 680},   // ZEB ZEBALOR
-    {1, 2800, 6, 1, false, 0, 0.80f, 0.85f, 0.50f, 760},   // QP5 QP50
+    {2, 1200, 3, 0, false, 0, 0.64f, 0.80f, 0.50f, 700},   // DY1 DY 1000
+    {1, 4200, 8, 2, false, 0, 1.06f, 0.80f, 0.45f, 680},   // ZEB ZEBALOR
+    {1, 2800, 6, 1, false, 0, 1.04f, 0.85f, 0.50f, 760},   // QP5 QP50
     {4, 2000, 4, 0, false, 0, 0.75f, 0.90f, 0.60f, 950},   // GEX FORMULA VO
-    {5, 2000, 4, 0, true, 1.2f, 0.50f, 0.90f, 0.45f, 780}, // WQR WQ GTR
-    {5, 2000, 4, 0, false, 0, 0.85f, 0.90f, 0.45f, 800},   // DYR DY GTR
+    {5, 2000, 4, 0, true, 0.2f, 0.92f, 0.90f, 0.45f, 780}, // WQR WQ GTR
+    {5, 2000, 4, 0, false, 0, 0.92f, 0.90f, 0.45f, 800},   // DYR DY GTR
     {4, 2000, 4, 0, true, 1.0f, 0.55f, 0.90f, 0.60f, 950}, // GQ8 FORMULA N8
-    {5, 2000, 4, 0, true, 1.0f, 0.55f, 0.90f, 0.45f, 780}, // HLU HLO GTR
-    {5, 2000, 4, 0, true, 1.1f, 0.52f, 0.90f, 0.45f, 790}, // VOQ VO GTR
-    {5, 3000, 6, 1, false, 0, 0.75f, 0.90f, 0.45f, 800},   // QPZ QP50 GTR
+    {5, 2000, 4, 0, true, 0.2f, 0.92f, 0.90f, 0.45f, 780}, // HLU HLO GTR
+    {5, 2000, 4, 0, true, 0.2f, 0.92f, 0.90f, 0.45f, 790}, // VOQ VO GTR
+    {5, 3000, 6, 1, false, 0, 0.80f, 0.90f, 0.45f, 800},   // QPZ QP50 GTR
     {10, 2400, 8, 2, false, 0, 1.10f, 1.00f, 0.85f, 1990}, // NQ1 NQ1 GRAND PRIX
     {4, 1600, 4, 0, false, 0, 0.70f, 0.90f, 0.60f, 900},   // KTA FORMULA KT02
 };
