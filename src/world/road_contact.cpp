@@ -140,7 +140,7 @@ bool LocateSection(const CurvedSurfaceObject& surface, const FixedVector& positi
         return false;
     const float offAlong = useX ? Metres(rx) - tf * Metres(dx) : Metres(ry) - tf * Metres(dy);
     const int32_t s = RoundToInt32(double(offAlong) * 65536.0 / double(denominator));
-    const int32_t wx = e0.x.raw + Mul16(t, ex), wy = e0.y.raw + Mul16(t, ey);
+    const int32_t wx = (e0.x + Fixed(Mul16(t, ex))).raw, wy = (e0.y + Fixed(Mul16(t, ey))).raw;
     if (surface.length > 0) {
         const int64_t cross = (int64_t(wx) * dy - int64_t(wy) * dx) >> 16;
         const int64_t j = std::abs(int64_t(Div16(cross, surface.length)));
