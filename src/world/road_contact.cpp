@@ -15,11 +15,14 @@ constexpr int32_t EndLineSlack = 655;
 int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
 float Metres(int32_t v) { return float(v) * (1.0f / 65536.0f); }
 
-// The derivative of a cubic at s, per unit s (16.16).
+// The derivative of a cubic at s, per unit s (16.16); products and sums
+// wrap as every 16.16 one does (a damaged file's coefficients may be huge).
 int32_t CubicSlope(const Cubic& c, int32_t s)
 {
     const int32_t s2 = Mul16(s, s);
-    return Mul16(3 * c.a, s2) + Mul16(2 * c.b, s) + c.c;
+    const int32_t a3 = static_cast<int32_t>(3u * static_cast<uint32_t>(c.a));
+    const int32_t b2 = static_cast<int32_t>(2u * static_cast<uint32_t>(c.b));
+    return (Fixed(Mul16(a3, s2)) + Fixed(Mul16(b2, s)) + Fixed(c.c)).raw;
 }
 
 // The along parameter t of the plan point r (from P0) on the quadrilateral
