@@ -63,11 +63,10 @@ void StartHeadTracking();
 // Pending: no session cars; does nothing.
 void RebuildSessionGraphics();
 
-// The 16.16 height at which the world's point query finds ground below
-// (x, y, z): the short probe from 2 m above to 2 m below the point, the
-// long probe from 60 m down to -20 m. 0 when no race session exists or
-// nothing is hit.
-// Pending: no session, so always 0.
+// The 16.16 height at which the loaded world's point query finds ground
+// below (x, y, z): the short probe from 2 m above to 2 m below the point,
+// the long probe from 60 m down to -20 m at (x, y). The highest ground the
+// probe crosses counts; 0 when no world is loaded or nothing is hit.
 Fixed GetGroundHeight(Fixed x, Fixed y, Fixed z, int longProbe);
 // A scenery body started moving at the point: the car nearest it within
 // radius (m) plus its own radius is reported as having hit an object.

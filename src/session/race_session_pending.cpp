@@ -1,6 +1,6 @@
 // Temporary bodies of the race session's services, until the session is
-// built: no session ever runs, so there is nothing to step, no car to
-// report and no ground to find.
+// built: no session ever runs, so there is nothing to step and no car to
+// report.
 #include "session/services.h"
 
 int SessionShowsNoCar(const InRaceSession&) { return 1; }
@@ -15,5 +15,4 @@ void ShowTimeScaleText() {}
 void StartHeadTracking() {}
 void RebuildSessionGraphics() {}
 
-Fixed GetGroundHeight(Fixed, Fixed, Fixed, int) { return Fixed(0); }
 void ReportCarHitAt(const FixedVector&, float) {}

@@ -64,14 +64,14 @@ int32_t EvaluateCubic(const Cubic& cubic, int32_t s)
 {
     // The exact value rounded once (to the nearest 16.16 unit, halves up),
     // in 128-bit integers: three truncating 16.16 products would be off by
-    // hundreds of units for the coefficients of a long span.
-    const __int128 s1 = s, unit = 65536;
-    const __int128 numerator = cubic.a * s1 * s1 * s1 + cubic.b * s1 * s1 * unit + cubic.c * s1 * unit * unit;
-    const __int128 denominator = unit * unit * unit;
-    const __int128 shifted = numerator + denominator / 2;
-    __int128 q = shifted / denominator;
-    if (shifted % denominator != 0 && shifted < 0)
-        q -= 1;  // division towards minus infinity
+    // hundreds of units for the coefficients of a long span. The sum is in
+    // units of 2^-48, so the rounding is one arithmetic shift (which floors,
+    // negative sums included) instead of a 128-bit division: every wheel and
+    // body point asks this of each road surface under it, every car step.
+    const __int128 s1 = s;
+    const __int128 numerator = ((cubic.a * s1 + (__int128(cubic.b) << 16)) * s1 + (__int128(cubic.c) << 32)) * s1;
+    constexpr int FractionBits = 48;
+    const __int128 q = (numerator + (__int128(1) << (FractionBits - 1))) >> FractionBits;
     return Wrap(static_cast<int64_t>(q) + cubic.d);
 }
 

@@ -35,10 +35,12 @@ int32_t Round16(double v) { return RoundToInt32(v); }
 
 uint16_t Step(uint16_t s) { return static_cast<uint16_t>(s * 5u + 1u); }
 
+// The point `length` m from `from` along the unit direction; the sum wraps
+// as every 16.16 sum does (a damaged file's tree may reach past the range).
 FixedVector Along(const FixedVector& from, double length, const FixedVector& unit)
 {
-    return MakeFixedVector(from.x.raw + Round16(length * unit.x.raw), from.y.raw + Round16(length * unit.y.raw),
-                           from.z.raw + Round16(length * unit.z.raw));
+    return from + MakeFixedVector(Round16(length * unit.x.raw), Round16(length * unit.y.raw),
+                                  Round16(length * unit.z.raw));
 }
 
 int LevelOf(int node)

@@ -15,11 +15,14 @@ constexpr int32_t EndLineSlack = 655;
 int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
 float Metres(int32_t v) { return float(v) * (1.0f / 65536.0f); }
 
-// The derivative of a cubic at s, per unit s (16.16).
+// The derivative of a cubic at s, per unit s (16.16); products and sums
+// wrap as every 16.16 one does (a damaged file's coefficients may be huge).
 int32_t CubicSlope(const Cubic& c, int32_t s)
 {
     const int32_t s2 = Mul16(s, s);
-    return Mul16(3 * c.a, s2) + Mul16(2 * c.b, s) + c.c;
+    const int32_t a3 = static_cast<int32_t>(3u * static_cast<uint32_t>(c.a));
+    const int32_t b2 = static_cast<int32_t>(2u * static_cast<uint32_t>(c.b));
+    return (Fixed(Mul16(a3, s2)) + Fixed(Mul16(b2, s)) + Fixed(c.c)).raw;
 }
 
 // The along parameter t of the plan point r (from P0) on the quadrilateral
@@ -77,9 +80,12 @@ void ApplyBumps(const CurvedSurfaceObject& s, const WorldTexture& texture, int32
     }
 }
 
+// A curve's across fraction and height at the section. Left without
+// initialisers: LocateSection clears only the surface's own curves, since
+// clearing the whole table on every wheel probe cost more than the probe.
 struct CurveAt {
-    int32_t across = 0, height = 0;
-    bool used = false;
+    int32_t across, height;
+    bool used;
 };
 
 // The vertical section of the surface through a query point: its along
@@ -110,6 +116,8 @@ bool LocateSection(const CurvedSurfaceObject& surface, const FixedVector& positi
         return false;
     const int32_t t = RoundToInt32(double(tf) * 65536.0);
 
+    for (size_t i = 0; i < surface.curves.size(); i++)
+        section.at[i] = {0, 0, false};
     int32_t smallest = INT32_MAX, largest = INT32_MIN;
     for (const SurfaceBand& band : surface.bands) {
         if (!band.solid)
@@ -135,7 +143,7 @@ bool LocateSection(const CurvedSurfaceObject& surface, const FixedVector& positi
         return false;
     const float offAlong = useX ? Metres(rx) - tf * Metres(dx) : Metres(ry) - tf * Metres(dy);
     const int32_t s = RoundToInt32(double(offAlong) * 65536.0 / double(denominator));
-    const int32_t wx = e0.x.raw + Mul16(t, ex), wy = e0.y.raw + Mul16(t, ey);
+    const int32_t wx = (e0.x + Fixed(Mul16(t, ex))).raw, wy = (e0.y + Fixed(Mul16(t, ey))).raw;
     if (surface.length > 0) {
         const int64_t cross = (int64_t(wx) * dy - int64_t(wy) * dx) >> 16;
         const int64_t j = std::abs(int64_t(Div16(cross, surface.length)));
@@ -180,15 +188,15 @@ int FindBandHit(const CurvedSurfaceObject& surface, const Section& section, int3
         // its rise; the normal is unit in its larger component. (The same
         // direction as across fractions and rises per width, kept in metres
         // so that no small quotient is cut.)
-        const int32_t ds = B.across - A.across;
-        const int32_t bAcross = Mul16(ds, w), bUp = B.height - A.height;
-        const int32_t m = std::max(std::abs(bAcross), std::abs(bUp));
+        const int32_t ds = WrapSub(B.across, A.across);
+        const int32_t bAcross = Mul16(ds, w), bUp = WrapSub(B.height, A.height);
+        const int64_t m = std::max(std::abs(int64_t(bAcross)), std::abs(int64_t(bUp)));
         if (m == 0)
             continue;
         // v: P's signed distance from the line, b: the segment's approach
         // to it, both along the normal; taken from the line's direction in
         // 64 bits and divided once, so the normal is never rounded.
-        const int32_t pAcross = Mul16(s - A.across, w), pUp = pz - A.height;
+        const int32_t pAcross = Mul16(WrapSub(s, A.across), w), pUp = WrapSub(pz, A.height);
         const int32_t v = static_cast<int32_t>((-int64_t(bUp) * pAcross + int64_t(bAcross) * pUp) / m);
         if (v >= 0)
             continue;
@@ -227,19 +235,20 @@ Vec3 BandHitNormal(const CurvedSurfaceObject& surface, const Section& section, c
     const float f = hitFraction / 65536.0f;
     float tangent[3] = {};
     for (int k = 0; k < 2; k++) {
-        const SurfaceCurve& c = surface.curves[k == 0 ? band.first : band.second];
+        const uint8_t index = k == 0 ? band.first : band.second;
+        const SurfaceCurve& c = surface.curves[index];
         const float share = k == 0 ? 1 - f : f;
-        const float sa = Metres(EvaluateCubic(c.across, t)), slope = Metres(CubicSlope(c.across, t));
+        const float sa = Metres(section.at[index].across), slope = Metres(CubicSlope(c.across, t));
         tangent[0] += share * (Metres(dx) + slope * Metres(wx) + sa * Metres(ex));
         tangent[1] += share * (Metres(dy) + slope * Metres(wy) + sa * Metres(ey));
         tangent[2] += share * Metres(CubicSlope(c.height, t));
     }
-    const float spread = Metres(B.across - A.across);
-    const float acrossDir[3] = {spread * Metres(wx), spread * Metres(wy), Metres(B.height - A.height)};
+    const float spread = Metres(WrapSub(B.across, A.across));
+    const float acrossDir[3] = {spread * Metres(wx), spread * Metres(wy), Metres(WrapSub(B.height, A.height))};
     float normal[3] = {tangent[1] * acrossDir[2] - tangent[2] * acrossDir[1],
                        tangent[2] * acrossDir[0] - tangent[0] * acrossDir[2],
                        tangent[0] * acrossDir[1] - tangent[1] * acrossDir[0]};
-    const float bandAcross = spread * Metres(w), bandUp = Metres(B.height - A.height);
+    const float bandAcross = spread * Metres(w), bandUp = Metres(WrapSub(B.height, A.height));
     const float faceAcross = -bandUp, faceUp = bandAcross;
     const float faces[3] = {faceAcross * Metres(wx) / Metres(w), faceAcross * Metres(wy) / Metres(w), faceUp};
     const float toward = normal[0] * faces[0] + normal[1] * faces[1] + normal[2] * faces[2];
@@ -266,7 +275,7 @@ int CurvedSurfaceObject::ContactQuery(const FixedVector& position, const FixedVe
     Section section;
     if (!LocateSection(*this, position, direction, section))
         return 0;
-    const int32_t pz = position.z.raw - (bump ? bump->height : 0);
+    const int32_t pz = WrapSub(position.z.raw, bump ? bump->height : 0);
     int32_t hitFraction = 0;
     const int hitBand = FindBandHit(*this, section, pz, direction, record, hitFraction);
     if (hitBand < 0)

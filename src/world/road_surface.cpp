@@ -349,7 +349,9 @@ void CurvedSurfaceObject::Init()
     p0 = loReference ? lo0 : hi0;
     p1 = loReference ? lo1 : hi1;
     const int32_t reference[2] = {loReference ? lo[0] : hi[0], loReference ? lo[1] : hi[1]};
-    const int32_t width[2] = {hi[0] - lo[0], hi[1] - lo[1]};
+    // Widths wrap as every 16.16 difference does: a damaged file's profile
+    // may span more than the 32-bit range.
+    const int32_t width[2] = {WrapSub(hi[0], lo[0]), WrapSub(hi[1], lo[1])};
     e0 = ScaleAxis(d0, width[0]);
     e1 = ScaleAxis(d1, width[1]);
 

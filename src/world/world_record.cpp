@@ -1,6 +1,7 @@
 // The world record: construction and release, the loaded world and the
 // loader's settings, and the bump map the road bumps read.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -99,7 +100,12 @@ void SetLoadProgressPercent(World& world, const char* text, int percent)
     std::snprintf(world.progress, sizeof world.progress, "%s %d%%", text, percent);
 }
 
-void GenerateBumpMap(World& world)
+namespace {
+
+using BumpHeights = std::array<int8_t, 256 * 256>;
+
+// The bump heights of a seed, count and radius.
+void DrawBumpHeights(int32_t seed, int32_t count, int32_t radius, BumpHeights& heights)
 {
     // Every point of the map adds up the same bumps: the generator starts
     // at the seed for each one, so the bumps are drawn once.
@@ -107,8 +113,8 @@ void GenerateBumpMap(World& world)
         int amplitude, column, row;
     };
     std::vector<Bump> bumps;
-    uint16_t state = static_cast<uint16_t>(world.bumpSeed);
-    for (int i = 0; i < world.bumpCount; i++) {
+    uint16_t state = static_cast<uint16_t>(seed);
+    for (int i = 0; i < count; i++) {
         const uint16_t s1 = static_cast<uint16_t>(state * 5u + 1u);
         const uint16_t s2 = static_cast<uint16_t>(s1 * 5u + 1u);
         const uint16_t s3 = static_cast<uint16_t>(s2 * 5u + 1u);
@@ -117,9 +123,9 @@ void GenerateBumpMap(World& world)
     }
     // Each bump visits only the points within its radius (the map wraps
     // round); the bumps add in the order drawn, each sum clamped to +-32.
-    world.bumpHeights.fill(0);
-    const int64_t r2 = int64_t(world.bumpRadius) * world.bumpRadius;
-    const int reach = static_cast<int>(std::min<int64_t>(std::llabs(int64_t(world.bumpRadius)) - 1, 128));
+    heights.fill(0);
+    const int64_t r2 = int64_t(radius) * radius;
+    const int reach = static_cast<int>(std::min<int64_t>(std::llabs(int64_t(radius)) - 1, 128));
     for (const Bump& b : bumps) {
         for (int dy = std::max(-reach, -128); dy <= std::min(reach, 127); dy++) {
             const int y = (b.row - dy) & 255;
@@ -131,11 +137,37 @@ void GenerateBumpMap(World& world)
                 const int64_t t = d * 65536 / r2;
                 const int64_t t2 = (t * t) >> 16, t3 = (t2 * t) >> 16;
                 const int64_t f = 2 * t3 - 3 * t2 + 65536;
-                int8_t& h = world.bumpHeights[size_t(y * 256 + x)];
+                int8_t& h = heights[size_t(y * 256 + x)];
                 h = static_cast<int8_t>(std::clamp(h + static_cast<int>((b.amplitude * f) >> 16), -32, 32));
             }
         }
     }
+}
+
+// The last bump heights drawn and what they were drawn from: every world
+// draws the same ones, and drawing them costs more than the rest of a
+// small world's load. Lives for the whole run; a pure function's answer,
+// so no reset is needed.
+struct BumpCache {
+    bool drawn = false;
+    int32_t seed = 0, count = 0, radius = 0;
+    BumpHeights heights{};
+};
+
+} // namespace
+
+void GenerateBumpMap(World& world)
+{
+    static BumpCache cache;
+    if (!cache.drawn || cache.seed != world.bumpSeed || cache.count != world.bumpCount ||
+        cache.radius != world.bumpRadius) {
+        DrawBumpHeights(world.bumpSeed, world.bumpCount, world.bumpRadius, cache.heights);
+        cache.drawn = true;
+        cache.seed = world.bumpSeed;
+        cache.count = world.bumpCount;
+        cache.radius = world.bumpRadius;
+    }
+    world.bumpHeights = cache.heights;
     float angle = 0;
     const float step = static_cast<float>(2 * 3.14159265358979323846 / 256);
     for (int i = 0; i < 256; i++) {

@@ -392,6 +392,38 @@ TEST_F(PathTest, HermiteCubicsMeetEndsAndTangentsAndADoubleEvaluation)
     }
 }
 
+// The cubic's value is rounded once to the nearest 16.16 unit, halves
+// upwards on both sides of zero; whole parameters give exact sums of the
+// coefficients, and values past 32 bits wrap as every 16.16 sum does.
+TEST_F(PathTest, CubicValuesRoundHalvesUpAndWrap)
+{
+    struct Case {
+        Cubic cubic;
+        int32_t s;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {{0, 0, 1, 0}, 32768, 1},     // 0.5 up to 1
+        {{0, 0, -1, 0}, 32768, 0},    // -0.5 up to 0
+        {{0, 0, 3, 0}, 32768, 2},     // 1.5
+        {{0, 0, -3, 0}, 32768, -1},   // -1.5
+        {{1, 0, 0, 0}, 32768, 0},     // 0.125
+        {{-1, 0, 0, 0}, 32768, 0},    // -0.125
+        {{-5, 0, 0, 0}, 32768, -1},   // -0.625
+        {{4, 0, 0, 0}, 32768, 1},     // 0.5
+        {{-4, 0, 0, 0}, 32768, 0},    // -0.5
+        {{0, -2, 0, 7}, 32768, 7},    // -0.5 + 7
+        {{5, 7, 11, 13}, 65536, 36},
+        {{5, 7, 11, 13}, -65536, 4},
+        {{5, 7, 11, 13}, 131072, 103},
+        {{INT32_MAX, 0, 0, 0}, 131072, -8},  // 8 (2^31 - 1) wraps
+        {{0, INT32_MIN, INT32_MIN, 0}, -65536, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EvaluateCubic(c.cubic, c.s), c.value)
+            << c.cubic.a << " " << c.cubic.b << " " << c.cubic.c << " " << c.cubic.d << " at " << c.s;
+}
+
 TEST_F(PathTest, SpanCubicsWrapRoundThePath)
 {
     Path path = CirclePath(100, 300);

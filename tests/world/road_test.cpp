@@ -141,6 +141,23 @@ TEST_F(RoadSurfaceTest, FlatRectangleIsHitAtItsHeightWithAnUprightNormal)
     EXPECT_EQ(hit.hitDepth, depth);
 }
 
+// A damaged world file may give profiles wider or taller than the 32-bit
+// range of 16.16 metres: the surface still initialises and answers queries
+// (whatever it answers), its differences wrapping as every 16.16 one does.
+TEST_F(RoadSurfaceTest, ProfilesBeyondTheFixedPointRangeAreQueriedSafely)
+{
+    const std::vector<ProfilePointSpec> wide = {{-30000, 0, 0, EdgeLeft}, {30000, 0, 0, EdgeRight}};
+    const std::vector<ProfilePointSpec> tall = {{-5, 30000, 0, EdgeLeft}, {5, -30000, 0, EdgeRight}};
+    for (const auto& profile : {wide, tall}) {
+        RoadPiece piece(profile, profile, 10, CurveStraight);
+        for (double x : {-20000.0, 0.0, 3.0}) {
+            ContactQueryRecord hit;
+            piece.Down(x, 5, hit, 20000, -20000);
+            piece.Down(x, 5, hit);
+        }
+    }
+}
+
 TEST_F(RoadSurfaceTest, RampsAndBankingGiveThePlanesHeightAndNormal)
 {
     struct Case {

@@ -462,6 +462,24 @@ TEST_F(SceneryTest, SolidOfARevolvedShapeTakesItsLevelsFromItsSides)
     }
 }
 
+// A damaged file's tree may stand or reach past the 32-bit range of 16.16
+// metres: its branches are still laid out, their positions wrapping as every
+// 16.16 sum does.
+TEST_F(SceneryTest, TreesReachingPastTheFixedPointRangeInitialise)
+{
+    struct Case {
+        float baseHeight, trunkHeight;
+    };
+    for (const Case& c : {Case{5, 1e30f}, Case{32767, 5}, Case{-32767, -1e30f}}) {
+        TreeObject tree;
+        tree.seed = 21;
+        tree.leafCount = 16;
+        tree.baseHeight = c.baseHeight;
+        tree.trunkHeight = c.trunkHeight;
+        tree.Init();
+    }
+}
+
 TEST_F(SceneryTest, FlagsTreesAndInstancesKeepInsideTheirLimits)
 {
     // Flag sizes: width at most 4 (the height scaled with it), height at most 3.

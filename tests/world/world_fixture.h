@@ -19,34 +19,6 @@ namespace fixture {
 
 constexpr double Pi = 3.14159265358979323846;
 
-// A stadium circuit driven anticlockwise: two straights of `straight` m
-// joined by half circles of `radius` m, the first straight with the pit lane
-// on its left, a hill on the second; one reversible configuration.
-inline SiteDesign StadiumDesign(double straight = 320, double radius = 60)
-{
-    SiteDesign d;
-    RoadNetwork& r = d.roads;
-    const CrossSection road = CircuitSection(5.0, 4.0, 3.0);
-    RoadPose start;
-    start.z = 5;
-    const int j0 = r.AddJunction(start);
-    const int a = r.AddSteps(j0, {{straight, 0}}, 5, WithPitLane(road));
-    const int b = r.AddSteps(r.EndOf(a), {{Pi * radius, Pi}}, 5, road);
-    const int c = r.AddSteps(r.EndOf(b), {{straight, 0}}, 5, road, 0, {{0.5, 9}});
-    const int e = r.AddStepsTo(r.EndOf(c), j0, {{Pi * radius, Pi}}, road);
-    RoadLoop loop;
-    loop.sections = {a, b, c, e};
-    loop.finishSection = a;
-    loop.finishAt = straight / 2 + 2;
-    loop.reversible = true;
-    r.loops.push_back(loop);
-    d.configNames[0] = "Stadium";
-    d.pitSection = a;
-    d.pitFrom = 25;
-    d.pitTo = straight - 25;
-    return d;
-}
-
 // The world of a design under the first site's name, written into the
 // current folder's data\wld. The builder's world is returned for checks.
 inline std::unique_ptr<World> WriteDesign(SiteDesign& design, int lightFile = 0)

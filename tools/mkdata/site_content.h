@@ -60,6 +60,13 @@ struct SiteDesign {
 // design does not hold together.
 bool DesignSite(int site, SiteDesign& design, std::string& error);
 
+// A stadium circuit driven anticlockwise: two straights of `straight` m
+// joined by half circles of `radius` m, the first straight with the pit lane
+// on its left, a hill on the second; one reversible configuration. The
+// world tests' circuit, and at its smallest the seed of the world reader's
+// fuzzing.
+SiteDesign StadiumDesign(double straight = 320, double radius = 60);
+
 // The world of a design, ready to be written: textures, shared models, the
 // site's light schemes, the roads and their paths, and every object. False
 // with the reason when the roads cannot take their timing points or the

@@ -375,3 +375,29 @@ bool DesignSite(int site, SiteDesign& design, std::string& error)
     }
     return design.roads.Prepare(error);
 }
+
+// The stadium circuit of the tests and the fuzzing seed (not a site).
+SiteDesign StadiumDesign(double straight, double radius)
+{
+    SiteDesign d;
+    RoadNetwork& r = d.roads;
+    const CrossSection road = CircuitSection(5.0, 4.0, 3.0);
+    RoadPose start;
+    start.z = 5;
+    const int j0 = r.AddJunction(start);
+    const int a = r.AddSteps(j0, {{straight, 0}}, 5, WithPitLane(road));
+    const int b = r.AddSteps(r.EndOf(a), {{Pi * radius, Pi}}, 5, road);
+    const int c = r.AddSteps(r.EndOf(b), {{straight, 0}}, 5, road, 0, {{0.5, 9}});
+    const int e = r.AddStepsTo(r.EndOf(c), j0, {{Pi * radius, Pi}}, road);
+    RoadLoop loop;
+    loop.sections = {a, b, c, e};
+    loop.finishSection = a;
+    loop.finishAt = straight / 2 + 2;
+    loop.reversible = true;
+    r.loops.push_back(loop);
+    d.configNames[0] = "Stadium";
+    d.pitSection = a;
+    d.pitFrom = 25;
+    d.pitTo = straight - 25;
+    return d;
+}
