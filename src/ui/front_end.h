@@ -1,5 +1,5 @@
 // What the program shell uses of the display list, dialogs, the input
-// method, the interface's settings file and the front-end screens. They
+// method and the front-end screens. They
 // are not built yet: the temporary bodies (front_end_pending.cpp and
 // front_texts_pending.cpp) draw the menu's texts without boxes, open no
 // dialog or menu screen, and say so where an answer would claim work done.
@@ -52,12 +52,6 @@ void EndComposition();
 void UpdateImeState();
 void InsertStoredMessage(int messageKey);
 int ImeComposing();
-
-// "interface_cfg.txt": loaded, and saved (1 when saved).
-// Pending: no interface settings file; the load logs once, the save logs
-// once and answers 0.
-void LoadInterfaceConfig();
-int SaveInterfaceConfig();
 
 // Front-end screens the root menu opens (null when none opened).
 // Pending: none opens; each answers null.

@@ -1,8 +1,7 @@
 // Temporary bodies of the slider drag, mouse handling, dialogs, input
-// method, interface settings file and front-end screens that the program
-// shell calls, until the user interface is built: no dialog or menu screen
-// opens, nothing composes, and the settings file is neither read nor written (which the
-// load and save say once).
+// method and front-end screens that the program shell calls, until the
+// user interface is built: no dialog or menu screen opens and nothing
+// composes.
 #include "ui/local.h"
 
 int CancelDrag() { return 0; }
@@ -14,14 +13,6 @@ void EndComposition() {}
 void UpdateImeState() { SetKeyboardLayoutChanged(0); }
 void InsertStoredMessage(int) {}
 int ImeComposing() { return 0; }
-
-void LoadInterfaceConfig() { LogNotAvailableOnce(MutableUi.loadInterfaceNoted, "LoadInterfaceConfig"); }
-
-int SaveInterfaceConfig()
-{
-    LogNotAvailableOnce(MutableUi.saveInterfaceNoted, "SaveInterfaceConfig");
-    return 0;
-}
 
 Screen* OpenOptionsScreen(Screen*, int) { return nullptr; }
 Screen* OpenRaceSetup(Screen*) { return nullptr; }

@@ -35,4 +35,6 @@ void ResetUiTables()
     MutableKeyboardLayout = {};
     MutableGlyphQueues = {};
     MutablePageFonts = {};
+    ResetMessageList();
+    MutableInterfaceSettings = {};
 }

@@ -3,7 +3,8 @@
 // The interface owns the screens and their chain, the vector font and the
 // character map with the code pages, text measuring and drawing with the
 // glyph queues and character caches, the message list,
-// dialogs and the front-end screens; the dialog and key-dispatch state,
+// dialogs, the standard widgets with the interface settings file and the
+// front-end screens; the dialog and key-dispatch state,
 // the code pages, the character map and the message list's state are
 // read-only outside it. It draws through graphics and reaches the race
 // session, the world and the devices through their services; it gives the
@@ -17,10 +18,12 @@
 #include "ui/front_end.h"
 #include "ui/glyphs.h"
 #include "ui/graphics_hooks.h"
+#include "ui/hooks.h"
 #include "ui/messages.h"
 #include "ui/screens.h"
 #include "ui/session_hooks.h"
 #include "ui/text.h"
+#include "ui/widgets.h"
 #include "ui/vehicle_hooks.h"
 #include "ui/world_hooks.h"
 
