@@ -54,6 +54,9 @@ void Draw2DLayer()
     SetFogEnabled(0);
     SetRenderStateCached(AlphaBlendState, 1);
     DrawTitleBanner();
+    RetireOldMessages();
+    DrawMessageBackgrounds();
+    DrawMessageTexts();
     MarkGlyphQueue();
     DrawGlyphsToMark();
     DrawGlyphsFromMark();

@@ -137,6 +137,18 @@ struct MessageDrawLine {
 // slots take no space. Returns the count written (at most 2 × 20).
 int LayOutMessageLines(float top, float height, MessageDrawLine* lines);
 
+// The lines of this pass drawn from MessageAreaTop with the line height of
+// the setting "Message Size ": a dark band behind each (into the screen
+// batch), then the texts (into the glyph queue). The 2D layer calls them
+// each pass, bands first.
+void DrawMessageBackgrounds();
+void DrawMessageTexts();
+// Draws the visible lines, hidden ones too, into the dedicated host's
+// console picture from pixel row y, each while it ends above bottom, one
+// pixel apart. Returns the line height in pixels.
+struct ConsolePicture;
+int DrawMessagesToConsole(ConsolePicture& picture, int y, int bottom);
+
 // Whether the message history is shown, and the top of the message area
 // this pass (-1 the top of the screen). Read-only outside the interface;
 // live for the whole run.

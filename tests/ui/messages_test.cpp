@@ -4,13 +4,14 @@
 // ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/services.h"
 #include "platform/clock.h"
-#include "ui/services.h"
+#include "text_fixture.h"
 
 namespace {
 
@@ -246,6 +247,44 @@ TEST_F(MessageListTest, NetworkLinesShowOnlyWhileSwitchedOnAndAreNotForwarded)
     ASSERT_EQ(MessageList.visibleCount, 1);
     EXPECT_EQ(Visible(0), "sent 5");
     EXPECT_TRUE(Forwarded.empty());
+}
+
+} // namespace
+
+namespace {
+
+using MessageConsoleTest = TextTest;
+
+// Rows of the picture that hold ink.
+std::vector<int> InkedRows(const std::vector<uint8_t>& pixels, int width)
+{
+    std::vector<int> rows;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        int row = static_cast<int>(i / 3 / static_cast<size_t>(width));
+        if (pixels[i] != 0 && (rows.empty() || rows.back() != row))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+// The dedicated host's console shows the visible lines, hidden ones too,
+// one glyph height and a pixel apart, as many as fit above the bottom.
+TEST_F(MessageConsoleTest, TheConsoleShowsTheVisibleLinesThatFit)
+{
+    InitStandardColours();
+    AddHiddenMessage("A", 7);
+    PrintMessage("A", 7);
+    PrintMessage("A", 7);
+    constexpr int Width = 20, Height = 40;
+    std::vector<uint8_t> pixels(Width * Height * 3);
+    ConsolePicture picture{pixels.data(), Width, Height};
+
+    EXPECT_EQ(DrawMessagesToConsole(picture, 2, 2 + 2 * (ConsoleRows + 1)), ConsoleRows);
+    std::vector<int> rows = InkedRows(pixels, Width);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GE(rows.front(), 2);
+    EXPECT_LT(rows.back(), 2 + 2 * ConsoleRows + 1);  // the third line does not fit
+    EXPECT_TRUE(std::find_if(rows.begin(), rows.end(), [](int r) { return r > 2 + ConsoleRows; }) != rows.end());
 }
 
 } // namespace
