@@ -223,8 +223,7 @@ void AddMessageLine(const char* text, int colour, int source, bool forward)
         return;  // an empty text would mark the slot free
     if (forward)
         ForwardToInSim(line, source);
-    if (DebugLogging)
-        LogLine(line.text);
+    LogLine(line.text);  // writes only while a log file is set
     line.timeMs = platform::NowMs();
     line.colour = static_cast<uint8_t>(colour);
     line.seq = static_cast<uint8_t>(MutableMessageList.counter++);

@@ -70,7 +70,7 @@ void ClearMessageConsoleRepaint();
 // chat line from that participant, shown under the sender's name; an emote
 // "/me ..." names the sender, any other line starting with "/" is dropped)
 // or one of MessageSource*. A full list retires its oldest line first. The
-// line is written to the debug log while logging and forwarded to InSim.
+// line is written to the log file when one is set and forwarded to InSim.
 void AddMessage(const char* text, int colour, int source);
 // A plain line: the program's ordinary report.
 void PrintMessage(const char* text, int colour);
