@@ -203,7 +203,7 @@ int StepHostRestart(RootScreen* root)
         RootState.quitDecision = 2;
     }
     if (RootState.quitDecision == 2) {
-        PrintMessage("Host will restart in 3 seconds", 14);
+        PrintMessage(GetText(TX_3q_hostrest), 14);
         RootState.quitDecision = 3;
         root->restartTime = GameTime.clockMs + 3000;
         return 1;

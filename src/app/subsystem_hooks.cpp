@@ -42,5 +42,6 @@ void InstallSubsystemHooks()
     InstallDevicesVehicleHooks();
     InstallUiVehicleHooks();
     InstallNetVehicleHooks();
+    InstallNetUiHooks();
     InstallAppCoreHooks();
 }

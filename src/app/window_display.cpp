@@ -151,11 +151,11 @@ int CheckWindowedAllowed()
 {
     AdapterRecord* adapter = GetCurrentAdapter();
     if (adapter->ordinal != 0) {
-        PrintMessage("Can't go to window - not using the primary adapter", 9);
+        PrintMessage(GetText(TX_3q_winnoprm), 9);
         return 1;
     }
     if (!adapter->canRenderWindowed) {
-        PrintMessage("This adapter can't render in windowed mode", 9);
+        PrintMessage(GetText(TX_3q_adnowind), 9);
         return 1;
     }
     return 0;

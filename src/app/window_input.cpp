@@ -187,7 +187,7 @@ void HandleCtrlKey(int key)
         if (UdpPositions)
             RequestTcpPositions();
         else
-            PrintMessage("Using TCP for position updates", 9);
+            PrintMessage(GetText(TX_3q_tcpusing), 9);
         return;
     case 'V': DeliverSpecialCode(KeyCodePaste); return;
     case 'C':

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // How a key's value is read, clamped and written.
 enum class ConfigValueKind : uint8_t {
@@ -23,6 +24,7 @@ enum class ConfigValueKind : uint8_t {
 enum : uint8_t {
     ConfigKeptAfterFirstRun = 1,  // taken only when not empty and "Welcome Z" is 0
     ConfigNoFileNameChars = 2,    // a Text whose file-name characters are dropped
+    ConfigClampParts = 4,         // a Colour whose parts are clamped to 0..255 (else their low byte)
 };
 
 // One key of a settings file. Offsets are into the record the table
@@ -93,3 +95,9 @@ void ReadConfigValue(TextCursor& cursor, const ConfigKey& key, void* record);
 // Writes the key's value in the key's format into output (size bytes,
 // terminated, cut to fit); returns the length written.
 int FormatConfigValue(const ConfigKey& key, const void* record, char* output, int size);
+
+// A whole settings file described by a key table: every key the text
+// holds is read into record (the key window walk above), and the record is
+// formatted as one line per key in table order ("name value\n").
+void ReadConfigKeys(const std::string& text, const ConfigKey* keys, int count, void* record);
+std::string FormatConfigKeys(const ConfigKey* keys, int count, const void* record);

@@ -55,8 +55,9 @@ const char (&SecondLanguageName)[LanguageNameSize] = MutableSecondLanguageName;
 namespace {
 
 // Longest line of a language file that is read; the rest of a longer line
-// is skipped.
-constexpr size_t MaxLanguageLine = 127;
+// is skipped. It holds a key, its blank and the longest text any entry
+// takes (119 characters), so that no text that fits its entry is cut.
+constexpr size_t MaxLanguageLine = TextKeyLength + 1 + 119;
 // Standard colours of the message list.
 constexpr int ColourReport = 16;
 constexpr int ColourWarning = 9;
@@ -97,8 +98,10 @@ bool IsPlainFileName(const char* name)
 // Walks the lines of a language file image (size bytes followed by a zero
 // byte). Lines end at CR or LF; empty lines and zero bytes between lines are
 // skipped. Each line is cut to MaxLanguageLine characters and terminated in
-// place; lines longer than a key are handed to visit(line). Stops early when
-// visit returns false.
+// place; lines longer than a key are handed to visit(line, length) with the
+// length the line had before the cut, so that a translation too long for
+// its entry is refused rather than cut short. Stops early when visit
+// returns false.
 template <class Visit>
 void ForEachLanguageLine(char* image, size_t size, Visit visit)
 {
@@ -113,7 +116,7 @@ void ForEachLanguageLine(char* image, size_t size, Visit visit)
             ++i;
         size_t length = std::min(i - start, MaxLanguageLine);
         image[start + length] = 0;
-        if (length > static_cast<size_t>(TextKeyLength) && !visit(image + start))
+        if (length > static_cast<size_t>(TextKeyLength) && !visit(image + start, i - start))
             return;
     }
 }
@@ -170,7 +173,7 @@ bool SameDirectives(const char* english, const char* translation)
 
 // Applies one line of a language file: points the entry's slot at its text
 // when the text fits the entry and takes the same arguments as the English.
-void ApplyLanguageLine(char* line)
+void ApplyLanguageLine(char* line, size_t lineLength)
 {
     int index = FindLanguageEntry(std::string_view(line, TextKeyLength));
     if (index < 0)
@@ -182,7 +185,7 @@ void ApplyLanguageLine(char* line)
         line[TextKeyLength] = ' ';
         text = line + TextKeyLength;
     }
-    int length = static_cast<int>(std::strlen(text));
+    int length = static_cast<int>(lineLength - static_cast<size_t>(text - line));
     char report[128];
     if (length >= entry.maxLength) {
         std::snprintf(report, sizeof report, "Too long : %s (by %d)", entry.key,
@@ -264,8 +267,8 @@ int LoadLanguage(const char* name, bool report)
                     LanguageNameSize);
 
     LanguageImage = std::move(image);
-    ForEachLanguageLine(LanguageImage.get(), size, [](char* line) {
-        ApplyLanguageLine(line);
+    ForEachLanguageLine(LanguageImage.get(), size, [](char* line, size_t lineLength) {
+        ApplyLanguageLine(line, lineLength);
         return true;
     });
 
@@ -338,7 +341,7 @@ void ReadLanguageHeader(const char* fileName, char* output, int size)
 
     int codePage = 0;
     const char* languageName = nullptr;
-    ForEachLanguageLine(image.get(), length, [&](char* line) {
+    ForEachLanguageLine(image.get(), length, [&](char* line, size_t) {
         std::string_view key(line, TextKeyLength);
         const char* text = line + TextKeyLength + 1;
         if (key == "tx_codepage")

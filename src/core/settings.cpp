@@ -201,15 +201,7 @@ int SaveConfig()
         MutableSettings.outGaugeMode = 0;
     std::strcpy(MutableSettings.version, ProductVersion);
 
-    std::string text;
-    char value[256];
-    for (const ConfigKey& key : ConfigKeyTable) {
-        FormatConfigValue(key, &MutableSettings, value, sizeof value);
-        text += key.name;
-        text += value;
-        text += '\n';
-    }
-    std::string bytes = platform::TextWithCrLf(text);
+    std::string bytes = platform::TextWithCrLf(FormatConfigKeys(ConfigKeyTable, ConfigKeyCount, &MutableSettings));
     if (!platform::WriteWholeFile(ConfigFileName, bytes.data(), bytes.size())) {
         LogPrintf("SaveConfig : could not save : %s", ConfigFileName);
         return 0;

@@ -325,6 +325,9 @@ void ReadConfigValue(TextCursor& cursor, const ConfigKey& key, void* record)
         ColourRecord& colour = FieldOf<ColourRecord>(record, key);
         int parts[3] = {colour.r, colour.g, colour.b};
         ScanParts(cursor, parts, 3);
+        if (key.flags & ConfigClampParts)
+            for (int& part : parts)
+                part = ClampInt(part, 0, 255);
         colour.r = static_cast<uint8_t>(parts[0]);
         colour.g = static_cast<uint8_t>(parts[1]);
         colour.b = static_cast<uint8_t>(parts[2]);
@@ -392,4 +395,30 @@ int FormatConfigValue(const ConfigKey& key, const void* record, char* output, in
     }
     }
     return length;
+}
+
+void ReadConfigKeys(const std::string& text, const ConfigKey* keys, int count, void* record)
+{
+    TextCursor cursor{text.data(), text.size(), 0};
+    char window[KeyWindowSize] = {};
+    for (int c = cursor.Get(); c != -1; c = cursor.Get()) {
+        std::memmove(window + 1, window, KeyWindowSize - 1);
+        window[0] = static_cast<char>(c);
+        int k = MatchKeySuffix(window, keys, count);
+        if (k < count)
+            ReadConfigValue(cursor, keys[k], record);
+    }
+}
+
+std::string FormatConfigKeys(const ConfigKey* keys, int count, const void* record)
+{
+    std::string text;
+    char value[256];
+    for (int k = 0; k < count; ++k) {
+        FormatConfigValue(keys[k], record, value, sizeof value);
+        text += keys[k].name;
+        text += value;
+        text += '\n';
+    }
+    return text;
 }

@@ -64,7 +64,7 @@ int BreakLine(char* line, int length, char* next, int codePage)
         while (i < length) {
             auto c = static_cast<unsigned char>(line[i]);
             if (c < 0x20 && !reported) {
-                hooks.printError("Invalid character");
+                hooks.printError(GetText(TX_3a_invalchr));
                 reported = true;
             }
             if (hooks.isLeadByte(codePage, c)) {

@@ -46,15 +46,6 @@ constexpr int ConstLength(const char* text)
     return n;
 }
 
-constexpr bool ConstEqual(const char* a, const char* b)
-{
-    while (*a && *a == *b) {
-        ++a;
-        ++b;
-    }
-    return *a == *b;
-}
-
 constexpr bool TextRowsAreValid()
 {
     int lastMessage = -1;
@@ -74,18 +65,9 @@ constexpr bool TextRowsAreValid()
     return true;
 }
 
-constexpr bool TextKeysAreUnique()
-{
-    constexpr int count = sizeof TextCheckRows / sizeof TextCheckRows[0];
-    for (int i = 0; i < count; ++i)
-        for (int j = i + 1; j < count; ++j)
-            if (ConstEqual(TextCheckRows[i].key, TextCheckRows[j].key))
-                return false;
-    return true;
-}
-
 static_assert(TextRowsAreValid(), "text table: key length, text length or message order");
-static_assert(TextKeysAreUnique(), "text table: duplicate key");
+// A key used twice fails to compile already: each key names an enumerator
+// of TextId.
 
 MessageTextTable BuildMessageTexts();
 

@@ -166,13 +166,13 @@ int SaveScreenshot(const char* fileName)
     const GraphicsMessageHooks& hooks = GetGraphicsMessageHooks();
     platform::GfxSurface* backBuffer = nullptr;
     if (!platform::GfxSucceeded(Gfx.device->GetBackBuffer(0, &backBuffer)) || backBuffer == nullptr) {
-        hooks.printMessage("Could not get back buffer", 9);
+        hooks.printMessage(GetText(TX_3q_nobackbf), 9);
         return 1;
     }
     platform::GfxResult saved = platform::GfxSaveSurfaceToBmp(fileName, backBuffer);
     backBuffer->Release();
     if (!platform::GfxSucceeded(saved)) {
-        hooks.printMessage("Could not save surface to file", 9);
+        hooks.printMessage(GetText(TX_3q_nosvsurf), 9);
         return 1;
     }
     return 0;

@@ -155,7 +155,7 @@ int GetNumberPlate(const char* plateText)
         std::strncpy(slot.text, text, PlateTextLength);
         return TakeSlot(s);
     }
-    GetGraphicsMessageHooks().printMessage("Could not get number plate", 9);
+    GetGraphicsMessageHooks().printMessage(GetText(TX_3q_noplate_), 9);
     return TakeSlot(0);
 }
 

@@ -223,7 +223,7 @@ int RequestJoinRace()
     if (!race)
         return 0;
     if (FindLocalPlayer(*race)) {
-        PrintNotice("Driver already in race");
+        PrintNotice(GetText(TX_3g_drv_alrd));
         return 0;
     }
     if (!IsChosenCarAllowed())
@@ -343,7 +343,7 @@ int RequestTcpPositions()
         return 0;
     const uint8_t request[4] = {TcpPositionsPacket, 0, 0, 0};
     SendToHost(request, sizeof request);
-    PrintMessage("Requested TCP for position updates", ColourLightGrey);
+    PrintMessage(GetText(TX_3q_tcpreqst), ColourLightGrey);
     MutableNet.udpPositions = 0;
     return 1;
 }

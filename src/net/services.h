@@ -9,8 +9,8 @@
 // link, InSim, replays and downloads are not built yet: no link ever opens.
 // It reads the race session, the world, the cars and the interface through
 // their doors, and gives the race and the cars the frame road and the
-// session's state through their hooks (net/session_hooks.h,
-// net/vehicle_hooks.h).
+// session's state, and the message list the senders' names, through their
+// hooks (net/session_hooks.h, net/vehicle_hooks.h, net/ui_hooks.h).
 #pragma once
 
 #include "net/connections.h"
@@ -24,6 +24,7 @@
 #include "net/race_settings.h"
 #include "net/replays.h"
 #include "net/session_hooks.h"
+#include "net/ui_hooks.h"
 #include "net/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state.

@@ -142,7 +142,7 @@ void SetNextLapValidity(Race& race, int valid) { race.lapValidity[1] = valid ? L
 
 void InvalidateHotLap(Race& race, int reason)
 {
-    static const TextId reasons[] = {TX_3a_hlground, TX_3a_hl_wall_, TX_3a_hlobject, TX_3a_hlwrongw};
+    static const TextId reasons[] = {TX_3a_hli_grnd, TX_3a_hli_wall, TX_3a_hli_obje, TX_3a_hli_wron};
     if (reason < HotLapReasonGround || reason > HotLapReasonWrongWay)
         return;
     const int laps = reason == HotLapReasonWrongWay ? 1 : 2;
@@ -156,7 +156,7 @@ void InvalidateHotLap(Race& race, int reason)
     if (!changed)
         return;
     char text[128];
-    std::snprintf(text, sizeof text, GetText(TX_3a_hlinvald), GetText(reasons[reason]));
+    std::snprintf(text, sizeof text, GetText(TX_3a_htlpinvl), GetText(reasons[reason]));
     GetRaceHooks().printNotice(text);
 }
 

@@ -264,8 +264,8 @@ void ScheduleResultsSend(Race& race)
 
 void GetPlaceName(char* text, int size, int place)
 {
-    const TextId id = place >= 1 && place <= MaxRacePlayers ? static_cast<TextId>(TX_3a_place_01 + place - 1)
-                                                             : TX_3a_unclassf;
+    const TextId id = place >= 1 && place <= MaxRacePlayers ? static_cast<TextId>(TX_3a_fnsh_1st + place - 1)
+                                                             : TX_3a_fnshuncl;
     CopyFixedString(text, GetText(id), size);
 }
 

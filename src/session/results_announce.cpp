@@ -53,11 +53,11 @@ void AnnounceProvisional(const Race& race, const RaceResult& row, const char* na
     const char* shown = PrepareColourText(name);
     const int behind = race.results[0].laps - row.laps;
     if (behind <= 0)
-        std::snprintf(text, sizeof text, GetText(TX_3a_finished), shown);
+        std::snprintf(text, sizeof text, GetText(TX_3a_x_finish), shown);
     else if (behind == 1)
-        std::snprintf(text, sizeof text, GetText(TX_3a_fin1lapb), shown);
+        std::snprintf(text, sizeof text, GetText(TX_3g_x_fin1be), shown);
     else
-        std::snprintf(text, sizeof text, GetText(TX_3a_finxlapb), shown, behind);
+        std::snprintf(text, sizeof text, GetText(TX_3g_x_finxbe), shown, behind);
     hooks.printMessage(text, ColourProvisional);
     if (slot >= 0 && race.players[slot].descriptor.type == PlayerLocal)
         hooks.playMixedEffect(EffectFinish);
@@ -133,7 +133,7 @@ void UpdateRaceResults(Race& race)
         if (row.flags & ResultDisqualified) {
             if (announcedNow) {
                 char text[MessageSize];
-                std::snprintf(text, sizeof text, GetText(TX_3a_isdsqual), PrepareColourText(name));
+                std::snprintf(text, sizeof text, GetText(TX_3g_x_disqua), PrepareColourText(name));
                 hooks.printMessage(text, ColourProvisional);
             }
         } else if (slot >= 0) {
@@ -157,20 +157,20 @@ void ReportPlayerFinish(Race& race, int slot, int place, int announcedNow)
     char text[MessageSize];
     const bool alone = race.playerCount == 1;
     if (alone) {
-        std::snprintf(text, sizeof text, GetText(TX_3a_finished), shown);
+        std::snprintf(text, sizeof text, GetText(TX_3a_x_finish), shown);
         hooks.printMessage(text, ColourFinished);
     } else if (place == 0) {
-        std::snprintf(text, sizeof text, GetText(TX_3a_wonrace_), shown);
+        std::snprintf(text, sizeof text, GetText(TX_3a_x_wonrac), shown);
         hooks.printMessage(text, ColourWinner);
         race.winnerPending = 0;
     } else {
-        std::snprintf(text, sizeof text, GetText(announcedNow ? TX_3a_finplace : TX_3a_finalpos), shown, placeName);
+        std::snprintf(text, sizeof text, GetText(announcedNow ? TX_3a_x_finplc : TX_3g_x_conplc), shown, placeName);
         hooks.printMessage(text, ColourFinished);
     }
     if (player.descriptor.type == PlayerLocal && announcedNow)
         hooks.playMixedEffect(place == 0 && !alone ? EffectWin : EffectFinish);
     if (player.car && !alone)
-        SetCarStatusTag(*player.car, hooks.languageCodePage(), place == 0 ? GetText(TX_3a_winnercp) : placeName);
+        SetCarStatusTag(*player.car, hooks.languageCodePage(), place == 0 ? GetText(TX_3a_cpwinner) : placeName);
 }
 
 void CheckLappedCars(Race& race)

@@ -30,7 +30,7 @@ Material* MakeFontTexture(int t, std::vector<uint8_t>& staging)
     std::snprintf(name, sizeof name, "FONT%dAONLY", t);
     Material* material = GetMaterialFromImage(name, staging.data(), FontImageSize, FontImageSize, 1);
     if (!material)
-        PrintMessagePair("Can't create :", name, 1);
+        PrintMessagePair(GetText(TX_3q_cantcrt_), name, 1);
     return material;
 }
 

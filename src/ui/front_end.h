@@ -1,8 +1,8 @@
-// What the program shell uses of the menu widgets, the interface's
-// settings file and the front-end screens. They are not built yet: the
-// temporary bodies (front_end_pending.cpp and front_texts_pending.cpp) add
-// the menu's rows in a fixed column, open no menu screen, and say so where
-// an answer would claim work done.
+// What the program shell uses of the menu widgets, text-field editing and
+// the front-end screens. They are not built yet: the temporary bodies
+// (front_end_pending.cpp and front_texts_pending.cpp) add the menu's rows
+// in a fixed column, open no menu screen, and say so where an answer would
+// claim work done.
 #pragma once
 
 struct MouseEvent;
@@ -31,12 +31,6 @@ constexpr float VersionLineY = 0.9f;
 // text back into its buffer.
 // Pending: no text field editing; nothing opens, which the log says once.
 void EditTextField(Screen* owner, int maxLength, char* buffer, const char* title, int entryType);
-
-// "interface_cfg.txt": loaded, and saved (1 when saved).
-// Pending: no interface settings file; the load logs once, the save logs
-// once and answers 0.
-void LoadInterfaceConfig();
-int SaveInterfaceConfig();
 
 // Front-end screens the root menu opens (null when none opened).
 // Pending: none opens; each answers null.

@@ -1,20 +1,11 @@
-// Temporary bodies of the text-field editing, interface settings file and
-// front-end screens that the program shell calls, until the user interface
-// is built: no menu screen opens, and the settings file is neither read nor
-// written (which the field editing, the load and the save say once).
+// Temporary bodies of the text-field editing and the front-end screens that
+// the program shell calls, until the user interface is built: no menu
+// screen opens, and the field editing says once that it is not available.
 #include "ui/local.h"
 
 void EditTextField(Screen*, int, char*, const char*, int)
 {
     LogNotAvailableOnce(MutableUi.editFieldNoted, "EditTextField");
-}
-
-void LoadInterfaceConfig() { LogNotAvailableOnce(MutableUi.loadInterfaceNoted, "LoadInterfaceConfig"); }
-
-int SaveInterfaceConfig()
-{
-    LogNotAvailableOnce(MutableUi.saveInterfaceNoted, "SaveInterfaceConfig");
-    return 0;
 }
 
 Screen* OpenOptionsScreen(Screen*, int) { return nullptr; }

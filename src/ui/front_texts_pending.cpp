@@ -63,7 +63,7 @@ void AddMenuRow(Screen* owner, const char* text, int code, UiAction action)
 
 void AddBackButton(Screen* owner, int value, UiAction action, const char* text)
 {
-    AddUiItem(owner, -1.0f, 0.85f, -0.75f, 1.0f, UiWord(value), UiWord(text != nullptr ? text : "back"),
+    AddUiItem(owner, -1.0f, 0.85f, -0.75f, 1.0f, UiWord(value), UiWord(text != nullptr ? text : GetText(TX_3a_backbutt)),
               UiWord(value), UiWord(), UiBottomButton, InterfaceColour(UiColour::ButtonRed), action);
     SetBackButtonShown();
 }

@@ -305,7 +305,7 @@ int CreateCharCache(int& count)
     if (count >= CharCacheCount) {
         // Said once while the condition lasts, not every frame.
         if (!MutablePageFonts.cachesFullReported)
-            PrintError("All character caches are full");
+            PrintError(GetText(TX_3q_cachfull));
         MutablePageFonts.cachesFullReported = true;
         return -1;
     }
@@ -316,7 +316,7 @@ int CreateCharCache(int& count)
         texture == nullptr || texture->texture == nullptr) {
         if (texture != nullptr)
             FreeTexture(texture);
-        PrintMessagePair("Can't create :", name, 9);
+        PrintMessagePair(GetText(TX_3q_cantcrt_), name, 9);
         return -1;
     }
     CharCache* cache = new CharCache;

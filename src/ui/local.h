@@ -21,14 +21,23 @@ struct UiRecord {
     int nounFirst = 0;                      // NounFirst
     int messageHistoryShown = 0;            // MessageHistoryShown
     float messageAreaTop = -1.0f;           // MessageAreaTop
+    ColumnLayout columnLayout = ColumnLayouts[0];  // CurrentColumnLayout
     // Which services that are not built yet have said so in the log: each
     // says it once.
-    bool loadInterfaceNoted = false, saveInterfaceNoted = false;
     bool editFieldNoted = false;
 
     bool operator==(const UiRecord&) const = default;
 };
 extern UiRecord MutableUi;
+
+// The interface settings, exported read-only as InterfaceSettings
+// (interface_config.cpp).
+extern InterfaceSettingsRecord MutableInterfaceSettings;
+
+// The message list, exported read-only as MessageList (messages.cpp).
+extern MessageListRecord MutableMessageList;
+// Empties the message list and sets its hooks back.
+void ResetMessageList();
 
 // The loaded font and code pages, exported read-only as CharacterMap
 // (char_map.cpp); emptied by FreeCharacterMap.

@@ -42,4 +42,6 @@ void ResetUiTables()
     ClearDisplayList();
     MutableMessageDialog = {};
     MutableChoiceDialog = {};
+    ResetMessageList();
+    MutableInterfaceSettings = {};
 }

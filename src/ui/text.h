@@ -125,6 +125,8 @@ float GetColouredTextWidth(const char* text, float size, int codePage);
 // xSize by ySize screen units of the image, the top of the cell at y.
 void DrawPlateText(const char* text, float x, float y, float xSize, float ySize);
 
+// Height of the console glyphs in pixels.
+constexpr int ConsoleRows = 11;
 // An RGB picture the console text is drawn into (3 bytes a pixel, rows
 // top first).
 struct ConsolePicture {

@@ -12,7 +12,6 @@ constexpr float PlateGlyphGap = 0.65f;
 constexpr float PlateAccentRaise = 0.15f;
 // Glyph slot of characters that cannot be drawn here (double-byte ones).
 constexpr int PlaceholderSlot = 95;
-constexpr int ConsoleRows = 11;
 constexpr int ConsoleInkThreshold = 128;
 
 // The glyph slot and entry of a walked character; double-byte characters

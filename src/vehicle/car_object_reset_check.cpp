@@ -117,11 +117,11 @@ int CheckResetPosition(CarObject& car, CarPosRecord& request, int ignoredSlot)
 
 void ShowCantResetMessage(int reason)
 {
-    const char* why = reason == 1   ? GetText(TX_3a_rshitcar)
-                      : reason == 2 ? GetText(TX_3a_rshitnew)
-                      : reason == 3 ? GetText(TX_3a_rsyellow)
-                                    : GetText(TX_3a_rsdanger);
+    const char* why = reason == 1   ? GetText(TX_3g_could_ha)
+                      : reason == 2 ? GetText(TX_3g_could_hr)
+                      : reason == 3 ? GetText(TX_3g_would_ye)
+                                    : GetText(TX_3g_too_dang);
     char text[80];
-    std::snprintf(text, sizeof text, GetText(TX_3a_cantrset), why);
+    std::snprintf(text, sizeof text, GetText(TX_3g_cant_res), why);
     GetCarMessageHooks().printNotice(text);
 }

@@ -7,13 +7,13 @@ void SetCarStatusTag(CarObject& car, int codePage, const char* text)
     CopyFixedString(car.race.result.tag, text, CarStatusTagSize);
 }
 
-void SetCarDisqualified(CarObject& car, int codePage) { SetCarStatusTag(car, codePage, GetText(TX_3a_dsqcaptn)); }
+void SetCarDisqualified(CarObject& car, int codePage) { SetCarStatusTag(car, codePage, GetText(TX_3a_dsqulcap)); }
 
 void SetCarFinished(CarObject& car, int codePage)
 {
     car.race.result.finished = 1;
     if (car.race.result.tag[0] == 0)
-        SetCarStatusTag(car, codePage, GetText(TX_3a_fincaptn));
+        SetCarStatusTag(car, codePage, GetText(TX_3a_cpfinish));
 }
 
 void SetCarClassified(CarObject& car) { car.race.result.classified = 1; }

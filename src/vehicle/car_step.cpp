@@ -389,7 +389,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
         if (engine.running) {
             StopEngine(engine);
         } else if (car.data.carClass == LimiterLampClass) {
-            TellPlayer(GetText(TX_3a_nostartr));
+            TellPlayer(GetText(TX_3h_thisnost));
         } else {
             StartEngine(engine);
             if (GetCarSoundHooks().isSoundRunning())
@@ -402,11 +402,11 @@ void HandlePlayerRequests(CarObject& car, int slot)
         if (car.race.pitSpeedLimit) {
             car.race.pitSpeedLimit = 0;
         } else if (!(car.data.dataFlags & CarDataPitLimiter)) {
-            TellPlayer(GetText(TX_3a_nolimitr));
+            TellPlayer(GetText(TX_3g_nospdlim));
         } else {
             const int limit = GetCarPathHooks().lowestSpeedLimit();
             if (limit <= 0)
-                TellPlayer(GetText(TX_3a_nolimzon));
+                TellPlayer(GetText(TX_3g_notequip));
             else
                 car.race.pitSpeedLimit = uint8_t(limit > 255 ? 255 : limit);
         }
@@ -419,7 +419,7 @@ void HandlePlayerRequests(CarObject& car, int slot)
         else if (car.data.tractionControl & TcFitted)
             car.tuning.tcSwitchedOff = 1;
         else
-            TellPlayer(GetText(TX_3a_notractc));
+            TellPlayer(GetText(TX_3h_thisnotc));
         w[17] = 0;
         MarkActive(car);
     }

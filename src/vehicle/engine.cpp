@@ -425,13 +425,13 @@ void FormatEngineInfo(const EngineRecord& engine, char* displacementText, char* 
     char digits[8];
     const char* cylinders = CylinderWord(engine, digits);
     if (engine.displacement >= 1000)
-        std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_englitre), engine.displacement / 1000,
+        std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_engltfmt), engine.displacement / 1000,
                       turbo, LayoutWord(engine), cylinders);
     else
-        std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_engcubcc), engine.displacement, turbo,
+        std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_engccfmt), engine.displacement, turbo,
                       LayoutWord(engine), cylinders);
-    std::snprintf(torqueText, EngineInfoTextLength, GetText(TX_3a_engtorqu), engine.maxTorque,
+    std::snprintf(torqueText, EngineInfoTextLength, GetText(TX_3a_trqnmlbr), engine.maxTorque,
                   engine.maxTorque / 1.35582f, RpmOf(engine.maxTorqueSpeed));
-    std::snprintf(powerText, EngineInfoTextLength, GetText(TX_3a_engpower), engine.maxPower / 1000,
+    std::snprintf(powerText, EngineInfoTextLength, GetText(TX_3a_pwrkwbhr), engine.maxPower / 1000,
                   engine.maxPower * 0.0013413f, RpmOf(engine.maxPowerSpeed));
 }

@@ -39,15 +39,15 @@ void EnterPitLane(CarObject& car)
     case PenaltyDriveThroughGiven:
     case PenaltyStopGoGiven:
         car.pit.purpose = PitPurposeNothing;
-        reason = GetText(TX_3a_nopurpos);
+        reason = GetText(TX_3g_nopurtxt);
         break;
     case PenaltyDriveThroughToServe:
         car.pit.purpose = PitPurposeDriveThrough;
-        reason = GetText(TX_3a_drvthrgh);
+        reason = GetText(TX_3g_drthrtxt);
         break;
     case PenaltyStopGoToServe:
         car.pit.purpose = PitPurposeStopGo;
-        reason = GetText(TX_3a_stopgopn);
+        reason = GetText(TX_3g_stpgotxt);
         break;
     default:
         car.pit.purpose = PitPurposeStop;

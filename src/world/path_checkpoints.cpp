@@ -159,7 +159,7 @@ int SetupPathCheckpoints(Path& path, const PathWorld& world)
             missing = true;
         }
         if (missing)
-            WorldPrintError("Lap timing error");
+            WorldPrintError(GetText(TX_3q_laptimer));
     }
     if (path.flags & PathClosedLoop) {
         const int finish = path.timingNodes[0] >= 1 ? path.timingNodes[0] : 0;

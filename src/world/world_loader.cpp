@@ -433,7 +433,7 @@ int OpenWorld(World& world, const char* siteName, const char* siteCode, int buil
     std::snprintf(world.siteCode, 3, "%s", siteCode ? siteCode : "");
     std::snprintf(world.name, sizeof world.name, "%s", siteName ? siteName : "");
     if (FindSite(world.name, nullptr) < 0) {
-        WorldPrintMessage("Unknown track", 9);
+        WorldPrintMessage(GetText(TX_3a_trckunkn), 9);
         return 0;
     }
     CloseDataFile(world.worldReader);
@@ -442,12 +442,12 @@ int OpenWorld(World& world, const char* siteName, const char* siteCode, int buil
     std::snprintf(path, sizeof path, WorldFileTemplate, world.name);
     int version = 0;
     if (LoadDataFile(world.worldReader, nullptr, path, WorldFileMagic, version, WorldFileVersion, false)) {
-        WorldPrintMessage("Track not found", 9);
+        WorldPrintMessage(GetText(TX_3a_trcknofn), 9);
         return 0;
     }
     if (version < OldestWorldVersion) {
         CloseDataFile(world.worldReader);
-        WorldPrintMessage("Obsolete track", 9);
+        WorldPrintMessage(GetText(TX_3a_trckobso), 9);
         return 0;
     }
     FreeWorldContents(world);

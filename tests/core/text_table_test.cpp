@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,7 +76,7 @@ TEST_F(TextTableTest, LanguageLinesApplyAsTheFileFormatSays)
                   "3a_spselect Solo\r"               // CR alone ends a line
                   + std::string("\0\0", 2) +         // zero bytes between lines
                   "\n\n3a_mpselect Multi joueur\r\n" +
-                  longLine + "\r\n"                  // cut at 127: the rest is no entry
+                  longLine + "\r\n"                  // too long, and cut: the rest is no entry
                   "3a_unknownk Nothing\r\n"          // unknown key ignored
                   "3a_hlselec\r\n"                   // too short for a key
                   "3A_OPSELECT Case matters\r\n"
@@ -84,7 +87,7 @@ TEST_F(TextTableTest, LanguageLinesApplyAsTheFileFormatSays)
     EXPECT_STREQ(GetText(TX_3a_spselect), "Solo");
     EXPECT_STREQ(GetText(TX_3a_mpselect), "Multi joueur");
     EXPECT_STREQ(GetText(TX_3a_opselect), "Options");
-    EXPECT_STREQ(GetText(TX_3a_loadinfo), "Loading");  // 115 characters: too long
+    EXPECT_STREQ(GetText(TX_3a_loadinfo), "Loading");  // too long
     EXPECT_STREQ(GetText(TX_3a_racexlap), "%d Runden");
     EXPECT_STREQ(GetText(TX_3a_race1lap), "race 1 lap");  // not in the file
 
@@ -260,6 +263,69 @@ TEST_F(TextTableTest, EnglishFileHasCrLfLinesAndLoadsBack)
         EXPECT_TRUE(PointsIntoLanguage(id)) << TextTable[i].key;
     }
     EXPECT_EQ(Log().find("LoadLanguage"), std::string::npos) << Log();
+}
+
+// The keys translators work from: every text the screens, reports and
+// shared messages show, and the configuration names of the track sites.
+std::vector<std::string> ReadReferenceKeys()
+{
+    std::ifstream in(std::string(QV_SOURCE_DIR) + "/tests/core/data/text_keys.txt");
+    std::vector<std::string> keys;
+    for (std::string key; in >> key;)
+        keys.push_back(key);
+    return keys;
+}
+
+TEST_F(TextTableTest, TheEnglishFileListsEveryKeyOfTheReferenceOnce)
+{
+    const std::vector<std::string> keys = ReadReferenceKeys();
+    ASSERT_EQ(keys.size(), 1586u);
+    folder.WriteFile("data/placeholder", "");
+    ASSERT_EQ(WriteEnglishFile(), 1);
+    const std::string bytes = folder.ReadFile("data/language/English.txt");
+    std::set<std::string> written;
+    for (size_t at = bytes.find("\r\n\r\n") + 4; at < bytes.size(); at = bytes.find("\r\n", at) + 2)
+        EXPECT_TRUE(written.insert(bytes.substr(at, TextKeyLength)).second) << bytes.substr(at, TextKeyLength);
+    for (const std::string& key : keys)
+        EXPECT_EQ(written.count(key), 1u) << key;
+    EXPECT_EQ(Log().find("Duplicate"), std::string::npos) << Log();
+}
+
+// A translator may use every character up to the maximum: a file that
+// translates every text at its longest loads whole, and one character more
+// is refused for that text alone.
+TEST_F(TextTableTest, ATranslationOfEveryTextAtItsLongestLoadsWhole)
+{
+    std::string file;
+    std::vector<std::string> expected(TextCount);
+    for (int i = 0; i < TextCount; ++i) {
+        const TextEntry& entry = TextTable[i];
+        const bool leadingBlank = entry.english[0] == ' ';
+        std::string text = entry.english + (leadingBlank ? 1 : 0);
+        text.resize(entry.maxLength - 1u - (leadingBlank ? 1u : 0u), 'x');
+        expected[i] = (leadingBlank ? " " : "") + text;
+        if (i == TX_3a_racexlap)
+            text += 'x';  // one over the maximum
+        file += std::string(entry.key) + " " + text + "\r\n";
+    }
+    WriteLanguage("Longest", file);
+    ASSERT_EQ(LoadLanguage("Longest", true), 1);
+    for (int i = 0; i < TextCount; ++i) {
+        if (i != TX_3a_racexlap) {
+            EXPECT_EQ(GetText(static_cast<TextId>(i)), expected[i]) << TextTable[i].key;
+        }
+    }
+    EXPECT_STREQ(GetText(TX_3a_racexlap), TextTable[TX_3a_racexlap].english);
+    const std::string log = Log();
+    EXPECT_NE(log.find("Too long : 3a_racexlap (by 1)"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LoadLanguage : Too long"), log.rfind("LoadLanguage : Too long")) << log;
+    EXPECT_EQ(log.find("Wrong format"), std::string::npos) << log;
+
+    // A line longer than any entry takes is refused whole, not cut short.
+    WriteLanguage("Longer", "3h_tip_pesc " + std::string(150, 'y') + "\r\n");
+    ASSERT_EQ(LoadLanguage("Longer", true), 1);
+    EXPECT_STREQ(GetText(TX_3h_tip_pesc), TextTable[TX_3h_tip_pesc].english);
+    EXPECT_NE(Log().find("Too long : 3h_tip_pesc (by 31)"), std::string::npos) << Log();
 }
 
 TEST_F(TextTableTest, SharedMessagesByNumberAndByEnglishText)

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "net_fixture.h"
+#include "ui/services.h"
 
 namespace {
 
@@ -220,4 +221,20 @@ TEST_F(ConnectionTableTest, PlayersOfAConnectionThatIsGoneLeaveTheRace)
     ASSERT_EQ(race.playerCount, 2);
     EXPECT_STREQ(race.players[1].descriptor.name, "P3");
     EXPECT_TRUE(Shown("removed P2 (bad connection)"));
+}
+
+// A chat line from a connection shows under the name the table holds for
+// it, and follows the table when a removal moves the record.
+TEST_F(ConnectionTableTest, ChatLinesShowTheSendersNameFromTheTable)
+{
+    ResetUiTables();
+    StartSession(3);  // "Host", "Guest1", "Guest2"
+    InstallNetUiHooks();
+    AddMessage("hello", 2, 2);
+    RemoveConn(1);
+    AddMessage("again", 2, 1);
+    EXPECT_STREQ(MessageList.visible[0].text, "^7Guest2 ^7: ^8hello");
+    EXPECT_STREQ(MessageList.visible[1].text, "^7Guest2 ^7: ^8again");
+    EXPECT_EQ(GetMessageHooks().connectionName(MaxConnections), nullptr);
+    ResetUiTables();
 }

@@ -1,30 +1,14 @@
-// The interface's reset, and the settings file it cannot save yet: the
-// reset gives back the start-up records whatever they held, and the save
-// answers that nothing was saved and says so once.
+// The interface's reset gives back the start-up records whatever they held.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "support/dirty_record.h"
-#include "support/temp_folder.h"
-#include "ui/local.h"
+#include "tables_fixture.h"
 
 namespace {
 
-class UiResetTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetCoreTables();
-        ResetUiTables();
-    }
-    void TearDown() override
-    {
-        ResetUiTables();
-        ResetCoreTables();
-    }
-    TempFolder folder;  // the debug log goes here
-};
+using UiResetTest = UiTablesTest;
 
 TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
 {
@@ -64,6 +48,12 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutableChoiceDialog.alive = 1;
     MutableChoiceDialog.count = 4;
     MutableChoiceDialog.savedUiMode = 2;
+    DirtyRecord(MutableMessageList, 0x01);
+    DirtyRecord(MutableInterfaceSettings);
+    SelectColumnLayout(5);
+    MessageHooks hooks;
+    hooks.isInSimPrefix = [](int) { return true; };
+    SetMessageHooks(hooks);
 
     ResetUiTables();
 
@@ -107,16 +97,10 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(MutableChoiceDialog.alive, 0);
     EXPECT_EQ(MutableChoiceDialog.count, 0);
     EXPECT_EQ(MutableChoiceDialog.savedUiMode, 0);
-}
-
-TEST_F(UiResetTest, TheInterfaceSettingsAreNotSavedAndTheSaveSaysSoOnce)
-{
-    EXPECT_EQ(SaveInterfaceConfig(), 0);
-    EXPECT_EQ(SaveInterfaceConfig(), 0);
-    const std::string log = folder.ReadFile("deb.log");
-    const size_t first = log.find("SaveInterfaceConfig : not available yet");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(log.find("SaveInterfaceConfig : not available yet", first + 1), std::string::npos);
+    EXPECT_EQ(MessageList, MessageListRecord{});
+    EXPECT_EQ(InterfaceSettings, InterfaceSettingsRecord{});
+    EXPECT_EQ(CurrentColumnLayout, ColumnLayouts[0]);
+    EXPECT_FALSE(GetMessageHooks().isInSimPrefix('!'));
 }
 
 } // namespace

@@ -1,0 +1,85 @@
+// The interface settings file "interface_cfg.txt": the opacities and colours
+// of the menu items, read, clamped and written through one key table.
+#include <cstddef>
+#include <string>
+
+#include "platform/files.h"
+#include "ui/local.h"
+
+InterfaceSettingsRecord MutableInterfaceSettings;
+const InterfaceSettingsRecord& InterfaceSettings = MutableInterfaceSettings;
+
+namespace {
+
+constexpr const char* InterfaceConfigFileName = "interface_cfg.txt";
+
+constexpr ConfigKey OpacityKey(const char* name, size_t offset, double defaultValue)
+{
+    return {name, ConfigValueKind::Float, 0, static_cast<uint16_t>(offset), 0, 2, defaultValue, 0, 1, 0, nullptr, {}};
+}
+
+constexpr ConfigKey ColourKey(const char* name, size_t offset, ColourRecord colour)
+{
+    return {name, ConfigValueKind::Colour, ConfigClampParts, static_cast<uint16_t>(offset), 0, 0, 0, 0, 0, 0,
+            nullptr, {colour.r, colour.g, colour.b, 0}};
+}
+
+#define QV_OPACITY(name, field) OpacityKey(name, offsetof(InterfaceSettingsRecord, field), Defaults.field)
+#define QV_COLOUR(name, field) ColourKey(name, offsetof(InterfaceSettingsRecord, field), Defaults.field)
+
+constexpr InterfaceSettingsRecord Defaults;
+
+// The keys in file order, each ending in its blank.
+const ConfigKey InterfaceKeys[] = {
+    QV_OPACITY("Big Opacity ", bigOpacity),
+    QV_COLOUR("Big Col ", bigColour),
+    QV_OPACITY("Button Opacity ", buttonOpacity),
+    QV_COLOUR("Button Col ", buttonColour),
+    QV_COLOUR("Title Grey ", titleGrey),
+    QV_COLOUR("Big Text ", bigText),
+    QV_COLOUR("Text Unselected ", textUnselected),
+    QV_COLOUR("Text Selected ", textSelected),
+    QV_COLOUR("Text Unavailable ", textUnavailable),
+    QV_COLOUR("Text String ", textString),
+    QV_COLOUR("Button Green ", buttonGreen),
+    QV_COLOUR("Button Red ", buttonRed),
+    QV_COLOUR("Button Alt ", buttonAlt),
+    QV_COLOUR("Small Map Light ", smallMapLight),
+    QV_COLOUR("Small Map Dark ", smallMapDark),
+    QV_COLOUR("Car Lap Ahead ", carLapAhead),
+    QV_COLOUR("Car Ahead ", carAhead),
+    QV_COLOUR("AI Ahead ", aiAhead),
+    QV_COLOUR("Own Car ", ownCar),
+    QV_COLOUR("AI Behind ", aiBehind),
+    QV_COLOUR("Car Behind ", carBehind),
+    QV_COLOUR("Car Lap Behind ", carLapBehind),
+};
+constexpr int InterfaceKeyCount = sizeof InterfaceKeys / sizeof InterfaceKeys[0];
+static_assert(InterfaceKeyCount == 22);
+
+#undef QV_OPACITY
+#undef QV_COLOUR
+
+} // namespace
+
+void SetInterfaceSettings(const InterfaceSettingsRecord& settings) { MutableInterfaceSettings = settings; }
+
+void LoadInterfaceConfig()
+{
+    InterfaceSettingsRecord settings;
+    std::string text;
+    if (platform::ReadTextFile(InterfaceConfigFileName, text))
+        ReadConfigKeys(text, InterfaceKeys, InterfaceKeyCount, &settings);
+    MutableInterfaceSettings = settings;
+}
+
+int SaveInterfaceConfig()
+{
+    std::string bytes =
+        platform::TextWithCrLf(FormatConfigKeys(InterfaceKeys, InterfaceKeyCount, &MutableInterfaceSettings));
+    if (!platform::WriteWholeFile(InterfaceConfigFileName, bytes.data(), bytes.size())) {
+        LogPrintf("SaveInterfaceConfig : could not save : %s", InterfaceConfigFileName);
+        return 0;
+    }
+    return 1;
+}
