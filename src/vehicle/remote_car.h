@@ -20,6 +20,8 @@ class CarObject;
 constexpr int CarStateRecordSize = 68;
 struct CarStateRecord {
     uint8_t bytes[CarStateRecordSize] = {};
+
+    bool operator==(const CarStateRecord&) const = default;
 };
 // Offsets of the car's fields in the record.
 enum : int {
