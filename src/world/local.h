@@ -93,6 +93,16 @@ void InstallWorldSurroundings(World* world);
 
 // The 16-bit angle of a heading in radians (x 10430, truncated).
 int32_t HeadingToAngle16(float radians);
+// 16.16 sums and differences that wrap as the fixed-point type does (a
+// damaged file's values may reach past the range).
+inline int32_t WrapAdd(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t WrapSub(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
 // a x b >> 16 in 64 bits (16.16 products of the road and grids).
 inline int32_t Mul16(int32_t a, int32_t b)
 {

@@ -17,12 +17,14 @@ int Index(const StripObject& strip, int direction, int i)
     return direction == 1 ? i : static_cast<int>(strip.points.size()) - 1 - i;
 }
 
-// The world position of a point of an end profile at its offset.
+// The world position of a point of an end profile at its offset; the sum
+// wraps as every 16.16 sum does (a damaged file's profile may reach past
+// the range).
 FixedVector EndPoint(const StripObject& end, const StripPoint& point)
 {
     const FixedVector axis = HeadingAxis(end.heading);
-    return MakeFixedVector(end.x.raw + Mul16(point.offset, axis.x.raw), end.y.raw + Mul16(point.offset, axis.y.raw),
-                           point.height);
+    return MakeFixedVector(end.x.raw, end.y.raw, 0) +
+           MakeFixedVector(Mul16(point.offset, axis.x.raw), Mul16(point.offset, axis.y.raw), point.height);
 }
 
 // The points an attached profile takes from its ends, in order: the first
@@ -59,7 +61,7 @@ void InitAttached(StripObject& strip)
     }
     strip.x = Fixed(static_cast<int32_t>((int64_t(anchor[0].x.raw) + anchor[1].x.raw) / 2));
     strip.y = Fixed(static_cast<int32_t>((int64_t(anchor[0].y.raw) + anchor[1].y.raw) / 2));
-    const int32_t dx = anchor[1].x.raw - anchor[0].x.raw, dy = anchor[1].y.raw - anchor[0].y.raw;
+    const int32_t dx = WrapSub(anchor[1].x.raw, anchor[0].x.raw), dy = WrapSub(anchor[1].y.raw, anchor[0].y.raw);
     strip.heading = static_cast<float>(WorldAtan2(dy, dx));
     const int32_t w = IntLength2(dx, dy);
     for (size_t i = 0; i < next; i++)

@@ -202,5 +202,8 @@ void GenerateTreeBranches(TreeObject& tree, int mode)
         return;
     }
     const FixedVector toBase = base - tree.centre;
-    tree.radius = IntLength3(toBase.x.raw, toBase.y.raw, toBase.z.raw) + largest;
+    // A damaged file's tree may reach past the range: its radius stops at
+    // the largest there is.
+    tree.radius = static_cast<int32_t>(
+        std::min<int64_t>(int64_t(IntLength3(toBase.x.raw, toBase.y.raw, toBase.z.raw)) + largest, INT32_MAX));
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "world/hooks.h"
+#include "world/local.h"
 #include "world/paths.h"
 
 namespace {
@@ -14,14 +15,6 @@ constexpr int NodeFixedBytes = 4 + 12 + 28 + 4;
 constexpr int KeyedEntryBytes = 4;
 constexpr int LightMapValueBytes = 4 + 8;
 
-int32_t WrapAdd(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-int32_t WrapSub(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 
 // a + round((b - a) t) on a 16.16 component: the difference wraps as the
 // 32-bit registers do; the product is rounded to the nearest integer.

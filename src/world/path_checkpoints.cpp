@@ -23,10 +23,6 @@ constexpr int32_t RubberLift = 2048;
 // The smallest radius a path reports, and what is added to its half-diagonal.
 constexpr int32_t SmallestPathRadius = 384 * Metre, PathRadiusMargin = 20 * Metre;
 
-int32_t WrapAdd(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 // The point z metres (16.16) below p.
 FixedVector Below(const FixedVector& p, int32_t z)

@@ -12,7 +12,6 @@ namespace {
 // A point may lie this far (1 cm) outside an end line and still be tested.
 constexpr int32_t EndLineSlack = 655;
 
-int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
 float Metres(int32_t v) { return float(v) * (1.0f / 65536.0f); }
 
 // The derivative of a cubic at s, per unit s (16.16); products and sums

@@ -63,8 +63,6 @@ bool CurveCountFits(RecordReading& in, int count)
     return true;
 }
 
-int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
-int32_t WrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
 
 FixedVector ScaleAxis(const FixedVector& axis, int32_t length)
 {
