@@ -15,6 +15,7 @@
 
 #include "support/process.h"
 #include "support/temp_folder.h"
+#include "game_folder_fixture.h"
 
 namespace {
 
@@ -108,19 +109,8 @@ wait $pid
 echo "exit=$?" >> session.txt
 )SH";
 
-class MenuPointerTest : public ::testing::Test {
+class MenuPointerTest : public GameFolderTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        built = std::make_unique<TempFolder>();
-        ProcessResult result = RunProcess(QV_MKDATA, {built->Path()}, built->Path());
-        ASSERT_EQ(result.exitCode, 0) << result.output;
-    }
-    static void TearDownTestSuite() { built.reset(); }
-    void SetUp() override
-    {
-        fs::copy(built->Path() + "/data", folder.Path() + "/data", fs::copy_options::recursive);
-    }
     Picture Shot(int n)
     {
         char name[64];
@@ -129,11 +119,7 @@ protected:
         EXPECT_TRUE(picture.Load(folder.Path() + name)) << name;
         return picture;
     }
-
-    static std::unique_ptr<TempFolder> built;
-    TempFolder folder;
 };
-std::unique_ptr<TempFolder> MenuPointerTest::built;
 
 TEST_F(MenuPointerTest, MenuRowsAndTheQuitQuestionAnswerThePointerAndTheKeys)
 {

@@ -154,10 +154,10 @@ PrivateDisplay ScreenPictureTest::display;
 std::unique_ptr<TempFolder> ScreenPictureTest::folder;
 WindowRun ScreenPictureTest::run;
 
-// The root screen's title line and menu rows, and the back button, are
-// drawn as text: each line's glyphs alike to the font's, within a pixel of
-// where the layout put them, in its colour, with nothing else drawn around
-// them, and the lines spell the menu's texts.
+// The root screen's version line, menu rows and exit button are drawn as
+// text: each line's glyphs alike to the font's, within a pixel of where the
+// layout put them, in its colour, with nothing else drawn around them, and
+// the lines spell the menu's texts.
 TEST_F(ScreenPictureTest, RootScreenShowsItsTitleAndMenuRowsAsTextWhereTheLayoutPutsThem)
 {
     std::vector<std::string> arguments = {"text", folder->Path(), Path("window.ppm"), Path("layout.txt"),

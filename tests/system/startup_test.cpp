@@ -24,6 +24,7 @@
 
 #include "support/process.h"
 #include "support/temp_folder.h"
+#include "game_folder_fixture.h"
 
 extern char** environ;
 
@@ -91,25 +92,8 @@ bool WaitForLogLine(const std::string& folder, const std::string& wanted, int se
     return false;
 }
 
-class StartupTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        built = std::make_unique<TempFolder>();
-        ProcessResult result = RunProcess(QV_MKDATA, {built->Path()}, built->Path());
-        ASSERT_EQ(result.exitCode, 0) << result.output;
-    }
-    static void TearDownTestSuite() { built.reset(); }
-    // Each test runs in a copy of the generated game folder.
-    void SetUp() override
-    {
-        fs::copy(built->Path() + "/data", folder.Path() + "/data", fs::copy_options::recursive);
-    }
-
-    static std::unique_ptr<TempFolder> built;
-    TempFolder folder;
-};
-std::unique_ptr<TempFolder> StartupTest::built;
+// Each test runs in a copy of the generated game folder.
+class StartupTest : public GameFolderTest {};
 
 TEST_F(StartupTest, InvisibleHostStartsRunsAndShutsDownInOrderOnASignal)
 {

@@ -221,6 +221,8 @@ TEST_F(SliderTest, ATypedValueIsTakenWithinTheSlidersRange)
         PointAt(0, 0);
         Press(2);
         EXPECT_EQ(MutablePointer.drag.state, DragNone) << "a value entry is no drag";
+        EXPECT_EQ(owner.child, &TextEntryDialog.header) << "a right click asks for the value";
+        CloseTextDialog();
         complete(&owner, c.typed, c.kind);
         const float stored = c.kind == UiByteRangeSlider ? byte : c.kind == UiWideSlider ? wide : real;
         if (c.kind == UiAngleSlider)
