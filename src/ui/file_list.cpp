@@ -102,8 +102,9 @@ void FillTimeTexts(FileEntry& entry)
     struct tm utc {};
     gmtime_r(&seconds, &utc);
     std::snprintf(entry.timeText, sizeof entry.timeText, "%.2d:%.2d.%.2d", utc.tm_hour, utc.tm_min, utc.tm_sec);
-    std::snprintf(entry.dateText, sizeof entry.dateText, "%d/%d/%.2d", utc.tm_mday, utc.tm_mon + 1,
-                  (utc.tm_year + 1900) % 100);
+    // Day, month and the year's last two digits: each at most two digits.
+    std::snprintf(entry.dateText, sizeof entry.dateText, "%u/%u/%.2u", unsigned(utc.tm_mday) % 100u,
+                  unsigned(utc.tm_mon + 1) % 100u, unsigned(utc.tm_year + 1900) % 100u);
 }
 
 // Where a new entry goes so that the list stays sorted: before the first
