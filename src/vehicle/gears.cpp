@@ -219,7 +219,7 @@ void ShiftGear(CarObject& car)
 
 void SelectGear(CarObject& car)
 {
-    if (car.step.settleCounter < 100)
+    if (car.step.settleCounter < CarSettledSteps)
         return;
     const uint16_t* words = car.inputs.words;
     if (words[14] != NoHShifterGear) {

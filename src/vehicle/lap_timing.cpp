@@ -16,16 +16,8 @@ constexpr int32_t LapTimeShownSteps = 1200;
 // False starts: a time penalty at a layout start, else a drive-through or
 // a stop-go (pit lane with a limit and more than 3 laps) or a time penalty.
 constexpr uint8_t FalseStartSeconds = 30;
-constexpr int PenaltyCodeDriveThrough = 1, PenaltyCodeStopGo = 3, PenaltyCode30 = 5, PenaltyCode45 = 6;
 constexpr int ShortRaceLaps = 3;
 constexpr int FalseStartSound = 4;
-
-void PutInt32(uint8_t* at, int32_t value)
-{
-    const auto v = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; i++)
-        at[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 int SplitIndex(int timingState) { return std::clamp(timingState - 2, 0, 3); }
 
@@ -42,7 +34,7 @@ int CountSplit(CarObject& car, int playerId, bool valid)
         t = std::max(t, UntimedLap);
     lap.lastTime = t;
     uint8_t packet[SplitPacketSize] = {SplitPacket, uint8_t(playerId), uint8_t(car.race.timingState + 1), 0};
-    PutInt32(packet + 4, t);
+    PutInt(packet + 4, t);
     QueuePacket(packet, SplitPacketSize);
     lap.lapStartFlag = 0;
     if (car.race.timingState == GetCarTimingHooks().timingPointCount())
@@ -123,8 +115,8 @@ int CountLap(CarObject& car, const RaceTimingFacts& facts, int playerId, bool va
         SetCarFinished(car, facts.codePage);
     uint8_t packet[LapPacketSize] = {LapPacket, uint8_t(playerId), uint8_t(car.race.lapCount & 0xFF),
                                      uint8_t((car.race.lapCount >> 8) & 0xFF)};
-    PutInt32(packet + 4, t);
-    PutInt32(packet + 8, lap.totalTime);
+    PutInt(packet + 4, t);
+    PutInt(packet + 8, lap.totalTime);
     QueuePacket(packet, LapPacketSize);
     return 1;
 }
@@ -132,9 +124,7 @@ int CountLap(CarObject& car, const RaceTimingFacts& facts, int playerId, bool va
 void ReportFalseStartPenalty(CarObject& car, int playerId)
 {
     GetCarSoundHooks().playInterfaceSound(FalseStartSound);
-    const uint8_t packet[PenaltyPacketSize] = {TimePenaltyPacket, uint8_t(playerId), FalseStartSeconds,
-                                               PenaltyReasonFalseStart};
-    QueuePacket(packet, PenaltyPacketSize);
+    QueueCarPacket(TimePenaltyPacket, playerId, FalseStartSeconds, PenaltyReasonFalseStart);
     car.lap.falseStartSent = 1;
 }
 
@@ -144,13 +134,11 @@ void ReportFalseStartPenalty(CarObject& car, int playerId)
 void ReportFalseStartDriveThrough(CarObject& car, int playerId, int lightState, int raceLaps)
 {
     const bool lit = lightState != 0;
-    int code = lit ? PenaltyCode30 : PenaltyCode45;
+    int code = lit ? PenaltyCode30Seconds : PenaltyCode45Seconds;
     if (raceLaps > ShortRaceLaps && GetCarTimingHooks().hasSpeedZones())
         code = lit ? PenaltyCodeDriveThrough : PenaltyCodeStopGo;
     car.race.result.penaltyState = static_cast<uint8_t>(code);
-    const uint8_t packet[PenaltyPacketSize] = {CarPacketPenalty, uint8_t(playerId), uint8_t(code),
-                                               PenaltyReasonFalseStart};
-    QueuePacket(packet, PenaltyPacketSize);
+    QueueCarPacket(CarPacketPenalty, playerId, code, PenaltyReasonFalseStart);
     car.lap.falseStartSent = 1;
 }
 

@@ -57,6 +57,10 @@ inline bool SameTextNoCase(const char* a, const char* b, int n)
     return true;
 }
 
+// Steps after a reset before a car counts as settled: gears may be chosen
+// and the pit lane serves it from then on.
+constexpr uint8_t CarSettledSteps = 100;
+
 // Little-endian values in packet bytes.
 inline int32_t GetInt(const uint8_t* p)
 {

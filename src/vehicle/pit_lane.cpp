@@ -17,8 +17,6 @@ constexpr float SpeedingMargin = 20.0f / 3.6f;
 constexpr int LateLaps = 3;
 // Steps a car must have run before it is served in a pit box.
 constexpr int32_t FirstServiceStep = 2000;
-// Steps after a reset before the gears may be chosen.
-constexpr uint8_t SettledSteps = 100;
 // A stopped car with the engine below idle is held after this many
 // inactive steps (40 s).
 constexpr int32_t HoldAfterSteps = 4000;
@@ -186,7 +184,7 @@ void UpdatePitLane(CarObject& car, int slot, float dt, int stoppedChanged)
     if (car.pit.speedZone < 0 && car.race.pitState != PitOutside)
         LeavePitLane(car, orders.playerId);
     CountDownPitReport(car, orders.playerId);
-    if (car.step.settleCounter >= SettledSteps)
+    if (car.step.settleCounter >= CarSettledSteps)
         SelectGear(car);
 }
 

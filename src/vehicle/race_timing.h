@@ -23,7 +23,7 @@ enum : uint8_t {
     TimePenaltyPacket = 50,  // [50][player id][seconds][reason]
     FlagPacket = 70,         // [70][player id][flag][other player id]
 };
-constexpr int SplitPacketSize = 8, LapPacketSize = 12, PenaltyPacketSize = 4, FlagPacketSize = 4;
+constexpr int SplitPacketSize = 8, LapPacketSize = 12;
 // FlagPacket flags: raised (with FlagRaised) or cleared.
 enum : uint8_t { BlueFlag = 1, YellowFlag = 2, FlagRaised = 0x80 };
 // The hot lap's reason "wrong way".

@@ -5,8 +5,6 @@
 
 namespace {
 
-// Steps after a reset before the car counts as settled.
-constexpr uint8_t SettleSteps = 100;
 // m/s: a stopped car moves again above the first speed, a moving car
 // stops below the second; the gap keeps a creeping car from flickering.
 constexpr float MovingAgainSpeed = 1.0f, StoppingSpeed = 0.6f;
@@ -28,7 +26,7 @@ void MarkCarStopped(CarObject& car)
 
 int UpdateStoppedState(CarObject& car)
 {
-    if (car.step.settleCounter < SettleSteps) {
+    if (car.step.settleCounter < CarSettledSteps) {
         car.step.settleCounter++;
         return 0;
     }

@@ -158,8 +158,7 @@ void FollowPath(CarObject& car)
 
 void QueueFlag(int playerId, uint8_t flag, int otherId)
 {
-    const uint8_t packet[FlagPacketSize] = {FlagPacket, uint8_t(playerId), flag, uint8_t(otherId)};
-    GetCarNetHooks().queueGamePacket(packet, FlagPacketSize);
+    QueueCarPacket(FlagPacket, playerId, flag, otherId);
 }
 
 bool IsOnRoad(const CarObject& car)
