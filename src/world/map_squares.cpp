@@ -96,10 +96,15 @@ void SetGridRectangle(World& world, int32_t surfaceMinX, int32_t surfaceMaxX, in
     auto clamp32 = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
     world.gridMinX = Fixed(clamp32(minX));
     world.gridMinY = Fixed(clamp32(minY));
-    world.cellWidth = Fixed(static_cast<int32_t>(std::max<int64_t>((maxX - minX) / GridSide, SmallestCell)));
-    world.cellHeight = Fixed(static_cast<int32_t>(std::max<int64_t>((maxY - minY) / GridSide, SmallestCell)));
-    world.gridMaxX = Fixed(world.gridMinX.raw + GridSide * world.cellWidth.raw);
-    world.gridMaxY = Fixed(world.gridMinY.raw + GridSide * world.cellHeight.raw);
+    // A damaged file's objects may lie far past the range: a cell is at
+    // most a grid's share of it, so the grid's far edge stays in range.
+    auto cell = [](int64_t span) {
+        return Fixed(static_cast<int32_t>(std::clamp<int64_t>(span / GridSide, SmallestCell, INT32_MAX / GridSide)));
+    };
+    world.cellWidth = cell(maxX - minX);
+    world.cellHeight = cell(maxY - minY);
+    world.gridMaxX = Fixed(clamp32(int64_t(world.gridMinX.raw) + int64_t(GridSide) * world.cellWidth.raw));
+    world.gridMaxY = Fixed(clamp32(int64_t(world.gridMinY.raw) + int64_t(GridSide) * world.cellHeight.raw));
 }
 
 void BuildMapSquares(World& world)
