@@ -88,10 +88,20 @@ TEST_F(EntryClipboardTest, ACopiedLineReachesAnotherProgramAsUtf8)
 
 TEST_F(EntryClipboardTest, AnotherProgramsTextIsPastedCleaned)
 {
-    // xclip keeps serving the selection from a child of its own.
+    // xclip keeps serving the selection from a child of its own, which may
+    // take the clipboard only after the parent has ended: read it back with
+    // another xclip until it is there.
+    const std::string held = "caf\xC3\xA9\t\x1B[1m b\xE2\x82\xAC";
     ASSERT_EQ(RunXclip({"sh", "-c", "printf 'caf\\303\\251\\t\\033[1m b\\342\\202\\254' | xclip -selection clipboard -i"},
                        "/dev/null"),
               0);
+    const std::string check = folder.Path() + "/held.txt";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (RunXclip({"xclip", "-selection", "clipboard", "-o"}, check) == 0 && ReadOutput(check) == held)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(ReadOutput(check), held);
     BeginTextEntry(EntryLineSize, nullptr, 0, EntryModeFree);
     HandleEntryKey(KeyCodePaste);
     EXPECT_STREQ(EntryLine.text, "caf\xE9[1m b\x80");
