@@ -148,21 +148,26 @@ void OnMenuResult(Screen* screen, int code, int)
 
 void DrawRootMenu(RootScreen* root)
 {
-    DrawTitlePicture(0, 0, 0);
+    SelectColumnLayout(0);
+    float y = DrawTitlePicture(0, 0, 0);
+    const float rowHeight = CurrentColumnLayout.rowHeight;
     if (root->loadState != LoadIdle) {
         const char* text = root->loadState == LoadWorld  ? WorldProgressText()
                            : root->loadState == LoadScan ? "Calculating replay length"
                                                          : GetText(TX_3a_loadinfo);
         std::snprintf(root->progressText, sizeof root->progressText, "%s", text);
-        AddMenuRow(root, root->progressText, 0, nullptr);
+        AddMenuRow(nullptr, root->progressText, y, 0, nullptr, nullptr);
         return;
     }
-    AddMenuRow(root, GetText(TX_3g_tr_selct), 5, OnMenuResult);
-    AddMenuRow(root, GetText(TX_3a_mpselect), 2, OnMenuResult);
-    AddMenuRow(root, GetText(TX_3a_spselect), 1, OnMenuResult);
-    AddMenuRow(root, GetText(TX_3a_hlselect), 6, OnMenuResult);
-    AddMenuRow(root, GetText(TX_3g_repl_sel), 4, OnMenuResult);
-    AddMenuRow(root, GetText(TX_3a_opselect), 3, OnMenuResult);
+    static constexpr struct {
+        TextId text;
+        int code;
+    } MenuRows[] = {{TX_3g_tr_selct, 5}, {TX_3a_mpselect, 2}, {TX_3a_spselect, 1},
+                    {TX_3a_hlselect, 6}, {TX_3g_repl_sel, 4}, {TX_3a_opselect, 3}};
+    for (const auto& row : MenuRows) {
+        AddMenuRow(root, GetText(row.text), y, row.code, OnMenuResult, nullptr);
+        y += rowHeight;
+    }
     AddBackButton(root, 0, [](Screen* screen, int, int) { CloseScreen(screen); }, GetText(TX_3a_exit_btn));
 }
 
@@ -411,14 +416,13 @@ void RequestReplayLoad(RootScreen* root, const char* name, int multiplayer)
 void DrawTitleBar(Screen* screen, float x, float y, int highlighted)
 {
     (void)x;
-    (void)y;
     (void)highlighted;
     char line[64];
     std::snprintf(line, sizeof line, GetText(TX_3h_s_coln_s), GetText(TX_3a_sel_plyr), Settings.plyName);
-    AddMenuRow(screen, line, 0, [](Screen* owner, int, int) {
+    AddMenuRow(screen, line, y, 0, [](Screen* owner, int, int) {
         if (owner->child == nullptr)
             OpenChildScreen(owner, OpenOptionsScreen(owner, 4));
-    });
+    }, nullptr);
 }
 
 void OnSprReplayChosen(const char* name) { ChooseReplay(name, 0); }

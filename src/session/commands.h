@@ -7,6 +7,10 @@
 // 1 when the line may be sent now (the flood limit).
 // Pending: no flood limit; answers 1.
 int MaySendText(const char* line, int flags);
+// The flood limit of message commands, on this computer and the host alike:
+// 1 (and the time remembered) when more than 500 ms have passed since the
+// last one let through; else 0 with the refused-key sound.
+int CheckMessageCommandRate();
 // Runs a typed or received line: "/" lines are commands, others chat.
 // Pending: logs the line; only "/exit" acts.
 void ExecuteCommand(void* connection, const char* line, int flags);

@@ -17,6 +17,10 @@ struct SessionRecord {
     int raceLengthSetting = 5;              // RaceLengthSetting
     CarObject* lessonWatchedCar = nullptr;  // LessonWatchedCar
     char programVersion[ProgramVersionSize] = {};  // ProgramVersion
+    // When a message command was last let through (system timer, ms), and
+    // whether one was at all.
+    uint32_t messageCommandMs = 0;
+    bool messageCommandSent = false;
     // Which services that are not built yet have said so in the log.
     bool aiDriverInfoNoted = false;
 

@@ -74,6 +74,12 @@ void SelectTranslationCodePage()
     MutableUi.nounFirst = (order[0] == 'n' || order[0] == 'N') && (order[1] == 'a' || order[1] == 'A') && !order[2];
 }
 
+void SetInputCodePage(int page)
+{
+    MutableUi.inputCodePage = page;
+    platform::SetKeyboardCodePageNumber(WindowsCodePageOf(page));
+}
+
 void ReadKeyboardLayoutName(int announce)
 {
     // The desktop's own layout where it can be read (not without graphics,
@@ -88,7 +94,7 @@ void ReadKeyboardLayoutName(int announce)
     // Typed text reaches the game in the keyboard's page.
     platform::SetKeyboardCodePageNumber(WindowsCodePageOf(page));
     if (page != MutableUi.inputCodePage) {
-        MutableUi.inputCodePage = page;
+        SetInputCodePage(page);
         char line[128];
         if (announce) {
             std::snprintf(line, sizeof line, "%s : %s", "Keyboard", known ? PageNames[page] : "unknown");

@@ -12,6 +12,8 @@ ChoiceDialogRecord MutableChoiceDialog;
 
 namespace {
 
+// The interface mode while a modal dialog is open.
+constexpr int DialogUiMode = 2;
 // Message colours of the fallback lines.
 constexpr int LightRed = 9;
 // The answers: accept (calls the action) and decline.
@@ -30,14 +32,16 @@ void CloseDialog(Screen& dialog, int savedUiMode)
     MutableUi.uiMode = savedUiMode;
     if (dialog.parent != nullptr)
         ResumeScreen(dialog.parent);
-    MutableUi.dialogOpen = 0;
+    // A dialog asked from another dialog (the code-page chooser over the
+    // text entry) leaves that one open.
+    MutableUi.dialogOpen = savedUiMode == DialogUiMode ? 1 : 0;
 }
 
 // Opens a dialog over the asking screen: modal, current, its child.
 void OpenDialog(Screen& dialog, Screen* screen, int& savedUiMode)
 {
     savedUiMode = UiMode;
-    MutableUi.uiMode = 2;
+    MutableUi.uiMode = DialogUiMode;
     MutableUi.dialogOpen = 1;
     SetCurrentScreen(&dialog);
     OpenChildScreen(screen, &dialog);

@@ -40,3 +40,19 @@ using ChoiceAction = void (*)(Screen* screen, int userValue, int row);
 // the screen already has a child, nor without graphics.
 void OpenChoiceDialog(Screen* screen, ChoiceAction action, const char* title, const char* const* const* texts,
                       int count, int userValue, int currentIndex);
+
+// What the file picker's choice calls: the asking screen, the chosen name
+// (without its extension) and its row.
+using FilePickerCompletion = void (*)(Screen* screen, const char* name, int row);
+// The file picker: a full screen listing the files of the pattern (a game
+// path such as "data\spr\*.spr", and the second pattern's files after
+// them), sorted by name (sort mode 0) or date (1), with the select name
+// selected. A click on a name shorter than maxNameLength calls the
+// completion and closes the picker; a longer one is refused with a
+// message and the picker stays. Opens as the screen's child unless it has
+// one; returns the child (null when none opened).
+Screen* OpenFilePicker(Screen* screen, FilePickerCompletion completion, const char* pattern, const char* title,
+                       int maxNameLength, const char* selectName, int sortMode, const char* secondPattern);
+// The tips panel: five tips for a new driver under a title. It ignores
+// keys; the screen that opened it closes it. Returns the new screen.
+Screen* OpenTipsPanel(Screen* screen);

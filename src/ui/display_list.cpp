@@ -26,7 +26,7 @@ UiItem* AppendItem(Screen* owner, float x1, float y1, float x2, float y2, UiWord
         return nullptr;
     UiItem& item = MutableDisplayList.items[MutableDisplayList.count++];
     item = UiItem{x1, y1, x2, y2, value, text, param, extra, static_cast<uint8_t>(kind), 0, 0, 0,
-                  static_cast<uint8_t>(codePage), colour, owner, action};
+                  static_cast<uint8_t>(codePage), colour, owner, action, nullptr};
     return &item;
 }
 

@@ -18,6 +18,11 @@ struct Screen;
 // the item's value for buttons; param and value for most others; 0, 0 after
 // a slider change; 10, 0 after a paste).
 using UiAction = void (*)(Screen* owner, int a, int b);
+struct UiItem;
+// The action of an item whose value is a pointer (the cycle, flag, choice
+// and help buttons of the standard widgets): a pointer does not fit the
+// int arguments of UiAction, so it is given the item itself.
+using UiItemAction = void (*)(Screen* owner, const UiItem& item);
 
 // One word of an item: an int, a float or a pointer, by the item's kind.
 // Kept as bits so that every byte is set whichever was stored.
@@ -115,6 +120,7 @@ struct UiItem {
     const ColourRecord* colour = nullptr;   // text colour (null white); box colour of kinds 2, 3, 31, 47
     Screen* owner = nullptr;                // items without an owner are never clicked
     UiAction action = nullptr;
+    UiItemAction itemAction = nullptr;      // kinds 24-27: called instead of action when set
 };
 
 constexpr int MaxUiItems = 1024;
@@ -219,9 +225,12 @@ enum class UiColour : uint8_t {
     BigCol, ButtonCol, TitleGrey, BigText, TextUnselected, TextSelected, TextUnavailable, TextString,
     ButtonGreen, ButtonRed, ButtonAlt, Count,
 };
-// Pending: no interface settings file (interface_colours_pending.cpp): the
-// colours and box alphas are the file's defaults.
+// The colour record in the interface settings (interface_config.cpp); items
+// point at it, so a changed setting shows at once.
 const ColourRecord* InterfaceColour(UiColour which);
-// Pending: the alphas of the default opacities (button 0.4, big 0.3).
+// The box alphas of the button and big boxes.
+// Pending: no interface options derive them from the settings' opacities
+// yet (box_alphas_pending.cpp); the alphas of the default opacities
+// (button 0.4, big 0.3).
 uint8_t ButtonAlpha();
 uint8_t BigAlpha();

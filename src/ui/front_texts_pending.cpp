@@ -1,7 +1,6 @@
-// Temporary menu widgets until the standard widgets are built: the menu
-// rows are menu-row items of the display list, one under another in the
-// menu's first column; the back button is a bottom button at the bottom
-// left; the title picture is drawn with the version line under it.
+// Temporary title picture until the front end's pictures are built: the
+// title picture is drawn with the version line under it, and the menu's
+// rows begin at a fixed place below it.
 #include <cstdio>
 
 #include "graphics/services.h"
@@ -17,16 +16,6 @@ bool TitleShown = false;
 constexpr uint32_t White = 0xFFFFFFFFu;
 // Glyphs a little under twice as high as wide, as the captions have them.
 constexpr float WidthOfHeight = 0.5f;
-
-// The pass's next row: the rows added so far this pass (the display list
-// is emptied each pass, so the menu-row items are counted there).
-float NextRowTop()
-{
-    int rows = 0;
-    for (int i = 0; i < DisplayList.count; ++i)
-        rows += DisplayList.items[i].kind == UiMenuRow;
-    return MenuRowsTop + MenuRowHeight * static_cast<float>(rows);
-}
 
 // The title picture: its top third across the screen's upper middle.
 void DrawTitleBanner()
@@ -53,21 +42,6 @@ void DrawTitleBanner()
 
 } // namespace
 
-void AddMenuRow(Screen* owner, const char* text, int code, UiAction action)
-{
-    const float top = NextRowTop();
-    // A row without an action (a progress line) takes no clicks.
-    AddUiItem(action != nullptr ? owner : nullptr, MenuRowLeft, top, MenuRowRight, top + MenuRowHeight,
-              UiWord(code), UiWord(text), UiWord(code), UiWord(), UiMenuRow, nullptr, action);
-}
-
-void AddBackButton(Screen* owner, int value, UiAction action, const char* text)
-{
-    AddUiItem(owner, -1.0f, 0.85f, -0.75f, 1.0f, UiWord(value), UiWord(text != nullptr ? text : GetText(TX_3a_backbutt)),
-              UiWord(value), UiWord(), UiBottomButton, InterfaceColour(UiColour::ButtonRed), action);
-    SetBackButtonShown();
-}
-
 void DrawPendingTitlePicture()
 {
     if (TitleShown)
@@ -83,5 +57,5 @@ float DrawTitlePicture(int, int, int)
     constexpr float Size = 0.02875f, Height = 0.05f;
     const float width = GetTextWidth(line, Size, 0);
     DrawShadowText(line, -width / 2, VersionLineY, Size, Height, White, 0);
-    return 0.0f;
+    return MenuRowsTop;
 }

@@ -83,3 +83,22 @@ int SaveInterfaceConfig()
     }
     return 1;
 }
+
+const ColourRecord* InterfaceColour(UiColour which)
+{
+    const InterfaceSettingsRecord& s = MutableInterfaceSettings;
+    switch (which) {
+    case UiColour::BigCol: return &s.bigColour;
+    case UiColour::ButtonCol: return &s.buttonColour;
+    case UiColour::TitleGrey: return &s.titleGrey;
+    case UiColour::BigText: return &s.bigText;
+    case UiColour::TextUnselected: return &s.textUnselected;
+    case UiColour::TextSelected: return &s.textSelected;
+    case UiColour::TextUnavailable: return &s.textUnavailable;
+    case UiColour::TextString: return &s.textString;
+    case UiColour::ButtonGreen: return &s.buttonGreen;
+    case UiColour::ButtonRed: return &s.buttonRed;
+    case UiColour::ButtonAlt: return &s.buttonAlt;
+    default: return &s.bigColour;
+    }
+}

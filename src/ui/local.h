@@ -22,9 +22,13 @@ struct UiRecord {
     int messageHistoryShown = 0;            // MessageHistoryShown
     float messageAreaTop = -1.0f;           // MessageAreaTop
     ColumnLayout columnLayout = ColumnLayouts[0];  // CurrentColumnLayout
+    // The text field being edited in the text-entry dialog: its buffer and
+    // the bytes it holds (EditTextField).
+    char* editFieldBuffer = nullptr;
+    int editFieldSize = 0;
     // Which services that are not built yet have said so in the log: each
     // says it once.
-    bool editFieldNoted = false;
+    bool helpScreenNoted = false;
 
     bool operator==(const UiRecord&) const = default;
 };
@@ -67,6 +71,9 @@ Vec2 CurveSidePoint(const GlyphSlot& glyph, const GlyphCurve& curve, int side, f
 // later slot.
 void PrepareGlyphSlot(GlyphSlot* glyphs, int i);
 
+// Makes the page (a loaded one) the keyboard's code page: typed text
+// reaches the game in it (char_map_pages.cpp).
+void SetInputCodePage(int page);
 // The interface sound of a refused key or character.
 constexpr int InvalidKeySound = 3;
 // The Windows code page number of a loaded page; the keyboard's number

@@ -283,6 +283,16 @@ void PressIntegerSlider(const UiItem& item, int press)
     }
 }
 
+// The action of a button whose value is a pointer: the item action when
+// the widget gave one, else the plain action with param and value.
+void CallPointerButtonAction(const UiItem& item)
+{
+    if (item.itemAction != nullptr)
+        item.itemAction(item.owner, item);
+    else if (item.action != nullptr)
+        item.action(item.owner, item.param.Int(), item.value.Int());
+}
+
 // A release that completes a click on the item: its action by kind.
 void CompleteClick(const UiItem& item)
 {
@@ -312,10 +322,10 @@ void CompleteClick(const UiItem& item)
     case UiCycleButton:
     case UiFlagButton:
     case UiChoiceButton:
-        if (item.action != nullptr)
-            item.action(item.owner, item.param.Int(), item.value.Int());
+        CallPointerButtonAction(item);
         Notify(item.owner, item.extra.Action(), 0);
         return;
+    case UiHelpButton: CallPointerButtonAction(item); return;
     case UiButton:
     case UiBigButton:
     case UiMarkBox:

@@ -236,6 +236,28 @@ void CopyBounded(char* out, int size, const char* text)
 
 void ExecuteCommandLine(Screen*, const char* text, int) { ExecuteCommand(nullptr, text, 0); }
 
+// The keyboard's code pages the code-page chooser offers, by name: slots
+// of the text table, so the list shows the loaded language.
+constexpr int InputCodePageCount = 10;
+const char* const* const* InputCodePageNames()
+{
+    static const char* const* const names[InputCodePageCount] = {
+        GetTextSlot(TX_3h_cp_latin), GetTextSlot(TX_3h_cp_cente), GetTextSlot(TX_3h_cp_turki),
+        GetTextSlot(TX_3h_cp_balti), GetTextSlot(TX_3h_cp_japan), GetTextSlot(TX_3h_cp_cyril),
+        GetTextSlot(TX_3h_cp_greek), GetTextSlot(TX_3h_cp_tr_ch), GetTextSlot(TX_3h_cp_si_ch),
+        GetTextSlot(TX_3h_cp_korea),
+    };
+    return names;
+}
+
+// The chosen page types the dialog's characters from now on; a page the
+// character map did not load gives its last loaded page.
+void OnInputCodePageChosen(Screen*, int, int row)
+{
+    const int last = CharacterMap.codePageCount - 1;
+    SetInputCodePage(std::clamp(row, 0, std::max(last, 0)));
+}
+
 } // namespace
 
 Screen* OpenTextEntry(Screen* screen, TextEntryCompletion completion, const char* title, int maxLength, int value,
@@ -303,6 +325,10 @@ void TextDialogCommand(int command)
     case EntryCommandDelete:
         TrimEntryLine();
         SetState(EntryStateConfirmDelete);
+        break;
+    case EntryCommandCodePage:
+        OpenChoiceDialog(&d.header, OnInputCodePageChosen, GetText(TX_3g_seldefcp), InputCodePageNames(),
+                         InputCodePageCount, 0, InputCodePage);
         break;
     case EntryCommandKeyboard: d.keyboardShown = !d.keyboardShown; break;
     case EntryCommandInputMethod:
@@ -378,6 +404,8 @@ int DialogFilePath(const char* name, char* path, int size)
 
 void AskCommandLine(Screen* parent, const char* prefix)
 {
+    if (!CheckMessageCommandRate())
+        return;
     const bool fixed = prefix != nullptr && prefix[0] != 0;
     OpenTextEntry(parent, ExecuteCommandLine, GetText(TX_3a_entermsg), CommandLineLength, 0, prefix,
                   fixed ? -1 : 0, EntryTypeText, nullptr);

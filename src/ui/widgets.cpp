@@ -1,5 +1,7 @@
 // The standard widgets' column layouts, the geometry of choice rows and
 // scroll bars, and the standard item actions.
+#include <cstdio>
+
 #include "ui/local.h"
 
 const ColumnLayout ColumnLayouts[ColumnLayoutCount] = {
@@ -35,6 +37,31 @@ constexpr float ScrollButtonHeight = 0.04f;
 void SelectColumnLayout(int layout)
 {
     MutableUi.columnLayout = ColumnLayouts[layout >= 0 && layout < ColumnLayoutCount ? layout : 0];
+}
+
+namespace {
+
+// Takes the accepted text of a field into its buffer, cut to the buffer's
+// room and always terminated.
+void CopyTextBack(Screen*, const char* text, int)
+{
+    char* buffer = MutableUi.editFieldBuffer;
+    if (buffer != nullptr && MutableUi.editFieldSize > 0)
+        std::snprintf(buffer, static_cast<size_t>(MutableUi.editFieldSize), "%s", text);
+    MutableUi.editFieldBuffer = nullptr;
+}
+
+} // namespace
+
+void EditTextField(Screen* owner, int maxLength, char* buffer, const char* title, int entryType)
+{
+    if (buffer == nullptr || maxLength <= 0)
+        return;
+    Screen* opened = OpenTextEntry(owner, CopyTextBack, title, maxLength, maxLength, buffer, 0, entryType, nullptr);
+    if (opened == nullptr || opened == owner)
+        return;
+    MutableUi.editFieldBuffer = buffer;
+    MutableUi.editFieldSize = maxLength;
 }
 
 void OnCycleClick(Screen*, int count, int* value)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "ui/display_list.h"
 
 struct Screen;
 
@@ -65,6 +66,13 @@ void SetInterfaceSettings(const InterfaceSettingsRecord& settings);
 void LoadInterfaceConfig();
 int SaveInterfaceConfig();
 
+// The text-entry dialog for a text field (kinds 8-10): titled with the
+// field's label, opened on the buffer's text; on acceptance the typed text
+// is copied back into the buffer, which holds maxLength bytes with the
+// terminator. The entry type is that of the dialog (0 text, 2 password,
+// 3 single-byte).
+void EditTextField(Screen* owner, int maxLength, char* buffer, const char* title, int entryType);
+
 // The standard item actions on the value an item points at.
 // Cycles value through 0..count - 1.
 void OnCycleClick(Screen* owner, int count, int* value);
@@ -103,3 +111,81 @@ struct ScrollBarParts {
     float downY1 = 0;                 // the down button runs from downY1 to y2
 };
 ScrollBarParts LayOutScrollBar(float y1, float y2);
+
+// ---------------------------------------------------------------------------
+// The standard widgets (widget_frame.cpp, widget_rows.cpp): groups of
+// display-list items in the common layout of the menu screens. Texts given
+// by reference (const char* const*) are slots of the text table, so that a
+// language change shows at once. Each returns nothing; a full display list
+// drops what does not fit.
+
+// The screen's title across the top in "Title Grey"; selects the column
+// layout of its rows and puts the message list under the title.
+void AddScreenTitle(const char* text, int layout, int untranslated);
+// The bottom-left back button in "Button Red" ("back" when text is null);
+// notes that a back button is shown. The OK button is the same with "OK";
+// the styled one is wider and in the given colour.
+void AddBackButton(Screen* owner, int value, UiAction action, const char* text);
+void AddOkButton(Screen* owner, int value, UiAction action);
+void AddBackButtonStyled(Screen* owner, int value, UiAction action, const char* text, const ColourRecord* colour);
+// The bottom-right go button in "Button Green" ("GO" when text is null),
+// its left edge moved left by offset; the smaller one above the corner.
+void AddRightButton(Screen* owner, int value, UiAction action, const char* text, float offset);
+void AddLowerRightButton(Screen* owner, int value, UiAction action, const char* text, const ColourRecord* colour);
+// The previous (value 0) and next (value 1) arrows at the bottom middle.
+void AddPrevNextButtons(Screen* owner, UiAction action);
+// Menu entries one row high in the label column: a row whose box fades in
+// from the left, a big button with an optional description at its right
+// end, and a plain button.
+void AddMenuRow(Screen* owner, const char* text, float y, int value, UiAction action, const ColourRecord* colour);
+void AddMenuButton(Screen* owner, const char* text, const char* description, float y, int value, UiAction action);
+void AddButtonRow(Screen* owner, const char* text, float y, int value, UiAction action);
+
+// Rows: a label, a control in the value column and, for a help topic above
+// 0, a help button. The change callback hears (owner, 0, 0) after a
+// change.
+void AddCycleRow(Screen* owner, const char* label, float y, int* value, int count, const char* const* const* texts,
+                 UiAction change, int helpTopic);
+void AddInfoRow(Screen* owner, const char* label, float y, const char* text, int helpTopic);
+void AddChoiceRow(Screen* owner, const char* label, float y, int* value, int n, const char* const* const* texts,
+                  UiAction change, int helpTopic, int style);
+// texts: the references shown while the bits of mask are clear and set.
+void AddFlagRow(Screen* owner, const char* label, float y, int* value, int mask, const char* const* const* texts,
+                UiAction change);
+// A text field (kind 8, 9 or 10) on the buffer of maxLength bytes; a click
+// edits it in the text-entry dialog titled with the label.
+void AddTextFieldRow(Screen* owner, const char* label, float y, char* buffer, int maxLength, int helpTopic,
+                     int fieldKind);
+void AddTextRow(Screen* owner, const char* label, float y, char* buffer, int maxLength, int helpTopic);
+void AddPasswordRow(Screen* owner, const char* label, float y, char* buffer, int maxLength, int helpTopic);
+void AddSingleByteTextRow(Screen* owner, const char* label, float y, char* buffer, int maxLength, int helpTopic);
+void AddTextFieldAt(Screen* owner, const char* label, float x1, float x2, float x3, float y, char* buffer,
+                    int maxLength);
+// A number between a decrease (value code) and an increase button (value
+// code + 1); without an action the buttons take no clicks.
+void AddSpinRow(Screen* owner, const char* label, const char* format, float y, int code, int value, UiAction action,
+                int helpTopic);
+// A labelled button in "Big Text"; without an action it takes no clicks.
+void AddActionRow(Screen* owner, const char* label, float y, int value, const char* caption, UiAction action,
+                  int helpTopic);
+// A slider with step buttons at its ends; the label shows format with the
+// value (radians shown in degrees for the angle slider).
+void AddSliderRow(Screen* owner, const char* format, float y, float* value, float minimum, float maximum,
+                  UiAction action);
+void AddAngleSliderRow(Screen* owner, const char* format, float y, float* value, float minimum, float maximum,
+                       UiAction action);
+// A colour's swatch and its red, green and blue sliders over two rows.
+void AddColourRow(Screen* owner, const char* label, float y, ColourRecord* colour, int minimum, int maximum,
+                  UiAction action);
+void AddColourSliders(Screen* owner, const char* mark, float x1, float y1, float x2, float y2, ColourRecord* colour,
+                      int minimum, int maximum, UiAction action);
+// The scroll bar of a list from listX1, the bar from barX1 to barX2: arrows,
+// the track when it is high enough, and the wheel area over list and bar.
+void DrawScrollBar(Screen* owner, float listX1, float barX1, float y1, float barX2, float y2, int* firstRow,
+                   int visibleRows, int totalRows);
+
+// The help button's action: the help screen on the topic, titled with the
+// row's label, as the owner's child.
+// Pending: no help screen yet (help_screen_pending.cpp); nothing opens,
+// which the log says once.
+void OnHelpClick(Screen* owner, int topic, const char* title);

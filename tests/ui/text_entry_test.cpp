@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "platform/clock.h"
 #include "session/services.h"
 #include "support/temp_folder.h"
 #include "ui/local.h"
@@ -265,6 +266,68 @@ TEST_F(TextEntryTest, UnsafePatternsAndNamesNeverReachTheFiles)
     Key(Enter);
     ASSERT_EQ(Completions.size(), 1u);
     EXPECT_EQ(Completions[0].text, "^sx") << "leading dots are dropped, separators kept as escapes";
+}
+
+// The command line opens at most once in half a second; a refused opening
+// plays the refused-key sound.
+TEST_F(TextEntryTest, TheCommandLineOpensAtMostTwiceASecond)
+{
+    static std::vector<int> sounds;
+    sounds.clear();
+    ResetSessionTables();
+    const RaceHooks kept = GetRaceHooks();
+    RaceHooks hooks = kept;
+    hooks.playInterfaceSound = [](int effect) { sounds.push_back(effect); };
+    SetRaceHooks(hooks);
+    platform::UseManualClock(5000);
+
+    AskCommandLine(&asker, "/");
+    ASSERT_TRUE(IsOpen());
+    EXPECT_STREQ(EntryLine.text, "/");
+    CloseTextDialog();
+    platform::AdvanceManualClock(400);
+    AskCommandLine(&asker, nullptr);
+    EXPECT_FALSE(IsOpen());
+    EXPECT_EQ(sounds, std::vector<int>{3});
+    platform::AdvanceManualClock(101);
+    AskCommandLine(&asker, nullptr);
+    EXPECT_TRUE(IsOpen());
+    EXPECT_STREQ(TextEntryDialog.title, GetText(TX_3a_entermsg));
+
+    platform::UseRealClock();
+    SetRaceHooks(kept);
+    ResetSessionTables();
+}
+
+// The code-page button offers the ten pages in a list dialog over the
+// entry dialog; the choice types from then on, held to the loaded pages.
+TEST_F(TextEntryTest, TheCodePageChooserSetsTheKeyboardsPageWithinTheLoadedOnes)
+{
+    CodePage* pages = new CodePage[3]{};
+    MutableCharacterMap.codePages = pages;
+    MutableCharacterMap.codePageCount = 3;
+    for (const int row : {1, 7}) {
+        SCOPED_TRACE(row);
+        Open(EntryTypeText, nullptr, 0, nullptr);
+        TextDialogCommand(EntryCommandCodePage);
+        ASSERT_EQ(MutableTextEntryDialog.header.child, &MutableChoiceDialog);
+        EXPECT_EQ(MutableChoiceDialog.count, 10);
+        EXPECT_STREQ(MutableChoiceDialog.title, GetText(TX_3g_seldefcp));
+        EXPECT_STREQ(*MutableChoiceDialog.texts[9], GetText(TX_3h_cp_korea));
+        ClearDisplayList();
+        MutableChoiceDialog.frame(&MutableChoiceDialog);
+        const UiItem& choice = DisplayList.items[2 + row];
+        choice.action(choice.owner, choice.param.Int(), choice.value.Int());
+        EXPECT_EQ(InputCodePage, row < 3 ? row : 2);
+        EXPECT_EQ(MutableTextEntryDialog.header.child, nullptr);
+        EXPECT_EQ(CurrentScreen, &MutableTextEntryDialog.header) << "typing goes on in the entry dialog";
+        EXPECT_EQ(DialogOpen, 1);
+        EXPECT_EQ(UiMode, 2);
+        CloseTextDialog();
+    }
+    MutableCharacterMap.codePages = nullptr;
+    MutableCharacterMap.codePageCount = 0;
+    delete[] pages;
 }
 
 } // namespace
