@@ -3,6 +3,8 @@
 // the wheel and a release elsewhere do nothing, Esc asks whether to quit,
 // "no" and the N key keep the program running and "yes" ends it. Each state
 // is saved with the program's own screenshot key and checked by its pixels.
+// Each screenshot also prints its file name as a message line: the lines
+// show at the top left, one under another, and retire after six seconds.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -49,6 +51,17 @@ struct Picture {
         rowBytes = (width * 3 + 3) / 4 * 4;
         return bytes.size() >= size_t(offset) + size_t(rowBytes) * size_t(height);
     }
+    // The colours of every pixel in a rectangle of screen units.
+    std::vector<int> Region(float x1, float y1, float x2, float y2) const
+    {
+        std::vector<int> colours;
+        for (float y = y1; y < y2; y += 2.0f / static_cast<float>(height))
+            for (float x = x1; x < x2; x += 2.0f / static_cast<float>(width)) {
+                const std::vector<int> colour = At(x, y);
+                colours.insert(colours.end(), colour.begin(), colour.end());
+            }
+        return colours;
+    }
     // The colour under screen units x, y (-1..1, y downwards).
     std::vector<int> At(float x, float y) const
     {
@@ -67,6 +80,9 @@ struct Picture {
 // -0.25) buttons.
 constexpr float RowX = -0.7f, FirstRowY = -0.07f, SixthRowY = 0.23f;
 constexpr float PanelX = 0.0f, PanelY = -0.33f;
+// The message lines run down from the top of the screen, 0.04 high (the
+// default message size), their dark band starting at the left edge.
+constexpr float MessageTop = -1.0f, MessageHeight = 0.04f;
 
 // Runs in the virtual display. "at X Y" moves the pointer to screen units
 // over the window; "shot" saves the next screenshot (Ctrl+S).
@@ -103,6 +119,8 @@ running no
 xdotool key --window "$window" Escape; sleep 0.5
 xdotool key --window "$window" n; sleep 0.5; shot                  # 7 after N
 running n
+sleep 4.5; shot                  # 8 the line of 7 is still shown
+sleep 2; shot                    # 9 only the line of 8 is left
 xdotool key --window "$window" Escape; sleep 0.5
 at 0.25 -0.25; xdotool click 1
 wait $pid
@@ -159,6 +177,22 @@ TEST_F(MenuPointerTest, MenuRowsAndTheQuitQuestionAnswerThePointerAndTheKeys)
     EXPECT_EQ(no.At(PanelX, PanelY), idle.At(PanelX, PanelY));
     EXPECT_EQ(n.At(PanelX, PanelY), idle.At(PanelX, PanelY));
     EXPECT_EQ(no.At(RowX, FirstRowY), before) << "the menu is back";
+
+    // Message lines: none before the first screenshot; its name shows in
+    // the first line; two lines a second apart stand one under the other;
+    // the seventh's line is shown four and a half seconds later, and six
+    // and a half seconds later only the eighth's is left.
+    const Picture stillShown = Shot(8), retired = Shot(9);
+    auto line = [](const Picture& picture, int row) {
+        const float top = MessageTop + MessageHeight * static_cast<float>(row) + 0.008f;
+        return picture.Region(-1.0f, top, -0.8f, top + MessageHeight - 0.016f);
+    };
+    EXPECT_NE(line(held, 0), line(idle, 0)) << "the first screenshot's line appears";
+    EXPECT_NE(line(heldOff, 1), line(idle, 1)) << "the next line stands under it";
+    EXPECT_NE(line(stillShown, 0), line(idle, 0));
+    EXPECT_NE(line(retired, 0), line(idle, 0)) << "the line of the eighth screenshot";
+    EXPECT_EQ(line(retired, 1), line(idle, 1)) << "the older lines have retired";
+    EXPECT_NE(line(retired, 0), line(stillShown, 0)) << "the seventh screenshot's line has retired";
 }
 
 } // namespace
