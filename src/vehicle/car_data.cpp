@@ -296,8 +296,10 @@ int ReadCarWheels(CarObject& car, DataFile& reader, const char* carName)
         ReadWheelPosition(car.wheels[i], reader);
         car.wheels[i].mountPosition = car.wheels[i].dataPosition;
     }
-    ReadAxleTyreGeometry(car.axles[0], reader);
-    ReadAxleTyreGeometry(car.axles[1], reader);
+    for (Axle& axle : car.axles) {
+        ReadCarDataAxle(axle, reader);
+        axle.tyreModels[0] = axle.tyreModels[1] = nullptr;
+    }
     for (const Axle& axle : car.axles) {
         // A tyre no taller than its rim holds no air.
         if (axle.suspensionType < 0 || axle.suspensionType > 5 ||

@@ -12,26 +12,6 @@
 // The car data flag bits (CarDataFlag, car_records.h) decide which optional
 // items follow in the file.
 
-// One axle's tyre and suspension geometry as the car data holds it.
-struct CarDataAxle {
-    float tyreWidth = 0;           // m
-    float sidewallRatio = 0;       // sidewall height over tyre width
-    float rimRadius = 0;           // m
-    float rimWidth = 0;            // m
-    int32_t suspensionType = 0;    // 0..5
-    float maxHeight = 0;           // m
-    float casterAngle = 0;         // rad
-    float unusedA = 0;
-    float kingpinInclination = 0;  // rad
-    float armAngleOffset = 0;      // rad
-    float wheelOffset = 0;         // m
-    float trackWidth = 0;          // m
-    float unusedB = 0;
-    float armLength = 0;           // m
-    float upperLinkLength = 0;     // m
-    float kingpinHalfLength = 0;   // m
-};
-
 // An aero point's factors: rear wing, front wing, then two body points.
 struct CarDataAeroPoint {
     float liftFactor = 0, dragFactor = 0, sideDrag = 0;

@@ -129,26 +129,6 @@ void WriteStructure(DataFile& w, const CarDataContents& c)
     }
 }
 
-void WriteAxle(DataFile& w, const CarDataAxle& a)
-{
-    WriteFloat(w, a.tyreWidth);
-    WriteFloat(w, a.sidewallRatio);
-    WriteFloat(w, a.rimRadius);
-    WriteFloat(w, a.rimWidth);
-    WriteInt(w, a.suspensionType);
-    WriteFloat(w, a.maxHeight);
-    WriteFloat(w, a.casterAngle);
-    WriteFloat(w, a.unusedA);
-    WriteFloat(w, a.kingpinInclination);
-    WriteFloat(w, a.armAngleOffset);
-    WriteFloat(w, a.wheelOffset);
-    WriteFloat(w, a.trackWidth);
-    WriteFloat(w, a.unusedB);
-    WriteFloat(w, a.armLength);
-    WriteFloat(w, a.upperLinkLength);
-    WriteFloat(w, a.kingpinHalfLength);
-}
-
 // Gears, the driver's movements, the lamps' colours, the family, the
 // structure, wheels, axles, body model and aero points.
 int WriteCarDataBody(DataFile& w, const CarDataContents& c)
@@ -167,8 +147,8 @@ int WriteCarDataBody(DataFile& w, const CarDataContents& c)
     WriteCount(w, c.wheelPositions.size());
     for (const Vec3& position : c.wheelPositions)
         WriteVec3(w, position);
-    WriteAxle(w, c.axles[0]);
-    WriteAxle(w, c.axles[1]);
+    WriteCarDataAxle(w, c.axles[0]);
+    WriteCarDataAxle(w, c.axles[1]);
     WriteInt(w, c.modelFlags);
     if (!c.writeBodyModel(w))
         return 0;

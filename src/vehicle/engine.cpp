@@ -379,37 +379,54 @@ float GetEngineMass(const EngineRecord& engine)
 
 namespace {
 
-// " inline", " flat" or " V"; nothing for a single cylinder.
+// The layout word ("inline", "flat" or "V"); none for a single cylinder.
 const char* LayoutWord(const EngineRecord& engine)
 {
     if (engine.cylinders == 1)
-        return "";
+        return nullptr;
     switch (engine.layout) {
-    case 0: return GetText(TX_3a_enginlin);
-    case 1: return GetText(TX_3a_engflatl);
-    case 2: return GetText(TX_3a_engvlayt);
-    default: return "";
+    case 0: return GetText(TX_3a_etl_inli);
+    case 1: return GetText(TX_3a_etl_flat);
+    case 2: return GetText(TX_3a_etl_veng);
+    default: return nullptr;
     }
 }
 
-// " single", " twin", " triple", the count for 4, 5, 6, 8, 10 and 12
-// cylinders, " ?" for any other count.
-const char* CylinderWord(const EngineRecord& engine, char (&digits)[8])
+// The cylinder word: "single cylinder", "4 cylinder" and so on from the
+// text table, any count without a text of its own through its "%d cylinder".
+void FormatCylinderWord(const EngineRecord& engine, char* text, size_t size)
 {
+    const char* word = nullptr;
     switch (engine.cylinders) {
-    case 1: return GetText(TX_3a_engsingl);
-    case 2: return GetText(TX_3a_engtwinc);
-    case 3: return GetText(TX_3a_engtripl);
-    case 4:
-    case 5:
-    case 6:
-    case 8:
-    case 10:
-    case 12:
-        std::snprintf(digits, sizeof digits, " %d", engine.cylinders);
-        return digits;
-    default: return " ?";
+    case 1: word = GetText(TX_3a_etn_1cyl); break;
+    case 2: word = GetText(TX_3a_etn_2cyl); break;
+    case 3: word = GetText(TX_3a_etn_3cyl); break;
+    case 4: word = GetText(TX_3a_etn_4cyl); break;
+    case 5: word = GetText(TX_3a_etn_5cyl); break;
+    case 6: word = GetText(TX_3a_etn_6cyl); break;
+    case 8: word = GetText(TX_3a_etn_8cyl); break;
+    case 10: word = GetText(TX_3a_etn10cyl); break;
+    case 12: word = GetText(TX_3a_etn12cyl); break;
+    default: break;
     }
+    if (word)
+        std::snprintf(text, size, "%s", word);
+    else
+        std::snprintf(text, size, GetText(TX_3a_etn_qcyl), engine.cylinders);
+}
+
+// " word", or nothing for no word: the engine line's formats join their
+// words without spaces. A word too long for the room is cut short.
+void SpacedWord(const char* word, char* text, size_t size)
+{
+    size_t n = 0;
+    if (word && word[0] && size > 1) {
+        text[n++] = ' ';
+        for (; *word && n + 1 < size; ++word)
+            text[n++] = *word;
+    }
+    if (size > 0)
+        text[n] = '\0';
 }
 
 float RpmOf(float radPerSecond)
@@ -421,15 +438,18 @@ float RpmOf(float radPerSecond)
 
 void FormatEngineInfo(const EngineRecord& engine, char* displacementText, char* torqueText, char* powerText)
 {
-    const char* turbo = (engine.flags & EngineTurbo) ? GetText(TX_3a_engturbo) : "";
-    char digits[8];
-    const char* cylinders = CylinderWord(engine, digits);
+    char turbo[EngineInfoTextLength], layout[EngineInfoTextLength], cylinders[EngineInfoTextLength];
+    char cylinderWord[EngineInfoTextLength];
+    SpacedWord((engine.flags & EngineTurbo) ? GetText(TX_3a_trbochrg) : nullptr, turbo, sizeof turbo);
+    SpacedWord(LayoutWord(engine), layout, sizeof layout);
+    FormatCylinderWord(engine, cylinderWord, sizeof cylinderWord);
+    SpacedWord(cylinderWord, cylinders, sizeof cylinders);
     if (engine.displacement >= 1000)
         std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_engltfmt), engine.displacement / 1000,
-                      turbo, LayoutWord(engine), cylinders);
+                      turbo, layout, cylinders);
     else
         std::snprintf(displacementText, EngineInfoTextLength, GetText(TX_3a_engccfmt), engine.displacement, turbo,
-                      LayoutWord(engine), cylinders);
+                      layout, cylinders);
     std::snprintf(torqueText, EngineInfoTextLength, GetText(TX_3a_trqnmlbr), engine.maxTorque,
                   engine.maxTorque / 1.35582f, RpmOf(engine.maxTorqueSpeed));
     std::snprintf(powerText, EngineInfoTextLength, GetText(TX_3a_pwrkwbhr), engine.maxPower / 1000,

@@ -231,8 +231,7 @@ bool BodyWithinReach(const RigidBody& body, Fixed x, Fixed y, int objectRadius);
 void MatrixTimesVector(const FloatMatrix& matrix, const Vec3& vector, Vec3& out);
 
 // ---------------------------------------------------------------------------
-// Making and sampling the friction curves; reading the axle block
-// (tyre_curves.cpp, tyre_shape.cpp).
+// Making and sampling the friction curves (tyre_curves.cpp).
 
 // A curve from its start tangent, knee, slope at the knee, peak, end and
 // end value.
@@ -251,9 +250,14 @@ inline float SampleTyreCurve(const TyreCurve& curve, float x)
     const int i = static_cast<int>(u);
     return curve.values[i - 1] + (u - static_cast<float>(i)) * (curve.values[i] - curve.values[i - 1]);
 }
-// Reads the 64-byte axle block of the car data into the axle (tyre, rim and
-// suspension geometry) and clears its tyre model references.
-void ReadAxleTyreGeometry(Axle& axle, DataFile& reader);
+
+// ---------------------------------------------------------------------------
+// The car data's axle block (car_data_axle.cpp).
+
+// Reads the 64-byte axle block (tyre, rim and suspension geometry).
+void ReadCarDataAxle(CarDataAxle& axle, DataFile& reader);
+// Writes it, field for field as the reader takes it.
+void WriteCarDataAxle(DataFile& writer, const CarDataAxle& axle);
 
 // ---------------------------------------------------------------------------
 // Reading the structure and the mass boxes (car_records.cpp).

@@ -1,29 +1,8 @@
-// The axle's tyre: its block of the car data, and the shape and stiffness
-// of the tyre that the tyre model uses.
+// The axle's tyre: the shape and stiffness of the tyre that the tyre model
+// uses.
 #include <cmath>
 
 #include "vehicle/local.h"
-
-void ReadAxleTyreGeometry(Axle& axle, DataFile& reader)
-{
-    axle.tyreWidth = ReadFloat(reader);
-    axle.sidewallRatio = ReadFloat(reader);
-    axle.rimRadius = ReadFloat(reader);
-    axle.rimWidth = ReadFloat(reader);
-    axle.suspensionType = ReadInt(reader);
-    axle.maxHeight = ReadFloat(reader);
-    axle.casterAngle = ReadFloat(reader);
-    ReadFloat(reader);
-    axle.kingpinInclination = ReadFloat(reader);
-    axle.armAngleOffset = ReadFloat(reader);
-    axle.wheelOffset = ReadFloat(reader);
-    axle.trackWidth = ReadFloat(reader);
-    ReadFloat(reader);
-    axle.armLength = ReadFloat(reader);
-    axle.upperLinkLength = ReadFloat(reader);
-    axle.kingpinHalfLength = ReadFloat(reader);
-    axle.tyreModels[0] = axle.tyreModels[1] = nullptr;
-}
 
 void BuildTyreProfile(Axle& axle, int bikeTyre)
 {

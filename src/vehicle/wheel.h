@@ -133,26 +133,35 @@ void FailSuspension(Wheel& wheel);
 // True when flat, or a strip's wear level is at most round((100 - percent) × 0.07).
 bool IsTyreWorn(const Wheel& wheel, int percent);
 
-// One axle: the tyre and suspension values both its wheels share.
-struct Axle {
+// One axle's tyre and suspension geometry: the 64-byte block the car data
+// holds for each axle, in the file's order. ReadCarDataAxle and
+// WriteCarDataAxle are its only reader and writer.
+struct CarDataAxle {
+    float tyreWidth = 0;           // m
+    float sidewallRatio = 0;       // sidewall height over tyre width
+    float rimRadius = 0;           // m
+    float rimWidth = 0;            // m
+    int32_t suspensionType = 0;    // 0..5
+    float maxHeight = 0;           // m
+    float casterAngle = 0;         // rad
+    float unusedA = 0;             // a spare float of the block, kept as read
+    float kingpinInclination = 0;  // rad
+    float armAngleOffset = 0;      // rad
+    float wheelOffset = 0;         // m
+    float trackWidth = 0;          // m
+    float unusedB = 0;             // a spare float of the block, kept as read
+    float armLength = 0;           // m
+    float upperLinkLength = 0;     // m
+    float kingpinHalfLength = 0;   // m
+};
+
+// One axle: the car data's geometry and the tyre and suspension values
+// both its wheels share.
+struct Axle : CarDataAxle {
     uint8_t present = 0;  // both side wheels exist
     uint8_t solid = 0;    // driven with a locked differential
     Wheel* leftWheel = nullptr;
     Wheel* rightWheel = nullptr;
-    float tyreWidth = 0;       // m
-    float sidewallRatio = 0;
-    float rimRadius = 0;       // m
-    float rimWidth = 0;        // m
-    int32_t suspensionType = 0;  // 0..5
-    float maxHeight = 0;       // m
-    float casterAngle = 0;     // rad
-    float kingpinInclination = 0;  // rad
-    float armAngleOffset = 0;  // rad
-    float wheelOffset = 0;     // m
-    float trackWidth = 0;      // m
-    float armLength = 0;       // m
-    float upperLinkLength = 0; // m
-    float kingpinHalfLength = 0;  // m
     int32_t tyreType = 0;      // fitted compound 0..7
     float brakeTorque = 0;     // N m, the axle's share
     FixedVector mountA, mountB, mountC;  // 16.16: upper link pivot, arm pivot, swing arm top

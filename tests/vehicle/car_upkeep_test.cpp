@@ -224,8 +224,9 @@ TEST_F(CarTest, TyreModelsAreRebuiltFromTheAxlesSizes)
         EXPECT_FLOAT_EQ(a.tyreRadius, 0.3f * a.sidewallRatio + a.rimRadius);
 }
 
-// The garage's three engine lines: litres or cm³ with the turbo, layout
-// and cylinder words, then torque and power with their engine speeds.
+// The garage's three engine lines: litres or cm³ with the text table's
+// turbo, layout and cylinder words, then torque and power with their engine
+// speeds.
 TEST(EngineInfoTest, TheThreeLinesDescribeTheEngine)
 {
     struct Case {
@@ -235,14 +236,15 @@ TEST(EngineInfoTest, TheThreeLinesDescribeTheEngine)
         const char* expected;
     };
     const Case cases[] = {
-        {1998, 4, 0, true, "Engine : 2.0 litre turbocharged inline 4"},
-        {2400, 8, 2, false, "Engine : 2.4 litre V 8"},
-        {2800, 6, 1, false, "Engine : 2.8 litre flat 6"},
-        {600, 4, 0, false, "Engine : 600 cc inline 4"},
-        {500, 1, 2, false, "Engine : 500 cc single"},  // no layout for one cylinder
-        {998, 2, 2, false, "Engine : 998 cc V twin"},
-        {1200, 3, 0, false, "Engine : 1.2 litre inline triple"},
-        {3000, 7, 2, false, "Engine : 3.0 litre V ?"},
+        {1998, 4, 0, true, "Engine : 2.0 litre turbocharged inline 4 cylinder"},
+        {2400, 8, 2, false, "Engine : 2.4 litre V 8 cylinder"},
+        {2800, 6, 1, false, "Engine : 2.8 litre flat 6 cylinder"},
+        {600, 4, 0, false, "Engine : 600 cc inline 4 cylinder"},
+        {500, 1, 2, false, "Engine : 500 cc single cylinder"},  // no layout for one cylinder
+        {998, 2, 2, false, "Engine : 998 cc V 2 cylinder"},
+        {1200, 3, 0, false, "Engine : 1.2 litre inline 3 cylinder"},
+        {5000, 10, 2, true, "Engine : 5.0 litre turbocharged V 10 cylinder"},
+        {3000, 7, 2, false, "Engine : 3.0 litre V 7 cylinder"},  // a count without a text of its own
     };
     for (const Case& c : cases) {
         EngineRecord engine;
