@@ -4,7 +4,7 @@
 // flagged and no AI driver can be set up.
 #include "session/local.h"
 
-void RemoveCarFromSession(CarObject&) {}
+void RemoveCarFromSession(RacePlayer&) {}
 void UpdateFastestLapNotice(Race&) {}
 void RequestSessionExit() {}
 void StopSessionRecordingIfAny() {}

@@ -79,11 +79,6 @@ struct Race;
 struct PlayerDescriptor;
 struct DriverNameEntry;
 
-// Detaches a player's car from the running session before the player
-// leaves.
-// Pending: no session runs yet, so nothing is detached and the car stays
-// with its slot for RemovePlayer to free.
-void RemoveCarFromSession(CarObject& car);
 // The fastest-lap notice's countdown, once per processed frame.
 // Pending: no notice is armed until lap times are handled; does nothing.
 void UpdateFastestLapNotice(Race& race);
@@ -99,8 +94,3 @@ int GetSessionRunState(const InRaceSession& session);
 // Whether the race flagged a false start.
 // Pending: answers 0 until drive starts are built.
 int IsFalseStartState();
-// Fills an AI driver's descriptor from its name entry, skill and car,
-// loading its track knowledge; 1 when filled.
-// Pending: the AI drivers are not built; logs once and answers 0 (the
-// knowledge could not be loaded).
-int FillAiDriverInfo(PlayerDescriptor& descriptor, const DriverNameEntry& entry, int skill, const char* carName);
