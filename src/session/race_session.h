@@ -69,8 +69,8 @@ void RebuildSessionGraphics();
 // probe crosses counts; 0 when no world is loaded or nothing is hit.
 Fixed GetGroundHeight(Fixed x, Fixed y, Fixed z, int longProbe);
 // A scenery body started moving at the point: the car nearest it within
-// radius (m) plus its own radius is reported as having hit an object.
-// Pending: no session places cars, so no car is reported.
+// radius (m) plus its own radius, when this computer drives it, is
+// reported as having hit an object.
 void ReportCarHitAt(const FixedVector& point, float radius);
 
 // What the multiplayer layer asks of the running session and its race.
