@@ -56,8 +56,7 @@ void RemovePlayersOfConnection(int n)
         RacePlayer& slot = race->players[i];
         if (slot.descriptor.connection != n)
             continue;
-        if (slot.car)
-            RemoveCarFromSession(*slot.car);
+        RemoveCarFromSession(slot);
         RemovePlayer(*race, i);
     }
 }

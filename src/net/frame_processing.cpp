@@ -55,8 +55,7 @@ void CheckRaceAfterFrame()
         char text[128];
         std::snprintf(text, sizeof text, GetText(TX_3a_rmvxbadc), PrepareColourText(slot.descriptor.name));
         PrintMessage(text, ColourLightRed);
-        if (slot.car)
-            RemoveCarFromSession(*slot.car);
+        RemoveCarFromSession(slot);
         RemovePlayer(*race, i);
     }
     if (race->resultsSendFrame != 0 && static_cast<int32_t>(FrameClock.processedFrame) > race->resultsSendFrame)

@@ -4,6 +4,17 @@
 #pragma once
 
 struct AiDriver;
+class CarObject;
+
+// Start kinds of an AI driver's reset.
+enum : int { AiStartGrid = 0, AiStartPit = 2 };
+// A new AI driver for a car, with skill 0..4.
+// Pending: the AI is not built; logs once and answers null, so the car
+// stands without a driver.
+AiDriver* CreateAiDriver(CarObject& car, int skill);
+// The driver made ready for a start on the grid or in the pit lane.
+// Pending: no AI driver exists; does nothing.
+void ResetAiDriverForStart(AiDriver& ai, int startKind);
 
 // One step of an AI driver: writes its car's input words.
 // Pending: no AI driver exists; does nothing.

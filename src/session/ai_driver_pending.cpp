@@ -3,5 +3,15 @@
 // free.
 #include "session/ai_driver.h"
 
+#include "session/local.h"
+
 void UpdateAiDriver(AiDriver&, float, int) {}
 void FreeAiDriver(AiDriver*) {}
+
+AiDriver* CreateAiDriver(CarObject&, int)
+{
+    LogNotAvailableOnce(MutableSession.aiDriverCreateNoted, "CreateAiDriver");
+    return nullptr;
+}
+
+void ResetAiDriverForStart(AiDriver&, int) {}

@@ -71,6 +71,51 @@ struct RaceHooks {
     void (*inSimFinish)(const RaceResult& row, const RacePlayer& slot) = [](const RaceResult&, const RacePlayer&) {};
     void (*inSimResult)(const RaceResult& row, int position) = [](const RaceResult&, int) {};
 
+    // What the session's cars ask of the multiplayer layer: connection
+    // votes, the host's restart limits, the drive start's network words,
+    // recording and announcements. Offline and alone without it.
+    // 1 while this computer is still connecting to a host.
+    int (*isConnecting)() = [] { return 0; };
+    // A connection's game vote (0 none, 1 end, 2 restart, 3 qualify) and
+    // its change, which InSim hears about.
+    int (*connectionVote)(int connection) = [](int) { return 0; };
+    void (*setConnectionVote)(int connection, int vote) = [](int, int) {};
+    // Every connection's game vote and the decided vote cleared; whether a
+    // vote has been decided.
+    void (*clearGameVotes)() = [] {};
+    int (*hasDecidedVote)() = [] { return 0; };
+    // A connection whose car left: its vote and in-race bytes cleared.
+    void (*clearConnectionInRace)(int connection) = [](int) {};
+    // A packet to one connection's link only, at once.
+    void (*sendToConnection)(int connection, const uint8_t* bytes, int length) = [](int, const uint8_t*, int) {};
+    // The host's restart vote limits in seconds ("rstmin", "rstend").
+    int (*restartMinSeconds)() = [] { return 60; };
+    int (*restartEndSeconds)() = [] { return 30; };
+    // Every race-control packet postpones the multiplayer state check.
+    void (*postponeStateCheck)(int frames) = [](int) {};
+    // This computer votes to restart (hot-lapping after a car joined).
+    void (*voteRestart)() = [] {};
+    // A connection's user goes to the master server as a report.
+    void (*reportUserToMaster)(int connection, int report) = [](int, int) {};
+    // The slot's control tag (who drives it, for the packets).
+    void (*setControlTag)(RacePlayer& slot) = [](RacePlayer&) {};
+    // 1 when the own frame ring cannot take a packet of this size.
+    int (*frameRingNearlyFull)(int bytes) = [](int) { return 0; };
+    // Every player cleared: cars freed, slots zeroed, InSim told.
+    void (*clearAllPlayers)() = [] {};
+    // A drive starts: the start-phase flag (startPhase), the join-pending
+    // and automatic-join words and the delayed action cleared, and online
+    // (not joining) the race start frame becomes the processed frame.
+    void (*resetNetForDrive)(int startPhase, int joinRunning) = [](int, int) {};
+    // Offline with a local player: the player's assist flags go out.
+    void (*sendAssistFlags)() = [] {};
+    // Replay recording starts (multiplayer or single-player).
+    void (*startRecording)(int multiplayer) = [](int) {};
+    // The drive's length is announced; InSim hears the race order and start.
+    void (*announceDrive)() = [] {};
+    // The interface's race setup: the most players an offline race takes.
+    int (*raceSetupPlayerLimit)() = [] { return 32; };
+
     // The interface. Without it lines go to the debug log.
     // A line of the message list in a standard colour.
     void (*printMessage)(const char* text, int colour);

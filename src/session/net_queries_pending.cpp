@@ -4,7 +4,6 @@
 // flagged and no AI driver can be set up.
 #include "session/local.h"
 
-void RemoveCarFromSession(CarObject&) {}
 void UpdateFastestLapNotice(Race&) {}
 void RequestSessionExit() {}
 void StopSessionRecordingIfAny() {}

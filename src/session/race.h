@@ -167,6 +167,11 @@ struct Race {
     int32_t raceUnderWay = 0;
     // Set by the start of a qualifying drive and cleared when the winner is announced.
     int32_t winnerPending = 0;
+    // The world's random value at the start of the drive, given back to the
+    // world when a single-player replay plays the drive.
+    uint16_t worldRandom = 0;
+    // The start place of each start number, as the drive start found it.
+    FixedVector startTable[MaxRacePlayers] = {};
 };
 
 // The slots in use, never more than the table holds.

@@ -69,8 +69,8 @@ void RebuildSessionGraphics();
 // probe crosses counts; 0 when no world is loaded or nothing is hit.
 Fixed GetGroundHeight(Fixed x, Fixed y, Fixed z, int longProbe);
 // A scenery body started moving at the point: the car nearest it within
-// radius (m) plus its own radius is reported as having hit an object.
-// Pending: no session places cars, so no car is reported.
+// radius (m) plus its own radius, when this computer drives it, is
+// reported as having hit an object.
 void ReportCarHitAt(const FixedVector& point, float radius);
 
 // What the multiplayer layer asks of the running session and its race.
@@ -79,11 +79,6 @@ struct Race;
 struct PlayerDescriptor;
 struct DriverNameEntry;
 
-// Detaches a player's car from the running session before the player
-// leaves.
-// Pending: no session runs yet, so nothing is detached and the car stays
-// with its slot for RemovePlayer to free.
-void RemoveCarFromSession(CarObject& car);
 // The fastest-lap notice's countdown, once per processed frame.
 // Pending: no notice is armed until lap times are handled; does nothing.
 void UpdateFastestLapNotice(Race& race);
@@ -99,8 +94,3 @@ int GetSessionRunState(const InRaceSession& session);
 // Whether the race flagged a false start.
 // Pending: answers 0 until drive starts are built.
 int IsFalseStartState();
-// Fills an AI driver's descriptor from its name entry, skill and car,
-// loading its track knowledge; 1 when filled.
-// Pending: the AI drivers are not built; logs once and answers 0 (the
-// knowledge could not be loaded).
-int FillAiDriverInfo(PlayerDescriptor& descriptor, const DriverNameEntry& entry, int skill, const char* carName);

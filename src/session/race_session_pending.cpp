@@ -14,5 +14,3 @@ void PollControlsWithoutSession() {}
 void ShowTimeScaleText() {}
 void StartHeadTracking() {}
 void RebuildSessionGraphics() {}
-
-void ReportCarHitAt(const FixedVector&, float) {}

@@ -41,6 +41,7 @@ void ResetSessionTables()
 {
     FreeCurrentRace();
     MutableSession = {};
+    ResetSessionCars();
     std::fill(std::begin(MutableDriverNameTable), std::end(MutableDriverNameTable), DriverNameEntry{});
     std::memset(MutableMessageKeyTable, 0, sizeof MutableMessageKeyTable);
     SetRaceHooks(RaceHooks{});

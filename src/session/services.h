@@ -16,11 +16,13 @@
 #include "session/hooks.h"
 #include "session/lessons.h"
 #include "session/player_info.h"
+#include "session/player_joins.h"
 #include "session/program_version.h"
 #include "session/race.h"
 #include "session/race_session.h"
 #include "session/race_slots.h"
 #include "session/results.h"
+#include "session/session_cars.h"
 #include "session/vehicle_hooks.h"
 
 // Resets every table this subsystem owns to its start-up state, and the

@@ -13,6 +13,7 @@ TEST(SessionResetTest, ResetFreesTheRaceAndGivesBackEveryRecordAtItsDefaults)
 {
     ResetSessionTables();
     DirtyRecord(MutableSession);
+    DirtyRecord(MutableSessionCars);
     // The race is owned: the reset frees it with its players.
     MutableSession.race = new Race;
     InitRace(*MutableSession.race);
@@ -26,6 +27,7 @@ TEST(SessionResetTest, ResetFreesTheRaceAndGivesBackEveryRecordAtItsDefaults)
     ResetSessionTables();
 
     EXPECT_EQ(MutableSession, SessionRecord{});
+    EXPECT_EQ(MutableSessionCars, SessionCarState{});
     EXPECT_EQ(GameKind, 1);
     EXPECT_EQ(CurrentRace, nullptr);
     EXPECT_EQ(RaceLengthSetting, 5);
