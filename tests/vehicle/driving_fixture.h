@@ -89,14 +89,14 @@ inline double RollingMass(const CarObject& car)
 // The centre of mass in world axes.
 inline Point3 CentreOfMass(const CarObject& car) { return CarPointInWorld(car, car.centreOfMass); }
 
-// The gear whose engine speed at v is nearest 45 % of the engine's limit.
-inline int CruisingGear(const CarObject& car, double v)
+// The gear whose engine speed at v is nearest engineSpeed (rad/s).
+inline int GearForEngineSpeed(const CarObject& car, double v, double engineSpeed)
 {
     int best = 2;
     double bestError = 1e30;
     for (int g = 2; g < car.data.gearCount; g++) {
         double w = v * car.tuning.gearRatios[g] * car.tuning.finalDrive / DrivenTyreRadius(car);
-        double error = std::fabs(w - 0.45 * car.engine.maxSpeed);
+        double error = std::fabs(w - engineSpeed);
         if (error < bestError) {
             bestError = error;
             best = g;
@@ -104,6 +104,13 @@ inline int CruisingGear(const CarObject& car, double v)
     }
     return best;
 }
+
+// The gear whose engine speed at v is nearest 45 % of the engine's limit.
+inline int CruisingGear(const CarObject& car, double v) { return GearForEngineSpeed(car, v, 0.45 * car.engine.maxSpeed); }
+
+// The gear whose engine speed at v is nearest the engine's peak-power
+// speed: the gear a driver holds to reach v with power to spare.
+inline int PullingGear(const CarObject& car, double v) { return GearForEngineSpeed(car, v, car.engine.maxPowerSpeed); }
 
 // What a skidpad run records every step.
 struct SkidpadSample {
@@ -228,16 +235,35 @@ protected:
     // Drives anticlockwise round a circle of radius R whose centre is R to
     // the car's left, the speed target rising from v0 at `ramp` m/s², until
     // the car runs wide of the circle by `wide`, slides (its velocity 0.1
-    // rad off its heading) or `steps` pass.
+    // rad off its heading) or `steps` pass. The driver pursues a point
+    // ahead on the circle and, as a driver on a skidpad does, adds steering
+    // for as long as the rear axle runs wide: pursuit alone holds a car
+    // that needs more steering than the circle's geometry (one that
+    // understeers) wide of the circle by an offset that grows with the
+    // square of the look-ahead, so that on a large circle the run would end
+    // wide before the tyres reach their limit.
     std::vector<SkidpadSample> Skidpad(CarObject& car, double R, double v0, double ramp, double wide, int steps)
     {
+        // Steering added per metre wide and second: a tenth of the circle's
+        // own steering angle (wheelbase over radius), gentle enough not to
+        // upset the car at speed.
+        const double trimPerMetreSecond = 0.1 * car.tuning.wheelbase / R;
         const Point3 start = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
         const double cx = start.x - R, cy = start.y;
         Roll(car, v0);
-        EngageGear(car, CruisingGear(car, v0 + 0.5 * ramp * steps * 0.01), v0, 0.3f);
+        // Already turning at the circle's rate, as if it had been driven onto
+        // the circle (the car stands level: its up axis is the world's).
+        const float yawRate = static_cast<float>(v0 / R);
+        car.angularMomentum = Rotate(car.rotation, Vec3{car.inertia.m[2] * yawRate, car.inertia.m[5] * yawRate,
+                                                        car.inertia.m[8] * yawRate});
+        // In the gear that pulls at peak power when the speed target ends.
+        EngageGear(car, PullingGear(car, v0 + ramp * steps * 0.01), v0, 0.3f);
         std::vector<SkidpadSample> samples;
+        double trim = 0;
         for (int s = 0; s < steps; s++) {
-            car.inputs.words[0] = SteeringWordFor(car, CircleSteer(car, cx, cy, R, std::fmax(8.0, 0.2 * R)));
+            const Point3 rear = CarPointInWorld(car, {0, car.tuning.axleY[0], 0});
+            trim += trimPerMetreSecond * (std::hypot(rear.x - cx, rear.y - cy) - R) * 0.01;
+            car.inputs.words[0] = SteeringWordFor(car, CircleSteer(car, cx, cy, R, std::fmax(8.0, 0.2 * R)) + trim);
             HoldSpeed(car, v0 + ramp * 0.01 * s);
             Step();
             SkidpadSample sample;
