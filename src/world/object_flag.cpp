@@ -54,6 +54,8 @@ void FlagObject::Init()
     ResetFlagCloth(*this);
 }
 
+// The cloth's points at rest beside the pole; their positions wrap as
+// every 16.16 sum does (a damaged file's flag may stand at the range's edge).
 void ResetFlagCloth(FlagObject& flag)
 {
     const double l = flag.width / 4.0, g = flag.height / 3.0;
@@ -64,14 +66,14 @@ void ResetFlagCloth(FlagObject& flag)
         for (int j = 0; j < FlagColumns; j++) {
             FlagPoint& p = flag.points[k++];
             p.free = j == 0 ? 0 : 1;
-            p.position = MakeFixedVector(flag.x.raw + Fixed16(j * l), flag.y.raw, Fixed16(flag.topHeight - i * g));
+            p.position = MakeFixedVector(WrapAdd(flag.x.raw, Fixed16(j * l)), flag.y.raw, Fixed16(flag.topHeight - i * g));
         }
     }
     for (int i = 1; i < FlagRows; i++) {
         for (int j = 1; j < FlagColumns; j++) {
             FlagPoint& p = flag.points[k++];
             p.free = 1;
-            p.position = MakeFixedVector(flag.x.raw + Fixed16((j - 0.5) * l), flag.y.raw,
+            p.position = MakeFixedVector(WrapAdd(flag.x.raw, Fixed16((j - 0.5) * l)), flag.y.raw,
                                          Fixed16(flag.topHeight - (i - 0.5) * g));
         }
     }

@@ -178,8 +178,8 @@ void StripObject::Init()
         const StripPoint& a = points[t.point[0]];
         const StripPoint& b = points[t.point[1]];
         const StripPoint& c = points[t.point[2]];
-        const int64_t cross = (int64_t(b.offset - a.offset) * (c.height - a.height) -
-                               int64_t(b.height - a.height) * (c.offset - a.offset)) >> 16;
+        const int64_t cross = (int64_t(WrapSub(b.offset, a.offset)) * WrapSub(c.height, a.height) -
+                               int64_t(WrapSub(b.height, a.height)) * WrapSub(c.offset, a.offset)) >> 16;
         const uint8_t side = cross < 0 ? ProfileFacesLeft : ProfileFacesRight;
         t.flags = static_cast<uint8_t>((t.flags & ~(ProfileFacesLeft | ProfileFacesRight)) | side);
         profileFlags |= side;
@@ -190,12 +190,16 @@ void StripObject::Init()
             highHeight = std::max(highHeight, p->height);
         }
     }
-    const int32_t halfOffset = (highOffset - lowOffset) / 2, halfHeight = (highHeight - lowHeight) / 2;
+    // The spans are exact in 64 bits: a damaged file's profile may be wider
+    // or taller than the 16.16 range, and its centre still lies between its
+    // extremes; the centre's world position wraps as every 16.16 sum does.
+    const int64_t offsetSpan = int64_t(highOffset) - lowOffset, heightSpan = int64_t(highHeight) - lowHeight;
+    const int32_t halfOffset = static_cast<int32_t>(offsetSpan / 2), halfHeight = static_cast<int32_t>(heightSpan / 2);
     radius = IntLength2(halfOffset, halfHeight);
     const FixedVector axis = HeadingAxis(heading);
     const int32_t mid = lowOffset + halfOffset;
-    centre = MakeFixedVector(x.raw + Mul16(mid, axis.x.raw), y.raw + Mul16(mid, axis.y.raw), lowHeight + halfHeight);
-    const int32_t offsetSpan = highOffset - lowOffset, heightSpan = highHeight - lowHeight;
+    centre = MakeFixedVector(WrapAdd(x.raw, Mul16(mid, axis.x.raw)), WrapAdd(y.raw, Mul16(mid, axis.y.raw)),
+                             lowHeight + halfHeight);
     if (!(profileFlags & ProfileTextured) || offsetSpan == 0 || heightSpan == 0 || !world ||
         texture >= world->textures.size())
         return;
@@ -206,8 +210,10 @@ void StripObject::Init()
         profileFlags |= ProfileTransparent;
     const TextureOrientation& o = TextureOrientations[t.orientation & 7];
     for (StripPoint& p : points) {
-        const float s = float(p.offset - lowOffset) * (t.scaleS / 64.0f) / float(offsetSpan) + t.offsetS / 64.0f;
-        const float v = (1.0f - t.offsetT / 64.0f) - float(p.height - lowHeight) * (t.scaleT / 64.0f) / float(heightSpan);
+        const float s =
+            float(int64_t(p.offset) - lowOffset) * (t.scaleS / 64.0f) / float(offsetSpan) + t.offsetS / 64.0f;
+        const float v = (1.0f - t.offsetT / 64.0f) -
+                        float(int64_t(p.height) - lowHeight) * (t.scaleT / 64.0f) / float(heightSpan);
         p.u = static_cast<uint16_t>(RoundToInt32((o.a * s + o.b * v + o.e) * 65535.0f));
         p.v = static_cast<uint16_t>(RoundToInt32((o.c * s + o.d * v + o.f) * 65535.0f));
     }
@@ -224,7 +230,7 @@ int32_t GetStripPointHeight(const StripObject& strip, int direction, int i)
 int32_t GetStripPointOffset(const StripObject& strip, int direction, int i)
 {
     const int32_t offset = strip.points[size_t(Index(strip, direction, i))].offset;
-    return direction == 1 ? offset : -offset;
+    return direction == 1 ? offset : WrapSub(0, offset);
 }
 
 float GetStripPointGradient(const StripObject& strip, int direction, int i)

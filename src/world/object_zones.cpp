@@ -120,6 +120,8 @@ void StartGridObject::Save(DataFile& writer) const
     }
 }
 
+// The grid's far end and curve from its position; the positions wrap as
+// every 16.16 sum does (a damaged file's grid may lie at the range's edge).
 void StartGridObject::Init()
 {
     SetPointBounds(*this);
@@ -128,17 +130,17 @@ void StartGridObject::Init()
     forward = MakeFixedVector(RoundToInt32(-s * 65536.0), RoundToInt32(c * 65536.0), 0);
     if (gridFlags & GridFlagCurved) {
         const double back = double(straightRows) * spacing;
-        curveStartX = Fixed(x.raw - MetresToFixed(back * -s));
-        curveStartY = Fixed(y.raw - MetresToFixed(back * c));
+        curveStartX = Fixed(WrapSub(x.raw, MetresToFixed(back * -s)));
+        curveStartY = Fixed(WrapSub(y.raw, MetresToFixed(back * c)));
     } else {
         endHeading = heading;
         const double back = double(rows) * spacing;
-        endX = Fixed(x.raw - MetresToFixed(back * -s));
-        endY = Fixed(y.raw - MetresToFixed(back * c));
+        endX = Fixed(WrapSub(x.raw, MetresToFixed(back * -s)));
+        endY = Fixed(WrapSub(y.raw, MetresToFixed(back * c)));
         curveStartX = x;
         curveStartY = y;
     }
-    const int32_t q = IntLength2(curveStartX.raw - endX.raw, curveStartY.raw - endY.raw);
+    const int32_t q = IntLength2(WrapSub(curveStartX.raw, endX.raw), WrapSub(curveStartY.raw, endY.raw));
     double es, ec;
     SinCos(endHeading, es, ec);
     const int32_t endForwardX = RoundToInt32(-es * 65536.0), endForwardY = RoundToInt32(ec * 65536.0);
@@ -162,15 +164,15 @@ void GetGridPosition(const StartGridObject& grid, int n, FixedVector& point, flo
         const double a = WorldAtan2(-double(CubicSlope(grid.curveX, v)), double(CubicSlope(grid.curveY, v)));
         double s, c;
         ComputeSinCos(a, s, c);
-        point = MakeFixedVector(EvaluateCubic(grid.curveX, v) + MetresToFixed(across * c),
-                                EvaluateCubic(grid.curveY, v) + MetresToFixed(across * s), 0);
+        point = MakeFixedVector(WrapAdd(EvaluateCubic(grid.curveX, v), MetresToFixed(across * c)),
+                                WrapAdd(EvaluateCubic(grid.curveY, v), MetresToFixed(across * s)), 0);
         heading = static_cast<float>(a);
         return;
     }
     double s, c;
     SinCos(grid.heading, s, c);
     const double back = -(double(row) * grid.spacing) - double(column) * grid.stagger;
-    point = MakeFixedVector(grid.x.raw + MetresToFixed(back * -s) + MetresToFixed(across * c),
-                            grid.y.raw + MetresToFixed(back * c) + MetresToFixed(across * s), 0);
+    point = MakeFixedVector(WrapAdd(WrapAdd(grid.x.raw, MetresToFixed(back * -s)), MetresToFixed(across * c)),
+                            WrapAdd(WrapAdd(grid.y.raw, MetresToFixed(back * c)), MetresToFixed(across * s)), 0);
     heading = grid.heading;
 }

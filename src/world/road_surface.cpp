@@ -196,6 +196,14 @@ void EvaluateSurfaceRow(const CurvedSurfaceObject& s, int32_t t, std::vector<Fix
 
 namespace {
 
+// A point's offset on the far end profile, which faces the other way; it
+// wraps as every 16.16 difference does (a damaged file's profile may reach
+// the range's edge).
+int32_t FarEndOffset(const StripObject& end, int direction, int i)
+{
+    return WrapSub(0, GetStripPointOffset(end, direction, i));
+}
+
 // The end widths: the offsets the curves reach at each end (lo and hi per
 // end), widened by a metre on a side whose outermost curve may bulge.
 void MeasureEndWidths(const CurvedSurfaceObject& surface, const StripObject& a, const StripObject& b, int32_t lo[2],
@@ -207,7 +215,7 @@ void MeasureEndWidths(const CurvedSurfaceObject& surface, const StripObject& a, 
         lo[0] = lo[1] = INT32_MAX;
         hi[0] = hi[1] = INT32_MIN;
         for (const SurfaceCurve& c : curves) {
-            const int32_t o0 = GetStripPointOffset(a, dir0, c.endPoint[0]), o1 = -GetStripPointOffset(b, dir1, c.endPoint[1]);
+            const int32_t o0 = GetStripPointOffset(a, dir0, c.endPoint[0]), o1 = FarEndOffset(b, dir1, c.endPoint[1]);
             lo[0] = std::min(lo[0], o0);
             hi[0] = std::max(hi[0], o0);
             lo[1] = std::min(lo[1], o1);
@@ -217,18 +225,18 @@ void MeasureEndWidths(const CurvedSurfaceObject& surface, const StripObject& a, 
         for (const SurfaceCurve& c : curves) {
             if (c.storedKind != CurveStraight)
                 continue;
-            const int32_t o0 = GetStripPointOffset(a, dir0, c.endPoint[0]), o1 = -GetStripPointOffset(b, dir1, c.endPoint[1]);
+            const int32_t o0 = GetStripPointOffset(a, dir0, c.endPoint[0]), o1 = FarEndOffset(b, dir1, c.endPoint[1]);
             straightHi = straightHi || (o0 == hi[0] && o1 == hi[1]);
             straightLo = straightLo || (o0 == lo[0] && o1 == lo[1]);
         }
         for (int j = 0; j < 2; j++) {
             if (!straightHi)
-                hi[j] += Metre;
+                hi[j] = WrapAdd(hi[j], Metre);
             if (!straightLo)
-                lo[j] -= Metre;
+                lo[j] = WrapSub(lo[j], Metre);
             if (lo[j] == hi[j]) {
-                lo[j] -= Metre;
-                hi[j] += Metre;
+                lo[j] = WrapSub(lo[j], Metre);
+                hi[j] = WrapAdd(hi[j], Metre);
             }
         }
     }
@@ -252,15 +260,15 @@ void FitSurfaceCurve(const CurvedSurfaceObject& s, SurfaceCurve& c, const StripO
         if (w0 == w1)
             c.curveFlags |= CurveOnePoint;
     }
-    const int32_t o0 = GetStripPointOffset(a, dir0, i0), o1 = -GetStripPointOffset(b, dir1, i1);
+    const int32_t o0 = GetStripPointOffset(a, dir0, i0), o1 = FarEndOffset(b, dir1, i1);
     const int32_t s0 = Div16(int64_t(o0) - reference[0], width[0]), s1 = Div16(int64_t(o1) - reference[1], width[1]);
     const FixedVector from = PlanPoint(s.p0, s.e0, s0), to = PlanPoint(s.p1, s.e1, s1);
     if (c.kind != CurveSmoothPlan) {
         SetLinear(c.across, s0, s1);
     } else {
         const FixedVector chord = to - from;
-        const int32_t along0 = Mul16(chord.x.raw, s.d0.x.raw) + Mul16(chord.y.raw, s.d0.y.raw);
-        const int32_t along1 = -(Mul16(chord.x.raw, s.d1.x.raw) + Mul16(chord.y.raw, s.d1.y.raw));
+        const int32_t along0 = WrapAdd(Mul16(chord.x.raw, s.d0.x.raw), Mul16(chord.y.raw, s.d0.y.raw));
+        const int32_t along1 = WrapSub(0, WrapAdd(Mul16(chord.x.raw, s.d1.x.raw), Mul16(chord.y.raw, s.d1.y.raw)));
         const int32_t chordLength = PlanLength(from, to);
         const double theta0 = std::clamp(double(GetStripPointAngle(a, dir0, i0)) + c.angle[0], -CurveAngleLimit, CurveAngleLimit);
         const double theta1 = std::clamp(double(GetStripPointAngle(b, dir1, i1)) + c.angle[1], -CurveAngleLimit, CurveAngleLimit);
@@ -367,6 +375,7 @@ void CurvedSurfaceObject::Init()
     std::vector<FixedVector> row;
     std::vector<FixedVector> all;
     const int n = levels[0].detail;
+    all.reserve(size_t(n + 1) * curves.size());
     for (int i = 0; i <= n; i++) {
         EvaluateSurfaceRow(*this, Div16(i, n), row);
         all.insert(all.end(), row.begin(), row.end());
@@ -385,11 +394,13 @@ void CurvedSurfaceObject::Init()
     centre = MakeFixedVector(static_cast<int32_t>((int64_t(boxMinX) + boxMaxX) / 2),
                              static_cast<int32_t>((int64_t(boxMinY) + boxMaxY) / 2),
                              static_cast<int32_t>((int64_t(lowest) + highest) / 2));
-    int64_t largest = 0;
+    // Each square is below 2^62 (a point lies within half the range of the
+    // centre on each axis), so the sum of three fits 64 bits unsigned.
+    uint64_t largest = 0;
     for (const FixedVector& p : all) {
         const int64_t dx = int64_t(p.x.raw) - centre.x.raw, dy = int64_t(p.y.raw) - centre.y.raw,
                       dz = int64_t(p.z.raw) - centre.z.raw;
-        largest = std::max(largest, dx * dx + dy * dy + dz * dz);
+        largest = std::max(largest, uint64_t(dx * dx) + uint64_t(dy * dy) + uint64_t(dz * dz));
     }
     radius = RoundToInt32(std::sqrt(double(largest)));
 }

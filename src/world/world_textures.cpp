@@ -142,7 +142,10 @@ void ComputeWorldTextureColours(std::vector<WorldTexture>& list, int packed)
             sum[2] += (int64_t(c.b) * width) >> 16;
             added = true;
         };
-        for (int32_t row = 0; row < t.rows; row++) {
+        // The colour map holds rows x columns entries: without columns a
+        // damaged file's row count, however large, has nothing to add.
+        const int32_t rows = columns > 0 ? t.rows : 0;
+        for (int32_t row = 0; row < rows; row++) {
             int32_t start = 0;
             for (size_t c = 0; c < columns; c++) {
                 const int64_t width = int64_t(t.columnEnds[c]) - start;

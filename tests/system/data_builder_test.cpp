@@ -8,11 +8,11 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "game_folder_fixture.h"
 #include "platform/files.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
@@ -36,42 +36,30 @@ std::map<std::string, std::vector<uint8_t>> ReadTree(const std::string& root)
     return files;
 }
 
-class DataBuilderTest : public ::testing::Test {
+// Each test reads a copy of the game folder the data builder made for the
+// test run, from its own folder.
+class DataBuilderTest : public GameFolderTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        first = std::make_unique<TempFolder>();
-        second = std::make_unique<TempFolder>();
-        ProcessResult built = RunProcess(QV_MKDATA, {first->Path()}, first->Path());
-        ASSERT_EQ(built.exitCode, 0) << built.output;
-        // The second run with the variables that tune the JPEG library's
-        // output set: the bytes must not depend on the environment.
-        built = RunProcess("/usr/bin/env",
-                           {"TJ_OPTIMIZE=1", "TJ_ARITHMETIC=1", "TJ_RESTART=1", "TJ_PROGRESSIVE=1", QV_MKDATA,
-                            second->Path()},
-                           second->Path());
-        ASSERT_EQ(built.exitCode, 0) << built.output;
-    }
-    static void TearDownTestSuite()
-    {
-        second.reset();
-        first.reset();
-    }
     void SetUp() override
     {
+        GameFolderTest::SetUp();
         ResetCoreTables();
         ResetWorldTables();
-        fs::current_path(first->Path());
     }
-
-    static std::unique_ptr<TempFolder> first, second;
 };
-std::unique_ptr<TempFolder> DataBuilderTest::first, DataBuilderTest::second;
 
 TEST_F(DataBuilderTest, TwoRunsWriteTheSameFilesByteForByte)
 {
-    auto a = ReadTree(first->Path());
-    auto b = ReadTree(second->Path());
+    // The second run with the variables that tune the JPEG library's output
+    // set: the bytes must not depend on the environment.
+    TempFolder second;
+    ProcessResult built = RunProcess("/usr/bin/env",
+                                     {"TJ_OPTIMIZE=1", "TJ_ARITHMETIC=1", "TJ_RESTART=1", "TJ_PROGRESSIVE=1",
+                                      QV_MKDATA, second.Path()},
+                                     second.Path());
+    ASSERT_EQ(built.exitCode, 0) << built.output;
+    auto a = ReadTree(SharedGameFolder());
+    auto b = ReadTree(second.Path());
     ASSERT_FALSE(a.empty());
     ASSERT_EQ(a.size(), b.size());
     for (const auto& [name, bytes] : a) {
@@ -79,9 +67,9 @@ TEST_F(DataBuilderTest, TwoRunsWriteTheSameFilesByteForByte)
         EXPECT_TRUE(bytes == b[name]) << name;
     }
     // Every folder the program's start-up expects exists.
-    for (const char* folder : {"spr", "mpr", "knw", "raf", "layout", "skins_dds", "skins_x", "skins_y",
-                               "views", "shots", "grids", "veh", "hmn", "skins"})
-        EXPECT_TRUE(fs::is_directory(first->Path() + "/data/" + folder)) << folder;
+    for (const char* name : {"spr", "mpr", "knw", "raf", "layout", "skins_dds", "skins_x", "skins_y", "views",
+                             "shots", "grids", "veh", "hmn", "skins"})
+        EXPECT_TRUE(fs::is_directory(SharedGameFolder() + "/data/" + name)) << name;
     // The default skins are JPEG pictures (start and end markers).
     std::vector<std::string> codes = {"HEL"};
     for (const CarName& car : CarNameTable)
@@ -162,8 +150,8 @@ TEST_F(DataBuilderTest, BodyModelsAreClosedCarShapesWithTheirParts)
     // The byte layout of every file, decoded independently: one line each.
     std::vector<std::string> arguments = {QV_SOURCE_DIR "/tests/system/model_reference.py"};
     for (const char* code : BodyCodeTable)
-        arguments.push_back(first->Path() + "/data/veh/" + code + ".vob");
-    ProcessResult decoded = RunProcess(QV_PYTHON, arguments, first->Path());
+        arguments.push_back(folder.Path() + "/data/veh/" + code + ".vob");
+    ProcessResult decoded = RunProcess(QV_PYTHON, arguments, folder.Path());
     ASSERT_EQ(decoded.exitCode, 0) << decoded.output;
     std::vector<std::string> decodedLines;
     for (size_t at = 0, end; (end = decoded.output.find('\n', at)) != std::string::npos; at = end + 1)

@@ -14,10 +14,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <thread>
 
+#include "game_folder_fixture.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 #include "support/x_display.h"
@@ -36,24 +36,12 @@ constexpr int StartSeconds = 60, EndSeconds = 20;
 
 class FirstRunTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        game = std::make_unique<TempFolder>();
-        ProcessResult built = RunProcess(QV_MKDATA, {game->Path()}, game->Path());
-        if (built.exitCode != 0)
-            displayFailure = "the data builder failed: " + built.output;
-        else
-            displayFailure = display.Start(ScreenWidth, ScreenHeight);
-    }
-    static void TearDownTestSuite()
-    {
-        display.Stop();
-        game.reset();
-    }
+    static void SetUpTestSuite() { displayFailure = display.Start(ScreenWidth, ScreenHeight); }
+    static void TearDownTestSuite() { display.Stop(); }
     void SetUp() override
     {
         ASSERT_EQ(displayFailure, "");
-        fs::copy(game->Path() + "/data", folder.Path() + "/data", fs::copy_options::recursive);
+        ASSERT_EQ(CopyGameData(folder.Path()), "");
     }
 
     // Waits until the copy has started and its window shows; where it is.
@@ -127,12 +115,10 @@ protected:
 
     static PrivateDisplay display;
     static std::string displayFailure;
-    static std::unique_ptr<TempFolder> game;
     TempFolder folder;
 };
 PrivateDisplay FirstRunTest::display;
 std::string FirstRunTest::displayFailure;
-std::unique_ptr<TempFolder> FirstRunTest::game;
 
 TEST_F(FirstRunTest, WithoutAWindowManagerEveryWayOfClosingEndsTheProgram)
 {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/services.h"
+#include "game_folder_fixture.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 #include "support/x_display.h"
@@ -78,9 +79,8 @@ protected:
     // Returns "" or what went wrong.
     static std::string Run(WindowRun& result)
     {
-        ProcessResult built = RunProcess(QV_MKDATA, {folder->Path()}, folder->Path());
-        if (built.exitCode != 0)
-            return "the data builder failed: " + built.output;
+        if (std::string copied = CopyGameData(folder->Path()); !copied.empty())
+            return copied;
         if (std::string started = display.Start(ScreenWidth, ScreenHeight); !started.empty())
             return started;
         folder->WriteFile("cfg.txt", "Start Windowed 1\r\n");

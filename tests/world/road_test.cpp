@@ -148,7 +148,10 @@ TEST_F(RoadSurfaceTest, ProfilesBeyondTheFixedPointRangeAreQueriedSafely)
 {
     const std::vector<ProfilePointSpec> wide = {{-30000, 0, 0, EdgeLeft}, {30000, 0, 0, EdgeRight}};
     const std::vector<ProfilePointSpec> tall = {{-5, 30000, 0, EdgeLeft}, {5, -30000, 0, EdgeRight}};
-    for (const auto& profile : {wide, tall}) {
+    // The range's very ends: the far profile faces the other way, so its
+    // offsets are negated, and the lowest one has no positive twin.
+    const std::vector<ProfilePointSpec> ends = {{-32768, -32768, 0, EdgeLeft}, {32767, 32767, 0, EdgeRight}};
+    for (const auto& profile : {wide, tall, ends}) {
         RoadPiece piece(profile, profile, 10, CurveStraight);
         for (double x : {-20000.0, 0.0, 3.0}) {
             ContactQueryRecord hit;

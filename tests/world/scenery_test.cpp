@@ -480,6 +480,45 @@ TEST_F(SceneryTest, TreesReachingPastTheFixedPointRangeInitialise)
     }
 }
 
+// A damaged file's start grid or flag may stand at the edge of the 32-bit
+// range of 16.16 metres: its places and cloth are still laid out, their
+// positions wrapping as every 16.16 sum does.
+TEST_F(SceneryTest, GridsAndFlagsAtTheFixedPointRangeEdgeInitialise)
+{
+    struct Case {
+        const char* label;
+        int32_t x, y, endX, endY;
+        uint8_t gridFlags;
+        float heading;
+    };
+    const Case cases[] = {
+        {"straight, running back past the low edge", INT32_MIN + 5, 0, 0, 0, 0, static_cast<float>(-Pi / 2)},
+        {"straight, running back past the high edge", 0, INT32_MAX - 5, 0, 0, 0, static_cast<float>(Pi)},
+        {"curved, ends at opposite edges", INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, GridFlagCurved, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        StartGridObject grid;
+        grid.x = Fixed(c.x);
+        grid.y = Fixed(c.y);
+        grid.endX = Fixed(c.endX);
+        grid.endY = Fixed(c.endY);
+        grid.gridFlags = c.gridFlags;
+        grid.heading = c.heading;
+        grid.straightRows = 2;
+        grid.Init();
+        for (int n = 0; n < 32; n++) {
+            FixedVector point;
+            float heading;
+            GetGridPosition(grid, n, point, heading);
+        }
+        FlagObject flag;
+        flag.x = Fixed(c.x);
+        flag.y = Fixed(c.y);
+        flag.Init();
+    }
+}
+
 TEST_F(SceneryTest, FlagsTreesAndInstancesKeepInsideTheirLimits)
 {
     // Flag sizes: width at most 4 (the height scaled with it), height at most 3.
