@@ -6,7 +6,6 @@
 
 void RemoveCarFromSession(CarObject&) {}
 void UpdateFastestLapNotice(Race&) {}
-void RequestSessionExit() {}
 void StopSessionRecordingIfAny() {}
 int GetSessionRunState(const InRaceSession&) { return 0; }
 int IsFalseStartState() { return 0; }

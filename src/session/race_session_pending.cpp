@@ -1,11 +1,9 @@
-// Temporary bodies of the race session's services, until the session is
-// built: no session ever runs, so there is nothing to step and no car to
-// report.
-#include "session/services.h"
+// Temporary bodies of the race session's keys, views and drawing, and of
+// the drive restart a restart or qualifying vote asks for, until they are
+// built: no key acts, no view moves and a decided restart leaves the race
+// as it is.
+#include "session/local.h"
 
-int SessionShowsNoCar(const InRaceSession&) { return 1; }
-InRaceSession* CreateSession(Screen*, int, int) { return nullptr; }
-void UpdateSession(InRaceSession*) {}
 void HandleSessionKey(InRaceSession*, int) {}
 int HandleSessionMouse(InRaceSession*, MouseEvent*) { return 0; }
 int IsViewerSessionIdle() { return 0; }
@@ -16,3 +14,8 @@ void StartHeadTracking() {}
 void RebuildSessionGraphics() {}
 
 void ReportCarHitAt(const FixedVector&, float) {}
+
+void RestartSessionDrive(InRaceSession&)
+{
+    LogNotAvailableOnce(MutableSession.driveRestartNoted, "RestartSessionDrive");
+}
