@@ -13,7 +13,9 @@ TEST(SessionResetTest, ResetFreesTheRaceAndGivesBackEveryRecordAtItsDefaults)
 {
     ResetSessionTables();
     DirtyRecord(MutableSession);
-    // The race is owned: the reset frees it with its players.
+    DirtyRecord(MutableSessionFrame);
+    // The race and the session are owned: the reset frees them.
+    MutableSession.session = new InRaceSession{};
     MutableSession.race = new Race;
     InitRace(*MutableSession.race);
     std::memset(static_cast<void*>(MutableDriverNameTable), 0x5A, sizeof MutableDriverNameTable);
@@ -26,6 +28,7 @@ TEST(SessionResetTest, ResetFreesTheRaceAndGivesBackEveryRecordAtItsDefaults)
     ResetSessionTables();
 
     EXPECT_EQ(MutableSession, SessionRecord{});
+    EXPECT_EQ(MutableSessionFrame, SessionFrameRecord{});
     EXPECT_EQ(GameKind, 1);
     EXPECT_EQ(CurrentRace, nullptr);
     EXPECT_EQ(RaceLengthSetting, 5);

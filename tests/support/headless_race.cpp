@@ -158,11 +158,6 @@ void DriveRobot(const Race& race, CarObject& car)
     words[1] = Pedal(0.3f + 0.3f * error);
     words[2] = Pedal(error < -1 ? -0.2f * error : 0);
     ChooseShiftWords(car);
-    if (&car == GetRaceSlotCar(race, 0) && race.stepCounter % 500 == 0)
-        std::fprintf(stderr, "DBG step %u settle %d gear %d target %d run %d eng %f held %d world %d slot %d w1 %d w14 %d node %d clutch %f\n",
-                     race.stepCounter, car.step.settleCounter, car.step.gear, car.step.gearTarget, car.engine.running,
-                     car.engine.speed, car.step.held, GetBodySurroundings().IsWorldLoaded(), GetPlayerSlotOfCar(car),
-                     words[1], words[14], node, car.engine.clutchPedal);
 }
 
 void TraceCars(const Race& race)

@@ -1,7 +1,7 @@
 // The headless race program: runs a whole race of robot drivers in a data
 // builder's folder and prints its trace (the cars' state every 100 steps,
 // the cars' laps and times, the results table).
-//   headless_race <game folder> <frame ms> [cars] [laps]
+//   headless_race <game folder> <frame ms> [cars] [laps] [most seconds]
 // Exit code 0 when every car finished, 1 when not, 2 when the race could
 // not be set up.
 #include <cstdio>
@@ -13,7 +13,7 @@
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: headless_race <game folder> <frame ms> [cars] [laps]\n");
+        std::fprintf(stderr, "usage: headless_race <game folder> <frame ms> [cars] [laps] [most seconds]\n");
         return 2;
     }
     std::error_code error;
@@ -28,7 +28,9 @@ int main(int argc, char** argv)
         options.cars = std::atoi(argv[3]);
     if (argc > 4)
         options.laps = std::atoi(argv[4]);
-    if (options.frameMs < 1 || options.cars < 1 || options.cars > 32 || options.laps < 1) {
+    if (argc > 5)
+        options.maxSeconds = std::atoi(argv[5]);
+    if (options.frameMs < 1 || options.cars < 1 || options.cars > 32 || options.laps < 1 || options.maxSeconds < 1) {
         std::fprintf(stderr, "headless_race : bad frame length, car count or lap count\n");
         return 2;
     }
