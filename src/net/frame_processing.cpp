@@ -8,8 +8,6 @@
 FrameClockRecord MutableFrameClock;
 const FrameClockRecord& FrameClock = MutableFrameClock;
 
-namespace {
-
 // The frame the game clock has reached: 10 ms per frame from InitTime, 0
 // while the clock has not passed it (the clock wraps, so the difference is
 // read as signed).
@@ -20,6 +18,8 @@ uint32_t FrameDueByClock()
         return 0;
     return elapsed / 10;
 }
+
+namespace {
 
 // Whether processing is behind the frame that is due after the delay.
 bool IsProcessingBehind()

@@ -265,3 +265,8 @@ void HandleVotesPacket(int c, const uint8_t* packet, int length);
 void HandlePlayerGamePacket(int c, const uint8_t* packet, int length);
 void HandleRaceGamePacket(int c, const uint8_t* packet, int length);
 void HandlePitGamePacket(int c, const uint8_t* packet, int length);
+
+// The frame the game clock has reached offline: 10 ms per frame from the
+// frame clock's origin, 0 while the clock has not passed it
+// (frame_processing.cpp).
+uint32_t FrameDueByClock();

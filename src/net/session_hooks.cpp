@@ -2,7 +2,7 @@
 // packets, the game frame it processes, the connections and their names, and
 // the session's votes and ids. The race's other network hooks keep their
 // offline bodies until the parts they reach are built.
-#include "net/services.h"
+#include "net/local.h"
 #include "session/services.h"
 
 namespace {
@@ -10,6 +10,56 @@ namespace {
 const Connection* ConnectionAt(int c)
 {
     return c >= 0 && c < ConnectionTable.count ? &ConnectionTable.connections[c] : nullptr;
+}
+
+void ReadVoteWords(GameVoteWords& words)
+{
+    words.decidedVote = SessionVotes.decidedVote;
+    words.votesBlocked = SessionVotes.votesBlocked;
+    words.hostVoteSent = SessionVotes.votesSent;
+    words.countdown = SessionVotes.countdown;
+}
+
+void WriteVoteWords(const GameVoteWords& words)
+{
+    MutableSessionVotes.decidedVote = words.decidedVote;
+    MutableSessionVotes.votesBlocked = words.votesBlocked;
+    MutableSessionVotes.votesSent = words.hostVoteSent;
+    MutableSessionVotes.countdown = words.countdown;
+}
+
+void ClearGameVotes()
+{
+    for (int c = 0; c < ConnectionTable.count; ++c)
+        MutableConnectionTable.connections[c].gameVote = 0;
+    MutableSessionVotes.decidedVote = 0;
+    MutableSessionVotes.countdown = 0;
+    MutableSessionVotes.votesSent = 0;
+}
+
+void CarryOutRaceRequest(int request)
+{
+    switch (request) {
+    case 1: RequestJoinRace(); break;
+    case 2: RequestEnterPits(); break;
+    case 3: RequestSpectate(); break;
+    case 4: VoteRestart(); break;
+    case 5: VoteQualify(); break;
+    case 6: VoteEndRace(); break;
+    default: break;
+    }
+}
+
+int32_t FramesWaiting()
+{
+    const int64_t waiting = int64_t(FrameDueByClock()) - int64_t(FrameClock.processedFrame);
+    return waiting > 0 ? int32_t(waiting) : 0;
+}
+
+int32_t OnlineDueStep()
+{
+    const int64_t due = int64_t(FrameClock.currentFrame) - int64_t(FrameClock.raceStartFrame);
+    return due > 0 ? int32_t(due) : 0;
 }
 
 } // namespace
@@ -40,5 +90,17 @@ void InstallNetSessionHooks()
     hooks.clearEntryVotes = ClearEntryVotes;
     hooks.rememberFreedPlayerId = RememberFreedUcid;
     hooks.isHostOnMaster = IsHostOnMaster;
+    hooks.runDueGameFrames = ProcessDueFrames;
+    hooks.framesWaiting = FramesWaiting;
+    hooks.onlineDueStep = OnlineDueStep;
+    hooks.shiftClockOrigin = [](int32_t ms) { MutableFrameClock.initTime += uint32_t(ms); };
+    hooks.readVoteWords = ReadVoteWords;
+    hooks.writeVoteWords = WriteVoteWords;
+    hooks.connectionVote = [](int c) {
+        const Connection* record = ConnectionAt(c);
+        return record ? int(record->gameVote) : 0;
+    };
+    hooks.clearGameVotes = ClearGameVotes;
+    hooks.raceRequest = CarryOutRaceRequest;
     SetRaceHooks(hooks);
 }

@@ -30,6 +30,15 @@ struct MasterResultReport {
     int pitStops = 0;
 };
 
+// The vote words of the multiplayer session as the race reads and writes
+// them.
+struct GameVoteWords {
+    uint8_t decidedVote = 0;    // 0 none, 1 end race, 2 restart, 3 qualify
+    uint8_t votesBlocked = 0;   // no vote is counted (a guest is joining)
+    uint8_t hostVoteSent = 0;   // the host's vote packet is on its way
+    int32_t countdown = 0;      // game frames until the decided vote acts
+};
+
 struct RaceHooks {
     // The multiplayer layer.
     // Appends a game packet to the current game frame's bundle.
@@ -132,6 +141,34 @@ struct RaceHooks {
     // through the game-sound mix (5 win, 6 finish).
     void (*playInterfaceSound)(int effect) = [](int) {};
     void (*playMixedEffect)(int effect) = [](int) {};
+
+    // The frame road as the session's frame drives it: every game frame
+    // that is due and ready (offline: due by the game clock) is processed,
+    // and frameStep runs after each. The least body processes nothing:
+    // without a multiplayer layer no frame is ever due.
+    void (*runDueGameFrames)(void (*frameStep)()) = [](void (*)()) {};
+    // Moves the origin of the frame clock later by ms (a session's loading
+    // time, so that its first step is due when the loading ends).
+    void (*shiftClockOrigin)(int32_t ms) = [](int32_t) {};
+    // Frames that are due but not processed yet (the steps still to come in
+    // this pass, the one being processed not counted).
+    int32_t (*framesWaiting)() = [] { return int32_t(0); };
+    // Online: the step the race should have reached by the current game
+    // frame (frames since the race's start frame, 0 before it).
+    int32_t (*onlineDueStep)() = [] { return int32_t(0); };
+    // A connection to a host is being made.
+    int (*isConnecting)() = [] { return 0; };
+    // The game votes of the multiplayer session: the decided vote and its
+    // countdown, the blocked and host-vote-sent bytes, and each connection's
+    // vote (0 none, 1 end, 2 restart, 3 qualify).
+    void (*readVoteWords)(GameVoteWords& words) = [](GameVoteWords& words) { words = {}; };
+    void (*writeVoteWords)(const GameVoteWords& words) = [](const GameVoteWords&) {};
+    int (*connectionVote)(int connection) = [](int) { return 0; };
+    // Every game vote cleared (InSim is told).
+    void (*clearGameVotes)() = [] {};
+    // The race requests the multiplayer layer carries out: 1 join, 2 enter
+    // the pits, 3 spectate, 4 vote restart, 5 vote qualify, 6 vote end.
+    void (*raceRequest)(int request) = [](int) {};
 
     // Skins: 1 when the helmet skin exists as a file.
     int (*helmetSkinExists)(const char* name) = [](const char*) { return 0; };

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
+#include "session/race_car.h"
 #include "session/services.h"
+#include "world/services.h"
 
 // What the session keeps for the whole run and exports read-only under the
 // names in its area headers. Set back by ResetSessionTables in one
@@ -61,3 +63,67 @@ WorldRaceSettings MakeWorldRaceSettings(const Race& race);
 // A car leaving the session: the player car and viewed car stop pointing
 // at it and it leaves the object set.
 void DetachSessionCar(const CarObject& car);
+// The running session (one at a time, made by CreateSession and freed by
+// the frame after its running flag is cleared). Value-initialised, so a new
+// session starts from zero in every field.
+struct InRaceSession {
+    Screen* owner = nullptr;        // the screen that created the session
+    int32_t running = 0;            // 1 while it runs; the frame after it is 0 exits
+    int32_t backgroundReplay = 0;   // kind 1: the entry screen's background replay
+    int32_t replayViewer = 0;       // kind 2: a replay opened from the root screen
+    int32_t exitAtReplayEnd = 0;    // a replay that ends leaves the session
+    ObjectSet objectSet;            // the bodies of this race; the current set while the session lives
+    PlayerControlState controls;    // the player controls' memory between steps
+    int32_t controlsActive = 0;     // no child over the race and Shift not held
+    int32_t liveControlMs = 0;      // 0..2000, since the player's controls became live
+    float lookTarget = 0;           // rad, head turn the in-car view aims at
+    float lookAngle = 0;            // rad
+    float lookSpeed = 0;            // rad/s
+    int32_t lookState = 0;          // 0 none, 1 both look keys, 2 left, 3 right, 4 look back
+    int32_t previousLookState = 0;
+    int32_t rearMirrorRequest = 0;
+    uint8_t keepControls = 0;       // a child opened from the race keeps the car controls
+    uint8_t freeCamera = 0;         // the layout editor's free camera
+    uint8_t busyBackground = 0;     // the busy background mode is pushed by this session
+    uint8_t quickDrawing = 0;       // the last frame took the quick-draw road
+    char temporaryReplay[32] = {};  // a single-player replay deleted at exit; "" none
+};
+
+// Step modes handed to the physics step: more steps follow in this frame,
+// the last of several, the only one.
+enum : int { StepModeMoreFollow = 0, StepModeLast = 1, StepModeOnly = 2 };
+
+// What the frame and the step keep between frames. Lives for the whole
+// run; the exit frame and ResetSessionTables set it back.
+struct SessionFrameRecord {
+    int32_t frameTimeRing[16] = {};  // ms of the last 16 passes, oldest first
+    float fps = 0;                   // 16 over their sum in seconds
+    int32_t pendingRaceRequest = 0;  // kept while a connection is made
+    uint32_t lastRaceRequestMs = 0;  // game clock of the last accepted rate-limited request
+    int32_t seekStop = 0;            // a replay reader could not go on
+    int32_t yellowFlagSteps = 0;     // HUD flag timers, counted down per step
+    int32_t blueFlagSteps = 0;
+    int32_t lessonState = 0;         // 0 none, 1 set up, 2 ended early, 3 its replay plays
+    // The frame's step loop: the step count of this pass and whether a step
+    // asked the loop to stop (leaving, or the replay ended).
+    int32_t stepsThisFrame = 0;
+    int32_t stepsStopped = 0;
+
+    bool operator==(const SessionFrameRecord&) const = default;
+};
+extern SessionFrameRecord MutableSessionFrame;
+
+// Online every computer moves its clock origin by this much per loaded car,
+// whatever its own loading took, so that all start their steps alike.
+constexpr int32_t OnlineLoadAllowanceMs = 250;
+// A stopped local car counts as idle this many steps after it stopped.
+constexpr int32_t IdleAfterStopSteps = 800;
+
+// The frame's parts (session_create.cpp, session_frame.cpp, session_exit.cpp, session_step.cpp).
+void PerformSessionExit(InRaceSession* session);
+void SmoothViewTurn(InRaceSession& session);
+void ChooseViewedCarIfNone(InRaceSession& session);
+// What the world's start lights and wind need to know of the current race.
+WorldRaceSettings GetWorldRaceSettings();
+// A restart or qualifying vote starts the drive again in the new phase.
+void RestartSessionDrive(InRaceSession& session);

@@ -5,7 +5,6 @@
 #include "session/local.h"
 
 void UpdateFastestLapNotice(Race&) {}
-void RequestSessionExit() {}
 void StopSessionRecordingIfAny() {}
 int GetSessionRunState(const InRaceSession&) { return 0; }
 int IsFalseStartState() { return 0; }

@@ -20,6 +20,7 @@ RaceCarView ViewRaceCar(const CarObject& car)
     view.restriction = car.tuning.appliedRestriction;
     view.stepCounter = car.race.stepCounter;
     view.gearboxKind = car.data.gearboxKind;
+    view.steering = car.step.steerAngle;
     return view;
 }
 
@@ -38,4 +39,10 @@ void DestroyRaceCar(CarObject* car)
         return;
     DestroyCar(*car);
     delete car;
+}
+
+void ResetRaceCarFollower(CarObject& car)
+{
+    if (car.follower)
+        ResetPathFollower(*car.follower);
 }

@@ -21,6 +21,7 @@ struct RaceCarView {
     uint8_t restriction = 0; // %, handicap
     int32_t stepCounter = 0; // the car's clock
     int gearboxKind = 0;     // 1..5
+    float steering = 0;      // rad, the front wheels' steering angle, left positive
 };
 
 RaceCarView ViewRaceCar(const CarObject& car);
@@ -29,5 +30,7 @@ CarResultState& GetCarResult(CarObject& car);
 const CarResultState& GetCarResult(const CarObject& car);
 // The car reads its set-up and colours from the slot's car block.
 void LinkCarToSlot(CarObject& car, PlayerCarBlock& block);
+// The car's place on the path is searched again at the next drive.
+void ResetRaceCarFollower(CarObject& car);
 // Destroys a car the race owns.
 void DestroyRaceCar(CarObject* car);

@@ -9,7 +9,9 @@
 
 #include "core/services.h"
 
+class CarObject;
 struct InRaceSession;
+struct ObjectSet;
 struct Screen;
 struct MouseEvent;
 
@@ -19,7 +21,6 @@ struct MouseEvent;
 extern const int& GameKind;
 void SetGameKind(int kind);
 // The running race session; null when none. Read-only outside the session.
-// Pending: no session is ever created, so it stays null.
 extern InRaceSession* const& CurrentSession;
 // Game time at which the running session started. Read-only outside the
 // session.
@@ -30,16 +31,54 @@ extern const int& RacePhase;
 void SetRacePhase(int phase);
 
 // 1 while the session has no car to show (the loop paces as in menus).
-// Pending: no session; answers 1.
 int SessionShowsNoCar(const InRaceSession& session);
 // Creates the session of a screen: type 0 race or lesson, 1 the entry
-// screen's background replay, 2 a replay viewer; connections of a
-// multiplayer replay.
-// Pending: no session can be created; answers null.
-InRaceSession* CreateSession(Screen* owner, int type, int connectionCount);
-// One frame of the session; frees it at the end of its exit frame.
-// Pending: no session to step; does nothing.
+// screen's background replay, 2 a replay viewer; joinRunning 1 when this
+// computer joins a race already running. Callers set GameKind first.
+// Loads and places the race's cars; the session becomes CurrentSession.
+InRaceSession* CreateSession(Screen* owner, int type, int joinRunning);
+// One frame of the session: deferred requests, the due game frames and
+// 10 ms steps, and the exit in the frame after the running flag was
+// cleared (the session is freed and CurrentSession is null afterwards).
 void UpdateSession(InRaceSession* session);
+// The player car and the car the cameras follow; null when none.
+CarObject* GetSessionPlayerCar(const InRaceSession& session);
+CarObject* GetSessionViewedCar(const InRaceSession& session);
+// The session's active bodies.
+ObjectSet& GetSessionObjectSet(InRaceSession& session);
+
+// One 10 ms step: the AI, the player's controls, the world's wind and
+// lights, the physics of the active bodies and the race step. mode 0 when
+// at least two more steps follow in the frame, 1 the last of several, 2
+// the only one; remaining: steps still due, this one included. 1 when the
+// session is leaving (the frame's steps stop), else 0.
+int SimulateStep(InRaceSession& session, int mode, int remaining);
+// Drivers outside the program (a test harness's robots) that write the
+// input words of the cars without an AI driver of their own: called in
+// every step at the AI drivers' place, so that their words are the same
+// however the steps fall into frames. Null removes them.
+void SetSessionStepDrivers(void (*driveCars)(Race& race));
+// The race's counters of one step (a dedicated host calls it alone): the
+// step counters, the HUD's flag timers, the running order every 128 steps.
+void AdvanceRaceStep(InRaceSession& session);
+// The game votes, once per processed game frame.
+void ProcessVotes(InRaceSession& session);
+// The vote that the connections with drivers decide: the highest kind (1
+// end, 2 restart, 3 qualify) that at least half of them, rounded up, hold;
+// 0 none. votes holds one byte per such connection.
+int DecideGameVote(const uint8_t* votes, int connectionCount);
+// A race request of the local player (1 join, 2 enter pits, 3 spectate, 4
+// vote restart, 5 vote qualify, 6 vote end race); a rate-limited one is
+// ignored within 1000 ms of the last; while a connection is made it is kept
+// for a later frame.
+void PerformRaceRequest(int request, int rateLimited);
+// Clears the session's running flag only (the entry screen's background
+// replay).
+void ClearSessionRunFlag(InRaceSession& session);
+// The text of the kind of session: practice, qualifying or race.
+const char* GetSessionKindText();
+// 1 without a session or race, offline, or when every local car is quiet.
+int AreLocalCarsIdle();
 // Pending: no session takes keys or the mouse; the mouse answers 0.
 void HandleSessionKey(InRaceSession* session, int code);
 int HandleSessionMouse(InRaceSession* session, MouseEvent* event);
@@ -74,7 +113,6 @@ Fixed GetGroundHeight(Fixed x, Fixed y, Fixed z, int longProbe);
 void ReportCarHitAt(const FixedVector& point, float radius);
 
 // What the multiplayer layer asks of the running session and its race.
-class CarObject;
 struct Race;
 struct PlayerDescriptor;
 struct DriverNameEntry;
@@ -82,8 +120,8 @@ struct DriverNameEntry;
 // The fastest-lap notice's countdown, once per processed frame.
 // Pending: no notice is armed until lap times are handled; does nothing.
 void UpdateFastestLapNotice(Race& race);
-// Ends the running session.
-// Pending: none runs yet; does nothing.
+// Ends the running session: practice phase, the front end, and the
+// running flag cleared (the next frame exits).
 void RequestSessionExit();
 // Ends the single-player replay recording of the running race.
 // Pending: none is recorded yet; does nothing.

@@ -7,6 +7,7 @@
 #include "session/local.h"
 
 SessionRecord MutableSession;
+SessionFrameRecord MutableSessionFrame;
 const int& GameKind = MutableSession.gameKind;
 InRaceSession* const& CurrentSession = MutableSession.session;
 const uint32_t& SessionStartTime = MutableSession.startTime;
@@ -39,9 +40,15 @@ Race& CreateCurrentRace()
 
 void ResetSessionTables()
 {
+    if (InRaceSession* session = MutableSession.session) {
+        ClearCurrentObjectSet();
+        delete session;
+    }
+    SetSessionStepDrivers(nullptr);
     FreeCurrentRace();
     MutableSession = {};
     ResetSessionCars();
+    MutableSessionFrame = {};
     std::fill(std::begin(MutableDriverNameTable), std::end(MutableDriverNameTable), DriverNameEntry{});
     std::memset(MutableMessageKeyTable, 0, sizeof MutableMessageKeyTable);
     SetRaceHooks(RaceHooks{});

@@ -1,8 +1,7 @@
 // What the race session tells the cars: the race's cars and step counter,
 // the hot lap, the lesson's watched car, hits near objects and the ground,
 // and what the cars' lap timing and flags read of the race.
-#include "session/services.h"
-#include "vehicle/services.h"
+#include "session/local.h"
 
 namespace {
 
@@ -82,6 +81,41 @@ int FinishRuleMet(int lapsDone, int32_t totalTime)
     return lapsDone >= GetLapCount(*CurrentRace) ? 1 : 0;
 }
 
+// The pit crew's orders of a slot: the pit fuel and tyre wear limit of
+// its pit strategy, and the repair bit of its strategy byte.
+bool SlotOrders(int slot, CarSlotOrders& orders)
+{
+    if (!CurrentRace || slot < 0 || slot >= RaceSlotsInUse(*CurrentRace))
+        return false;
+    const RacePlayer& player = CurrentRace->players[slot];
+    if (!player.car)
+        return false;
+    const uint8_t* strategy = player.descriptor.pitStrategy;
+    orders = {};
+    orders.playerId = player.descriptor.playerId;
+    orders.refuelPercent = strategy[1];
+    orders.tyreWearLimit = strategy[2];
+    orders.repair = strategy[3] & 1;
+    orders.aiDriver = player.descriptor.type == PlayerAi || player.descriptor.type == PlayerRemoteAi ? 1 : 0;
+    return true;
+}
+
+CarViewState SessionViewState()
+{
+    CarViewState view;
+    view.noSimulation = ProgramMode.dedicatedMode != 0 ? 1 : 0;
+    if (CurrentSession)
+        view.viewedCar = GetSessionViewedCar(*CurrentSession);
+    return view;
+}
+
+// The viewed car is shown in detail; the nearest-car list of the views is
+// not kept yet, so no other car ranks.
+int CarViewRank(const CarObject& car)
+{
+    return CurrentSession && GetSessionViewedCar(*CurrentSession) == &car ? CarShownInDetail : 0;
+}
+
 } // namespace
 
 void InstallSessionVehicleHooks()
@@ -99,6 +133,15 @@ void InstallSessionVehicleHooks()
     race.checkLessonCarStopped = CheckLessonCarStopped;
     race.reportCarHitAt = ReportCarHitAt;
     race.groundHeight = GetGroundHeight;
+    race.slotOrders = SlotOrders;
+    race.raceLapCount = [] { return CurrentRace && IsRaceSession(*CurrentRace) ? GetLapCount(*CurrentRace) : 0; };
+    race.raceStartOffset = [] { return CurrentRace ? int32_t(CurrentRace->startCountdown) : int32_t(0); };
+    race.isLessonRunning = [] { return MutableSessionFrame.lessonState != 0 ? 1 : 0; };
+    race.isPlayerCar = [](const CarObject& car) {
+        return CurrentSession != nullptr && GetSessionPlayerCar(*CurrentSession) == &car;
+    };
+    race.viewState = SessionViewState;
+    race.carViewRank = CarViewRank;
     SetCarRaceHooks(race);
 
     CarTimingHooks timing = GetCarTimingHooks();

@@ -15,6 +15,9 @@ TEST(SessionResetTest, ResetFreesTheRaceAndGivesBackEveryRecordAtItsDefaults)
     DirtyRecord(MutableSession);
     DirtyRecord(MutableSessionCars);
     // The race is owned: the reset frees it with its players.
+    DirtyRecord(MutableSessionFrame);
+    // The race and the session are owned: the reset frees them.
+    MutableSession.session = new InRaceSession{};
     MutableSession.race = new Race;
     InitRace(*MutableSession.race);
     std::memset(static_cast<void*>(MutableDriverNameTable), 0x5A, sizeof MutableDriverNameTable);
@@ -28,6 +31,7 @@ TEST(SessionResetTest, ResetFreesTheRaceAndGivesBackEveryRecordAtItsDefaults)
 
     EXPECT_EQ(MutableSession, SessionRecord{});
     EXPECT_EQ(MutableSessionCars, SessionCarState{});
+    EXPECT_EQ(MutableSessionFrame, SessionFrameRecord{});
     EXPECT_EQ(GameKind, 1);
     EXPECT_EQ(CurrentRace, nullptr);
     EXPECT_EQ(RaceLengthSetting, 5);
