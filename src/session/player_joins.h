@@ -9,11 +9,8 @@
 
 struct DriverNameEntry;
 
-// The join record (game packet type 5): [5][player id][0][0], a zero
-// 32-bit word, then the player's car block with its set-up enciphered.
-constexpr int JoinRecordSize = 212;
+// The join record's game packet type (its layout is with the grid files).
 constexpr uint8_t JoinRecordType = 5;
-constexpr int JoinRecordBlockOffset = 8;
 
 // Fills an AI driver's descriptor from its name entry, skill and car,
 // loading its track knowledge; 1 when filled.

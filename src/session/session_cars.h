@@ -21,6 +21,7 @@ constexpr int SessionViewCam = 2;     // the external "cam" view
 // start sets for the rest of the session. Lives for one session; ResetSessionCars
 // empties it when a session is created and when it ends.
 struct SessionCarState {
+    uint8_t running = 0;              // 1 from the session's creation to its exit
     CarObject* playerCar = nullptr;   // the car this computer drives; null none
     CarObject* viewedCar = nullptr;   // the car the view follows; null none
     int32_t viewMode = SessionViewCam;
@@ -42,6 +43,9 @@ struct SessionCarState {
 };
 // The running session's cars. Read-only outside the session.
 extern const SessionCarState& SessionCars;
+// The session's creation begins the record (running, nothing chosen yet);
+// its exit, and the subsystem's reset, empty it.
+void BeginSessionCars();
 void ResetSessionCars();
 // The replay and seek words that the session's replay handling keeps.
 void SetSessionReplayState(int replay, int seeking, int seekViewedPlayerId);
@@ -80,8 +84,6 @@ void GetCarPitPosition(InRaceSession* session, FixedVector& position, float& hea
 // right edge), heading along the node. 1 when the world has a path with a
 // start node; 0 leaves position and heading untouched.
 int GetPathGridPosition(FixedVector& position, float& heading, int number);
-// The car updates the path's rubber line when "Update Path" asks it to.
-void SetCarPathFlag(RacePlayer& slot);
 
 // --- Cars joining and leaving.
 
@@ -97,6 +99,7 @@ void TakeOverPlayerCar(RacePlayer& slot);
 
 // --- The race-control packet.
 
+constexpr uint8_t RaceControlPacketType = 17;
 constexpr int RaceControlPacketSize = 4;
 // Sub-types of the race-control packet [17][sub-type][player id][reason or flag].
 enum : uint8_t {
@@ -107,12 +110,12 @@ enum : uint8_t {
     RaceControlReplayFaster = 6,
     RaceControlSpectate = 7,
     RaceControlVoteCancel = 8,
-    RaceControlLeave = 9,
+    RaceControlLeaveRace = 9,
     RaceControlPitReturn = 10,
     RaceControlAllPitReturn = 11,
     RaceControlClearCaption = 12,
 };
-// Reasons of a leaving player (RaceControlLeave).
+// Reasons of a leaving player (RaceControlLeaveRace).
 enum : uint8_t {
     LeaveQuiet = 0,
     LeaveWrongRoute = 2,
@@ -120,7 +123,7 @@ enum : uint8_t {
     LeaveFalseStart = 4,
 };
 // Connection votes.
-enum : int { VoteNone = 0, VoteEndRace = 1, VoteRestartRace = 2, VoteQualify = 3 };
+enum : int { ConnectionVoteNone = 0, ConnectionVoteEnd = 1, ConnectionVoteRestart = 2, ConnectionVoteQualify = 3 };
 // Applies a received race-control packet from a connection. A sub-type
 // that names a player who is not in the race is ignored.
 void HandleRaceControlPacket(InRaceSession* session, int connection, const uint8_t* packet);
