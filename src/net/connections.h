@@ -112,6 +112,9 @@ extern const int& Online;
 // Host join states (admission steps of a new guest).
 enum : int { JoinNone = 0, JoinProtected = 4, JoinError = 5 };
 
+// The layout transfer of a track change (SessionFlagsRecord::layoutState).
+enum : int { LayoutIdle = 0, LayoutWaitingForTrack = 1, LayoutSending = 2 };
+
 // Flags of one session, cleared by ResetSession.
 struct SessionFlagsRecord {
     int guestConnecting = 0;   // set by game packet 32, cleared by 20 and 33
@@ -121,6 +124,7 @@ struct SessionFlagsRecord {
     int joinRetries = 0;       // guest: retries of a failed first synchronisation
     int leaveCode = 0;         // guest: why it leaves (1 it said goodbye; 2, 3 dropped by a state check)
     uint32_t lastAdmissionTime = 0;  // game clock of the last completed admission
+    int layoutState = 0;       // Layout...: the layout transfer that follows a track change
 
     bool operator==(const SessionFlagsRecord&) const = default;
 };

@@ -105,11 +105,6 @@ constexpr HandlerTable MakeHandlerTable()
 
 constexpr HandlerTable Handlers = MakeHandlerTable();
 
-bool IsAdminConnection(int c)
-{
-    return c == 0 || (c < ConnectionTable.count && ConnectionTable.connections[c].admin);
-}
-
 // The host, or the connection of the player with that id. A player that is
 // not in the race passes: its packet changes nothing.
 bool OwnsPlayer(int c, int playerId)
@@ -151,6 +146,11 @@ constexpr int DescriptorConnectionByte = 4 + 32;
 constexpr uint8_t GridRemovePlayer = 0;
 
 } // namespace
+
+int IsAdminConnection(int c)
+{
+    return c == 0 || (c < ConnectionTable.count && ConnectionTable.connections[c].admin);
+}
 
 int GamePacketLength(int type)
 {

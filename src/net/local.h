@@ -9,6 +9,11 @@
 #include "core/services.h"
 #include "net/services.h"
 
+class CarObject;
+struct PlayerCarBlock;
+struct Race;
+struct RacePlayer;
+
 // What the multiplayer layer keeps for the whole run, exported read-only
 // under the names in the area headers. Set back by ResetNetTables in one
 // assignment.
@@ -42,7 +47,7 @@ struct NetRecord {
     bool sendOnLinkNoted = false, sendImmediateNoted = false;
     bool immediatePacketNoted = false, admissionNoted = false;
     bool posFrameNoted = false;
-    bool playerPacketsNoted = false, racePacketsNoted = false, pitPacketsNoted = false;
+    bool layoutPacketsNoted = false, carInfoNoted = false;
 
     bool operator==(const NetRecord&) const = default;
 };
@@ -86,6 +91,14 @@ inline uint32_t ReadPacketLong(const uint8_t* bytes)
 {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+inline float ReadPacketFloat(const uint8_t* bytes)
+{
+    const uint32_t bits = ReadPacketLong(bytes);
+    float value;
+    static_assert(sizeof value == sizeof bits);
+    __builtin_memcpy(&value, &bits, sizeof value);
+    return value;
 }
 inline void WritePacketLong(uint8_t* bytes, uint32_t value)
 {
@@ -226,7 +239,7 @@ void TickDownloads();
 // Pending: the host console's redraw marks; no console window until built.
 void MarkHostConsoleStatus();
 void MarkHostConsoleConnections();
-// Pending: the handicap table; none is kept until built.
+// Every car's handicap back to none (pit_packets.cpp).
 void ClearHandicaps();
 // Pending: a guest asks again after a failed first synchronisation.
 void RequestJoinRetry();
@@ -243,6 +256,31 @@ int IsLayoutTransferRunning();
 // qualifying until the world loader is built.
 int IsQualifyEnabled();
 
+// ---------------------------------------------------------------------------
+// What the game packets of players, cars, race control and pits check, the
+// same on every computer (packet_fields.cpp).
+
+// The host's connection and every connection with admin rights.
+int IsAdminConnection(int c);
+// The slot and the car of the player with that id in the current race;
+// null when none.
+RacePlayer* FindPacketPlayer(int playerId);
+CarObject* FindPacketCar(int playerId);
+// A skin name from another computer becomes part of file names: it is
+// ended inside its field, and one with any character but letters, digits,
+// space, '_', '-' and '.' (or a "..") becomes "DEFAULT".
+void SanitiseSkinName(char* name, int size);
+// 1 when a 16.16 position lies over the loaded world's grid, at heights a
+// car may have; 0 without a world.
+int IsPositionInWorld(const FixedVector& position);
+// 1 when a race of the race's length code is run for a car with laps done
+// and its total time (hundredths): the laps of a lap race, the hours of a
+// timed race; never in practice.
+int HasFinished(const Race& race, int laps, uint32_t totalTime);
+// 1 once a race runs and its start countdown has passed: timing packets
+// from before it are stale reports of the last drive.
+int HasRaceStarted();
+
 // The handlers of the connection and synchronisation packets.
 void HandleProcessingDelayPacket(int c, const uint8_t* packet, int length);
 void HandleLagFigurePacket(int c, const uint8_t* packet, int length);
@@ -258,10 +296,9 @@ void HandleMessagesBlockedPacket(int c, const uint8_t* packet, int length);
 void HandleHostFlagsPacket(int c, const uint8_t* packet, int length);
 void HandleVotesPacket(int c, const uint8_t* packet, int length);
 
-// Pending: the game packets of players and cars, of race control and
-// timing, and of pits, penalties, setups and layouts; each family is
-// accepted by the dispatch (length and sender checked) and then ignored
-// until its handlers are built.
+// The game packets of players and cars, of race control and timing, and of
+// pits, penalties, resets, setups and handicaps; the dispatch has checked
+// the length and the sender.
 void HandlePlayerGamePacket(int c, const uint8_t* packet, int length);
 void HandleRaceGamePacket(int c, const uint8_t* packet, int length);
 void HandlePitGamePacket(int c, const uint8_t* packet, int length);
@@ -270,3 +307,11 @@ void HandlePitGamePacket(int c, const uint8_t* packet, int length);
 // frame clock's origin, 0 while the clock has not passed it
 // (frame_processing.cpp).
 uint32_t FrameDueByClock();
+// Pending: layout edits and layout objects (game packets 45 and 46) from a
+// connection with admin rights; the world keeps no layout objects yet, so
+// they are logged once and change nothing.
+void HandleLayoutPacket(int c, const uint8_t* packet, int length);
+// Pending: the host's car check of a player's car block and the car's
+// loading; until the car information checks are built a block naming a
+// car of the car table is stored in the slot, any other is refused.
+void ApplyCarInfo(int c, RacePlayer& slot, const PlayerCarBlock& block, uint32_t checkValue);

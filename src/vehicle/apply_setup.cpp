@@ -197,6 +197,42 @@ void GetRoundedLoadLimits(const CarObject& car, float& springMax, float& damperM
     damperMax = RoundUpToStep(1.1f * w, 1000);
 }
 
+int IsSetupFinite(const CarSetup& setup)
+{
+    if (!std::isfinite(setup.maxBrakeTorque))
+        return 0;
+    for (const SetupAxle& a : setup.axles) {
+        for (float v : {a.rideHeightReduction, a.spring, a.bumpDamping, a.reboundDamping, a.antiRoll, a.spare})
+            if (!std::isfinite(v))
+                return 0;
+    }
+    return 1;
+}
+
+void ClampSetupToCar(const CarObject& car, CarSetup& setup)
+{
+    ClampSetup(setup);
+    int tyreLow = 0, tyreHigh = 7;
+    GetTyreTypeRange(car, tyreLow, tyreHigh);
+    float springMax = 0, damperMax = 0;
+    GetRoundedLoadLimits(car, springMax, damperMax);
+    for (int axle = 0; axle < 2; ++axle) {
+        SetupAxle& a = setup.axles[axle];
+        a.tyreType = static_cast<uint8_t>(Clamp<int>(a.tyreType, tyreLow, tyreHigh));
+        float low = 0, high = 0;
+        GetSetupRangeCapped(car, axle, low, high);
+        a.rideHeightReduction = Clamp(a.rideHeightReduction, low, high);
+        // A car without its load figures (not read from car data) keeps
+        // the general limits alone.
+        if (springMax <= 0 || damperMax <= 0)
+            continue;
+        a.spring = Clamp(a.spring, 0.1f * springMax, springMax);
+        a.bumpDamping = Clamp(a.bumpDamping, 0.1f * damperMax, damperMax);
+        a.reboundDamping = Clamp(a.reboundDamping, 0.1f * damperMax, damperMax);
+        a.antiRoll = Clamp(a.antiRoll, 0.0f, springMax);
+    }
+}
+
 void CopySuspensionToWheels(CarObject& car)
 {
     if (!car.data.setup)

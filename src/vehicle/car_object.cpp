@@ -10,6 +10,8 @@
 std::array<CarHandicap, CarCount> MutableCarHandicapTable = {};
 const std::array<CarHandicap, CarCount>& CarHandicapTable = MutableCarHandicapTable;
 
+void SetCarHandicapTable(const std::array<CarHandicap, CarCount>& table) { MutableCarHandicapTable = table; }
+
 namespace {
 
 // A car's mass (kg) until its car data gives the mass model, and the

@@ -74,6 +74,8 @@ struct CarHandicap {
 // Per car of the car name table. Lives for the whole run; emptied by
 // ResetVehicleTables.
 extern const std::array<CarHandicap, CarCount>& CarHandicapTable;
+// Replaces the handicap table (the host's handicaps packet).
+void SetCarHandicapTable(const std::array<CarHandicap, CarCount>& table);
 
 void ConstructCar(CarObject& car);
 void DestroyCar(CarObject& car);
@@ -137,6 +139,13 @@ CarObject* CreateCarFromVeh(const char* carCode);
 // Applying a setup.
 // keepStructure 0: full apply (structure and mass model recomputed).
 void ApplySetup(CarObject& car, int keepStructure);
+// 1 when every float of the setup is a finite number.
+int IsSetupFinite(const CarSetup& setup);
+// Holds a setup from another computer or a file to what the car offers:
+// the general limits, the car's tyre types and ride heights and, for a car
+// with its load figures, springs 0.1 S..S, dampers 0.1 D..D and anti-roll
+// 0..S. The setup's floats must be finite (IsSetupFinite).
+void ClampSetupToCar(const CarObject& car, CarSetup& setup);
 void UpdateCarHandicaps(CarObject& car);
 // Ranges offered for and held on a setup.
 void GetTyreTypeRange(const CarObject& car, int& low, int& high);

@@ -340,6 +340,16 @@ struct CarNetState {
     int32_t distanceCounter = 0, fuelCounter = 0;
     uint8_t reportFlag = 0;
     uint8_t lastReport[4] = {};
+    // What the game packets of players and cars keep in the car, alike on
+    // every computer.
+    uint8_t horn = 0;              // 0 off, else the driver's horn + 1, at most 5
+    uint8_t flash = 0;             // 0 or 1
+    uint8_t flagBits = 0;          // bit 0 blue flag, bit 1 yellow flag, bits 2 and 3 the car code's
+    uint8_t takeOverRequest = 0;   // id of the connection that asked to take the car, 0 none
+    uint8_t takeOverOffer = 0;     // id of the connection the car is offered to, 0 none
+    uint8_t viewByte = 255;        // the owner's camera view while it views its own car, else 255
+    uint8_t helmetReload = 0;      // the helmet skin changed: its picture is loaded again
+    char message[64] = {};         // the car message text, ends in a zero
 };
 
 // The car's lamps: the light bytes, the switches and their targets, the

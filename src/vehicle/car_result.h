@@ -27,6 +27,10 @@ struct CarResultState {
     uint8_t flagged = 0;      // 1 when it took the flag because the winner finished ahead of it
     uint8_t classified = 0;   // 1 once it holds a row of the race's results
     uint8_t pitStops = 0;     // pit stops made
+    uint8_t penaltyReason = 0;     // why the last penalty was given (the penalty packet's reasons)
+    uint8_t requiredStopDone = 0;  // a pit stop made after timing began: the required stop is done
+    int32_t timePenalty = 0;  // hundredths added to the total time by time penalties
+    int32_t pitWorkFlags = 0; // the work of the car's last pit stop, as its report gave it
     int32_t bestLap = 0;      // hundredths of a second; 0 before the first timed lap
     int32_t raceTime = 0;     // hundredths: time since the timing start at the last line crossing
     int32_t stopStep = 0;     // the car's step counter when it last came to a stop
