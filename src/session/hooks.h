@@ -156,16 +156,11 @@ struct RaceHooks {
     // Online: the step the race should have reached by the current game
     // frame (frames since the race's start frame, 0 before it).
     int32_t (*onlineDueStep)() = [] { return int32_t(0); };
-    // A connection to a host is being made.
-    int (*isConnecting)() = [] { return 0; };
     // The game votes of the multiplayer session: the decided vote and its
     // countdown, the blocked and host-vote-sent bytes, and each connection's
     // vote (0 none, 1 end, 2 restart, 3 qualify).
     void (*readVoteWords)(GameVoteWords& words) = [](GameVoteWords& words) { words = {}; };
     void (*writeVoteWords)(const GameVoteWords& words) = [](const GameVoteWords&) {};
-    int (*connectionVote)(int connection) = [](int) { return 0; };
-    // Every game vote cleared (InSim is told).
-    void (*clearGameVotes)() = [] {};
     // The race requests the multiplayer layer carries out: 1 join, 2 enter
     // the pits, 3 spectate, 4 vote restart, 5 vote qualify, 6 vote end.
     void (*raceRequest)(int request) = [](int) {};

@@ -84,7 +84,7 @@ void SmoothViewTurn(InRaceSession& session)
     session.previousLookState = session.lookState;
 }
 
-void AdvanceRaceStep(InRaceSession& session)
+void AdvanceRaceStep(InRaceSession&)
 {
     ++MutableSessionCars.stepCount;
     SessionFrameRecord& frame = MutableSessionFrame;
