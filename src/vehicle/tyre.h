@@ -58,6 +58,13 @@ extern const TyreCurve LongitudinalTyreCurves[2];
 // drawing's). bikeTyre: a round tread.
 void BuildTyreProfile(Axle& axle, int bikeTyre);
 
+// The tyre's values that hold for a whole step: the air pressure (from the
+// air's heat, which changes only between steps), the tread's shear
+// stiffness at that pressure, and the inverses of radius, wheel inertia
+// and tread area the sub-steps multiply by. Call before a step's first
+// (sub-)step; the tyre model calls it again when the tread wears through.
+void PrepareTyreStep(Wheel& wheel, const Axle& axle);
+
 // What the car gives its wheel's tyre for one (sub-)step.
 struct TyreStepInput {
     // The car's body: its rotation, and the stiffness, damping and friction

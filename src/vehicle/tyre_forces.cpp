@@ -598,8 +598,7 @@ void WearTread(TyreStep& t, float frictionForce, float strip, float rho)
 {
     Wheel& wheel = t.wheel;
     TyreSegment& segment = *t.segment;
-    const float A = t.axle.treadHeatFactor;
-    const float inverseA = A > 0 ? 1.0f / A : 0.0f;
+    const float inverseA = wheel.inverseTreadHeatFactor;
     if (t.loose) {
         const float depth = t.surface->depth * LooseDepthPerUnit;
         if (segment.dirt < depth) {
@@ -639,8 +638,10 @@ void WearTread(TyreStep& t, float frictionForce, float strip, float rho)
         }
     }
     segment.dirt = dirt;
-    if (worn)
+    if (worn) {
         wheel.flat = 1;
+        PrepareTyreStep(wheel, t.axle);
+    }
 }
 
 // The patch's shear force on the wheel (with the tread's damping in the
@@ -776,7 +777,7 @@ void HoldOnLooseSurface(TyreStep& t)
 // axle's.
 void SpinWheel(Wheel& wheel, const Axle& axle, float h, float brakeTorque)
 {
-    const float inverseInertia = wheel.wheelInertia > 0 ? 1.0f / wheel.wheelInertia : 0.0f;
+    const float inverseInertia = wheel.inverseWheelInertia;
     wheel.spinRate += h * inverseInertia * wheel.wheelTorque;
     const float brake = h * inverseInertia * brakeTorque;
     if (wheel.spinRate > brake)
@@ -797,15 +798,26 @@ void SpinWheel(Wheel& wheel, const Axle& axle, float h, float brakeTorque)
 
 } // namespace
 
+void PrepareTyreStep(Wheel& wheel, const Axle& axle)
+{
+    UpdateTyrePressure(wheel);
+    const float kt = axle.pressureStiffness * wheel.pressure * TreadShearPerPressure;
+    wheel.treadStiffness = kt;
+    wheel.inverseTreadStiffness = kt > 0 ? 1.0f / kt : 0.0f;
+    wheel.inverseTyreRadius = axle.tyreRadius > 0 ? 1.0f / axle.tyreRadius : 0.0f;
+    wheel.inverseWheelInertia = wheel.wheelInertia > 0 ? 1.0f / wheel.wheelInertia : 0.0f;
+    const float A = axle.treadHeatFactor;
+    wheel.inverseTreadHeatFactor = A > 0 ? 1.0f / A : 0.0f;
+}
+
 void ComputeTyreForces(Wheel& wheel, const Axle& axle, const TyreStepInput& input, Vec3& load)
 {
     const float r = axle.tyreRadius;
     TyreStep t{wheel, axle, input, input.car->rotation, input.alignTorque != nullptr, CompoundTable[axle.tyreType & 7],
-               r, r > 0 ? 1.0f / r : 0.0f};
+               r, wheel.inverseTyreRadius};
     const Vec3 aeroLoad = load;
-    UpdateTyrePressure(wheel);
-    t.kt = axle.pressureStiffness * wheel.pressure * TreadShearPerPressure;
-    t.inverseKt = t.kt > 0 ? 1.0f / t.kt : 0.0f;
+    t.kt = wheel.treadStiffness;
+    t.inverseKt = wheel.inverseTreadStiffness;
     PlaceTyreOnWheel(t);
 
     t.halfWidth = axle.tyreWidth * 0.5f;

@@ -151,6 +151,7 @@ struct TyreRig {
     {
         Vec3 load = aero;
         const float step = fullForm ? h : 0.01f;
+        PrepareTyreStep(wheel, axle);
         ComputeTyreForces(wheel, axle, Input(brake, fullForm ? &align : nullptr, step, remote), load);
         return load;
     }
@@ -406,6 +407,7 @@ TEST_F(TyreTest, SpinBrakeAndAngleWrap)
         rig.wheel.spinRate = c.spinRate;
         rig.wheel.wheelTorque = c.torque;
         Vec3 load;
+        PrepareTyreStep(rig.wheel, rig.axle);
         ComputeTyreForces(rig.wheel, rig.axle, rig.Input(c.brake, &rig.align, h, 0), load);
         EXPECT_NEAR(rig.wheel.spinRate, c.expectedRate, 1e-4f) << c.spinAngle << " " << c.spinRate;
         EXPECT_NEAR(rig.wheel.spinAngle, c.expectedAngle, 1e-4f) << c.spinAngle << " " << c.spinRate;
