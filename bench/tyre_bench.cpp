@@ -76,6 +76,7 @@ void TyreForcesRolling(benchmark::State& state)
     const Vec3 velocity = {1.5f, 20, 0};  // a slip angle of about 4 degrees
     b.wheel.steerAngle = 0.05f;
     float align = 0;
+    PrepareTyreStep(b.wheel, b.axle);
     for (auto _ : state) {
         b.wheel.spinStep = 20 / b.axle.tyreRadius * h;
         b.wheel.wheelTorque = 0;
@@ -93,6 +94,7 @@ void TyreForcesParked(benchmark::State& state)
     BenchWheel b;
     const float h = 0.0005f;
     float align = 0;
+    PrepareTyreStep(b.wheel, b.axle);
     for (auto _ : state) {
         Vec3 load;
         ComputeTyreForces(b.wheel, b.axle, b.Input(1e5f, &align, h), load);

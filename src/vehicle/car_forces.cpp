@@ -255,8 +255,15 @@ void SetSteeringDirect(CarObject& car)
 // ---------------------------------------------------------------------------
 // The sub-steps and the full step.
 
+void PrepareCarTyres(CarObject& car)
+{
+    for (int i = 0; i < car.wheelCount; ++i)
+        PrepareTyreStep(car.wheels[i], car.axles[car.wheels[i].axleIndex]);
+}
+
 void RunCarSubSteps(CarObject& car, float dt, float gravity)
 {
+    PrepareCarTyres(car);
     const float h = dt * 0.05f;
     const float targetStep = (car.step.steerTarget - car.step.steerTargetPrevious) * 0.05f;
     car.step.steerTargetRate = (car.step.steerTarget - car.step.steerTargetPrevious) / dt;
@@ -295,6 +302,7 @@ void RunCarSubSteps(CarObject& car, float dt, float gravity)
 
 void RunCarFullStep(CarObject& car, float dt, float gravity)
 {
+    PrepareCarTyres(car);
     car.step.steerTargetNow = car.step.steerTarget;
     car.step.steerTargetRate = (car.step.steerTarget - car.step.steerTargetPrevious) / dt;
     car.step.alignTorqueSum = car.step.alignTorque = 0;

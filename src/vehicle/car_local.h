@@ -58,6 +58,9 @@ void ShiftGear(CarObject& car);
 // The traction control of one (sub-)step: k is the rear over front tyre
 // radius in the sub-steps and 1 in a full step.
 void ApplyTractionControl(CarObject& car, float k);
+// The values of every tyre that hold for a whole step; the sub-steps and
+// the full step call it before they drive the wheels.
+void PrepareCarTyres(CarObject& car);
 // The twenty sub-steps of a step, and the one full step of a remote car.
 void RunCarSubSteps(CarObject& car, float dt, float gravity);
 void RunCarFullStep(CarObject& car, float dt, float gravity);

@@ -162,16 +162,20 @@ void DriveAxles(CarObject& car, float dt)
     }
 }
 
-// Each wheel: its travel, steering, brake and the wings' load, then its
-// tyre. Returns the driven wheels' turn weighted by their axles' torque
-// shares.
+// Each wheel: its travel, steering, brake and the wings' load, then the
+// wheels' frames side by side, then each tyre. Returns the driven wheels'
+// turn weighted by their axles' torque shares.
 float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, float gravity)
 {
     const CarSetup* setup = car.data.setup;
     const float parallel = setup ? setup->parallelSteer * 0.01f : 0;
     const float handbrakeTorque = setup ? setup->maxBrakeTorque * car.step.handbrake : 0;
-    float drivenRotation = 0;
-    for (int i = 0; i < car.wheelCount; i++) {
+    const int count = car.wheelCount < MaxCarWheels ? car.wheelCount : MaxCarWheels;
+    TyreStepInput inputs[MaxCarWheels];
+    Vec3 loads[MaxCarWheels];
+    Vec3 hubPositions[MaxCarWheels];
+    TyreFrame frames[MaxCarWheels];
+    for (int i = 0; i < count; i++) {
         Wheel& wheel = car.wheels[i];
         const Axle& axle = car.axles[wheel.axleIndex];
         if (!fullStep && wheel.suspensionType != 0) {
@@ -196,23 +200,31 @@ float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, fl
 
         // The wing's downforce on the wheels: half of the axle's wing share
         // each (wing 0 rear, wing 1 front).
-        Vec3 load;
+        Vec3& load = loads[i];
+        load = {};
         const AeroPoint& wing = car.aero[wheel.axleIndex];
         if (wing.flags & (AeroFrontLoadToWheels | AeroRearLoadToWheels))
             load = 0.5f * wing.wheelShare;
 
         wheel.wheelTorque = wheel.driveTorque;
-        TyreStepInput input;
+        TyreStepInput& input = inputs[i];
         input.car = &car;
         wheel.hubTurned = Rotate(car.rotation, wheel.hubPoint);
         input.hubPosition = wheel.hubTurned + car.displacement;
+        hubPositions[i] = input.hubPosition;
         input.brakeTorque = brake;
         input.alignTorque = fullStep ? nullptr : &car.step.alignTorque;
         input.h = dt;
         input.inverseH = inverseDt;
         input.gravity = gravity;
         input.remote = car.net.remote;
-        ComputeTyreForces(wheel, axle, input, load);
+        input.frame = &frames[i];
+    }
+    PlaceTyreFrames(car.wheels, count, car.rotation, hubPositions, frames);
+    float drivenRotation = 0;
+    for (int i = 0; i < count; i++) {
+        Wheel& wheel = car.wheels[i];
+        ComputeTyreForces(wheel, car.axles[wheel.axleIndex], inputs[i], loads[i]);
         if (wheel.driven)
             drivenRotation += wheel.spinStep * car.tuning.torqueShare[wheel.axleIndex];
     }

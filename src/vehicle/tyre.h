@@ -58,6 +58,28 @@ extern const TyreCurve LongitudinalTyreCurves[2];
 // drawing's). bikeTyre: a round tread.
 void BuildTyreProfile(Axle& axle, int bikeTyre);
 
+// The tyre's values that hold for a whole step: the air pressure (from the
+// air's heat, which changes only between steps), the tread's shear
+// stiffness at that pressure, and the inverses of radius, wheel inertia
+// and tread area the sub-steps multiply by. Call before a step's first
+// (sub-)step; the tyre model calls it again when the tread wears through.
+void PrepareTyreStep(Wheel& wheel, const Axle& axle);
+
+// The wheel's frame for one (sub-)step: its tyre's lowest point (m from the
+// car's position, world axes) and its spin axis, steered about the steering
+// axis and leaned by the tread's lateral shear.
+struct TyreFrame {
+    Vec3 centre, spinAxis;
+};
+// The frames of up to four wheels, computed side by side in vector lanes
+// with the same operations in the same order as one wheel alone, so the
+// results are the same bits. hubPositions: each wheel's hub point turned
+// into the world's axes plus the car's displacement.
+void PlaceTyreFrames(const Wheel* wheels, int count, const FloatMatrix& R, const Vec3* hubPositions,
+                     TyreFrame* frames);
+// One wheel's frame, computed alone.
+TyreFrame PlaceTyreFrame(const Wheel& wheel, const FloatMatrix& R, const Vec3& hubPosition);
+
 // What the car gives its wheel's tyre for one (sub-)step.
 struct TyreStepInput {
     // The car's body: its rotation, and the stiffness, damping and friction
@@ -75,6 +97,9 @@ struct TyreStepInput {
     // The car is driven elsewhere: its tread does not wear and its tyre
     // uses one tread segment.
     int remote = 0;
+    // The wheel's frame placed beforehand with the other wheels'; null: the
+    // tyre model places it.
+    const TyreFrame* frame = nullptr;
 };
 
 // One step of one wheel: load, patch forces, heat and wear of the tread,

@@ -25,40 +25,6 @@ inline float RoundToNearest(float v)
     return shifted - Shift;
 }
 
-// Sine and cosine of a steering angle: the Taylor series in float, exact
-// to a unit in the last place within a radian (steering and toe angles stay
-// well inside it), the same bits on every machine; beyond, the core's.
-inline void SteerSinCos(float angle, float& sine, float& cosine)
-{
-    if (angle > 1 || angle < -1) {
-        double s, c;
-        ComputeSinCos(angle, s, c);
-        sine = static_cast<float>(s);
-        cosine = static_cast<float>(c);
-        return;
-    }
-    const float x2 = angle * angle;
-    float s = -1.0f / 39916800;
-    s = 1.0f / 362880 + x2 * s;
-    s = -1.0f / 5040 + x2 * s;
-    s = 1.0f / 120 + x2 * s;
-    s = -1.0f / 6 + x2 * s;
-    sine = angle + angle * (x2 * s);
-    float c = 1.0f / 479001600;
-    c = -1.0f / 3628800 + x2 * c;
-    c = 1.0f / 40320 + x2 * c;
-    c = -1.0f / 720 + x2 * c;
-    c = 1.0f / 24 + x2 * c;
-    c = -0.5f + x2 * c;
-    cosine = 1 + x2 * c;
-}
-
-// v turned by the angle (sine, cosine) about the unit axis.
-inline Vec3 TurnAbout(const Vec3& axis, float sine, float cosine, const Vec3& v)
-{
-    return cosine * v + sine * Cross(axis, v) + ((1 - cosine) * Dot(axis, v)) * axis;
-}
-
 // The rim against the surface its side probe found: a penalty contact
 // with the car's stiffness and damping and a sliding friction anchor, as
 // the body points have. Returns whether it touched.
@@ -247,29 +213,6 @@ void UpdateTyrePressure(Wheel& wheel)
     } else {
         wheel.pressure = wheel.coldPressure;
     }
-}
-
-// The wheel's frame: steered about its steering axis, the spin axis leaned
-// in its plane by the tread's lateral shear. The tyre's lowest point in the
-// wheel's plane is a tyre radius from the hub; the patch and the ground
-// speed are taken there.
-void PlaceTyreOnWheel(TyreStep& t)
-{
-    const Wheel& wheel = t.wheel;
-    const float lean = wheel.lateralDeflection * 0.5f * t.inverseR;
-    const float leanSquared = lean * lean;
-    const float upright = leanSquared < 1 ? std::sqrt(1 - leanSquared) : 0.0f;
-    const Vec3 leaned = {upright * wheel.spinAxis.x - lean * wheel.spinAxis.z, wheel.spinAxis.y,
-                         lean * wheel.spinAxis.x + upright * wheel.spinAxis.z};
-    Vec3 offset = wheel.hubOffset, spinLocal = leaned;
-    if (wheel.steerAngle != 0) {
-        float s, c;
-        SteerSinCos(wheel.steerAngle, s, c);
-        offset = TurnAbout(wheel.steerAxis, s, c, offset);
-        spinLocal = TurnAbout(wheel.steerAxis, s, c, spinLocal);
-    }
-    t.centre = t.input.hubPosition + Rotate(t.R, offset);
-    t.S = Rotate(t.R, spinLocal);
 }
 
 // The tread segment on the ground (a remote car's tyre keeps one segment),
@@ -598,8 +541,7 @@ void WearTread(TyreStep& t, float frictionForce, float strip, float rho)
 {
     Wheel& wheel = t.wheel;
     TyreSegment& segment = *t.segment;
-    const float A = t.axle.treadHeatFactor;
-    const float inverseA = A > 0 ? 1.0f / A : 0.0f;
+    const float inverseA = wheel.inverseTreadHeatFactor;
     if (t.loose) {
         const float depth = t.surface->depth * LooseDepthPerUnit;
         if (segment.dirt < depth) {
@@ -639,8 +581,10 @@ void WearTread(TyreStep& t, float frictionForce, float strip, float rho)
         }
     }
     segment.dirt = dirt;
-    if (worn)
+    if (worn) {
         wheel.flat = 1;
+        PrepareTyreStep(wheel, t.axle);
+    }
 }
 
 // The patch's shear force on the wheel (with the tread's damping in the
@@ -776,7 +720,7 @@ void HoldOnLooseSurface(TyreStep& t)
 // axle's.
 void SpinWheel(Wheel& wheel, const Axle& axle, float h, float brakeTorque)
 {
-    const float inverseInertia = wheel.wheelInertia > 0 ? 1.0f / wheel.wheelInertia : 0.0f;
+    const float inverseInertia = wheel.inverseWheelInertia;
     wheel.spinRate += h * inverseInertia * wheel.wheelTorque;
     const float brake = h * inverseInertia * brakeTorque;
     if (wheel.spinRate > brake)
@@ -797,16 +741,29 @@ void SpinWheel(Wheel& wheel, const Axle& axle, float h, float brakeTorque)
 
 } // namespace
 
+void PrepareTyreStep(Wheel& wheel, const Axle& axle)
+{
+    UpdateTyrePressure(wheel);
+    const float kt = axle.pressureStiffness * wheel.pressure * TreadShearPerPressure;
+    wheel.treadStiffness = kt;
+    wheel.inverseTreadStiffness = kt > 0 ? 1.0f / kt : 0.0f;
+    wheel.inverseTyreRadius = axle.tyreRadius > 0 ? 1.0f / axle.tyreRadius : 0.0f;
+    wheel.inverseWheelInertia = wheel.wheelInertia > 0 ? 1.0f / wheel.wheelInertia : 0.0f;
+    const float A = axle.treadHeatFactor;
+    wheel.inverseTreadHeatFactor = A > 0 ? 1.0f / A : 0.0f;
+}
+
 void ComputeTyreForces(Wheel& wheel, const Axle& axle, const TyreStepInput& input, Vec3& load)
 {
     const float r = axle.tyreRadius;
     TyreStep t{wheel, axle, input, input.car->rotation, input.alignTorque != nullptr, CompoundTable[axle.tyreType & 7],
-               r, r > 0 ? 1.0f / r : 0.0f};
+               r, wheel.inverseTyreRadius};
     const Vec3 aeroLoad = load;
-    UpdateTyrePressure(wheel);
-    t.kt = axle.pressureStiffness * wheel.pressure * TreadShearPerPressure;
-    t.inverseKt = t.kt > 0 ? 1.0f / t.kt : 0.0f;
-    PlaceTyreOnWheel(t);
+    t.kt = wheel.treadStiffness;
+    t.inverseKt = wheel.inverseTreadStiffness;
+    const TyreFrame frame = input.frame ? *input.frame : PlaceTyreFrame(wheel, t.R, input.hubPosition);
+    t.centre = frame.centre;
+    t.S = frame.spinAxis;
 
     t.halfWidth = axle.tyreWidth * 0.5f;
     t.sidewall = r - axle.rimRadius;

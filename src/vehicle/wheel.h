@@ -75,6 +75,13 @@ struct Wheel {
     float spinAngle = 0;        // rad
     float peakSlip = 1, curveSlip = 1;
     float pressure = 0;         // Pa above atmospheric
+    // What holds for a whole 10 ms step, set by PrepareTyreStep before the
+    // step's first sub-step (and again when the tyre goes flat mid-step).
+    float treadStiffness = 0;        // N/m, the tread's lateral shear stiffness at this pressure
+    float inverseTreadStiffness = 0; // m/N, 0 without stiffness
+    float inverseTyreRadius = 0;     // 1/m, 0 without a tyre
+    float inverseWheelInertia = 0;   // 1/(kg m^2), 0 without inertia
+    float inverseTreadHeatFactor = 0;  // 0 without tread area
     float spinRate = 0, spinStep = 0;
     float travel = 0, travelRate = 0;
     float springOffset = 0, wheelTorque = 0;

@@ -62,6 +62,7 @@ protected:
     void Drive(float torque, float dt = SubStep, int fullStep = 0)
     {
         owned.car.engine.clutchTorque = torque;
+        PrepareCarTyres(owned.car);
         DriveWheels(owned.car, dt, fullStep, -9.81f);
     }
     Wheel& First(int axle) { return *owned.car.axles[axle].leftWheel; }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #include "physics_fixture.h"
 
@@ -151,6 +153,7 @@ struct TyreRig {
     {
         Vec3 load = aero;
         const float step = fullForm ? h : 0.01f;
+        PrepareTyreStep(wheel, axle);
         ComputeTyreForces(wheel, axle, Input(brake, fullForm ? &align : nullptr, step, remote), load);
         return load;
     }
@@ -406,6 +409,7 @@ TEST_F(TyreTest, SpinBrakeAndAngleWrap)
         rig.wheel.spinRate = c.spinRate;
         rig.wheel.wheelTorque = c.torque;
         Vec3 load;
+        PrepareTyreStep(rig.wheel, rig.axle);
         ComputeTyreForces(rig.wheel, rig.axle, rig.Input(c.brake, &rig.align, h, 0), load);
         EXPECT_NEAR(rig.wheel.spinRate, c.expectedRate, 1e-4f) << c.spinAngle << " " << c.spinRate;
         EXPECT_NEAR(rig.wheel.spinAngle, c.expectedAngle, 1e-4f) << c.spinAngle << " " << c.spinRate;
@@ -599,3 +603,58 @@ TEST_F(TyreTest, OverheatAndDisplayBytes)
 }
 
 } // namespace
+
+namespace {
+
+// The same bits: a lane's frame must equal the wheel's frame alone exactly,
+// or replays drift.
+bool SameBits(const Vec3& a, const Vec3& b)
+{
+    return std::memcmp(&a, &b, sizeof(Vec3)) == 0;
+}
+
+} // namespace
+
+// Four wheels placed side by side match each wheel placed alone bit for
+// bit: unsteered, steered by the series, steered past a radian (the core's
+// sine), leaned past upright, and fewer wheels than lanes.
+TEST_F(TyreTest, WheelFramesSideBySideMatchOneByOne)
+{
+    struct Case {
+        float steerAngle, lateralDeflection, inverseRadius;
+    };
+    const Case cases[] = {
+        {0, 0, 3.3f}, {0.31f, 0.004f, 3.3f}, {-0.047f, -0.011f, 2.9f}, {1.3f, 0.002f, 3.1f},
+        {-0.6f, 0.9f, 3.0f},  // lean past upright: the spin axis loses its upright part
+        {1e-7f, -0.0f, 3.2f},
+    };
+    FloatMatrix R;
+    // A car turned about 37 degrees and pitched a little.
+    R.m[0] = 0.7986355f, R.m[1] = -0.6018150f, R.m[2] = 0.0017453f;
+    R.m[3] = 0.6018125f, R.m[4] = 0.7986335f, R.m[5] = 0.0069812f;
+    R.m[6] = -0.0055952f, R.m[7] = -0.0045182f, R.m[8] = 0.9999741f;
+    const int caseCount = static_cast<int>(std::size(cases));
+    for (int first = 0; first < caseCount; first += 4) {
+        const int count = caseCount - first < 4 ? caseCount - first : 4;
+        Wheel wheels[4];
+        Vec3 hubs[4];
+        for (int i = 0; i < count; i++) {
+            const Case& c = cases[first + i];
+            Wheel& w = wheels[i];
+            w.steerAngle = c.steerAngle;
+            w.lateralDeflection = c.lateralDeflection;
+            w.inverseTyreRadius = c.inverseRadius;
+            w.spinAxis = {0.9961947f, 0.0348995f, -0.0812460f};
+            w.steerAxis = {0.0871557f, -0.1736482f, 0.9809511f};
+            w.hubOffset = {0.0213f, 0.0177f, -0.3041f};
+            hubs[i] = {1.2f * i, -0.7f, 0.31f};
+        }
+        TyreFrame frames[4];
+        PlaceTyreFrames(wheels, count, R, hubs, frames);
+        for (int i = 0; i < count; i++) {
+            const TyreFrame alone = PlaceTyreFrame(wheels[i], R, hubs[i]);
+            EXPECT_TRUE(SameBits(frames[i].centre, alone.centre)) << "case " << first + i;
+            EXPECT_TRUE(SameBits(frames[i].spinAxis, alone.spinAxis)) << "case " << first + i;
+        }
+    }
+}
