@@ -74,6 +74,7 @@ float GetPlacementHeading(const RoadPlace& node, float lateralOffset);
 void PlaceCarOnPathNode(CarObject& car, const RoadPlace& node);
 // 1 when a wheel stands on soft ground (surface kinds 4 and 8).
 int AnyWheelOnSoftGround(const CarObject& car);
-// Sends the car-value packet [17][9][id][value].
-// Pending: no player slots to send for yet; nothing is sent.
+// Queues the car-value packet [17][9][player id][value] (0 spectate, 2
+// lost or wrong route, 3 restricted area, 4 jumped start) and sends the
+// frame's bundle at once; nothing for a car without a player slot.
 void SendCarValue(CarObject& car, int value);
