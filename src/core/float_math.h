@@ -72,6 +72,11 @@ inline Vec3 OffsetFromFixed(const FixedVector& v)
 // simulation step; accurate to about one unit in the last place for
 // angles within a few thousand radians. A non-finite angle gives NaN.
 void ComputeSinCos(double angle, double& sine, double& cosine);
+// The angle of the point (x, y) in radians, -pi..pi, as atan2 gives it,
+// computed the same way: the same bits on every machine, usable inside the
+// simulation step; within a few units in the last place of the exact
+// angle. (0, 0) and a NaN give 0.
+double ComputeAtan2(double y, double x);
 
 // Float helpers: single-precision storage, double intermediates.
 // out = a × b. out may be a or b.

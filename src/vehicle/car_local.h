@@ -32,6 +32,15 @@ void CopySuspensionToWheels(CarObject& car);
 // race's slots in slot order (null for an empty slot).
 int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarObject* const* slotCars,
                     int slotCount);
+// A car set on the road at a node (path_placement.cpp): an offset that
+// keeps the whole car (halfWidth each side) between the road's edges
+// stays, unless forced; otherwise the offset is brought within the outer
+// limits narrowed by halfWidth (a NaN to the left one). True when the
+// placement took over the offset.
+bool KeepOffsetOnRoad(const RoadPlace& road, float halfWidth, bool forced, float& offset);
+// The point at a lateral offset (m) across the road's centre (16.16,
+// rounded per axis; the centre's height).
+FixedVector RoadPointAtOffset(const RoadPlace& road, float offset);
 // The corner probes of a car's placement: the query from the car's centre
 // to a corner against the world's drivable surfaces near the corner (the
 // flat ground when no world is loaded). True on a hit.

@@ -17,13 +17,6 @@ void HorizontalOffset(const FixedVector& a, const FixedVector& b, double& dx, do
     dy = (static_cast<double>(b.y.raw) - a.y.raw) / 65536.0;
 }
 
-// a moved by a distance in metres (held to the 16.16 range, NaN none),
-// wrapping like every 16.16 sum.
-int32_t AddRaw(int32_t a, double metres)
-{
-    return (Fixed(a) + FixedFromMetres(metres)).raw;
-}
-
 } // namespace
 
 bool IsCarStopped(const CarObject& car)
@@ -59,19 +52,13 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarO
     // request asks to be placed) goes onto the road within the limits. A
     // lateral position that is not a number is off the road.
     float lateral = GetFloat(b + 8);
-    const float half = car.tuning.largerHalfWidth;
-    const bool onRoad = lateral >= middle.leftEdge + half && lateral <= middle.rightEdge - half;
-    if (b[2] || !onRoad) {
-        const float low = middle.leftLimit + half, high = middle.rightLimit - half;
-        if (!(lateral >= low))
-            lateral = low;
-        else if (lateral > high)
-            lateral = high;
+    if (KeepOffsetOnRoad(middle, car.tuning.largerHalfWidth, b[2] != 0, lateral)) {
         PutFloat(b + 8, lateral);
         b[3] = 1;
-        PutInt(b + 12, AddRaw(middle.centre.x.raw, static_cast<double>(lateral) * middle.direction.y));
-        PutInt(b + 16, AddRaw(middle.centre.y.raw, -static_cast<double>(lateral) * middle.direction.x));
-        PutInt(b + 20, middle.centre.z.raw);
+        const FixedVector placed = RoadPointAtOffset(middle, lateral);
+        PutInt(b + 12, placed.x.raw);
+        PutInt(b + 16, placed.y.raw);
+        PutInt(b + 20, placed.z.raw);
     }
     const FixedVector point = MakeFixedVector(GetInt(b + 12), GetInt(b + 16), GetInt(b + 20));
     // A closed racing loop is the path the flags are raised along.

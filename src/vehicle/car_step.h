@@ -6,6 +6,8 @@
 
 #include "vehicle/car_object.h"
 
+struct RoadPlace;
+
 // The car step: driver aids, lights, requests, forces, sub-steps and the
 // car's body operations (car_step.cpp, car_forces.cpp, car_body.cpp,
 // car_lights.cpp).
@@ -57,6 +59,22 @@ void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
 // A local car with a slot: lost when it left the world, and the blue and
 // yellow flags raised and cleared every 32 steps.
 void CheckTrackPosition(CarObject& car, int slot);
-// Sends the car-value packet [17][9][id][value].
-// Pending: no player slots to send for yet; nothing is sent.
+// The heading (rad) of a car placed at a lateral offset (m, right
+// positive) on a path node (or a node interpolated between two): along
+// the road, turned towards the edge the car is nearer, by offset / edge ×
+// pi/4 on the road and by up to pi/2 at the outer limit. The net side's car
+// reset takes it with the road halfway from its node (CarPathHooks'
+// roadPlace).
+float GetPlacementHeading(const RoadPlace& node, float lateralOffset);
+// Puts the car back on the road at the node: its lateral offset stays where
+// the car fits on the road and is brought within the outer limits
+// otherwise (always when a wheel stands on soft ground); the car is set
+// there, reset carefully with the placement heading, and its engine
+// started at idle.
+void PlaceCarOnPathNode(CarObject& car, const RoadPlace& node);
+// 1 when a wheel stands on soft ground (surface kinds 4 and 8).
+int AnyWheelOnSoftGround(const CarObject& car);
+// Queues the car-value packet [17][9][player id][value] (0 spectate, 2
+// lost or wrong route, 3 restricted area, 4 jumped start) and sends the
+// frame's bundle at once; nothing for a car without a player slot.
 void SendCarValue(CarObject& car, int value);

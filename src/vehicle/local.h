@@ -129,15 +129,6 @@ struct VehicleHooks {
 };
 extern VehicleHooks MutableVehicleHooks;
 
-// Which placeholders have said that their work is not available yet
-// (car_step_pending.cpp): each says it once.
-struct VehiclePendingNotices {
-    bool carValueNoted = false;
-
-    bool operator==(const VehiclePendingNotices&) const = default;
-};
-extern VehiclePendingNotices MutableVehiclePendingNotices;
-
 // ---------------------------------------------------------------------------
 // Engine waves as engine files hold them (engine_wave.cpp).
 

@@ -55,6 +55,8 @@ enum : uint8_t {
     CarPacketPitWork = 75, CarPacketPitStopDone = 76, CarPacketPitReport = 77, CarPacketReset = 80,
     CarPacketOption = 81, CarPacketDistance = 48,
 };
+// The sub-type of packet 17 that carries a car's value.
+constexpr uint8_t CarValueSubtype = 9;
 // Sizes of the packets with more than the four bytes of header.
 constexpr int PitWorkPacketSize = 12, PitSetupPacketSize = 124, PitStopDonePacketSize = 8,
               LiveSetupPacketSize = 16, StartFuelPacketSize = 8;

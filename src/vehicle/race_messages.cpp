@@ -50,6 +50,15 @@ void QueueCarPacket(uint8_t type, int a, int b, int c, bool recorded)
         net.queueGamePacket(packet, 4);
 }
 
+void SendCarValue(CarObject& car, int value)
+{
+    const int slot = GetPlayerSlotOfCar(car);
+    if (slot < 0)
+        return;
+    QueueCarPacket(CarPacketValue, CarValueSubtype, GetSlotOrders(slot).playerId, value);
+    GetCarNetHooks().sendGameBundle();
+}
+
 CarSlotOrders GetSlotOrders(int slot)
 {
     CarSlotOrders orders;

@@ -7,6 +7,5 @@ void ResetVehicleTables()
     MutableChosenSetup = {};
     MutableCarHandicapTable = {};
     MutableVehicleHooks = {};
-    MutableVehiclePendingNotices = {};
     SetBodySurroundings(nullptr);
 }

@@ -27,6 +27,8 @@ constexpr uint8_t YellowRaise = 3, FlagClear = 2;
 constexpr float AcrossPathCosine = 0.5f;
 constexpr float LookAheadSeconds = 3, AccelerationWeight = 1.5f;
 constexpr int LaneCount = 8;
+// A local car this far (m) past the end of an open path is put back on it.
+constexpr float PlaceBackDistance = 20;
 
 // Metres from a node's cross line, positive ahead of it.
 float DistancePastLine(const FixedVector& point, const RoadPlace& road)
@@ -54,6 +56,16 @@ int StepNode(int node, int step, int count, bool looped)
     return looped ? (next + count) % count : -1;
 }
 
+// A local car that drove more than 20 m past an end of an open path (its
+// last node ahead of it, its first node behind it) is put back on the road
+// at that node.
+void PlaceBackAtPathEnd(CarObject& car, const RoadPlace& end, bool ahead)
+{
+    const float past = DistancePastLine(car.position, end);
+    if (!car.net.remote && (ahead ? past > PlaceBackDistance : past < -PlaceBackDistance))
+        PlaceCarOnPathNode(car, end);
+}
+
 void FollowForward(CarObject& car, int node, int count, bool looped)
 {
     const CarTimingHooks& hooks = GetCarTimingHooks();
@@ -68,7 +80,7 @@ void FollowForward(CarObject& car, int node, int count, bool looped)
         CarCrossedTimingPoint(car, timingPoint);
 }
 
-void FollowBackward(CarObject& car, int node, int count, bool looped)
+void FollowBackward(CarObject& car, int node, const RoadPlace& here, int count, bool looped)
 {
     const int previous = StepNode(node, -1, count, looped);
     const CarRaceHooks& race = GetCarRaceHooks();
@@ -76,6 +88,8 @@ void FollowBackward(CarObject& car, int node, int count, bool looped)
         race.invalidateHotLap(HotLapWrongWay);
     if (previous >= 0)
         GetCarTimingHooks().moveFollower(*car.follower, previous);
+    else
+        PlaceBackAtPathEnd(car, here, false);
 }
 
 // Turning against the path counts while the path is timed; a car that
@@ -125,6 +139,15 @@ bool ReadSpan(const CarObject& car, int& node, RoadPlace& here, RoadPlace& ahead
     return next >= 0 && hooks.pathNodeRoad(node, here) && hooks.pathNodeRoad(next, ahead);
 }
 
+// At the last node of an open path there is no span ahead: only the
+// place-back is looked at.
+void FollowPastLastNode(CarObject& car, int node, int count)
+{
+    RoadPlace last;
+    if (node == count - 1 && GetCarTimingHooks().pathNodeRoad(node, last) && Dot(car.velocity, last.direction) > 0)
+        PlaceBackAtPathEnd(car, last, true);
+}
+
 // One step along the path: the node passed or stepped back over, then the
 // car's place within the node it is at now.
 void FollowPath(CarObject& car)
@@ -133,15 +156,18 @@ void FollowPath(CarObject& car)
     const bool looped = GetCarTimingHooks().pathLooped() != 0;
     int node = -1;
     RoadPlace here, ahead;
-    if (!ReadSpan(car, node, here, ahead))
+    if (!ReadSpan(car, node, here, ahead)) {
+        if (!looped)
+            FollowPastLastNode(car, node, count);
         return;
+    }
     if (Dot(car.velocity, here.direction) > 0) {
         if (DistancePastLine(car.position, ahead) > 0)
             FollowForward(car, node, count, looped);
     } else {
         CountWrongWayTurn(car, here);
         if (DistancePastLine(car.position, here) < 0)
-            FollowBackward(car, node, count, looped);
+            FollowBackward(car, node, here, count, looped);
     }
     if (!ReadSpan(car, node, here, ahead))
         return;

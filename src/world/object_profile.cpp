@@ -62,7 +62,7 @@ void InitAttached(StripObject& strip)
     strip.x = Fixed(static_cast<int32_t>((int64_t(anchor[0].x.raw) + anchor[1].x.raw) / 2));
     strip.y = Fixed(static_cast<int32_t>((int64_t(anchor[0].y.raw) + anchor[1].y.raw) / 2));
     const int32_t dx = WrapSub(anchor[1].x.raw, anchor[0].x.raw), dy = WrapSub(anchor[1].y.raw, anchor[0].y.raw);
-    strip.heading = static_cast<float>(WorldAtan2(dy, dx));
+    strip.heading = static_cast<float>(ComputeAtan2(dy, dx));
     const int32_t w = IntLength2(dx, dy);
     for (size_t i = 0; i < next; i++)
         strip.points[i].offset = i < firstCount ? -(w / 2) : w / 2;

@@ -161,7 +161,7 @@ void GetGridPosition(const StartGridObject& grid, int n, FixedVector& point, flo
         const double u = FixedDistanceXY({grid.curveStartX, grid.curveStartY, Fixed(0)}, {grid.endX, grid.endY, Fixed(0)});
         const double along = u - double(grid.spacing) * (row - grid.straightRows) - double(column) * grid.stagger;
         const int32_t v = u > 0 ? RoundToInt32(along / u * 65536.0) : 0;
-        const double a = WorldAtan2(-double(CubicSlope(grid.curveX, v)), double(CubicSlope(grid.curveY, v)));
+        const double a = ComputeAtan2(-double(CubicSlope(grid.curveX, v)), double(CubicSlope(grid.curveY, v)));
         double s, c;
         ComputeSinCos(a, s, c);
         point = MakeFixedVector(WrapAdd(EvaluateCubic(grid.curveX, v), MetresToFixed(across * c)),

@@ -116,7 +116,7 @@ float PitBoxHeadingOnPath(const World& world, const SolidObject& box, int node)
 {
     const PathNode& n = world.racingPath->nodes[size_t(node)];
     const double dx = FixedToMetres(box.x - n.centre.x), dy = FixedToMetres(box.y - n.centre.y);
-    const float along = float(WorldAtan2(-double(n.direction.x), double(n.direction.y)));
+    const float along = float(ComputeAtan2(-double(n.direction.x), double(n.direction.y)));
     return dx * n.direction.y - dy * n.direction.x > 0 ? along + PitExitAngle : along - PitExitAngle;
 }
 

@@ -312,10 +312,9 @@ void ApplyStartLights(World& world);
 // timing of every car in a slot starts.
 void StartLightsGreen(World& world, const WorldRaceSettings* race);
 
-// Angle of (x, y) in radians, -pi..pi, and the tangent, computed with our
-// own double arithmetic so the results are the same bits on every machine
-// (the world's geometry feeds the simulation).
-double WorldAtan2(double y, double x);
+// The tangent, computed with our own double arithmetic so the result is
+// the same bits on every machine (the world's geometry feeds the
+// simulation); angles of points come from ComputeAtan2 of core.
 double WorldTan(double angle);
 
 // ---------------------------------------------------------------------------

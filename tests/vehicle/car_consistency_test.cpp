@@ -191,8 +191,10 @@ TEST_F(CarConsistencyTest, AnAiDriverIsSentToSpectate)
     OwnedCar owned;
     TheFakeRace().slotCars[0] = &owned.car;
     ApplyAutoKick(owned.car);
-    ASSERT_EQ(TheFakeRace().sent.size(), 1u);
+    ASSERT_EQ(TheFakeRace().sent.size(), 2u);
     EXPECT_EQ(TheFakeRace().sent[0].bytes, (Bytes{CarPacketAutoKick, 7, 3, 2}));
+    // The car spectates: its value 0 goes to everyone.
+    EXPECT_EQ(TheFakeRace().sent[1].bytes, (Bytes{CarPacketValue, CarValueSubtype, 7, 0}));
     EXPECT_TRUE(TheFakeRace().sanctions.empty());
 }
 

@@ -22,6 +22,7 @@ LAYOUTS = {
     "race_state": "<4B",         # [71][0][0][0]
     "auto_kick": "<4B",          # [68][player id][action][2]
     "distance": "<BBh",          # [48][fuel units][metres]
+    "car_value": "<4B",          # [17][9][player id][value]
 }
 
 # The state record: steering, throttle, brake, three flag bytes, a spare,

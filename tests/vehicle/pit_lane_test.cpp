@@ -451,6 +451,16 @@ TEST_F(PitLaneTest, PacketsMatchAnIndependentLayout)
     car.net.fuelCounter = 2 << 16;
     SendCarDistanceReport(car, 0);
     WritePacketLine(file, "distance", {CarPacketDistance, 2, 1500}, one(CarPacketDistance));
+    // The car value goes with the frame's bundle at once; a car without a
+    // slot sends none.
+    const int bundles = TheFakeRace().bundlesSent;
+    SendCarValue(car, 2);
+    WritePacketLine(file, "car_value", {CarPacketValue, CarValueSubtype, 7, 2}, one(CarPacketValue));
+    EXPECT_EQ(TheFakeRace().bundlesSent, bundles + 1);
+    OwnedCar spare;
+    ConstructCar(spare.car);
+    SendCarValue(spare.car, 4);
+    EXPECT_EQ(Sent(CarPacketValue).size(), 1u);
 
     // The state record of a car in motion: the fields as the car holds
     // them, which the script reads back from the record.

@@ -22,7 +22,6 @@ TEST(VehicleResetTest, EveryGlobalRecordComesBackAsItsDefault)
     Dirty(MutableChosenSetup);
     Dirty(MutableCarHandicapTable);
     Dirty(MutableVehicleHooks);
-    Dirty(MutableVehiclePendingNotices);
     TestSurroundings world;
     world.worldLoaded = true;
     SetBodySurroundings(&world);
@@ -34,7 +33,6 @@ TEST(VehicleResetTest, EveryGlobalRecordComesBackAsItsDefault)
     EXPECT_TRUE(MutableChosenSetup == ChosenSetupRecord{});
     EXPECT_TRUE((MutableCarHandicapTable == std::array<CarHandicap, CarCount>{}));
     EXPECT_TRUE(MutableVehicleHooks == VehicleHooks{});
-    EXPECT_TRUE(MutableVehiclePendingNotices == VehiclePendingNotices{});
     // The surroundings of no world: not loaded, Earth's gravity.
     EXPECT_FALSE(GetBodySurroundings().IsWorldLoaded());
     EXPECT_EQ(GetBodySurroundings().Gravity(), -9.81f);

@@ -80,7 +80,7 @@ PlanPoint PlanAt(const RoadNetwork& net, const RoadSection& section, double s)
         double x, y, dx, dy, ddx, ddy;
         ConnectorAt(start, end, u, x, y, dx, dy, ddx, ddy);
         const double speed = std::sqrt(dx * dx + dy * dy);
-        return {x, y, WorldAtan2(dy, dx), (dx * ddy - dy * ddx) / (speed * speed * speed)};
+        return {x, y, ComputeAtan2(dy, dx), (dx * ddy - dy * ddx) / (speed * speed * speed)};
     }
     double x = start.x, y = start.y, heading = start.heading;
     for (size_t j = 0; j < section.steps.size(); j++) {
