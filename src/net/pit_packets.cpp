@@ -214,7 +214,7 @@ void HandleResetRefused(const uint8_t* packet)
 // vertical.
 float CarHeading(const CarObject& car)
 {
-    return static_cast<float>(WorldAtan2(-car.rotation.m[1], car.rotation.m[4]));
+    return static_cast<float>(ComputeAtan2(-car.rotation.m[1], car.rotation.m[4]));
 }
 
 // The car is put where its owner's reset asked. A position outside the

@@ -92,7 +92,7 @@ int GetPathGridPosition(FixedVector& position, float& heading, int number)
     position = node.centre;
     position.x = position.x + FixedFromMetres(node.direction.y * across);
     position.y = position.y + FixedFromMetres(-node.direction.x * across);
-    heading = static_cast<float>(WorldAtan2(-node.direction.x, node.direction.y));
+    heading = static_cast<float>(ComputeAtan2(-node.direction.x, node.direction.y));
     return 1;
 }
 
