@@ -6,16 +6,10 @@
 # in fuzz/corpus-frame_road_fuzz (not in the repository) and crash-* files.
 #   fuzz/run_frame_road.sh [executions, default 1000000]
 # (QV_FUZZ_BUILD names another build folder.)
-set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/fuzz_common.sh"
 runs="${1:-1000000}"
-build="${QV_FUZZ_BUILD:-$here/build-fuzz}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 
-cmake -S "$here" -B "$build" -G Ninja -DQV_FUZZ=ON -DQV_SANITIZE=ON -DQV_TESTS=OFF -DQV_BENCH=OFF \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j "${QV_JOBS:-4}" --target frame_road_fuzz
+fuzz_build frame_road_fuzz
 
 mkdir -p "$work/seed"
 python3 - "$work/seed" <<'PY'
@@ -48,7 +42,4 @@ for name, data in sessions.items():
     open(f"{seed}/{name}", "wb").write(data)
 PY
 
-corpus="$here/fuzz/corpus-frame_road_fuzz"
-mkdir -p "$corpus"
-(cd "$here/fuzz" && "$build/bin/frame_road_fuzz" -runs="$runs" -rss_limit_mb=2048 -max_len=4096 \
-    -print_final_stats=1 "$corpus" "$work/seed")
+fuzz_run frame_road_fuzz "$work/seed" 4096 -runs="$runs"

@@ -5,17 +5,11 @@
 # rubber lines, the models the data builder writes) and keeps what they
 # find in fuzz/corpus-<target> (not in the repository) and crash-* files.
 #   fuzz/run_paths.sh [executions per target, default 1000000] [mkdata binary]
-set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/fuzz_common.sh"
 runs="${1:-1000000}"
 mkdata="${2:-$here/build/bin/mkdata}"
-build="${QV_FUZZ_BUILD:-$here/build-fuzz}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 
-cmake -S "$here" -B "$build" -G Ninja -DQV_FUZZ=ON -DQV_SANITIZE=ON -DQV_TESTS=OFF -DQV_BENCH=OFF \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j "${QV_JOBS:-4}" --target path_fuzz rubber_line_fuzz model_node_fuzz
+fuzz_build path_fuzz rubber_line_fuzz model_node_fuzz
 
 "$mkdata" "$work/game" >/dev/null
 mkdir -p "$work/seed-path" "$work/seed-rubber" "$work/seed-model"
@@ -42,13 +36,6 @@ for n in (0, 3, 50):
     open(f'{work}/seed-rubber/n{n}', 'wb').write(b'ZKTRST\x00\xf6' + body)
 PY
 
-run() {
-    local target="$1" seeds="$2"
-    local corpus="$here/fuzz/corpus-$target"
-    mkdir -p "$corpus"
-    (cd "$here/fuzz" && "$build/bin/$target" -runs="$runs" -rss_limit_mb=2048 -max_len=65536 \
-        -print_final_stats=1 "$corpus" "$seeds")
-}
-run path_fuzz "$work/seed-path"
-run rubber_line_fuzz "$work/seed-rubber"
-run model_node_fuzz "$work/seed-model"
+fuzz_run path_fuzz "$work/seed-path" 65536 -runs="$runs"
+fuzz_run rubber_line_fuzz "$work/seed-rubber" 65536 -runs="$runs"
+fuzz_run model_node_fuzz "$work/seed-model" 65536 -runs="$runs"

@@ -6,17 +6,11 @@
 # fuzz/corpus-race_files_fuzz (not in the repository) and crash-* files.
 #   fuzz/run_race.sh [executions, default 1000000] [mkdata binary]
 # (QV_FUZZ_BUILD names another build folder.)
-set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/fuzz_common.sh"
 runs="${1:-1000000}"
 mkdata="${2:-$here/build/bin/mkdata}"
-build="${QV_FUZZ_BUILD:-$here/build-fuzz}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 
-cmake -S "$here" -B "$build" -G Ninja -DQV_FUZZ=ON -DQV_SANITIZE=ON -DQV_TESTS=OFF -DQV_BENCH=OFF \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j 4 --target race_files_fuzz
+fuzz_build race_files_fuzz
 
 "$mkdata" "$work/game" >/dev/null
 mkdir -p "$work/seed"
@@ -35,7 +29,4 @@ for name, kind, car in (("Robot", 2, "SN4"), ("Guest", 1, "FORMULA KT02")):
 open(sys.argv[1], "wb").write(b"\x04" + b"QVNGSC" + struct.pack(">H", 251) + body)
 PY
 
-corpus="$here/fuzz/corpus-race_files_fuzz"
-mkdir -p "$corpus"
-(cd "$here/fuzz" && "$build/bin/race_files_fuzz" -runs="$runs" -rss_limit_mb=2048 -max_len=20000 \
-    -print_final_stats=1 "$corpus" "$work/seed")
+fuzz_run race_files_fuzz "$work/seed" 20000 -runs="$runs"

@@ -5,16 +5,10 @@
 # fuzz/corpus-<target> (not in the repository) and crash-* files.
 #   fuzz/run_textures.sh [executions per target, default 1000000]
 # (QV_FUZZ_BUILD names another build folder, QV_FUZZ_TARGETS fewer targets.)
-set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/fuzz_common.sh"
 runs="${1:-1000000}"
-build="${QV_FUZZ_BUILD:-$here/build-fuzz}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 
-cmake -S "$here" -B "$build" -G Ninja -DQV_FUZZ=ON -DQV_SANITIZE=ON -DQV_TESTS=OFF -DQV_BENCH=OFF \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j 4 --target raw_image_fuzz jpeg_fuzz dds_fuzz
+fuzz_build raw_image_fuzz jpeg_fuzz dds_fuzz
 
 mkdir -p "$work/seed-raw" "$work/seed-jpeg" "$work/seed-dds"
 /usr/bin/python3 - "$work" <<'PY'
@@ -37,17 +31,10 @@ for kind in range(6):
     open("%s/seed-raw/k%d" % (work, kind), "wb").write(bytes([kind, len(colour), 0]) + colour + bytes(16))
 PY
 
-run() {
-    local target="$1" seeds="$2"
-    local corpus="$here/fuzz/corpus-$target"
-    mkdir -p "$corpus"
-    (cd "$here/fuzz" && "$build/bin/$target" -runs="$runs" -rss_limit_mb=2048 -max_len=70000 \
-        -print_final_stats=1 "$corpus" "$seeds")
-}
 for target in ${QV_FUZZ_TARGETS:-raw_image_fuzz jpeg_fuzz dds_fuzz}; do
     case "$target" in
-    raw_image_fuzz) run raw_image_fuzz "$work/seed-raw" ;;
-    jpeg_fuzz) run jpeg_fuzz "$work/seed-jpeg" ;;
-    dds_fuzz) run dds_fuzz "$work/seed-dds" ;;
+    raw_image_fuzz) fuzz_run raw_image_fuzz "$work/seed-raw" 70000 -runs="$runs" ;;
+    jpeg_fuzz) fuzz_run jpeg_fuzz "$work/seed-jpeg" 70000 -runs="$runs" ;;
+    dds_fuzz) fuzz_run dds_fuzz "$work/seed-dds" 70000 -runs="$runs" ;;
     esac
 done

@@ -107,8 +107,6 @@ int BeginQuit(int target);
 // the command line).
 void QuitWithExitCode(int code);
 
-// Writes "cfg.txt", "card_cfg.txt", "interface_cfg.txt" and the profile.
-void SaveAllConfig();
 // Logs the text (while logging) and shows it in an error box; a box with
 // no window or no display goes to standard error and never waits.
 void ShowErrorBox(const char* text);

@@ -15,14 +15,6 @@
 #include "ui/services.h"
 #include "world/services.h"
 
-void SaveAllConfig()
-{
-    SaveConfig();
-    SaveCardConfig();
-    SaveInterfaceConfig();
-    SaveProfile();
-}
-
 void InitHeadTracker()
 {
     if (HeadTrackerState != 2)

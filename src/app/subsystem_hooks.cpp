@@ -9,6 +9,33 @@
 #include "ui/services.h"
 #include "world/services.h"
 
+namespace {
+
+// A new light scheme lights everything drawn: with graphics on, the light
+// maps and every graphics resource are freed and made again, the looping
+// sound paused meanwhile.
+void RebuildForLightScheme()
+{
+    const int soundWasPlaying = StopLoopingSound();
+    if (ProgramMode.graphicsOn) {
+        FreeLightMapTextures();
+        FreeAllGraphics(1);
+        RebuildGraphicsResources();
+    }
+    if (soundWasPlaying)
+        RestartLoopingSound();
+}
+
+// Into the world: what a change of its lighting asks of the whole program.
+void InstallAppWorldHooks()
+{
+    WorldDrawHooks draw = GetWorldDrawHooks();
+    draw.rebuildLightScheme = RebuildForLightScheme;
+    SetWorldDrawHooks(draw);
+}
+
+} // namespace
+
 void InstallAppCoreHooks()
 {
     ShellHooks hooks = GetShellHooks();
@@ -44,4 +71,5 @@ void InstallSubsystemHooks()
     InstallNetVehicleHooks();
     InstallNetUiHooks();
     InstallAppCoreHooks();
+    InstallAppWorldHooks();
 }

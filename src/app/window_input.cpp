@@ -233,7 +233,13 @@ int OnKeyDown(int key)
         HandleCtrlKey(key);
         return 0;
     }
-    if (ProgramMode.graphicsOn && CurrentScreen != nullptr && CurrentScreen->rawKeys && CurrentScreen->key != nullptr) {
+    // A key that ends a slider drag only ends it: the value goes back to
+    // where the drag began, and the screen, which the key might close
+    // under the drag, never sees it. Shift, Ctrl and Alt alone end no drag:
+    // they begin a combination (Ctrl+S saves the picture of the drag).
+    const bool modifier = key == VkShift || key == VkControl || key == VkMenu;
+    if (ProgramMode.graphicsOn && CurrentScreen != nullptr && CurrentScreen->rawKeys && CurrentScreen->key != nullptr &&
+        (modifier || !CancelDrag())) {
         SetKeyDownDispatching(1);
         CurrentScreen->key(CurrentScreen, key);
         SetKeyDownDispatching(0);

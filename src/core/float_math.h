@@ -19,6 +19,10 @@ constexpr T Clamp(T value, T low, T high)
     return value < low ? low : (value > high ? high : value);
 }
 
+// Standard gravity (m/s^2): the figures that assume a level world of its
+// own weight (grip, load transfer, slopes) use this one value.
+inline constexpr float StandardGravity = 9.81f;
+
 // Nine floats, row-major.
 struct FloatMatrix {
     float m[9] = {};

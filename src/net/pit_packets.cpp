@@ -210,10 +210,15 @@ void HandleResetRefused(const uint8_t* packet)
         ShowCantResetMessage(packet[2]);
 }
 
-// The heading the car keeps through a reset: its forward axis about the
-// vertical.
-float CarHeading(const CarObject& car)
+// The heading of a reset car: along the road halfway from the packet's
+// node to the next, turned towards the edge the car is nearer at its
+// lateral offset; a node the path does not have keeps the car's own
+// heading (its forward axis about the vertical).
+float ResetHeading(const CarObject& car, int32_t node, float lateralOffset)
 {
+    RoadPlace road;
+    if (GetCarPathHooks().roadPlace(node, road))
+        return GetPlacementHeading(road, lateralOffset);
     return static_cast<float>(ComputeAtan2(-car.rotation.m[1], car.rotation.m[4]));
 }
 
@@ -239,10 +244,13 @@ void HandleCarReset(const uint8_t* packet)
     const int32_t node = static_cast<int32_t>(ReadPacketLong(packet + ResetNodeAt));
     SetCarPosition(*car, position);
     car->step.lateralOffset = offset;
-    if (car->follower && (car->follower->position < node - 1 || car->follower->position > node + 1))
+    // Any node from the packet, even the extremes of its range, compares
+    // without overflow.
+    const int64_t nodesAway = int64_t(node) - (car->follower ? car->follower->position : 0);
+    if (car->follower && (nodesAway < -1 || nodesAway > 1))
         FindFollowerPosition(*car->follower, position, 1);
     RepairCar(*car, 0, 1);
-    ResetCar(*car, CarHeading(*car), packet[3], 0);
+    ResetCar(*car, ResetHeading(*car, node, offset), packet[3], 0);
     StartEngineAtIdle(car->engine);
 }
 

@@ -255,11 +255,12 @@ void HandleSplitTime(const uint8_t* packet)
 
 // A race finish: the car is marked finished and its row placed when it
 // has run the race's laps, or when the race already has results and the
-// car crossed the line after the winner.
+// car crossed the line after the winner. The car's own lap timing may have
+// marked it finished already; only a row it holds means it is recorded.
 void FinishCarIfDone(Race& race, int slotIndex, int laps, uint32_t totalTime)
 {
     CarObject& car = *race.players[slotIndex].car;
-    if (car.race.result.finished)
+    if (car.race.result.classified)
         return;
     FixedVector startPoint;
     const bool layoutStart = GetLayoutStartPoint(startPoint);

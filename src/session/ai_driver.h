@@ -1,24 +1,30 @@
-// The AI drivers as the race object holds them. The AI is not built yet:
-// no AI driver is ever created, so a slot's AI pointer is always null
-// (ai_driver_pending.cpp).
+// The AI drivers as the race object holds them: one per AI slot whose car
+// this computer drives. A driver writes its car's input words every
+// simulation step, as a player's controls would (ai_driver*.cpp,
+// ai_control*.cpp, ai_pit*.cpp).
 #pragma once
 
 struct AiDriver;
+struct RacePlayer;
 class CarObject;
 
-// Start kinds of an AI driver's reset.
-enum : int { AiStartGrid = 0, AiStartPit = 2 };
-// A new AI driver for a car, with skill 0..4.
-// Pending: the AI is not built; logs once and answers null, so the car
-// stands without a driver.
+// Start kinds of an AI driver's reset: on the grid, in the pit lane after
+// a random wait, in the pit lane after a fixed wait.
+enum : int { AiStartGrid = 0, AiStartPitRandom = 1, AiStartPit = 2 };
+// A new AI driver for a car, with skill 0..4; it stands still until it is
+// reset for a start.
 AiDriver* CreateAiDriver(CarObject& car, int skill);
 // The driver made ready for a start on the grid or in the pit lane.
-// Pending: no AI driver exists; does nothing.
 void ResetAiDriverForStart(AiDriver& ai, int startKind);
 
 // One step of an AI driver: writes its car's input words.
-// Pending: no AI driver exists; does nothing.
 void UpdateAiDriver(AiDriver& ai, float dt, int isViewedCar);
-// Frees an AI driver (nothing for null).
-// Pending: no AI driver exists; does nothing.
+// Frees an AI driver with its knowledge (nothing for null).
 void FreeAiDriver(AiDriver* ai);
+// The driver's car counted a timing point (1 the finish line, then the
+// checkpoints): the pit decision at the last split, the end of a run at a
+// lap.
+void AiCarCountedTimingPoint(AiDriver& ai, int timingPoint);
+// Before a race or qualifying start: the driver plans its start fuel and
+// stints from its knowledge and tells every computer its pit strategy.
+void PlanAiFuel(AiDriver& ai, RacePlayer& player, int qualifying);

@@ -102,7 +102,7 @@ void SetDriveWorld(Race& race, int sprPlayback, int joinRunning)
     MutableSessionCars.startCountdown = race.startCountdown;
     if (!world)
         return;
-    const WorldRaceSettings settings = MakeWorldRaceSettings(race);
+    const WorldRaceSettings settings = MakeWorldRaceSettings(&race);
     ResetWorldRaceState(*world, &settings);
     if (IsHostingLive())
         QueueRaceStartPacket(*world, race);
@@ -205,14 +205,16 @@ int GetStartCountdown(int layoutRoute, int qualifyingOrNoLength, int playerCount
     return playerCount / 2 + (online ? OnlineRaceCountdown : OfflineRaceCountdown);
 }
 
-WorldRaceSettings MakeWorldRaceSettings(const Race& race)
+WorldRaceSettings MakeWorldRaceSettings(const Race* race)
 {
     WorldRaceSettings settings;
-    settings.startLightSeconds = race.startCountdown;
-    settings.windSetting = race.wind;
-    settings.raceLength = race.raceLength;
-    settings.qualifying = IsQualifyingSession();
     settings.online = GetRaceHooks().isOnline();
+    if (!race)
+        return settings;
+    settings.startLightSeconds = race->startCountdown;
+    settings.windSetting = race->wind;
+    settings.raceLength = race->raceLength;
+    settings.qualifying = IsQualifyingSession();
     return settings;
 }
 

@@ -25,7 +25,6 @@ struct SessionRecord {
     bool messageCommandSent = false;
     // Which services that are not built yet have said so in the log.
     bool aiDriverInfoNoted = false;
-    bool aiDriverCreateNoted = false;
     bool aiKnowledgeNoted = false;
     bool colourFileNoted = false;
 
@@ -57,9 +56,10 @@ int CopyKnowledgeSetupKey(CarSetup& setup, const char* carCode, char (&fileName)
 void HalveReplaySpeed();
 void DoubleReplaySpeed();
 
-// What the world's start lights and wind need of the race.
+// What the world's start lights and wind need of the race; without a race
+// only whether the session is online.
 struct WorldRaceSettings;
-WorldRaceSettings MakeWorldRaceSettings(const Race& race);
+WorldRaceSettings MakeWorldRaceSettings(const Race* race);
 // A car leaving the session: the player car and viewed car stop pointing
 // at it and it leaves the object set.
 void DetachSessionCar(const CarObject& car);
@@ -123,7 +123,5 @@ constexpr int32_t IdleAfterStopSteps = 800;
 void PerformSessionExit(InRaceSession* session);
 void SmoothViewTurn(InRaceSession& session);
 void ChooseViewedCarIfNone(InRaceSession& session);
-// What the world's start lights and wind need to know of the current race.
-WorldRaceSettings GetWorldRaceSettings();
 // A restart or qualifying vote starts the drive again in the new phase.
 void RestartSessionDrive(InRaceSession& session);

@@ -2,7 +2,7 @@
 // resets, and the cars' links to their slots.
 #include <cstring>
 
-#include "session/ai_driver.h"
+#include "session/ai_driver_record.h"
 #include "session/race_car.h"
 #include "session/services.h"
 #include "world/services.h"
@@ -91,12 +91,21 @@ void RelinkPlayerCars(Race& race)
             LinkCarToSlot(*slot.car, slot.carBlock);
 }
 
-void UpdateAiDrivers(Race& race, const CarObject* viewedCar)
+// The view of the world and the race is gathered once for all the drivers
+// of the step.
+void UpdateAiDrivers(Race& race, const CarObject*)
 {
+    AiRaceView view;
+    bool gathered = false;
     for (int i = 0; i < RaceSlotsInUse(race); ++i) {
         RacePlayer& slot = race.players[i];
-        if (slot.ai && slot.car && ViewRaceCar(*slot.car).settled)
-            UpdateAiDriver(*slot.ai, AiStepSeconds, slot.car == viewedCar);
+        if (!slot.ai || !slot.car || !ViewRaceCar(*slot.car).settled)
+            continue;
+        if (!gathered) {
+            view = GatherAiRaceView();
+            gathered = true;
+        }
+        StepAiDriver(*slot.ai, view, AiStepSeconds);
     }
 }
 

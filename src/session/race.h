@@ -155,6 +155,8 @@ struct Race {
     int32_t hotLapMode = 0;          // 1 while the drive is timed as a hot lap
     int32_t lapValidity[2] = {};     // the current and the next lap: LapUntimed, LapValid, LapInvalid
     BestLapReference bestLap;
+    // Set when a car was penalised for a false start in this race.
+    uint8_t penaltyReport = 0;
     int32_t resultsSendFrame = 0;    // game frame at which the results become due; 0 none
     uint8_t resultCount = 0;
     uint8_t reserved = 0;

@@ -142,7 +142,13 @@ void RecordPlayerFinish(Race& race, int slotIndex, uint32_t raceTime, int laps)
         flags |= ResultDsqPitStop;
         SetCarDisqualified(*car, codePage);
     }
-    const uint32_t total = raceTime + static_cast<uint32_t>(penaltySeconds * HundredthsPerSecond);
+    // The time penalties given during the race (a false start's seconds)
+    // count as much as the penalty state's: both are in the total and in
+    // the row's penalty seconds.
+    const int32_t givenTime = state.timePenalty > 0 ? state.timePenalty : 0;
+    penaltySeconds += givenTime / HundredthsPerSecond;
+    const uint32_t total = raceTime + static_cast<uint32_t>(penaltySeconds * HundredthsPerSecond) +
+                           static_cast<uint32_t>(givenTime % HundredthsPerSecond);
 
     // A disqualified row goes last; others before the first row that is
     // disqualified, has fewer laps, or as many laps and a later time (equal

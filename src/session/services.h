@@ -10,6 +10,8 @@
 // the hooks they install (session/hooks.h).
 #pragma once
 
+#include "session/ai_driver.h"
+#include "session/ai_knowledge.h"
 #include "session/commands.h"
 #include "session/driver_names.h"
 #include "session/grid_file.h"

@@ -30,33 +30,45 @@ CarObject* FindLocalPlayerCar()
     return slot >= 0 ? CurrentRace->players[slot].car : nullptr;
 }
 
+// Loads the car of every slot that has not left the race; answers how
+// many cars were loaded.
+int LoadSessionCars(Race& race)
+{
+    int loaded = 0;
+    for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
+        RacePlayer& player = race.players[slot];
+        if (player.descriptor.flags & PlayerLeftRace)
+            continue;
+        LoadPlayerCar(player);
+        if (player.car)
+            ++loaded;
+    }
+    return loaded;
+}
+
 // The cars of the race and the clock: every slot that has not left the race
-// keeps its car, the active set holds them in slot order, and the due step
-// starts at the race's step (the loading time is added offline, so that
-// the race starts where it stands).
+// loads its car, the due step starts at the race's step (online every
+// computer allows the same loading time per car, offline the real loading
+// time is added, so that the race starts where it stands), and the drive
+// starts: every car on its place, the lights and the wind set from the race.
 void SetupSessionCars(InRaceSession& session, int joinRunning)
 {
     const uint32_t loadStartMs = GameTime.realMs;
+    Race* race = MutableSession.race;
     int loaded = 0;
-    if (CurrentRace)
-        for (int slot = 0; slot < RaceSlotsInUse(*CurrentRace); ++slot) {
-            const RacePlayer& player = CurrentRace->players[slot];
-            if (!(player.descriptor.flags & PlayerLeftRace) && player.car)
-                ++loaded;
-        }
+    if (race) {
+        race->fromGrid = 1;
+        loaded = LoadSessionCars(*race);
+    }
     const int32_t loadingMs = int32_t(GameTime.realMs - loadStartMs);
     const RaceHooks& hooks = GetRaceHooks();
     if (!joinRunning)
         hooks.shiftClockOrigin(hooks.isOnline() ? loaded * OnlineLoadAllowanceMs : loadingMs);
-    if (CurrentWorld && !joinRunning) {
-        // The start lights wait for the race's countdown and the wind is
-        // drawn from the race's seed.
-        const WorldRaceSettings settings = GetWorldRaceSettings();
-        ResetWorldRaceState(*CurrentWorld, &settings);
-    }
-    FillObjectSetWithCars(session.objectSet);
-    MutableSessionCars.playerCar = FindLocalPlayerCar();
-    MutableSessionCars.viewedCar = FirstViewableCar();
+    StartDrive(&session, GameKind == 3 ? 1 : 0, joinRunning, race && joinRunning ? race->stepCounter : 0);
+    if (!SessionCars.playerCar)
+        MutableSessionCars.playerCar = FindLocalPlayerCar();
+    if (!SessionCars.viewedCar)
+        MutableSessionCars.viewedCar = FirstViewableCar();
 }
 
 } // namespace

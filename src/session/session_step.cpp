@@ -55,15 +55,6 @@ float LookTargetAngle(const InRaceSession& session, const CarObject& viewed)
 
 } // namespace
 
-WorldRaceSettings GetWorldRaceSettings()
-{
-    if (CurrentRace)
-        return MakeWorldRaceSettings(*CurrentRace);
-    WorldRaceSettings settings;
-    settings.online = GetRaceHooks().isOnline();
-    return settings;
-}
-
 void SetSessionStepDrivers(void (*driveCars)(Race& race)) { StepDrivers = driveCars; }
 
 void SmoothViewTurn(InRaceSession& session)
@@ -116,7 +107,7 @@ int SimulateStep(InRaceSession& session, int mode, int remaining)
     if (MutableSessionFrame.seekStop)
         return 0;
     if (CurrentWorld) {
-        const WorldRaceSettings settings = GetWorldRaceSettings();
+        const WorldRaceSettings settings = MakeWorldRaceSettings(CurrentRace);
         StepWorld(*CurrentWorld, &settings);
     }
     if (!session.running) {

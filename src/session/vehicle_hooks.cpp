@@ -1,6 +1,7 @@
 // What the race session tells the cars: the race's cars and step counter,
 // the hot lap, the lesson's watched car, hits near objects and the ground,
 // and what the cars' lap timing and flags read of the race.
+#include "session/ai_driver.h"
 #include "session/local.h"
 
 namespace {
@@ -19,6 +20,17 @@ int RaceSlotCars(CarObject** slots, int capacity)
 // races.
 bool IsRaceSession(const Race& race) { return race.raceLength > 0 && race.qualifyMinutes == 0; }
 
+// The lap the race is on: one more than the most laps a car of the race
+// has completed.
+int32_t RaceLapNumber(const Race& race)
+{
+    int32_t most = 0;
+    for (int slot = 0; slot < RaceSlotsInUse(race); slot++)
+        if (const CarObject* car = GetRaceSlotCar(race, slot); car && car->race.lapCount > most)
+            most = car->race.lapCount;
+    return most + 1;
+}
+
 bool RaceTiming(RaceTimingFacts& facts)
 {
     if (!CurrentRace)
@@ -31,6 +43,7 @@ bool RaceTiming(RaceTimingFacts& facts)
     facts.qualifyingOver = facts.qualifying && IsQualifyingOver(race) ? 1 : 0;
     facts.hotLapTracked = IsHotLapTimed(race) ? 1 : 0;
     facts.lapClean = race.lapValidity[0];
+    facts.raceLapNumber = RaceLapNumber(race);
     facts.raceLaps = GetLapCount(race);
     facts.raceEnded = facts.isRace && RaceResultRows(race) > 0 ? 1 : 0;
     facts.codePage = GetRaceHooks().languageCodePage();
@@ -158,5 +171,14 @@ void InstallSessionVehicleHooks()
     };
     timing.setBestLap = SetBestLap;
     timing.finishRuleMet = FinishRuleMet;
+    timing.notePenaltyReport = [] {
+        if (CurrentRace)
+            CurrentRace->penaltyReport = 1;
+    };
+    timing.carCountedTimingPoint = [](CarObject& car, int timingPoint) {
+        const int slot = GetPlayerSlotOfCar(car);
+        if (CurrentRace && slot >= 0 && slot < RaceSlotsInUse(*CurrentRace) && CurrentRace->players[slot].ai)
+            AiCarCountedTimingPoint(*CurrentRace->players[slot].ai, timingPoint);
+    };
     SetCarTimingHooks(timing);
 }

@@ -1,6 +1,7 @@
 // The game votes of a running race (end, restart, qualify): counted once
 // per processed game frame and, after their countdown, carried out; and the
 // local player's race requests, which the multiplayer layer carries out.
+#include "session/ai_driver.h"
 #include "session/local.h"
 
 namespace {
@@ -61,8 +62,12 @@ void CarryOutRestartVote(InRaceSession& session, int vote)
 {
     StopSessionRecordingIfAny();
     MutableSession.racePhase = vote == VoteQualify ? 2 : 1;
-    if (CurrentRace)
+    if (CurrentRace) {
         CurrentRace->fromGrid = 1;
+        for (int i = 0; i < RaceSlotsInUse(*CurrentRace); ++i)
+            if (RacePlayer& slot = CurrentRace->players[i]; slot.ai)
+                PlanAiFuel(*slot.ai, slot, vote == VoteQualify);
+    }
     RestartSessionDrive(session);
 }
 

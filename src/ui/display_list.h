@@ -228,9 +228,7 @@ enum class UiColour : uint8_t {
 // The colour record in the interface settings (interface_config.cpp); items
 // point at it, so a changed setting shows at once.
 const ColourRecord* InterfaceColour(UiColour which);
-// The box alphas of the button and big boxes.
-// Pending: no interface options derive them from the settings' opacities
-// yet (box_alphas_pending.cpp); the alphas of the default opacities
-// (button 0.4, big 0.3).
+// The box alphas of the button and big boxes, from the interface
+// settings' opacities (UpdateInterfaceColours).
 uint8_t ButtonAlpha();
 uint8_t BigAlpha();

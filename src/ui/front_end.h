@@ -1,7 +1,8 @@
-// What the program shell uses of the front-end screens. They are not built
-// yet: the temporary bodies (front_end_pending.cpp and
-// front_texts_pending.cpp) draw the title picture, open no menu screen, and
-// say so where an answer would claim work done.
+// What the program shell uses of the front-end screens: the options screen
+// (options_screen.cpp), and those not built yet, whose temporary bodies
+// (front_end_pending.cpp and front_texts_pending.cpp) draw the title
+// picture, open no menu screen, and say so where an answer would claim work
+// done.
 #pragma once
 
 struct MouseEvent;
@@ -16,9 +17,31 @@ float DrawTitlePicture(int index, int type, int flag);
 constexpr float MenuRowsTop = -0.1f;
 constexpr float VersionLineY = 0.9f;
 
+// The options screen: a column of tab buttons and one tab screen at a
+// time; it opens on the tab of the "Options " setting (store a tab number
+// there first to choose one). The argument is handed on to the Controls
+// tab. Returns the screen; the caller makes it its child.
+Screen* OpenOptionsScreen(Screen* parent, int argument);
+// The number of the options tab now open; 0 while no options screen
+// exists. Read-only outside the interface; lives for the whole run.
+extern const int& ShownOptionsTab;
+// The options tab numbers, as the "Options " setting keeps them; 8 names
+// no tab.
+enum OptionsTabNumber : int {
+    OptionsTabNone = 0,
+    OptionsTabAudio = 1,
+    OptionsTabGraphics = 2,
+    OptionsTabView = 3,
+    OptionsTabDriver = 4,
+    OptionsTabControls = 5,
+    OptionsTabGame = 6,
+    OptionsTabMisc = 7,
+    OptionsTabDisplay = 9,
+    OptionsTabScreen = 10,
+};
+
 // Front-end screens the root menu opens (null when none opened).
 // Pending: none opens; each answers null.
-Screen* OpenOptionsScreen(Screen* parent, int tab);
 Screen* OpenRaceSetup(Screen* parent);
 Screen* OpenTrackScreen(Screen* parent);
 Screen* OpenCreditsScreen(Screen* parent);

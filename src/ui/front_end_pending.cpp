@@ -2,7 +2,6 @@
 // until they are built: no menu screen opens.
 #include "ui/local.h"
 
-Screen* OpenOptionsScreen(Screen*, int) { return nullptr; }
 Screen* OpenRaceSetup(Screen*) { return nullptr; }
 Screen* OpenTrackScreen(Screen*) { return nullptr; }
 Screen* OpenCreditsScreen(Screen*) { return nullptr; }

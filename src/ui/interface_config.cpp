@@ -1,13 +1,17 @@
 // The interface settings file "interface_cfg.txt": the opacities and colours
-// of the menu items, read, clamped and written through one key table.
+// of the menu items, read, clamped and written through one key table, and
+// the box alphas and map colours derived from them.
 #include <cstddef>
 #include <string>
 
+#include "graphics/services.h"
 #include "platform/files.h"
 #include "ui/local.h"
 
 InterfaceSettingsRecord MutableInterfaceSettings;
 const InterfaceSettingsRecord& InterfaceSettings = MutableInterfaceSettings;
+InterfaceColoursRecord MutableInterfaceColours;
+const InterfaceColoursRecord& InterfaceColours = MutableInterfaceColours;
 
 namespace {
 
@@ -62,7 +66,43 @@ static_assert(InterfaceKeyCount == 22);
 
 } // namespace
 
-void SetInterfaceSettings(const InterfaceSettingsRecord& settings) { MutableInterfaceSettings = settings; }
+namespace {
+
+// An opacity (0..1) as an alpha byte.
+uint8_t OpacityAlpha(float opacity) { return static_cast<uint8_t>(Clamp(RoundToInt32(opacity * 255.0f), 0, 255)); }
+
+uint32_t OpaqueColour(const ColourRecord& colour)
+{
+    return 0xFF000000u | static_cast<uint32_t>(colour.r) << 16 | static_cast<uint32_t>(colour.g) << 8 | colour.b;
+}
+
+} // namespace
+
+void UpdateInterfaceColours()
+{
+    const InterfaceSettingsRecord& s = MutableInterfaceSettings;
+    InterfaceColoursRecord& c = MutableInterfaceColours;
+    c.buttonAlpha = OpacityAlpha(s.buttonOpacity);
+    c.bigAlpha = OpacityAlpha(s.bigOpacity);
+    c.smallMapLight = OpaqueColour(s.smallMapLight);
+    c.smallMapDark = OpaqueColour(s.smallMapDark);
+    c.ownCar = OpaqueColour(s.ownCar);
+    c.carAhead = OpaqueColour(s.carAhead);
+    c.carBehind = OpaqueColour(s.carBehind);
+    c.aiAhead = OpaqueColour(s.aiAhead);
+    c.aiBehind = OpaqueColour(s.aiBehind);
+    c.carLapBehind = OpaqueColour(s.carLapBehind);
+    c.carLapAhead = OpaqueColour(s.carLapAhead);
+}
+
+uint8_t ButtonAlpha() { return MutableInterfaceColours.buttonAlpha; }
+uint8_t BigAlpha() { return MutableInterfaceColours.bigAlpha; }
+
+void SetInterfaceSettings(const InterfaceSettingsRecord& settings)
+{
+    MutableInterfaceSettings = settings;
+    UpdateInterfaceColours();
+}
 
 void LoadInterfaceConfig()
 {
@@ -70,7 +110,7 @@ void LoadInterfaceConfig()
     std::string text;
     if (platform::ReadTextFile(InterfaceConfigFileName, text))
         ReadConfigKeys(text, InterfaceKeys, InterfaceKeyCount, &settings);
-    MutableInterfaceSettings = settings;
+    SetInterfaceSettings(settings);
 }
 
 int SaveInterfaceConfig()
@@ -82,6 +122,14 @@ int SaveInterfaceConfig()
         return 0;
     }
     return 1;
+}
+
+void SaveAllConfig()
+{
+    SaveConfig();
+    SaveCardConfig();
+    SaveInterfaceConfig();
+    SaveProfile();
 }
 
 const ColourRecord* InterfaceColour(UiColour which)

@@ -26,17 +26,21 @@ struct UiRecord {
     // the bytes it holds (EditTextField).
     char* editFieldBuffer = nullptr;
     int editFieldSize = 0;
+    int shownOptionsTab = 0;                // ShownOptionsTab
     // Which services that are not built yet have said so in the log: each
     // says it once.
     bool helpScreenNoted = false;
+    bool optionsTabsNoted = false;
 
     bool operator==(const UiRecord&) const = default;
 };
 extern UiRecord MutableUi;
 
-// The interface settings, exported read-only as InterfaceSettings
+// The interface settings, exported read-only as InterfaceSettings, and
+// what is derived from them, exported as InterfaceColours
 // (interface_config.cpp).
 extern InterfaceSettingsRecord MutableInterfaceSettings;
+extern InterfaceColoursRecord MutableInterfaceColours;
 
 // The message list, exported read-only as MessageList (messages.cpp).
 extern MessageListRecord MutableMessageList;
@@ -212,3 +216,33 @@ struct ChoiceDialogRecord : Screen {
     int savedUiMode = 0;   // UiMode when it opened, restored when it closes
 };
 extern ChoiceDialogRecord MutableChoiceDialog;
+
+// ---------------------------------------------------------------------------
+// The options screen and its tabs (options_screen.cpp, options_display_tab.cpp,
+// interface_settings_screen.cpp).
+
+// The title of a tab's screen ("Options - Display"); "" for a number that
+// names no tab.
+const char* OptionsTabTitle(int tab);
+// Item actions of the options screen: the tab buttons and OK choose a tab
+// (0 closes the tab and then the options screen), the arrows step to the
+// previous (0) or next (1) tab in button order.
+void SelectOptionsTab(Screen* options, int ignored, int tab);
+void StepOptionsTab(Screen* options, int ignored, int direction);
+// What every tab screen shares: it opens with the options screen as its
+// parent, the standard key and mouse handling and raw keys, and makes
+// itself current (InitOptionsTab returns it); each frame it runs its own
+// dialogs and, unless busy, adds its title in the tabs' column layout
+// (BeginOptionsTabFrame returns 1 when the tab adds its rows). A closed
+// tab saves every settings file and is freed by its own frame.
+Screen* InitOptionsTab(Screen* tab, Screen* options, Screen* (*frame)(Screen*));
+int BeginOptionsTabFrame(Screen* tab, int number);
+// The tab screens, created as the options screen's child; each makes
+// itself the current screen.
+Screen* OpenDisplayTab(Screen* options);
+// Pending: the Audio, Graphics, View, Driver, Controls, Game, Misc and
+// Screen tabs have no rows yet (options_tabs_pending.cpp): each opens as a
+// tab with its title and no rows, which the log says once.
+Screen* OpenPendingOptionsTab(Screen* options, int tab);
+// The interface settings screen, the Display tab's child.
+Screen* OpenInterfaceSettingsScreen(Screen* parent);

@@ -44,4 +44,5 @@ void ResetUiTables()
     MutableChoiceDialog = {};
     ResetMessageList();
     MutableInterfaceSettings = {};
+    MutableInterfaceColours = {};
 }

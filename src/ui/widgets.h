@@ -57,7 +57,25 @@ struct InterfaceSettingsRecord {
     bool operator==(const InterfaceSettingsRecord&) const = default;
 };
 extern const InterfaceSettingsRecord& InterfaceSettings;
+// Replaces the settings and derives the colours from them.
 void SetInterfaceSettings(const InterfaceSettingsRecord& settings);
+
+// What UpdateInterfaceColours derives: the alpha bytes of the button and
+// big boxes, and the small map's and its car markers' colours as
+// 0xFFrrggbb. Read-only outside the interface as InterfaceColours; lives
+// for the whole run.
+struct InterfaceColoursRecord {
+    // The alphas of the default opacities 0.4 and 0.3 (76.5 rounds to even).
+    uint8_t buttonAlpha = 102;
+    uint8_t bigAlpha = 76;
+    uint32_t smallMapLight = 0xFFD0D0D0, smallMapDark = 0xFF303030;
+    uint32_t ownCar = 0xFF20E020, carAhead = 0xFFE0E020, carBehind = 0xFFFFA000;
+    uint32_t aiAhead = 0xFF20B0F0, aiBehind = 0xFF3030F0;
+    uint32_t carLapBehind = 0xFFD06000, carLapAhead = 0xFFFFFFC0;
+
+    bool operator==(const InterfaceColoursRecord&) const = default;
+};
+extern const InterfaceColoursRecord& InterfaceColours;
 
 // "interface_cfg.txt": the load sets the defaults, then takes every key the
 // file holds (opacities clamped to 0..1, colour parts to 0..255); a missing
@@ -65,7 +83,13 @@ void SetInterfaceSettings(const InterfaceSettingsRecord& settings);
 // returns 1 when saved (a failed save keeps the old file).
 void LoadInterfaceConfig();
 int SaveInterfaceConfig();
-
+// Writes "cfg.txt", "card_cfg.txt", "interface_cfg.txt" and the profile:
+// the options screens when they close, and the program at shut-down.
+void SaveAllConfig();
+// Derives from the interface settings the box alphas of the 2D layer and
+// the packed colours of the small map and its car markers; call after a
+// change of an opacity or of a small-map or marker colour.
+void UpdateInterfaceColours();
 // The text-entry dialog for a text field (kinds 8-10): titled with the
 // field's label, opened on the buffer's text; on acceptance the typed text
 // is copied back into the buffer, which holds maxLength bytes with the

@@ -15,8 +15,6 @@ constexpr float StraightAngle = 0.00001f;
 // one a torque holds the bike upright, m/s.
 constexpr float BikeSteerSpeed = 2.0f;
 constexpr float BikeBalanceSpeed = 4.0f;
-// Fuel used per joule of engine work, litres.
-constexpr float FuelPerJoule = 1.75f / 30000000.0f;
 // Skid marks: least strength, the point's lift off the ground (1/64 m in
 // 16.16), least and most move per step for a segment, m.
 constexpr float MarkStrengthMin = 0.0625f;

@@ -55,8 +55,6 @@ constexpr int ClutchHoldTiming = 0, CutTiming = 1, BlipTiming = 2;
 // The automatic gearbox: ChooseAutoGear at the larger of the wheels' and
 // the engine's speed, then the new target and the wait before the next.
 void AutoShift(CarObject& car);
-// At engine speed w (rad/s): 0 keep the gear, 1 change down, 2 change up.
-int ChooseAutoGear(const CarObject& car, float w);
 // Carries out a change towards the target gear as the gearbox kind allows;
 // a change that must wait leaves the target for the next step.
 void ShiftGear(CarObject& car);

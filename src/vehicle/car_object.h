@@ -222,6 +222,9 @@ bool IsCarStopped(const CarObject& car);
 // N: the present aero points' vertical forces shared between the axles by
 // their places along the wheelbase (downforce positive).
 void GetDownforceSplit(const CarObject& car, float& rear, float& front);
+// The same per (m/s)^2 of a straight-ahead air speed, from the points'
+// lift coefficients (N s^2/m^2): what the car's downforce will be.
+void GetDownforceCoefficientSplit(const CarObject& car, float& rear, float& front);
 
 // Driver animations. Without the driver figures loaded the car's
 // animations are freed; otherwise a car with a driver gets its "steer"

@@ -42,7 +42,12 @@ void SetWingAeroPoint(AeroPoint& point, const FixedVector& position, float angle
     point.drag = static_cast<float>(((1 - c) * 1.8 + 0.1) * point.dragFactor);
 }
 
-void GetDownforceSplit(const CarObject& car, float& rear, float& front)
+namespace {
+
+// Shares each present aero point's downforce between the axles by its place
+// along the wheelbase; downforce(point) gives the point's (positive down).
+template <typename Downforce>
+void SplitDownforce(const CarObject& car, float& rear, float& front, Downforce downforce)
 {
     rear = front = 0;
     for (const AeroPoint& point : car.aero) {
@@ -50,7 +55,19 @@ void GetDownforceSplit(const CarObject& car, float& rear, float& front)
             continue;
         // A car without a wheelbase shares the load evenly.
         const float x = car.tuning.wheelbase > 0 ? (point.position.y - car.tuning.axleY[0]) / car.tuning.wheelbase : 0.5f;
-        rear -= (1 - x) * point.force.z;
-        front -= x * point.force.z;
+        rear += (1 - x) * downforce(point);
+        front += x * downforce(point);
     }
+}
+
+} // namespace
+
+void GetDownforceSplit(const CarObject& car, float& rear, float& front)
+{
+    SplitDownforce(car, rear, front, [](const AeroPoint& point) { return -point.force.z; });
+}
+
+void GetDownforceCoefficientSplit(const CarObject& car, float& rear, float& front)
+{
+    SplitDownforce(car, rear, front, [](const AeroPoint& point) { return -point.lift; });
 }

@@ -56,6 +56,11 @@ void CheckFalseStartOnMoving(CarObject& car, int slot);
 // The car follows the path after its step: timing points, wrong way, its
 // place across the road and its lane. fullStep 1 after a full step.
 void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);
+// The rubber band of the node the car stays within moves towards where
+// its tyres work and darkens with their slip, at the "Rubber Lay" rate;
+// nothing when the car is further than twice its half width outside the
+// node's limits.
+void LayRubberOnPathNode(const CarObject& car, int node);
 // A local car with a slot: lost when it left the world, and the blue and
 // yellow flags raised and cleared every 32 steps.
 void CheckTrackPosition(CarObject& car, int slot);

@@ -16,6 +16,10 @@
 // rad/s: the engine speed the road speed implies in the current gear
 // (speed x total ratio / rear tyre radius); 0 without a rear tyre radius.
 float GetEngineSpeedFromWheels(const CarObject& car);
+// The automatic gearbox's rule at engine speed w (rad/s): 0 keep the
+// gear, 1 change down, 2 change up. The AI drivers ask for their changes
+// by it.
+int ChooseAutoGear(const CarObject& car, float w);
 // The gear selection of a local car, once per step after its pit-lane step.
 void SelectGear(CarObject& car);
 

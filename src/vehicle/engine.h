@@ -16,6 +16,9 @@
 // (sound values and recorded waves); a car takes only the sound from them.
 // Speeds are rad/s, torques N m, powers W, displacement cm^3.
 
+// Fuel an engine burns per joule of the work it does, litres.
+constexpr float FuelPerJoule = 1.75f / 30000000.0f;
+
 // One row of the class table: what the engine model, the setup limits, the
 // mass model, the pits and the engine sound take from the class.
 struct CarClass {

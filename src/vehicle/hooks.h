@@ -83,6 +83,14 @@ struct RoadPlace {
     float leftLimit = 0, rightLimit = 0;  // m, the outer limits where cars are kept
 };
 
+// The rubber band laid across a path node: its left edge, its centre line
+// and its right edge, each an offset across the node (m, right positive)
+// and an intensity (0..1).
+struct NodeRubber {
+    float offset[3] = {-1, 0, 1};
+    float intensity[3] = {};
+};
+
 struct CarPathHooks {
     // The follower that keeps a car's place on the current path (owned by
     // the car), and the path node it is at (-1 none).
@@ -110,6 +118,11 @@ struct CarPathHooks {
     // for the car's.
     void (*refreshFollower)(PathFollower& follower, const FixedVector& carPosition) =
         [](PathFollower&, const FixedVector&) {};
+    // A node's rubber band on the current path: read (false for a node the
+    // path does not have), and written back, which places its points on
+    // the ground again.
+    bool (*readNodeRubber)(int node, NodeRubber& rubber) = [](int, NodeRubber&) { return false; };
+    void (*writeNodeRubber)(int node, const NodeRubber& rubber) = [](int, const NodeRubber&) {};
     // Whether a car whose top is at belowZ can touch the scenery object.
     bool (*canCarTouchObject)(const WorldObject& object, Fixed belowZ) =
         [](const WorldObject&, Fixed) { return false; };
@@ -366,6 +379,10 @@ struct CarTimingHooks {
     void (*setBestLap)(int splitCount, int lapNumber, const int32_t splits[4]) = [](int, int, const int32_t*) {};
     int (*finishRuleMet)(int lapsDone, int32_t totalTime) = [](int, int32_t) { return 0; };
     void (*notePenaltyReport)() = [] {};
+    // A car counted a timing point (FinishLine after its lap count rose,
+    // then the checkpoints): its AI driver, if any, decides on a pit stop
+    // or the end of its run.
+    void (*carCountedTimingPoint)(CarObject& car, int timingPoint) = [](CarObject&, int) {};
     // Track: the start lights (0..3 waiting and red, 4 the start is given),
     // the timing points (finish line and checkpoints), whether it has
     // speed zones (the path hooks tell the zone at a point), and whether

@@ -179,8 +179,12 @@ int OnCarLapOrSplit(CarObject& car, int timingPoint)
         return 0;
     const int playerId = GetPlayerIdOfSlot(slot);
     const bool valid = car.race.lapCount > 0 || facts.isRace || facts.hotLapTracked;
-    if (timingPoint != FinishLine)
-        return timingPoint == car.race.timingState ? CountSplit(car, playerId, valid) : 0;
+    if (timingPoint != FinishLine) {
+        if (timingPoint != car.race.timingState || !CountSplit(car, playerId, valid))
+            return 0;
+        hooks.carCountedTimingPoint(car, timingPoint);
+        return 1;
+    }
     if (car.lap.startPending) {
         car.lap.startPending = 0;
         car.race.odometer = 0;
@@ -191,7 +195,10 @@ int OnCarLapOrSplit(CarObject& car, int timingPoint)
             StartTimingAtLine(car, facts);
         return 0;
     }
-    return CountLap(car, facts, playerId, valid);
+    if (!CountLap(car, facts, playerId, valid))
+        return 0;
+    hooks.carCountedTimingPoint(car, FinishLine);
+    return 1;
 }
 
 void CarCrossedTimingPoint(CarObject& car, int timingPoint)

@@ -65,6 +65,7 @@ struct CarRouteState {
     float leftEdge = 0, rightEdge = 0, leftLimit = 0, rightLimit = 0;
     uint8_t blueCounter = 0, blueCarId = 0, yellowCounter = 0;
     uint8_t blueSent = 0;         // the blue flag shown now names blueCarId
+    uint8_t laysRubber = 1;       // the car lays rubber on the path it drives
 
     bool operator==(const CarRouteState&) const = default;
 };

@@ -149,8 +149,9 @@ void FollowPastLastNode(CarObject& car, int node, int count)
 }
 
 // One step along the path: the node passed or stepped back over, then the
-// car's place within the node it is at now.
-void FollowPath(CarObject& car)
+// car's place within the node it is at now. After a full step a car that
+// stays within its node lays rubber there.
+void FollowPath(CarObject& car, bool fullStep)
 {
     const int count = GetCarPathHooks().pathNodeCount();
     const bool looped = GetCarTimingHooks().pathLooped() != 0;
@@ -164,6 +165,8 @@ void FollowPath(CarObject& car)
     if (Dot(car.velocity, here.direction) > 0) {
         if (DistancePastLine(car.position, ahead) > 0)
             FollowForward(car, node, count, looped);
+        else if (fullStep && car.route.laysRubber && !car.race.result.finished)
+            LayRubberOnPathNode(car, node);
     } else {
         CountWrongWayTurn(car, here);
         if (DistancePastLine(car.position, here) < 0)
@@ -290,11 +293,11 @@ void CheckYellowFlag(CarObject& car, int playerId)
 
 } // namespace
 
-void UpdateCarViewAndRoute(CarObject& car, float, int)
+void UpdateCarViewAndRoute(CarObject& car, float, int fullStep)
 {
     if (!GetBodySurroundings().IsWorldLoaded() || !car.follower)
         return;
-    FollowPath(car);
+    FollowPath(car, fullStep != 0);
 }
 
 void CheckTrackPosition(CarObject& car, int slot)

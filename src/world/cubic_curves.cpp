@@ -107,8 +107,8 @@ void SetupNodeCubic(KnowledgeSegment& segment, const Path& path, const Knowledge
     const PathNode& end = path.nodes[size_t(e)];
     Vec2 d0{start.direction.x, start.direction.y}, d1{end.direction.x, end.direction.y};
     if (knowledge) {
-        d0 = knowledge[s].direction;
-        d1 = knowledge[e].direction;
+        d0 = Vec2{knowledge[s].dir.x, knowledge[s].dir.y};
+        d1 = Vec2{knowledge[e].dir.x, knowledge[e].dir.y};
     }
     FixedVector p0, p1;
     GetNodeLateralPoint(start, p0, margin, startOffset);
@@ -116,7 +116,7 @@ void SetupNodeCubic(KnowledgeSegment& segment, const Path& path, const Knowledge
     const double l0 = HorizontalSpan(start, path.nodes[size_t(NodeIndex(path, s + 1))]);
     const double l1 = HorizontalSpan(path.nodes[size_t(NodeIndex(path, e - 1))], end);
     const double n = NodeSpanLength(segment, path);
-    const double f0 = (segment.startTangentFactor + 100) * 0.01, f1 = (segment.endTangentFactor + 100) * 0.01;
+    const double f0 = (segment.entryTension + 100) * 0.01, f1 = (segment.exitTension + 100) * 0.01;
     SetCubic(segment.x, p0.x.raw, p1.x.raw, Round32(l0 * f0 * n * d0.x), Round32(l1 * f1 * n * d1.x));
     SetCubic(segment.y, p0.y.raw, p1.y.raw, Round32(l0 * f0 * n * d0.y), Round32(l1 * f1 * n * d1.y));
 }
@@ -141,7 +141,7 @@ void SampleCubicOffsets(const KnowledgeSegment& segment, const Path& path, Knowl
         const int j = NodeIndex(path, segment.startNode + k);
         Fixed x, y;
         EvaluateSegmentPoint(segment, span, k, x, y);
-        knowledge[j].lineOffset = LateralOffset(path.nodes[size_t(j)], x, y);
+        knowledge[j].offset = LateralOffset(path.nodes[size_t(j)], x, y);
     }
 }
 
@@ -150,8 +150,8 @@ void WriteCubicPoints(const KnowledgeSegment& segment, const Path& path, Knowled
     const int span = NodeSpanLength(segment, path);
     for (int k = 1; k < span; k++) {
         const int j = NodeIndex(path, segment.startNode + k);
-        EvaluateSegmentPoint(segment, span, k, knowledge[j].lineX, knowledge[j].lineY);
-        knowledge[j].lineWord = 0;
+        EvaluateSegmentPoint(segment, span, k, knowledge[j].x, knowledge[j].y);
+        knowledge[j].z = Fixed(0);
     }
 }
 
@@ -189,7 +189,7 @@ int TraceCubicOverGround(const KnowledgeSegment& segment, const Path& path, cons
         if (left < node.leftEdge || right > node.rightEdge)
             return 1;
         const bool within = left >= node.leftLimit && right <= node.rightLimit;
-        const float line = knowledge ? knowledge[j].lineOffset : 0.0f;
+        const float line = knowledge ? knowledge[j].offset : 0.0f;
         if (k == 1) {
             side = f > line;
         } else {
@@ -213,14 +213,27 @@ int ReadCubicKey(KnowledgeSegment& segment, DataFile& reader)
 {
     if (!DataFileHolds(reader, 1, CubicKeyBytes))
         return 0;
-    segment.key = ReadShort(reader);
+    segment.id = static_cast<int16_t>(ReadShort(reader));
     ReadShort(reader);
-    segment.startTangentFactor = static_cast<int8_t>(ReadByte(reader));
-    segment.endTangentFactor = static_cast<int8_t>(ReadByte(reader));
+    segment.entryTension = static_cast<int8_t>(ReadByte(reader));
+    segment.exitTension = static_cast<int8_t>(ReadByte(reader));
     ReadShort(reader);
     segment.startNode = ReadInt(reader);
     segment.endNode = ReadInt(reader);
-    segment.first = ReadFloat(reader);
-    segment.second = ReadFloat(reader);
+    segment.endAngle = ReadFloat(reader);
+    segment.endOffset = ReadFloat(reader);
     return reader.Overran() ? 0 : 1;
+}
+
+void WriteCubicKey(const KnowledgeSegment& segment, DataFile& writer)
+{
+    WriteShort(writer, segment.id);
+    WriteShort(writer, 0);
+    WriteByte(writer, segment.entryTension);
+    WriteByte(writer, segment.exitTension);
+    WriteShort(writer, 0);
+    WriteInt(writer, segment.startNode);
+    WriteInt(writer, segment.endNode);
+    WriteFloat(writer, segment.endAngle);
+    WriteFloat(writer, segment.endOffset);
 }

@@ -16,26 +16,44 @@ struct CubicF {
     float a = 0, b = 0, c = 0, d = 0;
 };
 
-// A line over a span of path nodes, as the AI keeps it. The key and the two
-// floats are the AI's; this code reads the nodes and tangent factors and
-// fills the two cubics.
+// A key segment of an AI line: a cubic across the track from a key node to
+// a later one. The file keeps the key's id, tensions, nodes and end; the
+// two cubics are rebuilt at load. The cubic code here reads the nodes and
+// tensions and fills the cubics.
 struct KnowledgeSegment {
-    int16_t key = 0;
-    int8_t startTangentFactor = 0;  // percent added to 100
-    int8_t endTangentFactor = 0;
+    int16_t id = 0;
+    int8_t entryTension = 0;  // percent added to 100 on the start tangent
+    int8_t exitTension = 0;   // the same on the end tangent
     int32_t startNode = 0, endNode = 0;
-    float first = 0, second = 0;
-    Cubic x, y;
+    float endAngle = 0;       // radians: the line's heading at endNode from the node's direction
+    float endOffset = 0;      // m across endNode, right positive
+    Cubic x, y;               // 16.16 coordinates over s = 0..1
 };
-// Bytes of a stored segment.
+// Bytes of a stored key segment.
 constexpr int CubicKeyBytes = 24;
 
-// What the AI keeps per path node and this code reads or writes.
+// The AI's line at one path node: where it runs, how it bends and tilts,
+// the grip and speed there, and what the driver needs of brake and
+// throttle. The cubic code reads offsets and directions and writes offsets
+// and points; the AI's knowledge fills the rest.
 struct KnowledgeNode {
-    float lineOffset = 0;  // m across the node, right positive
-    Fixed lineX, lineY;    // the line's point, 16.16
-    int32_t lineWord = 0;
-    Vec2 direction;        // horizontal direction of the line
+    float offset = 0;             // m across the path node along (dir.y, -dir.x) of the node
+    float speed = 0;              // target speed, m/s
+    float curvature = 0;          // signed horizontal curvature, 1/m
+    float verticalCurvature = 0;  // 1/m, positive in a dip
+    float gripA = 0, gripB = 0;   // tyre friction of the first and second axle here, about 1
+    float bank = 0;               // surface normal across the line, -1..1
+    float slope = 0;              // gradient: minus the normal along the line
+    float bankFactor = 0;         // 1 +- abs(bank): banking with or against the turn
+    float length = 0;             // 2D distance to the next node, m
+    float surfaceDrag = 0;        // rolling drag of the surface kind
+    uint8_t surfaceMinus = 0, surfacePlus = 0;  // surface kinds under the two wheel tracks, 0..11
+    uint8_t surfaceCurve = 0;     // the kind on the side the curve leans onto
+    uint8_t surfaceClass = 0;     // the class byte of surfaceCurve's kind
+    uint8_t brakeByte = 0, throttleByte = 0;    // needed brake and throttle, 0..255
+    Fixed x, y, z;                // the line's point, 16.16; z = ground + 1/32 m
+    Vec3 dir;                     // unit direction of the line (horizontal once built)
+    Vec3 normal;                  // unit surface normal
 };
 
 // A = t0 + 2(p0 - p1) + t1, B = 3p1 - 3p0 - 2t0 - t1, C = t0, D = p0.
@@ -73,3 +91,5 @@ int TraceCubicOverGround(const KnowledgeSegment& segment, const Path& path, cons
                          int* touchedKindOne, float halfWidth, int allowedKind, const PathWorld& world);
 // Reads the 24-byte stored segment; 0 when it does not fit the bytes left.
 int ReadCubicKey(KnowledgeSegment& segment, DataFile& reader);
+// Writes it (the skipped fields as zeros).
+void WriteCubicKey(const KnowledgeSegment& segment, DataFile& writer);

@@ -58,7 +58,7 @@ constexpr WorldDrawHooks LeastDrawHooks = {
     NoMeshStep, NoBounds, NoMeshStep, NoMeshStep,
     IdentityView, IdentityViewMatrix, NothingInView, NotReady, NotShifted, NoStep, NoStep, NoBlending,
     NoBatch, NoBatchVertex, NoBatchTriangle, NoStep,
-    CellColourOnly, CellColourUnlit, NoFigureLights,
+    CellColourOnly, CellColourUnlit, NoFigureLights, NoStep,
 };
 
 // The hooks in use. Live for the whole run; written only by the setters.
@@ -116,6 +116,7 @@ void SetWorldDrawHooks(const WorldDrawHooks& hooks)
     Keep(d.lightVertex, hooks.lightVertex, l.lightVertex);
     Keep(d.vertexColour, hooks.vertexColour, l.vertexColour);
     Keep(d.figureLights, hooks.figureLights, l.figureLights);
+    Keep(d.rebuildLightScheme, hooks.rebuildLightScheme, l.rebuildLightScheme);
 }
 
 void ResetWorldHooks()

@@ -83,6 +83,10 @@ struct WorldDrawHooks {
     // channel) and directions (16.16 unit, view frame), and the light shift.
     void (*figureLights)(int ambient[3], int first[3], FixedVector& firstDirection, int second[3],
                          FixedVector& secondDirection, int& shift);
+    // Another light scheme was selected: the graphics resources that hold
+    // its lighting are freed and made again, the looping sound paused
+    // meanwhile. Nothing to do without graphics.
+    void (*rebuildLightScheme)();
 };
 
 // The hooks in use; installed by the interface and graphics at start-up.

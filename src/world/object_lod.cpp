@@ -94,5 +94,5 @@ void WriteLitSchemeRecord(const LitSchemeRecord& record, DataFile& writer)
 
 int32_t LodDistanceLimit(int32_t radius)
 {
-    return std::min<int32_t>(radius, 0x400000);
+    return std::clamp<int32_t>(radius, 0, 0x400000);
 }

@@ -134,7 +134,7 @@ void SolidObject::Init()
     if (shared->kind == 0) {
         int32_t modelRadius = 0;
         ComputeModelBounds(*shared->model, local, modelRadius);
-        radius = RoundToInt32(double(modelRadius) * double(shared->scale));
+        radius = RoundToInt32(double(modelRadius) * std::fabs(double(shared->scale)));
         SetModelLevels(*this, *shared->model, LodDistanceLimit(radius));
     } else {
         RevolvedShape& shape = *shared->shape;
@@ -142,7 +142,7 @@ void SolidObject::Init()
         double centreHeight, shapeRadius;
         RevolvedBounds(shape, centreHeight, shapeRadius);
         local = MakeFixedVector(0, 0, shape.count > 0 ? MetresToFixed(float(centreHeight)) : 0);
-        radius = RoundToInt32(shapeRadius * double(shared->scale) * 65536.0);
+        radius = RoundToInt32(shapeRadius * std::fabs(double(shared->scale)) * 65536.0);
         SetRevolvedLevels(*this, shape.sides, LodDistanceLimit(radius));
     }
     TransformPoint(transform, local, centre);

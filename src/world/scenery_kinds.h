@@ -65,7 +65,8 @@ public:
 // Reads one scheme's lighting data of an object; false when it does not fit.
 bool ReadLitSchemeRecord(LitSchemeRecord& record, RecordReading& in);
 void WriteLitSchemeRecord(const LitSchemeRecord& record, DataFile& writer);
-// The level limit of an object of the radius: min(radius, 64 m).
+// The level limit of an object of the radius: the radius within 0 to 64 m
+// (a damaged file may give a negative or a huge one).
 int32_t LodDistanceLimit(int32_t radius);
 
 // ---------------------------------------------------------------------------

@@ -105,6 +105,32 @@ bool RoadHalfwayFrom(int node, RoadPlace& place)
     return true;
 }
 
+bool ReadNodeRubber(int node, NodeRubber& rubber)
+{
+    const Path* path = PathWithNode(node);
+    if (!path)
+        return false;
+    const PathNode& from = path->nodes[size_t(node)];
+    for (int k = 0; k < RubberPointCount; k++) {
+        rubber.offset[k] = from.rubber[k].offset;
+        rubber.intensity[k] = from.rubber[k].intensity;
+    }
+    return true;
+}
+
+// The node's rubber points take the band and are placed on the ground.
+void WriteNodeRubber(int node, const NodeRubber& rubber)
+{
+    if (!PathWithNode(node))
+        return;
+    PathNode& to = GetCurrentPath()->nodes[size_t(node)];
+    for (int k = 0; k < RubberPointCount; k++) {
+        to.rubber[k].offset = rubber.offset[k];
+        to.rubber[k].intensity = rubber.intensity[k];
+    }
+    FindCheckpointUnderNode(to, nullptr);
+}
+
 int CurrentPathNodeCount()
 {
     const Path* path = GetCurrentPath();
@@ -248,6 +274,8 @@ void InstallWorldVehicleHooks()
     path.speedZoneAt = SpeedZoneAt;
     path.pitBoxes = PitBoxPositions;
     path.refreshFollower = RefreshFollowerAtPoint;
+    path.readNodeRubber = ReadNodeRubber;
+    path.writeNodeRubber = WriteNodeRubber;
     path.canCarTouchObject = CanCarTouchObject;
     SetCarPathHooks(path);
 

@@ -253,6 +253,16 @@ void GenerateBumpMap(World& world);
 // table, "unknown" without a configuration.
 const char* GetConfigDisplayName(const World& world);
 
+// The light scheme's name, "<weather> <time of day>" (the other way round
+// in languages that put the noun first), in buffer (LightSchemeNameSize
+// bytes); an index the world does not have clears the buffer and answers
+// null.
+constexpr int LightSchemeNameSize = 32;
+const char* FormatLightSchemeName(const World& world, char* buffer, int index);
+// Makes scheme index (kept within the world's schemes) the selected one;
+// a change rebuilds the graphics resources that hold the lighting.
+void SelectLightScheme(World& world, int index);
+
 // Race services the loader prepares (stages 9 and 11).
 int CountTimingPoints(World& world);
 void SetPathLinks(World& world);

@@ -279,6 +279,38 @@ TEST_F(ScreenTest, MouseEventsCarryMovementWithinTheClientAreaAndPressCodes)
     EXPECT_EQ(InputState.keyState[5], 1);
 }
 
+// Esc during a slider drag on a menu screen (which takes raw keys) puts
+// the value back, and the screen does not see the key: it would close
+// itself with the drag still pointing into it.
+TEST_F(ScreenTest, AKeyDuringASliderDragOnlyEndsTheDrag)
+{
+    using namespace platform;
+    RecordingScreen screen;
+    MakeScreen(screen, nullptr, 1);
+    screen.mouse = DefaultScreenMouse;
+    SetCurrentScreen(&screen);
+    float value = 0.25f;
+    ClearDisplayList();
+    SelectColumnLayout(5);  // values from -0.25 to 0.25, rows 0.06 high
+    AddSliderRow(&screen, "%.2f", 0.0f, &value, 0.0f, 1.0f, nullptr);
+    // The slider runs from -0.22 to 0.22: 176 of the client's 800 pixels.
+    const int y = 309, startX = 400;
+    Mouse(WindowEventKind::MouseMove, startX, y);
+    Mouse(WindowEventKind::MouseDown, startX, y, 1);
+    Mouse(WindowEventKind::MouseMove, startX + 88, y);
+    ASSERT_FLOAT_EQ(value, 0.75f) << "half the slider's width is half its range";
+    Press(VkControl, 0);
+    EXPECT_FLOAT_EQ(value, 0.75f) << "Ctrl alone keeps the drag";
+    Press(VkEscape, 27);
+    EXPECT_FLOAT_EQ(value, 0.25f);
+    EXPECT_TRUE(screen.keys.empty());
+    Mouse(WindowEventKind::MouseMove, startX + 44, y);
+    Mouse(WindowEventKind::MouseUp, startX + 44, y, 1);
+    EXPECT_FLOAT_EQ(value, 0.25f) << "the drag has ended";
+    Press(VkEscape, 27);
+    EXPECT_EQ(screen.keys, std::vector<int>{27}) << "without a drag the key arrives";
+}
+
 TEST_F(ScreenTest, AQuitEmptiesTheChainOneLevelPerPassAndDropsKeys)
 {
     RecordingScreen top, middle, bottom;

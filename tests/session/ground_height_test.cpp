@@ -10,7 +10,7 @@
 #include <string>
 
 #include "session/services.h"
-#include "support/built_game.h"
+#include "site_fixture.h"
 #include "vehicle/services.h"
 #include "world/services.h"
 
@@ -19,12 +19,6 @@ namespace {
 // Hollowmere: a valley and a ridge, so that its start places stand well
 // away from height 0.
 constexpr int HillySite = 0;
-
-std::string GameFolder()
-{
-    static BuiltGame game(std::string(QV_BINARY_DIR) + "/tests/session/ground_game_");
-    return game.path;
-}
 
 double Metres(Fixed value) { return value.raw / 65536.0; }
 
@@ -37,10 +31,7 @@ protected:
         ResetWorldTables();
         ResetSessionTables();
         EditProgramMode([](ProgramModeRecord& mode) { mode.graphicsOn = 0; });
-        previous = std::filesystem::current_path();
-        const std::string folder = GameFolder();
-        ASSERT_FALSE(folder.empty()) << "the data builder failed (see ground_game_<pid>.log)";
-        std::filesystem::current_path(folder);
+        ASSERT_TRUE(EnterGameFolder(previous));
     }
     void TearDown() override
     {
@@ -50,15 +41,7 @@ protected:
         ResetWorldTables();
         ResetVehicleTables();
     }
-    void LoadSite(int site)
-    {
-        world = std::make_unique<World>();
-        ASSERT_EQ(OpenWorld(*world, SiteTable[site].name, SiteTable[site].code, 0, 0, 1, 0, 0), 1);
-        for (int calls = 0; calls < 100000 && !LoadWorldStep(*world); calls++) {
-        }
-        ASSERT_TRUE(world->ready);
-        ASSERT_EQ(CurrentWorld, world.get());
-    }
+    void LoadSite(int site) { ASSERT_TRUE(LoadWholeSite(world, site)); }
     std::filesystem::path previous;
     std::unique_ptr<World> world;
 };

@@ -33,6 +33,7 @@ struct FinishCase {
     int pitStopRequired;
     struct Arrival {
         int laps, hundredths, penalty, pitStops;
+        int givenPenalty = 0;  // hundredths of time penalties given during the race
     };
     std::vector<Arrival> arrivals;  // slot i finishes i-th
     std::vector<int> expectedSlots;
@@ -55,6 +56,9 @@ TEST_F(ResultsTest, RaceFinishesInOrderOfLapsAndTime)
         {"disqualified rows stay last in arrival order", 0,
          {{5, 41000, PenaltyStopGoGiven, 0}, {5, 42000, PenaltyDriveThroughGiven, 0}, {2, 90000, PenaltyNone, 0}},
          {2, 0, 1}, {90000, 41000, 42000}, {0, ResultDsqStopGo, ResultDsqDriveThrough}},
+        {"time penalties given during the race count in the total and the order", 0,
+         {{5, 50000, PenaltyNone, 0}, {5, 49000, PenaltyNone, 0, 1500}, {5, 48000, Penalty30Seconds, 0, 1000}},
+         {0, 1, 2}, {50000, 50500, 52000}, {0, 0, Result30Seconds}},
         {"a required pit stop not made disqualifies", 1,
          {{5, 40000, PenaltyNone, 0}, {5, 41000, PenaltyNone, 1}, {5, 42000, PenaltyStopGoToServe, 0}},
          {1, 0, 2}, {41000, 40000, 42000}, {0, ResultDsqPitStop, ResultDsqStopGo}},
@@ -71,6 +75,7 @@ TEST_F(ResultsTest, RaceFinishesInOrderOfLapsAndTime)
             state.penalty = c.arrivals[i].penalty;
             state.pitStops = c.arrivals[i].pitStops;
             GiveCar(int(i), state);
+            race.players[i].car->race.result.timePenalty = c.arrivals[i].givenPenalty;
         }
         for (size_t i = 0; i < c.arrivals.size(); ++i)
             Finish(int(i), c.arrivals[i].laps, c.arrivals[i].hundredths);

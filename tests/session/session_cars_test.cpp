@@ -12,7 +12,7 @@
 
 #include "race_fixture.h"
 #include "session/local.h"
-#include "support/built_game.h"
+#include "site_fixture.h"
 #include "vehicle/services.h"
 #include "world/services.h"
 
@@ -21,12 +21,6 @@ namespace {
 // Hollowmere: a lap with a finish line, start places and pit boxes.
 constexpr int LapSite = 0;
 constexpr const char* TestCar = "WQ SPORT";
-
-std::string GameFolder()
-{
-    static BuiltGame game(std::string(QV_BINARY_DIR) + "/tests/session/cars_game_");
-    return game.path;
-}
 
 double Metres(Fixed value) { return value.raw / 65536.0; }
 
@@ -67,15 +61,8 @@ protected:
         InstallSessionVehicleHooks();
         EditProgramMode([](ProgramModeRecord& mode) { mode.graphicsOn = 0; });
         EditSettings([](SettingsRecord& s) { CopyFixedString(s.selectedCar, TestCar, sizeof s.selectedCar); });
-        previous = std::filesystem::current_path();
-        const std::string folder = GameFolder();
-        ASSERT_FALSE(folder.empty()) << "the data builder failed (see cars_game_<pid>.log)";
-        std::filesystem::current_path(folder);
-        world = std::make_unique<World>();
-        ASSERT_EQ(OpenWorld(*world, SiteTable[LapSite].name, SiteTable[LapSite].code, 0, 0, 1, 0, 0), 1);
-        for (int calls = 0; calls < 100000 && !LoadWorldStep(*world); calls++) {
-        }
-        ASSERT_TRUE(world->ready);
+        ASSERT_TRUE(EnterGameFolder(previous));
+        ASSERT_TRUE(LoadWholeSite(world, LapSite));
         CreateCurrentRace();
         BeginSessionCars();
         SetCurrentObjectSet(&set);

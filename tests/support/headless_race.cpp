@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
+#include <numbers>
 #include <vector>
 
 #include "core/services.h"
@@ -18,17 +19,40 @@
 namespace {
 
 constexpr float TopSpeed = 60.0f;          // m/s
-constexpr float CorneringGrip = 7.0f;      // m/s^2 the robots allow across
-constexpr float BrakingGrip = 6.0f;        // m/s^2 they plan to brake with
-constexpr float FollowGap = 9.0f;          // m: a car this close ahead makes a robot lift
-constexpr int StartCountdownSeconds = 6;
+constexpr float CorneringGrip = 5.0f;      // m/s^2 the robots allow across
+constexpr float BrakingGrip = 4.0f;        // m/s^2 they plan to brake with
+constexpr float FollowGap = 12.0f;         // m: a car this close ahead sets a robot's speed
+constexpr const char* RobotCar = "JB4";
+constexpr uint8_t StartFuelPercent = 40;
+constexpr int32_t StartLightsOut = 4;      // the world's start light state once green shows
+constexpr float StuckSpeed = 1.0f;        // m/s: slower than this while asking for speed is stuck
+constexpr int StuckSteps = 150;            // steps stuck before a robot backs off
+constexpr int ReverseSteps = 300;          // steps it backs off for
+constexpr float MinimumFollowSpeed = 4.0f; // m/s: a robot behind a slower car still creeps on
+constexpr float LaneOffset = 2.0f;         // m: the farthest a robot keeps from the path across
+constexpr int FirstGearSteps = 60;         // steps it then holds first gear by the H-shifter word
 constexpr uint32_t StartClockMs = 1000;
 constexpr uint16_t StartRandom = 0x2B1D;   // the world's random seed, so the lights' delay is fixed
+
+// The input words the robots write, and the gears they name with the
+// H-shifter word.
+constexpr int SteerWord = 0, ThrottleWord = 1, BrakeWord = 2, ShiftUpWord = 3, ShiftDownWord = 4,
+              HShifterWord = 14;
+constexpr uint16_t ReverseGear = 0, NeutralGear = 1, FirstGear = 2;
+
+// What a robot remembers between steps: how long it has been stuck, and
+// while it backs off from a wall or a car, how long it still reverses.
+struct RobotMemory {
+    int stuckSteps = 0;
+    int reverseSteps = 0;
+    int firstGearSteps = 0;
+};
 
 // What the robots know of the track and what the run writes.
 struct RobotRace {
     const Path* path = nullptr;
     std::vector<float> allowedSpeed;  // m/s per node
+    RobotMemory memory[32];
     int traceEvery = 0;
     std::string* trace = nullptr;
 };
@@ -88,76 +112,141 @@ uint16_t Pedal(float fraction)
     return uint16_t(f * 65535.0f);
 }
 
-// Whether another car is close ahead of this one, within its lane.
-bool CarCloseAhead(const Race& race, const CarObject& car, float forwardX, float forwardY)
+// The speed along this car's heading of another car close ahead of it,
+// within its lane; the robot's own target when none is.
+float SpeedOfCarAhead(const Race& race, const CarObject& car, float forwardX, float forwardY, float own)
 {
+    float ahead = own;
     for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
         const CarObject* other = GetRaceSlotCar(race, slot);
         if (!other || other == &car)
             continue;
         const float dx = Metres(other->position.x - car.position.x), dy = Metres(other->position.y - car.position.y);
         const float along = dx * forwardX + dy * forwardY, across = dx * forwardY - dy * forwardX;
-        if (along > 0 && along < FollowGap && std::fabs(across) < 2.2f)
-            return true;
+        if (along > 0 && along < FollowGap && std::fabs(across) < 2.2f) {
+            const float otherSpeed = other->velocity.x * forwardX + other->velocity.y * forwardY;
+            ahead = std::fmin(ahead, std::fmax(otherSpeed + 0.5f * (along - 4.0f), MinimumFollowSpeed));
+        }
     }
-    return false;
+    return ahead;
 }
 
 // A robot with the automatic gearbox only takes first gear out of neutral;
-// one without it shifts up near the engine's peak
-// power and down when the revs fall low, one shift word per step; the
-// H-shifter word says "no gear of its own".
-void ChooseShiftWords(CarObject& car)
+// one without it shifts up near the engine's peak power and down when the
+// revs fall low, one shift word per step; the H-shifter word says "no gear
+// of its own" except while the robot backs off or pulls away again.
+void ChooseShiftWords(CarObject& car, RobotMemory& memory)
 {
     uint16_t* words = car.inputs.words;
-    words[14] = NoHShifterGear;
-    const EngineRecord& engine = car.engine;
-    const bool heldLastStep = words[3] || words[4];
-    words[3] = words[4] = 0;
-    if (heldLastStep || car.step.gear != car.step.gearTarget)
-        return;
-    // The automatic gearbox leaves neutral only when asked to.
-    if (car.tuning.autoGears) {
-        words[3] = car.step.gear == 1 ? 1 : 0;
+    words[HShifterWord] = NoHShifterGear;
+    if (memory.reverseSteps > 0 || memory.firstGearSteps > 0) {
+        words[HShifterWord] = memory.reverseSteps > 0 ? ReverseGear : FirstGear;
+        words[ShiftUpWord] = words[ShiftDownWord] = 0;
         return;
     }
-    if (car.step.gear == 1 || engine.speed > 0.95f * engine.maxPowerSpeed)
-        words[3] = 1;
-    else if (car.step.gear > 2 && engine.speed < 0.45f * engine.maxPowerSpeed)
-        words[4] = 1;
+    const EngineRecord& engine = car.engine;
+    const bool heldLastStep = words[ShiftUpWord] || words[ShiftDownWord];
+    words[ShiftUpWord] = words[ShiftDownWord] = 0;
+    if (heldLastStep || car.step.gear != car.step.gearTarget)
+        return;
+    if (car.tuning.autoGears) {
+        words[ShiftUpWord] = car.step.gear <= NeutralGear ? 1 : 0;
+        return;
+    }
+    if (car.step.gear <= NeutralGear || engine.speed > 0.95f * engine.maxPowerSpeed)
+        words[ShiftUpWord] = 1;
+    else if (car.step.gear > FirstGear && engine.speed < 0.45f * engine.maxPowerSpeed)
+        words[ShiftDownWord] = 1;
 }
 
-// Pure pursuit of a point on the path ahead, at the speed the path allows.
-void DriveRobot(const Race& race, CarObject& car)
+// A robot that asks for speed and does not move is stuck against a wall or
+// a car: it backs off with the wheels turned the other way, then pulls away
+// in first gear.
+void WatchForStuck(RobotMemory& memory, float speed, float wantedSpeed)
+{
+    if (memory.reverseSteps > 0) {
+        if (--memory.reverseSteps == 0)
+            memory.firstGearSteps = FirstGearSteps;
+        return;
+    }
+    if (memory.firstGearSteps > 0)
+        --memory.firstGearSteps;
+    memory.stuckSteps = speed < StuckSpeed && wantedSpeed > 2 * StuckSpeed ? memory.stuckSteps + 1 : 0;
+    if (memory.stuckSteps > StuckSteps) {
+        memory.stuckSteps = 0;
+        memory.reverseSteps = ReverseSteps;
+    }
+}
+
+// Standing on the grid until the start lights go out: brakes on, no gear.
+void HoldOnGrid(CarObject& car)
+{
+    uint16_t* words = car.inputs.words;
+    words[SteerWord] = SteeringCentre;
+    words[ThrottleWord] = 0;
+    words[BrakeWord] = Pedal(1);
+    words[ShiftUpWord] = words[ShiftDownWord] = 0;
+    words[HShifterWord] = NoHShifterGear;
+}
+
+// Pure pursuit of a point on the path ahead, at the speed the path allows
+// and no faster than a car close ahead.
+void DriveRobot(const Race& race, CarObject& car, RobotMemory& memory)
 {
     const int node = GetCarPathNode(car);
     uint16_t* words = car.inputs.words;
+    if (!CurrentWorld || CurrentWorld->startLightState != StartLightsOut) {
+        HoldOnGrid(car);
+        return;
+    }
     if (node < 0) {
-        words[1] = 0;
-        words[2] = Pedal(0.5f);
+        words[ThrottleWord] = 0;
+        words[BrakeWord] = Pedal(0.5f);
         return;
     }
     const float* m = car.rotation.m;
     const float forwardX = m[1], forwardY = m[4], rightX = m[0], rightY = m[3];
     const float speed = std::sqrt(car.velocity.x * car.velocity.x + car.velocity.y * car.velocity.y);
-    const float lookAhead = 6 + 0.4f * speed;
+    const float lookAhead = 10 + 0.4f * speed;
     int target = node;
     for (float run = 0; run < lookAhead; ++target)
         run += NodeDistance(NodeAt(target), NodeAt(target + 1));
-    const float dx = Metres(NodeAt(target).centre.x - car.position.x);
-    const float dy = Metres(NodeAt(target).centre.y - car.position.y);
+    // Each robot keeps its lane: its offset across the path, within the
+    // road, is kept at the point it aims for, so that cars side by side on
+    // the grid stay side by side.
+    const PathNode& here = NodeAt(node);
+    const PathNode& ahead = NodeAt(target);
+    float lane = Metres(car.position.x - here.centre.x) * here.direction.y -
+                 Metres(car.position.y - here.centre.y) * here.direction.x;
+    lane = lane < -LaneOffset ? -LaneOffset : lane > LaneOffset ? LaneOffset : lane;
+    const float dx = Metres(ahead.centre.x - car.position.x) + lane * ahead.direction.y;
+    const float dy = Metres(ahead.centre.y - car.position.y) - lane * ahead.direction.x;
     const float along = dx * forwardX + dy * forwardY, across = -(dx * rightX + dy * rightY);
-    const float lock = float(car.data.setup->maxLock) * 3.14159265f / 180.0f;
-    const float steer = 2 * car.tuning.wheelbase * across / (along * along + across * across + 1.0f);
+    const float lock = float(car.data.setup->maxLock) * std::numbers::pi_v<float> / 180.0f;
+    float steer = 2 * car.tuning.wheelbase * across / (along * along + across * across + 1.0f);
+    const float wanted = SpeedOfCarAhead(race, car, forwardX, forwardY, Robots.allowedSpeed[size_t(node)]);
+    WatchForStuck(memory, speed, Robots.allowedSpeed[size_t(node)]);
+    float error = wanted - speed;
+    if (memory.reverseSteps > 0) {
+        steer = steer > 0 ? -lock : lock;
+        error = 3;
+    }
     float word = 32768.0f - steer / lock * 32768.0f;
     word = word < 1 ? 1 : word > 65535 ? 65535 : word;
-    words[0] = uint16_t(word);
-    float error = Robots.allowedSpeed[size_t(node)] - speed;
-    if (CarCloseAhead(race, car, forwardX, forwardY))
-        error = error < -2 ? error : -2;
-    words[1] = Pedal(0.3f + 0.3f * error);
-    words[2] = Pedal(error < -1 ? -0.2f * error : 0);
-    ChooseShiftWords(car);
+    words[SteerWord] = uint16_t(word);
+    words[ThrottleWord] = Pedal(0.3f + 0.3f * error);
+    words[BrakeWord] = Pedal(error < -1 ? -0.2f * error : 0);
+    ChooseShiftWords(car, memory);
+}
+
+// Every packet the frame road processes, in order: its frame, connection,
+// type, length and check value.
+void TracePacket(uint32_t frame, int connection, const uint8_t* packet, int length)
+{
+    if (!Robots.trace || length <= 0)
+        return;
+    Append(*Robots.trace, "packet %u %d type %d length %d crc %08x\n", unsigned(frame), connection, packet[0], length,
+           unsigned(CrcAddBuffer(0, packet, length)));
 }
 
 void TraceCars(const Race& race)
@@ -171,8 +260,9 @@ void TraceCars(const Race& race)
         uint32_t vx, vy;
         std::memcpy(&vx, &car->velocity.x, 4);
         std::memcpy(&vy, &car->velocity.y, 4);
-        Append(out, " car %2d pos %d %d %d vel %08x %08x gear %d laps %d\n", slot, car->position.x.raw,
-               car->position.y.raw, car->position.z.raw, vx, vy, car->step.gear, car->race.lapCount);
+        Append(out, " car %2d pos %d %d %d vel %08x %08x gear %d node %d laps %d\n", slot, car->position.x.raw,
+               car->position.y.raw, car->position.z.raw, vx, vy, car->step.gear, GetCarPathNode(*car),
+               car->race.lapCount);
     }
 }
 
@@ -183,7 +273,7 @@ void DriveRobots(Race& race)
         TraceCars(race);
     for (int slot = 0; slot < RaceSlotsInUse(race); ++slot)
         if (CarObject* car = GetRaceSlotCar(race, slot))
-            DriveRobot(race, *car);
+            DriveRobot(race, *car, Robots.memory[slot]);
 }
 
 void ResetEverything()
@@ -204,8 +294,9 @@ void InstallRaceHooks()
     InstallNetSessionHooks();
 }
 
-// Robot n's slot with a car of the data builder's table, its own set-up
-// and colours in the slot's car block.
+// Robot n's slot: its descriptor, and the car block the program gives an
+// AI driver of the car (set-up and colours of the car's own data). The
+// session loads and places the car.
 bool AddRobot(Race& race, int n)
 {
     PlayerDescriptor descriptor;
@@ -218,37 +309,12 @@ bool AddRobot(Race& race, int n)
     descriptor.flags = uint16_t(PlayerAiFlag | aids);
     descriptor.playerId = uint8_t(n + 1);
     descriptor.startPosition = uint8_t(n);
+    descriptor.pitStrategy[0] = StartFuelPercent;
     RacePlayer* slot = CheckCarsPerConnection(race, descriptor);
     if (!slot)
         return false;
-    CarObject* car = new CarObject;
-    ConstructCar(*car);
-    slot->car = car;
-    if (LoadCarData(*car, "JB4", 0, 0, nullptr, 0, nullptr) != 1)
-        return false;
-    std::snprintf(slot->carBlock.carName, sizeof slot->carBlock.carName, "%s", CarNameTable[FindCarByCode("JB4")].name);
-    slot->carBlock.setup = *car->data.setup;
-    slot->carBlock.colours = *car->data.colour;
-    ApplyPlayerAids(*car, aids);
-    return true;
-}
-
-// Every car on its start place, at rest with its engine running.
-void PlaceRobots(Race& race)
-{
-    for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
-        CarObject& car = *GetRaceSlotCar(race, slot);
-        FixedVector point;
-        float heading = 0;
-        GetStartPosition(*CurrentWorld, point, heading, slot);
-        car.position = point;
-        if (car.follower)
-            FindFollowerPosition(*car.follower, point, 0);
-        ResetCar(car, heading, 0, 1);
-        car.awake = 1;
-        SetFuelPercent(car, 40);
-        StartEngineAtIdle(car.engine);
-    }
+    SetAiPlayerCar(slot->carBlock, n, CarNameTable[FindCarByCode(RobotCar)].name);
+    return slot->carBlock.carName[0] != 0;
 }
 
 bool SetUpRace(const HeadlessRaceOptions& options)
@@ -261,16 +327,25 @@ bool SetUpRace(const HeadlessRaceOptions& options)
     ResetSession(1, 0);
     Race& race = CreateCurrentRace();
     SetRaceLengthByte(race, options.laps);
-    race.startCountdown = StartCountdownSeconds;
     race.wind = 0;
     for (int n = 0; n < options.cars; ++n)
         if (!AddRobot(race, n))
             return false;
-    RelinkPlayerCars(race);
-    PlaceRobots(race);
     SetGameKind(2);
     SetRacePhase(1);
-    return CreateSession(nullptr, 0, 0) != nullptr;
+    if (!CreateSession(nullptr, 0, 0))
+        return false;
+    for (int slot = 0; slot < RaceSlotsInUse(race); ++slot)
+        if (!GetRaceSlotCar(race, slot))
+            return false;
+    // The robots drive instead of the program's AI drivers: their slots are
+    // AI slots so that the session loads their cars as it loads any AI
+    // car, but the input words are the harness's own.
+    for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
+        FreeAiDriver(race.players[slot].ai);
+        race.players[slot].ai = nullptr;
+    }
+    return true;
 }
 
 bool EveryCarFinished(const Race& race)
@@ -327,6 +402,7 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
     Robots.traceEvery = options.traceEvery;
     Robots.trace = &outcome.trace;
     SetSessionStepDrivers(DriveRobots);
+    SetGamePacketTrace(TracePacket);
     if (SetUpRace(options)) {
         outcome.loaded = 1;
         uint32_t clock = StartClockMs;
@@ -344,6 +420,8 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
         RequestSessionExit();
         UpdateSession(CurrentSession);
     }
+    SetGamePacketTrace(nullptr);
     ResetEverything();
+    outcome.traceCrc = CrcAddBuffer(0, outcome.trace.data(), int(outcome.trace.size()));
     return outcome;
 }

@@ -19,13 +19,15 @@ struct HeadlessRaceOptions {
     int traceEvery = 100; // steps between the cars' state lines; 0 none
 };
 
-// What one run leaves behind: the trace text (the cars' state every
-// traceEvery steps, the finishing lines and the results) and its summary.
+// What one run leaves behind: the trace text (every processed packet, the
+// cars' state every traceEvery steps, the cars' laps and times and the
+// results) and its summary.
 struct HeadlessRaceOutcome {
     int loaded = 0;         // the world, the race and every car were set up
     int finished = 0;       // every car finished within maxSeconds
     uint32_t steps = 0;     // race steps run
     std::string trace;
+    uint32_t traceCrc = 0;  // check value of the whole trace
 };
 
 // Runs the race in the current folder (the data builder's output) with

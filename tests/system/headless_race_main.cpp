@@ -1,7 +1,8 @@
 // The headless race program: runs a whole race of robot drivers in a data
-// builder's folder and prints its trace (the cars' state every 100 steps,
-// the cars' laps and times, the results table).
-//   headless_race <game folder> <frame ms> [cars] [laps] [most seconds]
+// builder's folder and prints its trace (every processed packet, the cars'
+// state every 100 steps, the cars' laps and times, the results table) and
+// the trace's check value.
+//   headless_race <game folder> <frame ms> [cars] [laps] [most seconds] [site] [configuration]
 // Exit code 0 when every car finished, 1 when not, 2 when the race could
 // not be set up.
 #include <cstdio>
@@ -9,11 +10,13 @@
 #include <filesystem>
 
 #include "support/headless_race.h"
+#include "world/services.h"
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: headless_race <game folder> <frame ms> [cars] [laps] [most seconds]\n");
+        std::fprintf(stderr, "usage: headless_race <game folder> <frame ms> [cars] [laps] [most seconds] [site] "
+                             "[configuration]\n");
         return 2;
     }
     std::error_code error;
@@ -30,12 +33,18 @@ int main(int argc, char** argv)
         options.laps = std::atoi(argv[4]);
     if (argc > 5)
         options.maxSeconds = std::atoi(argv[5]);
-    if (options.frameMs < 1 || options.cars < 1 || options.cars > 32 || options.laps < 1 || options.maxSeconds < 1) {
-        std::fprintf(stderr, "headless_race : bad frame length, car count or lap count\n");
+    if (argc > 6)
+        options.site = std::atoi(argv[6]);
+    if (argc > 7)
+        options.configuration = std::atoi(argv[7]);
+    if (options.frameMs < 1 || options.cars < 1 || options.cars > 32 || options.laps < 1 || options.maxSeconds < 1 ||
+        options.site < 0 || options.site >= SiteCount || options.configuration < 0) {
+        std::fprintf(stderr, "headless_race : bad frame length, car count, lap count or site\n");
         return 2;
     }
     const HeadlessRaceOutcome outcome = RunHeadlessRace(options);
     std::fwrite(outcome.trace.data(), 1, outcome.trace.size(), stdout);
+    std::printf("trace crc %08x\n", unsigned(outcome.traceCrc));
     if (!outcome.loaded)
         return 2;
     return outcome.finished ? 0 : 1;

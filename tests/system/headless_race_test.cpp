@@ -1,29 +1,58 @@
 // The headless race program: a race of 20 robot cars run through the
-// session gives the same trace (every car's state every 100 steps, the
-// cars' laps and times, the results) on every run and whatever the length
-// of the frames, and the cars drive off the grid through both gear roads
-// of the car's own step: the automatic gearbox and the shift words.
+// session gives the same trace (every processed packet, every car's state
+// every 100 steps, the cars' laps and times, the results) on every run,
+// whatever the length of the frames and in every build; the cars drive off
+// the grid through both gear roads of the car's own step; and the results,
+// the cars' laps and best laps and the log's finishing lines agree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <future>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "game_folder_fixture.h"
 
 namespace {
 
 constexpr const char* Cars = "20";
-constexpr const char* Laps = "2";
-constexpr const char* Seconds = "15";
+constexpr const char* Laps = "1";
+// A short site (the sprint configuration of the seventh site).
+constexpr const char* Site = "6";
+constexpr const char* Configuration = "4";
+// The start (an 18 s countdown for 20 cars) and the first seconds of racing,
+// long enough for the first split times to go through the frame road.
+constexpr const char* ShortSeconds = "36";
+// Long enough for the robots to run the lap.
+constexpr const char* RaceSeconds = "100";
+
+// The check value of the trace of the whole race; the same in the Release
+// and the sanitizer builds. A change of the robots, the site or the car's
+// step changes it on purpose: print it with
+//   headless_race <game folder> 16 20 1 100 6 4 | tail -n 1
+constexpr const char* RaceTraceCrc = "trace crc 595d03fe";
 
 class HeadlessRaceTest : public GameFolderTest {
 protected:
-    ProcessResult Run(const char* frameMs)
+    ProcessResult Run(const char* frameMs, const char* seconds)
     {
-        return RunProcess(QV_HEADLESS_RACE, {folder.Path(), frameMs, Cars, Laps, Seconds}, folder.Path());
+        return RunProcess(QV_HEADLESS_RACE, {folder.Path(), frameMs, Cars, Laps, seconds, Site, Configuration},
+                          folder.Path());
     }
 };
+
+std::string LastLine(const std::string& text)
+{
+    const size_t end = text.find_last_not_of('\n');
+    if (end == std::string::npos)
+        return {};
+    const size_t start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
 
 // The highest gear each car reached in the trace.
 std::map<int, int> HighestGears(const std::string& trace)
@@ -32,42 +61,129 @@ std::map<int, int> HighestGears(const std::string& trace)
     std::istringstream lines(trace);
     std::string line;
     while (std::getline(lines, line)) {
-        int car = 0, gear = 0;
         const size_t at = line.find(" gear ");
         if (line.rfind(" car ", 0) != 0 || at == std::string::npos || line.find(" pos ") == std::string::npos)
             continue;
-        car = std::stoi(line.substr(5));
-        gear = std::stoi(line.substr(at + 6));
-        highest[car] = std::max(highest[car], gear);
+        const int car = std::stoi(line.substr(5));
+        highest[car] = std::max(highest[car], std::stoi(line.substr(at + 6)));
     }
     return highest;
 }
 
-TEST_F(HeadlessRaceTest, SameTraceOnEveryRunAndFrameLength)
+struct CarLine {
+    int laps = 0, best = 0, time = 0, finished = 0;
+};
+struct RowLine {
+    int id = 0, laps = 0;
+    unsigned time = 0, best = 0;
+    int flags = 0;
+};
+
+// The cars' and the results' lines after the race.
+void ReadResults(const std::string& trace, std::map<int, CarLine>& cars, std::vector<RowLine>& rows)
 {
-    const ProcessResult reference = Run("16");
-    ASSERT_NE(reference.exitCode, 2) << reference.output;
-    ASSERT_NE(reference.exitCode, -1) << reference.output;
-    // 1500 steps traced every 100 steps, the first at step 0.
-    EXPECT_NE(reference.output.find("step 1500\n"), std::string::npos);
-    for (const char* frameMs : {"16", "16", "1", "250"}) {
-        const ProcessResult again = Run(frameMs);
-        EXPECT_EQ(again.exitCode, reference.exitCode) << frameMs << " ms frames";
-        EXPECT_TRUE(again.output == reference.output) << frameMs << " ms frames give another race";
+    std::istringstream lines(trace.substr(trace.find("results after step")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        CarLine car;
+        RowLine row;
+        int slot = 0;
+        if (std::sscanf(line.c_str(), " car %d laps %d best %d time %d finished %d", &slot, &car.laps, &car.best,
+                        &car.time, &car.finished) == 5)
+            cars[slot] = car;
+        else if (std::sscanf(line.c_str(), " row %*d id %d laps %d time %u best %u flags %d", &row.id, &row.laps,
+                             &row.time, &row.best, &row.flags) == 5)
+            rows.push_back(row);
     }
 }
 
-TEST_F(HeadlessRaceTest, EveryCarLeavesTheGridThroughItsGearbox)
+std::string ReadLog(const std::string& folder)
 {
-    const ProcessResult result = Run("16");
-    ASSERT_NE(result.exitCode, 2) << result.output;
-    const std::map<int, int> highest = HighestGears(result.output);
-    ASSERT_EQ(highest.size(), 20u);
+    std::ifstream in(folder + "/deb.log", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string PlaceText(int place)
+{
+    const char* suffix = place % 10 == 1 && place != 11 ? "st" : place % 10 == 2 && place != 12 ? "nd"
+                         : place % 10 == 3 && place != 13                          ? "rd"
+                                                                                   : "th";
+    return std::to_string(place) + suffix;
+}
+
+TEST_F(HeadlessRaceTest, SameTraceOnEveryRunAndFrameLength)
+{
+    // Three runs of 16 ms frames, one of 1 ms and one of 250 ms, side by side.
+    const std::vector<const char*> frames = {"16", "16", "16", "1", "250"};
+    std::vector<std::future<ProcessResult>> runs;
+    for (const char* frameMs : frames)
+        runs.push_back(std::async(std::launch::async, [this, frameMs] { return Run(frameMs, ShortSeconds); }));
+    std::vector<ProcessResult> results;
+    for (auto& run : runs)
+        results.push_back(run.get());
+    const ProcessResult& reference = results[0];
+    ASSERT_EQ(reference.exitCode, 1) << reference.output;
+    // The lights went out and the cars raced: steps past the countdown, and
+    // the processed packets are part of the trace.
+    EXPECT_NE(reference.output.find("step 2500\n"), std::string::npos);
+    EXPECT_NE(reference.output.find("packet "), std::string::npos);
+    for (size_t i = 1; i < results.size(); ++i) {
+        EXPECT_EQ(results[i].exitCode, reference.exitCode) << frames[i] << " ms frames";
+        EXPECT_TRUE(results[i].output == reference.output) << frames[i] << " ms frames give another race";
+    }
     // Gear 1 is neutral, 2 first: even cars have the automatic gearbox, odd
     // ones shift with the shift words. Every car has left neutral; the
     // front row, with free road ahead, has shifted up to third at least.
+    const std::map<int, int> highest = HighestGears(reference.output);
+    ASSERT_EQ(highest.size(), 20u);
     for (const auto& [car, gear] : highest)
-        EXPECT_GE(gear, car < 4 ? 4 : 2) << "car " << car << (car % 2 == 0 ? " (automatic)" : " (shift words)");
+        EXPECT_GE(gear, car < 2 ? 4 : 2) << "car " << car << (car % 2 == 0 ? " (automatic)" : " (shift words)");
+}
+
+TEST_F(HeadlessRaceTest, ResultsLapsAndFinishLinesAgree)
+{
+    const ProcessResult race = Run("16", RaceSeconds);
+    ASSERT_NE(race.exitCode, 2) << race.output;
+    EXPECT_EQ(LastLine(race.output), RaceTraceCrc) << "the race differs from the pinned one";
+    std::map<int, CarLine> cars;
+    std::vector<RowLine> rows;
+    ReadResults(race.output, cars, rows);
+    ASSERT_EQ(cars.size(), 20u);
+    ASSERT_GE(rows.size(), 10u) << race.output;
+    const std::string log = ReadLog(folder.Path());
+    int finished = 0;
+    for (const auto& [slot, car] : cars)
+        finished += car.finished;
+    EXPECT_EQ(int(rows.size()), finished) << "every finished car holds one row";
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const RowLine& row = rows[r];
+        SCOPED_TRACE("row " + std::to_string(r));
+        // Rows in order of laps and finishing times: a car that took the
+        // flag behind the winner may have run fewer laps.
+        EXPECT_LE(row.laps, 1);
+        if (r > 0) {
+            EXPECT_LE(row.laps, rows[r - 1].laps);
+            if (row.laps == rows[r - 1].laps) {
+                EXPECT_GE(row.time, rows[r - 1].time);
+            }
+        }
+        ASSERT_EQ(cars.count(row.id - 1), 1u);
+        const CarLine& car = cars[row.id - 1];
+        EXPECT_EQ(car.finished, 1);
+        EXPECT_GE(car.laps, row.laps);
+        // A car's best lap is the best it had at the line, and no lap is
+        // longer than its race time.
+        if (row.laps > 0) {
+            EXPECT_GT(row.best, 0u);
+            EXPECT_GE(row.best, unsigned(car.best));
+            EXPECT_LE(row.best, row.time);
+        }
+        const std::string name = "Robot " + std::to_string(row.id) + "^L";
+        const std::string line = r == 0 ? name + " won the race" : name + " finished " + PlaceText(int(r) + 1);
+        EXPECT_NE(log.find(line + "\r\n"), std::string::npos) << line;
+    }
 }
 
 } // namespace

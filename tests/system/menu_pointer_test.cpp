@@ -18,6 +18,7 @@
 #include "support/process.h"
 #include "support/temp_folder.h"
 #include "game_folder_fixture.h"
+#include "window_session.h"
 
 namespace {
 
@@ -86,22 +87,8 @@ constexpr float MessageTop = -1.0f, MessageHeight = 0.04f;
 
 // Runs in the virtual display. "at X Y" moves the pointer to screen units
 // over the window; "shot" saves the next screenshot (Ctrl+S).
-const char* const MenuSessionScript = R"SH(program="$1"
-timeout 120 "$program" > program.out 2>&1 &
-pid=$!
-for i in $(seq 1 1200); do
-  grep -q "end of initialisation" deb.log 2>/dev/null && break
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.1
-done
-window=$(xdotool search --onlyvisible --classname QVN 2>/dev/null | tail -1)
-echo "window=$window" > session.txt
-[ -n "$window" ] || { kill $pid; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$window")"
-at() {
-  xdotool mousemove --window "$window" \
-    "$(awk -v v="$1" -v s="$WIDTH" 'BEGIN { printf "%d", (v + 1) / 2 * s }')" \
-    "$(awk -v v="$2" -v s="$HEIGHT" 'BEGIN { printf "%d", (v + 1) / 2 * s }')"
+const std::string MenuSessionScript = std::string(WindowSessionStart) + R"SH(at() {
+  xdotool mousemove --window "$window" "$(pixel "$1" "$WIDTH")" "$(pixel "$2" "$HEIGHT")"
   sleep 0.3
 }
 shot() { xdotool key --window "$window" ctrl+s; sleep 0.6; }

@@ -50,6 +50,7 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     MutableChoiceDialog.savedUiMode = 2;
     DirtyRecord(MutableMessageList, 0x01);
     DirtyRecord(MutableInterfaceSettings);
+    DirtyRecord(MutableInterfaceColours);
     SelectColumnLayout(5);
     MessageHooks hooks;
     hooks.isInSimPrefix = [](int) { return true; };
@@ -99,6 +100,7 @@ TEST_F(UiResetTest, ResetGivesBackEveryRecordAtItsDefaults)
     EXPECT_EQ(MutableChoiceDialog.savedUiMode, 0);
     EXPECT_EQ(MessageList, MessageListRecord{});
     EXPECT_EQ(InterfaceSettings, InterfaceSettingsRecord{});
+    EXPECT_EQ(InterfaceColours, InterfaceColoursRecord{});
     EXPECT_EQ(CurrentColumnLayout, ColumnLayouts[0]);
     EXPECT_FALSE(GetMessageHooks().isInSimPrefix('!'));
 }

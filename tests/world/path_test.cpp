@@ -437,10 +437,10 @@ TEST_F(PathTest, SpanCubicsWrapRoundThePath)
     // Along the centre line of a circle the line bulges outward by at most
     // the sagitta of the span.
     for (int j : {96, 99, 0, 2}) {
-        EXPECT_LT(std::fabs(knowledge[size_t(j)].lineOffset), 2.0f) << j;
-        EXPECT_NE(knowledge[size_t(j)].lineOffset, 0.0f) << j;
+        EXPECT_LT(std::fabs(knowledge[size_t(j)].offset), 2.0f) << j;
+        EXPECT_NE(knowledge[size_t(j)].offset, 0.0f) << j;
     }
-    EXPECT_EQ(knowledge[3].lineOffset, 0.0f);  // the end node is not sampled
+    EXPECT_EQ(knowledge[3].offset, 0.0f);  // the end node is not sampled
     Path empty;
     EXPECT_EQ(NodeSpanLength(segment, empty), 0);
     // The straight line stays inside the edges; one 6 m out crosses them.

@@ -473,3 +473,57 @@ TEST_F(RaceTimingTest, YellowFlagForACarAcrossTheRoadAfterTheFirstTwelveSeconds)
 }
 
 } // namespace
+
+// A car driven round the path 2 m right of its centre after full steps
+// pulls every node's rubber band towards its track: the centre line right,
+// the left edge in slowly and the right edge out quickly. Steps between
+// full ones lay nothing, and the race's restart (which loads the rubber
+// line again, none having been saved) clears it.
+TEST_F(RaceTimingTest, DrivingOverTheNodesLaysRubberWhereTheCarRuns)
+{
+    Path& path = *world->currentPath;
+    ASSERT_EQ(GetKnowledgePath(), &path);
+    EditSettings([](SettingsRecord& s) { s.rubberLay = 0.6f; });
+    const CentreLine line(path);
+    const double speed = 25;
+    MovedCar moved;
+    CarObject& car = moved.car;
+    car.tuning.largerHalfWidth = 1;
+    const auto driveLap = [&](int fullStep) {
+        double s = 0;
+        PlaceOnLine(moved, line, 0, s, speed);
+        const int steps = int(line.length / speed * 100);
+        for (int step = 0; step < steps; step++) {
+            s += speed * 0.01;
+            Vec3 point, direction;
+            line.At(0, s, point, direction);
+            moved.Set(point + Vec3{direction.y, -direction.x, 0} * 2.0f, direction * float(speed));
+            UpdateCarViewAndRoute(car, 0.01f, fullStep);
+        }
+    };
+    driveLap(0);
+    for (const PathNode& node : path.nodes)
+        ASSERT_EQ(node.rubber[1].offset, 0.0f) << "a sub-step laid rubber";
+
+    driveLap(1);
+    int laid = 0;
+    for (const PathNode& node : path.nodes) {
+        const RubberPoint* r = node.rubber;
+        if (r[1].offset == 0.0f)
+            continue;
+        laid++;
+        EXPECT_GT(r[1].offset, 0.0f);
+        EXPECT_LT(r[1].offset, 2.0f);
+        EXPECT_GT(r[0].offset, -1.0f);
+        EXPECT_GT(r[2].offset, 1.0f);
+        // Over the same steps the right edge widened further than the left
+        // narrowed, both 2 m from their targets at first.
+        EXPECT_GT(r[2].offset - 1.0f, r[0].offset + 1.0f);
+    }
+    EXPECT_GT(laid, path.nodeCount * 9 / 10);
+
+    LoadPathKnowledge();
+    for (const PathNode& node : path.nodes)
+        for (int k = 0; k < RubberPointCount; k++)
+            ASSERT_EQ(node.rubber[k].offset, float(k - 1));
+}

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -460,6 +461,36 @@ TEST_F(SceneryTest, SolidOfARevolvedShapeTakesItsLevelsFromItsSides)
         }
         EXPECT_EQ(solid.distanceLod, 0);
     }
+}
+
+// A solid's radius is a length whatever the sign of its model's scale: a
+// mirrored copy keeps the levels of the plain one, and a damaged scale (not
+// a number, or beyond the fixed-point range) gives levels within the level
+// limit's range instead of overflowing.
+TEST_F(SceneryTest, SolidLevelsStayInRangeForMirroredAndDamagedScales)
+{
+    World world;
+    world.sharedModels.resize(1);
+    SharedModel& model = world.sharedModels[0];
+    model.kind = 1;
+    model.shape = new RevolvedShape;
+    model.shape->count = 2;
+    model.shape->pairs = new FloatPair[2]{{0.0f, 2.0f}, {1.5f, 0.0f}};
+    model.shape->sides = 12;
+    auto levelsAt = [&](float scale) {
+        model.scale = scale;
+        SolidObject solid;
+        solid.world = &world;
+        solid.model = 0;
+        solid.Init();
+        return std::vector<int32_t>{solid.levels[0].distance, solid.levels[1].distance, solid.levels[2].distance};
+    };
+    EXPECT_EQ(levelsAt(-2.0f), levelsAt(2.0f));
+    for (float damaged : {std::numeric_limits<float>::quiet_NaN(), -1e30f, 1e30f})
+        for (int32_t distance : levelsAt(damaged)) {
+            EXPECT_GE(distance, 0) << damaged;
+            EXPECT_LE(distance, 0x400000 * 256) << damaged;
+        }
 }
 
 // A damaged file's tree may stand or reach past the 32-bit range of 16.16

@@ -35,21 +35,11 @@ bool IsRoad(int kind) { return kind >= 0 && kind < SurfaceKindCount && SurfaceKi
 // needs of it; prints what failed.
 bool CheckConfiguration(int site, const RoadLoop& loop, int configuration, int reversed)
 {
-    const char* name = SiteTable[site].name;
     char subject[64];
-    std::snprintf(subject, sizeof subject, "%s %d%s", name, configuration, reversed ? "R" : "");
-    LoaderMessages.clear();
+    std::snprintf(subject, sizeof subject, "%s %d%s", SiteTable[site].name, configuration, reversed ? "R" : "");
     auto world = std::make_unique<World>();
-    if (!OpenWorld(*world, name, SiteTable[site].code, 0, 0, configuration, reversed, 0))
-        return BuilderFail("%s : the world does not open", subject);
-    int calls = 0;
-    while (!LoadWorldStep(*world))
-        if (++calls > 100000)
-            return BuilderFail("%s : the loader does not finish", subject);
-    if (!world->ready || world->configuration != configuration || world->reversed != reversed)
-        return BuilderFail("%s : the world did not load", subject);
-    for (const std::string& message : LoaderMessages)
-        return BuilderFail("%s : the loader says : %s", subject, message.c_str());
+    if (!LoadSiteConfiguration(*world, site, configuration, reversed))
+        return false;
     const Path* path = world->currentPath;
     if (!path || path->nodeCount < 3)
         return BuilderFail("%s : no path", subject);
@@ -98,10 +88,29 @@ int BuildSite(int site)
 
 } // namespace
 
-int BuildSites()
+int LoadSiteConfiguration(World& world, int site, int configuration, int reversed)
 {
+    const char* name = SiteTable[site].name;
+    char subject[64];
+    std::snprintf(subject, sizeof subject, "%s %d%s", name, configuration, reversed ? "R" : "");
+    LoaderMessages.clear();
     WorldMessageHooks hooks{KeepMessage, KeepError};
     SetWorldMessageHooks(hooks);
+    if (!OpenWorld(world, name, SiteTable[site].code, 0, 0, configuration, reversed, 0))
+        return BuilderFail("%s : the world does not open", subject);
+    int calls = 0;
+    while (!LoadWorldStep(world))
+        if (++calls > 100000)
+            return BuilderFail("%s : the loader does not finish", subject);
+    if (!world.ready || world.configuration != configuration || world.reversed != reversed)
+        return BuilderFail("%s : the world did not load", subject);
+    for (const std::string& message : LoaderMessages)
+        return BuilderFail("%s : the loader says : %s", subject, message.c_str());
+    return 1;
+}
+
+int BuildSites()
+{
     int built = 1;
     for (int site = 0; site < SiteCount && built; site++)
         built = BuildSite(site);
