@@ -363,7 +363,9 @@ int AiTrackRecentPositions(AiDriver& ai, const FixedVector& position)
 void AiHandleStuck(AiDriver& ai, const AiRaceView& view)
 {
     CarObject& car = *ai.car;
-    if (car.race.pitState == PitWorking || !AiTrackRecentPositions(ai, car.position))
+    // A car standing in its box is not stuck: its pit work runs from the
+    // stop until it moves off, a stop-go's wait included.
+    if (car.race.pitWork != 0 || car.race.pitState == PitWorking || !AiTrackRecentPositions(ai, car.position))
         return;
     if (car.follower && car.follower->position >= 0 && car.follower->position < ai.mainKnowledge.nodeCount)
         ai.follower.position = car.follower->position;

@@ -5,6 +5,7 @@
 #pragma once
 
 struct AiDriver;
+struct AiKnowledge;
 struct RacePlayer;
 class CarObject;
 
@@ -19,6 +20,15 @@ void ResetAiDriverForStart(AiDriver& ai, int startKind);
 
 // One step of an AI driver: writes its car's input words.
 void UpdateAiDriver(AiDriver& ai, float dt, int isViewedCar);
+// Gives the driver a racing line built in memory for the loaded world's
+// configuration, and a pit line (none for null) that leaves the racing line
+// at node pitEntryNode and joins it again at node pitExitNode. The driver
+// takes them as it takes a loaded knowledge file: both lines profiled for
+// its car and skill, its car's figures set. 0, and nothing taken, without
+// a route or when the racing line's node count is not the route's; a pit
+// line whose nodes do not fit is left out (the driver then never pits).
+int GiveAiKnowledge(AiDriver& driver, const AiKnowledge& main, const AiKnowledge* pit, int pitEntryNode,
+                    int pitExitNode);
 // Frees an AI driver with its knowledge (nothing for null).
 void FreeAiDriver(AiDriver* ai);
 // The driver's car counted a timing point (1 the finish line, then the

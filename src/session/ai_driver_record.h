@@ -204,3 +204,14 @@ void AiDrivePitLine(AiDriver& ai, const AiRaceView& view, float& errorOut, const
 int EstimateStartFuel(const AiKnowledge& knowledge, const AiRaceView& view, int qualifying, int& stints);
 void AiEnterPitLine(AiDriver& ai, const AiRaceView& view);
 void AiUpdatePitProfile(AiDriver& ai);
+
+// Knowledge made ready for a race (ai_knowledge_take.cpp).
+// The car's figures the box and garage manoeuvres steer by: the turning
+// radius at full lock (the wheelbase over the sine of the set-up's lock),
+// the first axle's distance from the car's centre and the pit lane's speed
+// limit less 1 km/h (0 without speed zones).
+void AiSetCarFigures(AiDriver& ai, const AiRaceView& view);
+// Once the lines are built: the racing line's and the pit line's speed
+// profiles for the car, its condition and the driver's skill, and the
+// car's figures.
+void AiPrepareKnowledge(AiDriver& ai, const AiRaceView& view);

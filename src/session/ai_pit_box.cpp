@@ -158,8 +158,10 @@ int DriveToBox(AiDriver& ai, const AiRaceView& view, float& errorOut, const Fixe
         break;
     case AiBoxStopping:
         BrakeForBox(ai);
+        // The car marks a penalty stop done as soon as it stands in the
+        // box: a stop-go still waits out its time before pulling out.
         if (car.race.pitState == PitWorking || car.race.pitState == PitDone)
-            ai.pitPhase = car.race.pitState == PitDone ? AiBoxPullOut : AiBoxWaiting;
+            ai.pitPhase = car.race.pitState == PitDone && ai.pitIntention != AiPitStopGo ? AiBoxPullOut : AiBoxWaiting;
         errorOut = AcrossLine(p, ai.pitTarget, ai.pitTargetDir);
         ai.lineDir = ai.pitTargetDir;
         return 1;

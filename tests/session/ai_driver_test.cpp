@@ -141,6 +141,32 @@ TEST_F(AiDriverTest, StateChangesAtTheEndOfARunAndWhenStuck)
     }
 }
 
+TEST_F(AiDriverTest, ACarStandingInItsBoxIsNotStuck)
+{
+    struct Case {
+        const char* what;
+        int pitWork, pitState;
+    };
+    // A stop-go's wait: the car's stop counts as done while it waits out
+    // its time; a service stop: the work runs.
+    const Case cases[] = {
+        {"waiting out a stop-go", PitItemStart, PitDone},
+        {"being served", PitItemRefuel, PitWorking},
+        {"served, about to leave", PitItemRefuel, PitDone},
+    };
+    car.engine.running = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetAiState(*ai, AiRacing);
+        car.race.pitWork = uint8_t(c.pitWork);
+        car.race.pitState = uint8_t(c.pitState);
+        ResetAiTrail(*ai);
+        for (int i = 0; i < 4 * AiTrailSampleSteps; i++)
+            AiHandleStuck(*ai, view);
+        EXPECT_EQ(ai->state, AiRacing);
+    }
+}
+
 TEST_F(AiDriverTest, AMovingCarIsNotStuck)
 {
     for (int i = 0; i < 10 * AiTrailSampleSteps; i++) {
@@ -277,6 +303,58 @@ TEST_F(AiDriverTest, ABoxStopWaitsForItsWorkOrItsPenalty)
         EXPECT_FLOAT_EQ(ai->throttleTarget, 0);
         EXPECT_GT(ai->brakeTarget, 0) << "held on the brake in the box";
     }
+}
+
+TEST_F(AiDriverTest, AStopInTheBoxWaitsUnlessItsWorkIsAlreadyDone)
+{
+    struct Case {
+        const char* what;
+        int intention;
+        int pitState;
+        int phase;
+    };
+    // A penalty stop is done as soon as the car stands in its box, but a
+    // stop-go must still wait out its time there.
+    const Case cases[] = {
+        {"not stopped yet", AiPitService, PitInLane, AiBoxStopping},
+        {"service begun", AiPitService, PitWorking, AiBoxWaiting},
+        {"service with nothing to do", AiPitService, PitDone, AiBoxPullOut},
+        {"stop-go", AiPitStopGo, PitDone, AiBoxWaiting},
+    };
+    PlaceOnLine();
+    ai->mainKnowledge.fullBrakeDecel = 10;
+    view.pitBoxCount = 1;
+    view.pitBoxes[0] = car.position;
+    car.pit.speedZone = 0;
+    const KnowledgeNode& node = ai->mainKnowledge.nodes[0];
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ai->pitIntention = uint8_t(c.intention);
+        ai->pitPhase = AiBoxStopping;
+        car.race.pitState = uint8_t(c.pitState);
+        float error = 0;
+        AiDrivePitLine(*ai, view, error, car.position, node);
+        EXPECT_EQ(ai->pitPhase, c.phase);
+        EXPECT_FLOAT_EQ(ai->throttleTarget, 0);
+    }
+}
+
+TEST_F(AiDriverTest, TheBoxManoeuvreSteersByTheCarsFigures)
+{
+    // A 2.5 m wheelbase at a 30 degree lock turns on a 5 m radius; the
+    // first axle stands 1.2 m from the car's centre; the pit lane's limit
+    // byte 79 (80 km/h) gives the driver 79 km/h.
+    CarSetup setup;
+    setup.maxLock = 30;
+    car.data.setup = &setup;
+    car.tuning.wheelbase = 2.5f;
+    car.tuning.axleY[0] = -1.2f;
+    view.pitSpeedLimit = 79 * 0.2777778f;
+    AiSetCarFigures(*ai, view);
+    EXPECT_NEAR(ai->turnRadius, 5.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(ai->axleOffset, 1.2f);
+    EXPECT_FLOAT_EQ(ai->pitSpeedLimit, view.pitSpeedLimit);
+    car.data.setup = nullptr;
 }
 
 // --- Fuel planning.
