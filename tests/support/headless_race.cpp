@@ -55,6 +55,7 @@ struct RobotRace {
     RobotMemory memory[32];
     int traceEvery = 0;
     std::string* trace = nullptr;
+    void (*watch)(Race& race) = nullptr;
 };
 RobotRace Robots;
 
@@ -272,8 +273,10 @@ void DriveRobots(Race& race)
     if (Robots.traceEvery > 0 && race.stepCounter % uint32_t(Robots.traceEvery) == 0)
         TraceCars(race);
     for (int slot = 0; slot < RaceSlotsInUse(race); ++slot)
-        if (CarObject* car = GetRaceSlotCar(race, slot))
+        if (CarObject* car = GetRaceSlotCar(race, slot); car && !race.players[slot].ai)
             DriveRobot(race, *car, Robots.memory[slot]);
+    if (Robots.watch)
+        Robots.watch(race);
 }
 
 void ResetEverything()
@@ -338,14 +341,16 @@ bool SetUpRace(const HeadlessRaceOptions& options)
     for (int slot = 0; slot < RaceSlotsInUse(race); ++slot)
         if (!GetRaceSlotCar(race, slot))
             return false;
-    // The robots drive instead of the program's AI drivers: their slots are
-    // AI slots so that the session loads their cars as it loads any AI
-    // car, but the input words are the harness's own.
-    for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
-        FreeAiDriver(race.players[slot].ai);
-        race.players[slot].ai = nullptr;
-    }
-    return true;
+    // Unless the program's AI drivers are asked for, the robots drive
+    // instead of them: their slots are AI slots so that the session loads
+    // their cars as it loads any AI car, but the input words are the
+    // harness's own.
+    if (!options.aiDrivers)
+        for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
+            FreeAiDriver(race.players[slot].ai);
+            race.players[slot].ai = nullptr;
+        }
+    return !options.prepare || options.prepare(race);
 }
 
 bool EveryCarFinished(const Race& race)
@@ -401,6 +406,7 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
     Robots = {};
     Robots.traceEvery = options.traceEvery;
     Robots.trace = &outcome.trace;
+    Robots.watch = options.watch;
     SetSessionStepDrivers(DriveRobots);
     SetGamePacketTrace(TracePacket);
     if (SetUpRace(options)) {

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+struct Race;
+
 struct HeadlessRaceOptions {
     int cars = 20;        // 1..32
     int laps = 2;         // race length in laps
@@ -17,6 +19,12 @@ struct HeadlessRaceOptions {
     int configuration = 1;
     int maxSeconds = 900; // the race is given up after this much game time
     int traceEvery = 100; // steps between the cars' state lines; 0 none
+    int aiDrivers = 0;    // 1: the program's AI drivers drive the cars, not the robots
+    // Called once the session has set up the race and its cars, before the
+    // first step (null: nothing); false gives the race up.
+    bool (*prepare)(Race& race) = nullptr;
+    // Called after the drivers of every step (null: nothing).
+    void (*watch)(Race& race) = nullptr;
 };
 
 // What one run leaves behind: the trace text (every processed packet, the
