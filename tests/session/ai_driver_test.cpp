@@ -274,15 +274,22 @@ TEST_F(AiDriverTest, ABoxStopWaitsForItsWorkOrItsPenalty)
     struct Case {
         const char* what;
         int intention;
+        int phase;
         int pitState;
         int32_t stepsStopped;
-        int leaves;
+        int expected;
     };
+    // A penalty stop counts as done as soon as the car stands in its box,
+    // but a stop-go must still wait out its time there.
     const Case cases[] = {
-        {"stop-go at 10 s", AiPitStopGo, PitDone, 1000, 0},
-        {"stop-go after 10 s", AiPitStopGo, PitDone, 1001, 1},
-        {"service still working", AiPitService, PitWorking, 5000, 0},
-        {"service done", AiPitService, PitDone, 10, 1},
+        {"stopping, not stopped yet", AiPitService, AiBoxStopping, PitInLane, 0, AiBoxStopping},
+        {"stopped, service begun", AiPitService, AiBoxStopping, PitWorking, 0, AiBoxWaiting},
+        {"stopped, nothing to do", AiPitService, AiBoxStopping, PitDone, 0, AiBoxPullOut},
+        {"stopped for a stop-go", AiPitStopGo, AiBoxStopping, PitDone, 0, AiBoxWaiting},
+        {"stop-go at 10 s", AiPitStopGo, AiBoxWaiting, PitDone, 1000, AiBoxWaiting},
+        {"stop-go after 10 s", AiPitStopGo, AiBoxWaiting, PitDone, 1001, AiBoxPullOut},
+        {"service still working", AiPitService, AiBoxWaiting, PitWorking, 5000, AiBoxWaiting},
+        {"service done", AiPitService, AiBoxWaiting, PitDone, 10, AiBoxPullOut},
     };
     PlaceOnLine();
     ai->mainKnowledge.fullBrakeDecel = 10;
@@ -293,49 +300,15 @@ TEST_F(AiDriverTest, ABoxStopWaitsForItsWorkOrItsPenalty)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ai->pitIntention = uint8_t(c.intention);
-        ai->pitPhase = AiBoxWaiting;
+        ai->pitPhase = uint8_t(c.phase);
         car.race.pitState = uint8_t(c.pitState);
         car.race.stopStep = 100;
         car.race.stepCounter = 100 + c.stepsStopped;
         float error = 0;
         AiDrivePitLine(*ai, view, error, car.position, node);
-        EXPECT_EQ(ai->pitPhase, c.leaves ? AiBoxPullOut : AiBoxWaiting);
+        EXPECT_EQ(ai->pitPhase, c.expected);
         EXPECT_FLOAT_EQ(ai->throttleTarget, 0);
         EXPECT_GT(ai->brakeTarget, 0) << "held on the brake in the box";
-    }
-}
-
-TEST_F(AiDriverTest, AStopInTheBoxWaitsUnlessItsWorkIsAlreadyDone)
-{
-    struct Case {
-        const char* what;
-        int intention;
-        int pitState;
-        int phase;
-    };
-    // A penalty stop is done as soon as the car stands in its box, but a
-    // stop-go must still wait out its time there.
-    const Case cases[] = {
-        {"not stopped yet", AiPitService, PitInLane, AiBoxStopping},
-        {"service begun", AiPitService, PitWorking, AiBoxWaiting},
-        {"service with nothing to do", AiPitService, PitDone, AiBoxPullOut},
-        {"stop-go", AiPitStopGo, PitDone, AiBoxWaiting},
-    };
-    PlaceOnLine();
-    ai->mainKnowledge.fullBrakeDecel = 10;
-    view.pitBoxCount = 1;
-    view.pitBoxes[0] = car.position;
-    car.pit.speedZone = 0;
-    const KnowledgeNode& node = ai->mainKnowledge.nodes[0];
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ai->pitIntention = uint8_t(c.intention);
-        ai->pitPhase = AiBoxStopping;
-        car.race.pitState = uint8_t(c.pitState);
-        float error = 0;
-        AiDrivePitLine(*ai, view, error, car.position, node);
-        EXPECT_EQ(ai->pitPhase, c.phase);
-        EXPECT_FLOAT_EQ(ai->throttleTarget, 0);
     }
 }
 

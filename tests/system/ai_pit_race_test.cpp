@@ -250,15 +250,12 @@ void WatchPits(Race& race)
     }
 }
 
-// Runs the race in the shared game folder; false when it could not start.
-bool RunPitRace()
+// Runs the race in the game folder; false when it could not start.
+bool RunPitRace(const std::string& folder)
 {
     Record = {};
-    const std::string built = SharedGameFolder();
-    if (built.empty())
-        return false;
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(built);
+    std::filesystem::current_path(folder);
     HeadlessRaceOptions options;
     options.cars = CarsInRace;
     options.laps = Laps;
@@ -313,9 +310,12 @@ void ExpectPenaltiesServed(const CarWatch& stopGo, const CarWatch& driveThrough)
     EXPECT_EQ(driveThrough.penaltyAtFinish, PenaltyNone);
 }
 
-TEST(AiPitRaceTest, DriversPitForFuelAndServeTheirPenalties)
+// The race runs in its own copy of the game folder.
+using AiPitRaceTest = GameFolderTest;
+
+TEST_F(AiPitRaceTest, DriversPitForFuelAndServeTheirPenalties)
 {
-    ASSERT_TRUE(RunPitRace()) << "the race could not be set up";
+    ASSERT_TRUE(RunPitRace(folder.Path())) << "the race could not be set up";
     ASSERT_TRUE(Record.prepared) << "the drivers' lines could not be set up";
     ASSERT_TRUE(Record.pitLines) << "no pit line could be built from the world's pit boxes";
     ExpectFuelStop(Record.cars[FuelCar]);
