@@ -1,22 +1,29 @@
 // The start that the shell sessions of the window tests share: run under
 // xvfb-run in the test's game folder with the program as "$1", it starts
-// the program (ended after two minutes at the latest; its output in
+// the program (ended after five minutes at the latest; its output in
 // program.out, its process in $pid), waits until the log says that its
-// initialisation ended, finds its main window ($window, also written to
-// session.txt as "window=...") and stops the program when there is none.
+// initialisation ended, waits for its main window to be shown ($window,
+// also written to session.txt as "window=...") and stops the program when
+// there is none.
 // Then WIDTH and HEIGHT hold the window's size, and "pixel V SIZE" turns
 // screen units (-1..1) into pixels of a side of that size.
 #pragma once
 
 inline constexpr const char* WindowSessionStart = R"SH(program="$1"
-timeout 120 "$program" > program.out 2>&1 &
+timeout 300 "$program" > program.out 2>&1 &
 pid=$!
 for i in $(seq 1 1200); do
   grep -q "end of initialisation" deb.log 2>/dev/null && break
   kill -0 $pid 2>/dev/null || break
   sleep 0.1
 done
-window=$(xdotool search --onlyvisible --classname QVN 2>/dev/null | tail -1)
+window=
+for i in $(seq 1 300); do
+  window=$(xdotool search --onlyvisible --classname QVN 2>/dev/null | tail -1)
+  [ -n "$window" ] && break
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
 echo "window=$window" > session.txt
 [ -n "$window" ] || { kill $pid; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$window")"
