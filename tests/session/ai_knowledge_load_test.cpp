@@ -210,7 +210,9 @@ TEST_F(AiPitLineTest, JoinsTheRacingLineToThePitLaneAndBack)
     const AiKnowledge& main = ai->mainKnowledge;
     // The entry leaves the racing line before the lane's first node and the
     // exit joins it after the lane's last, each over at least six nodes.
-    EXPECT_LE(ai->pitEntryNode, LaneFrom - 6);
+    const int entrySpan = (LaneFrom - ai->pitEntryNode + RingNodes) % RingNodes;
+    EXPECT_GE(entrySpan, 6);
+    EXPECT_LE(entrySpan, 60);
     EXPECT_GE(ai->pitExitNode, LaneFrom + 50 + 6);
     EXPECT_LE(ai->pitExitNode, LaneFrom + 50 + 60 + 1);
     ASSERT_GE(pit.nodeCount, LaneNodes + 1 + 2);
