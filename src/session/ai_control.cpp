@@ -73,15 +73,6 @@ float ShareBetween(float alongA, float alongB)
 
 int NextNode(int node, int count) { return node + 1 >= count ? 0 : node + 1; }
 
-// The first axle's share of the car's weight.
-float FirstAxleShare(const CarObject& car)
-{
-    const float wheelbase = car.tuning.wheelbase;
-    if (wheelbase <= 0)
-        return 0.5f;
-    return Clamp(std::fabs(car.centreOfMass.y - car.tuning.axleY[1]) / wheelbase, 0.0f, 1.0f);
-}
-
 // The car's angular velocity in world axes (rad/s).
 Vec3 AngularVelocity(const CarObject& car)
 {
@@ -290,11 +281,11 @@ void ControlSpeed(AiDriver& ai, const AiRaceView& view, const AiLineStep& step, 
 {
     CarObject& car = *ai.car;
     const AiKnowledge& main = ai.mainKnowledge;
-    const float first = FirstAxleShare(car), second = 1 - first;
+    const float front = FrontAxleWeightShare(car), rear = 1 - front;
     const float mass = EffectiveCarMass(car);
     const float drag = mass > 0 ? car.tuning.dragSum * step.vsq / mass : 0;
     const float slope = step.target.slope * StandardGravity;
-    const float cornering = CorneringDragDecel(main, 0, step.target, step.vsq, first);
+    const float cornering = CorneringDragDecel(main, 0, step.target, step.vsq, front);
     float deficit = (target - step.speed) + ai.lookAhead * (drag + slope + cornering);
     const float skill = AiSkillFactor(ai);
     if (deficit <= 0 || ai.state == AiStopping) {
@@ -314,7 +305,7 @@ void ControlSpeed(AiDriver& ai, const AiRaceView& view, const AiLineStep& step, 
         const float torque = EngineTorqueAt(car.engine, w), friction = EngineFrictionAt(car.engine, w);
         const float driveForce = car.tuning.driveEfficiency * w * (torque + friction) / std::fmax(step.speed, 1.0f);
         const float driveAccel = mass > 0 ? driveForce / mass : 0;
-        const float traction = MaxDriveAccel(main, step.target, skill, step.vsq, first, second, driveAccel);
+        const float traction = MaxDriveAccel(main, step.target, skill, step.vsq, front, rear, driveAccel);
         if (traction > 0) {
             if (driveForce >= 1) {
                 const float wanted = std::fmin(traction, deficit / ai.lookAhead);

@@ -206,11 +206,10 @@ int PlaceAiDriver(AiDriver& ai, const AiRaceView& view)
     int justLoaded = 0;
     if (ai.knowledgeConfig != view.configuration || ai.knowledgeReversed != view.reversed ||
         ai.knowledgeNodes != route->nodeCount) {
-        if (!LoadAiKnowledge(ai)) {
+        if (!LoadAiKnowledge(ai, view)) {
             UnloadAiKnowledge(ai);
             return 0;
         }
-        ai.knowledgeNodes = ai.mainKnowledge.nodeCount;
         justLoaded = 1;
     }
     if (ai.follower.failed || FindFollowerPosition(ai.follower, ai.car->position, 0, view.pathWorld) < 0 ||

@@ -135,6 +135,13 @@ struct AiRaceView {
 // The view of the loaded world and the current race.
 AiRaceView GatherAiRaceView();
 
+// The driver's knowledge for the world the view shows (ai_knowledge_load.cpp,
+// ai_pit_line.cpp): its car's file read, the line built over the route and
+// profiled, and the pit line where the route has a pit lane; 0 when there
+// is no usable knowledge.
+int LoadAiKnowledge(AiDriver& ai, const AiRaceView& view);
+int BuildAiPitLine(AiDriver& ai, const AiRaceView& view);
+
 // Life cycle and states (ai_driver.cpp).
 void InitAiDriver(AiDriver& ai, int skill);
 void FreeAiKnowledge(AiDriver& ai);

@@ -23,9 +23,6 @@ bool SlotPitPlace(const CarObject& car, FixedVector& place, float& heading)
     return true;
 }
 
-// km/h to m/s.
-constexpr float KmhToMs = 0.2777778f;
-
 void GatherWorld(AiRaceView& view)
 {
     view.pathWorld = CurrentPathWorld();
@@ -37,8 +34,7 @@ void GatherWorld(AiRaceView& view)
     view.reversed = world.reversed;
     view.startLightPhase = world.startLightState;
     view.timingPointCount = GetCheckpointCount(world);
-    const int limitByte = GetLowestSpeedLimit(world);
-    view.pitSpeedLimit = world.speedZoneCount > 0 && limitByte < 255 ? float(limitByte) * KmhToMs : 0.0f;
+    view.pitSpeedLimit = PitLaneSpeedLimit(world);
     view.pitBoxCount = GetCarPathHooks().pitBoxes(view.pitBoxes, MaxRacePlayers);
     if (world.startGrid) {
         FixedVector point;

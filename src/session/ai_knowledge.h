@@ -22,6 +22,11 @@ constexpr const char* KnowledgeFileMagic = "QVNKNW";
 constexpr int KnowledgeFileVersion = 5;
 // Bytes of the file after its header and before the key segments.
 constexpr int KnowledgeFileHeadBytes = 28;
+// A key's end offset is held this far (m, plus the car's half width) inside
+// the road's edges; a line whose node comes closer to an edge than
+// KnowledgeNodeMargin plus the half width does not fit the road.
+constexpr float KnowledgeKeyMargin = 1.0f;
+constexpr float KnowledgeNodeMargin = 0.9f;
 
 // What an AI driver (or the display) knows of one line round the track.
 // Owned by its AiDriver, or by the session for display; FreeKnowledge
@@ -90,6 +95,10 @@ void SetKnowledgeSegmentNode(AiKnowledge& knowledge, KnowledgeSegment& key, cons
 // (surfaces, height, normal). 0 when an offset lies within 0.9 m plus
 // halfWidth of a road limit.
 int PlaceLineOnGround(AiKnowledge& knowledge, const Path& path, float halfWidth, const PathWorld& world);
+// Puts a point of a line that runs off the route (the pit line) on the
+// ground found under it near previous's height: its surfaces, height and
+// normal; previous's when nothing is found there.
+void DropKnowledgeNodeOnGround(KnowledgeNode& node, const KnowledgeNode& previous, const PathWorld& world);
 // Direction, length, curvature, vertical curvature, bank, slope and the
 // surface figures of every node from its neighbours (wrapped when closed,
 // clamped at the ends when open).
@@ -97,6 +106,13 @@ void ComputeLineGeometry(AiKnowledge& knowledge, int closed);
 
 // The car's capability.
 
+// The share of the car's weight on its front axle (axle 1), 0..1: how far
+// the centre of mass lies ahead of the rear axle over the wheelbase; 0.5
+// for a car without a wheelbase.
+float FrontAxleWeightShare(const CarObject& car);
+// The speed the AI holds in the pit lane (m/s): the world's lowest
+// speed-zone limit less 1 km/h; 0 when the world has no speed zone.
+float PitLaneSpeedLimit(const World& world);
 // The car's mass plus every wheel's rotational inertia over its axle's
 // wheel radius squared (kg).
 float EffectiveCarMass(const CarObject& car);
@@ -143,17 +159,19 @@ void InterpolateKnowledgeNode(KnowledgeNode& out, const KnowledgeNode& a, const 
                               int withArc);
 
 // The driver's knowledge.
-// Pending: LoadAiKnowledge, BuildAiPitLine and DrawKnowledgeLine wait for
-// the AI driver's record and the scene drawing (ai_knowledge_pending.cpp):
-// the two builds log once and answer 0 (no knowledge, no pit line), the
-// drawing draws nothing.
 
-// Loads, builds and profiles the driver's main line and, where the path
-// has a pit lane, its pit line. 0 when there is no usable knowledge.
+// Frees the driver's knowledge, then reads its car's file for the loaded
+// world's configuration and direction ("Could not load AI path info :" and
+// the file's name when it cannot), rebuilds the line over the route ("AI
+// path info must be regenerated" when it leaves the road; the file is
+// kept), builds the pit line where the route has a pit lane, and profiles
+// both for the driver. 0 when there is no usable knowledge.
 int LoadAiKnowledge(AiDriver& driver);
-// The line from the racing line through the pit lane and back; 0 when none
-// fits.
+// The line from the racing line through the route's pit lane and back onto
+// it, for the driver's car; 0 when none fits.
 int BuildAiPitLine(AiDriver& driver);
+// 1 when the driver's knowledge holds a pit line.
+int AiHasPitLine(const AiDriver& driver);
 
 // Set-up key and storage.
 
@@ -168,4 +186,6 @@ void FreeKnowledge(AiKnowledge& knowledge);
 
 // Draws the line from node from to node to as a coloured ribbon: red where
 // it brakes, green where it accelerates, yellow between.
+// Pending: the scene drawing offers the session no drawing hook yet
+// (ai_knowledge_pending.cpp); nothing is drawn.
 void DrawKnowledgeLine(const AiKnowledge& knowledge, int from, int to);

@@ -13,13 +13,6 @@ namespace {
 // Shown when a file's node count is not the route's.
 constexpr const char* WrongNodeCountText = "Wrong number of nodes";
 
-void ShowMessagePair(const char* first, const char* second)
-{
-    char text[160];
-    std::snprintf(text, sizeof text, "%s %s", first, second);
-    GetRaceHooks().printMessage(text, 0);
-}
-
 // The set-up key and figures of the file, read apart from the knowledge so
 // that a refused file changes nothing.
 struct KnowledgeFileHead {
@@ -76,7 +69,7 @@ int KnowledgeFileForCar(char* buffer, char* codeOut, const char* carName)
 {
     const char* code = GetCarCode(carName);
     if (!code) {
-        ShowMessagePair(GetText(TX_3a_cnocolon), carName ? carName : "");
+        ShowKnowledgeMessage(GetText(TX_3a_cnocolon), carName ? carName : "");
         return 0;
     }
     CopyFixedString(codeOut, code, 4);
@@ -90,7 +83,7 @@ int LoadKnowledge(AiKnowledge& knowledge, const char* fileName, int pathNodeCoun
     int version = 0;
     if (const char* error =
             LoadDataFile(reader, nullptr, fileName, KnowledgeFileMagic, version, KnowledgeFileVersion, false)) {
-        ShowMessagePair(error, fileName);
+        ShowKnowledgeMessage(error, fileName);
         return 0;
     }
     if (version < KnowledgeFileVersion)

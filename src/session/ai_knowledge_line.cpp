@@ -11,11 +11,10 @@ namespace {
 
 // The line point is kept this far above the ground (1/16 m in 16.16).
 constexpr int32_t LineAboveGround = 2048;
-// A key's end offset is held this far (plus the half width) inside the
-// road; a sampled node closer to the road's edge than NodeMargin fails the
-// build, which leaves the cubic a little room between its keys.
-constexpr float KeyMargin = 1.0f;
-constexpr float NodeMargin = 0.9f;
+// The node margin is a little smaller than the key margin, which leaves the
+// cubic a little room between its keys.
+constexpr float KeyMargin = KnowledgeKeyMargin;
+constexpr float NodeMargin = KnowledgeNodeMargin;
 // Surface kinds at and above this one do not count as a surface under the
 // line (12 and up are the kinds no wheel track should meet).
 constexpr int FirstUnlistedSurface = 12;
@@ -119,6 +118,21 @@ float BankFactor(float curvature, float bank)
 }
 
 } // namespace
+
+void DropKnowledgeNodeOnGround(KnowledgeNode& node, const KnowledgeNode& previous, const PathWorld& world)
+{
+    const GroundHit ground = QueryGround(world, node.x, node.y, previous.z);
+    if (!ground.found) {
+        node.surfaceMinus = previous.surfaceMinus;
+        node.surfacePlus = previous.surfacePlus;
+        node.z = previous.z;
+        node.normal = previous.normal;
+        return;
+    }
+    node.surfaceMinus = node.surfacePlus = static_cast<uint8_t>(ground.surface);
+    node.z = ground.z + Fixed(LineAboveGround);
+    node.normal = ground.normal;
+}
 
 void SetKnowledgeSegmentNode(AiKnowledge& knowledge, KnowledgeSegment& key, const Path& path, float halfWidth)
 {

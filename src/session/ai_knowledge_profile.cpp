@@ -17,6 +17,8 @@ constexpr int RearAxle = 0, FrontAxle = 1;
 // A profile ends at walking pace where the line does not join another.
 constexpr float OpenEndSpeed = 1.0f;
 constexpr float KmhToMs = 0.2777778f;
+// The lowest speed limit of a world without speed zones.
+constexpr int NoSpeedLimit = 255;
 // The refinements of a cornering speed and of a load shift.
 constexpr int CorneringPasses = 8;
 constexpr int LoadShiftPasses = 5;
@@ -46,10 +48,9 @@ CarFigures GetCarFigures(const CarObject& car)
     const float mass = EffectiveCarMass(car);
     f.mass = mass > 0 ? mass : 1;
     const CarTuning& t = car.tuning;
-    if (t.wheelbase > 0) {
+    if (t.wheelbase > 0)
         f.wheelbase = t.wheelbase;
-        f.frontShare = Clamp((car.centreOfMass.y - t.axleY[RearAxle]) / t.wheelbase, 0.0f, 1.0f);
-    }
+    f.frontShare = FrontAxleWeightShare(car);
     f.height = t.groundClearance > 0 ? t.groundClearance : 0;
     const float track = (car.axles[RearAxle].trackWidth + car.axles[FrontAxle].trackWidth) * 0.25f;
     f.halfTrack = track > 0 ? track : 1;
@@ -276,6 +277,25 @@ void AccelerationPass(AiKnowledge& knowledge, const CarFigures& car, float scale
 
 } // namespace
 
+float FrontAxleWeightShare(const CarObject& car)
+{
+    // The car stands on its two axles: the front carries the share of the
+    // weight that the centre of mass lies ahead of the rear axle.
+    const CarTuning& t = car.tuning;
+    if (!(t.wheelbase > 0))
+        return 0.5f;
+    return Clamp((car.centreOfMass.y - t.axleY[RearAxle]) / t.wheelbase, 0.0f, 1.0f);
+}
+
+float PitLaneSpeedLimit(const World& world)
+{
+    const int lowest = GetLowestSpeedLimit(world);
+    // A limit of 1 would leave the AI nothing to drive at: no limit then.
+    if (world.speedZoneCount <= 0 || lowest >= NoSpeedLimit || lowest <= 1)
+        return 0;
+    return float(lowest - 1) * KmhToMs;
+}
+
 float EffectiveCarMass(const CarObject& car)
 {
     float mass = car.mass;
@@ -449,12 +469,7 @@ void UpdateKnowledge(AiKnowledge& knowledge, int displayMode, float scale, int e
     if (!knowledge.car || n <= 0)
         return;
     const CarFigures car = GetCarFigures(*knowledge.car);
-    float speedLimit = 0;
-    if (exitNode >= 0 && CurrentWorld) {
-        const int lowest = GetLowestSpeedLimit(*CurrentWorld);
-        if (lowest < 255)
-            speedLimit = lowest * KmhToMs;
-    }
+    const float speedLimit = exitNode >= 0 && CurrentWorld ? PitLaneSpeedLimit(*CurrentWorld) : 0.0f;
     SetNodeGrip(knowledge);
     int anchor = SetCorneringSpeeds(knowledge, scale, car.topSpeed, speedLimit);
     if (!closed) {

@@ -196,9 +196,8 @@ void PlanAiFuel(AiDriver& ai, RacePlayer& player, int qualifying)
 {
     const AiRaceView view = GatherAiRaceView();
     if (ai.mainKnowledge.nodeCount <= 0) {
-        if (!LoadAiKnowledge(ai))
+        if (!LoadAiKnowledge(ai, view))
             return;
-        ai.knowledgeNodes = ai.mainKnowledge.nodeCount;
     }
     int stints = 0;
     const int fuel = EstimateStartFuel(ai.mainKnowledge, view, qualifying, stints);

@@ -25,7 +25,6 @@ struct SessionRecord {
     bool messageCommandSent = false;
     // Which services that are not built yet have said so in the log.
     bool aiDriverInfoNoted = false;
-    bool aiKnowledgeNoted = false;
     bool colourFileNoted = false;
 
     bool operator==(const SessionRecord&) const = default;
@@ -46,11 +45,13 @@ extern SessionCarState MutableSessionCars;
 // Pending: the colour file reader belongs to the drawing side; logs once
 // and answers 0, so the car data's first colour configuration is used.
 int LoadChosenCarColours(ColourConfig& colours, const char* carCode, const char* colourName);
-// The set-up fields of an AI car's track knowledge copied into a set-up;
-// 1 when the knowledge loaded, with its file name in fileName.
-// Pending: AI knowledge files are not read yet; logs once and answers 0
-// with the name the file would have.
-int CopyKnowledgeSetupKey(CarSetup& setup, const char* carCode, char (&fileName)[64]);
+// The set-up fields of an AI car's track knowledge for the loaded world
+// copied into a set-up; 1 when the knowledge loaded, with its file name in
+// fileName either way (ai_knowledge_load.cpp).
+int CopyKnowledgeSetupKey(CarSetup& setup, const char* carCode, char (&fileName)[KnowledgeFileNameSize]);
+// "<text> <subject>" on the message list: what the knowledge's loaders say
+// of a file they could not use.
+void ShowKnowledgeMessage(const char* text, const char* subject);
 // Halves or doubles the replay's time scale.
 // Pending: replay time scales are not built; does nothing.
 void HalveReplaySpeed();

@@ -22,11 +22,8 @@ int BuildPictures();
 int BuildRaceFiles();
 int BuildColourFiles();
 int BuildSites();
-// The AI's knowledge files of every car on every racing configuration.
-// Pending: not among the builder's steps yet: the game's line building and
-// speed profile (BuildKnowledge, UpdateKnowledge) still answer failure, so
-// the step would fail; it joins the steps after the track sites once they
-// are built.
+// The AI's knowledge files of every car on every racing configuration,
+// both ways where the site allows (after the track sites).
 int BuildKnowledgeFiles();
 
 // Opens a written site's world in a configuration and direction and loads

@@ -3,7 +3,9 @@
 // car's default set-up key and the lap time, top speed and fuel per lap of
 // the speed profile the game's own knowledge code builds from the line.
 // Each line is built by that code against the loaded world before its
-// files are written, and each file is read back through the game's reader.
+// files are written, each file is read back through the game's reader, and
+// an AI driver loads the knowledge of each line as a race would, pit line
+// included.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +26,8 @@ namespace {
 constexpr float HalfWidthStep = 0.1f;
 // The profile of the file is the car's best: grip at full scale.
 constexpr float FullSkillScale = 1.0f;
+// The skill of the AI driver that checks each file (the best).
+constexpr int AiTopSkill = 4;
 constexpr float Gravity = 9.81f;  // m/s^2
 
 // A car as the knowledge needs it: read with its default set-up.
@@ -141,69 +145,98 @@ void ProfileCar(AiKnowledge& knowledge, KnowledgeCar& car, bool closed)
 }
 
 // Writes the car's file and reads it back through the game's reader: the
-// same keys and figures must come back.
-int WriteCarKnowledge(const AiKnowledge& knowledge, int site, int configuration, int reversed, int car,
-                      const Path& path)
+// same keys and figures come back, and the set-up key is the car's default
+// set-up's.
+int WriteCarKnowledge(const AiKnowledge& knowledge, int site, int configuration, int reversed,
+                      const KnowledgeCar& car, const Path& path)
 {
     char name[KnowledgeFileNameSize];
-    KnowledgeFileNameFor(name, SiteTable[site].code, configuration, reversed, CarNameTable[car].code);
+    KnowledgeFileNameFor(name, SiteTable[site].code, configuration, reversed, CarNameTable[car.index].code);
     if (!WriteKnowledgeFile(knowledge, name))
         return BuilderFail("Could not create file : %s", name);
     AiKnowledge back;
     const int read = LoadKnowledge(back, name, path.nodeCount);
     bool same = read && back.keyCount == knowledge.keyCount && back.lapTime == knowledge.lapTime &&
                 back.fuelPerLap == knowledge.fuelPerLap && back.maxSpeed == knowledge.maxSpeed &&
-                back.finalDriveCode == knowledge.finalDriveCode;
+                back.tankCapacity == knowledge.tankCapacity &&
+                KnowledgeMatchesSetup(back, car.object.data.setups[0].setup);
     for (int k = 0; same && k < back.keyCount; k++)
-        same = back.keys[size_t(k)].endNode == knowledge.keys[size_t(k)].endNode &&
+        same = back.keys[size_t(k)].startNode == knowledge.keys[size_t(k)].startNode &&
+               back.keys[size_t(k)].endNode == knowledge.keys[size_t(k)].endNode &&
+               back.keys[size_t(k)].endAngle == knowledge.keys[size_t(k)].endAngle &&
                back.keys[size_t(k)].endOffset == knowledge.keys[size_t(k)].endOffset;
     FreeKnowledge(back);
     return same ? 1 : BuilderFail("Knowledge file does not read back : %s", name);
 }
 
-// One configuration in one direction: a line per half-width class, built
-// by the game's code against the loaded world, then every car's file.
+// An AI driver of the car takes its file as a race would: read, line built
+// over the loaded world's route and profiled, and a pit line where the
+// route has a pit lane.
+int CheckDriverKnowledge(KnowledgeCar& car, const Path& path, const char* subject)
+{
+    AiDriver* ai = CreateAiDriver(car.object, AiTopSkill);
+    const int loaded = LoadAiKnowledge(*ai);
+    const int pitLine = loaded && AiHasPitLine(*ai);
+    FreeAiDriver(ai);
+    if (!loaded)
+        return BuilderFail("%s : an AI driver of %s cannot use its knowledge", subject, CarNameTable[car.index].code);
+    if (path.secondCount > 0 && !pitLine)
+        return BuilderFail("%s : no pit line fits for %s", subject, CarNameTable[car.index].code);
+    return 1;
+}
+
+// One configuration in one direction: a line per half-width class, fitted
+// and built by the game's code against the loaded world, then every car's
+// file. The widest car of each class drives its file as an AI driver would.
 int BuildConfigurationKnowledge(int site, int configuration, int reversed,
                                 const std::vector<std::unique_ptr<KnowledgeCar>>& cars)
 {
     auto world = std::make_unique<World>();
     if (!LoadSiteConfiguration(*world, site, configuration, reversed))
         return 0;
-    const Path& path = *world->currentPath;
     // Only a racing path has AI drivers.
-    int built = 1;
-    if (!(path.flags & PathRacing)) {
+    const Path* route = world->racingPath;
+    if (!route) {
         FreeWorld(*world);
-        return built;
+        return 1;
     }
+    const Path& path = *route;
+    const PathWorld pathWorld = CurrentPathWorld();
+    char subject[64];
+    std::snprintf(subject, sizeof subject, "%s %d%s", SiteTable[site].name, configuration, reversed ? "R" : "");
     const bool closed = (path.flags & PathClosedLoop) != 0;
     std::vector<float> classes;
     for (const auto& car : cars)
         classes.push_back(car->halfWidthClass);
     std::sort(classes.begin(), classes.end());
     classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
+    int built = 1;
     for (size_t c = 0; c < classes.size() && built; c++) {
         const float halfWidth = classes[c];
         const std::vector<float> offsets = FitRacingLine(path, halfWidth);
         AiKnowledge line;
         line.keys = MakeKeySegments(ChooseRacingLineKeys(path, offsets, halfWidth));
         line.keyCount = static_cast<int32_t>(line.keys.size());
-        if (!BuildKnowledge(line, path, halfWidth)) {
-            built = BuilderFail("%s %d%s : the racing line for a half width of %.1f m does not fit the road",
-                                SiteTable[site].name, configuration, reversed ? "R" : "", double(halfWidth));
+        if (!BuildKnowledge(line, path, halfWidth, pathWorld)) {
+            built = BuilderFail("%s : the racing line for a half width of %.1f m does not fit the road", subject,
+                                double(halfWidth));
             break;
         }
+        KnowledgeCar* widest = nullptr;
         for (const auto& car : cars) {
             if (car->halfWidthClass != halfWidth)
                 continue;
             AiKnowledge knowledge = line;
             ProfileCar(knowledge, *car, closed);
-            if (!WriteCarKnowledge(knowledge, site, configuration, reversed, car->index, path)) {
+            if (!WriteCarKnowledge(knowledge, site, configuration, reversed, *car, path)) {
                 built = 0;
                 break;
             }
+            if (!widest || car->object.tuning.largerHalfWidth > widest->object.tuning.largerHalfWidth)
+                widest = car.get();
         }
-        FreeKnowledge(line);
+        if (built && widest)
+            built = CheckDriverKnowledge(*widest, path, subject);
     }
     FreeWorld(*world);
     return built;

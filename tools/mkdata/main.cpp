@@ -45,6 +45,7 @@ const BuildStep BuildSteps[] = {
     {"pictures", BuildPictures},
     {"AI names and message keys", BuildRaceFiles},
     {"track sites", BuildSites},
+    {"AI knowledge", BuildKnowledgeFiles},
 };
 
 // The JPEG library reads these variables when it encodes and would change

@@ -280,8 +280,8 @@ bool KeySpanHolds(const Path& path, const RacingLineKey& key, const std::vector<
         const float r = rebuilt[size_t(i)];
         if (std::fabs(r - fitted[size_t(i)]) > KeyTolerance)
             return false;
-        if (r < node.leftLimit + halfWidth + KeyLimitMargin + RebuildSlack ||
-            r > node.rightLimit - halfWidth - KeyLimitMargin - RebuildSlack)
+        if (r < node.leftEdge + halfWidth + KnowledgeNodeMargin + RebuildSlack ||
+            r > node.rightEdge - halfWidth - KnowledgeNodeMargin - RebuildSlack)
             return false;
     }
     return true;
@@ -291,8 +291,8 @@ bool KeySpanHolds(const Path& path, const RacingLineKey& key, const std::vector<
 
 void RacingLineBounds(const PathNode& node, float halfWidth, float& low, float& high)
 {
-    low = std::max(node.leftLimit + halfWidth + KeyLimitMargin, node.leftEdge + halfWidth) + FitSlack;
-    high = std::min(node.rightLimit - halfWidth - KeyLimitMargin, node.rightEdge - halfWidth) - FitSlack;
+    low = node.leftEdge + halfWidth + KnowledgeKeyMargin + FitSlack;
+    high = node.rightEdge - halfWidth - KnowledgeKeyMargin - FitSlack;
     if (low > high)
         low = high = (low + high) / 2;
 }
@@ -349,26 +349,21 @@ std::vector<RacingLineKey> ChooseRacingLineKeys(const Path& path, const std::vec
 
 std::vector<float> RebuildRacingLine(const Path& path, const std::vector<RacingLineKey>& keys, float halfWidth)
 {
-    std::vector<KnowledgeNode> line(path.nodes.size());
-    for (const RacingLineKey& key : keys) {
-        const PathNode& node = path.nodes[size_t(key.endNode)];
-        double sine, cosine;
-        ComputeSinCos(key.endAngle, sine, cosine);
-        line[size_t(key.endNode)].dir = {float(cosine * node.direction.x - sine * node.direction.y),
-                                         float(sine * node.direction.x + cosine * node.direction.y), node.direction.z};
-        const float low = node.leftLimit + halfWidth + KeyLimitMargin;
-        const float high = node.rightLimit - halfWidth - KeyLimitMargin;
-        line[size_t(key.endNode)].offset = Clamp(key.endOffset, low, high);
+    AiKnowledge line;
+    line.keys.resize(keys.size());
+    for (size_t k = 0; k < keys.size(); k++) {
+        line.keys[k].startNode = keys[k].startNode;
+        line.keys[k].endNode = keys[k].endNode;
+        line.keys[k].endAngle = keys[k].endAngle;
+        line.keys[k].endOffset = keys[k].endOffset;
     }
-    for (const RacingLineKey& key : keys) {
-        KnowledgeSegment segment;
-        SetupNodeCubic(segment, path, line.data(), key.startNode, key.endNode, line[size_t(key.startNode)].offset,
-                       line[size_t(key.endNode)].offset, halfWidth);
-        SampleCubicOffsets(segment, path, line.data());
-    }
-    std::vector<float> offsets(line.size());
-    for (size_t i = 0; i < line.size(); i++)
-        offsets[i] = line[i].offset;
+    line.keyCount = static_cast<int32_t>(line.keys.size());
+    // Only the offsets are read: they are sampled before the line is put
+    // on the ground, which fails at the first node too near an edge.
+    BuildKnowledge(line, path, halfWidth, PathWorld{});
+    std::vector<float> offsets(line.nodes.size());
+    for (size_t i = 0; i < line.nodes.size(); i++)
+        offsets[i] = line.nodes[i].offset;
     return offsets;
 }
 

@@ -6,14 +6,8 @@
 
 #include <vector>
 
+#include "session/services.h"
 #include "world/services.h"
-
-// The game clamps a key's offset to the car's half width plus this much
-// inside the node's limits (m).
-constexpr float KeyLimitMargin = 1.0f;
-// The game refuses a whole line when any node of it comes closer to a limit
-// than the car's half width plus this much (m).
-constexpr float LineLimitMargin = 0.9f;
 
 // One key of a line: the line runs from the previous key's end node (or the
 // path's first node) to endNode, which it passes at endOffset (m across the
@@ -25,9 +19,9 @@ struct RacingLineKey {
 };
 
 // The offsets (m) between which the fitted line keeps the car's middle at a
-// node: the car's whole width on the road, and its half width plus
-// KeyLimitMargin inside the limits, with a little slack for the cubics
-// between keys. A node too narrow for the car gives its middle.
+// node: its half width plus the game's key margin (KnowledgeKeyMargin)
+// inside the road's edges, with a little slack for the cubics between keys.
+// A node too narrow for the car gives its middle.
 void RacingLineBounds(const PathNode& node, float halfWidth, float& low, float& high);
 
 // The line of least summed squared curvature through the path's nodes
@@ -45,9 +39,9 @@ std::vector<float> FitRacingLine(const Path& path, float halfWidth);
 std::vector<RacingLineKey> ChooseRacingLineKeys(const Path& path, const std::vector<float>& offsets, float halfWidth);
 
 // The offsets of the line the game rebuilds from the keys for a car of the
-// half width: each key's offset clamped inside the limits and its direction
-// turned from its node's, then the cubic of each key sampled on the nodes
-// between its start and its end.
+// half width (the game's BuildKnowledge over the path): each key's offset
+// clamped inside the road and its direction turned from its node's, then
+// the cubic of each key sampled on the nodes between its start and its end.
 std::vector<float> RebuildRacingLine(const Path& path, const std::vector<RacingLineKey>& keys, float halfWidth);
 
 // The summed squared curvature of a line of offsets through the path's

@@ -23,6 +23,17 @@ constexpr int PitBoxes = MaxStartPlaces;
 constexpr double PitBoxSpacing = 8.0, GarageSpacing = 14.0, GarageBeyondWall = 6.0;
 // The pit lane's speed limit as stored (km/h - 1).
 constexpr uint8_t PitSpeedByte = 80 - 1;
+// The pit lane's node list (the path's second list, the AI's pit lane):
+// nodes this far apart along the pit section, the lane straight from this
+// far before the first box to as far after the last, turning in from the
+// track over this length at either end, and starting and ending this far
+// inside the track's left edge, within the road the AI's pit line joins
+// from. Its first node (and, for the reversed direction, its last) marks
+// the lane's start.
+constexpr double PitNodeSpacing = 4.0, PitLaneBeyondBoxes = 20.0, PitLaneTurnIn = 40.0, PitLaneTrackInset = 1.5;
+constexpr double PitLaneSectionMargin = 4.0;
+constexpr float PitRoadHalfWidth = 3.5f;  // the pit road of WithPitLane
+constexpr uint8_t PitLaneStartKind = 0x08;
 // Cameras along the roads, this far apart; their zones reach this far round them.
 constexpr double CameraSpacing = 400, CameraZone = 200, CameraHeight = 5;
 constexpr int MaxCameras = MaxZonePoints / 4;
@@ -180,6 +191,73 @@ void AddPits(World& world, const SiteDesign& design)
     zone->halfSecond = static_cast<float>((lane - garageQ) / 2 + 8);
 }
 
+// The pit lane's offset across the pit section at s: on the track near its
+// ends, on the pit road between them, a smooth turn between.
+struct PitLaneCourse {
+    double from = 0, laneFrom = 0, laneTo = 0, to = 0;  // m along the section
+    double track = 0, lane = 0;                          // m across
+
+    double Across(double s) const
+    {
+        const double t = s < laneFrom ? (s - from) / (laneFrom - from) : s > laneTo ? (to - s) / (to - laneTo) : 1;
+        const double u = std::clamp(t, 0.0, 1.0);
+        return track + (lane - track) * u * u * (3 - 2 * u);
+    }
+};
+
+PitLaneCourse MakePitLaneCourse(const SiteDesign& design, const RoadSection& section)
+{
+    PitLaneCourse c;
+    c.track = -(section.cross.halfRoad - PitLaneTrackInset);
+    c.lane = PitLaneOffset(section.cross);
+    c.from = std::max(PitLaneSectionMargin, design.pitFrom - PitLaneBeyondBoxes - PitLaneTurnIn);
+    c.to = std::min(section.length - PitLaneSectionMargin, design.pitTo + PitLaneBeyondBoxes + PitLaneTurnIn);
+    c.laneFrom = std::max(design.pitFrom - PitLaneBeyondBoxes, c.from + PitLaneTurnIn / 2);
+    c.laneTo = std::min(design.pitTo + PitLaneBeyondBoxes, c.to - PitLaneTurnIn / 2);
+    return c;
+}
+
+// The pit lane's nodes in the section's direction.
+std::vector<PathNode> MakePitLaneNodes(const SiteDesign& design)
+{
+    const RoadSection& section = design.roads.sections[size_t(design.pitSection)];
+    const PitLaneCourse course = MakePitLaneCourse(design, section);
+    const int count = std::max(2, static_cast<int>(std::lround((course.to - course.from) / PitNodeSpacing)) + 1);
+    const double step = (course.to - course.from) / (count - 1);
+    std::vector<PathNode> nodes(static_cast<size_t>(count));
+    for (int i = 0; i < count; i++) {
+        const double s = course.from + i * step;
+        const Spot at = SpotOn(section, s, course.Across(s));
+        // The direction from the lane's points half a metre either side.
+        const Spot before = SpotOn(section, s - 0.5, course.Across(s - 0.5));
+        const Spot after = SpotOn(section, s + 0.5, course.Across(s + 0.5));
+        const double dx = after.x - before.x, dy = after.y - before.y, dz = after.z - before.z;
+        const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+        PathNode& node = nodes[size_t(i)];
+        node.kind = i == 0 || i == count - 1 ? PitLaneStartKind : 0;
+        node.centre = MakeFixedVector(FixedFromMetres(at.x).raw, FixedFromMetres(at.y).raw, FixedFromMetres(at.z).raw);
+        node.direction = {float(dx / length), float(dy / length), float(dz / length)};
+        node.leftEdge = node.leftLimit = -PitRoadHalfWidth;
+        node.rightEdge = node.rightLimit = PitRoadHalfWidth;
+    }
+    return nodes;
+}
+
+// Every racing configuration that drives the pit section gets the pit lane.
+void AddPitLanePaths(World& world, const SiteDesign& design)
+{
+    const std::vector<PathNode> lane = MakePitLaneNodes(design);
+    const std::vector<RoadLoop>& loops = design.roads.loops;
+    for (size_t n = 0; n < loops.size() && n < world.configs.size(); n++) {
+        const std::vector<int>& sections = loops[n].sections;
+        if (!loops[n].racing || std::find(sections.begin(), sections.end(), design.pitSection) == sections.end())
+            continue;
+        Path& path = world.configs[n].path;
+        path.secondNodes = lane;
+        path.secondCount = static_cast<int32_t>(lane.size());
+    }
+}
+
 void AddCamera(World& world, const Spot& at)
 {
     if (world.zonePoints.size() + 4 > size_t(MaxZonePoints))
@@ -329,6 +407,7 @@ void AddSiteObjects(World& world, const SiteDesign& design)
     for (size_t n = 0; n < design.roads.loops.size(); n++)
         AddLoopStarts(world, design.roads, int(n), design.wideGrids);
     AddPits(world, design);
+    AddPitLanePaths(world, design);
     AddStraightScenery(world, design);
     AddScenery(world, design.roads);
     AddEndBarriers(world, design.roads);
