@@ -2,9 +2,7 @@
 // direction the world is in, the racing line rebuilt over the route, the
 // pit line where the route has a pit lane, and the speed profiles of both
 // for the driver's skill; and the set-up key an AI car takes from its file.
-#include <cmath>
 #include <cstdio>
-#include <numbers>
 
 #include "session/ai_driver_record.h"
 #include "session/local.h"
@@ -13,18 +11,6 @@ namespace {
 
 // Shown when the file's line does not fit the route's road.
 constexpr const char* RegenerateText = "AI path info must be regenerated";
-
-// The car's turning circle at full lock (m): its wheelbase over the sine of
-// the set-up's steering lock; the wheelbase itself without a lock.
-float TurnRadius(const CarObject& car)
-{
-    const int lockDegrees = car.data.setup ? car.data.setup->maxLock : 0;
-    if (lockDegrees <= 0)
-        return car.tuning.wheelbase;
-    double sine = 0, cosine = 0;
-    ComputeSinCos(double(lockDegrees) * std::numbers::pi / 180, sine, cosine);
-    return float(double(car.tuning.wheelbase) / sine);
-}
 
 } // namespace
 
@@ -65,14 +51,7 @@ int LoadAiKnowledge(AiDriver& ai, const AiRaceView& view)
         if (!ai.hasPitLine)
             FreeKnowledge(ai.pitKnowledge);
     }
-    AiUpdateMainProfile(ai, view);
-    if (ai.hasPitLine)
-        AiUpdatePitProfile(ai);
-    ai.turnRadius = TurnRadius(car);
-    // The rear axle's distance from the car's centre: the point the car is
-    // placed on its garage mark by.
-    ai.axleOffset = std::fabs(car.tuning.axleY[0]);
-    ai.pitSpeedLimit = view.pitSpeedLimit;
+    AiPrepareKnowledge(ai, view);
     return 1;
 }
 

@@ -7,13 +7,28 @@
 #include "session/ai_driver_record.h"
 #include "session/local.h"
 
+namespace {
+
+// The car's turning circle at full lock (m): its wheelbase over the sine of
+// the set-up's steering lock; the wheelbase itself without a lock.
+float TurnRadius(const CarObject& car)
+{
+    const int lockDegrees = car.data.setup ? car.data.setup->maxLock : 0;
+    if (lockDegrees <= 0)
+        return car.tuning.wheelbase;
+    double sine = 0, cosine = 0;
+    ComputeSinCos(double(lockDegrees) * std::numbers::pi / 180, sine, cosine);
+    return float(double(car.tuning.wheelbase) / sine);
+}
+
+} // namespace
+
 void AiSetCarFigures(AiDriver& ai, const AiRaceView& view)
 {
     const CarObject& car = *ai.car;
-    const float lockDegrees = car.data.setup ? float(car.data.setup->maxLock) : 0.0f;
-    double sine = 0, cosine = 0;
-    ComputeSinCos(double(lockDegrees) * (std::numbers::pi / 180), sine, cosine);
-    ai.turnRadius = sine > 0 ? float(double(car.tuning.wheelbase) / sine) : 0.0f;
+    ai.turnRadius = TurnRadius(car);
+    // The rear axle's distance from the car's centre: the point the car is
+    // placed on its garage mark by.
     ai.axleOffset = std::fabs(car.tuning.axleY[0]);
     ai.pitSpeedLimit = view.pitSpeedLimit;
 }
