@@ -38,6 +38,7 @@ constexpr int FirstGearSteps = 60;         // steps it then holds first gear by 
 constexpr float LooseGroundThrottle = 0.4f;
 constexpr float LooseGroundSpeed = 3.0f;
 constexpr uint32_t StartClockMs = 1000;
+constexpr int ResultFrames = 100;          // frames run after the last car finished
 constexpr uint16_t StartRandom = 0x2B1D;   // the world's random seed, so the lights' delay is fixed
 
 // The input words the robots write, and the gears they name with the
@@ -452,6 +453,13 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
             UpdateSession(CurrentSession);
         }
         outcome.finished = CurrentRace && EveryCarFinished(*CurrentRace) ? 1 : 0;
+        // The last finisher's result row is confirmed some frames after its
+        // finish: the race runs on for a moment.
+        for (int frame = 0; outcome.finished && frame < ResultFrames && CurrentSession; ++frame) {
+            clock += uint32_t(options.frameMs);
+            SetClock(clock, options.frameMs);
+            UpdateSession(CurrentSession);
+        }
         if (CurrentRace) {
             outcome.steps = CurrentRace->stepCounter;
             TraceResults(*CurrentRace, outcome.trace);
