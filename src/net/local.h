@@ -47,7 +47,7 @@ struct NetRecord {
     bool sendOnLinkNoted = false, sendImmediateNoted = false;
     bool immediatePacketNoted = false, admissionNoted = false;
     bool posFrameNoted = false;
-    bool layoutPacketsNoted = false, carInfoNoted = false;
+    bool layoutPacketsNoted = false;
 
     bool operator==(const NetRecord&) const = default;
 };
@@ -311,7 +311,9 @@ uint32_t FrameDueByClock();
 // connection with admin rights; the world keeps no layout objects yet, so
 // they are logged once and change nothing.
 void HandleLayoutPacket(int c, const uint8_t* packet, int length);
-// Pending: the host's car check of a player's car block and the car's
-// loading; until the car information checks are built a block naming a
-// car of the car table is stored in the slot, any other is refused.
-void ApplyCarInfo(int c, RacePlayer& slot, const PlayerCarBlock& block, uint32_t checkValue);
+// A player's car information packet (the join record's 212 bytes, texts
+// already ended) from connection c: the car block is deciphered into the
+// slot and its car loaded (in a running race, put into the session); a car
+// not in the car table is refused on every computer, and the host drops a
+// guest whose car is unknown or not allowed (car_info.cpp).
+void ApplyCarInfo(RacePlayer& slot, const uint8_t* packet, int c);

@@ -17,8 +17,12 @@ namespace {
 
 // Where a player descriptor and a car block start in their packets.
 constexpr int JoinDescriptorAt = 4;
-constexpr int CarInfoCheckAt = 4;
-constexpr int CarInfoBlockAt = 8;
+// The last bytes of the car name and the skin name in the car information
+// packet, set to zero before it is used.
+constexpr int CarInfoCarNameEnd = JoinRecordBlockOffset + offsetof(PlayerCarBlock, carName) + CarFullNameSize - 1;
+constexpr int CarInfoSkinNameEnd =
+    JoinRecordBlockOffset + offsetof(PlayerCarBlock, colours) + sizeof(ColourConfig::name) - 1;
+static_assert(CarInfoCarNameEnd == 43 && CarInfoSkinNameEnd == 59);
 // Packet 6: take-over flag, then the new name (24) and plate (8).
 constexpr int RenameNameAt = 4;
 constexpr int RenamePlateAt = RenameNameAt + PlayerNameSize;
@@ -111,11 +115,11 @@ void HandleCarInfo(int c, const uint8_t* packet)
         ReportLine(ColourLightRed, "Could not add car info - unknown id");
         return;
     }
-    PlayerCarBlock block;
-    std::memcpy(&block, packet + CarInfoBlockAt, sizeof block);
-    block.carName[CarFullNameSize - 1] = 0;
-    SanitiseSkinName(block.colours.name, sizeof block.colours.name);
-    ApplyCarInfo(c, *slot, block, ReadPacketLong(packet + CarInfoCheckAt));
+    uint8_t record[JoinRecordSize];
+    std::memcpy(record, packet, JoinRecordSize);
+    record[CarInfoCarNameEnd] = 0;
+    record[CarInfoSkinNameEnd] = 0;
+    ApplyCarInfo(*slot, record, c);
 }
 
 // --- Names, figures, helmets and flags.

@@ -1,7 +1,8 @@
 // What the multiplayer layer gives the race: the frame road for its game
 // packets, the game frame it processes, the connections and their names, and
-// the session's votes and ids. The race's other network hooks keep their
-// offline bodies until the parts they reach are built.
+// the session's votes (each connection's, the decided one, the refusal to
+// the voter) and ids. The race's other network hooks keep their offline
+// bodies until the parts they reach are built.
 #include "net/local.h"
 #include "session/services.h"
 
@@ -100,7 +101,23 @@ void InstallNetSessionHooks()
         const Connection* record = ConnectionAt(c);
         return record ? int(record->gameVote) : 0;
     };
+    hooks.setConnectionVote = [](int c, int vote) {
+        if (ConnectionAt(c))
+            MutableConnectionTable.connections[c].gameVote = static_cast<uint8_t>(vote);
+    };
     hooks.clearGameVotes = ClearGameVotes;
+    hooks.hasDecidedVote = [] { return SessionVotes.decidedVote != 0 ? 1 : 0; };
+    // A connection whose car left no longer votes on the race.
+    hooks.clearConnectionInRace = [](int c) {
+        if (ConnectionAt(c))
+            MutableConnectionTable.connections[c].gameVote = 0;
+    };
+    hooks.sendToConnection = [](int c, const uint8_t* bytes, int length) {
+        const int link = FindClient(c, nullptr);
+        if (link >= 0)
+            SendImmediatePacket(link, bytes, length);
+    };
+    hooks.postponeStateCheck = [](int) { PostponeStateCheck(); };
     hooks.raceRequest = CarryOutRaceRequest;
     SetRaceHooks(hooks);
 }

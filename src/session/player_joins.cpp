@@ -126,7 +126,14 @@ int CheckSlotBeforeStart(const RacePlayer& slot, int offRoad, int& queued)
             return 0;
         }
     }
-    const int special = CountSpecialTyres(slot.carBlock.setup);
+    return CheckSetupTyres(slot.carBlock.setup, offRoad);
+}
+
+} // namespace
+
+int CheckSetupTyres(const CarSetup& setup, int offRoad)
+{
+    const int special = CountSpecialTyres(setup);
     if (offRoad && special == 0)
         return 1;
     if (!offRoad && special == BothAxles)
@@ -134,7 +141,11 @@ int CheckSlotBeforeStart(const RacePlayer& slot, int offRoad, int& queued)
     return 0;
 }
 
-} // namespace
+void ShowTyreWarning(int warning)
+{
+    if (warning)
+        GetRaceHooks().printNotice(GetText(warning == 1 ? TX_3a_w_rd_rly : TX_3a_w_rly_rd));
+}
 
 void SetPlayerCarFromName(PlayerCarBlock& block, const char* carName)
 {
@@ -315,8 +326,7 @@ int CheckPlayersBeforeStart(Race& race)
     for (int i = 0; i < RaceSlotsInUse(race); ++i)
         if (const int found = CheckSlotBeforeStart(race.players[i], offRoad, queued))
             warning = found;
-    if (warning)
-        GetRaceHooks().printNotice(GetText(warning == 1 ? TX_3a_w_rd_rly : TX_3a_w_rly_rd));
+    ShowTyreWarning(warning);
     if (queued)
         GetRaceHooks().sendGameBundle(1);
     return 1;

@@ -47,6 +47,11 @@ int IsRaceFull(const Race& race);
 // The next local or AI slot without a car block sends its join record,
 // unless a join is under way.
 void AddNextAiDriver(Race& race);
+// The warning a set-up earns on the loaded world: 0 none, 1 road tyres on
+// a mostly off-road track, 2 loose-surface tyres on both axles on a road
+// track; ShowTyreWarning shows it as a notice.
+int CheckSetupTyres(const CarSetup& setup, int offRoad);
+void ShowTyreWarning(int warning);
 // Before a race starts: too many players for the start places clears them
 // all; AI cars that cannot run off-road leave a mostly off-road track;
 // tyres that do not suit the track are warned about. 0 without a world.

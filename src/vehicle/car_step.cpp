@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int Neutral = 1, FirstGear = 2;
+constexpr int Reverse = 0, Neutral = 1, FirstGear = 2;
 // Most change of the clutch, throttle and brake values per step.
 constexpr float PedalStep = 0.2f;
 // The anti-lock timer, s, and the brake it lets through while it runs:
@@ -239,7 +239,11 @@ void UpdateGearBookkeeping(CarObject& car)
         car.step.lastGearSeen = uint8_t(car.step.gear);
     }
     const int gear = Clamp(car.step.gear, 0, 8);
-    car.step.totalRatio = car.tuning.gearRatios[gear] * car.tuning.finalDrive;
+    // The car data gives every gear's ratio as a size; reverse turns the
+    // wheels the other way, so its total ratio is negative (the engine
+    // speed the wheels imply stays positive while the car backs off).
+    const float ratio = gear == Reverse ? -std::fabs(car.tuning.gearRatios[gear]) : car.tuning.gearRatios[gear];
+    car.step.totalRatio = ratio * car.tuning.finalDrive;
     car.step.tcFactor = 1;
     car.step.engineBrakeFactor = 1;
 }

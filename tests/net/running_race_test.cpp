@@ -21,6 +21,12 @@ namespace {
 constexpr int LapSite = 0, LapConfiguration = 1;
 constexpr const char* TestCar = "WQ SPORT";
 constexpr int FrameMs = 10;
+// Frames for a decided vote to act: its online countdown with several
+// connections (300) and the processing delay.
+constexpr int DecidedVoteFrames = 330;
+// Frames past the set-up's start after which a car that joins stays: 12 s
+// of racing after the lights.
+constexpr int LateJoinFrames = 1100;
 
 std::string GameFolder()
 {
@@ -96,6 +102,40 @@ Bytes Join(int connection, int type, int playerId, const char* name)
     d.playerId = uint8_t(playerId);
     std::memcpy(packet.data() + 4, &d, sizeof d);
     return packet;
+}
+
+// A car information packet for a player: the car block of the named car,
+// its set-up enciphered under the player's key.
+Bytes CarInfo(int playerId, const char* carName)
+{
+    RacePlayer sender;
+    sender.descriptor = Player(playerId)->descriptor;
+    SetPlayerCarFromName(sender.carBlock, TestCar);
+    CopyFixedString(sender.carBlock.carName, carName, CarFullNameSize);
+    JoinRecord record;
+    record.bytes[0] = GpCarInfo;
+    FillJoinRecordBlock(sender, record);
+    return Bytes(record.bytes, record.bytes + JoinRecordSize);
+}
+
+// Whether the player's slot holds the named car's block with the set-up
+// an AI driver of it gets (the block arrived deciphered).
+bool HasCarOf(int playerId, const char* carName)
+{
+    const RacePlayer* slot = Player(playerId);
+    if (!slot || std::strcmp(slot->carBlock.carName, carName) != 0)
+        return false;
+    PlayerCarBlock expected;
+    SetAiPlayerCar(expected, 0, carName);
+    return std::memcmp(&expected.setup, &slot->carBlock.setup, sizeof expected.setup) == 0;
+}
+
+// Whether the host dropped the first guest (it is kicked, or already gone
+// with its driver).
+bool GuestDropped()
+{
+    const Connection& guest = ConnectionTable.connections[1];
+    return guest.kickState != KickNone || guest.leaving || ConnectionTable.count == 2;
 }
 
 // Whether the car stands within a few metres of one of the site's pit boxes.
@@ -186,12 +226,32 @@ struct RaceCase {
 
 const RaceCase Cases[] = {
     // Joins: an AI driver of the host joins the running race and sends its
-    // car; a guest's second driver is beyond its one car and told to leave.
-    {"host's AI driver joins", [] { Send(0, Join(0, PlayerAi, 4, "Robot 1")); }, 20,
+    // car, whose set-up arrives deciphered and whose car leaves the pits;
+    // within the race's first 12 s the host sends such a car out again; a
+    // guest's second driver is beyond its one car and told to leave.
+    {"host's AI driver joins",
      [] {
-         return CurrentRace->playerCount == 4 && Player(4) && std::strcmp(Player(4)->carBlock.carName, TestCar) == 0;
+         RunFrames(LateJoinFrames);
+         Send(0, Join(0, PlayerAi, 4, "Robot 1"));
      },
-     ""},
+     20, [] { return CurrentRace->playerCount == 4 && HasCarOf(4, TestCar) && Player(4)->car; },
+     "Robot 1 left the pits (WQ SPORT)"},
+    {"a join in the race's first seconds is sent out", [] { Send(0, Join(0, PlayerAi, 4, "Robot 1")); }, 20,
+     [] { return CurrentRace->playerCount == 3 && !Player(4); }, "Robot 1 left the pits"},
+    // Car information from a guest for its driver, who has a car: the car
+    // stays, and the host drops a guest whose car is unknown or not allowed.
+    {"a second car for a driver", [] { Send(1, CarInfo(2, TestCar)); }, 1,
+     [] { return Player(2) && Player(2)->car && ConnectionTable.connections[1].kickState == KickNone; },
+     "Guest1 already has a car"},
+    {"a car not allowed",
+     [] {
+         MutableRaceOptions.allowedCars &= ~(1u << FindCarByName(TestCar));
+         Send(1, CarInfo(2, TestCar));
+     },
+     1, [] { return GuestDropped(); }, "Unknown car - guest disconnected"},
+    {"an unknown car", [] { Send(1, CarInfo(2, "NO SUCH CAR")); }, 1,
+     [] { return GuestDropped(); },
+     "Unknown car refused : NO SUCH CAR"},
     {"a guest's second driver is refused", [] { Send(1, Join(1, PlayerAi, 5, "Robot 2")); }, 20,
      [] { return CurrentRace->playerCount == 3 && !Player(5) && Player(2) && Player(2)->car; }, ""},
     // Leaves: to the pits (the player stays without a car), to the
@@ -202,6 +262,22 @@ const RaceCase Cases[] = {
      "Guest2 joined the spectators"},
     {"leave on the wrong route", [] { Send(0, Control(9, 2, 2)); }, 1, [] { return !Player(2); },
      "Guest1 took the wrong route"},
+    // Votes: two of the three connections with drivers decide, one does
+    // not, the host's own vote decides alone, and a second identical vote
+    // withdraws the first. A decided vote acts after its countdown of 300
+    // frames (online, several connections).
+    {"two of three vote to end", [] { Send(1, Control(0)); Send(2, Control(0)); }, DecidedVoteFrames,
+     [] { return GameKind == 1; }, "Guest2 voted to end the race"},
+    {"one of three votes to end", [] { Send(1, Control(0)); }, DecidedVoteFrames,
+     [] { return GameKind == 2 && ConnectionTable.connections[1].gameVote == 1 && SessionVotes.decidedVote == 0; },
+     "Guest1 voted to end the race"},
+    {"the host's own vote ends the race", [] { Send(0, Control(0)); }, DecidedVoteFrames, [] { return GameKind == 1; },
+     ""},
+    {"a second vote withdraws the first", [] { Send(1, Control(0)); Send(1, Control(0)); Send(2, Control(0)); },
+     DecidedVoteFrames, [] { return GameKind == 2 && ConnectionTable.connections[1].gameVote == 0; }, ""},
+    {"two of three vote to qualify", [] { Send(1, Control(2)); Send(2, Control(2)); }, DecidedVoteFrames,
+     [] { return GameKind == 2 && RacePhase == 2 && ConnectionTable.connections[1].gameVote == 0; },
+     "Guest1 voted to qualify"},
     // A guest's restart vote three seconds into the race comes too early:
     // every vote is cancelled.
     {"an early restart vote", [] { Send(2, Control(0)); Send(1, Control(1)); }, 20,

@@ -4,8 +4,10 @@
 // they use no library call whose result may differ between machines.
 #include "support/headless_race.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <numbers>
 #include <vector>
@@ -31,7 +33,12 @@ constexpr int ReverseSteps = 300;          // steps it backs off for
 constexpr float MinimumFollowSpeed = 4.0f; // m/s: a robot behind a slower car still creeps on
 constexpr float LaneOffset = 2.0f;         // m: the farthest a robot keeps from the path across
 constexpr int FirstGearSteps = 60;         // steps it then holds first gear by the H-shifter word
+// The most throttle a robot gives off the road once it rolls faster than
+// LooseGroundSpeed (m/s); slower, it needs all of it to get out of gravel.
+constexpr float LooseGroundThrottle = 0.4f;
+constexpr float LooseGroundSpeed = 3.0f;
 constexpr uint32_t StartClockMs = 1000;
+constexpr int ResultFrames = 100;          // frames run after the last car finished
 constexpr uint16_t StartRandom = 0x2B1D;   // the world's random seed, so the lights' delay is fixed
 
 // The input words the robots write, and the gears they name with the
@@ -41,12 +48,21 @@ constexpr int SteerWord = 0, ThrottleWord = 1, BrakeWord = 2, ShiftUpWord = 3, S
 constexpr uint16_t ReverseGear = 0, NeutralGear = 1, FirstGear = 2;
 
 // What a robot remembers between steps: how long it has been stuck, and
-// while it backs off from a wall or a car, how long it still reverses.
+// while it backs off from a wall or a car, how long it still reverses; the
+// path node where it last backed off (-1 none).
 struct RobotMemory {
     int stuckSteps = 0;
     int reverseSteps = 0;
     int firstGearSteps = 0;
+    int backOffNode = -1;
 };
+// A robot stuck again this close (nodes) to where it backed off has not got
+// away (beached in a gravel trap, say): it asks for its car to be reset, as
+// the program's AI drivers do.
+constexpr int BackOffReach = 3;
+// A car whose up axis leans further than this (its vertical component) lies
+// on its side or roof and cannot back off: it asks for a reset at once.
+constexpr float UprightUp = 0.5f;
 
 // What the robots know of the track and what the run writes.
 struct RobotRace {
@@ -162,8 +178,8 @@ void ChooseShiftWords(CarObject& car, RobotMemory& memory)
 
 // A robot that asks for speed and does not move is stuck against a wall or
 // a car: it backs off with the wheels turned the other way, then pulls away
-// in first gear.
-void WatchForStuck(RobotMemory& memory, float speed, float wantedSpeed)
+// in first gear; stuck again where it backed off, it asks for a reset.
+void WatchForStuck(CarObject& car, int node, RobotMemory& memory, float speed, float wantedSpeed)
 {
     if (memory.reverseSteps > 0) {
         if (--memory.reverseSteps == 0)
@@ -175,8 +191,30 @@ void WatchForStuck(RobotMemory& memory, float speed, float wantedSpeed)
     memory.stuckSteps = speed < StuckSpeed && wantedSpeed > 2 * StuckSpeed ? memory.stuckSteps + 1 : 0;
     if (memory.stuckSteps > StuckSteps) {
         memory.stuckSteps = 0;
+        const int n = Robots.path->nodeCount;
+        const int apart = std::abs(node - memory.backOffNode) % n;
+        const bool upright = car.rotation.m[8] >= UprightUp;
+        if (!upright || (memory.backOffNode >= 0 && std::min(apart, n - apart) <= BackOffReach)) {
+            RequestCarReset(car, 0);
+            memory.backOffNode = -1;
+            return;
+        }
         memory.reverseSteps = ReverseSteps;
+        memory.backOffNode = node;
     }
+}
+
+// Whether a driven wheel stands on grass, gravel or sand, where a rolling
+// robot keeps the throttle low so that the wheels do not spin the car round.
+bool IsOnLooseGround(const CarObject& car)
+{
+    for (int w = 0; w < car.wheelCount; ++w) {
+        const Wheel& wheel = car.wheels[w];
+        if (wheel.driven && wheel.surfaceKind >= 0 && wheel.surfaceKind < SurfaceKindCount &&
+            SurfaceKindTable[wheel.surfaceKind].loose)
+            return true;
+    }
+    return false;
 }
 
 // Standing on the grid until the start lights go out: brakes on, no gear.
@@ -226,7 +264,7 @@ void DriveRobot(const Race& race, CarObject& car, RobotMemory& memory)
     const float lock = float(car.data.setup->maxLock) * std::numbers::pi_v<float> / 180.0f;
     float steer = 2 * car.tuning.wheelbase * across / (along * along + across * across + 1.0f);
     const float wanted = SpeedOfCarAhead(race, car, forwardX, forwardY, Robots.allowedSpeed[size_t(node)]);
-    WatchForStuck(memory, speed, Robots.allowedSpeed[size_t(node)]);
+    WatchForStuck(car, node, memory, speed, Robots.allowedSpeed[size_t(node)]);
     float error = wanted - speed;
     if (memory.reverseSteps > 0) {
         steer = steer > 0 ? -lock : lock;
@@ -235,7 +273,9 @@ void DriveRobot(const Race& race, CarObject& car, RobotMemory& memory)
     float word = 32768.0f - steer / lock * 32768.0f;
     word = word < 1 ? 1 : word > 65535 ? 65535 : word;
     words[SteerWord] = uint16_t(word);
-    words[ThrottleWord] = Pedal(0.3f + 0.3f * error);
+    const float throttle = 0.3f + 0.3f * error;
+    const bool holdBack = speed > LooseGroundSpeed && IsOnLooseGround(car);
+    words[ThrottleWord] = Pedal(holdBack ? std::fmin(throttle, LooseGroundThrottle) : throttle);
     words[BrakeWord] = Pedal(error < -1 ? -0.2f * error : 0);
     ChooseShiftWords(car, memory);
 }
@@ -419,6 +459,13 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
             UpdateSession(CurrentSession);
         }
         outcome.finished = CurrentRace && EveryCarFinished(*CurrentRace) ? 1 : 0;
+        // The last finisher's result row is confirmed some frames after its
+        // finish: the race runs on for a moment.
+        for (int frame = 0; outcome.finished && frame < ResultFrames && CurrentSession; ++frame) {
+            clock += uint32_t(options.frameMs);
+            SetClock(clock, options.frameMs);
+            UpdateSession(CurrentSession);
+        }
         if (CurrentRace) {
             outcome.steps = CurrentRace->stepCounter;
             TraceResults(*CurrentRace, outcome.trace);
