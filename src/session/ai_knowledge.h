@@ -143,10 +143,9 @@ void InterpolateKnowledgeNode(KnowledgeNode& out, const KnowledgeNode& a, const 
                               int withArc);
 
 // The driver's knowledge.
-// Pending: LoadAiKnowledge, BuildAiPitLine and DrawKnowledgeLine wait for
-// the AI driver's record and the scene drawing (ai_knowledge_pending.cpp):
-// the two builds log once and answer 0 (no knowledge, no pit line), the
-// drawing draws nothing.
+// Pending: BuildAiPitLine and DrawKnowledgeLine wait for the world's pit
+// lanes and the scene drawing (ai_knowledge_pending.cpp): the pit line
+// logs once and answers 0 (no pit line), the drawing draws nothing.
 
 // Loads, builds and profiles the driver's main line and, where the path
 // has a pit lane, its pit line. 0 when there is no usable knowledge.
