@@ -473,7 +473,9 @@ float EnsureKnowledgeFile(CarObject& car)
     knowledge.frontWing = setup.frontWing;
     knowledge.finalDriveCode = setup.finalDrive;
     ComputeCarCapability(knowledge);
-    UpdateKnowledge(knowledge, 0, 1.0f, -1, closed ? 1 : 0, nullptr);
+    // The display's profile: braking and the engine's acceleration both
+    // limit the speed, as they do on a lap.
+    UpdateKnowledge(knowledge, 1, 1.0f, -1, closed ? 1 : 0, nullptr);
     for (const KnowledgeNode& node : knowledge.nodes)
         knowledge.maxSpeed = std::fmax(knowledge.maxSpeed, node.speed);
     knowledge.lapTime = ProfileLapSeconds(knowledge, closed);
