@@ -25,13 +25,6 @@ constexpr float TyreRollingCoefficient = 0.015f;
 // Tarmac-like surfaces (class 0): friction values are taken a little
 // below the table's, and braking and driving a little above it.
 constexpr float HardSurfaceFriction = 0.95f;
-// The share of the grip table's friction that the tyres hold through a
-// corner of the car step: their force falls away past the peak slip and
-// the load moves across the car, so a profile of the table's full figure
-// asks for more than the car has, and the driver runs wide at every
-// corner's entry. Measured by an AI driver alone: clean laps up to this
-// share, off the road above it.
-constexpr float HeldTyreFriction = 0.88f;
 constexpr float HardSurfaceLongitudinal = 1.15f / 0.95f;
 
 // The figures of the car that the profile reads, gathered once.
