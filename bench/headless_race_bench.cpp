@@ -2,7 +2,10 @@
 // the data builder's folder through the session's frame, its 10 ms steps,
 // the world's lights and the physics with contacts. Reported as simulated
 // car-seconds per CPU second for 1, 20 and 32 cars (each run is a fresh
-// race of 20 s of game time, in 16 ms frames).
+// race of 20 s of game time, in 16 ms frames); and the same for a race of
+// 20 of the program's AI drivers in mixed cars of one class, 60 s of game
+// time each, which includes the drivers' knowledge and profiles being
+// built at the start.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -14,6 +17,7 @@
 namespace {
 
 constexpr int RaceSeconds = 20;
+constexpr int AiRaceSeconds = 60;
 
 bool EnterGameFolder()
 {
@@ -24,17 +28,14 @@ bool EnterGameFolder()
     return true;
 }
 
-void BM_HeadlessRace(benchmark::State& state)
+// Runs the race once per iteration and reports the car-seconds simulated
+// per CPU second.
+void RunRaces(benchmark::State& state, const HeadlessRaceOptions& options)
 {
     if (!EnterGameFolder()) {
         state.SkipWithError("the data builder failed");
         return;
     }
-    HeadlessRaceOptions options;
-    options.cars = static_cast<int>(state.range(0));
-    options.laps = 50;
-    options.maxSeconds = RaceSeconds;
-    options.traceEvery = 0;
     double carSeconds = 0;
     for (auto _ : state) {
         const HeadlessRaceOutcome outcome = RunHeadlessRace(options);
@@ -46,11 +47,39 @@ void BM_HeadlessRace(benchmark::State& state)
     }
     state.counters["car_seconds_per_cpu_s"] = benchmark::Counter(carSeconds, benchmark::Counter::kIsRate);
 }
+
+void BM_HeadlessRace(benchmark::State& state)
+{
+    HeadlessRaceOptions options;
+    options.cars = static_cast<int>(state.range(0));
+    options.laps = 50;
+    options.maxSeconds = RaceSeconds;
+    options.traceEvery = 0;
+    RunRaces(state, options);
+}
 BENCHMARK(BM_HeadlessRace)
     ->ArgNames({"cars"})
     ->Arg(1)
     ->Arg(20)
     ->Arg(32)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+void BM_HeadlessAiRace(benchmark::State& state)
+{
+    HeadlessRaceOptions options;
+    options.cars = static_cast<int>(state.range(0));
+    options.laps = 50;
+    options.maxSeconds = AiRaceSeconds;
+    options.traceEvery = 0;
+    options.aiDrivers = 1;
+    options.carCodes = "WQG,VOG,VOT,JB4,HLO,SN4,SN6,DY1,ZEB,QP5";
+    RunRaces(state, options);
+}
+BENCHMARK(BM_HeadlessAiRace)
+    ->ArgNames({"cars"})
+    ->Arg(20)
     ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);

@@ -337,8 +337,12 @@ void Steer(AiDriver& ai, const AiLineStep& step, float lateralError)
     const float toSecond = car.tuning.axleY[1] - car.centreOfMass.y;
     Vec3 v2 = {car.velocity.x - toSecond * yaw * side.x, car.velocity.y - toSecond * yaw * side.y, 0};
     const float v2Sq = v2.x * v2.x + v2.y * v2.y;
+    const float lock = float(car.data.setup ? car.data.setup->maxLock : 0) * (Pi / 180);
     if (v2Sq < 0.01f) {
-        ai.steerTarget = 0;
+        // A standing car turns its wheels toward the line, so that it
+        // pulls away toward it and not straight on into the wall or the
+        // car it stands against.
+        ai.steerTarget = lock > 0 ? Clamp(-(h + l) / lock, -1.0f, 1.0f) : 0.0f;
         return;
     }
     const float v2Length = std::sqrt(v2Sq);
@@ -369,7 +373,6 @@ void Steer(AiDriver& ai, const AiLineStep& step, float lateralError)
         if ((wanted > a + 1.5f * r || wanted < a - 1.5f * r) && step.speed > LaunchSpeed)
             ai.throttleTarget = 0;
     }
-    const float lock = float(car.data.setup ? car.data.setup->maxLock : 0) * (Pi / 180);
     ai.steerTarget = lock > 0 ? Clamp(-angle / lock, -1.0f, 1.0f) : 0.0f;
 }
 

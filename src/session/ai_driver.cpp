@@ -27,6 +27,11 @@ constexpr float UprightUpComponent = 0.5f;
 // Speeds (m/s) below which the reversing car steers straight and the
 // standing car holds its handbrake.
 constexpr float ReverseSteerSpeed = 0.5f, StandStillSpeed = 0.1f;
+// A car backing away from a wall or a car reverses for this many steps at
+// least before it may turn to the line again: a car that stopped against a
+// wall at a shallow angle already points along the line, and without room
+// between it and the wall it would drive straight back into it.
+constexpr int32_t LeastReverseSteps = 150;
 // Deceleration (m/s^2) of a car coming to a stand.
 constexpr float StandStillDecel = 5;
 
@@ -122,14 +127,21 @@ void AiReverseOut(AiDriver& ai, const AiRaceView& view)
         return;
     }
     if (!view.paused) {
-        if (AiTrackRecentPositions(ai, car.position))
+        // Stuck while backing away as well: the car is wedged, and is put
+        // back on the road where the race allows it.
+        if (AiTrackRecentPositions(ai, car.position)) {
+            if (view.resetsAllowed)
+                RequestCarReset(car, 0);
             AiResumeRacing(ai);
+        }
         const Vec3 f = AiForwardAxis(car);
         const float dot = f.x * ai.lineDir.x + f.y * ai.lineDir.y;
         const float lengths = std::sqrt(f.x * f.x + f.y * f.y) *
                               std::sqrt(ai.lineDir.x * ai.lineDir.x + ai.lineDir.y * ai.lineDir.y +
                                         ai.lineDir.z * ai.lineDir.z);
-        if (dot > 0.01f && lengths > 0 && dot / lengths > 0.5f)
+        if (ai.countdown > 0)
+            --ai.countdown;
+        else if (dot > 0.01f && lengths > 0 && dot / lengths > 0.5f)
             ai.reversePhase = 1;
     }
     ai.brakeTarget = ai.reversePhase ? 1.0f : 0.0f;
@@ -381,6 +393,7 @@ void AiHandleStuck(AiDriver& ai, const AiRaceView& view)
 void AiBeginReverse(AiDriver& ai)
 {
     SetAiState(ai, AiReversing);
+    ai.countdown = LeastReverseSteps;
     ai.throttleTarget = ai.steerTarget = ai.lateralTarget = 0;
     if (ai.car->step.gear > AiReverseGear)
         AiShiftDown(ai);

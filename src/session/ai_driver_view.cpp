@@ -54,8 +54,10 @@ void GatherRace(AiRaceView& view)
     view.qualifying = IsQualifyingSession();
     view.raceLengthCode = race.raceLength;
     view.raceLaps = race.raceLength > 0 && race.raceLength < FirstHoursCode ? GetLapCount(race) : 0;
+    // Offline a car may always be put back on the road; online the host's
+    // rules say.
     const uint32_t rules = GetCarNetHooks().hostRules();
-    view.resetsAllowed = (rules & HostRuleCarResets) ? 1 : 0;
+    view.resetsAllowed = !GetCarNetHooks().isOnline() || (rules & HostRuleCarResets) ? 1 : 0;
     view.pitStopRequired = GetRaceHooks().isPitStopRequired();
     view.slotCount = RaceSlotsInUse(race);
     for (int i = 0; i < view.slotCount; i++)

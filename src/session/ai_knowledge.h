@@ -28,6 +28,14 @@ constexpr int KnowledgeFileHeadBytes = 28;
 constexpr float KnowledgeKeyMargin = 1.0f;
 constexpr float KnowledgeNodeMargin = 0.9f;
 
+// The share of the grip table's friction that the tyres hold through a
+// corner of the car step: their force falls away past the peak slip and
+// the load moves across the car, so a profile of the table's full figure
+// asks for more than the car has, and the driver runs wide at every
+// corner's entry. Measured by an AI driver alone: clean laps up to this
+// share, off the road above it.
+constexpr float HeldTyreFriction = 0.88f;
+
 // What an AI driver (or the display) knows of one line round the track.
 // Owned by its AiDriver, or by the session for display; FreeKnowledge
 // empties it. nodeCount and keyCount always equal the vectors' sizes.

@@ -122,7 +122,7 @@ AxleFriction FrictionOnSurface(const CarObject& car, int kind)
         const Wheel& wheel = car.wheels[i];
         const int axle = wheel.axleIndex == FrontAxle ? FrontAxle : RearAxle;
         const int compound = Clamp(car.axles[axle].tyreType, 0, TyreCompoundCount - 1);
-        const float value = GripTable[compound][surface] * SurfaceKindFactor(surface) * classFactor;
+        const float value = GripTable[compound][surface] * SurfaceKindFactor(surface) * classFactor * HeldTyreFriction;
         if (wheel.side >= 0)
             f.plus[axle] = value;
         if (wheel.side <= 0)

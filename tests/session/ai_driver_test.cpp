@@ -190,8 +190,14 @@ TEST_F(AiDriverTest, ReversingCarResumesOncePointingAlongTheLineAndSlow)
     EXPECT_EQ(ai->state, AiReversing);
     EXPECT_FLOAT_EQ(ai->throttleTarget, 0.5f);
     EXPECT_FLOAT_EQ(ai->brakeTarget, 0);
-    // Within 60 degrees of the line: brake, and race on once slow.
+    // Within 60 degrees of the line: it backs away a second and a half in
+    // all (a car that stopped against a wall at a shallow angle points
+    // along the line at once), then brakes, and races on once slow.
     car.rotation = FloatMatrix{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+    for (int step = 1; step < 150; step++)
+        StepAiDriver(*ai, view, 0.01f);
+    EXPECT_EQ(ai->reversePhase, 0);
+    EXPECT_FLOAT_EQ(ai->throttleTarget, 0.5f);
     StepAiDriver(*ai, view, 0.01f);
     EXPECT_EQ(ai->reversePhase, 1);
     EXPECT_FLOAT_EQ(ai->brakeTarget, 1);

@@ -397,7 +397,7 @@ TEST(KnowledgeLineTest, InterpolationFollowsTheArc)
 
 // The cornering grip of the test car on tarmac, 1 g x the compound's grip
 // (held 5 % below the table on hard surfaces).
-float TarmacGrip() { return Gravity * GripTable[0][0] * 0.95f; }
+float TarmacGrip() { return Gravity * GripTable[0][0] * 0.95f * HeldTyreFriction; }
 
 // In the middle of a constant-radius corner the speed is the one at which
 // the grip holds the car on the circle, v = sqrt(G / k); far down a straight

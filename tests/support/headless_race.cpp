@@ -1,7 +1,10 @@
 // A whole race without drawing, run through the program's own session (see
 // headless_race.h). The robot drivers run inside every 10 ms step, so their
 // words, like the race, do not depend on how the steps fall into frames;
-// they use no library call whose result may differ between machines.
+// they use no library call whose result may differ between machines. In an
+// AI race the program's own AI drivers drive, and the harness only watches
+// the race in every step: stuck cars, distance outside the outer limits and
+// contacts between cars.
 #include "support/headless_race.h"
 
 #include <algorithm>
@@ -11,6 +14,8 @@
 #include <cstring>
 #include <numbers>
 #include <vector>
+
+#include "platform/files.h"
 
 #include "core/services.h"
 #include "net/services.h"
@@ -63,6 +68,24 @@ constexpr int BackOffReach = 3;
 // A car whose up axis leans further than this (its vertical component) lies
 // on its side or roof and cannot back off: it asks for a reset at once.
 constexpr float UprightUp = 0.5f;
+
+// What the harness keeps of each car while it watches an AI race.
+struct CarWatch {
+    FixedVector lastPosition;
+    int watched = 0;     // lastPosition holds the previous step's place
+    int stuckSteps = 0;  // steps in a row below StuckSpeed
+};
+
+// An AI race as the harness watches it: the figures so far and, per pair
+// of slots, whether they touched in the last step (bit b of touching[a]).
+struct RaceWatch {
+    HeadlessRaceFigures* figures = nullptr;
+    CarWatch cars[32];
+    uint32_t touching[32] = {};
+    double outsideMetres = 0, drivenMetres = 0;
+    int longestStuckSteps = 0;
+};
+RaceWatch Watch;
 
 // What the robots know of the track and what the run writes.
 struct RobotRace {
@@ -319,6 +342,88 @@ void DriveRobots(Race& race)
         Robots.watch(race);
 }
 
+// Car a's contact points that met car b's body in the last step.
+bool CarsTouch(const CarObject& a, const CarObject& b)
+{
+    for (int p = 0; p < a.pointCount; ++p)
+        if (a.points[p].contact != 0 && a.points[p].query.hitBody == &b)
+            return true;
+    return false;
+}
+
+// One car's step as the race saw it: the distance it drove, the part of
+// that outside the route's outer limits, and how long it has stood.
+void WatchCar(CarWatch& watch, const CarObject& car)
+{
+    const float speed = std::sqrt(car.velocity.x * car.velocity.x + car.velocity.y * car.velocity.y);
+    watch.stuckSteps = speed < StuckSpeed ? watch.stuckSteps + 1 : 0;
+    const float dx = Metres(car.position.x - watch.lastPosition.x), dy = Metres(car.position.y - watch.lastPosition.y);
+    const float moved = watch.watched ? std::sqrt(dx * dx + dy * dy) : 0.0f;
+    watch.lastPosition = car.position;
+    watch.watched = 1;
+    Watch.drivenMetres += moved;
+    const int node = GetCarPathNode(car);
+    if (node < 0 || !CurrentWorld || !CurrentWorld->racingPath)
+        return;
+    const PathNode& at = CurrentWorld->racingPath->nodes[size_t(node)];
+    const float across = Metres(car.position.x - at.centre.x) * at.direction.y -
+                         Metres(car.position.y - at.centre.y) * at.direction.x;
+    if (across < at.leftLimit || across > at.rightLimit)
+        Watch.outsideMetres += moved;
+}
+
+// The AI race in every step once the lights are out: each car until it
+// finishes, and every pair of cars whose bodies began to touch.
+void WatchAiRace(Race& race)
+{
+    if (!CurrentWorld || CurrentWorld->startLightState != StartLightsOut)
+        return;
+    const int slots = std::min(RaceSlotsInUse(race), 32);
+    for (int a = 0; a < slots; ++a) {
+        const CarObject* car = GetRaceSlotCar(race, a);
+        if (!car)
+            continue;
+        CarWatch& watch = Watch.cars[a];
+        if (!car->race.result.finished)
+            WatchCar(watch, *car);
+        if (watch.stuckSteps > Watch.longestStuckSteps) {
+            Watch.longestStuckSteps = watch.stuckSteps;
+            Watch.figures->longestStuckSlot = a;
+        }
+        for (int b = a + 1; b < slots; ++b) {
+            const CarObject* other = GetRaceSlotCar(race, b);
+            const bool touch = other && (CarsTouch(*car, *other) || CarsTouch(*other, *car));
+            const uint32_t bit = 1u << b;
+            if (touch && !(Watch.touching[a] & bit))
+                ++Watch.figures->contacts;
+            Watch.touching[a] = touch ? Watch.touching[a] | bit : Watch.touching[a] & ~bit;
+        }
+    }
+}
+
+// The robots' step (the trace and any slot without an AI driver), then the
+// AI race's watch.
+void DriveAndWatchAiRace(Race& race)
+{
+    DriveRobots(race);
+    WatchAiRace(race);
+}
+
+// The figures of the finished race from what the watch gathered.
+void SummariseAiRace(const Race& race, HeadlessRaceFigures& figures)
+{
+    for (int slot = 0; slot < RaceSlotsInUse(race) && slot < 32; ++slot) {
+        const CarObject* car = GetRaceSlotCar(race, slot);
+        if (!car)
+            continue;
+        figures.finishers += car->race.result.finished ? 1 : 0;
+        figures.bestLapSeconds[slot] = float(car->race.result.bestLap) / 100.0f;
+    }
+    figures.longestStuckSeconds = float(Watch.longestStuckSteps) * 0.01f;
+    figures.distanceMetres = float(Watch.drivenMetres);
+    figures.outsideShare = Watch.drivenMetres > 0 ? float(Watch.outsideMetres / Watch.drivenMetres) : 0.0f;
+}
+
 void ResetEverything()
 {
     ResetNetTables();
@@ -340,10 +445,28 @@ void InstallRaceHooks()
 // Robot n's slot: its descriptor, and the car block the program gives an
 // AI driver of the car (set-up and colours of the car's own data). The
 // session loads and places the car.
-bool AddRobot(Race& race, int n)
+// The short code of slot n's car: the options' list taken in turn.
+std::string SlotCarCode(const HeadlessRaceOptions& options, int n)
 {
+    std::vector<std::string> codes;
+    size_t start = 0;
+    while (start <= options.carCodes.size()) {
+        const size_t comma = options.carCodes.find(',', start);
+        const size_t end = comma == std::string::npos ? options.carCodes.size() : comma;
+        if (end > start)
+            codes.push_back(options.carCodes.substr(start, end - start));
+        start = end + 1;
+    }
+    return codes.empty() ? std::string(RobotCar) : codes[size_t(n) % codes.size()];
+}
+
+bool AddRobot(Race& race, int n, const HeadlessRaceOptions& options)
+{
+    const int car = FindCarByCode(SlotCarCode(options, n).c_str());
+    if (car < 0)
+        return false;
     PlayerDescriptor descriptor;
-    std::snprintf(descriptor.name, sizeof descriptor.name, "Robot %d", (n + 1) % 100);
+    std::snprintf(descriptor.name, sizeof descriptor.name, options.aiDrivers ? "AI %d" : "Robot %d", (n + 1) % 100);
     std::snprintf(descriptor.plate, sizeof descriptor.plate, "R%d", (n + 1) % 100);
     descriptor.type = PlayerAi;
     // Even robots let the automatic gearbox choose; odd ones shift with
@@ -356,14 +479,67 @@ bool AddRobot(Race& race, int n)
     RacePlayer* slot = CheckCarsPerConnection(race, descriptor);
     if (!slot)
         return false;
-    SetAiPlayerCar(slot->carBlock, n, CarNameTable[FindCarByCode(RobotCar)].name);
+    SetAiPlayerCar(slot->carBlock, n, CarNameTable[car].name);
     return slot->carBlock.carName[0] != 0;
 }
 
-bool SetUpRace(const HeadlessRaceOptions& options)
+// The time of a lap at the profile's speeds, each span at the mean of its
+// nodes' speeds (s).
+float ProfileLapSeconds(const AiKnowledge& knowledge, bool closed)
 {
-    if (!LoadSiteNow(SiteTable[options.site].name, options.configuration, 0) || !CurrentWorld ||
-        !CurrentWorld->racingPath || GetStartPositionCount(*CurrentWorld) < options.cars)
+    double time = 0;
+    const int spans = closed ? knowledge.nodeCount : knowledge.nodeCount - 1;
+    for (int i = 0; i < spans; ++i) {
+        const KnowledgeNode& a = knowledge.nodes[size_t(i)];
+        const KnowledgeNode& b = knowledge.nodes[size_t((i + 1) % knowledge.nodeCount)];
+        const double speed = (double(a.speed) + b.speed) / 2;
+        if (speed > 0)
+            time += a.length / speed;
+    }
+    return float(time);
+}
+
+// The car's knowledge of the loaded configuration: its file when the data
+// builder wrote one, else a file of the route's centre line (no key
+// segments) with the car's default set-up key, top speed and lap time of
+// its full-skill profile, built in memory and written with the program's
+// own writer. Answers the knowledge's lap time (s), 0 when there is none.
+float EnsureKnowledgeFile(CarObject& car)
+{
+    const Path& route = *CurrentWorld->racingPath;
+    char name[KnowledgeFileNameSize];
+    KnowledgeFileName(name, car.data.shortCode);
+    AiKnowledge knowledge;
+    if (platform::FileExists(name) && LoadKnowledge(knowledge, name, route.nodeCount))
+        return knowledge.lapTime;
+    const bool closed = (route.flags & PathClosedLoop) != 0;
+    if (!BuildKnowledge(knowledge, route, car.tuning.largerHalfWidth))
+        return 0;
+    knowledge.car = &car;
+    const CarSetup& setup = *car.data.setup;
+    knowledge.rearWing = setup.rearWing;
+    knowledge.frontWing = setup.frontWing;
+    knowledge.finalDriveCode = setup.finalDrive;
+    ComputeCarCapability(knowledge);
+    // The display's profile: braking and the engine's acceleration both
+    // limit the speed, as they do on a lap.
+    UpdateKnowledge(knowledge, 1, 1.0f, -1, closed ? 1 : 0, nullptr);
+    for (const KnowledgeNode& node : knowledge.nodes)
+        knowledge.maxSpeed = std::fmax(knowledge.maxSpeed, node.speed);
+    knowledge.lapTime = ProfileLapSeconds(knowledge, closed);
+    platform::MakeFolder("data\\knw");
+    return WriteKnowledgeFile(knowledge, name) ? knowledge.lapTime : 0.0f;
+}
+
+bool SetUpRace(const HeadlessRaceOptions& options, HeadlessRaceOutcome& outcome)
+{
+    if (!LoadSiteNow(SiteTable[options.site].name, options.configuration, options.reversed) || !CurrentWorld)
+        return false;
+    outcome.worldLoaded = 1;
+    if (!CurrentWorld->racingPath)
+        return false;
+    outcome.racingRoute = 1;
+    if (GetStartPositionCount(*CurrentWorld) < options.cars)
         return false;
     Robots.path = CurrentWorld->racingPath;
     PlanSpeeds();
@@ -371,8 +547,9 @@ bool SetUpRace(const HeadlessRaceOptions& options)
     Race& race = CreateCurrentRace();
     SetRaceLengthByte(race, options.laps);
     race.wind = 0;
+    race.aiSkill = uint8_t(options.aiSkill < 0 ? 0 : options.aiSkill > 4 ? 4 : options.aiSkill);
     for (int n = 0; n < options.cars; ++n)
-        if (!AddRobot(race, n))
+        if (!AddRobot(race, n, options))
             return false;
     SetGameKind(2);
     SetRacePhase(1);
@@ -381,15 +558,21 @@ bool SetUpRace(const HeadlessRaceOptions& options)
     for (int slot = 0; slot < RaceSlotsInUse(race); ++slot)
         if (!GetRaceSlotCar(race, slot))
             return false;
-    // Unless the program's AI drivers are asked for, the robots drive
-    // instead of them: their slots are AI slots so that the session loads
-    // their cars as it loads any AI car, but the input words are the
-    // harness's own.
-    if (!options.aiDrivers)
+    if (options.aiDrivers) {
+        for (int slot = 0; slot < RaceSlotsInUse(race) && slot < 32; ++slot) {
+            CarObject& car = *GetRaceSlotCar(race, slot);
+            outcome.figures.carCode[slot] = car.data.shortCode;
+            outcome.figures.knowledgeLapSeconds[slot] = EnsureKnowledgeFile(car);
+        }
+    } else {
+        // The robots drive instead of the program's AI drivers: their slots
+        // are AI slots so that the session loads their cars as it loads any
+        // AI car, but the input words are the harness's own.
         for (int slot = 0; slot < RaceSlotsInUse(race); ++slot) {
             FreeAiDriver(race.players[slot].ai);
             race.players[slot].ai = nullptr;
         }
+    }
     return !options.prepare || options.prepare(race);
 }
 
@@ -447,9 +630,11 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
     Robots.traceEvery = options.traceEvery;
     Robots.trace = &outcome.trace;
     Robots.watch = options.watch;
-    SetSessionStepDrivers(DriveRobots);
+    Watch = {};
+    Watch.figures = &outcome.figures;
+    SetSessionStepDrivers(options.aiDrivers ? DriveAndWatchAiRace : DriveRobots);
     SetGamePacketTrace(TracePacket);
-    if (SetUpRace(options)) {
+    if (SetUpRace(options, outcome)) {
         outcome.loaded = 1;
         uint32_t clock = StartClockMs;
         const uint32_t end = StartClockMs + uint32_t(options.maxSeconds) * 1000;
@@ -469,12 +654,15 @@ HeadlessRaceOutcome RunHeadlessRace(const HeadlessRaceOptions& options)
         if (CurrentRace) {
             outcome.steps = CurrentRace->stepCounter;
             TraceResults(*CurrentRace, outcome.trace);
+            if (options.aiDrivers)
+                SummariseAiRace(*CurrentRace, outcome.figures);
         }
         RequestSessionExit();
         UpdateSession(CurrentSession);
     }
     SetGamePacketTrace(nullptr);
     ResetEverything();
+    Watch = {};
     outcome.traceCrc = CrcAddBuffer(0, outcome.trace.data(), int(outcome.trace.size()));
     return outcome;
 }
