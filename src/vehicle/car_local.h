@@ -110,6 +110,10 @@ float AckermannAngle(const CarObject& car, const Wheel& wheel);
 // (the clutch word and hold timer), the brake with the anti-lock brakes.
 void StepThrottleAndClutch(CarObject& car, float clutchDemand, float dt);
 void StepBrakes(CarObject& car, float dt);
+// Engine brake reduction (when the car data fits it): off the clutch in a
+// forward gear and without a traction cut, opens the throttle enough to
+// take the set-up's share off the engine's friction torque.
+void ReduceEngineBraking(CarObject& car);
 // The automatic clutch's demand for the engine speed and throttle word.
 float AutoClutchDemand(const CarObject& car);
 // A bike below 4 m/s is held upright: the torque (world axes) for this

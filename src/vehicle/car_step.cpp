@@ -193,8 +193,6 @@ void StepBrakes(CarObject& car, float dt)
     }
 }
 
-namespace {
-
 void ReduceEngineBraking(CarObject& car)
 {
     if (!(car.data.tractionControl & EngineBrakeReductionFitted) || car.step.tcFactor != 1 || !car.data.setup)
@@ -208,6 +206,8 @@ void ReduceEngineBraking(CarObject& car)
     if (full > 1)
         engine.throttle = Larger(engine.throttle, std::fabs(friction * float(r) * 0.01f / full));
 }
+
+namespace {
 
 void UpdateStepLights(CarObject& car)
 {

@@ -303,6 +303,110 @@ TEST_F(CarRuleTest, AntiLockReleasesTheBrakeToAThirdAtOnceThenBringsItBack)
     car.wheelCount = 0;
 }
 
+// Traction control with 6 % slip allowed from 10 m/s: the engine turning
+// the front wheels' speed up to 6 % fast keeps the throttle; the cut grows
+// over the next 3 % to all of it, and below 15 m/s it is scaled down to
+// nothing at 10 m/s. Without a turning front wheel or an active step it
+// does nothing.
+TEST_F(CarRuleTest, TractionControlCutsTheThrottleByTheDrivenWheelsSlip)
+{
+    struct Case {
+        const char* name;
+        float engineOverWheels;  // engine speed over what the front wheels imply
+        float speed, frontSpin;
+        int active;
+        float factor;            // the traction control factor left
+    };
+    const Case cases[] = {
+        {"within the slip", 1.05f, 20, 50, 1, 1},
+        {"halfway into the cut", 1.075f, 20, 50, 1, 0.5f},
+        {"past the cut", 1.2f, 20, 50, 1, 0},
+        {"slow: the cut scaled by half", 1.2f, 12.5f, 50, 1, 0.5f},
+        {"front wheels still", 1.2f, 20, 0, 1, 1},
+        {"not active this step", 1.2f, 20, 50, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BareCar bare;
+        CarObject& car = bare.car;
+        bare.setup.tcSlip = 60;
+        bare.setup.tcMinSpeed = 10;
+        Wheel wheels[4];
+        for (int i = 0; i < 4; ++i) {
+            wheels[i].axleIndex = i / 2;
+            wheels[i].spinRate = i / 2 == 1 ? c.frontSpin : 3 * c.frontSpin;
+        }
+        car.wheels = wheels;
+        car.wheelCount = 4;
+        car.step.tcActive = static_cast<uint8_t>(c.active);
+        car.step.speed = c.speed;
+        car.step.totalRatio = 10;
+        car.step.tcFactor = 1;
+        car.step.throttleBeforeTc = 0.8f;
+        car.engine.throttle = 0.8f;
+        car.engine.speed = c.engineOverWheels * (c.frontSpin > 0 ? c.frontSpin : 50) * 10;
+        ApplyTractionControl(car, 1.0f);
+        EXPECT_NEAR(car.step.tcFactor, c.factor, 1e-4f);
+        EXPECT_NEAR(car.engine.throttle, 0.8f * c.factor, 1e-4f);
+        car.wheels = nullptr;
+        car.wheelCount = 0;
+    }
+}
+
+// Engine brake reduction of 30 %: off the clutch in a forward gear the
+// throttle opens to 0.3 of the friction torque over the full-throttle
+// torque at the engine's speed; it does nothing when the car data does not
+// fit it, in a step with a traction cut, in neutral, with the clutch
+// pressed or at 0 %, and never closes an open throttle.
+TEST_F(CarRuleTest, EngineBrakeReductionOpensTheThrottleByItsShareOfTheFriction)
+{
+    struct Case {
+        const char* name;
+        int32_t tcWord;
+        float tcFactor;
+        int gear;
+        float clutch, throttle;
+        uint8_t percent;
+        bool reduces;
+    };
+    const Case cases[] = {
+        {"fitted, coasting in third", 4, 1, 4, 0, 0, 30, true},
+        {"not fitted", 1, 1, 4, 0, 0, 30, false},
+        {"a traction cut this step", 5, 0.5f, 4, 0, 0, 30, false},
+        {"neutral", 4, 1, 1, 0, 0, 30, false},
+        {"clutch pressed", 4, 1, 4, 0.5f, 0, 30, false},
+        {"set to 0 %", 4, 1, 4, 0, 0, 0, false},
+        {"throttle already open", 4, 1, 4, 0, 0.9f, 30, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BareCar bare;
+        CarObject& car = bare.car;
+        EngineRecord& e = car.engine;
+        SetDefaultEngine(e);
+        e.displacement = 1600;
+        e.cylinders = 4;
+        e.torqueFactor = 0.8f;
+        e.revRangeFactor = 0.8f;
+        e.peakSpeedFactor = 0.5f;
+        e.maxSpeed = 740;
+        SetUpEngine(e, CarClassTable[1]);
+        e.speed = 0.6f * e.maxSpeed;
+        car.data.tractionControl = c.tcWord;
+        bare.setup.engineBrakeReduction = c.percent;
+        car.step.tcFactor = c.tcFactor;
+        car.step.gear = c.gear;
+        car.engine.clutchPedal = c.clutch;
+        car.engine.throttle = c.throttle;
+        const float full = EngineTorqueAt(car.engine, car.engine.speed);
+        const float friction = EngineFrictionAt(car.engine, car.engine.speed);
+        ASSERT_GT(full, 1.0f);
+        ASSERT_NE(friction, 0.0f);
+        ReduceEngineBraking(car);
+        EXPECT_NEAR(car.engine.throttle, c.reduces ? std::fabs(friction) * 0.3f / full : c.throttle, 1e-6f);
+    }
+}
+
 TEST_F(CarRuleTest, AutomaticClutchEngagesBetweenOneAndAQuarterIdleAndTheBitePoint)
 {
     struct Case {
