@@ -116,8 +116,9 @@ TEST_F(WorldFiguresTest, CrowdSlotsFollowTheDrawsAlongTheRow)
         PlaceCrowd(crowd, c.density, random);
         const std::vector<int> taken = TakenSlots(c.slots, int(std::lround(c.density * 100)), c.seed);
         ASSERT_EQ(crowd.figures.size(), taken.size());
-        if (c.density == 1.0f)
+        if (c.density == 1.0f) {
             EXPECT_EQ(int(taken.size()), c.slots) << "every slot taken";
+        }
         const double step = double(c.length) / c.slots;
         const double turn = double(HeadingToAngle16(crowd.heading)) / 65536.0 * 2 * M_PI;
         for (size_t k = 0; k < taken.size(); k++) {
