@@ -149,8 +149,9 @@ TEST_F(BanListTest, FilesAreReadOrRefusedAsCorrupted)
         TakeLog();
         LoadBans();
         EXPECT_EQ(BanList.count, c.count);
-        if (c.count > 0)
+        if (c.count > 0) {
             EXPECT_STREQ(BanList.entries[0].userName, c.first);
+        }
         EXPECT_EQ(Shown("File is corrupted : data\\misc\\bans.ban"), c.corrupted);
     }
     // A missing file leaves the list as it is.
