@@ -43,7 +43,6 @@ struct NetRecord {
     int consoleLength = 0;
     // Which services that are not built yet have said so in the log: each
     // says it once.
-    bool bansNoted = false;
     bool sendOnLinkNoted = false, sendImmediateNoted = false;
     bool immediatePacketNoted = false, admissionNoted = false;
     bool posFrameNoted = false;
@@ -52,6 +51,9 @@ struct NetRecord {
     bool operator==(const NetRecord&) const = default;
 };
 extern NetRecord MutableNet;
+
+// Empties the ban list (ban_list.cpp).
+void ResetBanList();
 
 // The host options, exported read-only as HostOptions (host_options.cpp).
 extern HostOptionsRecord MutableHostOptions;

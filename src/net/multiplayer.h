@@ -38,9 +38,6 @@ Screen* OpenMultiplayerScreen(Screen* parent);
 void InitDownloadLocks();
 void InitNetworkLock();
 void FreeHostList();
-// Reads the ban file "data\misc\bans.ban".
-// Pending: no ban list; logs once that it is not available.
-void LoadBans();
 
 // InSim: closed at shut-down, polled per frame while open.
 // Pending: InSim never opens; it is not open and polling does nothing.

@@ -34,4 +34,5 @@ void ResetNetTables()
     MutableStateCheck = {};
     MutableRaceRequests = {};
     ClientLinkTable = {};
+    ResetBanList();
 }

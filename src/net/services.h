@@ -13,6 +13,7 @@
 // hooks (net/session_hooks.h, net/vehicle_hooks.h, net/ui_hooks.h).
 #pragma once
 
+#include "net/ban_list.h"
 #include "net/connections.h"
 #include "net/core_hooks.h"
 #include "net/frame_road.h"

@@ -40,11 +40,9 @@ void SendToPlayer(int playerId, const uint8_t* packet, int length)
 }
 
 // Host: the player's computer is kicked (action 1) or kicked and its user
-// banned (action 2), which drops it with that reason. The host's own
-// connection, a connection already on its way out and a player that is
-// gone are left alone.
-// Pending: the ban list is not built, so the 12-hour ban is not recorded
-// (LoadBans says so once); the connection is still dropped as banned.
+// banned for 12 hours (action 2), which drops it with that reason. The
+// host's own connection, a connection already on its way out and a player
+// that is gone are left alone.
 void SanctionPlayer(int playerId, int action)
 {
     if (!MultiplayerMode.host || (action != SanctionKick && action != SanctionBan))
@@ -56,7 +54,12 @@ void SanctionPlayer(int playerId, int action)
     if (connection.kickState || connection.leaving)
         return;
     if (action == SanctionBan) {
-        LoadBans();
+        // A guest without a user name is dropped but not listed: an empty
+        // name would stand for every such guest.
+        if (connection.userName[0]) {
+            LoadBans();
+            AddBan(connection.userName, 0);
+        }
         connection.kickState = KickBanned;
     } else {
         connection.kickState = KickKicked;

@@ -63,6 +63,7 @@ void ResetDriveState(Race& race, int joinRunning, uint32_t startStep)
     const RaceHooks& hooks = GetRaceHooks();
     const int startPhase = IsHostingLive() && Settings.autoKick && GetCurrentPath() && race.raceLength &&
                            !SessionCars.layoutRoute;
+    MutableSessionCars.autoKickOn = startPhase ? 1 : 0;
     hooks.resetNetForDrive(startPhase ? 1 : 0, joinRunning);
     std::fesetenv(FE_DFL_ENV);
     ResetRaceProgress(race, joinRunning);
@@ -231,6 +232,8 @@ void StartDrive(InRaceSession* session, int sprPlayback, int joinRunning, uint32
         GetRaceHooks().sendAssistFlags();
     cars.viewedCar = nullptr;
     cars.playerCar = nullptr;
+    if (CurrentWorld)
+        PlaceWorldFigures(*CurrentWorld);
     const int inPit = !IsRaceSession() && race->hotLapMode == 0;
     const int view = PlaceDriveCars(*race, session, inPit, joinRunning);
     StartDriveRecording(sprPlayback, joinRunning);

@@ -37,6 +37,7 @@ void ResetCarOnPlace(CarObject& car, const CarPlacement& placement)
     car.lap.telemetryState = 0;
     ResetRaceState(car);
     SetCarPosition(car, placement.position);
+    SetCarStartPoint(car);
     ResetCar(car, placement.heading, 0, 1);
     StartEngineAtIdle(car.engine);
     car.race.pitSpeedLimit = static_cast<uint8_t>(Clamp(placement.pitSpeedLimit, 0, 255));

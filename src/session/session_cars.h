@@ -33,6 +33,7 @@ struct SessionCarState {
     uint8_t layoutRoute = 0;          // 1 while an autocross layout route is active
     uint8_t lessonRunning = 0;        // 1 while a lesson is driven
     uint8_t hotLapping = 0;           // hot-lapping mode: a joining car votes for a restart
+    uint8_t autoKickOn = 0;           // the host sanctions wrong-way driving in this drive
     int32_t startCountdown = 0;       // s from the start of the drive to the start of timing
     int32_t startWords[2] = {};       // cleared by every drive start
     uint8_t startFlags[4] = {};       // set to 1 by every drive start

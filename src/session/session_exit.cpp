@@ -41,6 +41,8 @@ void PerformSessionExit(InRaceSession* session)
         MutableSession.gameKind = 1;
     }
     ResetAllCarsForRestart();
+    if (CurrentWorld)
+        FreeWorldFigures(*CurrentWorld);
     MutableSession.session = nullptr;
     if (CurrentRace)
         FreePlayerCars(*CurrentRace);

@@ -142,6 +142,7 @@ void InstallSessionVehicleHooks()
         if (CurrentRace)
             InvalidateHotLap(*CurrentRace, reason);
     };
+    race.autoKickOn = [] { return int(SessionCars.autoKickOn); };
     race.lessonWatchedCar = []() -> const CarObject* { return LessonWatchedCar; };
     race.checkLessonCarStopped = CheckLessonCarStopped;
     race.reportCarHitAt = ReportCarHitAt;

@@ -53,6 +53,12 @@ int UpdateStoppedState(CarObject& car);
 // gets one false-start penalty (a time penalty at a layout's start, else a
 // drive-through, stop-go or time penalty), queued as a packet.
 void CheckFalseStartOnMoving(CarObject& car, int slot);
+// The false-start watch of a local car with a slot, by its distance from
+// its start place: at a layout start 0.5 m before the start (or before its
+// timing start) gives the time penalty; on a grid, before the lights go
+// out in a race, 6 m sends the car to the pits and 0.5 m gives the
+// drive-through (or its stand-in).
+void WatchFalseStartDistance(CarObject& car, int slot);
 // The car follows the path after its step: timing points, wrong way, its
 // place across the road and its lane. fullStep 1 after a full step.
 void UpdateCarViewAndRoute(CarObject& car, float dt, int fullStep);

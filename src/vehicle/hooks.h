@@ -188,6 +188,9 @@ struct CarRaceHooks {
     // ground, 1 a wall, 2 an object).
     int (*isHotLapTimed)() = [] { return 0; };
     void (*invalidateHotLap)(int reason) = [](int) {};
+    // The host watches for wrong-way driving to sanction it: it hosts a
+    // live race on a path with "Auto Kick" on and no layout route.
+    int (*autoKickOn)() = [] { return 0; };
     // The car a lesson watches (null none) and the lesson's check of it
     // after a hit.
     const CarObject* (*lessonWatchedCar)() = []() -> const CarObject* { return nullptr; };

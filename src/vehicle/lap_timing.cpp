@@ -2,6 +2,7 @@
 // rule of a car that moves before the start, and the player slot of a car.
 // Every time is reported to the participants as a game packet.
 #include <algorithm>
+#include <cmath>
 
 #include "vehicle/local.h"
 
@@ -18,6 +19,15 @@ constexpr int32_t LapTimeShownSteps = 1200;
 constexpr uint8_t FalseStartSeconds = 30;
 constexpr int ShortRaceLaps = 3;
 constexpr int FalseStartSound = 4;
+// The false-start watch: a car this far (m) from its start place has left
+// it; on a grid, this far is sent to the pits instead.
+constexpr float LeftStartPlace = 0.5f, FarFromStartPlace = 6.0f;
+// The car value that sends a car to the pits, and what the watch keeps in
+// the false-start byte once it did.
+constexpr int CarValueToPits = 4;
+constexpr uint8_t FalseStartToPits = 2;
+// The start-light state once the start is given.
+constexpr int StartGiven = 4;
 
 int SplitIndex(int timingState) { return std::clamp(timingState - 2, 0, 3); }
 
@@ -137,7 +147,7 @@ void ReportFalseStartDriveThrough(CarObject& car, int playerId, int lightState, 
     int code = lit ? PenaltyCode30Seconds : PenaltyCode45Seconds;
     if (raceLaps > ShortRaceLaps && GetCarTimingHooks().hasSpeedZones())
         code = lit ? PenaltyCodeDriveThrough : PenaltyCodeStopGo;
-    car.race.result.penaltyState = static_cast<uint8_t>(code);
+    car.pit.penaltyGiven = static_cast<uint8_t>(code);
     QueueCarPacket(CarPacketPenalty, playerId, code, PenaltyReasonFalseStart);
     car.lap.falseStartSent = 1;
 }
@@ -258,6 +268,36 @@ void CheckFalseStartOnMoving(CarObject& car, int slot)
         if (lightState != 4 || car.race.stepCounter < car.lap.timingStart)
             ReportFalseStartPenalty(car, playerId);
     } else if (lightState != 4 && facts.isRace) {
+        ReportFalseStartDriveThrough(car, playerId, lightState, facts.raceLaps);
+        hooks.notePenaltyReport();
+    }
+}
+
+void WatchFalseStartDistance(CarObject& car, int slot)
+{
+    const CarTimingHooks& hooks = GetCarTimingHooks();
+    if (!GetBodySurroundings().IsWorldLoaded() || slot < 0)
+        return;
+    const int lightState = hooks.startLightState();
+    const float dx = FixedToMetres(car.position.x - car.pit.startX);
+    const float dy = FixedToMetres(car.position.y - car.pit.startY);
+    const float distance = std::sqrt(dx * dx + dy * dy);
+    const int playerId = GetPlayerIdOfSlot(slot);
+    if (hooks.hasLayoutStart()) {
+        const bool early = lightState != StartGiven || car.race.stepCounter < car.lap.timingStart;
+        if (early && distance >= LeftStartPlace && !car.lap.falseStartSent)
+            ReportFalseStartPenalty(car, playerId);
+        return;
+    }
+    RaceTimingFacts facts;
+    hooks.raceFacts(facts);
+    if (lightState == StartGiven || !facts.isRace || car.lap.falseStartSent >= FalseStartToPits)
+        return;
+    if (distance >= FarFromStartPlace) {
+        SendCarValue(car, CarValueToPits);
+        car.lap.falseStartSent = FalseStartToPits;
+        hooks.notePenaltyReport();
+    } else if (distance >= LeftStartPlace && !car.lap.falseStartSent) {
         ReportFalseStartDriveThrough(car, playerId, lightState, facts.raceLaps);
         hooks.notePenaltyReport();
     }

@@ -77,6 +77,8 @@ struct CarPitState {
     // packet once. The option byte is what its packet carries.
     uint8_t liveSetupCountdown = 0, startFuelCountdown = 0, optionCountdown = 0;
     uint8_t optionByte = 0;
+    // Where the car stood at the start (16.16), watched for a jumped start.
+    Fixed startX, startY;
     // Driving the wrong way: the weighted count of steps and the warning
     // level reached (3: sanctioned).
     int32_t wrongWayCount = 0;
@@ -102,8 +104,11 @@ float GetFuelTarget(const CarObject& car, int refuelPercent);
 // goes on in neutral or with the clutch pressed.
 void HoldStoppedCar(CarObject& car);
 // The timed race messages of a local car with a slot: each countdown that
-// reaches 1 queues its packet (live set-up, start fuel, option byte).
+// reaches 1 queues its packet (live set-up, start fuel, option byte); then
+// the watch for a car that leaves its start place before the start.
 void RunTimedRaceMessages(CarObject& car, int slot);
+// Remembers where the car stands now as its start place.
+void SetCarStartPoint(CarObject& car);
 // The car reset request of a stopped car, at most once per 200 steps;
 // askedByPlayer is 1 when the player's reset control asked for it.
 void RequestCarReset(CarObject& car, int askedByPlayer);

@@ -1,6 +1,6 @@
 // The packets of a car's race logic: the short packet form, the car's slot
-// and its pit orders, the timed race messages (live set-up, start fuel, option byte)
-// and the car reset request.
+// and its pit orders, the timed race messages (live set-up, start fuel,
+// option byte, the false-start watch) and the car reset request.
 #include "vehicle/local.h"
 
 namespace {
@@ -78,6 +78,13 @@ void RunTimedRaceMessages(CarObject& car, int slot)
         SendStartFuel(playerId);
     if (CountDownMessage(car.pit.optionCountdown))
         QueueCarPacket(CarPacketOption, playerId, car.pit.optionByte, 0, true);
+    WatchFalseStartDistance(car, slot);
+}
+
+void SetCarStartPoint(CarObject& car)
+{
+    car.pit.startX = car.position.x;
+    car.pit.startY = car.position.y;
 }
 
 void RequestCarReset(CarObject& car, int askedByPlayer)

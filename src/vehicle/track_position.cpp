@@ -84,7 +84,9 @@ void FollowBackward(CarObject& car, int node, const RoadPlace& here, int count, 
 {
     const int previous = StepNode(node, -1, count, looped);
     const CarRaceHooks& race = GetCarRaceHooks();
-    if (race.isHotLapTimed() && ++car.route.wrongWayCount == WrongWayLimit)
+    if (race.autoKickOn())
+        AutoKickWrongWay(car);
+    else if (race.isHotLapTimed() && ++car.route.wrongWayCount == WrongWayLimit)
         race.invalidateHotLap(HotLapWrongWay);
     if (previous >= 0)
         GetCarTimingHooks().moveFollower(*car.follower, previous);

@@ -91,6 +91,13 @@ void AttachObjectToWorld(WorldObject& object, World& world);
 // current, removed when it is freed.
 void InstallWorldSurroundings(World* world);
 
+// One step of the world's shared 16-bit random value: x = x * 5 + 1 mod
+// 65536 (a full period: every value comes once in 65536 steps).
+inline uint16_t StepRandomValue(uint16_t& value)
+{
+    value = uint16_t(value * 5u + 1u);
+    return value;
+}
 // The 16-bit angle of a heading in radians (x 10430, truncated).
 int32_t HeadingToAngle16(float radians);
 // 16.16 sums and differences that wrap as the fixed-point type does (a

@@ -1,26 +1,13 @@
 // Crowds (a row of spectators along a heading) and single standing figures
 // such as marshals: their records and bounds. The figures themselves are
-// placed with the world's figures.
+// placed with the world's figures (world_figures.cpp).
 #include <cmath>
 
 #include "world/local.h"
 
-namespace {
-
-void FreeFigures(std::vector<FigureInstance*>& figures)
-{
-    for (FigureInstance* figure : figures) {
-        FreeFigureInstance(*figure);
-        delete figure;
-    }
-    figures.clear();
-}
-
-} // namespace
-
 CrowdObject::~CrowdObject()
 {
-    FreeFigures(figures);
+    FreeCrowd(*this);
 }
 
 bool CrowdObject::Load(RecordReading& in)
@@ -56,10 +43,7 @@ void CrowdObject::Init()
 
 FigureObject::~FigureObject()
 {
-    if (figure) {
-        FreeFigureInstance(*figure);
-        delete figure;
-    }
+    FreeFigureObject(*this);
 }
 
 bool FigureObject::Load(RecordReading& in)

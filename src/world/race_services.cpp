@@ -124,11 +124,7 @@ float PitBoxHeadingOnPath(const World& world, const SolidObject& box, int node)
 
 void SeedWorldRandom(World& world, uint16_t seed) { world.random = seed; }
 
-uint16_t StepWorldRandom(World& world)
-{
-    world.random = uint16_t(world.random * 5u + 1u);
-    return world.random;
-}
+uint16_t StepWorldRandom(World& world) { return StepRandomValue(world.random); }
 
 void SetWind(World& world, float strength, float direction)
 {

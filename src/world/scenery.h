@@ -106,7 +106,10 @@ void SetBoxToPoint(WorldObject& object);
 // (x, y), radius 0 and the centre (x, y, z).
 void SetPointBounds(WorldObject& object, int32_t z = 0);
 
-// A trackside camera of the television views (type 10).
+// A trackside camera of the television views (type 10). Its flags: a fixed
+// direction, following the target, zooming by distance (which also means
+// the record stores the far distance and the near values).
+constexpr int32_t CameraFlagFixed = 0x01, CameraFlagFollows = 0x02, CameraFlagZooms = 0x04;
 class CameraObject : public WorldObject {
 public:
     bool Load(RecordReading& in) override;

@@ -242,6 +242,14 @@ public:
     std::vector<FigureInstance*> figures;  // placed with the world's figures
 };
 
+// The crowd's figures drawn from the world's random value (R): each slot
+// of 0.8 m along the row takes a figure with the chance density (0..1),
+// a crowd variant scaled, posed for its place in the row and placed. The
+// same R always gives the same crowd. Figure data without a crowd variant
+// gives no figures; a set without a fitting pose stands its figures at rest.
+void PlaceCrowd(CrowdObject& crowd, float density, uint16_t& random);
+void FreeCrowd(CrowdObject& crowd);
+
 class FigureObject : public WorldObject {
 public:
     ~FigureObject() override;
@@ -255,6 +263,11 @@ public:
     float heading = 0, height = 0;
     FigureInstance* figure = nullptr;
 };
+
+// One marshal standing at the object, in a default pose drawn from R; no
+// figure without a marshal variant.
+void PlaceFigureObject(FigureObject& figure, uint16_t& random);
+void FreeFigureObject(FigureObject& figure);
 
 constexpr int FlagRows = 4, FlagColumns = 5;
 constexpr int FlagPointCount = FlagRows * FlagColumns + (FlagRows - 1) * (FlagColumns - 1);

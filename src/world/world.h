@@ -189,6 +189,10 @@ struct World {
     Path* knowledgePath = nullptr;
     Path* racingPath = nullptr;
 
+    // The three marshal figures of the world (placed with the world's
+    // figures, owned, null while not placed).
+    std::array<FigureInstance*, 3> marshals = {};
+
     // Camera zones.
     std::vector<ZonePoint> zonePoints;
     std::vector<ZoneTriangle> zoneTriangles;
@@ -289,6 +293,28 @@ SpeedZoneObject* FindLightZoneAt(const World& world, Fixed x, Fixed y);
 // The camera object (an object index) whose zone triangle holds the point
 // and has the highest floor below it; -1 when none does.
 int FindCameraZone(const World& world, const FixedVector& point);
+// Where a trackside camera puts the view: its place, the unit vector from
+// the target back to the camera (16.16) and the follow distance (1.0, or
+// the distance to the target for a camera that only turns).
+struct CameraAim {
+    FixedVector position;
+    FixedVector back;
+    float distance = 1.0f;
+};
+// Aims the camera object at index on the target. The zoom is always set;
+// aim and kind (1 the view stands at the camera, 0 it only turns towards
+// the target) change unless the target lies almost straight below a
+// following camera. 1 when the aim changed; 0 otherwise, and for an index
+// that is not a camera object.
+int AimCameraObject(const World& world, const FixedVector& target, int index, CameraAim& aim, float& zoom,
+                    int& kind);
+// The world's figures for a session (world_figures.cpp): every crowd and
+// figure object builds its figures and the three marshals are posed, when
+// the figure data is loaded; the world's random value is left as it was,
+// so that a computer without figures runs the same race. Freeing drops
+// them all; both are harmless when nothing is placed.
+void PlaceWorldFigures(World& world);
+void FreeWorldFigures(World& world);
 // The layout route's timing points when the layout has a route, else the
 // world's (the finish line and the checkpoints).
 int GetCheckpointCount(const World& world);

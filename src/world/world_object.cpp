@@ -11,8 +11,6 @@ constexpr int HeaderBytes = 4;
 constexpr uint8_t OldHeaderForwards = 0x01;
 constexpr uint8_t OldHeaderReversed = 0x02;
 constexpr uint8_t OldHeaderRadius = 0x80;
-// Camera flags: the far and near values are stored.
-constexpr int32_t CameraStoresRange = 0x04;
 
 bool HasPosition(int type) { return type != ObjectTypeSurface; }
 
@@ -152,7 +150,7 @@ bool CameraObject::Load(RecordReading& in)
     heading = ReadFloat(r);
     pitch = ReadFloat(r);
     farZoom = ReadFloat(r);
-    if (cameraFlags & CameraStoresRange) {
+    if (cameraFlags & CameraFlagZooms) {
         farDistance = ReadFloat(r);
         nearZoom = ReadFloat(r);
         nearDistance = ReadFloat(r);
@@ -167,7 +165,7 @@ void CameraObject::Save(DataFile& writer) const
     WriteFloat(writer, heading);
     WriteFloat(writer, pitch);
     WriteFloat(writer, farZoom);
-    if (cameraFlags & CameraStoresRange) {
+    if (cameraFlags & CameraFlagZooms) {
         WriteFloat(writer, farDistance);
         WriteFloat(writer, nearZoom);
         WriteFloat(writer, nearDistance);

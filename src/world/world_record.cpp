@@ -39,6 +39,7 @@ void ConstructWorld(World& world)
 
 void FreeWorldContents(World& world)
 {
+    FreeWorldFigures(world);
     ClearObjectCells(world);
     world.loadStage = 0;
     world.ready = 0;

@@ -51,6 +51,22 @@ TEST_F(PlayerSanctionsTest, KickOrBanReachesOnlyTheDriversOwnGuestConnection)
     }
 }
 
+// The ban goes on the list under the guest's user name for 12 hours, and
+// into the ban file.
+TEST_F(PlayerSanctionsTest, ABanListsTheUserForTwelveHours)
+{
+    folder.WriteFile("data/misc/.keep", "");
+    std::snprintf(MutableConnectionTable.connections[2].userName, ConnectionUserNameSize, "guest2user");
+    GetCarNetHooks().sanctionPlayer(2, 1);
+    EXPECT_EQ(BanList.count, 0) << "a kick bans no one";
+    GetCarNetHooks().sanctionPlayer(3, 2);
+    ASSERT_EQ(BanList.count, 1);
+    EXPECT_STREQ(BanList.entries[0].userName, "guest2user");
+    EXPECT_EQ(BanList.entries[0].hours, 12);
+    ResetNetTables();
+    EXPECT_EQ(IsBanned("Guest2User"), 1) << "read back from the file";
+}
+
 // A connection already on its way out keeps the reason it leaves with, and
 // a guest computer never sanctions anyone.
 TEST_F(PlayerSanctionsTest, LeavingConnectionsAndGuestsChangeNothing)

@@ -80,14 +80,4 @@ TEST_F(NetResetTest, ThePacketTraceDoesNotOutliveTheReset)
     ProcessNextFrame();
 }
 
-TEST_F(NetResetTest, ABanListThatCannotBeReadYetSaysSoOnce)
-{
-    LoadBans();
-    LoadBans();
-    const std::string log = folder.ReadFile("deb.log");
-    const size_t first = log.find("LoadBans : not available yet");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(log.find("LoadBans : not available yet", first + 1), std::string::npos);
-}
-
 } // namespace

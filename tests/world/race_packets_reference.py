@@ -7,10 +7,12 @@ import sys
 
 # type: (struct layout, little-endian, no padding)
 LAYOUTS = {
+    17: "<BBBB",    # car value: type, sub-type 9, player id, value
     38: "<BBBBi",   # split: type, player id, timing point, 0, split time
     39: "<BBHii",   # lap: type, player id, laps done, lap time, total time
     50: "<BBBB",    # time penalty: type, player id, seconds, reason
     66: "<BBBB",    # penalty given: type, player id, penalty code, reason
+    68: "<BBBB",    # wrong-way action: type, player id, action, 2
     70: "<BBBB",    # flag: type, player id, flag (0x80 raised), other player id
 }
 

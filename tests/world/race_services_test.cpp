@@ -224,4 +224,81 @@ TEST(CameraZoneTest, HighestFloorBelowThePointWins)
     EXPECT_EQ(FindCameraZone(world, {FixedFromMetres(2), FixedFromMetres(2), FixedFromMetres(20)}), 6);
 }
 
+// A trackside camera aimed at a target: each case builds one camera object
+// and checks the aim against the geometry worked by hand.
+TEST(CameraAimTest, CamerasStandTurnAndZoomAsTheirFlagsSay)
+{
+    ResetCoreTables();  // the trig tables a fixed camera turns by
+    constexpr int Unchanged = -7;
+    struct Case {
+        const char* name;
+        int32_t flags;
+        float heading, pitch, height;
+        float farZoom, farDistance, nearZoom, nearDistance;
+        double tx, ty, tz;       // target, m (the camera stands at the origin)
+        int changed, kind;       // kind Unchanged: left as it was
+        double bx, by, bz;       // the back vector
+        float distance, zoom;
+    };
+    const float n = 0, p = Pi;
+    const Case cases[] = {
+        {"fixed, heading 0", CameraFlagFixed, 0, 0, 5, 1, 100, 1, 10, 9, 9, 0, 1, 1, 0, -1, 0, 1, 1},
+        {"fixed, turned a quarter", CameraFlagFixed, p / 2, 0, 5, 1, 100, 1, 10, 9, 9, 0, 1, 1, 1, 0, 0, 1, 1},
+        {"fixed, looking down", CameraFlagFixed, 0, -p / 6, 5, 1, 100, 1, 10, 9, 9, 0, 1, 1, 0, -0.8660254, 0.5, 1, 1},
+        {"follows", CameraFlagFollows, n, 0, 10, 0.8f, 100, 1, 10, 30, 40, 10, 1, 1, -0.6, -0.8, 0, 1, 0.8f},
+        {"turns only", 0, n, 0, 10, 0.8f, 100, 1, 10, 30, 40, 10, 1, 0, -0.6, -0.8, 0, 50, 0.8f},
+        {"zooms, between", CameraFlagZooms, n, 0, 0, 0.5f, 100, 2, 10, 30, 40, 0, 1, 1, -0.6, -0.8, 0, 1,
+         2.0f + 40.0f / 90.0f * (0.5f - 2.0f)},
+        {"zooms, near", CameraFlagZooms, n, 0, 0, 0.5f, 100, 2, 10, 3, 4, 0, 1, 1, -0.6, -0.8, 0, 1, 2},
+        {"zooms, far", CameraFlagZooms, n, 0, 0, 0.5f, 100, 2, 10, 300, 400, 0, 1, 1, -0.6, -0.8, 0, 1, 0.5f},
+        {"follows and zooms: no zoom", CameraFlagZooms | CameraFlagFollows, n, 0, 0, 0.5f, 100, 2, 10, 3, 4, 0, 1,
+         1, -0.6, -0.8, 0, 1, 0.5f},
+        {"zoom held at 0.05", CameraFlagFollows, n, 0, 0, 0.01f, 100, 1, 10, 3, 4, 0, 1, 1, -0.6, -0.8, 0, 1, 0.05f},
+        {"target straight below", CameraFlagFollows, n, 0, 20, 1, 100, 1, 10, 0.5, 0, 0, 0, Unchanged, 0, 0, 0, 0,
+         1},
+        {"target at the camera", CameraFlagFollows, n, 0, 0, 1, 100, 1, 10, 0.001, 0, 0, 0, Unchanged, 0, 0, 0, 0,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        World world;
+        world.objects.push_back(NewWorldObject(ObjectTypeFlag));
+        auto* camera = static_cast<CameraObject*>(NewWorldObject(ObjectTypeCamera));
+        world.objects.push_back(camera);
+        camera->cameraFlags = c.flags;
+        camera->heading = c.heading;
+        camera->pitch = c.pitch;
+        camera->height = c.height;
+        camera->farZoom = c.farZoom;
+        camera->farDistance = c.farDistance;
+        camera->nearZoom = c.nearZoom;
+        camera->nearDistance = c.nearDistance;
+        const FixedVector target{FixedFromMetres(c.tx), FixedFromMetres(c.ty), FixedFromMetres(c.tz)};
+        CameraAim aim{{Fixed(1), Fixed(2), Fixed(3)}, {Fixed(4), Fixed(5), Fixed(6)}, 7};
+        const CameraAim before = aim;
+        float zoom = -1;
+        int kind = Unchanged;
+        EXPECT_EQ(AimCameraObject(world, target, 1, aim, zoom, kind), c.changed);
+        EXPECT_NEAR(zoom, c.zoom, 1e-6);
+        EXPECT_EQ(kind, c.kind);
+        if (!c.changed) {
+            EXPECT_EQ(aim.position, before.position);
+            EXPECT_EQ(aim.back, before.back);
+            EXPECT_EQ(aim.distance, before.distance);
+            continue;
+        }
+        EXPECT_EQ(aim.position, (FixedVector{Fixed(0), Fixed(0), FixedFromMetres(c.height)}));
+        EXPECT_NEAR(aim.back.x.raw / 65536.0, c.bx, 1e-4);
+        EXPECT_NEAR(aim.back.y.raw / 65536.0, c.by, 1e-4);
+        EXPECT_NEAR(aim.back.z.raw / 65536.0, c.bz, 1e-4);
+        EXPECT_NEAR(aim.distance, c.distance, 1e-4);
+        // Only a camera object aims: the flag object at index 0 and an
+        // index past the objects change nothing.
+        zoom = -1;
+        EXPECT_EQ(AimCameraObject(world, target, 0, aim, zoom, kind), 0);
+        EXPECT_EQ(AimCameraObject(world, target, 2, aim, zoom, kind), 0);
+        EXPECT_EQ(zoom, -1);
+    }
+}
+
 } // namespace

@@ -29,6 +29,9 @@ struct FakeRace {
     int bestSplitCount = 0, bestLapNumber = 0;
     int32_t bestSplits[4] = {};
     int layoutStart = 0;
+    int autoKickOn = 0;
+    // Wrong-way packets: where each went ("player" or "guests") and its bytes.
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> kicks;
 };
 FakeRace Fake;
 
@@ -45,9 +48,16 @@ void InstallFakeRace()
     };
     race.isHotLapTimed = [] { return Fake.facts.hotLapTracked; };
     race.invalidateHotLap = [](int reason) { Fake.invalidated.push_back(reason); };
+    race.autoKickOn = [] { return Fake.autoKickOn; };
     SetCarRaceHooks(race);
     CarNetHooks net = GetCarNetHooks();
     net.queueGamePacket = [](const uint8_t* bytes, int length) { Fake.packets.emplace_back(bytes, bytes + length); };
+    net.sendToPlayer = [](int, const uint8_t* bytes, int length) {
+        Fake.kicks.push_back({"player", std::vector<uint8_t>(bytes, bytes + length)});
+    };
+    net.sendToAllGuests = [](const uint8_t* bytes, int length) {
+        Fake.kicks.push_back({"guests", std::vector<uint8_t>(bytes, bytes + length)});
+    };
     SetCarNetHooks(net);
     CarTimingHooks timing = GetCarTimingHooks();
     timing.raceFacts = [](RaceTimingFacts& facts) {
@@ -181,6 +191,17 @@ protected:
         moved.Set(point, direction * float(speed));
         ResetPathFollower(*moved.car.follower);
         ASSERT_GE(FindFollowerPosition(*moved.car.follower, moved.car.position, 0), 0);
+    }
+    // A car in slot 0 before the start: the layout or grid start, the race
+    // kind and laps and the start lights as a case gives them.
+    void SetStartCase(MovedCar& moved, int layoutStart, int isRace, int raceLaps, int lightState)
+    {
+        Fake.slots = {&moved.car};
+        Fake.packets.clear();
+        Fake.layoutStart = layoutStart;
+        Fake.facts.isRace = isRace;
+        Fake.facts.raceLaps = raceLaps;
+        world->startLightState = lightState;
     }
     std::unique_ptr<World> world;
 };
@@ -330,12 +351,7 @@ TEST_F(RaceTimingTest, MovingBeforeTheStartGivesOneFalseStartPenalty)
         SCOPED_TRACE(c.lightState);
         MovedCar moved;
         CarObject& car = moved.car;
-        Fake.slots = {&car};
-        Fake.packets.clear();
-        Fake.layoutStart = c.layoutStart;
-        Fake.facts.isRace = 1;
-        Fake.facts.raceLaps = c.raceLaps;
-        world->startLightState = c.lightState;
+        SetStartCase(moved, c.layoutStart, 1, c.raceLaps, c.lightState);
         car.step.settleCounter = 100;
         car.race.stopped = 1;
         for (int twice = 0; twice < 2; twice++) {
@@ -351,6 +367,69 @@ TEST_F(RaceTimingTest, MovingBeforeTheStartGivesOneFalseStartPenalty)
         ASSERT_EQ(Fake.packets.size(), 1u) << "one penalty, never a second";
         EXPECT_EQ(std::vector<long>(Fake.packets[0].begin(), Fake.packets[0].end()), c.packet);
         LogPacket(Fake.packets[0], c.packet);
+    }
+}
+
+// The watch over a car's start place, run with the timed race messages:
+// each case moves the car from its start place by the distances in turn
+// (twice each) and lists every packet it sent.
+TEST_F(RaceTimingTest, LeavingTheStartPlaceBeforeTheStartIsPenalisedOnce)
+{
+    struct Case {
+        const char* name;
+        int layoutStart, lightState, isRace;
+        int32_t timingStart;  // the car's step counter is 500
+        std::vector<float> metres;
+        std::vector<std::vector<long>> packets;
+        int reports;          // the race's penalty report flag was set this often
+    };
+    const Case cases[] = {
+        {"grid, within half a metre", 0, 2, 1, 0, {0.45f}, {}, 0},
+        {"grid, lights lit", 0, 2, 1, 0, {0.55f}, {{CarPacketPenalty, 10, 1, 3}}, 1},
+        {"grid, before the lights", 0, 0, 1, 0, {0.55f}, {{CarPacketPenalty, 10, 3, 3}}, 1},
+        {"grid, far off: to the pits", 0, 2, 1, 0, {6.5f}, {{CarPacketValue, CarValueSubtype, 10, 4}}, 1},
+        {"grid, a drive-through then to the pits", 0, 2, 1, 0, {0.55f, 3.0f, 6.5f, 20.0f},
+         {{CarPacketPenalty, 10, 1, 3}, {CarPacketValue, CarValueSubtype, 10, 4}}, 2},
+        {"grid, the start given", 0, 4, 1, 0, {10.0f}, {}, 0},
+        {"grid, practice", 0, 2, 0, 0, {10.0f}, {}, 0},
+        {"layout, lights lit", 1, 2, 1, 0, {0.55f, 10.0f}, {{TimePenaltyPacket, 10, 30, 3}}, 0},
+        {"layout, before its timing start", 1, 4, 1, 600, {0.55f}, {{TimePenaltyPacket, 10, 30, 3}}, 0},
+        {"layout, started", 1, 4, 1, 400, {10.0f}, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MovedCar moved;
+        CarObject& car = moved.car;
+        SetStartCase(moved, c.layoutStart, c.isRace, 5, c.lightState);
+        int reports = 0;
+        static int* reportCount;
+        reportCount = &reports;
+        CarTimingHooks timing = GetCarTimingHooks();
+        timing.notePenaltyReport = [] { ++*reportCount; };
+        SetCarTimingHooks(timing);
+        car.race.stepCounter = 500;
+        car.lap.timingStart = c.timingStart;
+        const Vec3 start = Centre(*world->currentPath, 0);
+        moved.Set(start, {0, 0, 0});
+        SetCarStartPoint(car);
+        for (float metres : c.metres) {
+            moved.Set(start + Vec3{metres * 0.6f, metres * 0.8f, 0}, {0, 0, 0});
+            RunTimedRaceMessages(car, 0);
+            RunTimedRaceMessages(car, 0);
+        }
+        std::vector<std::vector<long>> sent;
+        for (const auto& p : Fake.packets) {
+            sent.emplace_back(p.begin(), p.end());
+            LogPacket(p, sent.back());
+        }
+        EXPECT_EQ(sent, c.packets);
+        EXPECT_EQ(reports, c.reports);
+        // The car keeps the penalty it sent; its penalty state changes only
+        // when the packet comes back, as on every other computer.
+        if (!sent.empty() && sent[0][0] == CarPacketPenalty) {
+            EXPECT_EQ(car.pit.penaltyGiven, sent[0][2]);
+        }
+        EXPECT_EQ(car.race.result.penaltyState, 0);
     }
 }
 
@@ -373,6 +452,55 @@ TEST_F(RaceTimingTest, DrivingBackwardsOverFiveNodesInvalidatesTheHotLapOnce)
     }
     EXPECT_EQ(Fake.invalidated, std::vector<int>{HotLapWrongWay});
     EXPECT_GE(moved.car.route.wrongWayTurns, 1);
+}
+
+// Where the host sanctions wrong-way driving, every node boundary driven
+// backwards counts towards it instead of the hot lap: at full throttle in
+// gear (6 a boundary) the warning comes at the third, the second level at
+// the eighth and the sanction at the tenth.
+TEST_F(RaceTimingTest, DrivingBackwardsWhereTheHostAutoKicksWarnsThenSanctions)
+{
+    const Path& path = *world->currentPath;
+    const CentreLine line(path);
+    SettingsRecord settings;
+    settings.autoKick = 1;
+    SetSettings(settings);
+    MovedCar moved;
+    CarObject& car = moved.car;
+    Fake.slots = {&car};
+    Fake.facts.hotLapTracked = 1;
+    Fake.autoKickOn = 1;
+    car.step.gear = 2;
+    car.inputs.words[1] = 65535;
+    const int start = 100 % path.nodeCount;
+    double s = 0.5;
+    PlaceOnLine(moved, line, start, s, 0);
+    int boundaries = 0, node = car.follower->position;
+    std::vector<int> kickedAt;
+    for (int step = 0; step < 4000 && boundaries < 12; step++) {
+        s -= 0.05;
+        Vec3 point, direction;
+        line.At(start, s, point, direction);
+        moved.Set(point, direction * -5.0f);
+        const size_t kicksBefore = Fake.kicks.size();
+        UpdateCarViewAndRoute(car, 0.01f, 1);
+        if (car.follower->position != node) {
+            node = car.follower->position;
+            boundaries++;
+        }
+        for (size_t i = kicksBefore; i < Fake.kicks.size(); i++)
+            kickedAt.push_back(boundaries);
+    }
+    EXPECT_EQ(kickedAt, (std::vector<int>{3, 8, 10}));
+    ASSERT_EQ(Fake.kicks.size(), 3u);
+    // [68][player id][action][2]: a warning, then the host's setting (kick).
+    EXPECT_EQ(Fake.kicks[0], (std::pair<std::string, std::vector<uint8_t>>{"player", {68, 10, 0, 2}}));
+    EXPECT_EQ(Fake.kicks[1], (std::pair<std::string, std::vector<uint8_t>>{"player", {68, 10, 1, 2}}));
+    EXPECT_EQ(Fake.kicks[2], (std::pair<std::string, std::vector<uint8_t>>{"guests", {68, 10, 1, 2}}));
+    LogPacket(Fake.kicks[1].second, {68, 10, 1, 2});
+    EXPECT_EQ(car.pit.kickLevel, 3);
+    EXPECT_TRUE(Fake.invalidated.empty()) << "the hot lap is not what counts here";
+    SetSettings(SettingsRecord{});
 }
 
 TEST_F(RaceTimingTest, ACarFarOutsideTheRoadLimitsIsLost)
