@@ -136,7 +136,10 @@ void ProfileCar(AiKnowledge& knowledge, KnowledgeCar& car, bool closed)
     knowledge.frontWing = setup.frontWing;
     knowledge.finalDriveCode = setup.finalDrive;
     ComputeCarCapability(knowledge);
-    UpdateKnowledge(knowledge, 0, FullSkillScale, -1, closed ? 1 : 0, nullptr);
+    // The display's profile: the engine's acceleration limits the speed as
+    // braking does, so the lap time and the fuel are those of a lap a car
+    // can drive.
+    UpdateKnowledge(knowledge, 1, FullSkillScale, -1, closed ? 1 : 0, nullptr);
     knowledge.maxSpeed = 0;
     for (const KnowledgeNode& node : knowledge.nodes)
         knowledge.maxSpeed = std::max(knowledge.maxSpeed, node.speed);
