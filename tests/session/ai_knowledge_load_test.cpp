@@ -292,7 +292,8 @@ protected:
 // configuration with a pit line. A car whose engine sits ahead of its
 // middle carries most of its weight on the front axle, one with the engine
 // behind most on the rear. The file's lap is as fast as the car's top
-// speed allows at most, and not slower than half of it on average.
+// speed allows at most, and not slower than a third of it on average (the
+// lap counts the time the engine takes to reach each straight's speed).
 TEST_F(GeneratedKnowledgeTest, EveryCarDrivesItsFileWithAPitLine)
 {
     ASSERT_TRUE(LoadWholeSite(world, 0));
@@ -316,7 +317,7 @@ TEST_F(GeneratedKnowledgeTest, EveryCarDrivesItsFileWithAPitLine)
         EXPECT_EQ(AiHasPitLine(*ai), 1);
         const AiKnowledge& k = ai->mainKnowledge;
         EXPECT_GE(k.lapTime, length / car.tuning.topSpeed);
-        EXPECT_LE(k.lapTime, 2.5 * length / car.tuning.topSpeed);
+        EXPECT_LE(k.lapTime, 3 * length / car.tuning.topSpeed);
         EXPECT_TRUE(KnowledgeMatchesSetup(k, car.data.setups[0].setup));
         const float engineY = car.data.enginePosition.y, share = FrontAxleWeightShare(car);
         if (engineY > frontMost)
