@@ -128,16 +128,8 @@ protected:
 
 TEST_F(MenuPointerTest, MenuRowsAndTheQuitQuestionAnswerThePointerAndTheKeys)
 {
-    ASSERT_EQ(system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1"), 0)
-        << "xvfb-run or xdotool is missing: scripts/setup.sh installs them";
-    folder.WriteFile("cfg.txt", "Start Windowed 1\r\n");
-    folder.WriteFile("session.sh", MenuSessionScript);
-    ProcessResult run = RunProcess("/usr/bin/xvfb-run",
-                                   {"-a", "-s", "-screen 0 1280x1024x24", "bash", "session.sh", QV_PROGRAM},
-                                   folder.Path());
-    const std::string session = folder.ReadFile("session.txt");
-    ASSERT_EQ(session.find("window=\n"), std::string::npos)
-        << "no window\n" << run.output << folder.ReadFile("program.out") << folder.ReadFile("deb.log");
+    std::string session;
+    ASSERT_EQ(RunWindowSession(folder, "Start Windowed 1\r\n", MenuSessionScript, QV_PROGRAM, session), "");
     for (const char* step : {"wheel running", "no running", "n running"})
         EXPECT_NE(session.find(step), std::string::npos) << "the program ended before: " << step << "\n" << session;
     EXPECT_NE(session.find("exit=0"), std::string::npos) << "\"yes\" ends the program\n" << session;

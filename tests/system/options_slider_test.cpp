@@ -117,16 +117,8 @@ using OptionsSliderTest = GameFolderTest;
 
 TEST_F(OptionsSliderTest, SlidersDragCancelAndTakeTypedValuesWithinTheirRange)
 {
-    ASSERT_EQ(system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1"), 0)
-        << "xvfb-run or xdotool is missing: scripts/setup.sh installs them";
-    folder.WriteFile("cfg.txt", "Start Windowed 1\r\nOptions 9\r\n");
-    folder.WriteFile("session.sh", SliderSessionScript);
-    ProcessResult run = RunProcess("/usr/bin/xvfb-run",
-                                   {"-a", "-s", "-screen 0 1280x1024x24", "bash", "session.sh", QV_PROGRAM},
-                                   folder.Path());
-    const std::string session = folder.ReadFile("session.txt");
-    ASSERT_EQ(session.find("window=\n"), std::string::npos)
-        << "no window\n" << run.output << folder.ReadFile("program.out") << folder.ReadFile("deb.log");
+    std::string session;
+    ASSERT_EQ(RunWindowSession(folder, "Start Windowed 1\r\nOptions 9\r\n", SliderSessionScript, QV_PROGRAM, session), "");
     EXPECT_NE(session.find("done"), std::string::npos) << "the session ended early\n" << session;
 
     // Every state's picture, kept beside the test under the state's name.

@@ -9,6 +9,12 @@
 // screen units (-1..1) into pixels of a side of that size.
 #pragma once
 
+#include <cstdlib>
+#include <string>
+
+#include "support/process.h"
+#include "support/temp_folder.h"
+
 inline constexpr const char* WindowSessionStart = R"SH(program="$1"
 timeout 300 "$program" > program.out 2>&1 &
 pid=$!
@@ -29,3 +35,24 @@ echo "window=$window" > session.txt
 eval "$(xdotool getwindowgeometry --shell "$window")"
 pixel() { awk -v v="$1" -v s="$2" 'BEGIN { printf "%d", (v + 1) / 2 * s }'; }
 )SH";
+
+// Runs a session script that begins with WindowSessionStart under xvfb-run
+// in the folder, the program started with the settings file "cfg.txt";
+// session holds what the script wrote to session.txt. Answers "" or why
+// there was no session: the tools are missing, or no window showed (with
+// the program's output and log).
+inline std::string RunWindowSession(const TempFolder& folder, const char* settings, const char* script,
+                                    const char* program, std::string& session)
+{
+    if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
+        return "xvfb-run or xdotool is missing: scripts/setup.sh installs them";
+    folder.WriteFile("cfg.txt", settings);
+    folder.WriteFile("session.sh", script);
+    const ProcessResult run = RunProcess("/usr/bin/xvfb-run",
+                                         {"-a", "-s", "-screen 0 1280x1024x24", "bash", "session.sh", program},
+                                         folder.Path());
+    session = folder.ReadFile("session.txt");
+    if (session.find("window=\n") != std::string::npos)
+        return "no window\n" + run.output + folder.ReadFile("program.out") + folder.ReadFile("deb.log");
+    return "";
+}
