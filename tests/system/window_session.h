@@ -41,7 +41,7 @@ pixel() { awk -v v="$1" -v s="$2" 'BEGIN { printf "%d", (v + 1) / 2 * s }'; }
 // session holds what the script wrote to session.txt. Answers "" or why
 // there was no session: the tools are missing, or no window showed (with
 // the program's output and log).
-inline std::string RunWindowSession(const TempFolder& folder, const char* settings, const char* script,
+inline std::string RunWindowSession(const TempFolder& folder, const char* settings, const std::string& script,
                                     const char* program, std::string& session)
 {
     if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
