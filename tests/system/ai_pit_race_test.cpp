@@ -5,16 +5,14 @@
 // drivers, run through the program's session in the data builder's folder,
 // covers all three.
 //
-// The drivers' lines are built here in memory from the loaded world: the
-// racing line along the path's centre, and the pit line from the racing
-// line across into the lane beside the pit boxes and back.
+// The drivers take their knowledge as a race gives it to them: the data
+// builder's file for their car and the configuration, and the pit line
+// built from the world's own pit lane.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "core/services.h"
 #include "game_folder_fixture.h"
@@ -33,111 +31,15 @@ constexpr int Laps = 3;
 // The three drivers: the first starts short of fuel, the second is given a
 // stop-go penalty and the third a drive-through.
 enum : int { FuelCar = 0, StopGoCar = 1, DriveThroughCar = 2, CarsInRace = 3 };
-// What the racing line's knowledge says a lap uses, in percent of the tank,
-// and what the short car starts with: enough for the first lap, not for
-// the second.
-constexpr float FuelPerLapPercent = 4;
-constexpr float ShortStartPercent = 5;
+// The short car starts with this many laps of the fuel its knowledge says
+// a lap uses: enough to reach its box at the end of the first lap, even
+// when the car burns half as much again, and too little to go on.
+constexpr float ShortStartLaps = 1.8f;
 constexpr float FullStartPercent = 60;
 // The penalties are given this long after the start lights go out.
 constexpr uint32_t PenaltyAfterSteps = 1000;
 // The penalty packet's kind and reason bytes.
 constexpr uint8_t PenaltyPacket = 66, GivenDriveThrough = 1, GivenStopGo = 3, ReasonByAdmin = 1;
-// The pit line: the lane's middle lies this far nearer the track than the
-// boxes; the line keeps to it this far before the first box and after the
-// last, and crosses over to it along this much of the road.
-constexpr float BoxBesideLane = 1.5f;
-constexpr float LaneMargin = 40.0f, CrossingLength = 70.0f;  // m
-
-float Metres(Fixed value) { return float(value.raw) * (1.0f / 65536.0f); }
-
-int Wrap(int node, int count) { return ((node % count) + count) % count; }
-
-// The path node nearest the point (flat distance).
-int NearestNode(const Path& path, Fixed x, Fixed y)
-{
-    int best = 0;
-    float bestSq = 0;
-    for (int i = 0; i < path.nodeCount; ++i) {
-        const float dx = Metres(path.nodes[size_t(i)].centre.x - x), dy = Metres(path.nodes[size_t(i)].centre.y - y);
-        if (i == 0 || dx * dx + dy * dy < bestSq) {
-            best = i;
-            bestSq = dx * dx + dy * dy;
-        }
-    }
-    return best;
-}
-
-// The point's distance across the node, right positive.
-float AcrossNode(const PathNode& node, Fixed x, Fixed y)
-{
-    return Metres(x - node.centre.x) * node.direction.y - Metres(y - node.centre.y) * node.direction.x;
-}
-
-float NodeGap(const Path& path, int node)
-{
-    const PathNode& a = path.nodes[size_t(node)];
-    const PathNode& b = path.nodes[size_t(Wrap(node + 1, path.nodeCount))];
-    const float dx = Metres(b.centre.x - a.centre.x), dy = Metres(b.centre.y - a.centre.y);
-    return std::sqrt(dx * dx + dy * dy);
-}
-
-// The node reached from node walking metres along the path (backwards for
-// a negative distance).
-int WalkNodes(const Path& path, int node, float metres)
-{
-    const int step = metres < 0 ? -1 : 1;
-    for (float run = 0; run < std::fabs(metres);) {
-        run += NodeGap(path, step < 0 ? Wrap(node - 1, path.nodeCount) : node);
-        node = Wrap(node + step, path.nodeCount);
-    }
-    return node;
-}
-
-// The pit line from the world's pit boxes: from the racing line (the
-// path's centre) it crosses to the lane's middle before the first box,
-// keeps to it past the last and crosses back. Its nodes stand on the
-// path's nodes, entry to exit; entry and exit are those nodes.
-bool BuildPitLine(const Path& path, const World& world, AiKnowledge& pit, int& entry, int& exit)
-{
-    if (world.pitBoxCount <= 0 || path.nodeCount < 8)
-        return false;
-    const int n = path.nodeCount;
-    const SolidObject& firstBox = *world.pitBoxes[0];
-    const int reference = NearestNode(path, firstBox.x, firstBox.y);
-    const float lane = AcrossNode(path.nodes[size_t(reference)], firstBox.x, firstBox.y) + BoxBesideLane;
-    int fromBox = 0, toBox = 0;  // node steps from the reference to the first and the last box
-    for (int i = 0; i < world.pitBoxCount; ++i) {
-        const int step = Wrap(NearestNode(path, world.pitBoxes[i]->x, world.pitBoxes[i]->y) - reference + n / 2, n) - n / 2;
-        fromBox = std::min(fromBox, step);
-        toBox = std::max(toBox, step);
-    }
-    const int laneFrom = WalkNodes(path, Wrap(reference + fromBox, n), -LaneMargin);
-    const int laneTo = WalkNodes(path, Wrap(reference + toBox, n), LaneMargin);
-    entry = WalkNodes(path, laneFrom, -CrossingLength);
-    exit = WalkNodes(path, laneTo, CrossingLength);
-    const int span = Wrap(exit - entry, n), into = Wrap(laneFrom - entry, n), outOf = Wrap(exit - laneTo, n);
-    AllocKnowledgeNodes(pit, span + 1);
-    for (int k = 0; k <= span; ++k) {
-        // A smooth step from the racing line into the lane and back.
-        float share = 1;
-        if (k < into)
-            share = float(k) / float(into);
-        else if (k > span - outOf)
-            share = float(span - k) / float(outOf);
-        share = share * share * (3 - 2 * share);
-        const PathNode& road = path.nodes[size_t(Wrap(entry + k, n))];
-        KnowledgeNode& node = pit.nodes[size_t(k)];
-        node.offset = lane * share;
-        node.x = road.centre.x + FixedFromMetres(node.offset * road.direction.y);
-        node.y = road.centre.y - FixedFromMetres(node.offset * road.direction.x);
-        node.z = road.centre.z + Fixed(2048);
-        node.dir = road.direction;
-        node.normal = {0, 0, 1};
-    }
-    ComputeLineGeometry(pit, 0);
-    return true;
-}
 
 // What the test saw of each car in the race.
 struct CarWatch {
@@ -155,14 +57,15 @@ struct CarWatch {
     int finished = 0;
     uint8_t refuelPercent = 0;        // the pit fuel its strategy asks for
     float tankLitres = 0;
+    float fuelPerLap = 0;             // litres, as its knowledge file says
     uint8_t previousPitState = 0;
 };
 
 struct PitRaceRecord {
     bool prepared = false;
-    int pitLines = 0;
+    int pitLines = 0;                 // drivers that built a pit line
     uint32_t lightsOutStep = 0;
-    int laneLimitByte = 0;            // km/h - 1
+    int laneLimitByte = 0;            // km/h; speeding is above one more
     CarWatch cars[CarsInRace];
     HeadlessRaceOutcome outcome;
 };
@@ -170,35 +73,42 @@ PitRaceRecord Record;
 
 CarObject* SlotCar(Race& race, int slot) { return slot < RaceSlotsInUse(race) ? GetRaceSlotCar(race, slot) : nullptr; }
 
-// Before the first step: each AI driver gets its lines and plans its fuel,
-// and the short car's tank is nearly emptied.
+// The fuel a lap uses (litres) as the car's knowledge file for the loaded
+// configuration says; 0 without one.
+float KnowledgeFuelPerLap(const CarObject& car, const Path& path)
+{
+    char name[KnowledgeFileNameSize];
+    KnowledgeFileName(name, car.data.shortCode);
+    AiKnowledge knowledge;
+    const float litres = LoadKnowledge(knowledge, name, path.nodeCount) ? knowledge.fuelPerLap : 0.0f;
+    FreeKnowledge(knowledge);
+    return litres;
+}
+
+// Before the first step: each AI driver plans its fuel, which loads its
+// knowledge and pit line as a race start does, and the short car's tank is
+// nearly emptied.
 bool PrepareDrivers(Race& race)
 {
     const Path* path = CurrentWorld ? CurrentWorld->racingPath : nullptr;
     if (!path || RaceSlotsInUse(race) != CarsInRace)
         return false;
-    AiKnowledge pit;
-    int entry = -1, exit = -1;
-    if (BuildPitLine(*path, *CurrentWorld, pit, entry, exit))
-        Record.pitLines = 1;
     Record.laneLimitByte = GetLowestSpeedLimit(*CurrentWorld);
     for (int slot = 0; slot < CarsInRace; ++slot) {
         RacePlayer& player = race.players[slot];
         CarObject* car = player.car;
         if (!car || !player.ai)
             return false;
-        AiKnowledge main;
-        main.car = car;
-        if (!BuildKnowledge(main, *path, car->tuning.largerHalfWidth, CurrentPathWorld()))
-            return false;
-        main.fuelPerLap = FuelPerLapPercent / 100 * car->data.fuelCapacity;
-        if (!GiveAiKnowledge(*player.ai, main, Record.pitLines ? &pit : nullptr, entry, exit))
+        CarWatch& watch = Record.cars[slot];
+        watch.fuelPerLap = KnowledgeFuelPerLap(*car, *path);
+        if (!(watch.fuelPerLap > 0))
             return false;
         PlanAiFuel(*player.ai, player, 0);
-        const float percent = slot == FuelCar ? ShortStartPercent : FullStartPercent;
-        car->race.fuel = percent / 100 * car->data.fuelCapacity;
-        Record.cars[slot].startFuel = car->race.fuel;
-        Record.cars[slot].tankLitres = car->data.fuelCapacity;
+        Record.pitLines += AiHasPitLine(*player.ai);
+        const float tank = car->data.fuelCapacity;
+        car->race.fuel = slot == FuelCar ? ShortStartLaps * watch.fuelPerLap : FullStartPercent / 100 * tank;
+        watch.startFuel = car->race.fuel;
+        watch.tankLitres = tank;
     }
     Record.prepared = true;
     return true;
@@ -277,7 +187,7 @@ void ExpectFuelStop(const CarWatch& car)
     SCOPED_TRACE("the driver short of fuel");
     // The plan: fuel for the race's laps plus a spare one, with a 5 %
     // margin, in one stint.
-    const float planned = std::nearbyint(FuelPerLapPercent * (Laps + 1) * 1.05f + 0.5f);
+    const float planned = std::nearbyint(car.fuelPerLap * (Laps + 1) * 1.05f * 100 / car.tankLitres + 0.5f);
     EXPECT_EQ(car.refuelPercent, uint8_t(planned));
     ASSERT_EQ(car.boxStops, 1);
     ASSERT_GE(car.fuelAtStop, 0);
@@ -313,15 +223,11 @@ void ExpectPenaltiesServed(const CarWatch& stopGo, const CarWatch& driveThrough)
 // The race runs in its own copy of the game folder.
 using AiPitRaceTest = GameFolderTest;
 
-// Disabled until the drivers take their pit line from the pit lane the data
-// builder now writes into the world: the line this test builds from the pit
-// boxes no longer matches the world's own, and the drive-through car stops
-// in its box.
-TEST_F(AiPitRaceTest, DISABLED_DriversPitForFuelAndServeTheirPenalties)
+TEST_F(AiPitRaceTest, DriversPitForFuelAndServeTheirPenalties)
 {
     ASSERT_TRUE(RunPitRace(folder.Path())) << "the race could not be set up";
     ASSERT_TRUE(Record.prepared) << "the drivers' lines could not be set up";
-    ASSERT_TRUE(Record.pitLines) << "no pit line could be built from the world's pit boxes";
+    ASSERT_EQ(Record.pitLines, CarsInRace) << "no pit line could be built from the world's pit lane";
     ExpectFuelStop(Record.cars[FuelCar]);
     {
         SCOPED_TRACE("the stop-go and the drive-through");

@@ -33,6 +33,11 @@ constexpr uint8_t PitSpeedByte = 80 - 1;
 constexpr double PitNodeSpacing = 4.0, PitLaneBeyondBoxes = 20.0, PitLaneTurnIn = 40.0, PitLaneTrackInset = 1.5;
 constexpr double PitLaneSectionMargin = 4.0;
 constexpr float PitRoadHalfWidth = 3.5f;  // the pit road of WithPitLane
+// The pit boxes stand this far from the pit road's middle toward the wall,
+// and the lane is driven this far from it toward the track: a car passing
+// in the fast lane keeps clear of a car standing in its box (3.25 m apart,
+// more than two of the widest cars' half widths).
+constexpr double PitBoxTowardWall = 1.5, PitFastLaneTowardTrack = 1.75;
 constexpr uint8_t PitLaneStartKind = 0x08;
 // Cameras along the roads, this far apart; their zones reach this far round them.
 constexpr double CameraSpacing = 400, CameraZone = 200, CameraHeight = 5;
@@ -169,7 +174,7 @@ void AddPits(World& world, const SiteDesign& design)
         for (const bool reversed : {false, true}) {
             if (!(reversed ? backwards : forwards))
                 continue;
-            const Spot at = SpotOn(section, reversed ? design.pitFrom + design.pitTo - s : s, lane - 1.5);
+            const Spot at = SpotOn(section, reversed ? design.pitFrom + design.pitTo - s : s, lane - PitBoxTowardWall);
             SolidObject* box = PlaceSolid(world, -1, at, FacingHeading(at.heading + (reversed ? Pi : 0)),
                                           reversed ? backwards : forwards);
             box->solidFlags = SolidFlagDrawable | SolidFlagStartPlace | SolidFlagPitBox;
@@ -192,7 +197,7 @@ void AddPits(World& world, const SiteDesign& design)
 }
 
 // The pit lane's offset across the pit section at s: on the track near its
-// ends, on the pit road between them, a smooth turn between.
+// ends, in the pit road's fast lane between them, a smooth turn between.
 struct PitLaneCourse {
     double from = 0, laneFrom = 0, laneTo = 0, to = 0;  // m along the section
     double track = 0, lane = 0;                          // m across
@@ -209,7 +214,7 @@ PitLaneCourse MakePitLaneCourse(const SiteDesign& design, const RoadSection& sec
 {
     PitLaneCourse c;
     c.track = -(section.cross.halfRoad - PitLaneTrackInset);
-    c.lane = PitLaneOffset(section.cross);
+    c.lane = PitLaneOffset(section.cross) + PitFastLaneTowardTrack;
     c.from = std::max(PitLaneSectionMargin, design.pitFrom - PitLaneBeyondBoxes - PitLaneTurnIn);
     c.to = std::min(section.length - PitLaneSectionMargin, design.pitTo + PitLaneBeyondBoxes + PitLaneTurnIn);
     c.laneFrom = std::max(design.pitFrom - PitLaneBeyondBoxes, c.from + PitLaneTurnIn / 2);
@@ -237,8 +242,9 @@ std::vector<PathNode> MakePitLaneNodes(const SiteDesign& design)
         node.kind = i == 0 || i == count - 1 ? PitLaneStartKind : 0;
         node.centre = MakeFixedVector(FixedFromMetres(at.x).raw, FixedFromMetres(at.y).raw, FixedFromMetres(at.z).raw);
         node.direction = {float(dx / length), float(dy / length), float(dz / length)};
-        node.leftEdge = node.leftLimit = -PitRoadHalfWidth;
-        node.rightEdge = node.rightLimit = PitRoadHalfWidth;
+        // The pit road's edges from the fast lane.
+        node.leftEdge = node.leftLimit = -PitRoadHalfWidth - float(PitFastLaneTowardTrack);
+        node.rightEdge = node.rightLimit = PitRoadHalfWidth - float(PitFastLaneTowardTrack);
     }
     return nodes;
 }
