@@ -25,6 +25,30 @@ bool IsRoadKind(int kind) { return kind >= 0 && kind < SurfaceKindCount && Surfa
 
 class LoaderTest : public WorldFolderTest {};
 
+// A car driving the path's pit lane passes a car standing in any pit box:
+// each box lies beside the lane's nearest node by more than two wide cars'
+// half widths (1 m each) and a metre between them.
+void ExpectPitLaneClearOfBoxes(const Path& path, const World& world)
+{
+    constexpr double ClearAcross = 3.0;  // m
+    ASSERT_GE(path.secondNodes.size(), 2u);
+    for (int k = 0; k < world.pitBoxCount; k++) {
+        const double bx = world.pitBoxes[k]->x.raw / 65536.0, by = world.pitBoxes[k]->y.raw / 65536.0;
+        const PathNode* nearest = nullptr;
+        double nearestSq = 0;
+        for (const PathNode& node : path.secondNodes) {
+            const double dx = bx - node.centre.x.raw / 65536.0, dy = by - node.centre.y.raw / 65536.0;
+            if (!nearest || dx * dx + dy * dy < nearestSq) {
+                nearest = &node;
+                nearestSq = dx * dx + dy * dy;
+            }
+        }
+        const double dx = bx - nearest->centre.x.raw / 65536.0, dy = by - nearest->centre.y.raw / 65536.0;
+        const double across = dx * nearest->direction.y - dy * nearest->direction.x;
+        EXPECT_GT(std::fabs(across), ClearAcross) << "box " << k;
+    }
+}
+
 TEST_F(LoaderTest, GeneratedWorldLoadsEveryStageAndFindsItsRoad)
 {
     SiteDesign design = StadiumDesign();
@@ -79,6 +103,7 @@ TEST_F(LoaderTest, GeneratedWorldLoadsEveryStageAndFindsItsRoad)
         EXPECT_EQ(world->lightZoneCount, 1);
         EXPECT_GT(world->garageCount, 0);
         EXPECT_NE(FindSpeedZoneAt(*world, world->pitBoxes[0]->x, world->pitBoxes[0]->y), nullptr);
+        ExpectPitLaneClearOfBoxes(path, *world);
     }
 }
 
