@@ -54,23 +54,32 @@ constexpr TaylorCoefficients MakeTaylorCoefficients()
 
 constexpr TaylorCoefficients Taylor = MakeTaylorCoefficients();
 
-double SineNear(double r)
+// The series from coefficient `first` on (0 takes them all).
+double SineNear(double r, int first = 0)
 {
     double r2 = r * r;
     double sum = 0.0;
-    for (double coefficient : Taylor.sine)
-        sum = coefficient + r2 * sum;
+    for (int i = first; i < 12; ++i)
+        sum = Taylor.sine[i] + r2 * sum;
     return r + r * r2 * sum;
 }
 
-double CosineNear(double r)
+double CosineNear(double r, int first = 0)
 {
     double r2 = r * r;
     double sum = 0.0;
-    for (double coefficient : Taylor.cosine)
-        sum = coefficient + r2 * sum;
+    for (int i = first; i < 11; ++i)
+        sum = Taylor.cosine[i] + r2 * sum;
     return 1.0 - 0.5 * r2 + r2 * r2 * sum;
 }
+
+// Within SmallAngle (the turn of a body in one sub-step, a steering
+// correction) the series' terms from r^13 and r^12 up change no bit of the
+// results: checked for every float angle up to 1/16 rad, where the short
+// sums give the very doubles of the full ones. They start at this
+// coefficient.
+constexpr double SmallAngle = 0.0625;
+constexpr int SmallAngleFirstTerm = 7;
 
 // atan(x) for x >= 0: reflected to at most 1, halved twice (atan x =
 // 2 atan(x / (1 + sqrt(1 + x^2))), square roots are exact in IEEE
@@ -118,6 +127,11 @@ void ComputeSinCos(double angle, double& sine, double& cosine)
     // Within NearAngle no multiple of pi/2 comes off: the series take the
     // angle as it is (the same bits as the reduction would give, which
     // leaves such an angle unchanged), without the reduction's work.
+    if (angle <= SmallAngle && angle >= -SmallAngle) {
+        sine = SineNear(angle, SmallAngleFirstTerm);
+        cosine = CosineNear(angle, SmallAngleFirstTerm);
+        return;
+    }
     if (angle < NearAngle && angle > -NearAngle) {
         sine = SineNear(angle);
         cosine = CosineNear(angle);

@@ -15,10 +15,12 @@ void UpdateSuspensionGeometry(Wheel& wheel, const Axle& axle);
 // Display temperature byte of a temperature in kelvin: 0..63 for
 // 293.15..473.15 K, held within the 6 bits the damage record packs it in.
 uint8_t TemperatureByte(float kelvin);
-// The heat capacities of one segment's parts (J/K).
-float TreadCapacity(const Axle& axle, float treadDepth);
-float SurfaceCapacity(const Axle& axle);
-float SidewallCapacity(const Axle& axle);
+// The heat capacities of one segment's parts (J/K); inline, as the tyre
+// model and the tyre heat step take them for every strip of every segment.
+constexpr float RubberHeat = 2000.0f * 910.0f;  // J/(kg K) x kg/m^3
+inline float TreadCapacity(const Axle& axle, float treadDepth) { return axle.treadHeatFactor * treadDepth * RubberHeat; }
+inline float SurfaceCapacity(const Axle& axle) { return axle.treadHeatFactor * 0.001f * axle.tyreRadius * RubberHeat; }
+inline float SidewallCapacity(const Axle& axle) { return 0.015f * axle.tyreRadius * axle.sidewallHeatFactor * RubberHeat; }
 float RimCapacity(const Axle& axle);
 
 // The setup's springs, dampers and anti-roll bars onto the wheels, held

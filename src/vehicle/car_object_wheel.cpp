@@ -8,7 +8,6 @@
 namespace {
 
 constexpr float AmbientKelvin = 293.15f;
-constexpr float RubberHeat = 2000.0f * 910.0f;  // J/(kg K) × kg/m^3
 
 } // namespace
 
@@ -20,21 +19,6 @@ uint8_t TemperatureByte(float kelvin)
     if (v >= 63)
         return 63;
     return static_cast<uint8_t>(std::nearbyint(v));
-}
-
-float TreadCapacity(const Axle& axle, float treadDepth)
-{
-    return axle.treadHeatFactor * treadDepth * RubberHeat;
-}
-
-float SurfaceCapacity(const Axle& axle)
-{
-    return axle.treadHeatFactor * 0.001f * axle.tyreRadius * RubberHeat;
-}
-
-float SidewallCapacity(const Axle& axle)
-{
-    return 0.015f * axle.tyreRadius * axle.sidewallHeatFactor * RubberHeat;
 }
 
 float RimCapacity(const Axle& axle)

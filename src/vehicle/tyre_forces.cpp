@@ -8,7 +8,6 @@
 namespace {
 
 constexpr float AmbientKelvin = 293.15f;
-constexpr float RubberHeat = 2000.0f * 910.0f;  // J/(kg K) x kg/m^3
 constexpr float MaxPenetrationRate = 4.0f;      // m/s, the rim's contact damping input
 
 inline float Absolute(float v) { return v < 0 ? -v : v; }
@@ -189,7 +188,7 @@ struct TyreStep {
     float r, inverseR;             // m, the tyre radius
     float kt = 0, inverseKt = 0;   // N/m, the tread's lateral shear stiffness
     Vec3 centre{}, S{};            // the tyre's lowest point (m from the car's position) and spin axis
-    float halfWidth = 0, sidewall = 0, nominalTread = 0, minimumTread = 0, bottoming = 0;  // m
+    float halfWidth = 0;           // m
     float rolled = 0;              // m the tread rolled this (sub-)step
     Vec3 weight{};                 // N, the wheel's
     TyreSegment* segment = nullptr;  // the tread segment on the ground
@@ -239,7 +238,7 @@ void SettleOneStepContact(TyreStep& t, const Vec3& p0, float d)
 {
     Wheel& wheel = t.wheel;
     if (wheel.flat)
-        d -= t.bottoming;
+        d -= wheel.bottomingDeflection;
     wheel.travel += d;
     if (wheel.travel > 0) {
         float rate = d * t.input.inverseH;
@@ -285,7 +284,7 @@ void FindGroundContact(TyreStep& t)
         shift = ((1 - absCb) * CamberShiftFade) * shift;
     const Vec3 p0 = t.centre + shift;
     const float meanTread = (segment.treadDepth[0] + segment.treadDepth[1] + segment.treadDepth[2]) * (1.0f / 3);
-    const float d = Dot(t.N, wheel.ground.point - p0) + (meanTread - t.nominalTread);
+    const float d = Dot(t.N, wheel.ground.point - p0) + (meanTread - wheel.nominalTread);
     if (!t.fullForm) {
         SettleOneStepContact(t, p0, d);
     } else if (d > 0) {
@@ -329,9 +328,8 @@ void LiftTyreOff(TyreStep& t)
 void StripGrips(const TyreStep& t, float phi[3])
 {
     const float optimum = t.compound.optimumTempC + 273.15f;
-    const float A = t.axle.treadHeatFactor;
     for (int j = 0; j < 3; j++) {
-        const float capacity = A * t.segment->treadDepth[j] * RubberHeat;
+        const float capacity = TreadCapacity(t.axle, t.segment->treadDepth[j]);
         if (capacity > 0) {
             const float off = t.segment->treadHeat[j] - optimum * capacity;
             const float scale = GripTemperatureWidth * capacity;
@@ -412,17 +410,17 @@ float CarcassLoad(TyreStep& t, float grip)
     // pressure / (1 + rho r / deflection^2 x 0.001), written so that a
     // vanishing deflection gives no load instead of a division by 0.
     const float squared = deflection * deflection;
-    const float denominator = squared + t.axle.profileRadius * t.r * CarcassRoundness;
+    const float denominator = squared + wheel.carcassRoundness;
     const float effective = denominator > 0 ? wheel.pressure * squared / denominator : 0.0f;
     const float springLoad = effective * kd;
     wheel.load += springLoad;
-    if (deflection <= t.bottoming) {
+    if (deflection <= wheel.bottomingDeflection) {
         wheel.patchLength = kd / wheel.contactWidth;
         // The pressure's factor on its own, so that its division need not
         // wait for the grip.
         wheel.gripFactor = grip * (GripPressureScale / (effective + GripPressureOffset));
     } else {
-        wheel.load += (deflection - t.bottoming) * wheel.wheelMass * BottomedStiffnessPerMass;
+        wheel.load += (deflection - wheel.bottomingDeflection) * wheel.wheelMass * BottomedStiffnessPerMass;
         wheel.patchLength = 0;
         wheel.gripFactor = BottomedGrip;
     }
@@ -573,8 +571,8 @@ void WearTread(TyreStep& t, float frictionForce, float strip, float rho)
             dirt = 0;
         if (!t.input.remote) {
             float depth = segment.treadDepth[j] - e * wear;
-            if (depth < t.minimumTread) {
-                depth = t.minimumTread;
+            if (depth < wheel.minimumTread) {
+                depth = wheel.minimumTread;
                 worn = true;
             }
             segment.treadDepth[j] = depth;
@@ -647,7 +645,7 @@ void PressTyreOnGround(TyreStep& t, Vec3& load)
     // The motion of the tyre's lowest point.
     const Vec3 D = t.centre - wheel.previousCentre;
     wheel.previousCentre = t.centre;
-    const float loadCap = t.sidewall * t.kt * LoadCapShare;
+    const float loadCap = wheel.shearForceCap;
 
     const float springLoad = CarcassLoad(t, grip);
     wheel.springLoad = springLoad;
@@ -751,6 +749,13 @@ void PrepareTyreStep(Wheel& wheel, const Axle& axle)
     wheel.inverseWheelInertia = wheel.wheelInertia > 0 ? 1.0f / wheel.wheelInertia : 0.0f;
     const float A = axle.treadHeatFactor;
     wheel.inverseTreadHeatFactor = A > 0 ? 1.0f / A : 0.0f;
+    const float r = axle.tyreRadius;
+    wheel.tyreSidewall = r - axle.rimRadius;
+    wheel.nominalTread = NewTreadShare * r;
+    wheel.minimumTread = WornTreadShare * wheel.nominalTread;
+    wheel.bottomingDeflection = wheel.tyreSidewall - BottomingClearance;
+    wheel.carcassRoundness = axle.profileRadius * r * CarcassRoundness;
+    wheel.shearForceCap = wheel.tyreSidewall * kt * LoadCapShare;
 }
 
 void ComputeTyreForces(Wheel& wheel, const Axle& axle, const TyreStepInput& input, Vec3& load)
@@ -766,10 +771,6 @@ void ComputeTyreForces(Wheel& wheel, const Axle& axle, const TyreStepInput& inpu
     t.S = frame.spinAxis;
 
     t.halfWidth = axle.tyreWidth * 0.5f;
-    t.sidewall = r - axle.rimRadius;
-    t.nominalTread = NewTreadShare * r;
-    t.minimumTread = WornTreadShare * t.nominalTread;
-    t.bottoming = t.sidewall - BottomingClearance;
     t.rolled = r * wheel.spinStep;
     t.weight = {0, 0, input.gravity * wheel.wheelMass};
     load += t.weight;

@@ -82,6 +82,11 @@ struct Wheel {
     float inverseTyreRadius = 0;     // 1/m, 0 without a tyre
     float inverseWheelInertia = 0;   // 1/(kg m^2), 0 without inertia
     float inverseTreadHeatFactor = 0;  // 0 without tread area
+    float tyreSidewall = 0;          // m, tyre radius less rim radius
+    float nominalTread = 0, minimumTread = 0;  // m, a new tread's depth and a worn-through tread's
+    float bottomingDeflection = 0;   // m, the deflection at which the rim presses the tread
+    float carcassRoundness = 0;      // m^2, the profile's term in the carcass pressure law
+    float shearForceCap = 0;         // N, the largest shear force the sidewall carries
     float spinRate = 0, spinStep = 0;
     float travel = 0, travelRate = 0;
     float springOffset = 0, wheelTorque = 0;

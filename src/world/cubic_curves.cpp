@@ -68,8 +68,12 @@ int32_t EvaluateCubic(const Cubic& cubic, int32_t s)
     // units of 2^-48, so the rounding is one arithmetic shift (which floors,
     // negative sums included) instead of a 128-bit division: every wheel and
     // body point asks this of each road surface under it, every car step.
-    const __int128 s1 = s;
-    const __int128 numerator = ((cubic.a * s1 + (__int128(cubic.b) << 16)) * s1 + (__int128(cubic.c) << 32)) * s1;
+    // The innermost sum fits 64 bits (|a s| <= 2^62, |b 2^16| < 2^47), so
+    // only the two outer products are wide, the first of them one widening
+    // multiply.
+    const int64_t inner = int64_t(cubic.a) * s + int64_t(cubic.b) * 65536;
+    const __int128 middle = __int128(inner) * s + (__int128(cubic.c) << 32);
+    const __int128 numerator = middle * s;
     constexpr int FractionBits = 48;
     const __int128 q = (numerator + (__int128(1) << (FractionBits - 1))) >> FractionBits;
     return Wrap(static_cast<int64_t>(q) + cubic.d);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <numbers>
 #include <string>
@@ -112,6 +113,47 @@ TEST_F(TrigTablesTest, OwnSineAndCosineAreAccurate)
     EXPECT_EQ(c, 1.0);
     ComputeSinCos(INFINITY, s, c);
     EXPECT_TRUE(std::isnan(s) && std::isnan(c));
+}
+
+// Small angles (a body's turn in a sub-step) take a shorter series: its
+// results are the very bits of the full series, which this sums as the
+// long form did (all terms, smallest first), for float and double angles
+// either side of the boundary and well below it.
+TEST_F(TrigTablesTest, SmallAnglesGiveTheFullSeriesBits)
+{
+    auto fullSeries = [](double r, double& sine, double& cosine) {
+        const double r2 = r * r;
+        double s = 0, c = 0;
+        for (int n = 25; n >= 3; n -= 2) {
+            double term = 1;
+            for (int k = 2; k <= n; ++k)
+                term /= k;
+            s = (((n - 1) / 2) % 2 ? -term : term) + r2 * s;
+            if (n > 3) {
+                double cosineTerm = 1;
+                for (int k = 2; k <= n - 1; ++k)
+                    cosineTerm /= k;
+                c = (((n - 1) / 2) % 2 ? -cosineTerm : cosineTerm) + r2 * c;
+            }
+        }
+        sine = r + r * r2 * s;
+        cosine = 1.0 - 0.5 * r2 + r2 * r2 * c;
+    };
+    uint64_t state = 0x9E3779B97F4A7C15u;
+    for (int i = 0; i < 200000; ++i) {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        const double mantissa = 1.0 + double(state >> 12) * 0x1p-52;
+        double angle = std::ldexp(mantissa, -4 - int(state % 27));
+        if (i % 2)
+            angle = double(float(angle));
+        if (i % 3 == 0)
+            angle = -angle;
+        double s, c, expectedS, expectedC;
+        ComputeSinCos(angle, s, c);
+        fullSeries(angle, expectedS, expectedC);
+        ASSERT_EQ(s, expectedS) << angle;
+        ASSERT_EQ(c, expectedC) << angle;
+    }
 }
 
 // Within a few units in the last place of the library's atan2 in every

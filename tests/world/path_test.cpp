@@ -424,6 +424,29 @@ TEST_F(PathTest, CubicValuesRoundHalvesUpAndWrap)
             << c.cubic.a << " " << c.cubic.b << " " << c.cubic.c << " " << c.cubic.d << " at " << c.s;
 }
 
+// Across the whole 32-bit range of coefficients and parameters the value
+// is the exact cubic rounded once: the same as every product taken in 128
+// bits.
+TEST_F(PathTest, CubicValuesMatchTheWideSum)
+{
+    uint64_t state = 0x9E3779B97F4A7C15u;
+    auto next = [&state] {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        return static_cast<int32_t>(static_cast<uint32_t>(state));
+    };
+    for (int i = 0; i < 20000; i++) {
+        // Small, middling and full-range values alike.
+        const int shift = i % 3 == 0 ? 0 : i % 3 == 1 ? 12 : 24;
+        const Cubic c{next() >> shift, next() >> shift, next() >> shift, next()};
+        const int32_t s = next() >> (i % 2 ? 0 : 14);
+        const __int128 s1 = s;
+        const __int128 sum = ((c.a * s1 + (__int128(c.b) << 16)) * s1 + (__int128(c.c) << 32)) * s1;
+        const int64_t rounded = static_cast<int64_t>((sum + (__int128(1) << 47)) >> 48) + c.d;
+        ASSERT_EQ(EvaluateCubic(c, s), static_cast<int32_t>(static_cast<uint32_t>(rounded)))
+            << c.a << " " << c.b << " " << c.c << " " << c.d << " at " << s;
+    }
+}
+
 TEST_F(PathTest, SpanCubicsWrapRoundThePath)
 {
     Path path = CirclePath(100, 300);
