@@ -17,9 +17,10 @@ constexpr float PedalStep = 0.2f;
 // wheels of an axle slip past their peak it eases that axle's brake fast,
 // down to a third at most (in 33 ms), and while one grips it brings the
 // brake back twice as slowly, so that the wheels spend most of the cycle
-// just below the peak. Eased only once a step,
-// the wheels spent most of every cycle sliding at the grip of a locked
-// tyre and the help stopped a car in a longer distance than locked wheels.
+// just below the peak. Eased only once a step, the wheels spent most of
+// every cycle sliding at the grip of a locked tyre and the help stopped a
+// car in a longer distance than locked wheels. The anti-lock timer runs
+// for 0.2 s after the help last eased an axle.
 constexpr float AntiLockSeconds = 0.2f;
 constexpr float AntiLockLeast = 0.333f;
 constexpr float AntiLockRisePerSecond = 10;
