@@ -193,8 +193,9 @@ void UpdateBlinkers(CarObject& car);
 // The player's request words (ignition, pit limiter, traction control,
 // headlights, indicators) of a local car with a player slot.
 void HandlePlayerRequests(CarObject& car, int slot);
-// Anti-lock brakes: sets the anti-lock timer when an axle locks.
-void CheckWheelLock(CarObject& car);
+// Brake help, after each (sub-)step's tyres: eases the foot brake of an
+// axle that slips past its grip's peak and brings it back while it grips.
+void CheckWheelLock(CarObject& car, float dt);
 // Dents from the new hard body-point contacts of a local car with a slot.
 void ApplyImpactDamage(CarObject& car, int slot);
 void ClearTouchedObjects(CarObject& car);

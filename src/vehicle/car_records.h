@@ -253,6 +253,9 @@ struct CarStepState {
     int32_t runningSuspended = 0; // the ignition cut holds the engine stopped this step
     uint8_t starterSound = 0;
     float brake = 0, handbrake = 0;  // 0..1
+    // The share of the foot brake the brake help lets through to each
+    // axle (rear, front), 1/3..1; eased in the sub-steps while the axle locks.
+    float brakeHelpShare[2] = {1, 1};
     // Steering: targets from the steering word, the column's angle and rate.
     float steerTargetPrevious = 0, steerTarget = 0;  // rad
     float steerTargetNow = 0, steerTargetRate = 0;   // rad, rad/s: interpolated in the sub-steps

@@ -11,14 +11,20 @@ namespace {
 constexpr int Reverse = 0, Neutral = 1, FirstGear = 2;
 // Most change of the clutch, throttle and brake values per step.
 constexpr float PedalStep = 0.2f;
-// The anti-lock timer, s, and the brake it lets through while it runs:
-// 0.333 when the lock is seen, rising to 1 as the timer ends. A lock is
-// released at once and the pressure comes back over the timer; holding
-// the full brake first and letting go last kept the wheels locked for most
-// of every cycle, so the brake help stopped a car in a longer distance
-// than locked wheels.
+// The brake help holds the braked wheels near the slip where their grip
+// peaks. A wheel locks within a few sub-steps, far faster than a 10 ms step
+// can see, so the help works on each axle in every sub-step: while both
+// wheels of an axle slip past their peak it eases that axle's brake fast,
+// down to a third at most (in 33 ms), and while one grips it brings the
+// brake back twice as slowly, so that the wheels spend most of the cycle
+// just below the peak. Eased only once a step, the wheels spent most of
+// every cycle sliding at the grip of a locked tyre and the help stopped a
+// car in a longer distance than locked wheels. The anti-lock timer runs
+// for 0.2 s after the help last eased an axle.
 constexpr float AntiLockSeconds = 0.2f;
-constexpr float AntiLockSlope = 0.667f / AntiLockSeconds;
+constexpr float AntiLockLeast = 0.333f;
+constexpr float AntiLockRisePerSecond = 10;
+constexpr float AntiLockEasePerSecond = 20;
 constexpr float AntiLockSpeed = 5.0f;
 // Quiet steps before a car rests.
 constexpr int RestSteps = 100;
@@ -175,15 +181,11 @@ void StepThrottleAndClutch(CarObject& car, float clutch, float dt)
 
 void StepBrakes(CarObject& car, float dt)
 {
-    float b = Word(car, 2);
-    if (car.tuning.brakeHelp && !car.net.remote) {
-        CheckWheelLock(car);
-        if (car.step.antiLockTimer > 0) {
-            const float most = 1 - car.step.antiLockTimer * AntiLockSlope;
-            b = b < most ? b : most;
-            car.step.antiLockTimer = CountDown(car.step.antiLockTimer, dt);
-        }
-    }
+    const float b = Word(car, 2);
+    if (car.tuning.brakeHelp && !car.net.remote)
+        car.step.antiLockTimer = CountDown(car.step.antiLockTimer, dt);
+    else
+        car.step.brakeHelpShare[0] = car.step.brakeHelpShare[1] = 1;
     car.step.brake = MoveTowards(car.step.brake, b, PedalStep);
     const bool held = car.net.remote ? car.net.pitHold != 0 : car.race.pitWork != 0;
     if (held) {
@@ -338,22 +340,29 @@ void StepRestingCar(CarObject& car)
         StepTyre(car.wheels[i], car.axles[car.wheels[i].axleIndex], PhysicsStepSeconds, 1, car.net.remote);
 }
 
-void CheckWheelLock(CarObject& car)
+void CheckWheelLock(CarObject& car, float dt)
 {
-    if (car.step.antiLockTimer != 0 || !(car.step.speed > AntiLockSpeed))
-        return;
-    // An axle is locked unless a wheel of it grips the ground below twice
-    // its curve's slip; an axle without wheels never is.
+    // An axle is locked unless a wheel of it grips the ground below its
+    // curve's peak slip; an axle without wheels never is. Below 5 m/s a
+    // lock eases nothing, so that a car comes to rest on its full brake.
     bool present[2] = {false, false}, gripping[2] = {false, false};
     for (int i = 0; i < car.wheelCount; ++i) {
         const Wheel& wheel = car.wheels[i];
         const int axle = wheel.axleIndex == 1 ? 1 : 0;
         present[axle] = true;
-        if (wheel.touching && wheel.combinedSlip < 2 * wheel.curveSlip)
+        if (wheel.touching && wheel.combinedSlip < wheel.curveSlip)
             gripping[axle] = true;
     }
-    if ((present[0] && !gripping[0]) || (present[1] && !gripping[1]))
-        car.step.antiLockTimer = AntiLockSeconds;
+    const bool fast = car.step.speed > AntiLockSpeed;
+    for (int axle = 0; axle < 2; ++axle) {
+        float& share = car.step.brakeHelpShare[axle];
+        if (fast && present[axle] && !gripping[axle] && car.step.brake > 0) {
+            share = Larger(share - AntiLockEasePerSecond * dt, AntiLockLeast);
+            car.step.antiLockTimer = AntiLockSeconds;
+        } else {
+            share = Smaller(share + AntiLockRisePerSecond * dt, 1.0f);
+        }
+    }
 }
 
 void ApplyTractionControl(CarObject& car, float k)

@@ -194,7 +194,7 @@ float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, fl
             steer = AckermannAngle(car, wheel) * (1 - parallel) + parallel * car.step.steerAngle;
         wheel.steerAngle = steer + wheel.toe * wheel.side;
 
-        float brake = wheel.brakeTorque * car.step.brake + 0.1f;
+        float brake = wheel.brakeTorque * car.step.brake * car.step.brakeHelpShare[wheel.axleIndex == 1 ? 1 : 0] + 0.1f;
         if (wheel.axleIndex == 0)
             brake += handbrakeTorque;
 
@@ -228,6 +228,8 @@ float DriveEachWheel(CarObject& car, float dt, float inverseDt, int fullStep, fl
         if (wheel.driven)
             drivenRotation += wheel.spinStep * car.tuning.torqueShare[wheel.axleIndex];
     }
+    if (car.tuning.brakeHelp && !car.net.remote)
+        CheckWheelLock(car, dt);
     return drivenRotation;
 }
 

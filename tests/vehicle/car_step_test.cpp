@@ -254,51 +254,80 @@ TEST_F(CarRuleTest, PedalsRampByAFifthPerStep)
     EXPECT_NEAR(car.step.brake, 0.8f, 1e-6f);
 }
 
-// A lock seen by the brake help releases the brake at once towards a third
-// (as fast as the brake moves, 0.2 a step) and brings it back to full as
-// the 0.2 s timer ends.
-TEST_F(CarRuleTest, AntiLockReleasesTheBrakeToAThirdAtOnceThenBringsItBack)
+// The brake help works on each axle in every sub-step: an axle counts as
+// locked once both its wheels slip past their grip's peak (or leave the
+// ground); its brake share then falls at 20 per second, never below a
+// third, and climbs back at 10 per second while a wheel grips. Below 5 m/s
+// or with the foot off the brake nothing is eased; without the help the
+// shares are full.
+TEST_F(CarRuleTest, AntiLockEasesTheLockedAxleInEverySubStep)
 {
+    constexpr float SubStep = 0.0005f;
     BareCar bare;
     CarObject& car = bare.car;
     Wheel wheels[4];
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         wheels[i].axleIndex = i / 2;
+        wheels[i].touching = 1;
+        wheels[i].curveSlip = 0.1f;
+    }
     car.wheels = wheels;
     car.wheelCount = 4;
     car.tuning.brakeHelp = 1;
     car.step.speed = 20;
     car.step.brake = 1;
-    car.inputs.words[2] = 65535;
-    // Wheels off the ground count as locked: the timer starts and the brake
-    // lets go.
-    StepBrakes(car, 0.01f);
-    EXPECT_NEAR(car.step.antiLockTimer, 0.19f, 1e-6f);
-    EXPECT_NEAR(car.step.brake, 0.8f, 1e-6f);
-    for (Wheel& wheel : wheels)
-        wheel.touching = 1;  // gripping again (combined slip 0)
-    float lowest = 1;
-    int steps = 1;
-    while (car.step.antiLockTimer > 0) {
-        // At most what the timer lets through, or falling to it at full rate.
-        const float most = 1 - car.step.antiLockTimer * 0.667f / 0.2f;
-        const float falling = car.step.brake - 0.2f;
-        StepBrakes(car, 0.01f);
-        ++steps;
-        lowest = car.step.brake < lowest ? car.step.brake : lowest;
-        EXPECT_LE(car.step.brake, (most > falling ? most : falling) + 1e-5f);
-    }
-    EXPECT_EQ(steps, 20);
-    EXPECT_NEAR(lowest, 0.4f, 1e-4f) << "the brake follows the release at its own rate";
-    StepBrakes(car, 0.01f);
-    EXPECT_EQ(car.step.brake, 1.0f);
+    const auto setSlip = [&](int axle, float slip) {
+        for (Wheel& wheel : wheels)
+            if (wheel.axleIndex == axle)
+                wheel.combinedSlip = slip;
+    };
+    // Below the peak on both axles, or past it on one wheel of an axle
+    // only: both shares stay full.
+    setSlip(0, 0.09f);
+    setSlip(1, 0.09f);
+    wheels[2].combinedSlip = 0.15f;
+    CheckWheelLock(car, SubStep);
+    EXPECT_EQ(car.step.brakeHelpShare[0], 1.0f);
+    EXPECT_EQ(car.step.brakeHelpShare[1], 1.0f);
     EXPECT_EQ(car.step.antiLockTimer, 0.0f);
-    // Below 5 m/s a lock starts nothing.
+    // Both front wheels past the peak: only the front share falls, by 20
+    // per second, and the timer shows the help at work.
+    setSlip(1, 0.15f);
+    CheckWheelLock(car, SubStep);
+    EXPECT_NEAR(car.step.brakeHelpShare[1], 1 - 20 * SubStep, 1e-6f);
+    EXPECT_EQ(car.step.brakeHelpShare[0], 1.0f);
+    EXPECT_NEAR(car.step.antiLockTimer, 0.2f, 1e-6f);
+    // Held locked, it never goes below a third.
+    for (int s = 0; s < 200; ++s)
+        CheckWheelLock(car, SubStep);
+    EXPECT_NEAR(car.step.brakeHelpShare[1], 0.333f, 1e-6f);
+    // Gripping again: back to full at 10 per second.
+    setSlip(1, 0.05f);
+    int subSteps = 0;
+    while (car.step.brakeHelpShare[1] < 1.0f && subSteps < 1000) {
+        CheckWheelLock(car, SubStep);
+        ++subSteps;
+    }
+    EXPECT_NEAR(subSteps, 0.667f / (10 * SubStep), 2);
+    // Wheels off the ground count as locked, but not below 5 m/s nor with
+    // the foot off the brake.
     for (Wheel& wheel : wheels)
         wheel.touching = 0;
     car.step.speed = 4;
+    CheckWheelLock(car, SubStep);
+    EXPECT_EQ(car.step.brakeHelpShare[0], 1.0f);
+    car.step.speed = 6;
+    car.step.brake = 0;
+    CheckWheelLock(car, SubStep);
+    EXPECT_EQ(car.step.brakeHelpShare[0], 1.0f);
+    car.step.brake = 1;
+    CheckWheelLock(car, SubStep);
+    EXPECT_LT(car.step.brakeHelpShare[0], 1.0f);
+    // With the help switched off the brakes step restores full shares.
+    car.tuning.brakeHelp = 0;
     StepBrakes(car, 0.01f);
-    EXPECT_EQ(car.step.antiLockTimer, 0.0f);
+    EXPECT_EQ(car.step.brakeHelpShare[0], 1.0f);
+    EXPECT_EQ(car.step.brakeHelpShare[1], 1.0f);
     car.wheels = nullptr;
     car.wheelCount = 0;
 }

@@ -74,6 +74,24 @@ inline void WarmTyres(CarObject& car)
     }
 }
 
+// The whole tyre at the compound's best temperature: the tread as
+// WarmTyres leaves it, and the sidewalls, the air inside and the rim as
+// well, as after laps at racing pace, so that no heat flows from the tread
+// into a cooler carcass and the air's pressure is the hot one.
+inline void WarmWholeTyres(CarObject& car)
+{
+    WarmTyres(car);
+    for (int k = 0; k < car.wheelCount; k++) {
+        Wheel& w = car.wheels[k];
+        const Axle& axle = car.axles[w.axleIndex];
+        const float t = CompoundTable[axle.tyreType].optimumTempC + 273.15f;
+        for (TyreSegment& segment : w.segments)
+            segment.sidewallHeat[0] = segment.sidewallHeat[1] = t * SidewallCapacity(axle);
+        w.airHeat = t * w.airMass * 1005.0f;
+        w.rimHeat = t * RimCapacity(axle);
+    }
+}
+
 // m_eff of a free-rolling car: the mass and every wheel's inertia over its
 // radius squared.
 inline double RollingMass(const CarObject& car)
