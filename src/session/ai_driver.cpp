@@ -149,7 +149,7 @@ void AiReverseOut(AiDriver& ai, const AiRaceView& view)
             // Still where it began to back away when the least reversing
             // time is over: no way out backward either.
             if (--ai.countdown == 0 && AiStuckBothWays(ai, NoWayBackMetres)) {
-                AiCheckWedged(ai, view);
+                AiCheckWedged(ai, view, NoWayBackMetres);
                 AiResumeRacing(ai);
                 return;
             }
@@ -169,7 +169,7 @@ void AiReverseOut(AiDriver& ai, const AiRaceView& view)
         if (ai.reversePhase) {
             // The car came to a stand where it began to back away: it
             // moved neither way and asks to be put back on the road.
-            AiCheckWedged(ai, view);
+            AiCheckWedged(ai, view, NoWayBackMetres);
             AiResumeRacing(ai);
         }
     }
@@ -407,7 +407,7 @@ void AiHandleStuck(AiDriver& ai, const AiRaceView& view)
         // car (a wall behind, a car alongside). It asks to be put back on
         // the road where the race allows it, and backs away meanwhile, as
         // the request may be refused while other cars are near.
-        AiCheckWedged(ai, view);
+        AiCheckWedged(ai, view, NoWayRoundMetres);
         AiBeginReverse(ai);
     } else if (view.resetsAllowed) {
         RequestCarReset(car, 0);
@@ -424,9 +424,9 @@ int AiStuckBothWays(const AiDriver& ai, float metres)
     return moved.x * moved.x + moved.y * moved.y + moved.z * moved.z < metres * metres;
 }
 
-void AiCheckWedged(AiDriver& ai, const AiRaceView& view)
+void AiCheckWedged(AiDriver& ai, const AiRaceView& view, float metres)
 {
-    if (AiStuckBothWays(ai, NoWayRoundMetres))
+    if (AiStuckBothWays(ai, metres))
         ai.wedged = 1;
     AiAskResetWhileWedged(ai, view);
 }

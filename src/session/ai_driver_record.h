@@ -166,10 +166,11 @@ void AiHandleStuck(AiDriver& ai, const AiRaceView& view);
 // 1 when the car stands within metres of where its last backing away
 // began: it moved neither forward nor backward.
 int AiStuckBothWays(const AiDriver& ai, float metres);
-// A car found stuck both ways is wedged: while it stays where it is, it asks
+// A car found stuck both ways (within metres of where it began to back
+// away) is wedged: while it stays within 3 m of there, it asks
 // to be put back on the road where the race allows it (the request itself
 // is made at most once in 2 s, and refused while other cars come near).
-void AiCheckWedged(AiDriver& ai, const AiRaceView& view);
+void AiCheckWedged(AiDriver& ai, const AiRaceView& view, float metres);
 void AiAskResetWhileWedged(AiDriver& ai, const AiRaceView& view);
 void AiBeginReverse(AiDriver& ai);
 void AiResumeRacing(AiDriver& ai);

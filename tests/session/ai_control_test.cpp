@@ -192,6 +192,7 @@ TEST_F(AiTrafficTest, ACarAlongsideHoldsTheAiOffAndOnlyTheCarBehindGivesWay)
         car.step.lateralOffset = 3;
         path.nodes[3].rightEdge = 2;
         ai->others[1] = {};
+        ai->speedCap = 200;
         PutOther(0, c.speed);
         const Vec3 forward = AiForwardAxis(car);
         other.position = car.position + FixedFromOffset({forward.x * c.ahead, forward.y * c.ahead, 0});
