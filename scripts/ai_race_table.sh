@@ -33,7 +33,7 @@ run_race() {
   local line
   line="$(grep '^figures finishers' <<<"$out" || echo "figures finishers 0 of 20 stuck 0 s car -1 outside 0 % of 0 m contacts 0")"
   awk -v site="$site" -v config="$config" -v kind="$kind" -v rc="$rc" '{
-      finishers = $3; stuck = $6; car = $9; outside = $11; metres = $14; contacts = $17
+      finishers = $3; stuck = $7; car = $10; outside = $12; metres = $15; contacts = $18
       ok = (rc == 0 && finishers == 20 && stuck < 10 && outside < 2) ? "pass" : "FAIL"
       printf "site %d config %d %-6s finishers %2d/20 stuck %6.2f s (car %2d) outside %6.3f %% contacts %4d  %s\n",
              site, config, kind, finishers, stuck, car, outside, contacts, ok

@@ -36,9 +36,22 @@ constexpr float MinPassSeconds = 2, MaxPassSeconds = 12, OffsetCheckSeconds = 2;
 // The room across the road starts wider than any road.
 constexpr float OpenRoom = 256;
 
+// A car alongside that holds the AI off an unsafe offset and is ahead of
+// it is let by at this much below its speed (m/s), but never slower than
+// this crawl (m/s), so that a car standing alongside is still passed.
+constexpr float YieldCrawlSpeed = 5;
+
+// The car that set one of the front limits: its speed (m/s) and whether
+// its centre is ahead of the AI's.
+struct LimitSetter {
+    float speed = 0;
+    int ahead = 0;
+};
+
 struct TrafficRoom {
     float frontLow = -OpenRoom, frontHigh = OpenRoom;  // for cars alongside the front half
     float wholeLow = -OpenRoom, wholeHigh = OpenRoom;  // for cars alongside the whole car
+    LimitSetter frontLowSetter, frontHighSetter;
 };
 
 float HalfWidth(const CarObject& car) { return car.tuning.largerHalfWidth; }
@@ -63,10 +76,14 @@ void NarrowRoom(const AiDriver& ai, const CarObject& other, TrafficRoom& room)
     const bool greater = d > OffsetFromLine(ai, car);
     const bool notAhead = f < car.maxY - other.minY;
     if (f > -other.maxY && notAhead) {
-        if (greater)
-            room.frontHigh = std::fmin(room.frontHigh, d - s);
-        else
-            room.frontLow = std::fmax(room.frontLow, d + s);
+        const LimitSetter setter{AiCarSpeed(other), f > 0 ? 1 : 0};
+        if (greater && d - s < room.frontHigh) {
+            room.frontHigh = d - s;
+            room.frontHighSetter = setter;
+        } else if (!greater && d + s > room.frontLow) {
+            room.frontLow = d + s;
+            room.frontLowSetter = setter;
+        }
     }
     if (f > car.minY - other.maxY && notAhead) {
         if (greater)
@@ -221,17 +238,30 @@ void CheckOffsetSafe(AiDriver& ai, const AiRaceView& view, const Path& route)
     }
 }
 
+// An offset that leaves the road, with a car alongside that keeps the AI
+// from the line: the AI holds the room the car leaves it. Of two cars side
+// by side the one behind lets the other by, down to a crawl, and the one
+// ahead drives on; were both to stop for each other, neither would ever
+// move again.
+void HoldOffAlongside(AiDriver& ai, float room, const LimitSetter& setter)
+{
+    ai.lateralTarget = room;
+    ai.blocked = 1;
+    ai.followFactor = 1;
+    if (setter.ahead)
+        ai.speedCap = std::fmin(ai.speedCap, std::fmax(setter.speed - AiFollowSpeedMargin, YieldCrawlSpeed));
+}
+
 // The wanted sideways offset and how fast the car moves toward it.
 float ChooseLateralTarget(AiDriver& ai, const TrafficRoom& room, int passing)
 {
     if (ai.offsetUnsafe) {
-        const float v = room.frontLow > 0 ? room.frontLow : room.frontHigh < 0 ? room.frontHigh : 0;
-        ai.lateralTarget = v;
-        if (v != 0) {
-            ai.blocked = 1;
-            ai.followFactor = 1;
-            ai.speedCap = 0;
-        }
+        if (room.frontLow > 0)
+            HoldOffAlongside(ai, room.frontLow, room.frontLowSetter);
+        else if (room.frontHigh < 0)
+            HoldOffAlongside(ai, room.frontHigh, room.frontHighSetter);
+        else
+            ai.lateralTarget = 0;
         return LateralRateFast;
     }
     if (passing)

@@ -32,6 +32,11 @@ constexpr float ReverseSteerSpeed = 0.5f, StandStillSpeed = 0.1f;
 // wall at a shallow angle already points along the line, and without room
 // between it and the wall it would drive straight back into it.
 constexpr int32_t LeastReverseSteps = 150;
+// A car that backed away less than this (m) in the least reversing time
+// found no way out backward; one stuck again within the larger distance
+// (m) of where it last began to back away found no way round the obstacle
+// forward either. Either car is stuck both ways.
+constexpr float NoWayBackMetres = 1, NoWayRoundMetres = 3;
 // Deceleration (m/s^2) of a car coming to a stand.
 constexpr float StandStillDecel = 5;
 
@@ -127,6 +132,7 @@ void AiReverseOut(AiDriver& ai, const AiRaceView& view)
         return;
     }
     if (!view.paused) {
+        AiAskResetWhileWedged(ai, view);
         // Stuck while backing away as well: the car is wedged, and is put
         // back on the road where the race allows it.
         if (AiTrackRecentPositions(ai, car.position)) {
@@ -139,9 +145,15 @@ void AiReverseOut(AiDriver& ai, const AiRaceView& view)
         const float lengths = std::sqrt(f.x * f.x + f.y * f.y) *
                               std::sqrt(ai.lineDir.x * ai.lineDir.x + ai.lineDir.y * ai.lineDir.y +
                                         ai.lineDir.z * ai.lineDir.z);
-        if (ai.countdown > 0)
-            --ai.countdown;
-        else if (dot > 0.01f && lengths > 0 && dot / lengths > 0.5f)
+        if (ai.countdown > 0) {
+            // Still where it began to back away when the least reversing
+            // time is over: no way out backward either.
+            if (--ai.countdown == 0 && AiStuckBothWays(ai, NoWayBackMetres)) {
+                AiCheckWedged(ai, view, NoWayBackMetres);
+                AiResumeRacing(ai);
+                return;
+            }
+        } else if (dot > 0.01f && lengths > 0 && dot / lengths > 0.5f)
             ai.reversePhase = 1;
     }
     ai.brakeTarget = ai.reversePhase ? 1.0f : 0.0f;
@@ -154,8 +166,12 @@ void AiReverseOut(AiDriver& ai, const AiRaceView& view)
         ai.steerTarget = lockRad > 0 ? Clamp(across / -lockRad, -1.0f, 1.0f) : 0.0f;
     } else {
         ai.steerTarget = 0;
-        if (ai.reversePhase)
+        if (ai.reversePhase) {
+            // The car came to a stand where it began to back away: it
+            // moved neither way and asks to be put back on the road.
+            AiCheckWedged(ai, view, NoWayBackMetres);
             AiResumeRacing(ai);
+        }
     }
 }
 
@@ -338,6 +354,7 @@ void ResetAiDriver(AiDriver& ai, int startKind, uint16_t (*drawRandom)())
     else
         ai.countdown = startKind ? PitStartDelaySteps : 0;
     ResetAiTrail(ai);
+    ai.reverseTried = ai.wedged = 0;
     ai.lateralTarget = ai.lateralOffset = 0;
     for (AiOtherCar& other : ai.others)
         other = {};
@@ -376,13 +393,22 @@ void AiHandleStuck(AiDriver& ai, const AiRaceView& view)
     CarObject& car = *ai.car;
     // A car standing in its box is not stuck: its pit work runs from the
     // stop until it moves off, a stop-go's wait included.
-    if (car.race.pitWork != 0 || car.race.pitState == PitWorking || !AiTrackRecentPositions(ai, car.position))
+    if (car.race.pitWork != 0 || car.race.pitState == PitWorking)
+        return;
+    AiAskResetWhileWedged(ai, view);
+    if (!AiTrackRecentPositions(ai, car.position))
         return;
     if (car.follower && car.follower->position >= 0 && car.follower->position < ai.mainKnowledge.nodeCount)
         ai.follower.position = car.follower->position;
     if (IsUpright(car) && car.data.gearboxKind != 2) {
-        if (car.engine.running)
-            AiBeginReverse(ai);
+        if (!car.engine.running)
+            return;
+        // Stuck where the last backing away began: neither way freed the
+        // car (a wall behind, a car alongside). It asks to be put back on
+        // the road where the race allows it, and backs away meanwhile, as
+        // the request may be refused while other cars are near.
+        AiCheckWedged(ai, view, NoWayRoundMetres);
+        AiBeginReverse(ai);
     } else if (view.resetsAllowed) {
         RequestCarReset(car, 0);
     } else {
@@ -390,9 +416,36 @@ void AiHandleStuck(AiDriver& ai, const AiRaceView& view)
     }
 }
 
+int AiStuckBothWays(const AiDriver& ai, float metres)
+{
+    if (!ai.reverseTried)
+        return 0;
+    const Vec3 moved = OffsetFromFixed(ai.car->position - ai.reverseStart);
+    return moved.x * moved.x + moved.y * moved.y + moved.z * moved.z < metres * metres;
+}
+
+void AiCheckWedged(AiDriver& ai, const AiRaceView& view, float metres)
+{
+    if (AiStuckBothWays(ai, metres))
+        ai.wedged = 1;
+    AiAskResetWhileWedged(ai, view);
+}
+
+void AiAskResetWhileWedged(AiDriver& ai, const AiRaceView& view)
+{
+    if (!ai.wedged)
+        return;
+    if (!AiStuckBothWays(ai, NoWayRoundMetres))
+        ai.wedged = 0;
+    else if (view.resetsAllowed)
+        RequestCarReset(*ai.car, 0);
+}
+
 void AiBeginReverse(AiDriver& ai)
 {
     SetAiState(ai, AiReversing);
+    ai.reverseStart = ai.car->position;
+    ai.reverseTried = 1;
     ai.countdown = LeastReverseSteps;
     ai.throttleTarget = ai.steerTarget = ai.lateralTarget = 0;
     if (ai.car->step.gear > AiReverseGear)

@@ -70,6 +70,9 @@ struct AiDriver {
     Vec3 lineDir;                 // unit, the line followed this step
     FixedVector trail[4];         // 16.16 recent positions, oldest first
     int32_t trailSteps = 0;       // steps until the trail takes the next position
+    FixedVector reverseStart;     // 16.16, where the last backing away began
+    uint8_t reverseTried = 0;     // 1 once the car has backed away since its start or reset
+    uint8_t wedged = 0;           // 1 while stuck both ways where the backing away began
     float lookAhead = 0.1f;       // s of prediction
     uint8_t skill = 0;            // 0..4
     uint8_t hasPitLine = 0, onPitLine = 0;
@@ -160,6 +163,15 @@ constexpr int32_t AiTrailSampleSteps = 100;
 int AiTrackRecentPositions(AiDriver& ai, const FixedVector& position);
 // The reaction to a stuck car while racing: reverse, reset or stand still.
 void AiHandleStuck(AiDriver& ai, const AiRaceView& view);
+// 1 when the car stands within metres of where its last backing away
+// began: it moved neither forward nor backward.
+int AiStuckBothWays(const AiDriver& ai, float metres);
+// A car found stuck both ways (within metres of where it began to back
+// away) is wedged: while it stays within 3 m of there, it asks
+// to be put back on the road where the race allows it (the request itself
+// is made at most once in 2 s, and refused while other cars come near).
+void AiCheckWedged(AiDriver& ai, const AiRaceView& view, float metres);
+void AiAskResetWhileWedged(AiDriver& ai, const AiRaceView& view);
 void AiBeginReverse(AiDriver& ai);
 void AiResumeRacing(AiDriver& ai);
 void AiShiftUp(AiDriver& ai);

@@ -17,6 +17,9 @@ void HorizontalOffset(const FixedVector& a, const FixedVector& b, double& dx, do
     dy = (static_cast<double>(b.y.raw) - a.y.raw) / 65536.0;
 }
 
+// Places across the road tried on each side for a standing car's reset.
+constexpr int MaxResetShifts = 8;
+
 } // namespace
 
 bool IsCarStopped(const CarObject& car)
@@ -37,34 +40,18 @@ void FillCarPosRecord(const CarObject& car, CarPosRecord& record, int playerId)
     PutInt(b + 20, car.position.z.raw);
 }
 
-int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarObject* const* slotCars,
-                    int slotCount)
+namespace {
+
+// What the other cars say of a reset at the point: 0 clear, 1 a car could
+// hit it, 2 a car was just reset next to it, 3 it would bring out a yellow
+// flag in front of a car; the last finding in slot order stands.
+int JudgeResetPoint(const CarObject& car, const FixedVector& point, int node, int ignoredSlot,
+                    CarObject* const* slotCars, int slotCount)
 {
     const CarPathHooks& paths = GetCarPathHooks();
-    uint8_t* b = request.bytes;
-    // The node must lie on the path.
-    const int node = GetInt(b + 4);
     const int nodeCount = paths.pathNodeCount();
-    RoadPlace middle;
-    if (nodeCount <= 0 || node < 0 || node >= nodeCount || !paths.roadPlace(node, middle))
-        return 4;
-    // Halfway to the next node; a point off the road (or one the
-    // request asks to be placed) goes onto the road within the limits. A
-    // lateral position that is not a number is off the road.
-    float lateral = GetFloat(b + 8);
-    if (KeepOffsetOnRoad(middle, car.tuning.largerHalfWidth, b[2] != 0, lateral)) {
-        PutFloat(b + 8, lateral);
-        b[3] = 1;
-        const FixedVector placed = RoadPointAtOffset(middle, lateral);
-        PutInt(b + 12, placed.x.raw);
-        PutInt(b + 16, placed.y.raw);
-        PutInt(b + 20, placed.z.raw);
-    }
-    const FixedVector point = MakeFixedVector(GetInt(b + 12), GetInt(b + 16), GetInt(b + 20));
     // A closed racing loop is the path the flags are raised along.
     const bool knowledgePath = paths.isFlagPath() != 0;
-
-    // Every other car; the last finding in slot order stands.
     int result = 0;
     for (int slot = 0; slot < slotCount; slot++) {
         const CarObject* other = slotCars[slot];
@@ -89,6 +76,64 @@ int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarO
                 const int ahead = ((node - otherNode) % nodeCount + nodeCount) % nodeCount;
                 if (ahead >= 1 && ahead <= 30)
                     result = 3;
+            }
+        }
+    }
+    return result;
+}
+
+void PutResetPoint(CarPosRecord& request, const RoadPlace& road, float lateral)
+{
+    uint8_t* b = request.bytes;
+    PutFloat(b + 8, lateral);
+    b[3] = 1;
+    const FixedVector placed = RoadPointAtOffset(road, lateral);
+    PutInt(b + 12, placed.x.raw);
+    PutInt(b + 16, placed.y.raw);
+    PutInt(b + 20, placed.z.raw);
+}
+
+} // namespace
+
+int CheckResetPlace(CarObject& car, CarPosRecord& request, int ignoredSlot, CarObject* const* slotCars,
+                    int slotCount)
+{
+    const CarPathHooks& paths = GetCarPathHooks();
+    uint8_t* b = request.bytes;
+    // The node must lie on the path.
+    const int node = GetInt(b + 4);
+    const int nodeCount = paths.pathNodeCount();
+    RoadPlace middle;
+    if (nodeCount <= 0 || node < 0 || node >= nodeCount || !paths.roadPlace(node, middle))
+        return 4;
+    // Halfway to the next node; a point off the road (or one the
+    // request asks to be placed) goes onto the road within the limits. A
+    // lateral position that is not a number is off the road.
+    const bool forced = b[2] != 0;
+    const float halfWidth = car.tuning.largerHalfWidth;
+    float lateral = GetFloat(b + 8);
+    if (KeepOffsetOnRoad(middle, halfWidth, forced, lateral))
+        PutResetPoint(request, middle, lateral);
+    const FixedVector point = MakeFixedVector(GetInt(b + 12), GetInt(b + 16), GetInt(b + 20));
+    const int result = JudgeResetPoint(car, point, node, ignoredSlot, slotCars, slotCount);
+    if ((result != 1 && result != 2) || !forced)
+        return result;
+    // A standing car placed across the road: where another car stands or
+    // was just put on its own place (two cars wedged side by side would
+    // otherwise refuse each other's reset for ever), the places one car
+    // width apart across the road, nearest first, left before right; the
+    // first clear one is taken.
+    const float step = 2 * halfWidth;
+    const float low = middle.leftLimit + halfWidth, high = middle.rightLimit - halfWidth;
+    for (int k = 1; step > 0 && k <= MaxResetShifts; k++) {
+        for (const float side : {-1.0f, 1.0f}) {
+            const float shifted = lateral + side * float(k) * step;
+            if (!(shifted >= low && shifted <= high))
+                continue;
+            const FixedVector across = RoadPointAtOffset(middle, shifted);
+            if (JudgeResetPoint(car, across, node, ignoredSlot, slotCars, slotCount) == 0) {
+                PutResetPoint(request, middle, shifted);
+                return 0;
             }
         }
     }

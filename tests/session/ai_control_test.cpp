@@ -169,4 +169,41 @@ TEST_F(AiTrafficTest, AnOffsetThatLeavesTheRoadIsGivenUp)
     EXPECT_FLOAT_EQ(ai->lateralOffset, 2.92f) << "back toward the line at 0.08 m a step";
 }
 
+// Held off the line by a car alongside while the offset leaves the road:
+// the AI keeps the room the other car leaves it, and only the car behind
+// gives way (to the other's speed less 3 m/s, never below a 5 m/s crawl),
+// so that two cars side by side never stop each other.
+TEST_F(AiTrafficTest, ACarAlongsideHoldsTheAiOffAndOnlyTheCarBehindGivesWay)
+{
+    struct Case {
+        const char* what;
+        float ahead;       // m, the other car's centre ahead of the AI's
+        float speed;       // m/s, the other car's
+        float speedCap;    // m/s, the AI's afterwards
+    };
+    const Case cases[] = {
+        {"alongside and a metre ahead", 1, 20, 17},
+        {"alongside, ahead and standing", 1, 0, 5},
+        {"alongside and a metre behind", -1, 20, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ai->lateralOffset = ai->lateralTarget = 3;
+        car.step.lateralOffset = 3;
+        path.nodes[3].rightEdge = 2;
+        ai->others[1] = {};
+        ai->speedCap = 200;
+        PutOther(0, c.speed);
+        const Vec3 forward = AiForwardAxis(car);
+        other.position = car.position + FixedFromOffset({forward.x * c.ahead, forward.y * c.ahead, 0});
+        other.step.lateralOffset = 0;
+        AiUpdateTraffic(*ai, view);
+        EXPECT_EQ(ai->offsetUnsafe, 1);
+        EXPECT_FLOAT_EQ(ai->lateralTarget, 2.8f) << "the other car's offset plus (1 + 1) x 1.4";
+        EXPECT_FLOAT_EQ(ai->lateralOffset, 2.92f);
+        EXPECT_EQ(ai->blocked, 1);
+        EXPECT_FLOAT_EQ(ai->speedCap, c.speedCap);
+    }
+}
+
 } // namespace

@@ -194,6 +194,7 @@ TEST_F(AiDriverTest, ReversingCarResumesOncePointingAlongTheLineAndSlow)
     // all (a car that stopped against a wall at a shallow angle points
     // along the line at once), then brakes, and races on once slow.
     car.rotation = FloatMatrix{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+    car.position = car.position + FixedFromOffset({0, -2, 0});  // it has backed away 2 m
     for (int step = 1; step < 150; step++)
         StepAiDriver(*ai, view, 0.01f);
     EXPECT_EQ(ai->reversePhase, 0);
@@ -204,6 +205,26 @@ TEST_F(AiDriverTest, ReversingCarResumesOncePointingAlongTheLineAndSlow)
     car.velocity = {};
     StepAiDriver(*ai, view, 0.01f);
     EXPECT_EQ(ai->state, AiRacing);
+    EXPECT_EQ(ai->wedged, 0);
+}
+
+// A car that has not backed away a metre in the least reversing time has no
+// way out backward either: it races on at once and counts as wedged.
+TEST_F(AiDriverTest, ACarThatCannotBackAwayIsWedged)
+{
+    PlaceOnLine();
+    ai->lineDir = {0, 1, 0};
+    car.engine.running = 1;
+    car.step.gear = AiReverseGear;
+    AiBeginReverse(*ai);
+    for (int step = 0; step < 150; step++)
+        StepAiDriver(*ai, view, 0.01f);
+    EXPECT_EQ(ai->state, AiRacing);
+    EXPECT_EQ(ai->wedged, 1);
+    // Moved away from there (a reset, a push): no longer wedged.
+    car.position = car.position + FixedFromOffset({0, 5, 0});
+    AiAskResetWhileWedged(*ai, view);
+    EXPECT_EQ(ai->wedged, 0);
 }
 
 TEST_F(AiDriverTest, StandingStillStopsTheEngineWithTheHandbrakeOn)

@@ -277,10 +277,10 @@ struct AiRaceCase {
     const char* cars;
 };
 
-// Disabled until the AI drivers race cleanly in traffic: alone they lap
-// cleanly, but in a field of 20 cars some are pushed against the walls
-// after contacts and stay there (scripts/ai_race_table.sh shows every
-// configuration).
+// Disabled until the AI drivers race cleanly in traffic: every car of a
+// field of 20 now finishes, but a car pushed against a wall may still
+// stand longer than 10 s while its reset is refused for the cars coming up
+// behind it (scripts/ai_race_table.sh shows every configuration).
 TEST_F(HeadlessRaceTest, DISABLED_AiDriversRaceCleanly)
 {
     const AiRaceCase cases[] = {

@@ -1007,6 +1007,51 @@ TEST(ResetCheckTest, OtherCarsBlockTheResetByDistanceClosingSpeedAndFlags)
     }
 }
 
+// A standing car's reset where other cars stand or were just put on its own
+// place goes across the road, one car width at a time, nearest first and
+// left before right; two cars wedged side by side so no longer refuse each
+// other's reset for ever.
+TEST(ResetCheckTest, AStandingCarsResetGoesAcrossTheRoadPastCarsOnItsPlace)
+{
+    TestPath track;
+    SlotCar self;
+    self.car.tuning.largerHalfWidth = 1;
+    struct Case {
+        const char* what;
+        std::vector<float> standingAt;  // m right of the reset point's line
+        float limit;                    // the road's limits at +-limit m
+        int flag;                       // the request asks to be placed (a standing car)
+        int expected;
+        float lateral;                  // after the check
+    } cases[] = {
+        {"nobody near: its own place", {20}, 8, 1, 0, 0},
+        {"a car on its place: a step left is too near, two are clear", {1}, 8, 1, 0, -4},
+        {"cars on both sides: the first clear place", {1, -3}, 8, 1, 0, 6},
+        {"no clear place within the limits", {1}, 3, 1, 1, 0},
+        {"a request that does not ask to be placed", {1}, 8, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (RoadPlace& place : TestPath::places) {
+            place.leftLimit = -c.limit;
+            place.rightLimit = c.limit;
+        }
+        std::vector<std::unique_ptr<SlotCar>> owned;
+        std::vector<CarObject*> slots;
+        for (const float x : c.standingAt) {
+            owned.push_back(std::make_unique<SlotCar>());
+            owned.back()->car.position = MakeFixedVector(Raw(x), Raw(25), 0);
+            slots.push_back(&owned.back()->car);
+        }
+        CarPosRecord request = Request(2, 0, c.flag);
+        EXPECT_EQ(CheckResetPlace(self.car, request, -1, slots.data(), static_cast<int>(slots.size())),
+                  c.expected);
+        EXPECT_EQ(FloatAt(request, 8), c.lateral);
+        EXPECT_EQ(IntAt(request, 12), Raw(c.lateral));
+        EXPECT_EQ(IntAt(request, 16), Raw(25));
+    }
+}
+
 TEST(ResetCheckTest, APointOffTheRoadIsPutOnItWithinTheLimits)
 {
     TestPath track;
