@@ -411,3 +411,91 @@ TEST_F(LayoutTest, DamagedFilesChangeNothing)
     EXPECT_EQ(LoadTrainingLayout(*world, "missing_file"), 0);
     EXPECT_EQ(LoadTrainingLayout(*world, "../damaged"), 0);
 }
+
+namespace {
+
+// A car without car data, stood at points by the test, and the messages
+// its route checks give.
+struct RouteCar {
+    CarObject car;
+    static std::vector<std::string>& Lines()
+    {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+    RouteCar()
+    {
+        ConstructCar(car);
+        Lines().clear();
+        CarMessageHooks messages = GetCarMessageHooks();
+        messages.printMessage = [](const char* text, int) { Lines().emplace_back(text); };
+        SetCarMessageHooks(messages);
+    }
+    ~RouteCar() { DestroyCar(car); }
+    void StandAt(const FixedVector& point, double dx, double dy)
+    {
+        car.position = {point.x + FixedFromMetres(dx), point.y + FixedFromMetres(dy), point.z};
+        UpdateCarViewAndRoute(car, 0.01f, 0);
+    }
+};
+
+} // namespace
+
+TEST_F(LayoutTest, RouteCirclesAreTouchedWithinTheirRadiusOnce)
+{
+    ASSERT_EQ(Add(At(0, 0, 4 << LayoutSizeShift, LayoutKindCircle, 0)), 1);
+    ASSERT_EQ(Add(At(0, 40, LayoutFlagMarker | 4 << LayoutSizeShift, LayoutKindCircle, 128)), 1);
+    ASSERT_EQ(Add(At(40, 0, 4 << LayoutSizeShift, LayoutKindCircle, 2)), 1);
+    const FixedVector checker = LayoutState.circles[0].position;
+    RouteCar route;
+    // 4.1 m from the centre of a 4 m circle is outside it; 3.9 m inside.
+    route.StandAt(checker, 4.1, 0);
+    EXPECT_EQ(route.car.route.nextGate, 0);
+    route.StandAt(checker, 0, -4.1);
+    EXPECT_EQ(route.car.route.nextGate, 0);
+    route.StandAt(checker, 3.9, 0);
+    EXPECT_EQ(route.car.route.nextGate, 1);
+    EXPECT_EQ(route.car.route.lastTouched, 0);
+
+    // Standing in the restricted area for two steps gives one message.
+    const FixedVector restricted = LayoutState.circles[1].position;
+    route.StandAt(restricted, 1, 1);
+    route.StandAt(restricted, 1.5, 1);
+    EXPECT_EQ(RouteCar::Lines(), (std::vector<std::string>{"Restricted area"}));
+    // A route checker beyond the next one is the wrong route.
+    route.StandAt(LayoutState.circles[2].position, 0, 0);
+    EXPECT_EQ(RouteCar::Lines().back(), "Wrong route");
+    EXPECT_EQ(route.car.route.nextGate, 1);
+}
+
+TEST_F(LayoutTest, AGateIsPassedFromBehindWithinItsHalfWidth)
+{
+    // The finish line, and checkpoint 1 30 m further along +y (heading byte
+    // 128: the gates face +y), each 4 m half-wide.
+    ASSERT_EQ(Add(Marker(At(0, 0, 0, 0), 0, 4)), 1);
+    ASSERT_EQ(Add(Marker(At(0, 30, 0, 0), 1, 4)), 1);
+    UpdateLayoutRoute(*world, 0);
+    ASSERT_EQ(LayoutState.route.count, 2);
+    const FixedVector checkpoint = LayoutState.route.gates[1].point;
+
+    struct Case {
+        double across;  // m beside the gate's point
+        bool passed;
+    } cases[] = {{0, true}, {3.5, true}, {-3.5, true}, {4.5, false}};
+    for (const Case& c : cases) {
+        RouteCar route;
+        route.car.race.timingState = 2;  // watching checkpoint 1
+        route.car.step.speed = 12;
+        route.StandAt(checkpoint, c.across, -0.5);
+        EXPECT_EQ(route.car.route.behindGate, 1);
+        route.StandAt(checkpoint, c.across, 0.5);
+        EXPECT_EQ(route.car.route.gateSpeed, c.passed ? 12.0f : 0.0f) << c.across;
+    }
+    // Arriving from ahead of the gate passes nothing.
+    RouteCar ahead;
+    ahead.car.race.timingState = 2;
+    ahead.car.step.speed = 12;
+    ahead.StandAt(checkpoint, 0, 0.5);
+    ahead.StandAt(checkpoint, 0, 1.0);
+    EXPECT_EQ(ahead.car.route.gateSpeed, 0.0f);
+}
