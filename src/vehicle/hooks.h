@@ -369,6 +369,23 @@ struct RaceTimingFacts {
     int32_t bestSplits[4] = {};
 };
 
+// A circle of the layout's route as the car's route check reads it: its
+// ground place, radius, whether it is a restricted area, and its route
+// index.
+struct RouteCircle {
+    FixedVector position;
+    int32_t radiusMetres = 0;
+    uint8_t restricted = 0;
+    uint8_t routeIndex = 0;
+};
+// A gate of the layout's route (the finish line is gate 0, the checkpoints
+// follow): its point, forward and side unit vectors (16.16) and half-width.
+struct RouteGatePlace {
+    FixedVector point;
+    Fixed directionX, directionY, sideX, sideY;
+    Fixed halfWidth;
+};
+
 struct CarTimingHooks {
     // Race: its timing values (false without a race), the player id of a
     // slot (-1 none), the running order (slot indexes, leader first; the
@@ -404,6 +421,11 @@ struct CarTimingHooks {
     int (*timingPointAtNode)(int node) = [](int) { return 0; };
     float (*roadBetweenNodes)(int node, float f, RoadPlace& place) = [](int, float, RoadPlace&) { return 0.0f; };
     void (*moveFollower)(PathFollower& follower, int node) = [](PathFollower&, int) {};
+    // The layout's route: its circles (false past the last) and its gates
+    // (the count is 0 when the layout has no usable route).
+    bool (*routeCircle)(int index, RouteCircle& circle) = [](int, RouteCircle&) { return false; };
+    int (*routeGateCount)() = [] { return 0; };
+    bool (*routeGate)(int index, RouteGatePlace& gate) = [](int, RouteGatePlace&) { return false; };
 
     bool operator==(const CarTimingHooks&) const = default;
 };

@@ -281,6 +281,11 @@ void CoolClutch(EngineRecord& engine);
 // replay being recorded as well.
 void QueueCarPacket(uint8_t type, int a, int b, int c, bool recorded = false);
 // The slot's orders, or the orders of no slot (no repair, no refuelling).
+// The layout's route checks of a car's step (layout_route_check.cpp): the
+// circles it touches (a local car's wrong route or restricted area is
+// penalised) and the gate it watches, whose crossing times the car.
+void CheckRouteCircles(CarObject& car);
+void CheckRouteGates(CarObject& car);
 CarSlotOrders GetSlotOrders(int slot);
 // The car stopped in a pit box on this step: the stop starts, with work
 // or (a penalty to serve, or passing through) without.

@@ -66,6 +66,13 @@ struct CarRouteState {
     uint8_t blueCounter = 0, blueCarId = 0, yellowCounter = 0;
     uint8_t blueSent = 0;         // the blue flag shown now names blueCarId
     uint8_t laysRubber = 1;       // the car lays rubber on the path it drives
+    // The layout's route: the route index the car must touch next, the
+    // circle it touched last (-1 none), whether it is behind the gate it
+    // watches, and its speed (m/s) at the last gate passed.
+    uint8_t nextGate = 0;
+    int16_t lastTouched = -1;
+    uint8_t behindGate = 0;
+    float gateSpeed = 0;
 
     bool operator==(const CarRouteState&) const = default;
 };

@@ -297,9 +297,12 @@ void CheckYellowFlag(CarObject& car, int playerId)
 
 void UpdateCarViewAndRoute(CarObject& car, float, int fullStep)
 {
-    if (!GetBodySurroundings().IsWorldLoaded() || !car.follower)
+    if (!GetBodySurroundings().IsWorldLoaded())
         return;
-    FollowPath(car, fullStep != 0);
+    CheckRouteCircles(car);
+    if (car.follower)
+        FollowPath(car, fullStep != 0);
+    CheckRouteGates(car);
 }
 
 void CheckTrackPosition(CarObject& car, int slot)

@@ -22,8 +22,7 @@ const char* WorldProgressText();
 int LoadedWorldSite();
 // Frees the loaded world (and the one the program opened itself).
 void FreeWorld();
-// Removes the layout objects from the loaded world.
-// Pending: layouts are not built; there are no layout objects to remove.
+// Removes the layout objects and circles from the loaded world.
 void ClearLayoutObjects();
 // The world's meshes are built again on a later frame.
 // Pending: the world meshes are not built; nothing is rebuilt.
@@ -74,11 +73,9 @@ int GetCarPathNode(const CarObject& car);
 // world (race_services.cpp).
 float GetWorldWindStrength();
 float GetWorldWindDirection();
-// The loaded world's layout objects.
-// Pending: no world; answers 0.
+// The loaded world's layout objects (circles not counted).
 int GetLayoutObjectCount();
-// The layout's start point; 1 when the layout has one.
-// Pending: no world; answers 0 (none).
+// The layout route's start point; 1 when the layout has one.
 int GetLayoutStartPoint(FixedVector& point);
 // The number of start positions of the current configuration; 0 without
 // a world.

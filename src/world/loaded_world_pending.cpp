@@ -6,7 +6,6 @@
 // through this question.
 #include "world/local.h"
 
-void ClearLayoutObjects() {}
 void RequestWorldMeshRebuild() {}
 void ReleaseWorldModelMeshes(World&) {}
 void ReleaseObjectDrawables(World&) {}

@@ -43,6 +43,10 @@ struct WorldRunRecord {
 };
 extern WorldRunRecord MutableWorldRun;
 
+// The program's layout, exported read-only as LayoutState (its circles
+// and route; the placed objects are the world's). Lives for the whole run.
+extern LayoutStateRecord MutableLayoutState;
+
 // The program's figures, exported read-only as Humans (human_system.cpp).
 extern HumanSystem MutableHumans;
 

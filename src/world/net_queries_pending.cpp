@@ -1,7 +1,5 @@
-// Temporary bodies of what the multiplayer layer asks of the loaded world,
-// until the layouts are built: there is no layout and no start position.
+// Temporary body of what the multiplayer layer asks of the loaded world,
+// until the track sites say which of them are rallycross tracks: none is.
 #include "world/services.h"
 
-int GetLayoutObjectCount() { return 0; }
-int GetLayoutStartPoint(FixedVector&) { return 0; }
 int IsRallycrossTrack() { return 0; }

@@ -1,5 +1,5 @@
 // What the race asks of the loaded world (world_configs.cpp) and of its
-// layout (race_world_pending.cpp until layouts are built).
+// layout's route (layout_route.cpp).
 #pragma once
 
 struct Path;
@@ -15,8 +15,8 @@ int GetPathFinishNode(const Path& path);
 int GetPathCheckpointNode(const Path& path, int index);
 // What the loaded layout's route holds: its own start position, its own
 // finish line (results by total time, no running order, no lapped cars) and
-// the number of its checkpoints.
-// Pending: no layout routes; all three answer 0.
+// the number of its timing points (the finish line and the checkpoints;
+// 0 when the route cannot be timed).
 int HasLayoutStartPosition();
 int HasLayoutFinishLine();
 int GetLayoutCheckpointCount();

@@ -4,6 +4,8 @@
 LoadedWorldRecord MutableLoadedWorld;
 World* const& CurrentWorld = MutableLoadedWorld.world;
 WorldRunRecord MutableWorldRun;
+LayoutStateRecord MutableLayoutState;
+const LayoutStateRecord& LayoutState = MutableLayoutState;
 
 void ResetWorldTables()
 {
@@ -11,6 +13,7 @@ void ResetWorldTables()
     InitHumanSystem(MutableHumans);
     MutableLoadedWorld = {};
     MutableWorldRun = {};
+    MutableLayoutState = {};
     ResetWorldHooks();
     BuildTreeShell();
 }

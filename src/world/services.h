@@ -15,6 +15,7 @@
 #include "world/cubic_curves.h"
 #include "world/hooks.h"
 #include "world/humans.h"
+#include "world/layout.h"
 #include "world/loaded_world.h"
 #include "world/mesh_nodes.h"
 #include "world/model_nodes.h"

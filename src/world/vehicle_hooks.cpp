@@ -237,6 +237,32 @@ int PitBoxPositions(FixedVector* boxes, int capacity)
     return count;
 }
 
+bool LayoutRouteCircle(int index, RouteCircle& circle)
+{
+    if (index < 0 || index >= LayoutState.circleCount)
+        return false;
+    const LayoutCircle& from = LayoutState.circles[size_t(index)];
+    circle.position = from.position;
+    circle.radiusMetres = from.record.flags >> LayoutSizeShift & LayoutSizeMask;
+    circle.restricted = (from.record.flags & LayoutFlagMarker) ? 1 : 0;
+    circle.routeIndex = from.record.heading;
+    return true;
+}
+
+bool LayoutRouteGate(int index, RouteGatePlace& gate)
+{
+    if (index < 0 || index >= std::min(LayoutState.route.count, LayoutGateCount))
+        return false;
+    const LayoutGate& from = LayoutState.route.gates[size_t(index)];
+    gate.point = from.point;
+    gate.directionX = from.directionX;
+    gate.directionY = from.directionY;
+    gate.sideX = from.sideX;
+    gate.sideY = from.sideY;
+    gate.halfWidth = from.halfWidth;
+    return true;
+}
+
 } // namespace
 
 void InstallWorldVehicleHooks()
@@ -292,6 +318,9 @@ void InstallWorldVehicleHooks()
     timing.timingPointAtNode = TimingPointAtNode;
     timing.roadBetweenNodes = RoadBetweenNodes;
     timing.moveFollower = MoveFollower;
+    timing.routeCircle = LayoutRouteCircle;
+    timing.routeGateCount = [] { return LayoutState.route.count; };
+    timing.routeGate = LayoutRouteGate;
     SetCarTimingHooks(timing);
 
     CarFigureHooks figures = GetCarFigureHooks();
